@@ -1,0 +1,183 @@
+// Times IniStore reads against GetPrivateProfileStringA on data files of growing size.
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "platform/file_system_win32.h"
+#include "platform/os.h"
+#include "platform/utf16_win32.h"
+#include "store/ini_store.h"
+
+namespace {
+
+double Seconds() {
+  static const double freq = [] {
+    LARGE_INTEGER f;
+    QueryPerformanceFrequency(&f);
+    return static_cast<double>(f.QuadPart);
+  }();
+  LARGE_INTEGER t;
+  QueryPerformanceCounter(&t);
+  return static_cast<double>(t.QuadPart) / freq;
+}
+
+// Plausible entries: names of people and things, titles, short texts with umlauts.
+std::string EntryName(int i) {
+  static const char* const first[] = {"Anna", "Bernd", "Carla", "Dieter", "Elke", "Frank",
+                                      "Gisela", "Hans", "Ines", "J\xFCrgen"};
+  static const char* const last[] = {"M\xFCller", "Schmidt", "Schneider", "Fischer", "Weber",
+                                     "Meyer", "Wagner", "Becker", "Schulz", "Hoffmann"};
+  return std::string(first[i % 10]) + " " + last[(i / 10) % 10] + " " + std::to_string(i);
+}
+
+std::string EntryTitle(int i) {
+  static const char* const words[] = {"Gru\xDF", "Adresse", "Signatur", "Antwort", "Termin",
+                                      "Rechnung", "Angebot", "Notiz", "Vorlage", "Bitte"};
+  return std::string(words[i % 10]) + " f\xFCr Vorgang " + std::to_string(i * 7 + 3);
+}
+
+std::string EntryText(int i) {
+  return "Sehr geehrte Damen und Herren,|vielen Dank f\xFCr Ihre Nachricht Nr. " +
+         std::to_string(i) + ".|Mit freundlichen Gr\xFC\xDF" "en";
+}
+
+std::string BuildFile(int n) {
+  std::string s;
+  auto section = [&](const char* name, auto value) {
+    s += "[";
+    s += name;
+    s += "]\r\n";
+    for (int i = 1; i <= n; ++i) s += std::to_string(i) + "=" + value(i) + "\r\n";
+  };
+  section("Name", EntryName);
+  section("Title", EntryTitle);
+  section("Text", EntryText);
+  section("Crypt", [](int i) { return std::string(i % 3 == 0 ? "1" : "0"); });
+  section("DosBox", [](int) { return std::string("0"); });
+  return s;
+}
+
+bool WriteRaw(const std::wstring& path, const std::string& bytes, std::int64_t age_ns) {
+  HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  DWORD n = 0;
+  bool ok = WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &n, nullptr) &&
+            n == bytes.size();
+  // An old file is one the platform and IniStore may trust their caches for.
+  FILETIME now;
+  GetSystemTimePreciseAsFileTime(&now);
+  const FILETIME old = qm::UnixNsToFileTime(qm::FileTimeToUnixNs(now) - age_ns);
+  ok = SetFileTime(h, &old, &old, &old) && ok;
+  CloseHandle(h);
+  return ok;
+}
+
+struct Row {
+  int n = 0;
+  double ours_us = 0, platform_us = 0;
+  int platform_reads = 0;
+  long mismatches = 0;
+};
+
+}  // namespace
+
+int main() {
+  wchar_t tmp_root[MAX_PATH];
+  GetTempPathW(MAX_PATH, tmp_root);
+  const std::wstring dir =
+      std::wstring(tmp_root) + L"qm-ini-bench-" + std::to_wstring(GetCurrentProcessId());
+  CreateDirectoryW(dir.c_str(), nullptr);
+
+  auto fs = qm::MakeOsFileSystem();
+  auto ansi = qm::MakeOsAnsiCodePage();
+  std::vector<Row> rows;
+  double write_ms = 0;
+  int exit_code = 0;
+
+  for (int n : {500, 5000, 20000}) {
+    const std::wstring wpath = dir + L"\\data" + std::to_wstring(n) + L".ini";
+    const std::string path = qm::WideToUtf8(wpath);
+    if (!WriteRaw(wpath, BuildFile(n), 90'000'000'000LL)) {
+      std::fprintf(stderr, "cannot write %s\n", path.c_str());
+      return 1;
+    }
+    Row row;
+    row.n = n;
+
+    qm::IniStore ini(*fs, *ansi);
+    ini.ReadIniValue("Name", "1", "", path);  // the first read parses; later ones use the cache
+    std::size_t sink = 0;
+    const double t0 = Seconds();
+    for (int i = 1; i <= n; ++i) {
+      const std::string key = std::to_string(i);
+      sink += ini.ReadIniValue("Name", key, "", path).size();
+      sink += ini.ReadIniValue("Title", key, "", path).size();
+    }
+    row.ours_us = (Seconds() - t0) * 1e6 / (2.0 * n);
+
+    // The platform is slow on big files: a sample of keys spread over the whole file.
+    const int samples = std::min(n, 1000);
+    std::vector<char> buf(4096);
+    GetPrivateProfileStringA("Name", "1", "", buf.data(), 4096, path.c_str());
+    const double t1 = Seconds();
+    for (int s = 0; s < samples; ++s) {
+      const std::string key = std::to_string(1 + static_cast<long long>(s) * n / samples);
+      GetPrivateProfileStringA("Name", key.c_str(), "", buf.data(), 4096, path.c_str());
+      sink += std::string(buf.data()).size();
+      GetPrivateProfileStringA("Title", key.c_str(), "", buf.data(), 4096, path.c_str());
+      sink += std::string(buf.data()).size();
+    }
+    row.platform_us = (Seconds() - t1) * 1e6 / (2.0 * samples);
+    row.platform_reads = 2 * samples;
+
+    // Both must have read the same values, or the timing compares different work.
+    for (int s = 0; s < samples; s += 7) {
+      const std::string key = std::to_string(1 + static_cast<long long>(s) * n / samples);
+      for (const char* sec : {"Name", "Title"}) {
+        GetPrivateProfileStringA(sec, key.c_str(), "<none>", buf.data(), 4096, path.c_str());
+        if (ansi->ToUtf8(buf.data()) != ini.ReadIniValue(sec, key, "<none>", path)) {
+          ++row.mismatches;
+        }
+      }
+    }
+    if (row.mismatches) exit_code = 1;
+    if (sink == 0) std::printf(" ");
+    rows.push_back(row);
+
+    if (n == 5000) {
+      std::vector<double> times;
+      for (int w = 0; w < 20; ++w) {
+        const double t = Seconds();
+        const qm::Status st =
+            ini.WriteIniValue("Name", "2500", "Neuer Name " + std::to_string(w), path);
+        times.push_back((Seconds() - t) * 1e3);
+        if (!st) {
+          std::fprintf(stderr, "write failed: %s\n", st.message.c_str());
+          exit_code = 1;
+        }
+      }
+      std::sort(times.begin(), times.end());
+      write_ms = times[times.size() / 2];
+    }
+    DeleteFileW(wpath.c_str());
+  }
+  RemoveDirectoryW(dir.c_str());
+
+  std::printf("INI reads, one value per call (Name and Title of every entry)\n\n");
+  std::printf("%8s  %14s  %16s  %14s  %10s\n", "entries", "IniStore us", "platform us",
+              "platform reads", "ratio");
+  for (const Row& r : rows) {
+    std::printf("%8d  %14.3f  %16.2f  %14d  %9.0fx%s\n", r.n, r.ours_us, r.platform_us,
+                r.platform_reads, r.platform_us / r.ours_us,
+                r.mismatches ? "  VALUES DIFFER" : "");
+  }
+  std::printf("\nIniStore per-read cost, 20000 vs 500 entries: %.2fx\n",
+              rows.back().ours_us / rows.front().ours_us);
+  std::printf("IniStore::WriteIniValue into the 5000-entry file: %.2f ms (median of 20)\n",
+              write_ms);
+  return exit_code;
+}

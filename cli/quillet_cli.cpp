@@ -1,0 +1,136 @@
+// The snippet library on the command line: list, show, add, get and set.
+#include "cli/quillet_cli.h"
+
+#include <istream>
+#include <iterator>
+#include <ostream>
+
+#include "common/utf.h"
+#include "store/entries.h"
+#include "store/ini_document.h"
+#include "store/stored_text.h"
+
+namespace qm {
+namespace {
+
+constexpr int kOk = 0, kMissing = 1, kUsage = 2, kFailed = 3;
+
+const char kUsageText[] =
+    "Aufruf: quillet-cli DATEI list | show NR | add NAME [--title TITEL] [--crypt] [--dosbox] "
+    "| get ABSCHNITT SCHLÜSSEL | set ABSCHNITT SCHLÜSSEL WERT";
+
+int Usage(std::ostream& err) {
+  err << kUsageText << "\n";
+  return kUsage;
+}
+
+int Report(std::ostream& err, const Status& s) {
+  err << s.message << "\n";
+  return s.code == Status::Code::kRefused ? kUsage : kFailed;
+}
+
+// A positive entry number in plain decimal, as the data file keys them.
+bool ParseEntryNumber(const std::string& text, int& number) {
+  if (text.empty() || text.size() > 9 || text[0] == '0') return false;
+  for (char c : text) {
+    if (c < '0' || c > '9') return false;
+  }
+  number = std::stoi(text);
+  return true;
+}
+
+}  // namespace
+
+int RunQuilletCli(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
+                  std::ostream& err, FileSystem& fs, const CodePage& ansi) {
+  if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
+    out << kUsageText << "\n";
+    return kOk;
+  }
+  if (args.size() < 2) return Usage(err);
+  const std::string& file = args[0];
+  const std::string& command = args[1];
+  IniStore ini(fs, ansi);
+  EntryStore entries(ini, ansi);
+  auto missing_file = [&]() {
+    if (fs.Stat(file).exists) return false;
+    err << "Die Datei \xE2\x80\x9E" << file << "\xE2\x80\x9C gibt es nicht.\n";
+    return true;
+  };
+
+  if (command == "list" && args.size() == 2) {
+    if (missing_file()) return kMissing;
+    const int count = entries.CountEntries(file);
+    for (int n = 1; n <= count; ++n) {
+      out << n << '\t' << ini.ReadIniValue("Name", std::to_string(n), "", file) << '\n';
+    }
+    return kOk;
+  }
+
+  if (command == "show" && args.size() == 3) {
+    int number = 0;
+    if (!ParseEntryNumber(args[2], number)) {
+      err << "\xE2\x80\x9E" << args[2] << "\xE2\x80\x9C ist keine Eintragsnummer.\n";
+      return kUsage;
+    }
+    if (missing_file()) return kMissing;
+    if (number > entries.CountEntries(file)) {
+      err << "Einen Eintrag " << number << " gibt es nicht.\n";
+      return kMissing;
+    }
+    out << UnescapeStoredText(entries.ReadEntry(number, file).text);
+    return kOk;
+  }
+
+  if (command == "add" && args.size() >= 3) {
+    SnippetEntry e;
+    e.name = args[2];
+    for (std::size_t i = 3; i < args.size(); ++i) {
+      if (args[i] == "--title" && i + 1 < args.size()) {
+        e.title = args[++i];
+      } else if (args[i] == "--crypt") {
+        e.crypt = 1;
+      } else if (args[i] == "--dosbox") {
+        e.dosbox = 1;
+      } else {
+        return Usage(err);
+      }
+    }
+    if (IniDocument::AsReadBack(e.name).empty()) {
+      // It would read back empty and so end the library before the entries after it.
+      err << "Der Name ist leer.\n";
+      return kUsage;
+    }
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (!IsValidUtf8(text)) {
+      err << "Der Text auf der Standardeingabe ist kein gültiges UTF-8.\n";
+      return kUsage;
+    }
+    e.text = EscapeStoredText(text);
+    const int number = entries.CountEntries(file) + 1;
+    if (Status s = entries.WriteEntry(number, e, file); !s) return Report(err, s);
+    out << number << '\n';
+    return kOk;
+  }
+
+  if (command == "get" && args.size() == 4) {
+    if (missing_file()) return kMissing;
+    std::optional<std::string> value = ini.Find(args[2], args[3], file);
+    if (!value) {
+      err << "Den Schlüssel \xE2\x80\x9E" << args[3] << "\xE2\x80\x9C im Abschnitt \xE2\x80\x9E"
+          << args[2] << "\xE2\x80\x9C gibt es nicht.\n";
+      return kMissing;
+    }
+    out << *value << '\n';
+    return kOk;
+  }
+
+  if (command == "set" && args.size() == 5) {
+    if (Status s = ini.WriteIniValue(args[2], args[3], args[4], file); !s) return Report(err, s);
+    return kOk;
+  }
+
+  return Usage(err);
+}
+
+}  // namespace qm

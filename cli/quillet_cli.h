@@ -1,0 +1,18 @@
+// The snippet library on the command line: list, show, add, get and set.
+#pragma once
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+#include "platform/code_page.h"
+#include "platform/file_system.h"
+
+namespace qm {
+
+// Exit codes: 0 success, 1 no such file, entry or key, 2 usage error or refused input,
+// 3 the file could not be read or written.
+int RunQuilletCli(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
+                  std::ostream& err, FileSystem& fs, const CodePage& ansi);
+
+}  // namespace qm

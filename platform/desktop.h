@@ -1,0 +1,28 @@
+// Top-level windows of all applications: foreground, Z-order, titles, visibility.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace qm {
+
+using WindowHandle = std::uint64_t;  // 0: none
+
+class Desktop {
+ public:
+  virtual ~Desktop() = default;
+  virtual WindowHandle Foreground() = 0;
+  // The next window below `window` in the Z-order; 0 at the bottom.
+  virtual WindowHandle Below(WindowHandle window) = 0;
+  virtual std::string Title(WindowHandle window) = 0;
+  virtual bool IsVisible(WindowHandle window) = 0;
+  virtual bool Exists(WindowHandle window) = 0;
+  // All top-level windows, topmost first.
+  virtual std::vector<WindowHandle> TopLevelWindows() = 0;
+  // Tries to make `window` the foreground window; true when it then is.
+  virtual bool BringToFront(WindowHandle window) = 0;
+  virtual void SetTopmost(WindowHandle window, bool on) = 0;
+};
+
+}  // namespace qm

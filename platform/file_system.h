@@ -1,0 +1,56 @@
+// The file services that the data-file layer and the helpers need, as a seam to the OS.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "platform/status.h"
+
+namespace qm {
+
+// What identifies one version of a file's content without reading it.
+struct FileStamp {
+  bool exists = false;
+  std::uint64_t size = 0;
+  std::int64_t modified_ns = 0;  // last write, nanoseconds since the Unix epoch
+  std::int64_t changed_ns = 0;   // status change where the OS has one, else 0
+  std::uint64_t file_id = 0;     // inode or file index; a replaced file gets a new one
+
+  bool operator==(const FileStamp& o) const {
+    return exists == o.exists && size == o.size && modified_ns == o.modified_ns &&
+           changed_ns == o.changed_ns && file_id == o.file_id;
+  }
+  bool operator!=(const FileStamp& o) const { return !(*this == o); }
+};
+
+// Held while a read-modify-write of one file runs; other processes wait for it.
+class FileLock {
+ public:
+  virtual ~FileLock() = default;
+};
+
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
+
+  virtual FileStamp Stat(const std::string& path) = 0;
+  // The whole file; nullopt when it cannot be opened or read.
+  virtual std::optional<std::string> ReadAll(const std::string& path) = 0;
+  // Writes a new file beside `path` and puts it in the old one's place, so that a reader
+  // or a crash sees either the old or the new content, never a torn one.
+  virtual Status ReplaceAtomically(const std::string& path, const std::string& bytes) = 0;
+  // Excludes other processes (and other FileSystem users) from updating `path`.
+  // Null when the lock cannot be had; the message then says why.
+  virtual std::unique_ptr<FileLock> LockForUpdate(const std::string& path, Status* why) = 0;
+  // True when an ordinary file (not a folder) matches; `pattern` may hold * and ? in its
+  // last component.
+  virtual bool AnyFileMatches(const std::string& pattern) = 0;
+  // Clears read-only and similar attributes, then deletes. False when it is still there.
+  virtual bool Delete(const std::string& path) = 0;
+  // Current time on the file system's clock, nanoseconds since the Unix epoch.
+  virtual std::int64_t NowNs() = 0;
+};
+
+}  // namespace qm

@@ -1,0 +1,304 @@
+// The Win32 file system: attribute-based stamps, shared reads, replace-by-rename writes and
+// named-mutex update locks.
+#include "platform/file_system_win32.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cwchar>
+#include <utility>
+
+#include "platform/utf16_win32.h"
+
+namespace qm {
+namespace {
+
+constexpr std::int64_t kEpochDelta100ns = 116444736000000000LL;  // 1601-01-01 to 1970-01-01
+
+std::string Quoted(const std::string& path) { return "\"" + path + "\""; }
+
+std::wstring FullPath(const std::wstring& path) {
+  DWORD size = MAX_PATH;
+  for (int tries = 0; tries < 4; ++tries) {
+    std::wstring buf(size, L'\0');
+    const DWORD n = GetFullPathNameW(path.c_str(), size, buf.data(), nullptr);
+    if (n == 0) return path;
+    if (n < size) {
+      buf.resize(n);
+      return buf;
+    }
+    size = n + 1;
+  }
+  return path;
+}
+
+std::wstring FolderOf(const std::wstring& full) {
+  const auto cut = full.find_last_of(L"\\/");
+  return cut == std::wstring::npos ? std::wstring(L".") : full.substr(0, cut);
+}
+
+std::wstring NameOf(const std::wstring& full) {
+  const auto cut = full.find_last_of(L"\\/");
+  return cut == std::wstring::npos ? full : full.substr(cut + 1);
+}
+
+// Errors that another process holding the file open for a moment causes (a virus scanner,
+// an indexer, a reader without delete sharing); they pass when retried.
+bool IsTransient(DWORD error) {
+  return error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED ||
+         error == ERROR_LOCK_VIOLATION;
+}
+
+class MutexLock : public FileLock {
+ public:
+  explicit MutexLock(HANDLE mutex) : mutex_(mutex) {}
+  // A mutex belongs to the thread that took it: the lock must end on that thread.
+  ~MutexLock() override {
+    ReleaseMutex(mutex_);
+    CloseHandle(mutex_);
+  }
+
+ private:
+  HANDLE mutex_;
+};
+
+}  // namespace
+
+std::string SystemErrorText(DWORD code) {
+  switch (code) {
+    case ERROR_FILE_NOT_FOUND: return "Die Datei wurde nicht gefunden.";
+    case ERROR_PATH_NOT_FOUND: return "Der Ordner wurde nicht gefunden.";
+    case ERROR_ACCESS_DENIED: return "Zugriff verweigert.";
+    case ERROR_SHARING_VIOLATION: return "Die Datei wird von einem anderen Programm verwendet.";
+    case ERROR_LOCK_VIOLATION: return "Die Datei ist von einem anderen Programm gesperrt.";
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL: return "Der Datenträger ist voll.";
+    case ERROR_WRITE_PROTECT: return "Der Datenträger ist schreibgeschützt.";
+    case ERROR_INVALID_NAME: return "Der Dateiname ist ungültig.";
+    case ERROR_FILENAME_EXCED_RANGE: return "Der Dateiname ist zu lang.";
+    default: break;
+  }
+  wchar_t* text = nullptr;
+  const DWORD flags = FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                      FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_MAX_WIDTH_MASK;
+  DWORD n = FormatMessageW(flags, nullptr, code, MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN),
+                           reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  std::string out;
+  if (n > 0 && text) {
+    std::wstring w(text, n);
+    while (!w.empty() && (w.back() == L' ' || w.back() == L'\r' || w.back() == L'\n')) {
+      w.pop_back();
+    }
+    out = WideToUtf8(w);
+  }
+  if (text) LocalFree(text);
+  const std::string number = "Systemfehler " + std::to_string(code);
+  return out.empty() ? number + "." : out + " (" + number + ")";
+}
+
+std::int64_t FileTimeToUnixNs(const FILETIME& ft) {
+  const std::int64_t t =
+      static_cast<std::int64_t>((static_cast<std::uint64_t>(ft.dwHighDateTime) << 32) |
+                                ft.dwLowDateTime);
+  return (t - kEpochDelta100ns) * 100;
+}
+
+FILETIME UnixNsToFileTime(std::int64_t ns) {
+  const auto t = static_cast<std::uint64_t>(ns / 100 + kEpochDelta100ns);
+  FILETIME ft;
+  ft.dwLowDateTime = static_cast<DWORD>(t & 0xFFFFFFFFu);
+  ft.dwHighDateTime = static_cast<DWORD>(t >> 32);
+  return ft;
+}
+
+Win32FileSystem::Win32FileSystem(std::wstring lock_prefix, DWORD lock_timeout_ms)
+    : lock_prefix_(std::move(lock_prefix)), lock_timeout_ms_(lock_timeout_ms) {}
+
+FileStamp Win32FileSystem::Stat(const std::string& path) {
+  FileStamp s;
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExW(Utf8ToWide(path).c_str(), GetFileExInfoStandard, &data) ||
+      (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    return s;
+  }
+  s.exists = true;
+  s.size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+  s.modified_ns = FileTimeToUnixNs(data.ftLastWriteTime);
+  // A replaced file is a new file with its own creation time (except where tunnelling
+  // hands the old one on), so this catches replacements the write time misses.
+  s.changed_ns = FileTimeToUnixNs(data.ftCreationTime);
+  return s;
+}
+
+std::optional<std::string> Win32FileSystem::ReadAll(const std::string& path) {
+  // Delete sharing lets a writer rename its new version over the file while we read.
+  HANDLE h = CreateFileW(Utf8ToWide(path).c_str(), GENERIC_READ,
+                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN,
+                         nullptr);
+  if (h == INVALID_HANDLE_VALUE) return std::nullopt;
+  std::string out;
+  LARGE_INTEGER size;
+  if (GetFileSizeEx(h, &size) && size.QuadPart > 0 && size.QuadPart < (1LL << 31)) {
+    out.reserve(static_cast<std::size_t>(size.QuadPart));
+  }
+  char buf[65536];
+  for (;;) {
+    DWORD n = 0;
+    if (!ReadFile(h, buf, sizeof buf, &n, nullptr)) {
+      CloseHandle(h);
+      return std::nullopt;
+    }
+    if (n == 0) break;
+    out.append(buf, n);
+  }
+  CloseHandle(h);
+  return out;
+}
+
+Status Win32FileSystem::ReplaceAtomically(const std::string& path, const std::string& bytes) {
+  const std::wstring full = FullPath(Utf8ToWide(path));
+  WIN32_FILE_ATTRIBUTE_DATA old;
+  const bool existed = GetFileAttributesExW(full.c_str(), GetFileExInfoStandard, &old) != 0;
+  if (existed && (old.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    return Status::Fail("\"" + path + "\" ist ein Ordner, keine Datei.");
+  }
+  if (existed && (old.dwFileAttributes & FILE_ATTRIBUTE_READONLY)) {
+    return Status::Fail("Die Datei " + Quoted(path) + " ist schreibgeschützt.");
+  }
+  // The new version keeps the old one's hidden and system marks.
+  const DWORD keep = existed ? (old.dwFileAttributes & (FILE_ATTRIBUTE_HIDDEN |
+                                                        FILE_ATTRIBUTE_SYSTEM |
+                                                        FILE_ATTRIBUTE_NOT_CONTENT_INDEXED))
+                             : 0;
+
+  static std::atomic<unsigned> counter{0};
+  const std::wstring folder = FolderOf(full);
+  std::wstring tmp;
+  HANDLE h = INVALID_HANDLE_VALUE;
+  DWORD error = 0;
+  for (int attempt = 0; attempt < 100 && h == INVALID_HANDLE_VALUE; ++attempt) {
+    wchar_t suffix[64];
+    std::swprintf(suffix, 64, L".%lx-%x-%x.tmp", GetCurrentProcessId(), counter.fetch_add(1),
+                  GetTickCount());
+    tmp = folder + L"\\~" + NameOf(full) + suffix;
+    h = CreateFileW(tmp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                    FILE_ATTRIBUTE_ARCHIVE | keep, nullptr);
+    error = h == INVALID_HANDLE_VALUE ? GetLastError() : 0;
+    if (error != 0 && error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) break;
+  }
+  if (h == INVALID_HANDLE_VALUE) {
+    return Status::Fail("Die Datei " + Quoted(path) + " kann nicht geschrieben werden: " +
+                        SystemErrorText(error));
+  }
+  auto fail = [&](const std::string& what, DWORD code) {
+    CloseHandle(h);
+    DeleteFileW(tmp.c_str());
+    return Status::Fail("Die Datei " + Quoted(path) + what + SystemErrorText(code));
+  };
+  for (std::size_t done = 0; done < bytes.size();) {
+    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 30));
+    DWORD n = 0;
+    if (!WriteFile(h, bytes.data() + done, chunk, &n, nullptr) || n == 0) {
+      return fail(" kann nicht geschrieben werden: ", GetLastError());
+    }
+    done += n;
+  }
+  // Readers that cache by write time must see each version as new, even when two writes
+  // fall into one tick of the file system's clock.
+  std::int64_t stamp = NowNs();
+  if (existed) {
+    const std::int64_t before = FileTimeToUnixNs(old.ftLastWriteTime);
+    if (stamp <= before && before - stamp < 1'000'000'000) stamp = before + 100;
+  }
+  const FILETIME ft = UnixNsToFileTime(stamp);
+  SetFileTime(h, nullptr, nullptr, &ft);
+  if (!FlushFileBuffers(h)) return fail(" kann nicht gesichert werden: ", GetLastError());
+  CloseHandle(h);
+
+  for (int attempt = 0;; ++attempt) {
+    if (MoveFileExW(tmp.c_str(), full.c_str(),
+                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+      return Status::Ok();
+    }
+    error = GetLastError();
+    if (!IsTransient(error) || attempt >= 10) break;
+    // A read-only mark set meanwhile is no passing obstacle.
+    const DWORD now_attrs = GetFileAttributesW(full.c_str());
+    if (now_attrs != INVALID_FILE_ATTRIBUTES && (now_attrs & FILE_ATTRIBUTE_READONLY)) break;
+    Sleep(10 + 10 * attempt);
+  }
+  DeleteFileW(tmp.c_str());
+  return Status::Fail("Die Datei " + Quoted(path) + " kann nicht ersetzt werden: " +
+                      SystemErrorText(error));
+}
+
+std::wstring Win32FileSystem::LockName(const std::string& path) const {
+  std::wstring full = FullPath(Utf8ToWide(path));
+  for (auto& ch : full) {
+    if (ch == L'/') ch = L'\\';
+  }
+  if (!full.empty()) CharLowerBuffW(full.data(), static_cast<DWORD>(full.size()));
+  std::uint64_t hash = 14695981039346656037ull;  // FNV-1a
+  for (wchar_t ch : full) {
+    hash = (hash ^ static_cast<std::uint16_t>(ch)) * 1099511628211ull;
+  }
+  wchar_t hex[17];
+  std::swprintf(hex, 17, L"%016llx", static_cast<unsigned long long>(hash));
+  return L"Local\\" + lock_prefix_ + L"-" + hex;
+}
+
+std::unique_ptr<FileLock> Win32FileSystem::LockForUpdate(const std::string& path, Status* why) {
+  HANDLE mutex = CreateMutexW(nullptr, FALSE, LockName(path).c_str());
+  if (!mutex) {
+    if (why) {
+      *why = Status::Fail("Die Datei " + Quoted(path) + " kann nicht gesperrt werden: " +
+                          SystemErrorText(GetLastError()));
+    }
+    return nullptr;
+  }
+  switch (WaitForSingleObject(mutex, lock_timeout_ms_)) {
+    case WAIT_OBJECT_0:
+    // The holder ended without releasing it (killed mid-write). Its write went to a
+    // temporary file, so the data file is whole, and nobody must wait for it for ever.
+    case WAIT_ABANDONED:
+      return std::make_unique<MutexLock>(mutex);
+    default:
+      CloseHandle(mutex);
+      if (why) {
+        *why = Status::Fail("Die Datei " + Quoted(path) +
+                            " wird gerade von einem anderen Programm geändert.");
+      }
+      return nullptr;
+  }
+}
+
+bool Win32FileSystem::AnyFileMatches(const std::string& pattern) {
+  WIN32_FIND_DATAW data;
+  HANDLE find = FindFirstFileExW(Utf8ToWide(pattern).c_str(), FindExInfoBasic, &data,
+                                 FindExSearchNameMatch, nullptr, 0);
+  if (find == INVALID_HANDLE_VALUE) return false;
+  bool found = false;
+  do {
+    found = !(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+  } while (!found && FindNextFileW(find, &data));
+  FindClose(find);
+  return found;
+}
+
+bool Win32FileSystem::Delete(const std::string& path) {
+  const std::wstring wide = Utf8ToWide(path);
+  SetFileAttributesW(wide.c_str(), FILE_ATTRIBUTE_NORMAL);
+  DeleteFileW(wide.c_str());
+  if (GetFileAttributesW(wide.c_str()) != INVALID_FILE_ATTRIBUTES) return false;
+  // Anything else (a file still pending deletion answers "access denied") is still there.
+  const DWORD error = GetLastError();
+  return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
+
+std::int64_t Win32FileSystem::NowNs() {
+  FILETIME ft;
+  GetSystemTimePreciseAsFileTime(&ft);
+  return FileTimeToUnixNs(ft);
+}
+
+}  // namespace qm

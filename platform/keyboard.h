@@ -1,0 +1,25 @@
+// Keystroke output into whatever window has the focus.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+namespace qm {
+
+struct KeyEvent {
+  enum class Kind { kUnicode, kVirtualKey };
+  Kind kind = Kind::kUnicode;
+  std::uint16_t code = 0;  // UTF-16 unit, or virtual-key code
+  bool key_up = false;
+};
+
+class Keyboard {
+ public:
+  virtual ~Keyboard() = default;
+  // Sends the events in order; returns how many were accepted.
+  virtual std::size_t Send(const std::vector<KeyEvent>& events) = 0;
+  // Releases modifier keys the user still holds down.
+  virtual void ReleaseModifiers() = 0;
+};
+
+}  // namespace qm

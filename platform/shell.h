@@ -1,0 +1,16 @@
+// The shell: open a document or address, start a command line.
+#pragma once
+
+#include <string>
+
+namespace qm {
+
+class Shell {
+ public:
+  virtual ~Shell() = default;
+  // Opens a file, folder, web or mail address with its registered program.
+  virtual bool Open(const std::string& target) = 0;
+  virtual bool Run(const std::string& command_line) = 0;
+};
+
+}  // namespace qm

@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Sets up a fresh machine, builds both sides and runs every test: native, under Wine, fuzzing.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/setup.sh
+scripts/build.sh
+
+passed=0; failed=0
+count() {  # adds the counts of a GoogleTest log
+  local p f
+  p=$(grep -oE '^\[  PASSED  \] [0-9]+' "$1" | grep -oE '[0-9]+$' | tail -1 || true)
+  f=$(grep -oE '^\[  FAILED  \] [0-9]+ test' "$1" | grep -oE '[0-9]+' | head -1 || true)
+  passed=$((passed + ${p:-0})); failed=$((failed + ${f:-0}))
+}
+
+mkdir -p build/logs
+status=0
+echo "== native tests"
+(cd build/linux && ctest --output-on-failure) || status=1
+build/linux/tests/qm_tests --gtest_brief=1 >build/logs/native.log 2>&1 || true
+count build/logs/native.log
+
+echo "== tests under Wine"
+if scripts/wine-run.sh build/windows build/windows/tests/qm_wine_tests.exe --gtest_brief=1 \
+      >build/logs/wine.log 2>&1; then
+  tail -3 build/logs/wine.log
+else
+  cat build/logs/wine.log | tail -60; status=1
+fi
+count build/logs/wine.log
+grep -q 'PASSED' build/logs/wine.log || { echo "the Wine tests did not run"; status=1; failed=$((failed + 1)); }
+
+echo "== fuzzing"
+if scripts/fuzz.sh "${QM_FUZZ_SECONDS:-20}"; then passed=$((passed + 1)); else failed=$((failed + 1)); status=1; fi
+
+echo "tests: $passed passed, $failed failed"
+exit $status

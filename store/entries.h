@@ -1,0 +1,38 @@
+// Snippet entries of the data file: five fields, one section each, keyed by entry number.
+#pragma once
+
+#include <string>
+
+#include "platform/code_page.h"
+#include "platform/status.h"
+#include "store/ini_store.h"
+
+namespace qm {
+
+struct SnippetEntry {
+  std::string name;
+  std::string text;  // escaped, not enciphered
+  std::string title;
+  int crypt = 0;
+  int dosbox = 0;
+};
+
+// `ansi` is the code page whose character codes the cipher works on.
+class EntryStore {
+ public:
+  EntryStore(IniStore& ini, const CodePage& ansi) : ini_(ini), ansi_(ansi) {}
+
+  // A number without an entry reads as empty texts and both flags 0.
+  SnippetEntry ReadEntry(int number, const std::string& data_file);
+  // Writes all five fields in one update of the file, or nothing when one of them cannot
+  // be stored. An enciphered text gets a fresh salt.
+  Status WriteEntry(int number, const SnippetEntry& entry, const std::string& data_file);
+  // Entries run from 1 to the last number before the first empty or missing name.
+  int CountEntries(const std::string& data_file);
+
+ private:
+  IniStore& ini_;
+  const CodePage& ansi_;
+};
+
+}  // namespace qm

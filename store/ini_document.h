@@ -1,0 +1,70 @@
+// One data file's bytes, parsed by the rules of Windows' private-profile functions, with the
+// in-place edit that writing one value makes.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+
+#include "platform/code_page.h"
+#include "platform/status.h"
+
+namespace qm {
+
+enum class IniEncoding { kAnsi, kUtf16Le };
+
+class IniDocument {
+ public:
+  // Never fails: every byte sequence is some file. A file that starts with a UTF-16LE
+  // byte-order mark is UTF-16LE; every other file is in the ANSI code page.
+  IniDocument(std::string bytes, const CodePage& ansi);
+
+  IniEncoding encoding() const { return encoding_; }
+  const std::string& bytes() const { return bytes_; }
+
+  // `section` and `key` as a caller passes them (surrounding blanks are ignored, letter case
+  // too). The value in UTF-8, or nullopt when the section or key is missing.
+  std::optional<std::string> Find(std::string_view section, std::string_view key) const;
+
+  // The file's bytes after writing `value` under `key` in `section`, edited in place as
+  // Windows edits it. Fails, changing nothing, for names or values that would not read
+  // back (line breaks, a "]" in a section name, a "=" in a key) and for characters the
+  // file's encoding cannot hold.
+  Status Edit(std::string_view section, std::string_view key, std::string_view value,
+              std::string& new_bytes) const;
+
+  // A value as it reads back once written: surrounding blanks, tabs and one pair of
+  // matching quotes gone.
+  static std::string_view AsReadBack(std::string_view value);
+  // Trims blanks only, as names passed by a caller are trimmed.
+  static std::string_view TrimCallerName(std::string_view name);
+
+ private:
+  struct Key {
+    std::size_t line_start, line_end;  // in code units of the file's encoding
+    std::size_t name_begin, name_end;
+    std::size_t value_begin, value_end;
+  };
+  struct Section {
+    std::size_t insert_end;   // end of the line after which a new key goes
+    std::size_t insert_next;  // start of the line that follows it
+    std::unordered_map<std::string, Key> keys;  // by folded name; the first one counts
+  };
+
+  template <typename Text>
+  void Parse(const Text& text);
+  std::string UnitsToUtf8(std::size_t begin, std::size_t end) const;
+  bool Encode(std::string_view utf8, std::string& out, Status& why) const;
+  std::size_t UnitCount() const;
+  std::size_t ByteOffset(std::size_t unit) const;
+
+  std::string bytes_;
+  IniEncoding encoding_ = IniEncoding::kAnsi;
+  const CodePage& ansi_;
+  std::u16string utf16_;  // the text after the byte-order mark, for UTF-16LE files
+  std::unordered_map<std::string, Section> sections_;  // by folded name; the first one counts
+};
+
+}  // namespace qm

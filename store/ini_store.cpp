@@ -1,0 +1,114 @@
+// The INI primitives: read and write one value of a data file, as Windows' private-profile
+// functions do, with a parse cache that never serves a stale file.
+#include "store/ini_store.h"
+
+#include "store/ini_document.h"
+
+namespace qm {
+namespace {
+
+// A file changed within this time of a read may change again without its size or time
+// stamp showing it (coarse file-system clocks), so its content is compared as well.
+constexpr std::int64_t kRacyWindowNs = 2'000'000'000;
+
+}  // namespace
+
+struct IniStore::Cached {
+  FileStamp stamp;
+  bool clean = false;  // the stamp alone proves the content unchanged
+  std::unique_ptr<IniDocument> doc;
+};
+
+IniStore::IniStore(FileSystem& fs, const CodePage& ansi) : fs_(fs), ansi_(ansi) {}
+IniStore::~IniStore() = default;
+
+const std::string& IniStore::Resolve(std::string_view file) {
+  if (!file.empty()) current_file_.assign(file);
+  return current_file_;
+}
+
+const IniDocument* IniStore::Load(const std::string& path) {
+  if (path.empty()) return nullptr;
+  const FileStamp stamp = fs_.Stat(path);
+  if (!stamp.exists) {
+    cache_.erase(path);
+    return nullptr;
+  }
+  auto& slot = cache_[path];
+  if (slot && slot->stamp == stamp && slot->clean) return slot->doc.get();
+
+  const std::int64_t now = fs_.NowNs();
+  std::optional<std::string> bytes = fs_.ReadAll(path);
+  if (!bytes) {
+    cache_.erase(path);
+    return nullptr;
+  }
+  if (!slot || slot->stamp != stamp || slot->doc->bytes() != *bytes) {
+    auto doc = std::make_unique<IniDocument>(std::move(*bytes), ansi_);
+    ++parse_count_;
+    if (!slot) slot = std::make_unique<Cached>();
+    slot->doc = std::move(doc);
+    slot->stamp = stamp;
+  }
+  slot->clean = now - stamp.modified_ns >= kRacyWindowNs;
+  return slot->doc.get();
+}
+
+std::optional<std::string> IniStore::Find(std::string_view section, std::string_view key,
+                                          std::string_view file) {
+  const IniDocument* doc = Load(Resolve(file));
+  if (!doc) return std::nullopt;
+  return doc->Find(section, key);
+}
+
+std::string IniStore::ReadIniValue(std::string_view section, std::string_view key,
+                                   std::string_view default_value, std::string_view file) {
+  std::optional<std::string> value = Find(section, key, file);
+  return value ? std::move(*value) : std::string(default_value);
+}
+
+Status IniStore::WriteIniValue(std::string_view section, std::string_view key,
+                               std::string_view value, std::string_view file) {
+  return WriteIniValues({IniWrite{std::string(section), std::string(key), std::string(value)}},
+                        file);
+}
+
+Status IniStore::WriteIniValues(const std::vector<IniWrite>& writes, std::string_view file) {
+  const std::string path = Resolve(file);
+  if (path.empty()) return Status::Fail("Es ist keine Datendatei angegeben.");
+  if (writes.empty()) return Status::Ok();
+
+  // The lock spans the whole read-modify-write, so that two writers never lose each other's
+  // change; the file itself is replaced in one step, so that it is never torn.
+  Status why;
+  const std::unique_ptr<FileLock> lock = fs_.LockForUpdate(path, &why);
+  if (!lock) return why;
+
+  const FileStamp before = fs_.Stat(path);
+  std::string bytes;
+  if (before.exists) {
+    std::optional<std::string> read = fs_.ReadAll(path);
+    if (!read) return Status::Fail("Die Datei \"" + path + "\" kann nicht gelesen werden.");
+    bytes = std::move(*read);
+  }
+  auto doc = std::make_unique<IniDocument>(std::move(bytes), ansi_);
+  for (const IniWrite& w : writes) {
+    std::string edited;
+    Status s = doc->Edit(w.section, w.key, w.value, edited);
+    if (!s) return s;
+    doc = std::make_unique<IniDocument>(std::move(edited), ansi_);
+  }
+  ++parse_count_;
+  if (Status s = fs_.ReplaceAtomically(path, doc->bytes()); !s) {
+    cache_.erase(path);
+    return s;
+  }
+  auto slot = std::make_unique<Cached>();
+  slot->stamp = fs_.Stat(path);
+  slot->clean = false;  // just written: the next read compares the content once more
+  slot->doc = std::move(doc);
+  cache_[path] = std::move(slot);
+  return Status::Ok();
+}
+
+}  // namespace qm

@@ -1,0 +1,58 @@
+// The INI primitives: read and write one value of a data file, as Windows' private-profile
+// functions do, with a parse cache that never serves a stale file.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/code_page.h"
+#include "platform/file_system.h"
+#include "platform/status.h"
+
+namespace qm {
+
+class IniDocument;
+
+struct IniWrite {
+  std::string section, key, value;
+};
+
+class IniStore {
+ public:
+  // `ansi` is the code page of files without a UTF-16LE byte-order mark.
+  IniStore(FileSystem& fs, const CodePage& ansi);
+  ~IniStore();
+
+  // A non-empty `file` becomes the current INI file; an empty one uses the current file.
+  std::string ReadIniValue(std::string_view section, std::string_view key,
+                           std::string_view default_value, std::string_view file = {});
+  // nullopt where ReadIniValue would give the default.
+  std::optional<std::string> Find(std::string_view section, std::string_view key,
+                                  std::string_view file = {});
+  Status WriteIniValue(std::string_view section, std::string_view key, std::string_view value,
+                       std::string_view file = {});
+  // Several values in one update of the file: all of them or none are written, in order.
+  Status WriteIniValues(const std::vector<IniWrite>& writes, std::string_view file = {});
+
+  const std::string& CurrentFile() const { return current_file_; }
+  // How many times a file was parsed; lets tests see that an unchanged file is not.
+  std::uint64_t ParseCount() const { return parse_count_; }
+
+ private:
+  struct Cached;
+  const IniDocument* Load(const std::string& path);
+  const std::string& Resolve(std::string_view file);
+
+  FileSystem& fs_;
+  const CodePage& ansi_;
+  std::string current_file_;
+  std::unordered_map<std::string, std::unique_ptr<Cached>> cache_;
+  std::uint64_t parse_count_ = 0;
+};
+
+}  // namespace qm

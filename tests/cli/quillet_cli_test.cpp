@@ -1,0 +1,81 @@
+// quillet-cli's commands, exit codes and messages, on an in-memory file system.
+#include "cli/quillet_cli.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "platform/portable_code_pages.h"
+#include "tests/fakes/fake_file_system.h"
+
+namespace qm {
+namespace {
+
+struct Result {
+  int code;
+  std::string out, err;
+};
+
+class QuilletCliTest : public testing::Test {
+ protected:
+  Result Run(std::vector<std::string> args, const std::string& input = "") {
+    std::istringstream in(input);
+    std::ostringstream out, err;
+    const int code = RunQuilletCli(args, in, out, err, fs, ansi);
+    return {code, out.str(), err.str()};
+  }
+  FakeFileSystem fs;
+  Windows1252CodePage ansi;
+};
+
+TEST_F(QuilletCliTest, AddListShowRoundTrip) {
+  const std::string text = "Hallo \"Welt\"\r\n\tmit \\ und \xE2\x82\xAC";
+  EXPECT_EQ(Run({"lib.ini", "add", "Gru\xC3\x9F", "--title", "Editor"}, text).out, "1\n");
+  EXPECT_EQ(Run({"lib.ini", "add", "Geheim", "--crypt", "--dosbox"}, "PIN 1234").out, "2\n");
+  EXPECT_EQ(Run({"lib.ini", "list"}).out, "1\tGru\xC3\x9F\n2\tGeheim\n");
+  EXPECT_EQ(Run({"lib.ini", "show", "1"}).out, text);
+  EXPECT_EQ(Run({"lib.ini", "show", "2"}).out, "PIN 1234");
+  EXPECT_EQ(Run({"lib.ini", "get", "crypt", "2"}).out, "1\n");
+  EXPECT_EQ(Run({"lib.ini", "get", "Title", "1"}).out, "Editor\n");
+  EXPECT_EQ(Run({"lib.ini", "get", "DosBox", "2"}).out, "1\n");
+}
+
+TEST_F(QuilletCliTest, GetAndSetOneRawValue) {
+  EXPECT_EQ(Run({"lib.ini", "set", "Common", "PumActPos", "2"}).code, 0);
+  EXPECT_EQ(Run({"lib.ini", "get", "common", "pumactpos"}).out, "2\n");
+}
+
+TEST_F(QuilletCliTest, ExitCodesAndMessages) {
+  fs.SetFile("lib.ini", "[Name]\r\n1=a\r\n");
+  const struct {
+    std::vector<std::string> args;
+    std::string input;
+    int code;
+    std::string message_part;
+  } cases[] = {
+      {{"lib.ini", "show", "2"}, "", 1, "Eintrag 2"},
+      {{"lib.ini", "show", "0"}, "", 2, "Eintragsnummer"},
+      {{"lib.ini", "show", "x"}, "", 2, "Eintragsnummer"},
+      {{"lib.ini", "get", "Name", "7"}, "", 1, "\xE2\x80\x9E" "7"},
+      {{"none.ini", "list"}, "", 1, "none.ini"},
+      {{"lib.ini", "add", "x"}, "Smiley \xF0\x9F\x98\x80", 2, "U+1F600"},
+      {{"lib.ini", "add", "  "}, "t", 2, "Name"},
+      {{"lib.ini", "add", "x"}, "\xC3", 2, "UTF-8"},
+      {{"lib.ini", "set", "S", "a=b", "v"}, "", 2, "="},
+      {{"lib.ini", "frobnicate"}, "", 2, "Aufruf"},
+      {{"lib.ini"}, "", 2, "Aufruf"},
+      {{"lib.ini", "add", "x", "--bogus"}, "", 2, "Aufruf"},
+  };
+  for (const auto& c : cases) {
+    const Result r = Run(c.args, c.input);
+    EXPECT_EQ(r.code, c.code) << c.args[1];
+    EXPECT_NE(r.err.find(c.message_part), std::string::npos) << r.err;
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+  }
+  EXPECT_EQ(fs.Content("lib.ini").value_or(""), "[Name]\r\n1=a\r\n");
+  fs.FailNextWrites();
+  EXPECT_EQ(Run({"lib.ini", "set", "S", "k", "v"}).code, 3);
+}
+
+}  // namespace
+}  // namespace qm

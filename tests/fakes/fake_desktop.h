@@ -1,0 +1,71 @@
+// Top-level windows held in Z-order, topmost first, with titles and visibility.
+#pragma once
+
+#include <algorithm>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/desktop.h"
+
+namespace qm {
+
+class FakeDesktop : public Desktop {
+ public:
+  struct Window {
+    WindowHandle handle = 0;
+    std::string title;
+    bool visible = true;
+  };
+
+  // Adds a window at the bottom of the Z-order.
+  WindowHandle Add(std::string title, bool visible = true) {
+    const WindowHandle handle = next_handle_++;
+    windows.push_back({handle, std::move(title), visible});
+    return handle;
+  }
+
+  WindowHandle Foreground() override { return foreground; }
+  WindowHandle Below(WindowHandle window) override {
+    const auto it = Find(window);
+    if (it == windows.end() || it + 1 == windows.end()) return 0;
+    return (it + 1)->handle;
+  }
+  std::string Title(WindowHandle window) override {
+    const auto it = Find(window);
+    return it == windows.end() ? std::string() : it->title;
+  }
+  bool IsVisible(WindowHandle window) override {
+    const auto it = Find(window);
+    return it != windows.end() && it->visible;
+  }
+  bool Exists(WindowHandle window) override { return Find(window) != windows.end(); }
+  std::vector<WindowHandle> TopLevelWindows() override {
+    std::vector<WindowHandle> handles;
+    for (const auto& w : windows) handles.push_back(w.handle);
+    return handles;
+  }
+  // Windows may refuse to hand over the foreground; `refuse_foreground` plays that part.
+  bool BringToFront(WindowHandle window) override {
+    const auto it = Find(window);
+    if (it == windows.end() || refuse_foreground) return false;
+    std::rotate(windows.begin(), it, it + 1);
+    foreground = window;
+    return true;
+  }
+  void SetTopmost(WindowHandle window, bool on) override { topmost[window] = on; }
+
+  std::vector<Window> windows;  // topmost first
+  WindowHandle foreground = 0;
+  bool refuse_foreground = false;
+  std::map<WindowHandle, bool> topmost;
+
+ private:
+  std::vector<Window>::iterator Find(WindowHandle window) {
+    return std::find_if(windows.begin(), windows.end(),
+                        [&](const Window& w) { return w.handle == window; });
+  }
+  WindowHandle next_handle_ = 0x100;
+};
+
+}  // namespace qm

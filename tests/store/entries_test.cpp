@@ -1,0 +1,80 @@
+// Snippet entries: the five fields, flags read as numbers, the enciphered form.
+#include "store/entries.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/portable_code_pages.h"
+#include "store/stored_text.h"
+#include "tests/fakes/fake_file_system.h"
+
+namespace qm {
+namespace {
+
+class EntriesTest : public testing::Test {
+ protected:
+  FakeFileSystem fs;
+  Windows1252CodePage ansi;
+  IniStore ini{fs, ansi};
+  EntryStore entries{ini, ansi};
+};
+
+TEST_F(EntriesTest, RoundTripsPlainAndEnciphered) {
+  const SnippetEntry plain{"Gru\xC3\x9F", EscapeStoredText("Zeile 1\r\nZeile \"2\"\t\xE2\x82\xAC"),
+                           "Editor", 0, 1};
+  const SnippetEntry secret{"Geheim", EscapeStoredText("PIN \xC3\xA4\xC3\xB6\xC3\xBC 1234"), "",
+                            1, 0};
+  ASSERT_TRUE(entries.WriteEntry(1, plain, "lib.ini"));
+  ASSERT_TRUE(entries.WriteEntry(2, secret, "lib.ini"));
+  for (const auto& [n, e] : {std::pair{1, plain}, std::pair{2, secret}}) {
+    const SnippetEntry got = entries.ReadEntry(n, "lib.ini");
+    EXPECT_EQ(got.name, e.name);
+    EXPECT_EQ(got.text, e.text);
+    EXPECT_EQ(got.title, e.title);
+    EXPECT_EQ(got.crypt, e.crypt);
+    EXPECT_EQ(got.dosbox, e.dosbox);
+  }
+  EXPECT_EQ(ini.ReadIniValue("Text", "2", "", "lib.ini").find("PIN"), std::string::npos);
+  EXPECT_EQ(entries.CountEntries("lib.ini"), 2);
+}
+
+TEST_F(EntriesTest, EmptyEncipheredTextIsTheSaltAlone) {
+  ASSERT_TRUE(entries.WriteEntry(1, {"n", "", "", 1, 0}, "lib.ini"));
+  EXPECT_EQ(ini.ReadIniValue("Text", "1", "", "lib.ini").size(), 4u);
+  EXPECT_EQ(entries.ReadEntry(1, "lib.ini").text, "");
+}
+
+// Windows cut values at 32,766 characters, which destroyed enciphered texts past 8,190.
+TEST_F(EntriesTest, LongEncipheredTextSurvives) {
+  std::string text;
+  for (int i = 0; text.size() < 50'000; ++i) text += "Satz " + std::to_string(i) + ". ";
+  ASSERT_TRUE(entries.WriteEntry(1, {"lang", text, "", 1, 0}, "lib.ini"));
+  EXPECT_EQ(entries.ReadEntry(1, "lib.ini").text, text);
+}
+
+TEST_F(EntriesTest, FlagsAreNumbersAndTheLibraryEndsAtAGap) {
+  fs.SetFile("lib.ini",
+             "[Name]\r\n1=a\r\n2=b\r\n4=d\r\n[Crypt]\r\n1=yes\r\n2=-1\r\n[DosBox]\r\n1=0.6\r\n"
+             "2=0.5\r\n[Text]\r\n2=0000\r\n");
+  EXPECT_EQ(entries.CountEntries("lib.ini"), 2);
+  EXPECT_EQ(entries.ReadEntry(1, "lib.ini").crypt, 0);
+  EXPECT_EQ(entries.ReadEntry(2, "lib.ini").crypt, 1);
+  EXPECT_EQ(entries.ReadEntry(1, "lib.ini").dosbox, 1);  // 0.6 rounds to 1
+  EXPECT_EQ(entries.ReadEntry(2, "lib.ini").dosbox, 0);  // 0.5 rounds to the even 0
+  const SnippetEntry none = entries.ReadEntry(9, "lib.ini");
+  EXPECT_EQ(none.name + none.text + none.title, "");
+  EXPECT_EQ(none.crypt + none.dosbox, 0);
+}
+
+TEST_F(EntriesTest, RefusedTextLeavesTheFileUntouched) {
+  ASSERT_TRUE(entries.WriteEntry(1, {"a", "alt", "", 0, 0}, "lib.ini"));
+  const std::string before = fs.Content("lib.ini").value_or("");
+  for (int crypt : {0, 1}) {
+    const Status s = entries.WriteEntry(1, {"b", "Smiley \xF0\x9F\x98\x80", "", crypt, 0}, "lib.ini");
+    EXPECT_EQ(s.code, Status::Code::kRefused);
+    EXPECT_NE(s.message.find("U+1F600"), std::string::npos);
+  }
+  EXPECT_EQ(fs.Content("lib.ini").value_or(""), before);
+}
+
+}  // namespace
+}  // namespace qm
