@@ -11,6 +11,6 @@ for target in build/fuzz/fuzz/fuzz_*; do
   corpus=build/fuzz/corpus/$name
   mkdir -p "$corpus"
   echo "fuzz: $name for ${seconds}s"
-  "$target" -max_total_time="$seconds" -max_len=4096 -print_final_stats=0 "$corpus" \
+  "$target" -max_total_time="$seconds" -max_len=4096 -artifact_prefix=build/fuzz/ "$corpus" \
       >"build/fuzz/$name.log" 2>&1 || { tail -40 "build/fuzz/$name.log"; echo "fuzz: $name FAILED"; exit 1; }
 done

@@ -84,21 +84,21 @@ Status IniStore::WriteIniValues(const std::vector<IniWrite>& writes, std::string
   const std::unique_ptr<FileLock> lock = fs_.LockForUpdate(path, &why);
   if (!lock) return why;
 
-  const FileStamp before = fs_.Stat(path);
-  std::string bytes;
-  if (before.exists) {
-    std::optional<std::string> read = fs_.ReadAll(path);
-    if (!read) return Status::Fail("Die Datei \"" + path + "\" kann nicht gelesen werden.");
-    bytes = std::move(*read);
+  // The cached parse serves when it is proven current; Load reads the file afresh otherwise.
+  const IniDocument* current = Load(path);
+  if (!current && fs_.Stat(path).exists) {
+    return Status::Fail("Die Datei \"" + path + "\" kann nicht gelesen werden.");
   }
-  auto doc = std::make_unique<IniDocument>(std::move(bytes), ansi_);
+  const IniDocument empty(std::string(), ansi_);
+  const IniDocument* doc_in = current ? current : &empty;
+  std::unique_ptr<IniDocument> doc;
   for (const IniWrite& w : writes) {
     std::string edited;
-    Status s = doc->Edit(w.section, w.key, w.value, edited);
+    Status s = (doc ? doc.get() : doc_in)->Edit(w.section, w.key, w.value, edited);
     if (!s) return s;
     doc = std::make_unique<IniDocument>(std::move(edited), ansi_);
+    ++parse_count_;
   }
-  ++parse_count_;
   if (Status s = fs_.ReplaceAtomically(path, doc->bytes()); !s) {
     cache_.erase(path);
     return s;
