@@ -24,8 +24,8 @@ class RegistrySettingsStore : public SettingsStore {
   Status Write(const std::string& section, const std::string& key,
                const std::string& value) override {
     if (value.find('\0') != std::string::npos || !IsValidUtf8(value)) {
-      return Status::Fail("Die Einstellung \"" + key +
-                          "\" enthält Zeichen, die nicht gespeichert werden können.");
+      return Status::Refuse("Die Einstellung \"" + key +
+                            "\" enthält Zeichen, die nicht gespeichert werden können.");
     }
     const LONG rc = WriteUserString(KeyPath(section), Utf8ToWide(key), Utf8ToWide(value));
     if (rc != ERROR_SUCCESS) {

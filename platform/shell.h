@@ -5,11 +5,13 @@
 
 namespace qm {
 
+enum class ShowMode { kNormal, kMaximized };
+
 class Shell {
  public:
   virtual ~Shell() = default;
-  // Opens a file, folder, web or mail address with its registered program.
-  virtual bool Open(const std::string& target) = 0;
+  // Opens a file, folder, web or mail address with its registered program ("open" verb).
+  virtual bool Open(const std::string& target, ShowMode mode) = 0;
   virtual bool Run(const std::string& command_line) = 0;
 };
 

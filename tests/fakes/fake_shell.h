@@ -10,8 +10,9 @@ namespace qm {
 
 class FakeShell : public Shell {
  public:
-  bool Open(const std::string& target) override {
+  bool Open(const std::string& target, ShowMode mode) override {
     opened.push_back(target);
+    modes.push_back(mode);
     return succeed;
   }
   bool Run(const std::string& command_line) override {
@@ -20,6 +21,7 @@ class FakeShell : public Shell {
   }
 
   std::vector<std::string> opened, ran;
+  std::vector<ShowMode> modes;
   bool succeed = true;
 };
 

@@ -112,7 +112,7 @@ TEST_F(IniCrashSafety, AWriterKilledMidWriteLeavesAWholeFile) {
     // The killed writer held the lock; the next writer must not wait for it for ever.
     const DWORD start = GetTickCount();
     const Status s = ini.WriteIniValue("S", "danach", "1", file);
-    EXPECT_TRUE(s.ok) << s.message;
+    EXPECT_TRUE(s.ok()) << s.message;
     EXPECT_LT(GetTickCount() - start, 5000u);
     EXPECT_EQ(ini.ReadIniValue("S", "danach", "", file), "1");
   }

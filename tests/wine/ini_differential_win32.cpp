@@ -269,7 +269,7 @@ TEST(IniDifferential, OurWritesReadAsThePlatformsWrites) {
       const Status s = ini->WriteIniValue(readers.ansi().ToUtf8(op.section),
                                           readers.ansi().ToUtf8(op.key),
                                           readers.ansi().ToUtf8(op.value), ours);
-      ASSERT_TRUE(s.ok) << s.message;
+      ASSERT_TRUE(s.ok()) << s.message;
     }
     auto fresh = readers.NewStore();
     const std::string tag = "seed " + std::to_string(seed);
@@ -296,7 +296,7 @@ TEST(IniDifferential, QuickAlternatingWritersSeeEachOthersValues) {
     std::snprintf(ours, sizeof ours, "o%04d", i);
     ASSERT_TRUE(WritePrivateProfileStringA("S", "p", theirs, file.c_str()));
     ASSERT_EQ(ini->ReadIniValue("S", "p", kDefault, file), theirs);
-    ASSERT_TRUE(ini->WriteIniValue("S", "o", ours, file).ok);
+    ASSERT_TRUE(ini->WriteIniValue("S", "o", ours, file).ok());
     ASSERT_EQ(readers.Platform({"S", "o"}, file), ours) << "platform missed our write " << i;
     ASSERT_EQ(readers.Platform({"S", "p"}, file), theirs) << "our write lost theirs " << i;
   }
@@ -394,7 +394,7 @@ TEST(IniDifferential, Utf16FilesReadAndWriteAlike) {
     }
     // Our write keeps the file UTF-16, so that the platform reads it back unchanged.
     const std::string value = "\xCE\xA9 \xF0\x9F\x98\x80 \xE2\x82\xAC";  // Ω 😀 €
-    ASSERT_TRUE(ini->WriteIniValue("A", "neu", value, file).ok);
+    ASSERT_TRUE(ini->WriteIniValue("A", "neu", value, file).ok());
     EXPECT_EQ(PlatformReadW(L"A", L"neu", wfile), value);
     EXPECT_EQ(PlatformReadW(L"A", L"k", wfile),
               ini->ReadIniValue("A", "k", kDefault, file));

@@ -51,7 +51,7 @@ TEST(Win32FileSystem, StampFollowsTheFileAndConvertsTheEpoch) {
   EXPECT_FALSE(fs.Stat(path).exists);
   EXPECT_FALSE(fs.Stat(WideToUtf8(dir.wpath())).exists) << "a folder is no file";
 
-  ASSERT_TRUE(fs.ReplaceAtomically(path, "12345").ok);
+  ASSERT_TRUE(fs.ReplaceAtomically(path, "12345").ok());
   FileStamp s = fs.Stat(path);
   EXPECT_TRUE(s.exists);
   EXPECT_EQ(s.size, 5u);
@@ -75,12 +75,12 @@ TEST(Win32FileSystem, EveryReplacementShowsInTheStampEvenWithinOneTick) {
   test::TempFolder dir;
   Win32FileSystem fs;
   const std::string path = dir.File("quick.ini");
-  ASSERT_TRUE(fs.ReplaceAtomically(path, "v000").ok);
+  ASSERT_TRUE(fs.ReplaceAtomically(path, "v000").ok());
   FileStamp last = fs.Stat(path);
   for (int i = 1; i < 100; ++i) {
     char text[8];
     std::snprintf(text, sizeof text, "v%03d", i);
-    ASSERT_TRUE(fs.ReplaceAtomically(path, text).ok);
+    ASSERT_TRUE(fs.ReplaceAtomically(path, text).ok());
     const FileStamp now = fs.Stat(path);
     ASSERT_GT(now.modified_ns, last.modified_ns) << "write " << i;
     ASSERT_EQ(fs.ReadAll(path), std::string(text));
@@ -95,15 +95,15 @@ TEST(Win32FileSystem, ReplaceKeepsContentExactAndRefusesReadOnlyFiles) {
   const std::string path = dir.File("Gr\xC3\xBC\xC3\x9F" "e \xE2\x82\xAC.ini");  // Grüße €.ini
   std::string bytes;
   for (int i = 0; i < 200000; ++i) bytes += static_cast<char>(i * 7 + i / 256);
-  ASSERT_TRUE(fs.ReplaceAtomically(path, bytes).ok);
+  ASSERT_TRUE(fs.ReplaceAtomically(path, bytes).ok());
   EXPECT_EQ(fs.ReadAll(path), bytes);
-  ASSERT_TRUE(fs.ReplaceAtomically(path, "").ok);
+  ASSERT_TRUE(fs.ReplaceAtomically(path, "").ok());
   EXPECT_EQ(fs.ReadAll(path), std::string());
 
-  ASSERT_TRUE(fs.ReplaceAtomically(path, "alt").ok);
+  ASSERT_TRUE(fs.ReplaceAtomically(path, "alt").ok());
   ASSERT_TRUE(SetFileAttributesW(Utf8ToWide(path).c_str(), FILE_ATTRIBUTE_READONLY));
   const Status s = fs.ReplaceAtomically(path, "neu");
-  EXPECT_FALSE(s.ok);
+  EXPECT_FALSE(s.ok());
   EXPECT_NE(s.message.find("schreibgesch\xC3\xBCtzt"), std::string::npos) << s.message;
   EXPECT_EQ(fs.ReadAll(path), std::string("alt"));
   EXPECT_EQ(CountFiles(dir.wpath()), 1);
@@ -117,7 +117,7 @@ TEST(Win32FileSystem, ReplaceInAMissingFolderFailsWithAMessage) {
   test::TempFolder dir;
   Win32FileSystem fs;
   const Status s = fs.ReplaceAtomically(dir.File("fehlt\\x.ini"), "x");
-  EXPECT_FALSE(s.ok);
+  EXPECT_FALSE(s.ok());
   EXPECT_FALSE(s.message.empty());
   EXPECT_EQ(s.message.find('\n'), std::string::npos) << s.message;
 }
@@ -132,7 +132,7 @@ TEST(Win32FileSystem, ReadsAFileAnotherProgramHoldsOpenForWriting) {
                          OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(h, INVALID_HANDLE_VALUE);
   EXPECT_EQ(fs.ReadAll(WideToUtf8(wpath)), std::string("[S]\r\nk=1\r\n"));
-  EXPECT_TRUE(fs.ReplaceAtomically(WideToUtf8(wpath), "neu").ok);
+  EXPECT_TRUE(fs.ReplaceAtomically(WideToUtf8(wpath), "neu").ok());
   CloseHandle(h);
   EXPECT_EQ(fs.ReadAll(WideToUtf8(wpath)), std::string("neu"));
 }
@@ -172,7 +172,7 @@ TEST(Win32FileSystem, LockExcludesOthersAndTimesOutWithAMessage) {
   bool other_got = true;
   std::thread([&] { other_got = fs.LockForUpdate(path, &other_why) != nullptr; }).join();
   EXPECT_FALSE(other_got);
-  EXPECT_FALSE(other_why.ok);
+  EXPECT_FALSE(other_why.ok());
   EXPECT_FALSE(other_why.message.empty());
 
   // Released: the other thread gets it at once.
@@ -256,13 +256,13 @@ TEST_F(RegistrySettings, ValuesRoundTripAndSitAtTheDocumentedKey) {
   const std::string values[] = {"", "100,200", "\xC3\x84rger \xC3\xBC\xC3\x9F \xF0\x9F\x98\x80",
                                 std::string(5000, 'w'), "  Leerzeichen  "};
   for (const std::string& v : values) {
-    ASSERT_TRUE(store->Write(section_, "Fenster", v).ok);
+    ASSERT_TRUE(store->Write(section_, "Fenster", v).ok());
     EXPECT_EQ(store->Read(section_, "Fenster"), v);
   }
   EXPECT_FALSE(store->Read(section_, "Fehlt").has_value());
   EXPECT_FALSE(store->Read(section_ + "-fehlt", "Fenster").has_value());
 
-  ASSERT_TRUE(store->Write(section_, "Gr\xC3\xB6\xC3\x9F" "e", "\xE2\x82\xAC 1").ok);
+  ASSERT_TRUE(store->Write(section_, "Gr\xC3\xB6\xC3\x9F" "e", "\xE2\x82\xAC 1").ok());
   const std::wstring key =
       L"Software\\Ferrandel Software\\" + Utf8ToWide(section_);
   wchar_t buf[64];
@@ -275,8 +275,8 @@ TEST_F(RegistrySettings, ValuesRoundTripAndSitAtTheDocumentedKey) {
 
 TEST_F(RegistrySettings, RefusesWhatRegSzCannotHold) {
   auto store = MakeOsSettingsStore();
-  EXPECT_FALSE(store->Write(section_, "k", std::string("a\0b", 3)).ok);
-  EXPECT_FALSE(store->Write(section_, "k", "a\xFF").ok);
+  EXPECT_FALSE(store->Write(section_, "k", std::string("a\0b", 3)).ok());
+  EXPECT_FALSE(store->Write(section_, "k", "a\xFF").ok());
   EXPECT_FALSE(store->Read(section_, "k").has_value());
 }
 
