@@ -8,5 +8,5 @@ scripts/build.sh
 echo "== quillet-cli (Linux) on samples/sample.ini"
 build/linux/cli/quillet-cli samples/sample.ini list
 echo "== quillet-cli.exe (Windows, under Wine): entry 1"
-scripts/wine-run.sh build/windows build/windows/cli/quillet-cli.exe samples/sample.ini show 1
+scripts/wine-run.sh build/windows build/windows/bin/quillet-cli.exe samples/sample.ini show 1
 echo

@@ -21,7 +21,7 @@ build/linux/tests/qm_tests --gtest_brief=1 >build/logs/native.log 2>&1 || true
 count build/logs/native.log
 
 echo "== tests under Wine"
-if scripts/wine-run.sh build/windows build/windows/tests/qm_wine_tests.exe --gtest_brief=1 \
+if scripts/wine-run.sh build/windows build/windows/bin/qm_wine_tests.exe --gtest_brief=1 \
       >build/logs/wine.log 2>&1; then
   tail -3 build/logs/wine.log
 else

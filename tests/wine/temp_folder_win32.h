@@ -21,7 +21,10 @@ class TempFolder {
       if (CreateDirectoryW(path_.c_str(), nullptr)) break;
     }
   }
-  ~TempFolder() { RemoveTree(path_); }
+  // QM_KEEP_TEST_FILES=1 keeps the files for a look after a failure.
+  ~TempFolder() {
+    if (!GetEnvironmentVariableW(L"QM_KEEP_TEST_FILES", nullptr, 0)) RemoveTree(path_);
+  }
   TempFolder(const TempFolder&) = delete;
   TempFolder& operator=(const TempFolder&) = delete;
 
