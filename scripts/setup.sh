@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(cmake make g++ googletest libgtest-dev libgmock-dev libbenchmark-dev
           g++-mingw-w64-x86-64-posix wine wine64 xvfb x11-utils imagemagick
-          clang libclang-rt-14-dev fonts-dejavu-core)
+          clang libclang-rt-14-dev fonts-dejavu-core nodejs chromium)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -20,6 +20,19 @@ echo "== native tests"
 build/linux/tests/qm_tests --gtest_brief=1 >build/logs/native.log 2>&1 || true
 count build/logs/native.log
 
+echo "== script round trips in Node.js and headless Chromium"
+if bash tests/js/run_js_tests.sh build/linux/cli/mantello-cli >build/logs/js.log 2>&1; then
+  tail -1 build/logs/js.log
+else
+  tail -40 build/logs/js.log; status=1
+fi
+js=$(grep -oE '^js: [0-9]+ passed, [0-9]+ failed' build/logs/js.log | tail -1 || true)
+if [ -n "$js" ]; then
+  passed=$((passed + $(echo "$js" | awk '{print $2}'))); failed=$((failed + $(echo "$js" | awk '{print $4}')))
+else
+  failed=$((failed + 1))
+fi
+
 echo "== tests under Wine"
 if scripts/wine-run.sh build/windows build/windows/bin/qm_wine_tests.exe --gtest_brief=1 \
       >build/logs/wine.log 2>&1; then

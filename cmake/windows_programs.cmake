@@ -1,0 +1,53 @@
+# The programs with windows: the shared Win32 window pieces, the resources and Mantello.exe.
+enable_language(RC)
+
+# The clipboard, sound, shell, dialog and desktop services live in qm_platform (its glob takes
+# every platform/*_win32.cpp); these are the system libraries they need.
+target_link_libraries(qm_platform PUBLIC winmm gdi32)
+
+file(GLOB QM_WIN_UI_SOURCES CONFIGURE_DEPENDS common/*_win32.cpp tray/*_win32.cpp)
+list(APPEND QM_WIN_UI_SOURCES "${CMAKE_SOURCE_DIR}/encoder/start_info_dialog_win32.cpp")
+add_library(qm_win_ui STATIC ${QM_WIN_UI_SOURCES})
+target_link_libraries(qm_win_ui PUBLIC qm_platform comctl32 gdiplus ole32 shell32 user32 gdi32)
+
+# Configures a program's resources into the build folder: its .rc from RC_IN, the shared
+# version information and logo, and a manifest naming the program. Sets OUT_VAR to the .rc.
+function(qm_program_resources name rc_in out_var)
+  set(QM_RC_PROGRAM "${name}")
+  string(TOLOWER "${name}" lower)
+  set(QM_RC_MANIFEST "${CMAKE_BINARY_DIR}/generated/${lower}.manifest")
+  set(QM_RC_COMMON "${lower}_common.rc")
+  configure_file("${CMAKE_SOURCE_DIR}/resources/app.manifest.in" "${QM_RC_MANIFEST}" @ONLY)
+  configure_file("${CMAKE_SOURCE_DIR}/resources/common.rc.in"
+                 "${CMAKE_BINARY_DIR}/generated/${QM_RC_COMMON}" @ONLY)
+  configure_file("${rc_in}" "${CMAKE_BINARY_DIR}/generated/${lower}.rc" @ONLY)
+  set(${out_var} "${CMAKE_BINARY_DIR}/generated/${lower}.rc" PARENT_SCOPE)
+endfunction()
+
+# Resources compile in a library of their own: the compiler warnings that our C++ targets
+# pass on would reach the resource compiler, which knows none of them.
+function(qm_resource_objects target rc_file)
+  add_library(${target} OBJECT "${rc_file}")
+  target_include_directories(${target} PRIVATE "${CMAKE_SOURCE_DIR}"
+                                               "${CMAKE_BINARY_DIR}/generated")
+  set_source_files_properties("${rc_file}" PROPERTIES OBJECT_DEPENDS
+    "${CMAKE_SOURCE_DIR}/resources/logo.png;${CMAKE_SOURCE_DIR}/resources/resource_ids.h")
+endfunction()
+
+qm_program_resources(Mantello "${CMAKE_SOURCE_DIR}/encoder/mantello.rc.in" QM_MANTELLO_RC)
+qm_resource_objects(mantello_resources "${QM_MANTELLO_RC}")
+set_property(SOURCE "${QM_MANTELLO_RC}" APPEND PROPERTY OBJECT_DEPENDS
+             "${CMAKE_SOURCE_DIR}/resources/mantello.ico")
+
+if(EXISTS "${CMAKE_SOURCE_DIR}/encoder/mantello_main_win32.cpp")
+  file(GLOB QM_MANTELLO_SOURCES CONFIGURE_DEPENDS encoder/mantello_*_win32.cpp
+       encoder/tray_menu*_win32.cpp)
+  add_executable(Mantello WIN32 ${QM_MANTELLO_SOURCES} $<TARGET_OBJECTS:mantello_resources>)
+  target_link_libraries(Mantello PRIVATE qm_win_ui qm_platform)
+  if(EXISTS "${CMAKE_SOURCE_DIR}/encoder/hilfe")
+    # The help pages go beside the program, where FindHelpFile looks for them.
+    add_custom_command(TARGET Mantello POST_BUILD
+      COMMAND "${CMAKE_COMMAND}" -E copy_directory "${CMAKE_SOURCE_DIR}/encoder/hilfe"
+              "$<TARGET_FILE_DIR:Mantello>/hilfe")
+  endif()
+endif()
