@@ -44,6 +44,7 @@ if(EXISTS "${CMAKE_SOURCE_DIR}/encoder/mantello_main_win32.cpp")
        encoder/tray_menu*_win32.cpp)
   add_executable(Mantello WIN32 ${QM_MANTELLO_SOURCES} $<TARGET_OBJECTS:mantello_resources>)
   target_link_libraries(Mantello PRIVATE qm_win_ui qm_platform)
+  target_link_options(Mantello PRIVATE -municode)
   if(EXISTS "${CMAKE_SOURCE_DIR}/encoder/hilfe")
     # The help pages go beside the program, where FindHelpFile looks for them.
     add_custom_command(TARGET Mantello POST_BUILD

@@ -36,7 +36,7 @@ class Mantello : public ProgressWindow {
   void Show() override { ShowWindow(window_, SW_SHOWNOACTIVATE); }
   void Hide() override { ShowWindow(window_, SW_HIDE); }
   void SetCaption(const std::string& caption) override {
-    SetWindowTextW(window_, Widen(caption).c_str());
+    SetWindowTextW(window_, Utf8ToWide(caption).c_str());
   }
   void SetTopmost(bool on) override { desktop_->SetTopmost(reinterpret_cast<WindowHandle>(window_), on); }
   void PumpEvents() override;
@@ -150,7 +150,7 @@ int Mantello::OpenMenu(const std::vector<TrayMenuItem>& items, ScreenPoint at) {
       AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
     } else {
       AppendMenuW(menu, MF_STRING | (item.checked ? MF_CHECKED : MF_UNCHECKED),
-                  kMenuIdBase + item.index, Widen(item.caption).c_str());
+                  kMenuIdBase + item.index, Utf8ToWide(item.caption).c_str());
     }
   }
   // A tray menu closes when the user clicks elsewhere only if its window is in front.
@@ -178,8 +178,8 @@ int Mantello::Run() {
   // One instance per user session; the name is the program's own.
   HANDLE instance_mutex = CreateMutexW(nullptr, TRUE, L"Local\\Ferrandel.Mantello.Instance");
   if (instance_mutex && GetLastError() == ERROR_ALREADY_EXISTS) {
-    MessageBoxW(nullptr, Widen(std::string(kProgramTitleMantello) + " wird bereits ausgeführt.").c_str(),
-                Widen(kProgramTitleMantello).c_str(), MB_OK | MB_ICONEXCLAMATION | MB_SETFOREGROUND);
+    MessageBoxW(nullptr, Utf8ToWide(std::string(kProgramTitleMantello) + " wird bereits ausgeführt.").c_str(),
+                Utf8ToWide(kProgramTitleMantello).c_str(), MB_OK | MB_ICONEXCLAMATION | MB_SETFOREGROUND);
     CloseHandle(instance_mutex);
     return 1;
   }

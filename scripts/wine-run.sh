@@ -73,6 +73,22 @@ if [ -z "${DISPLAY:-}" ]; then
   export DISPLAY=":$(tr -d '[:space:]' <"$work/display")"
 fi
 
+# Wine takes its language and its Unix file-name encoding from the locale; one that is not
+# installed silently falls back to C, where file names beyond ASCII cannot be opened. Such a
+# locale is compiled into the build folder instead.
+if [ -n "${LANG:-}" ] && [ "$LANG" != C ] && [ "$LANG" != POSIX ] &&
+   [ "$(LC_ALL=$LANG locale charmap 2>/dev/null)" = ANSI_X3.4-1968 ]; then
+  locale_dir="$WINEPREFIX.d/locale"
+  if [ ! -d "$locale_dir/$LANG" ]; then
+    mkdir -p "$locale_dir"
+    charset=${LANG#*.}
+    [ "$charset" = "$LANG" ] && charset=UTF-8
+    localedef -i "${LANG%%.*}" -f "$charset" "$locale_dir/$LANG" >/dev/null 2>&1 ||
+      echo "wine-run: the locale $LANG is not available; Wine falls back to C" >&2
+  fi
+  [ -d "$locale_dir/$LANG" ] && export LOCPATH="$locale_dir"
+fi
+
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   echo "wine-run: creating the Wine prefix $WINEPREFIX" >&2
   timeout 300 wineboot -i >"$work/wineboot.log" 2>&1
@@ -82,13 +98,21 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
     cat "$work/wineboot.log" >&2
     exit 2
   fi
+fi
+if [ ! -f "$WINEPREFIX.d/configured-2" ]; then
   # Every program of the prefix, not only one started through explorer, then opens its
   # windows on the virtual desktop.
   timeout 60 wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d "$desktop_name" /f \
     >/dev/null 2>&1
   timeout 60 wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v "$desktop_name" \
     /d "$desktop_size" /f >/dev/null 2>&1
+  # A crashing program ends with its exception code instead of waiting in the debugger.
+  timeout 60 wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' \
+    /v Debugger /d "" /f >/dev/null 2>&1
+  timeout 60 wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' \
+    /v Auto /d 0 /f >/dev/null 2>&1
   timeout 60 wineserver -w
+  touch "$WINEPREFIX.d/configured-2"
 fi
 
 # The desktop runs on its own, so that the program below is started by plain wine and its

@@ -81,7 +81,8 @@ class HintDialogTest : public testing::Test {
         SendMessageW(GetDlgItem(dialog, kBox), BM_CLICK, 0, 0);
       }
       if (finish == Finish::kTickAndOk || finish == Finish::kOk) {
-        SendMessageW(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+        // Posted: the click may open a message box, which would block a sent one.
+        PostMessageW(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
       } else if (finish == Finish::kEscape) {
         PostMessageW(GetDlgItem(dialog, IDOK), WM_KEYDOWN, VK_ESCAPE, 0);
       } else {

@@ -41,10 +41,16 @@ TEST(Win32Clipboard, WaitsBrieflyForAnotherHolderAndFailsWhenItKeepsIt) {
   for (const DWORD hold_ms : {60u, 1500u}) {
     std::atomic<bool> holding{false};
     std::thread holder([&] {
-      if (!OpenClipboard(nullptr)) return;
+      // A window of its own: the clipboard tells holders apart by their window.
+      HWND other = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                   nullptr, nullptr);
+      if (OpenClipboard(other)) {
+        holding = true;
+        Sleep(hold_ms);
+        CloseClipboard();
+      }
       holding = true;
-      Sleep(hold_ms);
-      CloseClipboard();
+      DestroyWindow(other);
     });
     while (!holding) Sleep(1);
     const bool written = clipboard->WriteText("neu");
