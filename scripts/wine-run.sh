@@ -47,7 +47,8 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
-# One run per prefix at a time; another run's cleanup would kill ours.
+# One run per prefix at a time; another run's cleanup would kill ours. Wine's processes do
+# not inherit the lock (9>&-), so a lingering wineserver cannot hold it.
 mkdir -p "$WINEPREFIX.d"
 exec 9>"$WINEPREFIX.d/lock"
 if ! flock -w "$run_timeout" 9; then
@@ -58,7 +59,7 @@ fi
 # Our own X server unless the caller gives one; Xvfb picks a free display number itself.
 if [ -z "${DISPLAY:-}" ]; then
   Xvfb -displayfd 8 -screen 0 1920x1080x24 -nolisten tcp -noreset 8>"$work/display" \
-    >"$work/xvfb.log" 2>&1 &
+    >"$work/xvfb.log" 2>&1 9>&- &
   xvfb_pid=$!
   for _ in $(seq 100); do
     [ -s "$work/display" ] && break
@@ -91,7 +92,7 @@ fi
 
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   echo "wine-run: creating the Wine prefix $WINEPREFIX" >&2
-  timeout 300 wineboot -i >"$work/wineboot.log" 2>&1
+  timeout 300 wineboot -i >"$work/wineboot.log" 2>&1 9>&-
   timeout 120 wineserver -w
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     echo "wine-run: wineboot failed:" >&2
@@ -117,10 +118,10 @@ fi
 
 # The desktop runs on its own, so that the program below is started by plain wine and its
 # exit status and output are its own (explorer /desktop=... would swallow them).
-wine explorer "/desktop=$desktop_name,$desktop_size" >"$work/desktop.log" 2>&1 &
+wine explorer "/desktop=$desktop_name,$desktop_size" >"$work/desktop.log" 2>&1 9>&- &
 desktop_pid=$!
 
-timeout --kill-after=15 "$run_timeout" wine "$exe" "$@"
+timeout --kill-after=15 "$run_timeout" wine "$exe" "$@" 9>&-
 rc=$?
 if [ "$rc" -eq 124 ]; then
   echo "wine-run: $exe did not finish within $run_timeout s" >&2
