@@ -20,7 +20,7 @@ constexpr const char* kYearSpan = "2024-2026";
 // Button n of the dialog's button array has the control id kFirstButton + n.
 constexpr int kFirstButton = 100, kLogo = 110, kText = 111, kSeparator = 112;
 constexpr int kClientWidth = 7440;
-constexpr int kTextTop = 240, kTextHeight = 2520, kTextWidth = 5280;
+constexpr int kTextTop = 240, kTextHeight = 1680, kTextWidth = 5280;
 constexpr int kLogoSize = 1440;
 
 struct AboutDialog {
@@ -40,7 +40,7 @@ HWND g_open_dialog = nullptr;
 HHOOK g_keyboard_hook = nullptr;
 
 int ClientHeight(AboutKind kind, int extra) {
-  return (kind == AboutKind::kFreeware ? 4800 : 3720) + extra;
+  return kTextTop + kTextHeight + extra + (kind == AboutKind::kFreeware ? 2040 : 960);
 }
 
 // The text grows downwards by `extra`; everything below moves with it.

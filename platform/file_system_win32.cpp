@@ -116,7 +116,11 @@ Win32FileSystem::Win32FileSystem(std::wstring lock_prefix, DWORD lock_timeout_ms
 FileStamp Win32FileSystem::Stat(const std::string& path) {
   FileStamp s;
   WIN32_FILE_ATTRIBUTE_DATA data;
-  if (!GetFileAttributesExW(Utf8ToWide(path).c_str(), GetFileExInfoStandard, &data) ||
+  if (path != stat_path_) {
+    stat_wide_ = Utf8ToWide(path);
+    stat_path_ = path;
+  }
+  if (!GetFileAttributesExW(stat_wide_.c_str(), GetFileExInfoStandard, &data) ||
       (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
     return s;
   }

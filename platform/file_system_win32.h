@@ -38,6 +38,9 @@ class Win32FileSystem : public FileSystem {
  private:
   std::wstring lock_prefix_;
   DWORD lock_timeout_ms_;
+  // Every read of a value stats its file; the conversion of the same path is kept.
+  std::string stat_path_;
+  std::wstring stat_wide_;
 };
 
 }  // namespace qm

@@ -30,10 +30,12 @@ run_timeout=${QM_WINE_TIMEOUT:-1200}
 work=$(mktemp -d "${TMPDIR:-/tmp}/qm-wine-run.XXXXXX") || exit 2
 xvfb_pid=
 desktop_pid=
+locked=
 
 cleanup() {
   # Stops whatever the run left in the prefix (the desktop, stray children) and waits for it.
-  if [ -n "${WINEPREFIX:-}" ] && [ -d "$WINEPREFIX" ]; then
+  # Only a run that holds the prefix may stop it; another one may be using it.
+  if [ -n "$locked" ] && [ -d "$WINEPREFIX" ]; then
     wineserver -k >/dev/null 2>&1
     timeout 30 wineserver -w >/dev/null 2>&1
   fi
@@ -55,6 +57,7 @@ if ! flock -w "$run_timeout" 9; then
   echo "wine-run: the prefix $WINEPREFIX stays busy" >&2
   exit 2
 fi
+locked=1
 
 # Our own X server unless the caller gives one; Xvfb picks a free display number itself.
 if [ -z "${DISPLAY:-}" ]; then
