@@ -60,7 +60,8 @@ void BM_ReadNamesAndTitles(benchmark::State& state) {
 }
 BENCHMARK(BM_ReadNamesAndTitles)->Arg(500)->Arg(5000)->Arg(20000)->Unit(benchmark::kMillisecond);
 
-// One crash-safe write (lock, read, edit, new file, rename) into a 5,000-entry library.
+// One crash-safe write (lock, read, edit, new file, rename) into a 5,000-entry library. The
+// new content is parsed by the next read (see BM_ParseLibrary), not by the write.
 void BM_WriteOneValue(benchmark::State& state) {
   const std::string file = LibraryFile(static_cast<int>(state.range(0)));
   auto fs = qm::MakeOsFileSystem();
@@ -79,7 +80,10 @@ void BM_ParseLibrary(benchmark::State& state) {
   std::ifstream in(LibraryFile(static_cast<int>(state.range(0))), std::ios::binary);
   const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   auto ansi = qm::MakeOsAnsiCodePage();
-  for (auto _ : state) benchmark::DoNotOptimize(qm::IniDocument(bytes, *ansi));
+  for (auto _ : state) {
+    qm::IniDocument doc(bytes, *ansi);
+    benchmark::DoNotOptimize(doc.Find("Name", "1"));  // the first look parses
+  }
 }
 BENCHMARK(BM_ParseLibrary)->Arg(5000)->Unit(benchmark::kMillisecond);
 

@@ -26,8 +26,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     return s.empty() ? std::string("k") : s;
   };
   const std::string section = pick(0, 3), key = pick(3, 3), value = pick(6, 5);
-  std::string edited;
+  std::string edited, edited_unparsed;
+  const bool scanned = qm::IniDocument(bytes, ansi).Edit(section, key, value, edited_unparsed);
   if (doc.Edit(section, key, value, edited)) {
+    // The scan that finds the place without the tables agrees with the tables.
+    if (!scanned || edited != edited_unparsed) __builtin_trap();
     qm::IniDocument after(edited, ansi);
     const auto got = after.Find(section, key);
     if (!got || *got != value) __builtin_trap();

@@ -35,9 +35,16 @@ IniDocument::IniDocument(std::string bytes, const CodePage& ansi)
       utf16_[i] = static_cast<char16_t>(static_cast<unsigned char>(bytes_[2 + 2 * i]) |
                                         static_cast<unsigned char>(bytes_[3 + 2 * i]) << 8);
     }
-    Parse(std::u16string_view(utf16_));
+  }
+}
+
+void IniDocument::EnsureParsed() const {
+  if (parsed_) return;
+  parsed_ = true;
+  if (encoding_ == IniEncoding::kUtf16Le) {
+    const_cast<IniDocument*>(this)->Parse(std::u16string_view(utf16_));
   } else {
-    Parse(std::string_view(bytes_));
+    const_cast<IniDocument*>(this)->Parse(std::string_view(bytes_));
   }
 }
 
@@ -59,58 +66,143 @@ std::string IniDocument::UnitsToUtf8(std::size_t begin, std::size_t end) const {
   return ascii ? std::string(raw) : ansi_.ToUtf8(raw);
 }
 
+// The folded form of a name in the file; plain ASCII, by far the common case, is folded
+// straight from the file's units.
 template <typename Text>
-void IniDocument::Parse(const Text& text) {
+std::string IniDocument::FoldedName(const Text& text, std::size_t begin, std::size_t end) const {
+  std::string out;
+  out.resize(end - begin);
+  for (std::size_t i = begin; i < end; ++i) {
+    const unsigned u = U(text[i]);
+    if (u >= 0x80) return FoldCase(UnitsToUtf8(begin, end));
+    out[i - begin] = static_cast<char>(u >= 'A' && u <= 'Z' ? u + 32 : u);
+  }
+  return out;
+}
+
+// Calls on_line(is_section, line) for every section line and every key line, in file order,
+// until it returns false. Blank lines, comments and lines without "=" are skipped.
+template <typename Text, typename OnLine>
+void IniDocument::ScanLines(const Text& text, OnLine&& on_line) {
   const std::size_t n = text.size();
-  Section* current = nullptr;  // null before the first section and inside a repeated one
   std::size_t pos = 0;
   while (pos < n) {
     // CR LF, a lone CR and a lone LF each end a line.
-    const std::size_t start = pos;
-    std::size_t end = start;
-    while (end < n && U(text[end]) != '\r' && U(text[end]) != '\n') ++end;
-    std::size_t next = end;
-    if (next < n) next += (U(text[next]) == '\r' && next + 1 < n && U(text[next + 1]) == '\n') ? 2 : 1;
-    pos = next;
+    Line l;
+    l.start = pos;
+    l.end = l.start;
+    while (l.end < n && U(text[l.end]) != '\r' && U(text[l.end]) != '\n') ++l.end;
+    l.next = l.end;
+    if (l.next < n) {
+      l.next += (U(text[l.next]) == '\r' && l.next + 1 < n && U(text[l.next + 1]) == '\n') ? 2 : 1;
+    }
+    pos = l.next;
 
-    std::size_t p = start;
-    while (p < end && IsFileBlank(U(text[p]))) ++p;
-    if (p == end || U(text[p]) == ';') continue;
+    std::size_t p = l.start;
+    while (p < l.end && IsFileBlank(U(text[p]))) ++p;
+    if (p == l.end || U(text[p]) == ';') continue;
 
     if (U(text[p]) == '[') {
-      std::size_t b = p + 1;
-      std::size_t e = b;
-      while (e < end && U(text[e]) != ']') ++e;  // a missing "]" still opens the section
-      while (b < e && IsFileBlank(U(text[b]))) ++b;
-      while (e > b && IsFileBlank(U(text[e - 1]))) --e;
-      auto [it, inserted] = sections_.try_emplace(FoldCase(UnitsToUtf8(b, e)));
-      current = inserted ? &it->second : nullptr;
-      if (current) {
-        current->insert_end = end;
-        current->insert_next = next;
-      }
+      l.name_begin = p + 1;
+      l.name_end = l.name_begin;
+      while (l.name_end < l.end && U(text[l.name_end]) != ']') ++l.name_end;  // "]" may be missing
+      while (l.name_begin < l.name_end && IsFileBlank(U(text[l.name_begin]))) ++l.name_begin;
+      while (l.name_end > l.name_begin && IsFileBlank(U(text[l.name_end - 1]))) --l.name_end;
+      if (!on_line(true, l)) return;
       continue;
     }
 
     std::size_t eq = p;
-    while (eq < end && U(text[eq]) != '=') ++eq;
-    if (eq == end || !current) continue;  // not a key, or unreachable
-    std::size_t name_end = eq;
-    while (name_end > p && IsFileBlank(U(text[name_end - 1]))) --name_end;
-    std::size_t vb = eq + 1;
-    std::size_t ve = end;
-    while (vb < ve && IsFileBlank(U(text[vb]))) ++vb;
-    while (ve > vb && IsFileBlank(U(text[ve - 1]))) --ve;
-    if (ve - vb >= 2 && U(text[vb]) == U(text[ve - 1]) &&
-        (U(text[vb]) == '"' || U(text[vb]) == '\'')) {
-      ++vb;
-      --ve;
+    while (eq < l.end && U(text[eq]) != '=') ++eq;
+    if (eq == l.end) continue;  // not a key
+    l.name_begin = p;
+    l.name_end = eq;
+    while (l.name_end > p && IsFileBlank(U(text[l.name_end - 1]))) --l.name_end;
+    l.value_begin = eq + 1;
+    l.value_end = l.end;
+    while (l.value_begin < l.value_end && IsFileBlank(U(text[l.value_begin]))) ++l.value_begin;
+    while (l.value_end > l.value_begin && IsFileBlank(U(text[l.value_end - 1]))) --l.value_end;
+    if (l.value_end - l.value_begin >= 2 && U(text[l.value_begin]) == U(text[l.value_end - 1]) &&
+        (U(text[l.value_begin]) == '"' || U(text[l.value_begin]) == '\'')) {
+      ++l.value_begin;
+      --l.value_end;
     }
-    current->insert_end = end;
-    current->insert_next = next;
-    current->keys.try_emplace(FoldCase(UnitsToUtf8(p, name_end)),
-                              Key{start, end, p, name_end, vb, ve});
+    if (!on_line(false, l)) return;
   }
+}
+
+template <typename Text>
+void IniDocument::Parse(const Text& text) {
+  // Growing a section's table one rehash at a time costs more than the rest of the parse;
+  // a library's sections each hold about a fifth of its lines.
+  std::size_t lines = 1;
+  for (std::size_t i = 0; i < text.size(); ++i) lines += U(text[i]) == '\n';
+  Section* current = nullptr;  // null before the first section and inside a repeated one
+  ScanLines(text, [&](bool is_section, const Line& l) {
+    if (is_section) {
+      auto [it, inserted] = sections_.try_emplace(FoldedName(text, l.name_begin, l.name_end));
+      current = inserted ? &it->second : nullptr;
+      if (current) {
+        current->keys.reserve(lines / 5);
+        current->insert_end = l.end;
+        current->insert_next = l.next;
+      }
+    } else if (current) {  // keys before the first section, or in a repeated one, are unreachable
+      current->insert_end = l.end;
+      current->insert_next = l.next;
+      current->keys.try_emplace(FoldedName(text, l.name_begin, l.name_end), l);
+    }
+    return true;
+  });
+}
+
+template <typename Text>
+bool IniDocument::NameIs(const Text& text, std::size_t begin, std::size_t end,
+                         const std::string& folded) const {
+  if (end - begin != folded.size()) {
+    // Only a name with characters beyond ASCII can fold to another length.
+    bool ascii = true;
+    for (std::size_t i = begin; i < end && ascii; ++i) ascii = U(text[i]) < 0x80;
+    if (ascii) return false;
+    return FoldedName(text, begin, end) == folded;
+  }
+  for (std::size_t i = begin; i < end; ++i) {
+    const unsigned u = U(text[i]);
+    if (u >= 0x80) return FoldedName(text, begin, end) == folded;
+    if (static_cast<char>(u >= 'A' && u <= 'Z' ? u + 32 : u) != folded[i - begin]) return false;
+  }
+  return true;
+}
+
+// Where a write of `key` in `section` goes, found by one pass over the text without building
+// the lookup tables, so that a run of writes does not parse the file again for each.
+template <typename Text>
+IniDocument::Location IniDocument::Locate(const Text& text, const std::string& section,
+                                          const std::string& key) const {
+  Location loc;
+  bool inside = false;
+  ScanLines(text, [&](bool is_section, const Line& l) {
+    if (is_section) {
+      // Only the first section of a name counts.
+      inside = !loc.section_found && NameIs(text, l.name_begin, l.name_end, section);
+      if (inside) {
+        loc.section_found = true;
+        loc.insert_end = l.end;
+        loc.insert_next = l.next;
+      }
+      return true;
+    }
+    if (!inside) return true;
+    loc.insert_end = l.end;
+    loc.insert_next = l.next;
+    if (NameIs(text, l.name_begin, l.name_end, key)) {
+      loc.key_found = true;
+      loc.key = l;
+      return false;  // the first key of the name counts
+    }
+    return true;
+  });
+  return loc;
 }
 
 std::string_view IniDocument::AsReadBack(std::string_view v) {
@@ -130,6 +222,7 @@ std::string_view IniDocument::TrimCallerName(std::string_view name) {
 
 std::optional<std::string> IniDocument::Find(std::string_view section,
                                              std::string_view key) const {
+  EnsureParsed();
   const auto s = sections_.find(FoldCase(TrimCallerName(section)));
   if (s == sections_.end()) return std::nullopt;
   const auto k = s->second.keys.find(FoldCase(TrimCallerName(key)));
@@ -197,25 +290,43 @@ Status IniDocument::Edit(std::string_view section_in, std::string_view key_in,
     return end_unit < units;
   };
 
-  const auto s = sections_.find(FoldCase(section));
-  if (s != sections_.end()) {
-    const auto k = s->second.keys.find(FoldCase(key));
-    if (k != s->second.keys.end()) {
-      // The line keeps its name as spelled in the file.
-      const Key& old = k->second;
-      new_bytes.assign(bytes_, 0, ByteOffset(old.line_start));
-      new_bytes.append(bytes_, ByteOffset(old.name_begin),
-                       ByteOffset(old.name_end) - ByteOffset(old.name_begin));
-      new_bytes += e_eq;
-      new_bytes += e_value;
-      new_bytes.append(bytes_, ByteOffset(old.line_end), std::string::npos);
-      return Status::Ok();
+  // With the tables built they answer at once; otherwise one pass finds the place.
+  Location loc;
+  const std::string fsection = FoldCase(section), fkey = FoldCase(key);
+  if (parsed_) {
+    const auto s = sections_.find(fsection);
+    if (s != sections_.end()) {
+      loc.section_found = true;
+      loc.insert_end = s->second.insert_end;
+      loc.insert_next = s->second.insert_next;
+      const auto k = s->second.keys.find(fkey);
+      if (k != s->second.keys.end()) {
+        loc.key_found = true;
+        loc.key = k->second;
+      }
     }
-    const Section& sec = s->second;
-    new_bytes.assign(bytes_, 0, ByteOffset(sec.insert_next));
-    if (!ends_with_break(sec.insert_end)) new_bytes += e_crlf;
+  } else if (encoding_ == IniEncoding::kUtf16Le) {
+    loc = Locate(std::u16string_view(utf16_), fsection, fkey);
+  } else {
+    loc = Locate(std::string_view(bytes_), fsection, fkey);
+  }
+
+  if (loc.key_found) {
+    // The line keeps its name as spelled in the file.
+    const Line& old = loc.key;
+    new_bytes.assign(bytes_, 0, ByteOffset(old.start));
+    new_bytes.append(bytes_, ByteOffset(old.name_begin),
+                     ByteOffset(old.name_end) - ByteOffset(old.name_begin));
+    new_bytes += e_eq;
+    new_bytes += e_value;
+    new_bytes.append(bytes_, ByteOffset(old.end), std::string::npos);
+    return Status::Ok();
+  }
+  if (loc.section_found) {
+    new_bytes.assign(bytes_, 0, ByteOffset(loc.insert_next));
+    if (!ends_with_break(loc.insert_end)) new_bytes += e_crlf;
     new_bytes += e_key + e_eq + e_value + e_crlf;
-    new_bytes.append(bytes_, ByteOffset(sec.insert_next), std::string::npos);
+    new_bytes.append(bytes_, ByteOffset(loc.insert_next), std::string::npos);
     return Status::Ok();
   }
 

@@ -18,7 +18,9 @@ enum class IniEncoding { kAnsi, kUtf16Le };
 class IniDocument {
  public:
   // Never fails: every byte sequence is some file. A file that starts with a UTF-16LE
-  // byte-order mark is UTF-16LE; every other file is in the ANSI code page.
+  // byte-order mark is UTF-16LE; every other file is in the ANSI code page. The text is
+  // parsed when it is first looked into, so that a file just written costs nothing until
+  // it is read.
   IniDocument(std::string bytes, const CodePage& ansi);
 
   IniEncoding encoding() const { return encoding_; }
@@ -42,19 +44,35 @@ class IniDocument {
   static std::string_view TrimCallerName(std::string_view name);
 
  private:
-  struct Key {
-    std::size_t line_start, line_end;  // in code units of the file's encoding
-    std::size_t name_begin, name_end;
-    std::size_t value_begin, value_end;
+  // One section or key line, in code units of the file's encoding.
+  struct Line {
+    std::size_t start = 0, end = 0, next = 0;  // the line, its end, the next line's start
+    std::size_t name_begin = 0, name_end = 0;
+    std::size_t value_begin = 0, value_end = 0;
   };
   struct Section {
-    std::size_t insert_end;   // end of the line after which a new key goes
-    std::size_t insert_next;  // start of the line that follows it
-    std::unordered_map<std::string, Key> keys;  // by folded name; the first one counts
+    std::size_t insert_end = 0;   // end of the line after which a new key goes
+    std::size_t insert_next = 0;  // start of the line that follows it
+    std::unordered_map<std::string, Line> keys;  // by folded name; the first one counts
+  };
+  struct Location {
+    bool section_found = false, key_found = false;
+    std::size_t insert_end = 0, insert_next = 0;
+    Line key;
   };
 
+  template <typename Text, typename OnLine>
+  static void ScanLines(const Text& text, OnLine&& on_line);
+  template <typename Text>
+  bool NameIs(const Text& text, std::size_t begin, std::size_t end,
+              const std::string& folded) const;
+  template <typename Text>
+  Location Locate(const Text& text, const std::string& section, const std::string& key) const;
+  void EnsureParsed() const;
   template <typename Text>
   void Parse(const Text& text);
+  template <typename Text>
+  std::string FoldedName(const Text& text, std::size_t begin, std::size_t end) const;
   std::string UnitsToUtf8(std::size_t begin, std::size_t end) const;
   bool Encode(std::string_view utf8, std::string& out, Status& why) const;
   std::size_t UnitCount() const;
@@ -64,6 +82,7 @@ class IniDocument {
   IniEncoding encoding_ = IniEncoding::kAnsi;
   const CodePage& ansi_;
   std::u16string utf16_;  // the text after the byte-order mark, for UTF-16LE files
+  mutable bool parsed_ = false;
   std::unordered_map<std::string, Section> sections_;  // by folded name; the first one counts
 };
 

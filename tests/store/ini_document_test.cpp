@@ -155,14 +155,20 @@ TEST(IniDocumentEdit, RandomWritesReadBackLikeAMap) {
   const std::vector<std::string> values = {"", " lead", "trail ", "\"q\"", "'s'", "a;b", "=",
                                            "\xE2\x82\xAC", "plain", "\"mis'"};
   for (int round = 0; round < 20; ++round) {
-    std::string bytes = round % 2 ? "; header\r\n" : "";
+    std::string bytes = round % 2 ? "; header\r\nstray=1\r\n[b]\r\n;x=1\r\njunk\r\n[B]\r\nA=2\r\n" : "";
     std::map<std::pair<std::string, std::string>, std::string> model;
     for (int i = 0; i < 60; ++i) {
       const std::string& s = names[rng() % names.size()];
       const std::string& k = names[rng() % names.size()];
       const std::string& v = values[rng() % values.size()];
-      std::string after;
+      // The edit finds its place by a scan, or in the tables once a read has built them;
+      // both must give the same file.
+      std::string after, after_parsed;
       ASSERT_TRUE(IniDocument(bytes, kAnsi).Edit(s, k, v, after));
+      IniDocument parsed(bytes, kAnsi);
+      (void)parsed.Find("x", "y");
+      ASSERT_TRUE(parsed.Edit(s, k, v, after_parsed));
+      ASSERT_EQ(after, after_parsed);
       bytes = after;
       model[{FoldCase(s), FoldCase(k)}] = std::string(IniDocument::AsReadBack(v));
       IniDocument doc(bytes, kAnsi);
