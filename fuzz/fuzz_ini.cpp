@@ -27,7 +27,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   };
   const std::string section = pick(0, 3), key = pick(3, 3), value = pick(6, 5);
   std::string edited, edited_unparsed;
-  const bool scanned = qm::IniDocument(bytes, ansi).Edit(section, key, value, edited_unparsed);
+  const bool scanned =
+      qm::IniDocument(bytes, ansi).Edit(section, key, value, edited_unparsed).ok();
   if (doc.Edit(section, key, value, edited)) {
     // The scan that finds the place without the tables agrees with the tables.
     if (!scanned || edited != edited_unparsed) __builtin_trap();
