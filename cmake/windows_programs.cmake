@@ -51,4 +51,8 @@ if(EXISTS "${CMAKE_SOURCE_DIR}/encoder/mantello_main_win32.cpp")
       COMMAND "${CMAKE_COMMAND}" -E copy_directory "${CMAKE_SOURCE_DIR}/encoder/hilfe"
               "$<TARGET_FILE_DIR:Mantello>/hilfe")
   endif()
+  # The pictures of the two hints, which the program shows when they lie beside it.
+  add_custom_command(TARGET Mantello POST_BUILD
+    COMMAND "${CMAKE_COMMAND}" -E copy "${CMAKE_SOURCE_DIR}/resources/hints/SID1.jpg"
+            "${CMAKE_SOURCE_DIR}/resources/hints/SID2.jpg" "$<TARGET_FILE_DIR:Mantello>")
 endif()

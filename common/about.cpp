@@ -30,7 +30,7 @@ AboutContent FreewareAbout(const ProgramInfo& p, const std::string& version_text
   c.text = Head(p, version_text, year_span) +
            "Verbesserungsvorschläge sind mir immer gern willkommen. Neuigkeiten und weitere "
            "Programme finden Sie unter " +
-           std::string(kMakerWebSite) + ".";
+           std::string(kMakerWebSiteShown) + ".";
   c.buttons = {{kAboutMailButton, "&E-Mail an Ferrandel schreiben", ""},
                {kAboutUpdateButton, "Auf Ferrandel nach neuer &Version dieser Software suchen", ""},
                {kAboutCloseButton, "&Fenster schliessen", ""}};
@@ -44,7 +44,7 @@ AboutContent CommercialAbout(const ProgramInfo& p, const std::string& version_te
   c.text = Head(p, version_text, year_span) + p.title +
            " gehört zu einer ganzen Serie von nützlichen, kleinen Helfern im PC-Alltag. "
            "Interesse? Weitere Infos gibt es im Internet unter " +
-           std::string(kMakerWebSite) +
+           std::string(kMakerWebSiteShown) +
            ". Mit einem Klick auf den Taster links unten können Sie sich direkt verbinden "
            "lassen ...";
   c.buttons = {{kAboutWebButton, ChooseText(kLanguage, kVisitCaptions), ""},

@@ -10,6 +10,8 @@
 namespace qm {
 
 inline constexpr const char* kMakerWebSite = "https://www.ferrandel.example/";
+// The address as texts show it.
+inline constexpr const char* kMakerWebSiteShown = "www.ferrandel.example";
 inline constexpr const char* kMakerMail = "support@ferrandel.example";
 
 // index.htm, index.html, hilfe.htm, hilfe.html, then the same in the folder "hilfe"; the first
