@@ -43,6 +43,20 @@ fi
 count build/logs/wine.log
 grep -q 'PASSED' build/logs/wine.log || { echo "the Wine tests did not run"; status=1; failed=$((failed + 1)); }
 
+echo "== the Windows command-line tools under Wine, against the Linux ones"
+cli_check() {  # name, expected, actual
+  if [ "$2" = "$3" ]; then passed=$((passed + 1)); echo "ok - $1";
+  else failed=$((failed + 1)); status=1; echo "not ok - $1"; fi
+}
+win=build/windows/bin
+cli_check "quillet-cli.exe shows an enciphered sample entry" \
+  "$(build/linux/cli/quillet-cli samples/sample.ini show 4 | od -c)" \
+  "$(scripts/wine-run.sh build/windows $win/quillet-cli.exe samples/sample.ini show 4 2>/dev/null | od -c)"
+sample=$(printf '<a href="mailto:info@example.org">Gr\303\274\303\237e \342\202\254</a>')
+cli_check "mantello-cli.exe encodes what mantello-cli decodes" \
+  "$(printf '%s' "$sample" | build/linux/cli/mantello-cli encode | build/linux/cli/mantello-cli decode)" \
+  "$(printf '%s' "$sample" | scripts/wine-run.sh build/windows $win/mantello-cli.exe encode 2>/dev/null | build/linux/cli/mantello-cli decode)"
+
 echo "== fuzzing"
 if scripts/fuzz.sh "${QM_FUZZ_SECONDS:-20}"; then passed=$((passed + 1)); else failed=$((failed + 1)); status=1; fi
 
