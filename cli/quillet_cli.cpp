@@ -52,14 +52,21 @@ int RunQuilletCli(const std::vector<std::string>& args, std::istream& in, std::o
   const std::string& command = args[1];
   IniStore ini(fs, ansi);
   EntryStore entries(ini, ansi);
-  auto missing_file = [&]() {
-    if (fs.Stat(file).exists) return false;
-    err << "Die Datei \xE2\x80\x9E" << file << "\xE2\x80\x9C gibt es nicht.\n";
-    return true;
+  // kOk, or the exit code for a file that is missing or cannot be read, with its message.
+  auto check_file = [&]() {
+    if (!fs.Stat(file).exists) {
+      err << "Die Datei \xE2\x80\x9E" << file << "\xE2\x80\x9C gibt es nicht.\n";
+      return kMissing;
+    }
+    if (!fs.ReadAll(file)) {
+      err << "Die Datei \xE2\x80\x9E" << file << "\xE2\x80\x9C kann nicht gelesen werden.\n";
+      return kFailed;
+    }
+    return kOk;
   };
 
   if (command == "list" && args.size() == 2) {
-    if (missing_file()) return kMissing;
+    if (const int code = check_file(); code != kOk) return code;
     const int count = entries.CountEntries(file);
     for (int n = 1; n <= count; ++n) {
       out << n << '\t' << ini.ReadIniValue("Name", std::to_string(n), "", file) << '\n';
@@ -73,7 +80,7 @@ int RunQuilletCli(const std::vector<std::string>& args, std::istream& in, std::o
       err << "\xE2\x80\x9E" << args[2] << "\xE2\x80\x9C ist keine Eintragsnummer.\n";
       return kUsage;
     }
-    if (missing_file()) return kMissing;
+    if (const int code = check_file(); code != kOk) return code;
     if (number > entries.CountEntries(file)) {
       err << "Einen Eintrag " << number << " gibt es nicht.\n";
       return kMissing;
@@ -107,14 +114,14 @@ int RunQuilletCli(const std::vector<std::string>& args, std::istream& in, std::o
       return kUsage;
     }
     e.text = EscapeStoredText(text);
-    const int number = entries.CountEntries(file) + 1;
-    if (Status s = entries.WriteEntry(number, e, file); !s) return Report(err, s);
+    int number = 0;
+    if (Status s = entries.AppendEntry(e, file, &number); !s) return Report(err, s);
     out << number << '\n';
     return kOk;
   }
 
   if (command == "get" && args.size() == 4) {
-    if (missing_file()) return kMissing;
+    if (const int code = check_file(); code != kOk) return code;
     std::optional<std::string> value = ini.Find(args[2], args[3], file);
     if (!value) {
       err << "Den Schlüssel \xE2\x80\x9E" << args[3] << "\xE2\x80\x9C im Abschnitt \xE2\x80\x9E"

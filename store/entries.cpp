@@ -3,6 +3,7 @@
 
 #include "common/helpers.h"
 #include "platform/portable_code_pages.h"
+#include "store/ini_document.h"
 #include "store/stored_text.h"
 
 namespace qm {
@@ -22,7 +23,12 @@ SnippetEntry EntryStore::ReadEntry(int number, const std::string& data_file) {
   return e;
 }
 
-Status EntryStore::WriteEntry(int number, const SnippetEntry& e, const std::string& data_file) {
+std::string TextFieldValue(std::string_view stored_form) {
+  if (IniDocument::AsReadBack(stored_form) == stored_form) return std::string(stored_form);
+  return "\"" + std::string(stored_form) + "\"";
+}
+
+Status EntryStore::EntryWrites(int number, const SnippetEntry& e, std::vector<IniWrite>& writes) {
   const std::string key = std::to_string(number);
   std::string stored = e.text;
   if (e.crypt != 0) {
@@ -33,12 +39,29 @@ Status EntryStore::WriteEntry(int number, const SnippetEntry& e, const std::stri
     }
     stored = CryptText(ansi, true);
   }
-  return ini_.WriteIniValues({{"Name", key, e.name},
-                              {"Crypt", key, std::to_string(e.crypt)},
-                              {"Text", key, stored},
-                              {"Title", key, e.title},
-                              {"DosBox", key, std::to_string(e.dosbox)}},
-                             data_file);
+  writes = {{"Name", key, e.name},
+            {"Crypt", key, std::to_string(e.crypt)},
+            {"Text", key, TextFieldValue(stored)},
+            {"Title", key, e.title},
+            {"DosBox", key, std::to_string(e.dosbox)}};
+  return Status::Ok();
+}
+
+Status EntryStore::WriteEntry(int number, const SnippetEntry& e, const std::string& data_file) {
+  std::vector<IniWrite> writes;
+  if (Status s = EntryWrites(number, e, writes); !s) return s;
+  return ini_.WriteIniValues(writes, data_file);
+}
+
+Status EntryStore::AppendEntry(const SnippetEntry& e, const std::string& data_file, int* number) {
+  return ini_.UpdateIniValues(
+      [&](const IniDocument& current, std::vector<IniWrite>& writes) {
+        int n = 1;
+        while (!current.Find("Name", std::to_string(n)).value_or("").empty()) ++n;
+        if (number) *number = n;
+        return EntryWrites(n, e, writes);
+      },
+      data_file);
 }
 
 int EntryStore::CountEntries(const std::string& data_file) {

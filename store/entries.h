@@ -2,6 +2,8 @@
 #pragma once
 
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "platform/code_page.h"
 #include "platform/status.h"
@@ -17,6 +19,11 @@ struct SnippetEntry {
   int dosbox = 0;
 };
 
+// The value to store for a text field: the stored form itself, or, where reading would lose
+// something of it (blanks at its ends, a pair of quotes around it), the same in double quotes,
+// which every reader of the file takes off again. The stored form never holds a double quote.
+std::string TextFieldValue(std::string_view stored_form);
+
 // `ansi` is the code page whose character codes the cipher works on.
 class EntryStore {
  public:
@@ -27,8 +34,16 @@ class EntryStore {
   // Writes all five fields in one update of the file, or nothing when one of them cannot
   // be stored. An enciphered text gets a fresh salt.
   Status WriteEntry(int number, const SnippetEntry& entry, const std::string& data_file);
+  // Stores the entry under the next free number, counted and written under one lock, so
+  // that two programs adding at once never take the same number.
+  Status AppendEntry(const SnippetEntry& entry, const std::string& data_file, int* number);
   // Entries run from 1 to the last number before the first empty or missing name.
   int CountEntries(const std::string& data_file);
+
+ private:
+  Status EntryWrites(int number, const SnippetEntry& entry, std::vector<IniWrite>& writes);
+
+ public:
 
  private:
   IniStore& ini_;

@@ -40,12 +40,17 @@ IniDocument::IniDocument(std::string bytes, const CodePage& ansi)
 
 void IniDocument::EnsureParsed() const {
   if (parsed_) return;
-  parsed_ = true;
-  if (encoding_ == IniEncoding::kUtf16Le) {
-    const_cast<IniDocument*>(this)->Parse(std::u16string_view(utf16_));
-  } else {
-    const_cast<IniDocument*>(this)->Parse(std::string_view(bytes_));
+  try {
+    if (encoding_ == IniEncoding::kUtf16Le) {
+      Parse(std::u16string_view(utf16_));
+    } else {
+      Parse(std::string_view(bytes_));
+    }
+  } catch (...) {
+    sections_.clear();  // half-built tables would hide keys; the next look starts afresh
+    throw;
   }
+  parsed_ = true;
 }
 
 std::size_t IniDocument::UnitCount() const {
@@ -132,7 +137,7 @@ void IniDocument::ScanLines(const Text& text, OnLine&& on_line) {
 }
 
 template <typename Text>
-void IniDocument::Parse(const Text& text) {
+void IniDocument::Parse(const Text& text) const {
   // Growing a section's table one rehash at a time costs more than the rest of the parse;
   // a library's sections each hold about a fifth of its lines.
   std::size_t lines = 1;
@@ -262,6 +267,15 @@ Status IniDocument::Edit(std::string_view section_in, std::string_view key_in,
   const std::string_view breaks("\r\n\0", 3);
   if (section.empty()) return Status::Refuse("Der Abschnittsname ist leer.");
   if (key.empty()) return Status::Refuse("Der Schlüsselname ist leer.");
+  // The file trims tabs and vertical tabs around names, which a caller's name keeps: such a
+  // name would be written but never found again.
+  auto padded = [](std::string_view name) {
+    return IsFileBlank(static_cast<unsigned char>(name.front())) ||
+           IsFileBlank(static_cast<unsigned char>(name.back()));
+  };
+  if (padded(section) || padded(key)) {
+    return Status::Refuse("Ein Name darf nicht mit einem Tabulator beginnen oder enden.");
+  }
   if (has_any(section, breaks) || has_any(section, "]")) {
     return Status::Refuse("Der Abschnittsname darf weder \"]\" noch einen Zeilenumbruch enthalten.");
   }
@@ -330,7 +344,9 @@ Status IniDocument::Edit(std::string_view section_in, std::string_view key_in,
     return Status::Ok();
   }
 
-  new_bytes = bytes_;
+  // A stray last byte of a UTF-16 file is no character; it goes, so that what follows stays
+  // aligned.
+  new_bytes.assign(bytes_, 0, ByteOffset(units));
   if (units > 0) {
     const std::size_t last = ByteOffset(units - 1);
     const bool broken = encoding_ == IniEncoding::kUtf16Le
@@ -338,7 +354,6 @@ Status IniDocument::Edit(std::string_view section_in, std::string_view key_in,
                             : (bytes_[last] == '\r' || bytes_[last] == '\n');
     if (!broken) new_bytes += e_crlf;
   }
-  if (encoding_ == IniEncoding::kUtf16Le && new_bytes.size() % 2 == 1) new_bytes.pop_back();
   new_bytes += e_open + e_section + e_close + e_crlf + e_key + e_eq + e_value + e_crlf;
   return Status::Ok();
 }

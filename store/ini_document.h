@@ -70,7 +70,7 @@ class IniDocument {
   Location Locate(const Text& text, const std::string& section, const std::string& key) const;
   void EnsureParsed() const;
   template <typename Text>
-  void Parse(const Text& text);
+  void Parse(const Text& text) const;
   template <typename Text>
   std::string FoldedName(const Text& text, std::size_t begin, std::size_t end) const;
   std::string UnitsToUtf8(std::size_t begin, std::size_t end) const;
@@ -83,7 +83,7 @@ class IniDocument {
   const CodePage& ansi_;
   std::u16string utf16_;  // the text after the byte-order mark, for UTF-16LE files
   mutable bool parsed_ = false;
-  std::unordered_map<std::string, Section> sections_;  // by folded name; the first one counts
+  mutable std::unordered_map<std::string, Section> sections_;  // by folded name; the first one counts
 };
 
 }  // namespace qm

@@ -74,9 +74,21 @@ Status IniStore::WriteIniValue(std::string_view section, std::string_view key,
 }
 
 Status IniStore::WriteIniValues(const std::vector<IniWrite>& writes, std::string_view file) {
+  if (writes.empty()) {
+    Resolve(file);
+    return Status::Ok();
+  }
+  return UpdateIniValues(
+      [&writes](const IniDocument&, std::vector<IniWrite>& planned) {
+        planned = writes;
+        return Status::Ok();
+      },
+      file);
+}
+
+Status IniStore::UpdateIniValues(const WritePlan& plan, std::string_view file) {
   const std::string path = Resolve(file);
   if (path.empty()) return Status::Fail("Es ist keine Datendatei angegeben.");
-  if (writes.empty()) return Status::Ok();
 
   // The lock spans the whole read-modify-write, so that two writers never lose each other's
   // change; the file itself is replaced in one step, so that it is never torn.
@@ -91,6 +103,9 @@ Status IniStore::WriteIniValues(const std::vector<IniWrite>& writes, std::string
   }
   const IniDocument empty(std::string(), ansi_);
   const IniDocument* doc_in = current ? current : &empty;
+  std::vector<IniWrite> writes;
+  if (Status s = plan(*doc_in, writes); !s) return s;
+  if (writes.empty()) return Status::Ok();
   std::unique_ptr<IniDocument> doc;
   for (const IniWrite& w : writes) {
     std::string edited;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -38,6 +39,11 @@ class IniStore {
                        std::string_view file = {});
   // Several values in one update of the file: all of them or none are written, in order.
   Status WriteIniValues(const std::vector<IniWrite>& writes, std::string_view file = {});
+  // Plans the writes from the file's content under the update lock, so that a decision
+  // taken on that content (such as the next free entry number) cannot race another writer.
+  // A plan that fails leaves the file as it was.
+  using WritePlan = std::function<Status(const IniDocument& current, std::vector<IniWrite>& writes)>;
+  Status UpdateIniValues(const WritePlan& plan, std::string_view file = {});
 
   const std::string& CurrentFile() const { return current_file_; }
   // How many times a file was parsed; lets tests see that an unchanged file is not.

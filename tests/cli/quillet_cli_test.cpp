@@ -75,6 +75,14 @@ TEST_F(QuilletCliTest, ExitCodesAndMessages) {
   EXPECT_EQ(fs.Content("lib.ini").value_or(""), "[Name]\r\n1=a\r\n");
   fs.FailNextWrites();
   EXPECT_EQ(Run({"lib.ini", "set", "S", "k", "v"}).code, 3);
+  fs.SetUnreadable("lib.ini");
+  for (const char* command : {"list", "get"}) {
+    std::vector<std::string> args = {"lib.ini", command};
+    if (args[1] == "get") args.insert(args.end(), {"Name", "1"});
+    const Result r = Run(args);
+    EXPECT_EQ(r.code, 3) << command;
+    EXPECT_NE(r.err.find("kann nicht gelesen werden"), std::string::npos) << r.err;
+  }
 }
 
 }  // namespace

@@ -47,6 +47,7 @@ FileStamp FakeFileSystem::Stat(const std::string& path) {
 }
 
 std::optional<std::string> FakeFileSystem::ReadAll(const std::string& path) {
+  if (unreadable_.count(path)) return std::nullopt;
   return Content(path);
 }
 

@@ -29,6 +29,8 @@ class FakeFileSystem : public FileSystem {
   void WriteInPlace(const std::string& path, const std::string& bytes);
   void AddFolder(const std::string& path) { folders_.insert(path); }
   void SetReadOnly(const std::string& path, bool on);
+  // The file exists but cannot be opened, as when another program holds it exclusively.
+  void SetUnreadable(const std::string& path) { unreadable_.insert(path); }
   bool Exists(const std::string& path) const { return files_.count(path) != 0; }
   std::optional<std::string> Content(const std::string& path) const;
   std::set<std::string> FileNames() const;
@@ -50,6 +52,7 @@ class FakeFileSystem : public FileSystem {
 
   std::map<std::string, File> files_;
   std::set<std::string> folders_;
+  std::set<std::string> unreadable_;
   std::int64_t now_ns_ = 1'700'000'000'000'000'000;
   std::uint64_t next_id_ = 1;
   int failing_writes_ = 0;

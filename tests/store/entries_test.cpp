@@ -37,6 +37,29 @@ TEST_F(EntriesTest, RoundTripsPlainAndEnciphered) {
   EXPECT_EQ(entries.CountEntries("lib.ini"), 2);
 }
 
+// The data file trims values and takes off a pair of quotes; a text's own must survive.
+TEST_F(EntriesTest, BlanksAndQuotesAtTheEndsOfATextSurvive) {
+  const std::string texts[] = {"Mit freundlichen Gr\xC3\xBC\xC3\x9F" "en ", "  einger\xC3\xBC" "ckt",
+                               "'zitiert'", " ", "ohne"};
+  int n = 0;
+  for (const std::string& text : texts) {
+    ASSERT_TRUE(entries.WriteEntry(++n, {"t", EscapeStoredText(text), "", 0, 0}, "lib.ini"));
+    EXPECT_EQ(UnescapeStoredText(entries.ReadEntry(n, "lib.ini").text), text);
+  }
+  EXPECT_EQ(ini.ReadIniValue("Text", "5", "", "lib.ini"), "ohne");
+  EXPECT_NE(fs.Content("lib.ini").value_or("").find("5=ohne\r\n"), std::string::npos);
+}
+
+TEST_F(EntriesTest, AppendTakesTheNextFreeNumber) {
+  fs.SetFile("lib.ini", "[Name]\r\n1=a\r\n2=b\r\n4=d\r\n");
+  int number = 0;
+  ASSERT_TRUE(entries.AppendEntry({"c", "", "", 0, 0}, "lib.ini", &number));
+  EXPECT_EQ(number, 3);
+  ASSERT_TRUE(entries.AppendEntry({"e", "", "", 0, 0}, "lib.ini", &number));
+  EXPECT_EQ(number, 5);  // 4 was there already, unreachable until 3 existed
+  EXPECT_EQ(entries.CountEntries("lib.ini"), 5);
+}
+
 TEST_F(EntriesTest, EmptyEncipheredTextIsTheSaltAlone) {
   ASSERT_TRUE(entries.WriteEntry(1, {"n", "", "", 1, 0}, "lib.ini"));
   EXPECT_EQ(ini.ReadIniValue("Text", "1", "", "lib.ini").size(), 4u);

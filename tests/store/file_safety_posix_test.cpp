@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <thread>
 
 #include "platform/os.h"
@@ -127,6 +128,33 @@ TEST_F(PosixFiles, ConcurrentWritersLoseNothing) {
           << section;
     }
   }
+}
+
+// Two programs adding snippets at once never take the same entry number.
+TEST_F(PosixFiles, ConcurrentAddsGetDistinctNumbers) {
+  auto adder = [&](const std::string& prefix) {
+    const std::string script = "for i in 1 2 3 4 5 6 7 8 9 10 11 12; do echo text | '" +
+                               std::string(QM_CLI_EXE) + "' '" + file + "' add " + prefix +
+                               "$i >/dev/null || exit 1; done";
+    std::vector<std::string> args = {"/bin/sh", "-c", script};
+    std::vector<char*> argv;
+    for (auto& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    pid_t pid = 0;
+    EXPECT_EQ(posix_spawn(&pid, "/bin/sh", nullptr, nullptr, argv.data(), environ), 0);
+    return pid;
+  };
+  const pid_t a = adder("A"), b = adder("B");
+  for (pid_t pid : {a, b}) {
+    int status = 0;
+    waitpid(pid, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  }
+  IniStore ini(*os, *ansi);
+  std::set<std::string> names;
+  for (int n = 1; n <= 24; ++n) names.insert(ini.ReadIniValue("Name", std::to_string(n), "", file));
+  EXPECT_EQ(names.size(), 24u);
+  EXPECT_EQ(names.count(""), 0u);
 }
 
 }  // namespace

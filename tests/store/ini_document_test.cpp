@@ -121,6 +121,9 @@ TEST(IniDocumentEdit, Utf16FileStaysUtf16) {
   EXPECT_EQ(after, Utf16File(u"[S]\r\na=1\r\nb=\u00e4\U0001F600\r\n"));
   ASSERT_TRUE(IniDocument(Utf16File(u""), kAnsi).Edit("S", "k", "v", after));
   EXPECT_EQ(after, Utf16File(u"[S]\r\nk=v\r\n"));
+  // A damaged file with a stray last byte and no final line break.
+  ASSERT_TRUE(IniDocument(Utf16File(u"[a]\r\nk=v") + "x", kAnsi).Edit("b", "n", "1", after));
+  EXPECT_EQ(after, Utf16File(u"[a]\r\nk=v\r\n[b]\r\nn=1\r\n"));
 }
 
 TEST(IniDocumentEdit, RefusesWhatWouldNotReadBack) {
@@ -133,6 +136,9 @@ TEST(IniDocumentEdit, RefusesWhatWouldNotReadBack) {
       {"empty section", "", "k", "v"},
       {"key opening a section", "S", "[k", "v"},
       {"key that is a comment", "S", ";k", "v"},
+      {"tab before a key", "S", "\t;k", "v"},
+      {"tab after a key", "S", "k\t", "v"},
+      {"vertical tab around a section", "\vS", "k", "v"},
       {"emoji in an ANSI file", "S", "k", "\xF0\x9F\x98\x80"},
       {"malformed UTF-8", "S", "k", "\xC3"},
   };
