@@ -34,12 +34,18 @@ void Encoder::EncodeClipboard() {
   }
   busy_ = true;
   cancel_ = false;
+  // Idle again however this ends, an exhausted memory included; and a close while the
+  // closing sounds ran must not cancel the next encoding.
+  struct Idle {
+    Encoder& e;
+    ~Idle() {
+      e.cancel_ = false;
+      e.busy_ = false;
+    }
+  } idle{*this};
   PlayWave("in");
   EncodeClipboardText();
   PlayWave("out");
-  // A close while the closing sounds ran must not cancel the next encoding.
-  cancel_ = false;
-  busy_ = false;
 }
 
 void Encoder::OnProgressWindowClosedByUser() {
@@ -57,6 +63,22 @@ void Encoder::EncodeClipboardText() {
 
   s_.progress.Show();
   s_.progress.SetTopmost(true);
+  // The progress window never stays on top of everything, even when encoding fails.
+  class Lowered {
+   public:
+    explicit Lowered(ProgressWindow& w) : w_(w) {}
+    ~Lowered() { Now(); }
+    void Now() {
+      if (done_) return;
+      done_ = true;
+      w_.SetTopmost(false);
+      w_.Hide();
+    }
+
+   private:
+    ProgressWindow& w_;
+    bool done_ = false;
+  } lowered(s_.progress);
 
   const std::string carried = ToCarriedText(*text);
   const std::size_t len = carried.size();
@@ -92,10 +114,10 @@ void Encoder::EncodeClipboardText() {
     result = WrapInScript(carrier);
   }
 
-  s_.clipboard.Clear();
+  // Writing replaces the clipboard's content in one step: emptied first, a failed write
+  // would take the user's text with it.
   const bool written = s_.clipboard.WriteText(result);
-  s_.progress.SetTopmost(false);
-  s_.progress.Hide();
+  lowered.Now();
   if (!written) {
     // The hint would claim an encoded text that is not there.
     s_.dialogs.ShowMessage(kNotWrittenText, kProgramTitleMantello, MessageIcon::kExclamation,

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 #include <functional>
 #include <string>
 #include <vector>
@@ -195,6 +197,22 @@ TEST_F(EncoderTest, AFailedClipboardWriteIsReportedInsteadOfTheHint) {
   ASSERT_EQ(dialogs.messages.size(), 1u);
   EXPECT_EQ(dialogs.messages[0].icon, MessageIcon::kExclamation);
   EXPECT_TRUE(hints.empty());
+  EXPECT_EQ(progress.log.back(), "hide");
+  EXPECT_EQ(clipboard.text, "abc");  // the user's text is still there to try again
+}
+
+TEST_F(EncoderTest, AnEncodingThatFailsLeavesTheEncoderIdleAndTheWindowLowered) {
+  clipboard.text = "abc";
+  progress.on_pump = [this] {
+    if (!progress.captions.empty()) throw std::runtime_error("out of memory");
+  };
+  EXPECT_THROW(encoder.EncodeClipboard(), std::runtime_error);
+  EXPECT_FALSE(encoder.busy());
+  EXPECT_EQ(progress.log.back(), "hide");
+  progress.on_pump = nullptr;
+  progress.log.clear();
+  encoder.EncodeClipboard();
+  EXPECT_EQ(progress.log.front(), "show");
   EXPECT_EQ(progress.log.back(), "hide");
 }
 
