@@ -44,16 +44,16 @@ int ClientHeight(AboutKind kind, int extra) {
 }
 
 // The text grows downwards by `extra`; everything below moves with it.
-std::vector<ControlSpec> AboutTable(const AboutDialog& d) {
+std::vector<ControlRow> AboutTable(const AboutDialog& d) {
   const int below = kTextTop + kTextHeight + d.extra;
-  std::vector<ControlSpec> t = {
+  std::vector<ControlRow> t = {
       {kLogo, L"STATIC", "", SS_BITMAP | SS_NOTIFY, 240, 240, kLogoSize, kLogoSize},
       {kText, L"STATIC", d.content.text, SS_LEFT | SS_NOPREFIX, 1920, kTextTop, kTextWidth,
        kTextHeight + d.extra},
       {kSeparator, L"STATIC", "", SS_ETCHEDHORZ, 240, below + 180, 6960, 30},
   };
   for (const AboutButton& b : d.content.buttons) {
-    ControlSpec button{kFirstButton + b.index, L"BUTTON", b.caption, BS_PUSHBUTTON | WS_TABSTOP,
+    ControlRow button{kFirstButton + b.index, L"BUTTON", b.caption, BS_PUSHBUTTON | WS_TABSTOP,
                        0, 0, 0, 400};
     if (d.kind == AboutKind::kFreeware) {
       // The two long captions take the whole width; the close button sits at the right.
@@ -89,17 +89,15 @@ int ExtraTextHeight(HWND dialog, const AboutDialog& d) {
 void ShowLogo(HWND dialog, AboutDialog& d) {
   const int size = TwipsToPixels(kLogoSize, d.dpi);
   const auto module = reinterpret_cast<HMODULE>(GetWindowLongPtrW(dialog, GWLP_HINSTANCE));
-  d.logo = LoadPictureResource(module, QM_IDR_LOGO, size, size, GetSysColor(COLOR_BTNFACE));
-  HWND control = GetDlgItem(dialog, kLogo);
-  const auto old = reinterpret_cast<HBITMAP>(
-      SendMessageW(control, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(d.logo.get())));
-  if (old && old != d.logo.get()) DeleteObject(old);
+  SetControlPicture(GetDlgItem(dialog, kLogo),
+                    LoadPictureResource(module, QM_IDR_LOGO, size, size, GetSysColor(COLOR_BTNFACE)),
+                    d.logo);
 }
 
 void Layout(HWND dialog, AboutDialog& d, bool create) {
   d.font = CreateMessageFont(d.dpi);
   d.extra = ExtraTextHeight(dialog, d);
-  const std::vector<ControlSpec> table = AboutTable(d);
+  const std::vector<ControlRow> table = AboutTable(d);
   if (create) {
     CreateControls(dialog, table, d.dpi, d.font.get());
   } else {
@@ -138,7 +136,9 @@ void OnButton(HWND dialog, AboutDialog& d, int index) {
 }
 
 void OnDestroy(HWND dialog) {
-  delete reinterpret_cast<AboutDialog*>(GetWindowLongPtrW(dialog, DWLP_USER));
+  auto* d = reinterpret_cast<AboutDialog*>(GetWindowLongPtrW(dialog, DWLP_USER));
+  if (d) SetControlPicture(GetDlgItem(dialog, kLogo), UniqueBitmap(), d->logo);
+  delete d;
   SetWindowLongPtrW(dialog, DWLP_USER, 0);
   if (g_open_dialog == dialog) g_open_dialog = nullptr;
   if (g_keyboard_hook) {

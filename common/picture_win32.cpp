@@ -114,4 +114,11 @@ UniqueBitmap LoadPictureResource(HMODULE module, int resource_id, int width, int
   return Render(*image, width, height, background);
 }
 
+void SetControlPicture(HWND control, UniqueBitmap picture, UniqueBitmap& shown) {
+  const auto old = reinterpret_cast<HBITMAP>(SendMessageW(
+      control, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(picture.get())));
+  if (old && old != shown.get() && old != picture.get()) DeleteObject(old);
+  shown = std::move(picture);
+}
+
 }  // namespace qm

@@ -18,4 +18,10 @@ UniqueBitmap LoadPictureFile(const std::string& path, int width, int height,
 UniqueBitmap LoadPictureResource(HMODULE module, int resource_id, int width, int height,
                                  COLORREF background);
 
+// Puts `picture` into a static control and keeps it in `shown`, which owns what the control
+// shows. The bitmap shown before is released only after the control has let go of it, and a
+// copy the control made of its own is deleted. A null picture clears the control (for
+// WM_DESTROY).
+void SetControlPicture(HWND control, UniqueBitmap picture, UniqueBitmap& shown);
+
 }  // namespace qm

@@ -75,9 +75,9 @@ UniqueFont CreatePointFont(const wchar_t* face, int points, int dpi) {
   return UniqueFont(CreateFontIndirectW(&lf));
 }
 
-void CreateControls(HWND parent, const std::vector<ControlSpec>& table, int dpi, HFONT font) {
+void CreateControls(HWND parent, const std::vector<ControlRow>& table, int dpi, HFONT font) {
   const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE));
-  for (const ControlSpec& c : table) {
+  for (const ControlRow& c : table) {
     HWND control = CreateWindowExW(
         0, c.window_class, Utf8ToWide(c.text).c_str(), WS_CHILD | WS_VISIBLE | c.style,
         TwipsToPixels(c.left, dpi), TwipsToPixels(c.top, dpi), TwipsToPixels(c.width, dpi),
@@ -87,8 +87,8 @@ void CreateControls(HWND parent, const std::vector<ControlSpec>& table, int dpi,
   }
 }
 
-void PlaceControls(HWND parent, const std::vector<ControlSpec>& table, int dpi, HFONT font) {
-  for (const ControlSpec& c : table) {
+void PlaceControls(HWND parent, const std::vector<ControlRow>& table, int dpi, HFONT font) {
+  for (const ControlRow& c : table) {
     HWND control = GetDlgItem(parent, c.id);
     if (!control) continue;
     SetWindowPos(control, nullptr, TwipsToPixels(c.left, dpi), TwipsToPixels(c.top, dpi),

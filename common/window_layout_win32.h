@@ -82,7 +82,7 @@ UniqueFont CreateMessageFont(int dpi);
 // A font by face name and size in points, for `dpi`.
 UniqueFont CreatePointFont(const wchar_t* face, int points, int dpi);
 
-struct ControlSpec {
+struct ControlRow {
   int id;
   const wchar_t* window_class;  // WC_BUTTON, WC_STATIC, ...
   std::string text;             // UTF-8
@@ -91,10 +91,10 @@ struct ControlSpec {
 };
 
 // Creates the controls of `table` in `parent` at `dpi`, all in `font`.
-void CreateControls(HWND parent, const std::vector<ControlSpec>& table, int dpi, HFONT font);
+void CreateControls(HWND parent, const std::vector<ControlRow>& table, int dpi, HFONT font);
 // Moves and resizes the existing controls of `table` for `dpi` and gives them `font`, as when
 // the window moves to a monitor with another DPI.
-void PlaceControls(HWND parent, const std::vector<ControlSpec>& table, int dpi, HFONT font);
+void PlaceControls(HWND parent, const std::vector<ControlRow>& table, int dpi, HFONT font);
 // Sizes the window so that its client area is the given twips at `dpi`, and moves it to
 // `left`, `top` (pixels on the screen).
 void SetClientSize(HWND window, int width_twips, int height_twips, int dpi, int left, int top);

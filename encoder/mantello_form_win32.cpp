@@ -47,12 +47,14 @@ class Mantello : public ProgressWindow {
   bool CreateForm();
   void ShowHint(const std::string& text, const std::string& id, const std::string& image);
   int OpenMenu(const std::vector<TrayMenuItem>& items, ScreenPoint at);
+  void Encode();
   void Quit();
 
   HINSTANCE instance_;
   HWND window_ = nullptr;
   HICON icon_ = nullptr, small_icon_ = nullptr;
   bool quitting_ = false;
+  bool quit_pending_ = false;  // "Beenden" chosen while an encoding ran
 
   std::unique_ptr<FileSystem> fs_ = MakeOsFileSystem();
   std::unique_ptr<SettingsStore> settings_store_ = MakeOsSettingsStore();
@@ -137,6 +139,7 @@ bool Mantello::CreateForm() {
 }
 
 void Mantello::ShowHint(const std::string& text, const std::string& id, const std::string& image) {
+  if (quit_pending_) return;
   const StartHintContext ctx{instance_, window_, icon_, settings_, *fs_, app_dir_,
                              AppVersionString(1)};
   ShowStartHint(ctx, text, id, image);
@@ -167,8 +170,19 @@ int Mantello::OpenMenu(const std::vector<TrayMenuItem>& items, ScreenPoint at) {
   return chosen >= kMenuIdBase ? static_cast<int>(chosen - kMenuIdBase) : -1;
 }
 
+void Mantello::Encode() {
+  encoder_->EncodeClipboard();
+  if (quit_pending_ && !encoder_->busy()) Quit();
+}
+
 void Mantello::Quit() {
   if (quitting_) return;
+  if (encoder_ && encoder_->busy()) {
+    // The encoder still works on this window: it stops at its next step, then we end.
+    quit_pending_ = true;
+    encoder_->OnProgressWindowClosedByUser();
+    return;
+  }
   quitting_ = true;
   RemoveTrayIcon(0);
   UnhookTrayWindow();
@@ -214,7 +228,7 @@ int Mantello::Run() {
       nullptr});
 
   TrayMenuActions actions;
-  actions.encode = [this] { encoder_->EncodeClipboard(); };
+  actions.encode = [this] { Encode(); };
   actions.help = [this] {
     ShowHelp(HelpServices{*fs_, *shell_, *dialogs_, app_dir_, kProgramTitleMantello}, "", false);
   };
@@ -235,7 +249,7 @@ int Mantello::Run() {
   };
   menu_.emplace(std::move(actions));
 
-  HookTrayWindow(window_, TrayCallbacks{[this](unsigned) { encoder_->EncodeClipboard(); },
+  HookTrayWindow(window_, TrayCallbacks{[this](unsigned) { Encode(); },
                                         [this](unsigned) { menu_->Show(); }, nullptr});
   AddTrayIcon(0, small_icon_, kMantelloTip);
 

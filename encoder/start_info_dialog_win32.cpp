@@ -29,7 +29,7 @@ struct HintDialog {
   UniqueBitmap picture;
 };
 
-std::vector<ControlSpec> HintTable(bool with_picture) {
+std::vector<ControlRow> HintTable(bool with_picture) {
   return {
       {kInfoLabel, L"STATIC", "", SS_LEFT | SS_NOPREFIX, 120, 120, with_picture ? 2475 : 4575,
        1875},
@@ -41,21 +41,19 @@ std::vector<ControlSpec> HintTable(bool with_picture) {
 }
 
 // Renders the picture for the current DPI; the label takes the full width without one.
-void LoadPicture(HintDialog& d) {
-  d.picture.Reset();
+UniqueBitmap LoadPicture(HintDialog& d) {
+  UniqueBitmap picture;
   if (!d.picture_path.empty()) {
     const int size = TwipsToPixels(kPictureSize, d.dpi);
-    d.picture = LoadPictureFile(d.picture_path, size, size, GetSysColor(COLOR_BTNFACE));
+    picture = LoadPictureFile(d.picture_path, size, size, GetSysColor(COLOR_BTNFACE));
   }
-  d.has_picture = static_cast<bool>(d.picture);
+  d.has_picture = static_cast<bool>(picture);
+  return picture;
 }
 
-void ShowPicture(HWND dialog, HintDialog& d) {
+void ShowPicture(HWND dialog, HintDialog& d, UniqueBitmap picture) {
   HWND control = GetDlgItem(dialog, kPicture);
-  const auto old = reinterpret_cast<HBITMAP>(SendMessageW(
-      control, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(d.picture.get())));
-  // The control hands back a copy it made itself (never ours, which we still own).
-  if (old && old != d.picture.get()) DeleteObject(old);
+  SetControlPicture(control, std::move(picture), d.picture);
   ShowWindow(control, d.has_picture ? SW_SHOWNA : SW_HIDE);
 }
 
@@ -63,11 +61,11 @@ void OnInit(HWND dialog, HintDialog& d) {
   DisableAutomaticDialogScaling(dialog);
   d.dpi = WindowDpi(dialog);
   d.font = CreateMessageFont(d.dpi);
-  LoadPicture(d);
-  const std::vector<ControlSpec> table = HintTable(d.has_picture);
+  UniqueBitmap picture = LoadPicture(d);
+  const std::vector<ControlRow> table = HintTable(d.has_picture);
   CreateControls(dialog, table, d.dpi, d.font.get());
   SetWindowTextUtf8(GetDlgItem(dialog, kInfoLabel), d.text);
-  ShowPicture(dialog, d);
+  ShowPicture(dialog, d, std::move(picture));
   if (d.ctx.icon) {
     SendMessageW(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(d.ctx.icon));
     SendMessageW(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(d.ctx.icon));
@@ -85,9 +83,9 @@ void OnInit(HWND dialog, HintDialog& d) {
 void OnDpiChanged(HWND dialog, HintDialog& d, int dpi, const RECT& suggested) {
   d.dpi = dpi;
   d.font = CreateMessageFont(dpi);
-  LoadPicture(d);
+  UniqueBitmap picture = LoadPicture(d);
   PlaceControls(dialog, HintTable(d.has_picture), dpi, d.font.get());
-  ShowPicture(dialog, d);
+  ShowPicture(dialog, d, std::move(picture));
   SetWindowPos(dialog, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
 }
@@ -130,6 +128,9 @@ INT_PTR CALLBACK HintDialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM
       case WM_DPICHANGED:
         OnDpiChanged(dialog, *d, HIWORD(wparam), *reinterpret_cast<const RECT*>(lparam));
         return TRUE;
+      case WM_DESTROY:
+        SetControlPicture(GetDlgItem(dialog, kPicture), UniqueBitmap(), d->picture);
+        return FALSE;
       default:
         return FALSE;
     }

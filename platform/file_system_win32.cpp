@@ -36,6 +36,28 @@ std::wstring FolderOf(const std::wstring& full) {
   return cut == std::wstring::npos ? std::wstring(L".") : full.substr(0, cut);
 }
 
+// A writer killed between writing its new version and renaming it leaves that version
+// behind. No write takes a minute, so an older one of this file's is such a leftover.
+void RemoveStaleTemporaries(const std::wstring& folder, const std::wstring& name) {
+  WIN32_FIND_DATAW found;
+  HANDLE find = FindFirstFileW((folder + L"\\~" + name + L".*.tmp").c_str(), &found);
+  if (find == INVALID_HANDLE_VALUE) return;
+  FILETIME now_ft;
+  GetSystemTimeAsFileTime(&now_ft);
+  const ULONGLONG now = (ULONGLONG{now_ft.dwHighDateTime} << 32) | now_ft.dwLowDateTime;
+  constexpr ULONGLONG kMinute = 60ULL * 10'000'000;  // in 100 ns
+  do {
+    const ULONGLONG written =
+        (ULONGLONG{found.ftLastWriteTime.dwHighDateTime} << 32) | found.ftLastWriteTime.dwLowDateTime;
+    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && written + kMinute < now) {
+      const std::wstring stale = folder + L"\\" + found.cFileName;
+      SetFileAttributesW(stale.c_str(), FILE_ATTRIBUTE_NORMAL);
+      DeleteFileW(stale.c_str());
+    }
+  } while (FindNextFileW(find, &found));
+  FindClose(find);
+}
+
 std::wstring NameOf(const std::wstring& full) {
   const auto cut = full.find_last_of(L"\\/");
   return cut == std::wstring::npos ? full : full.substr(cut + 1);
@@ -177,6 +199,7 @@ Status Win32FileSystem::ReplaceAtomically(const std::string& path, const std::st
 
   static std::atomic<unsigned> counter{0};
   const std::wstring folder = FolderOf(full);
+  RemoveStaleTemporaries(folder, NameOf(full));
   std::wstring tmp;
   HANDLE h = INVALID_HANDLE_VALUE;
   DWORD error = 0;

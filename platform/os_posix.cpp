@@ -26,12 +26,49 @@ std::int64_t ToNs(const timespec& t) {
   return static_cast<std::int64_t>(t.tv_sec) * 1'000'000'000 + t.tv_nsec;
 }
 
-std::string ErrnoText() { return std::strerror(errno); }
+// The common causes in the language of the program's other messages.
+std::string ErrnoText() {
+  switch (errno) {
+    case EACCES:
+    case EPERM:
+      return "Zugriff verweigert";
+    case ENOENT:
+      return "Ordner oder Datei nicht vorhanden";
+    case ENOSPC:
+      return "Datenträger voll";
+    case EROFS:
+      return "Datenträger schreibgeschützt";
+    case EDQUOT:
+      return "Speicherkontingent erschöpft";
+    case EIO:
+      return "Ein-/Ausgabefehler";
+    default:
+      return std::strerror(errno);
+  }
+}
 
 std::string DirName(const std::string& path) {
   const auto slash = path.find_last_of('/');
   if (slash == std::string::npos) return ".";
   return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// A writer killed between writing its new version and renaming it leaves that version
+// behind. No write takes a minute, so an older one of this file's is such a leftover.
+void RemoveStaleTemporaries(const std::string& dir, const std::string& prefix) {
+  DIR* d = opendir(dir.c_str());
+  if (!d) return;
+  const time_t now = time(nullptr);
+  while (dirent* e = readdir(d)) {
+    const std::string name = e->d_name;
+    if (name.size() != prefix.size() + 6 || name.compare(0, prefix.size(), prefix) != 0) continue;
+    const std::string stale = dir + "/" + name;
+    struct stat st;
+    if (lstat(stale.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_mtime + 60 < now) {
+      unlink(stale.c_str());
+    }
+  }
+  closedir(d);
 }
 
 class DirLock : public FileLock {
@@ -94,7 +131,9 @@ class PosixFileSystem : public FileSystem {
       return Status::Fail("Die Datei \"" + path_in + "\" ist schreibgeschützt.");
     }
     const std::string dir = DirName(path);
-    std::string tmp = dir + "/.~" + path.substr(path.find_last_of('/') + 1) + ".XXXXXX";
+    const std::string prefix = ".~" + path.substr(path.find_last_of('/') + 1) + ".";
+    RemoveStaleTemporaries(dir, prefix);
+    std::string tmp = dir + "/" + prefix + "XXXXXX";
     const int fd = mkstemp(tmp.data());
     if (fd < 0) {
       return Status::Fail("Die Datei \"" + path_in + "\" kann nicht geschrieben werden: " +
@@ -131,7 +170,12 @@ class PosixFileSystem : public FileSystem {
   }
 
   // The lock is taken on the folder, since the file itself is replaced by every write.
-  std::unique_ptr<FileLock> LockForUpdate(const std::string& path, Status* why) override {
+  std::unique_ptr<FileLock> LockForUpdate(const std::string& path_in, Status* why) override {
+    // The folder the file really lies in, as ReplaceAtomically writes there: a link to the
+    // file must not give its writers a lock of their own.
+    std::string path = path_in;
+    char resolved[PATH_MAX];
+    if (realpath(path_in.c_str(), resolved)) path = resolved;
     const int fd = open(DirName(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) {
       if (why) *why = Status::Fail("Der Ordner der Datei \"" + path + "\" fehlt.");

@@ -16,8 +16,11 @@ count() {  # adds the counts of a GoogleTest log
 mkdir -p build/logs
 status=0
 echo "== native tests"
-(cd build/linux && ctest --output-on-failure) || status=1
-build/linux/tests/qm_tests --gtest_brief=1 >build/logs/native.log 2>&1 || true
+if build/linux/tests/qm_tests --gtest_brief=1 >build/logs/native.log 2>&1; then
+  tail -1 build/logs/native.log
+else
+  tail -60 build/logs/native.log; status=1
+fi
 count build/logs/native.log
 
 echo "== script round trips in Node.js and headless Chromium"

@@ -73,6 +73,21 @@ TEST_F(PosixFiles, ReplaceKeepsPermissionsAndFollowsLinks) {
   EXPECT_EQ(std::distance(fsys::directory_iterator(dir), fsys::directory_iterator()), 2);
 }
 
+// What a killed writer left behind goes with the next write, once it is clearly stale.
+TEST_F(PosixFiles, WritesRemoveStaleLeftoversOfKilledWriters) {
+  const auto stale = dir / ".~lib.ini.AbC123", fresh = dir / ".~lib.ini.XyZ789",
+             other = dir / ".~other.ini.AbC123";
+  for (const auto& p : {stale, fresh, other}) std::ofstream(p) << "[S]\r\nk=halb";
+  const auto old_time = fsys::file_time_type::clock::now() - std::chrono::minutes(5);
+  fsys::last_write_time(stale, old_time);
+  fsys::last_write_time(other, old_time);
+  IniStore ini(*os, *ansi);
+  ASSERT_TRUE(ini.WriteIniValue("S", "k", "1", file));
+  EXPECT_FALSE(fsys::exists(stale));
+  EXPECT_TRUE(fsys::exists(fresh));  // may be another writer's, just now
+  EXPECT_TRUE(fsys::exists(other));  // another file's
+}
+
 TEST_F(PosixFiles, ReadOnlyFileIsRefused) {
   IniStore ini(*os, *ansi);
   ASSERT_TRUE(ini.WriteIniValue("S", "k", "1", file));

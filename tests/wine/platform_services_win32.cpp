@@ -114,6 +114,31 @@ TEST(Win32FileSystem, ReplaceKeepsContentExactAndRefusesReadOnlyFiles) {
   EXPECT_TRUE(fs.Delete(path)) << "a missing file counts as deleted";
 }
 
+// What a killed writer left behind goes with the next write, once it is clearly stale.
+TEST(Win32FileSystem, ReplaceRemovesStaleLeftoversOfKilledWriters) {
+  test::TempFolder dir;
+  Win32FileSystem fs;
+  const std::string path = dir.File("lib.ini");
+  const std::wstring stale = Utf8ToWide(dir.File("~lib.ini.1a-2-3.tmp"));
+  const std::wstring fresh = Utf8ToWide(dir.File("~lib.ini.4b-5-6.tmp"));
+  for (const std::wstring& p : {stale, fresh}) {
+    HANDLE h = CreateFileW(p.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    if (p == stale) {
+      FILETIME ft;
+      GetSystemTimeAsFileTime(&ft);
+      ULARGE_INTEGER t{{ft.dwLowDateTime, ft.dwHighDateTime}};
+      t.QuadPart -= 5ULL * 60 * 10'000'000;  // five minutes ago
+      ft = {t.LowPart, t.HighPart};
+      SetFileTime(h, nullptr, nullptr, &ft);
+    }
+    CloseHandle(h);
+  }
+  ASSERT_TRUE(fs.ReplaceAtomically(path, "[S]\r\nk=1\r\n").ok());
+  EXPECT_EQ(GetFileAttributesW(stale.c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_NE(GetFileAttributesW(fresh.c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
 TEST(Win32FileSystem, ReplaceInAMissingFolderFailsWithAMessage) {
   test::TempFolder dir;
   Win32FileSystem fs;

@@ -121,7 +121,7 @@ TEST(WindowLayout, TwipsBecomePixelsAtEveryDpiAndLinesBreakAsCrLf) {
   HWND parent = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 600, 400, nullptr, nullptr,
                                 nullptr, nullptr);
   ASSERT_NE(parent, nullptr);
-  const std::vector<ControlSpec> table = {
+  const std::vector<ControlRow> table = {
       {42, L"BUTTON", "&OK", BS_PUSHBUTTON, 1440, 720, 2880, 375}};
   UniqueFont font = CreateMessageFont(96);
   ASSERT_TRUE(font);
