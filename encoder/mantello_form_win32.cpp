@@ -158,13 +158,11 @@ int Mantello::OpenMenu(const std::vector<TrayMenuItem>& items, ScreenPoint at) {
   }
   // A tray menu closes when the user clicks elsewhere only if its window is in front.
   SetForegroundWindow(window_);
-  // Near a taskbar at the bottom the menu opens upwards from the pointer's height, so that
-  // it neither covers the icon nor gets pushed about at the screen's edge.
-  const UINT vertical =
-      at.y > GetSystemMetrics(SM_CYSCREEN) / 2 ? TPM_BOTTOMALIGN : TPM_TOPALIGN;
+  // Where the menu would not fit below the pointer (a taskbar at the bottom), the system
+  // opens it upwards by itself.
   const UINT chosen = static_cast<UINT>(TrackPopupMenu(
-      menu, TPM_CENTERALIGN | vertical | TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x, at.y, 0, window_,
-      nullptr));
+      menu, TPM_CENTERALIGN | TPM_TOPALIGN | TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x, at.y, 0,
+      window_, nullptr));
   PostMessageW(window_, WM_NULL, 0, 0);
   DestroyMenu(menu);
   return chosen >= kMenuIdBase ? static_cast<int>(chosen - kMenuIdBase) : -1;
