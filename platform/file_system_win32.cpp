@@ -261,6 +261,12 @@ Status Win32FileSystem::ReplaceAtomically(const std::string& path, const std::st
 
 std::wstring Win32FileSystem::LockName(const std::string& path) const {
   std::wstring full = FullPath(Utf8ToWide(path));
+  // A short 8.3 spelling of the same file must give the same lock.
+  if (const DWORD n = GetLongPathNameW(full.c_str(), nullptr, 0); n > 0) {
+    std::wstring long_path(n, L'\0');
+    const DWORD got = GetLongPathNameW(full.c_str(), long_path.data(), n);
+    if (got > 0 && got < n) full.assign(long_path.c_str(), got);
+  }
   for (auto& ch : full) {
     if (ch == L'/') ch = L'\\';
   }
