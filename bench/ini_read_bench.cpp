@@ -32,7 +32,11 @@ std::string LibraryFile(int entries) {
       text += std::to_string(i) + "=";
       if (s == sections[0]) text += "Baustein Nummer " + std::to_string(i);
       if (s == sections[1]) text += i % 3 ? "" : "Editor " + std::to_string(i % 17);
-      if (s == sections[2]) text += "Mit freundlichen Gr\xFC\xDF" "en\\N\\LText " + std::to_string(i);
+      if (s == sections[2])
+        text +=
+            "Mit freundlichen Gr\xFC\xDF"
+            "en\\N\\LText " +
+            std::to_string(i);
       if (s == sections[3] || s == sections[4]) text += "0";
       text += "\r\n";
     }

@@ -26,22 +26,24 @@ double Seconds() {
 
 // Plausible entries: names of people and things, titles, short texts with umlauts.
 std::string EntryName(int i) {
-  static const char* const first[] = {"Anna", "Bernd", "Carla", "Dieter", "Elke", "Frank",
-                                      "Gisela", "Hans", "Ines", "J\xFCrgen"};
+  static const char* const first[] = {"Anna",  "Bernd",  "Carla", "Dieter", "Elke",
+                                      "Frank", "Gisela", "Hans",  "Ines",   "J\xFCrgen"};
   static const char* const last[] = {"M\xFCller", "Schmidt", "Schneider", "Fischer", "Weber",
-                                     "Meyer", "Wagner", "Becker", "Schulz", "Hoffmann"};
+                                     "Meyer",     "Wagner",  "Becker",    "Schulz",  "Hoffmann"};
   return std::string(first[i % 10]) + " " + last[(i / 10) % 10] + " " + std::to_string(i);
 }
 
 std::string EntryTitle(int i) {
-  static const char* const words[] = {"Gru\xDF", "Adresse", "Signatur", "Antwort", "Termin",
-                                      "Rechnung", "Angebot", "Notiz", "Vorlage", "Bitte"};
+  static const char* const words[] = {"Gru\xDF",  "Adresse", "Signatur", "Antwort", "Termin",
+                                      "Rechnung", "Angebot", "Notiz",    "Vorlage", "Bitte"};
   return std::string(words[i % 10]) + " f\xFCr Vorgang " + std::to_string(i * 7 + 3);
 }
 
 std::string EntryText(int i) {
   return "Sehr geehrte Damen und Herren,|vielen Dank f\xFCr Ihre Nachricht Nr. " +
-         std::to_string(i) + ".|Mit freundlichen Gr\xFC\xDF" "en";
+         std::to_string(i) +
+         ".|Mit freundlichen Gr\xFC\xDF"
+         "en";
 }
 
 std::string BuildFile(int n) {
@@ -179,8 +181,7 @@ int main() {
               "platform reads", "ratio");
   for (const Row& r : rows) {
     std::printf("%8d  %14.3f  %16.2f  %14d  %9.0fx%s\n", r.n, r.ours_us, r.platform_us,
-                r.platform_reads, r.platform_us / r.ours_us,
-                r.mismatches ? "  VALUES DIFFER" : "");
+                r.platform_reads, r.platform_us / r.ours_us, r.mismatches ? "  VALUES DIFFER" : "");
   }
   std::printf("\nIniStore per-read cost, 20000 vs 500 entries: %.2fx\n",
               rows.back().ours_us / rows.front().ours_us);

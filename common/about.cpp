@@ -11,8 +11,8 @@ namespace {
 
 std::string Head(const ProgramInfo& p, const std::string& version_text,
                  const std::string& year_span) {
-  return p.title + version_text + "\r\n" + p.description + "\r\n\r\n\xC2\xA9 " + year_span +
-         " " + kMakerName + "\r\n\r\n";
+  return p.title + version_text + "\r\n" + p.description + "\r\n\r\n\xC2\xA9 " + year_span + " " +
+         kMakerName + "\r\n\r\n";
 }
 
 // The compact dialog's captions by language: German, English, French.
@@ -55,8 +55,8 @@ AboutContent CommercialAbout(const ProgramInfo& p, const std::string& version_te
 
 std::string AboutMailAddress(const ProgramInfo& p, const std::string& version_text,
                              const std::string& windows_version) {
-  return std::string("mailto:") + kMakerMail + "?subject=Ihre Software " + p.title +
-         version_text + " unter Windows " + windows_version;
+  return std::string("mailto:") + kMakerMail + "?subject=Ihre Software " + p.title + version_text +
+         " unter Windows " + windows_version;
 }
 
 std::string AboutUpdateAddress(const ProgramInfo& p, const std::string& plain_version,
@@ -64,8 +64,8 @@ std::string AboutUpdateAddress(const ProgramInfo& p, const std::string& plain_ve
   // The site's address ends with "/", the template starts with one.
   std::string site = kMakerWebSite;
   if (!site.empty() && site.back() == '/') site.pop_back();
-  std::string address =
-      FormatText(site + "/?find_update&app=%1&ver=%2&win=%3", {p.title, plain_version, windows_version});
+  std::string address = FormatText(site + "/?find_update&app=%1&ver=%2&win=%3",
+                                   {p.title, plain_version, windows_version});
   for (char& ch : address) {
     if (ch >= 'A' && ch <= 'Z') ch = static_cast<char>(ch - 'A' + 'a');
   }

@@ -53,8 +53,8 @@ std::vector<ControlRow> AboutTable(const AboutDialog& d) {
       {kSeparator, L"STATIC", "", SS_ETCHEDHORZ, 240, below + 180, 6960, 30},
   };
   for (const AboutButton& b : d.content.buttons) {
-    ControlRow button{kFirstButton + b.index, L"BUTTON", b.caption, BS_PUSHBUTTON | WS_TABSTOP,
-                       0, 0, 0, 400};
+    ControlRow button{
+        kFirstButton + b.index, L"BUTTON", b.caption, BS_PUSHBUTTON | WS_TABSTOP, 0, 0, 0, 400};
     if (d.kind == AboutKind::kFreeware) {
       // The two long captions take the whole width; the close button sits at the right.
       button.left = b.index == kAboutCloseButton ? 4800 : 240;
@@ -89,9 +89,9 @@ int ExtraTextHeight(HWND dialog, const AboutDialog& d) {
 void ShowLogo(HWND dialog, AboutDialog& d) {
   const int size = TwipsToPixels(kLogoSize, d.dpi);
   const auto module = reinterpret_cast<HMODULE>(GetWindowLongPtrW(dialog, GWLP_HINSTANCE));
-  SetControlPicture(GetDlgItem(dialog, kLogo),
-                    LoadPictureResource(module, QM_IDR_LOGO, size, size, GetSysColor(COLOR_BTNFACE)),
-                    d.logo);
+  SetControlPicture(
+      GetDlgItem(dialog, kLogo),
+      LoadPictureResource(module, QM_IDR_LOGO, size, size, GetSysColor(COLOR_BTNFACE)), d.logo);
 }
 
 void Layout(HWND dialog, AboutDialog& d, bool create) {
@@ -113,9 +113,11 @@ void OnInit(HWND dialog, AboutDialog& d) {
   HWND logo = GetDlgItem(dialog, kLogo);
   AddTooltip(dialog, logo, kLogoTooltip);
   for (const AboutButton& b : d.content.buttons) {
-    if (!b.tooltip.empty()) AddTooltip(dialog, GetDlgItem(dialog, kFirstButton + b.index), b.tooltip);
+    if (!b.tooltip.empty())
+      AddTooltip(dialog, GetDlgItem(dialog, kFirstButton + b.index), b.tooltip);
   }
-  const SIZE outer = WindowSizeForClient(dialog, kClientWidth, ClientHeight(d.kind, d.extra), d.dpi);
+  const SIZE outer =
+      WindowSizeForClient(dialog, kClientWidth, ClientHeight(d.kind, d.extra), d.dpi);
   const SIZE screen = PrimaryScreenSize();
   const Point at = AboutPosition(screen.cx, screen.cy, outer.cx, outer.cy);
   SetClientSize(dialog, kClientWidth, ClientHeight(d.kind, d.extra), d.dpi, at.x, at.y);
@@ -227,24 +229,24 @@ HWND ShowAboutDialog(HINSTANCE instance, HWND owner, const ProgramInfo& program,
   }
   if (!instance) instance = GetModuleHandleW(nullptr);
   const std::string version = AppVersionString(256);
-  auto d = std::make_unique<AboutDialog>(AboutDialog{program,
-                            kind,
-                            shell,
-                            system,
-                            kind == AboutKind::kFreeware
-                                ? FreewareAbout(program, version, kYearSpan)
-                                : CommercialAbout(program, version, kYearSpan),
-                            USER_DEFAULT_SCREEN_DPI,
-                            0,
-                            {},
-                            {}});
+  auto d = std::make_unique<AboutDialog>(
+      AboutDialog{program,
+                  kind,
+                  shell,
+                  system,
+                  kind == AboutKind::kFreeware ? FreewareAbout(program, version, kYearSpan)
+                                               : CommercialAbout(program, version, kYearSpan),
+                  USER_DEFAULT_SCREEN_DPI,
+                  0,
+                  {},
+                  {}});
   const bool own_class = RegisterDialogClass(instance, kAboutDialogClass);
   const std::vector<WORD> dialog_template =
       EmptyDialogTemplate(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME,
                           own_class ? kAboutDialogClass : L"", d->content.caption);
-  HWND dialog =
-      CreateDialogIndirectParamW(instance, reinterpret_cast<LPCDLGTEMPLATEW>(dialog_template.data()),
-                                 owner, AboutDialogProc, reinterpret_cast<LPARAM>(&d));
+  HWND dialog = CreateDialogIndirectParamW(
+      instance, reinterpret_cast<LPCDLGTEMPLATEW>(dialog_template.data()), owner, AboutDialogProc,
+      reinterpret_cast<LPARAM>(&d));
   if (!dialog) return nullptr;
   g_open_dialog = dialog;
   g_keyboard_hook =

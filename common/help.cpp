@@ -34,6 +34,8 @@ void ShowHelp(const HelpServices& h, std::string file, bool confirm) {
   }
 }
 
-void OpenMakerWebSite(Shell& shell) { shell.Open(kMakerWebSite, ShowMode::kMaximized); }
+void OpenMakerWebSite(Shell& shell) {
+  shell.Open(kMakerWebSite, ShowMode::kMaximized);
+}
 
 }  // namespace qm

@@ -1,9 +1,8 @@
 // Pictures (JPEG, PNG, BMP, GIF) from a file or a resource, drawn to a bitmap of a given size.
 #include "common/picture_win32.h"
 
-#include <objidl.h>
-
 #include <gdiplus.h>
+#include <objidl.h>
 
 #include <algorithm>
 #include <cstring>
@@ -58,8 +57,8 @@ UniqueBitmap Render(Gdiplus::Image& image, int width, int height, COLORREF backg
     g.SetInterpolationMode(Gdiplus::InterpolationModeHighQualityBicubic);
     g.SetPixelOffsetMode(Gdiplus::PixelOffsetModeHighQuality);
     // Fitted, not stretched: a photo keeps its proportions.
-    const double scale = std::min(static_cast<double>(width) / source_w,
-                                  static_cast<double>(height) / source_h);
+    const double scale =
+        std::min(static_cast<double>(width) / source_w, static_cast<double>(height) / source_h);
     const int w = std::max(1, static_cast<int>(source_w * scale + 0.5));
     const int h = std::max(1, static_cast<int>(source_h * scale + 0.5));
     drawn = g.DrawImage(&image, (width - w) / 2, (height - h) / 2, w, h) == Gdiplus::Ok;
@@ -71,8 +70,7 @@ UniqueBitmap Render(Gdiplus::Image& image, int width, int height, COLORREF backg
 
 }  // namespace
 
-UniqueBitmap LoadPictureFile(const std::string& path, int width, int height,
-                             COLORREF background) {
+UniqueBitmap LoadPictureFile(const std::string& path, int width, int height, COLORREF background) {
   if (path.empty() || !GdiplusReady()) return {};
   const std::wstring wide = Utf8ToWide(path);
   const DWORD attributes = GetFileAttributesW(wide.c_str());
@@ -115,8 +113,8 @@ UniqueBitmap LoadPictureResource(HMODULE module, int resource_id, int width, int
 }
 
 void SetControlPicture(HWND control, UniqueBitmap picture, UniqueBitmap& shown) {
-  const auto old = reinterpret_cast<HBITMAP>(SendMessageW(
-      control, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(picture.get())));
+  const auto old = reinterpret_cast<HBITMAP>(
+      SendMessageW(control, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(picture.get())));
   if (old && old != shown.get() && old != picture.get()) DeleteObject(old);
   shown = std::move(picture);
 }

@@ -12,8 +12,7 @@ namespace qm {
 // The picture fitted into width x height pixels with its proportions kept, centred on
 // `background`; a 24-bit bitmap, ready for a static control with SS_BITMAP. Empty when the
 // file is missing or is no picture.
-UniqueBitmap LoadPictureFile(const std::string& path, int width, int height,
-                             COLORREF background);
+UniqueBitmap LoadPictureFile(const std::string& path, int width, int height, COLORREF background);
 // The same for a picture held as an RCDATA resource of `module`.
 UniqueBitmap LoadPictureResource(HMODULE module, int resource_id, int width, int height,
                                  COLORREF background);

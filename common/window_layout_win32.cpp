@@ -1,4 +1,5 @@
-// Windows built from tables of controls in twips, scaled to the window's DPI, in the system's message font.
+// Windows built from tables of controls in twips, scaled to the window's DPI, in the system's
+// message font.
 #include "common/window_layout_win32.h"
 
 #include <commctrl.h>
@@ -46,7 +47,9 @@ int WindowDpi(HWND window) {
   return ScreenDpi();
 }
 
-int TwipsToPixels(int twips, int dpi) { return MulDiv(twips, dpi, kTwipsPerInch); }
+int TwipsToPixels(int twips, int dpi) {
+  return MulDiv(twips, dpi, kTwipsPerInch);
+}
 
 UniqueFont CreateMessageFont(int dpi) {
   using SpiForDpiFn = BOOL(WINAPI*)(UINT, UINT, PVOID, UINT, UINT);
@@ -81,8 +84,8 @@ void CreateControls(HWND parent, const std::vector<ControlRow>& table, int dpi, 
     HWND control = CreateWindowExW(
         0, c.window_class, Utf8ToWide(c.text).c_str(), WS_CHILD | WS_VISIBLE | c.style,
         TwipsToPixels(c.left, dpi), TwipsToPixels(c.top, dpi), TwipsToPixels(c.width, dpi),
-        TwipsToPixels(c.height, dpi), parent,
-        reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), instance, nullptr);
+        TwipsToPixels(c.height, dpi), parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)),
+        instance, nullptr);
     if (control && font) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   }
 }
@@ -115,7 +118,9 @@ void SetClientSize(HWND window, int width_twips, int height_twips, int dpi, int 
   SetWindowPos(window, nullptr, left, top, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-SIZE PrimaryScreenSize() { return {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}; }
+SIZE PrimaryScreenSize() {
+  return {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+}
 
 void SetWindowTextUtf8(HWND window, const std::string& text) {
   SetWindowTextW(window, Utf8ToWide(text).c_str());

@@ -1,4 +1,5 @@
-// Windows built from tables of controls in twips, scaled to the window's DPI, in the system's message font.
+// Windows built from tables of controls in twips, scaled to the window's DPI, in the system's
+// message font.
 #pragma once
 
 #include <windows.h>
@@ -84,9 +85,9 @@ UniqueFont CreatePointFont(const wchar_t* face, int points, int dpi);
 
 struct ControlRow {
   int id;
-  const wchar_t* window_class;  // WC_BUTTON, WC_STATIC, ...
-  std::string text;             // UTF-8
-  DWORD style;                  // WS_CHILD and WS_VISIBLE are added
+  const wchar_t* window_class;   // WC_BUTTON, WC_STATIC, ...
+  std::string text;              // UTF-8
+  DWORD style;                   // WS_CHILD and WS_VISIBLE are added
   int left, top, width, height;  // twips, in the parent's client area
 };
 

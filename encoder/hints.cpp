@@ -3,7 +3,9 @@
 
 namespace qm {
 
-std::string HintSettingKey(const std::string& id) { return "_SID" + id; }
+std::string HintSettingKey(const std::string& id) {
+  return "_SID" + id;
+}
 
 bool HintSwitchedOff(UserSettings& settings, const std::string& id,
                      const std::string& plain_version) {

@@ -38,7 +38,9 @@ class Mantello : public ProgressWindow {
   void SetCaption(const std::string& caption) override {
     SetWindowTextW(window_, Utf8ToWide(caption).c_str());
   }
-  void SetTopmost(bool on) override { desktop_->SetTopmost(reinterpret_cast<WindowHandle>(window_), on); }
+  void SetTopmost(bool on) override {
+    desktop_->SetTopmost(reinterpret_cast<WindowHandle>(window_), on);
+  }
   void PumpEvents() override;
 
  private:
@@ -133,14 +135,14 @@ bool Mantello::CreateForm() {
   const int width = r.right - r.left, height = r.bottom - r.top;
   const int x = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
   const int y = GetSystemMetrics(SM_CYSCREEN) / 3;
-  window_ = CreateWindowExW(WS_EX_TOOLWINDOW, kMantelloWindowClass, L"Mantello", style, x, y,
-                            width, height, nullptr, nullptr, instance_, nullptr);
+  window_ = CreateWindowExW(WS_EX_TOOLWINDOW, kMantelloWindowClass, L"Mantello", style, x, y, width,
+                            height, nullptr, nullptr, instance_, nullptr);
   return window_ != nullptr;
 }
 
 void Mantello::ShowHint(const std::string& text, const std::string& id, const std::string& image) {
   if (quit_pending_) return;
-  const StartHintContext ctx{instance_, window_, icon_, settings_, *fs_, app_dir_,
+  const StartHintContext ctx{instance_,          window_, icon_, settings_, *fs_, app_dir_,
                              AppVersionString(1)};
   ShowStartHint(ctx, text, id, image);
 }
@@ -160,9 +162,9 @@ int Mantello::OpenMenu(const std::vector<TrayMenuItem>& items, ScreenPoint at) {
   SetForegroundWindow(window_);
   // Where the menu would not fit below the pointer (a taskbar at the bottom), the system
   // opens it upwards by itself.
-  const UINT chosen = static_cast<UINT>(TrackPopupMenu(
-      menu, TPM_CENTERALIGN | TPM_TOPALIGN | TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x, at.y, 0,
-      window_, nullptr));
+  const UINT chosen = static_cast<UINT>(
+      TrackPopupMenu(menu, TPM_CENTERALIGN | TPM_TOPALIGN | TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x,
+                     at.y, 0, window_, nullptr));
   PostMessageW(window_, WM_NULL, 0, 0);
   DestroyMenu(menu);
   return chosen >= kMenuIdBase ? static_cast<int>(chosen - kMenuIdBase) : -1;
@@ -194,14 +196,16 @@ int Mantello::Run() {
   // One instance per user session; the name is the program's own.
   HANDLE instance_mutex = CreateMutexW(nullptr, TRUE, L"Local\\Ferrandel.Mantello.Instance");
   if (instance_mutex && GetLastError() == ERROR_ALREADY_EXISTS) {
-    MessageBoxW(nullptr, Utf8ToWide(std::string(kProgramTitleMantello) + " wird bereits ausgeführt.").c_str(),
-                Utf8ToWide(kProgramTitleMantello).c_str(), MB_OK | MB_ICONEXCLAMATION | MB_SETFOREGROUND);
+    MessageBoxW(
+        nullptr,
+        Utf8ToWide(std::string(kProgramTitleMantello) + " wird bereits ausgeführt.").c_str(),
+        Utf8ToWide(kProgramTitleMantello).c_str(), MB_OK | MB_ICONEXCLAMATION | MB_SETFOREGROUND);
     CloseHandle(instance_mutex);
     return 1;
   }
 
-  icon_ = static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(1), IMAGE_ICON, 0, 0,
-                                        LR_DEFAULTSIZE | LR_SHARED));
+  icon_ = static_cast<HICON>(
+      LoadImageW(instance_, MAKEINTRESOURCEW(1), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
   small_icon_ = static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(1), IMAGE_ICON,
                                               GetSystemMetrics(SM_CXSMICON),
                                               GetSystemMetrics(SM_CYSMICON), LR_SHARED));
@@ -218,12 +222,10 @@ int Mantello::Run() {
                      AppExePath(*system_) + " /AUTOSTART");
   autostart_->Init();
 
-  encoder_.emplace(EncoderServices{
-      *clipboard_, *sound_, *dialogs_, *this, app_dir_,
-      [this](const std::string& text, const std::string& id, const std::string& image) {
-        ShowHint(text, id, image);
-      },
-      nullptr});
+  encoder_.emplace(EncoderServices{*clipboard_, *sound_, *dialogs_, *this, app_dir_,
+                                   [this](const std::string& text, const std::string& id,
+                                          const std::string& image) { ShowHint(text, id, image); },
+                                   nullptr});
 
   TrayMenuActions actions;
   actions.encode = [this] { Encode(); };

@@ -4,11 +4,9 @@
 namespace qm {
 
 std::vector<TrayMenuItem> MantelloTrayMenu(bool autostart_on) {
-  return {{kMenuEncode, "&Kodieren"}, {1, ""},
-          {kMenuHelp, "&Hilfe"},      {kMenuInfo, "&Info"},
-          {4, ""},                    {kMenuAutostart, "&Autostart", autostart_on},
-          {kMenuQuit, "&Beenden"},    {7, ""},
-          {kMenuCancel, "&Abbrechen"}};
+  return {{kMenuEncode, "&Kodieren"}, {1, ""}, {kMenuHelp, "&Hilfe"},
+          {kMenuInfo, "&Info"},       {4, ""}, {kMenuAutostart, "&Autostart", autostart_on},
+          {kMenuQuit, "&Beenden"},    {7, ""}, {kMenuCancel, "&Abbrechen"}};
 }
 
 void TrayMenu::Show() {

@@ -19,16 +19,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::string s;
     for (std::size_t i = at; i < at + len && i < size; ++i) {
       const char c = static_cast<char>(data[i]);
-      if (c != '\r' && c != '\n' && c != '\0' && c != ']' && c != '=' && c != ' ' &&
-          c != '\t' && c != '\v' && c != '[' && c != ';' && c != '"' && c != '\'')
+      if (c != '\r' && c != '\n' && c != '\0' && c != ']' && c != '=' && c != ' ' && c != '\t' &&
+          c != '\v' && c != '[' && c != ';' && c != '"' && c != '\'')
         s += c;
     }
     return s.empty() ? std::string("k") : s;
   };
   const std::string section = pick(0, 3), key = pick(3, 3), value = pick(6, 5);
   std::string edited, edited_unparsed;
-  const bool scanned =
-      qm::IniDocument(bytes, ansi).Edit(section, key, value, edited_unparsed).ok();
+  const bool scanned = qm::IniDocument(bytes, ansi).Edit(section, key, value, edited_unparsed).ok();
   if (doc.Edit(section, key, value, edited)) {
     // The scan that finds the place without the tables agrees with the tables.
     if (!scanned || edited != edited_unparsed) __builtin_trap();

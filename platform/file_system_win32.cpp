@@ -14,7 +14,9 @@ namespace {
 
 constexpr std::int64_t kEpochDelta100ns = 116444736000000000LL;  // 1601-01-01 to 1970-01-01
 
-std::string Quoted(const std::string& path) { return "\"" + path + "\""; }
+std::string Quoted(const std::string& path) {
+  return "\"" + path + "\"";
+}
 
 std::wstring FullPath(const std::wstring& path) {
   DWORD size = MAX_PATH;
@@ -47,8 +49,8 @@ void RemoveStaleTemporaries(const std::wstring& folder, const std::wstring& name
   const ULONGLONG now = (ULONGLONG{now_ft.dwHighDateTime} << 32) | now_ft.dwLowDateTime;
   constexpr ULONGLONG kMinute = 60ULL * 10'000'000;  // in 100 ns
   do {
-    const ULONGLONG written =
-        (ULONGLONG{found.ftLastWriteTime.dwHighDateTime} << 32) | found.ftLastWriteTime.dwLowDateTime;
+    const ULONGLONG written = (ULONGLONG{found.ftLastWriteTime.dwHighDateTime} << 32) |
+                              found.ftLastWriteTime.dwLowDateTime;
     if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && written + kMinute < now) {
       const std::wstring stale = folder + L"\\" + found.cFileName;
       SetFileAttributesW(stale.c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -87,17 +89,27 @@ class MutexLock : public FileLock {
 
 std::string SystemErrorText(DWORD code) {
   switch (code) {
-    case ERROR_FILE_NOT_FOUND: return "Die Datei wurde nicht gefunden.";
-    case ERROR_PATH_NOT_FOUND: return "Der Ordner wurde nicht gefunden.";
-    case ERROR_ACCESS_DENIED: return "Zugriff verweigert.";
-    case ERROR_SHARING_VIOLATION: return "Die Datei wird von einem anderen Programm verwendet.";
-    case ERROR_LOCK_VIOLATION: return "Die Datei ist von einem anderen Programm gesperrt.";
+    case ERROR_FILE_NOT_FOUND:
+      return "Die Datei wurde nicht gefunden.";
+    case ERROR_PATH_NOT_FOUND:
+      return "Der Ordner wurde nicht gefunden.";
+    case ERROR_ACCESS_DENIED:
+      return "Zugriff verweigert.";
+    case ERROR_SHARING_VIOLATION:
+      return "Die Datei wird von einem anderen Programm verwendet.";
+    case ERROR_LOCK_VIOLATION:
+      return "Die Datei ist von einem anderen Programm gesperrt.";
     case ERROR_DISK_FULL:
-    case ERROR_HANDLE_DISK_FULL: return "Der Datenträger ist voll.";
-    case ERROR_WRITE_PROTECT: return "Der Datenträger ist schreibgeschützt.";
-    case ERROR_INVALID_NAME: return "Der Dateiname ist ungültig.";
-    case ERROR_FILENAME_EXCED_RANGE: return "Der Dateiname ist zu lang.";
-    default: break;
+    case ERROR_HANDLE_DISK_FULL:
+      return "Der Datenträger ist voll.";
+    case ERROR_WRITE_PROTECT:
+      return "Der Datenträger ist schreibgeschützt.";
+    case ERROR_INVALID_NAME:
+      return "Der Dateiname ist ungültig.";
+    case ERROR_FILENAME_EXCED_RANGE:
+      return "Der Dateiname ist zu lang.";
+    default:
+      break;
   }
   wchar_t* text = nullptr;
   const DWORD flags = FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
@@ -118,9 +130,8 @@ std::string SystemErrorText(DWORD code) {
 }
 
 std::int64_t FileTimeToUnixNs(const FILETIME& ft) {
-  const std::int64_t t =
-      static_cast<std::int64_t>((static_cast<std::uint64_t>(ft.dwHighDateTime) << 32) |
-                                ft.dwLowDateTime);
+  const std::int64_t t = static_cast<std::int64_t>(
+      (static_cast<std::uint64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime);
   return (t - kEpochDelta100ns) * 100;
 }
 
@@ -159,8 +170,7 @@ std::optional<std::string> Win32FileSystem::ReadAll(const std::string& path) {
   // Delete sharing lets a writer rename its new version over the file while we read.
   HANDLE h = CreateFileW(Utf8ToWide(path).c_str(), GENERIC_READ,
                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN,
-                         nullptr);
+                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
   if (h == INVALID_HANDLE_VALUE) return std::nullopt;
   std::string out;
   LARGE_INTEGER size;
@@ -192,10 +202,10 @@ Status Win32FileSystem::ReplaceAtomically(const std::string& path, const std::st
     return Status::Fail("Die Datei " + Quoted(path) + " ist schreibgeschützt.");
   }
   // The new version keeps the old one's hidden and system marks.
-  const DWORD keep = existed ? (old.dwFileAttributes & (FILE_ATTRIBUTE_HIDDEN |
-                                                        FILE_ATTRIBUTE_SYSTEM |
-                                                        FILE_ATTRIBUTE_NOT_CONTENT_INDEXED))
-                             : 0;
+  const DWORD keep = existed
+                         ? (old.dwFileAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                                                    FILE_ATTRIBUTE_NOT_CONTENT_INDEXED))
+                         : 0;
 
   static std::atomic<unsigned> counter{0};
   const std::wstring folder = FolderOf(full);
@@ -214,8 +224,8 @@ Status Win32FileSystem::ReplaceAtomically(const std::string& path, const std::st
     if (error != 0 && error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) break;
   }
   if (h == INVALID_HANDLE_VALUE) {
-    return Status::Fail("Die Datei " + Quoted(path) + " kann nicht geschrieben werden: " +
-                        SystemErrorText(error));
+    return Status::Fail("Die Datei " + Quoted(path) +
+                        " kann nicht geschrieben werden: " + SystemErrorText(error));
   }
   auto fail = [&](const std::string& what, DWORD code) {
     CloseHandle(h);
@@ -255,8 +265,8 @@ Status Win32FileSystem::ReplaceAtomically(const std::string& path, const std::st
     Sleep(10 + 10 * attempt);
   }
   DeleteFileW(tmp.c_str());
-  return Status::Fail("Die Datei " + Quoted(path) + " kann nicht ersetzt werden: " +
-                      SystemErrorText(error));
+  return Status::Fail("Die Datei " + Quoted(path) +
+                      " kann nicht ersetzt werden: " + SystemErrorText(error));
 }
 
 std::wstring Win32FileSystem::LockName(const std::string& path) const {
@@ -284,8 +294,8 @@ std::unique_ptr<FileLock> Win32FileSystem::LockForUpdate(const std::string& path
   HANDLE mutex = CreateMutexW(nullptr, FALSE, LockName(path).c_str());
   if (!mutex) {
     if (why) {
-      *why = Status::Fail("Die Datei " + Quoted(path) + " kann nicht gesperrt werden: " +
-                          SystemErrorText(GetLastError()));
+      *why = Status::Fail("Die Datei " + Quoted(path) +
+                          " kann nicht gesperrt werden: " + SystemErrorText(GetLastError()));
     }
     return nullptr;
   }

@@ -136,8 +136,8 @@ class PosixFileSystem : public FileSystem {
     std::string tmp = dir + "/" + prefix + "XXXXXX";
     const int fd = mkstemp(tmp.data());
     if (fd < 0) {
-      return Status::Fail("Die Datei \"" + path_in + "\" kann nicht geschrieben werden: " +
-                          ErrnoText());
+      return Status::Fail("Die Datei \"" + path_in +
+                          "\" kann nicht geschrieben werden: " + ErrnoText());
     }
     auto fail = [&](const std::string& what) {
       const std::string text = what + ErrnoText();
@@ -156,7 +156,8 @@ class PosixFileSystem : public FileSystem {
       if (n < 0) return fail("Die Datei \"" + path_in + "\" kann nicht geschrieben werden: ");
       done += static_cast<std::size_t>(n);
     }
-    if (fdatasync(fd) != 0) return fail("Die Datei \"" + path_in + "\" kann nicht gesichert werden: ");
+    if (fdatasync(fd) != 0)
+      return fail("Die Datei \"" + path_in + "\" kann nicht gesichert werden: ");
     if (close(fd) != 0) {
       unlink(tmp.c_str());
       return Status::Fail("Die Datei \"" + path_in + "\" kann nicht geschrieben werden.");
@@ -183,10 +184,11 @@ class PosixFileSystem : public FileSystem {
     }
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     while (flock(fd, LOCK_EX | LOCK_NB) != 0) {
-      if ((errno != EWOULDBLOCK && errno != EINTR) ||
-          std::chrono::steady_clock::now() > deadline) {
+      if ((errno != EWOULDBLOCK && errno != EINTR) || std::chrono::steady_clock::now() > deadline) {
         close(fd);
-        if (why) *why = Status::Fail("Die Datei \"" + path + "\" wird gerade von einem anderen Programm geändert.");
+        if (why)
+          *why = Status::Fail("Die Datei \"" + path +
+                              "\" wird gerade von einem anderen Programm geändert.");
         return nullptr;
       }
       std::this_thread::sleep_for(std::chrono::milliseconds(1));
@@ -278,11 +280,17 @@ class PosixSystemInfo : public SystemInfo {
 
 }  // namespace
 
-std::unique_ptr<FileSystem> MakeOsFileSystem() { return std::make_unique<PosixFileSystem>(); }
-std::unique_ptr<CodePage> MakeOsAnsiCodePage() { return std::make_unique<Windows1252CodePage>(); }
+std::unique_ptr<FileSystem> MakeOsFileSystem() {
+  return std::make_unique<PosixFileSystem>();
+}
+std::unique_ptr<CodePage> MakeOsAnsiCodePage() {
+  return std::make_unique<Windows1252CodePage>();
+}
 std::unique_ptr<SettingsStore> MakeOsSettingsStore() {
   return std::make_unique<FileSettingsStore>();
 }
-std::unique_ptr<SystemInfo> MakeOsSystemInfo() { return std::make_unique<PosixSystemInfo>(); }
+std::unique_ptr<SystemInfo> MakeOsSystemInfo() {
+  return std::make_unique<PosixSystemInfo>();
+}
 
 }  // namespace qm

@@ -8,7 +8,9 @@
 
 namespace qm {
 
-std::unique_ptr<FileSystem> MakeOsFileSystem() { return std::make_unique<Win32FileSystem>(); }
+std::unique_ptr<FileSystem> MakeOsFileSystem() {
+  return std::make_unique<Win32FileSystem>();
+}
 
 std::unique_ptr<CodePage> MakeOsAnsiCodePage() {
   const unsigned acp = GetACP();
@@ -18,7 +20,11 @@ std::unique_ptr<CodePage> MakeOsAnsiCodePage() {
   return MakeWin32CodePage(acp);
 }
 
-std::unique_ptr<SettingsStore> MakeOsSettingsStore() { return MakeRegistrySettingsStore(); }
-std::unique_ptr<SystemInfo> MakeOsSystemInfo() { return MakeWin32SystemInfo(); }
+std::unique_ptr<SettingsStore> MakeOsSettingsStore() {
+  return MakeRegistrySettingsStore();
+}
+std::unique_ptr<SystemInfo> MakeOsSystemInfo() {
+  return MakeWin32SystemInfo();
+}
 
 }  // namespace qm

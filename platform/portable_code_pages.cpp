@@ -7,10 +7,10 @@ namespace qm {
 namespace {
 
 // Code points of the bytes 0x80..0x9F; the rest of the page equals Latin-1.
-constexpr char16_t kHigh1252[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+constexpr char16_t kHigh1252[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+                                    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
 int ByteFor1252(char32_t cp) {
   if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) return static_cast<int>(cp);
@@ -36,8 +36,7 @@ std::string Windows1252CodePage::ToUtf8(std::string_view ansi) const {
   return out;
 }
 
-bool Windows1252CodePage::FromUtf8(std::string_view utf8, std::string& ansi,
-                                   char32_t* bad) const {
+bool Windows1252CodePage::FromUtf8(std::string_view utf8, std::string& ansi, char32_t* bad) const {
   ansi.clear();
   ansi.reserve(utf8.size());
   for (std::size_t pos = 0; pos < utf8.size();) {

@@ -32,8 +32,7 @@ std::optional<std::wstring> ReadUserString(const std::wstring& key, const std::w
   return std::nullopt;
 }
 
-LONG WriteUserString(const std::wstring& key, const std::wstring& name,
-                     const std::wstring& value) {
+LONG WriteUserString(const std::wstring& key, const std::wstring& name, const std::wstring& value) {
   const auto bytes = static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t));
   return RegSetKeyValueW(HKEY_CURRENT_USER, key.c_str(), name.c_str(), REG_SZ, value.c_str(),
                          bytes);
@@ -43,8 +42,7 @@ namespace {
 
 class Win32Registry : public Registry {
  public:
-  std::optional<std::string> ReadString(const std::string& key,
-                                        const std::string& name) override {
+  std::optional<std::string> ReadString(const std::string& key, const std::string& name) override {
     auto value = ReadUserString(Utf8ToWide(key), Utf8ToWide(name));
     if (!value) return std::nullopt;
     return WideToUtf8(*value);
@@ -55,8 +53,7 @@ class Win32Registry : public Registry {
     // REG_SZ ends at a NUL, and a malformed byte would come back as U+FFFD: refuse both
     // rather than store something else.
     if (value.find('\0') != std::string::npos || !IsValidUtf8(value)) return false;
-    return WriteUserString(Utf8ToWide(key), Utf8ToWide(name), Utf8ToWide(value)) ==
-           ERROR_SUCCESS;
+    return WriteUserString(Utf8ToWide(key), Utf8ToWide(name), Utf8ToWide(value)) == ERROR_SUCCESS;
   }
 
   bool DeleteValue(const std::string& key, const std::string& name) override {
@@ -68,6 +65,8 @@ class Win32Registry : public Registry {
 
 }  // namespace
 
-std::unique_ptr<Registry> MakeWin32Registry() { return std::make_unique<Win32Registry>(); }
+std::unique_ptr<Registry> MakeWin32Registry() {
+  return std::make_unique<Win32Registry>();
+}
 
 }  // namespace qm

@@ -16,8 +16,7 @@ namespace qm {
 std::optional<std::wstring> ReadUserString(const std::wstring& key, const std::wstring& name,
                                            LONG* error = nullptr);
 // Creates the key when needed. Returns the Win32 error, ERROR_SUCCESS when written.
-LONG WriteUserString(const std::wstring& key, const std::wstring& name,
-                     const std::wstring& value);
+LONG WriteUserString(const std::wstring& key, const std::wstring& name, const std::wstring& value);
 
 std::unique_ptr<Registry> MakeWin32Registry();
 

@@ -45,7 +45,9 @@ class RegistrySettingsStore : public SettingsStore {
 
 }  // namespace
 
-std::wstring SettingsRootKey() { return L"Software\\" + Utf8ToWide(kMakerName); }
+std::wstring SettingsRootKey() {
+  return L"Software\\" + Utf8ToWide(kMakerName);
+}
 
 std::unique_ptr<SettingsStore> MakeRegistrySettingsStore(std::wstring root) {
   return std::make_unique<RegistrySettingsStore>(std::move(root));

@@ -55,6 +55,8 @@ class Win32SystemInfo : public SystemInfo {
 
 }  // namespace
 
-std::unique_ptr<SystemInfo> MakeWin32SystemInfo() { return std::make_unique<Win32SystemInfo>(); }
+std::unique_ptr<SystemInfo> MakeWin32SystemInfo() {
+  return std::make_unique<Win32SystemInfo>();
+}
 
 }  // namespace qm

@@ -156,26 +156,47 @@ class Win32Dialogs : public Dialogs {
                             MessageButtons buttons) override {
     UINT type = 0;
     switch (icon) {
-      case MessageIcon::kNone: break;
-      case MessageIcon::kInformation: type |= MB_ICONINFORMATION; break;
-      case MessageIcon::kQuestion: type |= MB_ICONQUESTION; break;
-      case MessageIcon::kExclamation: type |= MB_ICONEXCLAMATION; break;
-      case MessageIcon::kStop: type |= MB_ICONSTOP; break;
+      case MessageIcon::kNone:
+        break;
+      case MessageIcon::kInformation:
+        type |= MB_ICONINFORMATION;
+        break;
+      case MessageIcon::kQuestion:
+        type |= MB_ICONQUESTION;
+        break;
+      case MessageIcon::kExclamation:
+        type |= MB_ICONEXCLAMATION;
+        break;
+      case MessageIcon::kStop:
+        type |= MB_ICONSTOP;
+        break;
     }
     switch (buttons) {
-      case MessageButtons::kOk: type |= MB_OK; break;
-      case MessageButtons::kOkCancel: type |= MB_OKCANCEL; break;
-      case MessageButtons::kYesNo: type |= MB_YESNO; break;
-      case MessageButtons::kYesNoCancel: type |= MB_YESNOCANCEL; break;
+      case MessageButtons::kOk:
+        type |= MB_OK;
+        break;
+      case MessageButtons::kOkCancel:
+        type |= MB_OKCANCEL;
+        break;
+      case MessageButtons::kYesNo:
+        type |= MB_YESNO;
+        break;
+      case MessageButtons::kYesNoCancel:
+        type |= MB_YESNOCANCEL;
+        break;
     }
     // A tray program often has no visible window: without an owner the box must still come
     // to the front rather than hide behind the active application.
     if (!owner_) type |= MB_SETFOREGROUND;
     switch (MessageBoxW(owner_, Utf8ToWide(text).c_str(), Utf8ToWide(title).c_str(), type)) {
-      case IDOK: return MessageAnswer::kOk;
-      case IDYES: return MessageAnswer::kYes;
-      case IDNO: return MessageAnswer::kNo;
-      default: return MessageAnswer::kCancel;
+      case IDOK:
+        return MessageAnswer::kOk;
+      case IDYES:
+        return MessageAnswer::kYes;
+      case IDNO:
+        return MessageAnswer::kNo;
+      default:
+        return MessageAnswer::kCancel;
     }
   }
 
@@ -209,9 +230,7 @@ class Win32Desktop : public Desktop {
     text.resize(static_cast<std::size_t>(GetWindowTextW(hwnd, text.data(), length + 1)));
     return WideToUtf8(text);
   }
-  bool IsVisible(WindowHandle window) override {
-    return window && IsWindowVisible(ToHwnd(window));
-  }
+  bool IsVisible(WindowHandle window) override { return window && IsWindowVisible(ToHwnd(window)); }
   bool Exists(WindowHandle window) override { return window && IsWindow(ToHwnd(window)); }
   std::vector<WindowHandle> TopLevelWindows() override {
     std::vector<WindowHandle> windows;
@@ -237,11 +256,17 @@ class Win32Desktop : public Desktop {
 std::unique_ptr<Clipboard> MakeWin32Clipboard(HWND owner) {
   return std::make_unique<Win32Clipboard>(owner);
 }
-std::unique_ptr<Sound> MakeWin32Sound() { return std::make_unique<Win32Sound>(); }
-std::unique_ptr<Shell> MakeWin32Shell() { return std::make_unique<Win32Shell>(); }
+std::unique_ptr<Sound> MakeWin32Sound() {
+  return std::make_unique<Win32Sound>();
+}
+std::unique_ptr<Shell> MakeWin32Shell() {
+  return std::make_unique<Win32Shell>();
+}
 std::unique_ptr<Dialogs> MakeWin32Dialogs(HWND owner) {
   return std::make_unique<Win32Dialogs>(owner);
 }
-std::unique_ptr<Desktop> MakeWin32Desktop() { return std::make_unique<Win32Desktop>(); }
+std::unique_ptr<Desktop> MakeWin32Desktop() {
+  return std::make_unique<Win32Desktop>();
+}
 
 }  // namespace qm

@@ -44,7 +44,6 @@ class EntryStore {
   Status EntryWrites(int number, const SnippetEntry& entry, std::vector<IniWrite>& writes);
 
  public:
-
  private:
   IniStore& ini_;
   const CodePage& ansi_;

@@ -18,7 +18,9 @@ inline unsigned U(Unit u) {
 }
 
 // In the file, blanks, tabs and vertical tabs around names and values do not count.
-inline bool IsFileBlank(unsigned u) { return u == ' ' || u == '\t' || u == '\v'; }
+inline bool IsFileBlank(unsigned u) {
+  return u == ' ' || u == '\t' || u == '\v';
+}
 
 const char kCrLf[] = "\r\n";
 
@@ -225,8 +227,7 @@ std::string_view IniDocument::TrimCallerName(std::string_view name) {
   return name;
 }
 
-std::optional<std::string> IniDocument::Find(std::string_view section,
-                                             std::string_view key) const {
+std::optional<std::string> IniDocument::Find(std::string_view section, std::string_view key) const {
   EnsureParsed();
   const auto s = sections_.find(FoldCase(TrimCallerName(section)));
   if (s == sections_.end()) return std::nullopt;
@@ -277,14 +278,16 @@ Status IniDocument::Edit(std::string_view section_in, std::string_view key_in,
     return Status::Refuse("Ein Name darf nicht mit einem Tabulator beginnen oder enden.");
   }
   if (has_any(section, breaks) || has_any(section, "]")) {
-    return Status::Refuse("Der Abschnittsname darf weder \"]\" noch einen Zeilenumbruch enthalten.");
+    return Status::Refuse(
+        "Der Abschnittsname darf weder \"]\" noch einen Zeilenumbruch enthalten.");
   }
   if (has_any(key, breaks) || has_any(key, "=") || key.front() == '[' || key.front() == ';') {
     return Status::Refuse(
         "Der Schlüsselname darf weder \"=\" noch einen Zeilenumbruch enthalten und nicht mit "
         "\"[\" oder \";\" beginnen.");
   }
-  if (has_any(value, breaks)) return Status::Refuse("Der Wert darf keinen Zeilenumbruch enthalten.");
+  if (has_any(value, breaks))
+    return Status::Refuse("Der Wert darf keinen Zeilenumbruch enthalten.");
 
   // Everything the edit writes, in the file's encoding.
   Status why;

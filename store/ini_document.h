@@ -51,8 +51,8 @@ class IniDocument {
     std::size_t value_begin = 0, value_end = 0;
   };
   struct Section {
-    std::size_t insert_end = 0;   // end of the line after which a new key goes
-    std::size_t insert_next = 0;  // start of the line that follows it
+    std::size_t insert_end = 0;                  // end of the line after which a new key goes
+    std::size_t insert_next = 0;                 // start of the line that follows it
     std::unordered_map<std::string, Line> keys;  // by folded name; the first one counts
   };
   struct Location {
@@ -83,7 +83,8 @@ class IniDocument {
   const CodePage& ansi_;
   std::u16string utf16_;  // the text after the byte-order mark, for UTF-16LE files
   mutable bool parsed_ = false;
-  mutable std::unordered_map<std::string, Section> sections_;  // by folded name; the first one counts
+  mutable std::unordered_map<std::string, Section>
+      sections_;  // by folded name; the first one counts
 };
 
 }  // namespace qm

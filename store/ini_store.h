@@ -42,7 +42,8 @@ class IniStore {
   // Plans the writes from the file's content under the update lock, so that a decision
   // taken on that content (such as the next free entry number) cannot race another writer.
   // A plan that fails leaves the file as it was.
-  using WritePlan = std::function<Status(const IniDocument& current, std::vector<IniWrite>& writes)>;
+  using WritePlan =
+      std::function<Status(const IniDocument& current, std::vector<IniWrite>& writes)>;
   Status UpdateIniValues(const WritePlan& plan, std::string_view file = {});
 
   const std::string& CurrentFile() const { return current_file_; }

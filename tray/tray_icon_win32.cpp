@@ -118,7 +118,9 @@ void HookTrayWindow(HWND window, TrayCallbacks callbacks) {
   }
 }
 
-void UnhookTrayWindow() { Restore(State()); }
+void UnhookTrayWindow() {
+  Restore(State());
+}
 
 bool AddTrayIcon(unsigned id, HICON icon, const std::string& tip) {
   TrayState& s = State();

@@ -56,7 +56,11 @@ TEST_F(QuilletCliTest, ExitCodesAndMessages) {
       {{"lib.ini", "show", "2"}, "", 1, "Eintrag 2"},
       {{"lib.ini", "show", "0"}, "", 2, "Eintragsnummer"},
       {{"lib.ini", "show", "x"}, "", 2, "Eintragsnummer"},
-      {{"lib.ini", "get", "Name", "7"}, "", 1, "\xE2\x80\x9E" "7"},
+      {{"lib.ini", "get", "Name", "7"},
+       "",
+       1,
+       "\xE2\x80\x9E"
+       "7"},
       {{"none.ini", "list"}, "", 1, "none.ini"},
       {{"lib.ini", "add", "x"}, "Smiley \xF0\x9F\x98\x80", 2, "U+1F600"},
       {{"lib.ini", "add", "  "}, "t", 2, "Name"},

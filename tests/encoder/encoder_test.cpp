@@ -3,9 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include <stdexcept>
-
 #include <functional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 

@@ -12,7 +12,8 @@ namespace qm {
 namespace {
 
 TEST(PosixSettingsStore, KeepsValuesExactlyPerProgram) {
-  const auto dir = std::filesystem::temp_directory_path() / ("qm-config-" + std::to_string(getpid()));
+  const auto dir =
+      std::filesystem::temp_directory_path() / ("qm-config-" + std::to_string(getpid()));
   std::filesystem::remove_all(dir);
   const char* old = std::getenv("XDG_CONFIG_HOME");
   const std::string saved = old ? old : "";
@@ -20,8 +21,13 @@ TEST(PosixSettingsStore, KeepsValuesExactlyPerProgram) {
   {
     auto store = MakeOsSettingsStore();
     UserSettings quillet(*store, "Quillet"), mantello(*store, "Mantello");
-    const std::string values[] = {"C:\\Daten\\Quillet.ini", "  blanks  ", "\"quoted\"", "'x'",
-                                  "Gr\xC3\xBC\xC3\x9F" "e \xF0\x9F\x98\x80", ""};
+    const std::string values[] = {"C:\\Daten\\Quillet.ini",
+                                  "  blanks  ",
+                                  "\"quoted\"",
+                                  "'x'",
+                                  "Gr\xC3\xBC\xC3\x9F"
+                                  "e \xF0\x9F\x98\x80",
+                                  ""};
     for (const std::string& v : values) {
       ASSERT_TRUE(quillet.SaveUserSetting("path", v));
       EXPECT_EQ(quillet.ReadUserSetting("path", "dflt"), v);
@@ -30,7 +36,10 @@ TEST(PosixSettingsStore, KeepsValuesExactlyPerProgram) {
     EXPECT_EQ(quillet.ReadUserSetting("_Top", "100"), "100");
     EXPECT_TRUE(std::filesystem::exists(dir / "Ferrandel Software" / "settings.ini"));
   }
-  if (old) setenv("XDG_CONFIG_HOME", saved.c_str(), 1); else unsetenv("XDG_CONFIG_HOME");
+  if (old)
+    setenv("XDG_CONFIG_HOME", saved.c_str(), 1);
+  else
+    unsetenv("XDG_CONFIG_HOME");
   std::filesystem::remove_all(dir);
 }
 

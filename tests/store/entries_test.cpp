@@ -21,8 +21,8 @@ class EntriesTest : public testing::Test {
 TEST_F(EntriesTest, RoundTripsPlainAndEnciphered) {
   const SnippetEntry plain{"Gru\xC3\x9F", EscapeStoredText("Zeile 1\r\nZeile \"2\"\t\xE2\x82\xAC"),
                            "Editor", 0, 1};
-  const SnippetEntry secret{"Geheim", EscapeStoredText("PIN \xC3\xA4\xC3\xB6\xC3\xBC 1234"), "",
-                            1, 0};
+  const SnippetEntry secret{"Geheim", EscapeStoredText("PIN \xC3\xA4\xC3\xB6\xC3\xBC 1234"), "", 1,
+                            0};
   ASSERT_TRUE(entries.WriteEntry(1, plain, "lib.ini"));
   ASSERT_TRUE(entries.WriteEntry(2, secret, "lib.ini"));
   for (const auto& [n, e] : {std::pair{1, plain}, std::pair{2, secret}}) {
@@ -39,8 +39,12 @@ TEST_F(EntriesTest, RoundTripsPlainAndEnciphered) {
 
 // The data file trims values and takes off a pair of quotes; a text's own must survive.
 TEST_F(EntriesTest, BlanksAndQuotesAtTheEndsOfATextSurvive) {
-  const std::string texts[] = {"Mit freundlichen Gr\xC3\xBC\xC3\x9F" "en ", "  einger\xC3\xBC" "ckt",
-                               "'zitiert'", " ", "ohne"};
+  const std::string texts[] = {
+      "Mit freundlichen Gr\xC3\xBC\xC3\x9F"
+      "en ",
+      "  einger\xC3\xBC"
+      "ckt",
+      "'zitiert'", " ", "ohne"};
   int n = 0;
   for (const std::string& text : texts) {
     ASSERT_TRUE(entries.WriteEntry(++n, {"t", EscapeStoredText(text), "", 0, 0}, "lib.ini"));
@@ -92,7 +96,8 @@ TEST_F(EntriesTest, RefusedTextLeavesTheFileUntouched) {
   ASSERT_TRUE(entries.WriteEntry(1, {"a", "alt", "", 0, 0}, "lib.ini"));
   const std::string before = fs.Content("lib.ini").value_or("");
   for (int crypt : {0, 1}) {
-    const Status s = entries.WriteEntry(1, {"b", "Smiley \xF0\x9F\x98\x80", "", crypt, 0}, "lib.ini");
+    const Status s =
+        entries.WriteEntry(1, {"b", "Smiley \xF0\x9F\x98\x80", "", crypt, 0}, "lib.ini");
     EXPECT_EQ(s.code, Status::Code::kRefused);
     EXPECT_NE(s.message.find("U+1F600"), std::string::npos);
   }

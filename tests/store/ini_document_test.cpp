@@ -66,7 +66,12 @@ TEST(IniDocumentRead, FollowsThePrivateProfileRules) {
       {"no final line break", "[S]\r\nk=last", "S", "k", "last"},
       {"value keeps =", "[S]\r\nk=a=b\r\n", "S", "k", "a=b"},
       {"ANSI characters", "[S]\r\nk=\x80\xE4\r\n", "S", "k", "\xE2\x82\xAC\xC3\xA4"},
-      {"umlauts fold", "[Gr\xF6\xDF" "e]\r\n\xC4=1\r\n", "GR\xC3\x96\xC3\x9F" "E", "\xC3\xA4", "1"},
+      {"umlauts fold",
+       "[Gr\xF6\xDF"
+       "e]\r\n\xC4=1\r\n",
+       "GR\xC3\x96\xC3\x9F"
+       "E",
+       "\xC3\xA4", "1"},
       {"UTF-8 mark is no mark", "\xEF\xBB\xBF[S]\r\nk=v\r\n", "S", "k", kMissing},
       {"missing section", "[S]\r\nk=v\r\n", "T", "k", kMissing},
       {"empty file", "", "S", "k", kMissing},
@@ -156,12 +161,20 @@ TEST(IniDocumentEdit, RefusesWhatWouldNotReadBack) {
 // Any sequence of writes reads back as a map of the last values, whatever the letter case.
 TEST(IniDocumentEdit, RandomWritesReadBackLikeAMap) {
   std::mt19937 rng(7);
-  const std::vector<std::string> names = {"a", "A", "b", "Gr\xC3\xB6\xC3\x9F" "e",
-                                          "GR\xC3\x96\xC3\x9F" "E", "x y", "k1"};
-  const std::vector<std::string> values = {"", " lead", "trail ", "\"q\"", "'s'", "a;b", "=",
-                                           "\xE2\x82\xAC", "plain", "\"mis'"};
+  const std::vector<std::string> names = {"a",
+                                          "A",
+                                          "b",
+                                          "Gr\xC3\xB6\xC3\x9F"
+                                          "e",
+                                          "GR\xC3\x96\xC3\x9F"
+                                          "E",
+                                          "x y",
+                                          "k1"};
+  const std::vector<std::string> values = {"",    " lead", "trail ",       "\"q\"", "'s'",
+                                           "a;b", "=",     "\xE2\x82\xAC", "plain", "\"mis'"};
   for (int round = 0; round < 20; ++round) {
-    std::string bytes = round % 2 ? "; header\r\nstray=1\r\n[b]\r\n;x=1\r\njunk\r\n[B]\r\nA=2\r\n" : "";
+    std::string bytes =
+        round % 2 ? "; header\r\nstray=1\r\n[b]\r\n;x=1\r\njunk\r\n[B]\r\nA=2\r\n" : "";
     std::map<std::pair<std::string, std::string>, std::string> model;
     for (int i = 0; i < 60; ++i) {
       const std::string& s = names[rng() % names.size()];

@@ -1,7 +1,6 @@
 // The About dialogs as real modeless windows: caption, buttons, keyboard and single instance.
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include "common/about_dialog_win32.h"
 #include "common/help.h"
@@ -41,7 +40,9 @@ TEST_F(AboutDialogTest, FreewareDialogOpensOnceAndItsButtonsOpenTheAddresses) {
   ASSERT_NE(dialog, nullptr);
   test::PumpMessages();
   EXPECT_TRUE(IsWindowVisible(dialog));
-  EXPECT_EQ(test::ControlText(dialog), "Info \xC3\xBC" "ber Mantello");
+  EXPECT_EQ(test::ControlText(dialog),
+            "Info \xC3\xBC"
+            "ber Mantello");
   EXPECT_EQ(Show(AboutKind::kFreeware), dialog) << "a second call brings the open one forward";
 
   Click(dialog, kAboutUpdateButton);
@@ -52,8 +53,7 @@ TEST_F(AboutDialogTest, FreewareDialogOpensOnceAndItsButtonsOpenTheAddresses) {
 
   Click(dialog, kAboutMailButton);
   ASSERT_EQ(shell_.opened.size(), 2u);
-  EXPECT_EQ(shell_.opened[1],
-            AboutMailAddress(program_, AppVersionString(256), "10.0.19045"));
+  EXPECT_EQ(shell_.opened[1], AboutMailAddress(program_, AppVersionString(256), "10.0.19045"));
 
   Click(dialog, kAboutCloseButton);
   EXPECT_FALSE(IsWindow(dialog));

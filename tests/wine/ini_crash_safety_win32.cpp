@@ -1,7 +1,6 @@
 // Writers killed mid-write and writers running side by side, as separate processes.
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <string>
 #include <vector>
@@ -25,8 +24,8 @@ std::wstring ChildExe() {
 
 // The caller closes the returned process handle; null when the start failed.
 HANDLE StartChild(const std::string& file, long count, const std::string& section) {
-  std::wstring cmd = L"\"" + ChildExe() + L"\" \"" + Utf8ToWide(file) + L"\" " +
-                     std::to_wstring(count);
+  std::wstring cmd =
+      L"\"" + ChildExe() + L"\" \"" + Utf8ToWide(file) + L"\" " + std::to_wstring(count);
   if (!section.empty()) cmd += L" " + Utf8ToWide(section);
   STARTUPINFOW si{};
   si.cb = sizeof si;

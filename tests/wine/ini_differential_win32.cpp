@@ -1,8 +1,7 @@
 // IniStore against the platform's private-profile functions on the same files: whatever one
 // writes, both must read alike.
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -39,10 +38,15 @@ class Rng {
 };
 
 // Names and values below are Windows-1252 bytes, as the A functions take them.
-const std::vector<std::string> kSections = {"Name",       "Title",           "Text",
-                                            "Kunden Daten", "\xC4pfel",      "Stra\xDF" "e",
+const std::vector<std::string> kSections = {"Name",
+                                            "Title",
+                                            "Text",
+                                            "Kunden Daten",
+                                            "\xC4pfel",
+                                            "Stra\xDF"
+                                            "e",
                                             "\x8Cuvre"};
-const std::vector<std::string> kKeys = {"1",   "2",   "17",  "Key",  "Schl\xFCssel",
+const std::vector<std::string> kKeys = {"1",   "2",   "17",  "Key", "Schl\xFCssel",
                                         "a b", "X.Y", "k;1", "a#b", "\xC9t\xE9"};
 const std::vector<std::string> kMissingKeys = {"Missing", "1 7", "Schl\xFCssel2"};
 
@@ -79,8 +83,18 @@ std::string Vary(const std::string& name, Rng& rng) {
 }
 
 std::string Words(Rng& rng) {
-  static const char* const words[] = {"Hallo", "Gr\xFC\xDF" "e", "\x80" "5", "a", "Zeile",
-                                      "x\ty", "100%", "&amp;", "\xE9t\xE9", "C:\\Pfad"};
+  static const char* const words[] = {"Hallo",
+                                      "Gr\xFC\xDF"
+                                      "e",
+                                      "\x80"
+                                      "5",
+                                      "a",
+                                      "Zeile",
+                                      "x\ty",
+                                      "100%",
+                                      "&amp;",
+                                      "\xE9t\xE9",
+                                      "C:\\Pfad"};
   std::string s = words[rng.Below(10)];
   for (int n = rng.Below(4); n > 0; --n) s += std::string(" ") + words[rng.Below(10)];
   return s;
@@ -90,24 +104,38 @@ std::string Words(Rng& rng) {
 std::string Value(Rng& rng) {
   const std::string w = Words(rng);
   switch (rng.Below(16)) {
-    case 0: return "";
-    case 1: return "\"" + w + "\"";
-    case 2: return "'" + w + "'";
-    case 3: return "\"" + w + "'";
-    case 4: return "'" + w + "\"";
-    case 5: return "\"" + w + "\"" + Words(rng) + "\"";
-    case 6: return w + " \"" + Words(rng) + "\"";
+    case 0:
+      return "";
+    case 1:
+      return "\"" + w + "\"";
+    case 2:
+      return "'" + w + "'";
+    case 3:
+      return "\"" + w + "'";
+    case 4:
+      return "'" + w + "\"";
+    case 5:
+      return "\"" + w + "\"" + Words(rng) + "\"";
+    case 6:
+      return w + " \"" + Words(rng) + "\"";
     case 7: {
       static const char* const odd[] = {"\"", "'", "\"\"", "''", "\"'", "'\"\"'"};
       return odd[rng.Below(6)];
     }
-    case 8: return w + ";" + Words(rng);
-    case 9: return "; " + w;
-    case 10: return "#" + w + " # " + Words(rng);
-    case 11: return w + "=" + Words(rng);
-    case 12: return w + "   ";
-    case 13: return "\"  " + w + "  \"";
-    default: return w;
+    case 8:
+      return w + ";" + Words(rng);
+    case 9:
+      return "; " + w;
+    case 10:
+      return "#" + w + " # " + Words(rng);
+    case 11:
+      return w + "=" + Words(rng);
+    case 12:
+      return w + "   ";
+    case 13:
+      return "\"  " + w + "  \"";
+    default:
+      return w;
   }
 }
 
@@ -186,8 +214,8 @@ class Readers {
 
   std::string Platform(const Lookup& l, const std::string& file) {
     std::string buf(kBufChars, '\0');
-    const DWORD n = GetPrivateProfileStringA(l.section.c_str(), l.key.c_str(), kDefault,
-                                             buf.data(), kBufChars, file.c_str());
+    const DWORD n = GetPrivateProfileStringA(l.section.c_str(), l.key.c_str(), kDefault, buf.data(),
+                                             kBufChars, file.c_str());
     buf.resize(n);
     return ansi_->ToUtf8(buf);
   }
@@ -215,8 +243,8 @@ class Mismatches {
              const std::string& actual) {
     if (expected == actual) return;
     if (++count_ <= 12) {
-      text_ += what + " [" + l.section + "] \"" + l.key + "\": platform \"" +
-               Shorten(expected) + "\", ours \"" + Shorten(actual) + "\"\n";
+      text_ += what + " [" + l.section + "] \"" + l.key + "\": platform \"" + Shorten(expected) +
+               "\", ours \"" + Shorten(actual) + "\"\n";
     }
   }
   int count() const { return count_; }
@@ -257,9 +285,9 @@ TEST(IniDifferential, OurWritesReadAsThePlatformsWrites) {
     ASSERT_NO_FATAL_FAILURE(PlatformApply(ops, theirs));
     auto ini = readers.NewStore();
     for (const Op& op : ops) {
-      const Status s = ini->WriteIniValue(readers.ansi().ToUtf8(op.section),
-                                          readers.ansi().ToUtf8(op.key),
-                                          readers.ansi().ToUtf8(op.value), ours);
+      const Status s =
+          ini->WriteIniValue(readers.ansi().ToUtf8(op.section), readers.ansi().ToUtf8(op.key),
+                             readers.ansi().ToUtf8(op.value), ours);
       ASSERT_TRUE(s.ok()) << s.message;
     }
     auto fresh = readers.NewStore();
@@ -302,9 +330,9 @@ TEST(IniDifferential, OurLongValuesReadBackThroughThePlatform) {
   Rng rng(7);
   for (std::size_t len : {5000u, 32767u, 40000u}) {
     const std::string value = LongValue(len, rng);
-    ASSERT_TRUE(ini->WriteIniValue("Lang", "k" + std::to_string(len),
-                                   readers.ansi().ToUtf8(value), file)
-                    .ok());
+    ASSERT_TRUE(
+        ini->WriteIniValue("Lang", "k" + std::to_string(len), readers.ansi().ToUtf8(value), file)
+            .ok());
     ASSERT_TRUE(ini->WriteIniValue("Lang", "danach", "1", file).ok());
     EXPECT_EQ(readers.Platform({"Lang", "k" + std::to_string(len)}, file),
               readers.ansi().ToUtf8(value));
@@ -384,8 +412,8 @@ TEST(IniDifferential, Utf16FilesReadAndWriteAlike) {
       L"[A]\nk=1\n\u03A9=\u03C9\n",
       L"[A]\r\nk=ohne Zeilenende",
   };
-  const std::vector<std::wstring> sections = {L"Gr\u00F6\u00DFe", L"GR\u00F6\u00DFE", L"A",
-                                              L"a", L"\u65E5\u672C"};
+  const std::vector<std::wstring> sections = {L"Gr\u00F6\u00DFe", L"GR\u00F6\u00DFE", L"A", L"a",
+                                              L"\u65E5\u672C"};
   const std::vector<std::wstring> keys = {L"k", L"K", L"x", L"\u03A9", L"\u540D"};
   test::TempFolder dir;
   Readers readers;
@@ -407,8 +435,7 @@ TEST(IniDifferential, Utf16FilesReadAndWriteAlike) {
     const std::string value = "\xCE\xA9 \xF0\x9F\x98\x80 \xE2\x82\xAC";  // Ω 😀 €
     ASSERT_TRUE(ini->WriteIniValue("A", "neu", value, file).ok());
     EXPECT_EQ(PlatformReadW(L"A", L"neu", wfile), value);
-    EXPECT_EQ(PlatformReadW(L"A", L"k", wfile),
-              ini->ReadIniValue("A", "k", kDefault, file));
+    EXPECT_EQ(PlatformReadW(L"A", L"k", wfile), ini->ReadIniValue("A", "k", kDefault, file));
   }
   EXPECT_EQ(bad.count(), 0) << bad.text();
 }

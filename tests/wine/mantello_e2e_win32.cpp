@@ -1,8 +1,7 @@
 // Mantello.exe from outside, as a user drives it: start hint, a click on the icon that encodes
 // the clipboard, a second start, the autostart item of the tray menu, and "Beenden".
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <functional>
 #include <optional>
@@ -32,8 +31,8 @@ struct Process {
     STARTUPINFOW si{};
     si.cb = sizeof si;
     std::wstring command = L"\"" + exe + L"\"";
-    return CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                          nullptr, &si, &info) != 0;
+    return CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                          &si, &info) != 0;
   }
   // Exit code, or STILL_ACTIVE after the timeout.
   DWORD Wait(DWORD ms) {
@@ -132,7 +131,8 @@ HWND FindForm(DWORD pid) {
 
 int CountForms() {
   int n = 0;
-  for (HWND w = nullptr; (w = FindWindowExW(nullptr, w, L"MantelloForm1", nullptr)) != nullptr;) ++n;
+  for (HWND w = nullptr; (w = FindWindowExW(nullptr, w, L"MantelloForm1", nullptr)) != nullptr;)
+    ++n;
   return n;
 }
 
@@ -181,7 +181,8 @@ TEST(MantelloProgram, EncodesTheClipboardAndRunsItsTrayMenu) {
 
   // Copy, click, paste: the clipboard then holds a script that rebuilds the text.
   const std::string text =
-      "<a href=\"mailto:info@example.org\">Gr\xC3\xBC\xC3\x9F" "e \xE2\x82\xAC</a> \\ \"x\"";
+      "<a href=\"mailto:info@example.org\">Gr\xC3\xBC\xC3\x9F"
+      "e \xE2\x82\xAC</a> \\ \"x\"";
   auto clipboard = MakeWin32Clipboard(nullptr);
   ASSERT_TRUE(clipboard->Clear());
   ASSERT_TRUE(clipboard->WriteText(text));

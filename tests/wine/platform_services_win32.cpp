@@ -1,8 +1,7 @@
 // The Win32 platform services against the system itself: files, code pages, registry,
 // version.
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <cctype>
 #include <cstdio>
@@ -58,8 +57,8 @@ TEST(Win32FileSystem, StampFollowsTheFileAndConvertsTheEpoch) {
   EXPECT_LT(std::llabs(s.modified_ns - fs.NowNs()), 10'000'000'000LL);
 
   // 2001-09-09 01:46:40 UTC is 10^9 s after the Unix epoch.
-  HANDLE h = CreateFileW(Utf8ToWide(path).c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr,
-                         OPEN_EXISTING, 0, nullptr);
+  HANDLE h = CreateFileW(Utf8ToWide(path).c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING,
+                         0, nullptr);
   ASSERT_NE(h, INVALID_HANDLE_VALUE);
   const FILETIME ft = UnixNsToFileTime(1'000'000'000'000'000'000LL);
   EXPECT_EQ((static_cast<std::uint64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime,
@@ -92,7 +91,9 @@ TEST(Win32FileSystem, EveryReplacementShowsInTheStampEvenWithinOneTick) {
 TEST(Win32FileSystem, ReplaceKeepsContentExactAndRefusesReadOnlyFiles) {
   test::TempFolder dir;
   Win32FileSystem fs;
-  const std::string path = dir.File("Gr\xC3\xBC\xC3\x9F" "e \xE2\x82\xAC.ini");  // Grüße €.ini
+  const std::string path = dir.File(
+      "Gr\xC3\xBC\xC3\x9F"
+      "e \xE2\x82\xAC.ini");  // Grüße €.ini
   std::string bytes;
   for (int i = 0; i < 200000; ++i) bytes += static_cast<char>(i * 7 + i / 256);
   const Status first = fs.ReplaceAtomically(path, bytes);
@@ -297,13 +298,17 @@ TEST_F(RegistrySettings, ValuesRoundTripAndSitAtTheDocumentedKey) {
   EXPECT_FALSE(store->Read(section_, "Fehlt").has_value());
   EXPECT_FALSE(store->Read(section_ + "-fehlt", "Fenster").has_value());
 
-  ASSERT_TRUE(store->Write(section_, "Gr\xC3\xB6\xC3\x9F" "e", "\xE2\x82\xAC 1").ok());
-  const std::wstring key =
-      L"Software\\Ferrandel Software\\" + Utf8ToWide(section_);
+  ASSERT_TRUE(store
+                  ->Write(section_,
+                          "Gr\xC3\xB6\xC3\x9F"
+                          "e",
+                          "\xE2\x82\xAC 1")
+                  .ok());
+  const std::wstring key = L"Software\\Ferrandel Software\\" + Utf8ToWide(section_);
   wchar_t buf[64];
   DWORD size = sizeof buf;
-  ASSERT_EQ(RegGetValueW(HKEY_CURRENT_USER, key.c_str(), L"Gr\u00F6\u00DFe", RRF_RT_REG_SZ,
-                         nullptr, buf, &size),
+  ASSERT_EQ(RegGetValueW(HKEY_CURRENT_USER, key.c_str(), L"Gr\u00F6\u00DFe", RRF_RT_REG_SZ, nullptr,
+                         buf, &size),
             ERROR_SUCCESS);
   EXPECT_EQ(std::wstring(buf), L"\u20AC 1");
 }
@@ -317,11 +322,15 @@ TEST_F(RegistrySettings, RefusesWhatRegSzCannotHold) {
 
 TEST(Win32Registry, WritesReadsAndDeletesUserStrings) {
   auto reg = MakeWin32Registry();
-  const std::string key = "Software\\Ferrandel Software\\QmRegTest-" +
-                          std::to_string(GetCurrentProcessId());
+  const std::string key =
+      "Software\\Ferrandel Software\\QmRegTest-" + std::to_string(GetCurrentProcessId());
   EXPECT_FALSE(reg->ReadString(key, "Autostart").has_value());
-  ASSERT_TRUE(reg->WriteString(key, "Autostart", "\"C:\\Programme\\\xC3\x9C" "ber\\q.exe\""));
-  EXPECT_EQ(reg->ReadString(key, "Autostart"), "\"C:\\Programme\\\xC3\x9C" "ber\\q.exe\"");
+  ASSERT_TRUE(reg->WriteString(key, "Autostart",
+                               "\"C:\\Programme\\\xC3\x9C"
+                               "ber\\q.exe\""));
+  EXPECT_EQ(reg->ReadString(key, "Autostart"),
+            "\"C:\\Programme\\\xC3\x9C"
+            "ber\\q.exe\"");
   EXPECT_TRUE(reg->DeleteValue(key, "Autostart"));
   EXPECT_FALSE(reg->ReadString(key, "Autostart").has_value());
   EXPECT_TRUE(reg->DeleteValue(key, "Autostart")) << "deleting a missing value succeeds";

@@ -30,9 +30,7 @@ class TempFolder {
 
   const std::wstring& wpath() const { return path_; }
   std::wstring WFile(const std::wstring& name) const { return path_ + L"\\" + name; }
-  std::string File(const std::string& name) const {
-    return WideToUtf8(path_) + "\\" + name;
-  }
+  std::string File(const std::string& name) const { return WideToUtf8(path_) + "\\" + name; }
 
  private:
   static void RemoveTree(const std::wstring& dir) {

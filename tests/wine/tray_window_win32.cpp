@@ -1,7 +1,6 @@
 // The tray icon's window hook in-process: icon messages to the callbacks, the rest unchanged.
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <stdexcept>
 #include <string>
@@ -59,9 +58,8 @@ TEST_F(TrayWindow, IconMessagesReachTheirCallbackAndNotTheWindow) {
     LPARAM mouse;
     const char* expected;  // nullptr: no callback
   } cases[] = {
-      {WM_LBUTTONDOWN, "left 7"},     {WM_RBUTTONDOWN, "right 7"},
-      {WM_LBUTTONDBLCLK, "double 7"}, {WM_RBUTTONDBLCLK, "double 7"},
-      {WM_LBUTTONUP, nullptr},        {WM_MOUSEMOVE, nullptr},
+      {WM_LBUTTONDOWN, "left 7"},     {WM_RBUTTONDOWN, "right 7"}, {WM_LBUTTONDBLCLK, "double 7"},
+      {WM_RBUTTONDBLCLK, "double 7"}, {WM_LBUTTONUP, nullptr},     {WM_MOUSEMOVE, nullptr},
       {WM_MBUTTONDOWN, nullptr},
   };
   for (const auto& c : cases) {
@@ -123,7 +121,8 @@ TEST_F(TrayWindow, TipIsCutToWhatTheIconShows) {
   // Only where the virtual desktop has a notification area to take it.
   if (FindWindowW(L"Shell_TrayWnd", nullptr)) {
     EXPECT_TRUE(AddTrayIcon(1, icon, emoji));
-    EXPECT_TRUE(AddTrayIcon(1, icon, "zweimal hinzugef\xC3\xBCgt")) << "an existing icon is updated";
+    EXPECT_TRUE(AddTrayIcon(1, icon, "zweimal hinzugef\xC3\xBCgt"))
+        << "an existing icon is updated";
     RemoveTrayIcon(1);
   }
 }

@@ -1,7 +1,6 @@
 // The Win32 clipboard, sound, shell and desktop services against the system itself.
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <algorithm>
 #include <atomic>
@@ -17,7 +16,9 @@ namespace {
 
 TEST(Win32Clipboard, RoundTripsUnicodeTextAndTellsNoTextFromEmptyText) {
   auto clipboard = MakeWin32Clipboard(nullptr);
-  const std::string text = "Gr\xC3\xBC\xC3\x9F" "e \xF0\x9F\x98\x80 <b>&amp;</b>\r\nZeile 2";  // Grüße 😀
+  const std::string text =
+      "Gr\xC3\xBC\xC3\x9F"
+      "e \xF0\x9F\x98\x80 <b>&amp;</b>\r\nZeile 2";  // Grüße 😀
   ASSERT_TRUE(clipboard->WriteText(text));
   EXPECT_EQ(clipboard->ReadText(), text);
   ASSERT_TRUE(clipboard->WriteText(""));
@@ -42,8 +43,8 @@ TEST(Win32Clipboard, WaitsBrieflyForAnotherHolderAndFailsWhenItKeepsIt) {
     std::atomic<bool> holding{false};
     std::thread holder([&] {
       // A window of its own: the clipboard tells holders apart by their window.
-      HWND other = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                   nullptr, nullptr);
+      HWND other = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr,
+                                   nullptr);
       if (OpenClipboard(other)) {
         holding = true;
         Sleep(hold_ms);
@@ -84,10 +85,10 @@ TEST(Win32Services, MissingSoundsAndProgramsFailQuietly) {
 TEST(Win32Desktop, SeesItsOwnWindowsTitlesAndZOrder) {
   auto desktop = MakeWin32Desktop();
   const std::string title = "Qm Fenster \xC3\xBC\xF0\x9F\x98\x80";  // ü 😀
-  HWND window = CreateWindowExW(0, L"STATIC", Utf8ToWide(title).c_str(), WS_POPUP | WS_VISIBLE,
-                                10, 10, 50, 50, nullptr, nullptr, nullptr, nullptr);
-  HWND hidden = CreateWindowExW(0, L"STATIC", L"versteckt", WS_POPUP, 0, 0, 5, 5, nullptr,
-                                nullptr, nullptr, nullptr);
+  HWND window = CreateWindowExW(0, L"STATIC", Utf8ToWide(title).c_str(), WS_POPUP | WS_VISIBLE, 10,
+                                10, 50, 50, nullptr, nullptr, nullptr, nullptr);
+  HWND hidden = CreateWindowExW(0, L"STATIC", L"versteckt", WS_POPUP, 0, 0, 5, 5, nullptr, nullptr,
+                                nullptr, nullptr);
   ASSERT_TRUE(window && hidden);
   const auto handle = static_cast<WindowHandle>(reinterpret_cast<std::uintptr_t>(window));
   const auto hidden_handle = static_cast<WindowHandle>(reinterpret_cast<std::uintptr_t>(hidden));
@@ -152,7 +153,7 @@ TEST(WindowLayout, TwipsBecomePixelsAtEveryDpiAndLinesBreakAsCrLf) {
   const struct {
     const char* in;
     const char* out;
-  } breaks[] = {{"a\rb", "a\r\nb"},          {"a\nb", "a\r\nb"},   {"a\r\nb", "a\r\nb"},
+  } breaks[] = {{"a\rb", "a\r\nb"},         {"a\nb", "a\r\nb"},   {"a\r\nb", "a\r\nb"},
                 {"a\r\r\nb", "a\r\n\r\nb"}, {"\n\r", "\r\n\r\n"}, {"", ""}};
   for (const auto& b : breaks) EXPECT_EQ(ToCrLf(b.in), b.out) << b.in;
 }
