@@ -1,8 +1,9 @@
 // Pictures (JPEG, PNG, BMP, GIF) from a file or a resource, drawn to a bitmap of a given size.
 #include "common/picture_win32.h"
 
-#include <gdiplus.h>
 #include <objidl.h>
+
+#include <gdiplus.h>
 
 #include <algorithm>
 #include <cstring>

@@ -1,8 +1,8 @@
 // Command-line arguments and standard streams on Windows: wide arguments, binary streams.
 #include <fcntl.h>
 #include <io.h>
-#include <shellapi.h>
 #include <windows.h>
+#include <shellapi.h>
 
 #include <cstdio>
 

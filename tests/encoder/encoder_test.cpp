@@ -3,8 +3,9 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <stdexcept>
+
+#include <functional>
 #include <string>
 #include <vector>
 

@@ -1,10 +1,11 @@
 // The real file system on POSIX: atomic replacement, locks, and writers that die or race.
-#include <gtest/gtest.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include <gtest/gtest.h>
 
 #include <chrono>
 #include <cstdlib>

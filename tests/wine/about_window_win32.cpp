@@ -1,6 +1,7 @@
 // The About dialogs as real modeless windows: caption, buttons, keyboard and single instance.
-#include <gtest/gtest.h>
 #include <windows.h>
+
+#include <gtest/gtest.h>
 
 #include "common/about_dialog_win32.h"
 #include "common/help.h"

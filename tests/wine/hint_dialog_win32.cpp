@@ -1,6 +1,7 @@
 // Mantello's start hint as a real modal dialog, driven from another thread as a user would.
-#include <gtest/gtest.h>
 #include <windows.h>
+
+#include <gtest/gtest.h>
 
 #include <functional>
 #include <string>

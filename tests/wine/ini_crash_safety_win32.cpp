@@ -1,6 +1,7 @@
 // Writers killed mid-write and writers running side by side, as separate processes.
-#include <gtest/gtest.h>
 #include <windows.h>
+
+#include <gtest/gtest.h>
 
 #include <string>
 #include <vector>

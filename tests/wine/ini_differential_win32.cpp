@@ -1,7 +1,8 @@
 // IniStore against the platform's private-profile functions on the same files: whatever one
 // writes, both must read alike.
-#include <gtest/gtest.h>
 #include <windows.h>
+
+#include <gtest/gtest.h>
 
 #include <cstdint>
 #include <cstdio>

@@ -1,7 +1,8 @@
 // Mantello.exe from outside, as a user drives it: start hint, a click on the icon that encodes
 // the clipboard, a second start, the autostart item of the tray menu, and "Beenden".
-#include <gtest/gtest.h>
 #include <windows.h>
+
+#include <gtest/gtest.h>
 
 #include <functional>
 #include <optional>

@@ -1,7 +1,8 @@
 // The Win32 platform services against the system itself: files, code pages, registry,
 // version.
-#include <gtest/gtest.h>
 #include <windows.h>
+
+#include <gtest/gtest.h>
 
 #include <cctype>
 #include <cstdio>

@@ -1,6 +1,7 @@
 // The tray icon's window hook in-process: icon messages to the callbacks, the rest unchanged.
-#include <gtest/gtest.h>
 #include <windows.h>
+
+#include <gtest/gtest.h>
 
 #include <stdexcept>
 #include <string>

@@ -1,6 +1,7 @@
 // The Win32 clipboard, sound, shell and desktop services against the system itself.
-#include <gtest/gtest.h>
 #include <windows.h>
+
+#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <atomic>
