@@ -5,7 +5,11 @@
 
 #include "common/about.h"
 #include "common/autostart.h"
+#include "common/app_version.h"
 #include "common/help.h"
+#include "common/helpers.h"
+#include "encoder/hints.h"
+#include "tests/fakes/fake_settings_store.h"
 #include "common/utf.h"
 #include "tests/fakes/fake_dialogs.h"
 #include "tests/fakes/fake_file_system.h"
@@ -148,6 +152,19 @@ TEST(Help, FirstExistingCandidateWins) {
   EXPECT_EQ(dialogs.messages.back().text,
             "HTML-Hilfetext wurde an den Standard-Browser geschickt ...");
   EXPECT_EQ(FindHelpFile(fs, "/opt/p/"), "");
+}
+
+// A hint is switched off for one version of the program, under its own key.
+TEST(Hints, SwitchedOffPerHintAndPerVersion) {
+  FakeSettingsStore store;
+  UserSettings settings(store, "Mantello");
+  const std::string version = AppVersionString(1);
+  EXPECT_EQ(version, QM_VERSION_TEXT);
+  ASSERT_TRUE(SwitchOffHint(settings, "1", version));
+  EXPECT_EQ((store.values[{"Mantello", "_SID1"}]), version);
+  EXPECT_TRUE(HintSwitchedOff(settings, "1", version));
+  EXPECT_FALSE(HintSwitchedOff(settings, "2", version));
+  EXPECT_FALSE(HintSwitchedOff(settings, "1", "9.9.9"));  // a new version shows it again
 }
 
 TEST(About, AddressesCaptionsAndPlacement) {
