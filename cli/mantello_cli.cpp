@@ -6,8 +6,8 @@
 #include <optional>
 #include <ostream>
 
-#include "common/utf.h"
 #include "encoder/html_encoder.h"
+#include "text/utf.h"
 
 namespace qm {
 namespace {

@@ -5,10 +5,10 @@
 #include <iterator>
 #include <ostream>
 
-#include "common/utf.h"
 #include "store/entries.h"
 #include "store/ini_document.h"
 #include "store/stored_text.h"
+#include "text/utf.h"
 
 namespace qm {
 namespace {

@@ -46,9 +46,4 @@ std::string AppVersionString(std::int32_t flags);
 // The same for a given version, for tests and other programs.
 std::string VersionString(std::int32_t flags, int major, int minor, int revision);
 
-// The number at the start of a text, as the data file's numbers are read: optional blanks,
-// sign, digits with an optional decimal part and exponent; 0 when there is none. Rounded to
-// an integer with halves to the even neighbour, saturated to the 32-bit range.
-std::int32_t NumericValue(std::string_view text);
-
 }  // namespace qm

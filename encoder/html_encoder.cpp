@@ -6,8 +6,8 @@
 #include <chrono>
 #include <cstring>
 
-#include "common/utf.h"
 #include "store/stored_text.h"
+#include "text/utf.h"
 
 namespace qm {
 namespace {

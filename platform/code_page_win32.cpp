@@ -1,9 +1,9 @@
 // ANSI code pages as the system converts them, without best-fit substitutes.
 #include <windows.h>
 
-#include "common/utf.h"
 #include "platform/os_win32.h"
 #include "platform/utf16_win32.h"
+#include "text/utf.h"
 
 namespace qm {
 namespace {

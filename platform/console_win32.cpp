@@ -6,8 +6,8 @@
 
 #include <cstdio>
 
-#include "common/utf.h"
 #include "platform/console.h"
+#include "text/utf.h"
 
 namespace qm {
 

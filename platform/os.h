@@ -13,8 +13,8 @@ namespace qm {
 std::unique_ptr<FileSystem> MakeOsFileSystem();
 // The system's ANSI code page: GetACP() on Windows, Windows-1252 elsewhere.
 std::unique_ptr<CodePage> MakeOsAnsiCodePage();
-// On Windows HKEY_CURRENT_USER\Software\<maker>\<section>; elsewhere a file in the user's
-// configuration folder.
+// On Windows HKEY_CURRENT_USER\Software\<maker>\<section>; elsewhere a data file in the
+// user's configuration folder, made by store/settings_store_posix.cpp.
 std::unique_ptr<SettingsStore> MakeOsSettingsStore();
 std::unique_ptr<SystemInfo> MakeOsSystemInfo();
 

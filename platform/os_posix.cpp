@@ -17,7 +17,6 @@
 
 #include "platform/os.h"
 #include "platform/portable_code_pages.h"
-#include "store/ini_store.h"
 
 namespace qm {
 namespace {
@@ -226,36 +225,6 @@ class PosixFileSystem : public FileSystem {
   }
 };
 
-// Values are written in double quotes, so that blanks and quotes at their ends survive.
-class FileSettingsStore : public SettingsStore {
- public:
-  FileSettingsStore() : store_(fs_, utf8_) {
-    const char* config = std::getenv("XDG_CONFIG_HOME");
-    const char* home = std::getenv("HOME");
-    std::string base = config && *config ? config : std::string(home ? home : ".") + "/.config";
-    mkdir(base.c_str(), 0700);
-    base += "/";
-    base += kMakerName;
-    mkdir(base.c_str(), 0700);
-    path_ = base + "/settings.ini";
-  }
-
-  std::optional<std::string> Read(const std::string& section, const std::string& key) override {
-    return store_.Find(section, key, path_);
-  }
-
-  Status Write(const std::string& section, const std::string& key,
-               const std::string& value) override {
-    return store_.WriteIniValue(section, key, "\"" + value + "\"", path_);
-  }
-
- private:
-  PosixFileSystem fs_;
-  Utf8CodePage utf8_;
-  IniStore store_;
-  std::string path_;
-};
-
 class PosixSystemInfo : public SystemInfo {
  public:
   OsVersion Version() override {
@@ -285,9 +254,6 @@ std::unique_ptr<FileSystem> MakeOsFileSystem() {
 }
 std::unique_ptr<CodePage> MakeOsAnsiCodePage() {
   return std::make_unique<Windows1252CodePage>();
-}
-std::unique_ptr<SettingsStore> MakeOsSettingsStore() {
-  return std::make_unique<FileSettingsStore>();
 }
 std::unique_ptr<SystemInfo> MakeOsSystemInfo() {
   return std::make_unique<PosixSystemInfo>();

@@ -1,7 +1,7 @@
 // Code pages that need no OS: Windows-1252 by table, and UTF-8 passed through unchanged.
 #include "platform/portable_code_pages.h"
 
-#include "common/utf.h"
+#include "text/utf.h"
 
 namespace qm {
 namespace {

@@ -1,8 +1,8 @@
 // HKEY_CURRENT_USER string values through the W registry functions.
 #include "platform/registry_win32.h"
 
-#include "common/utf.h"
 #include "platform/utf16_win32.h"
+#include "text/utf.h"
 
 namespace qm {
 

@@ -2,11 +2,11 @@
 // REG_SZ per key.
 #include <windows.h>
 
-#include "common/utf.h"
 #include "platform/file_system_win32.h"
 #include "platform/os_win32.h"
 #include "platform/registry_win32.h"
 #include "platform/utf16_win32.h"
+#include "text/utf.h"
 
 namespace qm {
 namespace {

@@ -1,7 +1,7 @@
 // UTF-8 <-> UTF-16 conversion for the Win32 calls.
 #include "platform/utf16_win32.h"
 
-#include "common/utf.h"
+#include "text/utf.h"
 
 namespace qm {
 

@@ -1,10 +1,10 @@
 // Snippet entries of the data file: five fields, one section each, keyed by entry number.
 #include "store/entries.h"
 
-#include "common/helpers.h"
 #include "platform/portable_code_pages.h"
 #include "store/ini_document.h"
 #include "store/stored_text.h"
+#include "text/numbers.h"
 
 namespace qm {
 

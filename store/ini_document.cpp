@@ -2,8 +2,8 @@
 // in-place edit that writing one value makes.
 #include "store/ini_document.h"
 
-#include "common/utf.h"
 #include "platform/portable_code_pages.h"
+#include "text/utf.h"
 
 namespace qm {
 namespace {

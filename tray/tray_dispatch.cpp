@@ -1,7 +1,7 @@
 // The notification-area icon's mouse events, as the icon's window message carries them.
 #include "tray/tray_dispatch.h"
 
-#include "common/utf.h"
+#include "text/utf.h"
 
 namespace qm {
 namespace {

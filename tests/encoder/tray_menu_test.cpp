@@ -4,17 +4,17 @@
 #include <gtest/gtest.h>
 
 #include "common/about.h"
-#include "common/autostart.h"
 #include "common/app_version.h"
+#include "common/autostart.h"
 #include "common/help.h"
 #include "common/helpers.h"
 #include "encoder/hints.h"
-#include "tests/fakes/fake_settings_store.h"
-#include "common/utf.h"
 #include "tests/fakes/fake_dialogs.h"
 #include "tests/fakes/fake_file_system.h"
 #include "tests/fakes/fake_registry.h"
+#include "tests/fakes/fake_settings_store.h"
 #include "tests/fakes/fake_shell.h"
+#include "text/utf.h"
 #include "tray/tray_dispatch.h"
 
 namespace qm {

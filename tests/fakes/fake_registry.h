@@ -5,8 +5,8 @@
 #include <optional>
 #include <string>
 
-#include "common/utf.h"
 #include "platform/registry.h"
+#include "text/utf.h"
 
 namespace qm {
 

@@ -6,8 +6,8 @@
 #include <map>
 #include <random>
 
-#include "common/utf.h"
 #include "platform/portable_code_pages.h"
+#include "text/utf.h"
 
 namespace qm {
 namespace {

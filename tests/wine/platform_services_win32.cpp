@@ -11,7 +11,6 @@
 #include <string>
 #include <thread>
 
-#include "common/utf.h"
 #include "platform/file_system_win32.h"
 #include "platform/os.h"
 #include "platform/os_win32.h"
@@ -19,6 +18,7 @@
 #include "platform/registry_win32.h"
 #include "platform/utf16_win32.h"
 #include "tests/wine/temp_folder_win32.h"
+#include "text/utf.h"
 
 namespace qm {
 namespace {

@@ -1,5 +1,5 @@
 // UTF-8 and UTF-16 conversions and the case folding used to compare names.
-#include "common/utf.h"
+#include "text/utf.h"
 
 #include <cstdio>
 
