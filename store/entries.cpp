@@ -56,8 +56,7 @@ Status EntryStore::WriteEntry(int number, const SnippetEntry& e, const std::stri
 Status EntryStore::AppendEntry(const SnippetEntry& e, const std::string& data_file, int* number) {
   return ini_.UpdateIniValues(
       [&](const IniDocument& current, std::vector<IniWrite>& writes) {
-        int n = 1;
-        while (!current.Find("Name", std::to_string(n)).value_or("").empty()) ++n;
+        const int n = static_cast<int>(ReadNumberedList(current, "Name").size()) + 1;
         if (number) *number = n;
         return EntryWrites(n, e, writes);
       },
@@ -65,9 +64,8 @@ Status EntryStore::AppendEntry(const SnippetEntry& e, const std::string& data_fi
 }
 
 int EntryStore::CountEntries(const std::string& data_file) {
-  int n = 0;
-  while (!ini_.ReadIniValue("Name", std::to_string(n + 1), "", data_file).empty()) ++n;
-  return n;
+  const std::shared_ptr<const IniDocument> doc = ini_.Snapshot(data_file);
+  return doc ? static_cast<int>(ReadNumberedList(*doc, "Name").size()) : 0;
 }
 
 }  // namespace qm

@@ -37,7 +37,8 @@ class EntryStore {
   // Stores the entry under the next free number, counted and written under one lock, so
   // that two programs adding at once never take the same number.
   Status AppendEntry(const SnippetEntry& entry, const std::string& data_file, int* number);
-  // Entries run from 1 to the last number before the first empty or missing name.
+  // Entries run from 1 to the last number before the first empty or missing name; counted
+  // in one look at the file, so that a concurrent writer cannot make the count a mix.
   int CountEntries(const std::string& data_file);
 
  private:

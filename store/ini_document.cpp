@@ -361,4 +361,13 @@ Status IniDocument::Edit(std::string_view section_in, std::string_view key_in,
   return Status::Ok();
 }
 
+std::vector<std::string> ReadNumberedList(const IniDocument& doc, std::string_view section) {
+  std::vector<std::string> items;
+  for (;;) {
+    std::optional<std::string> value = doc.Find(section, std::to_string(items.size() + 1));
+    if (!value || value->empty()) return items;
+    items.push_back(std::move(*value));
+  }
+}
+
 }  // namespace qm

@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 #include "platform/code_page.h"
 #include "platform/status.h"
@@ -86,5 +87,9 @@ class IniDocument {
   mutable std::unordered_map<std::string, Section>
       sections_;  // by folded name; the first one counts
 };
+
+// A list stored as keys "1", "2", ... of one section: the values up to the first empty or
+// missing one, which ends the list whatever follows it.
+std::vector<std::string> ReadNumberedList(const IniDocument& doc, std::string_view section);
 
 }  // namespace qm

@@ -16,7 +16,8 @@ constexpr std::int64_t kRacyWindowNs = 2'000'000'000;
 struct IniStore::Cached {
   FileStamp stamp;
   bool clean = false;  // the stamp alone proves the content unchanged
-  std::unique_ptr<IniDocument> doc;
+  // Shared with the snapshots handed out, which outlive the cache's replacing it.
+  std::shared_ptr<const IniDocument> doc;
 };
 
 IniStore::IniStore(FileSystem& fs, const CodePage& ansi) : fs_(fs), ansi_(ansi) {}
@@ -27,7 +28,7 @@ const std::string& IniStore::Resolve(std::string_view file) {
   return current_file_;
 }
 
-const IniDocument* IniStore::Load(const std::string& path) {
+std::shared_ptr<const IniDocument> IniStore::Load(const std::string& path) {
   if (path.empty()) return nullptr;
   const FileStamp stamp = fs_.Stat(path);
   if (!stamp.exists) {
@@ -35,7 +36,7 @@ const IniDocument* IniStore::Load(const std::string& path) {
     return nullptr;
   }
   auto& slot = cache_[path];
-  if (slot && slot->stamp == stamp && slot->clean) return slot->doc.get();
+  if (slot && slot->stamp == stamp && slot->clean) return slot->doc;
 
   const std::int64_t now = fs_.NowNs();
   std::optional<std::string> bytes = fs_.ReadAll(path);
@@ -44,19 +45,23 @@ const IniDocument* IniStore::Load(const std::string& path) {
     return nullptr;
   }
   if (!slot || slot->stamp != stamp || slot->doc->bytes() != *bytes) {
-    auto doc = std::make_unique<IniDocument>(std::move(*bytes), ansi_);
+    auto doc = std::make_shared<const IniDocument>(std::move(*bytes), ansi_);
     ++parse_count_;
     if (!slot) slot = std::make_unique<Cached>();
     slot->doc = std::move(doc);
     slot->stamp = stamp;
   }
   slot->clean = now - stamp.modified_ns >= kRacyWindowNs;
-  return slot->doc.get();
+  return slot->doc;
+}
+
+std::shared_ptr<const IniDocument> IniStore::Snapshot(std::string_view file) {
+  return Load(Resolve(file));
 }
 
 std::optional<std::string> IniStore::Find(std::string_view section, std::string_view key,
                                           std::string_view file) {
-  const IniDocument* doc = Load(Resolve(file));
+  const std::shared_ptr<const IniDocument> doc = Load(Resolve(file));
   if (!doc) return std::nullopt;
   return doc->Find(section, key);
 }
@@ -97,21 +102,21 @@ Status IniStore::UpdateIniValues(const WritePlan& plan, std::string_view file) {
   if (!lock) return why;
 
   // The cached parse serves when it is proven current; Load reads the file afresh otherwise.
-  const IniDocument* current = Load(path);
+  const std::shared_ptr<const IniDocument> current = Load(path);
   if (!current && fs_.Stat(path).exists) {
     return Status::Fail("Die Datei \"" + path + "\" kann nicht gelesen werden.");
   }
   const IniDocument empty(std::string(), ansi_);
-  const IniDocument* doc_in = current ? current : &empty;
+  const IniDocument* doc_in = current ? current.get() : &empty;
   std::vector<IniWrite> writes;
   if (Status s = plan(*doc_in, writes); !s) return s;
   if (writes.empty()) return Status::Ok();
-  std::unique_ptr<IniDocument> doc;
+  std::shared_ptr<const IniDocument> doc;
   for (const IniWrite& w : writes) {
     std::string edited;
     Status s = (doc ? doc.get() : doc_in)->Edit(w.section, w.key, w.value, edited);
     if (!s) return s;
-    doc = std::make_unique<IniDocument>(std::move(edited), ansi_);
+    doc = std::make_shared<const IniDocument>(std::move(edited), ansi_);
     ++parse_count_;
   }
   if (Status s = fs_.ReplaceAtomically(path, doc->bytes()); !s) {

@@ -36,6 +36,7 @@ bool WildcardMatch(const std::string& pattern, const std::string& name) {
 }
 
 FileStamp FakeFileSystem::Stat(const std::string& path) {
+  ++stat_count_;
   FileStamp stamp;
   const auto it = files_.find(path);
   if (it == files_.end()) return stamp;

@@ -41,6 +41,8 @@ class FakeFileSystem : public FileSystem {
   void FailNextWrites(int count = 1) { failing_writes_ = count; }
   int WriteCount() const { return write_count_; }
   int LockCount() const { return lock_count_; }
+  // Every Stat counts: each one is a round trip to the file system on the real one.
+  int StatCount() const { return stat_count_; }
 
  private:
   struct File {
@@ -58,6 +60,7 @@ class FakeFileSystem : public FileSystem {
   int failing_writes_ = 0;
   int write_count_ = 0;
   int lock_count_ = 0;
+  int stat_count_ = 0;
 };
 
 // Matches * (any run) and ? (one byte) against a whole file name.

@@ -104,5 +104,16 @@ TEST_F(EntriesTest, RefusedTextLeavesTheFileUntouched) {
   EXPECT_EQ(fs.Content("lib.ini").value_or(""), before);
 }
 
+// The count is taken from one look at the file, not one per entry.
+TEST_F(EntriesTest, CountingLooksAtTheFileOnce) {
+  std::string file = "[Name]\r\n";
+  for (int i = 1; i <= 300; ++i) file += std::to_string(i) + "=n" + std::to_string(i) + "\r\n";
+  fs.SetFile("lib.ini", file);
+  const int stats = fs.StatCount();
+  EXPECT_EQ(entries.CountEntries("lib.ini"), 300);
+  EXPECT_EQ(fs.StatCount() - stats, 1);
+  EXPECT_EQ(entries.CountEntries("missing.ini"), 0);
+}
+
 }  // namespace
 }  // namespace qm

@@ -198,5 +198,47 @@ TEST(IniDocumentEdit, RandomWritesReadBackLikeAMap) {
   }
 }
 
+TEST(ReadNumberedList, RunsUntilTheFirstEmptyOrMissingValue) {
+  const struct {
+    const char* what;
+    std::string file;
+    std::vector<std::string> expected;
+  } cases[] = {
+      {"a gap ends it", "[L]\r\n1=a\r\n2=b\r\n4=d\r\n", {"a", "b"}},
+      {"an empty value ends it", "[L]\r\n1=a\r\n2=\r\n3=c\r\n", {"a"}},
+      {"empty quotes end it", "[L]\r\n1=a\r\n2=\"\"\r\n3=c\r\n", {"a"}},
+      {"order in the file does not count", "[l]\r\n2=b\r\n1=a\r\n", {"a", "b"}},
+      {"values read as single values do", "[L]\r\n1 = \" x \" \r\n2='y'\r\n", {" x ", "y"}},
+      {"first key wins", "[L]\r\n1=a\r\n1=b\r\n2=c\r\n", {"a", "c"}},
+      {"only the first section", "[L]\r\n1=a\r\n[L]\r\n2=b\r\n", {"a"}},
+      {"a leading zero is another key", "[L]\r\n01=a\r\n", {}},
+      {"missing section", "[M]\r\n1=a\r\n", {}},
+      {"empty file", "", {}},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(ReadNumberedList(IniDocument(c.file, kAnsi), "L"), c.expected) << c.what;
+  }
+}
+
+// A list written key by key reads back whole, and a shorter one written over it with its
+// terminating empty value hides what was left of the longer one.
+TEST(ReadNumberedList, WrittenListsReadBack) {
+  const std::vector<std::vector<std::string>> lists = {
+      {"Notepad", "Editor \xE2\x82\xAC", "a;b", "x=y"}, {"eins"}, {}, {"1", "2", "3"}};
+  std::string bytes = "[Other]\r\n1=z\r\n";
+  for (const auto& list : lists) {
+    std::vector<std::string> writes = list;
+    writes.push_back("");
+    for (std::size_t i = 0; i < writes.size(); ++i) {
+      std::string after;
+      ASSERT_TRUE(
+          IniDocument(bytes, kAnsi).Edit("Ignore", std::to_string(i + 1), writes[i], after));
+      bytes = after;
+    }
+    EXPECT_EQ(ReadNumberedList(IniDocument(bytes, kAnsi), "Ignore"), list);
+    EXPECT_EQ(ReadNumberedList(IniDocument(bytes, kAnsi), "Other"), std::vector<std::string>{"z"});
+  }
+}
+
 }  // namespace
 }  // namespace qm

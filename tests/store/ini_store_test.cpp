@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/portable_code_pages.h"
+#include "store/ini_document.h"
 #include "tests/fakes/fake_file_system.h"
 
 namespace qm {
@@ -92,6 +93,63 @@ TEST_F(IniStoreTest, ValuesAreNeverCutShort) {
   const std::string big(200'000, 'x');
   ASSERT_TRUE(ini.WriteIniValue("S", "k", big, "f.ini"));
   EXPECT_EQ(ini.ReadIniValue("S", "k", "", "f.ini"), big);
+}
+
+TEST_F(IniStoreTest, SnapshotStaysValidAfterLaterWrites) {
+  fs.SetFile("f.ini", "[S]\r\nk=1\r\n");
+  const std::shared_ptr<const IniDocument> before = ini.Snapshot("f.ini");
+  ASSERT_TRUE(before);
+  // Our own write and then another program's each replace the cached document.
+  ASSERT_TRUE(ini.WriteIniValue("S", "k", "2", "f.ini"));
+  fs.SetFile("f.ini", "[S]\r\nk=3\r\nj=4\r\n");
+  EXPECT_EQ(ini.ReadIniValue("S", "k", "", "f.ini"), "3");
+  EXPECT_EQ(before->Find("S", "k").value_or(""), "1");
+  EXPECT_FALSE(before->Find("S", "j"));
+  const auto after = ini.Snapshot();  // the current file
+  ASSERT_TRUE(after);
+  EXPECT_EQ(after->Find("S", "j").value_or(""), "4");
+}
+
+TEST_F(IniStoreTest, SnapshotSeesAHandEditAtOnce) {
+  fs.SetFile("f.ini", "[S]\r\nk=1\r\n");
+  EXPECT_EQ(ini.Snapshot("f.ini")->Find("S", "k").value_or(""), "1");
+  // Saved over in place within the same tick at the same size: only the content shows it.
+  fs.WriteInPlace("f.ini", "[S]\r\nk=2\r\n");
+  EXPECT_EQ(ini.Snapshot("f.ini")->Find("S", "k").value_or(""), "2");
+  fs.WriteInPlace("f.ini", "[S]\r\nk=3\r\n");
+  fs.AdvanceNs(60 * kSecond);
+  EXPECT_EQ(ini.Snapshot("f.ini")->Find("S", "k").value_or(""), "3");
+}
+
+TEST_F(IniStoreTest, SnapshotLooksAtTheFileOnce) {
+  std::string file = "[Name]\r\n";
+  for (int i = 1; i <= 2000; ++i)
+    file += std::to_string(i) + "=Eintrag " + std::to_string(i) + "\r\n";
+  file += "[Ignore]\r\n";
+  for (int i = 1; i <= 10; ++i) file += std::to_string(i) + "=Fenster" + std::to_string(i) + "\r\n";
+  fs.SetFile("f.ini", file);
+  fs.AdvanceNs(10 * kSecond);
+  for (int round = 0; round < 2; ++round) {  // parsed afresh, then from the cache
+    const int stats = fs.StatCount();
+    const auto doc = ini.Snapshot("f.ini");
+    ASSERT_TRUE(doc);
+    const std::vector<std::string> names = ReadNumberedList(*doc, "Name");
+    ASSERT_EQ(names.size(), 2000u);
+    EXPECT_EQ(names.back(), "Eintrag 2000");
+    EXPECT_EQ(ReadNumberedList(*doc, "Ignore").size(), 10u);
+    EXPECT_EQ(fs.StatCount() - stats, 1) << "round " << round;
+  }
+  EXPECT_EQ(ini.ParseCount(), 1u);
+}
+
+TEST_F(IniStoreTest, SnapshotOfWhatCannotBeReadIsNull) {
+  EXPECT_FALSE(ini.Snapshot());  // no current file yet: nothing to look at
+  EXPECT_EQ(fs.StatCount(), 0);
+  EXPECT_FALSE(ini.Snapshot("missing.ini"));
+  fs.SetFile("locked.ini", "[S]\r\nk=1\r\n");
+  fs.SetUnreadable("locked.ini");
+  EXPECT_FALSE(ini.Snapshot("locked.ini"));
+  EXPECT_EQ(ini.CurrentFile(), "locked.ini");  // a named file becomes current all the same
 }
 
 }  // namespace
