@@ -56,3 +56,21 @@ if(EXISTS "${CMAKE_SOURCE_DIR}/encoder/mantello_main_win32.cpp")
     COMMAND "${CMAKE_COMMAND}" -E copy "${CMAKE_SOURCE_DIR}/resources/hints/SID1.jpg"
             "${CMAKE_SOURCE_DIR}/resources/hints/SID2.jpg" "$<TARGET_FILE_DIR:Mantello>")
 endif()
+
+# Quillet.exe: its windows in a library of their own, so that the Wine tests can create the
+# real main window in-process; the program is that library plus its entry point.
+qm_program_resources(Quillet "${CMAKE_SOURCE_DIR}/app/quillet.rc.in" QM_QUILLET_RC)
+qm_resource_objects(quillet_resources "${QM_QUILLET_RC}")
+set_property(SOURCE "${QM_QUILLET_RC}" APPEND PROPERTY OBJECT_DEPENDS
+             "${CMAKE_SOURCE_DIR}/resources/quillet.ico")
+file(GLOB QM_QUILLET_UI_SOURCES CONFIGURE_DEPENDS app/*_win32.cpp)
+list(FILTER QM_QUILLET_UI_SOURCES EXCLUDE REGEX "_main_win32\\.cpp$")
+add_library(qm_quillet_ui STATIC ${QM_QUILLET_UI_SOURCES})
+target_link_libraries(qm_quillet_ui PUBLIC qm_win_ui qm_platform comctl32)
+add_executable(Quillet WIN32 app/quillet_main_win32.cpp $<TARGET_OBJECTS:quillet_resources>)
+target_link_libraries(Quillet PRIVATE qm_quillet_ui)
+target_link_options(Quillet PRIVATE -municode)
+# The sample library goes beside the program, where the first start copies it.
+add_custom_command(TARGET Quillet POST_BUILD
+  COMMAND "${CMAKE_COMMAND}" -E copy "${CMAKE_SOURCE_DIR}/samples/sample.ini"
+          "$<TARGET_FILE_DIR:Quillet>/sample.ini")

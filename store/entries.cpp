@@ -53,6 +53,17 @@ Status EntryStore::WriteEntry(int number, const SnippetEntry& e, const std::stri
   return ini_.WriteIniValues(writes, data_file);
 }
 
+Status EntryStore::WriteEntries(const std::vector<std::pair<int, SnippetEntry>>& entries,
+                                const std::string& data_file) {
+  std::vector<IniWrite> all;
+  for (const auto& [number, e] : entries) {
+    std::vector<IniWrite> writes;
+    if (Status s = EntryWrites(number, e, writes); !s) return s;
+    all.insert(all.end(), writes.begin(), writes.end());
+  }
+  return ini_.WriteIniValues(all, data_file);
+}
+
 Status EntryStore::AppendEntry(const SnippetEntry& e, const std::string& data_file, int* number) {
   return ini_.UpdateIniValues(
       [&](const IniDocument& current, std::vector<IniWrite>& writes) {

@@ -3,6 +3,7 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/code_page.h"
@@ -34,6 +35,9 @@ class EntryStore {
   // Writes all five fields in one update of the file, or nothing when one of them cannot
   // be stored. An enciphered text gets a fresh salt.
   Status WriteEntry(int number, const SnippetEntry& entry, const std::string& data_file);
+  // Several entries in one update of the file: all of them or none.
+  Status WriteEntries(const std::vector<std::pair<int, SnippetEntry>>& entries,
+                      const std::string& data_file);
   // Stores the entry under the next free number, counted and written under one lock, so
   // that two programs adding at once never take the same number.
   Status AppendEntry(const SnippetEntry& entry, const std::string& data_file, int* number);

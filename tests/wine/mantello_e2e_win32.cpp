@@ -13,101 +13,12 @@
 #include "platform/registry_win32.h"
 #include "platform/ui_services_win32.h"
 #include "platform/utf16_win32.h"
+#include "tests/wine/process_driver_win32.h"
 
 namespace qm {
 namespace {
 
-constexpr DWORD kWaitMs = 20000;
-
-std::wstring ProgramFolder() {
-  wchar_t path[MAX_PATH] = {};
-  GetModuleFileNameW(nullptr, path, MAX_PATH);
-  std::wstring p = path;
-  return p.substr(0, p.find_last_of(L"\\/") + 1);
-}
-
-struct Process {
-  PROCESS_INFORMATION info{};
-  bool Start(const std::wstring& exe) {
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    std::wstring command = L"\"" + exe + L"\"";
-    return CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                          &si, &info) != 0;
-  }
-  // Exit code, or STILL_ACTIVE after the timeout.
-  DWORD Wait(DWORD ms) {
-    WaitForSingleObject(info.hProcess, ms);
-    DWORD code = STILL_ACTIVE;
-    GetExitCodeProcess(info.hProcess, &code);
-    return code;
-  }
-  ~Process() {
-    if (info.hProcess) {
-      if (Wait(0) == STILL_ACTIVE) TerminateProcess(info.hProcess, 99);
-      CloseHandle(info.hProcess);
-      CloseHandle(info.hThread);
-    }
-  }
-};
-
-std::wstring ClassOf(HWND w) {
-  wchar_t name[256] = {};
-  GetClassNameW(w, name, 256);
-  return name;
-}
-
-// The first visible top-level window of `pid` that `match` accepts, waiting for it.
-HWND WaitForProcessWindow(DWORD pid, const std::function<bool(HWND)>& match,
-                          DWORD timeout = kWaitMs) {
-  struct Search {
-    DWORD pid;
-    const std::function<bool(HWND)>* match;
-    HWND found;
-  };
-  const DWORD start = GetTickCount();
-  do {
-    Search s{pid, &match, nullptr};
-    EnumWindows(
-        [](HWND w, LPARAM lp) -> BOOL {
-          auto* search = reinterpret_cast<Search*>(lp);
-          DWORD owner = 0;
-          GetWindowThreadProcessId(w, &owner);
-          if (owner == search->pid && IsWindowVisible(w) && (*search->match)(w)) {
-            search->found = w;
-            return FALSE;
-          }
-          return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&s));
-    if (s.found) return s.found;
-    Sleep(50);
-  } while (GetTickCount() - start < timeout);
-  return nullptr;
-}
-
-std::string Text(HWND w) {
-  wchar_t buffer[1024] = {};
-  SendMessageW(w, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(buffer));
-  return WideToUtf8(buffer);
-}
-
-// Presses the dialog's button with `id` as a click would.
-bool Click(HWND dialog, int id) {
-  HWND button = GetDlgItem(dialog, id);
-  if (!button) return false;
-  PostMessageW(button, BM_CLICK, 0, 0);
-  return true;
-}
-
-bool WaitGone(HWND w) {
-  const DWORD start = GetTickCount();
-  while (IsWindow(w) && IsWindowVisible(w)) {
-    if (GetTickCount() - start > kWaitMs) return false;
-    Sleep(50);
-  }
-  return true;
-}
+using namespace test;  // NOLINT: the driver's small helpers read best unqualified
 
 HWND HintDialog(DWORD pid) {
   return WaitForProcessWindow(pid, [](HWND w) {
@@ -137,21 +48,7 @@ int CountForms() {
   return n;
 }
 
-HWND WaitForMenu() {
-  const DWORD start = GetTickCount();
-  while (GetTickCount() - start < kWaitMs) {
-    HWND menu = FindWindowW(L"#32768", nullptr);
-    if (menu && IsWindowVisible(menu)) return menu;
-    Sleep(50);
-  }
-  return nullptr;
-}
 
-void Key(HWND w, UINT vk) {
-  PostMessageW(w, WM_KEYDOWN, vk, 0);
-  PostMessageW(w, WM_KEYUP, vk, 0xC0000000);
-  Sleep(100);
-}
 
 std::optional<std::string> RunValue() {
   auto v = ReadUserString(L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", L"Mantello");

@@ -1,0 +1,416 @@
+// The main window's decisions, against the MainView of the real window or of a test.
+#include "app/main_model.h"
+
+#include "app/glyph_text.h"
+#include "common/helpers.h"
+#include "text/utf.h"
+#include "store/ini_document.h"
+#include "store/stored_text.h"
+
+namespace qm {
+namespace {
+
+std::string TrimBlanks(std::string_view text) {
+  const std::size_t first = text.find_first_not_of(' ');
+  if (first == std::string_view::npos) return {};
+  return std::string(text.substr(first, text.find_last_not_of(' ') - first + 1));
+}
+
+std::string Upper(std::string_view text) {
+  // Folding to lower case compares the same as upper-casing both sides.
+  return FoldCase(text);
+}
+
+}  // namespace
+
+std::u32string UnrepresentableCharacters(const CodePage& ansi, std::string_view text) {
+  std::u32string bad;
+  std::string scratch;
+  for (std::size_t pos = 0; pos < text.size();) {
+    const std::size_t start = pos;
+    const char32_t cp = NextCodePoint(text, pos);
+    if (cp < 0x80) continue;
+    char32_t refused = 0;
+    if (!ansi.FromUtf8(text.substr(start, pos - start), scratch, &refused) &&
+        bad.find(cp) == std::u32string::npos) {
+      bad += cp;
+    }
+  }
+  return bad;
+}
+
+std::string ListCharacters(const std::u32string& chars) {
+  std::string out;
+  for (char32_t cp : chars) {
+    if (!out.empty()) out += ", ";
+    out += "\xE2\x80\x9E";  // „
+    AppendUtf8(out, cp);
+    out += "\xE2\x80\x9C (" + CodePointName(cp) + ")";  // “
+  }
+  return out;
+}
+
+std::string CodePageName(unsigned id) {
+  if (id >= 1250 && id <= 1258) return "Windows-" + std::to_string(id);
+  return "Codepage " + std::to_string(id);
+}
+
+MainModel::MainModel(const MainServices& services, MainView& view, const std::string& data_file)
+    : s_(services), view_(view), data_file_(data_file) {}
+
+void MainModel::LoadEntryList() {
+  view_.ListClear();
+  std::vector<std::pair<std::string, int>> items;
+  std::vector<std::string> titles;
+  // One look at the file for the whole list: consistent even while another program writes.
+  const std::shared_ptr<const IniDocument> doc = s_.ini.Snapshot(data_file_);
+  if (doc) {
+    for (int i = 1;; ++i) {
+      const std::string key = std::to_string(i);
+      std::string name = doc->Find("Name", key).value_or("");
+      if (name.empty()) break;
+      items.emplace_back(std::move(name), i);
+      std::string title = TrimBlanks(doc->Find("Title", key).value_or(""));
+      if (!title.empty()) titles.push_back(std::move(title));
+    }
+  }
+  view_.ListAddAll(items);
+  view_.TitleListAddAll(titles);
+  current_index_ = -1;
+  NoteFileState();
+}
+
+void MainModel::UpdateControlStates() {
+  ControlStates st;
+  st.has_entries = view_.ListCount() > 0;
+  if (st.has_entries) {
+    st.cut_copy_delete = view_.EditorSelectionLength() > 0;
+    const std::optional<std::string> clip = s_.clipboard.ReadText();
+    st.paste = clip && !clip->empty();
+    st.find = true;
+    st.find_next = !last_search_text_.empty();
+    st.entry_controls = true;
+    st.window_colour = true;
+  } else {
+    view_.ClearEditor();
+  }
+  view_.ApplyControlStates(st);
+  if (st.has_entries) {
+    if (view_.ListSelection() < 0) {
+      view_.ListSelect(0);
+      OnListClick();
+    }
+    SelectDestination(!view_.TitleText().empty() || title_mode_requested_ ? 1 : 0);
+  }
+  st.title_box = st.entry_controls && view_.DestinationType() == 1;
+  view_.ApplyControlStates(st);
+}
+
+void MainModel::SelectDestination(int index) {
+  if (view_.DestinationType() == index) return;
+  // Selecting an option from here counts as its click, as a user's would.
+  view_.SetDestinationType(index);
+  OnDestinationTypeClick(index);
+}
+
+void MainModel::OnListClick() {
+  current_index_ = view_.ListSelection();
+  ShowSelectedEntry();
+}
+
+void MainModel::ShowSelectedEntry() {
+  const int pos = view_.ListSelection();
+  if (pos < 0) return;
+  const SnippetEntry e = s_.entries.ReadEntry(view_.ListData(pos), data_file_);
+  view_.ShowGlyphText(StoredToGlyphs(e.text));
+  view_.SetTitleText(TrimBlanks(e.title));
+  view_.SetCryptChecked(e.crypt != 0);
+  view_.SetDosBoxChecked(e.dosbox != 0);
+  saved_text_ = EscapeStoredText(UnescapeStoredText(e.text));
+  saved_crypt_ = e.crypt;
+  loading_entry_ = true;
+  UpdateControlStates();
+  loading_entry_ = false;
+}
+
+int MainModel::CurrentEntryNumber() {
+  if (view_.ListCount() == 0 || current_index_ < 0 || current_index_ >= view_.ListCount()) {
+    return 0;
+  }
+  return view_.ListData(current_index_);
+}
+
+std::string MainModel::CurrentName() {
+  return CurrentEntryNumber() > 0 ? view_.ListText(current_index_) : std::string();
+}
+
+void MainModel::SelectByName(const std::string& name) {
+  if (name.empty()) return;
+  for (int i = 0; i < view_.ListCount(); ++i) {
+    if (view_.ListText(i) == name) {
+      if (i != view_.ListSelection()) {
+        view_.ListSelect(i);
+        OnListClick();
+      }
+      return;
+    }
+  }
+}
+
+bool MainModel::WriteCurrentEntryField(const std::string& section, const std::string& value) {
+  const int number = CurrentEntryNumber();
+  if (number <= 0) return false;
+  if (!EnsureStorable({value})) return false;
+  return Store({{section, std::to_string(number), value}});
+}
+
+void MainModel::WriteCurrTextData() {
+  const int number = CurrentEntryNumber();
+  if (number <= 0) return;
+  const int crypt = view_.CryptChecked() ? 1 : 0;
+  const std::string stored = EditorToStored(view_.EditorText());
+  if (stored == saved_text_ && crypt == saved_crypt_) return;
+  std::string value = stored;
+  if (crypt) {
+    // The cipher carries character codes 0..255 of the code page, nothing else.
+    const std::u32string bad = UnrepresentableCharacters(s_.ansi, stored);
+    if (!bad.empty()) {
+      s_.dialogs.ShowMessage(
+          "Ein chiffrierter Text kann nur Zeichen des Zeichensatzes " +
+              CodePageName(s_.ansi.Id()) + " enthalten. Diese Zeichen gehören nicht dazu: " +
+              ListCharacters(bad) +
+              ".\r\n\r\nDer Text wurde nicht gespeichert; er bleibt im Editor. Nehmen Sie das "
+              "Häkchen bei \xE2\x80\x9E" "Chiffrieren\xE2\x80\x9C heraus, um ihn zu speichern.",
+          MessageTitle(), MessageIcon::kExclamation, MessageButtons::kOk);
+      return;
+    }
+    std::string ansi_text;
+    s_.ansi.FromUtf8(stored, ansi_text, nullptr);
+    value = CryptText(ansi_text, true);
+  } else if (!EnsureStorable({stored})) {
+    return;
+  }
+  const std::string key = std::to_string(number);
+  if (Store({{"Text", key, TextFieldValue(value)}, {"Crypt", key, std::to_string(crypt)}})) {
+    saved_text_ = stored;
+    saved_crypt_ = crypt;
+  }
+}
+
+bool MainModel::EnsureStorable(const std::vector<std::string>& values) {
+  const std::shared_ptr<const IniDocument> doc = s_.ini.Snapshot(data_file_);
+  if (doc && doc->encoding() == IniEncoding::kUtf16Le) return true;
+  std::u32string bad;
+  for (const std::string& v : values) {
+    for (char32_t cp : UnrepresentableCharacters(s_.ansi, v)) {
+      if (bad.find(cp) == std::u32string::npos) bad += cp;
+    }
+  }
+  if (bad.empty()) return true;
+  const MessageAnswer answer = s_.dialogs.ShowMessage(
+      "Die Datendatei ist im Zeichensatz " + CodePageName(s_.ansi.Id()) +
+          " gespeichert und kann diese Zeichen nicht aufnehmen: " + ListCharacters(bad) +
+          ".\r\n\r\nSoll die Datendatei in das Unicode-Format (UTF-16) umgewandelt werden? "
+          "Alle Einträge bleiben erhalten, und eine Kopie der bisherigen Datei wird daneben "
+          "abgelegt.\r\n\r\nBei \xE2\x80\x9ENein\xE2\x80\x9C wird diese Änderung nicht "
+          "gespeichert.",
+      MessageTitle(), MessageIcon::kQuestion, MessageButtons::kYesNo);
+  if (answer != MessageAnswer::kYes) return false;
+  std::string backup;
+  return Report(Status::Fail("TEMP"));  // TEMPSTUB until ConvertToUtf16 lands
+}
+
+bool MainModel::Report(const Status& status) {
+  if (status.ok()) {
+    NoteFileState();
+    return true;
+  }
+  s_.dialogs.ShowMessage("Die Änderung konnte nicht gespeichert werden.\r\n\r\n" + status.message,
+                         MessageTitle(), MessageIcon::kExclamation, MessageButtons::kOk);
+  return false;
+}
+
+bool MainModel::Store(const std::vector<IniWrite>& writes) {
+  return Report(s_.ini.WriteIniValues(writes, data_file_));
+}
+
+bool MainModel::ChangedOutside() {
+  return s_.fs.Stat(data_file_) != known_stamp_;
+}
+
+void MainModel::NoteFileState() {
+  known_stamp_ = s_.fs.Stat(data_file_);
+}
+
+void MainModel::OnDosBoxClick() {
+  WriteCurrentEntryField("DosBox", view_.DosBoxChecked() ? "1" : "0");
+}
+
+void MainModel::OnDestinationTypeClick(int index) {
+  if (loading_entry_) return;
+  if (index == 1) {
+    title_mode_requested_ = true;
+    UpdateControlStates();
+    view_.FocusTitleBox();
+    return;
+  }
+  view_.SetTitleText("");
+  UpdateControlStates();
+  const int number = CurrentEntryNumber();
+  if (number > 0) {
+    const std::string key = std::to_string(number);
+    Store({{"Title", key, ""}, {"DosBox", key, "0"}});
+  }
+}
+
+void MainModel::AddTitleIfMissing() {
+  const std::string title = TrimBlanks(view_.TitleText());
+  if (!title.empty() && !view_.TitleListHas(title)) view_.TitleListAdd(title);
+}
+
+void MainModel::OnTitleLostFocus() {
+  title_mode_requested_ = false;
+  AddTitleIfMissing();
+  UpdateControlStates();
+  WriteCurrentEntryField("Title", view_.TitleText());
+}
+
+void MainModel::StorePendingEdits() {
+  switch (view_.FocusedControl()) {
+    case MainView::Focus::kTitleBox:
+      OnTitleLostFocus();
+      break;
+    case MainView::Focus::kEditor:
+    case MainView::Focus::kCryptBox:
+    case MainView::Focus::kOther:
+      // Unchanged text writes nothing, so this is safe wherever the focus is.
+      WriteCurrTextData();
+      break;
+  }
+}
+
+void MainModel::OnEditCommand(int index) {
+  switch (index) {
+    case kEditCut:
+    case kEditCopy:
+      if (view_.EditorSelectionLength() == 0) return;
+      s_.clipboard.Clear();
+      s_.clipboard.WriteText(view_.EditorSelectedText());
+      if (index == kEditCut) view_.EditorReplaceSelection("");
+      break;
+    case kEditPaste:
+      view_.EditorReplaceSelection(s_.clipboard.ReadText().value_or(""));
+      break;
+    case kEditDelete:
+      view_.EditorReplaceSelection("");
+      break;
+    case kEditFind: {
+      const std::optional<std::string> answer =
+          s_.dialogs.AskText("Suchen nach:", MessageTitle(), last_search_text_);
+      last_search_text_ = answer.value_or("");
+      if (!last_search_text_.empty()) FindNext();
+      break;
+    }
+    case kEditFindNext:
+      FindNext();
+      break;
+    default:
+      break;
+  }
+}
+
+void MainModel::FindNext() {
+  const std::size_t start = view_.EditorCaret() + view_.EditorSelectionLength();
+  const std::optional<std::size_t> at =
+      FindInEditorText(view_.EditorText(), last_search_text_, start);
+  if (!at) {
+    s_.dialogs.ShowMessage("Die Suche ist am Ende des Textes angekommen.", MessageTitle(),
+                           MessageIcon::kInformation, MessageButtons::kOk);
+    return;
+  }
+  view_.EditorSelect(*at, Utf16Length(last_search_text_));
+  view_.FocusEditor();
+}
+
+std::string MainModel::AskName(const std::string& prompt, const std::string& title,
+                               const std::string& initial, int skip_pos) {
+  for (;;) {
+    const std::string name = TrimBlanks(s_.dialogs.AskText(prompt, title, initial).value_or(""));
+    if (name.empty()) return {};
+    const std::string upper = Upper(name);
+    bool duplicate = false;
+    for (int i = 0; i < view_.ListCount() && !duplicate; ++i) {
+      duplicate = i != skip_pos && Upper(view_.ListText(i)) == upper;
+    }
+    if (!duplicate) return name;
+    const MessageAnswer answer = s_.dialogs.ShowMessage(
+        "Es gibt bereits einen Eintrag mit dem Namen \r'" + name +
+            "'.\r\rMöchten Sie ihn dennoch verwenden?",
+        MessageTitle(), MessageIcon::kQuestion, MessageButtons::kYesNo);
+    if (answer == MessageAnswer::kYes) return name;
+  }
+}
+
+void MainModel::NewEntry() {
+  const std::string name =
+      AskName("Bitte geben Sie einen Namen für den neuen Eintrag an:",
+              "Quillet - Neuen Eintrag erstellen", "", -1);
+  if (name.empty() || !EnsureStorable({name})) return;
+  // The number is counted in the file under its lock: a list that is out of date, or
+  // another program adding at the same moment, cannot make two entries share one.
+  int number = 0;
+  if (!Report(s_.entries.AppendEntry({name, "", "", 1, 0}, data_file_, &number))) return;
+  const int pos = view_.ListAdd(name);
+  view_.ListSetData(pos, number);
+  view_.ListSelect(pos);
+  OnListClick();
+  UpdateControlStates();
+  view_.FocusEditor();
+}
+
+void MainModel::RenameEntry() {
+  const int pos = view_.ListSelection();
+  if (pos < 0) return;
+  const int number = view_.ListData(pos);
+  const std::string old_name = view_.ListText(pos);
+  const std::string name =
+      AskName("Bitte geben Sie einen neuen Namen für den Eintrag ''" + old_name + "'' an:",
+              "Quillet - Eintrag umbenennen", old_name, pos);
+  if (name.empty() || !EnsureStorable({name})) return;
+  if (!Store({{"Name", std::to_string(number), name}})) return;
+  view_.ListRemove(pos);
+  const int new_pos = view_.ListAdd(name);
+  view_.ListSetData(new_pos, number);
+  view_.ListSelect(new_pos);
+  OnListClick();
+}
+
+void MainModel::DeleteEntry() {
+  const int pos = view_.ListSelection();
+  if (pos < 0) return;
+  const int deleted = view_.ListData(pos);
+  const MessageAnswer answer = s_.dialogs.ShowMessage(
+      "Wollen Sie den Eintrag '" + view_.ListText(pos) + "'\rwirklich löschen?", MessageTitle(),
+      MessageIcon::kQuestion, MessageButtons::kYesNo);
+  if (answer != MessageAnswer::kYes) return;
+  int highest = 0, highest_pos = 0;
+  for (int i = 0; i < view_.ListCount(); ++i) {
+    if (view_.ListData(i) > highest) {
+      highest = view_.ListData(i);
+      highest_pos = i;
+    }
+  }
+  // The highest-numbered entry moves into the gap and its number is blanked, in one update
+  // of the file, so that the numbers stay 1..N even if the program dies halfway.
+  std::vector<std::pair<int, SnippetEntry>> writes;
+  if (highest != deleted) writes.emplace_back(deleted, s_.entries.ReadEntry(highest, data_file_));
+  writes.emplace_back(highest, SnippetEntry{});
+  if (!Report(s_.entries.WriteEntries(writes, data_file_))) return;
+  view_.ListSetData(highest_pos, deleted);
+  view_.ListRemove(pos);
+  current_index_ = -1;
+  saved_crypt_ = -1;
+  UpdateControlStates();
+}
+
+}  // namespace qm

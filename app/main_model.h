@@ -1,0 +1,121 @@
+// The main window's decisions: control states, loading and saving the entry being edited,
+// the entry commands, the edit commands and find. The window itself only shows.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/main_view.h"
+#include "platform/clipboard.h"
+#include "platform/code_page.h"
+#include "platform/dialogs.h"
+#include "platform/file_system.h"
+#include "store/entries.h"
+#include "store/ini_store.h"
+
+namespace qm {
+
+struct MainServices {
+  IniStore& ini;
+  EntryStore& entries;
+  FileSystem& fs;
+  const CodePage& ansi;
+  Dialogs& dialogs;
+  Clipboard& clipboard;
+};
+
+// Indexes of the "&Bearbeiten" menu's items.
+enum EditCommand { kEditCut = 1, kEditCopy = 2, kEditPaste = 3, kEditDelete = 4, kEditFind = 6,
+                   kEditFindNext = 7 };
+
+class MainModel {
+ public:
+  // `data_file` is the program's data file, which may change while the model lives.
+  MainModel(const MainServices& services, MainView& view, const std::string& data_file);
+
+  // The title of message boxes and input prompts.
+  void SetAppTitle(std::string title) { app_title_ = std::move(title); }
+  const std::string& app_title() const { return app_title_; }
+
+  // Fills the entry list and the title list from the data file.
+  void LoadEntryList();
+  void UpdateControlStates();
+  void ShowSelectedEntry();
+
+  // Handlers of the window's events.
+  void OnListClick();
+  void OnEditorLostFocus() { WriteCurrTextData(); }
+  void OnCryptLostFocus() { WriteCurrTextData(); }
+  void OnDosBoxClick();
+  void OnDestinationTypeClick(int index);
+  void OnTitleDropDown() { AddTitleIfMissing(); }
+  void OnTitleLostFocus();
+  void OnEditCommand(int index);
+
+  void NewEntry();
+  void RenameEntry();
+  void DeleteEntry();
+
+  // Stores what the user has typed but not yet left: before the window hides, the program
+  // ends, the session ends or a snippet is sent.
+  void StorePendingEdits();
+
+  // Saves the editor's text and the cipher flag into the entry being edited.
+  void WriteCurrTextData();
+  // Writes one field of the entry being edited; false when nothing was stored.
+  bool WriteCurrentEntryField(const std::string& section, const std::string& value);
+
+  // Whether the data file was changed by someone else since this program last read or
+  // wrote it (a hand edit, another program).
+  bool ChangedOutside();
+  // Remembers the data file as this program leaves it.
+  void NoteFileState();
+
+  // The name of the entry being edited, and selecting an entry by its name after a reload.
+  std::string CurrentName();
+  void SelectByName(const std::string& name);
+
+  const std::string& last_search_text() const { return last_search_text_; }
+  int current_index() const { return current_index_; }
+  bool loading_entry() const { return loading_entry_; }
+
+ private:
+  // Offers to switch an ANSI data file to UTF-16LE when a value holds characters it
+  // cannot hold; false when the user declines or the switch fails (nothing is stored then).
+  bool EnsureStorable(const std::vector<std::string>& values);
+  // Writes and reports a failure once; false when nothing was stored.
+  bool Store(const std::vector<IniWrite>& writes);
+  bool Report(const Status& status);
+  void AddTitleIfMissing();
+  void SelectDestination(int index);
+  void FindNext();
+  int CurrentEntryNumber();
+  // Asks for a name until it is empty, unique or accepted as a duplicate; empty: stop.
+  std::string AskName(const std::string& prompt, const std::string& title,
+                      const std::string& initial, int skip_pos);
+  std::string MessageTitle() const { return app_title_; }
+
+  MainServices s_;
+  MainView& view_;
+  const std::string& data_file_;
+  std::string app_title_ = "Quillet";
+
+  int current_index_ = -1;
+  bool loading_entry_ = false;
+  bool title_mode_requested_ = false;
+  std::string last_search_text_;
+  // The entry's text and flag as they are in the file, so that leaving the editor without
+  // a change writes nothing (an enciphered text would get a new salt every time).
+  std::string saved_text_;
+  int saved_crypt_ = -1;
+  FileStamp known_stamp_;
+};
+
+// The characters of `text` that the code page cannot hold, each once, in order.
+std::u32string UnrepresentableCharacters(const CodePage& ansi, std::string_view text);
+// "„ő“ (U+0151), „€“ (U+20AC)"
+std::string ListCharacters(const std::u32string& chars);
+std::string CodePageName(unsigned id);
+
+}  // namespace qm

@@ -1,0 +1,81 @@
+// What the main window's model asks of the window: its controls, read and written.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace qm {
+
+// The enabled state of the main window's controls, as the library and the entry require.
+struct ControlStates {
+  bool has_entries = false;
+  // "&Bearbeiten": Ausschneiden, Kopieren, Löschen / Einfügen / Suchen... / Weitersuchen
+  bool cut_copy_delete = false;
+  bool paste = false;
+  bool find = false;
+  bool find_next = false;
+  // The entry's controls: both target options, their label, the list, "&Umbe- nennen",
+  // "&Löschen" (buttons and menu items), the editor and both check boxes.
+  bool entry_controls = false;
+  // List and editor in the system's window colour (true) or the window's background.
+  bool window_colour = false;
+  bool title_box = false;
+};
+
+class MainView {
+ public:
+  virtual ~MainView() = default;
+
+  // The entry list: a sorted list whose items carry the entry number.
+  virtual void ListClear() = 0;
+  // Adds an item where the list sorts it; returns its position.
+  virtual int ListAdd(const std::string& name) = 0;
+  // Adds many items at once, each with its entry number (a whole library at load).
+  virtual void ListAddAll(const std::vector<std::pair<std::string, int>>& items) = 0;
+  virtual void ListSetData(int pos, int number) = 0;
+  virtual int ListData(int pos) = 0;
+  virtual std::string ListText(int pos) = 0;
+  virtual int ListCount() = 0;
+  virtual void ListRemove(int pos) = 0;
+  virtual int ListSelection() = 0;  // -1: none
+  // Selects without raising the list's click; the model runs its handler itself.
+  virtual void ListSelect(int pos) = 0;
+
+  // The title box: an editable box with a sorted list of known titles.
+  virtual void TitleListAdd(const std::string& title) = 0;
+  virtual void TitleListAddAll(const std::vector<std::string>& titles) = 0;
+  virtual bool TitleListHas(const std::string& title) = 0;  // exact, case-sensitive
+  virtual std::string TitleText() = 0;
+  virtual void SetTitleText(const std::string& text) = 0;
+  virtual void FocusTitleBox() = 0;
+
+  // The editor. Positions and lengths count UTF-16 units; a paragraph ends in "\r".
+  virtual std::string EditorText() = 0;
+  virtual void ShowGlyphText(const std::string& glyph_text) = 0;
+  virtual void ClearEditor() = 0;
+  virtual std::size_t EditorCaret() = 0;
+  virtual std::size_t EditorSelectionLength() = 0;
+  virtual std::string EditorSelectedText() = 0;
+  // Replaces the selection by plain text; glyphs in it keep their look.
+  virtual void EditorReplaceSelection(const std::string& text) = 0;
+  virtual void EditorSelect(std::size_t start, std::size_t length) = 0;
+  virtual void FocusEditor() = 0;
+
+  virtual bool CryptChecked() = 0;
+  virtual void SetCryptChecked(bool on) = 0;
+  virtual bool DosBoxChecked() = 0;
+  virtual void SetDosBoxChecked(bool on) = 0;
+  virtual int DestinationType() = 0;  // the selected target option, 0 or 1
+  // Selects an option without raising its click.
+  virtual void SetDestinationType(int index) = 0;
+
+  virtual void ApplyControlStates(const ControlStates& states) = 0;
+
+  // Which of the controls whose leaving stores something holds the focus.
+  enum class Focus { kOther, kEditor, kCryptBox, kTitleBox };
+  virtual Focus FocusedControl() = 0;
+};
+
+}  // namespace qm

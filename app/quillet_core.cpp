@@ -1,0 +1,170 @@
+// Quillet's life cycle and the state it owns.
+#include "app/quillet_core.h"
+
+#include <algorithm>
+
+#include "common/helpers.h"
+#include "text/numbers.h"
+#include "store/ini_document.h"
+
+namespace qm {
+namespace {
+
+void Call(const std::function<void()>& hook) {
+  if (hook) hook();
+}
+
+}  // namespace
+
+std::string MakeCaption(const std::string& context, bool windows_nt, const std::string& version) {
+  std::string caption = windows_nt ? "\xE2\x80\xA2 " : ":: ";  // "• "
+  caption += std::string(kQuilletTitle) + " " + version;
+  if (!context.empty()) caption += " - " + context;
+  return caption;
+}
+
+bool IsDebugCommandLine(std::string_view command_line) {
+  const std::size_t first = command_line.find_first_not_of(' ');
+  if (first == std::string_view::npos) return false;
+  std::string word(command_line.substr(first, command_line.find_last_not_of(' ') - first + 1));
+  std::transform(word.begin(), word.end(), word.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return word == "debug";
+}
+
+PopupSettings LoadPopupSettings(IniStore& ini, const std::string& data_file) {
+  // Values out of range read as the default.
+  auto clamp = [](int v, int low, int high) { return v < low || v > high ? 0 : v; };
+  const std::shared_ptr<const IniDocument> doc = ini.Snapshot(data_file);
+  auto read = [&](const char* key, const char* fallback) {
+    return NumericValue(doc ? doc->Find("Common", key).value_or(fallback) : fallback);
+  };
+  PopupSettings p;
+  p.by_click = clamp(read("PumActBorderByClick", "0"), 0, 1);
+  p.via_border = clamp(read("PumActViaBorder", "0"), 0, 1);
+  p.pos = clamp(read("PumActPos", "0"), 0, 3);
+  p.colour = read("PumActBorderCol", "-2147483633");
+  p.mode = read("PumMode", "0");
+  return p;
+}
+
+Status SavePopupSettings(IniStore& ini, const std::string& data_file, const PopupSettings& p) {
+  return ini.WriteIniValues({{"Common", "PumActViaBorder", std::to_string(p.via_border)},
+                             {"Common", "PumActBorderByClick", std::to_string(p.by_click)},
+                             {"Common", "PumActPos", std::to_string(p.pos)},
+                             {"Common", "PumActBorderCol", std::to_string(p.colour)},
+                             {"Common", "PumMode", std::to_string(p.mode)}},
+                            data_file);
+}
+
+QuilletCore::QuilletCore(const CoreServices& services, MainView& view, LifecycleHooks hooks)
+    : s_(services),
+      hooks_(std::move(hooks)),
+      settings_(services.settings_store, kQuilletTitle),
+      main_(MainServices{services.ini, services.entries, services.fs, services.ansi,
+                         services.dialogs, services.clipboard},
+            view, data_file_) {}
+
+void QuilletCore::Startup(std::string_view command_line) {
+  debug_mode_ = IsDebugCommandLine(command_line);
+  windows_nt_ = IsWindowsNT(s_.system);
+  app_dir_ = AppDir(s_.system);
+  ResolveDataFile(DataFileMode::kStartup);
+  ignore_.Clear();
+  caption_ = MakeCaption("", windows_nt_, AppVersionString(257));
+  main_.SetAppTitle(caption_);
+  if (hooks_.set_captions) hooks_.set_captions(caption_);
+  Call(hooks_.init_layout);
+  Call(hooks_.restore_geometry);
+  if (!debug_mode_) Call(hooks_.install_tray_and_hide);
+  ReloadFromDataFile();
+  if (!windows_nt_) Call(hooks_.start_poll_timer);
+  if (debug_mode_) Call(hooks_.show_monitor);
+}
+
+void QuilletCore::SetDefaultDataFile() {
+  data_file_ = app_dir_ + kDataFileName;
+  const std::string sample = app_dir_ + kSampleFileName;
+  if (!FileExists(s_.fs, data_file_) && FileExists(s_.fs, sample)) {
+    // A copy that fails leaves no data file; the first write then creates one.
+    if (std::optional<std::string> bytes = s_.fs.ReadAll(sample)) {
+      s_.fs.ReplaceAtomically(data_file_, *bytes);
+    }
+  }
+  settings_.SaveUserSetting("path", data_file_);
+}
+
+bool QuilletCore::ResolveDataFile(DataFileMode mode) {
+  switch (mode) {
+    case DataFileMode::kDefault:
+      SetDefaultDataFile();
+      break;
+    case DataFileMode::kChooseFolder: {
+      const std::string folder =
+          s_.dialogs.ChooseFolder("Bitte wählen Sie den neuen Ablageordner:").value_or("");
+      if (folder.empty()) return false;
+      const std::string candidate = AddBackslash(folder) + kDataFileName;
+      if (!FileExists(s_.fs, candidate)) {
+        const MessageAnswer answer = s_.dialogs.ShowMessage(
+            FormatText("Im ausgewählten Ordner befindet sich (noch) keine Quillet-datei.\\n\\n"
+                       "Möchten Sie eine neue anlegen?"),
+            main_.app_title(), MessageIcon::kQuestion, MessageButtons::kYesNo);
+        if (answer != MessageAnswer::kYes) return false;
+        if (Status s = s_.fs.ReplaceAtomically(candidate, ""); !s) {
+          ReportOnce(s);
+          return false;
+        }
+      }
+      data_file_ = candidate;
+      settings_.SaveUserSetting("path", data_file_);
+      break;
+    }
+    case DataFileMode::kStartup:
+      data_file_ = settings_.ReadUserSetting("path", "");
+      if (data_file_.empty()) {
+        SetDefaultDataFile();
+      } else if (!FileExists(s_.fs, data_file_)) {
+        s_.dialogs.ShowMessage(
+            FormatText("Im angegebenen Ordner befindet sich keine Quillet-datei.\\n\\n"
+                       "Die Pfadangabe wird daher auf Standardwerte zurückgesetzt."),
+            main_.app_title(), MessageIcon::kInformation, MessageButtons::kOk);
+        SetDefaultDataFile();
+      }
+      break;
+  }
+  if (hooks_.show_path) hooks_.show_path(data_file_);
+  ReloadFromDataFile();
+  return true;
+}
+
+void QuilletCore::ReloadFromDataFile() {
+  main_.LoadEntryList();
+  ReportOnce(ignore_.Load(s_.ini, data_file_));
+  popup_ = LoadPopupSettings(s_.ini, data_file_);
+  if (hooks_.settings_loaded) hooks_.settings_loaded(popup_);
+  Call(hooks_.place_edge_strip);
+  main_.UpdateControlStates();
+  main_.NoteFileState();
+}
+
+void QuilletCore::ReloadIfChangedOutside() {
+  if (!main_.ChangedOutside()) return;
+  const std::string name = main_.CurrentName();
+  ReloadFromDataFile();
+  main_.SelectByName(name);
+}
+
+void QuilletCore::ReportOnce(const Status& status) {
+  if (status.ok()) return;
+  s_.dialogs.ShowMessage("Die Änderung konnte nicht gespeichert werden.\r\n\r\n" + status.message,
+                         main_.app_title(), MessageIcon::kExclamation, MessageButtons::kOk);
+}
+
+void QuilletCore::Shutdown() {
+  main_.StorePendingEdits();
+  Call(hooks_.unload_other_windows);
+  Call(hooks_.save_geometry);
+  if (!debug_mode_) Call(hooks_.remove_tray);
+}
+
+}  // namespace qm

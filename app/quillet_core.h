@@ -1,0 +1,113 @@
+// Quillet's life cycle: start-up, the data-file choice, the reload of everything derived from
+// the data file, and shutdown, with the program-wide state they own.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "app/main_model.h"
+#include "platform/settings_store.h"
+#include "platform/system_info.h"
+#include "send/ignore_list.h"
+#include "store/user_settings.h"
+
+namespace qm {
+
+inline constexpr const char* kQuilletTitle = "Quillet";
+inline constexpr const char* kDataFileName = "Quillet.ini";
+inline constexpr const char* kSampleFileName = "sample.ini";
+inline constexpr char kNameNumberDelimiter = '\x03';
+
+// "• Quillet 1.0" on NT-family systems, ":: Quillet 1.0" elsewhere; " - context" follows
+// when there is one. Every window of the program starts its caption with MakeCaption("").
+std::string MakeCaption(const std::string& context, bool windows_nt, const std::string& version);
+
+// True when the command line, trimmed of blanks and lower-cased, is "debug".
+bool IsDebugCommandLine(std::string_view command_line);
+
+// The popup menu's settings, section "Common" of the data file.
+struct PopupSettings {
+  int via_border = 0;        // PumActViaBorder: the screen-edge strip opens the menu too
+  int pos = 0;               // PumActPos: 0 top, 1 bottom, 2 left, 3 right
+  int by_click = 0;          // PumActBorderByClick: 0 hover, 1 click
+  std::int32_t colour = -2147483633;  // PumActBorderCol: system colour 15, button face
+  int mode = 0;              // PumMode: the check box state, cascading menu
+};
+PopupSettings LoadPopupSettings(IniStore& ini, const std::string& data_file);
+Status SavePopupSettings(IniStore& ini, const std::string& data_file, const PopupSettings& p);
+
+// How the data file is chosen: at start-up, reset to the default, or in a folder the user
+// picks.
+enum class DataFileMode { kStartup = 0, kDefault = 1, kChooseFolder = 2 };
+
+// What the program's windows do for the life cycle; each may be empty in a test.
+struct LifecycleHooks {
+  std::function<void(const std::string& caption)> set_captions;  // main window, app title
+  std::function<void()> init_layout;
+  std::function<void()> restore_geometry;
+  std::function<void()> install_tray_and_hide;
+  std::function<void(const std::string& path)> show_path;  // the Options dialog's path field
+  std::function<void(const PopupSettings&)> settings_loaded;
+  std::function<void()> place_edge_strip;
+  std::function<void()> start_poll_timer;
+  std::function<void()> show_monitor;
+  // Shutdown.
+  std::function<void()> unload_other_windows;
+  std::function<void()> save_geometry;
+  std::function<void()> remove_tray;
+};
+
+struct CoreServices {
+  IniStore& ini;
+  EntryStore& entries;
+  FileSystem& fs;
+  const CodePage& ansi;
+  Dialogs& dialogs;
+  Clipboard& clipboard;
+  SettingsStore& settings_store;
+  SystemInfo& system;
+};
+
+class QuilletCore {
+ public:
+  QuilletCore(const CoreServices& services, MainView& view, LifecycleHooks hooks);
+
+  void Startup(std::string_view command_line);
+  // False when the user stopped the choice; nothing changed then.
+  bool ResolveDataFile(DataFileMode mode);
+  void ReloadFromDataFile();
+  void Shutdown();
+
+  // Before the main window is shown or activated: a data file changed outside the program
+  // is read again, so that no write goes to an entry whose number has moved.
+  void ReloadIfChangedOutside();
+
+  MainModel& main() { return main_; }
+  bool debug_mode() const { return debug_mode_; }
+  const std::string& data_file() const { return data_file_; }
+  const PopupSettings& popup_settings() const { return popup_; }
+  PopupSettings& popup_settings() { return popup_; }
+  IgnoreList& ignore_list() { return ignore_; }
+  const std::string& caption() const { return caption_; }
+  bool windows_nt() const { return windows_nt_; }
+
+ private:
+  void SetDefaultDataFile();
+  void ReportOnce(const Status& status);
+
+  CoreServices s_;
+  LifecycleHooks hooks_;
+  UserSettings settings_;
+  std::string data_file_;
+  bool debug_mode_ = false;
+  bool windows_nt_ = true;
+  std::string app_dir_;
+  std::string caption_;
+  PopupSettings popup_;
+  IgnoreList ignore_;
+  MainModel main_;
+};
+
+}  // namespace qm

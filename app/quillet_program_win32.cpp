@@ -1,0 +1,283 @@
+// Quillet.exe: services, the main window, the notification-area icon and the life cycle.
+#include "app/quillet_program_win32.h"
+
+#include <commctrl.h>
+
+#include <memory>
+#include <optional>
+
+#include "app/main_form_win32.h"
+#include "app/quillet_core.h"
+#include "common/about_dialog_win32.h"
+#include "common/help.h"
+#include "common/helpers.h"
+#include "common/window_geometry.h"
+#include "common/window_layout_win32.h"
+#include "platform/os.h"
+#include "platform/ui_services_win32.h"
+#include "platform/utf16_win32.h"
+#include "resources/resource_ids.h"
+#include "tray/tray_icon_win32.h"
+
+namespace qm {
+namespace {
+
+constexpr const char* kQuilletDescription = "Quillet - Textbausteine per Mausklick";
+
+// Message boxes belong to the main window while it is shown, and come to the front on
+// their own while the program sits in the notification area.
+class OwnerDialogs : public Dialogs {
+ public:
+  explicit OwnerDialogs(HWND main) : main_(main), owned_(MakeWin32Dialogs(main)),
+                                     free_(MakeWin32Dialogs(nullptr)) {}
+  MessageAnswer ShowMessage(const std::string& text, const std::string& title, MessageIcon icon,
+                            MessageButtons buttons) override {
+    return Pick().ShowMessage(ToCrLf(text), title, icon, buttons);
+  }
+  std::optional<std::string> AskText(const std::string& prompt, const std::string& title,
+                                     const std::string& initial) override {
+    return Pick().AskText(ToCrLf(prompt), title, initial);
+  }
+  std::optional<std::string> ChooseFolder(const std::string& prompt) override {
+    return Pick().ChooseFolder(prompt);
+  }
+  std::optional<std::uint32_t> ChooseColour(std::uint32_t initial) override {
+    return Pick().ChooseColour(initial);
+  }
+
+ private:
+  Dialogs& Pick() { return IsWindowVisible(main_) ? *owned_ : *free_; }
+  HWND main_;
+  std::unique_ptr<Dialogs> owned_, free_;
+};
+
+class QuilletProgram {
+ public:
+  explicit QuilletProgram(HINSTANCE instance) : instance_(instance), form_(instance) {}
+  int Run(const std::wstring& command_line);
+
+ private:
+  void ShowMain();
+  void HideMain();
+  void ToggleMain();
+  void OnActivationClick(int button);
+  void Quit();
+  void OnButton(int index);
+  void OnMenu(int menu, int item);
+  void ShowHelpPage();
+  void ShowAbout();
+  LifecycleHooks Hooks();
+
+  HINSTANCE instance_;
+  MainForm form_;
+  HICON icon_ = nullptr, small_icon_ = nullptr;
+  bool quitting_ = false;
+
+  std::unique_ptr<FileSystem> fs_ = MakeOsFileSystem();
+  std::unique_ptr<CodePage> ansi_ = MakeOsAnsiCodePage();
+  std::unique_ptr<SettingsStore> settings_store_ = MakeOsSettingsStore();
+  std::unique_ptr<SystemInfo> system_ = MakeOsSystemInfo();
+  std::unique_ptr<Shell> shell_ = MakeWin32Shell();
+  std::unique_ptr<Clipboard> clipboard_;
+  std::unique_ptr<Dialogs> dialogs_;
+  std::optional<IniStore> ini_;
+  std::optional<EntryStore> entries_;
+  std::optional<QuilletCore> core_;
+  UserSettings settings_{*settings_store_, kQuilletTitle};
+};
+
+void QuilletProgram::ShowMain() {
+  core_->ReloadIfChangedOutside();
+  HWND w = form_.hwnd();
+  ShowWindow(w, IsIconic(w) ? SW_RESTORE : SW_SHOWNORMAL);
+  SetForegroundWindow(w);
+}
+
+void QuilletProgram::HideMain() {
+  // Whatever the user typed is stored before the window goes.
+  core_->main().StorePendingEdits();
+  ShowWindow(form_.hwnd(), SW_HIDE);
+}
+
+void QuilletProgram::ToggleMain() {
+  if (IsWindowVisible(form_.hwnd())) {
+    HideMain();
+  } else {
+    ShowMain();
+  }
+}
+
+void QuilletProgram::OnActivationClick(int button) {
+  if (button != 1) {
+    ToggleMain();
+    return;
+  }
+  // The snippet menu sends what is in the file: the text just typed is stored first.
+  core_->main().StorePendingEdits();
+  SetForegroundWindow(form_.hwnd());
+}
+
+void QuilletProgram::Quit() {
+  if (quitting_) return;
+  quitting_ = true;
+  core_->Shutdown();
+  DestroyWindow(form_.hwnd());
+}
+
+void QuilletProgram::ShowHelpPage() {
+  ShowHelp(HelpServices{*fs_, *shell_, *dialogs_, AppDir(*system_), core_->caption()}, "", false);
+}
+
+void QuilletProgram::ShowAbout() {
+  ShowAboutDialog(instance_, form_.hwnd(), ProgramInfo{kQuilletTitle, kQuilletDescription},
+                  AboutKind::kFreeware, *shell_, *system_);
+}
+
+void QuilletProgram::OnButton(int index) {
+  MainModel& main = core_->main();
+  switch (index) {
+    case 1:
+      main.DeleteEntry();
+      break;
+    case 2:
+      main.RenameEntry();
+      break;
+    case 3:
+      HideMain();
+      break;
+    case 5:
+      ShowAbout();
+      break;
+    case 8:
+      main.NewEntry();
+      break;
+    case 10:
+      ShowHelpPage();
+      break;
+    default:  // the debugger and the Options dialog come with their windows
+      break;
+  }
+}
+
+void QuilletProgram::OnMenu(int menu, int item) {
+  MainModel& main = core_->main();
+  if (menu == 1 && item == 1) HideMain();
+  if (menu == 1 && item == 3) Quit();
+  if (menu == 3 && item == 1) main.NewEntry();
+  if (menu == 3 && item == 2) main.RenameEntry();
+  if (menu == 3 && item == 3) main.DeleteEntry();
+  if (menu == 5 && item == 1) ShowHelpPage();
+  if (menu == 5 && item == 3) ShowAbout();
+}
+
+LifecycleHooks QuilletProgram::Hooks() {
+  LifecycleHooks h;
+  h.set_captions = [this](const std::string& caption) { form_.SetCaption(caption); };
+  h.init_layout = [this] { form_.InitLayout(); };
+  h.restore_geometry = [this] {
+    const MainForm::TwipsRect designed = form_.OuterTwips();
+    const SIZE screen = PrimaryScreenSize();
+    const int dpi = WindowDpi(form_.hwnd());
+    const Rect r = RestoreWindowGeometry(
+        settings_, Rect{designed.left, designed.top, designed.width, designed.height},
+        screen.cx * 1440.0 / dpi, screen.cy * 1440.0 / dpi);
+    form_.SetOuterTwips({r.left, r.top, r.width, r.height});
+  };
+  h.save_geometry = [this] {
+    const MainForm::TwipsRect r = form_.OuterTwips();
+    SaveWindowGeometry(settings_, Rect{r.left, r.top, r.width, r.height});
+  };
+  h.install_tray_and_hide = [this] {
+    HookTrayWindow(form_.hwnd(), TrayCallbacks{[this](unsigned) { OnActivationClick(1); },
+                                               [this](unsigned) { OnActivationClick(2); },
+                                               nullptr});
+    AddTrayIcon(0, small_icon_, kQuilletTitle);
+    ShowWindow(form_.hwnd(), SW_HIDE);
+  };
+  h.remove_tray = [] {
+    RemoveTrayIcon(0);
+    UnhookTrayWindow();
+  };
+  return h;
+}
+
+int QuilletProgram::Run(const std::wstring& command_line) {
+  INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
+  InitCommonControlsEx(&icc);
+  const UINT show_message = RegisterWindowMessageW(kShowMainWindowMessage);
+
+  // One program per user session: two would show two icons and overwrite each other's
+  // edits. A second start brings the first one's main window forward and ends.
+  HANDLE instance_mutex = CreateMutexW(nullptr, TRUE, L"Local\\Ferrandel.Quillet.Instance");
+  if (instance_mutex && GetLastError() == ERROR_ALREADY_EXISTS) {
+    CloseHandle(instance_mutex);
+    for (int attempt = 0; attempt < 50; ++attempt) {
+      if (HWND first = FindWindowW(kMainFormClass, nullptr)) {
+        AllowSetForegroundWindow(ASFW_ANY);
+        PostMessageW(first, show_message, 0, 0);
+        return 0;
+      }
+      Sleep(100);  // the first one may still be starting
+    }
+    return 0;
+  }
+
+  icon_ = static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(QM_IDI_PROGRAM), IMAGE_ICON,
+                                        0, 0, LR_DEFAULTSIZE | LR_SHARED));
+  small_icon_ = static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(QM_IDI_PROGRAM),
+                                              IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                              GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+  if (!icon_) icon_ = LoadIconW(nullptr, IDI_APPLICATION);
+  if (!small_icon_) small_icon_ = icon_;
+  if (!form_.Create(icon_, small_icon_)) return 2;
+
+  clipboard_ = MakeWin32Clipboard(form_.hwnd());
+  dialogs_ = std::make_unique<OwnerDialogs>(form_.hwnd());
+  ini_.emplace(*fs_, *ansi_);
+  entries_.emplace(*ini_, *ansi_);
+  core_.emplace(CoreServices{*ini_, *entries_, *fs_, *ansi_, *dialogs_, *clipboard_,
+                             *settings_store_, *system_},
+                form_, Hooks());
+
+  MainFormCommands commands;
+  commands.button = [this](int index) { OnButton(index); };
+  commands.menu = [this](int menu, int item) { OnMenu(menu, item); };
+  // Without an icon (debug mode) a hidden window could not be reached again: there the
+  // close box ends the program.
+  commands.close_box = [this] { core_->debug_mode() ? Quit() : HideMain(); };
+  commands.destroyed = [] { PostQuitMessage(0); };
+  commands.activated = [this] { core_->ReloadIfChangedOutside(); };
+  // Windows ends the process after this; everything is stored and the icon is gone.
+  commands.end_session = [this] { Quit(); };
+  form_.Attach(&core_->main(), commands);
+
+  core_->Startup(WideToUtf8(command_line));
+  if (core_->debug_mode()) {
+    ShowWindow(form_.hwnd(), SW_SHOWNORMAL);
+    SetForegroundWindow(form_.hwnd());
+  }
+
+  MSG msg;
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    if (msg.hwnd == form_.hwnd() && msg.message == show_message) {
+      ShowMain();
+      continue;
+    }
+    HWND active = GetActiveWindow();
+    if (active && IsDialogMessageW(active, &msg)) continue;
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+  if (!quitting_) core_->Shutdown();
+  if (instance_mutex) CloseHandle(instance_mutex);
+  return 0;
+}
+
+}  // namespace
+
+int RunQuillet(HINSTANCE instance, const std::wstring& command_line) {
+  QuilletProgram program(instance);
+  return program.Run(command_line);
+}
+
+}  // namespace qm

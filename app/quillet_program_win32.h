@@ -1,0 +1,17 @@
+// Quillet.exe: the program around the main window, its icon in the notification area and
+// its life cycle.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace qm {
+
+// A message the program's main window takes from a second start: show yourself.
+inline constexpr const wchar_t* kShowMainWindowMessage = L"Ferrandel.Quillet.ShowMainWindow";
+
+// Runs the program with its command line; returns the process exit code.
+int RunQuillet(HINSTANCE instance, const std::wstring& command_line);
+
+}  // namespace qm

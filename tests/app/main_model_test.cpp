@@ -1,0 +1,370 @@
+// The main window's decisions against a fake window: control states, the entry commands with
+// scripted answers, saving the entry being edited, the Unicode and failed-write messages.
+#include "app/main_model.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "app/glyph_text.h"
+#include "platform/portable_code_pages.h"
+#include "store/stored_text.h"
+#include "tests/fakes/fake_clipboard.h"
+#include "tests/fakes/fake_dialogs.h"
+#include "tests/fakes/fake_file_system.h"
+#include "tests/fakes/fake_main_view.h"
+
+namespace qm {
+namespace {
+
+const std::string kFile = "C:\\Q\\Quillet.ini";
+const std::string E = kEnterGlyphUtf8;
+
+class MainModelTest : public testing::Test {
+ protected:
+  FakeFileSystem fs;
+  Windows1252CodePage ansi;
+  IniStore ini{fs, ansi};
+  EntryStore entries{ini, ansi};
+  FakeDialogs dialogs;
+  FakeClipboard clipboard;
+  FakeMainView view;
+  std::string data_file = kFile;
+  MainModel model{MainServices{ini, entries, fs, ansi, dialogs, clipboard}, view, data_file};
+
+  // Entries 1..n with the given names; each text is "text of <name>".
+  void Library(const std::vector<std::string>& names) {
+    std::vector<std::pair<int, SnippetEntry>> all;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+      all.push_back({static_cast<int>(i) + 1,
+                     SnippetEntry{names[i], "text of " + names[i], "", 0, 0}});
+    }
+    ASSERT_TRUE(entries.WriteEntries(all, data_file));
+    Load();
+  }
+  void Load() {
+    view.ListClear();
+    model.LoadEntryList();
+    model.UpdateControlStates();
+  }
+  void Select(const std::string& name) {
+    for (int i = 0; i < view.ListCount(); ++i) {
+      if (view.ListText(i) == name) view.ListSelect(i);
+    }
+    model.OnListClick();
+  }
+  std::string Value(const char* section, const char* key) {
+    return ini.ReadIniValue(section, key, "<none>", data_file);
+  }
+  // Name -> text of every entry, as a fresh start would read them.
+  std::map<std::string, std::string> Reloaded() {
+    std::map<std::string, std::string> out;
+    for (int n = 1; n <= entries.CountEntries(data_file); ++n) {
+      const SnippetEntry e = entries.ReadEntry(n, data_file);
+      out[e.name] = e.text;
+    }
+    return out;
+  }
+};
+
+TEST_F(MainModelTest, ControlStatesFollowTheLibraryTheSelectionAndTheClipboard) {
+  Load();
+  EXPECT_FALSE(view.states.has_entries);
+  EXPECT_FALSE(view.states.entry_controls);
+  EXPECT_FALSE(view.states.find);
+  EXPECT_FALSE(view.states.title_box);
+  EXPECT_FALSE(view.states.window_colour);
+
+  Library({"Gruss", "adresse"});
+  EXPECT_EQ(view.Names(), (std::vector<std::string>{"adresse", "Gruss"}));
+  EXPECT_EQ(view.selection, 0);  // the first item is selected and loaded
+  EXPECT_EQ(view.editor, "text of adresse");
+  const struct {
+    std::size_t selection_length;
+    std::optional<std::string> clipboard;
+    const char* search;
+    bool cut, paste, find_next;
+  } cases[] = {
+      {0, std::nullopt, "", false, false, false},
+      {3, std::string(""), "x", true, false, true},
+      {1, std::string("t"), "", true, true, false},
+  };
+  for (const auto& c : cases) {
+    view.selection_length = c.selection_length;
+    clipboard.text = c.clipboard;
+    if (*c.search) {
+      dialogs.text_answers.push_back(std::string(c.search));
+      model.OnEditCommand(kEditFind);
+    }
+    model.UpdateControlStates();
+    EXPECT_EQ(view.states.cut_copy_delete, c.cut);
+    EXPECT_EQ(view.states.paste, c.paste);
+    EXPECT_TRUE(view.states.find);
+    EXPECT_EQ(view.states.find_next, c.find_next || !model.last_search_text().empty());
+    EXPECT_TRUE(view.states.entry_controls);
+  }
+  // The title box is usable only while the title option is chosen.
+  EXPECT_FALSE(view.states.title_box);
+  model.OnDestinationTypeClick(1);
+  EXPECT_TRUE(view.states.title_box);
+  EXPECT_EQ(view.focus, MainView::Focus::kTitleBox);
+}
+
+TEST_F(MainModelTest, TheListEndsAtTheFirstMissingNameAndCollectsTitles) {
+  fs.SetFile(data_file,
+             "[Name]\r\n1=eins\r\n2=zwei\r\n4=vier\r\n[Title]\r\n1=  Editor  \r\n2=\r\n"
+             "4=Nie\r\n");
+  Load();
+  EXPECT_EQ(view.Names(), (std::vector<std::string>{"eins", "zwei"}));
+  EXPECT_EQ(view.items[1].data, 2);
+  EXPECT_EQ(view.titles, std::vector<std::string>{"Editor"});
+  EXPECT_EQ(view.title_text, "Editor");  // entry 1 is loaded, its target trimmed
+  EXPECT_EQ(view.destination, 1);
+}
+
+TEST_F(MainModelTest, NewEntryAsksAboutDuplicatesAndStartsEnciphered) {
+  Library({"ABC"});
+  // No: the input box opens again, empty; then Yes keeps the duplicate.
+  dialogs.text_answers = {std::string("  abc "), std::string("abc")};
+  dialogs.message_answers = {MessageAnswer::kNo, MessageAnswer::kYes};
+  model.NewEntry();
+  ASSERT_EQ(dialogs.prompts.size(), 2u);
+  EXPECT_EQ(dialogs.prompts[0].title, "Quillet - Neuen Eintrag erstellen");
+  EXPECT_EQ(dialogs.prompts[1].initial, "");
+  EXPECT_EQ(dialogs.messages[0].text,
+            "Es gibt bereits einen Eintrag mit dem Namen \r'abc'.\r\rMöchten Sie ihn dennoch "
+            "verwenden?");
+  EXPECT_EQ(view.Names(), (std::vector<std::string>{"ABC", "abc"}));
+  EXPECT_EQ(view.ListText(view.selection), "abc");
+  EXPECT_EQ(view.ListData(view.selection), 2);
+  EXPECT_TRUE(view.crypt);
+  EXPECT_FALSE(view.dosbox);
+  EXPECT_EQ(Value("Crypt", "2"), "1");
+  EXPECT_EQ(Value("Text", "2").size(), 4u);  // the salt alone
+  EXPECT_EQ(view.focus, MainView::Focus::kEditor);
+
+  // Cancel and an all-blank name change nothing.
+  const int writes = fs.WriteCount();
+  dialogs.text_answers = {std::nullopt};
+  model.NewEntry();
+  dialogs.text_answers = {std::string("   ")};
+  model.NewEntry();
+  EXPECT_EQ(fs.WriteCount(), writes);
+  EXPECT_EQ(view.ListCount(), 2);
+}
+
+TEST_F(MainModelTest, RenamingToItsOwnNameInAnotherCaseAsksNothing) {
+  Library({"beta", "Alpha"});
+  Select("beta");
+  dialogs.text_answers = {std::string("BETA")};
+  model.RenameEntry();
+  EXPECT_TRUE(dialogs.messages.empty());
+  EXPECT_EQ(dialogs.prompts[0].prompt,
+            "Bitte geben Sie einen neuen Namen für den Eintrag ''beta'' an:");
+  EXPECT_EQ(dialogs.prompts[0].initial, "beta");
+  EXPECT_EQ(Value("Name", "1"), "BETA");
+  EXPECT_EQ(view.ListText(view.selection), "BETA");
+
+  // Another entry's name asks; No asks again with the current name as the default.
+  dialogs.text_answers = {std::string("alpha"), std::string("Gamma")};
+  dialogs.message_answers = {MessageAnswer::kNo};
+  model.RenameEntry();
+  EXPECT_EQ(dialogs.prompts[2].initial, "BETA");
+  EXPECT_EQ(view.Names(), (std::vector<std::string>{"Alpha", "Gamma"}));
+  EXPECT_EQ(Value("Name", "1"), "Gamma");
+  EXPECT_EQ(Value("Text", "1"), "text of beta");
+}
+
+TEST_F(MainModelTest, DeletingKeepsTheNumbersContiguous) {
+  const std::vector<std::string> names = {"a", "b", "c", "d"};
+  for (const std::string& victim : names) {
+    data_file = "C:\\Q\\" + victim + ".ini";
+    dialogs.messages.clear();
+    Library(names);
+    Select(victim);
+    model.DeleteEntry();
+    EXPECT_EQ(dialogs.messages.at(0).text, "Wollen Sie den Eintrag '" + victim + "'\rwirklich löschen?");
+    std::map<std::string, std::string> expected;
+    for (const std::string& n : names) {
+      if (n != victim) expected[n] = "text of " + n;
+    }
+    EXPECT_EQ(Reloaded(), expected) << victim;
+    EXPECT_EQ(Value("Name", "4"), "") << victim;
+    EXPECT_EQ(view.ListCount(), 3);
+    EXPECT_EQ(view.selection, 0);
+    // The list's numbers are the file's.
+    for (int i = 0; i < view.ListCount(); ++i) {
+      EXPECT_EQ(Value("Name", std::to_string(view.ListData(i)).c_str()), view.ListText(i));
+    }
+  }
+  // The only entry: an empty list and nothing left in the file.
+  data_file = "C:\\Q\\solo.ini";
+  Library({"solo"});
+  model.DeleteEntry();
+  EXPECT_EQ(view.ListCount(), 0);
+  EXPECT_EQ(view.editor, "");
+  EXPECT_FALSE(view.states.entry_controls);
+  EXPECT_EQ(entries.CountEntries(data_file), 0);
+  // No keeps it.
+  data_file = "C:\\Q\\bleibt.ini";
+  Library({"bleibt"});
+  dialogs.message_answers = {MessageAnswer::kNo};
+  model.DeleteEntry();
+  EXPECT_EQ(view.ListCount(), 1);
+}
+
+TEST_F(MainModelTest, LeavingTheEditorStoresTheTextOnceAndOnlyWhenChanged) {
+  Library({"gruss"});
+  view.editor = "Hallo" + E + "\rWelt" + kTabGlyphUtf8 + "\r\xC3\xB0";
+  view.crypt = false;
+  model.OnEditorLostFocus();
+  EXPECT_EQ(Value("Text", "1"), "Hallo\\NWelt\\T\xC3\xB0");
+  EXPECT_EQ(Value("Crypt", "1"), "0");
+  const int writes = fs.WriteCount();
+  model.OnEditorLostFocus();
+  model.OnCryptLostFocus();
+  EXPECT_EQ(fs.WriteCount(), writes);
+  // Ticking the cipher box rewrites the text enciphered.
+  view.crypt = true;
+  model.OnCryptLostFocus();
+  EXPECT_EQ(Value("Crypt", "1"), "1");
+  EXPECT_EQ(entries.ReadEntry(1, data_file).text, "Hallo\\NWelt\\T\xC3\xB0");
+  EXPECT_EQ(Value("Text", "1").find("Hallo"), std::string::npos);
+  // An empty library has no entry to write to.
+  data_file = "C:\\Q\\leer.ini";
+  Load();
+  view.editor = "x";
+  model.OnEditorLostFocus();
+  EXPECT_FALSE(fs.Exists(data_file));
+}
+
+TEST_F(MainModelTest, TargetOptionsAndTheTitleBoxWriteTheirFields) {
+  Library({"x"});
+  ini.WriteIniValues({{"Title", "1", "Editor"}, {"DosBox", "1", "1"}}, data_file);
+  Select("x");
+  EXPECT_EQ(view.destination, 1);
+  EXPECT_TRUE(view.dosbox);
+  // Clearing the title box and leaving it: the last used window, and no DOS box.
+  view.SetTitleText("");
+  model.OnTitleLostFocus();
+  EXPECT_EQ(view.destination, 0);
+  EXPECT_EQ(Value("Title", "1"), "");
+  EXPECT_EQ(Value("DosBox", "1"), "0");
+  EXPECT_TRUE(view.dosbox);  // the box shows its state until the entry is loaded again
+  // A typed title goes into the list and the file.
+  model.OnDestinationTypeClick(1);
+  view.SetTitleText(" Mein Editor");
+  model.OnTitleLostFocus();
+  EXPECT_EQ(Value("Title", "1"), "Mein Editor");  // the reader trims
+  EXPECT_TRUE(view.TitleListHas("Mein Editor"));
+  view.dosbox = true;
+  model.OnDosBoxClick();
+  EXPECT_EQ(Value("DosBox", "1"), "1");
+}
+
+TEST_F(MainModelTest, PendingEditsAreStoredWhereverTheFocusIs) {
+  Library({"x"});
+  view.focus = MainView::Focus::kEditor;
+  view.editor = "neu";
+  model.StorePendingEdits();
+  EXPECT_EQ(Value("Text", "1"), "neu");
+  view.focus = MainView::Focus::kTitleBox;
+  view.title_text = "Rechner";
+  model.StorePendingEdits();
+  EXPECT_EQ(Value("Title", "1"), "Rechner");
+}
+
+TEST_F(MainModelTest, CharactersBeyondTheCodePageAskToSwitchToUnicode) {
+  Library({"x"});
+  view.editor = "Gr\xC5\x91\xC3\x9F" "e \xE2\x82\xAC \xE2\x98\x83";  // ő is not in 1252, ☃ neither
+  dialogs.message_answers = {MessageAnswer::kNo};
+  model.OnEditorLostFocus();
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_NE(dialogs.messages[0].text.find("\xE2\x80\x9E\xC5\x91\xE2\x80\x9C (U+0151), "
+                                          "\xE2\x80\x9E\xE2\x98\x83\xE2\x80\x9C (U+2603)"),
+            std::string::npos)
+      << dialogs.messages[0].text;
+  EXPECT_EQ(dialogs.messages[0].buttons, MessageButtons::kYesNo);
+  EXPECT_EQ(Value("Text", "1"), "text of x");
+  EXPECT_NE(view.editor.find("\xE2\x98\x83"), std::string::npos);
+
+  dialogs.message_answers = {MessageAnswer::kYes};
+  model.OnEditorLostFocus();
+  EXPECT_EQ(fs.Content(data_file).value_or("").rfind("\xFF\xFE", 0), 0u);
+  EXPECT_EQ(Value("Text", "1"), view.editor);
+  EXPECT_EQ(Value("Name", "1"), "x");
+  EXPECT_TRUE(fs.Exists(data_file + ".bak"));
+  // From now on such characters go in without a question.
+  dialogs.messages.clear();
+  dialogs.text_answers = {std::string("\xE2\x98\x83")};
+  model.RenameEntry();
+  EXPECT_TRUE(dialogs.messages.empty());
+  EXPECT_EQ(Value("Name", "1"), "\xE2\x98\x83");
+}
+
+TEST_F(MainModelTest, AnEncipheredTextHoldsOnlyTheCodePage) {
+  Library({"x"});
+  view.crypt = true;
+  view.editor = "\xE2\x98\x83";
+  model.OnEditorLostFocus();
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_NE(dialogs.messages[0].text.find("Chiffrieren"), std::string::npos);
+  EXPECT_EQ(Value("Crypt", "1"), "0");
+  EXPECT_EQ(Value("Text", "1"), "text of x");
+}
+
+TEST_F(MainModelTest, AFailedWriteIsReportedOnceWithItsReason) {
+  Library({"x"});
+  view.editor = "neu";
+  fs.FailNextWrites(1);
+  model.OnEditorLostFocus();
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_EQ(dialogs.messages[0].icon, MessageIcon::kExclamation);
+  EXPECT_NE(dialogs.messages[0].text.find("nicht gespeichert"), std::string::npos);
+  EXPECT_EQ(Value("Text", "1"), "text of x");
+  // Not stored, so the next leave tries again.
+  model.OnEditorLostFocus();
+  EXPECT_EQ(Value("Text", "1"), "neu");
+  EXPECT_EQ(dialogs.messages.size(), 1u);
+}
+
+TEST_F(MainModelTest, AChangeFromOutsideIsNoticedButOurOwnWritesAreNot) {
+  Library({"x"});
+  EXPECT_FALSE(model.ChangedOutside());
+  view.editor = "neu";
+  model.OnEditorLostFocus();
+  EXPECT_FALSE(model.ChangedOutside());
+  fs.AdvanceNs(5'000'000'000);
+  fs.WriteInPlace(data_file, fs.Content(data_file).value() + "[Name]\r\n");
+  EXPECT_TRUE(model.ChangedOutside());
+}
+
+TEST_F(MainModelTest, FindContinuesFromTheCaretAndStopsAtTheEnd) {
+  Library({"x"});
+  view.editor = "Hallo hallo";
+  dialogs.text_answers = {std::string("HALLO")};
+  model.OnEditCommand(kEditFind);
+  EXPECT_EQ(view.caret, 0u);
+  EXPECT_EQ(view.selection_length, 5u);
+  model.OnEditCommand(kEditFindNext);
+  EXPECT_EQ(view.caret, 6u);
+  model.OnEditCommand(kEditFindNext);
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_EQ(dialogs.messages[0].text, "Die Suche ist am Ende des Textes angekommen.");
+  EXPECT_EQ(view.caret, 6u);
+  EXPECT_EQ(dialogs.prompts[0].prompt, "Suchen nach:");
+}
+
+TEST_F(MainModelTest, ClipboardCommandsCarryTheDisplayForm) {
+  Library({"x"});
+  view.editor = "ab" + E + "\rcd";
+  view.EditorSelect(1, 3);
+  model.OnEditCommand(kEditCut);
+  EXPECT_EQ(clipboard.text, "b" + E + "\r");
+  EXPECT_EQ(view.editor, "acd");
+  model.OnEditCommand(kEditPaste);
+  EXPECT_EQ(view.editor, "ab" + E + "\rcd");
+}
+
+}  // namespace
+}  // namespace qm

@@ -1,0 +1,196 @@
+// Quillet's life cycle against fakes: the data file's three modes and the folder choice, the
+// order of start-up, captions, the popup settings, and a start that writes nothing.
+#include "app/quillet_core.h"
+
+#include <gtest/gtest.h>
+
+#include "common/helpers.h"
+#include "platform/portable_code_pages.h"
+#include "tests/fakes/fake_clipboard.h"
+#include "tests/fakes/fake_dialogs.h"
+#include "tests/fakes/fake_file_system.h"
+#include "tests/fakes/fake_main_view.h"
+#include "tests/fakes/fake_settings_store.h"
+#include "tests/fakes/fake_system_info.h"
+
+namespace qm {
+namespace {
+
+const std::string kDir = "C:\\Programme\\Quillet\\";
+const std::string kDefault = kDir + "Quillet.ini";
+const std::string kSample =
+    "[Name]\r\n1=Gru\xDF\r\n[Text]\r\n1=Hallo\\N\r\n[Ignore]\r\n1=Leiste\r\n[Common]\r\n"
+    "PumActPos=1\r\n";
+
+class QuilletCoreTest : public testing::Test {
+ protected:
+  FakeFileSystem fs;
+  Windows1252CodePage ansi;
+  IniStore ini{fs, ansi};
+  EntryStore entries{ini, ansi};
+  FakeDialogs dialogs;
+  FakeClipboard clipboard;
+  FakeSettingsStore settings;
+  FakeSystemInfo system;
+  FakeMainView view;
+  std::vector<std::string> calls;
+
+  LifecycleHooks Recording() {
+    LifecycleHooks h;
+    auto rec = [this](const char* name) { return [this, name] { calls.push_back(name); }; };
+    h.set_captions = [this](const std::string& c) { calls.push_back("caption " + c); };
+    h.init_layout = rec("layout");
+    h.restore_geometry = rec("geometry");
+    h.install_tray_and_hide = rec("tray");
+    h.show_path = [this](const std::string& p) { calls.push_back("path " + p); };
+    h.place_edge_strip = rec("strip");
+    h.start_poll_timer = rec("timer");
+    h.show_monitor = rec("monitor");
+    h.unload_other_windows = rec("unload");
+    h.save_geometry = rec("save geometry");
+    h.remove_tray = rec("remove tray");
+    return h;
+  }
+  std::unique_ptr<QuilletCore> Core() {
+    system.exe_path = kDir + "Quillet.exe";
+    return std::make_unique<QuilletCore>(
+        CoreServices{ini, entries, fs, ansi, dialogs, clipboard, settings, system}, view,
+        Recording());
+  }
+  std::string StoredPath() {
+    auto it = settings.values.find({"Quillet", "path"});
+    return it == settings.values.end() ? "<none>" : it->second;
+  }
+};
+
+TEST_F(QuilletCoreTest, FirstStartCopiesTheSampleAndWritesNothingIntoIt) {
+  fs.SetFile(kDir + "sample.ini", kSample);
+  auto core = Core();
+  core->Startup("/AUTOSTART");
+  EXPECT_EQ(core->data_file(), kDefault);
+  EXPECT_EQ(StoredPath(), kDefault);
+  EXPECT_EQ(fs.Content(kDefault), kSample);  // byte for byte as shipped
+  EXPECT_EQ(view.Names(), std::vector<std::string>{"Gru\xC3\x9F"});
+  EXPECT_EQ(core->ignore_list().titles(), (std::vector<std::string>{"", "Leiste"}));
+  EXPECT_EQ(core->popup_settings().pos, 1);
+  EXPECT_FALSE(core->debug_mode());
+  EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(QuilletCoreTest, StartUpRunsInItsOrder) {
+  auto core = Core();
+  core->Startup(" DEBUG ");
+  const std::string caption = "\xE2\x80\xA2 Quillet " + AppVersionString(257);
+  EXPECT_EQ(calls, (std::vector<std::string>{"path " + kDefault, "strip", "caption " + caption,
+                                             "layout", "geometry", "strip", "monitor"}));
+  EXPECT_TRUE(core->debug_mode());
+  calls.clear();
+  core->Shutdown();
+  EXPECT_EQ(calls, (std::vector<std::string>{"unload", "save geometry"}));
+
+  calls.clear();
+  system.version.platform_id = 1;  // outside the NT family: the poll timer, the other prefix
+  auto normal = Core();
+  normal->Startup("debugx");
+  EXPECT_EQ(calls, (std::vector<std::string>{"path " + kDefault, "strip",
+                                             "caption :: Quillet " + AppVersionString(257),
+                                             "layout", "geometry", "tray", "strip", "timer"}));
+  calls.clear();
+  normal->Shutdown();
+  EXPECT_EQ(calls, (std::vector<std::string>{"unload", "save geometry", "remove tray"}));
+}
+
+TEST_F(QuilletCoreTest, WithoutSampleTheIgnoreDefaultsCreateTheFile) {
+  auto core = Core();
+  core->Startup("");
+  EXPECT_EQ(view.ListCount(), 0);
+  EXPECT_EQ(ini.ReadIniValue("Ignore", "1", "", kDefault), "DF\xC3\x9C-Netzwerkmonitor");
+  EXPECT_EQ(ini.ReadIniValue("Ignore", "2", "", kDefault), "Microsoft Office Shortcut-Leiste");
+  EXPECT_EQ(ini.ReadIniValue("Ignore", "3", "", kDefault), "");
+}
+
+TEST_F(QuilletCoreTest, AStoredPathIsUsedOrFallsBackWithAMessage) {
+  fs.SetFile("D:\\Daten\\Quillet.ini", "[Name]\r\n1=dort\r\n[Ignore]\r\n1=x\r\n");
+  settings.values[{"Quillet", "path"}] = "D:\\Daten\\Quillet.ini";
+  auto core = Core();
+  core->Startup("");
+  EXPECT_EQ(core->data_file(), "D:\\Daten\\Quillet.ini");
+  EXPECT_EQ(view.Names(), std::vector<std::string>{"dort"});
+  EXPECT_TRUE(dialogs.messages.empty());
+
+  settings.values[{"Quillet", "path"}] = "E:\\weg\\Quillet.ini";
+  auto again = Core();
+  again->Startup("");
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_EQ(dialogs.messages[0].text,
+            "Im angegebenen Ordner befindet sich keine Quillet-datei.\r\rDie Pfadangabe wird "
+            "daher auf Standardwerte zurückgesetzt.");
+  EXPECT_EQ(dialogs.messages[0].title, "Quillet");
+  EXPECT_EQ(dialogs.messages[0].icon, MessageIcon::kInformation);
+  EXPECT_EQ(again->data_file(), kDefault);
+  EXPECT_EQ(StoredPath(), kDefault);
+}
+
+TEST_F(QuilletCoreTest, ChoosingAFolderSwitchesAsksOrStops) {
+  auto core = Core();
+  core->Startup("");
+  fs.SetFile("F:\\Team\\Quillet.ini", "[Name]\r\n1=geteilt\r\n[Ignore]\r\n1=x\r\n");
+  dialogs.folder_answers = {std::nullopt, std::string("F:\\Team"), std::string("G:\\Neu\\"),
+                            std::string("H:\\Nein")};
+  dialogs.message_answers = {MessageAnswer::kYes, MessageAnswer::kNo};
+  EXPECT_FALSE(core->ResolveDataFile(DataFileMode::kChooseFolder));
+  EXPECT_EQ(core->data_file(), kDefault);
+  EXPECT_TRUE(core->ResolveDataFile(DataFileMode::kChooseFolder));
+  EXPECT_EQ(core->data_file(), "F:\\Team\\Quillet.ini");
+  EXPECT_EQ(view.Names(), std::vector<std::string>{"geteilt"});
+  EXPECT_TRUE(dialogs.messages.empty());
+  EXPECT_TRUE(core->ResolveDataFile(DataFileMode::kChooseFolder));
+  EXPECT_EQ(core->data_file(), "G:\\Neu\\Quillet.ini");
+  EXPECT_TRUE(fs.Exists("G:\\Neu\\Quillet.ini"));
+  EXPECT_EQ(dialogs.messages.at(0).text,
+            "Im ausgewählten Ordner befindet sich (noch) keine Quillet-datei.\r\rMöchten Sie "
+            "eine neue anlegen?");
+  EXPECT_FALSE(core->ResolveDataFile(DataFileMode::kChooseFolder));
+  EXPECT_EQ(core->data_file(), "G:\\Neu\\Quillet.ini");
+  EXPECT_EQ(StoredPath(), "G:\\Neu\\Quillet.ini");
+  EXPECT_EQ(dialogs.folder_prompts.at(0), "Bitte wählen Sie den neuen Ablageordner:");
+}
+
+TEST_F(QuilletCoreTest, CaptionsAndTheDebugSwitch) {
+  EXPECT_EQ(MakeCaption("", true, "2.3c"), "\xE2\x80\xA2 Quillet 2.3c");
+  EXPECT_EQ(MakeCaption("", false, "2.3c"), ":: Quillet 2.3c");
+  EXPECT_EQ(MakeCaption("Optionen", true, VersionString(257, 2, 3, 300)),
+            "\xE2\x80\xA2 Quillet 2.3c - Optionen");
+  for (const char* yes : {"debug", "  DEBUG  ", "Debug"}) EXPECT_TRUE(IsDebugCommandLine(yes));
+  for (const char* no : {"", "debug x", "/AUTOSTART", "debugger", "\tdebug"}) {
+    EXPECT_FALSE(IsDebugCommandLine(no)) << no;
+  }
+}
+
+TEST_F(QuilletCoreTest, PopupSettingsReadInRangeAndWriteInOrder) {
+  const struct {
+    const char* pos;
+    int expected;
+  } cases[] = {{"2", 2}, {"7", 0}, {"2.5", 2}, {"3.5", 0}, {"-1", 0}, {"abc", 0}, {"3", 3}};
+  for (const auto& c : cases) {
+    fs.SetFile("s.ini", std::string("[Common]\r\nPumActPos=") + c.pos + "\r\n");
+    fs.AdvanceNs(5'000'000'000);
+    EXPECT_EQ(LoadPopupSettings(ini, "s.ini").pos, c.expected) << c.pos;
+  }
+  const PopupSettings defaults = LoadPopupSettings(ini, "missing.ini");
+  EXPECT_EQ(defaults.colour, -2147483633);
+  EXPECT_EQ(defaults.via_border, 0);
+  PopupSettings p;
+  p.via_border = 1;
+  p.by_click = 1;
+  p.pos = 3;
+  p.colour = 255;
+  p.mode = 1;
+  ASSERT_TRUE(SavePopupSettings(ini, "new.ini", p));
+  EXPECT_EQ(fs.Content("new.ini"),
+            "[Common]\r\nPumActViaBorder=1\r\nPumActBorderByClick=1\r\nPumActPos=3\r\n"
+            "PumActBorderCol=255\r\nPumMode=1\r\n");
+}
+
+}  // namespace
+}  // namespace qm

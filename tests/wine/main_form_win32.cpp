@@ -1,0 +1,187 @@
+// The real main window in-process: its list, rich-text editor, key recording, edit commands
+// and layout, driven with messages as the system would deliver them.
+#include <windows.h>
+
+#include <richedit.h>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "app/glyph_text.h"
+#include "app/main_form_win32.h"
+#include "app/main_model.h"
+#include "common/window_layout_win32.h"
+#include "platform/os.h"
+#include "platform/ui_services_win32.h"
+#include "platform/utf16_win32.h"
+#include "tests/fakes/fake_dialogs.h"
+#include "tests/wine/temp_folder_win32.h"
+#include "tests/wine/window_driver_win32.h"
+
+namespace qm {
+namespace {
+
+class MainFormTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    data_file = folder.File("Quillet.ini");
+    ASSERT_TRUE(form.Create(nullptr, nullptr));
+    clipboard = MakeWin32Clipboard(form.hwnd());
+    model = std::make_unique<MainModel>(
+        MainServices{ini, entries, *fs, *ansi, dialogs, *clipboard}, form, data_file);
+    form.Attach(model.get(), {});
+    form.InitLayout();
+  }
+  void Library(const std::vector<std::pair<int, SnippetEntry>>& all) {
+    ASSERT_TRUE(entries.WriteEntries(all, data_file));
+    model->LoadEntryList();
+    model->UpdateControlStates();
+  }
+  HWND Item(int id) { return GetDlgItem(form.hwnd(), id); }
+  HWND Editor() { return Item(kIdEditor); }
+  std::string Stored(int n) { return ini.ReadIniValue("Text", std::to_string(n), "", data_file); }
+
+  test::TempFolder folder;
+  std::string data_file;
+  std::unique_ptr<FileSystem> fs = MakeOsFileSystem();
+  std::unique_ptr<CodePage> ansi = MakeOsAnsiCodePage();
+  IniStore ini{*fs, *ansi};
+  EntryStore entries{ini, *ansi};
+  FakeDialogs dialogs;
+  std::unique_ptr<Clipboard> clipboard;
+  MainForm form{GetModuleHandleW(nullptr)};
+  std::unique_ptr<MainModel> model;
+};
+
+TEST_F(MainFormTest, TheListSortsItsNamesAndCarriesTheEntryNumbers) {
+  Library({{1, {"zeta", "", "", 0, 0}}, {2, {"Alpha", "", "Editor", 0, 0}},
+           {3, {"beta", "", "", 0, 0}}});
+  HWND list = Item(kIdList);
+  ASSERT_EQ(SendMessageW(list, LB_GETCOUNT, 0, 0), 3);
+  const char* names[] = {"Alpha", "beta", "zeta"};
+  const int numbers[] = {2, 3, 1};
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_EQ(form.ListText(i), names[i]);
+    EXPECT_EQ(SendMessageW(list, LB_GETITEMDATA, i, 0), numbers[i]);
+  }
+  // A later insertion lands where the control sorts it, among the appended ones.
+  EXPECT_EQ(form.ListAdd("Gamma"), 2);
+  EXPECT_EQ(SendMessageW(list, LB_GETCURSEL, 0, 0), 0);
+  EXPECT_EQ(test::ControlText(Item(kIdTitleBox)), "Editor");
+  EXPECT_EQ(IsDlgButtonChecked(form.hwnd(), kIdOptTitle), BST_CHECKED);
+}
+
+TEST_F(MainFormTest, GlyphsSurviveTheRichEditAndKeepTheirLook) {
+  const std::string stored = "Sehr geehrte Damen\\N\\NName:\\TEr\\\\ika N\xC3\x83O \xC3\xB0 \xE2\x82\xAC";
+  Library({{1, {"brief", stored, "", 0, 0}}});
+  EXPECT_EQ(EditorToStored(form.EditorText()), stored);
+  // The first glyph: Wingdings, red.
+  const std::size_t at = Utf16Length("Sehr geehrte Damen");
+  form.EditorSelect(at, 1);
+  CHARFORMAT2W cf{};
+  cf.cbSize = sizeof cf;
+  SendMessageW(Editor(), EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&cf));
+  EXPECT_EQ(std::wstring(cf.szFaceName), L"Wingdings");
+  EXPECT_EQ(cf.crTextColor, RGB(255, 0, 0));
+  form.EditorSelect(0, 1);
+  SendMessageW(Editor(), EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&cf));
+  EXPECT_EQ(std::wstring(cf.szFaceName), L"Arial");
+  EXPECT_EQ(cf.crTextColor, RGB(0, 0, 0));
+  // Leaving the editor unchanged writes the same stored form.
+  model->OnEditorLostFocus();
+  EXPECT_EQ(Stored(1), stored);
+}
+
+TEST_F(MainFormTest, EnterAndTabAreRecordedAsGlyphs) {
+  Library({{1, {"x", "", "", 0, 0}}});
+  HWND editor = Editor();
+  SetFocus(editor);
+  auto type = [&](const wchar_t* text) {
+    for (const wchar_t* p = text; *p; ++p) SendMessageW(editor, WM_CHAR, *p, 1);
+  };
+  auto key = [&](UINT vk) {
+    SendMessageW(editor, WM_KEYDOWN, vk, 1);
+    SendMessageW(editor, WM_CHAR, vk == VK_RETURN ? L'\r' : L'\t', 1);
+    SendMessageW(editor, WM_KEYUP, vk, 0xC0000001);
+  };
+  type(L"Hallo");
+  key(VK_RETURN);
+  type(L"Welt");
+  key(VK_TAB);
+  key(VK_TAB);
+  type(L"\u00F0");  // the letter eth, typed, is no Tab key
+  EXPECT_EQ(EditorToStored(form.EditorText()), "Hallo\\NWelt\\T\\T\xC3\xB0");
+  // Typing directly behind a glyph starts the next line, in Arial and black.
+  form.EditorSelect(Utf16Length("Hallo") + 1, 0);
+  type(L"!");
+  EXPECT_EQ(EditorToStored(form.EditorText()), "Hallo\\N!Welt\\T\\T\xC3\xB0");
+  // A selection is not replaced: the glyph goes in front of it.
+  form.EditorSelect(0, 5);
+  key(VK_RETURN);
+  EXPECT_EQ(EditorToStored(form.EditorText()), "\\NHallo\\N!Welt\\T\\T\xC3\xB0");
+  model->OnEditorLostFocus();
+  EXPECT_EQ(Stored(1), "\\NHallo\\N!Welt\\T\\T\xC3\xB0");
+}
+
+TEST_F(MainFormTest, EditCommandsUseTheClipboardAndKeepGlyphs) {
+  Library({{1, {"x", "ab\\Ncd", "", 0, 0}}});
+  form.EditorSelect(1, 3);  // "b", the glyph and its line break
+  SendMessageW(form.hwnd(), WM_COMMAND, MenuItemId(2, 1), 0);
+  EXPECT_EQ(EditorToStored(form.EditorText()), "acd");
+  EXPECT_EQ(clipboard->ReadText().value_or(""), "b" + std::string(kEnterGlyphUtf8) + "\r\n");
+  form.EditorSelect(3, 0);
+  SendMessageW(form.hwnd(), WM_COMMAND, MenuItemId(2, 3), 0);
+  EXPECT_EQ(EditorToStored(form.EditorText()), "acdb\\N");
+  // Pasted ordinary text with line breaks is joined when stored.
+  clipboard->WriteText("Zeile 1\r\nZeile 2");
+  form.EditorSelect(0, 0);
+  SendMessageW(form.hwnd(), WM_COMMAND, MenuItemId(2, 3), 0);
+  EXPECT_EQ(EditorToStored(form.EditorText()), "Zeile 1Zeile 2acdb\\N");
+  form.EditorSelect(0, 5);
+  SendMessageW(form.hwnd(), WM_COMMAND, MenuItemId(2, 4), 0);
+  EXPECT_EQ(EditorToStored(form.EditorText()), " 1Zeile 2acdb\\N");
+}
+
+TEST_F(MainFormTest, TheLayoutFollowsTheWindowAndNeverShrinks) {
+  Library({{1, {"x", "", "", 0, 0}}});
+  const int dpi = WindowDpi(form.hwnd());
+  RECT start{};
+  GetWindowRect(form.hwnd(), &start);
+  const RECT editor0 = test::ControlRect(Editor());
+  const RECT button0 = test::ControlRect(Item(kBtnBase + 3));
+  const RECT list0 = test::ControlRect(Item(kIdList));
+  const int dx = MulDiv(600, dpi, 1440), dy = MulDiv(300, dpi, 1440);
+  SetWindowPos(form.hwnd(), nullptr, 0, 0, start.right - start.left + dx,
+               start.bottom - start.top + dy, SWP_NOMOVE | SWP_NOZORDER);
+  const RECT editor1 = test::ControlRect(Editor());
+  const RECT button1 = test::ControlRect(Item(kBtnBase + 3));
+  const RECT list1 = test::ControlRect(Item(kIdList));
+  EXPECT_NEAR((editor1.right - editor1.left) - (editor0.right - editor0.left), dx, 2);
+  EXPECT_NEAR((editor1.bottom - editor1.top) - (editor0.bottom - editor0.top), dy, 2);
+  EXPECT_NEAR(button1.left - button0.left, dx, 2);
+  EXPECT_EQ(button1.top, button0.top);
+  EXPECT_NEAR((list1.bottom - list1.top) - (list0.bottom - list0.top), dy, 2);
+  EXPECT_EQ(list1.right - list1.left, list0.right - list0.left);
+  // Smaller than at start-up: back to the start-up size.
+  SetWindowPos(form.hwnd(), nullptr, 0, 0, 200, 150, SWP_NOMOVE | SWP_NOZORDER);
+  RECT now{};
+  GetWindowRect(form.hwnd(), &now);
+  EXPECT_GE(now.right - now.left, start.right - start.left - 1);
+  EXPECT_GE(now.bottom - now.top, start.bottom - start.top - 1);
+}
+
+TEST_F(MainFormTest, AnEmptyLibraryDisablesTheEntryControls) {
+  Library({});
+  EXPECT_FALSE(IsWindowEnabled(Editor()));
+  EXPECT_FALSE(IsWindowEnabled(Item(kBtnBase + 1)));
+  EXPECT_FALSE(IsWindowEnabled(Item(kIdTitleBox)));
+  EXPECT_TRUE(IsWindowEnabled(Item(kBtnBase + 8)));
+  HMENU edit = GetSubMenu(GetMenu(form.hwnd()), 1);
+  EXPECT_TRUE(GetMenuState(edit, MenuItemId(2, 6), MF_BYCOMMAND) & MF_GRAYED);
+  EXPECT_TRUE(GetMenuState(edit, MenuItemId(2, 7), MF_BYCOMMAND) & MF_GRAYED);
+  EXPECT_EQ(form.EditorText(), "");
+}
+
+}  // namespace
+}  // namespace qm
