@@ -7,6 +7,7 @@
 
 #include "common/about_dialog_win32.h"
 #include "common/autostart.h"
+#include "common/dialogs_win32.h"
 #include "common/help.h"
 #include "common/helpers.h"
 #include "encoder/encoder.h"

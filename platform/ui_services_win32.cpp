@@ -1,4 +1,4 @@
-// The Win32 clipboard, sounds, shell, message boxes and desktop windows behind the platform seam.
+// The Win32 clipboard, sounds, shell and desktop windows behind the platform seam.
 #include "platform/ui_services_win32.h"
 
 #include <mmsystem.h>
@@ -148,69 +148,6 @@ class Win32Shell : public Shell {
   }
 };
 
-class Win32Dialogs : public Dialogs {
- public:
-  explicit Win32Dialogs(HWND owner) : owner_(owner) {}
-
-  MessageAnswer ShowMessage(const std::string& text, const std::string& title, MessageIcon icon,
-                            MessageButtons buttons) override {
-    UINT type = 0;
-    switch (icon) {
-      case MessageIcon::kNone:
-        break;
-      case MessageIcon::kInformation:
-        type |= MB_ICONINFORMATION;
-        break;
-      case MessageIcon::kQuestion:
-        type |= MB_ICONQUESTION;
-        break;
-      case MessageIcon::kExclamation:
-        type |= MB_ICONEXCLAMATION;
-        break;
-      case MessageIcon::kStop:
-        type |= MB_ICONSTOP;
-        break;
-    }
-    switch (buttons) {
-      case MessageButtons::kOk:
-        type |= MB_OK;
-        break;
-      case MessageButtons::kOkCancel:
-        type |= MB_OKCANCEL;
-        break;
-      case MessageButtons::kYesNo:
-        type |= MB_YESNO;
-        break;
-      case MessageButtons::kYesNoCancel:
-        type |= MB_YESNOCANCEL;
-        break;
-    }
-    // A tray program often has no visible window: without an owner the box must still come
-    // to the front rather than hide behind the active application.
-    if (!owner_) type |= MB_SETFOREGROUND;
-    switch (MessageBoxW(owner_, Utf8ToWide(text).c_str(), Utf8ToWide(title).c_str(), type)) {
-      case IDOK:
-        return MessageAnswer::kOk;
-      case IDYES:
-        return MessageAnswer::kYes;
-      case IDNO:
-        return MessageAnswer::kNo;
-      default:
-        return MessageAnswer::kCancel;
-    }
-  }
-
-  std::optional<std::string> AskText(const std::string&, const std::string&,
-                                     const std::string&) override {
-    return std::nullopt;
-  }
-  std::optional<std::string> ChooseFolder(const std::string&) override { return std::nullopt; }
-  std::optional<std::uint32_t> ChooseColour(std::uint32_t) override { return std::nullopt; }
-
- private:
-  HWND owner_;
-};
-
 BOOL CALLBACK CollectWindow(HWND window, LPARAM list) {
   reinterpret_cast<std::vector<WindowHandle>*>(list)->push_back(ToHandle(window));
   return TRUE;
@@ -261,9 +198,6 @@ std::unique_ptr<Sound> MakeWin32Sound() {
 }
 std::unique_ptr<Shell> MakeWin32Shell() {
   return std::make_unique<Win32Shell>();
-}
-std::unique_ptr<Dialogs> MakeWin32Dialogs(HWND owner) {
-  return std::make_unique<Win32Dialogs>(owner);
 }
 std::unique_ptr<Desktop> MakeWin32Desktop() {
   return std::make_unique<Win32Desktop>();

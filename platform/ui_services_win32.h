@@ -7,7 +7,6 @@
 
 #include "platform/clipboard.h"
 #include "platform/desktop.h"
-#include "platform/dialogs.h"
 #include "platform/shell.h"
 #include "platform/sound.h"
 
@@ -16,8 +15,8 @@ namespace qm {
 std::unique_ptr<Clipboard> MakeWin32Clipboard(HWND owner);
 std::unique_ptr<Sound> MakeWin32Sound();
 std::unique_ptr<Shell> MakeWin32Shell();
-// Message boxes are owned by `owner` (may be null).
-std::unique_ptr<Dialogs> MakeWin32Dialogs(HWND owner);
 std::unique_ptr<Desktop> MakeWin32Desktop();
+// The dialogs are made by MakeWin32Dialogs in common/dialogs_win32.h: the programs' own input
+// box builds on the window helpers of common/, above this layer.
 
 }  // namespace qm

@@ -336,6 +336,8 @@ Status IniDocument::Edit(std::string_view section_in, std::string_view key_in,
                      ByteOffset(old.name_end) - ByteOffset(old.name_begin));
     new_bytes += e_eq;
     new_bytes += e_value;
+    // Windows ends the line it rewrites with CR LF, even the file's last one that had none.
+    if (!ends_with_break(old.end)) new_bytes += e_crlf;
     new_bytes.append(bytes_, ByteOffset(old.end), std::string::npos);
     return Status::Ok();
   }
@@ -356,6 +358,9 @@ Status IniDocument::Edit(std::string_view section_in, std::string_view key_in,
                             ? (utf16_.back() == u'\r' || utf16_.back() == u'\n')
                             : (bytes_[last] == '\r' || bytes_[last] == '\n');
     if (!broken) new_bytes += e_crlf;
+  } else if (encoding_ == IniEncoding::kUtf16Le) {
+    // Windows starts a file that holds only the byte-order mark with a line break.
+    new_bytes += e_crlf;
   }
   new_bytes += e_open + e_section + e_close + e_crlf + e_key + e_eq + e_value + e_crlf;
   return Status::Ok();

@@ -93,6 +93,18 @@ struct EditCase {
   std::string before, section, key, value, after;
 };
 
+// The place of the write is found by a scan and, once a read has built them, by the
+// tables: both must give the file Windows gives.
+void ExpectEdit(const EditCase& c) {
+  std::string scanned, looked_up;
+  ASSERT_TRUE(IniDocument(c.before, kAnsi).Edit(c.section, c.key, c.value, scanned)) << c.what;
+  IniDocument parsed(c.before, kAnsi);
+  (void)parsed.Find("x", "y");
+  ASSERT_TRUE(parsed.Edit(c.section, c.key, c.value, looked_up)) << c.what;
+  EXPECT_EQ(scanned, c.after) << c.what;
+  EXPECT_EQ(looked_up, c.after) << c.what;
+}
+
 TEST(IniDocumentEdit, EditsInPlaceAsWindowsDoes) {
   const EditCase cases[] = {
       {"new file", "", "S", "k", "v", "[S]\r\nk=v\r\n"},
@@ -111,24 +123,33 @@ TEST(IniDocumentEdit, EditsInPlaceAsWindowsDoes) {
       {"caller blanks trimmed", "", " S ", " k ", " v", "[S]\r\nk= v\r\n"},
       {"nothing escaped", "", "S", "k", "\"q\";#", "[S]\r\nk=\"q\";#\r\n"},
       {"ANSI written", "", "S", "k", "\xE2\x82\xAC", "[S]\r\nk=\x80\r\n"},
+      {"last line without break gets one", "[S]\r\nk=old", "S", "k", "new", "[S]\r\nk=new\r\n"},
+      {"last line padded, without break", "[S]\r\n k = old \t", "S", "K", "new",
+       "[S]\r\nk=new\r\n"},
+      {"last line with a lone CR keeps it", "[S]\rk=old\r", "S", "k", "new", "[S]\rk=new\r"},
+      {"last line with a lone LF keeps it", "[S]\nk=old\n", "S", "k", "new", "[S]\nk=new\n"},
+      {"line before an unbroken last one", "[S]\r\nk=old\r\nj=1", "S", "k", "new",
+       "[S]\r\nk=new\r\nj=1"},
   };
-  for (const auto& c : cases) {
-    std::string after;
-    ASSERT_TRUE(IniDocument(c.before, kAnsi).Edit(c.section, c.key, c.value, after)) << c.what;
-    EXPECT_EQ(after, c.after) << c.what;
-  }
+  for (const auto& c : cases) ExpectEdit(c);
 }
 
 TEST(IniDocumentEdit, Utf16FileStaysUtf16) {
-  std::string after;
-  ASSERT_TRUE(IniDocument(Utf16File(u"[S]\r\na=1\r\n"), kAnsi)
-                  .Edit("S", "b", "\xC3\xA4\xF0\x9F\x98\x80", after));
-  EXPECT_EQ(after, Utf16File(u"[S]\r\na=1\r\nb=\u00e4\U0001F600\r\n"));
-  ASSERT_TRUE(IniDocument(Utf16File(u""), kAnsi).Edit("S", "k", "v", after));
-  EXPECT_EQ(after, Utf16File(u"[S]\r\nk=v\r\n"));
-  // A damaged file with a stray last byte and no final line break.
-  ASSERT_TRUE(IniDocument(Utf16File(u"[a]\r\nk=v") + "x", kAnsi).Edit("b", "n", "1", after));
-  EXPECT_EQ(after, Utf16File(u"[a]\r\nk=v\r\n[b]\r\nn=1\r\n"));
+  const EditCase cases[] = {
+      {"new key, characters beyond ANSI", Utf16File(u"[S]\r\na=1\r\n"), "S", "b",
+       "\xC3\xA4\xF0\x9F\x98\x80", Utf16File(u"[S]\r\na=1\r\nb=\u00e4\U0001F600\r\n")},
+      {"only the mark: a line break first", Utf16File(u""), "S", "k", "v",
+       Utf16File(u"\r\n[S]\r\nk=v\r\n")},
+      {"only the mark and a stray byte", Utf16File(u"") + "x", "S", "k", "v",
+       Utf16File(u"\r\n[S]\r\nk=v\r\n")},
+      {"stray last byte, no final break", Utf16File(u"[a]\r\nk=v") + "x", "b", "n", "1",
+       Utf16File(u"[a]\r\nk=v\r\n[b]\r\nn=1\r\n")},
+      {"last line without break gets one", Utf16File(u"[S]\r\nk=old"), "S", "k", "new",
+       Utf16File(u"[S]\r\nk=new\r\n")},
+      {"second write after the mark", Utf16File(u"\r\n[S]\r\nk=v\r\n"), "T", "j", "w",
+       Utf16File(u"\r\n[S]\r\nk=v\r\n[T]\r\nj=w\r\n")},
+  };
+  for (const auto& c : cases) ExpectEdit(c);
 }
 
 TEST(IniDocumentEdit, RefusesWhatWouldNotReadBack) {

@@ -1,0 +1,125 @@
+// The Win32 dialogs behind the platform seam: the system's message boxes and folder browser,
+// and the programs' own input box.
+#include "common/dialogs_win32.h"
+
+#include <objbase.h>
+#include <shlobj.h>
+
+#include <cwchar>
+
+#include "common/input_box_win32.h"
+#include "platform/utf16_win32.h"
+
+namespace qm {
+namespace {
+
+// COM on the calling thread for one dialog; left alone when the thread has it in another model.
+class ComScope {
+ public:
+  ComScope()
+      : result_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE)) {}
+  ~ComScope() {
+    if (SUCCEEDED(result_)) CoUninitialize();
+  }
+  ComScope(const ComScope&) = delete;
+  ComScope& operator=(const ComScope&) = delete;
+
+ private:
+  HRESULT result_;
+};
+
+// A tray program usually has no active window; the browser must not open behind another one.
+int CALLBACK BrowserToFront(HWND browser, UINT message, LPARAM, LPARAM) {
+  if (message == BFFM_INITIALIZED) SetForegroundWindow(browser);
+  return 0;
+}
+
+class Win32Dialogs : public Dialogs {
+ public:
+  explicit Win32Dialogs(HWND owner) : owner_(owner) {}
+
+  MessageAnswer ShowMessage(const std::string& text, const std::string& title, MessageIcon icon,
+                            MessageButtons buttons) override {
+    UINT type = 0;
+    switch (icon) {
+      case MessageIcon::kNone:
+        break;
+      case MessageIcon::kInformation:
+        type |= MB_ICONINFORMATION;
+        break;
+      case MessageIcon::kQuestion:
+        type |= MB_ICONQUESTION;
+        break;
+      case MessageIcon::kExclamation:
+        type |= MB_ICONEXCLAMATION;
+        break;
+      case MessageIcon::kStop:
+        type |= MB_ICONSTOP;
+        break;
+    }
+    switch (buttons) {
+      case MessageButtons::kOk:
+        type |= MB_OK;
+        break;
+      case MessageButtons::kOkCancel:
+        type |= MB_OKCANCEL;
+        break;
+      case MessageButtons::kYesNo:
+        type |= MB_YESNO;
+        break;
+      case MessageButtons::kYesNoCancel:
+        type |= MB_YESNOCANCEL;
+        break;
+    }
+    // A tray program often has no visible window: without an owner the box must still come
+    // to the front rather than hide behind the active application.
+    if (!owner_) type |= MB_SETFOREGROUND;
+    switch (MessageBoxW(owner_, Utf8ToWide(text).c_str(), Utf8ToWide(title).c_str(), type)) {
+      case IDOK:
+        return MessageAnswer::kOk;
+      case IDYES:
+        return MessageAnswer::kYes;
+      case IDNO:
+        return MessageAnswer::kNo;
+      default:
+        return MessageAnswer::kCancel;
+    }
+  }
+
+  std::optional<std::string> AskText(const std::string& prompt, const std::string& title,
+                                     const std::string& initial) override {
+    return ShowInputBox(owner_, prompt, title, initial);
+  }
+
+  std::optional<std::string> ChooseFolder(const std::string& prompt) override {
+    // The browser's tree comes from the shell namespace, which needs COM.
+    ComScope com;
+    const std::wstring text = Utf8ToWide(prompt);
+    BROWSEINFOW info{};
+    info.hwndOwner = owner_;
+    info.lpszTitle = text.c_str();
+    info.ulFlags = BIF_RETURNONLYFSDIRS;
+    info.lpfn = BrowserToFront;
+    PIDLIST_ABSOLUTE item = SHBrowseForFolderW(&info);
+    if (!item) return std::nullopt;
+    wchar_t path[MAX_PATH] = {};
+    const bool has_path = SHGetPathFromIDListW(item, path) != FALSE;
+    CoTaskMemFree(item);
+    // An item without a place in the file system is no folder the caller could use.
+    if (!has_path) return std::nullopt;
+    return WideToUtf8(std::wstring_view(path, wcsnlen(path, MAX_PATH)));
+  }
+
+  std::optional<std::uint32_t> ChooseColour(std::uint32_t) override { return std::nullopt; }
+
+ private:
+  HWND owner_;
+};
+
+}  // namespace
+
+std::unique_ptr<Dialogs> MakeWin32Dialogs(HWND owner) {
+  return std::make_unique<Win32Dialogs>(owner);
+}
+
+}  // namespace qm
