@@ -9,6 +9,7 @@
 #include "app/main_form_win32.h"
 #include "app/quillet_core.h"
 #include "common/about_dialog_win32.h"
+#include "common/dialogs_win32.h"
 #include "common/help.h"
 #include "common/helpers.h"
 #include "common/window_geometry.h"

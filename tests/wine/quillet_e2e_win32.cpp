@@ -1,0 +1,208 @@
+// Quillet.exe from outside, as a user drives it: the first start in an empty folder, the
+// icon's right press, a new entry through the input box, typing with Enter and Tab, and every
+// way of leaving the window while the editor still has the focus.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "app/main_form_win32.h"
+#include "common/app_version.h"
+#include "common/helpers.h"
+#include "common/input_box_win32.h"
+#include "platform/os.h"
+#include "platform/registry_win32.h"
+#include "platform/utf16_win32.h"
+#include "store/entries.h"
+#include "tests/wine/process_driver_win32.h"
+#include "tests/wine/temp_folder_win32.h"
+
+namespace qm {
+namespace {
+
+using namespace test;  // NOLINT: the driver's small helpers read best unqualified
+
+std::string ReadBytes(const std::wstring& path) {
+  HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                         OPEN_EXISTING, 0, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return {};
+  std::string bytes(GetFileSize(h, nullptr), '\0');
+  DWORD n = 0;
+  ReadFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &n, nullptr);
+  CloseHandle(h);
+  bytes.resize(n);
+  return bytes;
+}
+
+class QuilletProgramTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Ferrandel Software\\Quillet");
+    for (const wchar_t* name : {L"Quillet.exe", L"sample.ini"}) {
+      ASSERT_TRUE(CopyFileW((ProgramFolder() + name).c_str(), folder.WFile(name).c_str(), FALSE));
+    }
+    data_file = folder.File("Quillet.ini");
+  }
+  void Start(Process& p) {
+    ASSERT_TRUE(p.Start(folder.WFile(L"Quillet.exe")));
+    main = WaitForProcessWindow(
+        p.pid(), [](HWND w) { return ClassOf(w) == kMainFormClass; }, kWaitMs, true);
+    ASSERT_NE(main, nullptr) << "no main window";
+    // Started: the caption is set, and the program waits for input.
+    ASSERT_TRUE(WaitUntil([&] { return Text(main) != "Quillet"; }));
+    WaitForInputIdle(p.info.hProcess, kWaitMs);
+  }
+  void RightPress() { PostMessageW(main, 1024, 0, WM_RBUTTONDOWN); }
+  bool Visible(bool on) {
+    return WaitUntil([&] { return (IsWindowVisible(main) != FALSE) == on; });
+  }
+  HWND Control(int id) { return GetDlgItem(main, id); }
+  HWND FocusOf() {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    GetGUIThreadInfo(GetWindowThreadProcessId(main, nullptr), &info);
+    return info.hwndFocus;
+  }
+  // Clicks into the editor and types at its end, as keys arrive from the keyboard.
+  void TypeIntoEditor(const std::wstring& text) {
+    HWND editor = Control(kIdEditor);
+    PostMessageW(editor, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(4, 4));
+    PostMessageW(editor, WM_LBUTTONUP, 0, MAKELPARAM(4, 4));
+    ASSERT_TRUE(WaitUntil([&] { return FocusOf() == editor; })) << "the editor has no focus";
+    // The caret to the end of the text, as Ctrl+End would put it.
+    PostMessageW(editor, EM_SETSEL, 0x7FFFFFFF, 0x7FFFFFFF);
+    for (wchar_t ch : text) {
+      if (ch == L'\r' || ch == L'\t') {
+        const UINT vk = ch == L'\r' ? VK_RETURN : VK_TAB;
+        PostMessageW(editor, WM_KEYDOWN, vk, 1);
+        PostMessageW(editor, WM_KEYUP, vk, 0xC0000001);
+      } else {
+        PostMessageW(editor, WM_CHAR, ch, 1);
+      }
+    }
+    // Everything posted has been handled once a sent message returns.
+    SendMessageW(editor, WM_NULL, 0, 0);
+  }
+  // Entry n's text as stored (escaped, deciphered), read as another program would.
+  std::string Stored(int n) {
+    auto fs = MakeOsFileSystem();
+    auto ansi = MakeOsAnsiCodePage();
+    IniStore ini(*fs, *ansi);
+    EntryStore entries(ini, *ansi);
+    return entries.ReadEntry(n, data_file).text;
+  }
+  bool StoredEnds(int n, const std::string& tail) {
+    return WaitUntil([&] {
+      const std::string s = Stored(n);
+      return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
+    });
+  }
+
+  TempFolder folder;
+  std::string data_file;
+  HWND main = nullptr;
+};
+
+TEST_F(QuilletProgramTest, KeepsTheLibraryWhateverWayTheWindowIsLeft) {
+  Process quillet;
+  Start(quillet);
+  // The sample was copied and nothing was written into it.
+  EXPECT_EQ(ReadBytes(folder.WFile(L"Quillet.ini")), ReadBytes(folder.WFile(L"sample.ini")));
+  EXPECT_EQ(Text(main), "\xE2\x80\xA2 Quillet " + AppVersionString(257));
+  const auto path = ReadUserString(L"Software\\Ferrandel Software\\Quillet", L"path");
+  EXPECT_EQ(WideToUtf8(path.value_or(L"")), data_file);
+
+  RightPress();
+  ASSERT_TRUE(Visible(true));
+  RightPress();
+  ASSERT_TRUE(Visible(false));
+  RightPress();
+  ASSERT_TRUE(Visible(true));
+
+  // "&Neu" and its input box.
+  PostMessageW(Control(kBtnBase + 8), BM_CLICK, 0, 0);
+  HWND box = WaitForProcessWindow(quillet.pid(),
+                                  [](HWND w) { return ClassOf(w) == kInputBoxClass; });
+  ASSERT_NE(box, nullptr) << "no input box";
+  EXPECT_EQ(Text(GetDlgItem(box, kInputBoxPrompt)),
+            "Bitte geben Sie einen Namen für den neuen Eintrag an:");
+  SendMessageW(GetDlgItem(box, kInputBoxEdit), WM_SETTEXT, 0,
+               reinterpret_cast<LPARAM>(L"Testeintrag"));
+  Click(box, IDOK);
+  ASSERT_TRUE(WaitGone(box));
+  const int n = 6;  // the sample has five entries
+  ASSERT_TRUE(WaitUntil([&] {
+    auto fs = MakeOsFileSystem();
+    auto ansi = MakeOsAnsiCodePage();
+    IniStore ini(*fs, *ansi);
+    return ini.ReadIniValue("Name", "6", "", data_file) == "Testeintrag";
+  }));
+
+  // Enter and Tab land in the file in stored form; the icon hides the window.
+  TypeIntoEditor(L"Hallo\rWelt\t!");
+  RightPress();
+  ASSERT_TRUE(Visible(false));
+  EXPECT_TRUE(StoredEnds(n, "Hallo\\NWelt\\T!")) << Stored(n);
+
+  // "&OK", the close box and the icon's left press each store what was typed.
+  const struct {
+    const wchar_t* typed;
+    const char* stored;
+    std::function<void()> leave;
+  } ways[] = {
+      {L"1", "!1", [&] { PostMessageW(Control(kBtnBase + 3), BM_CLICK, 0, 0); }},
+      {L"2", "!12", [&] { PostMessageW(main, WM_SYSCOMMAND, SC_CLOSE, 0); }},
+      {L"3", "!123", [&] { PostMessageW(main, 1024, 0, WM_LBUTTONDOWN); }},
+  };
+  for (const auto& way : ways) {
+    if (!IsWindowVisible(main)) RightPress();
+    ASSERT_TRUE(Visible(true));
+    TypeIntoEditor(way.typed);
+    way.leave();
+    EXPECT_TRUE(StoredEnds(n, way.stored)) << way.stored << ": " << Stored(n);
+  }
+
+  // "&Beenden" from the menu stores, then ends the program.
+  if (!IsWindowVisible(main)) RightPress();
+  ASSERT_TRUE(Visible(true));
+  TypeIntoEditor(L"4");
+  PostMessageW(main, WM_COMMAND, MenuItemId(1, 3), 0);
+  EXPECT_EQ(quillet.Wait(kWaitMs), 0u);
+  EXPECT_EQ(Stored(n).substr(Stored(n).size() - 5), "!1234");
+}
+
+TEST_F(QuilletProgramTest, TheEndOfTheSessionAndASecondStart) {
+  {
+    Process quillet;
+    Start(quillet);
+    RightPress();
+    ASSERT_TRUE(Visible(true));
+    TypeIntoEditor(L"Ende");
+    // Windows asks, then ends the session: what was typed is in the file before that.
+    DWORD_PTR answer = 0;
+    SendMessageTimeoutW(main, WM_QUERYENDSESSION, 0, 0, SMTO_BLOCK, 5000, &answer);
+    EXPECT_EQ(answer, static_cast<DWORD_PTR>(TRUE));
+    SendMessageTimeoutW(main, WM_ENDSESSION, TRUE, 0, SMTO_BLOCK, 5000, nullptr);
+    EXPECT_TRUE(StoredEnds(2, "Ende")) << Stored(2);  // "Adresse", first in the list
+    EXPECT_NE(quillet.Wait(kWaitMs), STILL_ACTIVE);
+  }
+  Process first;
+  Start(first);
+  HWND first_main = main;
+  Process second;
+  ASSERT_TRUE(second.Start(folder.WFile(L"Quillet.exe")));
+  EXPECT_EQ(second.Wait(kWaitMs), 0u);
+  EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(first_main) != FALSE; }));
+  int windows = 0;
+  for (HWND w = nullptr; (w = FindWindowExW(nullptr, w, kMainFormClass, nullptr)) != nullptr;) {
+    ++windows;
+  }
+  EXPECT_EQ(windows, 1);
+  PostMessageW(first_main, WM_COMMAND, MenuItemId(1, 3), 0);
+  EXPECT_EQ(first.Wait(kWaitMs), 0u);
+}
+
+}  // namespace
+}  // namespace qm
