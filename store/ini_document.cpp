@@ -258,6 +258,22 @@ bool IniDocument::Encode(std::string_view utf8, std::string& out, Status& why) c
   return true;
 }
 
+bool IniDocument::ToUtf16File(std::string& out) const {
+  if (encoding_ == IniEncoding::kUtf16Le) {
+    out = bytes_;
+    return true;
+  }
+  std::u16string units;
+  if (!Utf8ToUtf16(ansi_.ToUtf8(bytes_), units)) return false;
+  out.assign("\xFF\xFE");
+  out.reserve(2 + 2 * units.size());
+  for (char16_t u : units) {
+    out += static_cast<char>(u & 0xFF);
+    out += static_cast<char>(u >> 8);
+  }
+  return true;
+}
+
 Status IniDocument::Edit(std::string_view section_in, std::string_view key_in,
                          std::string_view value, std::string& new_bytes) const {
   const std::string_view section = TrimCallerName(section_in);

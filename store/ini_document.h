@@ -38,6 +38,12 @@ class IniDocument {
   Status Edit(std::string_view section, std::string_view key, std::string_view value,
               std::string& new_bytes) const;
 
+  // The same text as a UTF-16LE file with a byte-order mark. Every byte of an ANSI file
+  // goes through the code page, so every value, comment and line break reads as before; a
+  // UTF-16LE file stays as it is. False where the bytes are no text of the code page (a
+  // UTF-8 pass-through file with malformed UTF-8).
+  bool ToUtf16File(std::string& out) const;
+
   // A value as it reads back once written: surrounding blanks, tabs and one pair of
   // matching quotes gone.
   static std::string_view AsReadBack(std::string_view value);

@@ -123,11 +123,65 @@ Status IniStore::UpdateIniValues(const WritePlan& plan, std::string_view file) {
     cache_.erase(path);
     return s;
   }
+  RememberWritten(path, std::move(doc));
+  return Status::Ok();
+}
+
+void IniStore::RememberWritten(const std::string& path, std::shared_ptr<const IniDocument> doc) {
   auto slot = std::make_unique<Cached>();
   slot->stamp = fs_.Stat(path);
   slot->clean = false;  // just written: the next read compares the content once more
   slot->doc = std::move(doc);
   cache_[path] = std::move(slot);
+}
+
+// Older backups are the user's; a new one never takes their place.
+std::string IniStore::FreeBackupName(const std::string& path) {
+  std::string name = path + ".bak";
+  for (int n = 2; fs_.Stat(name).exists; ++n) name = path + "(" + std::to_string(n) + ").bak";
+  return name;
+}
+
+Status IniStore::ConvertToUtf16(std::string_view file, std::string* backup_path) {
+  if (backup_path) backup_path->clear();
+  const std::string path = Resolve(file);
+  if (path.empty()) return Status::Fail("Es ist keine Datendatei angegeben.");
+
+  // Under the lock no other writer can change the file between reading and replacing it.
+  Status why;
+  const std::unique_ptr<FileLock> lock = fs_.LockForUpdate(path, &why);
+  if (!lock) return why;
+  const std::shared_ptr<const IniDocument> current = Load(path);
+  if (!current && fs_.Stat(path).exists) {
+    return Status::Fail("Die Datei \"" + path + "\" kann nicht gelesen werden.");
+  }
+  if (current && current->encoding() == IniEncoding::kUtf16Le) return Status::Ok();
+
+  const IniDocument empty(std::string(), ansi_);
+  std::string converted;
+  if (!(current ? *current : empty).ToUtf16File(converted)) {
+    return Status::Fail("Die Datei \"" + path +
+                        "\" enthält Bytes, die kein Text sind, und bleibt unverändert.");
+  }
+  std::string backup;
+  if (current) {
+    backup = FreeBackupName(path);
+    if (Status s = fs_.ReplaceAtomically(backup, current->bytes()); !s) {
+      return Status::Fail(
+          "Die Sicherungskopie lässt sich nicht anlegen, die Datei bleibt unverändert. " +
+          s.message);
+    }
+  }
+  if (Status s = fs_.ReplaceAtomically(path, converted); !s) {
+    // A copy of a file that was never converted would only mislead.
+    if (!backup.empty()) fs_.Delete(backup);
+    cache_.erase(path);
+    return Status::Fail("Die Datei lässt sich nicht umwandeln und bleibt unverändert. " +
+                        s.message);
+  }
+  RememberWritten(path, std::make_shared<const IniDocument>(std::move(converted), ansi_));
+  ++parse_count_;
+  if (backup_path) *backup_path = backup;
   return Status::Ok();
 }
 

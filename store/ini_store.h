@@ -52,6 +52,15 @@ class IniStore {
       std::function<Status(const IniDocument& current, std::vector<IniWrite>& writes)>;
   Status UpdateIniValues(const WritePlan& plan, std::string_view file = {});
 
+  // Rewrites an ANSI file as UTF-16LE with a byte-order mark, so that it can hold every
+  // character; every value, comment and line break stays as it was. The old bytes are kept
+  // beside it first, as "<file>.bak" or, where that is taken, "<file>(2).bak" and so on;
+  // `backup_path` receives that name, or an empty one when nothing needed keeping (a file
+  // that is UTF-16LE already, which stays untouched, or a missing one, which becomes a bare
+  // byte-order mark). On failure the file is as it was. An empty `file` is the current one;
+  // a non-empty one becomes current, as with reads.
+  Status ConvertToUtf16(std::string_view file, std::string* backup_path);
+
   const std::string& CurrentFile() const { return current_file_; }
   // How many times a file was parsed; lets tests see that an unchanged file is not.
   std::uint64_t ParseCount() const { return parse_count_; }
@@ -59,6 +68,9 @@ class IniStore {
  private:
   struct Cached;
   std::shared_ptr<const IniDocument> Load(const std::string& path);
+  // Caches what was just written, to be compared with the file once more on the next read.
+  void RememberWritten(const std::string& path, std::shared_ptr<const IniDocument> doc);
+  std::string FreeBackupName(const std::string& path);
   const std::string& Resolve(std::string_view file);
 
   FileSystem& fs_;

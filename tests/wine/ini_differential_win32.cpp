@@ -441,5 +441,57 @@ TEST(IniDifferential, Utf16FilesReadAndWriteAlike) {
   EXPECT_EQ(bad.count(), 0) << bad.text();
 }
 
+// A file converted to UTF-16LE reads through the platform's own functions as it did before,
+// and the backup beside it holds the old bytes.
+TEST(IniDifferential, ConvertedFilesReadThroughThePlatformAsBefore) {
+  const std::vector<RawCase> cases = {
+      {"code page bytes", "[\xC4pfel]\r\nk=\x80 \x85 \x8C\x9C \xFF\r\n\xDC=\xE4\xF6\xFC\xDF\r\n"},
+      {"comments and blank lines",
+       "; Kopf \xE4\r\n\r\n[A]\r\n;k=kommentar\r\n\r\nk=1\r\n  \r\nx=2\r\n"},
+      {"quotes and padding", "[A]\r\n  k  = \"  v  \" \r\nx='a'b'\r\ny=\"\r\n1=\"a'\r\n"},
+      {"CR only", "[A]\rk=1\rx=zwei\r[B]\ry=3\r"},
+      {"LF only, no final line break", "[A]\nk=1\n[B]\ny=letzte Zeile"},
+      {"text after ] and repeated keys", "[A] Rest\r\nk=erster\r\nK=zweiter\r\n[B]x\r\nk=2\r\n"},
+  };
+  const std::vector<std::string> sections = {"A", "a", "B", "\xC3\x84pfel", "X"};
+  const std::vector<std::string> keys = {"k", "K", "x", "y", "1", "\xC3\x9C", "q"};
+  test::TempFolder dir;
+  Readers readers;
+  auto fs = MakeOsFileSystem();
+  Mismatches bad;
+  int index = 0;
+  for (const RawCase& c : cases) {
+    const std::wstring wfile = dir.WFile(L"c" + std::to_wstring(index++) + L".ini");
+    const std::string file = WideToUtf8(wfile);
+    ASSERT_TRUE(test::WriteRawFile(wfile, c.bytes));
+    auto ini = readers.NewStore();
+    std::vector<std::string> platform_before, ours_before;
+    for (const std::string& sec : sections) {
+      for (const std::string& key : keys) {
+        platform_before.push_back(PlatformReadW(Utf8ToWide(sec), Utf8ToWide(key), wfile));
+        ours_before.push_back(ini->ReadIniValue(sec, key, kDefault, file));
+      }
+    }
+    std::string backup;
+    const Status s = ini->ConvertToUtf16(file, &backup);
+    ASSERT_TRUE(s.ok()) << c.name << ": " << s.message;
+    EXPECT_EQ(backup, file + ".bak") << c.name;
+    EXPECT_EQ(fs->ReadAll(backup).value_or(""), c.bytes) << c.name;
+    EXPECT_EQ(fs->ReadAll(file).value_or("").substr(0, 2), "\xFF\xFE") << c.name;
+    auto fresh = readers.NewStore();
+    std::size_t i = 0;
+    for (const std::string& sec : sections) {
+      for (const std::string& key : keys) {
+        const std::string after = PlatformReadW(Utf8ToWide(sec), Utf8ToWide(key), wfile);
+        bad.Check(std::string(c.name) + " platform", {sec, key}, platform_before[i], after);
+        bad.Check(std::string(c.name) + " ours", {sec, key}, ours_before[i],
+                  fresh->ReadIniValue(sec, key, kDefault, file));
+        ++i;
+      }
+    }
+  }
+  EXPECT_EQ(bad.count(), 0) << bad.text();
+}
+
 }  // namespace
 }  // namespace qm
