@@ -217,7 +217,7 @@ bool MainModel::EnsureStorable(const std::vector<std::string>& values) {
       MessageTitle(), MessageIcon::kQuestion, MessageButtons::kYesNo);
   if (answer != MessageAnswer::kYes) return false;
   std::string backup;
-  return Report(Status::Fail("TEMP"));  // TEMPSTUB until ConvertToUtf16 lands
+  return Report(s_.ini.ConvertToUtf16(data_file_, &backup));
 }
 
 bool MainModel::Report(const Status& status) {

@@ -82,8 +82,16 @@ class QuilletProgramTest : public testing::Test {
         PostMessageW(editor, WM_CHAR, ch, 1);
       }
     }
-    // Everything posted has been handled once a sent message returns.
-    SendMessageW(editor, WM_NULL, 0, 0);
+    // Typed once the editor shows the last of it.
+    std::wstring tail = text.substr(text.find_last_of(L"\r\t") == std::wstring::npos
+                                        ? 0
+                                        : text.find_last_of(L"\r\t") + 1);
+    ASSERT_TRUE(WaitUntil([&] {
+      const std::string shown = Text(editor);
+      const std::string want = WideToUtf8(tail);
+      return shown.size() >= want.size() &&
+             shown.compare(shown.size() - want.size(), want.size(), want) == 0;
+    })) << Text(editor);
   }
   // Entry n's text as stored (escaped, deciphered), read as another program would.
   std::string Stored(int n) {
