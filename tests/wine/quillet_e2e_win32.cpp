@@ -45,6 +45,10 @@ class QuilletProgramTest : public testing::Test {
     }
     data_file = folder.File("Quillet.ini");
   }
+  // The stored path would name a folder that is gone.
+  void TearDown() override {
+    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Ferrandel Software\\Quillet");
+  }
   void Start(Process& p) {
     ASSERT_TRUE(p.Start(folder.WFile(L"Quillet.exe")));
     main = WaitForProcessWindow(
