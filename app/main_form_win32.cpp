@@ -553,6 +553,12 @@ void MainForm::OnCommand(int id, int code) {
 
 LRESULT MainForm::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
   Impl& m = *impl_;
+  // Also while a message box of ours runs its own loop.
+  static const UINT show_message = RegisterWindowMessageW(kShowMainWindowMessage);
+  if (message == show_message) {
+    if (m.commands.show_requested) m.commands.show_requested();
+    return 0;
+  }
   switch (message) {
     case WM_COMMAND:
       OnCommand(LOWORD(wparam), HIWORD(wparam));

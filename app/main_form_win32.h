@@ -14,6 +14,8 @@
 namespace qm {
 
 inline constexpr const wchar_t* kMainFormClass = L"QuilletMainForm";
+// A message the main window takes from a second start of the program: show yourself.
+inline constexpr const wchar_t* kShowMainWindowMessage = L"Ferrandel.Quillet.ShowMainWindow";
 
 // Control ids. The buttons of the window's button array have kBtnBase + their index.
 enum MainFormId : int {
@@ -47,6 +49,7 @@ struct MainFormCommands {
   std::function<void()> monitor_gesture;                // the hidden diagnostics gesture
   std::function<void()> end_session;                    // Windows ends the session
   std::function<void()> destroyed;
+  std::function<void()> show_requested;                 // a second start asks to be shown
 };
 
 class MainForm : public MainView {

@@ -160,8 +160,11 @@ void MainModel::SelectByName(const std::string& name) {
 bool MainModel::WriteCurrentEntryField(const std::string& section, const std::string& value) {
   const int number = CurrentEntryNumber();
   if (number <= 0) return false;
+  // Leaving a box twice (stored before hiding, then the focus goes) writes once.
+  const std::string key = std::to_string(number);
+  if (s_.ini.Find(section, key, data_file_) == value) return true;
   if (!EnsureStorable({value})) return false;
-  return Store({{section, std::to_string(number), value}});
+  return Store({{section, key, value}});
 }
 
 void MainModel::WriteCurrTextData() {

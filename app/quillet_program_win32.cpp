@@ -247,6 +247,7 @@ int QuilletProgram::Run(const std::wstring& command_line) {
   // close box ends the program.
   commands.close_box = [this] { core_->debug_mode() ? Quit() : HideMain(); };
   commands.destroyed = [] { PostQuitMessage(0); };
+  commands.show_requested = [this] { ShowMain(); };
   commands.activated = [this] { core_->ReloadIfChangedOutside(); };
   // Windows ends the process after this; everything is stored and the icon is gone.
   commands.end_session = [this] { Quit(); };
@@ -260,10 +261,6 @@ int QuilletProgram::Run(const std::wstring& command_line) {
 
   MSG msg;
   while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-    if (msg.hwnd == form_.hwnd() && msg.message == show_message) {
-      ShowMain();
-      continue;
-    }
     HWND active = GetActiveWindow();
     if (active && IsDialogMessageW(active, &msg)) continue;
     TranslateMessage(&msg);

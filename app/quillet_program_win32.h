@@ -8,9 +8,6 @@
 
 namespace qm {
 
-// A message the program's main window takes from a second start: show yourself.
-inline constexpr const wchar_t* kShowMainWindowMessage = L"Ferrandel.Quillet.ShowMainWindow";
-
 // Runs the program with its command line; returns the process exit code.
 int RunQuillet(HINSTANCE instance, const std::wstring& command_line);
 
