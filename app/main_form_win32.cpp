@@ -439,6 +439,12 @@ void MainForm::InitLayout() {
 MainForm::TwipsRect MainForm::OuterTwips() const {
   RECT r{};
   GetWindowRect(window_, &r);
+  if (IsIconic(window_)) {
+    // A minimised window's rectangle is the icon's; the size it comes back to counts.
+    WINDOWPLACEMENT placement{};
+    placement.length = sizeof placement;
+    if (GetWindowPlacement(window_, &placement)) r = placement.rcNormalPosition;
+  }
   return {impl_->TwipsOf(r.left), impl_->TwipsOf(r.top), impl_->TwipsOf(r.right - r.left),
           impl_->TwipsOf(r.bottom - r.top)};
 }

@@ -61,9 +61,7 @@ QuilletCore::QuilletCore(const CoreServices& services, MainView& view, Lifecycle
     : s_(services),
       hooks_(std::move(hooks)),
       settings_(services.settings_store, kQuilletTitle),
-      main_(MainServices{services.ini, services.entries, services.fs, services.ansi,
-                         services.dialogs, services.clipboard},
-            view, data_file_) {}
+      main_(services.main, view, data_file_) {}
 
 void QuilletCore::Startup(std::string_view command_line) {
   debug_mode_ = IsDebugCommandLine(command_line);
@@ -85,10 +83,10 @@ void QuilletCore::Startup(std::string_view command_line) {
 void QuilletCore::SetDefaultDataFile() {
   data_file_ = app_dir_ + kDataFileName;
   const std::string sample = app_dir_ + kSampleFileName;
-  if (!FileExists(s_.fs, data_file_) && FileExists(s_.fs, sample)) {
+  if (!FileExists(s_.main.fs, data_file_) && FileExists(s_.main.fs, sample)) {
     // A copy that fails leaves no data file; the first write then creates one.
-    if (std::optional<std::string> bytes = s_.fs.ReadAll(sample)) {
-      s_.fs.ReplaceAtomically(data_file_, *bytes);
+    if (std::optional<std::string> bytes = s_.main.fs.ReadAll(sample)) {
+      s_.main.fs.ReplaceAtomically(data_file_, *bytes);
     }
   }
   settings_.SaveUserSetting("path", data_file_);
@@ -101,16 +99,16 @@ bool QuilletCore::ResolveDataFile(DataFileMode mode) {
       break;
     case DataFileMode::kChooseFolder: {
       const std::string folder =
-          s_.dialogs.ChooseFolder("Bitte wählen Sie den neuen Ablageordner:").value_or("");
+          s_.main.dialogs.ChooseFolder("Bitte wählen Sie den neuen Ablageordner:").value_or("");
       if (folder.empty()) return false;
       const std::string candidate = AddBackslash(folder) + kDataFileName;
-      if (!FileExists(s_.fs, candidate)) {
-        const MessageAnswer answer = s_.dialogs.ShowMessage(
+      if (!FileExists(s_.main.fs, candidate)) {
+        const MessageAnswer answer = s_.main.dialogs.ShowMessage(
             FormatText("Im ausgewählten Ordner befindet sich (noch) keine Quillet-datei.\\n\\n"
                        "Möchten Sie eine neue anlegen?"),
             main_.app_title(), MessageIcon::kQuestion, MessageButtons::kYesNo);
         if (answer != MessageAnswer::kYes) return false;
-        if (Status s = s_.fs.ReplaceAtomically(candidate, ""); !s) {
+        if (Status s = s_.main.fs.ReplaceAtomically(candidate, ""); !s) {
           ReportOnce(s);
           return false;
         }
@@ -123,8 +121,8 @@ bool QuilletCore::ResolveDataFile(DataFileMode mode) {
       data_file_ = settings_.ReadUserSetting("path", "");
       if (data_file_.empty()) {
         SetDefaultDataFile();
-      } else if (!FileExists(s_.fs, data_file_)) {
-        s_.dialogs.ShowMessage(
+      } else if (!FileExists(s_.main.fs, data_file_)) {
+        s_.main.dialogs.ShowMessage(
             FormatText("Im angegebenen Ordner befindet sich keine Quillet-datei.\\n\\n"
                        "Die Pfadangabe wird daher auf Standardwerte zurückgesetzt."),
             main_.app_title(), MessageIcon::kInformation, MessageButtons::kOk);
@@ -139,8 +137,8 @@ bool QuilletCore::ResolveDataFile(DataFileMode mode) {
 
 void QuilletCore::ReloadFromDataFile() {
   main_.LoadEntryList();
-  ReportOnce(ignore_.Load(s_.ini, data_file_));
-  popup_ = LoadPopupSettings(s_.ini, data_file_);
+  ReportOnce(ignore_.Load(s_.main.ini, data_file_));
+  popup_ = LoadPopupSettings(s_.main.ini, data_file_);
   if (hooks_.settings_loaded) hooks_.settings_loaded(popup_);
   Call(hooks_.place_edge_strip);
   main_.UpdateControlStates();
@@ -156,7 +154,7 @@ void QuilletCore::ReloadIfChangedOutside() {
 
 void QuilletCore::ReportOnce(const Status& status) {
   if (status.ok()) return;
-  s_.dialogs.ShowMessage("Die Änderung konnte nicht gespeichert werden.\r\n\r\n" + status.message,
+  s_.main.dialogs.ShowMessage("Die Änderung konnte nicht gespeichert werden.\r\n\r\n" + status.message,
                          main_.app_title(), MessageIcon::kExclamation, MessageButtons::kOk);
 }
 

@@ -60,12 +60,7 @@ struct LifecycleHooks {
 };
 
 struct CoreServices {
-  IniStore& ini;
-  EntryStore& entries;
-  FileSystem& fs;
-  const CodePage& ansi;
-  Dialogs& dialogs;
-  Clipboard& clipboard;
+  MainServices main;
   SettingsStore& settings_store;
   SystemInfo& system;
 };

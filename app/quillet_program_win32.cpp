@@ -236,7 +236,7 @@ int QuilletProgram::Run(const std::wstring& command_line) {
   dialogs_ = std::make_unique<OwnerDialogs>(form_.hwnd());
   ini_.emplace(*fs_, *ansi_);
   entries_.emplace(*ini_, *ansi_);
-  core_.emplace(CoreServices{*ini_, *entries_, *fs_, *ansi_, *dialogs_, *clipboard_,
+  core_.emplace(CoreServices{{*ini_, *entries_, *fs_, *ansi_, *dialogs_, *clipboard_},
                              *settings_store_, *system_},
                 form_, Hooks());
 

@@ -6,6 +6,8 @@
 #include <system_error>
 #include <utility>
 
+#include "text/numbers.h"
+
 namespace qm {
 namespace {
 
@@ -16,15 +18,6 @@ constexpr const char* kHeightKey = "_Height";
 
 bool IsBlank(char c) {
   return c == ' ' || c == '\t';
-}
-
-// Halves go to the even neighbour, as in the other number conversions of the programs.
-double RoundHalfEven(double value) {
-  const double down = std::floor(value);
-  const double fraction = value - down;
-  if (fraction > 0.5) return down + 1;
-  if (fraction < 0.5) return down;
-  return std::fmod(down, 2.0) == 0 ? down : down + 1;
 }
 
 }  // namespace

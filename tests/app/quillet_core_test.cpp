@@ -54,7 +54,7 @@ class QuilletCoreTest : public testing::Test {
   std::unique_ptr<QuilletCore> Core() {
     system.exe_path = kDir + "Quillet.exe";
     return std::make_unique<QuilletCore>(
-        CoreServices{ini, entries, fs, ansi, dialogs, clipboard, settings, system}, view,
+        CoreServices{{ini, entries, fs, ansi, dialogs, clipboard}, settings, system}, view,
         Recording());
   }
   std::string StoredPath() {
