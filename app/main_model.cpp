@@ -114,8 +114,40 @@ void MainModel::SelectDestination(int index) {
 }
 
 void MainModel::OnListClick() {
+  // The entry being left gets its text stored first. What cannot be stored keeps its entry
+  // selected and stays in the editor, as the user was told, rather than being replaced.
+  if (HoldsUnstoredText()) {
+    const bool told = EditorToStored(view_.EditorText()) == unstored_text_ &&
+                      (view_.CryptChecked() ? 1 : 0) == unstored_crypt_;
+    if (!told) WriteCurrTextData();
+    if (HoldsUnstoredText()) {
+      view_.ListSelect(current_index_);
+      return;
+    }
+  }
   current_index_ = view_.ListSelection();
   ShowSelectedEntry();
+}
+
+bool MainModel::HoldsUnstoredText() {
+  if (CurrentEntryNumber() <= 0) return false;
+  return EditorToStored(view_.EditorText()) != saved_text_ ||
+         (view_.CryptChecked() ? 1 : 0) != saved_crypt_;
+}
+
+int MainModel::AddListItem(const std::string& name) {
+  const int pos = view_.ListAdd(name);
+  if (current_index_ >= pos) ++current_index_;
+  return pos;
+}
+
+void MainModel::RemoveListItem(int pos) {
+  view_.ListRemove(pos);
+  if (current_index_ == pos) {
+    current_index_ = -1;
+  } else if (current_index_ > pos) {
+    --current_index_;
+  }
 }
 
 void MainModel::ShowSelectedEntry() {
@@ -128,6 +160,7 @@ void MainModel::ShowSelectedEntry() {
   view_.SetDosBoxChecked(e.dosbox != 0);
   saved_text_ = EscapeStoredText(UnescapeStoredText(e.text));
   saved_crypt_ = e.crypt;
+  unstored_crypt_ = -1;
   loading_entry_ = true;
   UpdateControlStates();
   loading_entry_ = false;
@@ -170,6 +203,9 @@ void MainModel::WriteCurrTextData() {
   const int crypt = view_.CryptChecked() ? 1 : 0;
   const std::string stored = EditorToStored(view_.EditorText());
   if (stored == saved_text_ && crypt == saved_crypt_) return;
+  // Every way out below without storing tells the user; this remembers what they were told.
+  unstored_text_ = stored;
+  unstored_crypt_ = crypt;
   std::string value = stored;
   if (crypt) {
     // The cipher carries character codes 0..255 of the code page, nothing else.
@@ -194,6 +230,7 @@ void MainModel::WriteCurrTextData() {
   if (Store({{"Text", key, TextFieldValue(value)}, {"Crypt", key, std::to_string(crypt)}})) {
     saved_text_ = stored;
     saved_crypt_ = crypt;
+    unstored_crypt_ = -1;
   }
 }
 
@@ -360,7 +397,7 @@ void MainModel::NewEntry() {
   // another program adding at the same moment, cannot make two entries share one.
   int number = 0;
   if (!Report(s_.entries.AppendEntry({name, "", "", 1, 0}, data_file_, &number))) return;
-  const int pos = view_.ListAdd(name);
+  const int pos = AddListItem(name);
   view_.ListSetData(pos, number);
   view_.ListSelect(pos);
   OnListClick();
@@ -378,8 +415,10 @@ void MainModel::RenameEntry() {
               "Quillet - Eintrag umbenennen", old_name, pos);
   if (name.empty() || !EnsureStorable({name})) return;
   if (!Store({{"Name", std::to_string(number), name}})) return;
-  view_.ListRemove(pos);
-  const int new_pos = view_.ListAdd(name);
+  const bool editing_it = current_index_ == pos;
+  RemoveListItem(pos);
+  const int new_pos = AddListItem(name);
+  if (editing_it) current_index_ = new_pos;
   view_.ListSetData(new_pos, number);
   view_.ListSelect(new_pos);
   OnListClick();

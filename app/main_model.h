@@ -91,6 +91,11 @@ class MainModel {
   void SelectDestination(int index);
   void FindNext();
   int CurrentEntryNumber();
+  // True when the editor or the cipher box holds something the file does not have yet.
+  bool HoldsUnstoredText();
+  // The list as the model changes it; the position of the entry being edited follows.
+  int AddListItem(const std::string& name);
+  void RemoveListItem(int pos);
   // Asks for a name until it is empty, unique or accepted as a duplicate; empty: stop.
   std::string AskName(const std::string& prompt, const std::string& title,
                       const std::string& initial, int skip_pos);
@@ -109,6 +114,9 @@ class MainModel {
   // a change writes nothing (an enciphered text would get a new salt every time).
   std::string saved_text_;
   int saved_crypt_ = -1;
+  // What the user was last told could not be stored, so that one click does not tell twice.
+  std::string unstored_text_;
+  int unstored_crypt_ = -1;
   FileStamp known_stamp_;
 };
 

@@ -339,6 +339,62 @@ TEST_F(MainModelTest, AChangeFromOutsideIsNoticedButOurOwnWritesAreNot) {
   EXPECT_TRUE(model.ChangedOutside());
 }
 
+TEST_F(MainModelTest, ATextNotYetStoredIsNeverReplacedByAnotherEntry) {
+  const std::string snowman = "\xE2\x98\x83";
+  const struct {
+    const char* name;
+    bool leave_first;  // the editor had the focus, so its leave came before the click
+    bool crypt;
+    std::string typed;
+    std::optional<MessageAnswer> answer;
+    int failing_writes;
+    bool stays;  // the list goes back to "a", the editor keeps the text
+  } cases[] = {
+      // Pasted through the menu while the list had the focus: no leave, stored on the click.
+      {"pasted without focus", false, false, "neu", std::nullopt, 0, false},
+      {"declined Unicode", true, false, snowman, MessageAnswer::kNo, 0, true},
+      {"enciphered, not in the code page", true, true, snowman, std::nullopt, 0, true},
+      {"failed write", true, false, "neu", std::nullopt, 1, true},
+  };
+  for (const auto& c : cases) {
+    data_file = std::string("C:\\Q\\") + c.name + ".ini";
+    dialogs.messages.clear();
+    Library({"a", "b"});
+    ASSERT_EQ(view.ListText(view.selection), "a");
+    view.crypt = c.crypt;
+    view.editor = c.typed;
+    if (c.answer) dialogs.message_answers = {*c.answer};
+    fs.FailNextWrites(c.failing_writes);
+    if (c.leave_first) model.OnEditorLostFocus();
+    const std::size_t told = dialogs.messages.size();
+    Select("b");
+    EXPECT_EQ(dialogs.messages.size(), told) << c.name << ": asked or told twice";
+    if (c.stays) {
+      EXPECT_EQ(view.ListText(view.selection), "a") << c.name;
+      EXPECT_EQ(view.editor, c.typed) << c.name;
+    } else {
+      EXPECT_EQ(entries.ReadEntry(1, data_file).text, c.typed) << c.name;
+      EXPECT_EQ(view.editor, "text of b") << c.name;
+    }
+  }
+
+  // Renaming or adding while such a text waits keeps it with its entry.
+  data_file = "C:\\Q\\umbenennen.ini";
+  Library({"b", "c"});
+  view.editor = snowman;
+  dialogs.message_answers = {MessageAnswer::kNo};
+  model.OnEditorLostFocus();
+  dialogs.text_answers = {std::string("z")};
+  model.RenameEntry();
+  EXPECT_EQ(view.ListText(view.selection), "z");
+  EXPECT_EQ(view.editor, snowman);
+  dialogs.text_answers = {std::string("a")};
+  model.NewEntry();
+  EXPECT_EQ(view.ListText(view.selection), "z");
+  EXPECT_EQ(view.editor, snowman);
+  EXPECT_EQ(Value("Name", "3"), "a");
+}
+
 TEST_F(MainModelTest, FindContinuesFromTheCaretAndStopsAtTheEnd) {
   Library({"x"});
   view.editor = "Hallo hallo";
