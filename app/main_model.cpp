@@ -254,12 +254,14 @@ bool MainModel::EnsureStorable(const std::vector<std::string>& values) {
       MessageTitle(), MessageIcon::kQuestion, MessageButtons::kYesNo);
   if (answer != MessageAnswer::kYes) return false;
   std::string backup;
-  return Report(s_.ini.ConvertToUtf16(data_file_, &backup));
+  return Write([&] { return s_.ini.ConvertToUtf16(data_file_, &backup); });
 }
 
-bool MainModel::Report(const Status& status) {
+bool MainModel::Write(const std::function<Status()>& write) {
+  const bool known = !ChangedOutside();
+  const Status status = write();
   if (status.ok()) {
-    NoteFileState();
+    if (known) NoteFileState();
     return true;
   }
   s_.dialogs.ShowMessage("Die Änderung konnte nicht gespeichert werden.\r\n\r\n" + status.message,
@@ -268,7 +270,7 @@ bool MainModel::Report(const Status& status) {
 }
 
 bool MainModel::Store(const std::vector<IniWrite>& writes) {
-  return Report(s_.ini.WriteIniValues(writes, data_file_));
+  return Write([&] { return s_.ini.WriteIniValues(writes, data_file_); });
 }
 
 bool MainModel::ChangedOutside() {
@@ -396,7 +398,9 @@ void MainModel::NewEntry() {
   // The number is counted in the file under its lock: a list that is out of date, or
   // another program adding at the same moment, cannot make two entries share one.
   int number = 0;
-  if (!Report(s_.entries.AppendEntry({name, "", "", 1, 0}, data_file_, &number))) return;
+  if (!Write([&] { return s_.entries.AppendEntry({name, "", "", 1, 0}, data_file_, &number); })) {
+    return;
+  }
   const int pos = AddListItem(name);
   view_.ListSetData(pos, number);
   view_.ListSelect(pos);
@@ -444,7 +448,7 @@ void MainModel::DeleteEntry() {
   std::vector<std::pair<int, SnippetEntry>> writes;
   if (highest != deleted) writes.emplace_back(deleted, s_.entries.ReadEntry(highest, data_file_));
   writes.emplace_back(highest, SnippetEntry{});
-  if (!Report(s_.entries.WriteEntries(writes, data_file_))) return;
+  if (!Write([&] { return s_.entries.WriteEntries(writes, data_file_); })) return;
   view_.ListSetData(highest_pos, deleted);
   view_.ListRemove(pos);
   current_index_ = -1;

@@ -86,7 +86,10 @@ class MainModel {
   bool EnsureStorable(const std::vector<std::string>& values);
   // Writes and reports a failure once; false when nothing was stored.
   bool Store(const std::vector<IniWrite>& writes);
-  bool Report(const Status& status);
+  // Runs one write of the data file and reports its failure. The file's state is noted
+  // afterwards only where the program knew the file before: a change from outside that came
+  // first must still reach the lists at the next showing.
+  bool Write(const std::function<Status()>& write);
   void AddTitleIfMissing();
   void SelectDestination(int index);
   void FindNext();

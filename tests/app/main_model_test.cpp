@@ -395,6 +395,28 @@ TEST_F(MainModelTest, ATextNotYetStoredIsNeverReplacedByAnotherEntry) {
   EXPECT_EQ(Value("Name", "3"), "a");
 }
 
+TEST_F(MainModelTest, OurOwnWritesDoNotHideAnEarlierChangeFromOutside) {
+  Library({"a", "b"});
+  // Another program adds an entry; the list does not show it yet.
+  IniStore other_ini{fs, ansi};
+  EntryStore other{other_ini, ansi};
+  fs.AdvanceNs(5'000'000'000);
+  ASSERT_TRUE(other.WriteEntry(3, {"c", "text of c", "", 0, 0}, data_file));
+  const struct {
+    const char* name;
+    std::function<void()> write;
+  } writes[] = {
+      {"text", [&] { view.editor = "neu"; model.OnEditorLostFocus(); }},
+      {"DOS box", [&] { view.dosbox = true; model.OnDosBoxClick(); }},
+      {"new entry", [&] { dialogs.text_answers = {std::string("d")}; model.NewEntry(); }},
+      {"delete", [&] { dialogs.message_answers = {MessageAnswer::kYes}; model.DeleteEntry(); }},
+  };
+  for (const auto& w : writes) {
+    w.write();
+    EXPECT_TRUE(model.ChangedOutside()) << w.name << ": the next showing would not reload";
+  }
+}
+
 TEST_F(MainModelTest, FindContinuesFromTheCaretAndStopsAtTheEnd) {
   Library({"x"});
   view.editor = "Hallo hallo";
