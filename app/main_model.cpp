@@ -432,24 +432,22 @@ void MainModel::DeleteEntry() {
   const int pos = view_.ListSelection();
   if (pos < 0) return;
   const int deleted = view_.ListData(pos);
+  const std::string name = view_.ListText(pos);
   const MessageAnswer answer = s_.dialogs.ShowMessage(
-      "Wollen Sie den Eintrag '" + view_.ListText(pos) + "'\rwirklich löschen?", MessageTitle(),
+      "Wollen Sie den Eintrag '" + name + "'\rwirklich löschen?", MessageTitle(),
       MessageIcon::kQuestion, MessageButtons::kYesNo);
   if (answer != MessageAnswer::kYes) return;
-  int highest = 0, highest_pos = 0;
-  for (int i = 0; i < view_.ListCount(); ++i) {
-    if (view_.ListData(i) > highest) {
-      highest = view_.ListData(i);
-      highest_pos = i;
-    }
+  // The highest-numbered entry of the file moves into the gap and its number is blanked, in
+  // one update under the file's lock: counted in the file, so that an entry the list does not
+  // show yet cannot end up behind the gap, and so that the numbers stay 1..N even if the
+  // program dies halfway.
+  int highest = 0;
+  if (!Write([&] { return s_.entries.RemoveEntry(deleted, name, data_file_, &highest); })) {
+    return;
   }
-  // The highest-numbered entry moves into the gap and its number is blanked, in one update
-  // of the file, so that the numbers stay 1..N even if the program dies halfway.
-  std::vector<std::pair<int, SnippetEntry>> writes;
-  if (highest != deleted) writes.emplace_back(deleted, s_.entries.ReadEntry(highest, data_file_));
-  writes.emplace_back(highest, SnippetEntry{});
-  if (!Write([&] { return s_.entries.WriteEntries(writes, data_file_); })) return;
-  view_.ListSetData(highest_pos, deleted);
+  for (int i = 0; i < view_.ListCount(); ++i) {
+    if (i != pos && view_.ListData(i) == highest) view_.ListSetData(i, deleted);
+  }
   view_.ListRemove(pos);
   current_index_ = -1;
   saved_crypt_ = -1;

@@ -417,6 +417,35 @@ TEST_F(MainModelTest, OurOwnWritesDoNotHideAnEarlierChangeFromOutside) {
   }
 }
 
+TEST_F(MainModelTest, DeletingWithAListBehindTheFileLosesNoEntry) {
+  IniStore other_ini{fs, ansi};
+  EntryStore other{other_ini, ansi};
+  // Another program added "d" as number 4, which the list does not show yet.
+  Library({"a", "b", "c"});
+  fs.AdvanceNs(5'000'000'000);
+  ASSERT_TRUE(other.WriteEntry(4, {"d", "text of d", "", 0, 0}, data_file));
+  Select("a");
+  model.DeleteEntry();
+  EXPECT_EQ(Reloaded(), (std::map<std::string, std::string>{
+                            {"b", "text of b"}, {"c", "text of c"}, {"d", "text of d"}}));
+  for (int i = 0; i < view.ListCount(); ++i) {
+    EXPECT_EQ(Value("Name", std::to_string(view.ListData(i)).c_str()), view.ListText(i));
+  }
+
+  // The entry's number now carries another name: nothing is deleted.
+  data_file = "C:\\Q\\umbenannt.ini";
+  Library({"a", "b"});
+  fs.AdvanceNs(5'000'000'000);
+  ASSERT_TRUE(other_ini.WriteIniValue("Name", "1", "q", data_file));
+  Select("a");
+  dialogs.messages.clear();
+  model.DeleteEntry();
+  ASSERT_EQ(dialogs.messages.size(), 2u);
+  EXPECT_EQ(dialogs.messages[1].icon, MessageIcon::kExclamation);
+  EXPECT_EQ(Reloaded(), (std::map<std::string, std::string>{{"q", "text of a"},
+                                                           {"b", "text of b"}}));
+}
+
 TEST_F(MainModelTest, FindContinuesFromTheCaretAndStopsAtTheEnd) {
   Library({"x"});
   view.editor = "Hallo hallo";
