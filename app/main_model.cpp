@@ -55,6 +55,19 @@ std::string CodePageName(unsigned id) {
   return "Codepage " + std::to_string(id);
 }
 
+class MainModel::Busy {
+ public:
+  explicit Busy(MainModel& model) : model_(model) { ++model_.busy_; }
+  ~Busy() {
+    if (--model_.busy_ == 0 && model_.after_command_) model_.after_command_();
+  }
+  Busy(const Busy&) = delete;
+  Busy& operator=(const Busy&) = delete;
+
+ private:
+  MainModel& model_;
+};
+
 MainModel::MainModel(const MainServices& services, MainView& view, const std::string& data_file)
     : s_(services), view_(view), data_file_(data_file) {}
 
@@ -114,6 +127,7 @@ void MainModel::SelectDestination(int index) {
 }
 
 void MainModel::OnListClick() {
+  const Busy busy(*this);
   // The entry being left gets its text stored first. What cannot be stored keeps its entry
   // selected and stays in the editor, as the user was told, rather than being replaced.
   if (HoldsUnstoredText()) {
@@ -191,6 +205,7 @@ void MainModel::SelectByName(const std::string& name) {
 }
 
 bool MainModel::WriteCurrentEntryField(const std::string& section, const std::string& value) {
+  const Busy busy(*this);
   const int number = CurrentEntryNumber();
   if (number <= 0) return false;
   if (!EnsureStorable({value})) return false;
@@ -198,6 +213,7 @@ bool MainModel::WriteCurrentEntryField(const std::string& section, const std::st
 }
 
 void MainModel::WriteCurrTextData() {
+  const Busy busy(*this);
   const int number = CurrentEntryNumber();
   if (number <= 0) return;
   const int crypt = view_.CryptChecked() ? 1 : 0;
@@ -282,10 +298,12 @@ void MainModel::NoteFileState() {
 }
 
 void MainModel::OnDosBoxClick() {
+  const Busy busy(*this);
   WriteCurrentEntryField("DosBox", view_.DosBoxChecked() ? "1" : "0");
 }
 
 void MainModel::OnDestinationTypeClick(int index) {
+  const Busy busy(*this);
   if (loading_entry_) return;
   if (index == 1) {
     title_mode_requested_ = true;
@@ -308,6 +326,7 @@ void MainModel::AddTitleIfMissing() {
 }
 
 void MainModel::OnTitleLostFocus() {
+  const Busy busy(*this);
   title_mode_requested_ = false;
   AddTitleIfMissing();
   UpdateControlStates();
@@ -315,6 +334,7 @@ void MainModel::OnTitleLostFocus() {
 }
 
 void MainModel::StorePendingEdits() {
+  const Busy busy(*this);
   switch (view_.FocusedControl()) {
     case MainView::Focus::kTitleBox:
       OnTitleLostFocus();
@@ -329,6 +349,7 @@ void MainModel::StorePendingEdits() {
 }
 
 void MainModel::OnEditCommand(int index) {
+  const Busy busy(*this);
   switch (index) {
     case kEditCut:
     case kEditCopy:
@@ -391,6 +412,7 @@ std::string MainModel::AskName(const std::string& prompt, const std::string& tit
 }
 
 void MainModel::NewEntry() {
+  const Busy busy(*this);
   const std::string name =
       AskName("Bitte geben Sie einen Namen für den neuen Eintrag an:",
               "Quillet - Neuen Eintrag erstellen", "", -1);
@@ -410,6 +432,7 @@ void MainModel::NewEntry() {
 }
 
 void MainModel::RenameEntry() {
+  const Busy busy(*this);
   const int pos = view_.ListSelection();
   if (pos < 0) return;
   const int number = view_.ListData(pos);
@@ -429,6 +452,7 @@ void MainModel::RenameEntry() {
 }
 
 void MainModel::DeleteEntry() {
+  const Busy busy(*this);
   const int pos = view_.ListSelection();
   if (pos < 0) return;
   const int deleted = view_.ListData(pos);

@@ -76,6 +76,12 @@ class MainModel {
   std::string CurrentName();
   void SelectByName(const std::string& name);
 
+  // True while one of the window's commands or handlers runs. Its message boxes let other
+  // events in; a reload then would change the list and the entry it works on under it.
+  bool busy() const { return busy_ > 0; }
+  // Runs each time the outermost command or handler has finished.
+  void SetAfterCommand(std::function<void()> after) { after_command_ = std::move(after); }
+
   const std::string& last_search_text() const { return last_search_text_; }
   int current_index() const { return current_index_; }
   bool loading_entry() const { return loading_entry_; }
@@ -94,6 +100,7 @@ class MainModel {
   void SelectDestination(int index);
   void FindNext();
   int CurrentEntryNumber();
+  class Busy;
   // True when the editor or the cipher box holds something the file does not have yet.
   bool HoldsUnstoredText();
   // The list as the model changes it; the position of the entry being edited follows.
@@ -121,6 +128,8 @@ class MainModel {
   std::string unstored_text_;
   int unstored_crypt_ = -1;
   FileStamp known_stamp_;
+  int busy_ = 0;
+  std::function<void()> after_command_;
 };
 
 // The characters of `text` that the code page cannot hold, each once, in order.

@@ -2,6 +2,7 @@
 #include "app/quillet_core.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "common/helpers.h"
 #include "text/numbers.h"
@@ -63,7 +64,11 @@ QuilletCore::QuilletCore(const CoreServices& services, MainView& view, Lifecycle
       settings_(services.settings_store, kQuilletTitle),
       main_(MainServices{services.ini, services.entries, services.fs, services.ansi,
                          services.dialogs, services.clipboard},
-            view, data_file_) {}
+            view, data_file_) {
+  main_.SetAfterCommand([this] {
+    if (std::exchange(reload_deferred_, false)) ReloadIfChangedOutside();
+  });
+}
 
 void QuilletCore::Startup(std::string_view command_line) {
   debug_mode_ = IsDebugCommandLine(command_line);
@@ -148,6 +153,10 @@ void QuilletCore::ReloadFromDataFile() {
 }
 
 void QuilletCore::ReloadIfChangedOutside() {
+  if (main_.busy()) {
+    reload_deferred_ = true;
+    return;
+  }
   if (!main_.ChangedOutside()) return;
   const std::string name = main_.CurrentName();
   ReloadFromDataFile();
