@@ -191,16 +191,20 @@ std::string MainModel::CurrentName() {
   return CurrentEntryNumber() > 0 ? view_.ListText(current_index_) : std::string();
 }
 
-void MainModel::SelectByName(const std::string& name) {
+void MainModel::SelectEntry(int number, const std::string& name) {
   if (name.empty()) return;
+  int found = -1;
   for (int i = 0; i < view_.ListCount(); ++i) {
-    if (view_.ListText(i) == name) {
-      if (i != view_.ListSelection()) {
-        view_.ListSelect(i);
-        OnListClick();
-      }
-      return;
+    if (view_.ListText(i) != name) continue;
+    if (found < 0) found = i;
+    if (view_.ListData(i) == number) {
+      found = i;
+      break;
     }
+  }
+  if (found >= 0 && found != view_.ListSelection()) {
+    view_.ListSelect(found);
+    OnListClick();
   }
 }
 

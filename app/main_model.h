@@ -72,9 +72,12 @@ class MainModel {
   // Remembers the data file as this program leaves it.
   void NoteFileState();
 
-  // The name of the entry being edited, and selecting an entry by its name after a reload.
+  // The entry being edited (0 and the empty text when there is none), and selecting it again
+  // after a reload: the item with the same number and name, else the first with the name
+  // (names may repeat, numbers may have moved).
+  int CurrentEntryNumber();
   std::string CurrentName();
-  void SelectByName(const std::string& name);
+  void SelectEntry(int number, const std::string& name);
 
   // True while one of the window's commands or handlers runs. Its message boxes let other
   // events in; a reload then would change the list and the entry it works on under it.
@@ -99,7 +102,6 @@ class MainModel {
   void AddTitleIfMissing();
   void SelectDestination(int index);
   void FindNext();
-  int CurrentEntryNumber();
   class Busy;
   // True when the editor or the cipher box holds something the file does not have yet.
   bool HoldsUnstoredText();

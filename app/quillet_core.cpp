@@ -158,9 +158,10 @@ void QuilletCore::ReloadIfChangedOutside() {
     return;
   }
   if (!main_.ChangedOutside()) return;
+  const int number = main_.CurrentEntryNumber();
   const std::string name = main_.CurrentName();
   ReloadFromDataFile();
-  main_.SelectByName(name);
+  main_.SelectEntry(number, name);
 }
 
 void QuilletCore::ReportOnce(const Status& status) {

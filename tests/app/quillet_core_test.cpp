@@ -230,6 +230,30 @@ TEST_F(QuilletCoreTest, AReloadWaitsUntilTheCommandThatOpenedADialogIsDone) {
   }
 }
 
+TEST_F(QuilletCoreTest, AReloadKeepsTheEntryBeingEditedAmongEqualNames) {
+  fs.SetFile(kDefault, "[Name]\r\n1=Gruss\r\n2=Gruss\r\n3=x\r\n[Text]\r\n1=eins\r\n2=zwei\r\n"
+                       "[Ignore]\r\n1=x\r\n");
+  auto core = Core();
+  core->Startup("");
+  ASSERT_EQ(view.ListData(1), 2);
+  view.ListSelect(1);
+  core->main().OnListClick();
+  ASSERT_EQ(view.editor, "zwei");
+  // Another program changes the file; the window is shown again.
+  IniStore other{fs, ansi};
+  fs.AdvanceNs(5'000'000'000);
+  ASSERT_TRUE(other.WriteIniValue("Title", "3", "Editor", kDefault));
+  core->ReloadIfChangedOutside();
+  EXPECT_EQ(view.ListData(view.ListSelection()), 2);
+  EXPECT_EQ(view.editor, "zwei");
+  // Gone under its number, the entry is found by its name.
+  fs.AdvanceNs(5'000'000'000);
+  ASSERT_TRUE(other.WriteIniValues({{"Name", "2", "x"}, {"Name", "3", "Gruss"},
+                                    {"Text", "3", "drei"}}, kDefault));
+  core->ReloadIfChangedOutside();
+  EXPECT_EQ(view.ListText(view.ListSelection()), "Gruss");
+}
+
 TEST_F(QuilletCoreTest, CaptionsAndTheDebugSwitch) {
   EXPECT_EQ(MakeCaption("", true, "2.3c"), "\xE2\x80\xA2 Quillet 2.3c");
   EXPECT_EQ(MakeCaption("", false, "2.3c"), ":: Quillet 2.3c");
