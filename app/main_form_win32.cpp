@@ -228,6 +228,8 @@ struct MainForm::Impl {
 
   void SetFontAll() {
     for (const Control& c : Controls()) {
+      // A rich edit control gives the font to all of its text: the glyphs would lose theirs.
+      if (c.id == kIdEditor) continue;
       SendMessageW(Item(c.id), WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
     }
   }

@@ -93,6 +93,23 @@ TEST_F(MainFormTest, GlyphsSurviveTheRichEditAndKeepTheirLook) {
   EXPECT_EQ(Stored(1), stored);
 }
 
+TEST_F(MainFormTest, GlyphsKeepTheirLookWhenTheWindowMovesToAnotherDpi) {
+  Library({{1, {"x", "a\\Nb", "", 0, 0}}});
+  RECT r{};
+  GetWindowRect(form.hwnd(), &r);
+  const int dpi = WindowDpi(form.hwnd()) * 3 / 2;
+  SendMessageW(form.hwnd(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&r));
+  CHARFORMAT2W cf{};
+  cf.cbSize = sizeof cf;
+  form.EditorSelect(1, 1);
+  SendMessageW(Editor(), EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&cf));
+  EXPECT_EQ(std::wstring(cf.szFaceName), L"Wingdings");
+  EXPECT_EQ(cf.crTextColor, RGB(255, 0, 0));
+  form.EditorSelect(0, 1);
+  SendMessageW(Editor(), EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&cf));
+  EXPECT_EQ(std::wstring(cf.szFaceName), L"Arial");
+}
+
 TEST_F(MainFormTest, EnterAndTabAreRecordedAsGlyphs) {
   Library({{1, {"x", "", "", 0, 0}}});
   HWND editor = Editor();
