@@ -618,8 +618,16 @@ LRESULT MainForm::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_SHOWWINDOW:
       if (wparam && m.commands.activated) m.commands.activated();
       break;
+    case WM_SYSCOMMAND:
+      // The window's own close (its box, its system menu, Alt+F4) arrives here first; a
+      // WM_CLOSE without it comes from elsewhere.
+      if ((wparam & 0xFFF0) == SC_CLOSE) {
+        if (m.commands.close_box) m.commands.close_box();
+        return 0;
+      }
+      break;
     case WM_CLOSE:
-      if (m.commands.close_box) m.commands.close_box();
+      if (m.commands.close_request) m.commands.close_request();
       return 0;
     case WM_QUERYENDSESSION:
       // Whatever is typed is stored before Windows may end the program.
