@@ -188,6 +188,23 @@ TEST_F(MainFormTest, TheLayoutFollowsTheWindowAndNeverShrinks) {
   EXPECT_GE(now.bottom - now.top, start.bottom - start.top - 1);
 }
 
+TEST_F(MainFormTest, TheFocusComesBackToTheControlThatHadIt) {
+  Library({{1, {"x", "abc", "", 0, 0}}});
+  ShowWindow(form.hwnd(), SW_SHOW);
+  SetActiveWindow(form.hwnd());
+  SetFocus(Editor());
+  ASSERT_EQ(GetFocus(), Editor());
+  // Another window of the program is active for a while (a message box, a dialog).
+  HWND other = CreateWindowExW(0, L"STATIC", L"anderes", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50,
+                               nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+  SetActiveWindow(other);
+  ASSERT_NE(GetFocus(), Editor());
+  SetActiveWindow(form.hwnd());
+  EXPECT_EQ(GetFocus(), Editor());
+  DestroyWindow(other);
+  ShowWindow(form.hwnd(), SW_HIDE);
+}
+
 TEST_F(MainFormTest, AnEmptyLibraryDisablesTheEntryControls) {
   Library({});
   EXPECT_FALSE(IsWindowEnabled(Editor()));
