@@ -461,9 +461,9 @@ void MainModel::DeleteEntry() {
   if (pos < 0) return;
   const int deleted = view_.ListData(pos);
   const std::string name = view_.ListText(pos);
-  const MessageAnswer answer = s_.dialogs.ShowMessage(
-      "Wollen Sie den Eintrag '" + name + "'\rwirklich löschen?", MessageTitle(),
-      MessageIcon::kQuestion, MessageButtons::kYesNo);
+  const MessageAnswer answer =
+      s_.dialogs.ShowMessage("Wollen Sie den Eintrag '" + name + "'\rwirklich löschen?",
+                             MessageTitle(), MessageIcon::kQuestion, MessageButtons::kYesNo);
   if (answer != MessageAnswer::kYes) return;
   // The highest-numbered entry of the file moves into the gap and its number is blanked, in
   // one update under the file's lock: counted in the file, so that an entry the list does not

@@ -76,15 +76,14 @@ Status EntryStore::WriteEntries(const std::vector<std::pair<int, SnippetEntry>>&
   return ini_.WriteIniValues(all, data_file);
 }
 
-Status EntryStore::RemoveEntry(int number, const std::string& name,
-                               const std::string& data_file, int* moved_from) {
+Status EntryStore::RemoveEntry(int number, const std::string& name, const std::string& data_file,
+                               int* moved_from) {
   return ini_.UpdateIniValues(
       [&](const IniDocument& current, std::vector<IniWrite>& writes) {
         const std::vector<std::string> names = ReadNumberedList(current, "Name");
         const int highest = static_cast<int>(names.size());
         // The caller's list shows the name as it was typed, the file as it reads back.
-        if (number < 1 || number > highest ||
-            names[number - 1] != IniDocument::AsReadBack(name)) {
+        if (number < 1 || number > highest || names[number - 1] != IniDocument::AsReadBack(name)) {
           return Status::Refuse("Der Eintrag „" + name +
                                 "“ steht nicht mehr unter seiner Nummer in der Datendatei; ein "
                                 "anderes Programm hat sie geändert. Es wurde nichts gelöscht.");

@@ -406,10 +406,26 @@ TEST_F(MainModelTest, OurOwnWritesDoNotHideAnEarlierChangeFromOutside) {
     const char* name;
     std::function<void()> write;
   } writes[] = {
-      {"text", [&] { view.editor = "neu"; model.OnEditorLostFocus(); }},
-      {"DOS box", [&] { view.dosbox = true; model.OnDosBoxClick(); }},
-      {"new entry", [&] { dialogs.text_answers = {std::string("d")}; model.NewEntry(); }},
-      {"delete", [&] { dialogs.message_answers = {MessageAnswer::kYes}; model.DeleteEntry(); }},
+      {"text",
+       [&] {
+         view.editor = "neu";
+         model.OnEditorLostFocus();
+       }},
+      {"DOS box",
+       [&] {
+         view.dosbox = true;
+         model.OnDosBoxClick();
+       }},
+      {"new entry",
+       [&] {
+         dialogs.text_answers = {std::string("d")};
+         model.NewEntry();
+       }},
+      {"delete",
+       [&] {
+         dialogs.message_answers = {MessageAnswer::kYes};
+         model.DeleteEntry();
+       }},
   };
   for (const auto& w : writes) {
     w.write();
@@ -442,8 +458,8 @@ TEST_F(MainModelTest, DeletingWithAListBehindTheFileLosesNoEntry) {
   model.DeleteEntry();
   ASSERT_EQ(dialogs.messages.size(), 2u);
   EXPECT_EQ(dialogs.messages[1].icon, MessageIcon::kExclamation);
-  EXPECT_EQ(Reloaded(), (std::map<std::string, std::string>{{"q", "text of a"},
-                                                           {"b", "text of b"}}));
+  EXPECT_EQ(Reloaded(),
+            (std::map<std::string, std::string>{{"q", "text of a"}, {"b", "text of b"}}));
 }
 
 TEST_F(MainModelTest, FindContinuesFromTheCaretAndStopsAtTheEnd) {

@@ -186,15 +186,16 @@ TEST_F(QuilletCoreTest, AReloadWaitsUntilTheCommandThatOpenedADialogIsDone) {
     std::function<void(MainModel&)> command;
     std::map<std::string, std::string> expected;  // name -> text of every entry afterwards
   } cases[] = {
-      {"delete", [](MainModel& m) { m.DeleteEntry(); },
-       {{"a", "A"}, {"c", "C"}, {"0neu", "N"}}},
-      {"rename", [](MainModel& m) { m.RenameEntry(); },
+      {"delete", [](MainModel& m) { m.DeleteEntry(); }, {{"a", "A"}, {"c", "C"}, {"0neu", "N"}}},
+      {"rename",
+       [](MainModel& m) { m.RenameEntry(); },
        {{"a", "A"}, {"z", "B"}, {"c", "C"}, {"0neu", "N"}}},
   };
   for (const auto& c : cases) {
     const std::string file = kDir + c.name + ".ini";
-    fs.SetFile(file, "[Name]\r\n1=a\r\n2=b\r\n3=c\r\n[Text]\r\n1=A\r\n2=B\r\n3=C\r\n"
-                     "[Ignore]\r\n1=x\r\n");
+    fs.SetFile(file,
+               "[Name]\r\n1=a\r\n2=b\r\n3=c\r\n[Text]\r\n1=A\r\n2=B\r\n3=C\r\n"
+               "[Ignore]\r\n1=x\r\n");
     settings.values[{"Quillet", "path"}] = file;
     ActivatingDialogs activating;
     activating.text_answers = {std::string("z")};
@@ -231,8 +232,9 @@ TEST_F(QuilletCoreTest, AReloadWaitsUntilTheCommandThatOpenedADialogIsDone) {
 }
 
 TEST_F(QuilletCoreTest, AReloadKeepsTheEntryBeingEditedAmongEqualNames) {
-  fs.SetFile(kDefault, "[Name]\r\n1=Gruss\r\n2=Gruss\r\n3=x\r\n[Text]\r\n1=eins\r\n2=zwei\r\n"
-                       "[Ignore]\r\n1=x\r\n");
+  fs.SetFile(kDefault,
+             "[Name]\r\n1=Gruss\r\n2=Gruss\r\n3=x\r\n[Text]\r\n1=eins\r\n2=zwei\r\n"
+             "[Ignore]\r\n1=x\r\n");
   auto core = Core();
   core->Startup("");
   ASSERT_EQ(view.ListData(1), 2);
@@ -248,8 +250,8 @@ TEST_F(QuilletCoreTest, AReloadKeepsTheEntryBeingEditedAmongEqualNames) {
   EXPECT_EQ(view.editor, "zwei");
   // Gone under its number, the entry is found by its name.
   fs.AdvanceNs(5'000'000'000);
-  ASSERT_TRUE(other.WriteIniValues({{"Name", "2", "x"}, {"Name", "3", "Gruss"},
-                                    {"Text", "3", "drei"}}, kDefault));
+  ASSERT_TRUE(other.WriteIniValues(
+      {{"Name", "2", "x"}, {"Name", "3", "Gruss"}, {"Text", "3", "drei"}}, kDefault));
   core->ReloadIfChangedOutside();
   EXPECT_EQ(view.ListText(view.ListSelection()), "Gruss");
 }
