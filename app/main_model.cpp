@@ -410,7 +410,7 @@ std::string MainModel::AskName(const std::string& prompt, const std::string& tit
     const MessageAnswer answer = s_.dialogs.ShowMessage(
         "Es gibt bereits einen Eintrag mit dem Namen \r'" + name +
             "'.\r\rMöchten Sie ihn dennoch verwenden?",
-        MessageTitle(), MessageIcon::kQuestion, MessageButtons::kYesNo);
+        MessageTitle(), MessageIcon::kQuestion, MessageButtons::kYesNoDefaultNo);
     if (answer == MessageAnswer::kYes) return name;
   }
 }

@@ -134,6 +134,8 @@ TEST_F(MainModelTest, NewEntryAsksAboutDuplicatesAndStartsEnciphered) {
   EXPECT_EQ(dialogs.messages[0].text,
             "Es gibt bereits einen Eintrag mit dem Namen \r'abc'.\r\rMöchten Sie ihn dennoch "
             "verwenden?");
+  // Enter alone must not make a duplicate: No is the default button.
+  EXPECT_EQ(dialogs.messages[0].buttons, MessageButtons::kYesNoDefaultNo);
   EXPECT_EQ(view.Names(), (std::vector<std::string>{"ABC", "abc"}));
   EXPECT_EQ(view.ListText(view.selection), "abc");
   EXPECT_EQ(view.ListData(view.selection), 2);
