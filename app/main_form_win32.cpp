@@ -151,6 +151,7 @@ struct MainForm::Impl {
   LayoutRects scaled = kDesignedMainLayout;
   bool window_colour = false;  // list and editor backgrounds
   bool applying = false;
+  HWND last_focus = nullptr;  // the control that had the focus when the window went inactive
 
   HWND Item(int id) const { return GetDlgItem(window, id); }
   HWND editor() const { return Item(kIdEditor); }
@@ -228,6 +229,8 @@ struct MainForm::Impl {
 
   void SetFontAll() {
     for (const Control& c : Controls()) {
+      // A rich edit control gives the font to all of its text: the glyphs would lose theirs.
+      if (c.id == kIdEditor) continue;
       SendMessageW(Item(c.id), WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
     }
   }
@@ -622,14 +625,36 @@ LRESULT MainForm::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       if (gesture && m.commands.monitor_gesture) m.commands.monitor_gesture();
       return 0;
     }
-    case WM_ACTIVATE:
-      if (LOWORD(wparam) != WA_INACTIVE && m.commands.activated) m.commands.activated();
+    case WM_ACTIVATE: {
+      // As a dialog does: the control that had the focus gets it back, where the default
+      // would give it to the window itself, and typing would go nowhere.
+      if (LOWORD(wparam) == WA_INACTIVE) {
+        HWND focus = GetFocus();
+        if (focus && IsChild(window_, focus)) m.last_focus = focus;
+        break;
+      }
+      if (m.commands.activated) m.commands.activated();
+      HWND back = m.last_focus;
+      if (!HIWORD(wparam) && back && IsWindow(back) && IsChild(window_, back) &&
+          IsWindowVisible(back) && IsWindowEnabled(back)) {
+        SetFocus(back);
+        return 0;
+      }
       break;
+    }
     case WM_SHOWWINDOW:
       if (wparam && m.commands.activated) m.commands.activated();
       break;
+    case WM_SYSCOMMAND:
+      // The window's own close (its box, its system menu, Alt+F4) arrives here first; a
+      // WM_CLOSE without it comes from elsewhere.
+      if ((wparam & 0xFFF0) == SC_CLOSE) {
+        if (m.commands.close_box) m.commands.close_box();
+        return 0;
+      }
+      break;
     case WM_CLOSE:
-      if (m.commands.close_box) m.commands.close_box();
+      if (m.commands.close_request) m.commands.close_request();
       return 0;
     case WM_QUERYENDSESSION:
       // Whatever is typed is stored before Windows may end the program.

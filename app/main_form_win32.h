@@ -44,7 +44,8 @@ inline constexpr int MenuItemId(int menu, int item) {
 struct MainFormCommands {
   std::function<void(int index)> button;               // the button array
   std::function<void(int menu, int item)> menu;        // "&Datei", "&Texte", "&Extras", "&Hilfe"
-  std::function<void()> close_box;                      // the user's close: hide
+  std::function<void()> close_box;                     // close box, system menu, Alt+F4
+  std::function<void()> close_request;  // any other close: task manager, another program
   std::function<void()> activated;                      // the window becomes active
   std::function<void()> monitor_gesture;                // the hidden diagnostics gesture
   std::function<void()> end_session;                    // Windows ends the session

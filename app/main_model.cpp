@@ -55,6 +55,19 @@ std::string CodePageName(unsigned id) {
   return "Codepage " + std::to_string(id);
 }
 
+class MainModel::Busy {
+ public:
+  explicit Busy(MainModel& model) : model_(model) { ++model_.busy_; }
+  ~Busy() {
+    if (--model_.busy_ == 0 && model_.after_command_) model_.after_command_();
+  }
+  Busy(const Busy&) = delete;
+  Busy& operator=(const Busy&) = delete;
+
+ private:
+  MainModel& model_;
+};
+
 MainModel::MainModel(const MainServices& services, MainView& view, const std::string& data_file)
     : s_(services), view_(view), data_file_(data_file) {}
 
@@ -114,8 +127,41 @@ void MainModel::SelectDestination(int index) {
 }
 
 void MainModel::OnListClick() {
+  const Busy busy(*this);
+  // The entry being left gets its text stored first. What cannot be stored keeps its entry
+  // selected and stays in the editor, as the user was told, rather than being replaced.
+  if (HoldsUnstoredText()) {
+    const bool told = EditorToStored(view_.EditorText()) == unstored_text_ &&
+                      (view_.CryptChecked() ? 1 : 0) == unstored_crypt_;
+    if (!told) WriteCurrTextData();
+    if (HoldsUnstoredText()) {
+      view_.ListSelect(current_index_);
+      return;
+    }
+  }
   current_index_ = view_.ListSelection();
   ShowSelectedEntry();
+}
+
+bool MainModel::HoldsUnstoredText() {
+  if (CurrentEntryNumber() <= 0) return false;
+  return EditorToStored(view_.EditorText()) != saved_text_ ||
+         (view_.CryptChecked() ? 1 : 0) != saved_crypt_;
+}
+
+int MainModel::AddListItem(const std::string& name) {
+  const int pos = view_.ListAdd(name);
+  if (current_index_ >= pos) ++current_index_;
+  return pos;
+}
+
+void MainModel::RemoveListItem(int pos) {
+  view_.ListRemove(pos);
+  if (current_index_ == pos) {
+    current_index_ = -1;
+  } else if (current_index_ > pos) {
+    --current_index_;
+  }
 }
 
 void MainModel::ShowSelectedEntry() {
@@ -128,6 +174,7 @@ void MainModel::ShowSelectedEntry() {
   view_.SetDosBoxChecked(e.dosbox != 0);
   saved_text_ = EscapeStoredText(UnescapeStoredText(e.text));
   saved_crypt_ = e.crypt;
+  unstored_crypt_ = -1;
   loading_entry_ = true;
   UpdateControlStates();
   loading_entry_ = false;
@@ -144,20 +191,25 @@ std::string MainModel::CurrentName() {
   return CurrentEntryNumber() > 0 ? view_.ListText(current_index_) : std::string();
 }
 
-void MainModel::SelectByName(const std::string& name) {
+void MainModel::SelectEntry(int number, const std::string& name) {
   if (name.empty()) return;
+  int found = -1;
   for (int i = 0; i < view_.ListCount(); ++i) {
-    if (view_.ListText(i) == name) {
-      if (i != view_.ListSelection()) {
-        view_.ListSelect(i);
-        OnListClick();
-      }
-      return;
+    if (view_.ListText(i) != name) continue;
+    if (found < 0) found = i;
+    if (view_.ListData(i) == number) {
+      found = i;
+      break;
     }
+  }
+  if (found >= 0 && found != view_.ListSelection()) {
+    view_.ListSelect(found);
+    OnListClick();
   }
 }
 
 bool MainModel::WriteCurrentEntryField(const std::string& section, const std::string& value) {
+  const Busy busy(*this);
   const int number = CurrentEntryNumber();
   if (number <= 0) return false;
   // Leaving a box twice (stored before hiding, then the focus goes) writes once.
@@ -168,11 +220,15 @@ bool MainModel::WriteCurrentEntryField(const std::string& section, const std::st
 }
 
 void MainModel::WriteCurrTextData() {
+  const Busy busy(*this);
   const int number = CurrentEntryNumber();
   if (number <= 0) return;
   const int crypt = view_.CryptChecked() ? 1 : 0;
   const std::string stored = EditorToStored(view_.EditorText());
   if (stored == saved_text_ && crypt == saved_crypt_) return;
+  // Every way out below without storing tells the user; this remembers what they were told.
+  unstored_text_ = stored;
+  unstored_crypt_ = crypt;
   std::string value = stored;
   if (crypt) {
     // The cipher carries character codes 0..255 of the code page, nothing else.
@@ -197,6 +253,7 @@ void MainModel::WriteCurrTextData() {
   if (Store({{"Text", key, TextFieldValue(value)}, {"Crypt", key, std::to_string(crypt)}})) {
     saved_text_ = stored;
     saved_crypt_ = crypt;
+    unstored_crypt_ = -1;
   }
 }
 
@@ -220,12 +277,14 @@ bool MainModel::EnsureStorable(const std::vector<std::string>& values) {
       MessageTitle(), MessageIcon::kQuestion, MessageButtons::kYesNo);
   if (answer != MessageAnswer::kYes) return false;
   std::string backup;
-  return Report(s_.ini.ConvertToUtf16(data_file_, &backup));
+  return Write([&] { return s_.ini.ConvertToUtf16(data_file_, &backup); });
 }
 
-bool MainModel::Report(const Status& status) {
+bool MainModel::Write(const std::function<Status()>& write) {
+  const bool known = !ChangedOutside();
+  const Status status = write();
   if (status.ok()) {
-    NoteFileState();
+    if (known) NoteFileState();
     return true;
   }
   s_.dialogs.ShowMessage("Die Änderung konnte nicht gespeichert werden.\r\n\r\n" + status.message,
@@ -234,7 +293,7 @@ bool MainModel::Report(const Status& status) {
 }
 
 bool MainModel::Store(const std::vector<IniWrite>& writes) {
-  return Report(s_.ini.WriteIniValues(writes, data_file_));
+  return Write([&] { return s_.ini.WriteIniValues(writes, data_file_); });
 }
 
 bool MainModel::ChangedOutside() {
@@ -246,10 +305,12 @@ void MainModel::NoteFileState() {
 }
 
 void MainModel::OnDosBoxClick() {
+  const Busy busy(*this);
   WriteCurrentEntryField("DosBox", view_.DosBoxChecked() ? "1" : "0");
 }
 
 void MainModel::OnDestinationTypeClick(int index) {
+  const Busy busy(*this);
   if (loading_entry_) return;
   if (index == 1) {
     title_mode_requested_ = true;
@@ -272,6 +333,7 @@ void MainModel::AddTitleIfMissing() {
 }
 
 void MainModel::OnTitleLostFocus() {
+  const Busy busy(*this);
   title_mode_requested_ = false;
   AddTitleIfMissing();
   UpdateControlStates();
@@ -279,6 +341,7 @@ void MainModel::OnTitleLostFocus() {
 }
 
 void MainModel::StorePendingEdits() {
+  const Busy busy(*this);
   switch (view_.FocusedControl()) {
     case MainView::Focus::kTitleBox:
       OnTitleLostFocus();
@@ -293,6 +356,7 @@ void MainModel::StorePendingEdits() {
 }
 
 void MainModel::OnEditCommand(int index) {
+  const Busy busy(*this);
   switch (index) {
     case kEditCut:
     case kEditCopy:
@@ -349,12 +413,13 @@ std::string MainModel::AskName(const std::string& prompt, const std::string& tit
     const MessageAnswer answer = s_.dialogs.ShowMessage(
         "Es gibt bereits einen Eintrag mit dem Namen \r'" + name +
             "'.\r\rMöchten Sie ihn dennoch verwenden?",
-        MessageTitle(), MessageIcon::kQuestion, MessageButtons::kYesNo);
+        MessageTitle(), MessageIcon::kQuestion, MessageButtons::kYesNoDefaultNo);
     if (answer == MessageAnswer::kYes) return name;
   }
 }
 
 void MainModel::NewEntry() {
+  const Busy busy(*this);
   const std::string name =
       AskName("Bitte geben Sie einen Namen für den neuen Eintrag an:",
               "Quillet - Neuen Eintrag erstellen", "", -1);
@@ -362,8 +427,10 @@ void MainModel::NewEntry() {
   // The number is counted in the file under its lock: a list that is out of date, or
   // another program adding at the same moment, cannot make two entries share one.
   int number = 0;
-  if (!Report(s_.entries.AppendEntry({name, "", "", 1, 0}, data_file_, &number))) return;
-  const int pos = view_.ListAdd(name);
+  if (!Write([&] { return s_.entries.AppendEntry({name, "", "", 1, 0}, data_file_, &number); })) {
+    return;
+  }
+  const int pos = AddListItem(name);
   view_.ListSetData(pos, number);
   view_.ListSelect(pos);
   OnListClick();
@@ -372,6 +439,7 @@ void MainModel::NewEntry() {
 }
 
 void MainModel::RenameEntry() {
+  const Busy busy(*this);
   const int pos = view_.ListSelection();
   if (pos < 0) return;
   const int number = view_.ListData(pos);
@@ -381,35 +449,36 @@ void MainModel::RenameEntry() {
               "Quillet - Eintrag umbenennen", old_name, pos);
   if (name.empty() || !EnsureStorable({name})) return;
   if (!Store({{"Name", std::to_string(number), name}})) return;
-  view_.ListRemove(pos);
-  const int new_pos = view_.ListAdd(name);
+  const bool editing_it = current_index_ == pos;
+  RemoveListItem(pos);
+  const int new_pos = AddListItem(name);
+  if (editing_it) current_index_ = new_pos;
   view_.ListSetData(new_pos, number);
   view_.ListSelect(new_pos);
   OnListClick();
 }
 
 void MainModel::DeleteEntry() {
+  const Busy busy(*this);
   const int pos = view_.ListSelection();
   if (pos < 0) return;
   const int deleted = view_.ListData(pos);
-  const MessageAnswer answer = s_.dialogs.ShowMessage(
-      "Wollen Sie den Eintrag '" + view_.ListText(pos) + "'\rwirklich löschen?", MessageTitle(),
-      MessageIcon::kQuestion, MessageButtons::kYesNo);
+  const std::string name = view_.ListText(pos);
+  const MessageAnswer answer =
+      s_.dialogs.ShowMessage("Wollen Sie den Eintrag '" + name + "'\rwirklich löschen?",
+                             MessageTitle(), MessageIcon::kQuestion, MessageButtons::kYesNo);
   if (answer != MessageAnswer::kYes) return;
-  int highest = 0, highest_pos = 0;
-  for (int i = 0; i < view_.ListCount(); ++i) {
-    if (view_.ListData(i) > highest) {
-      highest = view_.ListData(i);
-      highest_pos = i;
-    }
+  // The highest-numbered entry of the file moves into the gap and its number is blanked, in
+  // one update under the file's lock: counted in the file, so that an entry the list does not
+  // show yet cannot end up behind the gap, and so that the numbers stay 1..N even if the
+  // program dies halfway.
+  int highest = 0;
+  if (!Write([&] { return s_.entries.RemoveEntry(deleted, name, data_file_, &highest); })) {
+    return;
   }
-  // The highest-numbered entry moves into the gap and its number is blanked, in one update
-  // of the file, so that the numbers stay 1..N even if the program dies halfway.
-  std::vector<std::pair<int, SnippetEntry>> writes;
-  if (highest != deleted) writes.emplace_back(deleted, s_.entries.ReadEntry(highest, data_file_));
-  writes.emplace_back(highest, SnippetEntry{});
-  if (!Report(s_.entries.WriteEntries(writes, data_file_))) return;
-  view_.ListSetData(highest_pos, deleted);
+  for (int i = 0; i < view_.ListCount(); ++i) {
+    if (i != pos && view_.ListData(i) == highest) view_.ListSetData(i, deleted);
+  }
   view_.ListRemove(pos);
   current_index_ = -1;
   saved_crypt_ = -1;

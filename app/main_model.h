@@ -72,9 +72,18 @@ class MainModel {
   // Remembers the data file as this program leaves it.
   void NoteFileState();
 
-  // The name of the entry being edited, and selecting an entry by its name after a reload.
+  // The entry being edited (0 and the empty text when there is none), and selecting it again
+  // after a reload: the item with the same number and name, else the first with the name
+  // (names may repeat, numbers may have moved).
+  int CurrentEntryNumber();
   std::string CurrentName();
-  void SelectByName(const std::string& name);
+  void SelectEntry(int number, const std::string& name);
+
+  // True while one of the window's commands or handlers runs. Its message boxes let other
+  // events in; a reload then would change the list and the entry it works on under it.
+  bool busy() const { return busy_ > 0; }
+  // Runs each time the outermost command or handler has finished.
+  void SetAfterCommand(std::function<void()> after) { after_command_ = std::move(after); }
 
   const std::string& last_search_text() const { return last_search_text_; }
   int current_index() const { return current_index_; }
@@ -86,11 +95,19 @@ class MainModel {
   bool EnsureStorable(const std::vector<std::string>& values);
   // Writes and reports a failure once; false when nothing was stored.
   bool Store(const std::vector<IniWrite>& writes);
-  bool Report(const Status& status);
+  // Runs one write of the data file and reports its failure. The file's state is noted
+  // afterwards only where the program knew the file before: a change from outside that came
+  // first must still reach the lists at the next showing.
+  bool Write(const std::function<Status()>& write);
   void AddTitleIfMissing();
   void SelectDestination(int index);
   void FindNext();
-  int CurrentEntryNumber();
+  class Busy;
+  // True when the editor or the cipher box holds something the file does not have yet.
+  bool HoldsUnstoredText();
+  // The list as the model changes it; the position of the entry being edited follows.
+  int AddListItem(const std::string& name);
+  void RemoveListItem(int pos);
   // Asks for a name until it is empty, unique or accepted as a duplicate; empty: stop.
   std::string AskName(const std::string& prompt, const std::string& title,
                       const std::string& initial, int skip_pos);
@@ -109,7 +126,12 @@ class MainModel {
   // a change writes nothing (an enciphered text would get a new salt every time).
   std::string saved_text_;
   int saved_crypt_ = -1;
+  // What the user was last told could not be stored, so that one click does not tell twice.
+  std::string unstored_text_;
+  int unstored_crypt_ = -1;
   FileStamp known_stamp_;
+  int busy_ = 0;
+  std::function<void()> after_command_;
 };
 
 // The characters of `text` that the code page cannot hold, each once, in order.

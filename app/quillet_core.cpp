@@ -2,6 +2,7 @@
 #include "app/quillet_core.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "common/helpers.h"
 #include "text/numbers.h"
@@ -61,7 +62,11 @@ QuilletCore::QuilletCore(const CoreServices& services, MainView& view, Lifecycle
     : s_(services),
       hooks_(std::move(hooks)),
       settings_(services.settings_store, kQuilletTitle),
-      main_(services.main, view, data_file_) {}
+      main_(services.main, view, data_file_) {
+  main_.SetAfterCommand([this] {
+    if (std::exchange(reload_deferred_, false)) ReloadIfChangedOutside();
+  });
+}
 
 void QuilletCore::Startup(std::string_view command_line) {
   debug_mode_ = IsDebugCommandLine(command_line);
@@ -146,10 +151,15 @@ void QuilletCore::ReloadFromDataFile() {
 }
 
 void QuilletCore::ReloadIfChangedOutside() {
+  if (main_.busy()) {
+    reload_deferred_ = true;
+    return;
+  }
   if (!main_.ChangedOutside()) return;
+  const int number = main_.CurrentEntryNumber();
   const std::string name = main_.CurrentName();
   ReloadFromDataFile();
-  main_.SelectByName(name);
+  main_.SelectEntry(number, name);
 }
 
 void QuilletCore::ReportOnce(const Status& status) {

@@ -76,7 +76,9 @@ class QuilletCore {
   void Shutdown();
 
   // Before the main window is shown or activated: a data file changed outside the program
-  // is read again, so that no write goes to an entry whose number has moved.
+  // is read again, so that no write goes to an entry whose number has moved. While a command
+  // of the main window runs (a message box of its own activates the window when it closes),
+  // the reload waits until the command is done.
   void ReloadIfChangedOutside();
 
   MainModel& main() { return main_; }
@@ -103,6 +105,7 @@ class QuilletCore {
   PopupSettings popup_;
   IgnoreList ignore_;
   MainModel main_;
+  bool reload_deferred_ = false;
 };
 
 }  // namespace qm

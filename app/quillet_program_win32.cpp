@@ -246,6 +246,7 @@ int QuilletProgram::Run(const std::wstring& command_line) {
   // Without an icon (debug mode) a hidden window could not be reached again: there the
   // close box ends the program.
   commands.close_box = [this] { core_->debug_mode() ? Quit() : HideMain(); };
+  commands.close_request = [this] { Quit(); };
   commands.destroyed = [] { PostQuitMessage(0); };
   commands.show_requested = [this] { ShowMain(); };
   commands.activated = [this] { core_->ReloadIfChangedOutside(); };

@@ -70,6 +70,9 @@ class Win32Dialogs : public Dialogs {
       case MessageButtons::kYesNoCancel:
         type |= MB_YESNOCANCEL;
         break;
+      case MessageButtons::kYesNoDefaultNo:
+        type |= MB_YESNO | MB_DEFBUTTON2;
+        break;
     }
     // A tray program often has no visible window: without an owner the box must still come
     // to the front rather than hide behind the active application.

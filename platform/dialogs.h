@@ -8,7 +8,9 @@
 namespace qm {
 
 enum class MessageIcon { kNone, kInformation, kQuestion, kExclamation, kStop };
-enum class MessageButtons { kOk, kOkCancel, kYesNo, kYesNoCancel };
+// kYesNoDefaultNo: Yes and No with No as the default button, for questions where Enter
+// alone must not say yes.
+enum class MessageButtons { kOk, kOkCancel, kYesNo, kYesNoCancel, kYesNoDefaultNo };
 enum class MessageAnswer { kOk, kCancel, kYes, kNo };
 
 class Dialogs {

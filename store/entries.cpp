@@ -23,6 +23,18 @@ SnippetEntry EntryStore::ReadEntry(int number, const std::string& data_file) {
   return e;
 }
 
+SnippetEntry EntryStore::EntryIn(const IniDocument& doc, int number) const {
+  const std::string key = std::to_string(number);
+  SnippetEntry e;
+  e.name = doc.Find("Name", key).value_or("");
+  e.crypt = NumericValue(doc.Find("Crypt", key).value_or("")) != 0 ? 1 : 0;
+  e.text = doc.Find("Text", key).value_or("");
+  if (e.crypt) e.text = ansi_.ToUtf8(CryptText(e.text, false));
+  e.title = doc.Find("Title", key).value_or("");
+  e.dosbox = NumericValue(doc.Find("DosBox", key).value_or("")) != 0 ? 1 : 0;
+  return e;
+}
+
 std::string TextFieldValue(std::string_view stored_form) {
   if (IniDocument::AsReadBack(stored_form) == stored_form) return std::string(stored_form);
   return "\"" + std::string(stored_form) + "\"";
@@ -62,6 +74,31 @@ Status EntryStore::WriteEntries(const std::vector<std::pair<int, SnippetEntry>>&
     all.insert(all.end(), writes.begin(), writes.end());
   }
   return ini_.WriteIniValues(all, data_file);
+}
+
+Status EntryStore::RemoveEntry(int number, const std::string& name, const std::string& data_file,
+                               int* moved_from) {
+  return ini_.UpdateIniValues(
+      [&](const IniDocument& current, std::vector<IniWrite>& writes) {
+        const std::vector<std::string> names = ReadNumberedList(current, "Name");
+        const int highest = static_cast<int>(names.size());
+        // The caller's list shows the name as it was typed, the file as it reads back.
+        if (number < 1 || number > highest || names[number - 1] != IniDocument::AsReadBack(name)) {
+          return Status::Refuse("Der Eintrag „" + name +
+                                "“ steht nicht mehr unter seiner Nummer in der Datendatei; ein "
+                                "anderes Programm hat sie geändert. Es wurde nichts gelöscht.");
+        }
+        if (moved_from) *moved_from = highest;
+        std::vector<IniWrite> part;
+        if (highest != number) {
+          if (Status s = EntryWrites(number, EntryIn(current, highest), part); !s) return s;
+          writes = part;
+        }
+        if (Status s = EntryWrites(highest, SnippetEntry{}, part); !s) return s;
+        writes.insert(writes.end(), part.begin(), part.end());
+        return Status::Ok();
+      },
+      data_file);
 }
 
 Status EntryStore::AppendEntry(const SnippetEntry& e, const std::string& data_file, int* number) {

@@ -38,6 +38,13 @@ class EntryStore {
   // Several entries in one update of the file: all of them or none.
   Status WriteEntries(const std::vector<std::pair<int, SnippetEntry>>& entries,
                       const std::string& data_file);
+  // Deletes entry `number`, which must still carry `name`: the highest-numbered entry of
+  // the file moves into its number and the highest number is blanked, in one update under
+  // the lock, so that the numbers stay 1..N whatever the caller's list knows of the file.
+  // `moved_from` receives the number whose entry moved (`number` itself when it was the
+  // highest). Refused, changing nothing, when the number carries another name by now.
+  Status RemoveEntry(int number, const std::string& name, const std::string& data_file,
+                     int* moved_from);
   // Stores the entry under the next free number, counted and written under one lock, so
   // that two programs adding at once never take the same number.
   Status AppendEntry(const SnippetEntry& entry, const std::string& data_file, int* number);
@@ -47,6 +54,7 @@ class EntryStore {
 
  private:
   Status EntryWrites(int number, const SnippetEntry& entry, std::vector<IniWrite>& writes);
+  SnippetEntry EntryIn(const IniDocument& doc, int number) const;
 
  public:
  private:

@@ -134,6 +134,8 @@ TEST_F(MainModelTest, NewEntryAsksAboutDuplicatesAndStartsEnciphered) {
   EXPECT_EQ(dialogs.messages[0].text,
             "Es gibt bereits einen Eintrag mit dem Namen \r'abc'.\r\rMöchten Sie ihn dennoch "
             "verwenden?");
+  // Enter alone must not make a duplicate: No is the default button.
+  EXPECT_EQ(dialogs.messages[0].buttons, MessageButtons::kYesNoDefaultNo);
   EXPECT_EQ(view.Names(), (std::vector<std::string>{"ABC", "abc"}));
   EXPECT_EQ(view.ListText(view.selection), "abc");
   EXPECT_EQ(view.ListData(view.selection), 2);
@@ -337,6 +339,129 @@ TEST_F(MainModelTest, AChangeFromOutsideIsNoticedButOurOwnWritesAreNot) {
   fs.AdvanceNs(5'000'000'000);
   fs.WriteInPlace(data_file, fs.Content(data_file).value() + "[Name]\r\n");
   EXPECT_TRUE(model.ChangedOutside());
+}
+
+TEST_F(MainModelTest, ATextNotYetStoredIsNeverReplacedByAnotherEntry) {
+  const std::string snowman = "\xE2\x98\x83";
+  const struct {
+    const char* name;
+    bool leave_first;  // the editor had the focus, so its leave came before the click
+    bool crypt;
+    std::string typed;
+    std::optional<MessageAnswer> answer;
+    int failing_writes;
+    bool stays;  // the list goes back to "a", the editor keeps the text
+  } cases[] = {
+      // Pasted through the menu while the list had the focus: no leave, stored on the click.
+      {"pasted without focus", false, false, "neu", std::nullopt, 0, false},
+      {"declined Unicode", true, false, snowman, MessageAnswer::kNo, 0, true},
+      {"enciphered, not in the code page", true, true, snowman, std::nullopt, 0, true},
+      {"failed write", true, false, "neu", std::nullopt, 1, true},
+  };
+  for (const auto& c : cases) {
+    data_file = std::string("C:\\Q\\") + c.name + ".ini";
+    dialogs.messages.clear();
+    Library({"a", "b"});
+    ASSERT_EQ(view.ListText(view.selection), "a");
+    view.crypt = c.crypt;
+    view.editor = c.typed;
+    if (c.answer) dialogs.message_answers = {*c.answer};
+    fs.FailNextWrites(c.failing_writes);
+    if (c.leave_first) model.OnEditorLostFocus();
+    const std::size_t told = dialogs.messages.size();
+    Select("b");
+    EXPECT_EQ(dialogs.messages.size(), told) << c.name << ": asked or told twice";
+    if (c.stays) {
+      EXPECT_EQ(view.ListText(view.selection), "a") << c.name;
+      EXPECT_EQ(view.editor, c.typed) << c.name;
+    } else {
+      EXPECT_EQ(entries.ReadEntry(1, data_file).text, c.typed) << c.name;
+      EXPECT_EQ(view.editor, "text of b") << c.name;
+    }
+  }
+
+  // Renaming or adding while such a text waits keeps it with its entry.
+  data_file = "C:\\Q\\umbenennen.ini";
+  Library({"b", "c"});
+  view.editor = snowman;
+  dialogs.message_answers = {MessageAnswer::kNo};
+  model.OnEditorLostFocus();
+  dialogs.text_answers = {std::string("z")};
+  model.RenameEntry();
+  EXPECT_EQ(view.ListText(view.selection), "z");
+  EXPECT_EQ(view.editor, snowman);
+  dialogs.text_answers = {std::string("a")};
+  model.NewEntry();
+  EXPECT_EQ(view.ListText(view.selection), "z");
+  EXPECT_EQ(view.editor, snowman);
+  EXPECT_EQ(Value("Name", "3"), "a");
+}
+
+TEST_F(MainModelTest, OurOwnWritesDoNotHideAnEarlierChangeFromOutside) {
+  Library({"a", "b"});
+  // Another program adds an entry; the list does not show it yet.
+  IniStore other_ini{fs, ansi};
+  EntryStore other{other_ini, ansi};
+  fs.AdvanceNs(5'000'000'000);
+  ASSERT_TRUE(other.WriteEntry(3, {"c", "text of c", "", 0, 0}, data_file));
+  const struct {
+    const char* name;
+    std::function<void()> write;
+  } writes[] = {
+      {"text",
+       [&] {
+         view.editor = "neu";
+         model.OnEditorLostFocus();
+       }},
+      {"DOS box",
+       [&] {
+         view.dosbox = true;
+         model.OnDosBoxClick();
+       }},
+      {"new entry",
+       [&] {
+         dialogs.text_answers = {std::string("d")};
+         model.NewEntry();
+       }},
+      {"delete",
+       [&] {
+         dialogs.message_answers = {MessageAnswer::kYes};
+         model.DeleteEntry();
+       }},
+  };
+  for (const auto& w : writes) {
+    w.write();
+    EXPECT_TRUE(model.ChangedOutside()) << w.name << ": the next showing would not reload";
+  }
+}
+
+TEST_F(MainModelTest, DeletingWithAListBehindTheFileLosesNoEntry) {
+  IniStore other_ini{fs, ansi};
+  EntryStore other{other_ini, ansi};
+  // Another program added "d" as number 4, which the list does not show yet.
+  Library({"a", "b", "c"});
+  fs.AdvanceNs(5'000'000'000);
+  ASSERT_TRUE(other.WriteEntry(4, {"d", "text of d", "", 0, 0}, data_file));
+  Select("a");
+  model.DeleteEntry();
+  EXPECT_EQ(Reloaded(), (std::map<std::string, std::string>{
+                            {"b", "text of b"}, {"c", "text of c"}, {"d", "text of d"}}));
+  for (int i = 0; i < view.ListCount(); ++i) {
+    EXPECT_EQ(Value("Name", std::to_string(view.ListData(i)).c_str()), view.ListText(i));
+  }
+
+  // The entry's number now carries another name: nothing is deleted.
+  data_file = "C:\\Q\\umbenannt.ini";
+  Library({"a", "b"});
+  fs.AdvanceNs(5'000'000'000);
+  ASSERT_TRUE(other_ini.WriteIniValue("Name", "1", "q", data_file));
+  Select("a");
+  dialogs.messages.clear();
+  model.DeleteEntry();
+  ASSERT_EQ(dialogs.messages.size(), 2u);
+  EXPECT_EQ(dialogs.messages[1].icon, MessageIcon::kExclamation);
+  EXPECT_EQ(Reloaded(),
+            (std::map<std::string, std::string>{{"q", "text of a"}, {"b", "text of b"}}));
 }
 
 TEST_F(MainModelTest, FindContinuesFromTheCaretAndStopsAtTheEnd) {

@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+#include <utility>
+
 #include "common/helpers.h"
 #include "platform/portable_code_pages.h"
 #include "tests/fakes/fake_clipboard.h"
@@ -154,6 +157,103 @@ TEST_F(QuilletCoreTest, ChoosingAFolderSwitchesAsksOrStops) {
   EXPECT_EQ(core->data_file(), "G:\\Neu\\Quillet.ini");
   EXPECT_EQ(StoredPath(), "G:\\Neu\\Quillet.ini");
   EXPECT_EQ(dialogs.folder_prompts.at(0), "Bitte wählen Sie den neuen Ablageordner:");
+}
+
+// Dialogs during which the main window is activated again, as when a message box closes.
+class ActivatingDialogs : public FakeDialogs {
+ public:
+  MessageAnswer ShowMessage(const std::string& text, const std::string& title, MessageIcon icon,
+                            MessageButtons buttons) override {
+    Open();
+    return FakeDialogs::ShowMessage(text, title, icon, buttons);
+  }
+  std::optional<std::string> AskText(const std::string& prompt, const std::string& title,
+                                     const std::string& initial) override {
+    Open();
+    return FakeDialogs::AskText(prompt, title, initial);
+  }
+  std::function<void()> while_open;
+
+ private:
+  void Open() {
+    if (auto hook = std::exchange(while_open, nullptr)) hook();
+  }
+};
+
+TEST_F(QuilletCoreTest, AReloadWaitsUntilTheCommandThatOpenedADialogIsDone) {
+  const struct {
+    const char* name;
+    std::function<void(MainModel&)> command;
+    std::map<std::string, std::string> expected;  // name -> text of every entry afterwards
+  } cases[] = {
+      {"delete", [](MainModel& m) { m.DeleteEntry(); }, {{"a", "A"}, {"c", "C"}, {"0neu", "N"}}},
+      {"rename",
+       [](MainModel& m) { m.RenameEntry(); },
+       {{"a", "A"}, {"z", "B"}, {"c", "C"}, {"0neu", "N"}}},
+  };
+  for (const auto& c : cases) {
+    const std::string file = kDir + c.name + ".ini";
+    fs.SetFile(file,
+               "[Name]\r\n1=a\r\n2=b\r\n3=c\r\n[Text]\r\n1=A\r\n2=B\r\n3=C\r\n"
+               "[Ignore]\r\n1=x\r\n");
+    settings.values[{"Quillet", "path"}] = file;
+    ActivatingDialogs activating;
+    activating.text_answers = {std::string("z")};
+    auto core = std::make_unique<QuilletCore>(
+        CoreServices{ini, entries, fs, ansi, activating, clipboard, settings, system}, view,
+        Recording());
+    core->Startup("");
+    view.ListSelect(1);  // "b"
+    core->main().OnListClick();
+    // While the dialog is open another program adds an entry that sorts first, and the
+    // window becomes active again.
+    activating.while_open = [&] {
+      IniStore other_ini{fs, ansi};
+      EntryStore other{other_ini, ansi};
+      fs.AdvanceNs(5'000'000'000);
+      ASSERT_TRUE(other.WriteEntry(4, {"0neu", "N", "", 0, 0}, file));
+      core->ReloadIfChangedOutside();
+    };
+    c.command(core->main());
+    std::map<std::string, std::string> library;
+    for (int n = 1; n <= entries.CountEntries(file); ++n) {
+      const SnippetEntry e = entries.ReadEntry(n, file);
+      library[e.name] = e.text;
+    }
+    EXPECT_EQ(library, c.expected) << c.name;
+    // The list shows the file, each name with its own number.
+    EXPECT_EQ(view.ListCount(), static_cast<int>(c.expected.size())) << c.name;
+    for (int i = 0; i < view.ListCount(); ++i) {
+      EXPECT_EQ(ini.ReadIniValue("Name", std::to_string(view.ListData(i)), "", file),
+                view.ListText(i))
+          << c.name;
+    }
+  }
+}
+
+TEST_F(QuilletCoreTest, AReloadKeepsTheEntryBeingEditedAmongEqualNames) {
+  fs.SetFile(kDefault,
+             "[Name]\r\n1=Gruss\r\n2=Gruss\r\n3=x\r\n[Text]\r\n1=eins\r\n2=zwei\r\n"
+             "[Ignore]\r\n1=x\r\n");
+  auto core = Core();
+  core->Startup("");
+  ASSERT_EQ(view.ListData(1), 2);
+  view.ListSelect(1);
+  core->main().OnListClick();
+  ASSERT_EQ(view.editor, "zwei");
+  // Another program changes the file; the window is shown again.
+  IniStore other{fs, ansi};
+  fs.AdvanceNs(5'000'000'000);
+  ASSERT_TRUE(other.WriteIniValue("Title", "3", "Editor", kDefault));
+  core->ReloadIfChangedOutside();
+  EXPECT_EQ(view.ListData(view.ListSelection()), 2);
+  EXPECT_EQ(view.editor, "zwei");
+  // Gone under its number, the entry is found by its name.
+  fs.AdvanceNs(5'000'000'000);
+  ASSERT_TRUE(other.WriteIniValues(
+      {{"Name", "2", "x"}, {"Name", "3", "Gruss"}, {"Text", "3", "drei"}}, kDefault));
+  core->ReloadIfChangedOutside();
+  EXPECT_EQ(view.ListText(view.ListSelection()), "Gruss");
 }
 
 TEST_F(QuilletCoreTest, CaptionsAndTheDebugSwitch) {

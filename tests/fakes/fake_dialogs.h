@@ -25,7 +25,8 @@ class FakeDialogs : public Dialogs {
                             MessageButtons buttons) override {
     messages.push_back({text, title, icon, buttons});
     if (!message_answers.empty()) return Pop(message_answers);
-    return buttons == MessageButtons::kYesNo || buttons == MessageButtons::kYesNoCancel
+    return buttons == MessageButtons::kYesNo || buttons == MessageButtons::kYesNoCancel ||
+                   buttons == MessageButtons::kYesNoDefaultNo
                ? MessageAnswer::kYes
                : MessageAnswer::kOk;
   }

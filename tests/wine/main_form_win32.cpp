@@ -93,6 +93,23 @@ TEST_F(MainFormTest, GlyphsSurviveTheRichEditAndKeepTheirLook) {
   EXPECT_EQ(Stored(1), stored);
 }
 
+TEST_F(MainFormTest, GlyphsKeepTheirLookWhenTheWindowMovesToAnotherDpi) {
+  Library({{1, {"x", "a\\Nb", "", 0, 0}}});
+  RECT r{};
+  GetWindowRect(form.hwnd(), &r);
+  const int dpi = WindowDpi(form.hwnd()) * 3 / 2;
+  SendMessageW(form.hwnd(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&r));
+  CHARFORMAT2W cf{};
+  cf.cbSize = sizeof cf;
+  form.EditorSelect(1, 1);
+  SendMessageW(Editor(), EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&cf));
+  EXPECT_EQ(std::wstring(cf.szFaceName), L"Wingdings");
+  EXPECT_EQ(cf.crTextColor, RGB(255, 0, 0));
+  form.EditorSelect(0, 1);
+  SendMessageW(Editor(), EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&cf));
+  EXPECT_EQ(std::wstring(cf.szFaceName), L"Arial");
+}
+
 TEST_F(MainFormTest, EnterAndTabAreRecordedAsGlyphs) {
   Library({{1, {"x", "", "", 0, 0}}});
   HWND editor = Editor();
@@ -169,6 +186,23 @@ TEST_F(MainFormTest, TheLayoutFollowsTheWindowAndNeverShrinks) {
   GetWindowRect(form.hwnd(), &now);
   EXPECT_GE(now.right - now.left, start.right - start.left - 1);
   EXPECT_GE(now.bottom - now.top, start.bottom - start.top - 1);
+}
+
+TEST_F(MainFormTest, TheFocusComesBackToTheControlThatHadIt) {
+  Library({{1, {"x", "abc", "", 0, 0}}});
+  ShowWindow(form.hwnd(), SW_SHOW);
+  SetActiveWindow(form.hwnd());
+  SetFocus(Editor());
+  ASSERT_EQ(GetFocus(), Editor());
+  // Another window of the program is active for a while (a message box, a dialog).
+  HWND other = CreateWindowExW(0, L"STATIC", L"anderes", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50,
+                               nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+  SetActiveWindow(other);
+  ASSERT_NE(GetFocus(), Editor());
+  SetActiveWindow(form.hwnd());
+  EXPECT_EQ(GetFocus(), Editor());
+  DestroyWindow(other);
+  ShowWindow(form.hwnd(), SW_HIDE);
 }
 
 TEST_F(MainFormTest, AnEmptyLibraryDisablesTheEntryControls) {

@@ -185,6 +185,19 @@ TEST_F(QuilletProgramTest, KeepsTheLibraryWhateverWayTheWindowIsLeft) {
   EXPECT_EQ(Stored(n).substr(Stored(n).size() - 5), "!1234");
 }
 
+TEST_F(QuilletProgramTest, ACloseRequestFromOutsideEndsTheProgram) {
+  // The close box only hides the window; a close request of another program (the task
+  // manager, taskkill, an installer) ends the program, with what was typed stored.
+  Process quillet;
+  Start(quillet);
+  RightPress();
+  ASSERT_TRUE(Visible(true));
+  TypeIntoEditor(L"Zu");
+  PostMessageW(main, WM_CLOSE, 0, 0);
+  EXPECT_EQ(quillet.Wait(kWaitMs), 0u);
+  EXPECT_TRUE(StoredEnds(2, "Zu")) << Stored(2);
+}
+
 TEST_F(QuilletProgramTest, TheEndOfTheSessionAndASecondStart) {
   {
     Process quillet;
