@@ -241,6 +241,7 @@ MainForm::MainForm(HINSTANCE instance) : impl_(std::make_unique<Impl>()) {
 }
 
 MainForm::~MainForm() {
+  impl_->model = nullptr;  // it may be gone already; the focus leaving is nothing to act on
   if (window_ && IsWindow(window_)) DestroyWindow(window_);
   if (impl_->richedit) FreeLibrary(impl_->richedit);
 }
@@ -426,6 +427,10 @@ bool MainForm::Create(HICON icon, HICON small_icon) {
 void MainForm::Attach(MainModel* model, MainFormCommands commands) {
   impl_->model = model;
   impl_->commands = std::move(commands);
+}
+
+void MainForm::DetachModel() {
+  impl_->model = nullptr;
 }
 
 void MainForm::InitLayout() {

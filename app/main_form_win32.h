@@ -63,6 +63,7 @@ class MainForm : public MainView {
   // Creates the window, hidden, at its design size in the middle of the screen.
   bool Create(HICON icon, HICON small_icon);
   void Attach(MainModel* model, MainFormCommands commands);
+  void DetachModel();
   HWND hwnd() const { return window_; }
 
   // Remembers the design geometry; from then on the window cannot get smaller.

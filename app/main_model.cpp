@@ -55,6 +55,19 @@ std::string CodePageName(unsigned id) {
   return "Codepage " + std::to_string(id);
 }
 
+// Within its scope the model stores without telling the user again what they already know.
+class MainModel::Quiet {
+ public:
+  Quiet(MainModel& m, bool on) : m_(m), before_(m.quiet_) { m_.quiet_ = m_.quiet_ || on; }
+  ~Quiet() { m_.quiet_ = before_; }
+  Quiet(const Quiet&) = delete;
+  Quiet& operator=(const Quiet&) = delete;
+
+ private:
+  MainModel& m_;
+  bool before_;
+};
+
 class MainModel::Busy {
  public:
   explicit Busy(MainModel& model) : model_(model) { ++model_.busy_; }
@@ -128,15 +141,33 @@ void MainModel::SelectDestination(int index) {
 
 void MainModel::OnListClick() {
   const Busy busy(*this);
+  // The entry being edited chosen again (after a rename): a text that waits stays as it is.
+  if (view_.ListSelection() == current_index_ && HoldsUnstoredText()) return;
   // The entry being left gets its text stored first. What cannot be stored keeps its entry
   // selected and stays in the editor, as the user was told, rather than being replaced.
   if (HoldsUnstoredText()) {
+    // What the user was told before is tried once more without telling again.
     const bool told = EditorToStored(view_.EditorText()) == unstored_text_ &&
                       (view_.CryptChecked() ? 1 : 0) == unstored_crypt_;
-    if (!told) WriteCurrTextData();
-    if (HoldsUnstoredText()) {
+    {
+      const Quiet quiet(*this, told);
+      WriteCurrTextData();
+    }
+    if (HoldsUnstoredText() && !told) {
+      // Just told why: the entry stays, with the text in the editor.
       view_.ListSelect(current_index_);
       return;
+    }
+    if (HoldsUnstoredText()) {
+      // Told before: leaving the entry now would drop the text, so ask.
+      const MessageAnswer answer = s_.dialogs.ShowMessage(
+          "Der geänderte Text dieses Eintrags ist nicht gespeichert.\r\n\r\nMöchten Sie "
+          "die Änderung verwerfen und zum gewählten Eintrag wechseln?",
+          MessageTitle(), MessageIcon::kQuestion, MessageButtons::kYesNoDefaultNo);
+      if (answer != MessageAnswer::kYes) {
+        view_.ListSelect(current_index_);
+        return;
+      }
     }
   }
   current_index_ = view_.ListSelection();
@@ -234,6 +265,7 @@ void MainModel::WriteCurrTextData() {
     // The cipher carries character codes 0..255 of the code page, nothing else.
     const std::u32string bad = UnrepresentableCharacters(s_.ansi, stored);
     if (!bad.empty()) {
+      if (quiet_) return;
       s_.dialogs.ShowMessage(
           "Ein chiffrierter Text kann nur Zeichen des Zeichensatzes " +
               CodePageName(s_.ansi.Id()) + " enthalten. Diese Zeichen gehören nicht dazu: " +
@@ -267,6 +299,7 @@ bool MainModel::EnsureStorable(const std::vector<std::string>& values) {
     }
   }
   if (bad.empty()) return true;
+  if (quiet_) return false;  // declined for this very text already
   const MessageAnswer answer = s_.dialogs.ShowMessage(
       "Die Datendatei ist im Zeichensatz " + CodePageName(s_.ansi.Id()) +
           " gespeichert und kann diese Zeichen nicht aufnehmen: " + ListCharacters(bad) +
@@ -287,6 +320,7 @@ bool MainModel::Write(const std::function<Status()>& write) {
     if (known) NoteFileState();
     return true;
   }
+  if (quiet_) return false;
   s_.dialogs.ShowMessage("Die Änderung konnte nicht gespeichert werden.\r\n\r\n" + status.message,
                          MessageTitle(), MessageIcon::kExclamation, MessageButtons::kOk);
   return false;
@@ -338,6 +372,14 @@ void MainModel::OnTitleLostFocus() {
   AddTitleIfMissing();
   UpdateControlStates();
   WriteCurrentEntryField("Title", view_.TitleText());
+}
+
+void MainModel::StorePendingEditsThen(const std::function<void()>& then) {
+  StorePendingEdits();
+  // Hiding or closing the window takes the focus away, which stores again: what the user
+  // has just been told about is tried once more, without telling twice.
+  const Quiet quiet(*this, true);
+  then();
 }
 
 void MainModel::StorePendingEdits() {

@@ -60,6 +60,9 @@ class MainModel {
   // Stores what the user has typed but not yet left: before the window hides, the program
   // ends, the session ends or a snippet is sent.
   void StorePendingEdits();
+  // The same, then `then` (hiding or closing the window), during which leaving a control
+  // does not ask or report again what the user was just told.
+  void StorePendingEditsThen(const std::function<void()>& then);
 
   // Saves the editor's text and the cipher flag into the entry being edited.
   void WriteCurrTextData();
@@ -103,6 +106,7 @@ class MainModel {
   void SelectDestination(int index);
   void FindNext();
   class Busy;
+  class Quiet;
   // True when the editor or the cipher box holds something the file does not have yet.
   bool HoldsUnstoredText();
   // The list as the model changes it; the position of the entry being edited follows.
@@ -131,6 +135,7 @@ class MainModel {
   int unstored_crypt_ = -1;
   FileStamp known_stamp_;
   int busy_ = 0;
+  bool quiet_ = false;
   std::function<void()> after_command_;
 };
 

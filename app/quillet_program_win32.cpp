@@ -96,8 +96,7 @@ void QuilletProgram::ShowMain() {
 
 void QuilletProgram::HideMain() {
   // Whatever the user typed is stored before the window goes.
-  core_->main().StorePendingEdits();
-  ShowWindow(form_.hwnd(), SW_HIDE);
+  core_->main().StorePendingEditsThen([this] { ShowWindow(form_.hwnd(), SW_HIDE); });
 }
 
 void QuilletProgram::ToggleMain() {
@@ -122,6 +121,8 @@ void QuilletProgram::Quit() {
   if (quitting_) return;
   quitting_ = true;
   core_->Shutdown();
+  // Everything is stored: the focus leaving the editor as the window goes is nothing to act on.
+  form_.DetachModel();
   DestroyWindow(form_.hwnd());
 }
 
