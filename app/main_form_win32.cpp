@@ -249,6 +249,7 @@ MainForm::~MainForm() {
 namespace {
 
 constexpr UINT_PTR kEditorSubclass = 1, kCryptSubclass = 2;
+SUBCLASSPROC kSubclassProc = nullptr;  // the controls' subclass, removed as they go
 
 bool KeyDown(int vk) {
   return (GetKeyState(vk) & 0x8000) != 0;
@@ -351,7 +352,12 @@ bool MainForm::Create(HICON icon, HICON small_icon) {
     }
     auto* self = reinterpret_cast<MainForm*>(GetWindowLongPtrW(w, GWLP_USERDATA));
     if (!self || !self->impl_->window) return DefWindowProcW(w, msg, wp, lp);
-    return self->HandleMessage(msg, wp, lp);
+    try {
+      return self->HandleMessage(msg, wp, lp);
+    } catch (...) {
+      // Nothing may unwind through the system's code; the event is lost, the program lives.
+      return DefWindowProcW(w, msg, wp, lp);
+    }
   };
   wc.hInstance = m.instance;
   wc.hIcon = icon;
@@ -396,10 +402,16 @@ bool MainForm::Create(HICON icon, HICON small_icon) {
   auto subclass = [](HWND w, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id,
                      DWORD_PTR data) -> LRESULT {
     auto* self = reinterpret_cast<MainForm*>(data);
+    if (msg == WM_NCDESTROY) RemoveWindowSubclass(w, kSubclassProc, id);
     LRESULT result = 0;
-    if (self->HandleControlMessage(w, id, msg, wp, lp, &result)) return result;
+    try {
+      if (self->HandleControlMessage(w, id, msg, wp, lp, &result)) return result;
+    } catch (...) {
+      // As in the window procedure: the event is lost, nothing unwinds into the system.
+    }
     return DefSubclassProc(w, msg, wp, lp);
   };
+  kSubclassProc = subclass;
   SetWindowSubclass(editor, subclass, kEditorSubclass, reinterpret_cast<DWORD_PTR>(this));
   SetWindowSubclass(m.Item(kIdCryptChk), subclass, kCryptSubclass,
                     reinterpret_cast<DWORD_PTR>(this));
@@ -516,6 +528,7 @@ bool MainForm::HandleControlMessage(HWND control, UINT_PTR id, UINT message, WPA
       return false;
     case WM_RBUTTONDOWN:
       if (!ctrl && !shift && !alt && m.model) {
+        SetFocus(control);  // the commands act on the editor, so it takes the focus
         m.model->UpdateControlStates();
         POINT p{};
         GetCursorPos(&p);
@@ -597,7 +610,9 @@ LRESULT MainForm::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       break;
     case WM_DPICHANGED: {
       m.dpi = HIWORD(wparam);
-      m.font = CreateMessageFont(m.dpi);
+      // The controls let go of the old font before it is deleted.
+      UniqueFont font = CreateMessageFont(m.dpi);
+      std::swap(m.font, font);
       m.SetFontAll();
       const auto* suggested = reinterpret_cast<const RECT*>(lparam);
       SetWindowPos(window_, nullptr, suggested->left, suggested->top,

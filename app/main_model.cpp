@@ -247,7 +247,7 @@ bool MainModel::WriteCurrentEntryField(const std::string& section, const std::st
   const std::string key = std::to_string(number);
   if (s_.ini.Find(section, key, data_file_) == value) return true;
   if (!EnsureStorable({value})) return false;
-  return Store({{section, key, value}});
+  return Store({{section, key, TextFieldValue(value)}});
 }
 
 void MainModel::WriteCurrTextData() {
@@ -490,7 +490,7 @@ void MainModel::RenameEntry() {
       AskName("Bitte geben Sie einen neuen Namen für den Eintrag ''" + old_name + "'' an:",
               "Quillet - Eintrag umbenennen", old_name, pos);
   if (name.empty() || !EnsureStorable({name})) return;
-  if (!Store({{"Name", std::to_string(number), name}})) return;
+  if (!Store({{"Name", std::to_string(number), TextFieldValue(name)}})) return;
   const bool editing_it = current_index_ == pos;
   RemoveListItem(pos);
   const int new_pos = AddListItem(name);

@@ -47,7 +47,7 @@ class OwnerDialogs : public Dialogs {
   }
 
  private:
-  Dialogs& Pick() { return IsWindowVisible(main_) ? *owned_ : *free_; }
+  Dialogs& Pick() { return IsWindowVisible(main_) && !IsIconic(main_) ? *owned_ : *free_; }
   HWND main_;
   std::unique_ptr<Dialogs> owned_, free_;
 };

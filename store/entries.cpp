@@ -51,10 +51,10 @@ Status EntryStore::EntryWrites(int number, const SnippetEntry& e, std::vector<In
     }
     stored = CryptText(ansi, true);
   }
-  writes = {{"Name", key, e.name},
+  writes = {{"Name", key, TextFieldValue(e.name)},
             {"Crypt", key, std::to_string(e.crypt)},
             {"Text", key, TextFieldValue(stored)},
-            {"Title", key, e.title},
+            {"Title", key, TextFieldValue(e.title)},
             {"DosBox", key, std::to_string(e.dosbox)}};
   return Status::Ok();
 }

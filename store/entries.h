@@ -20,9 +20,10 @@ struct SnippetEntry {
   int dosbox = 0;
 };
 
-// The value to store for a text field: the stored form itself, or, where reading would lose
-// something of it (blanks at its ends, a pair of quotes around it), the same in double quotes,
-// which every reader of the file takes off again. The stored form never holds a double quote.
+// The value to store for a text field (a text's stored form, a name, a title): the value
+// itself, or, where reading would lose something of it (blanks at its ends, a pair of quotes
+// around it), the same in one more pair of double quotes, which every reader of the file takes
+// off again, whatever quotes the value holds itself.
 std::string TextFieldValue(std::string_view stored_form);
 
 // `ansi` is the code page whose character codes the cipher works on.

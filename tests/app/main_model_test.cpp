@@ -18,6 +18,12 @@ namespace qm {
 namespace {
 
 const std::string kFile = "C:\\Q\\Quillet.ini";
+
+// Names are trimmed of blanks when typed, nothing else.
+std::string TrimBlanksForTest(std::string s) {
+  while (!s.empty() && s.front() == ' ') s.erase(0, 1);
+  return s;
+}
 const std::string E = kEnterGlyphUtf8;
 
 class MainModelTest : public testing::Test {
@@ -175,6 +181,12 @@ TEST_F(MainModelTest, RenamingToItsOwnNameInAnotherCaseAsksNothing) {
   EXPECT_EQ(view.Names(), (std::vector<std::string>{"Alpha", "Gamma"}));
   EXPECT_EQ(Value("Name", "1"), "Gamma");
   EXPECT_EQ(Value("Text", "1"), "text of beta");
+  // Quotes and blanks at a name's ends survive the file, which trims and unquotes values.
+  for (const char* name : {"'zitiert'", "\"doppelt\"", " eingerückt"}) {
+    dialogs.text_answers = {std::string(name)};
+    model.RenameEntry();
+    EXPECT_EQ(Value("Name", "1"), TrimBlanksForTest(name)) << name;
+  }
 }
 
 TEST_F(MainModelTest, DeletingKeepsTheNumbersContiguous) {
@@ -257,7 +269,7 @@ TEST_F(MainModelTest, TargetOptionsAndTheTitleBoxWriteTheirFields) {
   model.OnDestinationTypeClick(1);
   view.SetTitleText(" Mein Editor");
   model.OnTitleLostFocus();
-  EXPECT_EQ(Value("Title", "1"), "Mein Editor");  // the reader trims
+  EXPECT_EQ(Value("Title", "1"), " Mein Editor");  // as typed; whoever uses it trims
   EXPECT_TRUE(view.TitleListHas("Mein Editor"));
   view.dosbox = true;
   model.OnDosBoxClick();
