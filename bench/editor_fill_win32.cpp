@@ -28,8 +28,9 @@ double Seconds() {
 }
 
 std::size_t CodePoints(const std::string& utf8) {
-  return static_cast<std::size_t>(std::count_if(
-      utf8.begin(), utf8.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
+  return static_cast<std::size_t>(std::count_if(utf8.begin(), utf8.end(), [](char c) {
+    return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+  }));
 }
 
 // A snippet in its stored form: ordinary words, some umlauts and a few characters beyond

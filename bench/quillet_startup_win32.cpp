@@ -214,7 +214,8 @@ HWND MainWindowOf(DWORD pid) {
         DWORD owner = 0;
         GetWindowThreadProcessId(w, &owner);
         wchar_t cls[64] = {};
-        if (owner == s->pid && GetClassNameW(w, cls, 64) && lstrcmpW(cls, qm::kMainFormClass) == 0) {
+        if (owner == s->pid && GetClassNameW(w, cls, 64) &&
+            lstrcmpW(cls, qm::kMainFormClass) == 0) {
           s->found = w;
           return FALSE;
         }
