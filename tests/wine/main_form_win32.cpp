@@ -72,6 +72,38 @@ TEST_F(MainFormTest, TheListSortsItsNamesAndCarriesTheEntryNumbers) {
   EXPECT_EQ(IsDlgButtonChecked(form.hwnd(), kIdOptTitle), BST_CHECKED);
 }
 
+TEST_F(MainFormTest, AWholeListLandsInTheOrderTheControlSortsIn) {
+  // Names where a comparison's rules show: case, umlauts and ß, hyphens and apostrophes
+  // (weighed apart from the letters), digits, signs and letters beyond Windows-1252.
+  const char* const names[] = {
+      "co-op", "coop", "co op", "Coop", "COOP", "o'neil", "oneil", "Äpfel", "apfel", "Apfel",
+      "äpfel", "Straße", "Strasse", "strasse", "10", "9", "-9", "_x", "x_", "Łódź", "Lodz",
+      "€uro", "Euro", " ", "a b", "ab ", "ÆRO", "aero", "Œuvre", "oeuvre", "zeta", "Ölkanne"};
+  std::vector<std::pair<std::string, int>> items;
+  HWND reference = CreateWindowExW(0, L"LISTBOX", L"", WS_CHILD | LBS_SORT | LBS_HASSTRINGS, 0,
+                                   0, 10, 10, form.hwnd(), nullptr, nullptr, nullptr);
+  ASSERT_NE(reference, nullptr);
+  for (const char* name : names) {
+    items.emplace_back(name, static_cast<int>(items.size()) + 1);
+    SendMessageW(reference, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Utf8ToWide(name).c_str()));
+  }
+  form.ListClear();
+  form.ListAddAll(items);
+  ASSERT_EQ(form.ListCount(), static_cast<int>(items.size()));
+  for (int i = 0; i < form.ListCount(); ++i) {
+    wchar_t expected[64] = {};
+    SendMessageW(reference, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(expected));
+    // Names that compare equal ("Apfel", "apfel") may stand in either order among themselves.
+    EXPECT_EQ(CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE,
+                             Utf8ToWide(form.ListText(i)).c_str(), -1, expected, -1),
+              CSTR_EQUAL)
+        << form.ListText(i) << " where the control has " << WideToUtf8(expected);
+    // Each name keeps its entry number wherever it lands.
+    EXPECT_STREQ(names[form.ListData(i) - 1], form.ListText(i).c_str());
+  }
+  DestroyWindow(reference);
+}
+
 TEST_F(MainFormTest, GlyphsSurviveTheRichEditAndKeepTheirLook) {
   const std::string stored = "Sehr geehrte Damen\\N\\NName:\\TEr\\\\ika N\xC3\x83O \xC3\xB0 \xE2\x82\xAC";
   Library({{1, {"brief", stored, "", 0, 0}}});
