@@ -169,6 +169,7 @@ struct MainForm::Impl {
   bool layout_ready = false;
   LayoutRects scaled = kDesignedMainLayout;
   bool window_colour = false;  // list and editor backgrounds
+  bool replacing_editor = false;
   bool applying = false;
   HWND last_focus = nullptr;  // the control that had the focus when the window went inactive
 
@@ -414,10 +415,6 @@ bool MainForm::Create(HICON icon, HICON small_icon) {
   m.font = CreateMessageFont(m.dpi);
   m.PlaceAll(true);
 
-  HWND editor = m.editor();
-  SendMessageW(editor, EM_EXLIMITTEXT, 0, 0x7FFFFFFE);
-  SendMessageW(editor, EM_SETTEXTMODE, TM_RICHTEXT | TM_MULTILEVELUNDO | TM_MULTICODEPAGE, 0);
-  SetInsertionFormat(editor, RunKind::kText);
   auto subclass = [](HWND w, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id,
                      DWORD_PTR data) -> LRESULT {
     auto* self = reinterpret_cast<MainForm*>(data);
@@ -431,7 +428,7 @@ bool MainForm::Create(HICON icon, HICON small_icon) {
     return DefSubclassProc(w, msg, wp, lp);
   };
   kSubclassProc = subclass;
-  SetWindowSubclass(editor, subclass, kEditorSubclass, reinterpret_cast<DWORD_PTR>(this));
+  PrepareEditor(m.editor());
   SetWindowSubclass(m.Item(kIdCryptChk), subclass, kCryptSubclass,
                     reinterpret_cast<DWORD_PTR>(this));
   CheckRadioButton(window_, kIdOptLastWindow, kIdOptTitle, kIdOptLastWindow);
@@ -458,6 +455,49 @@ bool MainForm::Create(HICON icon, HICON small_icon) {
 void MainForm::Attach(MainModel* model, MainFormCommands commands) {
   impl_->model = model;
   impl_->commands = std::move(commands);
+}
+
+void MainForm::PrepareEditor(HWND editor) {
+  SendMessageW(editor, WM_SETFONT, reinterpret_cast<WPARAM>(impl_->font.get()), FALSE);
+  SendMessageW(editor, EM_EXLIMITTEXT, 0, 0x7FFFFFFE);
+  SendMessageW(editor, EM_SETTEXTMODE, TM_RICHTEXT | TM_MULTILEVELUNDO | TM_MULTICODEPAGE, 0);
+  SetInsertionFormat(editor, RunKind::kText);
+  SetWindowSubclass(editor, kSubclassProc, kEditorSubclass, reinterpret_cast<DWORD_PTR>(this));
+}
+
+// A snippet goes into a new editor control in the old one's place: emptying a rich edit
+// control that holds a long text costs more than the text's length (under Wine markedly),
+// while destroying one and filling a fresh one grows with the text.
+HWND MainForm::ReplaceEditor() {
+  Impl& m = *impl_;
+  HWND old = m.editor();
+  const bool had_focus = GetFocus() == old;
+  const bool enabled = IsWindowEnabled(old) != FALSE;
+  RECT r{};
+  GetWindowRect(old, &r);
+  MapWindowPoints(nullptr, window_, reinterpret_cast<POINT*>(&r), 2);
+  HWND before = GetWindow(old, GW_HWNDPREV);
+  const auto style = static_cast<DWORD>(GetWindowLongPtrW(old, GWL_STYLE));
+  const auto ex_style = static_cast<DWORD>(GetWindowLongPtrW(old, GWL_EXSTYLE));
+  // Its focus leaving and its text going are no edits of the user's.
+  m.replacing_editor = true;
+  DestroyWindow(old);
+  HWND editor = CreateWindowExW(ex_style, MSFTEDIT_CLASS, L"", style, r.left, r.top,
+                                r.right - r.left, r.bottom - r.top, window_,
+                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdEditor)),
+                                m.instance, nullptr);
+  if (editor) {
+    // Its place in the tab order is the old one's.
+    SetWindowPos(editor, before ? before : HWND_TOP, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    PrepareEditor(editor);
+    EnableWindow(editor, enabled);
+    SendMessageW(editor, EM_SETBKGNDCOLOR, 0,
+                 static_cast<LPARAM>(GetSysColor(m.window_colour ? COLOR_WINDOW : COLOR_BTNFACE)));
+    if (had_focus) SetFocus(editor);
+  }
+  m.replacing_editor = false;
+  return editor;
 }
 
 void MainForm::DetachModel() {
@@ -501,6 +541,7 @@ void MainForm::SetCaption(const std::string& caption) {
 bool MainForm::HandleControlMessage(HWND control, UINT_PTR id, UINT message, WPARAM wparam,
                                     LPARAM, LRESULT* result) {
   Impl& m = *impl_;
+  if (m.replacing_editor) return false;
   if (id == kCryptSubclass) {
     if (message == WM_KILLFOCUS && m.model) m.model->OnCryptLostFocus();
     return false;
@@ -851,8 +892,9 @@ std::string MainForm::EditorText() {
 }
 
 void MainForm::ShowGlyphText(const std::string& glyph_text) {
-  HWND editor = impl_->editor();
-  const CHARRANGE before = Selection(editor);
+  const CHARRANGE before = Selection(impl_->editor());
+  HWND editor = ReplaceEditor();
+  if (!editor) return;
   // The whole snippet in one step, as rich text, so that a long one appears at once.
   const std::string rtf = GlyphTextToRtf(glyph_text);
   std::pair<const std::string*, std::size_t> source{&rtf, 0};

@@ -117,6 +117,8 @@ class MainForm : public MainView {
   bool HandleControlMessage(HWND control, UINT_PTR id, UINT message, WPARAM wparam,
                             LPARAM lparam, LRESULT* result);
   void OnCommand(int id, int code);
+  void PrepareEditor(HWND editor);
+  HWND ReplaceEditor();
 
   struct Impl;
   std::unique_ptr<Impl> impl_;

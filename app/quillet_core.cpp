@@ -80,7 +80,9 @@ void QuilletCore::Startup(std::string_view command_line) {
   Call(hooks_.init_layout);
   Call(hooks_.restore_geometry);
   if (!debug_mode_) Call(hooks_.install_tray_and_hide);
-  ReloadFromDataFile();
+  // The lists filled a moment ago still show the file unless it has changed since: then
+  // filling them again would give the same lists, at the cost of a second start-up.
+  Reload(/*lists_current=*/!main_.ChangedOutside());
   if (!windows_nt_) Call(hooks_.start_poll_timer);
   if (debug_mode_) Call(hooks_.show_monitor);
 }
@@ -141,7 +143,11 @@ bool QuilletCore::ResolveDataFile(DataFileMode mode) {
 }
 
 void QuilletCore::ReloadFromDataFile() {
-  main_.LoadEntryList();
+  Reload(false);
+}
+
+void QuilletCore::Reload(bool lists_current) {
+  if (!lists_current) main_.LoadEntryList();
   ReportOnce(ignore_.Load(s_.main.ini, data_file_));
   popup_ = LoadPopupSettings(s_.main.ini, data_file_);
   if (hooks_.settings_loaded) hooks_.settings_loaded(popup_);

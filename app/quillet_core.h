@@ -92,6 +92,8 @@ class QuilletCore {
 
  private:
   void SetDefaultDataFile();
+  // ReloadFromDataFile; `lists_current` leaves the entry and title lists as they are.
+  void Reload(bool lists_current);
   void ReportOnce(const Status& status);
 
   CoreServices s_;

@@ -173,6 +173,25 @@ TEST_F(MainFormTest, EnterAndTabAreRecordedAsGlyphs) {
   EXPECT_EQ(Stored(1), "\\NHallo\\N!Welt\\T\\T\xC3\xB0");
 }
 
+// Each snippet goes into a fresh editor control; it must take the old one's place in every way.
+TEST_F(MainFormTest, ANewSnippetKeepsTheEditorsFocusTabOrderAndLook) {
+  Library({{1, {"a", "eins", "", 0, 0}}, {2, {"b", "zwei", "", 0, 0}}});
+  SetFocus(Editor());
+  const RECT before = test::ControlRect(Editor());
+  form.ListSelect(1);
+  model->OnListClick();
+  EXPECT_EQ(form.EditorText(), "zwei");
+  EXPECT_EQ(GetFocus(), Editor());
+  const RECT after = test::ControlRect(Editor());
+  EXPECT_EQ(after.left, before.left);
+  EXPECT_EQ(after.right, before.right);
+  EXPECT_EQ(after.bottom, before.bottom);
+  // Tab order: from "&Löschen" to the editor, from the editor on to the first target option.
+  EXPECT_EQ(GetNextDlgTabItem(form.hwnd(), Item(kBtnBase + 1), FALSE), Editor());
+  EXPECT_EQ(GetNextDlgTabItem(form.hwnd(), Editor(), FALSE), Item(kIdOptLastWindow));
+  EXPECT_EQ(SendMessageW(Editor(), EM_GETLIMITTEXT, 0, 0), 0x7FFFFFFE);
+}
+
 TEST_F(MainFormTest, EditCommandsUseTheClipboardAndKeepGlyphs) {
   Library({{1, {"x", "ab\\Ncd", "", 0, 0}}});
   form.EditorSelect(1, 3);  // "b", the glyph and its line break
