@@ -1,0 +1,38 @@
+// The strip one pixel thick along an edge of the screen that opens the snippet menu.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+namespace qm {
+
+inline constexpr wchar_t kEdgeStripClass[] = L"QuilletMoveOverFrm";
+
+class EdgeStripWindow {
+ public:
+  // The mouse moved over the strip; a button (1 left, 2 right, 4 middle) was pressed on it.
+  std::function<void()> on_mouse_move;
+  std::function<void(int button)> on_button_down;
+
+  EdgeStripWindow() = default;
+  ~EdgeStripWindow();
+  EdgeStripWindow(const EdgeStripWindow&) = delete;
+  EdgeStripWindow& operator=(const EdgeStripWindow&) = delete;
+
+  // Borderless, without a taskbar button, hidden; `caption` is never shown but tells other
+  // code that the window is one of the program's own.
+  bool Create(HINSTANCE instance, const std::string& caption);
+  // Shown at `pixels` in the always-on-top band, or hidden and out of it.
+  void Place(bool shown, const RECT& pixels);
+  void SetColour(COLORREF colour);
+  HWND hwnd() const { return window_; }
+
+ private:
+  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+  HWND window_ = nullptr;
+  HBRUSH brush_ = nullptr;
+};
+
+}  // namespace qm
