@@ -1,0 +1,83 @@
+// Keystrokes into the foreground window through SendInput, and integrity levels of windows.
+#include "platform/keyboard_win32.h"
+
+#include <vector>
+
+namespace qm {
+namespace {
+
+class Win32Keyboard : public Keyboard {
+ public:
+  std::size_t Send(const std::vector<KeyEvent>& events) override {
+    if (events.empty()) return 0;
+    std::vector<INPUT> inputs(events.size());
+    for (std::size_t i = 0; i < events.size(); ++i) {
+      INPUT& in = inputs[i];
+      in.type = INPUT_KEYBOARD;
+      const KeyEvent& e = events[i];
+      if (e.kind == KeyEvent::Kind::kUnicode) {
+        // The character itself, whatever the keyboard layout would need to produce it.
+        in.ki.wScan = e.code;
+        in.ki.dwFlags = KEYEVENTF_UNICODE;
+      } else {
+        in.ki.wVk = e.code;
+        in.ki.wScan = static_cast<WORD>(MapVirtualKeyW(e.code, MAPVK_VK_TO_VSC));
+      }
+      if (e.key_up) in.ki.dwFlags |= KEYEVENTF_KEYUP;
+    }
+    return SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+  }
+
+  void ReleaseModifiers() override {
+    // A Shift or Ctrl the user still holds would change every character typed.
+    std::vector<INPUT> ups;
+    for (const WORD vk : {VK_LSHIFT, VK_RSHIFT, VK_LCONTROL, VK_RCONTROL, VK_LMENU, VK_RMENU,
+                          VK_LWIN, VK_RWIN}) {
+      if (GetAsyncKeyState(vk) & 0x8000) {
+        INPUT in{};
+        in.type = INPUT_KEYBOARD;
+        in.ki.wVk = vk;
+        in.ki.dwFlags = KEYEVENTF_KEYUP;
+        ups.push_back(in);
+      }
+    }
+    if (!ups.empty()) SendInput(static_cast<UINT>(ups.size()), ups.data(), sizeof(INPUT));
+  }
+};
+
+// The RID of a token's integrity level; -1 when it cannot be read.
+long IntegrityLevel(HANDLE process) {
+  HANDLE token = nullptr;
+  if (!OpenProcessToken(process, TOKEN_QUERY, &token)) return -1;
+  DWORD size = 0;
+  GetTokenInformation(token, TokenIntegrityLevel, nullptr, 0, &size);
+  std::vector<BYTE> buffer(size ? size : 1);
+  long level = -1;
+  if (size && GetTokenInformation(token, TokenIntegrityLevel, buffer.data(), size, &size)) {
+    auto* label = reinterpret_cast<TOKEN_MANDATORY_LABEL*>(buffer.data());
+    const DWORD count = *GetSidSubAuthorityCount(label->Label.Sid);
+    if (count > 0) level = static_cast<long>(*GetSidSubAuthority(label->Label.Sid, count - 1));
+  }
+  CloseHandle(token);
+  return level;
+}
+
+}  // namespace
+
+std::unique_ptr<Keyboard> MakeWin32Keyboard() {
+  return std::make_unique<Win32Keyboard>();
+}
+
+bool RunsAboveOurIntegrity(HWND window) {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  if (!pid || pid == GetCurrentProcessId()) return false;
+  HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+  if (!process) return GetLastError() == ERROR_ACCESS_DENIED;
+  long theirs = IntegrityLevel(process);
+  CloseHandle(process);
+  const long ours = IntegrityLevel(GetCurrentProcess());
+  return theirs >= 0 && ours >= 0 && theirs > ours;
+}
+
+}  // namespace qm
