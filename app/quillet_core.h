@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/main_model.h"
+#include "menu/popup_settings.h"
 #include "platform/settings_store.h"
 #include "platform/system_info.h"
 #include "send/ignore_list.h"
@@ -27,14 +28,7 @@ std::string MakeCaption(const std::string& context, bool windows_nt, const std::
 // True when the command line, trimmed of blanks and lower-cased, is "debug".
 bool IsDebugCommandLine(std::string_view command_line);
 
-// The popup menu's settings, section "Common" of the data file.
-struct PopupSettings {
-  int via_border = 0;        // PumActViaBorder: the screen-edge strip opens the menu too
-  int pos = 0;               // PumActPos: 0 top, 1 bottom, 2 left, 3 right
-  int by_click = 0;          // PumActBorderByClick: 0 hover, 1 click
-  std::int32_t colour = -2147483633;  // PumActBorderCol: system colour 15, button face
-  int mode = 0;              // PumMode: the check box state, cascading menu
-};
+// The popup menu's settings, section "Common" of the data file; out-of-range values read as 0.
 PopupSettings LoadPopupSettings(IniStore& ini, const std::string& data_file);
 Status SavePopupSettings(IniStore& ini, const std::string& data_file, const PopupSettings& p);
 
