@@ -1,0 +1,18 @@
+// The snippet menu as a real popup menu, opened at the mouse position.
+#pragma once
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+
+#include "menu/popup_menu.h"
+
+namespace qm {
+
+// Opens `menu` at `at` (screen pixels) for `owner`, which must be the foreground window for
+// the menu to close when the user clicks elsewhere. Returns the chosen item's tag, or nullopt
+// when the menu was closed without a choice. Keyboard-navigable, "&Öffnen" drawn in bold.
+std::optional<std::string> TrackSnippetMenu(HWND owner, const PopupMenu& menu, POINT at);
+
+}  // namespace qm
