@@ -14,6 +14,10 @@
 #include "common/helpers.h"
 #include "common/window_geometry.h"
 #include "common/window_layout_win32.h"
+#include "menu/activation.h"
+#include "menu/edge_strip.h"
+#include "menu/edge_strip_window_win32.h"
+#include "menu/popup_menu_win32.h"
 #include "platform/os.h"
 #include "platform/ui_services_win32.h"
 #include "platform/utf16_win32.h"
@@ -60,8 +64,10 @@ class QuilletProgram {
  private:
   void ShowMain();
   void HideMain();
-  void ToggleMain();
+  ActivationHooks Activation();
   void OnActivationClick(int button);
+  void ShowPopupMenu();
+  void PlaceStrip();
   void Quit();
   void OnButton(int index);
   void OnMenu(int menu, int item);
@@ -73,6 +79,8 @@ class QuilletProgram {
   MainForm form_;
   HICON icon_ = nullptr, small_icon_ = nullptr;
   bool quitting_ = false;
+  bool menu_open_ = false;
+  EdgeStripWindow strip_;
 
   std::unique_ptr<FileSystem> fs_ = MakeOsFileSystem();
   std::unique_ptr<CodePage> ansi_ = MakeOsAnsiCodePage();
@@ -99,22 +107,56 @@ void QuilletProgram::HideMain() {
   core_->main().StorePendingEditsThen([this] { ShowWindow(form_.hwnd(), SW_HIDE); });
 }
 
-void QuilletProgram::ToggleMain() {
-  if (IsWindowVisible(form_.hwnd())) {
-    HideMain();
-  } else {
-    ShowMain();
-  }
+ActivationHooks QuilletProgram::Activation() {
+  ActivationHooks h;
+  h.windows_nt = core_->windows_nt();
+  h.store_pending_edits = [this] { core_->main().StorePendingEdits(); };
+  h.bring_main_window_to_front = [this] { SetForegroundWindow(form_.hwnd()); };
+  h.show_popup_menu = [this] { ShowPopupMenu(); };
+  h.main_window_visible = [this] { return IsWindowVisible(form_.hwnd()) != FALSE; };
+  h.hide_main_window = [this] { HideMain(); };
+  h.show_main_window_normal = [this] { ShowMain(); };
+  return h;
 }
 
 void QuilletProgram::OnActivationClick(int button) {
-  if (button != 1) {
-    ToggleMain();
-    return;
+  qm::OnActivationClick(button, Activation());
+}
+
+void QuilletProgram::ShowPopupMenu() {
+  // A second click while the menu is open does not open another one inside it.
+  if (menu_open_) return;
+  menu_open_ = true;
+  const PopupMenu menu =
+      BuildPopupMenu(*ini_, core_->data_file(), core_->popup_settings().mode != 0);
+  POINT at{};
+  GetCursorPos(&at);
+  const std::optional<std::string> tag = TrackSnippetMenu(form_.hwnd(), menu, at);
+  menu_open_ = false;
+  if (!tag) return;
+  const MenuAction action = ActionFor(*tag);
+  switch (action.command) {
+    case MenuCommand::kShowMainWindow:
+      ShowMain();
+      break;
+    case MenuCommand::kQuit:
+      Quit();
+      break;
+    case MenuCommand::kSendEntry:
+    case MenuCommand::kNothing:
+      break;
   }
-  // The snippet menu sends what is in the file: the text just typed is stored first.
-  core_->main().StorePendingEdits();
-  SetForegroundWindow(form_.hwnd());
+}
+
+void QuilletProgram::PlaceStrip() {
+  const SIZE screen = PrimaryScreenSize();
+  const PopupSettings& settings = core_->popup_settings();
+  strip_.SetColour(PlainColour(settings.colour, [](int index) {
+    return static_cast<std::uint32_t>(GetSysColor(index));
+  }));
+  const EdgeStripPlacement p = PlaceEdgeStrip(settings, screen.cx, screen.cy);
+  strip_.Place(p.visible, RECT{p.rect.left, p.rect.top, p.rect.left + p.rect.width,
+                               p.rect.top + p.rect.height});
 }
 
 void QuilletProgram::Quit() {
@@ -196,6 +238,8 @@ LifecycleHooks QuilletProgram::Hooks() {
     AddTrayIcon(0, small_icon_, kQuilletTitle);
     ShowWindow(form_.hwnd(), SW_HIDE);
   };
+  h.place_edge_strip = [this] { PlaceStrip(); };
+  h.unload_other_windows = [this] { strip_.Place(false, RECT{}); };
   h.remove_tray = [] {
     RemoveTrayIcon(0);
     UnhookTrayWindow();
@@ -232,6 +276,12 @@ int QuilletProgram::Run(const std::wstring& command_line) {
   if (!icon_) icon_ = LoadIconW(nullptr, IDI_APPLICATION);
   if (!small_icon_) small_icon_ = icon_;
   if (!form_.Create(icon_, small_icon_)) return 2;
+  // The strip's caption starts like every window's of the program, so it is never a target.
+  strip_.Create(instance_, MakeCaption("Satellit", IsWindowsNT(*system_), AppVersionString(257)));
+  strip_.on_mouse_move = [this] { OnStripMouseMove(core_->popup_settings(), Activation()); };
+  strip_.on_button_down = [this](int button) {
+    OnStripMouseDown(core_->popup_settings(), button, Activation());
+  };
 
   clipboard_ = MakeWin32Clipboard(form_.hwnd());
   dialogs_ = std::make_unique<OwnerDialogs>(form_.hwnd());

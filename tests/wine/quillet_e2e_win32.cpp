@@ -166,7 +166,15 @@ TEST_F(QuilletProgramTest, KeepsTheLibraryWhateverWayTheWindowIsLeft) {
   } ways[] = {
       {L"1", "!1", [&] { PostMessageW(Control(kBtnBase + 3), BM_CLICK, 0, 0); }},
       {L"2", "!12", [&] { PostMessageW(main, WM_SYSCOMMAND, SC_CLOSE, 0); }},
-      {L"3", "!123", [&] { PostMessageW(main, 1024, 0, WM_LBUTTONDOWN); }},
+      {L"3", "!123",
+       [&] {
+         // The snippet menu opens; Escape closes it again.
+         PostMessageW(main, 1024, 0, WM_LBUTTONDOWN);
+         HWND menu = WaitForMenu();
+         ASSERT_NE(menu, nullptr) << "no snippet menu";
+         Key(menu, VK_ESCAPE);
+         WaitGone(menu);
+       }},
   };
   for (const auto& way : ways) {
     if (!IsWindowVisible(main)) RightPress();
