@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdio>
+#include <deque>
 #include <string>
 
 #include "platform/clock.h"
@@ -10,7 +11,15 @@ namespace qm {
 
 class FakeClock : public Clock {
  public:
-  LocalTime Now() override { return now; }
+  // Each reading takes the next of `upcoming` while there is one, as a clock that runs on.
+  LocalTime Now() override {
+    ++reads;
+    if (!upcoming.empty()) {
+      now = upcoming.front();
+      upcoming.pop_front();
+    }
+    return now;
+  }
   // "05.03.2024"
   std::string ShortDate(const LocalTime& t) override {
     return Format("%02d.%02d.%04d", t.day, t.month, t.year);
@@ -35,6 +44,8 @@ class FakeClock : public Clock {
   }
 
   LocalTime now{2024, 3, 5, 14, 7, 9, 2};  // Dienstag
+  std::deque<LocalTime> upcoming;
+  int reads = 0;
 
  private:
   static std::string Format(const char* format, int a, int b, int c) {

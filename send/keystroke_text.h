@@ -1,0 +1,59 @@
+// Keystroke text: the notation a snippet is typed in, how a plain text becomes it, and how it
+// becomes key events.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/keyboard.h"
+
+namespace qm {
+
+// Virtual keys the notation produces.
+inline constexpr std::uint16_t kVkTab = 0x09;
+inline constexpr std::uint16_t kVkReturn = 0x0D;
+inline constexpr std::uint16_t kVkMenu = 0x12;  // Alt
+inline constexpr std::uint16_t kVkSpace = 0x20;
+
+// Alt+Space opens the target's system menu, B its edit menu, E the paste command in it.
+inline constexpr const char* kDosBoxKeystrokes = "% BE";
+
+// Each of ~ + ^ % ( ) [ ] { } becomes "{", the character, "}"; everything else is copied.
+std::string EscapeKeystrokeText(std::string_view text);
+
+// The keystroke text that types `plain` exactly: escaped, then CR as "~" and TAB as "{TAB}".
+// In DOS-box mode the text goes through the clipboard, so the keystrokes are only the paste
+// command of the system menu.
+std::string KeystrokeTextFor(std::string_view plain, bool dosbox);
+
+// Key events cut into strokes: one stroke is one character, Enter, Tab or one Alt
+// combination, and releases every key it presses, so that typing may stop between any two.
+struct KeySequence {
+  std::vector<KeyEvent> events;
+  // Stroke i covers events [stroke_ends[i - 1], stroke_ends[i]) (from 0 for the first).
+  std::vector<std::size_t> stroke_ends;
+
+  std::size_t strokes() const { return stroke_ends.size(); }
+};
+
+// Understands the notation:
+//   any character     its UTF-16 units as Unicode key down and up, one unit after the other
+//   "~"               Enter
+//   "{TAB}"           Tab (the name in any letter case)
+//   "{" c "}"         the character c itself, for any one character c ("{}}" is "}")
+//   "%" key           Alt held around the key; a letter, digit or blank goes as its virtual
+//                     key (so that menus see it), any other character as itself
+// The letters and digits directly after an Alt combination go to the menu it opened, and so
+// also go as virtual keys: "% BE" is Alt+Space, then the keys B and E. The sender escapes
+// every "%" of a snippet, so its letters always go as characters.
+// Input that the notation does not cover is typed, never refused: a "{" that opens none of
+// the forms above is the character "{"; a "%" with no key after it, or before another "%",
+// presses nothing; malformed UTF-8 gives U+FFFD per bad byte; U+0000, which no keyboard
+// produces, is dropped. "+", "^", "(", ")", "[" and "]" are characters here: the sender
+// escapes them anyway, and a snippet must never become a shortcut.
+KeySequence ParseKeystrokes(std::string_view keystroke_text);
+std::vector<KeyEvent> ParseKeystrokeText(std::string_view keystroke_text);
+
+}  // namespace qm

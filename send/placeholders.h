@@ -1,0 +1,43 @@
+// Placeholders of a snippet: the contents of named files, then the date and time.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "platform/clock.h"
+#include "platform/code_page.h"
+#include "platform/file_system.h"
+
+namespace qm {
+
+// Replaces, with letter case ignored:
+//  1. every "%datei=NAME%" by the file's contents with its line feeds removed (a CR LF line
+//     break then types one Enter), or by a notice when there is no such file. A relative
+//     NAME is looked for in `base_folder` (the data file's folder), so that a snippet reads
+//     the same file however the program was started. Equal placeholders, in any letter case,
+//     get the contents of one reading. Inserted contents are not searched for file
+//     placeholders again, and a "%datei=" without a closing "%" ends this pass.
+//  2. "%zeit%", "%stunde%", "%minute%", "%sekunde%", "%datum%", "%tag%", "%wochentag%",
+//     "%monat%", "%jahr%" in this order over the whole text, inserted files included, each
+//     with the clock read anew.
+// Any other text between percent signs stays as it is.
+std::string ExpandPlaceholders(std::string_view text, Clock& clock, FileSystem& fs,
+                               const CodePage& ansi, const std::string& base_folder);
+
+// The whole file as UTF-8; empty when it is missing or cannot be read (no message: the
+// snippet is typed without it).
+std::string ReadWholeFile(FileSystem& fs, const CodePage& ansi, const std::string& path);
+
+// A text file's bytes as UTF-8. A UTF-8 or UTF-16LE byte-order mark decides the encoding,
+// and so does valid UTF-8 that holds anything beyond ASCII, as today's editors save it;
+// everything else is in the ANSI code page.
+std::string DecodeTextFile(std::string_view bytes, const CodePage& ansi);
+
+// `name` in `base_folder` unless it is absolute already (a drive letter, a UNC path, or a
+// leading backslash or slash) or `base_folder` is empty.
+std::string ResolveFileName(const std::string& name, const std::string& base_folder);
+
+// What is typed in place of a file that does not exist.
+std::string MissingFileNotice(const std::string& name);
+
+}  // namespace qm
