@@ -18,6 +18,7 @@
 #include "menu/edge_strip.h"
 #include "menu/edge_strip_window_win32.h"
 #include "menu/popup_menu_win32.h"
+#include "send/targets.h"
 #include "platform/os.h"
 #include "platform/ui_services_win32.h"
 #include "platform/utf16_win32.h"
@@ -80,6 +81,9 @@ class QuilletProgram {
   HICON icon_ = nullptr, small_icon_ = nullptr;
   bool quitting_ = false;
   bool menu_open_ = false;
+  // The window the user worked in before turning to the program: the target of a snippet
+  // without a target title.
+  WindowHandle last_used_window_ = 0;
   EdgeStripWindow strip_;
 
   std::unique_ptr<FileSystem> fs_ = MakeOsFileSystem();
@@ -87,6 +91,7 @@ class QuilletProgram {
   std::unique_ptr<SettingsStore> settings_store_ = MakeOsSettingsStore();
   std::unique_ptr<SystemInfo> system_ = MakeOsSystemInfo();
   std::unique_ptr<Shell> shell_ = MakeWin32Shell();
+  std::unique_ptr<Desktop> desktop_ = MakeWin32Desktop();
   std::unique_ptr<Clipboard> clipboard_;
   std::unique_ptr<Dialogs> dialogs_;
   std::optional<IniStore> ini_;
@@ -111,6 +116,10 @@ ActivationHooks QuilletProgram::Activation() {
   ActivationHooks h;
   h.windows_nt = core_->windows_nt();
   h.store_pending_edits = [this] { core_->main().StorePendingEdits(); };
+  h.find_last_used_window = [this] {
+    return FindLastUsedWindow(*desktop_, core_->ignore_list(), core_->caption(), nullptr);
+  };
+  h.set_last_used_window = [this](WindowHandle w) { last_used_window_ = w; };
   h.bring_main_window_to_front = [this] { SetForegroundWindow(form_.hwnd()); };
   h.show_popup_menu = [this] { ShowPopupMenu(); };
   h.main_window_visible = [this] { return IsWindowVisible(form_.hwnd()) != FALSE; };
