@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,7 @@ namespace qm {
 class FakeKeyboard : public Keyboard {
  public:
   std::size_t Send(const std::vector<KeyEvent>& events) override {
+    ++send_calls;
     std::size_t accepted = 0;
     for (const auto& event : events) {
       if (accept_limit == 0) break;
@@ -19,6 +21,8 @@ class FakeKeyboard : public Keyboard {
       sent.push_back(event);
       ++accepted;
     }
+    // What the user does while the keys go out: switch windows, close the target.
+    if (after_send) after_send(send_calls);
     return accepted;
   }
   void ReleaseModifiers() override { ++modifier_releases; }
@@ -35,6 +39,8 @@ class FakeKeyboard : public Keyboard {
   std::vector<KeyEvent> sent;
   std::size_t accept_limit = static_cast<std::size_t>(-1);
   int modifier_releases = 0;
+  int send_calls = 0;
+  std::function<void(int send_calls)> after_send;
 };
 
 }  // namespace qm
