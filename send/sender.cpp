@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <iterator>
-#include <map>
 #include <utility>
 
 #include "send/placeholders.h"
@@ -261,21 +260,30 @@ SendOutcome Sender::Refuse(const std::string& why, const std::string& advice) {
 
 SendOutcome Sender::Stopped(Stop why, std::size_t typed, std::size_t total) {
   Progress(typed, total, true);
-  static const std::map<Stop, const char*> kWhy = {
-      {Stop::kClosed, "Die Übertragung wurde abgebrochen, weil das Zielfenster geschlossen "
-                      "wurde."},
-      {Stop::kSwitched, "Die Übertragung wurde abgebrochen, weil ein anderes Fenster in den "
-                        "Vordergrund gekommen ist."},
-      {Stop::kEscape, "Die Übertragung wurde mit Esc abgebrochen."},
-      {Stop::kHung, "Die Übertragung wurde abgebrochen, weil das Zielfenster nicht mehr "
-                    "reagiert."},
-      {Stop::kBlocked, "Die Übertragung wurde abgebrochen, weil Windows die Tastatureingaben "
-                       "nicht angenommen hat."},
-  };
-  s_.dialogs.ShowMessage(std::string(kWhy.at(why)) + "\r\nBis dahin wurden " +
-                             GroupedNumber(typed) + " von " + GroupedNumber(total) +
-                             " Zeichen übertragen.",
-                         app_title_, MessageIcon::kExclamation, MessageButtons::kOk);
+  const std::string stopped = "Die Übertragung wurde abgebrochen, weil ";
+  std::string text;
+  switch (why) {
+    case Stop::kEscape:
+      text = "Die Übertragung wurde mit Esc abgebrochen.";
+      break;
+    case Stop::kClosed:
+      text = stopped + "das Zielfenster geschlossen wurde.";
+      break;
+    case Stop::kSwitched:
+      text = stopped + "ein anderes Fenster in den Vordergrund kam.";
+      break;
+    case Stop::kHung:
+      text = stopped + "das Zielfenster nicht mehr reagiert.";
+      break;
+    case Stop::kBlocked:
+      text = stopped + "Windows die Tastatureingaben nicht annahm.";
+      break;
+    case Stop::kNone:
+      break;
+  }
+  text += "\r\nBis dahin wurden " + GroupedNumber(typed) + " von " + GroupedNumber(total) +
+          " Zeichen übertragen.";
+  s_.dialogs.ShowMessage(text, app_title_, MessageIcon::kExclamation, MessageButtons::kOk);
   return SendOutcome::kStopped;
 }
 

@@ -61,8 +61,7 @@ inline constexpr int kForegroundRetryMs = 50;
 
 // `typed` and `total` count characters (one per Enter, Tab or Alt combination too);
 // `done` once at the end, whether everything was typed or typing stopped.
-using TypingProgressFunction =
-    std::function<void(std::size_t typed, std::size_t total, bool done)>;
+using TypingProgressFunction = std::function<void(std::size_t typed, std::size_t total, bool done)>;
 
 class Sender {
  public:
