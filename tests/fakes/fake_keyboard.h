@@ -3,10 +3,13 @@
 
 #include <cstddef>
 #include <functional>
+#include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/keyboard.h"
+#include "text/utf.h"
 
 namespace qm {
 
@@ -27,13 +30,25 @@ class FakeKeyboard : public Keyboard {
   }
   void ReleaseModifiers() override { ++modifier_releases; }
 
-  // The UTF-16 text of the Unicode key-down events, for comparing with what was meant.
-  std::u16string TypedText() const {
+  // What arrived, read back as UTF-8: the Unicode characters, Enter as CR and Tab as TAB.
+  std::string TypedText() const {
     std::u16string text;
     for (const auto& e : sent) {
-      if (e.kind == KeyEvent::Kind::kUnicode && !e.key_up) text += static_cast<char16_t>(e.code);
+      if (e.key_up) continue;
+      if (e.kind == KeyEvent::Kind::kUnicode) text += static_cast<char16_t>(e.code);
+      if (e.kind == KeyEvent::Kind::kVirtualKey && e.code == 0x0D) text += u'\r';
+      if (e.kind == KeyEvent::Kind::kVirtualKey && e.code == 0x09) text += u'\t';
     }
-    return text;
+    return Utf16ToUtf8(text);
+  }
+  // Whether every key that went down came up again.
+  bool AllReleased() const {
+    std::map<std::pair<KeyEvent::Kind, std::uint16_t>, int> down;
+    for (const auto& e : sent) down[{e.kind, e.code}] += e.key_up ? -1 : 1;
+    for (const auto& key : down) {
+      if (key.second != 0) return false;
+    }
+    return true;
   }
 
   std::vector<KeyEvent> sent;

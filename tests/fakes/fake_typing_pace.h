@@ -27,7 +27,7 @@ class FakeTypingPace : public TypingPace {
   int catch_ups = 0;
   int hang_at_catch_up = 0;  // the catch-up of this number (from 1) fails; 0: none
   int escape_checks = 0;
-  int escape_at_check = 0;   // the check of this number (from 1) finds Esc pressed; 0: none
+  int escape_at_check = 0;  // the check of this number (from 1) finds Esc pressed; 0: none
   int waits = 0;
   int waited_ms = 0;
   std::function<void()> on_wait;  // the program's own events running meanwhile
