@@ -8,7 +8,9 @@ namespace {
 
 constexpr std::string_view kSpecials = "~+^%()[]{}";
 
-bool IsSpecial(char c) { return kSpecials.find(c) != std::string_view::npos; }
+bool IsSpecial(char c) {
+  return kSpecials.find(c) != std::string_view::npos;
+}
 
 // One element of the notation, before a modifier is applied.
 struct Key {

@@ -15,7 +15,9 @@ namespace {
 
 constexpr std::string_view kFileOpener = "%datei=";
 
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
+char LowerAscii(char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+}
 
 // Where `lower` occurs in `text` from `from`, ASCII letters matched in either case. Every
 // placeholder begins with "%", which has no other case, so the search jumps from one "%" to
@@ -36,8 +38,7 @@ std::string ReplaceAll(std::string_view text, std::string_view lower, std::size_
   std::string out;
   out.reserve(text.size());
   std::size_t done = 0;
-  for (std::size_t p = first; p != std::string_view::npos;
-       p = FindPlaceholder(text, lower, done)) {
+  for (std::size_t p = first; p != std::string_view::npos; p = FindPlaceholder(text, lower, done)) {
     out.append(text.substr(done, p - done));
     out += value;
     done = p + lower.size();
@@ -71,8 +72,7 @@ std::string ExpandFiles(std::string_view text, FileSystem& fs, const CodePage& a
   // By the folded name: a placeholder repeated in another letter case gets the same contents.
   std::map<std::string, std::string> read;
   std::size_t done = 0;
-  for (; start != std::string_view::npos;
-       start = FindPlaceholder(text, kFileOpener, done)) {
+  for (; start != std::string_view::npos; start = FindPlaceholder(text, kFileOpener, done)) {
     const std::size_t name_at = start + kFileOpener.size();
     const std::size_t close = text.find('%', name_at);
     if (close == std::string_view::npos) break;
@@ -102,8 +102,8 @@ std::string ResolveFileName(const std::string& name, const std::string& base_fol
   if (name.empty() || drive || rooted || base_folder.empty()) return name;
   const char last = base_folder.back();
   if (last == '\\' || last == '/') return base_folder + name;
-  const bool posix = base_folder.find('\\') == std::string::npos &&
-                     base_folder.find('/') != std::string::npos;
+  const bool posix =
+      base_folder.find('\\') == std::string::npos && base_folder.find('/') != std::string::npos;
   return base_folder + (posix ? '/' : '\\') + name;
 }
 
@@ -148,7 +148,8 @@ std::string ExpandPlaceholders(std::string_view text, Clock& clock, FileSystem& 
       {"%tag%", [](Clock&, const LocalTime& t) { return TwoDigits(t.day); }},
       {"%wochentag%", [](Clock& c, const LocalTime& t) { return c.WeekdayName(t); }},
       {"%monat%", [](Clock&, const LocalTime& t) { return TwoDigits(t.month); }},
-      {"%jahr%", [](Clock&, const LocalTime& t) {
+      {"%jahr%",
+       [](Clock&, const LocalTime& t) {
          char buf[16];
          std::snprintf(buf, sizeof buf, "%04d", t.year);
          return std::string(buf);

@@ -55,10 +55,10 @@ std::vector<TargetCandidate> FindTitledWindows(Desktop& desktop, std::string_vie
 }
 
 std::string ApproximateListSortKey(const std::string& text) {
-  // Latin-1 letters from U+00E0 on, by their base letter; 0 keeps the letter itself.
+  // Latin-1 letters from U+00E0 on, by their base letter; null keeps the character itself.
   static constexpr const char* kBase[32] = {
-      "a", "a", "a", "a", "a", "a", "ae", "c", "e", "e", "e", "e", "i", "i", "i", "i",
-      "d", "n", "o", "o", "o", "o", "o", nullptr, "o", "u", "u", "u", "u", "y", "th", "y"};
+      "a", "a", "a", "a", "a", "a", "ae", "c",     "e", "e", "e", "e", "i", "i", "i",  "i",
+      "d", "n", "o", "o", "o", "o", "o",  nullptr, "o", "u", "u", "u", "u", "y", "th", "y"};
   const std::string folded = FoldCase(text);
   std::string primary;
   primary.reserve(folded.size());

@@ -45,10 +45,16 @@ class FakeDesktop : public Desktop {
     for (const auto& w : windows) handles.push_back(w.handle);
     return handles;
   }
-  // Windows may refuse to hand over the foreground; `refuse_foreground` plays that part.
+  // Windows may refuse to hand over the foreground; `refuse_foreground` plays that part, for
+  // good or for the next `refuse_foreground_times` requests.
   bool BringToFront(WindowHandle window) override {
+    ++bring_to_front_calls;
     const auto it = Find(window);
     if (it == windows.end() || refuse_foreground) return false;
+    if (refuse_foreground_times > 0) {
+      --refuse_foreground_times;
+      return false;
+    }
     std::rotate(windows.begin(), it, it + 1);
     foreground = window;
     return true;
@@ -58,6 +64,8 @@ class FakeDesktop : public Desktop {
   std::vector<Window> windows;  // topmost first
   WindowHandle foreground = 0;
   bool refuse_foreground = false;
+  int refuse_foreground_times = 0;
+  int bring_to_front_calls = 0;
   std::map<WindowHandle, bool> topmost;
 
  private:

@@ -2,16 +2,21 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
+#include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/keyboard.h"
+#include "text/utf.h"
 
 namespace qm {
 
 class FakeKeyboard : public Keyboard {
  public:
   std::size_t Send(const std::vector<KeyEvent>& events) override {
+    ++send_calls;
     std::size_t accepted = 0;
     for (const auto& event : events) {
       if (accept_limit == 0) break;
@@ -19,22 +24,38 @@ class FakeKeyboard : public Keyboard {
       sent.push_back(event);
       ++accepted;
     }
+    // What the user does while the keys go out: switch windows, close the target.
+    if (after_send) after_send(send_calls);
     return accepted;
   }
   void ReleaseModifiers() override { ++modifier_releases; }
 
-  // The UTF-16 text of the Unicode key-down events, for comparing with what was meant.
-  std::u16string TypedText() const {
+  // What arrived, read back as UTF-8: the Unicode characters, Enter as CR and Tab as TAB.
+  std::string TypedText() const {
     std::u16string text;
     for (const auto& e : sent) {
-      if (e.kind == KeyEvent::Kind::kUnicode && !e.key_up) text += static_cast<char16_t>(e.code);
+      if (e.key_up) continue;
+      if (e.kind == KeyEvent::Kind::kUnicode) text += static_cast<char16_t>(e.code);
+      if (e.kind == KeyEvent::Kind::kVirtualKey && e.code == 0x0D) text += u'\r';
+      if (e.kind == KeyEvent::Kind::kVirtualKey && e.code == 0x09) text += u'\t';
     }
-    return text;
+    return Utf16ToUtf8(text);
+  }
+  // Whether every key that went down came up again.
+  bool AllReleased() const {
+    std::map<std::pair<KeyEvent::Kind, std::uint16_t>, int> down;
+    for (const auto& e : sent) down[{e.kind, e.code}] += e.key_up ? -1 : 1;
+    for (const auto& key : down) {
+      if (key.second != 0) return false;
+    }
+    return true;
   }
 
   std::vector<KeyEvent> sent;
   std::size_t accept_limit = static_cast<std::size_t>(-1);
   int modifier_releases = 0;
+  int send_calls = 0;
+  std::function<void(int send_calls)> after_send;
 };
 
 }  // namespace qm

@@ -38,18 +38,24 @@ TEST_F(TargetsTest, LastUsedWindowIsTheFirstUsableOneFromTheForegroundDown) {
   } cases[] = {
       {"an ignored window in front",
        {{1, "DFÜ-Netzwerkmonitor"}, {2, "Editor - a.txt"}, {3, "Rechner"}},
-       2, {"Editor - a.txt", "Rechner"}},
+       2,
+       {"Editor - a.txt", "Rechner"}},
       {"the program's own windows, in any letter case",
        {{1, kOwn}, {2, kOwn + " - Auswahl"}, {3, "x \xE2\x80\xA2 QUILLET 1.0 y"}, {4, "Mail"}},
-       4, {"Mail"}},
+       4,
+       {"Mail"}},
       {"a part of an ignored title",
        {{1, "Office"}, {2, "office shortcut"}, {3, "Word"}},
-       3, {"Word"}},
+       3,
+       {"Word"}},
       {"an ignored title that is only a part of the window's",
-       {{1, "Microsoft Office Shortcut-Leiste (2)"}}, 1,
+       {{1, "Microsoft Office Shortcut-Leiste (2)"}},
+       1,
        {"Microsoft Office Shortcut-Leiste (2)"}},
       {"hidden and untitled windows",
-       {{1, "Editor", false}, {2, ""}, {3, "Rechner"}}, 3, {"Rechner"}},
+       {{1, "Editor", false}, {2, ""}, {3, "Rechner"}},
+       3,
+       {"Rechner"}},
       {"nothing usable", {{1, kOwn}, {2, "Leiste"}}, 0, {}},
   };
   for (const auto& c : cases) {
@@ -79,12 +85,8 @@ TEST_F(TargetsTest, TheWalkStartsAtTheForegroundWindowAndEndsOnACycle) {
 }
 
 TEST_F(TargetsTest, TitleSearch) {
-  desktop.windows = {{1, "Editor - a.txt"},
-                     {2, "Mein Editor"},
-                     {3, "Editor - versteckt", false},
-                     {4, "Rechner"},
-                     {5, "Der EDITOR"},
-                     {6, kOwn + " - Editor"}};
+  desktop.windows = {{1, "Editor - a.txt"}, {2, "Mein Editor"}, {3, "Editor - versteckt", false},
+                     {4, "Rechner"},        {5, "Der EDITOR"},  {6, kOwn + " - Editor"}};
   EXPECT_EQ(Titles(FindTitledWindows(desktop, "editor")),
             (std::vector<std::string>{"Editor - a.txt", "Mein Editor", "Der EDITOR",
                                       kOwn + " - Editor"}));
@@ -105,8 +107,8 @@ TEST_F(TargetsTest, TitlesAreCutAt127Characters) {
 }
 
 TEST_F(TargetsTest, CandidatesAreSortedAsTheChoiceListShowsThem) {
-  std::vector<TargetCandidate> candidates = {{"editor b", 1}, {"Editor A", 2}, {"Editor b", 3},
-                                             {"EDITOR a", 4}, {"Ärger", 5},    {"Arzt", 6},
+  std::vector<TargetCandidate> candidates = {{"editor b", 1}, {"Editor A", 2},  {"Editor b", 3},
+                                             {"EDITOR a", 4}, {"Ärger", 5},     {"Arzt", 6},
                                              {"Straße", 7},   {"Strasse 2", 8}, {"Zebra", 9}};
   SortForChoice(candidates);
   std::vector<WindowHandle> order;
