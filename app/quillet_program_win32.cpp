@@ -18,6 +18,10 @@
 #include "menu/edge_strip.h"
 #include "menu/edge_strip_window_win32.h"
 #include "menu/popup_menu_win32.h"
+#include "platform/clock_win32.h"
+#include "platform/keyboard_win32.h"
+#include "send/choice_dialog_win32.h"
+#include "send/sender.h"
 #include "send/targets.h"
 #include "platform/os.h"
 #include "platform/ui_services_win32.h"
@@ -97,6 +101,12 @@ class QuilletProgram {
   std::optional<IniStore> ini_;
   std::optional<EntryStore> entries_;
   std::optional<QuilletCore> core_;
+  std::unique_ptr<Clock> clock_ = MakeWin32Clock();
+  std::unique_ptr<Keyboard> keyboard_ = MakeWin32Keyboard();
+  std::unique_ptr<WindowProcesses> processes_ = MakeWin32WindowProcesses();
+  std::unique_ptr<TypingPace> pace_ = MakeWin32TypingPace();
+  std::unique_ptr<TargetChooser> chooser_;
+  std::optional<Sender> sender_;
   UserSettings settings_{*settings_store_, kQuilletTitle};
 };
 
@@ -152,6 +162,10 @@ void QuilletProgram::ShowPopupMenu() {
       Quit();
       break;
     case MenuCommand::kSendEntry:
+      sender_->SetAppTitle(core_->caption());
+      sender_->SetLastUsedWindow(last_used_window_);
+      sender_->SendEntry(action.entry);
+      break;
     case MenuCommand::kNothing:
       break;
   }
@@ -299,6 +313,11 @@ int QuilletProgram::Run(const std::wstring& command_line) {
   core_.emplace(CoreServices{{*ini_, *entries_, *fs_, *ansi_, *dialogs_, *clipboard_},
                              *settings_store_, *system_},
                 form_, Hooks());
+
+  chooser_ = MakeWin32TargetChooser(form_.hwnd());
+  sender_.emplace(SenderServices{*entries_, *fs_, *ansi_, *clock_, *desktop_, *keyboard_,
+                                 *clipboard_, *dialogs_, *processes_, *pace_, *chooser_},
+                  core_->data_file());
 
   MainFormCommands commands;
   commands.button = [this](int index) { OnButton(index); };

@@ -1,4 +1,4 @@
-// Keystrokes into the foreground window through SendInput, and integrity levels of windows.
+// Keystrokes into the foreground window through SendInput.
 #include "platform/keyboard_win32.h"
 
 #include <vector>
@@ -45,39 +45,11 @@ class Win32Keyboard : public Keyboard {
   }
 };
 
-// The RID of a token's integrity level; -1 when it cannot be read.
-long IntegrityLevel(HANDLE process) {
-  HANDLE token = nullptr;
-  if (!OpenProcessToken(process, TOKEN_QUERY, &token)) return -1;
-  DWORD size = 0;
-  GetTokenInformation(token, TokenIntegrityLevel, nullptr, 0, &size);
-  std::vector<BYTE> buffer(size ? size : 1);
-  long level = -1;
-  if (size && GetTokenInformation(token, TokenIntegrityLevel, buffer.data(), size, &size)) {
-    auto* label = reinterpret_cast<TOKEN_MANDATORY_LABEL*>(buffer.data());
-    const DWORD count = *GetSidSubAuthorityCount(label->Label.Sid);
-    if (count > 0) level = static_cast<long>(*GetSidSubAuthority(label->Label.Sid, count - 1));
-  }
-  CloseHandle(token);
-  return level;
-}
-
 }  // namespace
 
 std::unique_ptr<Keyboard> MakeWin32Keyboard() {
   return std::make_unique<Win32Keyboard>();
 }
 
-bool RunsAboveOurIntegrity(HWND window) {
-  DWORD pid = 0;
-  GetWindowThreadProcessId(window, &pid);
-  if (!pid || pid == GetCurrentProcessId()) return false;
-  HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
-  if (!process) return GetLastError() == ERROR_ACCESS_DENIED;
-  long theirs = IntegrityLevel(process);
-  CloseHandle(process);
-  const long ours = IntegrityLevel(GetCurrentProcess());
-  return theirs >= 0 && ours >= 0 && theirs > ours;
-}
 
 }  // namespace qm

@@ -1,5 +1,5 @@
-// Keystrokes into the foreground window through SendInput, and what Windows says about the
-// process behind a window.
+// Keystrokes into the foreground window through SendInput, what Windows says about the
+// process behind a window, and letting a target catch up with its input.
 #pragma once
 
 #include <windows.h>
@@ -7,10 +7,14 @@
 #include <memory>
 
 #include "platform/keyboard.h"
+#include "platform/typing_pace.h"
+#include "platform/window_processes.h"
 
 namespace qm {
 
 std::unique_ptr<Keyboard> MakeWin32Keyboard();
+std::unique_ptr<WindowProcesses> MakeWin32WindowProcesses();
+std::unique_ptr<TypingPace> MakeWin32TypingPace();
 
 // True when the window's process runs at a higher integrity level than ours (elevated, or a
 // system process): Windows then drops our keystrokes without an error. A process we may not

@@ -144,4 +144,31 @@ std::optional<std::uint64_t> ShowChoiceDialog(HWND main, const std::string& capt
   return d.chosen;
 }
 
+namespace {
+
+class Win32TargetChooser : public TargetChooser {
+ public:
+  explicit Win32TargetChooser(HWND main) : main_(main) {}
+  std::optional<std::size_t> Choose(const std::vector<TargetCandidate>& candidates) override {
+    std::vector<ChoiceCandidate> shown;
+    for (const TargetCandidate& c : candidates) shown.push_back({c.title, c.window});
+    const std::optional<std::uint64_t> window =
+        ShowChoiceDialog(main_, "Auswahl - Quillet", shown);
+    // Each item carries its own window: the index follows from it, whatever the order.
+    for (std::size_t i = 0; window && i < candidates.size(); ++i) {
+      if (candidates[i].window == *window) return i;
+    }
+    return std::nullopt;
+  }
+
+ private:
+  HWND main_;
+};
+
+}  // namespace
+
+std::unique_ptr<TargetChooser> MakeWin32TargetChooser(HWND main) {
+  return std::make_unique<Win32TargetChooser>(main);
+}
+
 }  // namespace qm

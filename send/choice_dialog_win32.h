@@ -4,9 +4,12 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "send/target_chooser.h"
 
 namespace qm {
 
@@ -25,5 +28,8 @@ struct ChoiceCandidate {
 // chosen window, or nullopt for "&Abbruch" and the close box.
 std::optional<std::uint64_t> ShowChoiceDialog(HWND main, const std::string& caption,
                                               const std::vector<ChoiceCandidate>& candidates);
+
+// The choice dialog behind the sender's seam, beside `main` with "Auswahl - Quillet" as caption.
+std::unique_ptr<TargetChooser> MakeWin32TargetChooser(HWND main);
 
 }  // namespace qm

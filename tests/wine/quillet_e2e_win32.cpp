@@ -16,6 +16,7 @@
 #include "platform/registry_win32.h"
 #include "platform/utf16_win32.h"
 #include "store/entries.h"
+#include "store/stored_text.h"
 #include "tests/wine/process_driver_win32.h"
 #include "tests/wine/temp_folder_win32.h"
 
@@ -235,6 +236,59 @@ TEST_F(QuilletProgramTest, TheEndOfTheSessionAndASecondStart) {
   EXPECT_EQ(windows, 1);
   PostMessageW(first_main, WM_COMMAND, MenuItemId(1, 3), 0);
   EXPECT_EQ(first.Wait(kWaitMs), 0u);
+}
+
+}  // namespace
+}  // namespace qm
+
+namespace qm {
+namespace {
+
+// A snippet chosen from the menu arrives in notepad exactly as stored, every special
+// character of the keystroke syntax, Enter, Tab, umlauts, "€" and an emoji included.
+TEST_F(QuilletProgramTest, TypesASnippetFromTheMenuIntoTheWindowUsedLast) {
+  // A Unicode library, so that it can hold the emoji.
+  ASSERT_TRUE(WriteRawFile(folder.WFile(L"Quillet.ini"), "\xFF\xFE"));
+  {
+    auto fs = MakeOsFileSystem();
+    auto ansi = MakeOsAnsiCodePage();
+    IniStore ini(*fs, *ansi);
+    EntryStore entries(ini, *ansi);
+    ASSERT_TRUE(entries.WriteEntry(
+        1,
+        {"Test",
+         EscapeStoredText("Gr\xC3\xBC\xC3\x9F" "e {x} 5% (a)+^~[b]\r\xE2\x82\xAC \xF0\x9F\x98\x80\tEnde"),
+         "", 0, 0},
+        data_file));
+    ASSERT_TRUE(ini.WriteIniValue("Ignore", "1", "x", data_file));
+  }
+  RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Ferrandel Software\\Quillet");
+  Process quillet;
+  Start(quillet);
+
+  wchar_t system[MAX_PATH] = {};
+  GetSystemDirectoryW(system, MAX_PATH);
+  Process notepad;
+  ASSERT_TRUE(notepad.Start(std::wstring(system) + L"\\notepad.exe"));
+  HWND pad = WaitForProcessWindow(notepad.pid(), [](HWND w) { return ClassOf(w) == L"Notepad"; });
+  ASSERT_NE(pad, nullptr) << "no notepad";
+  HWND edit = FindWindowExW(pad, nullptr, L"Edit", nullptr);
+  ASSERT_NE(edit, nullptr);
+  SetForegroundWindow(pad);
+  ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == pad; }));
+
+  PostMessageW(main, 1024, 0, WM_LBUTTONDOWN);
+  HWND menu = WaitForMenu();
+  ASSERT_NE(menu, nullptr) << "no snippet menu";
+  Key(menu, VK_DOWN);  // "Test", the only entry
+  Key(menu, VK_RETURN);
+  const std::string expected =
+      "Gr\xC3\xBC\xC3\x9F" "e {x} 5% (a)+^~[b]\r\n\xE2\x82\xAC \xF0\x9F\x98\x80\tEnde";
+  EXPECT_TRUE(WaitUntil([&] { return Text(edit) == expected; })) << Text(edit);
+
+  PostMessageW(main, WM_COMMAND, MenuItemId(1, 3), 0);
+  EXPECT_EQ(quillet.Wait(kWaitMs), 0u);
+  PostMessageW(pad, WM_CLOSE, 0, 0);
 }
 
 }  // namespace
