@@ -61,6 +61,9 @@ class OwnerDialogs : public Dialogs {
   std::unique_ptr<Dialogs> owned_, free_;
 };
 
+class QuilletProgram;
+QuilletProgram* g_program = nullptr;  // for the poll timer's callback
+
 class QuilletProgram {
  public:
   explicit QuilletProgram(HINSTANCE instance) : instance_(instance), form_(instance) {}
@@ -262,6 +265,17 @@ LifecycleHooks QuilletProgram::Hooks() {
     ShowWindow(form_.hwnd(), SW_HIDE);
   };
   h.place_edge_strip = [this] { PlaceStrip(); };
+  // Outside the NT family the window used last is looked up once a second.
+  h.start_poll_timer = [this] {
+    g_program = this;
+    SetTimer(form_.hwnd(), 1, 1000, [](HWND, UINT, UINT_PTR, DWORD) {
+      if (!g_program) return;
+      const WindowHandle found = FindLastUsedWindow(
+          *g_program->desktop_, g_program->core_->ignore_list(), g_program->core_->caption(),
+          nullptr);
+      if (found) g_program->last_used_window_ = found;
+    });
+  };
   h.unload_other_windows = [this] { strip_.Place(false, RECT{}); };
   h.remove_tray = [] {
     RemoveTrayIcon(0);
@@ -318,6 +332,13 @@ int QuilletProgram::Run(const std::wstring& command_line) {
   sender_.emplace(SenderServices{*entries_, *fs_, *ansi_, *clock_, *desktop_, *keyboard_,
                                  *clipboard_, *dialogs_, *processes_, *pace_, *chooser_},
                   core_->data_file());
+  // While a long text is typed, the icon's tooltip tells how far it has got.
+  sender_->SetProgress([](std::size_t typed, std::size_t total, bool done) {
+    if (total < 200) return;
+    SetTrayTip(0, done ? std::string(kQuilletTitle)
+                       : std::string(kQuilletTitle) + ": " + std::to_string(typed) + " von " +
+                             std::to_string(total) + " Zeichen");
+  });
 
   MainFormCommands commands;
   commands.button = [this](int index) { OnButton(index); };

@@ -131,6 +131,17 @@ bool AddTrayIcon(unsigned id, HICON icon, const std::string& tip) {
   return NotifyAdd(s.window, id, entry);
 }
 
+bool SetTrayTip(unsigned id, const std::string& tip) {
+  TrayState& s = State();
+  const auto it = s.icons.find(id);
+  if (!s.window || it == s.icons.end()) return false;
+  it->second.tip = WideTip(tip);
+  NOTIFYICONDATAW data = IconData(s.window, id);
+  data.uFlags = NIF_TIP;
+  wcsncpy(data.szTip, it->second.tip.c_str(), std::size(data.szTip) - 1);
+  return Shell_NotifyIconW(NIM_MODIFY, &data) != FALSE;
+}
+
 void RemoveTrayIcon(unsigned id) {
   TrayState& s = State();
   if (!s.window) return;

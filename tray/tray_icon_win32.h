@@ -16,5 +16,7 @@ void HookTrayWindow(HWND window, TrayCallbacks callbacks);
 void UnhookTrayWindow();
 bool AddTrayIcon(unsigned id, HICON icon, const std::string& tip);
 void RemoveTrayIcon(unsigned id);
+// Changes the tooltip of an icon that is there.
+bool SetTrayTip(unsigned id, const std::string& tip);
 
 }  // namespace qm

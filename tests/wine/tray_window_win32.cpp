@@ -124,7 +124,9 @@ TEST_F(TrayWindow, TipIsCutToWhatTheIconShows) {
     EXPECT_TRUE(AddTrayIcon(1, icon, emoji));
     EXPECT_TRUE(AddTrayIcon(1, icon, "zweimal hinzugef\xC3\xBCgt"))
         << "an existing icon is updated";
+    EXPECT_TRUE(SetTrayTip(1, "Quillet: 120 von 1500 Zeichen"));
     RemoveTrayIcon(1);
+    EXPECT_FALSE(SetTrayTip(1, "weg")) << "no icon, no tip";
   }
 }
 
