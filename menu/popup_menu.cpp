@@ -23,9 +23,7 @@ struct NamedEntry {
 
 // Joined with a character below every printable one, so that one plain sort orders the
 // names and, among equal names, the numbers as text.
-std::vector<NamedEntry> SortedEntries(const IniDocument* doc) {
-  if (doc == nullptr) return {};
-  std::vector<std::string> joined = ReadNumberedList(*doc, "Name");
+std::vector<NamedEntry> SortedEntries(std::vector<std::string> joined) {
   for (std::size_t i = 0; i < joined.size(); ++i) {
     joined[i] += kNameNumberDelimiter + std::to_string(i + 1);
   }
@@ -71,7 +69,12 @@ void AppendCommands(PopupMenu& menu) {
 }  // namespace
 
 PopupMenu BuildPopupMenu(const IniDocument* doc, bool cascading) {
-  std::vector<NamedEntry> entries = SortedEntries(doc);
+  return BuildPopupMenu(doc ? ReadNumberedList(*doc, "Name") : std::vector<std::string>(),
+                        cascading);
+}
+
+PopupMenu BuildPopupMenu(std::vector<std::string> names, bool cascading) {
+  std::vector<NamedEntry> entries = SortedEntries(std::move(names));
   PopupMenu menu;
   if (!cascading) {
     menu.reserve(entries.size() + 4);

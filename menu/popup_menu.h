@@ -48,6 +48,8 @@ using PopupMenu = std::vector<PopupMenuItem>;
 // The sort compares character codes: upper case before lower case, a name before every
 // longer name that begins with it, and equal names by their number as text ("10" before "2").
 PopupMenu BuildPopupMenu(const IniDocument* doc, bool cascading);
+// The same from the names of entries 1, 2, ... in number order, however they were read.
+PopupMenu BuildPopupMenu(std::vector<std::string> names, bool cascading);
 // The same from one look at the data file, so that the names cannot come from two versions
 // of it while another program writes it.
 PopupMenu BuildPopupMenu(IniStore& ini, const std::string& data_file, bool cascading);

@@ -11,7 +11,7 @@ namespace {
 // Owns a menu and the submenus appended to it.
 class MenuHandle {
  public:
-  MenuHandle() : menu_(CreatePopupMenu()) {}
+  explicit MenuHandle(HMENU menu) : menu_(menu) {}
   ~MenuHandle() {
     if (menu_) DestroyMenu(menu_);
   }
@@ -44,11 +44,16 @@ void Append(HMENU menu, const PopupMenu& items, std::vector<std::string>& tags) 
 
 }  // namespace
 
+HMENU CreateSnippetMenu(const PopupMenu& menu, std::vector<std::string>& tags) {
+  HMENU popup = CreatePopupMenu();
+  if (popup) Append(popup, menu, tags);
+  return popup;
+}
+
 std::optional<std::string> TrackSnippetMenu(HWND owner, const PopupMenu& menu, POINT at) {
-  MenuHandle popup;
-  if (!popup.get()) return std::nullopt;
   std::vector<std::string> tags;
-  Append(popup.get(), menu, tags);
+  MenuHandle popup(CreateSnippetMenu(menu, tags));
+  if (!popup.get()) return std::nullopt;
   const UINT chosen = static_cast<UINT>(TrackPopupMenu(
       popup.get(), TPM_LEFTALIGN | TPM_LEFTBUTTON | TPM_RETURNCMD, at.x, at.y, 0, owner, nullptr));
   // The menu closes properly when the owner gets a message after it.
