@@ -18,6 +18,7 @@
 #include "store/entries.h"
 #include "store/stored_text.h"
 #include "tests/wine/process_driver_win32.h"
+#include "tests/wine/quillet_driver_win32.h"
 #include "tests/wine/temp_folder_win32.h"
 
 namespace qm {
@@ -52,12 +53,8 @@ class QuilletProgramTest : public testing::Test {
   }
   void Start(Process& p) {
     ASSERT_TRUE(p.Start(folder.WFile(L"Quillet.exe")));
-    main = WaitForProcessWindow(
-        p.pid(), [](HWND w) { return ClassOf(w) == kMainFormClass; }, kWaitMs, true);
-    ASSERT_NE(main, nullptr) << "no main window";
-    // Started: the caption is set, and the program waits for input.
-    ASSERT_TRUE(WaitUntil([&] { return Text(main) != "Quillet"; }));
-    WaitForInputIdle(p.info.hProcess, kWaitMs);
+    main = WaitForQuilletMain(p);
+    ASSERT_NE(main, nullptr) << "Quillet did not start";
     process_ = p.info.hProcess;
   }
   void RightPress() { PostMessageW(main, 1024, 0, WM_RBUTTONDOWN); }

@@ -1,0 +1,320 @@
+// Quillet.exe sending snippets, driven from outside: which window a snippet goes to, the
+// choice among several, the refusals when there is none, DOS-box pasting and the cascading
+// menu. The target windows are the test's own, run by a thread of their own.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/os.h"
+#include "platform/utf16_win32.h"
+#include "send/choice_dialog_win32.h"
+#include "store/entries.h"
+#include "store/stored_text.h"
+#include "tests/wine/quillet_driver_win32.h"
+#include "tests/wine/target_windows_win32.h"
+#include "tests/wine/temp_folder_win32.h"
+
+namespace qm {
+namespace {
+
+using namespace test;  // NOLINT: the driver's small helpers read best unqualified
+
+const char* const kNoTarget =
+    "Es wurde kein passendes Zielfenster identifiziert.\r\nDie \xC3\x9C" "bertragung wird "
+    "daher abgebrochen.";
+
+TargetWindows::Options Hidden() {
+  TargetWindows::Options o;
+  o.visible = false;
+  return o;
+}
+TargetWindows::Options WithoutEdit() {
+  TargetWindows::Options o;
+  o.edit = false;
+  return o;
+}
+TargetWindows::Options Slow(DWORD ms_per_char) {
+  TargetWindows::Options o;
+  o.ms_per_char = ms_per_char;
+  return o;
+}
+
+struct Snippet {
+  std::string name;
+  std::string text;  // as typed
+  std::string title;
+  int dosbox = 0;
+};
+
+class QuilletSendTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Ferrandel Software\\Quillet");
+    ASSERT_TRUE(CopyFileW((ProgramFolder() + L"Quillet.exe").c_str(),
+                          folder.WFile(L"Quillet.exe").c_str(), FALSE));
+    data_file = folder.File("Quillet.ini");
+  }
+  void TearDown() override {
+    if (main && quillet.Wait(0) == STILL_ACTIVE) {
+      PostMessageW(main, WM_COMMAND, MenuItemId(1, 3), 0);
+      quillet.Wait(kWaitMs);
+    }
+    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Ferrandel Software\\Quillet");
+  }
+
+  // The library, with one ignored title so that the start writes nothing into it.
+  void WriteLibrary(const std::vector<Snippet>& snippets, bool cascading = false) {
+    auto fs = MakeOsFileSystem();
+    auto ansi = MakeOsAnsiCodePage();
+    IniStore ini(*fs, *ansi);
+    EntryStore entries(ini, *ansi);
+    std::vector<std::pair<int, SnippetEntry>> numbered;
+    for (const Snippet& s : snippets) {
+      numbered.push_back({static_cast<int>(numbered.size()) + 1,
+                          {s.name, EscapeStoredText(s.text), s.title, 0, s.dosbox}});
+    }
+    ASSERT_TRUE(entries.WriteEntries(numbered, data_file));
+    ASSERT_TRUE(ini.WriteIniValue("Ignore", "1", "x", data_file));
+    if (cascading) {
+      ASSERT_TRUE(ini.WriteIniValue("Common", "PumMode", "1", data_file));
+    }
+  }
+  void Start() {
+    ASSERT_TRUE(quillet.Start(folder.WFile(L"Quillet.exe")));
+    main = WaitForQuilletMain(quillet);
+    ASSERT_NE(main, nullptr) << "Quillet did not start";
+  }
+  // Chooses the `n`th item (from 1) of the flat snippet menu.
+  void Send(int n) {
+    HWND menu = OpenSnippetMenu(main);
+    ASSERT_NE(menu, nullptr) << "no snippet menu";
+    for (int i = 0; i < n; ++i) Key(menu, VK_DOWN);
+    Key(menu, VK_RETURN);
+    ASSERT_TRUE(WaitGone(menu));
+  }
+  // The text of Quillet's next message box, which is then closed with OK.
+  std::string Message() {
+    HWND box = WaitForMessageBox(quillet.pid());
+    if (!box) return "(no message)";
+    const std::string text = MessageBoxText(box);
+    Click(box, IDOK);
+    WaitGone(box);
+    return text;
+  }
+  bool NoMessageFor(DWORD ms) { return WaitForMessageBox(quillet.pid(), ms) == nullptr; }
+
+  TempFolder folder;
+  std::string data_file;
+  Process quillet;
+  HWND main = nullptr;
+  TargetWindows targets;
+};
+
+// An entry's target title picks its window among all the visible ones, whatever is in front,
+// and never a hidden one.
+TEST_F(QuilletSendTest, TypesIntoTheOnlyVisibleWindowWithTheTitleOrSaysThereIsNone) {
+  WriteLibrary({{"Alpha", "alpha", "testziel alpha"},
+                {"Nirgends", "nirgends", "Testziel Omega"},
+                {"Versteckt", "versteckt", "Testziel Versteckt"}});
+  HWND alpha = targets.Create(L"Testziel Alpha");
+  HWND hidden_alpha = targets.Create(L"Testziel Alpha (verborgen)", Hidden());
+  HWND hidden = targets.Create(L"Testziel Versteckt", Hidden());
+  HWND front = targets.Create(L"Anderes Fenster");
+  ASSERT_TRUE(targets.Activate(front));
+  Start();
+
+  // One visible match, a hidden one beside it: typed without a question.
+  Send(1);
+  EXPECT_TRUE(WaitUntil([&] { return targets.Typed(alpha) == L"alpha"; }))
+      << WideToUtf8(targets.Typed(alpha));
+  EXPECT_TRUE(NoMessageFor(500));
+  EXPECT_EQ(WaitForProcessWindow(
+                quillet.pid(), [](HWND w) { return ClassOf(w) == kChoiceDialogClass; }, 0),
+            nullptr);
+
+  // No window with the title at all, and only a hidden one.
+  for (int entry : {2, 3}) {
+    SCOPED_TRACE(entry);
+    Send(entry);
+    EXPECT_EQ(Message(), kNoTarget);
+  }
+  for (HWND w : {hidden_alpha, hidden, front}) EXPECT_EQ(targets.Typed(w), L"");
+  EXPECT_EQ(targets.Typed(alpha), L"alpha");
+}
+
+// Several windows with the title: the user chooses from their sorted titles, and the snippet
+// goes into the chosen one only; "&Abbruch" sends nothing.
+TEST_F(QuilletSendTest, SeveralMatchingWindowsAreOfferedForChoice) {
+  WriteLibrary({{"Gruss", "Hallo", "Testziel"}});
+  // Front to back: Beta, Alpha, Gamma.
+  HWND gamma = targets.Create(L"Testziel Gamma");
+  HWND alpha = targets.Create(L"Testziel Alpha");
+  HWND beta = targets.Create(L"Testziel Beta");
+  ASSERT_TRUE(targets.Activate(beta));
+  Start();
+
+  const struct {
+    int button;
+    const wchar_t* beta_text;
+  } answers[] = {{IDOK, L"Hallo"}, {IDCANCEL, L"Hallo"}};
+  for (const auto& answer : answers) {
+    SCOPED_TRACE(answer.button);
+    Send(1);
+    HWND choice = WaitForProcessWindow(
+        quillet.pid(), [](HWND w) { return ClassOf(w) == kChoiceDialogClass; });
+    ASSERT_NE(choice, nullptr) << "no choice";
+    HWND list = GetDlgItem(choice, kChoiceList);
+    std::vector<std::string> items;
+    for (int i = 0; i < SendMessageW(list, LB_GETCOUNT, 0, 0); ++i) {
+      wchar_t text[128] = {};
+      SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text));
+      items.push_back(WideToUtf8(text));
+    }
+    EXPECT_EQ(items, (std::vector<std::string>{"Testziel Alpha", "Testziel Beta",
+                                               "Testziel Gamma"}));
+    SendMessageW(list, LB_SETCURSEL, 1, 0);
+    Click(choice, answer.button);
+    ASSERT_TRUE(WaitGone(choice));
+    EXPECT_TRUE(WaitUntil([&] { return targets.Typed(beta) == answer.beta_text; }))
+        << WideToUtf8(targets.Typed(beta));
+    EXPECT_TRUE(NoMessageFor(500));
+    EXPECT_EQ(targets.Typed(beta), answer.beta_text);
+    EXPECT_EQ(targets.Typed(alpha), L"");
+    EXPECT_EQ(targets.Typed(gamma), L"");
+  }
+}
+
+// The target closes while the menu is open: nothing is typed, into it or into whatever comes
+// to the front instead, and the user is told. Without a target title the target is the window
+// used last; with one, the title search finds nothing.
+TEST_F(QuilletSendTest, NothingIsTypedWhenTheTargetClosesWhileTheMenuIsOpen) {
+  WriteLibrary({{"Letztes", "zuletzt", ""}, {"Titel", "titel", "Testziel Alpha"}});
+  HWND other = targets.Create(L"Anderes Fenster");
+  Start();
+
+  const char* const messages[] = {
+      "Das Zielfenster ist nicht mehr ge\xC3\xB6" "ffnet.\r\nEs wurde nichts \xC3\xBC"
+      "bertragen.",
+      kNoTarget};
+  for (int entry : {1, 2}) {
+    SCOPED_TRACE(entry);
+    HWND target = targets.Create(L"Testziel Alpha");
+    ASSERT_TRUE(targets.Activate(target));
+    HWND menu = OpenSnippetMenu(main);
+    ASSERT_NE(menu, nullptr) << "no snippet menu";
+    targets.Close(target);
+    ASSERT_FALSE(IsWindow(target));
+    for (int i = 0; i < entry; ++i) Key(menu, VK_DOWN);
+    Key(menu, VK_RETURN);
+    EXPECT_EQ(Message(), messages[entry - 1]);
+    EXPECT_EQ(targets.Typed(other), L"");
+  }
+}
+
+// Another window coming to the front stops typing at once: the user learns how much was typed,
+// the target has no more than that, and the other window nothing.
+// Disabled: typing stops after the first batch (20 to 30 of the 300 characters arrive, here
+// and in notepad alike), but the program shows no message, not within a minute either, and
+// creates no window at all after the switch; it answers messages meanwhile and types nothing
+// more even when the target comes back to the front. The user never learns that the text
+// is incomplete.
+TEST_F(QuilletSendTest, DISABLED_TypingStopsWhenAnotherWindowComesToTheFront) {
+  std::string text;
+  for (int i = 0; text.size() < 300; ++i) text += static_cast<char>('a' + i % 26);
+  WriteLibrary({{"Lang", text, "Testziel Langsam"}});
+  // A slow target, so that the switch falls well inside the text.
+  HWND slow = targets.Create(L"Testziel Langsam", Slow(10));
+  TargetWindows elsewhere;  // a thread of its own, as another application would have
+  HWND other = elsewhere.Create(L"Anderes Fenster");
+  Start();
+
+  Send(1);
+  ASSERT_TRUE(WaitUntil([&] { return targets.Typed(slow).size() >= 20; }));
+  ASSERT_TRUE(elsewhere.Activate(other));
+  const std::string message = Message();
+  const std::string head =
+      "Die \xC3\x9C" "bertragung wurde abgebrochen, weil ein anderes Fenster in den "
+      "Vordergrund kam.\r\nBis dahin wurden ";
+  ASSERT_EQ(message.substr(0, head.size()), head) << message;
+  const std::size_t typed = std::stoul(message.substr(head.size()));
+  EXPECT_EQ(message.substr(head.size()),
+            std::to_string(typed) + " von 300 Zeichen \xC3\xBC" "bertragen.");
+  EXPECT_GE(typed, 20u);
+  EXPECT_LT(typed, 300u);
+  // Keys still queued for the target when it lost the front may be dropped by the system.
+  Sleep(500);
+  const std::string arrived = WideToUtf8(targets.Typed(slow));
+  EXPECT_LE(arrived.size(), typed);
+  EXPECT_EQ(arrived, text.substr(0, arrived.size()));
+  EXPECT_EQ(elsewhere.Typed(other), L"");
+}
+
+// DOS-box mode: the text goes on the clipboard as it is, and the target gets Alt+Space, B, E,
+// which paste it through a console's system menu; none of the text is typed.
+TEST_F(QuilletSendTest, DosBoxModePastesThroughTheSystemMenu) {
+  WriteLibrary({{"Dos", "dir\tc:\rcls", "Testziel Konsole", 1}});
+  HWND console = targets.Create(L"Testziel Konsole", WithoutEdit());
+  Start();
+
+  Send(1);
+  std::vector<ReceivedMessage> received;
+  ASSERT_TRUE(WaitUntil([&] {
+    received = targets.Received(console);
+    int chars = 0;
+    for (const auto& m : received) chars += m.message == WM_CHAR;
+    return chars >= 2;
+  }));
+  Sleep(300);
+  received = targets.Received(console);
+  bool key_menu = false;
+  std::wstring keys, chars;
+  for (const auto& m : received) {
+    if (m.message == WM_SYSCOMMAND && (m.wparam & 0xFFF0) == SC_KEYMENU) {
+      key_menu = true;
+      EXPECT_EQ(m.lparam, L' ');
+      EXPECT_TRUE(keys.empty()) << "keys before Alt+Space";
+    }
+    if (m.message == WM_KEYDOWN) keys += static_cast<wchar_t>(m.wparam);
+    if (m.message == WM_CHAR) chars += static_cast<wchar_t>(m.wparam);
+  }
+  EXPECT_TRUE(key_menu) << "no Alt+Space";
+  // The menu's access keys, pressed without Shift.
+  EXPECT_EQ(keys, L"BE");
+  EXPECT_EQ(chars, L"be");
+
+  std::wstring clip;
+  ASSERT_TRUE(OpenClipboard(nullptr));
+  if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+    clip = static_cast<const wchar_t*>(GlobalLock(data));
+    GlobalUnlock(data);
+  }
+  CloseClipboard();
+  EXPECT_EQ(clip, L"dir\tc:\rcls");
+}
+
+// The cascading menu groups the entries by their first letter; an entry is sent from its group.
+TEST_F(QuilletSendTest, TheCascadingMenuSendsFromALetterGroup) {
+  // Flat, the same keys would choose "Avocado".
+  WriteLibrary({{"Birne", "birne", "Testziel"},
+                {"Apfel", "apfel", "Testziel"},
+                {"Avocado", "avocado", "Testziel"}},
+               true);
+  HWND target = targets.Create(L"Testziel");
+  Start();
+
+  HWND menu = OpenSnippetMenu(main);
+  ASSERT_NE(menu, nullptr) << "no snippet menu";
+  Key(menu, VK_DOWN);  // "&A"
+  Key(menu, VK_DOWN);  // "&B"
+  Key(menu, VK_RIGHT);
+  EXPECT_TRUE(WaitUntil([] { return OpenMenus() == 2; })) << "no letter group opened";
+  Key(menu, VK_RETURN);  // its first entry, "Birne"
+  EXPECT_TRUE(WaitUntil([&] { return targets.Typed(target) == L"birne"; }))
+      << WideToUtf8(targets.Typed(target));
+}
+
+}  // namespace
+}  // namespace qm
