@@ -6,6 +6,9 @@
 namespace qm {
 namespace {
 
+// At least as many as the key events of one batch of the sender.
+constexpr int kRoundTripsPerBatch = 64;
+
 HWND ToHwnd(WindowHandle handle) {
   return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(handle));
 }
@@ -40,20 +43,18 @@ class Win32TypingPace : public TypingPace {
   bool CatchUp(WindowHandle window) override {
     HWND target = ToHwnd(window);
     if (!IsWindow(target)) return false;
-    // A round trip to the target's thread returns once it looks at its queue again, and
-    // an idle process has taken all its input; together they hold up the next batch until
-    // a slow target has caught up. A target that hangs for seconds stops the typing.
-    DWORD_PTR ignored = 0;
-    if (!SendMessageTimeoutW(target, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &ignored)) {
-      return false;
+    // No call tells when the target has taken its input. A message sent to its thread is
+    // handled at its next look into its queue, before the input waiting there, and each look
+    // takes at most one input message off the queue. So one round trip per key event sent
+    // holds the next batch until the target has taken all of this one; a target that is
+    // waiting answers each at once. A target that hangs for seconds stops the typing.
+    for (int i = 0; i <= kRoundTripsPerBatch; ++i) {
+      DWORD_PTR ignored = 0;
+      if (!SendMessageTimeoutW(target, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &ignored)) {
+        return false;
+      }
     }
-    DWORD pid = 0;
-    GetWindowThreadProcessId(target, &pid);
-    if (HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid)) {
-      WaitForInputIdle(process, 2000);
-      CloseHandle(process);
-    }
-    return SendMessageTimeoutW(target, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &ignored) != 0;
+    return true;
   }
 
   bool EscapePressed() override {
