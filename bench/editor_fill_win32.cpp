@@ -15,19 +15,12 @@
 #include "app/glyph_text.h"
 #include "app/main_form_win32.h"
 #include "store/stored_text.h"
+#include "bench/bench_support_win32.h"
+
 
 namespace {
 
-double Seconds() {
-  static const double freq = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return static_cast<double>(f.QuadPart);
-  }();
-  LARGE_INTEGER t;
-  QueryPerformanceCounter(&t);
-  return static_cast<double>(t.QuadPart) / freq;
-}
+using namespace qm::bench;  // NOLINT: the timing helpers read best unqualified
 
 std::size_t CodePoints(const std::string& utf8) {
   return static_cast<std::size_t>(std::count_if(utf8.begin(), utf8.end(), [](char c) {
@@ -71,12 +64,6 @@ std::string StoredSnippet(std::size_t chars, std::size_t glyphs, std::size_t fir
     }
   }
   return qm::EscapeStoredText(plain);
-}
-
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  const std::size_t n = v.size();
-  return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
 }
 
 void PumpMessages() {

@@ -13,19 +13,12 @@
 #include "platform/utf16_win32.h"
 #include "store/ini_document.h"
 #include "store/ini_store.h"
+#include "bench/bench_support_win32.h"
+
 
 namespace {
 
-double Seconds() {
-  static const double freq = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return static_cast<double>(f.QuadPart);
-  }();
-  LARGE_INTEGER t;
-  QueryPerformanceCounter(&t);
-  return static_cast<double>(t.QuadPart) / freq;
-}
+using namespace qm::bench;  // NOLINT: the timing helpers read best unqualified
 
 // Plausible entries: names of people and things, titles, short texts with umlauts.
 std::string EntryName(int i) {

@@ -16,57 +16,16 @@
 #include "platform/os.h"
 #include "platform/utf16_win32.h"
 #include "store/ini_store.h"
+#include "bench/bench_support_win32.h"
+
 
 namespace {
+
+using namespace qm::bench;  // NOLINT: the timing helpers read best unqualified
 
 constexpr const wchar_t* kSettingsKey = L"Software\\Ferrandel Software\\Quillet";
 constexpr DWORD kWaitMs = 30000;
 constexpr UINT kIconMessage = 1024;
-
-double Seconds() {
-  static const double freq = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return static_cast<double>(f.QuadPart);
-  }();
-  LARGE_INTEGER t;
-  QueryPerformanceCounter(&t);
-  return static_cast<double>(t.QuadPart) / freq;
-}
-
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  const std::size_t n = v.size();
-  return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-}
-
-std::wstring OwnFolder() {
-  wchar_t path[MAX_PATH] = {};
-  GetModuleFileNameW(nullptr, path, MAX_PATH);
-  std::wstring p = path;
-  return p.substr(0, p.find_last_of(L"\\/") + 1);
-}
-
-// Dated an hour back, as a user's file is: a file changed within the last two seconds is
-// compared byte by byte on every read, which no real menu sees.
-bool WriteLibrary(const std::wstring& path, const std::string& bytes) {
-  HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                         FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return false;
-  DWORD n = 0;
-  bool ok = WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &n, nullptr) &&
-            n == bytes.size();
-  FILETIME now;
-  GetSystemTimeAsFileTime(&now);
-  ULARGE_INTEGER t{};
-  t.LowPart = now.dwLowDateTime;
-  t.HighPart = now.dwHighDateTime;
-  t.QuadPart -= 3600ULL * 10'000'000ULL;
-  const FILETIME old{t.LowPart, t.HighPart};
-  ok = SetFileTime(h, &old, &old, &old) && ok;
-  CloseHandle(h);
-  return ok;
-}
 
 // A small deterministic generator, so that every run builds the same library.
 struct Lcg {
@@ -213,55 +172,6 @@ struct BuildRow {
 
 // --- Quillet.exe from outside -------------------------------------------------------------
 
-// The per-user settings key as it was, so that the runs leave it behind unchanged.
-class SettingsKeySnapshot {
- public:
-  SettingsKeySnapshot() {
-    HKEY key = nullptr;
-    existed_ = RegOpenKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_READ, &key) == ERROR_SUCCESS;
-    if (!existed_) return;
-    for (DWORD i = 0;; ++i) {
-      wchar_t name[16384];
-      DWORD name_len = 16384, type = 0, bytes = 0;
-      if (RegEnumValueW(key, i, name, &name_len, nullptr, &type, nullptr, &bytes) !=
-          ERROR_SUCCESS) {
-        break;
-      }
-      Value v{std::wstring(name, name_len), type, std::vector<BYTE>(bytes)};
-      name_len = 16384;
-      if (RegEnumValueW(key, i, name, &name_len, nullptr, &type, v.data.data(), &bytes) ==
-          ERROR_SUCCESS) {
-        v.data.resize(bytes);
-        values_.push_back(std::move(v));
-      }
-    }
-    RegCloseKey(key);
-  }
-  void Restore() const {
-    RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsKey);
-    if (!existed_) return;
-    HKEY key = nullptr;
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                        &key, nullptr) != ERROR_SUCCESS) {
-      return;
-    }
-    for (const Value& v : values_) {
-      RegSetValueExW(key, v.name.c_str(), 0, v.type, v.data.data(),
-                     static_cast<DWORD>(v.data.size()));
-    }
-    RegCloseKey(key);
-  }
-
- private:
-  struct Value {
-    std::wstring name;
-    DWORD type;
-    std::vector<BYTE> data;
-  };
-  bool existed_ = false;
-  std::vector<Value> values_;
-};
-
 struct FindWindowOf {
   DWORD pid;
   const wchar_t* cls;
@@ -297,13 +207,6 @@ HWND OpenMenuOf(DWORD pid) {
     if (owner == pid && IsWindowVisible(w)) return w;
   }
   return nullptr;
-}
-
-void RemoveFolder(const std::wstring& folder) {
-  for (const wchar_t* name : {L"Quillet.exe", L"Quillet.ini", L"Quillet.ini.bak"}) {
-    DeleteFileW((folder + L"\\" + name).c_str());
-  }
-  RemoveDirectoryW(folder.c_str());
 }
 
 // Starts a copy of Quillet.exe on the library, opens and closes its menu `times` times

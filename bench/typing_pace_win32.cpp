@@ -24,31 +24,18 @@
 #include "store/entries.h"
 #include "store/ini_store.h"
 #include "store/stored_text.h"
+#include "bench/bench_support_win32.h"
+
 
 namespace {
+
+using namespace qm::bench;  // NOLINT: the timing helpers read best unqualified
 
 constexpr std::size_t kChars = 1500;
 constexpr std::size_t kLineChars = 60;
 constexpr DWORD kPollMs = 20;
 // A text that has not grown for this long will not become complete any more.
 constexpr double kStallSeconds = 10;
-
-double Seconds() {
-  static const double freq = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return static_cast<double>(f.QuadPart);
-  }();
-  LARGE_INTEGER t;
-  QueryPerformanceCounter(&t);
-  return static_cast<double>(t.QuadPart) / freq;
-}
-
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  const std::size_t n = v.size();
-  return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-}
 
 // Ordinary German prose in UTF-8: words and blanks, an Enter ("\r") at the first blank after
 // every 60 characters or so, exactly kChars characters with each Enter counted as one.

@@ -1,0 +1,123 @@
+// What the Wine timing programs share: a clock, medians, files dated back, the settings key.
+#pragma once
+
+#include <windows.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+namespace qm::bench {
+
+inline constexpr const wchar_t* kQuilletSettingsKey = L"Software\\Ferrandel Software\\Quillet";
+
+inline double Seconds() {
+  static const double freq = [] {
+    LARGE_INTEGER f;
+    QueryPerformanceFrequency(&f);
+    return static_cast<double>(f.QuadPart);
+  }();
+  LARGE_INTEGER t;
+  QueryPerformanceCounter(&t);
+  return static_cast<double>(t.QuadPart) / freq;
+}
+
+inline double Median(std::vector<double> v) {
+  if (v.empty()) return 0;
+  std::sort(v.begin(), v.end());
+  const std::size_t n = v.size();
+  return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+}
+
+inline double Min(const std::vector<double>& v) {
+  return v.empty() ? 0 : *std::min_element(v.begin(), v.end());
+}
+
+// The folder of the running program, with a trailing separator.
+inline std::wstring OwnFolder() {
+  wchar_t path[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, path, MAX_PATH);
+  std::wstring p = path;
+  return p.substr(0, p.find_last_of(L"\\/") + 1);
+}
+
+// Dated an hour back, as a user's file is: a file changed within the last two seconds is
+// compared byte by byte on every read, which no real use sees.
+inline bool WriteLibrary(const std::wstring& path, const std::string& bytes) {
+  HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  DWORD n = 0;
+  bool ok = WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &n, nullptr) &&
+            n == bytes.size();
+  FILETIME now;
+  GetSystemTimeAsFileTime(&now);
+  ULARGE_INTEGER t{};
+  t.LowPart = now.dwLowDateTime;
+  t.HighPart = now.dwHighDateTime;
+  t.QuadPart -= 3600ULL * 10'000'000ULL;
+  const FILETIME old{t.LowPart, t.HighPart};
+  ok = SetFileTime(h, &old, &old, &old) && ok;
+  CloseHandle(h);
+  return ok;
+}
+
+// The per-user settings key as it was, so that the runs leave it behind unchanged.
+class SettingsKeySnapshot {
+ public:
+  SettingsKeySnapshot() {
+    HKEY key = nullptr;
+    existed_ =
+        RegOpenKeyExW(HKEY_CURRENT_USER, kQuilletSettingsKey, 0, KEY_READ, &key) == ERROR_SUCCESS;
+    if (!existed_) return;
+    for (DWORD i = 0;; ++i) {
+      wchar_t name[16384];
+      DWORD name_len = 16384, type = 0, bytes = 0;
+      if (RegEnumValueW(key, i, name, &name_len, nullptr, &type, nullptr, &bytes) !=
+          ERROR_SUCCESS) {
+        break;
+      }
+      Value v{std::wstring(name, name_len), type, std::vector<BYTE>(bytes)};
+      name_len = 16384;
+      if (RegEnumValueW(key, i, name, &name_len, nullptr, &type, v.data.data(), &bytes) ==
+          ERROR_SUCCESS) {
+        v.data.resize(bytes);
+        values_.push_back(std::move(v));
+      }
+    }
+    RegCloseKey(key);
+  }
+  void Restore() const {
+    RegDeleteTreeW(HKEY_CURRENT_USER, kQuilletSettingsKey);
+    if (!existed_) return;
+    HKEY key = nullptr;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, kQuilletSettingsKey, 0, nullptr, 0, KEY_ALL_ACCESS,
+                        nullptr, &key, nullptr) != ERROR_SUCCESS) {
+      return;
+    }
+    for (const Value& v : values_) {
+      RegSetValueExW(key, v.name.c_str(), 0, v.type, v.data.data(),
+                     static_cast<DWORD>(v.data.size()));
+    }
+    RegCloseKey(key);
+  }
+
+ private:
+  struct Value {
+    std::wstring name;
+    DWORD type;
+    std::vector<BYTE> data;
+  };
+  bool existed_ = false;
+  std::vector<Value> values_;
+};
+
+// A temporary folder with a copy of Quillet.exe and its library, removed again.
+inline void RemoveFolder(const std::wstring& folder) {
+  for (const wchar_t* name : {L"Quillet.exe", L"Quillet.ini", L"Quillet.ini.bak"}) {
+    DeleteFileW((folder + L"\\" + name).c_str());
+  }
+  RemoveDirectoryW(folder.c_str());
+}
+
+}  // namespace qm::bench
