@@ -315,3 +315,94 @@ TEST_F(QuilletSendTest, TheCascadingMenuSendsFromALetterGroup) {
 
 }  // namespace
 }  // namespace qm
+
+namespace qm {
+namespace {
+
+// Placeholders are filled in before typing: today's date in the user's format, and a file
+// beside the library, in UTF-8, named relatively; a missing file gives its notice.
+TEST_F(QuilletSendTest, PlaceholdersArriveExpanded) {
+  ASSERT_TRUE(WriteRawFile(folder.WFile(L"gruss.txt"),
+                           "Gr\xC3\xBC\xC3\x9F" "e aus \xE2\x82\xAC-Land\r\nZeile 2"));
+  WriteLibrary(
+      {{"Platz", "%JAHR%|%datei=gruss.txt%|%datei=fehlt.txt%|%datum%", "Testziel Platz"}});
+  HWND target = targets.Create(L"Testziel Platz");
+  Start();
+
+  SYSTEMTIME now{};
+  GetLocalTime(&now);
+  wchar_t date[64] = {};
+  GetDateFormatEx(LOCALE_NAME_USER_DEFAULT, DATE_SHORTDATE, &now, nullptr, date, 64, nullptr);
+  Send(1);
+  // The file's CR LF becomes one Enter; the notice stands between two Enters.
+  const std::wstring expected =
+      std::to_wstring(now.wYear) + L"|Gr\u00FC\u00DFe aus \u20AC-Land\r\nZeile 2|\r\n" +
+      L"*** Quillet: Konnte Datei 'fehlt.txt' nicht finden! ***\r\n|" + date;
+  EXPECT_TRUE(WaitUntil([&] { return targets.Typed(target) == expected; }))
+      << WideToUtf8(targets.Typed(target));
+  EXPECT_TRUE(NoMessageFor(300));
+}
+
+// The strip at the top edge opens the snippet menu when the mouse comes to the edge.
+TEST_F(QuilletSendTest, TheStripOpensTheMenuAtTheScreenEdge) {
+  WriteLibrary({{"Rand", "rand", "Testziel Rand"}});
+  {
+    auto fs = MakeOsFileSystem();
+    auto ansi = MakeOsAnsiCodePage();
+    IniStore ini(*fs, *ansi);
+    ASSERT_TRUE(ini.WriteIniValues({{"Common", "PumActViaBorder", "1"},
+                                    {"Common", "PumActPos", "0"},
+                                    {"Common", "PumActBorderByClick", "0"}},
+                                   data_file));
+  }
+  Start();
+  HWND strip = WaitForProcessWindow(
+      quillet.pid(), [](HWND w) { return ClassOf(w) == L"QuilletMoveOverFrm"; });
+  ASSERT_NE(strip, nullptr) << "no strip";
+  RECT r{};
+  GetWindowRect(strip, &r);
+  EXPECT_EQ(r.top, 0);
+  EXPECT_EQ(r.bottom - r.top, 1);
+  // The mouse goes to the top edge, absolutely placed.
+  INPUT move{};
+  move.type = INPUT_MOUSE;
+  move.mi.dx = 65535 / 2;
+  move.mi.dy = 0;
+  move.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  SendInput(1, &move, sizeof(INPUT));
+  HWND menu = WaitForMenu();
+  ASSERT_NE(menu, nullptr) << "the strip opened no menu";
+  Key(menu, VK_ESCAPE);
+  WaitGone(menu);
+  // Away from the edge again, so that no other test finds the menu opening.
+  move.mi.dy = 65535 / 2;
+  SendInput(1, &move, sizeof(INPUT));
+}
+
+// Esc stops typing at once, and the user learns how much was typed.
+TEST_F(QuilletSendTest, EscStopsTyping) {
+  std::string text;
+  for (int i = 0; text.size() < 300; ++i) text += static_cast<char>('a' + i % 26);
+  WriteLibrary({{"Lang", text, "Testziel Esc"}});
+  HWND slow = targets.Create(L"Testziel Esc", Slow(10));
+  Start();
+
+  Send(1);
+  ASSERT_TRUE(WaitUntil([&] { return targets.Typed(slow).size() >= 20; }));
+  INPUT esc[2] = {};
+  esc[0].type = esc[1].type = INPUT_KEYBOARD;
+  esc[0].ki.wVk = esc[1].ki.wVk = VK_ESCAPE;
+  esc[1].ki.dwFlags = KEYEVENTF_KEYUP;
+  SendInput(2, esc, sizeof(INPUT));
+  const std::string message = Message();
+  const std::string head =
+      "Die \xC3\x9C" "bertragung wurde mit Esc abgebrochen.\r\nBis dahin wurden ";
+  ASSERT_EQ(message.substr(0, head.size()), head) << message;
+  const std::size_t typed = std::stoul(message.substr(head.size()));
+  EXPECT_LT(typed, 300u);
+  Sleep(500);
+  EXPECT_LT(targets.Typed(slow).size(), 300u);
+}
+
+}  // namespace
+}  // namespace qm
