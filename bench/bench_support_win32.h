@@ -41,9 +41,10 @@ inline std::wstring OwnFolder() {
   return p.substr(0, p.find_last_of(L"\\/") + 1);
 }
 
-// Dated an hour back, as a user's file is: a file changed within the last two seconds is
-// compared byte by byte on every read, which no real use sees.
-inline bool WriteLibrary(const std::wstring& path, const std::string& bytes) {
+// Dated back (an hour unless said otherwise), as a user's file is: a file changed within the
+// last two seconds is compared byte by byte on every read, which no real use sees.
+inline bool WriteDatedFile(const std::wstring& path, const std::string& bytes,
+                           unsigned age_seconds = 3600) {
   HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                          FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) return false;
@@ -55,12 +56,21 @@ inline bool WriteLibrary(const std::wstring& path, const std::string& bytes) {
   ULARGE_INTEGER t{};
   t.LowPart = now.dwLowDateTime;
   t.HighPart = now.dwHighDateTime;
-  t.QuadPart -= 3600ULL * 10'000'000ULL;
+  t.QuadPart -= static_cast<ULONGLONG>(age_seconds) * 10'000'000ULL;
   const FILETIME old{t.LowPart, t.HighPart};
   ok = SetFileTime(h, &old, &old, &old) && ok;
   CloseHandle(h);
   return ok;
 }
+
+// A small deterministic generator, so that every run builds the same library.
+struct Lcg {
+  unsigned state = 12345;
+  unsigned Next(unsigned bound) {
+    state = state * 1103515245u + 12345u;
+    return (state >> 16) % bound;
+  }
+};
 
 // The per-user settings key as it was, so that the runs leave it behind unchanged.
 class SettingsKeySnapshot {

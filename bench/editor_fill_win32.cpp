@@ -17,7 +17,6 @@
 #include "store/stored_text.h"
 #include "bench/bench_support_win32.h"
 
-
 namespace {
 
 using namespace qm::bench;  // NOLINT: the timing helpers read best unqualified

@@ -15,7 +15,6 @@
 #include "store/ini_store.h"
 #include "bench/bench_support_win32.h"
 
-
 namespace {
 
 using namespace qm::bench;  // NOLINT: the timing helpers read best unqualified
@@ -59,22 +58,6 @@ std::string BuildFile(int n) {
   s += "[Ignore]\r\n";
   for (int i = 1; i <= 10; ++i) s += std::to_string(i) + "=Programm " + std::to_string(i) + "\r\n";
   return s;
-}
-
-bool WriteRaw(const std::wstring& path, const std::string& bytes, std::int64_t age_ns) {
-  HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                         FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return false;
-  DWORD n = 0;
-  bool ok = WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &n, nullptr) &&
-            n == bytes.size();
-  // An old file is one the platform and IniStore may trust their caches for.
-  FILETIME now;
-  GetSystemTimePreciseAsFileTime(&now);
-  const FILETIME old = qm::UnixNsToFileTime(qm::FileTimeToUnixNs(now) - age_ns);
-  ok = SetFileTime(h, &old, &old, &old) && ok;
-  CloseHandle(h);
-  return ok;
 }
 
 // What a program shows on opening a library: every entry's name and title, and the list of
@@ -157,7 +140,7 @@ int main() {
   for (int n : {500, 5000, 20000}) {
     const std::wstring wpath = dir + L"\\data" + std::to_wstring(n) + L".ini";
     const std::string path = qm::WideToUtf8(wpath);
-    if (!WriteRaw(wpath, BuildFile(n), 90'000'000'000LL)) {
+    if (!WriteDatedFile(wpath, BuildFile(n), 90)) {
       std::fprintf(stderr, "cannot write %s\n", path.c_str());
       return 1;
     }
@@ -232,7 +215,7 @@ int main() {
   for (int n : {5000, 20000}) {
     const std::wstring wpath = dir + L"\\lists" + std::to_wstring(n) + L".ini";
     const std::string path = qm::WideToUtf8(wpath);
-    if (!WriteRaw(wpath, BuildFile(n), 90'000'000'000LL)) {
+    if (!WriteDatedFile(wpath, BuildFile(n), 90)) {
       std::fprintf(stderr, "cannot write %s\n", path.c_str());
       return 1;
     }

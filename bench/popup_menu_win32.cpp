@@ -18,23 +18,13 @@
 #include "store/ini_store.h"
 #include "bench/bench_support_win32.h"
 
-
 namespace {
 
 using namespace qm::bench;  // NOLINT: the timing helpers read best unqualified
 
-constexpr const wchar_t* kSettingsKey = L"Software\\Ferrandel Software\\Quillet";
+constexpr const wchar_t* kSettingsKey = kQuilletSettingsKey;
 constexpr DWORD kWaitMs = 30000;
 constexpr UINT kIconMessage = 1024;
-
-// A small deterministic generator, so that every run builds the same library.
-struct Lcg {
-  unsigned state = 12345;
-  unsigned Next(unsigned bound) {
-    state = state * 1103515245u + 12345u;
-    return (state >> 16) % bound;
-  }
-};
 
 // ANSI (Windows-1252) bytes; names start with letters of most groups, some with an umlaut or
 // a digit, so that the cascading menu has many groups of different sizes.
@@ -313,7 +303,7 @@ int main(int argc, char** argv) {
       const std::wstring wpath =
           base + L"\\lib" + std::to_wstring(n) + L"-" + std::to_wstring(layout) + L".ini";
       const std::string path = qm::WideToUtf8(wpath);
-      if (!WriteLibrary(wpath, Library(n, layout))) {
+      if (!WriteDatedFile(wpath, Library(n, layout))) {
         std::fprintf(stderr, "cannot write %s\n", path.c_str());
         return 1;
       }
@@ -390,7 +380,7 @@ int main(int argc, char** argv) {
       CreateDirectoryW(folder.c_str(), nullptr);
       if (!CopyFileW((OwnFolder() + L"Quillet.exe").c_str(), (folder + L"\\Quillet.exe").c_str(),
                      FALSE) ||
-          !WriteLibrary(folder + L"\\Quillet.ini", Library(n, layout))) {
+          !WriteDatedFile(folder + L"\\Quillet.ini", Library(n, layout))) {
         error = "cannot prepare the folder (is Quillet.exe beside this program?)";
         break;
       }

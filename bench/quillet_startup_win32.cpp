@@ -14,23 +14,13 @@
 #include "platform/registry_win32.h"
 #include "bench/bench_support_win32.h"
 
-
 namespace {
 
 using namespace qm::bench;  // NOLINT: the timing helpers read best unqualified
 
-constexpr const wchar_t* kSettingsKey = L"Software\\Ferrandel Software\\Quillet";
+constexpr const wchar_t* kSettingsKey = kQuilletSettingsKey;
 constexpr DWORD kStartTimeoutMs = 60000;
 constexpr DWORD kExitTimeoutMs = 15000;
-
-// A small deterministic generator, so that every run builds the same library.
-struct Lcg {
-  unsigned state = 12345;
-  unsigned Next(unsigned bound) {
-    state = state * 1103515245u + 12345u;
-    return (state >> 16) % bound;
-  }
-};
 
 // The data file is ANSI (Windows-1252), so umlauts are written as their single bytes.
 std::string EntryName(int i, Lcg& rng) {
@@ -219,7 +209,7 @@ int main(int argc, char** argv) {
     CreateDirectoryW(libs[i].folder.c_str(), nullptr);
     if (!CopyFileW((OwnFolder() + L"Quillet.exe").c_str(),
                    (libs[i].folder + L"\\Quillet.exe").c_str(), FALSE) ||
-        !WriteLibrary(libs[i].folder + L"\\Quillet.ini", contents[i])) {
+        !WriteDatedFile(libs[i].folder + L"\\Quillet.ini", contents[i])) {
       std::fprintf(stderr, "cannot prepare %s (is Quillet.exe beside this program?)\n",
                    libs[i].label);
       return 1;

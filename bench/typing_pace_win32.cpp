@@ -26,7 +26,6 @@
 #include "store/stored_text.h"
 #include "bench/bench_support_win32.h"
 
-
 namespace {
 
 using namespace qm::bench;  // NOLINT: the timing helpers read best unqualified
