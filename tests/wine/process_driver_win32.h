@@ -117,9 +117,9 @@ inline bool WaitUntil(const std::function<bool()>& done, DWORD timeout = kWaitMs
   return true;
 }
 
-inline HWND WaitForMenu() {
+inline HWND WaitForMenu(DWORD timeout = kWaitMs) {
   const DWORD start = GetTickCount();
-  while (GetTickCount() - start < kWaitMs) {
+  while (GetTickCount() - start < timeout) {
     HWND menu = FindWindowW(L"#32768", nullptr);
     if (menu && IsWindowVisible(menu)) return menu;
     Sleep(50);

@@ -379,6 +379,78 @@ TEST_F(QuilletSendTest, TheStripOpensTheMenuAtTheScreenEdge) {
   SendInput(1, &move, sizeof(INPUT));
 }
 
+// In click mode the strip at the left edge waits for a press: the left button opens the menu,
+// the right one shows and hides the main window, and merely reaching the edge does nothing.
+TEST_F(QuilletSendTest, TheStripInClickModeOpensTheMenuOnlyOnAPress) {
+  WriteLibrary({{"Klick", "klick", "Testziel Klick"}});
+  {
+    auto fs = MakeOsFileSystem();
+    auto ansi = MakeOsAnsiCodePage();
+    IniStore ini(*fs, *ansi);
+    ASSERT_TRUE(ini.WriteIniValues({{"Common", "PumActViaBorder", "1"},
+                                    {"Common", "PumActPos", "2"},
+                                    {"Common", "PumActBorderByClick", "1"}},
+                                   data_file));
+  }
+  Start();
+  HWND strip = WaitForProcessWindow(
+      quillet.pid(), [](HWND w) { return ClassOf(w) == L"QuilletMoveOverFrm"; });
+  ASSERT_NE(strip, nullptr) << "no strip";
+  RECT r{};
+  GetWindowRect(strip, &r);
+  EXPECT_EQ(r.left, 0);
+  EXPECT_EQ(r.right - r.left, 1);
+  EXPECT_EQ(r.bottom - r.top, GetSystemMetrics(SM_CYSCREEN));
+
+  auto mouse = [](DWORD flags, LONG x, LONG y) {
+    INPUT in{};
+    in.type = INPUT_MOUSE;
+    in.mi.dx = x;
+    in.mi.dy = y;
+    in.mi.dwFlags = flags | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    SendInput(1, &in, sizeof(INPUT));
+  };
+  const LONG middle = 65535 / 2;
+  mouse(0, 0, middle);
+  EXPECT_EQ(WaitForMenu(700), nullptr) << "the strip opened the menu without a press";
+
+  mouse(MOUSEEVENTF_LEFTDOWN, 0, middle);
+  mouse(MOUSEEVENTF_LEFTUP, 0, middle);
+  HWND menu = WaitForMenu();
+  ASSERT_NE(menu, nullptr) << "a left press on the strip opened no menu";
+  Key(menu, VK_ESCAPE);
+  ASSERT_TRUE(WaitGone(menu));
+
+  EXPECT_FALSE(IsWindowVisible(main));
+  mouse(MOUSEEVENTF_RIGHTDOWN, 0, middle);
+  mouse(MOUSEEVENTF_RIGHTUP, 0, middle);
+  EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(main) != FALSE; }));
+  mouse(MOUSEEVENTF_RIGHTDOWN, 0, middle);
+  mouse(MOUSEEVENTF_RIGHTUP, 0, middle);
+  EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(main); }));
+  mouse(0, middle, middle);  // away from the edge for the tests that follow
+}
+
+// A target that does not come to the front (its program has stopped responding) gets nothing,
+// neither then nor when it wakes up, and the user learns why.
+TEST_F(QuilletSendTest, ATargetThatDoesNotComeToTheFrontGetsNothing) {
+  WriteLibrary({{"Passwort", "geheim", "Testziel Steht"}});
+  TargetWindows frozen;  // a thread of its own, so that the other targets stay alive
+  HWND target = frozen.Create(L"Testziel Steht");
+  HWND other = targets.Create(L"Testziel Anderes");
+  ASSERT_TRUE(targets.Activate(other));
+  Start();
+
+  frozen.Freeze(4000);
+  Send(1);
+  const std::string message = Message();
+  EXPECT_NE(message.find("Testziel Steht"), std::string::npos) << message;
+  EXPECT_NE(message.find("nicht in den Vordergrund"), std::string::npos) << message;
+  EXPECT_TRUE(WaitUntil([&] { return frozen.Typed(target).empty(); }));  // after the thaw
+  EXPECT_EQ(frozen.Typed(target), L"");
+  EXPECT_EQ(targets.Typed(other), L"");
+}
+
 // Esc stops typing at once, and the user learns how much was typed.
 TEST_F(QuilletSendTest, EscStopsTyping) {
   std::string text;

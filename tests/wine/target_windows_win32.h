@@ -87,6 +87,10 @@ class TargetWindows {
     return true;
   }
 
+  // Keeps the windows' thread busy for `ms`, as a program that has stopped responding; returns
+  // at once.
+  void Freeze(DWORD ms) { PostMessageW(control_, kFreeze, ms, 0); }
+
   // What was typed into the window's edit.
   std::wstring Typed(HWND frame) {
     std::wstring text;
@@ -111,6 +115,7 @@ class TargetWindows {
  private:
   static constexpr const wchar_t* kFrameClass = L"QmTestTargetFrame";
   static constexpr UINT kRun = WM_APP + 1;
+  static constexpr UINT kFreeze = WM_APP + 2;
 
   struct Target {
     HWND frame = nullptr;
@@ -168,6 +173,10 @@ class TargetWindows {
   static LRESULT CALLBACK ControlProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == kRun) {
       (*reinterpret_cast<const std::function<void()>*>(lp))();
+      return 0;
+    }
+    if (msg == kFreeze) {
+      Sleep(static_cast<DWORD>(wp));
       return 0;
     }
     if (msg == WM_CLOSE) {
