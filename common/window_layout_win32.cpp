@@ -4,6 +4,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 #include "platform/utf16_win32.h"
 
 namespace qm {
@@ -116,6 +118,26 @@ SIZE WindowSizeForClient(HWND window, int width_twips, int height_twips, int dpi
 void SetClientSize(HWND window, int width_twips, int height_twips, int dpi, int left, int top) {
   const SIZE size = WindowSizeForClient(window, width_twips, height_twips, dpi);
   SetWindowPos(window, nullptr, left, top, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void PlaceNearMainWindow(HWND window, HWND main, SIZE size, HWND insert_after) {
+  RECT outer{};
+  GetWindowRect(window, &outer);
+  if (size.cx <= 0 || size.cy <= 0) size = {outer.right - outer.left, outer.bottom - outer.top};
+  RECT anchor{};
+  GetWindowRect(main, &anchor);
+  const int offset = MulDiv(50, WindowDpi(window), 96);
+  int left = anchor.left + offset;
+  int top = anchor.top + offset;
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  if (GetMonitorInfoW(MonitorFromWindow(main, MONITOR_DEFAULTTONEAREST), &monitor)) {
+    const RECT& work = monitor.rcWork;
+    left = std::max<int>(work.left, std::min<int>(left, work.right - size.cx));
+    top = std::max<int>(work.top, std::min<int>(top, work.bottom - size.cy));
+  }
+  SetWindowPos(window, insert_after, left, top, size.cx, size.cy,
+               SWP_NOACTIVATE | (insert_after ? 0 : SWP_NOZORDER));
 }
 
 SIZE PrimaryScreenSize() {

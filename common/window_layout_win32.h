@@ -102,6 +102,11 @@ void SetClientSize(HWND window, int width_twips, int height_twips, int dpi, int 
 // The window's outer size in pixels for a client area of the given twips.
 SIZE WindowSizeForClient(HWND window, int width_twips, int height_twips, int dpi);
 
+// Moves `window` (keeping its size, or giving it `size` when that is not empty) to 50 pixels
+// at the window's DPI right of and below the main window's top-left corner, kept inside the
+// work area of that monitor; `insert_after` as for SetWindowPos (null keeps the Z-order).
+void PlaceNearMainWindow(HWND window, HWND main, SIZE size = {}, HWND insert_after = nullptr);
+
 // The size of the primary screen in pixels.
 SIZE PrimaryScreenSize();
 

@@ -73,11 +73,9 @@ void OnInit(HWND dialog, ChoiceDialog& d) {
     if (pos >= 0) SendMessageW(list, LB_SETITEMDATA, pos, static_cast<LPARAM>(c.window));
   }
   SendMessageW(list, LB_SETCURSEL, 0, 0);
-  RECT main{};
-  GetWindowRect(d.main, &main);
-  const SIZE outer = WindowSizeForClient(dialog, kClientWidth, kClientHeight, d.dpi);
-  SetWindowPos(dialog, HWND_TOPMOST, main.left + 50, main.top + 50, outer.cx, outer.cy,
-               SWP_NOACTIVATE);
+  PlaceNearMainWindow(dialog, d.main,
+                      WindowSizeForClient(dialog, kClientWidth, kClientHeight, d.dpi),
+                      HWND_TOPMOST);
   SetFocus(list);
   SetForegroundWindow(dialog);
 }
