@@ -128,6 +128,7 @@ void QuilletProgram::HideMain() {
 ActivationHooks QuilletProgram::Activation() {
   ActivationHooks h;
   h.windows_nt = core_->windows_nt();
+  h.send_under_way = [this] { return sender_ && sender_->busy(); };
   h.store_pending_edits = [this] { core_->main().StorePendingEdits(); };
   h.find_last_used_window = [this] {
     return FindLastUsedWindow(*desktop_, core_->ignore_list(), core_->caption(), nullptr);
