@@ -320,6 +320,9 @@ int QuilletProgram::Run(const std::wstring& command_line) {
   strip_.on_button_down = [this](int button) {
     OnStripMouseDown(core_->popup_settings(), button, Activation());
   };
+  strip_.on_display_change = [this] {
+    if (core_) PlaceStrip();
+  };
 
   clipboard_ = MakeWin32Clipboard(form_.hwnd());
   dialogs_ = std::make_unique<OwnerDialogs>(form_.hwnd());
