@@ -128,6 +128,7 @@ void QuilletProgram::HideMain() {
 ActivationHooks QuilletProgram::Activation() {
   ActivationHooks h;
   h.windows_nt = core_->windows_nt();
+  h.send_under_way = [this] { return sender_ && sender_->busy(); };
   h.store_pending_edits = [this] { core_->main().StorePendingEdits(); };
   h.find_last_used_window = [this] {
     return FindLastUsedWindow(*desktop_, core_->ignore_list(), core_->caption(), nullptr);
@@ -318,6 +319,9 @@ int QuilletProgram::Run(const std::wstring& command_line) {
   strip_.on_mouse_move = [this] { OnStripMouseMove(core_->popup_settings(), Activation()); };
   strip_.on_button_down = [this](int button) {
     OnStripMouseDown(core_->popup_settings(), button, Activation());
+  };
+  strip_.on_display_change = [this] {
+    if (core_) PlaceStrip();
   };
 
   clipboard_ = MakeWin32Clipboard(form_.hwnd());

@@ -19,6 +19,7 @@ void OnActivationClick(int button, const ActivationHooks& hooks) {
     }
     return;
   }
+  if (hooks.send_under_way && hooks.send_under_way()) return;
   Call(hooks.store_pending_edits);
   // Looked up on the desktop as the user left it: bringing the main window forward changes
   // the foreground window that the search starts from. A result of 0 is kept too, so that a

@@ -18,6 +18,10 @@ struct ActivationHooks {
   // On the NT family the last-used window is looked up at the click; elsewhere a poll timer
   // keeps it current and the click leaves it alone.
   bool windows_nt = true;
+  // True while a snippet is being sent (its choice dialog open, its target being brought
+  // forward or typed into): a left press then does nothing, for a menu opened now would take
+  // the foreground from the target and could only offer snippets that cannot be sent.
+  std::function<bool()> send_under_way;
   std::function<void()> store_pending_edits;
   std::function<WindowHandle()> find_last_used_window;
   std::function<void(WindowHandle)> set_last_used_window;
@@ -30,8 +34,8 @@ struct ActivationHooks {
 
 // The left button opens the snippet menu, after storing what was just typed (the menu sends
 // what is in the file) and noting the window the user was working in, which is the target of
-// a snippet without a target title. Every other button shows the hidden main window or hides
-// the visible one.
+// a snippet without a target title; while a send is under way it does nothing. Every other
+// button shows the hidden main window or hides the visible one.
 void OnActivationClick(int button, const ActivationHooks& hooks);
 
 // The strip: in hover mode (by_click 0) any movement over it opens the menu and presses do

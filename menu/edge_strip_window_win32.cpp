@@ -63,6 +63,9 @@ LRESULT CALLBACK EdgeStripWindow::WindowProc(HWND window, UINT message, WPARAM w
           return 1;
         }
         break;
+      case WM_DISPLAYCHANGE:
+        if (self && self->on_display_change) self->on_display_change();
+        break;
       case WM_MOUSEACTIVATE:
         return MA_NOACTIVATE;  // a click must not make the strip the foreground window
       case WM_MOUSEMOVE:

@@ -15,6 +15,9 @@ class EdgeStripWindow {
   // The mouse moved over the strip; a button (1 left, 2 right, 4 middle) was pressed on it.
   std::function<void()> on_mouse_move;
   std::function<void(int button)> on_button_down;
+  // The screen's size changed (another resolution, a monitor added or removed): the strip
+  // is to be placed anew, or it would end short of the edge or stand inside the screen.
+  std::function<void()> on_display_change;
 
   EdgeStripWindow() = default;
   ~EdgeStripWindow();

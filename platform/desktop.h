@@ -20,7 +20,8 @@ class Desktop {
   virtual bool Exists(WindowHandle window) = 0;
   // All top-level windows, topmost first.
   virtual std::vector<WindowHandle> TopLevelWindows() = 0;
-  // Tries to make `window` the foreground window; true when it then is.
+  // Tries to make `window` the foreground window, restoring it first when it is minimised
+  // (a minimised window in front takes no typing); true when it then is in front, restored.
   virtual bool BringToFront(WindowHandle window) = 0;
   virtual void SetTopmost(WindowHandle window, bool on) = 0;
 };

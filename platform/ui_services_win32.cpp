@@ -177,9 +177,12 @@ class Win32Desktop : public Desktop {
   bool BringToFront(WindowHandle window) override {
     HWND hwnd = ToHwnd(window);
     if (!window || !IsWindow(hwnd)) return false;
+    // A minimised window may become the foreground window, but then none of its fields has
+    // the keyboard focus and the keys typed into it are lost; restored, it takes them.
+    if (IsIconic(hwnd)) ShowWindow(hwnd, SW_RESTORE);
     // The call reports success even where the system refused; only the result counts.
     SetForegroundWindow(hwnd);
-    return GetForegroundWindow() == hwnd;
+    return GetForegroundWindow() == hwnd && !IsIconic(hwnd);
   }
   void SetTopmost(WindowHandle window, bool on) override {
     if (!window) return;

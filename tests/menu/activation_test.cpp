@@ -60,6 +60,32 @@ TEST(Activation, OtherButtonsToggleTheMainWindowAndLeaveTheTarget) {
   EXPECT_EQ(r.last_used, 0x9999u);
 }
 
+TEST(Activation, ALeftPressWhileASendIsUnderWayDoesNothing) {
+  // The choice dialog of a send is open, or its target is being typed into: a second menu
+  // would take the foreground from the target, and a snippet chosen from it could not be
+  // sent. The right button still toggles the main window.
+  for (const int button : {kLeftButton, kRightButton}) {
+    Recorder r;
+    ActivationHooks h = r.Hooks();
+    h.send_under_way = [] { return true; };
+    OnActivationClick(button, h);
+    EXPECT_EQ(r.calls, button == kLeftButton ? Calls{} : Calls{"show"}) << button;
+    EXPECT_EQ(r.last_used, 0x9999u) << "the target of the running send stays";
+  }
+  Recorder r;
+  ActivationHooks h = r.Hooks();
+  h.send_under_way = [] { return false; };
+  OnActivationClick(kLeftButton, h);
+  EXPECT_EQ(r.calls, kMenu);
+
+  // The strip in hover mode goes the same way.
+  Recorder strip;
+  ActivationHooks sh = strip.Hooks();
+  sh.send_under_way = [] { return true; };
+  OnStripMouseMove(PopupSettings{}, sh);
+  EXPECT_EQ(strip.calls, Calls{});
+}
+
 TEST(Activation, StripOpensOnMovementOrActsOnThePressedButton) {
   constexpr int kMove = 0;
   const struct {

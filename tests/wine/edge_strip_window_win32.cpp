@@ -40,6 +40,13 @@ TEST(EdgeStripWindow, SitsOnTopWithoutTaskbarButtonAndReportsTheMouse) {
   SendMessageW(w, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 0));
   EXPECT_EQ(events, (std::vector<int>{0, 2, 4, 1}));
 
+  // Windows tells every top-level window of a new screen size; the strip is then placed
+  // anew along the edge, which now lies elsewhere.
+  int display_changes = 0;
+  strip.on_display_change = [&] { ++display_changes; };
+  SendMessageW(w, WM_DISPLAYCHANGE, 32, MAKELPARAM(1024, 768));
+  EXPECT_EQ(display_changes, 1);
+
   strip.Place(false, RECT{});
   EXPECT_FALSE(IsWindowVisible(w));
   EXPECT_FALSE(GetWindowLongPtrW(w, GWL_EXSTYLE) & WS_EX_TOPMOST);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/keyboard_win32.h"
+#include "platform/ui_services_win32.h"
 #include "platform/utf16_win32.h"
 #include "tests/wine/window_driver_win32.h"
 
@@ -44,6 +45,39 @@ TEST(Win32Keyboard, TypesEveryCharacterIntoTheForegroundWindow) {
   // Our own window runs at our own level.
   EXPECT_FALSE(RunsAboveOurIntegrity(edit));
   DestroyWindow(edit);
+}
+
+TEST(Win32Desktop, AMinimisedTargetIsRestoredBeforeItIsTypedInto) {
+  // A minimised window counts as visible and may become the foreground window, but the keys
+  // then go to no edit field: the text would be lost while typing looked complete.
+  HWND target = CreateWindowExW(0, L"EDIT", L"", WS_OVERLAPPEDWINDOW | WS_VISIBLE |
+                                ES_MULTILINE, 100, 100, 400, 200, nullptr, nullptr,
+                                GetModuleHandleW(nullptr), nullptr);
+  HWND other = CreateWindowExW(0, L"EDIT", L"", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                               150, 150, 400, 200, nullptr, nullptr, GetModuleHandleW(nullptr),
+                               nullptr);
+  ASSERT_TRUE(target && other);
+  ShowWindow(target, SW_MINIMIZE);
+  SetForegroundWindow(other);
+  test::PumpMessages(200);
+  ASSERT_TRUE(IsIconic(target));
+  auto desktop = MakeWin32Desktop();
+  const auto handle = static_cast<WindowHandle>(reinterpret_cast<std::uintptr_t>(target));
+  const bool in_front = desktop->BringToFront(handle);
+  test::PumpMessages(200);
+  if (in_front) {
+    EXPECT_FALSE(IsIconic(target)) << "in front, yet minimised: the keys would be lost";
+    auto keyboard = MakeWin32Keyboard();
+    const std::vector<KeyEvent> events = Typed(u"abc");
+    EXPECT_EQ(keyboard->Send(events), events.size());
+    test::PumpMessages(300);
+    EXPECT_EQ(test::ControlText(target), "abc");
+    EXPECT_EQ(test::ControlText(other), "");
+  } else {
+    EXPECT_NE(GetForegroundWindow(), target);
+  }
+  DestroyWindow(other);
+  DestroyWindow(target);
 }
 
 }  // namespace
