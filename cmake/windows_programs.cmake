@@ -45,12 +45,10 @@ if(EXISTS "${CMAKE_SOURCE_DIR}/encoder/mantello_main_win32.cpp")
   add_executable(Mantello WIN32 ${QM_MANTELLO_SOURCES} $<TARGET_OBJECTS:mantello_resources>)
   target_link_libraries(Mantello PRIVATE qm_win_ui qm_platform)
   target_link_options(Mantello PRIVATE -municode)
-  if(EXISTS "${CMAKE_SOURCE_DIR}/encoder/hilfe")
-    # The help pages go beside the program, where FindHelpFile looks for them.
-    add_custom_command(TARGET Mantello POST_BUILD
-      COMMAND "${CMAKE_COMMAND}" -E copy_directory "${CMAKE_SOURCE_DIR}/encoder/hilfe"
-              "$<TARGET_FILE_DIR:Mantello>/hilfe")
-  endif()
+  # The help pages go beside the program, where FindHelpFile looks for them.
+  add_custom_command(TARGET Mantello POST_BUILD
+    COMMAND "${CMAKE_COMMAND}" -E copy_directory "${CMAKE_SOURCE_DIR}/help"
+            "$<TARGET_FILE_DIR:Mantello>/hilfe")
   # The pictures of the two hints, which the program shows when they lie beside it.
   add_custom_command(TARGET Mantello POST_BUILD
     COMMAND "${CMAKE_COMMAND}" -E copy "${CMAKE_SOURCE_DIR}/resources/hints/SID1.jpg"
@@ -71,7 +69,10 @@ target_link_libraries(qm_quillet_ui PUBLIC qm_win_ui qm_platform comctl32)
 add_executable(Quillet WIN32 app/quillet_main_win32.cpp $<TARGET_OBJECTS:quillet_resources>)
 target_link_libraries(Quillet PRIVATE qm_quillet_ui)
 target_link_options(Quillet PRIVATE -municode)
-# The sample library goes beside the program, where the first start copies it.
+# The sample library goes beside the program, where the first start copies it, and the help
+# pages that both programs share.
 add_custom_command(TARGET Quillet POST_BUILD
   COMMAND "${CMAKE_COMMAND}" -E copy "${CMAKE_SOURCE_DIR}/samples/sample.ini"
-          "$<TARGET_FILE_DIR:Quillet>/sample.ini")
+          "$<TARGET_FILE_DIR:Quillet>/sample.ini"
+  COMMAND "${CMAKE_COMMAND}" -E copy_directory "${CMAKE_SOURCE_DIR}/help"
+          "$<TARGET_FILE_DIR:Quillet>/hilfe")
