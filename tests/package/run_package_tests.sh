@@ -74,6 +74,8 @@ cleanup() {
   [ -n "$desktop_pid" ] && kill "$desktop_pid" 2>/dev/null
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
   rm -rf "$work"
+  # The prefix stays for a look after a failure only; it is as big as the test prefix.
+  [ "$failed" -eq 0 ] && rm -rf "$root/build/package-test"
 }
 trap cleanup EXIT
 trap 'exit 130' INT TERM
