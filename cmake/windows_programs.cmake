@@ -69,10 +69,10 @@ target_link_libraries(qm_quillet_ui PUBLIC qm_win_ui qm_platform comctl32)
 add_executable(Quillet WIN32 app/quillet_main_win32.cpp $<TARGET_OBJECTS:quillet_resources>)
 target_link_libraries(Quillet PRIVATE qm_quillet_ui)
 target_link_options(Quillet PRIVATE -municode)
-# The sample library goes beside the program, where the first start copies it, and the help
-# pages that both programs share.
+# The sample library goes beside the program, where the first start copies it, with the file
+# its file placeholder names, and the help pages that both programs share.
 add_custom_command(TARGET Quillet POST_BUILD
   COMMAND "${CMAKE_COMMAND}" -E copy "${CMAKE_SOURCE_DIR}/samples/sample.ini"
-          "$<TARGET_FILE_DIR:Quillet>/sample.ini"
+          "${CMAKE_SOURCE_DIR}/samples/signatur.txt" "$<TARGET_FILE_DIR:Quillet>"
   COMMAND "${CMAKE_COMMAND}" -E copy_directory "${CMAKE_SOURCE_DIR}/help"
           "$<TARGET_FILE_DIR:Quillet>/hilfe")

@@ -148,6 +148,10 @@ Section "!Quillet und Mantello" SecPrograms
   ; The sample library only: Quillet copies it to Quillet.ini at its first start, and an
   ; existing Quillet.ini is the user's and never touched.
   File "${STAGE}\sample.ini"
+  ; The file the sample's file placeholder names: a user may have made it their own.
+  SetOverwrite off
+  File "${STAGE}\signatur.txt"
+  SetOverwrite on
   File "${STAGE}\SID1.jpg"
   File "${STAGE}\SID2.jpg"
   File "${STAGE}\LIESMICH.txt"
@@ -248,6 +252,7 @@ Section "Uninstall"
   Delete "$INSTDIR\Quillet.exe"
   Delete "$INSTDIR\Mantello.exe"
   Delete "$INSTDIR\sample.ini"
+  Delete "$INSTDIR\signatur.txt"
   Delete "$INSTDIR\SID1.jpg"
   Delete "$INSTDIR\SID2.jpg"
   Delete "$INSTDIR\LIESMICH.txt"

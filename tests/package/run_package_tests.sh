@@ -32,7 +32,7 @@ check "the zip and the installer carry the version $version in their names" test
 # ---- the zip, without Wine
 
 # The help folder ships whole, its pictures included.
-expected_files=$({ printf '%s\n' LIESMICH.txt Mantello.exe Quillet.exe SID1.jpg SID2.jpg sample.ini
+expected_files=$({ printf '%s\n' LIESMICH.txt Mantello.exe Quillet.exe SID1.jpg SID2.jpg sample.ini signatur.txt
                    (cd help && find . -type f | sed 's|^\./|hilfe/|'); } | LC_ALL=C sort)
 check "the zip holds the programs, sample.ini, the hint pictures, hilfe/ and LIESMICH.txt" \
   test "$(unzip -Z1 "$zip" | grep -v '/$' | LC_ALL=C sort)" = "$expected_files"
