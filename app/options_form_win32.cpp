@@ -52,8 +52,10 @@ std::vector<ControlRow> DialogTable() {
                    kLayer.right, kLayer.bottom}),
       In(kFrame2, {kOptLayer2, kOptionsPanelClass, "", WS_GROUP | kClip, kLayer2.left,
                    kLayer2.top, kLayer2.right, kLayer2.bottom}),
+      // Wider than drawn in the form's design, where "Position:" lost its colon at 200 %;
+      // nothing stands to its right.
       In(kFrame2, {kOptLabel1, WC_STATICW, "Position:", SS_LEFT | WS_GROUP | kClip, 240, 1260,
-                   600, 195}),
+                   960, 195}),
       // The edge bars: a group of their own, reached with Tab and moved in with the arrows;
       // their texts are not drawn but name them for screen readers and automation.
       In(kFrame2, {kOptEdgeBase + 0, WC_BUTTONW, "Oben", bar | WS_GROUP, 840, 1680, 2355, 135}),
@@ -446,11 +448,14 @@ void OptionsForm::Draw(const DRAWITEMSTRUCT& item) {
   const int id = static_cast<int>(item.CtlID);
   const int one = std::max(1, m.Px(15));  // a pixel at 96 DPI
   if (id >= kOptEdgeBase && id < kOptEdgeBase + 4) {
-    // In the strip's colour; the chosen edge in a thick frame of the selection colour, the
-    // others in a thin grey one.
+    // In the strip's colour; the chosen edge framed black and white, which shows on every
+    // colour, the others in a thin grey frame.
     Fill(dc, r, Rgb(m.colour));
     if (id - kOptEdgeBase == m.edge) {
-      Frame(dc, r, GetSysColor(COLOR_HIGHLIGHT), 2 * one);
+      Frame(dc, r, RGB(0, 0, 0), one);
+      RECT inner = r;
+      InflateRect(&inner, -one, -one);
+      Frame(dc, inner, RGB(255, 255, 255), one);
     } else {
       Frame(dc, r, GetSysColor(COLOR_BTNSHADOW), one);
     }
