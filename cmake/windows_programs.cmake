@@ -8,7 +8,8 @@ target_link_libraries(qm_platform PUBLIC winmm gdi32)
 file(GLOB QM_WIN_UI_SOURCES CONFIGURE_DEPENDS common/*_win32.cpp tray/*_win32.cpp)
 list(APPEND QM_WIN_UI_SOURCES "${CMAKE_SOURCE_DIR}/encoder/start_info_dialog_win32.cpp")
 add_library(qm_win_ui STATIC ${QM_WIN_UI_SOURCES})
-target_link_libraries(qm_win_ui PUBLIC qm_platform comctl32 gdiplus ole32 shell32 user32 gdi32)
+target_link_libraries(qm_win_ui PUBLIC qm_platform comctl32 comdlg32 gdiplus ole32 shell32 user32
+                                        gdi32)
 
 # Configures a program's resources into the build folder: its .rc from RC_IN, the shared
 # version information and logo, and a manifest naming the program. Sets OUT_VAR to the .rc.
