@@ -1,0 +1,208 @@
+// Start-up time and idle memory of Quillet.exe (with the sample library) and Mantello.exe
+// (with its start hint, as a user meets it) against a minimal program that creates one window,
+// side by side under Wine: from CreateProcessW until the program's window is there and the
+// process waits for input (Quillet's icon is in the notification area by then), and the
+// working set after a second of idling. Targets: at most 1.5 times the minimal program's
+// start-up, at most 8 MB above its working set.
+#include <windows.h>
+#include <psapi.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "app/main_form_win32.h"
+#include "bench/bench_support_win32.h"
+#include "encoder/mantello_form_win32.h"
+#include "platform/registry_win32.h"
+
+namespace {
+
+using namespace qm::bench;  // NOLINT: the timing helpers read best unqualified
+
+constexpr DWORD kStartTimeoutMs = 60000;
+
+struct Program {
+  const char* label;
+  const wchar_t* exe;
+  const wchar_t* window_class;
+  // Files that lie beside the program in a user's folder.
+  std::vector<const wchar_t*> beside;
+  std::vector<double> ready_ms;
+  std::vector<double> working_set_mb;
+};
+
+std::wstring FolderOf(const Program& p, const std::wstring& base) {
+  return base + L"-" + std::wstring(p.exe, p.exe + lstrlenW(p.exe) - 4);
+}
+
+HWND WindowOf(DWORD pid, const wchar_t* window_class) {
+  for (HWND w = nullptr; (w = FindWindowExW(nullptr, w, window_class, nullptr)) != nullptr;) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(w, &owner);
+    if (owner == pid) return w;
+  }
+  return nullptr;
+}
+
+bool StartOnce(Program& p, const std::wstring& folder, std::string* error) {
+  const std::wstring exe = folder + L"\\" + p.exe;
+  std::wstring command = L"\"" + exe + L"\"";
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  const double t0 = Seconds();
+  if (!CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                      folder.c_str(), &si, &pi)) {
+    *error = "cannot start " + std::string(p.label);
+    return false;
+  }
+  // Quillet's main window gets its caption at the end of its start-up, just before the icon.
+  for (;;) {
+    HWND w = WindowOf(pi.dwProcessId, p.window_class);
+    if (w) {
+      wchar_t caption[256] = {};
+      GetWindowTextW(w, caption, 256);
+      if (p.window_class != qm::kMainFormClass || lstrcmpW(caption, L"Quillet") != 0) break;
+    }
+    if (WaitForSingleObject(pi.hProcess, 1) == WAIT_OBJECT_0) {
+      *error = std::string(p.label) + " ended during its start (another one running?)";
+      break;
+    }
+    if (Seconds() - t0 > kStartTimeoutMs / 1000.0) {
+      *error = std::string(p.label) + " showed no window in time";
+      break;
+    }
+  }
+  if (error->empty() && WaitForInputIdle(pi.hProcess, kStartTimeoutMs) != 0) {
+    *error = std::string(p.label) + ": WaitForInputIdle did not return 0";
+  }
+  if (error->empty()) {
+    p.ready_ms.push_back((Seconds() - t0) * 1e3);
+    Sleep(1000);
+    PROCESS_MEMORY_COUNTERS pmc{};
+    pmc.cb = sizeof pmc;
+    if (GetProcessMemoryInfo(pi.hProcess, &pmc, sizeof pmc)) {
+      p.working_set_mb.push_back(static_cast<double>(pmc.WorkingSetSize) / (1024.0 * 1024.0));
+    } else {
+      *error = "GetProcessMemoryInfo failed";
+    }
+  }
+  // Nothing is to be stored: the library is the sample, the settings are restored below.
+  TerminateProcess(pi.hProcess, 0);
+  WaitForSingleObject(pi.hProcess, 10000);
+  CloseHandle(pi.hThread);
+  CloseHandle(pi.hProcess);
+  return error->empty();
+}
+
+void RemoveAll(const std::wstring& folder) {
+  WIN32_FIND_DATAW found;
+  HANDLE h = FindFirstFileW((folder + L"\\*").c_str(), &found);
+  if (h != INVALID_HANDLE_VALUE) {
+    do {
+      if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        DeleteFileW((folder + L"\\" + found.cFileName).c_str());
+      }
+    } while (FindNextFileW(h, &found));
+    FindClose(h);
+  }
+  RemoveDirectoryW(folder.c_str());
+}
+
+double FileMb(const std::wstring& path) {
+  WIN32_FILE_ATTRIBUTE_DATA a{};
+  if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &a)) return 0;
+  return (static_cast<double>(a.nFileSizeHigh) * 4294967296.0 + a.nFileSizeLow) /
+         (1024.0 * 1024.0);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 7;
+  Program programs[] = {
+      {"minimal", L"minimal_window.exe", L"QmMinimalWindow", {}, {}, {}},
+      {"Quillet", L"Quillet.exe", qm::kMainFormClass, {L"sample.ini", L"signatur.txt"}, {}, {}},
+      {"Mantello", L"Mantello.exe", qm::kMantelloWindowClass, {L"SID1.jpg", L"SID2.jpg"}, {}, {}},
+  };
+  wchar_t tmp_root[MAX_PATH];
+  GetTempPathW(MAX_PATH, tmp_root);
+  const std::wstring base =
+      std::wstring(tmp_root) + L"qm-footprint-" + std::to_wstring(GetCurrentProcessId());
+  for (const Program& p : programs) {
+    const std::wstring folder = FolderOf(p, base);
+    CreateDirectoryW(folder.c_str(), nullptr);
+    bool ok = CopyFileW((OwnFolder() + p.exe).c_str(), (folder + L"\\" + p.exe).c_str(), FALSE);
+    for (const wchar_t* name : p.beside) {
+      ok = ok && CopyFileW((OwnFolder() + name).c_str(), (folder + L"\\" + name).c_str(), FALSE);
+    }
+    if (!ok) {
+      std::fprintf(stderr, "cannot prepare %s (is it beside this program?)\n", p.label);
+      return 1;
+    }
+  }
+  // Quillet starts with the sample library as its data file, as after its first start.
+  const std::wstring quillet_folder = FolderOf(programs[1], base);
+  std::string sample;
+  {
+    HANDLE h = CreateFileW((quillet_folder + L"\\sample.ini").c_str(), GENERIC_READ,
+                           FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (h != INVALID_HANDLE_VALUE) {
+      sample.resize(GetFileSize(h, nullptr));
+      DWORD n = 0;
+      ReadFile(h, sample.data(), static_cast<DWORD>(sample.size()), &n, nullptr);
+      CloseHandle(h);
+    }
+  }
+  const SettingsKeySnapshot saved;
+  std::string error;
+  if (sample.empty() || !WriteDatedFile(quillet_folder + L"\\Quillet.ini", sample) ||
+      qm::WriteUserString(kQuilletSettingsKey, L"path", quillet_folder + L"\\Quillet.ini") !=
+          ERROR_SUCCESS) {
+    error = "cannot prepare Quillet's library";
+  }
+  // A warm-up of each (file cache, fonts, the prefix's DLLs), then alternating runs, so that
+  // a slow phase of a shared machine falls on all of them alike.
+  for (int round = -1; round < runs && error.empty(); ++round) {
+    for (Program& p : programs) {
+      if (!StartOnce(p, FolderOf(p, base), &error)) break;
+      if (round < 0) {
+        p.ready_ms.clear();
+        p.working_set_mb.clear();
+      }
+    }
+  }
+  saved.Restore();
+  for (const Program& p : programs) RemoveAll(FolderOf(p, base));
+  if (!error.empty()) {
+    std::fprintf(stderr, "footprint_bench: %s\n", error.c_str());
+    return 1;
+  }
+
+  std::printf("Start-up and idle memory under Wine, %d runs each after a warm-up, alternating:\n"
+              "CreateProcessW until the window is there and the process waits for input;\n"
+              "the working set a second later\n\n",
+              runs);
+  std::printf("%-9s %14s %10s %14s %12s\n", "program", "ready med ms", "min ms", "working set MB",
+              "exe MB");
+  for (const Program& p : programs) {
+    std::printf("%-9s %14.1f %10.1f %14.1f %12.2f\n", p.label, Median(p.ready_ms),
+                Min(p.ready_ms), Median(p.working_set_mb), FileMb(OwnFolder() + p.exe));
+  }
+  std::printf("\n");
+  bool met = true;
+  for (int i = 1; i < 3; ++i) {
+    const Program& p = programs[i];
+    const double ratio = Median(p.ready_ms) / Median(programs[0].ready_ms);
+    const double above = Median(p.working_set_mb) - Median(programs[0].working_set_mb);
+    const bool ok = ratio <= 1.5 && above <= 8.0;
+    met = met && ok;
+    std::printf("%-9s start-up %.2f times the minimal program's (target at most 1.50); "
+                "working set %+.1f MB (target at most +8.0)%s\n",
+                p.label, ratio, above, ok ? "" : "  NOT MET");
+  }
+  return met ? 0 : 2;
+}
