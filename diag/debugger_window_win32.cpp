@@ -9,18 +9,18 @@ namespace qm {
 namespace {
 
 // Twips: the list across the top, the hint below it, then the three buttons at full width.
-constexpr int kClientWidth = 6000, kClientHeight = 5340;
+constexpr int kClientWidth = 6000, kClientHeight = 5220;
 
 std::vector<ControlRow> Table() {
   std::vector<ControlRow> rows = {
       {kDebuggerList, L"LISTBOX", "",
        LBS_NOTIFY | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_BORDER | WS_TABSTOP,
        120, 120, 5760, 2400},
-      {kDebuggerLabel, L"STATIC", kDebuggerHint, SS_LEFT | SS_NOPREFIX, 120, 2640, 5760, 1080},
+      {kDebuggerLabel, L"STATIC", kDebuggerHint, SS_LEFT | SS_NOPREFIX, 120, 2640, 5760, 960},
   };
   for (int i = 0; i < 3; ++i) {
     rows.push_back({kDebuggerBtnBase + i, L"BUTTON", kDebuggerButtons[i],
-                    BS_PUSHBUTTON | WS_TABSTOP, 120, 3840 + 480 * i, 5760, 420});
+                    BS_PUSHBUTTON | WS_TABSTOP, 120, 3720 + 480 * i, 5760, 420});
   }
   return rows;
 }

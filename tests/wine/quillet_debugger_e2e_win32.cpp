@@ -91,8 +91,7 @@ class QuilletDiagnosticsTest : public testing::Test {
     ASSERT_TRUE(WaitGone(menu));
   }
   HWND WaitForWindowOfClass(const wchar_t* window_class) {
-    return WaitForProcessWindow(quillet.pid(),
-                                [&](HWND w) { return ClassOf(w) == window_class; });
+    return WaitForProcessWindow(quillet.pid(), [&](HWND w) { return ClassOf(w) == window_class; });
   }
   std::string IgnoredTitle(const std::string& key) {
     auto fs = MakeOsFileSystem();
