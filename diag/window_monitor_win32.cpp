@@ -12,6 +12,7 @@ namespace {
 // right.
 constexpr int kClientWidth = 8640, kClientHeight = 4920;
 constexpr UINT_PTR kTimerId = 1;
+constexpr UINT kRaiseMessage = WM_APP + 1;
 
 std::vector<ControlRow> Table() {
   return {
@@ -24,21 +25,27 @@ std::vector<ControlRow> Table() {
   };
 }
 
-// Beside the main window at its right where the screen has room, else over its corner.
+// Beside the main window: at its right where the screen has room, else at its left, else at
+// the right edge of the screen, over a part of it.
 void PlaceBesideMainWindow(HWND window, HWND main, SIZE size) {
   RECT anchor{};
   GetWindowRect(main, &anchor);
   MONITORINFO monitor{};
   monitor.cbSize = sizeof monitor;
-  if (GetMonitorInfoW(MonitorFromWindow(main, MONITOR_DEFAULTTONEAREST), &monitor) &&
-      anchor.right + size.cx <= monitor.rcWork.right) {
-    const int top = std::max<int>(monitor.rcWork.top,
-                                  std::min<int>(anchor.top, monitor.rcWork.bottom - size.cy));
-    SetWindowPos(window, nullptr, anchor.right, top, size.cx, size.cy,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
+  if (!GetMonitorInfoW(MonitorFromWindow(main, MONITOR_DEFAULTTONEAREST), &monitor)) {
+    PlaceNearMainWindow(window, main, size);
     return;
   }
-  PlaceNearMainWindow(window, main, size);
+  const RECT& work = monitor.rcWork;
+  int left = work.right - size.cx;
+  if (anchor.right + size.cx <= work.right) {
+    left = anchor.right;
+  } else if (anchor.left - size.cx >= work.left) {
+    left = anchor.left - size.cx;
+  }
+  left = std::max<int>(work.left, left);
+  const int top = std::max<int>(work.top, std::min<int>(anchor.top, work.bottom - size.cy));
+  SetWindowPos(window, nullptr, left, top, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 }  // namespace
@@ -74,9 +81,11 @@ void WindowMonitor::Show(HINSTANCE instance, HWND main) {
   std::vector<WORD> dialog_template =
       EmptyDialogTemplate(WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | DS_MODALFRAME,
                           own_class ? kMonitorClass : L"", WideToUtf8(kMonitorCaption));
+  // Owned by the main window, so that the main window never covers it where the screen has
+  // no room beside it.
   window_ = CreateDialogIndirectParamW(instance,
                                        reinterpret_cast<LPCDLGTEMPLATEW>(dialog_template.data()),
-                                       nullptr, DialogProc, reinterpret_cast<LPARAM>(this));
+                                       main, DialogProc, reinterpret_cast<LPARAM>(this));
   if (!window_) return;
   CheckDlgButton(window_, kMonitorVisibleOnly, BST_CHECKED);
   PlaceBesideMainWindow(window_, main,
@@ -84,6 +93,9 @@ void WindowMonitor::Show(HINSTANCE instance, HWND main) {
   Refresh();
   SetTimer(window_, kTimerId, kMonitorIntervalMs, nullptr);
   ShowWindow(window_, SW_SHOWNOACTIVATE);
+  // At start-up the main window comes to the front after this; the monitor follows it there
+  // once the program waits for input, without taking the focus.
+  PostMessageW(window_, kRaiseMessage, 0, 0);
 }
 
 void WindowMonitor::Close() {
@@ -130,6 +142,9 @@ INT_PTR CALLBACK WindowMonitor::DialogProc(HWND dialog, UINT message, WPARAM wpa
     auto* self = reinterpret_cast<WindowMonitor*>(GetWindowLongPtrW(dialog, DWLP_USER));
     if (!self) return FALSE;
     switch (message) {
+      case kRaiseMessage:
+        SetWindowPos(dialog, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        return TRUE;
       case WM_TIMER:
         if (wparam == kTimerId) self->Refresh();
         return TRUE;

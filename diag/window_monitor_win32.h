@@ -31,7 +31,8 @@ class WindowMonitor {
   WindowMonitor(const WindowMonitor&) = delete;
   WindowMonitor& operator=(const WindowMonitor&) = delete;
 
-  // Opens the monitor beside `main`, or brings it to the front where it is open. Modeless.
+  // Opens the monitor beside `main`, which owns it, or brings it to the front where it is
+  // open. Modeless.
   void Show(HINSTANCE instance, HWND main);
   void Close();
   HWND hwnd() const { return window_; }
