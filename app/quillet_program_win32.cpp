@@ -266,12 +266,8 @@ void QuilletProgram::ShowDebugger() {
   debugger_.on_ignore = [this](const std::optional<std::string>& marked) {
     // The questions belong to the debugger, so that its buttons wait for the answer.
     OwnerDialogs dialogs(debugger_.hwnd());
-    IgnoreMarkedTitle(dialogs, core_->caption(), marked, [this](const std::string& title) {
-      // The editor is a button away: a hand edit of the file is read first, so that the
-      // title goes under the file's next free number and overwrites none.
-      core_->ReloadIfChangedOutside();
-      return core_->ignore_list().Add(*ini_, core_->data_file(), title);
-    });
+    IgnoreMarkedTitle(dialogs, core_->caption(), marked,
+                      [this](const std::string& title) { return core_->AddIgnoredTitle(title); });
   };
   debugger_.on_edit_data_file = [this] { EditDataFile(*shell_, core_->data_file()); };
   debugger_.Show(instance_, form_.hwnd(),
