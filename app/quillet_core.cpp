@@ -15,6 +15,19 @@ void Call(const std::function<void()>& hook) {
   if (hook) hook();
 }
 
+// Whether files can be created, replaced and deleted in `folder`: a probe file of a name no
+// one uses goes there the way the data file's writes go (a new file renamed into place), and
+// is deleted again.
+Status ProbeWritableFolder(FileSystem& fs, const std::string& folder) {
+  std::string probe;
+  for (int n = 0; n < 100 && (probe.empty() || FileExists(fs, probe)); ++n) {
+    probe = AddBackslash(folder) + "~Quillet-Schreibprobe" + std::to_string(n) + ".tmp";
+  }
+  Status s = fs.ReplaceAtomically(probe, "");
+  if (s) fs.Delete(probe);
+  return s;
+}
+
 }  // namespace
 
 std::string MakeCaption(const std::string& context, bool windows_nt, const std::string& version) {
@@ -109,6 +122,15 @@ bool QuilletCore::ResolveDataFile(DataFileMode mode) {
           s_.main.dialogs.ChooseFolder("Bitte wählen Sie den neuen Ablageordner:").value_or("");
       if (folder.empty()) return false;
       const std::string candidate = AddBackslash(folder) + kDataFileName;
+      // A library there would lose every edit: refused before anything changes.
+      if (!ProbeWritableFolder(s_.main.fs, folder)) {
+        s_.main.dialogs.ShowMessage(
+            "In den ausgewählten Ordner kann nicht geschrieben werden:\r\n\r\n" + folder +
+                "\r\n\r\nBitte wählen Sie einen Ordner, in dem Sie Dateien anlegen und ändern "
+                "dürfen. Die Textbausteine bleiben am bisherigen Speicherort.",
+            main_.app_title(), MessageIcon::kExclamation, MessageButtons::kOk);
+        return false;
+      }
       if (!FileExists(s_.main.fs, candidate)) {
         const MessageAnswer answer = s_.main.dialogs.ShowMessage(
             FormatText("Im ausgewählten Ordner befindet sich (noch) keine Quillet-datei.\\n\\n"
@@ -154,6 +176,16 @@ void QuilletCore::Reload(bool lists_current) {
   Call(hooks_.place_edge_strip);
   main_.UpdateControlStates();
   main_.NoteFileState();
+}
+
+bool QuilletCore::SaveSettings() {
+  const Status s = SavePopupSettings(s_.main.ini, data_file_, popup_);
+  ReportOnce(s);
+  return s.ok();
+}
+
+void QuilletCore::PlaceEdgeStrip() {
+  Call(hooks_.place_edge_strip);
 }
 
 void QuilletCore::ReloadIfChangedOutside() {

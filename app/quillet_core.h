@@ -67,6 +67,10 @@ class QuilletCore {
   // False when the user stopped the choice; nothing changed then.
   bool ResolveDataFile(DataFileMode mode);
   void ReloadFromDataFile();
+  // The popup settings in memory go to the data file; a failed write is reported.
+  bool SaveSettings();
+  // Shows, places or hides the screen-edge strip by the settings in memory.
+  void PlaceEdgeStrip();
   void Shutdown();
 
   // Before the main window is shown or activated: a data file changed outside the program

@@ -7,8 +7,11 @@
 #include <optional>
 
 #include "app/main_form_win32.h"
+#include "app/options_form_win32.h"
+#include "app/options_model.h"
 #include "app/quillet_core.h"
 #include "common/about_dialog_win32.h"
+#include "common/autostart.h"
 #include "common/dialogs_win32.h"
 #include "common/help.h"
 #include "common/helpers.h"
@@ -24,6 +27,7 @@
 #include "menu/popup_menu_win32.h"
 #include "platform/clock_win32.h"
 #include "platform/keyboard_win32.h"
+#include "platform/registry_win32.h"
 #include "send/choice_dialog_win32.h"
 #include "send/sender.h"
 #include "send/targets.h"
@@ -58,11 +62,20 @@ class OwnerDialogs : public Dialogs {
   std::optional<std::uint32_t> ChooseColour(std::uint32_t initial) override {
     return Pick().ChooseColour(initial);
   }
+  // While the Options dialog is shown, what it asks belongs to it.
+  void SetOptionsWindow(HWND options) {
+    options_ = options;
+    for_options_ = MakeWin32Dialogs(options);
+  }
 
  private:
-  Dialogs& Pick() { return IsWindowVisible(main_) && !IsIconic(main_) ? *owned_ : *free_; }
+  Dialogs& Pick() {
+    if (options_ && IsWindowVisible(options_)) return *for_options_;
+    return IsWindowVisible(main_) && !IsIconic(main_) ? *owned_ : *free_;
+  }
   HWND main_;
-  std::unique_ptr<Dialogs> owned_, free_;
+  HWND options_ = nullptr;
+  std::unique_ptr<Dialogs> owned_, free_, for_options_;
 };
 
 class QuilletProgram;
@@ -85,6 +98,7 @@ class QuilletProgram {
   void OnMenu(int menu, int item);
   void ShowHelpPage();
   void ShowAbout();
+  void CreateOptions();
   LifecycleHooks Hooks();
   // Diagnostics: one look for the last-used window, whose usable titles the debugger shows;
   // the debugger and the window monitor.
@@ -123,6 +137,12 @@ class QuilletProgram {
   std::unique_ptr<TargetChooser> chooser_;
   std::optional<Sender> sender_;
   UserSettings settings_{*settings_store_, kQuilletTitle};
+
+  // The Options dialog exists, hidden, from start-up to shutdown.
+  std::unique_ptr<Registry> registry_ = MakeWin32Registry();
+  std::optional<AutostartSwitch> autostart_;
+  OptionsForm options_form_;
+  std::optional<OptionsModel> options_;
 };
 
 void QuilletProgram::ShowMain() {
@@ -214,6 +234,23 @@ void QuilletProgram::ShowAbout() {
                   AboutKind::kFreeware, *shell_, *system_);
 }
 
+void QuilletProgram::CreateOptions() {
+  options_form_.Create(instance_, form_.hwnd(), MakeCaption("Optionen", IsWindowsNT(*system_),
+                                                            AppVersionString(257)));
+  static_cast<OwnerDialogs&>(*dialogs_).SetOptionsWindow(options_form_.hwnd());
+  autostart_.emplace(*registry_, *fs_, *dialogs_, kQuilletTitle,
+                     AppExePath(*system_) + " /AUTOSTART");
+  options_.emplace(OptionsServices{*core_, *dialogs_, *shell_, *autostart_,
+                                   [this](std::int32_t colour) {
+                                     strip_.SetColour(PlainColour(colour, [](int index) {
+                                       return static_cast<std::uint32_t>(GetSysColor(index));
+                                     }));
+                                   }},
+                   options_form_);
+  options_form_.Attach(&*options_);
+  options_->InitAutostart();
+}
+
 void QuilletProgram::OnButton(int index) {
   MainModel& main = core_->main();
   switch (index) {
@@ -225,6 +262,9 @@ void QuilletProgram::OnButton(int index) {
       break;
     case 3:
       HideMain();
+      break;
+    case 4:
+      options_form_.Show();
       break;
     case 5:
       ShowAbout();
@@ -248,6 +288,7 @@ void QuilletProgram::OnMenu(int menu, int item) {
   if (menu == 1 && item == 1) HideMain();
   if (menu == 1 && item == 3) Quit();
   if (menu == 3 && item == 1) main.NewEntry();
+  if (menu == 4 && item == 1) options_form_.ShowModal();
   if (menu == 3 && item == 2) main.RenameEntry();
   if (menu == 3 && item == 3) main.DeleteEntry();
   if (menu == 4 && item == 3) ShowDebugger();
@@ -313,6 +354,8 @@ LifecycleHooks QuilletProgram::Hooks() {
     ShowWindow(form_.hwnd(), SW_HIDE);
   };
   h.place_edge_strip = [this] { PlaceStrip(); };
+  h.show_path = [this](const std::string& path) { options_->ShowPath(path); };
+  h.settings_loaded = [this](const PopupSettings& p) { options_->LoadSettings(p); };
   h.show_monitor = [this] { ShowMonitor(); };
   // Outside the NT family the window used last is looked up once a second.
   h.start_poll_timer = [this] {
@@ -325,6 +368,7 @@ LifecycleHooks QuilletProgram::Hooks() {
   };
   h.unload_other_windows = [this] {
     debugger_.Close();
+    options_form_.Destroy();
     strip_.Place(false, RECT{});
     monitor_.Close();
   };
@@ -381,6 +425,8 @@ int QuilletProgram::Run(const std::wstring& command_line) {
   core_.emplace(CoreServices{{*ini_, *entries_, *fs_, *ansi_, *dialogs_, *clipboard_},
                              *settings_store_, *system_},
                 form_, Hooks());
+
+  CreateOptions();
 
   chooser_ = MakeWin32TargetChooser(form_.hwnd());
   sender_.emplace(SenderServices{*entries_, *fs_, *ansi_, *clock_, *desktop_, *keyboard_,

@@ -8,7 +8,8 @@ target_link_libraries(qm_platform PUBLIC winmm gdi32)
 file(GLOB QM_WIN_UI_SOURCES CONFIGURE_DEPENDS common/*_win32.cpp tray/*_win32.cpp)
 list(APPEND QM_WIN_UI_SOURCES "${CMAKE_SOURCE_DIR}/encoder/start_info_dialog_win32.cpp")
 add_library(qm_win_ui STATIC ${QM_WIN_UI_SOURCES})
-target_link_libraries(qm_win_ui PUBLIC qm_platform comctl32 gdiplus ole32 shell32 user32 gdi32)
+target_link_libraries(qm_win_ui PUBLIC qm_platform comctl32 comdlg32 gdiplus ole32 shell32 user32
+                                        gdi32)
 
 # Configures a program's resources into the build folder: its .rc from RC_IN, the shared
 # version information and logo, and a manifest naming the program. Sets OUT_VAR to the .rc.
@@ -45,12 +46,10 @@ if(EXISTS "${CMAKE_SOURCE_DIR}/encoder/mantello_main_win32.cpp")
   add_executable(Mantello WIN32 ${QM_MANTELLO_SOURCES} $<TARGET_OBJECTS:mantello_resources>)
   target_link_libraries(Mantello PRIVATE qm_win_ui qm_platform)
   target_link_options(Mantello PRIVATE -municode)
-  if(EXISTS "${CMAKE_SOURCE_DIR}/encoder/hilfe")
-    # The help pages go beside the program, where FindHelpFile looks for them.
-    add_custom_command(TARGET Mantello POST_BUILD
-      COMMAND "${CMAKE_COMMAND}" -E copy_directory "${CMAKE_SOURCE_DIR}/encoder/hilfe"
-              "$<TARGET_FILE_DIR:Mantello>/hilfe")
-  endif()
+  # The help pages go beside the program, where FindHelpFile looks for them.
+  add_custom_command(TARGET Mantello POST_BUILD
+    COMMAND "${CMAKE_COMMAND}" -E copy_directory "${CMAKE_SOURCE_DIR}/help"
+            "$<TARGET_FILE_DIR:Mantello>/hilfe")
   # The pictures of the two hints, which the program shows when they lie beside it.
   add_custom_command(TARGET Mantello POST_BUILD
     COMMAND "${CMAKE_COMMAND}" -E copy "${CMAKE_SOURCE_DIR}/resources/hints/SID1.jpg"
@@ -71,7 +70,10 @@ target_link_libraries(qm_quillet_ui PUBLIC qm_win_ui qm_platform comctl32)
 add_executable(Quillet WIN32 app/quillet_main_win32.cpp $<TARGET_OBJECTS:quillet_resources>)
 target_link_libraries(Quillet PRIVATE qm_quillet_ui)
 target_link_options(Quillet PRIVATE -municode)
-# The sample library goes beside the program, where the first start copies it.
+# The sample library goes beside the program, where the first start copies it, with the file
+# its file placeholder names, and the help pages that both programs share.
 add_custom_command(TARGET Quillet POST_BUILD
   COMMAND "${CMAKE_COMMAND}" -E copy "${CMAKE_SOURCE_DIR}/samples/sample.ini"
-          "$<TARGET_FILE_DIR:Quillet>/sample.ini")
+          "${CMAKE_SOURCE_DIR}/samples/signatur.txt" "$<TARGET_FILE_DIR:Quillet>"
+  COMMAND "${CMAKE_COMMAND}" -E copy_directory "${CMAKE_SOURCE_DIR}/help"
+          "$<TARGET_FILE_DIR:Quillet>/hilfe")

@@ -1,7 +1,8 @@
-// The Win32 dialogs behind the platform seam: the system's message boxes and folder browser,
-// and the programs' own input box.
+// The Win32 dialogs behind the platform seam: the system's message boxes, folder browser and
+// colour dialog, and the programs' own input box.
 #include "common/dialogs_win32.h"
 
+#include <commdlg.h>
 #include <objbase.h>
 #include <shlobj.h>
 
@@ -113,7 +114,23 @@ class Win32Dialogs : public Dialogs {
     return WideToUtf8(std::wstring_view(path, wcsnlen(path, MAX_PATH)));
   }
 
-  std::optional<std::uint32_t> ChooseColour(std::uint32_t) override { return std::nullopt; }
+  std::optional<std::uint32_t> ChooseColour(std::uint32_t initial) override {
+    // The user's own colours stay for the run of the program, as the dialog's memory.
+    static COLORREF custom[16] = {RGB(255, 255, 255), RGB(255, 255, 255), RGB(255, 255, 255),
+                                  RGB(255, 255, 255), RGB(255, 255, 255), RGB(255, 255, 255),
+                                  RGB(255, 255, 255), RGB(255, 255, 255), RGB(255, 255, 255),
+                                  RGB(255, 255, 255), RGB(255, 255, 255), RGB(255, 255, 255),
+                                  RGB(255, 255, 255), RGB(255, 255, 255), RGB(255, 255, 255),
+                                  RGB(255, 255, 255)};
+    CHOOSECOLORW choice{};
+    choice.lStructSize = sizeof choice;
+    choice.hwndOwner = owner_;
+    choice.rgbResult = static_cast<COLORREF>(initial & 0x00FFFFFFu);
+    choice.lpCustColors = custom;
+    choice.Flags = CC_RGBINIT;
+    if (!ChooseColorW(&choice)) return std::nullopt;  // cancelled, or no dialog at all
+    return static_cast<std::uint32_t>(choice.rgbResult & 0x00FFFFFFu);
+  }
 
  private:
   HWND owner_;

@@ -102,7 +102,11 @@ LRESULT Mantello::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
       if (encoder_) encoder_->OnProgressWindowClosedByUser();
       return 0;
     case WM_ENDSESSION:
-      if (wparam) {
+      if (wparam && (lparam & ENDSESSION_CLOSEAPP)) {
+        // Not the end of the session: an installer or the restart manager needs our files, and
+        // WM_CLOSE only hides this window, so this is how another program asks us to end.
+        Quit();
+      } else if (wparam) {
         RemoveTrayIcon(0);
       }
       return 0;

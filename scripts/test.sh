@@ -60,6 +60,23 @@ cli_check "mantello-cli.exe encodes what mantello-cli decodes" \
   "$(printf '%s' "$sample" | build/linux/cli/mantello-cli encode | build/linux/cli/mantello-cli decode)" \
   "$(printf '%s' "$sample" | scripts/wine-run.sh build/windows $win/mantello-cli.exe encode 2>/dev/null | build/linux/cli/mantello-cli decode)"
 
+echo "== the release artifacts: the zip and the installer under Wine"
+rm -f build/logs/package.log
+if scripts/package.sh >build/logs/package-build.log 2>&1; then
+  grep '^package:' build/logs/package-build.log
+  tests/package/run_package_tests.sh build/dist >build/logs/package.log 2>&1 || status=1
+  grep '^not ok' build/logs/package.log || true
+  tail -1 build/logs/package.log
+else
+  tail -40 build/logs/package-build.log; status=1
+fi
+pkg=$(grep -oE '^package: [0-9]+ passed, [0-9]+ failed' build/logs/package.log 2>/dev/null | tail -1 || true)
+if [ -n "$pkg" ]; then
+  passed=$((passed + $(echo "$pkg" | awk '{print $2}'))); failed=$((failed + $(echo "$pkg" | awk '{print $4}')))
+else
+  failed=$((failed + 1)); status=1
+fi
+
 echo "== fuzzing"
 if scripts/fuzz.sh "${QM_FUZZ_SECONDS:-20}"; then passed=$((passed + 1)); else failed=$((failed + 1)); status=1; fi
 

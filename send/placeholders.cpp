@@ -57,7 +57,10 @@ std::string FileContents(FileSystem& fs, const CodePage& ansi, const std::string
                          const std::string& base_folder) {
   const std::string path = ResolveFileName(name, base_folder);
   // An empty name would resolve to the folder itself; it names no file.
-  if (name.empty() || !fs.Stat(path).exists) return MissingFileNotice(name);
+  const FileStamp stamp = name.empty() ? FileStamp{} : fs.Stat(path);
+  if (!stamp.exists) return MissingFileNotice(name);
+  // Days of typing, and the memory for its key events, are nobody's intent.
+  if (stamp.size > kMaxInsertedFileBytes) return TooLargeFileNotice(name);
   std::string contents = ReadWholeFile(fs, ansi, path);
   contents.erase(std::remove(contents.begin(), contents.end(), '\n'), contents.end());
   return contents;
@@ -93,6 +96,10 @@ std::string ExpandFiles(std::string_view text, FileSystem& fs, const CodePage& a
 
 std::string MissingFileNotice(const std::string& name) {
   return "\r*** Quillet: Konnte Datei '" + name + "' nicht finden! ***\r";
+}
+
+std::string TooLargeFileNotice(const std::string& name) {
+  return "\r*** Quillet: Datei '" + name + "' ist zu gro\xC3\x9F zum Tippen (mehr als 1 MB)! ***\r";
 }
 
 std::string ResolveFileName(const std::string& name, const std::string& base_folder) {

@@ -1,6 +1,7 @@
 // Placeholders of a snippet: the contents of named files, then the date and time.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -39,5 +40,10 @@ std::string ResolveFileName(const std::string& name, const std::string& base_fol
 
 // What is typed in place of a file that does not exist.
 std::string MissingFileNotice(const std::string& name);
+
+// A file above this size is not inserted: typing a megabyte already takes a quarter of an
+// hour. What is typed in its place says so.
+inline constexpr std::uint64_t kMaxInsertedFileBytes = 1024 * 1024;
+std::string TooLargeFileNotice(const std::string& name);
 
 }  // namespace qm

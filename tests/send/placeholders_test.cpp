@@ -72,6 +72,8 @@ TEST_F(PlaceholdersTest, Files) {
   fs.SetFile(kBase + "locked.txt", "geheim");
   fs.SetUnreadable(kBase + "locked.txt");
   fs.AddFolder(kBase + "ordner");
+  fs.SetFile(kBase + "gross.txt", std::string(kMaxInsertedFileBytes + 1, 'g'));
+  fs.SetFile(kBase + "grenze.txt", std::string(kMaxInsertedFileBytes, 'g'));
   const std::string missing_x = "\r*** Quillet: Konnte Datei 'fehlt.txt' nicht finden! ***\r";
   const struct {
     std::string text, expanded;
@@ -92,6 +94,9 @@ TEST_F(PlaceholdersTest, Files) {
       {"%datei=ordner%", "\r*** Quillet: Konnte Datei 'ordner' nicht finden! ***\r"},
       {"(%datei=locked.txt%)", "()"},
       {"(%datei=empty.txt%)", "()"},
+      {"%datei=gross.txt%",
+       "\r*** Quillet: Datei 'gross.txt' ist zu gro\xC3\x9F zum Tippen (mehr als 1 MB)! ***\r"},
+      {"%datei=grenze.txt%", std::string(kMaxInsertedFileBytes, 'g')},
       // An opening without its closing sign ends the pass; what follows stays as it is.
       {"vor %datei=a.txt", "vor %datei=a.txt"},
       {"%datei=b.txt% und %datei=a.txt", "B und %datei=a.txt"},

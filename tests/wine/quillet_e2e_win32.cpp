@@ -62,6 +62,22 @@ class QuilletProgramTest : public testing::Test {
     return WaitUntil([&] { return (IsWindowVisible(main) != FALSE) == on; });
   }
   HWND Control(int id) { return GetDlgItem(main, id); }
+  // The number of the entry the list shows selected, which the editor holds.
+  int SelectedEntry() {
+    HWND list = Control(kIdList);
+    const LRESULT at = SendMessageW(list, LB_GETCURSEL, 0, 0);
+    return at < 0 ? 0 : static_cast<int>(SendMessageW(list, LB_GETITEMDATA, at, 0));
+  }
+  // How many entries the sample library holds.
+  int SampleEntries() {
+    auto fs = MakeOsFileSystem();
+    auto ansi = MakeOsAnsiCodePage();
+    IniStore ini(*fs, *ansi);
+    const std::string sample = folder.File("sample.ini");
+    int n = 0;
+    while (!ini.ReadIniValue("Name", std::to_string(n + 1), "", sample).empty()) ++n;
+    return n;
+  }
   HWND FocusOf() {
     GUITHREADINFO info{};
     info.cbSize = sizeof info;
@@ -150,12 +166,13 @@ TEST_F(QuilletProgramTest, KeepsTheLibraryWhateverWayTheWindowIsLeft) {
                reinterpret_cast<LPARAM>(L"Testeintrag"));
   Click(box, IDOK);
   ASSERT_TRUE(WaitGone(box));
-  const int n = 6;  // the sample has five entries
+  const int n = SampleEntries() + 1;
+  ASSERT_GT(n, 1);
   ASSERT_TRUE(WaitUntil([&] {
     auto fs = MakeOsFileSystem();
     auto ansi = MakeOsAnsiCodePage();
     IniStore ini(*fs, *ansi);
-    return ini.ReadIniValue("Name", "6", "", data_file) == "Testeintrag";
+    return ini.ReadIniValue("Name", std::to_string(n), "", data_file) == "Testeintrag";
   }));
 
   // Enter and Tab land in the file in stored form; the icon hides the window.
@@ -206,10 +223,12 @@ TEST_F(QuilletProgramTest, ACloseRequestFromOutsideEndsTheProgram) {
   Start(quillet);
   RightPress();
   ASSERT_TRUE(Visible(true));
+  const int shown = SelectedEntry();
+  ASSERT_GT(shown, 0);
   TypeIntoEditor(L"Zu");
   PostMessageW(main, WM_CLOSE, 0, 0);
   EXPECT_EQ(quillet.Wait(kWaitMs), 0u);
-  EXPECT_TRUE(StoredEnds(2, "Zu")) << Stored(2);
+  EXPECT_TRUE(StoredEnds(shown, "Zu")) << Stored(shown);
 }
 
 TEST_F(QuilletProgramTest, TheEndOfTheSessionAndASecondStart) {
@@ -218,13 +237,15 @@ TEST_F(QuilletProgramTest, TheEndOfTheSessionAndASecondStart) {
     Start(quillet);
     RightPress();
     ASSERT_TRUE(Visible(true));
+    const int shown = SelectedEntry();
+    ASSERT_GT(shown, 0);
     TypeIntoEditor(L"Ende");
     // Windows asks, then ends the session: what was typed is in the file before that.
     DWORD_PTR answer = 0;
     SendMessageTimeoutW(main, WM_QUERYENDSESSION, 0, 0, SMTO_BLOCK, 5000, &answer);
     EXPECT_EQ(answer, static_cast<DWORD_PTR>(TRUE));
     SendMessageTimeoutW(main, WM_ENDSESSION, TRUE, 0, SMTO_BLOCK, 5000, nullptr);
-    EXPECT_TRUE(StoredEnds(2, "Ende")) << Stored(2);  // "Adresse", first in the list
+    EXPECT_TRUE(StoredEnds(shown, "Ende")) << Stored(shown);
     EXPECT_NE(quillet.Wait(kWaitMs), STILL_ACTIVE);
   }
   Process first;
