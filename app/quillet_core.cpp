@@ -200,6 +200,11 @@ void QuilletCore::ReloadIfChangedOutside() {
   main_.SelectEntry(number, name);
 }
 
+Status QuilletCore::AddIgnoredTitle(const std::string& title) {
+  if (Status s = ignore_.Load(s_.main.ini, data_file_); !s) return s;
+  return ignore_.Add(s_.main.ini, data_file_, title);
+}
+
 void QuilletCore::ReportOnce(const Status& status) {
   if (status.ok()) return;
   s_.main.dialogs.ShowMessage("Die Änderung konnte nicht gespeichert werden.\r\n\r\n" + status.message,

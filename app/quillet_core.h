@@ -79,6 +79,12 @@ class QuilletCore {
   // the reload waits until the command is done.
   void ReloadIfChangedOutside();
 
+  // Puts a title on the ignore list, in memory and in the file under the file's next free
+  // number (also when the title is there already). The file may have been edited by hand
+  // since it was read, so the list is read afresh first and no title of the user's is
+  // overwritten or left behind a gap.
+  Status AddIgnoredTitle(const std::string& title);
+
   MainModel& main() { return main_; }
   bool debug_mode() const { return debug_mode_; }
   const std::string& data_file() const { return data_file_; }

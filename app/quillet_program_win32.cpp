@@ -17,6 +17,10 @@
 #include "common/helpers.h"
 #include "common/window_geometry.h"
 #include "common/window_layout_win32.h"
+#include "diag/debugger.h"
+#include "diag/debugger_window_win32.h"
+#include "diag/window_monitor.h"
+#include "diag/window_monitor_win32.h"
 #include "menu/activation.h"
 #include "menu/edge_strip.h"
 #include "menu/edge_strip_window_win32.h"
@@ -96,6 +100,11 @@ class QuilletProgram {
   void ShowAbout();
   void CreateOptions();
   LifecycleHooks Hooks();
+  // Diagnostics: one look for the last-used window, whose usable titles the debugger shows;
+  // the debugger and the window monitor.
+  WindowHandle LastUsedWindowPass();
+  void ShowDebugger();
+  void ShowMonitor();
 
   HINSTANCE instance_;
   MainForm form_;
@@ -106,6 +115,9 @@ class QuilletProgram {
   // without a target title.
   WindowHandle last_used_window_ = 0;
   EdgeStripWindow strip_;
+  DebuggerWindow debugger_;
+  WindowMonitor monitor_;
+  std::vector<std::string> usable_titles_;  // of the last look for the last-used window
 
   std::unique_ptr<FileSystem> fs_ = MakeOsFileSystem();
   std::unique_ptr<CodePage> ansi_ = MakeOsAnsiCodePage();
@@ -150,9 +162,7 @@ ActivationHooks QuilletProgram::Activation() {
   h.windows_nt = core_->windows_nt();
   h.send_under_way = [this] { return sender_ && sender_->busy(); };
   h.store_pending_edits = [this] { core_->main().StorePendingEdits(); };
-  h.find_last_used_window = [this] {
-    return FindLastUsedWindow(*desktop_, core_->ignore_list(), core_->caption(), nullptr);
-  };
+  h.find_last_used_window = [this] { return LastUsedWindowPass(); };
   h.set_last_used_window = [this](WindowHandle w) { last_used_window_ = w; };
   h.bring_main_window_to_front = [this] { SetForegroundWindow(form_.hwnd()); };
   h.show_popup_menu = [this] { ShowPopupMenu(); };
@@ -265,6 +275,9 @@ void QuilletProgram::OnButton(int index) {
     case 10:
       ShowHelpPage();
       break;
+    case 0:
+      ShowDebugger();
+      break;
     default:  // the debugger and the Options dialog come with their windows
       break;
   }
@@ -278,8 +291,42 @@ void QuilletProgram::OnMenu(int menu, int item) {
   if (menu == 4 && item == 1) options_form_.ShowModal();
   if (menu == 3 && item == 2) main.RenameEntry();
   if (menu == 3 && item == 3) main.DeleteEntry();
+  if (menu == 4 && item == 3) ShowDebugger();
   if (menu == 5 && item == 1) ShowHelpPage();
   if (menu == 5 && item == 3) ShowAbout();
+}
+
+WindowHandle QuilletProgram::LastUsedWindowPass() {
+  const WindowHandle found =
+      FindLastUsedWindow(*desktop_, core_->ignore_list(), core_->caption(), &usable_titles_);
+  debugger_.SetTitles(usable_titles_);
+  return found;
+}
+
+void QuilletProgram::ShowDebugger() {
+  debugger_.on_ignore = [this](const std::optional<std::string>& marked) {
+    // The questions belong to the debugger, so that its buttons wait for the answer.
+    OwnerDialogs dialogs(debugger_.hwnd());
+    IgnoreMarkedTitle(dialogs, core_->caption(), marked,
+                      [this](const std::string& title) { return core_->AddIgnoredTitle(title); });
+  };
+  debugger_.on_edit_data_file = [this] { EditDataFile(*shell_, core_->data_file()); };
+  debugger_.Show(instance_, form_.hwnd(),
+                 MakeCaption("Debugger", core_->windows_nt(), AppVersionString(257)),
+                 usable_titles_);
+}
+
+void QuilletProgram::ShowMonitor() {
+  const WindowTitleReader title = [this](WindowHandle w) { return WindowTitle(*desktop_, w); };
+  monitor_.lines = [this, title](bool visible_only) {
+    return MonitorLines(*desktop_, *clock_, title,
+                        reinterpret_cast<std::uintptr_t>(form_.hwnd()), visible_only);
+  };
+  monitor_.caption = [this, title](HWND monitor) {
+    return TitleInFront(*desktop_, title, core_->caption(),
+                        reinterpret_cast<std::uintptr_t>(monitor));
+  };
+  monitor_.Show(instance_, form_.hwnd());
 }
 
 LifecycleHooks QuilletProgram::Hooks() {
@@ -309,20 +356,21 @@ LifecycleHooks QuilletProgram::Hooks() {
   h.place_edge_strip = [this] { PlaceStrip(); };
   h.show_path = [this](const std::string& path) { options_->ShowPath(path); };
   h.settings_loaded = [this](const PopupSettings& p) { options_->LoadSettings(p); };
+  h.show_monitor = [this] { ShowMonitor(); };
   // Outside the NT family the window used last is looked up once a second.
   h.start_poll_timer = [this] {
     g_program = this;
     SetTimer(form_.hwnd(), 1, 1000, [](HWND, UINT, UINT_PTR, DWORD) {
       if (!g_program) return;
-      const WindowHandle found = FindLastUsedWindow(
-          *g_program->desktop_, g_program->core_->ignore_list(), g_program->core_->caption(),
-          nullptr);
+      const WindowHandle found = g_program->LastUsedWindowPass();
       if (found) g_program->last_used_window_ = found;
     });
   };
   h.unload_other_windows = [this] {
+    debugger_.Close();
     options_form_.Destroy();
     strip_.Place(false, RECT{});
+    monitor_.Close();
   };
   h.remove_tray = [] {
     RemoveTrayIcon(0);
@@ -404,6 +452,7 @@ int QuilletProgram::Run(const std::wstring& command_line) {
   commands.activated = [this] { core_->ReloadIfChangedOutside(); };
   // Windows ends the process after this; everything is stored and the icon is gone.
   commands.end_session = [this] { Quit(); };
+  commands.monitor_gesture = [this] { ShowMonitor(); };
   form_.Attach(&core_->main(), commands);
 
   core_->Startup(WideToUtf8(command_line));

@@ -63,7 +63,7 @@ qm_resource_objects(quillet_resources "${QM_QUILLET_RC}")
 set_property(SOURCE "${QM_QUILLET_RC}" APPEND PROPERTY OBJECT_DEPENDS
              "${CMAKE_SOURCE_DIR}/resources/quillet.ico")
 file(GLOB QM_QUILLET_UI_SOURCES CONFIGURE_DEPENDS app/*_win32.cpp send/*_win32.cpp
-     menu/*_win32.cpp)
+     menu/*_win32.cpp diag/*_win32.cpp)
 list(FILTER QM_QUILLET_UI_SOURCES EXCLUDE REGEX "_main_win32\\.cpp$")
 add_library(qm_quillet_ui STATIC ${QM_QUILLET_UI_SOURCES})
 target_link_libraries(qm_quillet_ui PUBLIC qm_win_ui qm_platform comctl32)

@@ -15,6 +15,8 @@ class Desktop {
   virtual WindowHandle Foreground() = 0;
   // The next window below `window` in the Z-order; 0 at the bottom.
   virtual WindowHandle Below(WindowHandle window) = 0;
+  // The next window above `window` in the Z-order; 0 at the top.
+  virtual WindowHandle Above(WindowHandle window) = 0;
   virtual std::string Title(WindowHandle window) = 0;
   virtual bool IsVisible(WindowHandle window) = 0;
   virtual bool Exists(WindowHandle window) = 0;

@@ -159,6 +159,9 @@ class Win32Desktop : public Desktop {
   WindowHandle Below(WindowHandle window) override {
     return window ? ToHandle(GetWindow(ToHwnd(window), GW_HWNDNEXT)) : 0;
   }
+  WindowHandle Above(WindowHandle window) override {
+    return window ? ToHandle(GetWindow(ToHwnd(window), GW_HWNDPREV)) : 0;
+  }
   std::string Title(WindowHandle window) override {
     HWND hwnd = ToHwnd(window);
     const int length = window ? GetWindowTextLengthW(hwnd) : 0;

@@ -256,6 +256,27 @@ TEST_F(QuilletCoreTest, AReloadKeepsTheEntryBeingEditedAmongEqualNames) {
   EXPECT_EQ(view.ListText(view.ListSelection()), "Gruss");
 }
 
+// The debugger opens the data file in the editor: what the user changed there by hand since
+// the start is neither overwritten nor left behind a gap by the next ignored title.
+TEST_F(QuilletCoreTest, AnIgnoredTitleGoesUnderTheFilesNextFreeNumber) {
+  fs.SetFile(kDefault, "[Ignore]\r\n1=Leiste\r\n");
+  auto core = Core();
+  core->Startup("");
+  for (const auto& [edited, key] :
+       std::vector<std::pair<std::string, std::string>>{{"1=Leiste\r\n2=Hand\r\n", "3"},
+                                                        {"1=Leiste\r\n", "2"}}) {
+    SCOPED_TRACE(key);
+    fs.AdvanceNs(5'000'000'000);
+    fs.SetFile(kDefault, "[Ignore]\r\n" + edited);
+    ASSERT_TRUE(core->AddIgnoredTitle("Neu"));
+    EXPECT_EQ(fs.Content(kDefault), "[Ignore]\r\n" + edited + key + "=Neu\r\n");
+    EXPECT_TRUE(core->ignore_list().Ignores("neu"));
+  }
+  // The same title once more: under the next number again.
+  ASSERT_TRUE(core->AddIgnoredTitle("Neu"));
+  EXPECT_EQ(fs.Content(kDefault), "[Ignore]\r\n1=Leiste\r\n2=Neu\r\n3=Neu\r\n");
+}
+
 TEST_F(QuilletCoreTest, CaptionsAndTheDebugSwitch) {
   EXPECT_EQ(MakeCaption("", true, "2.3c"), "\xE2\x80\xA2 Quillet 2.3c");
   EXPECT_EQ(MakeCaption("", false, "2.3c"), ":: Quillet 2.3c");

@@ -31,6 +31,11 @@ class FakeDesktop : public Desktop {
     if (it == windows.end() || it + 1 == windows.end()) return 0;
     return (it + 1)->handle;
   }
+  WindowHandle Above(WindowHandle window) override {
+    const auto it = Find(window);
+    if (it == windows.end() || it == windows.begin()) return 0;
+    return (it - 1)->handle;
+  }
   std::string Title(WindowHandle window) override {
     const auto it = Find(window);
     return it == windows.end() ? std::string() : it->title;

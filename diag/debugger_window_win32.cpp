@@ -1,0 +1,155 @@
+// The window-title debugger: a modeless dialog of our own class, built from a table in twips.
+#include "diag/debugger_window_win32.h"
+
+#include "common/window_layout_win32.h"
+#include "diag/debugger.h"
+#include "platform/utf16_win32.h"
+
+namespace qm {
+namespace {
+
+// Twips: the list across the top, the hint below it, then the three buttons at full width.
+constexpr int kClientWidth = 6000, kClientHeight = 5220;
+
+std::vector<ControlRow> Table() {
+  std::vector<ControlRow> rows = {
+      {kDebuggerList, L"LISTBOX", "",
+       LBS_NOTIFY | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_BORDER | WS_TABSTOP,
+       120, 120, 5760, 2400},
+      {kDebuggerLabel, L"STATIC", kDebuggerHint, SS_LEFT | SS_NOPREFIX, 120, 2640, 5760, 960},
+  };
+  for (int i = 0; i < 3; ++i) {
+    rows.push_back({kDebuggerBtnBase + i, L"BUTTON", kDebuggerButtons[i],
+                    BS_PUSHBUTTON | WS_TABSTOP, 120, 3720 + 480 * i, 5760, 420});
+  }
+  return rows;
+}
+
+}  // namespace
+
+DebuggerWindow::~DebuggerWindow() {
+  Close();
+}
+
+void DebuggerWindow::Layout(bool create) {
+  UniqueFont font = CreateMessageFont(dpi_);
+  if (create) {
+    CreateControls(window_, Table(), dpi_, font.get());
+  } else {
+    PlaceControls(window_, Table(), dpi_, font.get());
+  }
+  // The old font goes only now that the controls use the new one.
+  font_ = std::move(font);
+}
+
+void DebuggerWindow::Show(HINSTANCE instance, HWND main, const std::string& caption,
+                          const std::vector<std::string>& titles) {
+  if (window_) {
+    SetTitles(titles);
+    if (IsIconic(window_)) ShowWindow(window_, SW_RESTORE);
+    ShowWindow(window_, SW_SHOW);
+    SetForegroundWindow(window_);
+    return;
+  }
+  const bool own_class = RegisterDialogClass(instance, kDebuggerClass);
+  const std::vector<WORD> dialog_template =
+      EmptyDialogTemplate(WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | DS_MODALFRAME,
+                          own_class ? kDebuggerClass : L"", caption);
+  // Owned by no window: it stays open while the main window hides, with a taskbar button.
+  window_ = CreateDialogIndirectParamW(instance,
+                                       reinterpret_cast<LPCDLGTEMPLATEW>(dialog_template.data()),
+                                       nullptr, DialogProc, reinterpret_cast<LPARAM>(this));
+  if (!window_) return;
+  SetTitles(titles);
+  PlaceNearMainWindow(window_, main,
+                      WindowSizeForClient(window_, kClientWidth, kClientHeight, dpi_));
+  ShowWindow(window_, SW_SHOW);
+  SetForegroundWindow(window_);
+  SetFocus(GetDlgItem(window_, kDebuggerList));
+}
+
+void DebuggerWindow::SetTitles(const std::vector<std::string>& titles) {
+  if (!window_) return;
+  const std::optional<std::string> marked = Marked();
+  titles_ = titles;
+  HWND list = GetDlgItem(window_, kDebuggerList);
+  SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+  SendMessageW(list, LB_RESETCONTENT, 0, 0);
+  int reselect = -1;
+  for (std::size_t i = 0; i < titles_.size(); ++i) {
+    SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Utf8ToWide(titles_[i]).c_str()));
+    if (reselect < 0 && marked && titles_[i] == *marked) reselect = static_cast<int>(i);
+  }
+  if (reselect >= 0) SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(reselect), 0);
+  SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+  InvalidateRect(list, nullptr, TRUE);
+}
+
+std::optional<std::string> DebuggerWindow::Marked() const {
+  if (!window_) return std::nullopt;
+  const LRESULT pos = SendDlgItemMessageW(window_, kDebuggerList, LB_GETCURSEL, 0, 0);
+  if (pos < 0 || static_cast<std::size_t>(pos) >= titles_.size()) return std::nullopt;
+  return titles_[static_cast<std::size_t>(pos)];
+}
+
+void DebuggerWindow::Close() {
+  if (window_) DestroyWindow(window_);
+  window_ = nullptr;
+}
+
+INT_PTR CALLBACK DebuggerWindow::DialogProc(HWND dialog, UINT message, WPARAM wparam,
+                                            LPARAM lparam) {
+  try {
+    if (message == WM_INITDIALOG) {
+      SetWindowLongPtrW(dialog, DWLP_USER, lparam);
+      auto* self = reinterpret_cast<DebuggerWindow*>(lparam);
+      self->window_ = dialog;
+      DisableAutomaticDialogScaling(dialog);
+      self->dpi_ = WindowDpi(dialog);
+      self->Layout(true);
+      return FALSE;
+    }
+    auto* self = reinterpret_cast<DebuggerWindow*>(GetWindowLongPtrW(dialog, DWLP_USER));
+    if (!self) return FALSE;
+    switch (message) {
+      case WM_COMMAND:
+        switch (LOWORD(wparam)) {
+          case kDebuggerBtnBase + 0:
+            if (self->on_ignore) self->on_ignore(self->Marked());
+            return TRUE;
+          case kDebuggerBtnBase + 1:
+            if (self->on_edit_data_file) self->on_edit_data_file();
+            return TRUE;
+          case kDebuggerBtnBase + 2:
+          case IDCANCEL:  // Esc
+            self->Close();
+            return TRUE;
+          default:
+            return FALSE;
+        }
+      case WM_CLOSE:
+        self->Close();
+        return TRUE;
+      case WM_DESTROY:
+        SetWindowLongPtrW(dialog, DWLP_USER, 0);
+        if (self->window_ == dialog) self->window_ = nullptr;
+        return FALSE;
+      case WM_DPICHANGED: {
+        self->dpi_ = HIWORD(wparam);
+        self->Layout(false);
+        const auto* r = reinterpret_cast<const RECT*>(lparam);
+        const SIZE outer = WindowSizeForClient(dialog, kClientWidth, kClientHeight, self->dpi_);
+        SetWindowPos(dialog, nullptr, r->left, r->top, outer.cx, outer.cy,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+        return TRUE;
+      }
+      default:
+        return FALSE;
+    }
+  } catch (...) {
+    // Nothing unwinds through the dialog manager.
+    return TRUE;
+  }
+}
+
+}  // namespace qm
