@@ -154,7 +154,11 @@ TEST_F(QuilletOptionsTest, IconOnlyHidesTheStripControlsAndWithOkTheStrip) {
 
   PostMessageW(FindControl(options, "nur per Klick auf &Icon in der Taskleiste"), BM_CLICK, 0,
                0);
-  EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(bar); }));
+  // The controls change one after another: all of them are waited for.
+  EXPECT_TRUE(WaitUntil([&] {
+    return !IsWindowVisible(bar) && !IsWindowVisible(colour) && IsWindowVisible(circle) &&
+           !IsWindowEnabled(hover);
+  }));
   EXPECT_FALSE(IsWindowVisible(colour));
   EXPECT_TRUE(IsWindowVisible(circle));
   EXPECT_FALSE(IsWindowEnabled(hover));
@@ -182,7 +186,7 @@ TEST_F(QuilletOptionsTest, TheCascadingBoxChangesTheNextMenuBeforeOk) {
   ASSERT_NE(menu, nullptr) << "no snippet menu";
   Key(menu, VK_DOWN);
   Key(menu, VK_RIGHT);
-  EXPECT_TRUE(WaitUntil([] { return OpenMenus() == 2; }, 3000)) << "no letter group";
+  EXPECT_TRUE(WaitUntil([] { return OpenMenus() == 2; })) << "no letter group";
   Key(menu, VK_ESCAPE);
   Key(menu, VK_ESCAPE);
   WaitGone(menu);
