@@ -179,9 +179,19 @@ void QuilletCore::Reload(bool lists_current) {
 }
 
 bool QuilletCore::SaveSettings() {
-  const Status s = SavePopupSettings(s_.main.ini, data_file_, popup_);
+  const Status s = WriteOwn([&] { return SavePopupSettings(s_.main.ini, data_file_, popup_); });
   ReportOnce(s);
   return s.ok();
+}
+
+Status QuilletCore::WriteOwn(const std::function<Status()>& write) {
+  // Our own write is no change from outside: otherwise the next activation would reload
+  // and put back what the file holds over the choices that are only in memory. A change
+  // from outside that came before it is still noticed.
+  const bool known = !main_.ChangedOutside();
+  Status s = write();
+  if (s.ok() && known) main_.NoteFileState();
+  return s;
 }
 
 void QuilletCore::PlaceEdgeStrip() {
@@ -202,7 +212,7 @@ void QuilletCore::ReloadIfChangedOutside() {
 
 Status QuilletCore::AddIgnoredTitle(const std::string& title) {
   if (Status s = ignore_.Load(s_.main.ini, data_file_); !s) return s;
-  return ignore_.Add(s_.main.ini, data_file_, title);
+  return WriteOwn([&] { return ignore_.Add(s_.main.ini, data_file_, title); });
 }
 
 void QuilletCore::ReportOnce(const Status& status) {

@@ -99,6 +99,7 @@ class QuilletCore {
   // ReloadFromDataFile; `lists_current` leaves the entry and title lists as they are.
   void Reload(bool lists_current);
   void ReportOnce(const Status& status);
+  Status WriteOwn(const std::function<Status()>& write);
 
   CoreServices s_;
   LifecycleHooks hooks_;

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
 #include <map>
 #include <utility>
 
@@ -275,6 +277,40 @@ TEST_F(QuilletCoreTest, AnIgnoredTitleGoesUnderTheFilesNextFreeNumber) {
   // The same title once more: under the next number again.
   ASSERT_TRUE(core->AddIgnoredTitle("Neu"));
   EXPECT_EQ(fs.Content(kDefault), "[Ignore]\r\n1=Leiste\r\n2=Neu\r\n3=Neu\r\n");
+}
+
+// "&OK" of the Options dialog and an ignored title from the debugger write the data file
+// themselves: the next activation of the main window must not take that for another
+// program's change and reload, which would throw away the Options choices that are only in
+// memory (the close box keeps them unsaved).
+TEST_F(QuilletCoreTest, OwnWritesOfSettingsAndIgnoredTitlesReloadNothing) {
+  fs.SetFile(kDefault, "[Name]\r\n1=a\r\n[Text]\r\n1=A\r\n[Ignore]\r\n1=x\r\n");
+  auto core = Core();
+  core->Startup("");
+  const auto reloads = [this] { return std::count(calls.begin(), calls.end(), "strip"); };
+  const struct {
+    const char* name;
+    std::function<bool(QuilletCore&)> write;
+  } cases[] = {
+      {"ok", [](QuilletCore& c) { return c.SaveSettings(); }},
+      {"ignore", [](QuilletCore& c) { return c.AddIgnoredTitle("Neu").ok(); }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    fs.AdvanceNs(5'000'000'000);
+    ASSERT_TRUE(c.write(*core));
+    core->popup_settings().pos = 3;  // chosen afterwards, the dialog closed by its close box
+    const auto before = reloads();
+    core->ReloadIfChangedOutside();
+    EXPECT_EQ(reloads(), before);
+    EXPECT_EQ(core->popup_settings().pos, 3);
+  }
+  // A change by another program is still read.
+  fs.AdvanceNs(5'000'000'000);
+  IniStore other{fs, ansi};
+  ASSERT_TRUE(other.WriteIniValue("Common", "PumActPos", "1", kDefault));
+  core->ReloadIfChangedOutside();
+  EXPECT_EQ(core->popup_settings().pos, 1);
 }
 
 TEST_F(QuilletCoreTest, CaptionsAndTheDebugSwitch) {
