@@ -304,13 +304,18 @@ WindowHandle QuilletProgram::LastUsedWindowPass() {
 }
 
 void QuilletProgram::ShowDebugger() {
-  debugger_.on_ignore = [this](const std::optional<std::string>& marked) {
-    // The questions belong to the debugger, so that its buttons wait for the answer.
-    OwnerDialogs dialogs(debugger_.hwnd());
-    IgnoreMarkedTitle(dialogs, core_->caption(), marked,
-                      [this](const std::string& title) { return core_->AddIgnoredTitle(title); });
-  };
-  debugger_.on_edit_data_file = [this] { EditDataFile(*shell_, core_->data_file()); };
+  // Set once: the debugger may be asked to show itself again while its question waits inside
+  // the handler, which must not be replaced under its own feet.
+  if (!debugger_.on_ignore) {
+    debugger_.on_ignore = [this](const std::optional<std::string>& marked) {
+      // The questions belong to the debugger, so that its buttons wait for the answer.
+      OwnerDialogs dialogs(debugger_.hwnd());
+      IgnoreMarkedTitle(dialogs, core_->caption(), marked, [this](const std::string& title) {
+        return core_->AddIgnoredTitle(title);
+      });
+    };
+    debugger_.on_edit_data_file = [this] { EditDataFile(*shell_, core_->data_file()); };
+  }
   debugger_.Show(instance_, form_.hwnd(),
                  MakeCaption("Debugger", core_->windows_nt(), AppVersionString(257)),
                  usable_titles_);
