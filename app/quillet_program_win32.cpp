@@ -407,7 +407,9 @@ int QuilletProgram::Run(const std::wstring& command_line) {
                                               GetSystemMetrics(SM_CYSMICON), LR_SHARED));
   if (!icon_) icon_ = LoadIconW(nullptr, IDI_APPLICATION);
   if (!small_icon_) small_icon_ = icon_;
-  if (!form_.Create(icon_, small_icon_)) return 2;
+  // The program starts in the notification area: the editor and its library wait until
+  // the window is first shown.
+  if (!form_.Create(icon_, small_icon_, MainForm::EditorCreation::kWhenNeeded)) return 2;
   // The strip's caption starts like every window's of the program, so it is never a target.
   strip_.Create(instance_, MakeCaption("Satellit", IsWindowsNT(*system_), AppVersionString(257)));
   strip_.on_mouse_move = [this] { OnStripMouseMove(core_->popup_settings(), Activation()); };
