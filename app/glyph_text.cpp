@@ -121,6 +121,18 @@ std::vector<DisplayRun> DisplayRuns(std::string_view glyph_text) {
   return runs;
 }
 
+std::string GlyphTextAsEditorText(std::string_view glyph_text) {
+  std::string text;
+  for (const DisplayRun& run : DisplayRuns(glyph_text)) {
+    text += run.text;
+    if (run.kind != RunKind::kText) text += '\r';
+  }
+  // A paragraph end at the very end merges with the control's own last one, which its
+  // text leaves out.
+  if (!text.empty() && text.back() == '\r') text.pop_back();
+  return text;
+}
+
 std::string GlyphTextToRtf(std::string_view glyph_text, int half_points) {
   std::string rtf =
       "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fswiss\\fcharset0 Arial;}"

@@ -48,6 +48,10 @@ std::vector<DisplayRun> DisplayRuns(std::string_view glyph_text);
 // glyph followed by a line break. `half_points` is the font size.
 std::string GlyphTextToRtf(std::string_view glyph_text, int half_points = 20);
 
+// The text a rich edit control holds once it has taken GlyphTextToRtf(glyph_text): each
+// glyph followed by the CR that ends its paragraph, except a glyph at the very end.
+std::string GlyphTextAsEditorText(std::string_view glyph_text);
+
 // Positions in the editor count UTF-16 units; our text is UTF-8.
 std::size_t Utf16Length(std::string_view utf8);
 std::size_t Utf8Offset(std::string_view utf8, std::size_t utf16_units);

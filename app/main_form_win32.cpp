@@ -171,6 +171,11 @@ struct MainForm::Impl {
   bool window_colour = false;  // list and editor backgrounds
   bool replacing_editor = false;
   bool applying = false;
+  // Until the editor exists: what it is to show, its selection and whether it is enabled.
+  bool editor_pending = false;
+  std::string pending_text;  // glyph text
+  LONG pending_start = 0, pending_end = 0;
+  bool pending_enabled = true;
   HWND last_focus = nullptr;  // the control that had the focus when the window went inactive
 
   HWND Item(int id) const { return GetDlgItem(window, id); }
@@ -211,6 +216,8 @@ struct MainForm::Impl {
   void PlaceAll(bool create) {
     HDWP defer = create ? nullptr : BeginDeferWindowPos(static_cast<int>(Controls().size()));
     for (const Control& c : Controls()) {
+      // An editor still to come is made where PixelRect says at that time.
+      if (c.id == kIdEditor && (create ? editor_pending : !editor())) continue;
       const RECT r = PixelRect(c);
       if (create) {
         HWND control = CreateWindowExW(
@@ -360,9 +367,10 @@ void BeforeTypedCharacter(HWND editor) {
 
 }  // namespace
 
-bool MainForm::Create(HICON icon, HICON small_icon) {
+bool MainForm::Create(HICON icon, HICON small_icon, EditorCreation editor) {
   Impl& m = *impl_;
-  m.richedit = LoadLibraryW(L"Msftedit.dll");
+  m.editor_pending = editor == EditorCreation::kWhenNeeded;
+  if (!m.editor_pending) m.richedit = LoadLibraryW(L"Msftedit.dll");
   WNDCLASSEXW wc{};
   wc.cbSize = sizeof wc;
   wc.lpfnWndProc = [](HWND w, UINT msg, WPARAM wp, LPARAM lp) -> LRESULT {
@@ -428,7 +436,7 @@ bool MainForm::Create(HICON icon, HICON small_icon) {
     return DefSubclassProc(w, msg, wp, lp);
   };
   kSubclassProc = subclass;
-  PrepareEditor(m.editor());
+  if (!m.editor_pending) PrepareEditor(m.editor());
   SetWindowSubclass(m.Item(kIdCryptChk), subclass, kCryptSubclass,
                     reinterpret_cast<DWORD_PTR>(this));
   CheckRadioButton(window_, kIdOptLastWindow, kIdOptTitle, kIdOptLastWindow);
@@ -450,6 +458,37 @@ bool MainForm::Create(HICON icon, HICON small_icon) {
   SetWindowPos(window_, nullptr, (screen.cx - width) / 2, (screen.cy - height) / 2, width, height,
                SWP_NOZORDER | SWP_NOACTIVATE);
   return true;
+}
+
+bool MainForm::HasEditor() const {
+  return impl_->editor() != nullptr;
+}
+
+HWND MainForm::EnsureEditor() {
+  Impl& m = *impl_;
+  if (!m.editor_pending) return m.editor();
+  m.editor_pending = false;
+  if (!m.richedit) m.richedit = LoadLibraryW(L"Msftedit.dll");
+  const auto row = std::find_if(Controls().begin(), Controls().end(),
+                                [](const Control& c) { return c.id == kIdEditor; });
+  const RECT r = m.PixelRect(*row);
+  HWND editor = CreateWindowExW(row->ex_style, row->window_class, L"",
+                                WS_CHILD | WS_VISIBLE | row->style, r.left, r.top,
+                                r.right - r.left, r.bottom - r.top, window_,
+                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdEditor)),
+                                m.instance, nullptr);
+  if (!editor) return nullptr;
+  // Its place in the tab order: behind its frame, as if made with the others.
+  SetWindowPos(editor, m.Item(kIdTextFrame), 0, 0, 0, 0,
+               SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  PrepareEditor(editor);
+  EnableWindow(editor, m.pending_enabled);
+  SendMessageW(editor, EM_SETBKGNDCOLOR, 0,
+               static_cast<LPARAM>(GetSysColor(m.window_colour ? COLOR_WINDOW : COLOR_BTNFACE)));
+  if (!m.pending_text.empty()) FillEditor(editor, m.pending_text, m.pending_start);
+  Select(editor, m.pending_start, m.pending_end);
+  m.pending_text.clear();
+  return editor;
 }
 
 void MainForm::Attach(MainModel* model, MainFormCommands commands) {
@@ -722,7 +761,12 @@ LRESULT MainForm::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       }
       break;
     }
+    case WM_WINDOWPOSCHANGING:
+      // Shown by SetWindowPos, which sends no WM_SHOWWINDOW: the editor comes first.
+      if (reinterpret_cast<const WINDOWPOS*>(lparam)->flags & SWP_SHOWWINDOW) EnsureEditor();
+      break;
     case WM_SHOWWINDOW:
+      if (wparam) EnsureEditor();
       if (wparam && m.commands.activated) m.commands.activated();
       break;
     case WM_SYSCOMMAND:
@@ -888,13 +932,28 @@ void MainForm::FocusTitleBox() {
 }
 
 std::string MainForm::EditorText() {
+  // Unseen, the editor holds exactly what it was given: the program asks for its text
+  // whenever it stores pending edits, which should not load the control.
+  if (impl_->editor_pending) return GlyphTextAsEditorText(impl_->pending_text);
   return WideToUtf8(EditorTextW(impl_->editor()));
 }
 
 void MainForm::ShowGlyphText(const std::string& glyph_text) {
-  const CHARRANGE before = Selection(impl_->editor());
+  Impl& m = *impl_;
+  if (m.editor_pending) {
+    // The control clamps the caret it keeps to the new text's end; so does this.
+    const auto length = static_cast<LONG>(Utf16Length(GlyphTextAsEditorText(glyph_text)));
+    m.pending_text = glyph_text;
+    m.pending_start = m.pending_end = std::min(m.pending_start, length);
+    return;
+  }
+  const CHARRANGE before = Selection(m.editor());
   HWND editor = ReplaceEditor();
   if (!editor) return;
+  FillEditor(editor, glyph_text, before.cpMin);
+}
+
+void MainForm::FillEditor(HWND editor, const std::string& glyph_text, LONG caret) {
   // The whole snippet in one step, as rich text, so that a long one appears at once.
   const std::string rtf = GlyphTextToRtf(glyph_text);
   std::pair<const std::string*, std::size_t> source{&rtf, 0};
@@ -902,27 +961,37 @@ void MainForm::ShowGlyphText(const std::string& glyph_text) {
   stream.dwCookie = reinterpret_cast<DWORD_PTR>(&source);
   stream.pfnCallback = StreamFromString;
   SendMessageW(editor, EM_STREAMIN, SF_RTF, reinterpret_cast<LPARAM>(&stream));
-  Select(editor, before.cpMin, before.cpMin);
+  Select(editor, caret, caret);
   SetInsertionFormat(editor, RunKind::kText);
   SendMessageW(editor, EM_SETMODIFY, FALSE, 0);
   SendMessageW(editor, EM_EMPTYUNDOBUFFER, 0, 0);
 }
 
 void MainForm::ClearEditor() {
-  SetWindowTextW(impl_->editor(), L"");
+  Impl& m = *impl_;
+  if (m.editor_pending) {
+    m.pending_text.clear();
+    m.pending_start = m.pending_end = 0;
+    return;
+  }
+  SetWindowTextW(m.editor(), L"");
 }
 
 std::size_t MainForm::EditorCaret() {
-  return static_cast<std::size_t>(std::max<LONG>(0, Selection(impl_->editor()).cpMin));
+  Impl& m = *impl_;
+  if (m.editor_pending) return static_cast<std::size_t>(m.pending_start);
+  return static_cast<std::size_t>(std::max<LONG>(0, Selection(m.editor()).cpMin));
 }
 
 std::size_t MainForm::EditorSelectionLength() {
-  const CHARRANGE r = Selection(impl_->editor());
+  Impl& m = *impl_;
+  if (m.editor_pending) return static_cast<std::size_t>(m.pending_end - m.pending_start);
+  const CHARRANGE r = Selection(m.editor());
   return r.cpMax > r.cpMin ? static_cast<std::size_t>(r.cpMax - r.cpMin) : 0;
 }
 
 std::string MainForm::EditorSelectedText() {
-  HWND editor = impl_->editor();
+  HWND editor = EnsureEditor();
   const CHARRANGE r = Selection(editor);
   const std::wstring text = EditorTextW(editor);
   const auto start = std::min(static_cast<std::size_t>(std::max<LONG>(r.cpMin, 0)), text.size());
@@ -932,7 +1001,7 @@ std::string MainForm::EditorSelectedText() {
 }
 
 void MainForm::EditorReplaceSelection(const std::string& text) {
-  HWND editor = impl_->editor();
+  HWND editor = EnsureEditor();
   const LONG start = Selection(editor).cpMin;
   SetInsertionFormat(editor, RunKind::kText);
   SendMessageW(editor, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(Utf8ToWide(text).c_str()));
@@ -942,11 +1011,20 @@ void MainForm::EditorReplaceSelection(const std::string& text) {
 }
 
 void MainForm::EditorSelect(std::size_t start, std::size_t length) {
-  Select(impl_->editor(), static_cast<LONG>(start), static_cast<LONG>(start + length));
+  Impl& m = *impl_;
+  if (m.editor_pending) {
+    // Clamped to the text. The control may keep one more position for its final paragraph
+    // mark; the model selects only within the text.
+    const auto end = static_cast<LONG>(Utf16Length(GlyphTextAsEditorText(m.pending_text)));
+    m.pending_start = std::min(static_cast<LONG>(start), end);
+    m.pending_end = std::min(static_cast<LONG>(start + length), end);
+    return;
+  }
+  Select(m.editor(), static_cast<LONG>(start), static_cast<LONG>(start + length));
 }
 
 void MainForm::FocusEditor() {
-  SetFocus(impl_->editor());
+  SetFocus(EnsureEditor());
 }
 
 bool MainForm::CryptChecked() {
@@ -993,6 +1071,10 @@ void MainForm::ApplyControlStates(const ControlStates& s) {
                  kBtnBase + 2, static_cast<int>(kIdEditor), static_cast<int>(kIdCryptChk),
                  static_cast<int>(kIdDosBoxChk)}) {
     HWND control = m.Item(id);
+    if (!control) {
+      if (id == kIdEditor) m.pending_enabled = s.entry_controls;  // not made yet
+      continue;
+    }
     // Disabling the control with the focus would leave the keyboard nowhere.
     if (!s.entry_controls && GetFocus() == control) SetFocus(m.Item(kBtnBase + 8));
     EnableWindow(control, s.entry_controls);
@@ -1002,15 +1084,17 @@ void MainForm::ApplyControlStates(const ControlStates& s) {
     m.window_colour = s.window_colour;
     InvalidateRect(m.Item(kIdList), nullptr, TRUE);
   }
-  SendMessageW(m.editor(), EM_SETBKGNDCOLOR, 0,
-               static_cast<LPARAM>(GetSysColor(s.window_colour ? COLOR_WINDOW : COLOR_BTNFACE)));
+  if (HWND editor = m.editor()) {
+    SendMessageW(editor, EM_SETBKGNDCOLOR, 0,
+                 static_cast<LPARAM>(GetSysColor(s.window_colour ? COLOR_WINDOW : COLOR_BTNFACE)));
+  }
 }
 
 MainView::Focus MainForm::FocusedControl() {
   Impl& m = *impl_;
   HWND focus = GetFocus();
   if (!focus) return Focus::kOther;
-  if (focus == m.editor()) return Focus::kEditor;
+  if (m.editor() && focus == m.editor()) return Focus::kEditor;
   if (focus == m.Item(kIdCryptChk)) return Focus::kCryptBox;
   HWND box = m.Item(kIdTitleBox);
   if (focus == box || GetParent(focus) == box) return Focus::kTitleBox;

@@ -60,8 +60,15 @@ class MainForm : public MainView {
   MainForm(const MainForm&) = delete;
   MainForm& operator=(const MainForm&) = delete;
 
+  // How the editor comes: with the window, or (for a program that starts hidden) when the
+  // window is first shown or something first needs the control itself. Until then the
+  // window keeps what the model shows in it and answers for it, and the rich-edit library
+  // stays unloaded.
+  enum class EditorCreation { kWithWindow, kWhenNeeded };
   // Creates the window, hidden, at its design size in the middle of the screen.
-  bool Create(HICON icon, HICON small_icon);
+  bool Create(HICON icon, HICON small_icon, EditorCreation editor = EditorCreation::kWithWindow);
+  // Whether the editor control exists yet.
+  bool HasEditor() const;
   void Attach(MainModel* model, MainFormCommands commands);
   void DetachModel();
   HWND hwnd() const { return window_; }
@@ -119,6 +126,9 @@ class MainForm : public MainView {
   void OnCommand(int id, int code);
   void PrepareEditor(HWND editor);
   HWND ReplaceEditor();
+  // The editor control, made now with what it is to show if it does not exist yet.
+  HWND EnsureEditor();
+  void FillEditor(HWND editor, const std::string& glyph_text, LONG caret);
 
   struct Impl;
   std::unique_ptr<Impl> impl_;

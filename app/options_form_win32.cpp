@@ -4,6 +4,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 #include "common/window_layout_win32.h"
@@ -147,6 +148,15 @@ struct OptionsForm::Impl {
   int edge = 0;
   bool modal = false;
   HWND layer = nullptr, layer2 = nullptr;
+  // For the dialog still to be made: how, and what the model has set so far.
+  bool pending = false;
+  HINSTANCE instance = nullptr;
+  std::string caption;
+  std::optional<std::string> path;
+  std::optional<int> activation, trigger;
+  bool edge_set = false, colour_set = false;
+  std::optional<bool> cascading, autostart;
+  std::optional<BorderControls> border;
 
   int Px(int twips) const { return TwipsToPixels(twips, dpi); }
 };
@@ -157,20 +167,43 @@ OptionsForm::~OptionsForm() {
   Destroy();
 }
 
-bool OptionsForm::Create(HINSTANCE instance, HWND main, const std::string& caption) {
+bool OptionsForm::Create(HINSTANCE instance, HWND main, const std::string& caption,
+                         bool when_shown) {
+  Impl& m = *impl_;
   main_ = main;
-  const bool own_class = RegisterDialogClass(instance, kOptionsFormClass);
-  if (!RegisterPanelClass(instance)) return false;
+  m.instance = instance;
+  m.caption = caption;
+  m.pending = when_shown;
+  return when_shown || MakeWindow();
+}
+
+bool OptionsForm::MakeWindow() {
+  Impl& m = *impl_;
+  m.pending = false;
+  const bool own_class = RegisterDialogClass(m.instance, kOptionsFormClass);
+  if (!RegisterPanelClass(m.instance)) return false;
   // A fixed single border: a caption with the close box, no sizing frame.
   const std::vector<WORD> dialog_template = EmptyDialogTemplate(
-      WS_POPUP | WS_CAPTION | WS_SYSMENU, own_class ? kOptionsFormClass : L"", caption);
+      WS_POPUP | WS_CAPTION | WS_SYSMENU, own_class ? kOptionsFormClass : L"", m.caption);
   window_ = CreateDialogIndirectParamW(
-      instance, reinterpret_cast<LPCDLGTEMPLATEW>(dialog_template.data()), main, DialogProc,
+      m.instance, reinterpret_cast<LPCDLGTEMPLATEW>(dialog_template.data()), main_, DialogProc,
       reinterpret_cast<LPARAM>(this));
-  return window_ != nullptr;
+  if (!window_) return false;
+  // What the model set while there was no dialog.
+  if (m.path) SetPathText(*m.path);
+  if (m.activation) SelectActivation(*m.activation);
+  if (m.trigger) SelectTrigger(*m.trigger);
+  if (m.edge_set) SelectEdge(m.edge);
+  if (m.cascading) SetCascading(*m.cascading);
+  if (m.autostart) SetAutostart(*m.autostart);
+  if (m.colour_set) SetSampleColour(m.colour);
+  if (m.border) ApplyBorderControls(*m.border);
+  if (on_created) on_created(window_);
+  return true;
 }
 
 void OptionsForm::Destroy() {
+  impl_->pending = false;  // the program is unloading its windows: none is made any more
   if (!window_) return;
   if (impl_->modal && main_) EnableWindow(main_, TRUE);
   HWND w = window_;
@@ -190,7 +223,7 @@ HWND OptionsForm::Control(int id) const {
 }
 
 void OptionsForm::Show() {
-  if (!window_) return;
+  if (!window_ && (!impl_->pending || !MakeWindow())) return;
   if (!IsWindowVisible(window_)) {
     PlaceNearMainWindow(window_, main_,
                         WindowSizeForClient(window_, kClientWidth, kClientHeight, impl_->dpi));
@@ -200,7 +233,7 @@ void OptionsForm::Show() {
 }
 
 void OptionsForm::ShowModal() {
-  if (!window_) return;
+  if (!window_ && (!impl_->pending || !MakeWindow())) return;
   Show();
   impl_->modal = true;
   EnableWindow(main_, FALSE);
@@ -231,10 +264,14 @@ void OptionsForm::Hide() {
 }
 
 void OptionsForm::SetPathText(const std::string& path) {
+  impl_->path = path;
+  if (!window_) return;
   SetWindowTextUtf8(Control(kOptPathTB), path);
 }
 
 void OptionsForm::SelectActivation(int index) {
+  impl_->activation = index;
+  if (!window_) return;
   for (int i = 0; i < 2; ++i) {
     SendMessageW(Control(kOptActivationBase + i), BM_SETCHECK,
                  i == index ? BST_CHECKED : BST_UNCHECKED, 0);
@@ -242,6 +279,8 @@ void OptionsForm::SelectActivation(int index) {
 }
 
 void OptionsForm::SelectTrigger(int index) {
+  impl_->trigger = index;
+  if (!window_) return;
   for (int i = 0; i < 2; ++i) {
     SendMessageW(Control(kOptTriggerBase + i), BM_SETCHECK,
                  i == index ? BST_CHECKED : BST_UNCHECKED, 0);
@@ -250,6 +289,8 @@ void OptionsForm::SelectTrigger(int index) {
 
 void OptionsForm::SelectEdge(int index) {
   impl_->edge = index;
+  impl_->edge_set = true;
+  if (!window_) return;
   for (int i = 0; i < 4; ++i) {
     HWND bar = Control(kOptEdgeBase + i);
     // Tab comes to the chosen edge, as to the chosen button of a group.
@@ -261,20 +302,28 @@ void OptionsForm::SelectEdge(int index) {
 }
 
 void OptionsForm::SetCascading(bool on) {
+  impl_->cascading = on;
+  if (!window_) return;
   SendMessageW(Control(kOptPumModeChk), BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
 void OptionsForm::SetAutostart(bool on) {
+  impl_->autostart = on;
+  if (!window_) return;
   SendMessageW(Control(kOptAutoStartChk), BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
 void OptionsForm::SetSampleColour(std::int32_t colour) {
   impl_->colour = colour;
+  impl_->colour_set = true;
+  if (!window_) return;
   for (int i = 0; i < 4; ++i) InvalidateRect(Control(kOptEdgeBase + i), nullptr, TRUE);
   InvalidateRect(Control(kOptColBtnSample), nullptr, TRUE);
 }
 
 void OptionsForm::ApplyBorderControls(const BorderControls& state) {
+  impl_->border = state;
+  if (!window_) return;
   const int edge_show = state.edge_controls_visible ? SW_SHOWNA : SW_HIDE;
   for (int i = 0; i < 4; ++i) ShowWindow(Control(kOptEdgeBase + i), edge_show);
   ShowWindow(Control(kOptBtnBase + 4), edge_show);

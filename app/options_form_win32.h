@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -44,8 +45,11 @@ class OptionsForm : public OptionsView {
   OptionsForm(const OptionsForm&) = delete;
   OptionsForm& operator=(const OptionsForm&) = delete;
 
-  // Creates the dialog, hidden, owned by the main window.
-  bool Create(HINSTANCE instance, HWND main, const std::string& caption);
+  // Creates the dialog, hidden, owned by the main window. With `when_shown` it is made only
+  // when first shown; what the model sets before then is kept and shown in it.
+  bool Create(HINSTANCE instance, HWND main, const std::string& caption, bool when_shown = false);
+  // Called with the dialog's window once it exists.
+  std::function<void(HWND)> on_created;
   void Attach(OptionsModel* model) { model_ = model; }
   void Destroy();
   HWND hwnd() const { return window_; }
@@ -71,6 +75,7 @@ class OptionsForm : public OptionsView {
   static INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);
   INT_PTR HandleMessage(UINT message, WPARAM wparam, LPARAM lparam);
   void Layout(bool create);
+  bool MakeWindow();
   void OnCommand(int id, int code);
   void Draw(const DRAWITEMSTRUCT& item);
   HWND Control(int id) const;

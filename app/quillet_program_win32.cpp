@@ -138,7 +138,7 @@ class QuilletProgram {
   std::optional<Sender> sender_;
   UserSettings settings_{*settings_store_, kQuilletTitle};
 
-  // The Options dialog exists, hidden, from start-up to shutdown.
+  // The Options dialog, once first shown, lives hidden until shutdown.
   std::unique_ptr<Registry> registry_ = MakeWin32Registry();
   std::optional<AutostartSwitch> autostart_;
   OptionsForm options_form_;
@@ -235,9 +235,13 @@ void QuilletProgram::ShowAbout() {
 }
 
 void QuilletProgram::CreateOptions() {
-  options_form_.Create(instance_, form_.hwnd(), MakeCaption("Optionen", IsWindowsNT(*system_),
-                                                            AppVersionString(257)));
-  static_cast<OwnerDialogs&>(*dialogs_).SetOptionsWindow(options_form_.hwnd());
+  // Made when first shown: a program in the notification area seldom needs it.
+  options_form_.on_created = [this](HWND options) {
+    static_cast<OwnerDialogs&>(*dialogs_).SetOptionsWindow(options);
+  };
+  options_form_.Create(instance_, form_.hwnd(),
+                       MakeCaption("Optionen", IsWindowsNT(*system_), AppVersionString(257)),
+                       /*when_shown=*/true);
   autostart_.emplace(*registry_, *fs_, *dialogs_, kQuilletTitle,
                      AppExePath(*system_) + " /AUTOSTART");
   options_.emplace(OptionsServices{*core_, *dialogs_, *shell_, *autostart_,
@@ -412,7 +416,9 @@ int QuilletProgram::Run(const std::wstring& command_line) {
                                               GetSystemMetrics(SM_CYSMICON), LR_SHARED));
   if (!icon_) icon_ = LoadIconW(nullptr, IDI_APPLICATION);
   if (!small_icon_) small_icon_ = icon_;
-  if (!form_.Create(icon_, small_icon_)) return 2;
+  // The program starts in the notification area: the editor and its library wait until
+  // the window is first shown.
+  if (!form_.Create(icon_, small_icon_, MainForm::EditorCreation::kWhenNeeded)) return 2;
   // The strip's caption starts like every window's of the program, so it is never a target.
   strip_.Create(instance_, MakeCaption("Satellit", IsWindowsNT(*system_), AppVersionString(257)));
   strip_.on_mouse_move = [this] { OnStripMouseMove(core_->popup_settings(), Activation()); };

@@ -10,6 +10,7 @@
 namespace qm::bench {
 
 inline constexpr const wchar_t* kQuilletSettingsKey = L"Software\\Ferrandel Software\\Quillet";
+inline constexpr const wchar_t* kMantelloSettingsKey = L"Software\\Ferrandel Software\\Mantello";
 
 inline double Seconds() {
   static const double freq = [] {

@@ -28,6 +28,8 @@ struct Program {
   const char* label;
   const wchar_t* exe;
   const wchar_t* window_class;
+  // A window that belongs to the start as a user meets it and must be on screen too.
+  const wchar_t* shown_class;
   // Files that lie beside the program in a user's folder.
   std::vector<const wchar_t*> beside;
   std::vector<double> ready_ms;
@@ -59,13 +61,22 @@ bool StartOnce(Program& p, const std::wstring& folder, std::string* error) {
     *error = "cannot start " + std::string(p.label);
     return false;
   }
-  // Quillet's main window gets its caption at the end of its start-up, just before the icon.
+  // Quillet's main window gets its caption at the end of its start-up, just before the icon;
+  // it stays hidden. Mantello is there once its start hint shows, picture included.
   for (;;) {
     HWND w = WindowOf(pi.dwProcessId, p.window_class);
     if (w) {
       wchar_t caption[256] = {};
       GetWindowTextW(w, caption, 256);
-      if (p.window_class != qm::kMainFormClass || lstrcmpW(caption, L"Quillet") != 0) break;
+      HWND shown = p.shown_class ? WindowOf(pi.dwProcessId, p.shown_class) : w;
+      const bool started =
+          p.window_class != qm::kMainFormClass || lstrcmpW(caption, L"Quillet") != 0;
+      if (started && shown && (!p.shown_class || IsWindowVisible(shown))) {
+        if (p.window_class == qm::kMainFormClass && IsWindowVisible(w)) {
+          *error = "Quillet showed its main window at start";
+        }
+        break;
+      }
     }
     if (WaitForSingleObject(pi.hProcess, 1) == WAIT_OBJECT_0) {
       *error = std::string(p.label) + " ended during its start (another one running?)";
@@ -124,9 +135,11 @@ double FileMb(const std::wstring& path) {
 int main(int argc, char** argv) {
   const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 7;
   Program programs[] = {
-      {"minimal", L"minimal_window.exe", L"QmMinimalWindow", {}, {}, {}},
-      {"Quillet", L"Quillet.exe", qm::kMainFormClass, {L"sample.ini", L"signatur.txt"}, {}, {}},
-      {"Mantello", L"Mantello.exe", qm::kMantelloWindowClass, {L"SID1.jpg", L"SID2.jpg"}, {}, {}},
+      {"minimal", L"minimal_window.exe", L"QmMinimalWindow", nullptr, {}, {}, {}},
+      {"Quillet", L"Quillet.exe", qm::kMainFormClass, nullptr, {L"sample.ini", L"signatur.txt"},
+       {}, {}},
+      {"Mantello", L"Mantello.exe", qm::kMantelloWindowClass, L"MantelloHintDialog",
+       {L"SID1.jpg", L"SID2.jpg"}, {}, {}},
   };
   wchar_t tmp_root[MAX_PATH];
   GetTempPathW(MAX_PATH, tmp_root);
@@ -159,6 +172,17 @@ int main(int argc, char** argv) {
   }
   const SettingsKeySnapshot saved;
   std::string error;
+  // Without its start hint Mantello would start as no new user meets it.
+  {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, kMantelloSettingsKey, 0, KEY_READ, &key) ==
+        ERROR_SUCCESS) {
+      if (RegQueryValueExW(key, L"_SID1", nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS) {
+        error = "Mantello's start hint is switched off in this prefix (value _SID1)";
+      }
+      RegCloseKey(key);
+    }
+  }
   if (sample.empty() || !WriteDatedFile(quillet_folder + L"\\Quillet.ini", sample) ||
       qm::WriteUserString(kQuilletSettingsKey, L"path", quillet_folder + L"\\Quillet.ini") !=
           ERROR_SUCCESS) {
@@ -183,7 +207,8 @@ int main(int argc, char** argv) {
   }
 
   std::printf("Start-up and idle memory under Wine, %d runs each after a warm-up, alternating:\n"
-              "CreateProcessW until the window is there and the process waits for input;\n"
+              "CreateProcessW until the window is there (Quillet's hidden, with its icon;\n"
+              "Mantello's start hint on screen) and the process waits for input;\n"
               "the working set a second later\n\n",
               runs);
   std::printf("%-9s %14s %10s %14s %12s\n", "program", "ready med ms", "min ms", "working set MB",

@@ -1,15 +1,44 @@
 # The programs with windows: the shared Win32 window pieces, the resources and Mantello.exe.
 enable_language(RC)
 
+# System libraries that only a later window or action needs (the colour dialog, sounds, the
+# picture decoder) are bound on their first call instead of at start: each such process
+# would otherwise map them, and what they pull in, before its first window. A delay-import
+# library is made from the toolchain's import library; libdelayimp resolves it at run time.
+find_program(QM_DLLTOOL NAMES x86_64-w64-mingw32-dlltool dlltool REQUIRED)
+find_program(QM_NM NAMES x86_64-w64-mingw32-nm nm REQUIRED)
+function(qm_delay_import out_var name)
+  find_library(QM_IMPORT_LIB_${name} NAMES ${name} REQUIRED)
+  set(dir "${CMAKE_BINARY_DIR}/delayimp")
+  set(def "${dir}/${name}.def")
+  set(lib "${dir}/lib${name}_delay.a")
+  if(NOT EXISTS "${lib}" OR "${QM_IMPORT_LIB_${name}}" IS_NEWER_THAN "${lib}")
+    file(MAKE_DIRECTORY "${dir}")
+    execute_process(COMMAND "${QM_NM}" -g "${QM_IMPORT_LIB_${name}}" OUTPUT_VARIABLE symbols
+                    COMMAND_ERROR_IS_FATAL ANY)
+    string(REGEX MATCHALL "__imp_[A-Za-z0-9_@?$]+" imports "${symbols}")
+    list(TRANSFORM imports REPLACE "^__imp_" "")
+    list(REMOVE_DUPLICATES imports)
+    list(JOIN imports "\n" exports)
+    file(WRITE "${def}" "LIBRARY ${name}.dll\nEXPORTS\n${exports}\n")
+    execute_process(COMMAND "${QM_DLLTOOL}" -d "${def}" -D "${name}.dll" -y "${lib}"
+                    COMMAND_ERROR_IS_FATAL ANY)
+  endif()
+  set(${out_var} "${lib}" PARENT_SCOPE)
+endfunction()
+qm_delay_import(QM_DELAY_COMDLG32 comdlg32)
+qm_delay_import(QM_DELAY_GDIPLUS gdiplus)
+qm_delay_import(QM_DELAY_WINMM winmm)
+
 # The clipboard, sound, shell, dialog and desktop services live in qm_platform (its glob takes
 # every platform/*_win32.cpp); these are the system libraries they need.
-target_link_libraries(qm_platform PUBLIC winmm gdi32)
+target_link_libraries(qm_platform PUBLIC "${QM_DELAY_WINMM}" delayimp gdi32)
 
 file(GLOB QM_WIN_UI_SOURCES CONFIGURE_DEPENDS common/*_win32.cpp tray/*_win32.cpp)
 list(APPEND QM_WIN_UI_SOURCES "${CMAKE_SOURCE_DIR}/encoder/start_info_dialog_win32.cpp")
 add_library(qm_win_ui STATIC ${QM_WIN_UI_SOURCES})
-target_link_libraries(qm_win_ui PUBLIC qm_platform comctl32 comdlg32 gdiplus ole32 shell32 user32
-                                        gdi32)
+target_link_libraries(qm_win_ui PUBLIC qm_platform comctl32 "${QM_DELAY_COMDLG32}"
+                                        "${QM_DELAY_GDIPLUS}" delayimp ole32 shell32 user32 gdi32)
 
 # Configures a program's resources into the build folder: its .rc from RC_IN, the shared
 # version information and logo, and a manifest naming the program. Sets OUT_VAR to the .rc.
@@ -45,7 +74,8 @@ if(EXISTS "${CMAKE_SOURCE_DIR}/encoder/mantello_main_win32.cpp")
        encoder/tray_menu*_win32.cpp)
   add_executable(Mantello WIN32 ${QM_MANTELLO_SOURCES} $<TARGET_OBJECTS:mantello_resources>)
   target_link_libraries(Mantello PRIVATE qm_win_ui qm_platform)
-  target_link_options(Mantello PRIVATE -municode)
+  # Shipped without a symbol table, as the release package strips it.
+  target_link_options(Mantello PRIVATE -municode $<$<CONFIG:Release>:-s>)
   # The help pages go beside the program, where FindHelpFile looks for them.
   add_custom_command(TARGET Mantello POST_BUILD
     COMMAND "${CMAKE_COMMAND}" -E copy_directory "${CMAKE_SOURCE_DIR}/help"
@@ -69,7 +99,7 @@ add_library(qm_quillet_ui STATIC ${QM_QUILLET_UI_SOURCES})
 target_link_libraries(qm_quillet_ui PUBLIC qm_win_ui qm_platform comctl32)
 add_executable(Quillet WIN32 app/quillet_main_win32.cpp $<TARGET_OBJECTS:quillet_resources>)
 target_link_libraries(Quillet PRIVATE qm_quillet_ui)
-target_link_options(Quillet PRIVATE -municode)
+target_link_options(Quillet PRIVATE -municode $<$<CONFIG:Release>:-s>)
 # The sample library goes beside the program, where the first start copies it, with the file
 # its file placeholder names, and the help pages that both programs share.
 add_custom_command(TARGET Quillet POST_BUILD

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 
 #include "app/glyph_text.h"
@@ -266,6 +267,136 @@ TEST_F(MainFormTest, AnEmptyLibraryDisablesTheEntryControls) {
   EXPECT_TRUE(GetMenuState(edit, MenuItemId(2, 6), MF_BYCOMMAND) & MF_GRAYED);
   EXPECT_TRUE(GetMenuState(edit, MenuItemId(2, 7), MF_BYCOMMAND) & MF_GRAYED);
   EXPECT_EQ(form.EditorText(), "");
+}
+
+// Quillet starts hidden and makes its editor only when the window is first shown (or the
+// control itself is needed). Until then the window must answer as the control would, and
+// the control must then come with everything the model gave it, in its place.
+class DeferredEditorTest : public MainFormTest {
+ protected:
+  // The form made at once is the reference the deferred one is compared with.
+  void SetUp() override {
+    MainFormTest::SetUp();
+    ASSERT_TRUE(deferred.Create(nullptr, nullptr, MainForm::EditorCreation::kWhenNeeded));
+    deferred_clipboard = MakeWin32Clipboard(deferred.hwnd());
+    deferred_model = std::make_unique<MainModel>(
+        MainServices{ini, entries, *fs, *ansi, dialogs, *deferred_clipboard}, deferred,
+        data_file);
+    deferred.Attach(deferred_model.get(), {});
+    deferred.InitLayout();
+  }
+  void DeferredLibrary(const std::vector<std::pair<int, SnippetEntry>>& all) {
+    ASSERT_TRUE(entries.WriteEntries(all, data_file));
+    deferred_model->LoadEntryList();
+    deferred_model->UpdateControlStates();
+  }
+  HWND DeferredEditor() { return GetDlgItem(deferred.hwnd(), kIdEditor); }
+
+  MainForm deferred{GetModuleHandleW(nullptr)};
+  std::unique_ptr<Clipboard> deferred_clipboard;
+  std::unique_ptr<MainModel> deferred_model;
+};
+
+TEST_F(DeferredEditorTest, UnseenTheWindowAnswersForItsEditorAsTheControlWould) {
+  const std::string enter = kEnterGlyphUtf8, tab = kTabGlyphUtf8;
+  const std::string texts[] = {
+      "", "eins", enter, "a" + enter + "b" + tab + tab + "c", enter + enter + "x" + tab,
+      "Gr\xC3\xBC\xC3\x9F" "e \xE2\x82\xAC {\\} \xF0\x9F\x98\x80" + enter + "Ende",
+      std::string(3000, 'z') + tab + "w"};
+  for (const std::string& text : texts) {
+    SCOPED_TRACE(text.substr(0, 40));
+    form.ShowGlyphText(text);
+    deferred.ShowGlyphText(text);
+    EXPECT_FALSE(deferred.HasEditor());
+    EXPECT_EQ(deferred.EditorText(), form.EditorText());
+    EXPECT_EQ(EditorToStored(deferred.EditorText()), EditorToStored(GlyphTextAsEditorText(text)));
+    EXPECT_EQ(deferred.EditorCaret(), form.EditorCaret());
+    // A selection inside the text; beyond its end, the control may keep its final mark.
+    const std::size_t length = Utf16Length(form.EditorText());
+    const std::size_t start = std::min<std::size_t>(1, length);
+    form.EditorSelect(start, std::min<std::size_t>(4, length - start));
+    deferred.EditorSelect(start, std::min<std::size_t>(4, length - start));
+    EXPECT_EQ(deferred.EditorCaret(), form.EditorCaret());
+    EXPECT_EQ(deferred.EditorSelectionLength(), form.EditorSelectionLength());
+  }
+  // Emptied, the caret goes to its start.
+  form.ClearEditor();
+  deferred.ClearEditor();
+  EXPECT_EQ(deferred.EditorText(), form.EditorText());
+  EXPECT_EQ(deferred.EditorCaret(), form.EditorCaret());
+  EXPECT_EQ(deferred.EditorSelectionLength(), form.EditorSelectionLength());
+  EXPECT_FALSE(deferred.HasEditor());
+  EXPECT_EQ(DeferredEditor(), nullptr);
+}
+
+TEST_F(DeferredEditorTest, TheEditorComesWithTheWindowWithItsTextGlyphsSelectionAndPlace) {
+  const std::string stored = "Sehr geehrte Damen\\N\\NName:\\TErika";
+  Library({{1, {"brief", stored, "", 0, 0}}, {2, {"kurz", "zwei", "", 0, 0}}});
+  DeferredLibrary({{1, {"brief", stored, "", 0, 0}}, {2, {"kurz", "zwei", "", 0, 0}}});
+  // The tray's menu stores pending edits first: unseen, there are none to store.
+  deferred_model->StorePendingEdits();
+  EXPECT_EQ(Stored(1), stored);
+  EXPECT_FALSE(deferred.HasEditor());
+  // Laid out anew while hidden, as a restored geometry does.
+  for (HWND w : {form.hwnd(), deferred.hwnd()}) {
+    RECT r{};
+    GetWindowRect(w, &r);
+    SetWindowPos(w, nullptr, 0, 0, r.right - r.left + 90, r.bottom - r.top + 40,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  deferred.EditorSelect(3, 2);
+  ShowWindow(deferred.hwnd(), SW_SHOWNA);
+  ASSERT_TRUE(deferred.HasEditor());
+  HWND editor = DeferredEditor();
+  EXPECT_EQ(EditorToStored(deferred.EditorText()), stored);
+  EXPECT_EQ(deferred.EditorText(), form.EditorText());
+  EXPECT_EQ(deferred.EditorCaret(), 3u);
+  EXPECT_EQ(deferred.EditorSelectionLength(), 2u);
+  EXPECT_TRUE(IsWindowEnabled(editor));
+  EXPECT_TRUE(IsWindowVisible(editor));
+  EXPECT_EQ(SendMessageW(editor, EM_GETMODIFY, 0, 0), 0);
+  EXPECT_EQ(SendMessageW(editor, EM_GETLIMITTEXT, 0, 0), 0x7FFFFFFE);
+  const RECT placed = test::ControlRect(editor), expected = test::ControlRect(Editor());
+  EXPECT_EQ(placed.left, expected.left);
+  EXPECT_EQ(placed.top, expected.top);
+  EXPECT_EQ(placed.right, expected.right);
+  EXPECT_EQ(placed.bottom, expected.bottom);
+  EXPECT_EQ(GetNextDlgTabItem(deferred.hwnd(), GetDlgItem(deferred.hwnd(), kBtnBase + 1), FALSE),
+            editor);
+  EXPECT_EQ(GetNextDlgTabItem(deferred.hwnd(), editor, FALSE),
+            GetDlgItem(deferred.hwnd(), kIdOptLastWindow));
+  // The glyph keeps its look; the text around it its own.
+  CHARFORMAT2W cf{};
+  cf.cbSize = sizeof cf;
+  deferred.EditorSelect(Utf16Length("Sehr geehrte Damen"), 1);
+  SendMessageW(editor, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&cf));
+  EXPECT_EQ(std::wstring(cf.szFaceName), L"Wingdings");
+  EXPECT_EQ(cf.crTextColor, RGB(255, 0, 0));
+  deferred.EditorSelect(0, 1);
+  SendMessageW(editor, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&cf));
+  EXPECT_EQ(std::wstring(cf.szFaceName), L"Arial");
+  // Typed into, it stores as the editor made at start does; shown again, it stays the same.
+  deferred.EditorSelect(0, 0);
+  deferred.EditorReplaceSelection("Liebe ");
+  deferred_model->OnEditorLostFocus();
+  EXPECT_EQ(Stored(1), "Liebe " + stored);
+  ShowWindow(deferred.hwnd(), SW_HIDE);
+  ShowWindow(deferred.hwnd(), SW_SHOWNA);
+  EXPECT_EQ(DeferredEditor(), editor);
+  ShowWindow(deferred.hwnd(), SW_HIDE);
+}
+
+TEST_F(DeferredEditorTest, WhatNeedsTheControlMakesItAndAnEmptyLibraryLeavesItDisabled) {
+  DeferredLibrary({});
+  EXPECT_FALSE(deferred.HasEditor());
+  deferred.FocusEditor();  // a command that acts on the control itself
+  ASSERT_TRUE(deferred.HasEditor());
+  EXPECT_FALSE(IsWindowEnabled(DeferredEditor()));
+  EXPECT_EQ(deferred.EditorText(), "");
+  // A library loaded later enables it and fills it like any other.
+  DeferredLibrary({{1, {"x", "ab\\Ncd", "", 0, 0}}});
+  EXPECT_TRUE(IsWindowEnabled(DeferredEditor()));
+  EXPECT_EQ(EditorToStored(deferred.EditorText()), "ab\\Ncd");
 }
 
 }  // namespace
