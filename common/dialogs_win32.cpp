@@ -9,6 +9,7 @@
 #include <cwchar>
 
 #include "common/input_box_win32.h"
+#include "platform/system_library_win32.h"
 #include "platform/utf16_win32.h"
 
 namespace qm {
@@ -128,6 +129,7 @@ class Win32Dialogs : public Dialogs {
     choice.rgbResult = static_cast<COLORREF>(initial & 0x00FFFFFFu);
     choice.lpCustColors = custom;
     choice.Flags = CC_RGBINIT;
+    if (!SystemLibraryLoads(L"comdlg32.dll")) return std::nullopt;
     if (!ChooseColorW(&choice)) return std::nullopt;  // cancelled, or no dialog at all
     return static_cast<std::uint32_t>(choice.rgbResult & 0x00FFFFFFu);
   }

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <memory>
 
+#include "platform/system_library_win32.h"
 #include "platform/utf16_win32.h"
 
 namespace qm {
@@ -18,6 +19,7 @@ namespace {
 // from a static destructor can hang while the system unloads its libraries.
 bool GdiplusReady() {
   static const bool ready = [] {
+    if (!SystemLibraryLoads(L"gdiplus.dll")) return false;  // then there are no pictures
     Gdiplus::GdiplusStartupInput input;
     ULONG_PTR token = 0;
     return Gdiplus::GdiplusStartup(&token, &input, nullptr) == Gdiplus::Ok;

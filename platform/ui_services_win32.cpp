@@ -8,6 +8,7 @@
 #include <cstring>
 #include <cwchar>
 
+#include "platform/system_library_win32.h"
 #include "platform/utf16_win32.h"
 
 namespace qm {
@@ -116,6 +117,7 @@ class Win32Sound : public Sound {
         (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
       return false;
     }
+    if (!SystemLibraryLoads(L"winmm.dll")) return false;
     return PlaySoundW(wide.c_str(), nullptr, SND_FILENAME | SND_SYNC | SND_NODEFAULT) != FALSE;
   }
 };
