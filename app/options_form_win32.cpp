@@ -442,10 +442,8 @@ INT_PTR OptionsForm::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_DPICHANGED: {
       m.dpi = HIWORD(wparam);
       Layout(false);
-      const auto* r = reinterpret_cast<const RECT*>(lparam);
-      const SIZE outer = WindowSizeForClient(window_, kClientWidth, kClientHeight, m.dpi);
-      SetWindowPos(window_, nullptr, r->left, r->top, outer.cx, outer.cy,
-                   SWP_NOZORDER | SWP_NOACTIVATE);
+      MoveToSuggestedRect(window_, *reinterpret_cast<const RECT*>(lparam), kClientWidth,
+                          kClientHeight, m.dpi);
       InvalidateRect(window_, nullptr, TRUE);
       return TRUE;
     }

@@ -186,11 +186,8 @@ INT_PTR CALLBACK AboutDialogProc(HWND dialog, UINT message, WPARAM wparam, LPARA
       case WM_DPICHANGED: {
         d->dpi = HIWORD(wparam);
         Layout(dialog, *d, false);
-        const RECT& r = *reinterpret_cast<const RECT*>(lparam);
-        const SIZE outer =
-            WindowSizeForClient(dialog, kClientWidth, ClientHeight(d->kind, d->extra), d->dpi);
-        SetWindowPos(dialog, nullptr, r.left, r.top, outer.cx, outer.cy,
-                     SWP_NOZORDER | SWP_NOACTIVATE);
+        MoveToSuggestedRect(dialog, *reinterpret_cast<const RECT*>(lparam), kClientWidth,
+                            ClientHeight(d->kind, d->extra), d->dpi);
         return TRUE;
       }
       case WM_DESTROY:

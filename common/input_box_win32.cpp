@@ -115,9 +115,7 @@ void OnInit(HWND dialog, InputBox& b) {
 void OnDpiChanged(HWND dialog, InputBox& b, int dpi, const RECT& suggested) {
   b.dpi = dpi;
   Layout(dialog, b, false);
-  const SIZE outer = WindowSizeForClient(dialog, kClientWidth, ClientHeight(b.extra), dpi);
-  SetWindowPos(dialog, nullptr, suggested.left, suggested.top, outer.cx, outer.cy,
-               SWP_NOZORDER | SWP_NOACTIVATE);
+  MoveToSuggestedRect(dialog, suggested, kClientWidth, ClientHeight(b.extra), dpi);
 }
 
 INT_PTR CALLBACK InputBoxProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {

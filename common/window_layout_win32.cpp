@@ -140,6 +140,13 @@ void PlaceNearMainWindow(HWND window, HWND main, SIZE size, HWND insert_after) {
                SWP_NOACTIVATE | (insert_after ? 0 : SWP_NOZORDER));
 }
 
+void MoveToSuggestedRect(HWND window, const RECT& suggested, int width_twips, int height_twips,
+                         int dpi) {
+  const SIZE outer = WindowSizeForClient(window, width_twips, height_twips, dpi);
+  SetWindowPos(window, nullptr, suggested.left, suggested.top, outer.cx, outer.cy,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 SIZE PrimaryScreenSize() {
   return {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
 }

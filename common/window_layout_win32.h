@@ -107,6 +107,11 @@ SIZE WindowSizeForClient(HWND window, int width_twips, int height_twips, int dpi
 // work area of that monitor; `insert_after` as for SetWindowPos (null keeps the Z-order).
 void PlaceNearMainWindow(HWND window, HWND main, SIZE size = {}, HWND insert_after = nullptr);
 
+// After WM_DPICHANGED: the window at the system's suggested place (`suggested`, the message's
+// lParam), sized for a client area of the given twips at the new `dpi`.
+void MoveToSuggestedRect(HWND window, const RECT& suggested, int width_twips, int height_twips,
+                         int dpi);
+
 // The size of the primary screen in pixels.
 SIZE PrimaryScreenSize();
 

@@ -171,10 +171,8 @@ INT_PTR CALLBACK WindowMonitor::DialogProc(HWND dialog, UINT message, WPARAM wpa
       case WM_DPICHANGED: {
         self->dpi_ = HIWORD(wparam);
         self->Layout(false);
-        const auto* r = reinterpret_cast<const RECT*>(lparam);
-        const SIZE outer = WindowSizeForClient(dialog, kClientWidth, kClientHeight, self->dpi_);
-        SetWindowPos(dialog, nullptr, r->left, r->top, outer.cx, outer.cy,
-                     SWP_NOZORDER | SWP_NOACTIVATE);
+        MoveToSuggestedRect(dialog, *reinterpret_cast<const RECT*>(lparam), kClientWidth,
+                            kClientHeight, self->dpi_);
         return TRUE;
       }
       default:

@@ -107,10 +107,8 @@ INT_PTR CALLBACK ChoiceProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lpa
       case WM_DPICHANGED: {
         d->dpi = HIWORD(wparam);
         Layout(dialog, *d, false);
-        const auto* r = reinterpret_cast<const RECT*>(lparam);
-        const SIZE outer = WindowSizeForClient(dialog, kClientWidth, kClientHeight, d->dpi);
-        SetWindowPos(dialog, nullptr, r->left, r->top, outer.cx, outer.cy,
-                     SWP_NOZORDER | SWP_NOACTIVATE);
+        MoveToSuggestedRect(dialog, *reinterpret_cast<const RECT*>(lparam), kClientWidth,
+                            kClientHeight, d->dpi);
         return TRUE;
       }
       default:
