@@ -271,19 +271,18 @@ void OptionsForm::SetPathText(const std::string& path) {
 
 void OptionsForm::SelectActivation(int index) {
   impl_->activation = index;
-  if (!window_) return;
-  for (int i = 0; i < 2; ++i) {
-    SendMessageW(Control(kOptActivationBase + i), BM_SETCHECK,
-                 i == index ? BST_CHECKED : BST_UNCHECKED, 0);
-  }
+  CheckOneOf(kOptActivationBase, 2, index);
 }
 
 void OptionsForm::SelectTrigger(int index) {
   impl_->trigger = index;
+  CheckOneOf(kOptTriggerBase, 2, index);
+}
+
+void OptionsForm::CheckOneOf(int first_id, int count, int index) {
   if (!window_) return;
-  for (int i = 0; i < 2; ++i) {
-    SendMessageW(Control(kOptTriggerBase + i), BM_SETCHECK,
-                 i == index ? BST_CHECKED : BST_UNCHECKED, 0);
+  for (int i = 0; i < count; ++i) {
+    SendMessageW(Control(first_id + i), BM_SETCHECK, i == index ? BST_CHECKED : BST_UNCHECKED, 0);
   }
 }
 

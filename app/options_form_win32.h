@@ -79,6 +79,8 @@ class OptionsForm : public OptionsView {
   void OnCommand(int id, int code);
   void Draw(const DRAWITEMSTRUCT& item);
   HWND Control(int id) const;
+  // Checks the option button `index` of the `count` ones from `first_id` and clears the others.
+  void CheckOneOf(int first_id, int count, int index);
 
   struct Impl;
   std::unique_ptr<Impl> impl_;
