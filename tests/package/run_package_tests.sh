@@ -46,6 +46,17 @@ check "every line of LIESMICH.txt ends with CR LF" \
   bash -c '[ "$(grep -c $'"'"'\r$'"'"' "$1")" = "$(wc -l <"$1")" ] && [ "$(wc -l <"$1")" -gt 10 ]' _ "$readme"
 check "the help start page leads to both programs' pages" \
   bash -c 'grep -q "href=\"quillet.html\"" "$1/index.html" && grep -q "href=\"mantello.html\"" "$1/index.html"' _ "$work/zip/hilfe"
+# Every picture and page a help page names is in the folder: a renamed screenshot would show
+# as a broken picture only to the user.
+help_refs_resolve() {
+  local page ref
+  for page in "$1"/*.html; do
+    for ref in $(grep -oE '(src|href)="[^"#:]+"' "$page" | sed -E 's/^(src|href)="//; s/"$//'); do
+      [ -f "$1/$ref" ] || { echo "  $(basename "$page") names $ref, which is missing"; return 1; }
+    done
+  done
+}
+check "every picture and page the help names is there" help_refs_resolve "$work/zip/hilfe"
 under_2mb() { [ "$(stat -c %s "$1")" -lt $((2 * 1024 * 1024)) ]; }
 check "Quillet.exe stays under 2 MB" under_2mb "$work/zip/Quillet.exe"
 check "Mantello.exe stays under 2 MB" under_2mb "$work/zip/Mantello.exe"
