@@ -18,7 +18,6 @@
 #include "store/ini_document.h"
 #include "tests/wine/quillet_driver_win32.h"
 #include "tests/wine/target_windows_win32.h"
-#include "tests/wine/temp_folder_win32.h"
 
 namespace qm {
 namespace {
@@ -54,13 +53,10 @@ std::string Hex8(HWND w) {
   return text;
 }
 
-class QuilletDiagnosticsTest : public testing::Test {
+class QuilletDiagnosticsTest : public QuilletFixture {
  protected:
   void SetUp() override {
-    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Ferrandel Software\\Quillet");
-    ASSERT_TRUE(CopyFileW((ProgramFolder() + L"Quillet.exe").c_str(),
-                          folder.WFile(L"Quillet.exe").c_str(), FALSE));
-    data_file = folder.File("Quillet.ini");
+    QuilletFixture::SetUp();
     // One entry and one ignored title, so that the start writes nothing.
     auto fs = MakeOsFileSystem();
     auto ansi = MakeOsAnsiCodePage();
@@ -68,18 +64,6 @@ class QuilletDiagnosticsTest : public testing::Test {
     EntryStore entries(ini, *ansi);
     ASSERT_TRUE(entries.WriteEntries({{1, {"Gruss", "hallo", "", 0, 0}}}, data_file));
     ASSERT_TRUE(ini.WriteIniValue("Ignore", "1", "Ausgeblendet", data_file));
-  }
-  void TearDown() override {
-    if (main && quillet.Wait(0) == STILL_ACTIVE) {
-      PostMessageW(main, WM_COMMAND, MenuItemId(1, 3), 0);
-      EXPECT_NE(quillet.Wait(kWaitMs), STILL_ACTIVE);
-    }
-    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Ferrandel Software\\Quillet");
-  }
-  void Start(const std::wstring& arguments = L"") {
-    ASSERT_TRUE(quillet.Start(folder.WFile(L"Quillet.exe"), arguments));
-    main = WaitForQuilletMain(quillet);
-    ASSERT_NE(main, nullptr) << "Quillet did not start";
   }
   // Opens the snippet menu with `front` in front, which looks for the last-used window, and
   // closes it again.
@@ -101,10 +85,6 @@ class QuilletDiagnosticsTest : public testing::Test {
     return doc ? doc->Find("Ignore", key).value_or("") : "";
   }
 
-  TempFolder folder;
-  std::string data_file;
-  Process quillet;
-  HWND main = nullptr;
   TargetWindows targets;
 };
 

@@ -3,10 +3,13 @@
 
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
 #include <string>
 
 #include "app/main_form_win32.h"
 #include "tests/wine/process_driver_win32.h"
+#include "tests/wine/temp_folder_win32.h"
 
 namespace qm::test {
 
@@ -51,5 +54,42 @@ inline std::string MessageBoxText(HWND box) {
   }
   return {};
 }
+
+// A copy of Quillet.exe in a folder of its own, with its data file there, no stored settings
+// before and after, and the program ended with "&Beenden" at the end of the test.
+class QuilletFixture : public testing::Test {
+ protected:
+  void SetUp() override {
+    RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsKey);
+    ASSERT_TRUE(CopyFileW((ProgramFolder() + L"Quillet.exe").c_str(),
+                          folder.WFile(L"Quillet.exe").c_str(), FALSE));
+    data_file = folder.File("Quillet.ini");
+  }
+  void TearDown() override { Quit(); }
+  void Quit() {
+    if (main && quillet.Wait(0) == STILL_ACTIVE) {
+      PostMessageW(main, WM_COMMAND, MenuItemId(1, 3), 0);
+      EXPECT_NE(quillet.Wait(kWaitMs), STILL_ACTIVE);
+    }
+    RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsKey);
+  }
+  void Start(const std::wstring& arguments = L"") {
+    ASSERT_TRUE(quillet.Start(folder.WFile(L"Quillet.exe"), arguments));
+    main = WaitForQuilletMain(quillet);
+    ASSERT_NE(main, nullptr) << "Quillet did not start";
+  }
+  // The screen-edge strip, once it is shown.
+  HWND Strip() {
+    return WaitForProcessWindow(
+        quillet.pid(), [](HWND w) { return ClassOf(w) == L"QuilletMoveOverFrm"; }, kWaitMs,
+        true);
+  }
+
+  static constexpr const wchar_t* kSettingsKey = L"Software\\Ferrandel Software\\Quillet";
+  TempFolder folder;
+  std::string data_file;
+  Process quillet;
+  HWND main = nullptr;
+};
 
 }  // namespace qm::test

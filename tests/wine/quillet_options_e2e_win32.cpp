@@ -11,7 +11,6 @@
 #include "platform/os.h"
 #include "store/ini_store.h"
 #include "tests/wine/quillet_driver_win32.h"
-#include "tests/wine/temp_folder_win32.h"
 
 namespace qm {
 namespace {
@@ -46,39 +45,14 @@ std::string ReadFileBytes(const std::string& path) {
   return MakeOsFileSystem()->ReadAll(path).value_or("<none>");
 }
 
-class QuilletOptionsTest : public testing::Test {
+class QuilletOptionsTest : public QuilletFixture {
  protected:
-  void SetUp() override {
-    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Ferrandel Software\\Quillet");
-    ASSERT_TRUE(CopyFileW((ProgramFolder() + L"Quillet.exe").c_str(),
-                          folder.WFile(L"Quillet.exe").c_str(), FALSE));
-    data_file = folder.File("Quillet.ini");
-  }
-  void TearDown() override { Quit(); }
-  void Quit() {
-    if (main && quillet.Wait(0) == STILL_ACTIVE) {
-      PostMessageW(main, WM_COMMAND, MenuItemId(1, 3), 0);
-      quillet.Wait(kWaitMs);
-    }
-    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Ferrandel Software\\Quillet");
-  }
-
   // Two entries, one ignored title so that the start writes nothing, and the strip's settings.
   void WriteLibrary(const std::string& via_border, const std::string& pos) {
     ASSERT_TRUE(WriteRawFile(folder.WFile(L"Quillet.ini"),
                              "[Name]\r\n1=Birne\r\n2=Apfel\r\n[Text]\r\n1=b\r\n2=a\r\n"
                              "[Ignore]\r\n1=x\r\n[Common]\r\nPumActViaBorder=" +
                                  via_border + "\r\nPumActPos=" + pos + "\r\n"));
-  }
-  void Start() {
-    ASSERT_TRUE(quillet.Start(folder.WFile(L"Quillet.exe")));
-    main = WaitForQuilletMain(quillet);
-    ASSERT_NE(main, nullptr) << "Quillet did not start";
-  }
-  HWND Strip() {
-    return WaitForProcessWindow(
-        quillet.pid(), [](HWND w) { return ClassOf(w) == L"QuilletMoveOverFrm"; }, kWaitMs,
-        true);
   }
   // The main window, then its button "&Optionen": the dialog beside it, modeless.
   HWND OpenOptions() {
@@ -90,11 +64,6 @@ class QuilletOptionsTest : public testing::Test {
   }
   // The user's close: the close box or the system menu.
   static void CloseBox(HWND options) { PostMessageW(options, WM_SYSCOMMAND, SC_CLOSE, 0); }
-
-  TempFolder folder;
-  std::string data_file;
-  Process quillet;
-  HWND main = nullptr;
 };
 
 TEST_F(QuilletOptionsTest, AnotherEdgeMovesTheStripOnlyWithOk) {

@@ -15,7 +15,6 @@
 #include "store/stored_text.h"
 #include "tests/wine/quillet_driver_win32.h"
 #include "tests/wine/target_windows_win32.h"
-#include "tests/wine/temp_folder_win32.h"
 
 namespace qm {
 namespace {
@@ -49,22 +48,8 @@ struct Snippet {
   int dosbox = 0;
 };
 
-class QuilletSendTest : public testing::Test {
+class QuilletSendTest : public QuilletFixture {
  protected:
-  void SetUp() override {
-    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Ferrandel Software\\Quillet");
-    ASSERT_TRUE(CopyFileW((ProgramFolder() + L"Quillet.exe").c_str(),
-                          folder.WFile(L"Quillet.exe").c_str(), FALSE));
-    data_file = folder.File("Quillet.ini");
-  }
-  void TearDown() override {
-    if (main && quillet.Wait(0) == STILL_ACTIVE) {
-      PostMessageW(main, WM_COMMAND, MenuItemId(1, 3), 0);
-      quillet.Wait(kWaitMs);
-    }
-    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Ferrandel Software\\Quillet");
-  }
-
   // The library, with one ignored title so that the start writes nothing into it.
   void WriteLibrary(const std::vector<Snippet>& snippets, bool cascading = false) {
     auto fs = MakeOsFileSystem();
@@ -82,10 +67,17 @@ class QuilletSendTest : public testing::Test {
       ASSERT_TRUE(ini.WriteIniValue("Common", "PumMode", "1", data_file));
     }
   }
-  void Start() {
-    ASSERT_TRUE(quillet.Start(folder.WFile(L"Quillet.exe")));
-    main = WaitForQuilletMain(quillet);
-    ASSERT_NE(main, nullptr) << "Quillet did not start";
+  // Starts with the strip at edge `pos`, opening the menu on a press when `by_click` is "1".
+  void StartWithStrip(const char* pos, const char* by_click) {
+    auto fs = MakeOsFileSystem();
+    auto ansi = MakeOsAnsiCodePage();
+    IniStore ini(*fs, *ansi);
+    ASSERT_TRUE(ini.WriteIniValues({{"Common", "PumActViaBorder", "1"},
+                                    {"Common", "PumActPos", pos},
+                                    {"Common", "PumActBorderByClick", by_click}},
+                                   data_file));
+    Start();
+    ASSERT_NE(Strip(), nullptr) << "no strip";
   }
   // Chooses the `n`th item (from 1) of the flat snippet menu.
   void Send(int n) {
@@ -106,10 +98,6 @@ class QuilletSendTest : public testing::Test {
   }
   bool NoMessageFor(DWORD ms) { return WaitForMessageBox(quillet.pid(), ms) == nullptr; }
 
-  TempFolder folder;
-  std::string data_file;
-  Process quillet;
-  HWND main = nullptr;
   TargetWindows targets;
 };
 
@@ -343,92 +331,52 @@ TEST_F(QuilletSendTest, PlaceholdersArriveExpanded) {
   EXPECT_TRUE(NoMessageFor(300));
 }
 
+// The mouse, placed absolutely (0 to 65535 across the screen), with the buttons in `flags`.
+void Mouse(DWORD flags, LONG x, LONG y) {
+  INPUT in{};
+  in.type = INPUT_MOUSE;
+  in.mi.dx = x;
+  in.mi.dy = y;
+  in.mi.dwFlags = flags | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  SendInput(1, &in, sizeof(INPUT));
+}
+const LONG kMiddle = 65535 / 2;
+
 // The strip at the top edge opens the snippet menu when the mouse comes to the edge.
 TEST_F(QuilletSendTest, TheStripOpensTheMenuAtTheScreenEdge) {
   WriteLibrary({{"Rand", "rand", "Testziel Rand"}});
-  {
-    auto fs = MakeOsFileSystem();
-    auto ansi = MakeOsAnsiCodePage();
-    IniStore ini(*fs, *ansi);
-    ASSERT_TRUE(ini.WriteIniValues({{"Common", "PumActViaBorder", "1"},
-                                    {"Common", "PumActPos", "0"},
-                                    {"Common", "PumActBorderByClick", "0"}},
-                                   data_file));
-  }
-  Start();
-  HWND strip = WaitForProcessWindow(
-      quillet.pid(), [](HWND w) { return ClassOf(w) == L"QuilletMoveOverFrm"; });
-  ASSERT_NE(strip, nullptr) << "no strip";
-  RECT r{};
-  GetWindowRect(strip, &r);
-  EXPECT_EQ(r.top, 0);
-  EXPECT_EQ(r.bottom - r.top, 1);
-  // The mouse goes to the top edge, absolutely placed.
-  INPUT move{};
-  move.type = INPUT_MOUSE;
-  move.mi.dx = 65535 / 2;
-  move.mi.dy = 0;
-  move.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-  SendInput(1, &move, sizeof(INPUT));
+  StartWithStrip("0", "0");
+  Mouse(0, kMiddle, 0);
   HWND menu = WaitForMenu();
   ASSERT_NE(menu, nullptr) << "the strip opened no menu";
   Key(menu, VK_ESCAPE);
   WaitGone(menu);
-  // Away from the edge again, so that no other test finds the menu opening.
-  move.mi.dy = 65535 / 2;
-  SendInput(1, &move, sizeof(INPUT));
+  Mouse(0, kMiddle, kMiddle);  // away from the edge, for the tests that follow
 }
 
 // In click mode the strip at the left edge waits for a press: the left button opens the menu,
 // the right one shows and hides the main window, and merely reaching the edge does nothing.
 TEST_F(QuilletSendTest, TheStripInClickModeOpensTheMenuOnlyOnAPress) {
   WriteLibrary({{"Klick", "klick", "Testziel Klick"}});
-  {
-    auto fs = MakeOsFileSystem();
-    auto ansi = MakeOsAnsiCodePage();
-    IniStore ini(*fs, *ansi);
-    ASSERT_TRUE(ini.WriteIniValues({{"Common", "PumActViaBorder", "1"},
-                                    {"Common", "PumActPos", "2"},
-                                    {"Common", "PumActBorderByClick", "1"}},
-                                   data_file));
-  }
-  Start();
-  HWND strip = WaitForProcessWindow(
-      quillet.pid(), [](HWND w) { return ClassOf(w) == L"QuilletMoveOverFrm"; });
-  ASSERT_NE(strip, nullptr) << "no strip";
-  RECT r{};
-  GetWindowRect(strip, &r);
-  EXPECT_EQ(r.left, 0);
-  EXPECT_EQ(r.right - r.left, 1);
-  EXPECT_EQ(r.bottom - r.top, GetSystemMetrics(SM_CYSCREEN));
-
-  auto mouse = [](DWORD flags, LONG x, LONG y) {
-    INPUT in{};
-    in.type = INPUT_MOUSE;
-    in.mi.dx = x;
-    in.mi.dy = y;
-    in.mi.dwFlags = flags | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    SendInput(1, &in, sizeof(INPUT));
-  };
-  const LONG middle = 65535 / 2;
-  mouse(0, 0, middle);
+  StartWithStrip("2", "1");
+  Mouse(0, 0, kMiddle);
   EXPECT_EQ(WaitForMenu(700), nullptr) << "the strip opened the menu without a press";
 
-  mouse(MOUSEEVENTF_LEFTDOWN, 0, middle);
-  mouse(MOUSEEVENTF_LEFTUP, 0, middle);
+  Mouse(MOUSEEVENTF_LEFTDOWN, 0, kMiddle);
+  Mouse(MOUSEEVENTF_LEFTUP, 0, kMiddle);
   HWND menu = WaitForMenu();
   ASSERT_NE(menu, nullptr) << "a left press on the strip opened no menu";
   Key(menu, VK_ESCAPE);
   ASSERT_TRUE(WaitGone(menu));
 
   EXPECT_FALSE(IsWindowVisible(main));
-  mouse(MOUSEEVENTF_RIGHTDOWN, 0, middle);
-  mouse(MOUSEEVENTF_RIGHTUP, 0, middle);
+  Mouse(MOUSEEVENTF_RIGHTDOWN, 0, kMiddle);
+  Mouse(MOUSEEVENTF_RIGHTUP, 0, kMiddle);
   EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(main) != FALSE; }));
-  mouse(MOUSEEVENTF_RIGHTDOWN, 0, middle);
-  mouse(MOUSEEVENTF_RIGHTUP, 0, middle);
+  Mouse(MOUSEEVENTF_RIGHTDOWN, 0, kMiddle);
+  Mouse(MOUSEEVENTF_RIGHTUP, 0, kMiddle);
   EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(main); }));
-  mouse(0, middle, middle);  // away from the edge for the tests that follow
+  Mouse(0, kMiddle, kMiddle);  // away from the edge, for the tests that follow
 }
 
 // A target that does not come to the front (its program has stopped responding) gets nothing,
