@@ -11,7 +11,7 @@ namespace {
 // Twips: the list across the top, the hint below it, then the three buttons at full width.
 constexpr int kClientWidth = 6000, kClientHeight = 5220;
 
-std::vector<ControlRow> Table() {
+std::vector<ControlRow> DebuggerTable() {
   std::vector<ControlRow> rows = {
       {kDebuggerList, L"LISTBOX", "",
        LBS_NOTIFY | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_BORDER | WS_TABSTOP,
@@ -27,19 +27,14 @@ std::vector<ControlRow> Table() {
 
 }  // namespace
 
+DebuggerWindow::DebuggerWindow() : ModelessDialog(kClientWidth, kClientHeight) {}
+
 DebuggerWindow::~DebuggerWindow() {
   Close();
 }
 
-void DebuggerWindow::Layout(bool create) {
-  UniqueFont font = CreateMessageFont(dpi_);
-  if (create) {
-    CreateControls(window_, Table(), dpi_, font.get());
-  } else {
-    PlaceControls(window_, Table(), dpi_, font.get());
-  }
-  // The old font goes only now that the controls use the new one.
-  font_ = std::move(font);
+std::vector<ControlRow> DebuggerWindow::Table() const {
+  return DebuggerTable();
 }
 
 void DebuggerWindow::Show(HINSTANCE instance, HWND main, const std::string& caption,
@@ -51,18 +46,10 @@ void DebuggerWindow::Show(HINSTANCE instance, HWND main, const std::string& capt
     SetForegroundWindow(window_);
     return;
   }
-  const bool own_class = RegisterDialogClass(instance, kDebuggerClass);
-  const std::vector<WORD> dialog_template =
-      EmptyDialogTemplate(WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | DS_MODALFRAME,
-                          own_class ? kDebuggerClass : L"", caption);
   // Owned by no window: it stays open while the main window hides, with a taskbar button.
-  window_ = CreateDialogIndirectParamW(instance,
-                                       reinterpret_cast<LPCDLGTEMPLATEW>(dialog_template.data()),
-                                       nullptr, DialogProc, reinterpret_cast<LPARAM>(this));
-  if (!window_) return;
+  if (!Create(instance, kDebuggerClass, caption, nullptr)) return;
   SetTitles(titles);
-  PlaceNearMainWindow(window_, main,
-                      WindowSizeForClient(window_, kClientWidth, kClientHeight, dpi_));
+  PlaceNearMainWindow(window_, main, OuterSize());
   ShowWindow(window_, SW_SHOW);
   SetForegroundWindow(window_);
   SetFocus(GetDlgItem(window_, kDebuggerList));
@@ -92,61 +79,20 @@ std::optional<std::string> DebuggerWindow::Marked() const {
   return titles_[static_cast<std::size_t>(pos)];
 }
 
-void DebuggerWindow::Close() {
-  if (window_) DestroyWindow(window_);
-  window_ = nullptr;
-}
-
-INT_PTR CALLBACK DebuggerWindow::DialogProc(HWND dialog, UINT message, WPARAM wparam,
-                                            LPARAM lparam) {
-  try {
-    if (message == WM_INITDIALOG) {
-      SetWindowLongPtrW(dialog, DWLP_USER, lparam);
-      auto* self = reinterpret_cast<DebuggerWindow*>(lparam);
-      self->window_ = dialog;
-      DisableAutomaticDialogScaling(dialog);
-      self->dpi_ = WindowDpi(dialog);
-      self->Layout(true);
-      return FALSE;
-    }
-    auto* self = reinterpret_cast<DebuggerWindow*>(GetWindowLongPtrW(dialog, DWLP_USER));
-    if (!self) return FALSE;
-    switch (message) {
-      case WM_COMMAND:
-        switch (LOWORD(wparam)) {
-          case kDebuggerBtnBase + 0:
-            if (self->on_ignore) self->on_ignore(self->Marked());
-            return TRUE;
-          case kDebuggerBtnBase + 1:
-            if (self->on_edit_data_file) self->on_edit_data_file();
-            return TRUE;
-          case kDebuggerBtnBase + 2:
-          case IDCANCEL:  // Esc
-            self->Close();
-            return TRUE;
-          default:
-            return FALSE;
-        }
-      case WM_CLOSE:
-        self->Close();
-        return TRUE;
-      case WM_DESTROY:
-        SetWindowLongPtrW(dialog, DWLP_USER, 0);
-        if (self->window_ == dialog) self->window_ = nullptr;
-        return FALSE;
-      case WM_DPICHANGED: {
-        self->dpi_ = HIWORD(wparam);
-        self->Layout(false);
-        MoveToSuggestedRect(dialog, *reinterpret_cast<const RECT*>(lparam), kClientWidth,
-                            kClientHeight, self->dpi_);
-        return TRUE;
-      }
-      default:
-        return FALSE;
-    }
-  } catch (...) {
-    // Nothing unwinds through the dialog manager.
-    return TRUE;
+bool DebuggerWindow::OnMessage(UINT message, WPARAM wparam, LPARAM) {
+  if (message != WM_COMMAND) return false;
+  switch (LOWORD(wparam)) {
+    case kDebuggerBtnBase + 0:
+      if (on_ignore) on_ignore(Marked());
+      return true;
+    case kDebuggerBtnBase + 1:
+      if (on_edit_data_file) on_edit_data_file();
+      return true;
+    case kDebuggerBtnBase + 2:
+      Close();
+      return true;
+    default:
+      return false;
   }
 }
 

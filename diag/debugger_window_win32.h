@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "common/window_layout_win32.h"
+#include "common/modeless_dialog_win32.h"
 
 namespace qm {
 
@@ -18,16 +18,14 @@ inline constexpr wchar_t kDebuggerClass[] = L"QuilletDebFrm";
 // 0 ignore the marked title, 1 edit the data file, 2 close).
 inline constexpr int kDebuggerList = 1200, kDebuggerLabel = 1201, kDebuggerBtnBase = 1210;
 
-class DebuggerWindow {
+class DebuggerWindow : public ModelessDialog {
  public:
   // The first button, with the marked title (nullopt when none is marked).
   std::function<void(const std::optional<std::string>& marked)> on_ignore;
   std::function<void()> on_edit_data_file;
 
-  DebuggerWindow() = default;
-  ~DebuggerWindow();
-  DebuggerWindow(const DebuggerWindow&) = delete;
-  DebuggerWindow& operator=(const DebuggerWindow&) = delete;
+  DebuggerWindow();
+  ~DebuggerWindow() override;
 
   // Opens the window with `titles`, 50 pixels right of and below `main`'s corner, or brings
   // it to the front where it is open already. Modeless.
@@ -36,17 +34,12 @@ class DebuggerWindow {
   // Shows a new pass's titles while the window is open; a marked title that is still there
   // stays marked.
   void SetTitles(const std::vector<std::string>& titles);
-  void Close();
-  HWND hwnd() const { return window_; }
 
  private:
-  static INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);
-  void Layout(bool create);
+  bool OnMessage(UINT message, WPARAM wparam, LPARAM lparam) override;
+  std::vector<ControlRow> Table() const override;
   std::optional<std::string> Marked() const;
 
-  HWND window_ = nullptr;
-  int dpi_ = USER_DEFAULT_SCREEN_DPI;
-  UniqueFont font_;
   std::vector<std::string> titles_;
 };
 

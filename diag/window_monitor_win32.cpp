@@ -14,7 +14,7 @@ constexpr int kClientWidth = 8640, kClientHeight = 4920;
 constexpr UINT_PTR kTimerId = 1;
 constexpr UINT kRaiseMessage = WM_APP + 1;
 
-std::vector<ControlRow> Table() {
+std::vector<ControlRow> MonitorTable() {
   return {
       {kMonitorList, L"LISTBOX", "",
        LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_HSCROLL | WS_BORDER | WS_TABSTOP,
@@ -50,24 +50,23 @@ void PlaceBesideMainWindow(HWND window, HWND main, SIZE size) {
 
 }  // namespace
 
+WindowMonitor::WindowMonitor() : ModelessDialog(kClientWidth, kClientHeight) {}
+
 WindowMonitor::~WindowMonitor() {
   Close();
 }
 
-void WindowMonitor::Layout(bool create) {
-  UniqueFont font = CreateMessageFont(dpi_);
+std::vector<ControlRow> WindowMonitor::Table() const {
+  return MonitorTable();
+}
+
+void WindowMonitor::AfterLayout() {
   UniqueFont list_font = CreatePointFont(L"Courier New", 9, dpi_);
-  if (create) {
-    CreateControls(window_, Table(), dpi_, font.get());
-  } else {
-    PlaceControls(window_, Table(), dpi_, font.get());
-  }
   HWND list = GetDlgItem(window_, kMonitorList);
   SendMessageW(list, WM_SETFONT, reinterpret_cast<WPARAM>(list_font.get()), TRUE);
   // Wide enough for long titles, which the list scrolls sideways to.
   SendMessageW(list, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(TwipsToPixels(30000, dpi_)), 0);
-  // The old fonts go only now that the controls use the new ones.
-  font_ = std::move(font);
+  // The old font goes only now that the list uses the new one.
   list_font_ = std::move(list_font);
 }
 
@@ -77,30 +76,17 @@ void WindowMonitor::Show(HINSTANCE instance, HWND main) {
     SetForegroundWindow(window_);
     return;
   }
-  const bool own_class = RegisterDialogClass(instance, kMonitorClass);
-  std::vector<WORD> dialog_template =
-      EmptyDialogTemplate(WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | DS_MODALFRAME,
-                          own_class ? kMonitorClass : L"", WideToUtf8(kMonitorCaption));
   // Owned by the main window, so that the main window never covers it where the screen has
   // no room beside it.
-  window_ = CreateDialogIndirectParamW(instance,
-                                       reinterpret_cast<LPCDLGTEMPLATEW>(dialog_template.data()),
-                                       main, DialogProc, reinterpret_cast<LPARAM>(this));
-  if (!window_) return;
+  if (!Create(instance, kMonitorClass, WideToUtf8(kMonitorCaption), main)) return;
   CheckDlgButton(window_, kMonitorVisibleOnly, BST_CHECKED);
-  PlaceBesideMainWindow(window_, main,
-                        WindowSizeForClient(window_, kClientWidth, kClientHeight, dpi_));
+  PlaceBesideMainWindow(window_, main, OuterSize());
   Refresh();
   SetTimer(window_, kTimerId, kMonitorIntervalMs, nullptr);
   ShowWindow(window_, SW_SHOWNOACTIVATE);
   // At start-up the main window comes to the front after this; the monitor follows it there
   // once the program waits for input, without taking the focus.
   PostMessageW(window_, kRaiseMessage, 0, 0);
-}
-
-void WindowMonitor::Close() {
-  if (window_) DestroyWindow(window_);
-  window_ = nullptr;
 }
 
 void WindowMonitor::Refresh() {
@@ -127,60 +113,20 @@ void WindowMonitor::Refresh() {
   }
 }
 
-INT_PTR CALLBACK WindowMonitor::DialogProc(HWND dialog, UINT message, WPARAM wparam,
-                                           LPARAM lparam) {
-  try {
-    if (message == WM_INITDIALOG) {
-      SetWindowLongPtrW(dialog, DWLP_USER, lparam);
-      auto* self = reinterpret_cast<WindowMonitor*>(lparam);
-      self->window_ = dialog;
-      DisableAutomaticDialogScaling(dialog);
-      self->dpi_ = WindowDpi(dialog);
-      self->Layout(true);
-      return FALSE;
-    }
-    auto* self = reinterpret_cast<WindowMonitor*>(GetWindowLongPtrW(dialog, DWLP_USER));
-    if (!self) return FALSE;
-    switch (message) {
-      case kRaiseMessage:
-        SetWindowPos(dialog, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-        return TRUE;
-      case WM_TIMER:
-        if (wparam == kTimerId) self->Refresh();
-        return TRUE;
-      case WM_COMMAND:
-        switch (LOWORD(wparam)) {
-          case kMonitorVisibleOnly:
-            if (HIWORD(wparam) == BN_CLICKED) self->Refresh();
-            return TRUE;
-          case kMonitorExit:
-          case IDCANCEL:  // Esc
-            self->Close();
-            return TRUE;
-          default:
-            return FALSE;
-        }
-      case WM_CLOSE:
-        self->Close();
-        return TRUE;
-      case WM_DESTROY:
-        KillTimer(dialog, kTimerId);
-        SetWindowLongPtrW(dialog, DWLP_USER, 0);
-        if (self->window_ == dialog) self->window_ = nullptr;
-        return FALSE;
-      case WM_DPICHANGED: {
-        self->dpi_ = HIWORD(wparam);
-        self->Layout(false);
-        MoveToSuggestedRect(dialog, *reinterpret_cast<const RECT*>(lparam), kClientWidth,
-                            kClientHeight, self->dpi_);
-        return TRUE;
-      }
-      default:
-        return FALSE;
-    }
-  } catch (...) {
-    // Nothing unwinds through the dialog manager.
-    return TRUE;
+bool WindowMonitor::OnMessage(UINT message, WPARAM wparam, LPARAM) {
+  switch (message) {
+    case kRaiseMessage:
+      SetWindowPos(window_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+      return true;
+    case WM_TIMER:
+      if (wparam == kTimerId) Refresh();
+      return true;
+    case WM_COMMAND:
+      if (LOWORD(wparam) == kMonitorVisibleOnly && HIWORD(wparam) == BN_CLICKED) Refresh();
+      if (LOWORD(wparam) == kMonitorExit) Close();
+      return LOWORD(wparam) == kMonitorVisibleOnly || LOWORD(wparam) == kMonitorExit;
+    default:
+      return false;
   }
 }
 

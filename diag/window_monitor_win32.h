@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "common/window_layout_win32.h"
+#include "common/modeless_dialog_win32.h"
 
 namespace qm {
 
@@ -19,32 +19,27 @@ inline constexpr wchar_t kMonitorCaption[] = L"ZQDEBUGFRM";
 inline constexpr int kMonitorList = 1300, kMonitorVisibleOnly = 1301, kMonitorExit = 1302;
 inline constexpr UINT kMonitorIntervalMs = 500;
 
-class WindowMonitor {
+class WindowMonitor : public ModelessDialog {
  public:
   // The list's lines, with hidden windows left out or not.
   std::function<std::vector<std::string>(bool visible_only)> lines;
   // The caption to show, given the monitor's own window; nullopt keeps the current one.
   std::function<std::optional<std::string>(HWND monitor)> caption;
 
-  WindowMonitor() = default;
-  ~WindowMonitor();
-  WindowMonitor(const WindowMonitor&) = delete;
-  WindowMonitor& operator=(const WindowMonitor&) = delete;
+  WindowMonitor();
+  ~WindowMonitor() override;
 
   // Opens the monitor beside `main`, which owns it, or brings it to the front where it is
   // open. Modeless.
   void Show(HINSTANCE instance, HWND main);
-  void Close();
-  HWND hwnd() const { return window_; }
 
  private:
-  static INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);
-  void Layout(bool create);
+  bool OnMessage(UINT message, WPARAM wparam, LPARAM lparam) override;
+  std::vector<ControlRow> Table() const override;
+  void AfterLayout() override;
   void Refresh();
 
-  HWND window_ = nullptr;
-  int dpi_ = USER_DEFAULT_SCREEN_DPI;
-  UniqueFont font_, list_font_;
+  UniqueFont list_font_;
 };
 
 }  // namespace qm
