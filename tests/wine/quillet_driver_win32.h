@@ -28,7 +28,11 @@ inline HWND WaitForQuilletMain(Process& quillet) {
 // The notification icon's left press, which opens the snippet menu.
 inline HWND OpenSnippetMenu(HWND main) {
   PostMessageW(main, 1024, 0, WM_LBUTTONDOWN);
-  return WaitForMenu();
+  HWND menu = WaitForMenu();
+  // The menu window shows a moment before its loop reads keys; a key posted before that
+  // reaches the window alone and is lost.
+  if (menu) Sleep(250);
+  return menu;
 }
 
 // How many menu windows are open: 2 while a submenu of the snippet menu is shown.

@@ -150,12 +150,17 @@ TEST_F(QuilletOptionsTest, TheCascadingBoxChangesTheNextMenuBeforeOk) {
     return SendMessageW(GetDlgItem(options, kOptPumModeChk), BM_GETCHECK, 0, 0) == BST_CHECKED;
   }));
 
-  // The first item is now the group "&A", which opens a submenu.
+  // The first items are now the groups "&A" and "&B", which open submenus; flat, the same
+  // keys open nothing.
   HWND menu = OpenSnippetMenu(main);
   ASSERT_NE(menu, nullptr) << "no snippet menu";
-  Key(menu, VK_DOWN);
-  Key(menu, VK_RIGHT);
-  EXPECT_TRUE(WaitUntil([] { return OpenMenus() == 2; })) << "no letter group";
+  bool group = false;
+  for (int attempt = 0; attempt < 2 && !group; ++attempt) {
+    Key(menu, VK_DOWN);
+    Key(menu, VK_RIGHT);
+    group = WaitUntil([] { return OpenMenus() == 2; }, 3000);
+  }
+  EXPECT_TRUE(group) << "no letter group";
   Key(menu, VK_ESCAPE);
   Key(menu, VK_ESCAPE);
   WaitGone(menu);
