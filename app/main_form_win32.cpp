@@ -1002,8 +1002,13 @@ std::string MainForm::EditorSelectedText() {
 
 void MainForm::EditorReplaceSelection(const std::string& text) {
   HWND editor = EnsureEditor();
+  // Pasted like typed text: never between a glyph and its line break.
+  if (!text.empty()) {
+    BeforeTypedCharacter(editor);
+  } else {
+    SetInsertionFormat(editor, RunKind::kText);
+  }
   const LONG start = Selection(editor).cpMin;
-  SetInsertionFormat(editor, RunKind::kText);
   SendMessageW(editor, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(Utf8ToWide(text).c_str()));
   const LONG end = Selection(editor).cpMax;
   // Pasted text comes in unformatted; glyphs in it keep their look.

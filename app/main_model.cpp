@@ -403,12 +403,18 @@ void MainModel::OnEditCommand(int index) {
     case kEditCut:
     case kEditCopy:
       if (view_.EditorSelectionLength() == 0) return;
-      s_.clipboard.Clear();
-      s_.clipboard.WriteText(view_.EditorSelectedText());
+      // Cut text leaves the editor only once the clipboard holds it.
+      if (!s_.clipboard.WriteText(view_.EditorSelectedText())) {
+        s_.dialogs.ShowMessage(
+            "Der markierte Text konnte nicht in die Zwischenablage gelegt werden; vermutlich "
+            "wird sie gerade von einem anderen Programm benutzt.",
+            MessageTitle(), MessageIcon::kExclamation, MessageButtons::kOk);
+        return;
+      }
       if (index == kEditCut) view_.EditorReplaceSelection("");
       break;
     case kEditPaste:
-      view_.EditorReplaceSelection(s_.clipboard.ReadText().value_or(""));
+      view_.EditorReplaceSelection(PastedTextToEditorText(s_.clipboard.ReadText().value_or("")));
       break;
     case kEditDelete:
       view_.EditorReplaceSelection("");

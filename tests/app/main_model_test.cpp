@@ -520,6 +520,12 @@ TEST_F(MainModelTest, ClipboardCommandsCarryTheDisplayForm) {
   EXPECT_EQ(view.editor, "acd");
   model.OnEditCommand(kEditPaste);
   EXPECT_EQ(view.editor, "ab" + E + "\rcd");
+  // A clipboard that cannot be written keeps the text where it is, and says so.
+  clipboard.unavailable = true;
+  view.EditorSelect(0, 2);
+  model.OnEditCommand(kEditCut);
+  EXPECT_EQ(view.editor, "ab" + E + "\rcd");
+  EXPECT_EQ(dialogs.messages.size(), 1u);
 }
 
 }  // namespace
