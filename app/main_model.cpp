@@ -479,10 +479,9 @@ void MainModel::OnEditCommand(int index) {
       if (view_.EditorSelectionLength() == 0) return;
       // Cut text leaves the editor only once the clipboard holds it.
       if (!s_.clipboard.WriteText(view_.EditorSelectedText())) {
-        s_.dialogs.ShowMessage(
-            "Der markierte Text konnte nicht in die Zwischenablage gelegt werden; vermutlich "
+        Ask("Der markierte Text konnte nicht in die Zwischenablage gelegt werden; vermutlich "
             "wird sie gerade von einem anderen Programm benutzt.",
-            MessageTitle(), MessageIcon::kExclamation, MessageButtons::kOk);
+            MessageIcon::kExclamation, MessageButtons::kOk);
         return;
       }
       if (index == kEditCut) view_.EditorReplaceSelection("");

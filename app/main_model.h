@@ -69,13 +69,13 @@ class MainModel {
   // does not ask or report again what the user was just told.
   void StorePendingEditsThen(const std::function<void()>& then);
 
+  // Every write of an entry finds it in the file by its number and name under the file's
+  // lock (`EntryStore::UpdateEntry`): moved, the list item takes its new number; gone, the
+  // window's fields become a new entry of that name and the user is told once.
   // Saves the editor's text and the cipher flag into the entry being edited.
   void WriteCurrTextData();
   // Writes one field of the entry being edited; false when nothing was stored.
   bool WriteCurrentEntryField(const std::string& section, const std::string& value);
-  // Every write of an entry finds it in the file by its number and name under the file's
-  // lock (`EntryStore::UpdateEntry`): moved, the list item takes its new number; gone, the
-  // window's fields become a new entry of that name and the user is told once.
 
   // Whether the data file was changed by someone else since this program last read or
   // wrote it (a hand edit, another program).

@@ -63,7 +63,7 @@ enum class MenuCommand { kNothing, kSendEntry, kShowMainWindow, kQuit };
 
 struct MenuAction {
   MenuCommand command = MenuCommand::kNothing;
-  int entry = 0;           // for kSendEntry
+  int entry = 0;                // for kSendEntry
   std::string entry_name = {};  // its name as the menu showed it; the send checks both
 
   friend bool operator==(const MenuAction& a, const MenuAction& b) {

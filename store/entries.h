@@ -76,9 +76,10 @@ class EntryStore {
   // Several entries in one update of the file: all of them or none.
   Status WriteEntries(const std::vector<std::pair<int, SnippetEntry>>& entries,
                       const std::string& data_file);
-  // Reads the entry `key` names where it stands now (see LocateEntry); `entry` and `fields`
-  // receive it, or an empty entry when it is gone or unclear. ReadKnownEntry looks under the
-  // update lock, as a write would; false only when the file could not be looked at.
+  // Reads the entry `key` names where it stands now (see LocateEntry) into `entry` and
+  // `fields`: empty when it is gone or unclear. FindEntry looks at one snapshot of the file;
+  // ReadKnownEntry under the update lock, as a write does, and fails only when the file
+  // could not be looked at.
   EntryLocation FindEntry(const EntryKey& key, const std::string& data_file, SnippetEntry* entry,
                           StoredFields* fields);
   Status ReadKnownEntry(const EntryKey& key, const std::string& data_file, SnippetEntry* entry,
