@@ -591,7 +591,12 @@ bool MainForm::HandleControlMessage(HWND control, UINT_PTR id, UINT message, WPA
       // Enter and Tab belong to the editor: they are recorded, not used to leave it.
       *result = DLGC_WANTALLKEYS | DLGC_WANTCHARS | DLGC_WANTARROWS | DLGC_HASSETSEL;
       return true;
+    case WM_LBUTTONDOWN:
+      // The user is back in the editor, not just the focus restored after a message box.
+      if (m.model) m.model->OnEditorUsed();
+      return false;
     case WM_KEYDOWN:
+      if (m.model) m.model->OnEditorUsed();
       if (wparam == VK_RETURN || wparam == VK_TAB) {
         RecordKey(control, wparam == VK_RETURN);
         return true;
