@@ -94,6 +94,36 @@ std::string EditorToStored(std::string_view editor_text) {
   return EscapeStoredText(plain);
 }
 
+std::string PastedTextToEditorText(std::string_view pasted) {
+  static const std::string enter = kEnterGlyphUtf8, tab = kTabGlyphUtf8;
+  std::string out;
+  out.reserve(pasted.size() + pasted.size() / 8);
+  for (std::size_t i = 0; i < pasted.size(); ++i) {
+    const char ch = pasted[i];
+    const bool glyph = pasted.compare(i, enter.size(), enter) == 0 ||
+                       pasted.compare(i, tab.size(), tab) == 0;
+    if (ch == '\r' || ch == '\n') {
+      if (ch == '\r' && i + 1 < pasted.size() && pasted[i + 1] == '\n') ++i;
+      out += enter;
+    } else if (ch == '\t') {
+      out += tab;
+    } else if (glyph) {
+      out.append(pasted.substr(i, enter.size()));
+      i += enter.size() - 1;
+      // A glyph copied from the editor brings its own line break along.
+      if (i + 1 < pasted.size() && (pasted[i + 1] == '\r' || pasted[i + 1] == '\n')) {
+        ++i;
+        if (pasted[i] == '\r' && i + 1 < pasted.size() && pasted[i + 1] == '\n') ++i;
+      }
+    } else {
+      out += ch;
+      continue;
+    }
+    out += '\r';
+  }
+  return out;
+}
+
 std::vector<DisplayRun> DisplayRuns(std::string_view glyph_text) {
   static const std::string enter = kEnterGlyphUtf8, tab = kTabGlyphUtf8;
   std::vector<DisplayRun> runs;

@@ -36,6 +36,12 @@ std::string StoredToGlyphs(std::string_view stored);
 // or the lone CR with which a rich edit control ends a paragraph.
 std::string EditorToStored(std::string_view editor_text);
 
+// Text from the clipboard as the editor takes it: every line break (CR LF, LF or CR) becomes
+// an Enter glyph and every tab a Tab glyph, each followed by the line break that lays the
+// glyph out, so that what the editor shows is what is typed. A line break directly behind a
+// glyph is that glyph's own (a copy of the editor's text) and stays a mere line break.
+std::string PastedTextToEditorText(std::string_view pasted);
+
 enum class RunKind { kText, kEnter, kTab };
 struct DisplayRun {
   RunKind kind = RunKind::kText;

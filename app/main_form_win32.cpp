@@ -591,7 +591,12 @@ bool MainForm::HandleControlMessage(HWND control, UINT_PTR id, UINT message, WPA
       // Enter and Tab belong to the editor: they are recorded, not used to leave it.
       *result = DLGC_WANTALLKEYS | DLGC_WANTCHARS | DLGC_WANTARROWS | DLGC_HASSETSEL;
       return true;
+    case WM_LBUTTONDOWN:
+      // The user is back in the editor, not just the focus restored after a message box.
+      if (m.model) m.model->OnEditorUsed();
+      return false;
     case WM_KEYDOWN:
+      if (m.model) m.model->OnEditorUsed();
       if (wparam == VK_RETURN || wparam == VK_TAB) {
         RecordKey(control, wparam == VK_RETURN);
         return true;
@@ -1002,8 +1007,13 @@ std::string MainForm::EditorSelectedText() {
 
 void MainForm::EditorReplaceSelection(const std::string& text) {
   HWND editor = EnsureEditor();
+  // Pasted like typed text: never between a glyph and its line break.
+  if (!text.empty()) {
+    BeforeTypedCharacter(editor);
+  } else {
+    SetInsertionFormat(editor, RunKind::kText);
+  }
   const LONG start = Selection(editor).cpMin;
-  SetInsertionFormat(editor, RunKind::kText);
   SendMessageW(editor, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(Utf8ToWide(text).c_str()));
   const LONG end = Selection(editor).cpMax;
   // Pasted text comes in unformatted; glyphs in it keep their look.

@@ -72,6 +72,7 @@ class MainModel::Busy {
  public:
   explicit Busy(MainModel& model) : model_(model) { ++model_.busy_; }
   ~Busy() {
+    if (model_.busy_ == 1) model_.ShowNotices();
     if (--model_.busy_ == 0 && model_.after_command_) model_.after_command_();
   }
   Busy(const Busy&) = delete;
@@ -147,12 +148,8 @@ void MainModel::OnListClick() {
   // selected and stays in the editor, as the user was told, rather than being replaced.
   if (HoldsUnstoredText()) {
     // What the user was told before is tried once more without telling again.
-    const bool told = EditorToStored(view_.EditorText()) == unstored_text_ &&
-                      (view_.CryptChecked() ? 1 : 0) == unstored_crypt_;
-    {
-      const Quiet quiet(*this, told);
-      WriteCurrTextData();
-    }
+    const bool told = AlreadyTold();
+    WriteCurrTextData();
     if (HoldsUnstoredText() && !told) {
       // Just told why: the entry stays, with the text in the editor.
       view_.ListSelect(current_index_);
@@ -160,10 +157,10 @@ void MainModel::OnListClick() {
     }
     if (HoldsUnstoredText()) {
       // Told before: leaving the entry now would drop the text, so ask.
-      const MessageAnswer answer = s_.dialogs.ShowMessage(
+      const MessageAnswer answer = Ask(
           "Der geänderte Text dieses Eintrags ist nicht gespeichert.\r\n\r\nMöchten Sie "
           "die Änderung verwerfen und zum gewählten Eintrag wechseln?",
-          MessageTitle(), MessageIcon::kQuestion, MessageButtons::kYesNoDefaultNo);
+          MessageIcon::kQuestion, MessageButtons::kYesNoDefaultNo);
       if (answer != MessageAnswer::kYes) {
         view_.ListSelect(current_index_);
         return;
@@ -172,6 +169,11 @@ void MainModel::OnListClick() {
   }
   current_index_ = view_.ListSelection();
   ShowSelectedEntry();
+}
+
+bool MainModel::AlreadyTold() {
+  return EditorToStored(view_.EditorText()) == unstored_text_ &&
+         (view_.CryptChecked() ? 1 : 0) == unstored_crypt_;
 }
 
 bool MainModel::HoldsUnstoredText() {
@@ -198,7 +200,18 @@ void MainModel::RemoveListItem(int pos) {
 void MainModel::ShowSelectedEntry() {
   const int pos = view_.ListSelection();
   if (pos < 0) return;
-  const SnippetEntry e = s_.entries.ReadEntry(view_.ListData(pos), data_file_);
+  // Found by number and name: the list may be older than the file, and another entry's
+  // text shown under this name would be edited and stored as this entry's.
+  SnippetEntry e;
+  StoredFields fields;
+  const EntryLocation at = s_.entries.FindEntry({view_.ListData(pos), view_.ListText(pos), {}},
+                                                data_file_, &e, &fields);
+  if (at.number > 0) {
+    view_.ListSetData(pos, at.number);
+    saved_fields_ = fields;
+  } else {
+    saved_fields_.reset();
+  }
   view_.ShowGlyphText(StoredToGlyphs(e.text));
   view_.SetTitleText(TrimBlanks(e.title));
   view_.SetCryptChecked(e.crypt != 0);
@@ -241,38 +254,82 @@ void MainModel::SelectEntry(int number, const std::string& name) {
 
 bool MainModel::WriteCurrentEntryField(const std::string& section, const std::string& value) {
   const Busy busy(*this);
-  const int number = CurrentEntryNumber();
-  if (number <= 0) return false;
-  // Leaving a box twice (stored before hiding, then the focus goes) writes once.
-  const std::string key = std::to_string(number);
-  if (s_.ini.Find(section, key, data_file_) == value) return true;
+  if (CurrentEntryNumber() <= 0) return false;
+  // Taken before a question lets other events in.
+  const int pos = current_index_;
+  const EntryKey key = KeyAt(pos);
+  const SnippetEntry whole = WindowEntry(pos, key.name);
   if (!EnsureStorable({value})) return false;
-  return Store({{section, key, TextFieldValue(value)}});
+  return StoreFields(pos, key, whole, {{section, TextFieldValue(value)}});
+}
+
+EntryKey MainModel::KeyAt(int pos) {
+  return {view_.ListData(pos), view_.ListText(pos),
+          pos == current_index_ ? saved_fields_ : std::nullopt};
+}
+
+SnippetEntry MainModel::WindowEntry(int pos, const std::string& name) {
+  if (pos != current_index_) return {name, "", "", 0, 0};
+  return {name, saved_text_, view_.TitleText(), saved_crypt_ == 1 ? 1 : 0,
+          view_.DosBoxChecked() ? 1 : 0};
+}
+
+bool MainModel::StoreFields(int pos, const EntryKey& key, const SnippetEntry& whole,
+                            const Fields& fields, int* written) {
+  EntryLocation where;
+  StoredFields after;
+  if (!Write([&] {
+        return s_.entries.UpdateEntry(key, fields, whole, data_file_, &where, &after);
+      })) {
+    return false;
+  }
+  if (written) *written = where.number;
+  // The list item follows its entry, unless the list has changed under a question meanwhile.
+  if (pos >= 0 && pos < view_.ListCount() && view_.ListData(pos) == key.number &&
+      view_.ListText(pos) == key.name) {
+    view_.ListSetData(pos, where.number);
+    if (pos == current_index_) saved_fields_ = after;
+  }
+  if (where.place == EntryPlace::kGone || where.place == EntryPlace::kUnclear) {
+    Notify("Der Eintrag \xE2\x80\x9E" + key.name +
+           "\xE2\x80\x9C ist in der Datendatei nicht mehr zu finden; ein anderes Programm hat "
+           "sie geändert.\r\n\r\nDie Änderung wurde als neuer Eintrag \xE2\x80\x9E" +
+           whole.name + "\xE2\x80\x9C gespeichert.");
+  }
+  return true;
 }
 
 void MainModel::WriteCurrTextData() {
   const Busy busy(*this);
-  const int number = CurrentEntryNumber();
-  if (number <= 0) return;
+  if (CurrentEntryNumber() <= 0) return;
   const int crypt = view_.CryptChecked() ? 1 : 0;
   const std::string stored = EditorToStored(view_.EditorText());
   if (stored == saved_text_ && crypt == saved_crypt_) return;
+  // What the user was told about this very text is tried again without telling again: the
+  // focus comes back when a box closes and leaves again, the icon stores meanwhile.
+  const bool told = AlreadyTold();
   // Every way out below without storing tells the user; this remembers what they were told.
-  unstored_text_ = stored;
-  unstored_crypt_ = crypt;
+  if (!quiet_) {
+    unstored_text_ = stored;
+    unstored_crypt_ = crypt;
+  }
+  const Quiet quiet(*this, told);
+  // The entry as it is now: a question lets other events in, and its answer is for this one.
+  const int pos = current_index_;
+  const EntryKey key = KeyAt(pos);
+  const SnippetEntry whole = WindowEntry(pos, key.name);
   std::string value = stored;
   if (crypt) {
     // The cipher carries character codes 0..255 of the code page, nothing else.
     const std::u32string bad = UnrepresentableCharacters(s_.ansi, stored);
     if (!bad.empty()) {
       if (quiet_) return;
-      s_.dialogs.ShowMessage(
-          "Ein chiffrierter Text kann nur Zeichen des Zeichensatzes " +
+      Ask("Ein chiffrierter Text kann nur Zeichen des Zeichensatzes " +
               CodePageName(s_.ansi.Id()) + " enthalten. Diese Zeichen gehören nicht dazu: " +
               ListCharacters(bad) +
               ".\r\n\r\nDer Text wurde nicht gespeichert; er bleibt im Editor. Nehmen Sie das "
               "Häkchen bei \xE2\x80\x9E" "Chiffrieren\xE2\x80\x9C heraus, um ihn zu speichern.",
-          MessageTitle(), MessageIcon::kExclamation, MessageButtons::kOk);
+          MessageIcon::kExclamation, MessageButtons::kOk);
       return;
     }
     std::string ansi_text;
@@ -281,8 +338,9 @@ void MainModel::WriteCurrTextData() {
   } else if (!EnsureStorable({stored})) {
     return;
   }
-  const std::string key = std::to_string(number);
-  if (Store({{"Text", key, TextFieldValue(value)}, {"Crypt", key, std::to_string(crypt)}})) {
+  if (StoreFields(pos, key, whole,
+                  {{"Text", TextFieldValue(value)}, {"Crypt", std::to_string(crypt)}}) &&
+      pos == current_index_) {
     saved_text_ = stored;
     saved_crypt_ = crypt;
     unstored_crypt_ = -1;
@@ -300,14 +358,14 @@ bool MainModel::EnsureStorable(const std::vector<std::string>& values) {
   }
   if (bad.empty()) return true;
   if (quiet_) return false;  // declined for this very text already
-  const MessageAnswer answer = s_.dialogs.ShowMessage(
+  const MessageAnswer answer = Ask(
       "Die Datendatei ist im Zeichensatz " + CodePageName(s_.ansi.Id()) +
           " gespeichert und kann diese Zeichen nicht aufnehmen: " + ListCharacters(bad) +
           ".\r\n\r\nSoll die Datendatei in das Unicode-Format (UTF-16) umgewandelt werden? "
           "Alle Einträge bleiben erhalten, und eine Kopie der bisherigen Datei wird daneben "
           "abgelegt.\r\n\r\nBei \xE2\x80\x9ENein\xE2\x80\x9C wird diese Änderung nicht "
           "gespeichert.",
-      MessageTitle(), MessageIcon::kQuestion, MessageButtons::kYesNo);
+      MessageIcon::kQuestion, MessageButtons::kYesNo);
   if (answer != MessageAnswer::kYes) return false;
   std::string backup;
   return Write([&] { return s_.ini.ConvertToUtf16(data_file_, &backup); });
@@ -321,13 +379,29 @@ bool MainModel::Write(const std::function<Status()>& write) {
     return true;
   }
   if (quiet_) return false;
-  s_.dialogs.ShowMessage("Die Änderung konnte nicht gespeichert werden.\r\n\r\n" + status.message,
-                         MessageTitle(), MessageIcon::kExclamation, MessageButtons::kOk);
+  Ask("Die Änderung konnte nicht gespeichert werden.\r\n\r\n" + status.message,
+      MessageIcon::kExclamation, MessageButtons::kOk);
   return false;
 }
 
-bool MainModel::Store(const std::vector<IniWrite>& writes) {
-  return Write([&] { return s_.ini.WriteIniValues(writes, data_file_); });
+MessageAnswer MainModel::Ask(const std::string& text, MessageIcon icon, MessageButtons buttons) {
+  const Quiet quiet(*this, true);
+  return s_.dialogs.ShowMessage(text, MessageTitle(), icon, buttons);
+}
+
+void MainModel::Notify(std::string text) {
+  notices_.push_back(std::move(text));
+}
+
+void MainModel::ShowNotices() {
+  // Busy while shown: a reload waits, and a command that ends meanwhile shows none twice.
+  ++busy_;
+  while (!notices_.empty()) {
+    const std::string text = std::move(notices_.front());
+    notices_.erase(notices_.begin());
+    Ask(text, MessageIcon::kInformation, MessageButtons::kOk);
+  }
+  --busy_;
 }
 
 bool MainModel::ChangedOutside() {
@@ -354,10 +428,10 @@ void MainModel::OnDestinationTypeClick(int index) {
   }
   view_.SetTitleText("");
   UpdateControlStates();
-  const int number = CurrentEntryNumber();
-  if (number > 0) {
-    const std::string key = std::to_string(number);
-    Store({{"Title", key, ""}, {"DosBox", key, "0"}});
+  if (CurrentEntryNumber() > 0) {
+    const int pos = current_index_;
+    StoreFields(pos, KeyAt(pos), WindowEntry(pos, CurrentName()),
+                {{"Title", ""}, {"DosBox", "0"}});
   }
 }
 
@@ -403,12 +477,17 @@ void MainModel::OnEditCommand(int index) {
     case kEditCut:
     case kEditCopy:
       if (view_.EditorSelectionLength() == 0) return;
-      s_.clipboard.Clear();
-      s_.clipboard.WriteText(view_.EditorSelectedText());
+      // Cut text leaves the editor only once the clipboard holds it.
+      if (!s_.clipboard.WriteText(view_.EditorSelectedText())) {
+        Ask("Der markierte Text konnte nicht in die Zwischenablage gelegt werden; vermutlich "
+            "wird sie gerade von einem anderen Programm benutzt.",
+            MessageIcon::kExclamation, MessageButtons::kOk);
+        return;
+      }
       if (index == kEditCut) view_.EditorReplaceSelection("");
       break;
     case kEditPaste:
-      view_.EditorReplaceSelection(s_.clipboard.ReadText().value_or(""));
+      view_.EditorReplaceSelection(PastedTextToEditorText(s_.clipboard.ReadText().value_or("")));
       break;
     case kEditDelete:
       view_.EditorReplaceSelection("");
@@ -433,8 +512,8 @@ void MainModel::FindNext() {
   const std::optional<std::size_t> at =
       FindInEditorText(view_.EditorText(), last_search_text_, start);
   if (!at) {
-    s_.dialogs.ShowMessage("Die Suche ist am Ende des Textes angekommen.", MessageTitle(),
-                           MessageIcon::kInformation, MessageButtons::kOk);
+    Ask("Die Suche ist am Ende des Textes angekommen.", MessageIcon::kInformation,
+        MessageButtons::kOk);
     return;
   }
   view_.EditorSelect(*at, Utf16Length(last_search_text_));
@@ -443,6 +522,7 @@ void MainModel::FindNext() {
 
 std::string MainModel::AskName(const std::string& prompt, const std::string& title,
                                const std::string& initial, int skip_pos) {
+  const Quiet quiet(*this, true);  // while the input box is open, as with a message box
   for (;;) {
     const std::string name = TrimBlanks(s_.dialogs.AskText(prompt, title, initial).value_or(""));
     if (name.empty()) return {};
@@ -452,10 +532,9 @@ std::string MainModel::AskName(const std::string& prompt, const std::string& tit
       duplicate = i != skip_pos && Upper(view_.ListText(i)) == upper;
     }
     if (!duplicate) return name;
-    const MessageAnswer answer = s_.dialogs.ShowMessage(
-        "Es gibt bereits einen Eintrag mit dem Namen \r'" + name +
-            "'.\r\rMöchten Sie ihn dennoch verwenden?",
-        MessageTitle(), MessageIcon::kQuestion, MessageButtons::kYesNoDefaultNo);
+    const MessageAnswer answer = Ask("Es gibt bereits einen Eintrag mit dem Namen \r'" + name +
+                                         "'.\r\rMöchten Sie ihn dennoch verwenden?",
+                                     MessageIcon::kQuestion, MessageButtons::kYesNoDefaultNo);
     if (answer == MessageAnswer::kYes) return name;
   }
 }
@@ -484,13 +563,16 @@ void MainModel::RenameEntry() {
   const Busy busy(*this);
   const int pos = view_.ListSelection();
   if (pos < 0) return;
-  const int number = view_.ListData(pos);
-  const std::string old_name = view_.ListText(pos);
+  const EntryKey key = KeyAt(pos);
+  const std::string& old_name = key.name;
   const std::string name =
       AskName("Bitte geben Sie einen neuen Namen für den Eintrag ''" + old_name + "'' an:",
               "Quillet - Eintrag umbenennen", old_name, pos);
   if (name.empty() || !EnsureStorable({name})) return;
-  if (!Store({{"Name", std::to_string(number), TextFieldValue(name)}})) return;
+  int number = 0;
+  if (!StoreFields(pos, key, WindowEntry(pos, name), {{"Name", TextFieldValue(name)}}, &number)) {
+    return;
+  }
   const bool editing_it = current_index_ == pos;
   RemoveListItem(pos);
   const int new_pos = AddListItem(name);
@@ -504,22 +586,30 @@ void MainModel::DeleteEntry() {
   const Busy busy(*this);
   const int pos = view_.ListSelection();
   if (pos < 0) return;
-  const int deleted = view_.ListData(pos);
-  const std::string name = view_.ListText(pos);
-  const MessageAnswer answer =
-      s_.dialogs.ShowMessage("Wollen Sie den Eintrag '" + name + "'\rwirklich löschen?",
-                             MessageTitle(), MessageIcon::kQuestion, MessageButtons::kYesNo);
+  const EntryKey key = KeyAt(pos);
+  const MessageAnswer answer = Ask("Wollen Sie den Eintrag '" + key.name + "'\rwirklich löschen?",
+                                   MessageIcon::kQuestion, MessageButtons::kYesNo);
   if (answer != MessageAnswer::kYes) return;
   // The highest-numbered entry of the file moves into the gap and its number is blanked, in
   // one update under the file's lock: counted in the file, so that an entry the list does not
   // show yet cannot end up behind the gap, and so that the numbers stay 1..N even if the
-  // program dies halfway.
+  // program dies halfway. The entry is found there by its number and name: where it has
+  // moved, it is deleted under its new number.
+  EntryLocation where;
   int highest = 0;
-  if (!Write([&] { return s_.entries.RemoveEntry(deleted, name, data_file_, &highest); })) {
+  if (!Write([&] { return s_.entries.RemoveEntry(key, data_file_, &where, &highest); })) {
     return;
   }
-  for (int i = 0; i < view_.ListCount(); ++i) {
-    if (i != pos && view_.ListData(i) == highest) view_.ListSetData(i, deleted);
+  if (where.number == 0) {
+    Ask("Der Eintrag \xE2\x80\x9E" + key.name +
+            "\xE2\x80\x9C ist in der Datendatei nicht mehr zu finden; ein anderes Programm hat "
+            "sie geändert. Es wurde nichts gelöscht.",
+        MessageIcon::kExclamation, MessageButtons::kOk);
+    // Where entries of that name remain, the list keeps showing the name.
+    if (where.place == EntryPlace::kUnclear) return;
+  }
+  for (int i = 0; where.number > 0 && i < view_.ListCount(); ++i) {
+    if (i != pos && view_.ListData(i) == highest) view_.ListSetData(i, where.number);
   }
   view_.ListRemove(pos);
   current_index_ = -1;

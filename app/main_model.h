@@ -3,7 +3,9 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/main_view.h"
@@ -46,6 +48,9 @@ class MainModel {
   // Handlers of the window's events.
   void OnListClick();
   void OnEditorLostFocus() { WriteCurrTextData(); }
+  // A key or a click in the editor: the user is back, and may be asked again what they were
+  // told about the text (leaving it without that only tries again quietly).
+  void OnEditorUsed() { unstored_crypt_ = -1; }
   void OnCryptLostFocus() { WriteCurrTextData(); }
   void OnDosBoxClick();
   void OnDestinationTypeClick(int index);
@@ -64,6 +69,9 @@ class MainModel {
   // does not ask or report again what the user was just told.
   void StorePendingEditsThen(const std::function<void()>& then);
 
+  // Every write of an entry finds it in the file by its number and name under the file's
+  // lock (`EntryStore::UpdateEntry`): moved, the list item takes its new number; gone, the
+  // window's fields become a new entry of that name and the user is told once.
   // Saves the editor's text and the cipher flag into the entry being edited.
   void WriteCurrTextData();
   // Writes one field of the entry being edited; false when nothing was stored.
@@ -96,8 +104,23 @@ class MainModel {
   // Offers to switch an ANSI data file to UTF-16LE when a value holds characters it
   // cannot hold; false when the user declines or the switch fails (nothing is stored then).
   bool EnsureStorable(const std::vector<std::string>& values);
-  // Writes and reports a failure once; false when nothing was stored.
-  bool Store(const std::vector<IniWrite>& writes);
+  // Writes `fields` into the entry `key` (of list position `pos`) where the file has it now;
+  // where it is gone, `whole` with `fields` becomes a new entry. The list item follows the
+  // entry; `written` receives its number. False when nothing was stored (reported).
+  using Fields = std::vector<std::pair<std::string, std::string>>;
+  bool StoreFields(int pos, const EntryKey& key, const SnippetEntry& whole, const Fields& fields,
+                   int* written = nullptr);
+  // The entry of list position `pos` as the model knows it, and as a new entry named `name`
+  // would be made of it: the window's target and DOS box, the text as last stored.
+  EntryKey KeyAt(int pos);
+  SnippetEntry WindowEntry(int pos, const std::string& name);
+  // A message box of the model. While it is open, what runs meanwhile (the focus leaving and
+  // coming back, the icon, the end of the session) stores what it can without a box of its
+  // own: one question at a time, and the open one's answer decides.
+  MessageAnswer Ask(const std::string& text, MessageIcon icon, MessageButtons buttons);
+  // Tells the user once the outermost command has finished, so that no box opens halfway.
+  void Notify(std::string text);
+  void ShowNotices();
   // Runs one write of the data file and reports its failure. The file's state is noted
   // afterwards only where the program knew the file before: a change from outside that came
   // first must still reach the lists at the next showing.
@@ -109,6 +132,8 @@ class MainModel {
   class Quiet;
   // True when the editor or the cipher box holds something the file does not have yet.
   bool HoldsUnstoredText();
+  // True when the user has been told why the editor's text and flag could not be stored.
+  bool AlreadyTold();
   // The list as the model changes it; the position of the entry being edited follows.
   int AddListItem(const std::string& name);
   void RemoveListItem(int pos);
@@ -130,6 +155,8 @@ class MainModel {
   // a change writes nothing (an enciphered text would get a new salt every time).
   std::string saved_text_;
   int saved_crypt_ = -1;
+  // The entry's fields as the model last read or wrote them, to find it where names repeat.
+  std::optional<StoredFields> saved_fields_;
   // What the user was last told could not be stored, so that one click does not tell twice.
   std::string unstored_text_;
   int unstored_crypt_ = -1;
@@ -137,6 +164,7 @@ class MainModel {
   int busy_ = 0;
   bool quiet_ = false;
   std::function<void()> after_command_;
+  std::vector<std::string> notices_;
 };
 
 // The characters of `text` that the code page cannot hold, each once, in order.

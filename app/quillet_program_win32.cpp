@@ -187,7 +187,7 @@ void QuilletProgram::ShowPopupMenu() {
   const std::optional<std::string> tag = TrackSnippetMenu(form_.hwnd(), menu, at);
   menu_open_ = false;
   if (!tag) return;
-  const MenuAction action = ActionFor(*tag);
+  const MenuAction action = ActionFor(menu, *tag);
   switch (action.command) {
     case MenuCommand::kShowMainWindow:
       ShowMain();
@@ -198,7 +198,7 @@ void QuilletProgram::ShowPopupMenu() {
     case MenuCommand::kSendEntry:
       sender_->SetAppTitle(core_->caption());
       sender_->SetLastUsedWindow(last_used_window_);
-      sender_->SendEntry(action.entry);
+      sender_->SendEntry(action.entry, action.entry_name);
       break;
     case MenuCommand::kNothing:
       break;

@@ -422,7 +422,7 @@ int main(int argc, char** argv) {
       ArrivalWatch watch(ours_pad.edit, expected);
       sender.SetLastUsedWindow(reinterpret_cast<std::uintptr_t>(ours_pad.frame));
       const double call = Seconds();
-      const qm::SendOutcome outcome = sender.SendEntry(1);
+      const qm::SendOutcome outcome = sender.SendEntry(1, "Messtext");
       std::wstring last;
       const std::optional<double> at = watch.Wait(&last);
       if (outcome != qm::SendOutcome::kTyped) {

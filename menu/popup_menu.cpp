@@ -111,4 +111,26 @@ MenuAction ActionFor(std::string_view tag) {
   return {};
 }
 
+namespace {
+
+const PopupMenuItem* ItemWithTag(const PopupMenu& items, std::string_view tag) {
+  for (const PopupMenuItem& item : items) {
+    if (!item.IsGroup() && item.tag == tag) return &item;
+    if (const PopupMenuItem* found = ItemWithTag(item.children, tag)) return found;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+MenuAction ActionFor(const PopupMenu& menu, std::string_view tag) {
+  MenuAction action = ActionFor(tag);
+  if (action.command == MenuCommand::kSendEntry) {
+    const PopupMenuItem* item = ItemWithTag(menu, tag);
+    if (!item) return {};
+    action.entry_name = item->caption;
+  }
+  return action;
+}
+
 }  // namespace qm

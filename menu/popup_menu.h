@@ -24,7 +24,8 @@ inline constexpr const char* kCaptionDigits = "&0-9";  // the group of every non
 
 struct PopupMenuItem {
   // Shown as it is: "&" marks the access key, as in every menu of the program. An entry
-  // named "-" stays an entry; only the separator's tag makes a separator.
+  // named "-" stays an entry; only the separator's tag makes a separator. An entry's caption
+  // is its name as the file gives it, which a send checks against the file.
   std::string caption;
   // The entry number as decimal text, "-1" to "-4" for the separator and the commands, or
   // empty for a group header of the cascading menu.
@@ -62,10 +63,11 @@ enum class MenuCommand { kNothing, kSendEntry, kShowMainWindow, kQuit };
 
 struct MenuAction {
   MenuCommand command = MenuCommand::kNothing;
-  int entry = 0;  // for kSendEntry
+  int entry = 0;                // for kSendEntry
+  std::string entry_name = {};  // its name as the menu showed it; the send checks both
 
   friend bool operator==(const MenuAction& a, const MenuAction& b) {
-    return a.command == b.command && a.entry == b.entry;
+    return a.command == b.command && a.entry == b.entry && a.entry_name == b.entry_name;
   }
   friend bool operator!=(const MenuAction& a, const MenuAction& b) { return !(a == b); }
 };
@@ -75,5 +77,8 @@ struct MenuAction {
 // header. Entry numbers are 16-bit: a value above 32767 names no entry and does nothing,
 // rather than wrap around onto another entry's number.
 MenuAction ActionFor(std::string_view tag);
+// The same for the item of `menu` with `tag`, whose caption, an entry's name, the send gets
+// with its number: the file may have changed since the menu was built.
+MenuAction ActionFor(const PopupMenu& menu, std::string_view tag);
 
 }  // namespace qm

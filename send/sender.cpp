@@ -72,11 +72,29 @@ class Sender::BusyScope {
 Sender::Sender(const SenderServices& services, const std::string& data_file)
     : s_(services), data_file_(data_file) {}
 
-SendOutcome Sender::SendEntry(int entry_number) {
+SendOutcome Sender::SendEntry(int entry_number, const std::string& entry_name) {
   if (busy_) return SendOutcome::kBusy;
   BusyScope busy(busy_);
 
-  const SnippetEntry entry = s_.entries.ReadEntry(entry_number, data_file_);
+  // Another program may have deleted or moved entries since the menu was built: whatever now
+  // has that number may be another entry, an enciphered one even.
+  SnippetEntry entry;
+  EntryLocation where;
+  const Status read =
+      s_.entries.ReadKnownEntry({entry_number, entry_name, {}}, data_file_, &entry, &where);
+  if (!read || where.number == 0) {
+    const std::string entry_text = "Der Eintrag \xE2\x80\x9E" + entry_name + "\xE2\x80\x9C ";
+    if (!read) {
+      Refuse(entry_text + "kann nicht gelesen werden. " + read.message);
+    } else if (where.place == EntryPlace::kGone) {
+      Refuse(entry_text + "existiert nicht mehr in der Datendatei.");
+    } else {
+      Refuse(entry_text +
+             "steht nicht mehr unter seiner Nummer in der Datendatei, und mehrere "
+             "Einträge tragen diesen Namen.");
+    }
+    return SendOutcome::kNoEntry;
+  }
   const std::string text = ExpandPlaceholders(UnescapeStoredText(entry.text), s_.clock, s_.fs,
                                               s_.ansi, FolderOf(data_file_));
   const bool dosbox = entry.dosbox != 0;

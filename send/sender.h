@@ -51,6 +51,7 @@ enum class SendOutcome {
                      // to the front
   kStopped,          // typing stopped part-way; the message says how much was typed
   kBusy,             // another send is under way; nothing was done
+  kNoEntry,          // the entry is no longer in the data file, or cannot be told apart
 };
 
 // Above this many characters after expansion, typing asks first.
@@ -87,13 +88,14 @@ class Sender {
   void SetLastUsedWindow(WindowHandle window) { last_used_window_ = window; }
   WindowHandle last_used_window() const { return last_used_window_; }
 
-  // Reads the entry (a number without an entry sends an empty text), undoes the stored
-  // escapes, expands the placeholders, asks before a very long text is typed, and prepares
-  // the keystrokes: in DOS-box mode the keystrokes paste the text through the target's
-  // system menu. Then the target: the windows whose title contains the entry's target title
-  // (one is taken, several are offered for choice), or, without a target title, the
-  // last-used window.
-  SendOutcome SendEntry(int entry_number);
+  // Reads the entry under the data file's lock, found by the number and name the menu knew
+  // (moved: under its new number; gone, or one of several of that name that nothing tells
+  // apart: nothing is typed and the user is told), undoes the stored escapes, expands the
+  // placeholders, asks before a very long text is typed, and prepares the keystrokes: in
+  // DOS-box mode the keystrokes paste the text through the target's system menu. Then the
+  // target: the windows whose title contains the entry's target title (one is taken, several
+  // are offered for choice), or, without a target title, the last-used window.
+  SendOutcome SendEntry(int entry_number, const std::string& entry_name);
 
   // Types the keystrokes the last SendEntry prepared into `window`, but only when the window
   // exists, is visible, may be a target at all, is known not to run with higher rights and

@@ -1,12 +1,55 @@
 // Snippet entries of the data file: five fields, one section each, keyed by entry number.
 #include "store/entries.h"
 
+#include <algorithm>
+
 #include "platform/portable_code_pages.h"
 #include "store/ini_document.h"
 #include "store/stored_text.h"
 #include "text/numbers.h"
 
 namespace qm {
+namespace {
+
+StoredFields FieldsIn(const IniDocument& doc, int number) {
+  const std::string key = std::to_string(number);
+  return {doc.Find("Text", key).value_or(""), doc.Find("Crypt", key).value_or(""),
+          doc.Find("Title", key).value_or(""), doc.Find("DosBox", key).value_or("")};
+}
+
+// The fields after `section` is written with `value`, as the file will read it back.
+void Apply(StoredFields& fields, const std::string& section, std::string_view value) {
+  const std::string read_back(IniDocument::AsReadBack(value));
+  if (section == "Text") fields.text = read_back;
+  if (section == "Crypt") fields.crypt = read_back;
+  if (section == "Title") fields.title = read_back;
+  if (section == "DosBox") fields.dosbox = read_back;
+}
+
+}  // namespace
+
+EntryLocation LocateEntry(const IniDocument& doc, const EntryKey& key) {
+  const std::vector<std::string> names = ReadNumberedList(doc, "Name");
+  std::vector<int> named;
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    if (names[i] == key.name) named.push_back(static_cast<int>(i) + 1);
+  }
+  const auto at = [&](int n) {
+    return EntryLocation{n == key.number ? EntryPlace::kHere : EntryPlace::kMoved, n};
+  };
+  const bool carries = std::find(named.begin(), named.end(), key.number) != named.end();
+  if (key.fields) {
+    // Its own number first: among identical copies any one is as good, and that one is ours.
+    if (carries && FieldsIn(doc, key.number) == *key.fields) return at(key.number);
+    for (int n : named) {
+      if (FieldsIn(doc, n) == *key.fields) return at(n);
+    }
+  }
+  // Changed by someone else as well: under its number, or the only one of its name.
+  if (carries) return at(key.number);
+  if (named.size() == 1) return at(named.front());
+  return {named.empty() ? EntryPlace::kGone : EntryPlace::kUnclear, 0};
+}
 
 SnippetEntry EntryStore::ReadEntry(int number, const std::string& data_file) {
   const std::string key = std::to_string(number);
@@ -76,18 +119,69 @@ Status EntryStore::WriteEntries(const std::vector<std::pair<int, SnippetEntry>>&
   return ini_.WriteIniValues(all, data_file);
 }
 
-Status EntryStore::RemoveEntry(int number, const std::string& name, const std::string& data_file,
-                               int* moved_from) {
+EntryLocation EntryStore::FindEntry(const EntryKey& key, const std::string& data_file,
+                                    SnippetEntry* entry, StoredFields* fields) {
+  const std::shared_ptr<const IniDocument> doc = ini_.Snapshot(data_file);
+  const EntryLocation at = doc ? LocateEntry(*doc, key) : EntryLocation{};
+  if (entry) *entry = at.number > 0 ? EntryIn(*doc, at.number) : SnippetEntry{};
+  if (fields) *fields = at.number > 0 ? FieldsIn(*doc, at.number) : StoredFields{};
+  return at;
+}
+
+Status EntryStore::ReadKnownEntry(const EntryKey& key, const std::string& data_file,
+                                  SnippetEntry* entry, EntryLocation* where) {
+  return ini_.UpdateIniValues(
+      [&](const IniDocument& current, std::vector<IniWrite>&) {
+        const EntryLocation at = LocateEntry(current, key);
+        if (where) *where = at;
+        if (entry) *entry = at.number > 0 ? EntryIn(current, at.number) : SnippetEntry{};
+        return Status::Ok();
+      },
+      data_file);
+}
+
+Status EntryStore::UpdateEntry(const EntryKey& key,
+                               const std::vector<std::pair<std::string, std::string>>& fields,
+                               const SnippetEntry& whole, const std::string& data_file,
+                               EntryLocation* where, StoredFields* after) {
   return ini_.UpdateIniValues(
       [&](const IniDocument& current, std::vector<IniWrite>& writes) {
-        const std::vector<std::string> names = ReadNumberedList(current, "Name");
-        const int highest = static_cast<int>(names.size());
-        // The caller's list shows the name as it was typed, the file as it reads back.
-        if (number < 1 || number > highest || names[number - 1] != IniDocument::AsReadBack(name)) {
-          return Status::Refuse("Der Eintrag „" + name +
-                                "“ steht nicht mehr unter seiner Nummer in der Datendatei; ein "
-                                "anderes Programm hat sie geändert. Es wurde nichts gelöscht.");
+        EntryLocation at = LocateEntry(current, key);
+        StoredFields result;
+        if (at.number > 0) {
+          result = FieldsIn(current, at.number);
+          const std::string n = std::to_string(at.number);
+          for (const auto& [section, value] : fields) {
+            // Leaving a box twice (stored before hiding, then the focus goes) writes once.
+            if (current.Find(section, n).value_or("") == IniDocument::AsReadBack(value)) continue;
+            writes.push_back({section, n, value});
+          }
+        } else {
+          at.number = static_cast<int>(ReadNumberedList(current, "Name").size()) + 1;
+          if (Status s = EntryWrites(at.number, whole, writes); !s) return s;
+          for (const auto& [section, value] : fields) {
+            for (IniWrite& w : writes) {
+              if (w.section == section) w.value = value;
+            }
+          }
         }
+        for (const IniWrite& w : writes) Apply(result, w.section, w.value);
+        if (where) *where = at;
+        if (after) *after = result;
+        return Status::Ok();
+      },
+      data_file);
+}
+
+Status EntryStore::RemoveEntry(const EntryKey& key, const std::string& data_file,
+                               EntryLocation* where, int* moved_from) {
+  return ini_.UpdateIniValues(
+      [&](const IniDocument& current, std::vector<IniWrite>& writes) {
+        const EntryLocation at = LocateEntry(current, key);
+        if (where) *where = at;
+        if (at.number == 0) return Status::Ok();
+        const int number = at.number;
+        const int highest = static_cast<int>(ReadNumberedList(current, "Name").size());
         if (moved_from) *moved_from = highest;
         std::vector<IniWrite> part;
         if (highest != number) {

@@ -1,6 +1,7 @@
 // Snippet entries of the data file: five fields, one section each, keyed by entry number.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -19,6 +20,42 @@ struct SnippetEntry {
   int crypt = 0;
   int dosbox = 0;
 };
+
+// An entry's fields other than its name as the file holds them (the text in its stored,
+// possibly enciphered form): what tells apart entries that share a name.
+struct StoredFields {
+  std::string text, crypt, title, dosbox;
+  friend bool operator==(const StoredFields& a, const StoredFields& b) {
+    return a.text == b.text && a.crypt == b.crypt && a.title == b.title && a.dosbox == b.dosbox;
+  }
+  friend bool operator!=(const StoredFields& a, const StoredFields& b) { return !(a == b); }
+};
+
+// An entry as a caller knows it: the number and name it had when the caller last read it,
+// and, where known, its fields then.
+struct EntryKey {
+  int number = 0;
+  std::string name;  // as it reads back from the file
+  std::optional<StoredFields> fields;
+};
+
+// Where such an entry stands in the file now. Another program (a second Quillet, the
+// command-line tool, a hand edit) may have deleted, added or moved entries meanwhile.
+enum class EntryPlace {
+  kHere,     // still under its number
+  kMoved,    // under another number
+  kGone,     // no entry has its name any more
+  kUnclear,  // several other entries have its name, and nothing tells which one it is
+};
+struct EntryLocation {
+  EntryPlace place = EntryPlace::kGone;
+  int number = 0;  // where it stands now; 0 when gone or unclear
+};
+
+// The number still carries the name: that number, unless the fields tell that another entry
+// of the name is this one. Otherwise the only other entry of the name, or among several the
+// one whose fields are the known ones. An entry of the same name is never taken blindly.
+EntryLocation LocateEntry(const IniDocument& doc, const EntryKey& key);
 
 // The value to store for a text field (a text's stored form, a name, a title): the value
 // itself, or, where reading would lose something of it (blanks at its ends, a pair of quotes
@@ -39,12 +76,31 @@ class EntryStore {
   // Several entries in one update of the file: all of them or none.
   Status WriteEntries(const std::vector<std::pair<int, SnippetEntry>>& entries,
                       const std::string& data_file);
-  // Deletes entry `number`, which must still carry `name`: the highest-numbered entry of
-  // the file moves into its number and the highest number is blanked, in one update under
-  // the lock, so that the numbers stay 1..N whatever the caller's list knows of the file.
-  // `moved_from` receives the number whose entry moved (`number` itself when it was the
-  // highest). Refused, changing nothing, when the number carries another name by now.
-  Status RemoveEntry(int number, const std::string& name, const std::string& data_file,
+  // Reads the entry `key` names where it stands now (see LocateEntry) into `entry` and
+  // `fields`: empty when it is gone or unclear. FindEntry looks at one snapshot of the file;
+  // ReadKnownEntry under the update lock, as a write does, and fails only when the file
+  // could not be looked at.
+  EntryLocation FindEntry(const EntryKey& key, const std::string& data_file, SnippetEntry* entry,
+                          StoredFields* fields);
+  Status ReadKnownEntry(const EntryKey& key, const std::string& data_file, SnippetEntry* entry,
+                        EntryLocation* where);
+  // Writes `fields` (section, value) into the entry `key` names, where it stands now, in one
+  // update under the lock; values that the file holds already are not written again. Where
+  // the entry is gone or unclear, `whole` with `fields` over it is stored as a new entry under
+  // the next free number instead, so that nothing lands in another entry and nothing is
+  // lost. `where` receives the place found and the number written; `after` the entry's
+  // fields as they are now.
+  Status UpdateEntry(const EntryKey& key,
+                     const std::vector<std::pair<std::string, std::string>>& fields,
+                     const SnippetEntry& whole, const std::string& data_file, EntryLocation* where,
+                     StoredFields* after);
+  // Deletes the entry `key` names, where it stands now: the highest-numbered entry of the
+  // file moves into its number and the highest number is blanked, in one update under the
+  // lock, so that the numbers stay 1..N whatever the caller's list knows of the file.
+  // `where` receives the place found and the number deleted; `moved_from` the number whose
+  // entry moved into it (that number itself when it was the highest). Nothing changes when
+  // the entry is gone or unclear.
+  Status RemoveEntry(const EntryKey& key, const std::string& data_file, EntryLocation* where,
                      int* moved_from);
   // Stores the entry under the next free number, counted and written under one lock, so
   // that two programs adding at once never take the same number.
@@ -57,7 +113,6 @@ class EntryStore {
   Status EntryWrites(int number, const SnippetEntry& entry, std::vector<IniWrite>& writes);
   SnippetEntry EntryIn(const IniDocument& doc, int number) const;
 
- public:
  private:
   IniStore& ini_;
   const CodePage& ansi_;

@@ -42,6 +42,26 @@ TEST(GlyphTextTest, LineBreaksWithoutAGlyphOnlyLayTheTextOut) {
   EXPECT_EQ(UnescapeStoredText(EditorToStored("\xC3\xB0")), "\xC3\xB0");
 }
 
+TEST(GlyphTextTest, PastedLineBreaksAndTabsBecomeGlyphsAndAreStored) {
+  const struct {
+    const char* name;
+    std::string pasted;
+    std::string editor;
+    std::string stored;
+  } cases[] = {
+      {"crlf", "Str. 1\r\n12345 Ort", "Str. 1" + E + "\r12345 Ort", "Str. 1\\N12345 Ort"},
+      {"lf and cr", "a\nb\rc\n", "a" + E + "\rb" + E + "\rc" + E + "\r", "a\\Nb\\Nc\\N"},
+      {"empty line", "a\r\n\r\nb", "a" + E + "\r" + E + "\rb", "a\\N\\Nb"},
+      {"tab, then enter", "x\t\ny", "x" + T + "\r" + E + "\ry", "x\\T\\Ny"},
+      // A copy of the editor's own text: each glyph brings its line break along.
+      {"own copy", "a" + E + "\r\nb" + T, "a" + E + "\rb" + T + "\r", "a\\Nb\\T"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(PastedTextToEditorText(c.pasted), c.editor) << c.name;
+    EXPECT_EQ(EditorToStored(PastedTextToEditorText(c.pasted)), c.stored) << c.name;
+  }
+}
+
 TEST(GlyphTextTest, ReplaceAllGoesOnBehindTheReplacement) {
   EXPECT_EQ(ReplaceAll("aaa", "a", "aa", false), "aaaaaa");
   EXPECT_EQ(ReplaceAll("Abc abc", "ABC", "x", true), "x x");

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 
 #include "app/glyph_text.h"
@@ -309,6 +310,10 @@ TEST_F(MainModelTest, CharactersBeyondTheCodePageAskToSwitchToUnicode) {
   EXPECT_EQ(Value("Text", "1"), "text of x");
   EXPECT_NE(view.editor.find("\xE2\x98\x83"), std::string::npos);
 
+  // Leaving again asks again only once the user is back in the editor.
+  model.OnEditorLostFocus();
+  EXPECT_EQ(dialogs.messages.size(), 1u);
+  model.OnEditorUsed();
   dialogs.message_answers = {MessageAnswer::kYes};
   model.OnEditorLostFocus();
   EXPECT_EQ(fs.Content(data_file).value_or("").rfind("\xFF\xFE", 0), 0u);
@@ -495,6 +500,110 @@ TEST_F(MainModelTest, DeletingWithAListBehindTheFileLosesNoEntry) {
             (std::map<std::string, std::string>{{"q", "text of a"}, {"b", "text of b"}}));
 }
 
+// Another program swaps "c" (number 3) with "b", or deletes it, while "c" is being edited:
+// every write goes into the entry named "c", or into a new one, never into "b".
+TEST_F(MainModelTest, EveryWriteFindsItsEntryByNumberAndName) {
+  const struct {
+    const char* name;
+    std::function<void()> edit;
+    std::string after;  // the entry afterwards: name|text|title|DOS box; empty: deleted
+  } writers[] = {
+      {"text", [&] { view.editor = "neu"; model.OnEditorLostFocus(); }, "c|neu|Editor|1"},
+      {"title", [&] { view.title_text = "Rechner"; model.OnTitleLostFocus(); },
+       "c|text of c|Rechner|1"},
+      {"DOS box", [&] { view.dosbox = false; model.OnDosBoxClick(); }, "c|text of c|Editor|0"},
+      {"last window", [&] { view.destination = 0; model.OnDestinationTypeClick(0); },
+       "c|text of c||0"},
+      {"rename", [&] { dialogs.text_answers = {std::string("d")}; model.RenameEntry(); },
+       "d|text of c|Editor|1"},
+      {"delete", [&] { model.DeleteEntry(); }, ""},
+  };
+  using Entries = std::vector<std::pair<int, SnippetEntry>>;
+  const SnippetEntry a{"a", "text of a", "", 0, 0}, b{"b", "text of b", "", 0, 0},
+      c{"c", "text of c", "Editor", 0, 1};
+  for (bool swapped : {true, false}) {
+    for (const auto& w : writers) {
+      const std::string what = std::string(w.name) + (swapped ? ", swapped" : ", deleted");
+      data_file = "C:\\Q\\" + what + ".ini";
+      dialogs.messages.clear();
+      ASSERT_TRUE(entries.WriteEntries({{1, a}, {2, b}, {3, c}}, data_file));
+      Load();
+      Select("c");
+      fs.AdvanceNs(5'000'000'000);
+      fs.SetFile(data_file, "");
+      ASSERT_TRUE(entries.WriteEntries(swapped ? Entries{{1, a}, {2, c}, {3, b}}
+                                               : Entries{{1, a}, {2, b}}, data_file));
+      w.edit();
+      EXPECT_EQ(Reloaded().at("b"), "text of b") << what;
+      EXPECT_EQ(entries.CountEntries(data_file), w.after.empty() ? 2 : 3) << what;
+      // Gone: told once, whatever the command.
+      const auto gone = [](const FakeDialogs::Shown& m) {
+        return m.text.find("nicht mehr zu finden") != std::string::npos;
+      };
+      EXPECT_EQ(std::count_if(dialogs.messages.begin(), dialogs.messages.end(), gone),
+                swapped ? 0 : 1)
+          << what;
+      if (w.after.empty()) continue;
+      // Moved: written where it is now; gone: a new entry of the window's fields.
+      const SnippetEntry e = entries.ReadEntry(swapped ? 2 : 3, data_file);
+      EXPECT_EQ(e.name + "|" + e.text + "|" + e.title + "|" + std::to_string(e.dosbox), w.after)
+          << what;
+      EXPECT_EQ(view.ListData(view.selection), swapped ? 2 : 3) << what;
+      // Shown by number and name too: the list still gives "c"'s new number to "b".
+      Select("b");
+      EXPECT_EQ(view.editor, "text of b") << what;
+    }
+  }
+}
+
+// A box of the editor's focus loss is open while other events run in its message loop.
+TEST_F(MainModelTest, AQuestionWhileTheFocusLeavesIsAskedOnceAndItsAnswerHolds) {
+  const std::string snowman = "\xE2\x98\x83";
+  const struct {
+    const char* name;
+    bool fails;
+    MessageAnswer answer;
+    std::function<void()> meanwhile;
+    std::string after;  // entry "x"'s text and title
+  } cases[] = {
+      {"the focus leaves again", false, MessageAnswer::kYes,
+       [&] { model.OnEditorLostFocus(); }, snowman + "|"},
+      {"the window hides", false, MessageAnswer::kYes,
+       [&] { model.StorePendingEditsThen([&] { model.OnEditorLostFocus(); }); }, snowman + "|"},
+      {"declined, the session ends, a title waits", false, MessageAnswer::kNo,
+       [&] {
+         view.focus = MainView::Focus::kTitleBox;
+         view.title_text = "T";
+         model.StorePendingEdits();
+       },
+       "text of x|T"},
+      {"the entry moves", false, MessageAnswer::kYes,
+       [&] { ini.WriteIniValues({{"Name", "1", "y"}, {"Name", "2", "x"}}, data_file); },
+       snowman + "|"},
+      {"a failed write, the focus leaves again", true, MessageAnswer::kOk,
+       [&] { model.OnEditorLostFocus(); }, snowman + "|"},
+  };
+  for (const auto& c : cases) {
+    data_file = std::string("C:\\Q\\") + c.name + ".ini";
+    fs.SetFile(data_file, c.fails ? "\xFF\xFE" : "");  // Unicode: the write alone fails
+    dialogs.messages.clear();
+    Library({"x", "y"});
+    view.focus = MainView::Focus::kEditor;
+    view.editor = snowman;
+    fs.FailNextWrites(c.fails ? 1 : 0);
+    dialogs.message_answers = {c.answer};
+    dialogs.while_open = c.meanwhile;
+    model.OnEditorLostFocus();
+    // Afterwards too: the focus back and leaving again, the icon, the end of the session.
+    model.OnEditorLostFocus();
+    model.StorePendingEdits();
+    EXPECT_EQ(dialogs.messages.size(), 1u) << c.name;
+    const int x = entries.ReadEntry(1, data_file).name == "x" ? 1 : 2;
+    const SnippetEntry e = entries.ReadEntry(x, data_file);
+    EXPECT_EQ(e.text + "|" + e.title, c.after) << c.name;
+  }
+}
+
 TEST_F(MainModelTest, FindContinuesFromTheCaretAndStopsAtTheEnd) {
   Library({"x"});
   view.editor = "Hallo hallo";
@@ -520,6 +629,12 @@ TEST_F(MainModelTest, ClipboardCommandsCarryTheDisplayForm) {
   EXPECT_EQ(view.editor, "acd");
   model.OnEditCommand(kEditPaste);
   EXPECT_EQ(view.editor, "ab" + E + "\rcd");
+  // A clipboard that cannot be written keeps the text where it is, and says so.
+  clipboard.unavailable = true;
+  view.EditorSelect(0, 2);
+  model.OnEditCommand(kEditCut);
+  EXPECT_EQ(view.editor, "ab" + E + "\rcd");
+  EXPECT_EQ(dialogs.messages.size(), 1u);
 }
 
 }  // namespace

@@ -3,8 +3,10 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/dialogs.h"
@@ -24,6 +26,7 @@ class FakeDialogs : public Dialogs {
   MessageAnswer ShowMessage(const std::string& text, const std::string& title, MessageIcon icon,
                             MessageButtons buttons) override {
     messages.push_back({text, title, icon, buttons});
+    if (while_open) std::exchange(while_open, nullptr)();
     if (!message_answers.empty()) return Pop(message_answers);
     return buttons == MessageButtons::kYesNo || buttons == MessageButtons::kYesNoCancel ||
                    buttons == MessageButtons::kYesNoDefaultNo
@@ -48,6 +51,8 @@ class FakeDialogs : public Dialogs {
     std::string prompt, title, initial;
   };
 
+  // Runs once while the next message box is open, as other events do in its message loop.
+  std::function<void()> while_open;
   std::deque<MessageAnswer> message_answers;
   std::deque<std::optional<std::string>> text_answers;
   std::deque<std::optional<std::string>> folder_answers;

@@ -96,15 +96,18 @@ TEST(PopupMenu, EveryEntryItemSendsItsOwnEntry) {
     EXPECT_EQ(separators, 1);  // the entry named "-" is none
     std::vector<int> sent(names.size() + 1);
     for (const PopupMenuItem* item : items) {
-      const MenuAction a = ActionFor(item->tag);
+      // The send gets the name with the number, to check the file against both.
+      const MenuAction a = ActionFor(menu, item->tag);
       if (a.command != MenuCommand::kSendEntry) continue;
       ASSERT_LE(a.entry, static_cast<int>(names.size()));
       EXPECT_EQ(item->caption, names[a.entry - 1]);
+      EXPECT_EQ(a.entry_name, names[a.entry - 1]);
       ++sent[a.entry];
     }
     std::vector<int> once(names.size() + 1, 1);
     once[0] = 0;
     EXPECT_EQ(sent, once);
+    EXPECT_EQ(ActionFor(menu, "99"), MenuAction{});  // no such item: no entry to send
   }
 }
 

@@ -90,7 +90,7 @@ TEST_F(SenderTest, TypesTheExpandedTextIntoTheLastUsedWindow) {
     if (calls == 1) first_keys = Keys(keyboard.sent);
   };
 
-  EXPECT_EQ(sender.SendEntry(1), SendOutcome::kTyped);
+  EXPECT_EQ(sender.SendEntry(1, "Eintrag"), SendOutcome::kTyped);
   EXPECT_EQ(keyboard.TypedText(), "5% (netto) {brutto}\r05.03.2024\t{TAB} Grüße\r€😀\n");
   EXPECT_EQ(sender.keystroke_text(),
             "5{%} {(}netto{)} {{}brutto{}}~05.03.2024{TAB}{{}TAB{}} Grüße~€😀\n");
@@ -120,7 +120,7 @@ TEST_F(SenderTest, NoTarget) {
     desktop.Add("Editor");
     if (c.hidden_match) desktop.Add("Versteckt", false);
     Entry(1, "geheim", c.title);
-    EXPECT_EQ(sender.SendEntry(1), SendOutcome::kNoTarget) << c.name;
+    EXPECT_EQ(sender.SendEntry(1, "Eintrag"), SendOutcome::kNoTarget) << c.name;
     ASSERT_EQ(dialogs.messages.size(), 1u) << c.name;
     EXPECT_EQ(dialogs.messages[0].text, kNoTarget);
     EXPECT_EQ(dialogs.messages[0].title, kApp);
@@ -136,7 +136,7 @@ TEST_F(SenderTest, TheOnlyMatchingWindowIsTypedIntoWithoutAsking) {
   desktop.Add("Editor - versteckt", false);
   const WindowHandle editor = desktop.Add("Mein Editor");
   Entry(1, "x", " editor ");
-  EXPECT_EQ(sender.SendEntry(1), SendOutcome::kTyped);
+  EXPECT_EQ(sender.SendEntry(1, "Eintrag"), SendOutcome::kTyped);
   EXPECT_TRUE(chooser.shown.empty());
   EXPECT_EQ(desktop.foreground, editor);
   EXPECT_EQ(keyboard.TypedText(), "x");
@@ -149,7 +149,7 @@ TEST_F(SenderTest, SeveralMatchingWindowsAreOfferedInListOrder) {
   Entry(1, "x", "EDITOR");
 
   chooser.answer = 1;
-  EXPECT_EQ(sender.SendEntry(1), SendOutcome::kTyped);
+  EXPECT_EQ(sender.SendEntry(1, "Eintrag"), SendOutcome::kTyped);
   ASSERT_EQ(chooser.shown.size(), 1u);
   std::vector<std::pair<std::string, WindowHandle>> shown;
   for (const auto& candidate : chooser.shown[0])
@@ -161,21 +161,39 @@ TEST_F(SenderTest, SeveralMatchingWindowsAreOfferedInListOrder) {
 
   chooser.answer.reset();
   keyboard.sent.clear();
-  EXPECT_EQ(sender.SendEntry(1), SendOutcome::kChoiceCancelled);
+  EXPECT_EQ(sender.SendEntry(1, "Eintrag"), SendOutcome::kChoiceCancelled);
   EXPECT_TRUE(keyboard.sent.empty());
   EXPECT_TRUE(dialogs.messages.empty());
 }
 
-TEST_F(SenderTest, AnEntryNumberWithoutAnEntrySendsAnEmptyText) {
-  const WindowHandle target = LastUsed();
-  desktop.Add("Oben");
-  desktop.BringToFront(desktop.windows.back().handle);
-  EXPECT_EQ(sender.SendEntry(7), SendOutcome::kTyped);
-  EXPECT_EQ(desktop.foreground, target);
-  EXPECT_TRUE(keyboard.sent.empty());
-
-  sender.SetLastUsedWindow(0);
-  EXPECT_EQ(sender.SendEntry(7), SendOutcome::kNoTarget);
+// The menu showed "Gruss" as number 2; another program has changed the file since.
+TEST_F(SenderTest, TheMenusEntryIsSentWhereverItIsNowOrNotAtAll) {
+  const struct {
+    std::vector<std::string> names;  // entries 1, 2, ... now; a text is its name and number
+    std::string typed, told;
+  } cases[] = {
+      {{"Adresse", "Gruss"}, "Gruss2", ""},
+      {{"Gruss", "Adresse"}, "Gruss1", ""},
+      {{"Adresse", "Geheim"}, "", "„Gruss“ existiert nicht mehr in der Datendatei.\r\nEs wurde"},
+      {{"Gruss", "Adresse", "Gruss"}, "", "mehrere Einträge tragen diesen Namen."},
+  };
+  LastUsed();
+  for (const auto& c : cases) {
+    fs.SetFile(data_file, "");
+    keyboard.sent.clear();
+    dialogs.messages.clear();
+    for (int n = 1; n <= static_cast<int>(c.names.size()); ++n) {
+      const std::string& name = c.names[n - 1];
+      entries.WriteEntry(n, {name, name + std::to_string(n), "", name == "Geheim", 0}, data_file);
+    }
+    const int locks = fs.LockCount();
+    EXPECT_EQ(sender.SendEntry(2, "Gruss"),
+              c.typed.empty() ? SendOutcome::kNoEntry : SendOutcome::kTyped);
+    EXPECT_EQ(fs.LockCount(), locks + 1) << "read under the file's lock";
+    EXPECT_EQ(keyboard.TypedText(), c.typed);
+    EXPECT_EQ(LastMessage().empty(), c.typed.size() > 0);
+    EXPECT_NE(LastMessage().find(c.told), std::string::npos) << LastMessage();
+  }
 }
 
 TEST_F(SenderTest, DosBoxModePastesThroughTheSystemMenu) {
@@ -183,7 +201,7 @@ TEST_F(SenderTest, DosBoxModePastesThroughTheSystemMenu) {
   clipboard.text = "alt";
   LastUsed("Eingabeaufforderung");
   keyboard.after_send = [&](int) { clipboard.taken = true; };  // the console reads it
-  EXPECT_EQ(sender.SendEntry(1), SendOutcome::kTyped);
+  EXPECT_EQ(sender.SendEntry(1, "Eintrag"), SendOutcome::kTyped);
   EXPECT_EQ(clipboard.offers, std::vector<std::string>{"dir {a}\r\tam 05.03.2024"});
   EXPECT_EQ(clipboard.text, "alt");
   EXPECT_EQ(sender.keystroke_text(), "% BE");
@@ -220,7 +238,7 @@ TEST_F(SenderTest, DosBoxModeLeavesTheClipboardAsItWas) {
     clipboard.text = "alt";
     Entry(1, "geheim", "", 1);
     c.setup(*this, LastUsed());
-    EXPECT_EQ(sender.SendEntry(1), c.outcome) << c.name;
+    EXPECT_EQ(sender.SendEntry(1, "Eintrag"), c.outcome) << c.name;
     EXPECT_EQ(clipboard.offers.size(), c.offered ? 1u : 0u) << c.name;
     clipboard.unavailable = false;
     EXPECT_EQ(clipboard.text, "alt") << c.name;
@@ -266,7 +284,7 @@ TEST_F(SenderTest, NothingIsTypedIntoAWindowThatCannotTakeIt) {
     const WindowHandle target = LastUsed();
     c.setup(desktop, processes, target);
     Entry(1, "Passwort");
-    EXPECT_EQ(sender.SendEntry(1), SendOutcome::kRefused) << c.name;
+    EXPECT_EQ(sender.SendEntry(1, "Eintrag"), SendOutcome::kRefused) << c.name;
     EXPECT_TRUE(keyboard.sent.empty()) << c.name;
     EXPECT_EQ(desktop.foreground, front) << c.name;
     EXPECT_NE(LastMessage().find(c.told), std::string::npos) << c.name << ": " << LastMessage();
@@ -286,7 +304,7 @@ TEST_F(SenderTest, ALateTargetIsTypedIntoInBatchesWithProgressAndCatchUps) {
     EXPECT_EQ(total, 100u);
     progress.push_back({typed, done});
   });
-  EXPECT_EQ(sender.SendEntry(1), SendOutcome::kTyped);
+  EXPECT_EQ(sender.SendEntry(1, "Eintrag"), SendOutcome::kTyped);
   EXPECT_EQ(desktop.foreground, target);
   EXPECT_EQ(pace.waited_ms, 3 * kForegroundRetryMs);
   EXPECT_EQ(keyboard.TypedText(), std::string(100, 'x'));
@@ -340,7 +358,7 @@ TEST_F(SenderTest, TypingStopsAtOnceAndSaysHowMuchWasTyped) {
     const WindowHandle target = LastUsed();
     desktop.Add("Chat");
     c.setup(*this, target);
-    EXPECT_EQ(sender.SendEntry(1), SendOutcome::kStopped) << c.name;
+    EXPECT_EQ(sender.SendEntry(1, "Eintrag"), SendOutcome::kStopped) << c.name;
     EXPECT_EQ(keyboard.TypedText(), std::string(c.typed, 'x')) << c.name;
     EXPECT_TRUE(keyboard.AllReleased()) << c.name;
     EXPECT_FALSE(pace.watching) << c.name << ": Esc would still be kept from every window";
@@ -361,7 +379,7 @@ TEST_F(SenderTest, AVeryLongTextAsksFirst) {
   LastUsed();
 
   dialogs.message_answers = {MessageAnswer::kNo};
-  EXPECT_EQ(sender.SendEntry(1), SendOutcome::kDeclined);
+  EXPECT_EQ(sender.SendEntry(1, "Eintrag"), SendOutcome::kDeclined);
   EXPECT_TRUE(keyboard.sent.empty());
   ASSERT_EQ(dialogs.messages.size(), 1u);
   EXPECT_EQ(dialogs.messages[0].text,
@@ -371,13 +389,13 @@ TEST_F(SenderTest, AVeryLongTextAsksFirst) {
   EXPECT_EQ(dialogs.messages[0].icon, MessageIcon::kQuestion);
 
   dialogs.message_answers = {MessageAnswer::kYes};
-  EXPECT_EQ(sender.SendEntry(1), SendOutcome::kTyped);
+  EXPECT_EQ(sender.SendEntry(1, "Eintrag"), SendOutcome::kTyped);
 
   // Up to the limit, and pasted in DOS-box mode however long, nothing is asked.
   dialogs.messages.clear();
   keyboard.after_send = [&](int) { clipboard.taken = true; };
-  EXPECT_EQ(sender.SendEntry(2), SendOutcome::kTyped);
-  EXPECT_EQ(sender.SendEntry(3), SendOutcome::kTyped);
+  EXPECT_EQ(sender.SendEntry(2, "Eintrag"), SendOutcome::kTyped);
+  EXPECT_EQ(sender.SendEntry(3, "Eintrag"), SendOutcome::kTyped);
   EXPECT_TRUE(dialogs.messages.empty());
 }
 
@@ -386,8 +404,8 @@ TEST_F(SenderTest, ASecondSendWhileOneIsUnderWayDoesNothing) {
   Entry(2, "zwei");
   LastUsed();
   SendOutcome inner = SendOutcome::kTyped;
-  pace.on_wait = [&] { inner = sender.SendEntry(2); };
-  EXPECT_EQ(sender.SendEntry(1), SendOutcome::kTyped);
+  pace.on_wait = [&] { inner = sender.SendEntry(2, "Eintrag"); };
+  EXPECT_EQ(sender.SendEntry(1, "Eintrag"), SendOutcome::kTyped);
   EXPECT_EQ(inner, SendOutcome::kBusy);
   EXPECT_EQ(keyboard.TypedText(), "eins");
 }

@@ -12,11 +12,57 @@ namespace {
 
 class EntriesTest : public testing::Test {
  protected:
+  // A fresh library of entries 1, 2, ... with these names; each text is its name and number.
+  void Library(const std::vector<std::string>& names) {
+    std::vector<std::pair<int, SnippetEntry>> all;
+    for (int n = 1; n <= static_cast<int>(names.size()); ++n) {
+      all.push_back({n, {names[n - 1], names[n - 1] + std::to_string(n), "", 0, 0}});
+    }
+    fs.SetFile("lib.ini", "");
+    ASSERT_TRUE(entries.WriteEntries(all, "lib.ini"));
+  }
+
   FakeFileSystem fs;
   Windows1252CodePage ansi;
   IniStore ini{fs, ansi};
   EntryStore entries{ini, ansi};
 };
+
+// The caller knew "Gruss" as number 2; another program has changed the file since.
+TEST_F(EntriesTest, AnEntryIsFoundByItsNumberAndName) {
+  const struct {
+    const char* name;
+    std::vector<std::string> names;
+    const char* text;  // of the fields the caller knew: nullptr when none are known
+    EntryPlace place;
+    int number;
+  } cases[] = {
+      {"still there", {"a", "Gruss"}, nullptr, EntryPlace::kHere, 2},
+      {"moved, changed", {"Gruss", "a"}, "anders", EntryPlace::kMoved, 1},
+      {"gone", {"a", "b"}, nullptr, EntryPlace::kGone, 0},
+      {"renamed in another case", {"a", "gruss"}, nullptr, EntryPlace::kGone, 0},
+      {"several others", {"Gruss", "a", "Gruss"}, "anders", EntryPlace::kUnclear, 0},
+      {"several others, the fields tell", {"Gruss", "a", "Gruss"}, "Gruss3", EntryPlace::kMoved, 3},
+      {"a stranger of its name in its place", {"a", "Gruss", "Gruss"}, "Gruss3",
+       EntryPlace::kMoved, 3},
+      {"in its place, changed", {"a", "Gruss", "Gruss"}, "anders", EntryPlace::kHere, 2},
+  };
+  for (const auto& c : cases) {
+    Library(c.names);
+    EntryKey key{2, "Gruss", {}};
+    if (c.text) key.fields = StoredFields{c.text, "0", "", "0"};
+    SnippetEntry found;
+    const EntryLocation at = entries.FindEntry(key, "lib.ini", &found, nullptr);
+    EXPECT_EQ(at.place, c.place) << c.name;
+    EXPECT_EQ(at.number, c.number) << c.name;
+    EXPECT_EQ(found.text, c.number ? "Gruss" + std::to_string(c.number) : "") << c.name;
+  }
+  // A name in quotes is the name once the file has taken its outer pair off.
+  Library({"b", "'zitiert'"});
+  int moved_from = 0;
+  ASSERT_TRUE(entries.RemoveEntry({2, "'zitiert'", {}}, "lib.ini", nullptr, &moved_from));
+  EXPECT_EQ(entries.CountEntries("lib.ini"), 1);
+}
 
 TEST_F(EntriesTest, RoundTripsPlainAndEnciphered) {
   const SnippetEntry plain{"Gru\xC3\x9F", EscapeStoredText("Zeile 1\r\nZeile \"2\"\t\xE2\x82\xAC"),

@@ -202,14 +202,14 @@ TEST_F(MainFormTest, EditCommandsUseTheClipboardAndKeepGlyphs) {
   form.EditorSelect(3, 0);
   SendMessageW(form.hwnd(), WM_COMMAND, MenuItemId(2, 3), 0);
   EXPECT_EQ(EditorToStored(form.EditorText()), "acdb\\N");
-  // Pasted ordinary text with line breaks is joined when stored.
+  // A pasted line break is an Enter, shown and stored as one.
   clipboard->WriteText("Zeile 1\r\nZeile 2");
   form.EditorSelect(0, 0);
   SendMessageW(form.hwnd(), WM_COMMAND, MenuItemId(2, 3), 0);
-  EXPECT_EQ(EditorToStored(form.EditorText()), "Zeile 1Zeile 2acdb\\N");
+  EXPECT_EQ(EditorToStored(form.EditorText()), "Zeile 1\\NZeile 2acdb\\N");
   form.EditorSelect(0, 5);
   SendMessageW(form.hwnd(), WM_COMMAND, MenuItemId(2, 4), 0);
-  EXPECT_EQ(EditorToStored(form.EditorText()), " 1Zeile 2acdb\\N");
+  EXPECT_EQ(EditorToStored(form.EditorText()), " 1\\NZeile 2acdb\\N");
 }
 
 TEST_F(MainFormTest, TheLayoutFollowsTheWindowAndNeverShrinks) {

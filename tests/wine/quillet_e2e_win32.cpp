@@ -1,6 +1,6 @@
 // Quillet.exe from outside, as a user drives it: the first start in an empty folder, the
-// icon's right press, a new entry through the input box, typing with Enter and Tab, and every
-// way of leaving the window while the editor still has the focus.
+// icon's right press, a new entry through the input box, typing with Enter and Tab, every
+// way of leaving the window while the editor still has the focus, and a hand edit meanwhile.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -229,6 +229,27 @@ TEST_F(QuilletProgramTest, ACloseRequestFromOutsideEndsTheProgram) {
   PostMessageW(main, WM_CLOSE, 0, 0);
   EXPECT_EQ(quillet.Wait(kWaitMs), 0u);
   EXPECT_TRUE(StoredEnds(shown, "Zu")) << Stored(shown);
+}
+
+TEST_F(QuilletProgramTest, AnEditFollowsItsEntryWhenAHandEditMovesIt) {
+  const auto library = [](const char* first, const char* second) {
+    return std::string("[Name]\r\n1=") + first + "\r\n2=" + second + "\r\n[Text]\r\n1=" + first +
+           " text\r\n2=" + second + " text\r\n";
+  };
+  ASSERT_TRUE(WriteRawFile(folder.WFile(L"Quillet.ini"), library("Alpha", "Beta")));
+  Process quillet;
+  Start(quillet);
+  RightPress();
+  ASSERT_TRUE(Visible(true));
+  ASSERT_EQ(SelectedEntry(), 1);  // "Alpha"
+  TypeIntoEditor(L"!");
+  // Saved in a text editor meanwhile: the two entries have swapped their numbers.
+  ASSERT_TRUE(
+      WriteRawFile(folder.WFile(L"Quillet.ini"), "; von Hand\r\n" + library("Beta", "Alpha")));
+  RightPress();
+  ASSERT_TRUE(Visible(false));
+  EXPECT_TRUE(StoredEnds(2, "Alpha text!")) << Stored(2);
+  EXPECT_EQ(Stored(1), "Beta text");
 }
 
 TEST_F(QuilletProgramTest, TheEndOfTheSessionAndASecondStart) {
