@@ -1,9 +1,9 @@
 // The Win32 clipboard, sounds, shell and desktop windows behind the platform seam.
 #include "platform/ui_services_win32.h"
 
+#include <dwmapi.h>
 #include <mmsystem.h>
 #include <objbase.h>
-#include <dwmapi.h>
 #include <shellapi.h>
 
 #include <cstring>

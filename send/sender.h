@@ -115,15 +115,15 @@ class Sender {
     Stop stop = Stop::kNone;
     std::size_t typed = 0;  // strokes
   };
+  struct Refusal {
+    std::string why, advice;
+  };
   class BusyScope;
   class EscapeWatch;
 
   SendOutcome SendToTitledWindow(const std::string& target_title);
   SendOutcome SendToLastWindow();
   SendOutcome TypeChecked(WindowHandle window);
-  struct Refusal {
-    std::string why, advice;
-  };
   // Why nothing may be typed into the window, which exists; `why` is empty when it may.
   Refusal Unfit(WindowHandle window, const std::string& title);
   Typing TypeKeys(WindowHandle window);
