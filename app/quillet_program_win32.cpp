@@ -454,7 +454,9 @@ int QuilletProgram::Run(const std::wstring& command_line) {
   ini_.emplace(*fs_, *ansi_);
   entries_.emplace(*ini_, *ansi_);
   core_.emplace(CoreServices{{*ini_, *entries_, *fs_, *ansi_, *dialogs_, *clipboard_},
-                             *settings_store_, *system_, pause_.get()},
+                             *settings_store_,
+                             *system_,
+                             pause_.get()},
                 form_, Hooks());
   g_program = this;
 

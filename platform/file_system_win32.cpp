@@ -109,8 +109,8 @@ bool IsOutOfReach(DWORD error) {
 FileReach ReachAfter(DWORD error) {
   if (IsOutOfReach(error)) return FileReach::kFolderUnreachable;
   // A name that can never be opened is as good as missing.
-  if (error == ERROR_FILE_NOT_FOUND || error == ERROR_INVALID_NAME ||
-      error == ERROR_BAD_PATHNAME || error == ERROR_FILENAME_EXCED_RANGE) {
+  if (error == ERROR_FILE_NOT_FOUND || error == ERROR_INVALID_NAME || error == ERROR_BAD_PATHNAME ||
+      error == ERROR_FILENAME_EXCED_RANGE) {
     return FileReach::kMissing;
   }
   return FileReach::kUnreadable;

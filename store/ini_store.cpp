@@ -16,11 +16,13 @@ constexpr std::int64_t kRacyWindowNs = 2'000'000'000;
 std::string UnreadableFileText(const std::string& path, FileReach reach) {
   const std::string file = "Die Datendatei \xE2\x80\x9E" + path + "\xE2\x80\x9C";  // „ “
   if (reach == FileReach::kFolderUnreachable) {
-    return file + " ist zurzeit nicht erreichbar (Laufwerk, Freigabe oder Ordner nicht "
-                  "verbunden).";
+    return file +
+           " ist zurzeit nicht erreichbar (Laufwerk, Freigabe oder Ordner nicht "
+           "verbunden).";
   }
-  return file + " kann zurzeit nicht gelesen werden; vielleicht hält ein anderes Programm sie "
-                "geöffnet.";
+  return file +
+         " kann zurzeit nicht gelesen werden; vielleicht hält ein anderes Programm sie "
+         "geöffnet.";
 }
 
 struct IniStore::Cached {

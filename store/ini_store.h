@@ -38,8 +38,9 @@ class IniStore {
   // The file as one read would see it now, for reading many values at the cost of one look
   // at the file: the values agree with each other even while another program writes the
   // file, and the snapshot stays valid after later writes. Null when the file is missing or
-  // cannot be read; LastReach tells which. A non-empty `file` becomes the current INI file, as with reads. The
-  // document builds its lookup tables on its first lookup, so one thread at a time reads it.
+  // cannot be read; LastReach tells which. A non-empty `file` becomes the current INI file,
+  // as with reads. The document builds its lookup tables on its first lookup, so one thread
+  // at a time reads it.
   std::shared_ptr<const IniDocument> Snapshot(std::string_view file = {});
   Status WriteIniValue(std::string_view section, std::string_view key, std::string_view value,
                        std::string_view file = {});

@@ -34,9 +34,7 @@ class FakeFileSystem : public FileSystem {
   void SetUnreadable(const std::string& path, bool on = true) { Mark(unreadable_, path, on); }
   // Everything under `folder` is out of reach, as on a drive or share not connected; its
   // files come back as they were.
-  void SetUnreachable(const std::string& folder, bool on = true) {
-    Mark(unreachable_, folder, on);
-  }
+  void SetUnreachable(const std::string& folder, bool on = true) { Mark(unreachable_, folder, on); }
   bool Exists(const std::string& path) const { return files_.count(path) != 0; }
   std::optional<std::string> Content(const std::string& path) const;
   std::set<std::string> FileNames() const;

@@ -189,8 +189,8 @@ TEST(Win32FileSystem, TellsMissingFromOutOfReachAndOutlastsABriefHold) {
       {dir.File("fehlt\\x.ini"), FileReach::kFolderUnreachable},
       {std::string(1, drive) + ":\\Team\\x.ini", FileReach::kFolderUnreachable}};
   for (const auto& [path, reach] : cases) EXPECT_EQ(fs.Reach(path), reach) << path;
-  HANDLE h = CreateFileW(Utf8ToWide(held).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0,
-                         nullptr);
+  HANDLE h =
+      CreateFileW(Utf8ToWide(held).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(h, INVALID_HANDLE_VALUE);
   EXPECT_EQ(fs.Reach(held), FileReach::kUnreadable);
   EXPECT_FALSE(fs.ReadAll(held));
