@@ -218,6 +218,8 @@ void QuilletCore::Reload(bool lists_current) {
   // settings stay as they are until it can be read again.
   unread_ = !main_.FileReadable();
   if (unread_) {
+    // Nothing shown yet (a start): the controls follow the empty list.
+    if (main_.CurrentEntryNumber() == 0) main_.UpdateControlStates();
     AskForRetry();
     return;
   }
