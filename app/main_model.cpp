@@ -1,6 +1,8 @@
 // The main window's decisions, against the MainView of the real window or of a test.
 #include "app/main_model.h"
 
+#include <utility>
+
 #include "app/glyph_text.h"
 #include "common/helpers.h"
 #include "text/utf.h"
@@ -85,12 +87,13 @@ class MainModel::Busy {
 MainModel::MainModel(const MainServices& services, MainView& view, const std::string& data_file)
     : s_(services), view_(view), data_file_(data_file) {}
 
-void MainModel::LoadEntryList() {
+bool MainModel::LoadEntryList() {
+  // One look at the file for the whole list: consistent even while another program writes.
+  const std::shared_ptr<const IniDocument> doc = s_.ini.Snapshot(data_file_);
+  if (!doc && s_.ini.LastReach() != FileReach::kMissing) return false;
   view_.ListClear();
   std::vector<std::pair<std::string, int>> items;
   std::vector<std::string> titles;
-  // One look at the file for the whole list: consistent even while another program writes.
-  const std::shared_ptr<const IniDocument> doc = s_.ini.Snapshot(data_file_);
   if (doc) {
     for (int i = 1;; ++i) {
       const std::string key = std::to_string(i);
@@ -105,6 +108,7 @@ void MainModel::LoadEntryList() {
   view_.TitleListAddAll(titles);
   current_index_ = -1;
   NoteFileState();
+  return true;
 }
 
 void MainModel::UpdateControlStates() {
@@ -167,6 +171,12 @@ void MainModel::OnListClick() {
       }
     }
   }
+  // An entry read from a file that cannot be read would look empty: the one being edited
+  // stays.
+  if (!FileReadable()) {
+    view_.ListSelect(current_index_);
+    return;
+  }
   current_index_ = view_.ListSelection();
   ShowSelectedEntry();
 }
@@ -180,6 +190,31 @@ bool MainModel::HoldsUnstoredText() {
   if (CurrentEntryNumber() <= 0) return false;
   return EditorToStored(view_.EditorText()) != saved_text_ ||
          (view_.CryptChecked() ? 1 : 0) != saved_crypt_;
+}
+
+bool MainModel::TextStoreFailed() {
+  return last_write_failed_ && CurrentEntryNumber() > 0 && AlreadyTold();
+}
+
+bool MainModel::RetryUnstoredText() {
+  if (busy_ > 0 || !TextStoreFailed()) return false;
+  WriteCurrTextData();  // quiet: the user was told of this very text
+  return TextStoreFailed();
+}
+
+bool MainModel::FileReadable() {
+  if (s_.ini.Snapshot(data_file_) || s_.ini.LastReach() == FileReach::kMissing) {
+    told_unreadable_ = false;
+    return true;
+  }
+  // Told before the box shows: closing it activates the window, which looks again.
+  if (!std::exchange(told_unreadable_, true)) {
+    Ask(UnreadableFileText(data_file_, s_.ini.LastReach()) +
+            "\r\n\r\nBis sie wieder gelesen werden kann, bleiben die Liste und der Editor, "
+            "wie sie sind.",
+        MessageIcon::kExclamation, MessageButtons::kOk);
+  }
+  return false;
 }
 
 int MainModel::AddListItem(const std::string& name) {
@@ -374,6 +409,7 @@ bool MainModel::EnsureStorable(const std::vector<std::string>& values) {
 bool MainModel::Write(const std::function<Status()>& write) {
   const bool known = !ChangedOutside();
   const Status status = write();
+  last_write_failed_ = !status.ok();
   if (status.ok()) {
     if (known) NoteFileState();
     return true;
@@ -456,19 +492,14 @@ void MainModel::StorePendingEditsThen(const std::function<void()>& then) {
   then();
 }
 
-void MainModel::StorePendingEdits() {
+void MainModel::StorePendingEdits(bool last_chance) {
   const Busy busy(*this);
-  switch (view_.FocusedControl()) {
-    case MainView::Focus::kTitleBox:
-      OnTitleLostFocus();
-      break;
-    case MainView::Focus::kEditor:
-    case MainView::Focus::kCryptBox:
-    case MainView::Focus::kOther:
-      // Unchanged text writes nothing, so this is safe wherever the focus is.
-      WriteCurrTextData();
-      break;
-  }
+  if (view_.FocusedControl() == MainView::Focus::kTitleBox) OnTitleLostFocus();
+  // A text the user was told could not be stored is tried again quietly, except when the
+  // program ends: then it would be lost, so the user hears of it once more.
+  if (last_chance && TextStoreFailed()) OnEditorUsed();
+  // Unchanged text writes nothing, so this is safe wherever the focus is.
+  WriteCurrTextData();
 }
 
 void MainModel::OnEditCommand(int index) {

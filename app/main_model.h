@@ -40,8 +40,9 @@ class MainModel {
   void SetAppTitle(std::string title) { app_title_ = std::move(title); }
   const std::string& app_title() const { return app_title_; }
 
-  // Fills the entry list and the title list from the data file.
-  void LoadEntryList();
+  // Fills the entry list and the title list from the data file. False, with the lists left
+  // as they are, when the file is there but cannot be read now.
+  bool LoadEntryList();
   void UpdateControlStates();
   void ShowSelectedEntry();
 
@@ -63,8 +64,10 @@ class MainModel {
   void DeleteEntry();
 
   // Stores what the user has typed but not yet left: before the window hides, the program
-  // ends, the session ends or a snippet is sent.
-  void StorePendingEdits();
+  // ends, the session ends or a snippet is sent. A text the user was told could not be
+  // stored is tried again without telling again, except at the `last_chance` before the
+  // program ends.
+  void StorePendingEdits(bool last_chance = false);
   // The same, then `then` (hiding or closing the window), during which leaving a control
   // does not ask or report again what the user was just told.
   void StorePendingEditsThen(const std::function<void()>& then);
@@ -76,6 +79,18 @@ class MainModel {
   void WriteCurrTextData();
   // Writes one field of the entry being edited; false when nothing was stored.
   bool WriteCurrentEntryField(const std::string& section, const std::string& value);
+
+  // True when the editor or the cipher box holds something the file does not have yet.
+  bool HoldsUnstoredText();
+  // True while the editor holds the very text whose write failed, as the user was told.
+  bool TextStoreFailed();
+  // Tries once more, quietly, to store such a text (the file may be reachable again); true
+  // when it still waits.
+  bool RetryUnstoredText();
+  // Whether the data file can be read now. One that cannot (its folder out of reach, held by
+  // another program) is no empty library: the caller keeps what it shows, and the user is
+  // told once until the file can be read again.
+  bool FileReadable();
 
   // Whether the data file was changed by someone else since this program last read or
   // wrote it (a hand edit, another program).
@@ -130,8 +145,6 @@ class MainModel {
   void FindNext();
   class Busy;
   class Quiet;
-  // True when the editor or the cipher box holds something the file does not have yet.
-  bool HoldsUnstoredText();
   // True when the user has been told why the editor's text and flag could not be stored.
   bool AlreadyTold();
   // The list as the model changes it; the position of the entry being edited follows.
@@ -161,6 +174,8 @@ class MainModel {
   std::string unstored_text_;
   int unstored_crypt_ = -1;
   FileStamp known_stamp_;
+  bool told_unreadable_ = false;
+  bool last_write_failed_ = false;
   int busy_ = 0;
   bool quiet_ = false;
   std::function<void()> after_command_;

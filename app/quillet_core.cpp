@@ -6,6 +6,7 @@
 
 #include "common/helpers.h"
 #include "text/numbers.h"
+#include "text/utf.h"
 #include "store/ini_document.h"
 
 namespace qm {
@@ -46,6 +47,16 @@ bool IsDebugCommandLine(std::string_view command_line) {
   return word == "debug";
 }
 
+bool IsAutostartCommandLine(std::string_view command_line) {
+  std::size_t end = 0;
+  for (;;) {
+    const std::size_t start = command_line.find_first_not_of(" \t", end);
+    if (start == std::string_view::npos) return false;
+    end = std::min(command_line.find_first_of(" \t", start), command_line.size());
+    if (FoldCase(command_line.substr(start, end - start)) == "/autostart") return true;
+  }
+}
+
 PopupSettings LoadPopupSettings(IniStore& ini, const std::string& data_file) {
   // Values out of range read as the default.
   auto clamp = [](int v, int low, int high) { return v < low || v > high ? 0 : v; };
@@ -78,14 +89,17 @@ QuilletCore::QuilletCore(const CoreServices& services, MainView& view, Lifecycle
       main_(services.main, view, data_file_) {
   main_.SetAfterCommand([this] {
     if (std::exchange(reload_deferred_, false)) ReloadIfChangedOutside();
+    AskForRetry();
   });
 }
 
 void QuilletCore::Startup(std::string_view command_line) {
   debug_mode_ = IsDebugCommandLine(command_line);
+  autostart_ = IsAutostartCommandLine(command_line);
   windows_nt_ = IsWindowsNT(s_.system);
   app_dir_ = AppDir(s_.system);
   ResolveDataFile(DataFileMode::kStartup);
+  if (ending_) return;
   ignore_.Clear();
   caption_ = MakeCaption("", windows_nt_, AppVersionString(257));
   main_.SetAppTitle(caption_);
@@ -100,7 +114,7 @@ void QuilletCore::Startup(std::string_view command_line) {
   if (debug_mode_) Call(hooks_.show_monitor);
 }
 
-void QuilletCore::SetDefaultDataFile() {
+void QuilletCore::SetDefaultDataFile(bool remember) {
   data_file_ = app_dir_ + kDataFileName;
   const std::string sample = app_dir_ + kSampleFileName;
   if (!FileExists(s_.main.fs, data_file_) && FileExists(s_.main.fs, sample)) {
@@ -109,13 +123,33 @@ void QuilletCore::SetDefaultDataFile() {
       s_.main.fs.ReplaceAtomically(data_file_, *bytes);
     }
   }
-  settings_.SaveUserSetting("path", data_file_);
+  if (remember) settings_.SaveUserSetting("path", data_file_);
+}
+
+FileReach QuilletCore::AwaitStoredLibrary() {
+  const std::int64_t until = autostart_ && s_.pause ? s_.pause->SteadyMs() + kReachWaitMs : 0;
+  for (;;) {
+    const FileReach reach = s_.main.fs.Reach(data_file_);
+    if (reach != FileReach::kFolderUnreachable) return reach;
+    // At sign-in the network drive or the VPN often comes a little after the program.
+    if (s_.pause && s_.pause->SteadyMs() < until) {
+      if (s_.pause->Wait(kReachLookMs)) continue;
+      ending_ = true;  // the program was ended meanwhile
+      return reach;
+    }
+    const MessageAnswer answer = s_.main.dialogs.ShowMessage(
+        UnreadableFileText(data_file_, reach) +
+            "\r\n\r\nWiederholen: erneut versuchen.\r\nAbbrechen: für diesen Programmlauf die "
+            "Textbausteine neben dem Programm verwenden.",
+        main_.app_title(), MessageIcon::kExclamation, MessageButtons::kRetryCancel);
+    if (answer != MessageAnswer::kRetry) return reach;
+  }
 }
 
 bool QuilletCore::ResolveDataFile(DataFileMode mode) {
   switch (mode) {
     case DataFileMode::kDefault:
-      SetDefaultDataFile();
+      SetDefaultDataFile(true);
       break;
     case DataFileMode::kChooseFolder: {
       const std::string folder =
@@ -149,13 +183,24 @@ bool QuilletCore::ResolveDataFile(DataFileMode mode) {
     case DataFileMode::kStartup:
       data_file_ = settings_.ReadUserSetting("path", "");
       if (data_file_.empty()) {
-        SetDefaultDataFile();
-      } else if (!FileExists(s_.main.fs, data_file_)) {
-        s_.main.dialogs.ShowMessage(
-            FormatText("Im angegebenen Ordner befindet sich keine Quillet-datei.\\n\\n"
-                       "Die Pfadangabe wird daher auf Standardwerte zurückgesetzt."),
-            main_.app_title(), MessageIcon::kInformation, MessageButtons::kOk);
-        SetDefaultDataFile();
+        SetDefaultDataFile(true);
+        break;
+      }
+      switch (AwaitStoredLibrary()) {
+        case FileReach::kThere:
+        case FileReach::kUnreadable:  // there: read again once it can be
+          break;
+        case FileReach::kMissing:
+          s_.main.dialogs.ShowMessage(
+              FormatText("Im angegebenen Ordner befindet sich keine Quillet-datei.\\n\\n"
+                         "Die Pfadangabe wird daher auf Standardwerte zurückgesetzt."),
+              main_.app_title(), MessageIcon::kInformation, MessageButtons::kOk);
+          SetDefaultDataFile(true);
+          break;
+        case FileReach::kFolderUnreachable:
+          // For this run only: the next start looks for the shared library again.
+          SetDefaultDataFile(false);
+          break;
       }
       break;
   }
@@ -169,6 +214,15 @@ void QuilletCore::ReloadFromDataFile() {
 }
 
 void QuilletCore::Reload(bool lists_current) {
+  // A file that cannot be read now is no empty library: the lists, the ignore list and the
+  // settings stay as they are until it can be read again.
+  unread_ = !main_.FileReadable();
+  if (unread_) {
+    // Nothing shown yet (a start): the controls follow the empty list.
+    if (main_.CurrentEntryNumber() == 0) main_.UpdateControlStates();
+    AskForRetry();
+    return;
+  }
   if (!lists_current) main_.LoadEntryList();
   ReportOnce(ignore_.Load(s_.main.ini, data_file_));
   popup_ = LoadPopupSettings(s_.main.ini, data_file_);
@@ -203,11 +257,26 @@ void QuilletCore::ReloadIfChangedOutside() {
     reload_deferred_ = true;
     return;
   }
-  if (!main_.ChangedOutside()) return;
+  // A text that could not be stored goes first, through the model's own store, so that it
+  // reaches its entry; while one waits, the lists and the editor stay, or it would be lost.
+  main_.RetryUnstoredText();
+  if (main_.HoldsUnstoredText()) return;
+  if (!unread_ && !main_.ChangedOutside()) return;
   const int number = main_.CurrentEntryNumber();
   const std::string name = main_.CurrentName();
   ReloadFromDataFile();
   main_.SelectEntry(number, name);
+}
+
+bool QuilletCore::RetryPending(bool window_shown) {
+  if (main_.busy()) return true;
+  main_.RetryUnstoredText();
+  if (unread_ && !window_shown) ReloadIfChangedOutside();
+  return Pending();
+}
+
+void QuilletCore::AskForRetry() {
+  if (Pending() && hooks_.retry_later) hooks_.retry_later();
 }
 
 Status QuilletCore::AddIgnoredTitle(const std::string& title) {
@@ -222,7 +291,7 @@ void QuilletCore::ReportOnce(const Status& status) {
 }
 
 void QuilletCore::Shutdown() {
-  main_.StorePendingEdits();
+  main_.StorePendingEdits(/*last_chance=*/true);
   Call(hooks_.unload_other_windows);
   Call(hooks_.save_geometry);
   if (!debug_mode_) Call(hooks_.remove_tray);

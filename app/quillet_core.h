@@ -9,6 +9,7 @@
 
 #include "app/main_model.h"
 #include "menu/popup_settings.h"
+#include "platform/pause.h"
 #include "platform/settings_store.h"
 #include "platform/system_info.h"
 #include "send/ignore_list.h"
@@ -27,6 +28,14 @@ std::string MakeCaption(const std::string& context, bool windows_nt, const std::
 
 // True when the command line, trimmed of blanks and lower-cased, is "debug".
 bool IsDebugCommandLine(std::string_view command_line);
+// True when one word of the command line is "/AUTOSTART", letter case ignored: the program
+// was started at sign-in, when network drives may not be connected yet.
+bool IsAutostartCommandLine(std::string_view command_line);
+
+// How long a start at sign-in waits quietly for a library whose folder is out of reach, and
+// how often it looks meanwhile.
+inline constexpr int kReachWaitMs = 30000;
+inline constexpr int kReachLookMs = 1000;
 
 // The popup menu's settings, section "Common" of the data file; out-of-range values read as 0.
 PopupSettings LoadPopupSettings(IniStore& ini, const std::string& data_file);
@@ -47,6 +56,9 @@ struct LifecycleHooks {
   std::function<void()> place_edge_strip;
   std::function<void()> start_poll_timer;
   std::function<void()> show_monitor;
+  // Something waits for the data file (a text that could not be stored, a reload that could
+  // not read it): RetryPending should run in a few seconds, and again while it says so.
+  std::function<void()> retry_later;
   // Shutdown.
   std::function<void()> unload_other_windows;
   std::function<void()> save_geometry;
@@ -57,6 +69,8 @@ struct CoreServices {
   MainServices main;
   SettingsStore& settings_store;
   SystemInfo& system;
+  // Lets a start at sign-in wait for a library out of reach; none: no waiting.
+  Pause* pause = nullptr;
 };
 
 class QuilletCore {
@@ -78,6 +92,10 @@ class QuilletCore {
   // of the main window runs (a message box of its own activates the window when it closes),
   // the reload waits until the command is done.
   void ReloadIfChangedOutside();
+  // Tries again what waits for the data file: the text that could not be stored and, while
+  // the window is hidden (no reload under the user's hands), the reload that could not read
+  // the file. True while something still waits.
+  bool RetryPending(bool window_shown);
 
   // Puts a title on the ignore list, in memory and in the file under the file's next free
   // number (also when the title is there already). The file may have been edited by hand
@@ -95,7 +113,12 @@ class QuilletCore {
   bool windows_nt() const { return windows_nt_; }
 
  private:
-  void SetDefaultDataFile();
+  // The library beside the program; `remember` stores its path for the next start.
+  void SetDefaultDataFile(bool remember);
+  // Looks for the stored library, waiting for its folder as the start requires.
+  FileReach AwaitStoredLibrary();
+  bool Pending() { return unread_ || main_.TextStoreFailed(); }
+  void AskForRetry();
   // ReloadFromDataFile; `lists_current` leaves the entry and title lists as they are.
   void Reload(bool lists_current);
   void ReportOnce(const Status& status);
@@ -106,6 +129,8 @@ class QuilletCore {
   UserSettings settings_;
   std::string data_file_;
   bool debug_mode_ = false;
+  bool autostart_ = false;
+  bool ending_ = false;  // ended while the start waited
   bool windows_nt_ = true;
   std::string app_dir_;
   std::string caption_;
@@ -113,6 +138,7 @@ class QuilletCore {
   IgnoreList ignore_;
   MainModel main_;
   bool reload_deferred_ = false;
+  bool unread_ = false;  // the last reload found the file unreadable and changed nothing
 };
 
 }  // namespace qm

@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <optional>
+#include <utility>
 
 #include "app/main_form_win32.h"
 #include "app/options_form_win32.h"
@@ -27,6 +28,7 @@
 #include "menu/popup_menu_win32.h"
 #include "platform/clock_win32.h"
 #include "platform/keyboard_win32.h"
+#include "platform/pause_win32.h"
 #include "platform/registry_win32.h"
 #include "send/choice_dialog_win32.h"
 #include "send/sender.h"
@@ -41,6 +43,9 @@ namespace qm {
 namespace {
 
 constexpr const char* kQuilletDescription = "Quillet - Textbausteine per Mausklick";
+// While something waits for the data file, it is tried again this often.
+constexpr UINT kRetryTimer = 2;
+constexpr UINT kRetryEveryMs = 3000;
 
 // Message boxes belong to the main window while it is shown, and come to the front on
 // their own while the program sits in the notification area.
@@ -79,7 +84,7 @@ class OwnerDialogs : public Dialogs {
 };
 
 class QuilletProgram;
-QuilletProgram* g_program = nullptr;  // for the poll timer's callback
+QuilletProgram* g_program = nullptr;  // for the timers' callbacks
 
 class QuilletProgram {
  public:
@@ -105,12 +110,14 @@ class QuilletProgram {
   WindowHandle LastUsedWindowPass();
   void ShowDebugger();
   void ShowMonitor();
+  void RetryLater();
 
   HINSTANCE instance_;
   MainForm form_;
   HICON icon_ = nullptr, small_icon_ = nullptr;
   bool quitting_ = false;
   bool menu_open_ = false;
+  bool retry_timer_ = false;
   // The window the user worked in before turning to the program: the target of a snippet
   // without a target title.
   WindowHandle last_used_window_ = 0;
@@ -134,6 +141,7 @@ class QuilletProgram {
   std::unique_ptr<Keyboard> keyboard_ = MakeWin32Keyboard();
   std::unique_ptr<WindowProcesses> processes_ = MakeWin32WindowProcesses();
   std::unique_ptr<TypingPace> pace_ = MakeWin32TypingPace();
+  std::unique_ptr<Pause> pause_ = MakeWin32Pause();
   std::unique_ptr<TargetChooser> chooser_;
   std::optional<Sender> sender_;
   UserSettings settings_{*settings_store_, kQuilletTitle};
@@ -338,6 +346,18 @@ void QuilletProgram::ShowMonitor() {
   monitor_.Show(instance_, form_.hwnd());
 }
 
+void QuilletProgram::RetryLater() {
+  if (std::exchange(retry_timer_, true)) return;
+  SetTimer(form_.hwnd(), kRetryTimer, kRetryEveryMs, [](HWND window, UINT, UINT_PTR, DWORD) {
+    if (!g_program || g_program->quitting_ ||
+        g_program->core_->RetryPending(IsWindowVisible(window) != FALSE)) {
+      return;
+    }
+    KillTimer(window, kRetryTimer);
+    g_program->retry_timer_ = false;
+  });
+}
+
 LifecycleHooks QuilletProgram::Hooks() {
   LifecycleHooks h;
   h.set_captions = [this](const std::string& caption) { form_.SetCaption(caption); };
@@ -366,9 +386,9 @@ LifecycleHooks QuilletProgram::Hooks() {
   h.show_path = [this](const std::string& path) { options_->ShowPath(path); };
   h.settings_loaded = [this](const PopupSettings& p) { options_->LoadSettings(p); };
   h.show_monitor = [this] { ShowMonitor(); };
+  h.retry_later = [this] { RetryLater(); };
   // Outside the NT family the window used last is looked up once a second.
   h.start_poll_timer = [this] {
-    g_program = this;
     SetTimer(form_.hwnd(), 1, 1000, [](HWND, UINT, UINT_PTR, DWORD) {
       if (!g_program) return;
       const WindowHandle found = g_program->LastUsedWindowPass();
@@ -434,8 +454,11 @@ int QuilletProgram::Run(const std::wstring& command_line) {
   ini_.emplace(*fs_, *ansi_);
   entries_.emplace(*ini_, *ansi_);
   core_.emplace(CoreServices{{*ini_, *entries_, *fs_, *ansi_, *dialogs_, *clipboard_},
-                             *settings_store_, *system_},
+                             *settings_store_,
+                             *system_,
+                             pause_.get()},
                 form_, Hooks());
+  g_program = this;
 
   CreateOptions();
 

@@ -75,6 +75,9 @@ class Win32Dialogs : public Dialogs {
       case MessageButtons::kYesNoDefaultNo:
         type |= MB_YESNO | MB_DEFBUTTON2;
         break;
+      case MessageButtons::kRetryCancel:
+        type |= MB_RETRYCANCEL;
+        break;
     }
     // A tray program often has no visible window: without an owner the box must still come
     // to the front rather than hide behind the active application.
@@ -86,6 +89,8 @@ class Win32Dialogs : public Dialogs {
         return MessageAnswer::kYes;
       case IDNO:
         return MessageAnswer::kNo;
+      case IDRETRY:
+        return MessageAnswer::kRetry;
       default:
         return MessageAnswer::kCancel;
     }

@@ -10,8 +10,8 @@ namespace qm {
 enum class MessageIcon { kNone, kInformation, kQuestion, kExclamation, kStop };
 // kYesNoDefaultNo: Yes and No with No as the default button, for questions where Enter
 // alone must not say yes.
-enum class MessageButtons { kOk, kOkCancel, kYesNo, kYesNoCancel, kYesNoDefaultNo };
-enum class MessageAnswer { kOk, kCancel, kYes, kNo };
+enum class MessageButtons { kOk, kOkCancel, kYesNo, kYesNoCancel, kYesNoDefaultNo, kRetryCancel };
+enum class MessageAnswer { kOk, kCancel, kYes, kNo, kRetry };
 
 class Dialogs {
  public:

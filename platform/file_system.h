@@ -25,6 +25,14 @@ struct FileStamp {
   bool operator!=(const FileStamp& o) const { return !(*this == o); }
 };
 
+// Whether a file can be had now, judged by trying its path.
+enum class FileReach {
+  kThere,              // there and readable
+  kMissing,            // not there, in a folder that is
+  kFolderUnreachable,  // its drive, share or folder is not there (not connected yet, dropped)
+  kUnreadable,         // there, but cannot be read now (held by another program, refused)
+};
+
 // Held while a read-modify-write of one file runs; other processes wait for it.
 class FileLock {
  public:
@@ -36,8 +44,14 @@ class FileSystem {
   virtual ~FileSystem() = default;
 
   virtual FileStamp Stat(const std::string& path) = 0;
-  // The whole file; nullopt when it cannot be opened or read.
+  // The whole file; nullopt when it cannot be opened or read. A failure that passes (another
+  // program holding the file for a moment) is tried again for a few hundred milliseconds.
   virtual std::optional<std::string> ReadAll(const std::string& path) = 0;
+  // Tells a missing file from one out of reach or unreadable, by trying the path itself: a
+  // drive that has just been connected may not be in the list of drives yet.
+  virtual FileReach Reach(const std::string& path) {
+    return Stat(path).exists ? FileReach::kThere : FileReach::kMissing;
+  }
   // Writes a new file beside `path` and puts it in the old one's place, so that a reader
   // or a crash sees either the old or the new content, never a torn one.
   virtual Status ReplaceAtomically(const std::string& path, const std::string& bytes) = 0;

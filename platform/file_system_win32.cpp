@@ -72,6 +72,80 @@ bool IsTransient(DWORD error) {
          error == ERROR_LOCK_VIOLATION;
 }
 
+// How long a read keeps trying after such an error or a network hiccup.
+constexpr ULONGLONG kReadRetryMs = 400;
+
+bool PassesOnRead(DWORD error) {
+  return IsTransient(error) || error == ERROR_NETNAME_DELETED || error == ERROR_UNEXP_NET_ERR ||
+         error == ERROR_SEM_TIMEOUT || error == ERROR_NETWORK_BUSY;
+}
+
+// The errors of a path whose drive, share or folder is not there, as opposed to a file
+// missing in a folder that is (ERROR_FILE_NOT_FOUND).
+bool IsOutOfReach(DWORD error) {
+  switch (error) {
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_DRIVE:
+    case ERROR_NOT_READY:
+    case ERROR_DEV_NOT_EXIST:
+    case ERROR_BAD_NETPATH:
+    case ERROR_BAD_NET_NAME:
+    case ERROR_BAD_NET_RESP:
+    case ERROR_NETNAME_DELETED:
+    case ERROR_UNEXP_NET_ERR:
+    case ERROR_REM_NOT_LIST:
+    case ERROR_NETWORK_UNREACHABLE:
+    case ERROR_HOST_UNREACHABLE:
+    case ERROR_NO_NET_OR_BAD_PATH:
+    case ERROR_NO_NETWORK:
+    case ERROR_NOT_CONNECTED:
+    case ERROR_SEM_TIMEOUT:
+      return true;
+    default:
+      return false;
+  }
+}
+
+FileReach ReachAfter(DWORD error) {
+  if (IsOutOfReach(error)) return FileReach::kFolderUnreachable;
+  // A name that can never be opened is as good as missing.
+  if (error == ERROR_FILE_NOT_FOUND || error == ERROR_INVALID_NAME || error == ERROR_BAD_PATHNAME ||
+      error == ERROR_FILENAME_EXCED_RANGE) {
+    return FileReach::kMissing;
+  }
+  return FileReach::kUnreadable;
+}
+
+// One attempt at the whole file; `error` receives the reason of a failure.
+std::optional<std::string> ReadOnce(const std::wstring& path, DWORD* error) {
+  // Delete sharing lets a writer rename its new version over the file while we read.
+  HANDLE h = CreateFileW(path.c_str(), GENERIC_READ,
+                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  if (h == INVALID_HANDLE_VALUE) {
+    *error = GetLastError();
+    return std::nullopt;
+  }
+  std::string out;
+  LARGE_INTEGER size;
+  if (GetFileSizeEx(h, &size) && size.QuadPart > 0 && size.QuadPart < (1LL << 31)) {
+    out.reserve(static_cast<std::size_t>(size.QuadPart));
+  }
+  char buf[65536];
+  for (;;) {
+    DWORD n = 0;
+    if (!ReadFile(h, buf, sizeof buf, &n, nullptr)) {
+      *error = GetLastError();
+      CloseHandle(h);
+      return std::nullopt;
+    }
+    if (n == 0) break;
+    out.append(buf, n);
+  }
+  CloseHandle(h);
+  return out;
+}
+
 class MutexLock : public FileLock {
  public:
   explicit MutexLock(HANDLE mutex) : mutex_(mutex) {}
@@ -167,28 +241,32 @@ FileStamp Win32FileSystem::Stat(const std::string& path) {
 }
 
 std::optional<std::string> Win32FileSystem::ReadAll(const std::string& path) {
-  // Delete sharing lets a writer rename its new version over the file while we read.
-  HANDLE h = CreateFileW(Utf8ToWide(path).c_str(), GENERIC_READ,
-                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return std::nullopt;
-  std::string out;
-  LARGE_INTEGER size;
-  if (GetFileSizeEx(h, &size) && size.QuadPart > 0 && size.QuadPart < (1LL << 31)) {
-    out.reserve(static_cast<std::size_t>(size.QuadPart));
-  }
-  char buf[65536];
-  for (;;) {
-    DWORD n = 0;
-    if (!ReadFile(h, buf, sizeof buf, &n, nullptr)) {
-      CloseHandle(h);
+  const std::wstring wide = Utf8ToWide(path);
+  const ULONGLONG start = GetTickCount64();
+  for (DWORD pause = 10;; pause = std::min<DWORD>(pause * 2, 100)) {
+    DWORD error = 0;
+    if (std::optional<std::string> bytes = ReadOnce(wide, &error)) return bytes;
+    if (!PassesOnRead(error) || GetTickCount64() - start + pause > kReadRetryMs) {
       return std::nullopt;
     }
-    if (n == 0) break;
-    out.append(buf, n);
+    Sleep(pause);
   }
-  CloseHandle(h);
-  return out;
+}
+
+FileReach Win32FileSystem::Reach(const std::string& path) {
+  const std::wstring wide = Utf8ToWide(path);
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (GetFileAttributesExW(wide.c_str(), GetFileExInfoStandard, &data)) {
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return FileReach::kMissing;
+    HANDLE h = CreateFileW(wide.c_str(), GENERIC_READ,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h != INVALID_HANDLE_VALUE) {
+      CloseHandle(h);
+      return FileReach::kThere;
+    }
+  }
+  return ReachAfter(GetLastError());
 }
 
 Status Win32FileSystem::ReplaceAtomically(const std::string& path, const std::string& bytes) {

@@ -26,6 +26,7 @@ class Win32FileSystem : public FileSystem {
 
   FileStamp Stat(const std::string& path) override;
   std::optional<std::string> ReadAll(const std::string& path) override;
+  FileReach Reach(const std::string& path) override;
   Status ReplaceAtomically(const std::string& path, const std::string& bytes) override;
   std::unique_ptr<FileLock> LockForUpdate(const std::string& path, Status* why) override;
   bool AnyFileMatches(const std::string& pattern) override;

@@ -117,6 +117,38 @@ class PosixFileSystem : public FileSystem {
     return out;
   }
 
+  FileReach Reach(const std::string& path) override {
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    struct stat st;
+    if (fd >= 0) {
+      const bool file = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+      close(fd);
+      return file ? FileReach::kThere : FileReach::kMissing;
+    }
+    switch (errno) {
+      case ENOENT:
+        // Missing in a folder that is there; otherwise the folder is what is missing.
+        return stat(DirName(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode)
+                   ? FileReach::kMissing
+                   : FileReach::kFolderUnreachable;
+      case ENOTDIR:
+      case ENODEV:
+      case ENXIO:
+      case ESTALE:
+      case ETIMEDOUT:
+      case EHOSTDOWN:
+      case EHOSTUNREACH:
+      case ENETDOWN:
+      case ENETUNREACH:
+      case ENOMEDIUM:
+        return FileReach::kFolderUnreachable;
+      case ENAMETOOLONG:
+        return FileReach::kMissing;
+      default:
+        return FileReach::kUnreadable;
+    }
+  }
+
   Status ReplaceAtomically(const std::string& path_in, const std::string& bytes) override {
     // Replace the file a symbolic link points to, not the link.
     std::string path = path_in;

@@ -7,9 +7,15 @@
 namespace qm {
 
 Status IgnoreList::Load(IniStore& ini, const std::string& data_file) {
+  const std::shared_ptr<const IniDocument> doc = ini.Snapshot(data_file);
+  // A file that cannot be read now is no file without titles: the list stays as it was,
+  // and no default goes over the user's titles.
+  if (!doc && ini.LastReach() != FileReach::kMissing) {
+    return Status::Fail(UnreadableFileText(data_file, ini.LastReach()));
+  }
   Clear();
   joined_folded_.clear();
-  if (const std::shared_ptr<const IniDocument> doc = ini.Snapshot(data_file)) {
+  if (doc) {
     for (int i = 1;; ++i) {
       std::string title = doc->Find("Ignore", std::to_string(i)).value_or("");
       if (title.empty()) break;

@@ -13,6 +13,18 @@ constexpr std::int64_t kRacyWindowNs = 2'000'000'000;
 
 }  // namespace
 
+std::string UnreadableFileText(const std::string& path, FileReach reach) {
+  const std::string file = "Die Datendatei \xE2\x80\x9E" + path + "\xE2\x80\x9C";  // „ “
+  if (reach == FileReach::kFolderUnreachable) {
+    return file +
+           " ist zurzeit nicht erreichbar (Laufwerk, Freigabe oder Ordner nicht "
+           "verbunden).";
+  }
+  return file +
+         " kann zurzeit nicht gelesen werden; vielleicht hält ein anderes Programm sie "
+         "geöffnet.";
+}
+
 struct IniStore::Cached {
   FileStamp stamp;
   bool clean = false;  // the stamp alone proves the content unchanged
@@ -29,12 +41,17 @@ const std::string& IniStore::Resolve(std::string_view file) {
 }
 
 std::shared_ptr<const IniDocument> IniStore::Load(const std::string& path) {
+  last_reach_ = FileReach::kMissing;
   if (path.empty()) return nullptr;
   const FileStamp stamp = fs_.Stat(path);
   if (!stamp.exists) {
     cache_.erase(path);
+    // A file that has appeared since is as missing as the look at it found it.
+    const FileReach reach = fs_.Reach(path);
+    if (reach != FileReach::kThere) last_reach_ = reach;
     return nullptr;
   }
+  last_reach_ = FileReach::kThere;
   auto& slot = cache_[path];
   if (slot && slot->stamp == stamp && slot->clean) return slot->doc;
 
@@ -42,6 +59,8 @@ std::shared_ptr<const IniDocument> IniStore::Load(const std::string& path) {
   std::optional<std::string> bytes = fs_.ReadAll(path);
   if (!bytes) {
     cache_.erase(path);
+    const FileReach reach = fs_.Reach(path);
+    last_reach_ = reach == FileReach::kThere ? FileReach::kUnreadable : reach;
     return nullptr;
   }
   if (!slot || slot->stamp != stamp || slot->doc->bytes() != *bytes) {
@@ -103,8 +122,9 @@ Status IniStore::UpdateIniValues(const WritePlan& plan, std::string_view file) {
 
   // The cached parse serves when it is proven current; Load reads the file afresh otherwise.
   const std::shared_ptr<const IniDocument> current = Load(path);
-  if (!current && fs_.Stat(path).exists) {
-    return Status::Fail("Die Datei \"" + path + "\" kann nicht gelesen werden.");
+  // Only a file that is really missing is written as a new one.
+  if (!current && last_reach_ != FileReach::kMissing) {
+    return Status::Fail(UnreadableFileText(path, last_reach_));
   }
   const IniDocument empty(std::string(), ansi_);
   const IniDocument* doc_in = current ? current.get() : &empty;
@@ -152,8 +172,8 @@ Status IniStore::ConvertToUtf16(std::string_view file, std::string* backup_path)
   const std::unique_ptr<FileLock> lock = fs_.LockForUpdate(path, &why);
   if (!lock) return why;
   const std::shared_ptr<const IniDocument> current = Load(path);
-  if (!current && fs_.Stat(path).exists) {
-    return Status::Fail("Die Datei \"" + path + "\" kann nicht gelesen werden.");
+  if (!current && last_reach_ != FileReach::kMissing) {
+    return Status::Fail(UnreadableFileText(path, last_reach_));
   }
   if (current && current->encoding() == IniEncoding::kUtf16Le) return Status::Ok();
 

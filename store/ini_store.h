@@ -38,8 +38,9 @@ class IniStore {
   // The file as one read would see it now, for reading many values at the cost of one look
   // at the file: the values agree with each other even while another program writes the
   // file, and the snapshot stays valid after later writes. Null when the file is missing or
-  // cannot be read. A non-empty `file` becomes the current INI file, as with reads. The
-  // document builds its lookup tables on its first lookup, so one thread at a time reads it.
+  // cannot be read; LastReach tells which. A non-empty `file` becomes the current INI file,
+  // as with reads. The document builds its lookup tables on its first lookup, so one thread
+  // at a time reads it.
   std::shared_ptr<const IniDocument> Snapshot(std::string_view file = {});
   Status WriteIniValue(std::string_view section, std::string_view key, std::string_view value,
                        std::string_view file = {});
@@ -61,6 +62,10 @@ class IniStore {
   // a non-empty one becomes current, as with reads.
   Status ConvertToUtf16(std::string_view file, std::string* backup_path);
 
+  // How the latest look at a file went: kThere when it was read, else why it was not. A
+  // file that cannot be read now is no empty one, and nothing may be written on its strength.
+  FileReach LastReach() const { return last_reach_; }
+
   const std::string& CurrentFile() const { return current_file_; }
   // How many times a file was parsed; lets tests see that an unchanged file is not.
   std::uint64_t ParseCount() const { return parse_count_; }
@@ -78,6 +83,11 @@ class IniStore {
   std::string current_file_;
   std::unordered_map<std::string, std::unique_ptr<Cached>> cache_;
   std::uint64_t parse_count_ = 0;
+  FileReach last_reach_ = FileReach::kMissing;
 };
+
+// "Die Datendatei „<path>“ ist zurzeit nicht erreichbar (...)." and the like: why a file
+// that is not missing could not be read.
+std::string UnreadableFileText(const std::string& path, FileReach reach);
 
 }  // namespace qm

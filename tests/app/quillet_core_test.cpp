@@ -5,8 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <deque>
 #include <functional>
 #include <map>
+#include <tuple>
 #include <utility>
 
 #include "common/helpers.h"
@@ -15,6 +17,7 @@
 #include "tests/fakes/fake_dialogs.h"
 #include "tests/fakes/fake_file_system.h"
 #include "tests/fakes/fake_main_view.h"
+#include "tests/fakes/fake_pause.h"
 #include "tests/fakes/fake_settings_store.h"
 #include "tests/fakes/fake_system_info.h"
 
@@ -38,6 +41,7 @@ class QuilletCoreTest : public testing::Test {
   FakeSettingsStore settings;
   FakeSystemInfo system;
   FakeMainView view;
+  FakePause pause;
   std::vector<std::string> calls;
 
   LifecycleHooks Recording() {
@@ -54,12 +58,13 @@ class QuilletCoreTest : public testing::Test {
     h.unload_other_windows = rec("unload");
     h.save_geometry = rec("save geometry");
     h.remove_tray = rec("remove tray");
+    h.retry_later = rec("retry");
     return h;
   }
   std::unique_ptr<QuilletCore> Core() {
     system.exe_path = kDir + "Quillet.exe";
     return std::make_unique<QuilletCore>(
-        CoreServices{{ini, entries, fs, ansi, dialogs, clipboard}, settings, system}, view,
+        CoreServices{{ini, entries, fs, ansi, dialogs, clipboard}, settings, system, &pause}, view,
         Recording());
   }
   std::string StoredPath() {
@@ -134,6 +139,93 @@ TEST_F(QuilletCoreTest, AStoredPathIsUsedOrFallsBackWithAMessage) {
   EXPECT_EQ(dialogs.messages[0].icon, MessageIcon::kInformation);
   EXPECT_EQ(again->data_file(), kDefault);
   EXPECT_EQ(StoredPath(), kDefault);
+}
+
+// A network drive is often connected after the program starts at sign-in: its library is
+// waited for or asked about, and used this run or the next, never given up for good.
+TEST_F(QuilletCoreTest, AStoredLibraryOutOfReachIsWaitedForAndKept) {
+  const std::string shared = "N:\\Team\\Quillet.ini";
+  const struct {
+    const char* command_line;
+    int comes_after_ms;  // -1: not at all
+    std::deque<MessageAnswer> answers;
+    std::int64_t waited_ms;
+    bool used;
+  } cases[] = {
+      {"/autostart", 5000, {}, 5000, true},
+      {"/AUTOSTART", -1, {MessageAnswer::kCancel}, kReachWaitMs, false},
+      {"", -1, {MessageAnswer::kRetry, MessageAnswer::kCancel}, 0, false},
+  };
+  fs.SetFile(kDefault, kSample);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.command_line);
+    fs.SetFile(shared, "[Name]\r\n1=geteilt\r\n[Ignore]\r\n1=x\r\n");
+    fs.SetUnreachable("N:\\");
+    settings.values[{"Quillet", "path"}] = shared;
+    dialogs.messages.clear();
+    dialogs.message_answers = c.answers;
+    const std::int64_t start = pause.now_ms;
+    pause.on_wait = [&] {
+      if (c.comes_after_ms >= 0 && pause.now_ms - start >= c.comes_after_ms) {
+        fs.SetUnreachable("N:\\", false);
+      }
+    };
+    auto core = Core();
+    core->Startup(c.command_line);
+    EXPECT_EQ(pause.now_ms - start, c.waited_ms);
+    EXPECT_EQ(core->data_file(), c.used ? shared : kDefault);
+    EXPECT_EQ(view.Names(), std::vector<std::string>{c.used ? "geteilt" : "Gru\xC3\x9F"});
+    EXPECT_EQ(StoredPath(), shared);
+    ASSERT_EQ(dialogs.messages.size(), c.answers.size());
+    for (const auto& box : dialogs.messages) {
+      EXPECT_EQ(box.buttons, MessageButtons::kRetryCancel);
+      EXPECT_EQ(box.icon, MessageIcon::kExclamation);
+      const std::string says = "Die Datendatei \xE2\x80\x9E" + shared + "\xE2\x80\x9C ist zurzeit";
+      EXPECT_EQ(box.text.find(says), 0u) << box.text;
+    }
+  }
+}
+
+// A share that drops for a while: nothing the window shows is thrown away, the user is told
+// once, and a text that waits goes to its entry as soon as the file is back.
+TEST_F(QuilletCoreTest, ADroppedShareLosesNeitherWhatIsShownNorAPendingText) {
+  const std::string shared = "N:\\Team\\Quillet.ini";
+  fs.SetFile(shared,
+             "[Name]\r\n1=a\r\n2=b\r\n[Text]\r\n1=A\r\n[Ignore]\r\n1=x\r\n"
+             "[Common]\r\nPumActPos=2\r\n");
+  settings.values[{"Quillet", "path"}] = shared;
+  auto core = Core();
+  core->Startup("");
+  const auto shown = [&] {
+    return std::make_tuple(view.Names(), view.selection, view.editor, core->popup_settings().pos);
+  };
+  view.editor = "neu";
+  fs.SetUnreachable("N:\\");
+  core->main().StorePendingEditsThen([] {});  // hidden: the failed write is told
+  const auto before = shown();
+  core->ReloadIfChangedOutside();  // shown again
+  core->main().OnEditorLostFocus();
+  EXPECT_EQ(shown(), before);
+  EXPECT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_EQ(calls.back(), "retry");
+  EXPECT_TRUE(core->RetryPending(true));
+  fs.SetUnreachable("N:\\", false);
+  EXPECT_FALSE(core->RetryPending(true));
+  EXPECT_EQ(entries.ReadEntry(1, shared).text, "neu");
+
+  // Nothing waiting: the reload tells once, and no other entry is read from the lost file.
+  fs.SetUnreachable("N:\\");
+  core->ReloadIfChangedOutside();
+  view.ListSelect(1);
+  core->main().OnListClick();
+  EXPECT_EQ(shown(), before);
+  EXPECT_EQ(dialogs.messages.size(), 2u);
+  EXPECT_TRUE(core->RetryPending(false));
+  fs.SetUnreachable("N:\\", false);
+  fs.AdvanceNs(5'000'000'000);
+  ASSERT_TRUE(IniStore(fs, ansi).WriteIniValue("Name", "3", "c", shared));
+  EXPECT_FALSE(core->RetryPending(false));  // hidden: read again at once
+  EXPECT_EQ(view.Names(), (std::vector<std::string>{"a", "b", "c"}));
 }
 
 TEST_F(QuilletCoreTest, ChoosingAFolderSwitchesAsksOrStops) {
@@ -321,6 +413,12 @@ TEST_F(QuilletCoreTest, CaptionsAndTheDebugSwitch) {
   for (const char* yes : {"debug", "  DEBUG  ", "Debug"}) EXPECT_TRUE(IsDebugCommandLine(yes));
   for (const char* no : {"", "debug x", "/AUTOSTART", "debugger", "\tdebug"}) {
     EXPECT_FALSE(IsDebugCommandLine(no)) << no;
+  }
+  for (const char* yes : {"/AUTOSTART", " /autostart", "x\t/AutoStart y"}) {
+    EXPECT_TRUE(IsAutostartCommandLine(yes)) << yes;
+  }
+  for (const char* no : {"", "/AUTOSTARTX", "AUTOSTART", "debug"}) {
+    EXPECT_FALSE(IsAutostartCommandLine(no)) << no;
   }
 }
 

@@ -21,13 +21,14 @@ class FakeDialogs : public Dialogs {
     MessageButtons buttons = MessageButtons::kOk;
   };
 
-  // Without a scripted answer a message box is confirmed (OK or Yes) and the other dialogs
-  // are cancelled.
+  // Without a scripted answer a message box is confirmed (OK or Yes), one that offers to
+  // retry is cancelled (else it would ask for ever), and the other dialogs are cancelled.
   MessageAnswer ShowMessage(const std::string& text, const std::string& title, MessageIcon icon,
                             MessageButtons buttons) override {
     messages.push_back({text, title, icon, buttons});
     if (while_open) std::exchange(while_open, nullptr)();
     if (!message_answers.empty()) return Pop(message_answers);
+    if (buttons == MessageButtons::kRetryCancel) return MessageAnswer::kCancel;
     return buttons == MessageButtons::kYesNo || buttons == MessageButtons::kYesNoCancel ||
                    buttons == MessageButtons::kYesNoDefaultNo
                ? MessageAnswer::kYes

@@ -35,11 +35,18 @@ bool WildcardMatch(const std::string& pattern, const std::string& name) {
   return p == pattern.size();
 }
 
+bool FakeFileSystem::OutOfReach(const std::string& path) const {
+  for (const std::string& folder : unreachable_) {
+    if (path.compare(0, folder.size(), folder) == 0) return true;
+  }
+  return false;
+}
+
 FileStamp FakeFileSystem::Stat(const std::string& path) {
   ++stat_count_;
   FileStamp stamp;
   const auto it = files_.find(path);
-  if (it == files_.end()) return stamp;
+  if (it == files_.end() || OutOfReach(path)) return stamp;
   stamp.exists = true;
   stamp.size = it->second.bytes.size();
   stamp.modified_ns = it->second.modified_ns;
@@ -48,8 +55,14 @@ FileStamp FakeFileSystem::Stat(const std::string& path) {
 }
 
 std::optional<std::string> FakeFileSystem::ReadAll(const std::string& path) {
-  if (unreadable_.count(path)) return std::nullopt;
+  if (unreadable_.count(path) || OutOfReach(path)) return std::nullopt;
   return Content(path);
+}
+
+FileReach FakeFileSystem::Reach(const std::string& path) {
+  if (OutOfReach(path)) return FileReach::kFolderUnreachable;
+  if (!files_.count(path)) return FileReach::kMissing;
+  return unreadable_.count(path) ? FileReach::kUnreadable : FileReach::kThere;
 }
 
 Status FakeFileSystem::ReplaceAtomically(const std::string& path, const std::string& bytes) {
@@ -58,6 +71,7 @@ Status FakeFileSystem::ReplaceAtomically(const std::string& path, const std::str
     return Status::Fail("Die Datei „" + path + "“ konnte nicht geschrieben werden.");
   }
   if (folders_.count(path)) return Status::Fail("„" + path + "“ ist ein Ordner.");
+  if (OutOfReach(path)) return Status::Fail("Der Ordner von „" + path + "“ fehlt.");
   const auto it = files_.find(path);
   if (it != files_.end() && it->second.read_only) {
     return Status::Fail("Die Datei „" + path + "“ ist schreibgeschützt.");

@@ -17,6 +17,7 @@ class FakeFileSystem : public FileSystem {
  public:
   FileStamp Stat(const std::string& path) override;
   std::optional<std::string> ReadAll(const std::string& path) override;
+  FileReach Reach(const std::string& path) override;
   Status ReplaceAtomically(const std::string& path, const std::string& bytes) override;
   std::unique_ptr<FileLock> LockForUpdate(const std::string& path, Status* why) override;
   bool AnyFileMatches(const std::string& pattern) override;
@@ -30,7 +31,10 @@ class FakeFileSystem : public FileSystem {
   void AddFolder(const std::string& path) { folders_.insert(path); }
   void SetReadOnly(const std::string& path, bool on);
   // The file exists but cannot be opened, as when another program holds it exclusively.
-  void SetUnreadable(const std::string& path) { unreadable_.insert(path); }
+  void SetUnreadable(const std::string& path, bool on = true) { Mark(unreadable_, path, on); }
+  // Everything under `folder` is out of reach, as on a drive or share not connected; its
+  // files come back as they were.
+  void SetUnreachable(const std::string& folder, bool on = true) { Mark(unreachable_, folder, on); }
   bool Exists(const std::string& path) const { return files_.count(path) != 0; }
   std::optional<std::string> Content(const std::string& path) const;
   std::set<std::string> FileNames() const;
@@ -55,6 +59,15 @@ class FakeFileSystem : public FileSystem {
   std::map<std::string, File> files_;
   std::set<std::string> folders_;
   std::set<std::string> unreadable_;
+  std::set<std::string> unreachable_;
+  bool OutOfReach(const std::string& path) const;
+  static void Mark(std::set<std::string>& marked, const std::string& path, bool on) {
+    if (on) {
+      marked.insert(path);
+    } else {
+      marked.erase(path);
+    }
+  }
   std::int64_t now_ns_ = 1'700'000'000'000'000'000;
   std::uint64_t next_id_ = 1;
   int failing_writes_ = 0;

@@ -74,6 +74,20 @@ TEST_F(TargetsTest, LastUsedWindowIsTheFirstUsableOneFromTheForegroundDown) {
   }
 }
 
+// The two defaults go only into a file read without titles: one held for a moment by
+// another program keeps the user's titles, in the file and in memory.
+TEST_F(TargetsTest, IgnoreDefaultsGoOnlyIntoAFileReadWithoutTitles) {
+  const std::string file = "C:\\Q\\Eigene.ini";
+  fs.SetFile(file, "[Ignore]\r\n1=Mein\r\n");
+  fs.SetUnreadable(file);
+  EXPECT_FALSE(ignored.Load(ini, file));
+  EXPECT_EQ(ignored.titles().size(), 3u);  // the defaults read before
+  fs.SetUnreadable(file, false);
+  ASSERT_TRUE(ignored.Load(ini, file));
+  EXPECT_EQ(ignored.titles(), (std::vector<std::string>{"", "Mein"}));
+  EXPECT_EQ(fs.Content(file), "[Ignore]\r\n1=Mein\r\n");
+}
+
 TEST_F(TargetsTest, TheWalkStartsAtTheForegroundWindowAndEndsOnACycle) {
   desktop.windows = {{1, "Oben"}, {2, "Vorne"}, {3, "Unten"}};
   desktop.foreground = 2;

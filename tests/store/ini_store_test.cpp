@@ -142,13 +142,24 @@ TEST_F(IniStoreTest, SnapshotLooksAtTheFileOnce) {
   EXPECT_EQ(ini.ParseCount(), 1u);
 }
 
+// A null snapshot says why: only a missing file is an empty one.
 TEST_F(IniStoreTest, SnapshotOfWhatCannotBeReadIsNull) {
   EXPECT_FALSE(ini.Snapshot());  // no current file yet
-  EXPECT_FALSE(ini.Snapshot("missing.ini"));
   fs.SetFile("locked.ini", "[S]\r\nk=1\r\n");
   fs.SetUnreadable("locked.ini");
-  EXPECT_FALSE(ini.Snapshot("locked.ini"));
-  EXPECT_EQ(ini.CurrentFile(), "locked.ini");  // a named file becomes current all the same
+  fs.SetFile("N:\\x.ini", "[S]\r\nk=1\r\n");
+  fs.SetUnreachable("N:\\");
+  const struct {
+    const char* file;
+    FileReach reach;
+  } cases[] = {{"missing.ini", FileReach::kMissing},
+               {"locked.ini", FileReach::kUnreadable},
+               {"N:\\x.ini", FileReach::kFolderUnreachable}};
+  for (const auto& c : cases) {
+    EXPECT_FALSE(ini.Snapshot(c.file));
+    EXPECT_EQ(ini.LastReach(), c.reach) << c.file;
+    EXPECT_EQ(ini.CurrentFile(), c.file);  // a named file becomes current all the same
+  }
 }
 
 }  // namespace

@@ -174,6 +174,34 @@ TEST(Win32FileSystem, ReadsAFileHeldOpenAndFailsCleanlyToReplaceIt) {
   EXPECT_EQ(fs.ReadAll(path), std::string("neu"));
 }
 
+// Judged by the error of an attempt: a file missing in a folder that is there, a folder or a
+// drive that is not, and a file held without sharing, which a read outlasts when it is brief.
+TEST(Win32FileSystem, TellsMissingFromOutOfReachAndOutlastsABriefHold) {
+  test::TempFolder dir;
+  Win32FileSystem fs;
+  const std::string held = dir.File("held.ini");
+  ASSERT_TRUE(test::WriteRawFile(Utf8ToWide(held), "x"));
+  char drive = 'Z';
+  while (drive > 'D' && (GetLogicalDrives() & (1u << (drive - 'A')))) --drive;
+  const std::pair<std::string, FileReach> cases[] = {
+      {held, FileReach::kThere},
+      {dir.File("fehlt.ini"), FileReach::kMissing},
+      {dir.File("fehlt\\x.ini"), FileReach::kFolderUnreachable},
+      {std::string(1, drive) + ":\\Team\\x.ini", FileReach::kFolderUnreachable}};
+  for (const auto& [path, reach] : cases) EXPECT_EQ(fs.Reach(path), reach) << path;
+  HANDLE h =
+      CreateFileW(Utf8ToWide(held).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(fs.Reach(held), FileReach::kUnreadable);
+  EXPECT_FALSE(fs.ReadAll(held));
+  std::thread release([h] {
+    Sleep(100);
+    CloseHandle(h);
+  });
+  EXPECT_EQ(fs.ReadAll(held), std::string("x"));
+  release.join();
+}
+
 TEST(Win32FileSystem, AnyFileMatchesIgnoresFolders) {
   test::TempFolder dir;
   Win32FileSystem fs;

@@ -7,6 +7,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/main_form_win32.h"
 #include "common/app_version.h"
@@ -51,8 +52,8 @@ class QuilletProgramTest : public testing::Test {
   void TearDown() override {
     RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Ferrandel Software\\Quillet");
   }
-  void Start(Process& p) {
-    ASSERT_TRUE(p.Start(folder.WFile(L"Quillet.exe")));
+  void Start(Process& p, const std::wstring& arguments = L"") {
+    ASSERT_TRUE(p.Start(folder.WFile(L"Quillet.exe"), arguments));
     main = WaitForQuilletMain(p);
     ASSERT_NE(main, nullptr) << "Quillet did not start";
     process_ = p.info.hProcess;
@@ -62,6 +63,32 @@ class QuilletProgramTest : public testing::Test {
     return WaitUntil([&] { return (IsWindowVisible(main) != FALSE) == on; });
   }
   HWND Control(int id) { return GetDlgItem(main, id); }
+  // The names the list shows, in its order.
+  std::vector<std::string> Names() {
+    std::vector<std::string> names;
+    HWND list = Control(kIdList);
+    for (LRESULT i = 0; i < SendMessageW(list, LB_GETCOUNT, 0, 0); ++i) {
+      wchar_t name[256] = {};
+      SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(name));
+      names.push_back(WideToUtf8(name));
+    }
+    return names;
+  }
+  // A library in a folder of its own, as on a network share, stored as the one to use.
+  std::wstring Share(const std::string& library) {
+    const std::wstring share = folder.WFile(L"Freigabe");
+    if (!library.empty()) {
+      EXPECT_TRUE(CreateDirectoryW(share.c_str(), nullptr));
+      EXPECT_TRUE(WriteRawFile(share + L"\\Quillet.ini", library));
+    }
+    data_file = WideToUtf8(share) + "\\Quillet.ini";
+    WriteUserString(L"Software\\Ferrandel Software\\Quillet", L"path", Utf8ToWide(data_file));
+    return share;
+  }
+  std::string StoredPath() {
+    return WideToUtf8(
+        ReadUserString(L"Software\\Ferrandel Software\\Quillet", L"path").value_or(L""));
+  }
   // The number of the entry the list shows selected, which the editor holds.
   int SelectedEntry() {
     HWND list = Control(kIdList);
@@ -214,6 +241,74 @@ TEST_F(QuilletProgramTest, KeepsTheLibraryWhateverWayTheWindowIsLeft) {
   PostMessageW(main, WM_COMMAND, MenuItemId(1, 3), 0);
   EXPECT_EQ(quillet.Wait(kWaitMs), 0u);
   EXPECT_TRUE(StoredEnds(n, "!1234")) << Stored(n);
+}
+
+// At sign-in the share may come after the program: its library is waited for quietly and used.
+// Started when it does not come, the user is asked; Cancel takes the library beside the
+// program for this run, and the stored path still names the share for the next start.
+TEST_F(QuilletProgramTest, ALibraryOutOfReachAtTheStartIsWaitedForAndKept) {
+  const std::wstring share = Share("");
+  {
+    Process quillet;
+    ASSERT_TRUE(quillet.Start(folder.WFile(L"Quillet.exe"), L"/AUTOSTART"));
+    EXPECT_EQ(WaitForMessageBox(quillet.pid(), 3000), nullptr);  // waits quietly
+    ASSERT_TRUE(CreateDirectoryW(share.c_str(), nullptr));
+    ASSERT_TRUE(
+        WriteRawFile(share + L"\\Quillet.ini", "[Name]\r\n1=geteilt\r\n[Ignore]\r\n1=x\r\n"));
+    main = WaitForQuilletMain(quillet);
+    ASSERT_NE(main, nullptr) << "Quillet did not start";
+    EXPECT_EQ(Names(), std::vector<std::string>{"geteilt"});
+    EXPECT_EQ(StoredPath(), data_file);
+    PostMessageW(main, WM_COMMAND, MenuItemId(1, 3), 0);
+    EXPECT_EQ(quillet.Wait(kWaitMs), 0u);
+  }
+  ASSERT_TRUE(MoveFileW(share.c_str(), (share + L"-weg").c_str()));
+  Process quillet;
+  ASSERT_TRUE(quillet.Start(folder.WFile(L"Quillet.exe")));
+  for (const int button : {IDRETRY, IDCANCEL}) {
+    HWND box = WaitForMessageBox(quillet.pid());
+    ASSERT_NE(box, nullptr) << "no question";
+    EXPECT_NE(MessageBoxText(box).find(data_file + "\xE2\x80\x9C ist zurzeit nicht erreichbar"),
+              std::string::npos)
+        << MessageBoxText(box);
+    Click(box, button);
+    ASSERT_TRUE(WaitGone(box));
+  }
+  main = WaitForQuilletMain(quillet);
+  ASSERT_NE(main, nullptr) << "Quillet did not start";
+  EXPECT_EQ(static_cast<int>(Names().size()), SampleEntries());
+  EXPECT_EQ(StoredPath(), data_file);
+  PostMessageW(main, WM_COMMAND, MenuItemId(1, 3), 0);
+  EXPECT_EQ(quillet.Wait(kWaitMs), 0u);
+}
+
+// The share drops while a text waits in the editor: hiding tells once, showing again keeps the
+// list and the editor, and the text is stored once the share is back, with nothing more done.
+TEST_F(QuilletProgramTest, AShareThatDropsKeepsAWaitingTextAndStoresItWhenBack) {
+  const std::wstring share =
+      Share("[Name]\r\n1=a\r\n2=b\r\n[Text]\r\n1=A\r\n2=B\r\n[Ignore]\r\n1=x\r\n");
+  Process quillet;
+  Start(quillet);
+  RightPress();
+  ASSERT_TRUE(Visible(true));
+  TypeIntoEditor(L"neu");
+  ASSERT_TRUE(MoveFileW(share.c_str(), (share + L"-weg").c_str()));
+  RightPress();
+  HWND box = WaitForMessageBox(quillet.pid());
+  ASSERT_NE(box, nullptr) << "the failed write was not told";
+  EXPECT_NE(MessageBoxText(box).find("nicht gespeichert"), std::string::npos);
+  Click(box, IDOK);
+  ASSERT_TRUE(Visible(false));
+  RightPress();
+  ASSERT_TRUE(Visible(true));
+  EXPECT_EQ(WaitForMessageBox(quillet.pid(), 2000), nullptr);
+  EXPECT_EQ(Names(), (std::vector<std::string>{"a", "b"}));
+  EXPECT_EQ(Text(Control(kIdEditor)), "Aneu");
+  ASSERT_TRUE(MoveFileW((share + L"-weg").c_str(), share.c_str()));
+  EXPECT_TRUE(StoredEnds(1, "Aneu")) << Stored(1);
+  EXPECT_EQ(WaitForMessageBox(quillet.pid(), 0), nullptr);
+  PostMessageW(main, WM_COMMAND, MenuItemId(1, 3), 0);
+  EXPECT_EQ(quillet.Wait(kWaitMs), 0u);
 }
 
 TEST_F(QuilletProgramTest, ACloseRequestFromOutsideEndsTheProgram) {

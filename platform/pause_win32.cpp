@@ -1,0 +1,32 @@
+// The Win32 pause: the program's message queue runs while it waits.
+#include "platform/pause_win32.h"
+
+#include <windows.h>
+
+#include "platform/keyboard_win32.h"
+
+namespace qm {
+namespace {
+
+class Win32Pause : public Pause {
+ public:
+  std::int64_t SteadyMs() override { return static_cast<std::int64_t>(GetTickCount64()); }
+  bool Wait(int milliseconds) override {
+    pace_->Wait(milliseconds);
+    // The typing pace's wait leaves a request to end in the queue for the main loop.
+    MSG msg;
+    return !PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE);
+  }
+
+ private:
+  // Its wait is the one that keeps our windows alive while the sender waits.
+  std::unique_ptr<TypingPace> pace_ = MakeWin32TypingPace();
+};
+
+}  // namespace
+
+std::unique_ptr<Pause> MakeWin32Pause() {
+  return std::make_unique<Win32Pause>();
+}
+
+}  // namespace qm
