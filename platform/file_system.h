@@ -25,6 +25,10 @@ struct FileStamp {
   bool operator!=(const FileStamp& o) const { return !(*this == o); }
 };
 
+// The update lock of a file is taken on a companion file of this suffix beside it, which a
+// write never replaces; every program and machine that writes the file uses it.
+inline constexpr const char* kLockFileSuffix = ".lock";
+
 // Held while a read-modify-write of one file runs; other processes wait for it.
 class FileLock {
  public:
@@ -39,10 +43,14 @@ class FileSystem {
   // The whole file; nullopt when it cannot be opened or read.
   virtual std::optional<std::string> ReadAll(const std::string& path) = 0;
   // Writes a new file beside `path` and puts it in the old one's place, so that a reader
-  // or a crash sees either the old or the new content, never a torn one.
+  // or a crash sees either the old or the new content, never a torn one. A link keeps
+  // leading to the file, which keeps its permissions, owner and attributes. A writer of a
+  // file that others write too holds its update lock meanwhile: the holder of the lock
+  // removes new versions that writers left behind when they died.
   virtual Status ReplaceAtomically(const std::string& path, const std::string& bytes) = 0;
-  // Excludes other processes (and other FileSystem users) from updating `path`.
-  // Null when the lock cannot be had; the message then says why.
+  // Excludes other processes, on this machine and on others that reach the file (and other
+  // FileSystem users), from updating `path`. Null when the lock cannot be had; the message
+  // then says why.
   virtual std::unique_ptr<FileLock> LockForUpdate(const std::string& path, Status* why) = 0;
   // True when an ordinary file (not a folder) matches; `pattern` may hold * and ? in its
   // last component.
