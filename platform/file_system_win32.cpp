@@ -368,6 +368,13 @@ std::unique_ptr<FileLock> Win32FileSystem::LockForUpdate(const std::string& path
                     FILE_ATTRIBUTE_NORMAL, nullptr);
     error = h == INVALID_HANDLE_VALUE ? GetLastError() : 0;
   }
+  if (h == INVALID_HANDLE_VALUE &&
+      (error == ERROR_ACCESS_DENIED || error == ERROR_WRITE_PROTECT) &&
+      GetFileAttributesW(lock_path.c_str()) == INVALID_FILE_ATTRIBUTES) {
+    // A folder where we may create no file (a library shared read-only): no new version can
+    // go there either, so there is no write to guard, and a read under the lock must work.
+    return std::make_unique<FileLock>();
+  }
   if (h == INVALID_HANDLE_VALUE) {
     if (why) {
       *why = Status::Fail("Die Datei " + Quoted(path) +

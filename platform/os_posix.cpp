@@ -196,6 +196,7 @@ class PosixFileSystem : public FileSystem {
     // removed, since a writer may hold it open at any moment.
     const std::string path = FinalPath(path_in);
     const std::string lock_path = path + kLockFileSuffix;
+    bool shared = false;
     int fd = open(lock_path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (fd >= 0) {
       // Whoever may write the file may take its lock.
@@ -206,6 +207,16 @@ class PosixFileSystem : public FileSystem {
       (void)fchmod(fd, mode);
     } else if (errno == EEXIST) {
       fd = open(lock_path.c_str(), O_RDWR | O_CLOEXEC);
+      // Who may not write the lock file may not write the file either: reading under a
+      // shared lock, which writers still exclude, is all such a user does.
+      if (fd < 0 && errno == EACCES && (fd = open(lock_path.c_str(), O_RDONLY | O_CLOEXEC)) >= 0) {
+        shared = true;
+      }
+    } else if (errno == EACCES || errno == EROFS) {
+      // A folder where we may create no file (a library shared read-only): no new version
+      // can go there either, so there is no write to guard, and a read under the lock must
+      // work.
+      return std::make_unique<FileLock>();
     }
     if (fd < 0) {
       if (why) {
@@ -218,7 +229,7 @@ class PosixFileSystem : public FileSystem {
     LockWait wait;
     wait.try_lock = [&] {
       struct flock range {};
-      range.l_type = F_WRLCK;
+      range.l_type = shared ? F_RDLCK : F_WRLCK;
       range.l_whence = SEEK_SET;
       range.l_start = 0;
       range.l_len = 1;
