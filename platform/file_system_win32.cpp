@@ -342,8 +342,9 @@ Status Win32FileSystem::ReplaceAtomically(const std::string& path, const std::st
     if (now_attrs != INVALID_FILE_ATTRIBUTES && (now_attrs & FILE_ATTRIBUTE_READONLY)) break;
     Sleep(10 + 10 * attempt);
   }
-  if (GetFileAttributesW(target.c_str()) == INVALID_FILE_ATTRIBUTES) {
-    // Without the file, the new version is all there is of it: it stays for the user.
+  if (existed && GetFileAttributesW(target.c_str()) == INVALID_FILE_ATTRIBUTES) {
+    // The old file went with a replace that failed half-way: the new version is all there
+    // is of it now, and stays for the user.
     return Status::Fail("Die Datei " + Quoted(path) + " kann nicht ersetzt werden: " +
                         SystemErrorText(error) + " Der neue Inhalt liegt in " +
                         Quoted(WideToUtf8(tmp)) + ".");
@@ -362,18 +363,17 @@ std::unique_ptr<FileLock> Win32FileSystem::LockForUpdate(const std::string& path
   HANDLE h = CreateFileW(lock_path.c_str(), GENERIC_READ | GENERIC_WRITE, kShareAll, nullptr,
                          OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   DWORD error = h == INVALID_HANDLE_VALUE ? GetLastError() : 0;
-  if (error == ERROR_ACCESS_DENIED) {
-    // A read-only lock file still takes a lock.
+  if (error == ERROR_ACCESS_DENIED || error == ERROR_WRITE_PROTECT) {
+    if (GetFileAttributesW(lock_path.c_str()) == INVALID_FILE_ATTRIBUTES) {
+      // A folder where we may create no file (a library shared read-only): no new version
+      // can go there either, so there is no write to guard, and a read under the lock must
+      // work.
+      return std::make_unique<FileLock>();
+    }
+    // A lock file we may not write still takes a lock.
     h = CreateFileW(lock_path.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
                     FILE_ATTRIBUTE_NORMAL, nullptr);
     error = h == INVALID_HANDLE_VALUE ? GetLastError() : 0;
-  }
-  if (h == INVALID_HANDLE_VALUE &&
-      (error == ERROR_ACCESS_DENIED || error == ERROR_WRITE_PROTECT) &&
-      GetFileAttributesW(lock_path.c_str()) == INVALID_FILE_ATTRIBUTES) {
-    // A folder where we may create no file (a library shared read-only): no new version can
-    // go there either, so there is no write to guard, and a read under the lock must work.
-    return std::make_unique<FileLock>();
   }
   if (h == INVALID_HANDLE_VALUE) {
     if (why) {

@@ -30,8 +30,8 @@ bool IniStore::NewFilesAreUtf16() const {
   return files_ == Files::kSystem && ansi_.Id() == 65001;
 }
 
-// Read as UTF-8, a single-byte file's umlauts would show as "\xEF\xBF\xBD" and a write of any
-// value would store them as that.
+// Read as UTF-8, a single-byte file's umlauts would show as U+FFFD, and a write of any value
+// would store them as that.
 const CodePage& IniStore::CodePageOf(std::string_view bytes) const {
   return NewFilesAreUtf16() && !IsValidUtf8(bytes) ? SingleByteCodePage(ansi_) : ansi_;
 }
