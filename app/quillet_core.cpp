@@ -120,7 +120,7 @@ void QuilletCore::SetDefaultDataFile(bool remember) {
   if (!FileExists(s_.main.fs, data_file_) && FileExists(s_.main.fs, sample)) {
     // A copy that fails leaves no data file; the first write then creates one.
     if (std::optional<std::string> bytes = s_.main.fs.ReadAll(sample)) {
-      s_.main.fs.ReplaceAtomically(data_file_, *bytes);
+      s_.main.ini.CreateUnlessFilled(data_file_, *bytes);
     }
   }
   if (remember) settings_.SaveUserSetting("path", data_file_);
@@ -171,7 +171,7 @@ bool QuilletCore::ResolveDataFile(DataFileMode mode) {
                        "Möchten Sie eine neue anlegen?"),
             main_.app_title(), MessageIcon::kQuestion, MessageButtons::kYesNo);
         if (answer != MessageAnswer::kYes) return false;
-        if (Status s = s_.main.fs.ReplaceAtomically(candidate, ""); !s) {
+        if (Status s = s_.main.ini.CreateUnlessFilled(candidate, ""); !s) {
           ReportOnce(s);
           return false;
         }

@@ -34,6 +34,7 @@
 #include "send/sender.h"
 #include "send/targets.h"
 #include "platform/os.h"
+#include "platform/portable_code_pages.h"
 #include "platform/ui_services_win32.h"
 #include "platform/utf16_win32.h"
 #include "resources/resource_ids.h"
@@ -452,8 +453,11 @@ int QuilletProgram::Run(const std::wstring& command_line) {
   clipboard_ = MakeWin32Clipboard(form_.hwnd());
   dialogs_ = std::make_unique<OwnerDialogs>(form_.hwnd());
   ini_.emplace(*fs_, *ansi_);
-  entries_.emplace(*ini_, *ansi_);
-  core_.emplace(CoreServices{{*ini_, *entries_, *fs_, *ansi_, *dialogs_, *clipboard_},
+  // The store tells each data file's encoding itself; the rest (the cipher's codes, files
+  // inserted into snippets) works in single-byte codes, also where the system's are UTF-8.
+  const CodePage& single_byte = SingleByteCodePage(*ansi_);
+  entries_.emplace(*ini_, single_byte);
+  core_.emplace(CoreServices{{*ini_, *entries_, *fs_, single_byte, *dialogs_, *clipboard_},
                              *settings_store_,
                              *system_,
                              pause_.get()},
@@ -463,7 +467,7 @@ int QuilletProgram::Run(const std::wstring& command_line) {
   CreateOptions();
 
   chooser_ = MakeWin32TargetChooser(form_.hwnd());
-  sender_.emplace(SenderServices{*entries_, *fs_, *ansi_, *clock_, *desktop_, *keyboard_,
+  sender_.emplace(SenderServices{*entries_, *fs_, single_byte, *clock_, *desktop_, *keyboard_,
                                  *clipboard_, *dialogs_, *processes_, *pace_, *chooser_},
                   core_->data_file());
   // While a long text is typed, the icon's tooltip tells how far it has got.

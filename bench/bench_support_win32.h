@@ -1,4 +1,5 @@
-// What the Wine timing programs share: a clock, medians, files dated back, the settings key.
+// What the Wine timing programs share: a clock, medians, files dated back, a library, the
+// settings key.
 #pragma once
 
 #include <windows.h>
@@ -42,6 +43,15 @@ inline std::wstring OwnFolder() {
   return p.substr(0, p.find_last_of(L"\\/") + 1);
 }
 
+// A new folder under %TEMP% for one run's files: `name`, a dash and the process id.
+inline std::wstring MakeRunFolder(const std::wstring& name) {
+  wchar_t root[MAX_PATH];
+  GetTempPathW(MAX_PATH, root);
+  const std::wstring dir = root + name + L"-" + std::to_wstring(GetCurrentProcessId());
+  CreateDirectoryW(dir.c_str(), nullptr);
+  return dir;
+}
+
 // Dated back (an hour unless said otherwise), as a user's file is: a file changed within the
 // last two seconds is compared byte by byte on every read, which no real use sees.
 inline bool WriteDatedFile(const std::wstring& path, const std::string& bytes,
@@ -62,6 +72,48 @@ inline bool WriteDatedFile(const std::wstring& path, const std::string& bytes,
   ok = SetFileTime(h, &old, &old, &old) && ok;
   CloseHandle(h);
   return ok;
+}
+
+// Plausible entries in Windows-1252: names of people and things, titles, short texts with
+// umlauts; BuildFile makes a library of `n` of them.
+inline std::string EntryName(int i) {
+  static const char* const first[] = {"Anna",  "Bernd",  "Carla", "Dieter", "Elke",
+                                      "Frank", "Gisela", "Hans",  "Ines",   "J\xFCrgen"};
+  static const char* const last[] = {"M\xFCller", "Schmidt", "Schneider", "Fischer", "Weber",
+                                     "Meyer",     "Wagner",  "Becker",    "Schulz",  "Hoffmann"};
+  return std::string(first[i % 10]) + " " + last[(i / 10) % 10] + " " + std::to_string(i);
+}
+
+inline std::string EntryTitle(int i) {
+  static const char* const words[] = {"Gru\xDF",  "Adresse", "Signatur", "Antwort", "Termin",
+                                      "Rechnung", "Angebot", "Notiz",    "Vorlage", "Bitte"};
+  return std::string(words[i % 10]) + " f\xFCr Vorgang " + std::to_string(i * 7 + 3);
+}
+
+inline std::string EntryText(int i) {
+  return "Sehr geehrte Damen und Herren,|vielen Dank f\xFCr Ihre Nachricht Nr. " +
+         std::to_string(i) +
+         ".|Mit freundlichen Gr\xFC\xDF"
+         "en";
+}
+
+inline std::string BuildFile(int n) {
+  std::string s;
+  auto section = [&](const char* name, auto value) {
+    s += "[";
+    s += name;
+    s += "]\r\n";
+    for (int i = 1; i <= n; ++i) s += std::to_string(i) + "=" + value(i) + "\r\n";
+  };
+  section("Name", EntryName);
+  section("Title", EntryTitle);
+  section("Text", EntryText);
+  section("Crypt", [](int i) { return std::string(i % 3 == 0 ? "1" : "0"); });
+  section("DosBox", [](int) { return std::string("0"); });
+  // Window titles the program must not type into, as the settings list them.
+  s += "[Ignore]\r\n";
+  for (int i = 1; i <= 10; ++i) s += std::to_string(i) + "=Programm " + std::to_string(i) + "\r\n";
+  return s;
 }
 
 // A small deterministic generator, so that every run builds the same library.

@@ -19,47 +19,6 @@ namespace {
 
 using namespace qm::bench;  // NOLINT: the timing helpers read best unqualified
 
-// Plausible entries: names of people and things, titles, short texts with umlauts.
-std::string EntryName(int i) {
-  static const char* const first[] = {"Anna",  "Bernd",  "Carla", "Dieter", "Elke",
-                                      "Frank", "Gisela", "Hans",  "Ines",   "J\xFCrgen"};
-  static const char* const last[] = {"M\xFCller", "Schmidt", "Schneider", "Fischer", "Weber",
-                                     "Meyer",     "Wagner",  "Becker",    "Schulz",  "Hoffmann"};
-  return std::string(first[i % 10]) + " " + last[(i / 10) % 10] + " " + std::to_string(i);
-}
-
-std::string EntryTitle(int i) {
-  static const char* const words[] = {"Gru\xDF",  "Adresse", "Signatur", "Antwort", "Termin",
-                                      "Rechnung", "Angebot", "Notiz",    "Vorlage", "Bitte"};
-  return std::string(words[i % 10]) + " f\xFCr Vorgang " + std::to_string(i * 7 + 3);
-}
-
-std::string EntryText(int i) {
-  return "Sehr geehrte Damen und Herren,|vielen Dank f\xFCr Ihre Nachricht Nr. " +
-         std::to_string(i) +
-         ".|Mit freundlichen Gr\xFC\xDF"
-         "en";
-}
-
-std::string BuildFile(int n) {
-  std::string s;
-  auto section = [&](const char* name, auto value) {
-    s += "[";
-    s += name;
-    s += "]\r\n";
-    for (int i = 1; i <= n; ++i) s += std::to_string(i) + "=" + value(i) + "\r\n";
-  };
-  section("Name", EntryName);
-  section("Title", EntryTitle);
-  section("Text", EntryText);
-  section("Crypt", [](int i) { return std::string(i % 3 == 0 ? "1" : "0"); });
-  section("DosBox", [](int) { return std::string("0"); });
-  // Window titles the program must not type into, as the settings list them.
-  s += "[Ignore]\r\n";
-  for (int i = 1; i <= 10; ++i) s += std::to_string(i) + "=Programm " + std::to_string(i) + "\r\n";
-  return s;
-}
-
 // What a program shows on opening a library: every entry's name and title, and the list of
 // windows to leave alone.
 struct Lists {
@@ -124,11 +83,7 @@ struct Row {
 }  // namespace
 
 int main() {
-  wchar_t tmp_root[MAX_PATH];
-  GetTempPathW(MAX_PATH, tmp_root);
-  const std::wstring dir =
-      std::wstring(tmp_root) + L"qm-ini-bench-" + std::to_wstring(GetCurrentProcessId());
-  CreateDirectoryW(dir.c_str(), nullptr);
+  const std::wstring dir = MakeRunFolder(L"qm-ini-bench");
 
   auto fs = qm::MakeOsFileSystem();
   auto ansi = qm::MakeOsAnsiCodePage();

@@ -5,6 +5,7 @@
 #include <iterator>
 #include <ostream>
 
+#include "platform/portable_code_pages.h"
 #include "store/entries.h"
 #include "store/ini_document.h"
 #include "store/stored_text.h"
@@ -51,7 +52,8 @@ int RunQuilletCli(const std::vector<std::string>& args, std::istream& in, std::o
   const std::string& file = args[0];
   const std::string& command = args[1];
   IniStore ini(fs, ansi);
-  EntryStore entries(ini, ansi);
+  // The cipher's codes are single-byte ones on every system.
+  EntryStore entries(ini, SingleByteCodePage(ansi));
   // kOk, or the exit code for a file that is missing or cannot be read, with its message.
   auto check_file = [&]() {
     if (!fs.Stat(file).exists) {

@@ -33,6 +33,10 @@ enum class FileReach {
   kUnreadable,         // there, but cannot be read now (held by another program, refused)
 };
 
+// The update lock of a file is taken on a companion file of this suffix beside it, which a
+// write never replaces; every program and machine that writes the file uses it.
+inline constexpr const char* kLockFileSuffix = ".lock";
+
 // Held while a read-modify-write of one file runs; other processes wait for it.
 class FileLock {
  public:
@@ -53,10 +57,14 @@ class FileSystem {
     return Stat(path).exists ? FileReach::kThere : FileReach::kMissing;
   }
   // Writes a new file beside `path` and puts it in the old one's place, so that a reader
-  // or a crash sees either the old or the new content, never a torn one.
+  // or a crash sees either the old or the new content, never a torn one. A link keeps
+  // leading to the file, which keeps its permissions, owner and attributes. A writer of a
+  // file that others write too holds its update lock meanwhile: the holder of the lock
+  // removes new versions that writers left behind when they died.
   virtual Status ReplaceAtomically(const std::string& path, const std::string& bytes) = 0;
-  // Excludes other processes (and other FileSystem users) from updating `path`.
-  // Null when the lock cannot be had; the message then says why.
+  // Excludes other processes, on this machine and on others that reach the file (and other
+  // FileSystem users), from updating `path`. Null when the lock cannot be had; the message
+  // then says why.
   virtual std::unique_ptr<FileLock> LockForUpdate(const std::string& path, Status* why) = 0;
   // True when an ordinary file (not a folder) matches; `pattern` may hold * and ? in its
   // last component.

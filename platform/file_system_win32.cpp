@@ -1,12 +1,13 @@
-// The Win32 file system: attribute-based stamps, shared reads, replace-by-rename writes and
-// named-mutex update locks.
+// The Win32 file system: attribute-based stamps, shared reads, writes that replace the file
+// in one step, and update locks that hold between machines.
 #include "platform/file_system_win32.h"
 
 #include <algorithm>
 #include <atomic>
 #include <cwchar>
-#include <utility>
+#include <cwctype>
 
+#include "platform/lock_wait.h"
 #include "platform/utf16_win32.h"
 
 namespace qm {
@@ -38,38 +39,97 @@ std::wstring FolderOf(const std::wstring& full) {
   return cut == std::wstring::npos ? std::wstring(L".") : full.substr(0, cut);
 }
 
-// A writer killed between writing its new version and renaming it leaves that version
-// behind. No write takes a minute, so an older one of this file's is such a leftover.
-void RemoveStaleTemporaries(const std::wstring& folder, const std::wstring& name) {
+std::wstring NameOf(const std::wstring& full) {
+  const auto cut = full.find_last_of(L"\\/");
+  return cut == std::wstring::npos ? full : full.substr(cut + 1);
+}
+
+// The file a path leads to, through symbolic links and junctions, so that a write changes
+// the link's target and leaves the link a link. The path itself where nothing is there yet.
+std::wstring FinalPath(const std::wstring& full) {
+  HANDLE h = CreateFileW(full.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                         nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return full;
+  std::wstring out(MAX_PATH, L'\0');
+  DWORD n = GetFinalPathNameByHandleW(h, out.data(), static_cast<DWORD>(out.size()),
+                                      FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+  if (n >= out.size()) {
+    out.resize(n + 1);
+    n = GetFinalPathNameByHandleW(h, out.data(), static_cast<DWORD>(out.size()),
+                                  FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+  }
+  CloseHandle(h);
+  if (n == 0 || n >= out.size()) return full;
+  out.resize(n);
+  return out;
+}
+
+// What a writer names its new version before putting it in place: "~<name>." then its
+// process id, a counter and a tick count in hexadecimal, then ".tmp".
+bool IsOwnTemporaryName(const std::wstring& found, const std::wstring& name) {
+  const std::wstring head = L"~" + name + L".", tail = L".tmp";
+  if (found.size() <= head.size() + tail.size() || found.compare(0, head.size(), head) != 0 ||
+      found.compare(found.size() - tail.size(), tail.size(), tail) != 0) {
+    return false;
+  }
+  int dashes = 0;
+  bool digit_before = false;
+  for (std::size_t i = head.size(); i < found.size() - tail.size(); ++i) {
+    const wchar_t ch = found[i];
+    if (ch == L'-' && digit_before) {
+      ++dashes;
+      digit_before = false;
+    } else if (std::iswxdigit(ch)) {
+      digit_before = true;
+    } else {
+      return false;
+    }
+  }
+  return dashes == 2 && digit_before;
+}
+
+// Every writer of a new version of `name` holds its update lock, so one found by the holder
+// of the lock was left by a writer that died: removed whatever its time, which may come from
+// another machine's clock. Only where the file itself is there: without it, a leftover may
+// hold the only copy of the library.
+void RemoveAbandonedTemporaries(const std::wstring& folder, const std::wstring& name) {
+  if (GetFileAttributesW((folder + L"\\" + name).c_str()) == INVALID_FILE_ATTRIBUTES) return;
   WIN32_FIND_DATAW found;
   HANDLE find = FindFirstFileW((folder + L"\\~" + name + L".*.tmp").c_str(), &found);
   if (find == INVALID_HANDLE_VALUE) return;
-  FILETIME now_ft;
-  GetSystemTimeAsFileTime(&now_ft);
-  const ULONGLONG now = (ULONGLONG{now_ft.dwHighDateTime} << 32) | now_ft.dwLowDateTime;
-  constexpr ULONGLONG kMinute = 60ULL * 10'000'000;  // in 100 ns
   do {
-    const ULONGLONG written = (ULONGLONG{found.ftLastWriteTime.dwHighDateTime} << 32) |
-                              found.ftLastWriteTime.dwLowDateTime;
-    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && written + kMinute < now) {
-      const std::wstring stale = folder + L"\\" + found.cFileName;
-      SetFileAttributesW(stale.c_str(), FILE_ATTRIBUTE_NORMAL);
-      DeleteFileW(stale.c_str());
+    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+        IsOwnTemporaryName(found.cFileName, name)) {
+      const std::wstring abandoned = folder + L"\\" + found.cFileName;
+      SetFileAttributesW(abandoned.c_str(), FILE_ATTRIBUTE_NORMAL);
+      DeleteFileW(abandoned.c_str());
     }
   } while (FindNextFileW(find, &found));
   FindClose(find);
 }
 
-std::wstring NameOf(const std::wstring& full) {
-  const auto cut = full.find_last_of(L"\\/");
-  return cut == std::wstring::npos ? full : full.substr(cut + 1);
+FileStamp StampOf(const std::wstring& path) {
+  FileStamp s;
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data) ||
+      (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    return s;
+  }
+  s.exists = true;
+  s.size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+  s.modified_ns = FileTimeToUnixNs(data.ftLastWriteTime);
+  // A file replaced by a rename is a new file with its own creation time (except where
+  // tunnelling hands the old one on), so this catches replacements the write time misses.
+  s.changed_ns = FileTimeToUnixNs(data.ftCreationTime);
+  return s;
 }
 
 // Errors that another process holding the file open for a moment causes (a virus scanner,
 // an indexer, a reader without delete sharing); they pass when retried.
 bool IsTransient(DWORD error) {
   return error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED ||
-         error == ERROR_LOCK_VIOLATION;
+         error == ERROR_LOCK_VIOLATION || error == ERROR_UNABLE_TO_REMOVE_REPLACED ||
+         error == ERROR_UNABLE_TO_MOVE_REPLACEMENT;
 }
 
 // How long a read keeps trying after such an error or a network hiccup.
@@ -146,17 +206,26 @@ std::optional<std::string> ReadOnce(const std::wstring& path, DWORD* error) {
   return out;
 }
 
-class MutexLock : public FileLock {
+// A file system (or a server) that has no replace of its own; the rename then serves.
+bool RefusesReplace(DWORD error) {
+  return error == ERROR_NOT_SUPPORTED || error == ERROR_INVALID_FUNCTION ||
+         error == ERROR_INVALID_PARAMETER || error == ERROR_CALL_NOT_IMPLEMENTED;
+}
+
+// A byte-range lock on the companion file: the file system enforces it for every machine
+// that opens the file, and ends it with the process that held it.
+class RangeLock : public FileLock {
  public:
-  explicit MutexLock(HANDLE mutex) : mutex_(mutex) {}
-  // A mutex belongs to the thread that took it: the lock must end on that thread.
-  ~MutexLock() override {
-    ReleaseMutex(mutex_);
-    CloseHandle(mutex_);
+  explicit RangeLock(HANDLE file) : file_(file) {}
+  // The lock belongs to the handle, not to a thread: any thread may end it.
+  ~RangeLock() override {
+    OVERLAPPED at{};
+    UnlockFileEx(file_, 0, 1, 0, &at);
+    CloseHandle(file_);
   }
 
  private:
-  HANDLE mutex_;
+  HANDLE file_;
 };
 
 }  // namespace
@@ -217,27 +286,20 @@ FILETIME UnixNsToFileTime(std::int64_t ns) {
   return ft;
 }
 
-Win32FileSystem::Win32FileSystem(std::wstring lock_prefix, DWORD lock_timeout_ms)
-    : lock_prefix_(std::move(lock_prefix)), lock_timeout_ms_(lock_timeout_ms) {}
+bool RunsUnderWine() {
+  const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+  return ntdll && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
+Win32FileSystem::Win32FileSystem(DWORD lock_quiet_ms, bool system_replace)
+    : lock_quiet_ms_(lock_quiet_ms), system_replace_(system_replace) {}
 
 FileStamp Win32FileSystem::Stat(const std::string& path) {
-  FileStamp s;
-  WIN32_FILE_ATTRIBUTE_DATA data;
   if (path != stat_path_) {
     stat_wide_ = Utf8ToWide(path);
     stat_path_ = path;
   }
-  if (!GetFileAttributesExW(stat_wide_.c_str(), GetFileExInfoStandard, &data) ||
-      (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-    return s;
-  }
-  s.exists = true;
-  s.size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-  s.modified_ns = FileTimeToUnixNs(data.ftLastWriteTime);
-  // A replaced file is a new file with its own creation time (except where tunnelling
-  // hands the old one on), so this catches replacements the write time misses.
-  s.changed_ns = FileTimeToUnixNs(data.ftCreationTime);
-  return s;
+  return StampOf(stat_wide_);
 }
 
 std::optional<std::string> Win32FileSystem::ReadAll(const std::string& path) {
@@ -270,24 +332,24 @@ FileReach Win32FileSystem::Reach(const std::string& path) {
 }
 
 Status Win32FileSystem::ReplaceAtomically(const std::string& path, const std::string& bytes) {
-  const std::wstring full = FullPath(Utf8ToWide(path));
+  const std::wstring target = FinalPath(FullPath(Utf8ToWide(path)));
   WIN32_FILE_ATTRIBUTE_DATA old;
-  const bool existed = GetFileAttributesExW(full.c_str(), GetFileExInfoStandard, &old) != 0;
+  const bool existed = GetFileAttributesExW(target.c_str(), GetFileExInfoStandard, &old) != 0;
   if (existed && (old.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
     return Status::Fail("\"" + path + "\" ist ein Ordner, keine Datei.");
   }
   if (existed && (old.dwFileAttributes & FILE_ATTRIBUTE_READONLY)) {
     return Status::Fail("Die Datei " + Quoted(path) + " ist schreibgeschützt.");
   }
-  // The new version keeps the old one's hidden and system marks.
+  // The new version keeps the old one's hidden and system marks, also where the rename
+  // has to serve instead of the replace.
   const DWORD keep = existed
                          ? (old.dwFileAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
                                                     FILE_ATTRIBUTE_NOT_CONTENT_INDEXED))
                          : 0;
 
   static std::atomic<unsigned> counter{0};
-  const std::wstring folder = FolderOf(full);
-  RemoveStaleTemporaries(folder, NameOf(full));
+  const std::wstring folder = FolderOf(target);
   std::wstring tmp;
   HANDLE h = INVALID_HANDLE_VALUE;
   DWORD error = 0;
@@ -295,7 +357,7 @@ Status Win32FileSystem::ReplaceAtomically(const std::string& path, const std::st
     wchar_t suffix[64];
     std::swprintf(suffix, 64, L".%lx-%x-%x.tmp", GetCurrentProcessId(), counter.fetch_add(1),
                   GetTickCount());
-    tmp = folder + L"\\~" + NameOf(full) + suffix;
+    tmp = folder + L"\\~" + NameOf(target) + suffix;
     h = CreateFileW(tmp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                     FILE_ATTRIBUTE_ARCHIVE | keep, nullptr);
     error = h == INVALID_HANDLE_VALUE ? GetLastError() : 0;
@@ -330,67 +392,108 @@ Status Win32FileSystem::ReplaceAtomically(const std::string& path, const std::st
   if (!FlushFileBuffers(h)) return fail(" kann nicht gesichert werden: ", GetLastError());
   CloseHandle(h);
 
+  // The replace keeps what makes the old file that file (its ACL, owner, attributes and
+  // streams), which a rename would lose; the rename serves where there is no old file yet
+  // or the file system has no replace.
+  bool replace = existed && system_replace_;
   for (int attempt = 0;; ++attempt) {
-    if (MoveFileExW(tmp.c_str(), full.c_str(),
-                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    if (replace) {
+      if (ReplaceFileW(target.c_str(), tmp.c_str(), nullptr, 0, nullptr, nullptr)) {
+        return Status::Ok();
+      }
+      error = GetLastError();
+      // The old file is gone (deleted meanwhile, or by a replace that failed half-way).
+      if (RefusesReplace(error) || error == ERROR_FILE_NOT_FOUND ||
+          GetFileAttributesW(target.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        replace = false;
+        continue;
+      }
+    } else if (MoveFileExW(tmp.c_str(), target.c_str(),
+                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
       return Status::Ok();
+    } else {
+      error = GetLastError();
     }
-    error = GetLastError();
     if (!IsTransient(error) || attempt >= 10) break;
     // A read-only mark set meanwhile is no passing obstacle.
-    const DWORD now_attrs = GetFileAttributesW(full.c_str());
+    const DWORD now_attrs = GetFileAttributesW(target.c_str());
     if (now_attrs != INVALID_FILE_ATTRIBUTES && (now_attrs & FILE_ATTRIBUTE_READONLY)) break;
     Sleep(10 + 10 * attempt);
+  }
+  if (existed && GetFileAttributesW(target.c_str()) == INVALID_FILE_ATTRIBUTES) {
+    // The old file went with a replace that failed half-way: the new version is all there
+    // is of it now, and stays for the user.
+    return Status::Fail("Die Datei " + Quoted(path) + " kann nicht ersetzt werden: " +
+                        SystemErrorText(error) + " Der neue Inhalt liegt in " +
+                        Quoted(WideToUtf8(tmp)) + ".");
   }
   DeleteFileW(tmp.c_str());
   return Status::Fail("Die Datei " + Quoted(path) +
                       " kann nicht ersetzt werden: " + SystemErrorText(error));
 }
 
-std::wstring Win32FileSystem::LockName(const std::string& path) const {
-  std::wstring full = FullPath(Utf8ToWide(path));
-  // A short 8.3 spelling of the same file must give the same lock.
-  if (const DWORD n = GetLongPathNameW(full.c_str(), nullptr, 0); n > 0) {
-    std::wstring long_path(n, L'\0');
-    const DWORD got = GetLongPathNameW(full.c_str(), long_path.data(), n);
-    if (got > 0 && got < n) full.assign(long_path.c_str(), got);
-  }
-  for (auto& ch : full) {
-    if (ch == L'/') ch = L'\\';
-  }
-  if (!full.empty()) CharLowerBuffW(full.data(), static_cast<DWORD>(full.size()));
-  std::uint64_t hash = 14695981039346656037ull;  // FNV-1a
-  for (wchar_t ch : full) {
-    hash = (hash ^ static_cast<std::uint16_t>(ch)) * 1099511628211ull;
-  }
-  wchar_t hex[17];
-  std::swprintf(hex, 17, L"%016llx", static_cast<unsigned long long>(hash));
-  return L"Local\\" + lock_prefix_ + L"-" + hex;
-}
-
 std::unique_ptr<FileLock> Win32FileSystem::LockForUpdate(const std::string& path, Status* why) {
-  HANDLE mutex = CreateMutexW(nullptr, FALSE, LockName(path).c_str());
-  if (!mutex) {
+  // Beside the file the path leads to, so that every way to it shares one lock; never
+  // removed, since a writer may hold it open at any moment.
+  const std::wstring target = FinalPath(FullPath(Utf8ToWide(path)));
+  const std::wstring lock_path = target + Utf8ToWide(kLockFileSuffix);
+  constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+  HANDLE h = CreateFileW(lock_path.c_str(), GENERIC_READ | GENERIC_WRITE, kShareAll, nullptr,
+                         OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  DWORD error = h == INVALID_HANDLE_VALUE ? GetLastError() : 0;
+  if (error == ERROR_ACCESS_DENIED || error == ERROR_WRITE_PROTECT) {
+    if (GetFileAttributesW(lock_path.c_str()) == INVALID_FILE_ATTRIBUTES) {
+      // A folder where we may create no file (a library shared read-only): no new version
+      // can go there either, so there is no write to guard, and a read under the lock must
+      // work.
+      return std::make_unique<FileLock>();
+    }
+    // A lock file we may not write still takes a lock.
+    h = CreateFileW(lock_path.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
+                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    error = h == INVALID_HANDLE_VALUE ? GetLastError() : 0;
+  }
+  if (h == INVALID_HANDLE_VALUE) {
     if (why) {
       *why = Status::Fail("Die Datei " + Quoted(path) +
-                          " kann nicht gesperrt werden: " + SystemErrorText(GetLastError()));
+                          " kann nicht gesperrt werden: " + SystemErrorText(error));
     }
     return nullptr;
   }
-  switch (WaitForSingleObject(mutex, lock_timeout_ms_)) {
-    case WAIT_OBJECT_0:
-    // The holder ended without releasing it (killed mid-write). Its write went to a
-    // temporary file, so the data file is whole, and nobody must wait for it for ever.
-    case WAIT_ABANDONED:
-      return std::make_unique<MutexLock>(mutex);
-    default:
-      CloseHandle(mutex);
+  LockWait wait;
+  wait.try_lock = [&] {
+    OVERLAPPED at{};
+    if (LockFileEx(h, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at)) {
+      return LockAttempt::kTaken;
+    }
+    error = GetLastError();
+    return error == ERROR_LOCK_VIOLATION || error == ERROR_IO_PENDING ? LockAttempt::kBusy
+                                                                       : LockAttempt::kFailed;
+  };
+  wait.stamp = [&] { return StampOf(target); };
+  wait.now_ms = [] { return static_cast<std::int64_t>(GetTickCount64()); };
+  wait.sleep = [](int ms) { Sleep(static_cast<DWORD>(ms)); };
+  wait.quiet_ms = lock_quiet_ms_;
+  switch (WaitForLock(wait)) {
+    case LockAttempt::kTaken:
+      RemoveAbandonedTemporaries(FolderOf(target), NameOf(target));
+      return std::make_unique<RangeLock>(h);
+    case LockAttempt::kBusy:
+      CloseHandle(h);
       if (why) {
         *why = Status::Fail("Die Datei " + Quoted(path) +
                             " wird gerade von einem anderen Programm geändert.");
       }
       return nullptr;
+    case LockAttempt::kFailed:
+      break;
   }
+  CloseHandle(h);
+  if (why) {
+    *why = Status::Fail("Die Datei " + Quoted(path) +
+                        " kann nicht gesperrt werden: " + SystemErrorText(error));
+  }
+  return nullptr;
 }
 
 bool Win32FileSystem::AnyFileMatches(const std::string& pattern) {

@@ -17,12 +17,17 @@ std::string SystemErrorText(DWORD code);
 std::int64_t FileTimeToUnixNs(const FILETIME& ft);
 FILETIME UnixNsToFileTime(std::int64_t ns);
 
+// True in a Windows program that Wine runs.
+bool RunsUnderWine();
+
 class Win32FileSystem : public FileSystem {
  public:
-  // `lock_prefix` names the mutexes of LockForUpdate; every program that writes the same
-  // files must use the same one.
-  explicit Win32FileSystem(std::wstring lock_prefix = L"FerrandelIni",
-                           DWORD lock_timeout_ms = 10000);
+  // LockForUpdate gives up when the lock has been taken for `lock_quiet_ms` while the file
+  // did not change. With `system_replace`, ReplaceAtomically puts a new version in place
+  // with ReplaceFileW, which keeps the old file's ACL, owner, attributes and streams; else
+  // with a rename. Wine's ReplaceFileW keeps none of them and leaves a moment without the
+  // file, when a reader finds nothing and a killed writer leaves nothing: there the rename.
+  explicit Win32FileSystem(DWORD lock_quiet_ms = 10000, bool system_replace = !RunsUnderWine());
 
   FileStamp Stat(const std::string& path) override;
   std::optional<std::string> ReadAll(const std::string& path) override;
@@ -33,12 +38,9 @@ class Win32FileSystem : public FileSystem {
   bool Delete(const std::string& path) override;
   std::int64_t NowNs() override;
 
-  // The mutex name LockForUpdate uses for `path`.
-  std::wstring LockName(const std::string& path) const;
-
  private:
-  std::wstring lock_prefix_;
-  DWORD lock_timeout_ms_;
+  DWORD lock_quiet_ms_;
+  bool system_replace_;
   // Every read of a value stats its file; the conversion of the same path is kept.
   std::string stat_path_;
   std::wstring stat_wide_;

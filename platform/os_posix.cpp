@@ -7,6 +7,7 @@
 #include <sys/utsname.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <climits>
@@ -15,6 +16,7 @@
 #include <cstring>
 #include <thread>
 
+#include "platform/lock_wait.h"
 #include "platform/os.h"
 #include "platform/portable_code_pages.h"
 
@@ -52,31 +54,49 @@ std::string DirName(const std::string& path) {
   return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-// A writer killed between writing its new version and renaming it leaves that version
-// behind. No write takes a minute, so an older one of this file's is such a leftover.
-void RemoveStaleTemporaries(const std::string& dir, const std::string& prefix) {
+// What mkstemp makes of "<prefix>XXXXXX".
+bool IsOwnTemporaryName(const std::string& name, const std::string& prefix) {
+  if (name.size() != prefix.size() + 6 || name.compare(0, prefix.size(), prefix) != 0) return false;
+  for (std::size_t i = prefix.size(); i < name.size(); ++i) {
+    if (!std::isalnum(static_cast<unsigned char>(name[i]))) return false;
+  }
+  return true;
+}
+
+// Every writer of a new version holds the update lock, so one found by the holder of the
+// lock was left by a writer that died: removed whatever its time, which may come from
+// another machine's clock. Only where the file itself is there: without it, a leftover may
+// hold the only copy of the library.
+void RemoveAbandonedTemporaries(const std::string& path) {
+  struct stat st;
+  if (stat(path.c_str(), &st) != 0) return;
+  const std::string dir = DirName(path);
+  const std::string prefix = ".~" + path.substr(path.find_last_of('/') + 1) + ".";
   DIR* d = opendir(dir.c_str());
   if (!d) return;
-  const time_t now = time(nullptr);
   while (dirent* e = readdir(d)) {
-    const std::string name = e->d_name;
-    if (name.size() != prefix.size() + 6 || name.compare(0, prefix.size(), prefix) != 0) continue;
-    const std::string stale = dir + "/" + name;
-    struct stat st;
-    if (lstat(stale.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_mtime + 60 < now) {
-      unlink(stale.c_str());
+    const std::string abandoned = dir + "/" + e->d_name;
+    if (IsOwnTemporaryName(e->d_name, prefix) && lstat(abandoned.c_str(), &st) == 0 &&
+        S_ISREG(st.st_mode)) {
+      unlink(abandoned.c_str());
     }
   }
   closedir(d);
 }
 
-class DirLock : public FileLock {
+// The file a path leads to through symbolic links; the path itself where nothing is there.
+std::string FinalPath(const std::string& path) {
+  char resolved[PATH_MAX];
+  return realpath(path.c_str(), resolved) ? std::string(resolved) : path;
+}
+
+// An open-file-description lock on the first byte of the companion file: it conflicts with
+// the byte-range locks that Wine's programs take there, holds between machines where the
+// file system passes locks on (NFS, SMB), and ends with its process.
+class RangeLock : public FileLock {
  public:
-  explicit DirLock(int fd) : fd_(fd) {}
-  ~DirLock() override {
-    flock(fd_, LOCK_UN);
-    close(fd_);
-  }
+  explicit RangeLock(int fd) : fd_(fd) {}
+  ~RangeLock() override { close(fd_); }
 
  private:
   int fd_;
@@ -151,9 +171,7 @@ class PosixFileSystem : public FileSystem {
 
   Status ReplaceAtomically(const std::string& path_in, const std::string& bytes) override {
     // Replace the file a symbolic link points to, not the link.
-    std::string path = path_in;
-    char resolved[PATH_MAX];
-    if (realpath(path_in.c_str(), resolved)) path = resolved;
+    const std::string path = FinalPath(path_in);
 
     struct stat old;
     const bool existed = stat(path.c_str(), &old) == 0;
@@ -161,10 +179,8 @@ class PosixFileSystem : public FileSystem {
     if (existed && (access(path.c_str(), W_OK) != 0 || (old.st_mode & 0222) == 0)) {
       return Status::Fail("Die Datei \"" + path_in + "\" ist schreibgeschützt.");
     }
-    const std::string dir = DirName(path);
-    const std::string prefix = ".~" + path.substr(path.find_last_of('/') + 1) + ".";
-    RemoveStaleTemporaries(dir, prefix);
-    std::string tmp = dir + "/" + prefix + "XXXXXX";
+    std::string tmp =
+        DirName(path) + "/.~" + path.substr(path.find_last_of('/') + 1) + ".XXXXXX";
     const int fd = mkstemp(tmp.data());
     if (fd < 0) {
       return Status::Fail("Die Datei \"" + path_in +
@@ -180,6 +196,12 @@ class PosixFileSystem : public FileSystem {
     umask(mask);
     if (fchmod(fd, existed ? (old.st_mode & 07777) : (0666 & ~mask)) != 0) {
       return fail("Die Zugriffsrechte lassen sich nicht setzen: ");
+    }
+    // Owner and group stay where we may keep them (an administrator another's owner, an
+    // owner a group of theirs); elsewhere the rights above serve.
+    if (existed && fchown(fd, old.st_uid, old.st_gid) != 0) {
+      const int group_kept = fchown(fd, static_cast<uid_t>(-1), old.st_gid);
+      static_cast<void>(group_kept);
     }
     for (std::size_t done = 0; done < bytes.size();) {
       const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
@@ -201,30 +223,81 @@ class PosixFileSystem : public FileSystem {
     return Status::Ok();
   }
 
-  // The lock is taken on the folder, since the file itself is replaced by every write.
   std::unique_ptr<FileLock> LockForUpdate(const std::string& path_in, Status* why) override {
-    // The folder the file really lies in, as ReplaceAtomically writes there: a link to the
-    // file must not give its writers a lock of their own.
-    std::string path = path_in;
-    char resolved[PATH_MAX];
-    if (realpath(path_in.c_str(), resolved)) path = resolved;
-    const int fd = open(DirName(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    // Beside the file the path leads to, so that every way to it shares one lock; never
+    // removed, since a writer may hold it open at any moment.
+    const std::string path = FinalPath(path_in);
+    const std::string lock_path = path + kLockFileSuffix;
+    bool shared = false;
+    int fd = open(lock_path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd >= 0) {
+      // Whoever may write the file may take its lock.
+      struct stat st;
+      const mode_t mask = umask(0);
+      umask(mask);
+      const mode_t mode = stat(path.c_str(), &st) == 0 ? (st.st_mode & 0666) : (0666 & ~mask);
+      (void)fchmod(fd, mode);
+    } else if (errno == EEXIST) {
+      fd = open(lock_path.c_str(), O_RDWR | O_CLOEXEC);
+      // Who may not write the lock file may not write the file either: reading under a
+      // shared lock, which writers still exclude, is all such a user does.
+      if (fd < 0 && errno == EACCES && (fd = open(lock_path.c_str(), O_RDONLY | O_CLOEXEC)) >= 0) {
+        shared = true;
+      }
+    } else if (errno == EACCES || errno == EROFS) {
+      // A folder where we may create no file (a library shared read-only): no new version
+      // can go there either, so there is no write to guard, and a read under the lock must
+      // work.
+      return std::make_unique<FileLock>();
+    }
     if (fd < 0) {
-      if (why) *why = Status::Fail("Der Ordner der Datei \"" + path + "\" fehlt.");
+      if (why) {
+        *why = Status::Fail("Die Datei \"" + path_in + "\" kann nicht gesperrt werden: " +
+                            ErrnoText());
+      }
       return nullptr;
     }
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (flock(fd, LOCK_EX | LOCK_NB) != 0) {
-      if ((errno != EWOULDBLOCK && errno != EINTR) || std::chrono::steady_clock::now() > deadline) {
+    int error = 0;
+    LockWait wait;
+    wait.try_lock = [&] {
+      struct flock range {};
+      range.l_type = shared ? F_RDLCK : F_WRLCK;
+      range.l_whence = SEEK_SET;
+      range.l_start = 0;
+      range.l_len = 1;
+      if (fcntl(fd, F_OFD_SETLK, &range) == 0) return LockAttempt::kTaken;
+      error = errno;
+      return error == EAGAIN || error == EACCES || error == EINTR ? LockAttempt::kBusy
+                                                                  : LockAttempt::kFailed;
+    };
+    wait.stamp = [&] { return Stat(path); };
+    wait.now_ms = [] {
+      return std::chrono::duration_cast<std::chrono::milliseconds>(
+                 std::chrono::steady_clock::now().time_since_epoch())
+          .count();
+    };
+    wait.sleep = [](int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); };
+    switch (WaitForLock(wait)) {
+      case LockAttempt::kTaken:
+        RemoveAbandonedTemporaries(path);
+        return std::make_unique<RangeLock>(fd);
+      case LockAttempt::kBusy:
         close(fd);
-        if (why)
-          *why = Status::Fail("Die Datei \"" + path +
+        if (why) {
+          *why = Status::Fail("Die Datei \"" + path_in +
                               "\" wird gerade von einem anderen Programm geändert.");
+        }
         return nullptr;
-      }
-      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      case LockAttempt::kFailed:
+        break;
     }
-    return std::make_unique<DirLock>(fd);
+    close(fd);
+    errno = error;
+    if (why) {
+      *why =
+          Status::Fail("Die Datei \"" + path_in + "\" kann nicht gesperrt werden: " + ErrnoText());
+    }
+    return nullptr;
   }
 
   bool AnyFileMatches(const std::string& pattern) override {

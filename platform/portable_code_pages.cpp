@@ -61,6 +61,11 @@ bool Utf8CodePage::FromUtf8(std::string_view utf8, std::string& ansi, char32_t* 
   return true;
 }
 
+const CodePage& SingleByteCodePage(const CodePage& ansi) {
+  static const Windows1252CodePage windows_1252;
+  return ansi.Id() == 65001 ? windows_1252 : ansi;
+}
+
 std::string UnrepresentableMessage(char32_t cp, unsigned code_page) {
   if (cp == 0xFFFD) return "Der Text ist kein gültiges UTF-8.";
   std::string shown;

@@ -24,6 +24,12 @@ class Utf8CodePage : public CodePage {
   bool FromUtf8(std::string_view utf8, std::string& ansi, char32_t* bad) const override;
 };
 
+// The single-byte code page that `ansi` stands for: itself, except where the ANSI code page
+// is UTF-8 (65001), which holds no character codes 0..255. Libraries and files written on
+// the German systems that know no such option are Windows-1252, and so are the codes of
+// their enciphered texts; reading them as that keeps their umlauts.
+const CodePage& SingleByteCodePage(const CodePage& ansi);
+
 // The message for a character that a file cannot hold, naming the character.
 std::string UnrepresentableMessage(char32_t cp, unsigned code_page);
 

@@ -60,6 +60,20 @@ cli_check "mantello-cli.exe encodes what mantello-cli decodes" \
   "$(printf '%s' "$sample" | build/linux/cli/mantello-cli encode | build/linux/cli/mantello-cli decode)" \
   "$(printf '%s' "$sample" | scripts/wine-run.sh build/windows $win/mantello-cli.exe encode 2>/dev/null | build/linux/cli/mantello-cli decode)"
 
+echo "== two machines writing one library at once: two Wine prefixes, one file system"
+if bash tests/store/two_machines.sh build/windows build/linux/cli/quillet-cli \
+      >build/logs/two-machines.log 2>&1; then
+  tail -1 build/logs/two-machines.log
+else
+  tail -20 build/logs/two-machines.log; status=1
+fi
+machines=$(grep -oE '^two-machines: [0-9]+ passed, [0-9]+ failed' build/logs/two-machines.log | tail -1 || true)
+if [ -n "$machines" ]; then
+  passed=$((passed + $(echo "$machines" | awk '{print $2}'))); failed=$((failed + $(echo "$machines" | awk '{print $4}')))
+else
+  failed=$((failed + 1)); status=1
+fi
+
 echo "== the release artifacts: the zip and the installer under Wine"
 rm -f build/logs/package.log
 if scripts/package.sh >build/logs/package-build.log 2>&1; then

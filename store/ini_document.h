@@ -26,6 +26,8 @@ class IniDocument {
 
   IniEncoding encoding() const { return encoding_; }
   const std::string& bytes() const { return bytes_; }
+  // The code page of a file without a byte-order mark; its edits keep to it.
+  const CodePage& code_page() const { return ansi_; }
 
   // `section` and `key` as a caller passes them (surrounding blanks are ignored, letter case
   // too). The value in UTF-8, or nullopt when the section or key is missing.

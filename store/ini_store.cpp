@@ -2,7 +2,9 @@
 // functions do, with a parse cache that never serves a stale file.
 #include "store/ini_store.h"
 
+#include "platform/portable_code_pages.h"
 #include "store/ini_document.h"
+#include "text/utf.h"
 
 namespace qm {
 namespace {
@@ -32,8 +34,19 @@ struct IniStore::Cached {
   std::shared_ptr<const IniDocument> doc;
 };
 
-IniStore::IniStore(FileSystem& fs, const CodePage& ansi) : fs_(fs), ansi_(ansi) {}
+IniStore::IniStore(FileSystem& fs, const CodePage& ansi, Files files)
+    : fs_(fs), ansi_(ansi), files_(files) {}
 IniStore::~IniStore() = default;
+
+bool IniStore::NewFilesAreUtf16() const {
+  return files_ == Files::kSystem && ansi_.Id() == 65001;
+}
+
+// Read as UTF-8, a single-byte file's umlauts would show as U+FFFD, and a write of any value
+// would store them as that.
+const CodePage& IniStore::CodePageOf(std::string_view bytes) const {
+  return NewFilesAreUtf16() && !IsValidUtf8(bytes) ? SingleByteCodePage(ansi_) : ansi_;
+}
 
 const std::string& IniStore::Resolve(std::string_view file) {
   if (!file.empty()) current_file_.assign(file);
@@ -64,7 +77,8 @@ std::shared_ptr<const IniDocument> IniStore::Load(const std::string& path) {
     return nullptr;
   }
   if (!slot || slot->stamp != stamp || slot->doc->bytes() != *bytes) {
-    auto doc = std::make_shared<const IniDocument>(std::move(*bytes), ansi_);
+    const CodePage& code_page = CodePageOf(*bytes);
+    auto doc = std::make_shared<const IniDocument>(std::move(*bytes), code_page);
     ++parse_count_;
     if (!slot) slot = std::make_unique<Cached>();
     slot->doc = std::move(doc);
@@ -133,11 +147,15 @@ Status IniStore::UpdateIniValues(const WritePlan& plan, std::string_view file) {
   if (writes.empty()) return Status::Ok();
   std::shared_ptr<const IniDocument> doc;
   for (const IniWrite& w : writes) {
+    const IniDocument& before = doc ? *doc : *doc_in;
     std::string edited;
-    Status s = (doc ? doc.get() : doc_in)->Edit(w.section, w.key, w.value, edited);
-    if (!s) return s;
-    doc = std::make_shared<const IniDocument>(std::move(edited), ansi_);
+    if (Status s = before.Edit(w.section, w.key, w.value, edited); !s) return s;
+    doc = std::make_shared<const IniDocument>(std::move(edited), before.code_page());
     ++parse_count_;
+  }
+  std::string utf16;
+  if (doc_in->bytes().empty() && NewFilesAreUtf16() && doc->ToUtf16File(utf16)) {
+    doc = std::make_shared<const IniDocument>(std::move(utf16), ansi_);
   }
   if (Status s = fs_.ReplaceAtomically(path, doc->bytes()); !s) {
     cache_.erase(path);
@@ -203,6 +221,17 @@ Status IniStore::ConvertToUtf16(std::string_view file, std::string* backup_path)
   ++parse_count_;
   if (backup_path) *backup_path = backup;
   return Status::Ok();
+}
+
+Status IniStore::CreateUnlessFilled(const std::string& file, const std::string& bytes) {
+  Status why;
+  const std::unique_ptr<FileLock> lock = fs_.LockForUpdate(file, &why);
+  if (!lock) return why;
+  if (const FileStamp stamp = fs_.Stat(file); stamp.exists && stamp.size > 0) return Status::Ok();
+  std::string content = bytes;
+  if (NewFilesAreUtf16()) IniDocument(bytes, CodePageOf(bytes)).ToUtf16File(content);
+  cache_.erase(file);
+  return fs_.ReplaceAtomically(file, content);
 }
 
 }  // namespace qm

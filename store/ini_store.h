@@ -25,8 +25,14 @@ struct IniWrite {
 
 class IniStore {
  public:
-  // `ansi` is the code page of files without a UTF-16LE byte-order mark.
-  IniStore(FileSystem& fs, const CodePage& ansi);
+  // What the files are: libraries and other files in the system's ANSI code page, or files
+  // of the program's own that are in `ansi` whatever the system (the Linux settings).
+  enum class Files { kSystem, kOwn };
+  // `ansi` is the code page of files without a UTF-16LE byte-order mark. Where the system's
+  // is UTF-8 (65001), a file that is not valid UTF-8 was written on a single-byte system
+  // and is read and edited as Windows-1252, and a new file starts as UTF-16LE with a
+  // byte-order mark, which reads alike on every system.
+  IniStore(FileSystem& fs, const CodePage& ansi, Files files = Files::kSystem);
   ~IniStore();
 
   // A non-empty `file` becomes the current INI file; an empty one uses the current file.
@@ -66,6 +72,11 @@ class IniStore {
   // file that cannot be read now is no empty one, and nothing may be written on its strength.
   FileReach LastReach() const { return last_reach_; }
 
+  // Creates `file` with the content `bytes` (a copy of a sample, or nothing), under the
+  // update lock, unless it holds something by then: another program's library stays as it
+  // is. Where a new file starts as UTF-16LE, `bytes` become that. The current file stays.
+  Status CreateUnlessFilled(const std::string& file, const std::string& bytes);
+
   const std::string& CurrentFile() const { return current_file_; }
   // How many times a file was parsed; lets tests see that an unchanged file is not.
   std::uint64_t ParseCount() const { return parse_count_; }
@@ -76,10 +87,13 @@ class IniStore {
   // Caches what was just written, to be compared with the file once more on the next read.
   void RememberWritten(const std::string& path, std::shared_ptr<const IniDocument> doc);
   std::string FreeBackupName(const std::string& path);
+  const CodePage& CodePageOf(std::string_view bytes) const;
+  bool NewFilesAreUtf16() const;
   const std::string& Resolve(std::string_view file);
 
   FileSystem& fs_;
   const CodePage& ansi_;
+  Files files_;
   std::string current_file_;
   std::unordered_map<std::string, std::unique_ptr<Cached>> cache_;
   std::uint64_t parse_count_ = 0;

@@ -16,7 +16,7 @@ namespace {
 // Values are written in double quotes, so that blanks and quotes at their ends survive.
 class FileSettingsStore : public SettingsStore {
  public:
-  FileSettingsStore() : fs_(MakeOsFileSystem()), store_(*fs_, utf8_) {
+  FileSettingsStore() : fs_(MakeOsFileSystem()), store_(*fs_, utf8_, IniStore::Files::kOwn) {
     const char* config = std::getenv("XDG_CONFIG_HOME");
     const char* home = std::getenv("HOME");
     std::string base = config && *config ? config : std::string(home ? home : ".") + "/.config";

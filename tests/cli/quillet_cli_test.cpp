@@ -40,6 +40,20 @@ TEST_F(QuilletCliTest, AddListShowRoundTrip) {
   EXPECT_EQ(Run({"lib.ini", "get", "DosBox", "2"}).out, "1\n");
 }
 
+// A library written on a Windows-1252 system, used where the ANSI code page is UTF-8: its
+// names and its enciphered texts keep their umlauts.
+TEST_F(QuilletCliTest, ASingleByteLibraryReadsAlikeWhereTheCodePageIsUtf8) {
+  ASSERT_EQ(Run({"lib.ini", "add", "Gr\xC3\xBC\xC3\x9F" "e", "--crypt"}, "\xC3\xA4\xC3\xB6").code, 0);
+  ASSERT_NE(fs.Content("lib.ini")->find("Gr\xFC\xDF" "e"), std::string::npos);
+  const Utf8CodePage utf8_system;
+  std::istringstream in;
+  std::ostringstream list, show, err;
+  RunQuilletCli({"lib.ini", "list"}, in, list, err, fs, utf8_system);
+  RunQuilletCli({"lib.ini", "show", "1"}, in, show, err, fs, utf8_system);
+  EXPECT_EQ(list.str(), "1\tGr\xC3\xBC\xC3\x9F" "e\n");
+  EXPECT_EQ(show.str(), "\xC3\xA4\xC3\xB6");
+}
+
 TEST_F(QuilletCliTest, GetAndSetOneRawValue) {
   EXPECT_EQ(Run({"lib.ini", "set", "Common", "PumActPos", "2"}).code, 0);
   EXPECT_EQ(Run({"lib.ini", "get", "common", "pumactpos"}).out, "2\n");

@@ -198,8 +198,9 @@ timeout 60 wine reg add "$run_key" /v Mantello /d 'C:\Anderswo\Mantello.exe /AUT
 timeout 300 wine "$instdir_win\\uninstall.exe" /S "_?=$instdir_win" >/dev/null 2>&1
 check "the silent uninstallation succeeds" test $? -eq 0
 left=$(cd "$instdir" 2>/dev/null && find . -mindepth 1 | sed 's|^\./||' | LC_ALL=C sort | tr '\n' ' ')
+# The library stays, and with it the file that its writers lock.
 check "the programs, sample, pictures, read-me and help are gone" \
-  test "$left" = "Quillet.ini uninstall.exe "
+  test "$left" = "Quillet.ini Quillet.ini.lock uninstall.exe "
 check "the changed Quillet.ini stays as the user left it" same_file "$instdir/Quillet.ini" "$work/changed.ini"
 check "the Start-menu folder is gone" test ! -e "$startmenu"
 check "the uninstall entry is gone" no_key "$uninstall_key"

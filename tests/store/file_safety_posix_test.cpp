@@ -1,4 +1,5 @@
 // The real file system on POSIX: atomic replacement, locks, and writers that die or race.
+#include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/stat.h>
@@ -7,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -70,22 +72,47 @@ TEST_F(PosixFiles, ReplaceKeepsPermissionsAndFollowsLinks) {
   EXPECT_EQ(fsys::status(file).permissions() & fsys::perms::all,
             fsys::perms::owner_read | fsys::perms::owner_write | fsys::perms::group_read);
   EXPECT_EQ(ini.ReadIniValue("S", "k", "", file), "2");
-  EXPECT_EQ(std::distance(fsys::directory_iterator(dir), fsys::directory_iterator()), 2);
+  // Both ways to the file share the one lock beside the file itself.
+  EXPECT_TRUE(fsys::exists(file + kLockFileSuffix));
+  EXPECT_EQ(std::distance(fsys::directory_iterator(dir), fsys::directory_iterator()), 3);
 }
 
-// What a killed writer left behind goes with the next write, once it is clearly stale.
-TEST_F(PosixFiles, WritesRemoveStaleLeftoversOfKilledWriters) {
-  const auto stale = dir / ".~lib.ini.AbC123", fresh = dir / ".~lib.ini.XyZ789",
-             other = dir / ".~other.ini.AbC123";
-  for (const auto& p : {stale, fresh, other}) std::ofstream(p) << "[S]\r\nk=halb";
-  const auto old_time = fsys::file_time_type::clock::now() - std::chrono::minutes(5);
-  fsys::last_write_time(stale, old_time);
-  fsys::last_write_time(other, old_time);
+// What a killed writer left behind goes with the next write: every writer holds the lock, so
+// whatever the holder finds is a dead writer's, however new its time (another machine's).
+TEST_F(PosixFiles, WritesRemoveLeftoversOfKilledWriters) {
   IniStore ini(*os, *ansi);
   ASSERT_TRUE(ini.WriteIniValue("S", "k", "1", file));
-  EXPECT_FALSE(fsys::exists(stale));
-  EXPECT_TRUE(fsys::exists(fresh));  // may be another writer's, just now
-  EXPECT_TRUE(fsys::exists(other));  // another file's
+  const auto old = dir / ".~lib.ini.AbC123", future = dir / ".~lib.ini.XyZ789",
+             other = dir / ".~other.ini.AbC123", backup = dir / ".~lib.ini.bak.AbC123";
+  for (const auto& p : {old, future, other, backup}) std::ofstream(p) << "[S]\r\nk=halb";
+  fsys::last_write_time(old, fsys::file_time_type::clock::now() - std::chrono::minutes(5));
+  fsys::last_write_time(future, fsys::file_time_type::clock::now() + std::chrono::minutes(5));
+  ASSERT_TRUE(ini.WriteIniValue("S", "k", "2", file));
+  EXPECT_FALSE(fsys::exists(old));
+  EXPECT_FALSE(fsys::exists(future));
+  EXPECT_TRUE(fsys::exists(other));   // another file's
+  EXPECT_TRUE(fsys::exists(backup));  // written without this file's lock
+}
+
+// Wine's programs lock the first byte of the companion file with a classic record lock: a
+// write here waits for it, so that both sides of one machine exclude each other too.
+TEST_F(PosixFiles, AWriteWaitsForTheLockThatWineTakes) {
+  IniStore ini(*os, *ansi);
+  ASSERT_TRUE(ini.WriteIniValue("S", "k", "1", file));
+  const int fd = open((file + kLockFileSuffix).c_str(), O_RDWR);
+  struct flock range {};
+  range.l_type = F_WRLCK;
+  range.l_whence = SEEK_SET;
+  range.l_len = 1;
+  ASSERT_EQ(fcntl(fd, F_SETLK, &range), 0);
+  std::atomic<bool> written{false};
+  std::thread writer([&] { written = IniStore(*os, *ansi).WriteIniValue("S", "k", "2", file).ok(); });
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  EXPECT_FALSE(written);
+  close(fd);
+  writer.join();
+  EXPECT_TRUE(written);
+  EXPECT_EQ(ini.ReadIniValue("S", "k", "", file), "2");
 }
 
 TEST_F(PosixFiles, ReadOnlyFileIsRefused) {

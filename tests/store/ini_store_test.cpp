@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "platform/portable_code_pages.h"
 #include "store/ini_document.h"
 #include "tests/fakes/fake_file_system.h"
@@ -36,6 +38,53 @@ TEST_F(IniStoreTest, MissingFileGivesTheDefaultAndTheFirstWriteCreatesIt) {
   ASSERT_TRUE(ini.WriteIniValue("S", "k", "", "new.ini"));
   EXPECT_EQ(fs.Content("new.ini").value_or(""), "[S]\r\nk=\r\n");
   EXPECT_EQ(ini.ReadIniValue("S", "k", "dflt", "new.ini"), "");
+}
+
+// Where the ANSI code page is UTF-8: a single-byte library is read and edited as
+// Windows-1252, a UTF-8 one stays UTF-8, and a new or empty one becomes UTF-16LE.
+TEST(IniStoreOnUtf8System, EachLibraryKeepsItsEncodingAndNewOnesAreUtf16) {
+  auto utf16 = [](std::u16string text) {
+    std::string bytes = "\xFF\xFE";
+    for (char16_t u : text) bytes += {static_cast<char>(u & 0xFF), static_cast<char>(u >> 8)};
+    return bytes;
+  };
+  const struct {
+    const char* what;
+    std::optional<std::string> before;
+    std::string after;
+  } cases[] = {
+      {"Windows-1252", "[N]\r\n1=M\xFCller\r\n", "[N]\r\n1=M\xFCller\r\n2=Gr\xFC\xDF\r\n"},
+      {"UTF-8", "[N]\r\n1=M\xC3\xBCller\r\n", "[N]\r\n1=M\xC3\xBCller\r\n2=Gr\xC3\xBC\xC3\x9F\r\n"},
+      {"missing", std::nullopt, utf16(u"[N]\r\n2=Gr\u00FC\u00DF\r\n")},
+      {"empty", "", utf16(u"[N]\r\n2=Gr\u00FC\u00DF\r\n")},
+  };
+  for (const auto& c : cases) {
+    FakeFileSystem fs;
+    Utf8CodePage system;
+    IniStore ini(fs, system);
+    if (c.before) fs.SetFile("lib.ini", *c.before);
+    EXPECT_EQ(ini.ReadIniValue("N", "1", "", "lib.ini"), c.before && !c.before->empty() ? "M\xC3\xBCller" : "")
+        << c.what;
+    ASSERT_TRUE(ini.WriteIniValue("N", "2", "Gr\xC3\xBC\xC3\x9F", "lib.ini")) << c.what;
+    EXPECT_EQ(fs.Content("lib.ini"), c.after) << c.what;
+  }
+}
+
+// A new library from a sample: converted where new files are UTF-16LE, as it is elsewhere,
+// and never over a library that another program filled meanwhile.
+TEST(IniStoreOnUtf8System, ANewLibraryIsCreatedOnlyWhereNoneIsFilled) {
+  FakeFileSystem fs;
+  Utf8CodePage utf8_system;
+  Windows1252CodePage single_byte_system;
+  IniStore on_utf8(fs, utf8_system), on_1252(fs, single_byte_system);
+  ASSERT_TRUE(on_utf8.CreateUnlessFilled("a.ini", "[N]\r\n1=\xFC\r\n"));
+  EXPECT_EQ(fs.Content("a.ini"), std::string("\xFF\xFE[\0N\0]\0\r\0\n\0" "1\0=\0\xFC\0\r\0\n\0", 22));
+  ASSERT_TRUE(on_1252.CreateUnlessFilled("b.ini", "[N]\r\n1=\xFC\r\n"));
+  EXPECT_EQ(fs.Content("b.ini"), "[N]\r\n1=\xFC\r\n");
+  ASSERT_TRUE(on_utf8.CreateUnlessFilled("c.ini", ""));
+  EXPECT_EQ(fs.Content("c.ini"), "\xFF\xFE");
+  ASSERT_TRUE(on_utf8.CreateUnlessFilled("b.ini", ""));
+  EXPECT_EQ(fs.Content("b.ini"), "[N]\r\n1=\xFC\r\n");
 }
 
 TEST_F(IniStoreTest, UnchangedFileIsParsedOnce) {

@@ -6,7 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/file_system_win32.h"
 #include "platform/os.h"
+#include "platform/portable_code_pages.h"
 #include "platform/utf16_win32.h"
 #include "store/ini_store.h"
 #include "tests/wine/temp_folder_win32.h"
@@ -152,6 +154,58 @@ TEST_F(IniCrashSafety, TwoWritersAtOnceLoseNoUpdate) {
           << section << " k" << k;
     }
   }
+}
+
+// A new version keeps what makes the file that file: its attributes, and where the system's
+// replace keeps them (not Wine's), its streams; through a link, the link stays and the file
+// it leads to changes, with its lock beside that file. Both ways of putting it in place.
+TEST_F(IniCrashSafety, AWriteKeepsTheFileItselfAndItsLinks) {
+  for (const bool system_replace : {false, true}) {
+    Win32FileSystem fs(10000, system_replace);
+    IniStore ini(fs, *ansi_);
+    const std::wstring target = dir_.WFile(L"ziel" + std::to_wstring(system_replace) + L".ini");
+    const std::wstring link = dir_.WFile(L"verweis" + std::to_wstring(system_replace) + L".ini");
+    ASSERT_TRUE(test::WriteRawFile(target, "[S]\r\nk=1\r\n"));
+    ASSERT_TRUE(SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_HIDDEN));
+    const std::wstring stream = target + L":notiz";
+    const bool streams = !RunsUnderWine() && test::WriteRawFile(stream, "bleibt");
+    ASSERT_TRUE(ini.WriteIniValue("S", "k", "2", WideToUtf8(target)));
+    EXPECT_TRUE(GetFileAttributesW(target.c_str()) & FILE_ATTRIBUTE_HIDDEN) << system_replace;
+    EXPECT_EQ(streams ? fs_->ReadAll(WideToUtf8(stream)) : "bleibt", std::string("bleibt"));
+
+    // Wine makes no links of its own (tests/store/two_machines.sh links from outside).
+    if (!CreateSymbolicLinkW(link.c_str(), target.c_str(),
+                             SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE) ||
+        GetFileAttributesW(link.c_str()) == INVALID_FILE_ATTRIBUTES) {
+      continue;
+    }
+    ASSERT_TRUE(ini.WriteIniValue("S", "k", "3", WideToUtf8(link)));
+    EXPECT_EQ(fs_->ReadAll(WideToUtf8(target)), std::string("[S]\r\nk=3\r\n")) << system_replace;
+    WIN32_FIND_DATAW found;
+    HANDLE find = FindFirstFileW(link.c_str(), &found);
+    ASSERT_NE(find, INVALID_HANDLE_VALUE);
+    FindClose(find);
+    EXPECT_TRUE(found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) << "no longer a link";
+    EXPECT_NE(GetFileAttributesW((target + L".lock").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(GetFileAttributesW((link + L".lock").c_str()), INVALID_FILE_ATTRIBUTES);
+  }
+}
+
+// Where the ANSI code page is UTF-8: a library from a Windows-1252 system reads with its
+// umlauts and keeps them as its bytes when it is edited; a new library starts as UTF-16LE.
+TEST_F(IniCrashSafety, OnAUtf8SystemOldLibrariesKeepTheirUmlautsAndNewOnesAreUtf16) {
+  const Utf8CodePage utf8_system;
+  IniStore ini(*fs_, utf8_system);
+  const std::wstring old = dir_.WFile(L"alt.ini");
+  ASSERT_TRUE(test::WriteRawFile(old, "[Name]\r\n1=M\xFCller\r\n"));
+  EXPECT_EQ(ini.ReadIniValue("Name", "1", "", WideToUtf8(old)), "M\xC3\xBCller");
+  ASSERT_TRUE(ini.WriteIniValue("Name", "2", "Gr\xC3\xB6\xC3\x9F" "e", WideToUtf8(old)));
+  EXPECT_EQ(fs_->ReadAll(WideToUtf8(old)),
+            std::string("[Name]\r\n1=M\xFCller\r\n2=Gr\xF6\xDF" "e\r\n"));
+  const std::string fresh = dir_.File("neu.ini");
+  ASSERT_TRUE(ini.WriteIniValue("Name", "1", "\xC3\xA4", fresh));
+  EXPECT_EQ(fs_->ReadAll(fresh).value_or("").substr(0, 4), std::string("\xFF\xFE[\0", 4));
+  EXPECT_EQ(ini.ReadIniValue("Name", "1", "", fresh), "\xC3\xA4");
 }
 
 }  // namespace

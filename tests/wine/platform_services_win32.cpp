@@ -116,29 +116,32 @@ TEST(Win32FileSystem, ReplaceKeepsContentExactAndRefusesReadOnlyFiles) {
   EXPECT_TRUE(fs.Delete(path)) << "a missing file counts as deleted";
 }
 
-// What a killed writer left behind goes with the next write, once it is clearly stale.
-TEST(Win32FileSystem, ReplaceRemovesStaleLeftoversOfKilledWriters) {
+// What a killed writer left behind goes when the lock is next taken: every writer holds the
+// lock, so whatever the holder finds is a dead writer's, however new its time (another
+// machine's clock).
+TEST(Win32FileSystem, TheLockRemovesLeftoversOfKilledWriters) {
   test::TempFolder dir;
   Win32FileSystem fs;
   const std::string path = dir.File("lib.ini");
-  const std::wstring stale = Utf8ToWide(dir.File("~lib.ini.1a-2-3.tmp"));
-  const std::wstring fresh = Utf8ToWide(dir.File("~lib.ini.4b-5-6.tmp"));
-  for (const std::wstring& p : {stale, fresh}) {
+  ASSERT_TRUE(fs.ReplaceAtomically(path, "[S]\r\nk=1\r\n").ok());
+  const std::wstring old = Utf8ToWide(dir.File("~lib.ini.1a-2-3.tmp"));
+  const std::wstring future = Utf8ToWide(dir.File("~lib.ini.4b-5-6.tmp"));
+  const std::wstring backup = Utf8ToWide(dir.File("~lib.ini.bak.7-8-9.tmp"));
+  for (const std::wstring& p : {old, future, backup}) {
     HANDLE h = CreateFileW(p.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
     ASSERT_NE(h, INVALID_HANDLE_VALUE);
-    if (p == stale) {
-      FILETIME ft;
-      GetSystemTimeAsFileTime(&ft);
-      ULARGE_INTEGER t{{ft.dwLowDateTime, ft.dwHighDateTime}};
-      t.QuadPart -= 5ULL * 60 * 10'000'000;  // five minutes ago
-      ft = {t.LowPart, t.HighPart};
-      SetFileTime(h, nullptr, nullptr, &ft);
-    }
+    FILETIME ft;
+    GetSystemTimeAsFileTime(&ft);
+    ULARGE_INTEGER t{{ft.dwLowDateTime, ft.dwHighDateTime}};
+    t.QuadPart += (p == old ? -1 : 1) * 5LL * 60 * 10'000'000;  // five minutes either way
+    ft = {t.LowPart, t.HighPart};
+    SetFileTime(h, nullptr, nullptr, &ft);
     CloseHandle(h);
   }
-  ASSERT_TRUE(fs.ReplaceAtomically(path, "[S]\r\nk=1\r\n").ok());
-  EXPECT_EQ(GetFileAttributesW(stale.c_str()), INVALID_FILE_ATTRIBUTES);
-  EXPECT_NE(GetFileAttributesW(fresh.c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_TRUE(fs.LockForUpdate(path, nullptr));
+  EXPECT_EQ(GetFileAttributesW(old.c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(GetFileAttributesW(future.c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_NE(GetFileAttributesW(backup.c_str()), INVALID_FILE_ATTRIBUTES) << "another file's";
 }
 
 TEST(Win32FileSystem, ReplaceInAMissingFolderFailsWithAMessage) {
@@ -214,20 +217,22 @@ TEST(Win32FileSystem, AnyFileMatchesIgnoresFolders) {
   EXPECT_FALSE(fs.AnyFileMatches(dir.File("*.txt")));
 }
 
-TEST(Win32FileSystem, LockNameIgnoresCaseAndSpellingOfThePath) {
+TEST(Win32FileSystem, OneLockForEverySpellingOfThePath) {
   test::TempFolder dir;
-  Win32FileSystem fs;
+  Win32FileSystem fs(200);
   const std::string a = dir.File("Daten.INI");
+  ASSERT_TRUE(fs.ReplaceAtomically(a, "x").ok());
   std::string b = dir.File("sub\\..\\daten.ini");
   for (char& ch : b) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
-  EXPECT_EQ(fs.LockName(a), fs.LockName(b));
-  EXPECT_NE(fs.LockName(a), fs.LockName(dir.File("daten2.ini")));
-  EXPECT_EQ(fs.LockName(a).rfind(L"Local\\", 0), 0u);
+  auto held = fs.LockForUpdate(a, nullptr);
+  ASSERT_TRUE(held);
+  EXPECT_FALSE(fs.LockForUpdate(b, nullptr));
+  EXPECT_TRUE(fs.LockForUpdate(dir.File("daten2.ini"), nullptr));
 }
 
 TEST(Win32FileSystem, LockExcludesOthersAndTimesOutWithAMessage) {
   test::TempFolder dir;
-  Win32FileSystem fs(L"QmTestLock", 200);
+  Win32FileSystem fs(200);
   const std::string path = dir.File("lock.ini");
   Status why;
   auto held = fs.LockForUpdate(path, &why);
@@ -246,21 +251,22 @@ TEST(Win32FileSystem, LockExcludesOthersAndTimesOutWithAMessage) {
   EXPECT_TRUE(other_got);
 }
 
-TEST(Win32FileSystem, ALockWhoseHolderDiedIsTakenOver) {
+// A byte-range lock belongs to its handle: a lock taken on a thread that has ended is held
+// until it is released, from any thread, and then it is free at once.
+TEST(Win32FileSystem, ALockOutlivesTheThreadThatTookIt) {
   test::TempFolder dir;
-  Win32FileSystem fs(L"QmTestLock", 2000);
+  Win32FileSystem fs(300);
   const std::string path = dir.File("abandoned.ini");
-  std::unique_ptr<FileLock> orphan;
-  // The thread ends while it owns the mutex, as a killed writer would.
-  std::thread([&] { orphan = fs.LockForUpdate(path, nullptr); }).join();
-  ASSERT_TRUE(orphan);
+  std::unique_ptr<FileLock> taken;
+  std::thread([&] { taken = fs.LockForUpdate(path, nullptr); }).join();
+  ASSERT_TRUE(taken);
+  EXPECT_FALSE(fs.LockForUpdate(path, nullptr));
+  taken.reset();
   Status why;
   const DWORD start = GetTickCount();
   auto lock = fs.LockForUpdate(path, &why);
   EXPECT_TRUE(lock) << why.message;
-  EXPECT_LT(GetTickCount() - start, 1500u);
-  lock.reset();
-  orphan.reset();
+  EXPECT_LT(GetTickCount() - start, 200u);
 }
 
 TEST(Win32CodePage, The1252TableMatchesTheSystemsConversion) {
