@@ -175,7 +175,7 @@ class TimedKeyboard : public qm::Keyboard {
     ++batches_;
     return real_->Send(events);
   }
-  void ReleaseModifiers() override { real_->ReleaseModifiers(); }
+  std::vector<std::uint16_t> HeldModifiers() override { return real_->HeldModifiers(); }
   void Reset() {
     first_ = 0;
     batches_ = 0;
@@ -192,14 +192,16 @@ class TimedKeyboard : public qm::Keyboard {
 // The real pace, adding up how long the catch-ups took.
 class TimedPace : public qm::TypingPace {
  public:
-  bool CatchUp(qm::WindowHandle window) override {
+  bool CatchUp(qm::WindowHandle window, std::size_t messages) override {
     const double t = Seconds();
-    const bool ok = real_->CatchUp(window);
+    const bool ok = real_->CatchUp(window, messages);
     const double took = Seconds() - t;
     total_ += took;
     longest_ = std::max(longest_, took);
     return ok;
   }
+  void StartEscapeWatch() override { real_->StartEscapeWatch(); }
+  void StopEscapeWatch() override { real_->StopEscapeWatch(); }
   bool EscapePressed() override { return real_->EscapePressed(); }
   void Wait(int milliseconds) override { real_->Wait(milliseconds); }
   void Reset() { total_ = longest_ = 0; }

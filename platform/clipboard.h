@@ -1,10 +1,18 @@
-// The system clipboard's plain text.
+// The system clipboard: its plain text, and pasting a text without losing what it held.
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 
 namespace qm {
+
+// What the clipboard held, every format that could be rendered, with its data; only the
+// clipboard that made it can put it back.
+class ClipboardContents {
+ public:
+  virtual ~ClipboardContents() = default;
+};
 
 class Clipboard {
  public:
@@ -13,6 +21,17 @@ class Clipboard {
   // nullopt when there is no text or the clipboard cannot be opened.
   virtual std::optional<std::string> ReadText() = 0;
   virtual bool WriteText(const std::string& text) = 0;
+
+  // A copy of everything the clipboard holds now; null when it cannot be opened.
+  virtual std::unique_ptr<ClipboardContents> Save() = 0;
+  // Puts `text` on the clipboard for one paste, marked so that clipboard history, cloud sync
+  // and clipboard monitors pass it over. False when the clipboard cannot be written.
+  virtual bool OfferForPaste(const std::string& text) = 0;
+  // True once a program has read the text of the last OfferForPaste.
+  virtual bool PasteTaken() = 0;
+  // Puts `saved` back exactly, unless another program has put something new on the clipboard
+  // since the offer (that then stays). False when the clipboard cannot be written.
+  virtual bool Restore(const ClipboardContents& saved) = 0;
 };
 
 }  // namespace qm

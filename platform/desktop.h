@@ -9,6 +9,14 @@ namespace qm {
 
 using WindowHandle = std::uint64_t;  // 0: none
 
+// Why a window can never receive a snippet, whatever its title says.
+enum class NeverTarget {
+  kNo,
+  kOwnProcess,  // a window of this program: its main window, an input box, a message box
+  kShell,       // the shell's desktop or taskbar: keys there open icons and menus
+  kCloaked,     // hidden by the system (another virtual desktop, a suspended app)
+};
+
 class Desktop {
  public:
   virtual ~Desktop() = default;
@@ -20,10 +28,13 @@ class Desktop {
   virtual std::string Title(WindowHandle window) = 0;
   virtual bool IsVisible(WindowHandle window) = 0;
   virtual bool Exists(WindowHandle window) = 0;
+  virtual NeverTarget WhyNeverTarget(WindowHandle window) = 0;
   // All top-level windows, topmost first.
   virtual std::vector<WindowHandle> TopLevelWindows() = 0;
-  // Tries to make `window` the foreground window, restoring it first when it is minimised
-  // (a minimised window in front takes no typing); true when it then is in front, restored.
+  // Tries to make `window` the foreground window; true when it then is in front, restored.
+  // A minimised window in front takes no typing, so a minimised one is only asked to restore
+  // itself, without waiting for its program (which may hang), and the call returns false
+  // until it has.
   virtual bool BringToFront(WindowHandle window) = 0;
   virtual void SetTopmost(WindowHandle window, bool on) = 0;
 };

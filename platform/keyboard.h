@@ -18,8 +18,9 @@ class Keyboard {
   virtual ~Keyboard() = default;
   // Sends the events in order; returns how many were accepted.
   virtual std::size_t Send(const std::vector<KeyEvent>& events) = 0;
-  // Releases modifier keys the user still holds down.
-  virtual void ReleaseModifiers() = 0;
+  // The virtual keys of the modifier keys (Shift, Ctrl, Alt, Windows; left and right apart)
+  // that the user holds down now.
+  virtual std::vector<std::uint16_t> HeldModifiers() = 0;
 };
 
 }  // namespace qm

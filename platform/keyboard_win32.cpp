@@ -28,20 +28,13 @@ class Win32Keyboard : public Keyboard {
     return SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
   }
 
-  void ReleaseModifiers() override {
-    // A Shift or Ctrl the user still holds would change every character typed.
-    std::vector<INPUT> ups;
+  std::vector<std::uint16_t> HeldModifiers() override {
+    std::vector<std::uint16_t> held;
     for (const WORD vk : {VK_LSHIFT, VK_RSHIFT, VK_LCONTROL, VK_RCONTROL, VK_LMENU, VK_RMENU,
                           VK_LWIN, VK_RWIN}) {
-      if (GetAsyncKeyState(vk) & 0x8000) {
-        INPUT in{};
-        in.type = INPUT_KEYBOARD;
-        in.ki.wVk = vk;
-        in.ki.dwFlags = KEYEVENTF_KEYUP;
-        ups.push_back(in);
-      }
+      if (GetAsyncKeyState(vk) & 0x8000) held.push_back(vk);
     }
-    if (!ups.empty()) SendInput(static_cast<UINT>(ups.size()), ups.data(), sizeof(INPUT));
+    return held;
   }
 };
 
@@ -50,6 +43,5 @@ class Win32Keyboard : public Keyboard {
 std::unique_ptr<Keyboard> MakeWin32Keyboard() {
   return std::make_unique<Win32Keyboard>();
 }
-
 
 }  // namespace qm

@@ -16,9 +16,9 @@ std::unique_ptr<Keyboard> MakeWin32Keyboard();
 std::unique_ptr<WindowProcesses> MakeWin32WindowProcesses();
 std::unique_ptr<TypingPace> MakeWin32TypingPace();
 
-// True when the window's process runs at a higher integrity level than ours (elevated, or a
-// system process): Windows then drops our keystrokes without an error. A process we may not
-// even ask about counts as such.
-bool RunsAboveOurIntegrity(HWND window);
+// Whether Windows delivers our keystrokes to the window's process: not when it runs at a
+// higher integrity level than ours (elevated, or a system process), nor, as a sign of the
+// same, when we may not even ask about it; unknown when its level cannot be read.
+KeyDelivery DeliveryToProcessOf(HWND window);
 
 }  // namespace qm

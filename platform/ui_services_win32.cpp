@@ -1,12 +1,14 @@
 // The Win32 clipboard, sounds, shell and desktop windows behind the platform seam.
 #include "platform/ui_services_win32.h"
 
+#include <dwmapi.h>
 #include <mmsystem.h>
 #include <objbase.h>
 #include <shellapi.h>
 
 #include <cstring>
 #include <cwchar>
+#include <vector>
 
 #include "platform/system_library_win32.h"
 #include "platform/utf16_win32.h"
@@ -58,9 +60,167 @@ class GlobalLockScope {
   void* data_;
 };
 
+// How the data of a clipboard format is held, and so how it is copied and freed.
+enum class DataKind { kNone, kGlobal, kBitmap, kPalette, kEnhMetafile, kMetafilePicture };
+
+DataKind KindOf(UINT format) {
+  switch (format) {
+    case CF_BITMAP:
+    case CF_DSPBITMAP:
+      return DataKind::kBitmap;
+    case CF_PALETTE:
+      return DataKind::kPalette;
+    case CF_ENHMETAFILE:
+    case CF_DSPENHMETAFILE:
+      return DataKind::kEnhMetafile;
+    case CF_METAFILEPICT:
+    case CF_DSPMETAFILEPICT:
+      return DataKind::kMetafilePicture;
+    case CF_OWNERDISPLAY:  // its owner paints it; there is no data
+      return DataKind::kNone;
+    default:
+      break;
+  }
+  // Private and GDI-object formats hold handles whose meaning only their owner knows.
+  if ((format >= CF_PRIVATEFIRST && format <= CF_PRIVATELAST) ||
+      (format >= CF_GDIOBJFIRST && format <= CF_GDIOBJLAST)) {
+    return DataKind::kNone;
+  }
+  return DataKind::kGlobal;
+}
+
+HGLOBAL CopyGlobal(HANDLE data) {
+  const SIZE_T size = GlobalSize(data);
+  HGLOBAL copy = GlobalAlloc(GMEM_MOVEABLE, size);
+  if (!copy || size == 0) return copy;
+  GlobalLockScope from(data), to(copy);
+  if (!from.data() || !to.data()) {
+    GlobalFree(copy);
+    return nullptr;
+  }
+  std::memcpy(to.data(), from.data(), size);
+  return copy;
+}
+
+HANDLE CopyPalette(HPALETTE palette) {
+  const UINT count = GetPaletteEntries(palette, 0, 0, nullptr);
+  std::vector<BYTE> buffer(sizeof(LOGPALETTE) + count * sizeof(PALETTEENTRY));
+  auto* logical = reinterpret_cast<LOGPALETTE*>(buffer.data());
+  logical->palVersion = 0x300;
+  logical->palNumEntries = static_cast<WORD>(count);
+  GetPaletteEntries(palette, 0, count, logical->palPalEntry);
+  return CreatePalette(logical);
+}
+
+HANDLE CopyMetafilePicture(HANDLE data) {
+  HGLOBAL copy = CopyGlobal(data);
+  if (!copy) return nullptr;
+  GlobalLockScope lock(copy);
+  auto* picture = static_cast<METAFILEPICT*>(lock.data());
+  if (!picture || GlobalSize(copy) < sizeof(METAFILEPICT) ||
+      !(picture->hMF = CopyMetaFileW(picture->hMF, nullptr))) {
+    GlobalFree(copy);
+    return nullptr;
+  }
+  return copy;
+}
+
+// A copy of the data of `format` that the clipboard may take over; null when it cannot be had.
+HANDLE CopyData(UINT format, HANDLE data) {
+  switch (KindOf(format)) {
+    case DataKind::kGlobal:
+      return CopyGlobal(data);
+    case DataKind::kBitmap:
+      return CopyImage(data, IMAGE_BITMAP, 0, 0, 0);
+    case DataKind::kPalette:
+      return CopyPalette(static_cast<HPALETTE>(data));
+    case DataKind::kEnhMetafile:
+      return CopyEnhMetaFileW(static_cast<HENHMETAFILE>(data), nullptr);
+    case DataKind::kMetafilePicture:
+      return CopyMetafilePicture(data);
+    case DataKind::kNone:
+      break;
+  }
+  return nullptr;
+}
+
+void FreeData(UINT format, HANDLE data) {
+  switch (KindOf(format)) {
+    case DataKind::kGlobal:
+      GlobalFree(data);
+      break;
+    case DataKind::kBitmap:
+    case DataKind::kPalette:
+      DeleteObject(data);
+      break;
+    case DataKind::kEnhMetafile:
+      DeleteEnhMetaFile(static_cast<HENHMETAFILE>(data));
+      break;
+    case DataKind::kMetafilePicture: {
+      {
+        GlobalLockScope lock(data);
+        if (auto* picture = static_cast<METAFILEPICT*>(lock.data())) DeleteMetaFile(picture->hMF);
+      }
+      GlobalFree(data);
+      break;
+    }
+    case DataKind::kNone:
+      break;
+  }
+}
+
+// Everything the clipboard held, each format with a copy of its data that this object owns.
+class SavedClipboard : public ClipboardContents {
+ public:
+  struct Format {
+    UINT id;
+    std::wstring name;  // of a format registered by a program; empty for the system's own
+    HANDLE data;
+  };
+  SavedClipboard() = default;
+  SavedClipboard(const SavedClipboard&) = delete;
+  SavedClipboard& operator=(const SavedClipboard&) = delete;
+  ~SavedClipboard() override {
+    for (const Format& f : formats) FreeData(f.id, f.data);
+  }
+  std::vector<Format> formats;  // in the clipboard's order, which readers prefer first
+};
+
+HGLOBAL GlobalText(const std::wstring& text) {
+  const std::size_t bytes = (text.size() + 1) * sizeof(wchar_t);
+  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
+  if (!memory) return nullptr;
+  GlobalLockScope lock(memory);
+  if (!lock.data()) {
+    GlobalFree(memory);
+    return nullptr;
+  }
+  std::memcpy(lock.data(), text.c_str(), bytes);
+  return memory;
+}
+
+// Lets the messages that other programs send to our windows run (a request to render, the
+// news that they emptied the clipboard) while waiting for up to `ms`.
+void WaitHandlingSentMessages(DWORD ms) {
+  MsgWaitForMultipleObjects(0, nullptr, FALSE, ms, QS_SENDMESSAGE);
+  MSG msg;
+  PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+}
+
+constexpr const wchar_t* kPasteWindowClass = L"QuilletClipboardPaste";
+// Clipboard history, cloud clipboard and clipboard monitors pass over content marked so.
+constexpr const wchar_t* kPrivateMarks[] = {L"ExcludeClipboardContentFromMonitorProcessing",
+                                            L"CanIncludeInClipboardHistory",
+                                            L"CanUploadToCloudClipboard"};
+
 class Win32Clipboard : public Clipboard {
  public:
   explicit Win32Clipboard(HWND owner) : owner_(owner) {}
+  ~Win32Clipboard() override {
+    if (paste_window_) DestroyWindow(paste_window_);
+  }
+  Win32Clipboard(const Win32Clipboard&) = delete;
+  Win32Clipboard& operator=(const Win32Clipboard&) = delete;
 
   bool Clear() override {
     OpenClipboardScope clipboard(owner_);
@@ -82,18 +242,8 @@ class Win32Clipboard : public Clipboard {
   }
 
   bool WriteText(const std::string& text) override {
-    const std::wstring wide = Utf8ToWide(text);
-    const std::size_t bytes = (wide.size() + 1) * sizeof(wchar_t);
-    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
+    HGLOBAL memory = GlobalText(Utf8ToWide(text));
     if (!memory) return false;
-    {
-      GlobalLockScope lock(memory);
-      if (!lock.data()) {
-        GlobalFree(memory);
-        return false;
-      }
-      std::memcpy(lock.data(), wide.c_str(), bytes);
-    }
     OpenClipboardScope clipboard(owner_);
     if (!clipboard.is_open() || !EmptyClipboard() || !SetClipboardData(CF_UNICODETEXT, memory)) {
       // The clipboard took no ownership of the block.
@@ -103,8 +253,100 @@ class Win32Clipboard : public Clipboard {
     return true;
   }
 
+  std::unique_ptr<ClipboardContents> Save() override {
+    OpenClipboardScope clipboard(owner_);
+    if (!clipboard.is_open()) return nullptr;
+    auto saved = std::make_unique<SavedClipboard>();
+    for (UINT id = EnumClipboardFormats(0); id != 0; id = EnumClipboardFormats(id)) {
+      // Asks the owner for what it only promised; a format it cannot render is passed over.
+      HANDLE data = GetClipboardData(id);
+      HANDLE copy = data ? CopyData(id, data) : nullptr;
+      if (!copy) continue;
+      wchar_t name[256] = {};
+      if (id >= 0xC000) GetClipboardFormatNameW(id, name, 256);
+      saved->formats.push_back({id, name, copy});
+    }
+    return saved;
+  }
+
+  bool OfferForPaste(const std::string& text) override {
+    if (!paste_window_ && !CreatePasteWindow()) return false;
+    offered_ = Utf8ToWide(text);
+    taken_ = false;
+    OpenClipboardScope clipboard(paste_window_);
+    if (!clipboard.is_open() || !EmptyClipboard()) return false;
+    // Rendered only when a program asks for it, which tells that the target has read it.
+    SetClipboardData(CF_UNICODETEXT, nullptr);
+    for (const wchar_t* mark : kPrivateMarks) {
+      HGLOBAL zero = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DWORD));
+      if (zero && !SetClipboardData(RegisterClipboardFormatW(mark), zero)) GlobalFree(zero);
+    }
+    return IsClipboardFormatAvailable(CF_UNICODETEXT) != FALSE;
+  }
+
+  bool PasteTaken() override { return taken_; }
+
+  bool Restore(const ClipboardContents& saved) override {
+    const auto& formats = static_cast<const SavedClipboard&>(saved).formats;
+    // The target may still be reading the paste; it lets go of the clipboard when done.
+    for (int attempt = 0; attempt < 100; ++attempt) {
+      if (attempt > 0) WaitHandlingSentMessages(20);
+      // What someone else put there since the offer is newer than what we kept.
+      if (!paste_window_ || GetClipboardOwner() != paste_window_) break;
+      if (!OpenClipboard(paste_window_)) continue;
+      bool restored = GetClipboardOwner() != paste_window_;  // someone else's since
+      if (!restored && EmptyClipboard()) {
+        restored = true;
+        for (const SavedClipboard::Format& f : formats) {
+          HANDLE copy = CopyData(f.id, f.data);
+          const UINT id = f.name.empty() ? f.id : RegisterClipboardFormatW(f.name.c_str());
+          if (!copy || !SetClipboardData(id, copy)) {
+            if (copy) FreeData(f.id, copy);
+            restored = false;
+          }
+        }
+      }
+      CloseClipboard();
+      offered_.clear();
+      return restored;
+    }
+    offered_.clear();
+    return !paste_window_ || GetClipboardOwner() != paste_window_;
+  }
+
  private:
+  bool CreatePasteWindow() {
+    WNDCLASSW paste{};
+    paste.lpfnWndProc = &PasteWindowProc;
+    paste.hInstance = GetModuleHandleW(nullptr);
+    paste.lpszClassName = kPasteWindowClass;
+    RegisterClassW(&paste);  // a second clipboard finds it registered
+    paste_window_ = CreateWindowExW(0, kPasteWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE,
+                                    nullptr, paste.hInstance, nullptr);
+    if (!paste_window_) return false;
+    SetWindowLongPtrW(paste_window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    return true;
+  }
+
+  static LRESULT CALLBACK PasteWindowProc(HWND window, UINT message, WPARAM wparam,
+                                          LPARAM lparam) {
+    auto* self = reinterpret_cast<Win32Clipboard*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (message == WM_RENDERFORMAT && wparam == CF_UNICODETEXT && self) {
+      // The reader holds the clipboard open; the data goes straight in.
+      HGLOBAL memory = GlobalText(self->offered_);
+      if (memory && !SetClipboardData(CF_UNICODETEXT, memory)) GlobalFree(memory);
+      self->taken_ = true;
+      return 0;
+    }
+    // A promise still open when the window goes is dropped, not kept: the text is private.
+    if (message == WM_RENDERALLFORMATS) return 0;
+    return DefWindowProcW(window, message, wparam, lparam);
+  }
+
   HWND owner_;
+  HWND paste_window_ = nullptr;  // owns the clipboard while a paste is offered
+  std::wstring offered_;
+  bool taken_ = false;
 };
 
 class Win32Sound : public Sound {
@@ -155,6 +397,21 @@ BOOL CALLBACK CollectWindow(HWND window, LPARAM list) {
   return TRUE;
 }
 
+// Windows 8 and later hide the windows of other virtual desktops and of suspended apps
+// ("cloaked") while they stay visible to every other call. Bound at run time, so that a
+// system without the desktop window manager still starts.
+bool IsCloaked(HWND window) {
+  using GetAttribute = HRESULT(WINAPI*)(HWND, DWORD, PVOID, DWORD);
+  static const GetAttribute get = [] {
+    HMODULE dwm = LoadLibraryExW(L"dwmapi.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    return dwm ? reinterpret_cast<GetAttribute>(reinterpret_cast<void (*)()>(
+                     GetProcAddress(dwm, "DwmGetWindowAttribute")))
+               : nullptr;
+  }();
+  DWORD cloaked = 0;
+  return get && SUCCEEDED(get(window, DWMWA_CLOAKED, &cloaked, sizeof cloaked)) && cloaked != 0;
+}
+
 class Win32Desktop : public Desktop {
  public:
   WindowHandle Foreground() override { return ToHandle(GetForegroundWindow()); }
@@ -174,6 +431,21 @@ class Win32Desktop : public Desktop {
   }
   bool IsVisible(WindowHandle window) override { return window && IsWindowVisible(ToHwnd(window)); }
   bool Exists(WindowHandle window) override { return window && IsWindow(ToHwnd(window)); }
+  NeverTarget WhyNeverTarget(WindowHandle window) override {
+    HWND hwnd = ToHwnd(window);
+    DWORD pid = 0;
+    if (!window || !GetWindowThreadProcessId(hwnd, &pid)) return NeverTarget::kNo;
+    // Every window of ours, whatever its caption: input boxes, message boxes, dialogs.
+    if (pid == GetCurrentProcessId()) return NeverTarget::kOwnProcess;
+    if (hwnd == GetShellWindow()) return NeverTarget::kShell;
+    wchar_t name[64] = {};
+    GetClassNameW(hwnd, name, 64);
+    for (const wchar_t* shell : {L"Progman", L"WorkerW", L"Shell_TrayWnd",
+                                 L"Shell_SecondaryTrayWnd"}) {
+      if (std::wcscmp(name, shell) == 0) return NeverTarget::kShell;
+    }
+    return IsCloaked(hwnd) ? NeverTarget::kCloaked : NeverTarget::kNo;
+  }
   std::vector<WindowHandle> TopLevelWindows() override {
     std::vector<WindowHandle> windows;
     EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&windows));
@@ -183,8 +455,12 @@ class Win32Desktop : public Desktop {
     HWND hwnd = ToHwnd(window);
     if (!window || !IsWindow(hwnd)) return false;
     // A minimised window may become the foreground window, but then none of its fields has
-    // the keyboard focus and the keys typed into it are lost; restored, it takes them.
-    if (IsIconic(hwnd)) ShowWindow(hwnd, SW_RESTORE);
+    // the keyboard focus and the keys typed into it are lost; restored, it takes them. Its
+    // program restores it, and may hang: ShowWindow would then hang with it.
+    if (IsIconic(hwnd)) {
+      ShowWindowAsync(hwnd, SW_RESTORE);
+      return false;
+    }
     // The call reports success even where the system refused; only the result counts.
     SetForegroundWindow(hwnd);
     return GetForegroundWindow() == hwnd && !IsIconic(hwnd);

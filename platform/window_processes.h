@@ -5,14 +5,20 @@
 
 namespace qm {
 
+// Whether the system delivers our keystrokes to a window's process.
+enum class KeyDelivery {
+  kDelivered,  // it runs at our integrity level or below, or the window is gone
+  // It runs at a higher integrity level (an elevated program while this one is not), or
+  // opening it is denied for lack of rights, which is a sign of the same: the system drops
+  // the input sent to it without an error.
+  kDropped,
+  kUnknown,  // its integrity level cannot be read
+};
+
 class WindowProcesses {
  public:
   virtual ~WindowProcesses() = default;
-  // True when the window's process runs at a higher integrity level than this one (an
-  // elevated program while this one is not), so that the system drops the input sent to it
-  // without an error. Also true when the process cannot even be asked (opening it is denied
-  // for lack of rights), which is a sign of the same. False for a window that is gone.
-  virtual bool IsElevated(WindowHandle window) = 0;
+  virtual KeyDelivery DeliveryTo(WindowHandle window) = 0;
 };
 
 }  // namespace qm

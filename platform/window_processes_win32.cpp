@@ -1,13 +1,13 @@
-// The integrity level of another window's process, and a target catching up with its input.
+// The integrity level of another window's process, a target catching up with its input, and
+// the Esc key while typing.
+#include <atomic>
+#include <thread>
 #include <vector>
 
 #include "platform/keyboard_win32.h"
 
 namespace qm {
 namespace {
-
-// At least as many as the key events of one batch of the sender.
-constexpr int kRoundTripsPerBatch = 64;
 
 HWND ToHwnd(WindowHandle handle) {
   return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(handle));
@@ -30,25 +30,50 @@ long IntegrityLevel(HANDLE process) {
   return level;
 }
 
-
 class Win32WindowProcesses : public WindowProcesses {
  public:
-  bool IsElevated(WindowHandle window) override {
-    return window && IsWindow(ToHwnd(window)) && RunsAboveOurIntegrity(ToHwnd(window));
+  KeyDelivery DeliveryTo(WindowHandle window) override {
+    if (!window || !IsWindow(ToHwnd(window))) return KeyDelivery::kDelivered;
+    return DeliveryToProcessOf(ToHwnd(window));
   }
 };
 
+// A low-level hook procedure has no context of its own; one watch runs at a time.
+std::atomic<bool> g_escape_pressed{false};
+std::atomic<bool> g_escape_kept{false};  // its key went down unseen by the target
+
+LRESULT CALLBACK EscapeHook(int code, WPARAM wparam, LPARAM lparam) {
+  if (code == HC_ACTION) {
+    const auto* key = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lparam);
+    // Our own keys never include Esc, so every Esc is the user's (an on-screen keyboard's
+    // too). It is kept from the target, where it would close a dialog; its release only when
+    // the press was kept, or the key would stay down for the system.
+    if (key->vkCode == VK_ESCAPE) {
+      if (!(key->flags & LLKHF_UP)) {
+        g_escape_pressed = true;
+        g_escape_kept = true;
+        return 1;
+      }
+      if (g_escape_kept.exchange(false)) return 1;
+    }
+  }
+  return CallNextHookEx(nullptr, code, wparam, lparam);
+}
+
 class Win32TypingPace : public TypingPace {
  public:
-  bool CatchUp(WindowHandle window) override {
+  ~Win32TypingPace() override { StopEscapeWatch(); }
+
+  bool CatchUp(WindowHandle window, std::size_t messages) override {
     HWND target = ToHwnd(window);
     if (!IsWindow(target)) return false;
     // No call tells when the target has taken its input. A message sent to its thread is
     // handled at its next look into its queue, before the input waiting there, and each look
-    // takes at most one input message off the queue. So one round trip per key event sent
-    // holds the next batch until the target has taken all of this one; a target that is
-    // waiting answers each at once. A target that hangs for seconds stops the typing.
-    for (int i = 0; i <= kRoundTripsPerBatch; ++i) {
+    // takes at most one message off the queue: a key, or the character that translating a
+    // key posted. So one round trip per message holds the next batch until the target has
+    // taken all of this one; a target that is waiting answers each at once. A target that
+    // hangs for seconds stops the typing.
+    for (std::size_t i = 0; i <= messages; ++i) {
       DWORD_PTR ignored = 0;
       if (!SendMessageTimeoutW(target, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &ignored)) {
         return false;
@@ -57,8 +82,41 @@ class Win32TypingPace : public TypingPace {
     return true;
   }
 
+  void StartEscapeWatch() override {
+    StopEscapeWatch();
+    g_escape_pressed = false;
+    g_escape_kept = false;
+    GetAsyncKeyState(VK_ESCAPE);  // what the key did before does not count
+    // On a thread of its own the hook answers at once, whatever our window thread is doing:
+    // Windows passes over a hook that keeps the user's keys waiting.
+    HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    if (!ready) return;
+    hook_thread_ = std::thread([this, ready] {
+      MSG msg;
+      PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);  // the queue for the quit message
+      hook_thread_id_ = GetCurrentThreadId();
+      HHOOK hook = SetWindowsHookExW(WH_KEYBOARD_LL, &EscapeHook, GetModuleHandleW(nullptr), 0);
+      hooked_ = hook != nullptr;
+      SetEvent(ready);
+      if (!hook) return;
+      while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+      }
+      UnhookWindowsHookEx(hook);
+    });
+    WaitForSingleObject(ready, INFINITE);
+    CloseHandle(ready);
+  }
+
+  void StopEscapeWatch() override {
+    if (!hook_thread_.joinable()) return;
+    if (hooked_) PostThreadMessageW(hook_thread_id_, WM_QUIT, 0, 0);
+    hook_thread_.join();
+    hooked_ = false;
+  }
+
   bool EscapePressed() override {
-    // The low bit: pressed since the previous look, even when it is up again by now.
+    if (hooked_) return g_escape_pressed.exchange(false);
+    // Without the hook: the key's state now, or the low bit, which a brief tap may not set.
     const SHORT state = GetAsyncKeyState(VK_ESCAPE);
     return (state & 0x8000) != 0 || (state & 1) != 0;
   }
@@ -78,20 +136,28 @@ class Win32TypingPace : public TypingPace {
       if (milliseconds > 0) Sleep(10);
     } while (GetTickCount() - start < static_cast<DWORD>(milliseconds));
   }
+
+ private:
+  std::thread hook_thread_;
+  DWORD hook_thread_id_ = 0;
+  bool hooked_ = false;
 };
 
 }  // namespace
 
-bool RunsAboveOurIntegrity(HWND window) {
+KeyDelivery DeliveryToProcessOf(HWND window) {
   DWORD pid = 0;
   GetWindowThreadProcessId(window, &pid);
-  if (!pid || pid == GetCurrentProcessId()) return false;
+  if (!pid || pid == GetCurrentProcessId()) return KeyDelivery::kDelivered;
   HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
-  if (!process) return GetLastError() == ERROR_ACCESS_DENIED;
-  long theirs = IntegrityLevel(process);
+  if (!process) {
+    return GetLastError() == ERROR_ACCESS_DENIED ? KeyDelivery::kDropped : KeyDelivery::kUnknown;
+  }
+  const long theirs = IntegrityLevel(process);
   CloseHandle(process);
   const long ours = IntegrityLevel(GetCurrentProcess());
-  return theirs >= 0 && ours >= 0 && theirs > ours;
+  if (theirs < 0 || ours < 0) return KeyDelivery::kUnknown;
+  return theirs > ours ? KeyDelivery::kDropped : KeyDelivery::kDelivered;
 }
 
 std::unique_ptr<WindowProcesses> MakeWin32WindowProcesses() {

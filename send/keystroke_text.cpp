@@ -1,6 +1,8 @@
 // Keystroke text: escaping, building it from a plain text, and parsing it into key events.
 #include "send/keystroke_text.h"
 
+#include <algorithm>
+
 #include "text/utf.h"
 
 namespace qm {
@@ -152,10 +154,21 @@ std::string EscapeKeystrokeText(std::string_view text) {
   return out;
 }
 
+std::string WithoutCommandCharacters(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (const char c : text) {
+    const bool command = (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) && c != '\r' &&
+                         c != '\t' && c != '\n';
+    if (!command) out += c;
+  }
+  return out;
+}
+
 std::string KeystrokeTextFor(std::string_view plain, bool dosbox) {
   if (dosbox) return kDosBoxKeystrokes;
   // Escaping first, so that the "~", "{" and "}" put in for CR and TAB keep their meaning.
-  const std::string escaped = EscapeKeystrokeText(plain);
+  const std::string escaped = EscapeKeystrokeText(WithoutCommandCharacters(plain));
   std::string out;
   out.reserve(escaped.size());
   for (const char c : escaped) {
@@ -176,6 +189,29 @@ KeySequence ParseKeystrokes(std::string_view keystroke_text) {
 
 std::vector<KeyEvent> ParseKeystrokeText(std::string_view keystroke_text) {
   return ParseKeystrokes(keystroke_text).events;
+}
+
+std::size_t InputMessages(const std::vector<KeyEvent>& events) {
+  std::size_t messages = 0;
+  for (const KeyEvent& e : events) messages += e.key_up ? 1 : 2;
+  return messages;
+}
+
+std::vector<KeyEvent> ReleasingEvents(std::vector<KeyEvent> held) {
+  std::vector<KeyEvent> out;
+  const bool opens_a_menu = std::any_of(held.begin(), held.end(), [](const KeyEvent& e) {
+    return e.kind == KeyEvent::Kind::kVirtualKey &&
+           (e.code == kVkMenu || e.code == kVkLeftMenu || e.code == kVkRightMenu ||
+            e.code == kVkLeftWin || e.code == kVkRightWin);
+  });
+  if (opens_a_menu) {
+    out.push_back({KeyEvent::Kind::kVirtualKey, kVkUnassigned, false});
+    out.push_back({KeyEvent::Kind::kVirtualKey, kVkUnassigned, true});
+  }
+  for (auto it = held.rbegin(); it != held.rend(); ++it) {
+    out.push_back({it->kind, it->code, true});
+  }
+  return out;
 }
 
 }  // namespace qm

@@ -16,6 +16,13 @@ inline constexpr std::uint16_t kVkTab = 0x09;
 inline constexpr std::uint16_t kVkReturn = 0x0D;
 inline constexpr std::uint16_t kVkMenu = 0x12;  // Alt
 inline constexpr std::uint16_t kVkSpace = 0x20;
+// Alt and the Windows keys, as the keyboard reports them held.
+inline constexpr std::uint16_t kVkLeftWin = 0x5B;
+inline constexpr std::uint16_t kVkRightWin = 0x5C;
+inline constexpr std::uint16_t kVkLeftMenu = 0xA4;
+inline constexpr std::uint16_t kVkRightMenu = 0xA5;
+// A virtual key that no keyboard has and no program acts on.
+inline constexpr std::uint16_t kVkUnassigned = 0xE8;
 
 // Alt+Space opens the target's system menu, B its edit menu, E the paste command in it.
 inline constexpr const char* kDosBoxKeystrokes = "% BE";
@@ -23,9 +30,14 @@ inline constexpr const char* kDosBoxKeystrokes = "% BE";
 // Each of ~ + ^ % ( ) [ ] { } becomes "{", the character, "}"; everything else is copied.
 std::string EscapeKeystrokeText(std::string_view text);
 
-// The keystroke text that types `plain` exactly: escaped, then CR as "~" and TAB as "{TAB}".
-// In DOS-box mode the text goes through the clipboard, so the keystrokes are only the paste
-// command of the system menu.
+// `text` without the control characters that edit fields take as commands (Ctrl+H as
+// Backspace, Ctrl+V as Paste, Ctrl+Z as Undo, DEL as Ctrl+Backspace): every one from U+0000
+// to U+001F and U+007F except CR, Tab and LF, which a stored text may carry on purpose.
+std::string WithoutCommandCharacters(std::string_view text);
+
+// The keystroke text that types `plain`, without its command characters: escaped, then CR as
+// "~" and TAB as "{TAB}". In DOS-box mode the text goes through the clipboard, so the
+// keystrokes are only the paste command of the system menu.
 std::string KeystrokeTextFor(std::string_view plain, bool dosbox);
 
 // Key events cut into strokes: one stroke is one character, Enter, Tab or one Alt
@@ -55,5 +67,15 @@ struct KeySequence {
 // escapes them anyway, and a snippet must never become a shortcut.
 KeySequence ParseKeystrokes(std::string_view keystroke_text);
 std::vector<KeyEvent> ParseKeystrokeText(std::string_view keystroke_text);
+
+// How many input messages the events put into the target's queue: a key going down brings
+// its character too (from Unicode key events, Enter, Tab and the letters alike), so at most
+// two, and a key going up one.
+std::size_t InputMessages(const std::vector<KeyEvent>& events);
+
+// The events that release `held`, keys that went down in this order: last first. Where Alt
+// or a Windows key is among them, an unassigned key goes down and up before, since their
+// release alone would open the target's menu bar or the Start menu.
+std::vector<KeyEvent> ReleasingEvents(std::vector<KeyEvent> held);
 
 }  // namespace qm

@@ -1,7 +1,6 @@
 // Placeholders of a snippet: the contents of named files, then the date and time.
 #include "send/placeholders.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <map>
@@ -61,9 +60,17 @@ std::string FileContents(FileSystem& fs, const CodePage& ansi, const std::string
   if (!stamp.exists) return MissingFileNotice(name);
   // Days of typing, and the memory for its key events, are nobody's intent.
   if (stamp.size > kMaxInsertedFileBytes) return TooLargeFileNotice(name);
-  std::string contents = ReadWholeFile(fs, ansi, path);
-  contents.erase(std::remove(contents.begin(), contents.end(), '\n'), contents.end());
-  return contents;
+  const std::optional<std::string> contents = ReadWholeFile(fs, ansi, path);
+  if (!contents) return UnreadableFileNotice(name);
+  // A CR types Enter; a file from another system ends its lines otherwise.
+  std::string lines;
+  lines.reserve(contents->size());
+  for (std::size_t i = 0; i < contents->size(); ++i) {
+    const char c = (*contents)[i];
+    if (c == '\n' && i > 0 && (*contents)[i - 1] == '\r') continue;
+    lines += c == '\n' ? '\r' : c;
+  }
+  return lines;
 }
 
 std::string ExpandFiles(std::string_view text, FileSystem& fs, const CodePage& ansi,
@@ -96,6 +103,10 @@ std::string ExpandFiles(std::string_view text, FileSystem& fs, const CodePage& a
 
 std::string MissingFileNotice(const std::string& name) {
   return "\r*** Quillet: Konnte Datei '" + name + "' nicht finden! ***\r";
+}
+
+std::string UnreadableFileNotice(const std::string& name) {
+  return "\r*** Quillet: Konnte Datei '" + name + "' nicht lesen! ***\r";
 }
 
 std::string TooLargeFileNotice(const std::string& name) {
@@ -136,9 +147,11 @@ std::string DecodeTextFile(std::string_view bytes, const CodePage& ansi) {
   return ansi.ToUtf8(bytes);
 }
 
-std::string ReadWholeFile(FileSystem& fs, const CodePage& ansi, const std::string& path) {
+std::optional<std::string> ReadWholeFile(FileSystem& fs, const CodePage& ansi,
+                                         const std::string& path) {
   const std::optional<std::string> bytes = fs.ReadAll(path);
-  return bytes ? DecodeTextFile(*bytes, ansi) : std::string();
+  if (!bytes) return std::nullopt;
+  return DecodeTextFile(*bytes, ansi);
 }
 
 std::string ExpandPlaceholders(std::string_view text, Clock& clock, FileSystem& fs,

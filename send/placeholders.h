@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -12,8 +13,9 @@
 namespace qm {
 
 // Replaces, with letter case ignored:
-//  1. every "%datei=NAME%" by the file's contents with its line feeds removed (a CR LF line
-//     break then types one Enter), or by a notice when there is no such file. A relative
+//  1. every "%datei=NAME%" by the file's contents with each line break (CR LF, LF or CR) as
+//     one CR, which types one Enter, or by a notice when there is no such file or it cannot
+//     be read. A relative
 //     NAME is looked for in `base_folder` (the data file's folder), so that a snippet reads
 //     the same file however the program was started. Equal placeholders, in any letter case,
 //     get the contents of one reading. Inserted contents are not searched for file
@@ -25,9 +27,9 @@ namespace qm {
 std::string ExpandPlaceholders(std::string_view text, Clock& clock, FileSystem& fs,
                                const CodePage& ansi, const std::string& base_folder);
 
-// The whole file as UTF-8; empty when it is missing or cannot be read (no message: the
-// snippet is typed without it).
-std::string ReadWholeFile(FileSystem& fs, const CodePage& ansi, const std::string& path);
+// The whole file as UTF-8; nullopt when it is missing or cannot be read.
+std::optional<std::string> ReadWholeFile(FileSystem& fs, const CodePage& ansi,
+                                         const std::string& path);
 
 // A text file's bytes as UTF-8. A UTF-8 or UTF-16LE byte-order mark decides the encoding,
 // and so does valid UTF-8 that holds anything beyond ASCII, as today's editors save it;
@@ -38,8 +40,10 @@ std::string DecodeTextFile(std::string_view bytes, const CodePage& ansi);
 // leading backslash or slash) or `base_folder` is empty.
 std::string ResolveFileName(const std::string& name, const std::string& base_folder);
 
-// What is typed in place of a file that does not exist.
+// What is typed in place of a file that does not exist, and of one that exists but cannot be
+// read (another program holds it open without sharing, the network is gone).
 std::string MissingFileNotice(const std::string& name);
+std::string UnreadableFileNotice(const std::string& name);
 
 // A file above this size is not inserted: typing a megabyte already takes a quarter of an
 // hour. What is typed in its place says so.

@@ -100,18 +100,10 @@ SendOutcome Sender::SendEntry(int entry_number, const std::string& entry_name) {
   const bool dosbox = entry.dosbox != 0;
   // Pasting is quick however long the text; only typing can take hours.
   if (!dosbox && !ConfirmLongText(CountCodePoints(text))) return SendOutcome::kDeclined;
-  if (dosbox) {
-    s_.clipboard.Clear();
-    if (!s_.clipboard.WriteText(text)) {
-      // The paste keys would otherwise paste whatever the clipboard held before.
-      s_.dialogs.ShowMessage(
-          "Der Text konnte nicht in die Zwischenablage gelegt werden; vermutlich wird sie "
-          "gerade von einem anderen Programm benutzt.\r\n" +
-              std::string(kNothingSent),
-          app_title_, MessageIcon::kExclamation, MessageButtons::kOk);
-      return SendOutcome::kClipboardFailed;
-    }
-  }
+  // The clipboard is written only once a target has passed its checks: a refused send must
+  // leave the user's clipboard as it was.
+  paste_text_.reset();
+  if (dosbox) paste_text_ = WithoutCommandCharacters(text);
   keystroke_text_ = KeystrokeTextFor(text, dosbox);
   keys_ = ParseKeystrokes(keystroke_text_);
 
@@ -163,16 +155,8 @@ SendOutcome Sender::TypeChecked(WindowHandle window) {
     return Refuse("Das Zielfenster ist nicht mehr geöffnet.");
   }
   const std::string title = WindowTitle(s_.desktop, window);
-  if (!s_.desktop.IsVisible(window)) {
-    return Refuse(TargetName(title) + " ist nicht sichtbar und kann keine Eingaben empfangen.");
-  }
-  if (s_.processes.IsElevated(window)) {
-    return Refuse(TargetName(title) +
-                      " gehört zu einem Programm, das mit höheren Rechten läuft (als "
-                      "Administrator). Windows verwirft Tastatureingaben an solche Programme "
-                      "ohne jede Rückmeldung.",
-                  "Um in dieses Fenster zu schreiben, starten Sie Quillet ebenfalls als "
-                  "Administrator.");
+  if (const Refusal unfit = Unfit(window, title); !unfit.why.empty()) {
+    return Refuse(unfit.why, unfit.advice);
   }
   if (!ComeToFront(window)) {
     if (!s_.desktop.Exists(window)) return Refuse("Das Zielfenster ist nicht mehr geöffnet.");
@@ -182,19 +166,77 @@ SendOutcome Sender::TypeChecked(WindowHandle window) {
   // Whatever the program still has to do (a menu or dialog closing) is done before the
   // first key, and no key the user still holds is mixed into the text.
   s_.pace.Wait(0);
-  s_.keyboard.ReleaseModifiers();
-  s_.pace.EscapePressed();  // an Esc from before typing began does not count
-  return TypeKeys(window);
+  ReleaseUsersKeys();
+  if (paste_text_) return Paste(window, title);
+  const Typing typing = TypeKeys(window);
+  if (typing.stop == Stop::kNone) return SendOutcome::kTyped;
+  return Stopped(typing.stop, "Bis dahin wurden " + GroupedNumber(typing.typed) + " von " +
+                                  GroupedNumber(keys_.strokes()) + " Zeichen übertragen.");
+}
+
+Sender::Refusal Sender::Unfit(WindowHandle window, const std::string& title) {
+  const std::string target = TargetName(title);
+  if (!s_.desktop.IsVisible(window)) {
+    return {target + " ist nicht sichtbar und kann keine Eingaben empfangen.", ""};
+  }
+  switch (s_.desktop.WhyNeverTarget(window)) {
+    case NeverTarget::kOwnProcess:
+      return {target + " gehört zu Quillet selbst.", ""};
+    case NeverTarget::kShell:
+      return {target + " ist der Desktop oder die Taskleiste von Windows.", ""};
+    case NeverTarget::kCloaked:
+      return {target + " ist von Windows verborgen (etwa auf einem anderen virtuellen "
+                       "Desktop) und kann keine Eingaben empfangen.",
+              ""};
+    case NeverTarget::kNo:
+      break;
+  }
+  switch (s_.processes.DeliveryTo(window)) {
+    case KeyDelivery::kDropped:
+      return {target +
+                  " gehört zu einem Programm, das mit höheren Rechten läuft (als "
+                  "Administrator). Windows verwirft Tastatureingaben an solche Programme ohne "
+                  "jede Rückmeldung.",
+              "Um in dieses Fenster zu schreiben, starten Sie Quillet ebenfalls als "
+              "Administrator."};
+    case KeyDelivery::kUnknown:
+      return {target +
+                  " gehört zu einem Programm, dessen Rechte Quillet nicht feststellen kann, "
+                  "und so lässt sich nicht sagen, ob Tastatureingaben dort ankommen: Windows "
+                  "verwirft sie ohne jede Rückmeldung, wenn es mit höheren Rechten läuft.",
+              "Falls das Programm als Administrator läuft, starten Sie Quillet ebenfalls als "
+              "Administrator."};
+    case KeyDelivery::kDelivered:
+      break;
+  }
+  return {};
+}
+
+void Sender::ReleaseUsersKeys() {
+  std::vector<KeyEvent> held;
+  for (const std::uint16_t vk : s_.keyboard.HeldModifiers()) {
+    held.push_back({KeyEvent::Kind::kVirtualKey, vk, false});
+  }
+  if (!held.empty()) s_.keyboard.Send(ReleasingEvents(std::move(held)));
+}
+
+bool Sender::Patiently(int patience_ms, int retry_ms, const std::function<bool()>& done) {
+  for (int waited = 0;; waited += retry_ms) {
+    if (done()) return true;
+    if (waited >= patience_ms) return false;
+    s_.pace.Wait(retry_ms);
+  }
 }
 
 bool Sender::ComeToFront(WindowHandle window) {
-  // The system may hand over the foreground a moment late, or only at a second request.
-  for (int waited = 0;; waited += kForegroundRetryMs) {
-    if (!s_.desktop.Exists(window)) return false;
-    if (s_.desktop.BringToFront(window) || s_.desktop.Foreground() == window) return true;
-    if (waited >= kForegroundPatienceMs) return false;
-    s_.pace.Wait(kForegroundRetryMs);
-  }
+  // The system may hand over the foreground a moment late, or only at a second request, and
+  // a minimised window restores itself in its own time.
+  bool gone = false;
+  const bool done = Patiently(kForegroundPatienceMs, kForegroundRetryMs, [&] {
+    gone = !s_.desktop.Exists(window);
+    return gone || s_.desktop.BringToFront(window) || s_.desktop.Foreground() == window;
+  });
+  return done && !gone;
 }
 
 Sender::Stop Sender::CheckStillTarget(WindowHandle window) {
@@ -204,15 +246,31 @@ Sender::Stop Sender::CheckStillTarget(WindowHandle window) {
   return Stop::kNone;
 }
 
-SendOutcome Sender::TypeKeys(WindowHandle window) {
+// Esc is watched while the keys go out, and only then: a message box afterwards must close
+// with it as usual.
+class Sender::EscapeWatch {
+ public:
+  explicit EscapeWatch(TypingPace& pace) : pace_(pace) { pace_.StartEscapeWatch(); }
+  ~EscapeWatch() { pace_.StopEscapeWatch(); }
+  EscapeWatch(const EscapeWatch&) = delete;
+  EscapeWatch& operator=(const EscapeWatch&) = delete;
+
+ private:
+  TypingPace& pace_;
+};
+
+Sender::Typing Sender::TypeKeys(WindowHandle window) {
+  EscapeWatch watch(s_.pace);
   const std::size_t total = keys_.strokes();
-  std::size_t stroke = 0;  // strokes typed so far
-  std::size_t event = 0;   // their events
+  Typing result;
+  std::size_t& stroke = result.typed;  // strokes typed so far
+  std::size_t event = 0;               // their events
   std::vector<KeyEvent> batch;
   batch.reserve(kBatchEvents);
   while (stroke < total) {
     if (const Stop why = CheckStillTarget(window); why != Stop::kNone) {
-      return Stopped(why, stroke, total);
+      result.stop = why;
+      break;
     }
     // Whole strokes only, so that a stop between batches never leaves a key down.
     std::size_t end = stroke + 1;
@@ -223,17 +281,61 @@ SendOutcome Sender::TypeKeys(WindowHandle window) {
     const std::size_t accepted = s_.keyboard.Send(batch);
     if (accepted < batch.size()) {
       ReleaseHeld(batch, accepted);
-      return Stopped(Stop::kBlocked, StrokesArrived(stroke, event + accepted), total);
+      result.stop = Stop::kBlocked;
+      stroke = StrokesArrived(stroke, event + accepted);
+      break;
     }
     stroke = end;
     event = end_event;
     if (stroke < total) Progress(stroke, total, false);
     // Without the catch-up a slow target would lose or reorder input; after the last batch
     // it keeps the send from ending before the text has arrived.
-    if (!s_.pace.CatchUp(window) && stroke < total) return Stopped(Stop::kHung, stroke, total);
+    if (!s_.pace.CatchUp(window, InputMessages(batch)) && stroke < total) {
+      result.stop = Stop::kHung;
+      break;
+    }
   }
-  Progress(total, total, true);
+  Progress(stroke, total, true);
+  return result;
+}
+
+SendOutcome Sender::Paste(WindowHandle window, const std::string& title) {
+  const std::unique_ptr<ClipboardContents> saved = s_.clipboard.Save();
+  if (!saved) return ClipboardBusy();
+  if (!s_.clipboard.OfferForPaste(*paste_text_)) {
+    s_.clipboard.Restore(*saved);
+    return ClipboardBusy();
+  }
+  const Typing typing = TypeKeys(window);
+  const bool taken = typing.stop == Stop::kNone &&
+                     Patiently(kPastePatienceMs, kPasteRetryMs,
+                               [this] { return s_.clipboard.PasteTaken(); });
+  // Put back before any message, so that the text is not there while a box waits.
+  const bool restored = s_.clipboard.Restore(*saved);
+  if (!restored) {
+    s_.dialogs.ShowMessage(
+        "Der vorherige Inhalt der Zwischenablage konnte nicht wiederhergestellt werden, weil sie "
+        "gerade von einem anderen Programm benutzt wird.",
+        app_title_, MessageIcon::kExclamation, MessageButtons::kOk);
+  }
+  if (typing.stop != Stop::kNone) return Stopped(typing.stop, kNothingSent);
+  if (!taken) {
+    Refuse(TargetName(title) + " hat den Text nicht aus der Zwischenablage übernommen.",
+           "Im DOS-Box-Modus wird der Text über das Systemmenü des Fensters eingefügt "
+           "(Alt+Leertaste, B, E), wie es die Eingabeaufforderung kennt.");
+    return SendOutcome::kNotPasted;
+  }
   return SendOutcome::kTyped;
+}
+
+SendOutcome Sender::ClipboardBusy() {
+  // The paste keys would otherwise paste whatever the clipboard held before.
+  s_.dialogs.ShowMessage(
+      "Der Text konnte nicht in die Zwischenablage gelegt werden; vermutlich wird sie "
+      "gerade von einem anderen Programm benutzt.\r\n" +
+          std::string(kNothingSent),
+      app_title_, MessageIcon::kExclamation, MessageButtons::kOk);
+  return SendOutcome::kClipboardFailed;
 }
 
 std::size_t Sender::StrokesArrived(std::size_t stroke, std::size_t events_sent) const {
@@ -263,10 +365,7 @@ void Sender::ReleaseHeld(const std::vector<KeyEvent>& batch, std::size_t accepte
     });
     if (it != held.rend()) held.erase(std::next(it).base());
   }
-  if (held.empty()) return;
-  std::reverse(held.begin(), held.end());
-  for (KeyEvent& e : held) e.key_up = true;
-  s_.keyboard.Send(held);
+  if (!held.empty()) s_.keyboard.Send(ReleasingEvents(std::move(held)));
 }
 
 SendOutcome Sender::Refuse(const std::string& why, const std::string& advice) {
@@ -276,8 +375,7 @@ SendOutcome Sender::Refuse(const std::string& why, const std::string& advice) {
   return SendOutcome::kRefused;
 }
 
-SendOutcome Sender::Stopped(Stop why, std::size_t typed, std::size_t total) {
-  Progress(typed, total, true);
+SendOutcome Sender::Stopped(Stop why, const std::string& how_much) {
   const std::string stopped = "Die Übertragung wurde abgebrochen, weil ";
   std::string text;
   switch (why) {
@@ -299,9 +397,8 @@ SendOutcome Sender::Stopped(Stop why, std::size_t typed, std::size_t total) {
     case Stop::kNone:
       break;
   }
-  text += "\r\nBis dahin wurden " + GroupedNumber(typed) + " von " + GroupedNumber(total) +
-          " Zeichen übertragen.";
-  s_.dialogs.ShowMessage(text, app_title_, MessageIcon::kExclamation, MessageButtons::kOk);
+  s_.dialogs.ShowMessage(text + "\r\n" + how_much, app_title_, MessageIcon::kExclamation,
+                         MessageButtons::kOk);
   return SendOutcome::kStopped;
 }
 

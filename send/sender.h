@@ -41,12 +41,14 @@ struct SenderServices {
 // How a send ended. Every outcome but kTyped, kDeclined, kChoiceCancelled and kBusy has
 // told the user why.
 enum class SendOutcome {
-  kTyped,            // all of it (an empty text types nothing)
+  kTyped,            // all of it (an empty text types nothing); in DOS-box mode: pasted
   kNoTarget,         // no window to type into
   kChoiceCancelled,  // the user cancelled the choice among several windows
   kDeclined,         // the user declined to type a very long text
   kClipboardFailed,  // DOS-box mode: the text could not be put on the clipboard
-  kRefused,          // the target is gone, hidden, elevated or would not come to the front
+  kNotPasted,        // DOS-box mode: the target did not take the text from the clipboard
+  kRefused,          // the target is gone, hidden, never a target, elevated or would not come
+                     // to the front
   kStopped,          // typing stopped part-way; the message says how much was typed
   kBusy,             // another send is under way; nothing was done
   kNoEntry,          // the entry is no longer in the data file, or cannot be told apart
@@ -59,6 +61,10 @@ inline constexpr std::size_t kBatchEvents = 64;
 // How long a target may take to come to the front, and how often it is asked meanwhile.
 inline constexpr int kForegroundPatienceMs = 1000;
 inline constexpr int kForegroundRetryMs = 50;
+// How long a target may take to read the text it was told to paste, and how often the
+// clipboard is asked meanwhile.
+inline constexpr int kPastePatienceMs = 2000;
+inline constexpr int kPasteRetryMs = 50;
 
 // `typed` and `total` count characters (one per Enter, Tab or Alt combination too);
 // `done` once at the end, whether everything was typed or typing stopped.
@@ -86,17 +92,17 @@ class Sender {
   // (moved: under its new number; gone, or one of several of that name that nothing tells
   // apart: nothing is typed and the user is told), undoes the stored escapes, expands the
   // placeholders, asks before a very long text is typed, and prepares the keystrokes: in
-  // DOS-box mode the text goes on the clipboard and the keystrokes paste it through the
-  // target's system menu. Then the target: the windows whose title contains the entry's
-  // target title (one is taken, several are offered for choice), or, without a target title,
-  // the last-used window.
+  // DOS-box mode the keystrokes paste the text through the target's system menu. Then the
+  // target: the windows whose title contains the entry's target title (one is taken, several
+  // are offered for choice), or, without a target title, the last-used window.
   SendOutcome SendEntry(int entry_number, const std::string& entry_name);
 
   // Types the keystrokes the last SendEntry prepared into `window`, but only when the window
-  // exists, is visible, does not run with higher rights and has come to the front; modifier
-  // keys the user still holds are released first. Typing goes in batches and stops at once
-  // when another window comes to the front, the target closes or hangs, or the user
-  // presses Esc.
+  // exists, is visible, may be a target at all, is known not to run with higher rights and
+  // has come to the front; modifier keys the user still holds are released first. Typing
+  // goes in batches and stops at once when another window comes to the front, the target
+  // closes or hangs, or the user presses Esc. In DOS-box mode the text goes on the clipboard
+  // only then, and what the clipboard held before is put back once the target has read it.
   SendOutcome TypeIntoWindow(WindowHandle window);
 
   // What the last SendEntry prepared.
@@ -105,13 +111,27 @@ class Sender {
 
  private:
   enum class Stop { kNone, kClosed, kSwitched, kEscape, kHung, kBlocked };
+  struct Typing {
+    Stop stop = Stop::kNone;
+    std::size_t typed = 0;  // strokes
+  };
+  struct Refusal {
+    std::string why, advice;
+  };
   class BusyScope;
+  class EscapeWatch;
 
   SendOutcome SendToTitledWindow(const std::string& target_title);
   SendOutcome SendToLastWindow();
   SendOutcome TypeChecked(WindowHandle window);
-  SendOutcome TypeKeys(WindowHandle window);
+  // Why nothing may be typed into the window, which exists; `why` is empty when it may.
+  Refusal Unfit(WindowHandle window, const std::string& title);
+  Typing TypeKeys(WindowHandle window);
+  SendOutcome Paste(WindowHandle window, const std::string& title);
+  void ReleaseUsersKeys();
   bool ComeToFront(WindowHandle window);
+  // Asks `done` until it holds or `patience_ms` have passed, while the program's events run.
+  bool Patiently(int patience_ms, int retry_ms, const std::function<bool()>& done);
   Stop CheckStillTarget(WindowHandle window);
   // How many strokes from `stroke` on typed something when only `events_sent` events of the
   // whole sequence went out.
@@ -121,7 +141,9 @@ class Sender {
   SendOutcome NoTarget();
   // Tells why nothing was typed, and what the user can do about it.
   SendOutcome Refuse(const std::string& why, const std::string& advice = "");
-  SendOutcome Stopped(Stop why, std::size_t typed, std::size_t total);
+  // Tells why typing stopped, then `how_much` of the text arrived.
+  SendOutcome Stopped(Stop why, const std::string& how_much);
+  SendOutcome ClipboardBusy();
   void Progress(std::size_t typed, std::size_t total, bool done);
 
   SenderServices s_;
@@ -132,6 +154,7 @@ class Sender {
   WindowHandle last_used_window_ = 0;
   std::string keystroke_text_;
   KeySequence keys_;
+  std::optional<std::string> paste_text_;  // DOS-box mode: what goes on the clipboard
   bool busy_ = false;
 };
 

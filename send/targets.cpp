@@ -34,6 +34,7 @@ WindowHandle FindLastUsedWindow(Desktop& desktop, const IgnoreList& ignored,
     if (title.empty()) continue;
     if (!own.empty() && FoldCase(title).find(own) != std::string::npos) continue;
     if (ignored.Ignores(title)) continue;
+    if (desktop.WhyNeverTarget(w) != NeverTarget::kNo) continue;
     if (result == 0) result = w;
     if (usable_titles) usable_titles->push_back(title);
   }
@@ -47,7 +48,8 @@ std::vector<TargetCandidate> FindTitledWindows(Desktop& desktop, std::string_vie
   for (const WindowHandle w : desktop.TopLevelWindows()) {
     if (!desktop.IsVisible(w)) continue;
     std::string title = WindowTitle(desktop, w);
-    if (!title.empty() && FoldCase(title).find(wanted) != std::string::npos) {
+    if (!title.empty() && FoldCase(title).find(wanted) != std::string::npos &&
+        desktop.WhyNeverTarget(w) == NeverTarget::kNo) {
       found.push_back({std::move(title), w});
     }
   }

@@ -20,8 +20,10 @@ inline constexpr std::size_t kMaxTitleChars = 127;
 std::string WindowTitle(Desktop& desktop, WindowHandle window);
 
 // The first usable window from the foreground window down the Z-order: visible, titled,
-// not one of the program's own (its title does not contain `own_caption_prefix`, letter case
-// ignored; an empty prefix excludes nothing) and not ignored. 0 when there is none.
+// not one of the program's own (neither of its process nor with a title that contains
+// `own_caption_prefix`, letter case ignored; an empty prefix excludes nothing), not ignored
+// and never a target for another reason (the shell's desktop, a cloaked window). 0 when there
+// is none. While a dialog of the program is in front, that is the window below it.
 // `usable_titles`, when given, receives the titles of all usable windows, front to back, for
 // the window-title debugger: the walk always runs to the bottom.
 WindowHandle FindLastUsedWindow(Desktop& desktop, const IgnoreList& ignored,
@@ -35,8 +37,9 @@ struct TargetCandidate {
 
 // The visible top-level windows whose title contains `target_title`, letter case ignored,
 // front to back. Hidden windows can never receive typing, and many programs keep dozens of
-// them, so they are no candidates. The program's own windows and ignored titles are.
-// An empty `target_title` finds nothing.
+// them, so they are no candidates, and nor are the windows that are never a target (the
+// program's own process, the shell, cloaked ones). Ignored titles and other programs' windows
+// whose title contains the program's caption are. An empty `target_title` finds nothing.
 std::vector<TargetCandidate> FindTitledWindows(Desktop& desktop, std::string_view target_title);
 
 // What a sorted list orders its items by: the items compare as their keys do, byte by byte.

@@ -1,8 +1,11 @@
-// A clipboard holding one text, which can be made to refuse opening.
+// A clipboard holding one text, which can be made to refuse opening; a paste is taken when the
+// test says so.
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/clipboard.h"
 
@@ -10,6 +13,10 @@ namespace qm {
 
 class FakeClipboard : public Clipboard {
  public:
+  struct Contents : ClipboardContents {
+    std::optional<std::string> text;
+  };
+
   bool Clear() override {
     if (unavailable) return false;
     text.reset();
@@ -24,9 +31,30 @@ class FakeClipboard : public Clipboard {
     text = value;
     return true;
   }
+  std::unique_ptr<ClipboardContents> Save() override {
+    if (unavailable) return nullptr;
+    auto saved = std::make_unique<Contents>();
+    saved->text = text;
+    return saved;
+  }
+  bool OfferForPaste(const std::string& value) override {
+    if (unavailable) return false;
+    offers.push_back(value);
+    text = value;
+    taken = false;
+    return true;
+  }
+  bool PasteTaken() override { return taken; }
+  bool Restore(const ClipboardContents& saved) override {
+    if (unavailable) return false;
+    text = static_cast<const Contents&>(saved).text;
+    return true;
+  }
 
   std::optional<std::string> text;
   bool unavailable = false;
+  std::vector<std::string> offers;  // every text offered for a paste
+  bool taken = false;               // a program has read the offered text
 };
 
 }  // namespace qm

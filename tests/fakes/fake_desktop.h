@@ -16,6 +16,7 @@ class FakeDesktop : public Desktop {
     WindowHandle handle = 0;
     std::string title;
     bool visible = true;
+    NeverTarget never = NeverTarget::kNo;
   };
 
   // Adds a window at the bottom of the Z-order.
@@ -45,6 +46,10 @@ class FakeDesktop : public Desktop {
     return it != windows.end() && it->visible;
   }
   bool Exists(WindowHandle window) override { return Find(window) != windows.end(); }
+  NeverTarget WhyNeverTarget(WindowHandle window) override {
+    const auto it = Find(window);
+    return it == windows.end() ? NeverTarget::kNo : it->never;
+  }
   std::vector<WindowHandle> TopLevelWindows() override {
     std::vector<WindowHandle> handles;
     for (const auto& w : windows) handles.push_back(w.handle);

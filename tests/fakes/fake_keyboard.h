@@ -28,7 +28,10 @@ class FakeKeyboard : public Keyboard {
     if (after_send) after_send(send_calls);
     return accepted;
   }
-  void ReleaseModifiers() override { ++modifier_releases; }
+  std::vector<std::uint16_t> HeldModifiers() override {
+    ++held_queries;
+    return held;
+  }
 
   // What arrived, read back as UTF-8: the Unicode characters, Enter as CR and Tab as TAB.
   std::string TypedText() const {
@@ -53,7 +56,8 @@ class FakeKeyboard : public Keyboard {
 
   std::vector<KeyEvent> sent;
   std::size_t accept_limit = static_cast<std::size_t>(-1);
-  int modifier_releases = 0;
+  std::vector<std::uint16_t> held;  // modifier keys the user holds
+  int held_queries = 0;
   int send_calls = 0;
   std::function<void(int send_calls)> after_send;
 };

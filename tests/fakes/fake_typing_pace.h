@@ -2,7 +2,9 @@
 // scripted.
 #pragma once
 
+#include <cstddef>
 #include <functional>
+#include <vector>
 
 #include "platform/typing_pace.h"
 
@@ -10,13 +12,17 @@ namespace qm {
 
 class FakeTypingPace : public TypingPace {
  public:
-  bool CatchUp(WindowHandle) override {
+  bool CatchUp(WindowHandle, std::size_t messages) override {
     ++catch_ups;
+    caught_up_messages.push_back(messages);
     return catch_ups != hang_at_catch_up;
   }
+  void StartEscapeWatch() override { watching = true; }
+  void StopEscapeWatch() override { watching = false; }
+  // Only the watch sees a brief tap.
   bool EscapePressed() override {
     ++escape_checks;
-    return escape_checks == escape_at_check;
+    return watching && escape_checks == escape_at_check;
   }
   void Wait(int milliseconds) override {
     ++waits;
@@ -26,6 +32,8 @@ class FakeTypingPace : public TypingPace {
 
   int catch_ups = 0;
   int hang_at_catch_up = 0;  // the catch-up of this number (from 1) fails; 0: none
+  std::vector<std::size_t> caught_up_messages;
+  bool watching = false;
   int escape_checks = 0;
   int escape_at_check = 0;  // the check of this number (from 1) finds Esc pressed; 0: none
   int waits = 0;

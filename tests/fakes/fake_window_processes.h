@@ -1,7 +1,7 @@
-// Processes behind windows, some of them elevated.
+// Processes behind windows, some of them elevated or beyond our reading.
 #pragma once
 
-#include <set>
+#include <map>
 
 #include "platform/window_processes.h"
 
@@ -9,9 +9,12 @@ namespace qm {
 
 class FakeWindowProcesses : public WindowProcesses {
  public:
-  bool IsElevated(WindowHandle window) override { return elevated.count(window) != 0; }
+  KeyDelivery DeliveryTo(WindowHandle window) override {
+    const auto it = delivery.find(window);
+    return it == delivery.end() ? KeyDelivery::kDelivered : it->second;
+  }
 
-  std::set<WindowHandle> elevated;
+  std::map<WindowHandle, KeyDelivery> delivery;  // kDelivered for every other window
 };
 
 }  // namespace qm

@@ -61,6 +61,9 @@ TEST(KeystrokeTextTest, PlainTextBecomesKeystrokeText) {
       {"{TAB}", "{{}TAB{}}"},
       {"~+^%()[]{}", "{~}{+}{^}{%}{(}{)}{[}{]}{{}{}}"},
       {"\r\n", "~\n"},
+      // Characters that edit fields take as commands (Backspace, Paste, Undo, Escape, Ctrl+
+      // Backspace) are not typed.
+      {std::string("a\x08\x16\x1A\x1B\x7F\x01\0b", 9), "ab"},
       {"Grüße, 5 € 😀", "Grüße, 5 € 😀"},
       {"", ""},
   };
@@ -102,6 +105,32 @@ TEST(KeystrokeTextTest, ParsedEvents) {
     EXPECT_EQ(Picture(keys), c.picture) << c.keys;
     ExpectEveryKeyReleased(keys, c.keys);
   }
+}
+
+TEST(KeystrokeTextTest, KeysTheUserHoldsAreReleasedWithoutOpeningAMenu) {
+  const auto down = [](std::vector<std::uint16_t> vks) {
+    std::vector<KeyEvent> held;
+    for (const std::uint16_t vk : vks) held.push_back({Kind::kVirtualKey, vk, false});
+    return held;
+  };
+  const struct {
+    std::vector<KeyEvent> held;
+    std::string picture;
+  } cases[] = {
+      {{}, ""},
+      {down({0xA0, 0xA3}), "VA3 VA0 "},                  // Shift and Ctrl alone open nothing
+      {down({kVkLeftMenu}), "vE8 VE8 VA4 "},             // Alt: the menu bar
+      {down({0xA0, kVkRightWin}), "vE8 VE8 V5C VA0 "},   // Windows: the Start menu
+      {{{Kind::kVirtualKey, kVkMenu, false}, {Kind::kUnicode, 0x41, false}},
+       "vE8 VE8 U41 V12 "},                              // a batch cut short after Alt+A
+  };
+  for (const auto& c : cases) {
+    KeySequence keys;
+    keys.events = ReleasingEvents(c.held);
+    EXPECT_EQ(Picture(keys), c.picture);
+  }
+  // A key down brings its character; both are messages the target must take.
+  EXPECT_EQ(InputMessages(ParseKeystrokeText("ab~")), 9u);
 }
 
 TEST(KeystrokeTextTest, EveryTextIsTypedExactlyOneStrokePerCharacter) {

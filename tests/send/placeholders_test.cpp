@@ -61,6 +61,8 @@ TEST_F(PlaceholdersTest, EachPlaceholderReadsTheClockAtItsTurn) {
 
 TEST_F(PlaceholdersTest, Files) {
   fs.SetFile(kBase + "a.txt", "x\r\ny");
+  fs.SetFile(kBase + "unix.txt", "x\ny\n");
+  fs.SetFile(kBase + "mixed.txt", "a\rb\r\r\nc\n\rd\x08");
   fs.SetFile(kBase + "u16.txt", "\xFF\xFEx\0\r\0\n\0\xFC\0"s);
   fs.SetFile("D:\\abs.txt", "absolut");
   fs.SetFile(kBase + "b.txt", "B");
@@ -92,7 +94,10 @@ TEST_F(PlaceholdersTest, Files) {
       {"%datei=fehlt.txt%", missing_x},
       {"%datei=%", "\r*** Quillet: Konnte Datei '' nicht finden! ***\r"},
       {"%datei=ordner%", "\r*** Quillet: Konnte Datei 'ordner' nicht finden! ***\r"},
-      {"(%datei=locked.txt%)", "()"},
+      // Every line break types one Enter, as the file shows it.
+      {"%datei=unix.txt%", "x\ry\r"},
+      {"%datei=mixed.txt%", "a\rb\r\rc\r\rd\x08"},
+      {"(%datei=locked.txt%)", "(\r*** Quillet: Konnte Datei 'locked.txt' nicht lesen! ***\r)"},
       {"(%datei=empty.txt%)", "()"},
       {"%datei=gross.txt%",
        "\r*** Quillet: Datei 'gross.txt' ist zu gro\xC3\x9F zum Tippen (mehr als 1 MB)! ***\r"},

@@ -27,6 +27,18 @@ const std::string kNoTarget =
     "abgebrochen.";
 const std::string kApp = "\xE2\x80\xA2 Quillet 1.0";
 
+// "v12 V12 u41 ": virtual key or Unicode, lower case down, upper case up.
+std::string Keys(const std::vector<KeyEvent>& events) {
+  std::string keys;
+  for (const KeyEvent& e : events) {
+    char buf[16];
+    const char kind = e.kind == KeyEvent::Kind::kUnicode ? 'u' : 'v';
+    std::snprintf(buf, sizeof buf, "%c%X ", e.key_up ? kind - 32 : kind, e.code);
+    keys += buf;
+  }
+  return keys;
+}
+
 // Public, so that the tables of cases can script the fakes.
 class SenderTest : public testing::Test {
  public:
@@ -72,9 +84,10 @@ TEST_F(SenderTest, TypesTheExpandedTextIntoTheLastUsedWindow) {
   Entry(1, "5% (netto) {brutto}\r%datum%\t{TAB} %datei=gruss.txt%€😀\n", "  ");
   desktop.Add("Oben");
   const WindowHandle target = LastUsed();
-  int released_before_first_key = -1;
+  keyboard.held = {kVkLeftMenu};  // the user still holds Alt
+  std::string first_keys;
   keyboard.after_send = [&](int calls) {
-    if (calls == 1) released_before_first_key = keyboard.modifier_releases;
+    if (calls == 1) first_keys = Keys(keyboard.sent);
   };
 
   EXPECT_EQ(sender.SendEntry(1, "Eintrag"), SendOutcome::kTyped);
@@ -82,7 +95,9 @@ TEST_F(SenderTest, TypesTheExpandedTextIntoTheLastUsedWindow) {
   EXPECT_EQ(sender.keystroke_text(),
             "5{%} {(}netto{)} {{}brutto{}}~05.03.2024{TAB}{{}TAB{}} Grüße~€😀\n");
   EXPECT_EQ(desktop.foreground, target);
-  EXPECT_EQ(released_before_first_key, 1);
+  // Released first, without opening the target's menu bar.
+  EXPECT_EQ(first_keys, "vE8 VE8 VA4 ");
+  keyboard.sent.erase(keyboard.sent.begin(), keyboard.sent.begin() + 3);
   EXPECT_TRUE(keyboard.AllReleased());
   EXPECT_TRUE(dialogs.messages.empty());
   EXPECT_FALSE(clipboard.text);
@@ -182,36 +197,67 @@ TEST_F(SenderTest, TheMenusEntryIsSentWhereverItIsNowOrNotAtAll) {
 }
 
 TEST_F(SenderTest, DosBoxModePastesThroughTheSystemMenu) {
-  Entry(1, "dir {a}\r\tam %datum%", "", 1);
+  Entry(1, "dir {a}\r\tam %datum%\x16", "", 1);
   clipboard.text = "alt";
   LastUsed("Eingabeaufforderung");
+  keyboard.after_send = [&](int) { clipboard.taken = true; };  // the console reads it
   EXPECT_EQ(sender.SendEntry(1, "Eintrag"), SendOutcome::kTyped);
-  EXPECT_EQ(clipboard.text, "dir {a}\r\tam 05.03.2024");
+  EXPECT_EQ(clipboard.offers, std::vector<std::string>{"dir {a}\r\tam 05.03.2024"});
+  EXPECT_EQ(clipboard.text, "alt");
   EXPECT_EQ(sender.keystroke_text(), "% BE");
-  std::string keys;
-  for (const KeyEvent& e : keyboard.sent) {
-    char buf[16];
-    const char kind = e.kind == KeyEvent::Kind::kUnicode ? 'u' : 'v';
-    std::snprintf(buf, sizeof buf, "%c%X ", e.key_up ? kind - 32 : kind, e.code);
-    keys += buf;
-  }
-  EXPECT_EQ(keys, "v12 v20 V20 V12 v42 V42 v45 V45 ");  // Alt+Space, B, E as virtual keys
+  EXPECT_EQ(Keys(keyboard.sent), "v12 v20 V20 V12 v42 V42 v45 V45 ");  // Alt+Space, B, E
+  EXPECT_TRUE(dialogs.messages.empty());
 }
 
-TEST_F(SenderTest, DosBoxModeTypesNothingWhenTheClipboardIsBusy) {
-  // The paste keys would paste what the clipboard held before.
-  Entry(1, "geheim", "", 1);
-  clipboard.unavailable = true;
-  LastUsed();
-  EXPECT_EQ(sender.SendEntry(1, "Eintrag"), SendOutcome::kClipboardFailed);
-  EXPECT_TRUE(keyboard.sent.empty());
-  EXPECT_NE(LastMessage().find("Zwischenablage"), std::string::npos);
+TEST_F(SenderTest, DosBoxModeLeavesTheClipboardAsItWas) {
+  const struct {
+    const char* name;
+    std::function<void(SenderTest&, WindowHandle)> setup;
+    SendOutcome outcome;
+    const char* told;
+    bool offered;
+    int waited_ms;  // for the target to read the paste
+  } cases[] = {
+      // The paste keys would paste what the clipboard held before.
+      {"clipboard busy", [](SenderTest& t, WindowHandle) { t.clipboard.unavailable = true; },
+       SendOutcome::kClipboardFailed, "Zwischenablage gelegt werden", false, 0},
+      {"target elevated",
+       [](SenderTest& t, WindowHandle w) { t.processes.delivery[w] = KeyDelivery::kDropped; },
+       SendOutcome::kRefused, "höheren Rechten", false, 0},
+      {"paste not taken", [](SenderTest&, WindowHandle) {}, SendOutcome::kNotPasted,
+       "hat den Text nicht aus der Zwischenablage übernommen", true, kPastePatienceMs},
+      {"Esc", [](SenderTest& t, WindowHandle) { t.pace.escape_at_check = 1; },
+       SendOutcome::kStopped, "mit Esc abgebrochen.\r\nEs wurde nichts übertragen.", true, 0},
+  };
+  for (const auto& c : cases) {
+    desktop = FakeDesktop();
+    clipboard = FakeClipboard();
+    pace = FakeTypingPace();
+    processes.delivery.clear();
+    dialogs.messages.clear();
+    clipboard.text = "alt";
+    Entry(1, "geheim", "", 1);
+    c.setup(*this, LastUsed());
+    EXPECT_EQ(sender.SendEntry(1, "Eintrag"), c.outcome) << c.name;
+    EXPECT_EQ(clipboard.offers.size(), c.offered ? 1u : 0u) << c.name;
+    clipboard.unavailable = false;
+    EXPECT_EQ(clipboard.text, "alt") << c.name;
+    EXPECT_NE(LastMessage().find(c.told), std::string::npos) << c.name << ": " << LastMessage();
+    EXPECT_EQ(pace.waited_ms, c.waited_ms) << c.name;
+  }
 }
 
 TEST_F(SenderTest, NothingIsTypedIntoAWindowThatCannotTakeIt) {
+  using Setup = std::function<void(FakeDesktop&, FakeWindowProcesses&, WindowHandle)>;
+  const auto never = [](NeverTarget why) -> Setup {
+    return [why](FakeDesktop& d, FakeWindowProcesses&, WindowHandle) { d.windows[1].never = why; };
+  };
+  const auto delivery = [](KeyDelivery how) -> Setup {
+    return [how](FakeDesktop&, FakeWindowProcesses& p, WindowHandle w) { p.delivery[w] = how; };
+  };
   const struct {
     const char* name;
-    std::function<void(FakeDesktop&, FakeWindowProcesses&, WindowHandle)> setup;
+    Setup setup;
     const char* told;
   } cases[] = {
       {"closed", [](FakeDesktop& d, FakeWindowProcesses&, WindowHandle) { d.windows.clear(); },
@@ -219,9 +265,12 @@ TEST_F(SenderTest, NothingIsTypedIntoAWindowThatCannotTakeIt) {
       {"hidden",
        [](FakeDesktop& d, FakeWindowProcesses&, WindowHandle) { d.windows[1].visible = false; },
        "Das Zielfenster „Editor“ ist nicht sichtbar"},
-      {"elevated",
-       [](FakeDesktop&, FakeWindowProcesses& p, WindowHandle w) { p.elevated.insert(w); },
-       "mit höheren Rechten läuft"},
+      {"a window of the program", never(NeverTarget::kOwnProcess), "gehört zu Quillet selbst"},
+      {"the desktop", never(NeverTarget::kShell), "der Desktop oder die Taskleiste"},
+      {"cloaked", never(NeverTarget::kCloaked), "ist von Windows verborgen"},
+      {"elevated", delivery(KeyDelivery::kDropped), "mit höheren Rechten läuft"},
+      {"integrity unknown", delivery(KeyDelivery::kUnknown),
+       "dessen Rechte Quillet nicht feststellen kann"},
       {"refuses the foreground",
        [](FakeDesktop& d, FakeWindowProcesses&, WindowHandle) { d.refuse_foreground = true; },
        "ließ sich nicht in den Vordergrund holen"},
@@ -240,7 +289,7 @@ TEST_F(SenderTest, NothingIsTypedIntoAWindowThatCannotTakeIt) {
     EXPECT_EQ(desktop.foreground, front) << c.name;
     EXPECT_NE(LastMessage().find(c.told), std::string::npos) << c.name << ": " << LastMessage();
     EXPECT_NE(LastMessage().find("Es wurde nichts übertragen."), std::string::npos) << c.name;
-    processes.elevated.clear();
+    processes.delivery.clear();
   }
   // The refusing window was asked for about a second, without the test sleeping.
   EXPECT_EQ(pace.waited_ms, kForegroundPatienceMs);
@@ -260,7 +309,8 @@ TEST_F(SenderTest, ALateTargetIsTypedIntoInBatchesWithProgressAndCatchUps) {
   EXPECT_EQ(pace.waited_ms, 3 * kForegroundRetryMs);
   EXPECT_EQ(keyboard.TypedText(), std::string(100, 'x'));
   EXPECT_EQ(keyboard.send_calls, 4);  // 64 events each are 32 characters
-  EXPECT_EQ(pace.catch_ups, 4);
+  // Each character's key down, the character it brings and its key up are waited for.
+  EXPECT_EQ(pace.caught_up_messages, (std::vector<std::size_t>{96, 96, 96, 12}));
   EXPECT_EQ(progress, (std::vector<std::pair<std::size_t, bool>>{
                           {32, false}, {64, false}, {96, false}, {100, true}}));
 }
@@ -286,7 +336,7 @@ TEST_F(SenderTest, TypingStopsAtOnceAndSaysHowMuchWasTyped) {
          };
        },
        "weil das Zielfenster geschlossen wurde", 32},
-      {"Esc", [](SenderTest& t, WindowHandle) { t.pace.escape_at_check = 4; },
+      {"Esc", [](SenderTest& t, WindowHandle) { t.pace.escape_at_check = 3; },
        "Die Übertragung wurde mit Esc abgebrochen.", 64},
       {"target hangs", [](SenderTest& t, WindowHandle) { t.pace.hang_at_catch_up = 1; },
        "weil das Zielfenster nicht mehr reagiert", 32},
@@ -311,6 +361,7 @@ TEST_F(SenderTest, TypingStopsAtOnceAndSaysHowMuchWasTyped) {
     EXPECT_EQ(sender.SendEntry(1, "Eintrag"), SendOutcome::kStopped) << c.name;
     EXPECT_EQ(keyboard.TypedText(), std::string(c.typed, 'x')) << c.name;
     EXPECT_TRUE(keyboard.AllReleased()) << c.name;
+    EXPECT_FALSE(pace.watching) << c.name << ": Esc would still be kept from every window";
     ASSERT_EQ(dialogs.messages.size(), 1u) << c.name;
     EXPECT_NE(LastMessage().find(c.told), std::string::npos) << c.name << ": " << LastMessage();
     EXPECT_NE(LastMessage().find("Bis dahin wurden " + std::to_string(c.typed) +
@@ -342,6 +393,7 @@ TEST_F(SenderTest, AVeryLongTextAsksFirst) {
 
   // Up to the limit, and pasted in DOS-box mode however long, nothing is asked.
   dialogs.messages.clear();
+  keyboard.after_send = [&](int) { clipboard.taken = true; };
   EXPECT_EQ(sender.SendEntry(2, "Eintrag"), SendOutcome::kTyped);
   EXPECT_EQ(sender.SendEntry(3, "Eintrag"), SendOutcome::kTyped);
   EXPECT_TRUE(dialogs.messages.empty());

@@ -56,6 +56,13 @@ TEST_F(TargetsTest, LastUsedWindowIsTheFirstUsableOneFromTheForegroundDown) {
        {{1, "Editor", false}, {2, ""}, {3, "Rechner"}},
        3,
        {"Rechner"}},
+      {"windows of the program's process, the shell's and cloaked ones",
+       {{1, "Quillet - Neuen Eintrag erstellen", true, NeverTarget::kOwnProcess},
+        {2, "Program Manager", true, NeverTarget::kShell},
+        {3, "Editor", true, NeverTarget::kCloaked},
+        {4, "Mail"}},
+       4,
+       {"Mail"}},
       {"nothing usable", {{1, kOwn}, {2, "Leiste"}}, 0, {}},
   };
   for (const auto& c : cases) {
@@ -99,8 +106,14 @@ TEST_F(TargetsTest, TheWalkStartsAtTheForegroundWindowAndEndsOnACycle) {
 }
 
 TEST_F(TargetsTest, TitleSearch) {
-  desktop.windows = {{1, "Editor - a.txt"}, {2, "Mein Editor"}, {3, "Editor - versteckt", false},
-                     {4, "Rechner"},        {5, "Der EDITOR"},  {6, kOwn + " - Editor"}};
+  desktop.windows = {{1, "Editor - a.txt"},
+                     {2, "Mein Editor"},
+                     {3, "Editor - versteckt", false},
+                     {4, "Rechner"},
+                     {5, "Der EDITOR"},
+                     {6, kOwn + " - Editor"},
+                     {7, "Editor - Quillet", true, NeverTarget::kOwnProcess},
+                     {8, "Editor", true, NeverTarget::kCloaked}};
   EXPECT_EQ(Titles(FindTitledWindows(desktop, "editor")),
             (std::vector<std::string>{"Editor - a.txt", "Mein Editor", "Der EDITOR",
                                       kOwn + " - Editor"}));

@@ -5,9 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "common/input_box_win32.h"
 #include "platform/os.h"
 #include "platform/utf16_win32.h"
 #include "send/choice_dialog_win32.h"
@@ -39,6 +42,36 @@ TargetWindows::Options Slow(DWORD ms_per_char) {
   TargetWindows::Options o;
   o.ms_per_char = ms_per_char;
   return o;
+}
+
+// The user's last copy: a text and a format of the test's own, registered by name.
+constexpr const wchar_t* kOwnFormat = L"QmTestEigenesFormat";
+void CopyTextAndOwnFormat(const std::wstring& text, const std::string& own) {
+  ASSERT_TRUE(OpenClipboard(nullptr));
+  EmptyClipboard();
+  const auto put = [](UINT format, const void* data, std::size_t bytes) {
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes);
+    std::memcpy(GlobalLock(block), data, bytes);
+    GlobalUnlock(block);
+    SetClipboardData(format, block);
+  };
+  put(CF_UNICODETEXT, text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+  put(RegisterClipboardFormatW(kOwnFormat), own.data(), own.size());
+  CloseClipboard();
+}
+std::pair<std::wstring, std::string> ClipboardTextAndOwnFormat() {
+  std::pair<std::wstring, std::string> held;
+  if (!OpenClipboard(nullptr)) return held;
+  if (HANDLE text = GetClipboardData(CF_UNICODETEXT)) {
+    held.first = static_cast<const wchar_t*>(GlobalLock(text));
+    GlobalUnlock(text);
+  }
+  if (HANDLE own = GetClipboardData(RegisterClipboardFormatW(kOwnFormat))) {
+    held.second.assign(static_cast<const char*>(GlobalLock(own)), GlobalSize(own));
+    GlobalUnlock(own);
+  }
+  CloseClipboard();
+  return held;
 }
 
 struct Snippet {
@@ -131,6 +164,30 @@ TEST_F(QuilletSendTest, TypesIntoTheOnlyVisibleWindowWithTheTitleOrSaysThereIsNo
   }
   for (HWND w : {hidden_alpha, hidden, front}) EXPECT_EQ(targets.Typed(w), L"");
   EXPECT_EQ(targets.Typed(alpha), L"alpha");
+}
+
+// An input box of Quillet in front is never the target: a snippet chosen meanwhile goes into
+// the window below it, and the box keeps what it holds.
+TEST_F(QuilletSendTest, TypesIntoTheWindowBelowAnInputBoxOfQuillet) {
+  WriteLibrary({{"Gruss", "hallo", ""}});
+  HWND below = targets.Create(L"Testziel Unten");
+  ASSERT_TRUE(targets.Activate(below));
+  Start();
+  PostMessageW(main, 1024, 0, WM_RBUTTONDOWN);  // the main window
+  ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(main) != FALSE; }));
+  PostMessageW(GetDlgItem(main, kBtnBase + 8), BM_CLICK, 0, 0);  // "&Neu"
+  HWND box = WaitForProcessWindow(
+      quillet.pid(), [](HWND w) { return ClassOf(w) == kInputBoxClass; });
+  ASSERT_NE(box, nullptr) << "no input box";
+  ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == box; }));
+
+  Send(1);
+  EXPECT_TRUE(WaitUntil([&] { return targets.Typed(below) == L"hallo"; }))
+      << WideToUtf8(targets.Typed(below));
+  EXPECT_TRUE(NoMessageFor(300));
+  EXPECT_EQ(Text(GetDlgItem(box, kInputBoxEdit)), "");
+  Click(box, IDCANCEL);
+  EXPECT_TRUE(WaitGone(box));
 }
 
 // Several windows with the title: the user chooses from their sorted titles, and the snippet
@@ -237,26 +294,28 @@ TEST_F(QuilletSendTest, TypingStopsWhenAnotherWindowComesToTheFront) {
   EXPECT_EQ(elsewhere.Typed(other), L"");
 }
 
-// DOS-box mode: the text goes on the clipboard as it is, and the target gets Alt+Space, B, E,
-// which paste it through a console's system menu; none of the text is typed.
+// DOS-box mode: the target gets Alt+Space, B, E, which paste through a console's system menu,
+// and takes the text as it is from the clipboard; none of it is typed. Then the clipboard
+// holds again what the user copied last, a format of the user's program included.
 TEST_F(QuilletSendTest, DosBoxModePastesThroughTheSystemMenu) {
   WriteLibrary({{"Dos", "dir\tc:\rcls", "Testziel Konsole", 1}});
-  HWND console = targets.Create(L"Testziel Konsole", WithoutEdit());
+  TargetWindows::Options pastes = WithoutEdit();
+  pastes.pastes = true;
+  HWND console = targets.Create(L"Testziel Konsole", pastes);
+  CopyTextAndOwnFormat(L"vorher kopiert", std::string("eigen\0es", 8));
   Start();
 
   Send(1);
-  std::vector<ReceivedMessage> received;
-  ASSERT_TRUE(WaitUntil([&] {
-    received = targets.Received(console);
-    int chars = 0;
-    for (const auto& m : received) chars += m.message == WM_CHAR;
-    return chars >= 2;
-  }));
-  Sleep(300);
-  received = targets.Received(console);
+  EXPECT_TRUE(WaitUntil([&] { return targets.Pasted(console) == L"dir\tc:\rcls"; }))
+      << WideToUtf8(targets.Pasted(console));
+  EXPECT_TRUE(WaitUntil([] {
+    return ClipboardTextAndOwnFormat() ==
+           std::make_pair(std::wstring(L"vorher kopiert"), std::string("eigen\0es", 8));
+  })) << WideToUtf8(ClipboardTextAndOwnFormat().first);
+  EXPECT_TRUE(NoMessageFor(300));
   bool key_menu = false;
   std::wstring keys, chars;
-  for (const auto& m : received) {
+  for (const auto& m : targets.Received(console)) {
     if (m.message == WM_SYSCOMMAND && (m.wparam & 0xFFF0) == SC_KEYMENU) {
       key_menu = true;
       EXPECT_EQ(m.lparam, L' ');
@@ -269,15 +328,6 @@ TEST_F(QuilletSendTest, DosBoxModePastesThroughTheSystemMenu) {
   // The menu's access keys, pressed without Shift.
   EXPECT_EQ(keys, L"BE");
   EXPECT_EQ(chars, L"be");
-
-  std::wstring clip;
-  ASSERT_TRUE(OpenClipboard(nullptr));
-  if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
-    clip = static_cast<const wchar_t*>(GlobalLock(data));
-    GlobalUnlock(data);
-  }
-  CloseClipboard();
-  EXPECT_EQ(clip, L"dir\tc:\rcls");
 }
 
 // The cascading menu groups the entries by their first letter; an entry is sent from its group.
@@ -308,12 +358,20 @@ namespace qm {
 namespace {
 
 // Placeholders are filled in before typing: today's date in the user's format, and a file
-// beside the library, in UTF-8, named relatively; a missing file gives its notice.
+// beside the library, in UTF-8, named relatively; a missing file gives its notice, and so
+// does one that another program holds open. Unix line ends type Enter as well.
 TEST_F(QuilletSendTest, PlaceholdersArriveExpanded) {
   ASSERT_TRUE(WriteRawFile(folder.WFile(L"gruss.txt"),
                            "Gr\xC3\xBC\xC3\x9F" "e aus \xE2\x82\xAC-Land\r\nZeile 2"));
-  WriteLibrary(
-      {{"Platz", "%JAHR%|%datei=gruss.txt%|%datei=fehlt.txt%|%datum%", "Testziel Platz"}});
+  ASSERT_TRUE(WriteRawFile(folder.WFile(L"unix.txt"), "a\nb\n"));
+  ASSERT_TRUE(WriteRawFile(folder.WFile(L"offen.txt"), "geheim"));
+  HANDLE held = CreateFileW(folder.WFile(L"offen.txt").c_str(), GENERIC_READ, 0, nullptr,
+                            OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  WriteLibrary({{"Platz",
+                 "%JAHR%|%datei=gruss.txt%|%datei=fehlt.txt%|%datum%|%datei=unix.txt%|"
+                 "%datei=offen.txt%",
+                 "Testziel Platz"}});
   HWND target = targets.Create(L"Testziel Platz");
   Start();
 
@@ -325,10 +383,12 @@ TEST_F(QuilletSendTest, PlaceholdersArriveExpanded) {
   // The file's CR LF becomes one Enter; the notice stands between two Enters.
   const std::wstring expected =
       std::to_wstring(now.wYear) + L"|Gr\u00FC\u00DFe aus \u20AC-Land\r\nZeile 2|\r\n" +
-      L"*** Quillet: Konnte Datei 'fehlt.txt' nicht finden! ***\r\n|" + date;
+      L"*** Quillet: Konnte Datei 'fehlt.txt' nicht finden! ***\r\n|" + date +
+      L"|a\r\nb\r\n|\r\n*** Quillet: Konnte Datei 'offen.txt' nicht lesen! ***\r\n";
   EXPECT_TRUE(WaitUntil([&] { return targets.Typed(target) == expected; }))
       << WideToUtf8(targets.Typed(target));
   EXPECT_TRUE(NoMessageFor(300));
+  CloseHandle(held);
 }
 
 // The mouse, placed absolutely (0 to 65535 across the screen), with the buttons in `flags`.

@@ -31,6 +31,8 @@ class TargetWindows {
     bool edit = true;
     // Each typed character costs the edit this long, as in a slow application.
     DWORD ms_per_char = 0;
+    // The key E pastes the clipboard's text, as the paste command of a console's system menu.
+    bool pastes = false;
   };
 
   TargetWindows() {
@@ -50,6 +52,7 @@ class TargetWindows {
     OnThread([&] {
       auto target = std::make_unique<Target>();
       target->ms_per_char = options.ms_per_char;
+      target->pastes = options.pastes;
       frame = CreateWindowExW(0, kFrameClass, title.c_str(),
                               WS_OVERLAPPEDWINDOW | (options.visible ? WS_VISIBLE : 0),
                               100 + 30 * static_cast<int>(targets_.size()),
@@ -103,6 +106,15 @@ class TargetWindows {
     return text;
   }
 
+  // What the key E pasted from the clipboard.
+  std::wstring Pasted(HWND frame) {
+    std::wstring pasted;
+    OnThread([&] {
+      if (Target* t = Of(frame)) pasted = t->pasted;
+    });
+    return pasted;
+  }
+
   // The key and system-command messages the frame itself received, in order.
   std::vector<ReceivedMessage> Received(HWND frame) {
     std::vector<ReceivedMessage> received;
@@ -122,8 +134,21 @@ class TargetWindows {
     HWND edit = nullptr;
     WNDPROC edit_proc = nullptr;
     DWORD ms_per_char = 0;
+    bool pastes = false;
+    std::wstring pasted;
     std::vector<ReceivedMessage> received;
   };
+
+  static void Paste(Target& t, HWND frame) {
+    if (!OpenClipboard(frame)) return;
+    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+      if (const auto* text = static_cast<const wchar_t*>(GlobalLock(data))) {
+        t.pasted += text;
+        GlobalUnlock(data);
+      }
+    }
+    CloseClipboard();
+  }
 
   // Runs `f` on the windows' thread and waits for it.
   void OnThread(const std::function<void()>& f) {
@@ -145,6 +170,9 @@ class TargetWindows {
         if (t && t->edit) SetFocus(t->edit);
         return 0;
       case WM_KEYDOWN:
+        if (t && t->pastes && wp == 'E') Paste(*t, w);
+        if (t) t->received.push_back({msg, wp, lp});
+        break;
       case WM_KEYUP:
       case WM_SYSKEYDOWN:
       case WM_SYSKEYUP:

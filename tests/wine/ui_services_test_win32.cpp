@@ -67,6 +67,46 @@ TEST(Win32Clipboard, WaitsBrieflyForAnotherHolderAndFailsWhenItKeepsIt) {
   }
 }
 
+// The paste's own text is marked private; a picture comes back through its own copy (the
+// system frees the one it held); what another program put there meanwhile stays. The text,
+// its reading and a program's own format are followed end to end.
+TEST(Win32Clipboard, APasteIsMarkedPrivateAndWhatWasThereComesBack) {
+  auto clipboard = MakeWin32Clipboard(nullptr);
+  const DWORD pixels[6] = {1, 2, 3, 4, 5, 6};
+  ASSERT_TRUE(OpenClipboard(nullptr));
+  EmptyClipboard();
+  SetClipboardData(CF_BITMAP, CreateBitmap(3, 2, 1, 32, pixels));
+  CloseClipboard();
+  const auto saved = clipboard->Save();
+  ASSERT_TRUE(saved);
+
+  ASSERT_TRUE(clipboard->OfferForPaste("geheim"));
+  ASSERT_TRUE(OpenClipboard(nullptr));
+  for (const wchar_t* mark : {L"CanIncludeInClipboardHistory", L"CanUploadToCloudClipboard"}) {
+    HANDLE data = GetClipboardData(RegisterClipboardFormatW(mark));
+    ASSERT_NE(data, nullptr) << WideToUtf8(mark);
+    EXPECT_EQ(*static_cast<const DWORD*>(GlobalLock(data)), 0u) << WideToUtf8(mark);
+    GlobalUnlock(data);
+  }
+  EXPECT_TRUE(IsClipboardFormatAvailable(
+      RegisterClipboardFormatW(L"ExcludeClipboardContentFromMonitorProcessing")));
+  CloseClipboard();
+
+  ASSERT_TRUE(clipboard->Restore(*saved));
+  ASSERT_TRUE(OpenClipboard(nullptr));
+  DWORD copied[6] = {};
+  HANDLE bitmap = GetClipboardData(CF_BITMAP);
+  EXPECT_TRUE(bitmap && GetBitmapBits(static_cast<HBITMAP>(bitmap), sizeof copied, copied));
+  EXPECT_TRUE(std::equal(copied, copied + 6, pixels));
+  EXPECT_FALSE(IsClipboardFormatAvailable(RegisterClipboardFormatW(L"CanUploadToCloudClipboard")));
+  CloseClipboard();
+
+  ASSERT_TRUE(clipboard->OfferForPaste("geheim"));
+  ASSERT_TRUE(clipboard->WriteText("neu"));
+  EXPECT_TRUE(clipboard->Restore(*saved));
+  EXPECT_EQ(clipboard->ReadText(), std::string("neu"));
+}
+
 TEST(Win32Services, MissingSoundsAndProgramsFailQuietly) {
   test::TempFolder dir;
   auto sound = MakeWin32Sound();
