@@ -56,13 +56,18 @@ const std::string& IniStore::Resolve(std::string_view file) {
 std::shared_ptr<const IniDocument> IniStore::Load(const std::string& path) {
   last_reach_ = FileReach::kMissing;
   if (path.empty()) return nullptr;
-  const FileStamp stamp = fs_.Stat(path);
+  FileStamp stamp = fs_.Stat(path);
   if (!stamp.exists) {
-    cache_.erase(path);
-    // A file that has appeared since is as missing as the look at it found it.
+    // There again at once: a program that takes no lock (a sync tool) was replacing it, or
+    // the network faltered. Taken for missing, a write would put a file of nothing but its
+    // own values in the library's place.
     const FileReach reach = fs_.Reach(path);
-    if (reach != FileReach::kThere) last_reach_ = reach;
-    return nullptr;
+    if (reach == FileReach::kThere) stamp = fs_.Stat(path);
+    if (!stamp.exists) {
+      cache_.erase(path);
+      last_reach_ = reach == FileReach::kThere ? FileReach::kUnreadable : reach;
+      return nullptr;
+    }
   }
   last_reach_ = FileReach::kThere;
   auto& slot = cache_[path];
@@ -72,8 +77,10 @@ std::shared_ptr<const IniDocument> IniStore::Load(const std::string& path) {
   std::optional<std::string> bytes = fs_.ReadAll(path);
   if (!bytes) {
     cache_.erase(path);
+    // It was there a moment ago, so it is not missing now but being replaced.
     const FileReach reach = fs_.Reach(path);
-    last_reach_ = reach == FileReach::kThere ? FileReach::kUnreadable : reach;
+    last_reach_ = reach == FileReach::kFolderUnreachable ? FileReach::kFolderUnreachable
+                                                         : FileReach::kUnreadable;
     return nullptr;
   }
   if (!slot || slot->stamp != stamp || slot->doc->bytes() != *bytes) {
