@@ -69,6 +69,12 @@ TEST(IniStoreOnUtf8System, EachLibraryKeepsItsEncodingAndNewOnesAreUtf16) {
     ASSERT_TRUE(ini.WriteIniValue("N", "2", "Gr\xC3\xBC\xC3\x9F", "lib.ini")) << c.what;
     EXPECT_EQ(fs.Content("lib.ini"), c.after) << c.what;
   }
+  // A library of plain ASCII may be shared with single-byte systems: its umlauts are theirs.
+  FakeFileSystem fs;
+  Utf8CodePage system;
+  fs.SetFile("ascii.ini", "[N]\r\n1=M\r\n");
+  ASSERT_TRUE(IniStore(fs, system).WriteIniValue("N", "2", "\xC3\xBC", "ascii.ini"));
+  EXPECT_EQ(fs.Content("ascii.ini"), "[N]\r\n1=M\r\n2=\xFC\r\n");
 }
 
 // A new library from a sample: converted where new files are UTF-16LE, as it is elsewhere,
