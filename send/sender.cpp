@@ -234,7 +234,8 @@ bool Sender::ComeToFront(WindowHandle window) {
   bool gone = false;
   const bool done = Patiently(kForegroundPatienceMs, kForegroundRetryMs, [&] {
     gone = !s_.desktop.Exists(window);
-    return gone || s_.desktop.BringToFront(window) || s_.desktop.Foreground() == window;
+    // Being the foreground window is not enough: a minimised one may be, and takes no keys.
+    return gone || s_.desktop.BringToFront(window);
   });
   return done && !gone;
 }

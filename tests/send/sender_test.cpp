@@ -295,6 +295,17 @@ TEST_F(SenderTest, NothingIsTypedIntoAWindowThatCannotTakeIt) {
   EXPECT_EQ(pace.waited_ms, kForegroundPatienceMs);
 }
 
+// A minimised window may be the foreground window, yet none of its fields takes the keys.
+TEST_F(SenderTest, AMinimisedTargetInFrontIsTypedIntoOnlyOnceRestored) {
+  Entry(1, "Passwort");
+  const WindowHandle target = LastUsed();
+  desktop.BringToFront(target);
+  desktop.windows[0].minimised = true;
+  EXPECT_EQ(sender.SendEntry(1, "Eintrag"), SendOutcome::kRefused);
+  EXPECT_TRUE(keyboard.sent.empty());
+  EXPECT_NE(LastMessage().find("ließ sich nicht in den Vordergrund holen"), std::string::npos);
+}
+
 TEST_F(SenderTest, ALateTargetIsTypedIntoInBatchesWithProgressAndCatchUps) {
   Entry(1, std::string(100, 'x'));
   const WindowHandle target = LastUsed();
