@@ -292,7 +292,8 @@ Sender::Typing Sender::TypeKeys(WindowHandle window) {
     // Without the catch-up a slow target would lose or reorder input; after the last batch
     // it keeps the send from ending before the text has arrived.
     if (!s_.pace.CatchUp(window, InputMessages(batch)) && stroke < total) {
-      result.stop = Stop::kHung;
+      // The catch-up fails for a target that has closed as well as for one that hangs.
+      result.stop = s_.desktop.Exists(window) ? Stop::kHung : Stop::kClosed;
       break;
     }
   }
