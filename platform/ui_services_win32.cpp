@@ -93,13 +93,17 @@ HGLOBAL CopyGlobal(HANDLE data) {
   const SIZE_T size = GlobalSize(data);
   HGLOBAL copy = GlobalAlloc(GMEM_MOVEABLE, size);
   if (!copy || size == 0) return copy;
-  GlobalLockScope from(data), to(copy);
-  if (!from.data() || !to.data()) {
-    GlobalFree(copy);
-    return nullptr;
+  bool copied = false;
+  {
+    GlobalLockScope from(data), to(copy);
+    if (from.data() && to.data()) {
+      std::memcpy(to.data(), from.data(), size);
+      copied = true;
+    }
   }
-  std::memcpy(to.data(), from.data(), size);
-  return copy;
+  // Freed only once unlocked: the lock's end must not touch a block that is gone.
+  if (!copied) GlobalFree(copy);
+  return copied ? copy : nullptr;
 }
 
 HANDLE CopyPalette(HPALETTE palette) {
@@ -115,14 +119,15 @@ HANDLE CopyPalette(HPALETTE palette) {
 HANDLE CopyMetafilePicture(HANDLE data) {
   HGLOBAL copy = CopyGlobal(data);
   if (!copy) return nullptr;
-  GlobalLockScope lock(copy);
-  auto* picture = static_cast<METAFILEPICT*>(lock.data());
-  if (!picture || GlobalSize(copy) < sizeof(METAFILEPICT) ||
-      !(picture->hMF = CopyMetaFileW(picture->hMF, nullptr))) {
-    GlobalFree(copy);
-    return nullptr;
+  bool copied = false;
+  {
+    GlobalLockScope lock(copy);
+    auto* picture = static_cast<METAFILEPICT*>(lock.data());
+    copied = picture && GlobalSize(copy) >= sizeof(METAFILEPICT) &&
+             (picture->hMF = CopyMetaFileW(picture->hMF, nullptr)) != nullptr;
   }
-  return copy;
+  if (!copied) GlobalFree(copy);
+  return copied ? copy : nullptr;
 }
 
 // A copy of the data of `format` that the clipboard may take over; null when it cannot be had.
@@ -334,8 +339,10 @@ class Win32Clipboard : public Clipboard {
     if (message == WM_RENDERFORMAT && wparam == CF_UNICODETEXT && self) {
       // The reader holds the clipboard open; the data goes straight in.
       HGLOBAL memory = GlobalText(self->offered_);
-      if (memory && !SetClipboardData(CF_UNICODETEXT, memory)) GlobalFree(memory);
-      self->taken_ = true;
+      const bool given = memory && SetClipboardData(CF_UNICODETEXT, memory);
+      if (memory && !given) GlobalFree(memory);
+      // A reader that got nothing has pasted nothing.
+      self->taken_ = self->taken_ || given;
       return 0;
     }
     // A promise still open when the window goes is dropped, not kept: the text is private.

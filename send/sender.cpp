@@ -234,7 +234,8 @@ bool Sender::ComeToFront(WindowHandle window) {
   bool gone = false;
   const bool done = Patiently(kForegroundPatienceMs, kForegroundRetryMs, [&] {
     gone = !s_.desktop.Exists(window);
-    return gone || s_.desktop.BringToFront(window) || s_.desktop.Foreground() == window;
+    // Being the foreground window is not enough: a minimised one may be, and takes no keys.
+    return gone || s_.desktop.BringToFront(window);
   });
   return done && !gone;
 }
@@ -291,7 +292,8 @@ Sender::Typing Sender::TypeKeys(WindowHandle window) {
     // Without the catch-up a slow target would lose or reorder input; after the last batch
     // it keeps the send from ending before the text has arrived.
     if (!s_.pace.CatchUp(window, InputMessages(batch)) && stroke < total) {
-      result.stop = Stop::kHung;
+      // The catch-up fails for a target that has closed as well as for one that hangs.
+      result.stop = s_.desktop.Exists(window) ? Stop::kHung : Stop::kClosed;
       break;
     }
   }

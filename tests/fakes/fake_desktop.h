@@ -17,6 +17,7 @@ class FakeDesktop : public Desktop {
     std::string title;
     bool visible = true;
     NeverTarget never = NeverTarget::kNo;
+    bool minimised = false;  // asked to restore itself, its program never does
   };
 
   // Adds a window at the bottom of the Z-order.
@@ -60,10 +61,12 @@ class FakeDesktop : public Desktop {
   bool BringToFront(WindowHandle window) override {
     ++bring_to_front_calls;
     const auto it = Find(window);
-    if (it == windows.end() || refuse_foreground) return false;
+    if (it == windows.end() || it->minimised) return false;
+    // Refused, a window already in front is still there.
+    if (refuse_foreground) return foreground == window;
     if (refuse_foreground_times > 0) {
       --refuse_foreground_times;
-      return false;
+      return foreground == window;
     }
     std::rotate(windows.begin(), it, it + 1);
     foreground = window;
