@@ -186,7 +186,10 @@ bool QuilletCore::ResolveDataFile(DataFileMode mode) {
         SetDefaultDataFile(true);
         break;
       }
-      switch (AwaitStoredLibrary()) {
+      const FileReach reach = AwaitStoredLibrary();
+      // Ended while it waited: no library beside the program is made or shown any more.
+      if (ending_) return false;
+      switch (reach) {
         case FileReach::kThere:
         case FileReach::kUnreadable:  // there: read again once it can be
           break;

@@ -1,6 +1,8 @@
 // The window titles that are never taken as a target.
 #include "send/ignore_list.h"
 
+#include <iterator>
+
 #include "text/utf.h"
 #include "store/ini_document.h"
 
@@ -13,21 +15,35 @@ Status IgnoreList::Load(IniStore& ini, const std::string& data_file) {
   if (!doc && ini.LastReach() != FileReach::kMissing) {
     return Status::Fail(UnreadableFileText(data_file, ini.LastReach()));
   }
+  Keep(doc ? ReadNumberedList(*doc, "Ignore") : std::vector<std::string>());
+  if (titles_.size() > 1) return Status::Ok();
+  // Under the lock, in the file as it is then: another program may have written titles
+  // meanwhile, and a hand edit may have left some behind an empty first number.
+  const Status s = ini.UpdateIniValues(
+      [](const IniDocument& current, std::vector<IniWrite>& writes) {
+        if (!ReadNumberedList(current, "Ignore").empty()) return Status::Ok();
+        int n = 1;
+        for (const char* title : kDefaultIgnoredTitles) {
+          while (!current.Find("Ignore", std::to_string(n)).value_or("").empty()) ++n;
+          writes.push_back({"Ignore", std::to_string(n++), title});
+        }
+        return Status::Ok();
+      },
+      data_file);
+  const std::shared_ptr<const IniDocument> now = s ? ini.Snapshot(data_file) : nullptr;
+  Keep(now ? ReadNumberedList(*now, "Ignore")
+           : std::vector<std::string>(std::begin(kDefaultIgnoredTitles),
+                                      std::end(kDefaultIgnoredTitles)));
+  return s;
+}
+
+void IgnoreList::Keep(std::vector<std::string> titles) {
   Clear();
   joined_folded_.clear();
-  if (doc) {
-    for (int i = 1;; ++i) {
-      std::string title = doc->Find("Ignore", std::to_string(i)).value_or("");
-      if (title.empty()) break;
-      joined_folded_ += '\t' + FoldCase(title);
-      titles_.push_back(std::move(title));
-    }
+  for (std::string& title : titles) {
+    joined_folded_ += '\t' + FoldCase(title);
+    titles_.push_back(std::move(title));
   }
-  if (titles_.size() > 1) return Status::Ok();
-  for (const char* title : kDefaultIgnoredTitles) {
-    if (Status s = Add(ini, data_file, title); !s) return s;
-  }
-  return Status::Ok();
 }
 
 Status IgnoreList::Add(IniStore& ini, const std::string& data_file, const std::string& title) {

@@ -18,8 +18,9 @@ class IgnoreList {
   const std::vector<std::string>& titles() const { return titles_; }
   void Clear() { titles_.assign(1, std::string()); }
 
-  // Reads the list; an empty section gets the two default titles, written to the file. A
-  // file that cannot be read keeps the list as it was and writes nothing.
+  // Reads the list; an empty section gets the two default titles, written to the file under
+  // the first free numbers, never over a title. A file that cannot be read keeps the list as
+  // it was and writes nothing.
   Status Load(IniStore& ini, const std::string& data_file);
   // Appends a title in memory and in the file under the next number.
   Status Add(IniStore& ini, const std::string& data_file, const std::string& title);
@@ -29,6 +30,8 @@ class IgnoreList {
   bool Ignores(const std::string& window_title) const;
 
  private:
+  void Keep(std::vector<std::string> titles);
+
   std::vector<std::string> titles_{std::string()};
   std::string joined_folded_;  // all slots joined with tabs, folded, for Ignores
 };

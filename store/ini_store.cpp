@@ -2,6 +2,8 @@
 // functions do, with a parse cache that never serves a stale file.
 #include "store/ini_store.h"
 
+#include <algorithm>
+
 #include "platform/portable_code_pages.h"
 #include "store/ini_document.h"
 #include "text/utf.h"
@@ -12,6 +14,11 @@ namespace {
 // A file changed within this time of a read may change again without its size or time
 // stamp showing it (coarse file-system clocks), so its content is compared as well.
 constexpr std::int64_t kRacyWindowNs = 2'000'000'000;
+
+bool IsAscii(std::string_view bytes) {
+  return std::all_of(bytes.begin(), bytes.end(),
+                     [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
 
 }  // namespace
 
@@ -43,9 +50,12 @@ bool IniStore::NewFilesAreUtf16() const {
 }
 
 // Read as UTF-8, a single-byte file's umlauts would show as U+FFFD, and a write of any value
-// would store them as that.
+// would store them as that. A file of plain ASCII comes from a single-byte system just as
+// well (a library that has no umlaut yet): an umlaut written there as UTF-8 would read as
+// two characters on the colleague's single-byte system, and theirs as U+FFFD here.
 const CodePage& IniStore::CodePageOf(std::string_view bytes) const {
-  return NewFilesAreUtf16() && !IsValidUtf8(bytes) ? SingleByteCodePage(ansi_) : ansi_;
+  const bool utf8 = bytes.empty() || (IsValidUtf8(bytes) && !IsAscii(bytes));
+  return NewFilesAreUtf16() && !utf8 ? SingleByteCodePage(ansi_) : ansi_;
 }
 
 const std::string& IniStore::Resolve(std::string_view file) {
@@ -56,13 +66,18 @@ const std::string& IniStore::Resolve(std::string_view file) {
 std::shared_ptr<const IniDocument> IniStore::Load(const std::string& path) {
   last_reach_ = FileReach::kMissing;
   if (path.empty()) return nullptr;
-  const FileStamp stamp = fs_.Stat(path);
+  FileStamp stamp = fs_.Stat(path);
   if (!stamp.exists) {
-    cache_.erase(path);
-    // A file that has appeared since is as missing as the look at it found it.
+    // There again at once: a program that takes no lock (a sync tool) was replacing it, or
+    // the network faltered. Taken for missing, a write would put a file of nothing but its
+    // own values in the library's place.
     const FileReach reach = fs_.Reach(path);
-    if (reach != FileReach::kThere) last_reach_ = reach;
-    return nullptr;
+    if (reach == FileReach::kThere) stamp = fs_.Stat(path);
+    if (!stamp.exists) {
+      cache_.erase(path);
+      last_reach_ = reach == FileReach::kThere ? FileReach::kUnreadable : reach;
+      return nullptr;
+    }
   }
   last_reach_ = FileReach::kThere;
   auto& slot = cache_[path];
@@ -72,8 +87,10 @@ std::shared_ptr<const IniDocument> IniStore::Load(const std::string& path) {
   std::optional<std::string> bytes = fs_.ReadAll(path);
   if (!bytes) {
     cache_.erase(path);
+    // It was there a moment ago, so it is not missing now but being replaced.
     const FileReach reach = fs_.Reach(path);
-    last_reach_ = reach == FileReach::kThere ? FileReach::kUnreadable : reach;
+    last_reach_ = reach == FileReach::kFolderUnreachable ? FileReach::kFolderUnreachable
+                                                         : FileReach::kUnreadable;
     return nullptr;
   }
   if (!slot || slot->stamp != stamp || slot->doc->bytes() != *bytes) {

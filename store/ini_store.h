@@ -29,9 +29,9 @@ class IniStore {
   // of the program's own that are in `ansi` whatever the system (the Linux settings).
   enum class Files { kSystem, kOwn };
   // `ansi` is the code page of files without a UTF-16LE byte-order mark. Where the system's
-  // is UTF-8 (65001), a file that is not valid UTF-8 was written on a single-byte system
-  // and is read and edited as Windows-1252, and a new file starts as UTF-16LE with a
-  // byte-order mark, which reads alike on every system.
+  // is UTF-8 (65001), a file that is not valid UTF-8, or of plain ASCII, was written on a
+  // single-byte system and is read and edited as Windows-1252, and a new file starts as
+  // UTF-16LE with a byte-order mark, which reads alike on every system.
   IniStore(FileSystem& fs, const CodePage& ansi, Files files = Files::kSystem);
   ~IniStore();
 

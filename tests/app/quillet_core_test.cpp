@@ -184,6 +184,14 @@ TEST_F(QuilletCoreTest, AStoredLibraryOutOfReachIsWaitedForAndKept) {
       EXPECT_EQ(box.text.find(says), 0u) << box.text;
     }
   }
+  // Ended while it waits (an uninstaller closes it): nothing is made or shown after that.
+  fs.Delete(kDefault);
+  fs.SetFile(kDir + "sample.ini", kSample);
+  pause.on_wait = [&] { pause.ended = true; };
+  calls.clear();
+  Core()->Startup("/AUTOSTART");
+  EXPECT_FALSE(fs.Exists(kDefault));
+  EXPECT_EQ(calls, std::vector<std::string>{});
 }
 
 // A share that drops for a while: nothing the window shows is thrown away, the user is told

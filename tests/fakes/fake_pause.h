@@ -13,11 +13,12 @@ class FakePause : public Pause {
   bool Wait(int milliseconds) override {
     now_ms += milliseconds;
     if (on_wait) on_wait();
-    return true;
+    return !ended;
   }
 
   std::int64_t now_ms = 0;
   std::function<void()> on_wait;  // what happens outside meanwhile
+  bool ended = false;             // the program was asked to end
 };
 
 }  // namespace qm

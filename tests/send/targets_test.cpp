@@ -86,6 +86,21 @@ TEST_F(TargetsTest, IgnoreDefaultsGoOnlyIntoAFileReadWithoutTitles) {
   ASSERT_TRUE(ignored.Load(ini, file));
   EXPECT_EQ(ignored.titles(), (std::vector<std::string>{"", "Mein"}));
   EXPECT_EQ(fs.Content(file), "[Ignore]\r\n1=Mein\r\n");
+  // Never over a title: one that a hand edit left behind an empty first number...
+  fs.SetFile(file, "[Ignore]\r\n2=Mein\r\n");
+  ASSERT_TRUE(ignored.Load(ini, file));
+  EXPECT_EQ(ignored.titles(), (std::vector<std::string>{"", kDefaultIgnoredTitles[0], "Mein",
+                                                        kDefaultIgnoredTitles[1]}));
+  // ...or one that another program writes between the look at the file and the lock.
+  struct Meanwhile : FakeFileSystem {
+    std::unique_ptr<FileLock> LockForUpdate(const std::string& path, Status* why) override {
+      SetFile(path, "[Ignore]\r\n1=Fremd\r\n");
+      return FakeFileSystem::LockForUpdate(path, why);
+    }
+  } meanwhile;
+  IniStore other(meanwhile, ansi);
+  ASSERT_TRUE(ignored.Load(other, file));
+  EXPECT_EQ(meanwhile.Content(file), "[Ignore]\r\n1=Fremd\r\n");
 }
 
 TEST_F(TargetsTest, TheWalkStartsAtTheForegroundWindowAndEndsOnACycle) {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <utility>
 
 #include "platform/portable_code_pages.h"
 #include "store/ini_document.h"
@@ -68,6 +69,12 @@ TEST(IniStoreOnUtf8System, EachLibraryKeepsItsEncodingAndNewOnesAreUtf16) {
     ASSERT_TRUE(ini.WriteIniValue("N", "2", "Gr\xC3\xBC\xC3\x9F", "lib.ini")) << c.what;
     EXPECT_EQ(fs.Content("lib.ini"), c.after) << c.what;
   }
+  // A library of plain ASCII may be shared with single-byte systems: its umlauts are theirs.
+  FakeFileSystem fs;
+  Utf8CodePage system;
+  fs.SetFile("ascii.ini", "[N]\r\n1=M\r\n");
+  ASSERT_TRUE(IniStore(fs, system).WriteIniValue("N", "2", "\xC3\xBC", "ascii.ini"));
+  EXPECT_EQ(fs.Content("ascii.ini"), "[N]\r\n1=M\r\n2=\xFC\r\n");
 }
 
 // A new library from a sample: converted where new files are UTF-16LE, as it is elsewhere,
@@ -127,6 +134,34 @@ TEST_F(IniStoreTest, FailedWriteKeepsTheFileAndReportsIt) {
   fs.SetReadOnly("f.ini", true);
   EXPECT_FALSE(ini.WriteIniValue("S", "k", "new", "f.ini"));
   EXPECT_EQ(fs.Content("f.ini").value_or(""), "[S]\r\nk=old\r\n");
+}
+
+// The library vanishes for one look and is there at the next: a program that takes no lock
+// (a sync tool) replacing it, or a network hiccup. A write never takes it for missing.
+TEST(IniStoreFlicker, AFileGoneForOneLookIsNoMissingOne) {
+  struct Flickering : FakeFileSystem {
+    FileStamp Stat(const std::string& p) override {
+      return std::exchange(stat_misses, false) ? FileStamp{} : FakeFileSystem::Stat(p);
+    }
+    std::optional<std::string> ReadAll(const std::string& p) override {
+      if (!std::exchange(read_misses, false)) return FakeFileSystem::ReadAll(p);
+      reach_misses = true;
+      return std::nullopt;
+    }
+    FileReach Reach(const std::string& p) override {
+      return std::exchange(reach_misses, false) ? FileReach::kMissing : FakeFileSystem::Reach(p);
+    }
+    bool stat_misses = false, read_misses = false, reach_misses = false;
+  };
+  for (const bool at_stat : {true, false}) {
+    Flickering fs;
+    Windows1252CodePage ansi;
+    IniStore ini(fs, ansi);
+    fs.SetFile("f.ini", "[S]\r\nk=1\r\n");
+    (at_stat ? fs.stat_misses : fs.read_misses) = true;
+    ini.WriteIniValue("S", "n", "2", "f.ini");
+    EXPECT_EQ(fs.Content("f.ini").value_or("").find("k=1"), 5u) << at_stat;
+  }
 }
 
 TEST_F(IniStoreTest, BatchIsWrittenWholeOrNotAtAll) {
