@@ -350,10 +350,10 @@ void QuilletProgram::ShowMonitor() {
 void QuilletProgram::RetryLater() {
   if (std::exchange(retry_timer_, true)) return;
   SetTimer(form_.hwnd(), kRetryTimer, kRetryEveryMs, [](HWND window, UINT, UINT_PTR, DWORD) {
-    if (!g_program || g_program->quitting_ ||
-        g_program->core_->RetryPending(IsWindowVisible(window) != FALSE)) {
-      return;
-    }
+    if (!g_program || g_program->quitting_) return;
+    // Nothing is reloaded or reported while a snippet is being typed; the next tick retries.
+    if (g_program->sender_ && g_program->sender_->busy()) return;
+    if (g_program->core_->RetryPending(IsWindowVisible(window) != FALSE)) return;
     KillTimer(window, kRetryTimer);
     g_program->retry_timer_ = false;
   });

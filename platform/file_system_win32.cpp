@@ -437,7 +437,9 @@ std::unique_ptr<FileLock> Win32FileSystem::LockForUpdate(const std::string& path
   // removed, since a writer may hold it open at any moment.
   const std::wstring target = FinalPath(FullPath(Utf8ToWide(path)));
   const std::wstring lock_path = target + Utf8ToWide(kLockFileSuffix);
-  constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+  // No delete sharing: a lock file deleted while held would let the next writer lock a new
+  // one beside the holder.
+  constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE;
   HANDLE h = CreateFileW(lock_path.c_str(), GENERIC_READ | GENERIC_WRITE, kShareAll, nullptr,
                          OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   DWORD error = h == INVALID_HANDLE_VALUE ? GetLastError() : 0;

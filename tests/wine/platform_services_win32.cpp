@@ -244,6 +244,8 @@ TEST(Win32FileSystem, LockExcludesOthersAndTimesOutWithAMessage) {
   EXPECT_FALSE(other_got);
   EXPECT_FALSE(other_why.ok());
   EXPECT_FALSE(other_why.message.empty());
+  // Nobody deletes the lock file under its holder and locks a new one beside it.
+  EXPECT_FALSE(DeleteFileW(Utf8ToWide(path + kLockFileSuffix).c_str()));
 
   // Released: the other thread gets it at once.
   held.reset();
