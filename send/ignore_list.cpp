@@ -47,9 +47,19 @@ void IgnoreList::Keep(std::vector<std::string> titles) {
 }
 
 Status IgnoreList::Add(IniStore& ini, const std::string& data_file, const std::string& title) {
-  titles_.push_back(title);
-  joined_folded_ += '\t' + FoldCase(title);
-  return ini.WriteIniValue("Ignore", std::to_string(titles_.size() - 1), title, data_file);
+  // Numbered in the file under its lock: another machine may add a title at the same moment,
+  // and the list in memory may be older than the file.
+  std::vector<std::string> titles;
+  const Status s = ini.UpdateIniValues(
+      [&](const IniDocument& current, std::vector<IniWrite>& writes) {
+        titles = ReadNumberedList(current, "Ignore");
+        writes.push_back({"Ignore", std::to_string(titles.size() + 1), title});
+        titles.push_back(title);
+        return Status::Ok();
+      },
+      data_file);
+  if (s) Keep(std::move(titles));
+  return s;
 }
 
 bool IgnoreList::Ignores(const std::string& window_title) const {

@@ -101,6 +101,13 @@ TEST_F(TargetsTest, IgnoreDefaultsGoOnlyIntoAFileReadWithoutTitles) {
   IniStore other(meanwhile, ansi);
   ASSERT_TRUE(ignored.Load(other, file));
   EXPECT_EQ(meanwhile.Content(file), "[Ignore]\r\n1=Fremd\r\n");
+  // A title added goes behind the file's last one, also where the list is older than the file.
+  fs.SetFile(file, "[Ignore]\r\n1=Mein\r\n");
+  ASSERT_TRUE(ignored.Load(ini, file));
+  fs.SetFile(file, "[Ignore]\r\n1=Mein\r\n2=Fremd\r\n");
+  ASSERT_TRUE(ignored.Add(ini, file, "Neu"));
+  EXPECT_EQ(fs.Content(file), "[Ignore]\r\n1=Mein\r\n2=Fremd\r\n3=Neu\r\n");
+  EXPECT_TRUE(ignored.Ignores("Fremd") && ignored.Ignores("neu"));
 }
 
 TEST_F(TargetsTest, TheWalkStartsAtTheForegroundWindowAndEndsOnACycle) {
