@@ -1,11 +1,11 @@
 // Mantello's encoding of the clipboard: progress, cancel, the busy refusal, sounds and hints.
-#include "encoder/encoder.h"
+#include "mantello/encoder.h"
 
 #include <algorithm>
 #include <utility>
 
-#include "encoder/hints.h"
-#include "encoder/html_encoder.h"
+#include "mantello/hints.h"
+#include "mantello/html_encoder.h"
 
 namespace qm {
 namespace {

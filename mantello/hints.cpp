@@ -1,5 +1,5 @@
 // Mantello's hints at start and after encoding, each switched off per program version.
-#include "encoder/hints.h"
+#include "mantello/hints.h"
 
 namespace qm {
 

@@ -1,5 +1,5 @@
 // The pure core of Mantello's encoding: text to carrier string, the decoding script, and back.
-#include "encoder/html_encoder.h"
+#include "mantello/html_encoder.h"
 
 #include <algorithm>
 #include <array>

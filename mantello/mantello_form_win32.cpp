@@ -1,24 +1,24 @@
 // Mantello's hidden main window: the tray icon's owner, the tray menu, the progress caption.
-#include "encoder/mantello_form_win32.h"
+#include "mantello/mantello_form_win32.h"
 
 #include <commctrl.h>
 
 #include <optional>
 
-#include "common/about_dialog_win32.h"
-#include "common/autostart.h"
-#include "common/dialogs_win32.h"
-#include "common/help.h"
-#include "common/helpers.h"
-#include "encoder/encoder.h"
-#include "encoder/hints.h"
-#include "encoder/start_info_dialog_win32.h"
-#include "encoder/tray_menu.h"
+#include "ui/about_dialog_win32.h"
+#include "ui/autostart.h"
+#include "ui/dialogs_win32.h"
+#include "ui/help.h"
+#include "ui/helpers.h"
+#include "mantello/encoder.h"
+#include "mantello/hints.h"
+#include "mantello/start_info_dialog_win32.h"
+#include "mantello/tray_menu.h"
 #include "platform/os.h"
 #include "platform/registry_win32.h"
 #include "platform/ui_services_win32.h"
 #include "platform/utf16_win32.h"
-#include "tray/tray_icon_win32.h"
+#include "ui/tray_icon_win32.h"
 
 namespace qm {
 namespace {

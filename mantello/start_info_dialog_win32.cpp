@@ -1,13 +1,13 @@
 // The modal hint dialog of Mantello, with its picture and the switch to stop showing it.
-#include "encoder/start_info_dialog_win32.h"
+#include "mantello/start_info_dialog_win32.h"
 
 #include <vector>
 
-#include "common/about.h"
-#include "common/helpers.h"
-#include "common/picture_win32.h"
-#include "common/window_layout_win32.h"
-#include "encoder/hints.h"
+#include "ui/about.h"
+#include "ui/helpers.h"
+#include "ui/picture_win32.h"
+#include "ui/window_layout_win32.h"
+#include "mantello/hints.h"
 #include "platform/utf16_win32.h"
 
 namespace qm {

@@ -1,5 +1,5 @@
 // Mantello's tray menu: its items, what each does, and the reopening after "&Autostart".
-#include "encoder/tray_menu.h"
+#include "mantello/tray_menu.h"
 
 namespace qm {
 

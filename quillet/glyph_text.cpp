@@ -1,5 +1,5 @@
 // The editor's display form of a snippet and its conversions.
-#include "app/glyph_text.h"
+#include "quillet/glyph_text.h"
 
 #include "text/utf.h"
 #include "store/stored_text.h"

@@ -1,5 +1,5 @@
 // Quillet's main window when it is resized: the lists, editor and panels follow the window.
-#include "layout/layout_scaler.h"
+#include "quillet/layout_scaler.h"
 
 #include <cassert>
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "common/rect.h"
+#include "ui/rect.h"
 
 namespace qm {
 

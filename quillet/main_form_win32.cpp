@@ -1,5 +1,5 @@
 // Quillet's main window as real Win32 controls; the decisions are the model's.
-#include "app/main_form_win32.h"
+#include "quillet/main_form_win32.h"
 
 #include <commctrl.h>
 #include <richedit.h>
@@ -9,9 +9,9 @@
 #include <array>
 #include <set>
 
-#include "app/glyph_text.h"
-#include "common/window_layout_win32.h"
-#include "layout/layout_scaler.h"
+#include "quillet/glyph_text.h"
+#include "ui/window_layout_win32.h"
+#include "quillet/layout_scaler.h"
 #include "platform/utf16_win32.h"
 
 namespace qm {

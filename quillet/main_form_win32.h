@@ -8,8 +8,8 @@
 #include <memory>
 #include <string>
 
-#include "app/main_model.h"
-#include "app/main_view.h"
+#include "quillet/main_model.h"
+#include "quillet/main_view.h"
 
 namespace qm {
 

@@ -1,10 +1,10 @@
 // The main window's decisions, against the MainView of the real window or of a test.
-#include "app/main_model.h"
+#include "quillet/main_model.h"
 
 #include <utility>
 
-#include "app/glyph_text.h"
-#include "common/helpers.h"
+#include "quillet/glyph_text.h"
+#include "ui/helpers.h"
 #include "text/utf.h"
 #include "store/ini_document.h"
 #include "store/stored_text.h"

@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/main_view.h"
+#include "quillet/main_view.h"
 #include "platform/clipboard.h"
 #include "platform/code_page.h"
 #include "platform/dialogs.h"

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Draws Quillet's icon (a pen nib over a page of text) with ImageMagick into resources/quillet.ico.
+# Draws Quillet's icon (a pen nib over a page of text) with ImageMagick into quillet/quillet.ico.
 #
-# usage: resources/make_quillet_icon.sh [OUT.ico] [PREVIEW_DIR]
+# usage: quillet/make_quillet_icon.sh [OUT.ico] [PREVIEW_DIR]
 #
 # Every size is drawn on its own rather than scaled down from the large one: the page's outline
 # and the text lines are laid on whole pixels, and 16 pixels are drawn pixel by pixel, so that

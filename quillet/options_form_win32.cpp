@@ -1,5 +1,5 @@
 // Quillet's Options dialog: the controls, their drawing, and the events handed to the model.
-#include "app/options_form_win32.h"
+#include "quillet/options_form_win32.h"
 
 #include <commctrl.h>
 
@@ -7,8 +7,8 @@
 #include <optional>
 #include <vector>
 
-#include "common/window_layout_win32.h"
-#include "menu/edge_strip.h"
+#include "ui/window_layout_win32.h"
+#include "quillet/menu/edge_strip.h"
 #include "platform/utf16_win32.h"
 
 namespace qm {

@@ -10,7 +10,7 @@
 #include <memory>
 #include <string>
 
-#include "app/options_model.h"
+#include "quillet/options_model.h"
 
 namespace qm {
 

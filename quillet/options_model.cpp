@@ -1,5 +1,5 @@
 // Quillet's Options dialog without its window.
-#include "app/options_model.h"
+#include "quillet/options_model.h"
 
 namespace qm {
 

@@ -6,8 +6,8 @@
 #include <functional>
 #include <string>
 
-#include "app/quillet_core.h"
-#include "common/autostart.h"
+#include "quillet/quillet_core.h"
+#include "ui/autostart.h"
 #include "platform/dialogs.h"
 #include "platform/shell.h"
 

@@ -1,10 +1,10 @@
 // Quillet's life cycle and the state it owns.
-#include "app/quillet_core.h"
+#include "quillet/quillet_core.h"
 
 #include <algorithm>
 #include <utility>
 
-#include "common/helpers.h"
+#include "ui/helpers.h"
 #include "text/numbers.h"
 #include "text/utf.h"
 #include "store/ini_document.h"

@@ -7,12 +7,12 @@
 #include <memory>
 #include <string>
 
-#include "app/main_model.h"
-#include "menu/popup_settings.h"
+#include "quillet/main_model.h"
+#include "quillet/menu/popup_settings.h"
 #include "platform/pause.h"
 #include "platform/settings_store.h"
 #include "platform/system_info.h"
-#include "send/ignore_list.h"
+#include "quillet/send/ignore_list.h"
 #include "store/user_settings.h"
 
 namespace qm {

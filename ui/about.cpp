@@ -1,10 +1,10 @@
 // What the two About dialogs show and open: texts, captions, addresses and placement.
-#include "common/about.h"
+#include "ui/about.h"
 
 #include <array>
 
-#include "common/help.h"
-#include "common/helpers.h"
+#include "ui/help.h"
+#include "ui/helpers.h"
 
 namespace qm {
 namespace {

@@ -1,16 +1,16 @@
 // The two About dialogs as windows; they open without blocking the program.
-#include "common/about_dialog_win32.h"
+#include "ui/about_dialog_win32.h"
 
 #include <algorithm>
 #include <memory>
 #include <vector>
 
-#include "common/help.h"
-#include "common/helpers.h"
-#include "common/picture_win32.h"
-#include "common/window_layout_win32.h"
+#include "ui/help.h"
+#include "ui/helpers.h"
+#include "ui/picture_win32.h"
+#include "ui/window_layout_win32.h"
 #include "platform/utf16_win32.h"
-#include "resources/resource_ids.h"
+#include "ui/resource_ids.h"
 
 namespace qm {
 namespace {

@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include "common/about.h"
+#include "ui/about.h"
 #include "platform/shell.h"
 #include "platform/system_info.h"
 

@@ -1,8 +1,8 @@
 // Starting with Windows: the Run value of the current user, and the replacement of an old
 // shortcut in the Startup folder by that value.
-#include "common/autostart.h"
+#include "ui/autostart.h"
 
-#include "common/helpers.h"
+#include "ui/helpers.h"
 
 namespace qm {
 

@@ -1,6 +1,6 @@
 // The Win32 dialogs behind the platform seam: the system's message boxes, folder browser and
 // colour dialog, and the programs' own input box.
-#include "common/dialogs_win32.h"
+#include "ui/dialogs_win32.h"
 
 #include <commdlg.h>
 #include <objbase.h>
@@ -8,7 +8,7 @@
 
 #include <cwchar>
 
-#include "common/input_box_win32.h"
+#include "ui/input_box_win32.h"
 #include "platform/system_library_win32.h"
 #include "platform/utf16_win32.h"
 

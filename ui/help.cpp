@@ -1,7 +1,7 @@
 // The help pages beside the program, opened in the default browser, and the maker's web site.
-#include "common/help.h"
+#include "ui/help.h"
 
-#include "common/helpers.h"
+#include "ui/helpers.h"
 
 namespace qm {
 

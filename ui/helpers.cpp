@@ -1,10 +1,10 @@
 // Small path, text, version and window helpers shared by both programs.
-#include "common/helpers.h"
+#include "ui/helpers.h"
 
 #include <algorithm>
 #include <limits>
 
-#include "common/app_version.h"
+#include "ui/app_version.h"
 #include "store/stored_text.h"
 #include "text/numbers.h"
 #include "text/utf.h"

@@ -1,10 +1,10 @@
 // The programs' own input box: a prompt, one line of text, "OK" and "Abbrechen".
-#include "common/input_box_win32.h"
+#include "ui/input_box_win32.h"
 
 #include <algorithm>
 #include <vector>
 
-#include "common/window_layout_win32.h"
+#include "ui/window_layout_win32.h"
 #include "platform/utf16_win32.h"
 
 namespace qm {

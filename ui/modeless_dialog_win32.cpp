@@ -1,5 +1,5 @@
 // The shared frame of our modeless dialogs.
-#include "common/modeless_dialog_win32.h"
+#include "ui/modeless_dialog_win32.h"
 
 namespace qm {
 

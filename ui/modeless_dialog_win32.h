@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "common/window_layout_win32.h"
+#include "ui/window_layout_win32.h"
 
 namespace qm {
 

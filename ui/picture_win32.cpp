@@ -1,5 +1,5 @@
 // Pictures (JPEG, PNG, BMP, GIF) from a file or a resource, drawn to a bitmap of a given size.
-#include "common/picture_win32.h"
+#include "ui/picture_win32.h"
 
 #include <objidl.h>
 

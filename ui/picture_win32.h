@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "common/window_layout_win32.h"
+#include "ui/window_layout_win32.h"
 
 namespace qm {
 

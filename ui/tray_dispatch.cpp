@@ -1,5 +1,5 @@
 // The notification-area icon's mouse events, as the icon's window message carries them.
-#include "tray/tray_dispatch.h"
+#include "ui/tray_dispatch.h"
 
 #include "text/utf.h"
 

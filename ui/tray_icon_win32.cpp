@@ -1,5 +1,5 @@
 // The notification-area icon of one window of the program: hook, add, remove, unhook.
-#include "tray/tray_icon_win32.h"
+#include "ui/tray_icon_win32.h"
 
 #include <shellapi.h>
 

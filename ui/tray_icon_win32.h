@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "tray/tray_dispatch.h"
+#include "ui/tray_dispatch.h"
 
 namespace qm {
 

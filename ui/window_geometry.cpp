@@ -1,5 +1,5 @@
 // A main window's place and size, kept in the per-user settings between runs.
-#include "common/window_geometry.h"
+#include "ui/window_geometry.h"
 
 #include <charconv>
 #include <cmath>

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "common/rect.h"
+#include "ui/rect.h"
 #include "platform/status.h"
 #include "store/user_settings.h"
 

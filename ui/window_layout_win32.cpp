@@ -1,6 +1,6 @@
 // Windows built from tables of controls in twips, scaled to the window's DPI, in the system's
 // message font.
-#include "common/window_layout_win32.h"
+#include "ui/window_layout_win32.h"
 
 #include <commctrl.h>
 

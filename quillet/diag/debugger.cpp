@@ -1,5 +1,5 @@
 // The window-title debugger's commands.
-#include "diag/debugger.h"
+#include "quillet/diag/debugger.h"
 
 namespace qm {
 

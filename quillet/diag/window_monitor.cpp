@@ -1,5 +1,5 @@
 // The window monitor's lines and the title of the window in front.
-#include "diag/window_monitor.h"
+#include "quillet/diag/window_monitor.h"
 
 #include <cstdio>
 #include <unordered_set>

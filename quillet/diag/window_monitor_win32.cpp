@@ -1,5 +1,5 @@
 // The window monitor: a modeless dialog of our own class whose timer refreshes the list.
-#include "diag/window_monitor_win32.h"
+#include "quillet/diag/window_monitor_win32.h"
 
 #include <algorithm>
 

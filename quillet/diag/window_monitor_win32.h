@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "common/modeless_dialog_win32.h"
+#include "ui/modeless_dialog_win32.h"
 
 namespace qm {
 

@@ -1,5 +1,5 @@
 // Opening the snippet menu from the notification-area icon and from the screen-edge strip.
-#include "menu/activation.h"
+#include "quillet/menu/activation.h"
 
 namespace qm {
 namespace {

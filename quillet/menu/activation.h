@@ -3,7 +3,7 @@
 
 #include <functional>
 
-#include "menu/popup_settings.h"
+#include "quillet/menu/popup_settings.h"
 #include "platform/desktop.h"
 
 namespace qm {

@@ -1,5 +1,5 @@
 // Where the screen-edge strip that opens the snippet menu stands, and in which colour.
-#include "menu/edge_strip.h"
+#include "quillet/menu/edge_strip.h"
 
 namespace qm {
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <functional>
 
-#include "menu/popup_settings.h"
+#include "quillet/menu/popup_settings.h"
 
 namespace qm {
 

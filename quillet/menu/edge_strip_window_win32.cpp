@@ -1,5 +1,5 @@
 // The strip along an edge of the screen: a borderless always-on-top window one pixel thick.
-#include "menu/edge_strip_window_win32.h"
+#include "quillet/menu/edge_strip_window_win32.h"
 
 #include "platform/utf16_win32.h"
 

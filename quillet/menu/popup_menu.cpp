@@ -1,5 +1,5 @@
 // The snippet popup menu as a plain tree, built from the data file, and what a chosen item does.
-#include "menu/popup_menu.h"
+#include "quillet/menu/popup_menu.h"
 
 #include <array>
 #include <cstdint>
@@ -7,7 +7,7 @@
 #include <memory>
 #include <utility>
 
-#include "common/helpers.h"
+#include "ui/helpers.h"
 #include "store/ini_document.h"
 #include "text/numbers.h"
 

@@ -1,5 +1,5 @@
 // The snippet menu as a real popup menu: the tree becomes menus, a choice becomes its tag.
-#include "menu/popup_menu_win32.h"
+#include "quillet/menu/popup_menu_win32.h"
 
 #include <vector>
 

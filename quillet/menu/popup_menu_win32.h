@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "menu/popup_menu.h"
+#include "quillet/menu/popup_menu.h"
 
 namespace qm {
 

@@ -6,7 +6,7 @@
 namespace qm {
 
 // Kept apart from the life cycle that loads and saves them, so that the menu and the strip
-// need nothing of app/.
+// need nothing of it.
 struct PopupSettings {
   int via_border = 0;                 // PumActViaBorder: the screen-edge strip opens the menu too
   int pos = 0;                        // PumActPos: 0 top, 1 bottom, 2 left, 3 right

@@ -1,9 +1,9 @@
 // The choice among several matching windows: a sorted list whose items carry the windows.
-#include "send/choice_dialog_win32.h"
+#include "quillet/send/choice_dialog_win32.h"
 
 #include <vector>
 
-#include "common/window_layout_win32.h"
+#include "ui/window_layout_win32.h"
 #include "platform/utf16_win32.h"
 
 namespace qm {

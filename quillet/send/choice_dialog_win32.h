@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "send/target_chooser.h"
+#include "quillet/send/target_chooser.h"
 
 namespace qm {
 

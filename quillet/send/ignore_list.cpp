@@ -1,5 +1,5 @@
 // The window titles that are never taken as a target.
-#include "send/ignore_list.h"
+#include "quillet/send/ignore_list.h"
 
 #include <iterator>
 

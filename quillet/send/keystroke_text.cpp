@@ -1,5 +1,5 @@
 // Keystroke text: escaping, building it from a plain text, and parsing it into key events.
-#include "send/keystroke_text.h"
+#include "quillet/send/keystroke_text.h"
 
 #include <algorithm>
 

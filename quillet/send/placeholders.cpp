@@ -1,5 +1,5 @@
 // Placeholders of a snippet: the contents of named files, then the date and time.
-#include "send/placeholders.h"
+#include "quillet/send/placeholders.h"
 
 #include <cstdio>
 #include <functional>

@@ -1,11 +1,11 @@
 // The sender: prepares a snippet entry's text and types it into the window it is meant for.
-#include "send/sender.h"
+#include "quillet/send/sender.h"
 
 #include <algorithm>
 #include <iterator>
 #include <utility>
 
-#include "send/placeholders.h"
+#include "quillet/send/placeholders.h"
 #include "store/stored_text.h"
 #include "text/utf.h"
 

@@ -17,9 +17,9 @@
 #include "platform/keyboard.h"
 #include "platform/typing_pace.h"
 #include "platform/window_processes.h"
-#include "send/keystroke_text.h"
-#include "send/target_chooser.h"
-#include "send/targets.h"
+#include "quillet/send/keystroke_text.h"
+#include "quillet/send/target_chooser.h"
+#include "quillet/send/targets.h"
 #include "store/entries.h"
 
 namespace qm {

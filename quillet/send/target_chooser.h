@@ -5,7 +5,7 @@
 #include <optional>
 #include <vector>
 
-#include "send/targets.h"
+#include "quillet/send/targets.h"
 
 namespace qm {
 

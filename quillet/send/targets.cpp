@@ -1,5 +1,5 @@
 // The window the user last worked in, and the windows found by their title.
-#include "send/targets.h"
+#include "quillet/send/targets.h"
 
 #include <algorithm>
 #include <unordered_set>

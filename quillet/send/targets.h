@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "platform/desktop.h"
-#include "send/ignore_list.h"
+#include "quillet/send/ignore_list.h"
 
 namespace qm {
 

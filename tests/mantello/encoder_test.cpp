@@ -1,5 +1,5 @@
 // The Encoder with fake services: messages, sounds, progress schedule, cancel and re-entry.
-#include "encoder/encoder.h"
+#include "mantello/encoder.h"
 
 #include <gtest/gtest.h>
 
@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "encoder/hints.h"
-#include "encoder/html_encoder.h"
+#include "mantello/hints.h"
+#include "mantello/html_encoder.h"
 #include "tests/fakes/fake_clipboard.h"
 #include "tests/fakes/fake_dialogs.h"
 #include "tests/fakes/fake_sound.h"

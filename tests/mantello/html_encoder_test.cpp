@@ -1,5 +1,5 @@
 // The carrier alphabet, its bands, the script, the character rule and decoding back.
-#include "encoder/html_encoder.h"
+#include "mantello/html_encoder.h"
 
 #include <gtest/gtest.h>
 

@@ -1,21 +1,21 @@
 // Mantello's tray menu and the shared pieces behind it: autostart, help search, About texts.
-#include "encoder/tray_menu.h"
+#include "mantello/tray_menu.h"
 
 #include <gtest/gtest.h>
 
-#include "common/about.h"
-#include "common/app_version.h"
-#include "common/autostart.h"
-#include "common/help.h"
-#include "common/helpers.h"
-#include "encoder/hints.h"
+#include "ui/about.h"
+#include "ui/app_version.h"
+#include "ui/autostart.h"
+#include "ui/help.h"
+#include "ui/helpers.h"
+#include "mantello/hints.h"
 #include "tests/fakes/fake_dialogs.h"
 #include "tests/fakes/fake_file_system.h"
 #include "tests/fakes/fake_registry.h"
 #include "tests/fakes/fake_settings_store.h"
 #include "tests/fakes/fake_shell.h"
 #include "text/utf.h"
-#include "tray/tray_dispatch.h"
+#include "ui/tray_dispatch.h"
 
 namespace qm {
 namespace {

@@ -1,6 +1,6 @@
 // The editor's display form: conversions both ways, the rich text it is shown with, the caret
 // rule around glyphs and find.
-#include "app/glyph_text.h"
+#include "quillet/glyph_text.h"
 
 #include <gtest/gtest.h>
 

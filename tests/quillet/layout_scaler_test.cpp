@@ -1,5 +1,5 @@
 // The main window's layout follows resizes from the start-up geometry and never shrinks it.
-#include "layout/layout_scaler.h"
+#include "quillet/layout_scaler.h"
 
 #include <gtest/gtest.h>
 

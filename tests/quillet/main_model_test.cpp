@@ -1,13 +1,13 @@
 // The main window's decisions against a fake window: control states, the entry commands with
 // scripted answers, saving the entry being edited, the Unicode and failed-write messages.
-#include "app/main_model.h"
+#include "quillet/main_model.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <map>
 
-#include "app/glyph_text.h"
+#include "quillet/glyph_text.h"
 #include "platform/portable_code_pages.h"
 #include "store/stored_text.h"
 #include "tests/fakes/fake_clipboard.h"

@@ -1,7 +1,7 @@
 // The Options dialog against fakes: what its controls show after a load, which of them the
 // activation choice offers, the data-folder buttons with their questions, "&OK" against the
 // close box, the colour choice and the file-manager command.
-#include "app/options_model.h"
+#include "quillet/options_model.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // Quillet's life cycle against fakes: the data file's three modes and the folder choice, the
 // order of start-up, captions, the popup settings, and a start that writes nothing.
-#include "app/quillet_core.h"
+#include "quillet/quillet_core.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +11,7 @@
 #include <tuple>
 #include <utility>
 
-#include "common/helpers.h"
+#include "ui/helpers.h"
 #include "platform/portable_code_pages.h"
 #include "tests/fakes/fake_clipboard.h"
 #include "tests/fakes/fake_dialogs.h"

@@ -1,11 +1,11 @@
 // Path, text, version and number helpers, against the in-memory platform fakes.
-#include "common/helpers.h"
+#include "ui/helpers.h"
 
 #include <gtest/gtest.h>
 
 #include <climits>
 
-#include "common/app_version.h"
+#include "ui/app_version.h"
 #include "platform/portable_code_pages.h"
 #include "tests/fakes/fake_desktop.h"
 #include "tests/fakes/fake_file_system.h"

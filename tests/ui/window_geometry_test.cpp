@@ -1,5 +1,5 @@
 // The main window's geometry in the per-user settings: stored text, restore rules, centring.
-#include "common/window_geometry.h"
+#include "ui/window_geometry.h"
 
 #include <gtest/gtest.h>
 

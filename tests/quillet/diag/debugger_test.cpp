@@ -1,10 +1,10 @@
 // The window-title debugger's commands with scripted answers, on the real ignore list.
-#include "diag/debugger.h"
+#include "quillet/diag/debugger.h"
 
 #include <gtest/gtest.h>
 
 #include "platform/portable_code_pages.h"
-#include "send/ignore_list.h"
+#include "quillet/send/ignore_list.h"
 #include "store/ini_document.h"
 #include "tests/fakes/fake_dialogs.h"
 #include "tests/fakes/fake_file_system.h"

@@ -1,5 +1,5 @@
 // The window monitor's lines and its caption on a desktop of windows in Z-order.
-#include "diag/window_monitor.h"
+#include "quillet/diag/window_monitor.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // Opening the menu from the icon and the strip: what happens, in which order, for each button.
-#include "menu/activation.h"
+#include "quillet/menu/activation.h"
 
 #include <gtest/gtest.h>
 

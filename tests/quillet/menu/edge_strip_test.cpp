@@ -1,5 +1,5 @@
 // The strip's place on the screen for each edge, and the colour values it is painted in.
-#include "menu/edge_strip.h"
+#include "quillet/menu/edge_strip.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // The snippet menu's tree in both layouts, its order and groups, and the dispatch on a tag.
-#include "menu/popup_menu.h"
+#include "quillet/menu/popup_menu.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // Keystroke text: what a plain text becomes, and the key events that the notation stands for.
-#include "send/keystroke_text.h"
+#include "quillet/send/keystroke_text.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // Placeholders against a clock that stands still and an in-memory file system: file contents,
 // date and time, the letter case, file encodings and where a relative name is looked for.
-#include "send/placeholders.h"
+#include "quillet/send/placeholders.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The sender against a fake desktop, keyboard, clipboard and dialogs: what is typed where,
 // and that nothing is typed into a window the user did not choose.
-#include "send/sender.h"
+#include "quillet/send/sender.h"
 
 #include <gtest/gtest.h>
 

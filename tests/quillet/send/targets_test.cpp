@@ -1,5 +1,5 @@
 // The last-used window and the title search on a desktop of windows in Z-order.
-#include "send/targets.h"
+#include "quillet/send/targets.h"
 
 #include <gtest/gtest.h>
 

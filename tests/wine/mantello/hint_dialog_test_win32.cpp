@@ -7,13 +7,13 @@
 #include <string>
 #include <thread>
 
-#include "encoder/hints.h"
-#include "encoder/start_info_dialog_win32.h"
+#include "mantello/hints.h"
+#include "mantello/start_info_dialog_win32.h"
 #include "platform/file_system_win32.h"
 #include "platform/utf16_win32.h"
 #include "tests/fakes/fake_settings_store.h"
-#include "tests/wine/temp_folder_win32.h"
-#include "tests/wine/window_driver_win32.h"
+#include "tests/wine/support/temp_folder_win32.h"
+#include "tests/wine/support/window_driver_win32.h"
 
 namespace qm {
 namespace {

@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "encoder/html_encoder.h"
+#include "mantello/html_encoder.h"
 #include "platform/registry_win32.h"
 #include "platform/ui_services_win32.h"
 #include "platform/utf16_win32.h"
-#include "tests/wine/process_driver_win32.h"
+#include "tests/wine/support/process_driver_win32.h"
 
 namespace qm {
 namespace {

@@ -9,8 +9,8 @@
 #include "platform/keyboard_win32.h"
 #include "platform/ui_services_win32.h"
 #include "platform/utf16_win32.h"
-#include "tests/wine/target_windows_win32.h"
-#include "tests/wine/window_driver_win32.h"
+#include "tests/wine/support/target_windows_win32.h"
+#include "tests/wine/support/window_driver_win32.h"
 
 namespace qm {
 namespace {

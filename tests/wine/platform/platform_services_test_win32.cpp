@@ -17,7 +17,7 @@
 #include "platform/portable_code_pages.h"
 #include "platform/registry_win32.h"
 #include "platform/utf16_win32.h"
-#include "tests/wine/temp_folder_win32.h"
+#include "tests/wine/support/temp_folder_win32.h"
 #include "text/utf.h"
 
 namespace qm {

@@ -7,10 +7,10 @@
 
 #include <string>
 
-#include "app/options_form_win32.h"
+#include "quillet/options_form_win32.h"
 #include "platform/os.h"
 #include "store/ini_store.h"
-#include "tests/wine/quillet_driver_win32.h"
+#include "tests/wine/support/quillet_driver_win32.h"
 
 namespace qm {
 namespace {

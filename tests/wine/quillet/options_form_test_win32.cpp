@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include "app/options_form_win32.h"
-#include "tests/wine/window_driver_win32.h"
+#include "quillet/options_form_win32.h"
+#include "tests/wine/support/window_driver_win32.h"
 
 namespace qm {
 namespace {

@@ -10,14 +10,14 @@
 #include <utility>
 #include <vector>
 
-#include "common/input_box_win32.h"
+#include "ui/input_box_win32.h"
 #include "platform/os.h"
 #include "platform/utf16_win32.h"
-#include "send/choice_dialog_win32.h"
+#include "quillet/send/choice_dialog_win32.h"
 #include "store/entries.h"
 #include "store/stored_text.h"
-#include "tests/wine/quillet_driver_win32.h"
-#include "tests/wine/target_windows_win32.h"
+#include "tests/wine/support/quillet_driver_win32.h"
+#include "tests/wine/support/target_windows_win32.h"
 
 namespace qm {
 namespace {

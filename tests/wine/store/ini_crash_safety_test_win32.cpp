@@ -11,7 +11,7 @@
 #include "platform/portable_code_pages.h"
 #include "platform/utf16_win32.h"
 #include "store/ini_store.h"
-#include "tests/wine/temp_folder_win32.h"
+#include "tests/wine/support/temp_folder_win32.h"
 
 namespace qm {
 namespace {

@@ -7,9 +7,9 @@
 
 #include <string>
 
-#include "app/main_form_win32.h"
-#include "tests/wine/process_driver_win32.h"
-#include "tests/wine/temp_folder_win32.h"
+#include "quillet/main_form_win32.h"
+#include "tests/wine/support/process_driver_win32.h"
+#include "tests/wine/support/temp_folder_win32.h"
 
 namespace qm::test {
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "platform/utf16_win32.h"
-#include "tray/tray_icon_win32.h"
+#include "ui/tray_icon_win32.h"
 
 namespace qm {
 namespace {

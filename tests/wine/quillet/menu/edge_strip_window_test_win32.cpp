@@ -5,8 +5,8 @@
 
 #include <vector>
 
-#include "menu/edge_strip_window_win32.h"
-#include "tests/wine/window_driver_win32.h"
+#include "quillet/menu/edge_strip_window_win32.h"
+#include "tests/wine/support/window_driver_win32.h"
 
 namespace qm {
 namespace {

@@ -5,8 +5,8 @@
 
 #include <thread>
 
-#include "menu/popup_menu_win32.h"
-#include "tests/wine/process_driver_win32.h"
+#include "quillet/menu/popup_menu_win32.h"
+#include "tests/wine/support/process_driver_win32.h"
 
 namespace qm {
 namespace {

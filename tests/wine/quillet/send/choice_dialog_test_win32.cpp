@@ -8,8 +8,8 @@
 #include <thread>
 #include <vector>
 
-#include "send/choice_dialog_win32.h"
-#include "tests/wine/window_driver_win32.h"
+#include "quillet/send/choice_dialog_win32.h"
+#include "tests/wine/support/window_driver_win32.h"
 
 namespace qm {
 namespace {
