@@ -5,11 +5,6 @@
 
 #include <optional>
 
-#include "ui/about_dialog_win32.h"
-#include "ui/autostart.h"
-#include "ui/dialogs_win32.h"
-#include "ui/help.h"
-#include "ui/helpers.h"
 #include "mantello/encoder.h"
 #include "mantello/hints.h"
 #include "mantello/start_info_dialog_win32.h"
@@ -18,6 +13,11 @@
 #include "platform/registry_win32.h"
 #include "platform/ui_services_win32.h"
 #include "platform/utf16_win32.h"
+#include "ui/about_dialog_win32.h"
+#include "ui/autostart.h"
+#include "ui/dialogs_win32.h"
+#include "ui/help.h"
+#include "ui/helpers.h"
 #include "ui/tray_icon_win32.h"
 
 namespace qm {

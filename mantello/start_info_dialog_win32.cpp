@@ -3,12 +3,12 @@
 
 #include <vector>
 
+#include "mantello/hints.h"
+#include "platform/utf16_win32.h"
 #include "ui/about.h"
 #include "ui/helpers.h"
 #include "ui/picture_win32.h"
 #include "ui/window_layout_win32.h"
-#include "mantello/hints.h"
-#include "platform/utf16_win32.h"
 
 namespace qm {
 namespace {

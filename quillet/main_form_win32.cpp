@@ -9,10 +9,10 @@
 #include <array>
 #include <set>
 
-#include "quillet/glyph_text.h"
-#include "ui/window_layout_win32.h"
-#include "quillet/layout_scaler.h"
 #include "platform/utf16_win32.h"
+#include "quillet/glyph_text.h"
+#include "quillet/layout_scaler.h"
+#include "ui/window_layout_win32.h"
 
 namespace qm {
 namespace {

@@ -8,11 +8,11 @@
 #include <utility>
 #include <vector>
 
-#include "quillet/main_view.h"
 #include "platform/clipboard.h"
 #include "platform/code_page.h"
 #include "platform/dialogs.h"
 #include "platform/file_system.h"
+#include "quillet/main_view.h"
 #include "store/entries.h"
 #include "store/ini_store.h"
 

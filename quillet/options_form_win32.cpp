@@ -7,9 +7,9 @@
 #include <optional>
 #include <vector>
 
-#include "ui/window_layout_win32.h"
-#include "quillet/menu/edge_strip.h"
 #include "platform/utf16_win32.h"
+#include "quillet/menu/edge_strip.h"
+#include "ui/window_layout_win32.h"
 
 namespace qm {
 namespace {

@@ -6,10 +6,10 @@
 #include <functional>
 #include <string>
 
-#include "quillet/quillet_core.h"
-#include "ui/autostart.h"
 #include "platform/dialogs.h"
 #include "platform/shell.h"
+#include "quillet/quillet_core.h"
+#include "ui/autostart.h"
 
 namespace qm {
 

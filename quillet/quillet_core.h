@@ -7,11 +7,11 @@
 #include <memory>
 #include <string>
 
-#include "quillet/main_model.h"
-#include "quillet/menu/popup_settings.h"
 #include "platform/pause.h"
 #include "platform/settings_store.h"
 #include "platform/system_info.h"
+#include "quillet/main_model.h"
+#include "quillet/menu/popup_settings.h"
 #include "quillet/send/ignore_list.h"
 #include "store/user_settings.h"
 

@@ -5,12 +5,12 @@
 #include <memory>
 #include <vector>
 
+#include "platform/utf16_win32.h"
 #include "ui/help.h"
 #include "ui/helpers.h"
 #include "ui/picture_win32.h"
-#include "ui/window_layout_win32.h"
-#include "platform/utf16_win32.h"
 #include "ui/resource_ids.h"
+#include "ui/window_layout_win32.h"
 
 namespace qm {
 namespace {

@@ -3,9 +3,9 @@
 
 #include <windows.h>
 
-#include "ui/about.h"
 #include "platform/shell.h"
 #include "platform/system_info.h"
+#include "ui/about.h"
 
 namespace qm {
 

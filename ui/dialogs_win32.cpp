@@ -8,9 +8,9 @@
 
 #include <cwchar>
 
-#include "ui/input_box_win32.h"
 #include "platform/system_library_win32.h"
 #include "platform/utf16_win32.h"
+#include "ui/input_box_win32.h"
 
 namespace qm {
 namespace {

@@ -4,10 +4,10 @@
 #include <algorithm>
 #include <limits>
 
-#include "ui/app_version.h"
 #include "store/stored_text.h"
 #include "text/numbers.h"
 #include "text/utf.h"
+#include "ui/app_version.h"
 
 namespace qm {
 namespace {

@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <vector>
 
-#include "ui/window_layout_win32.h"
 #include "platform/utf16_win32.h"
+#include "ui/window_layout_win32.h"
 
 namespace qm {
 namespace {

@@ -4,9 +4,9 @@
 #include <string>
 #include <string_view>
 
-#include "ui/rect.h"
 #include "platform/status.h"
 #include "store/user_settings.h"
+#include "ui/rect.h"
 
 namespace qm {
 

@@ -1,9 +1,9 @@
 // The window-title debugger: a modeless dialog of our own class, built from a table in twips.
 #include "quillet/diag/debugger_window_win32.h"
 
-#include "ui/window_layout_win32.h"
-#include "quillet/diag/debugger.h"
 #include "platform/utf16_win32.h"
+#include "quillet/diag/debugger.h"
+#include "ui/window_layout_win32.h"
 
 namespace qm {
 namespace {

@@ -3,8 +3,8 @@
 
 #include <functional>
 
-#include "quillet/menu/popup_settings.h"
 #include "platform/desktop.h"
+#include "quillet/menu/popup_settings.h"
 
 namespace qm {
 

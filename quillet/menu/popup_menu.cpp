@@ -7,9 +7,9 @@
 #include <memory>
 #include <utility>
 
-#include "ui/helpers.h"
 #include "store/ini_document.h"
 #include "text/numbers.h"
+#include "ui/helpers.h"
 
 namespace qm {
 namespace {

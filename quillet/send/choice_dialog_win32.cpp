@@ -3,8 +3,8 @@
 
 #include <vector>
 
-#include "ui/window_layout_win32.h"
 #include "platform/utf16_win32.h"
+#include "ui/window_layout_win32.h"
 
 namespace qm {
 namespace {

@@ -3,11 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include "ui/about.h"
-#include "ui/app_version.h"
-#include "ui/autostart.h"
-#include "ui/help.h"
-#include "ui/helpers.h"
 #include "mantello/hints.h"
 #include "tests/fakes/fake_dialogs.h"
 #include "tests/fakes/fake_file_system.h"
@@ -15,6 +10,11 @@
 #include "tests/fakes/fake_settings_store.h"
 #include "tests/fakes/fake_shell.h"
 #include "text/utf.h"
+#include "ui/about.h"
+#include "ui/app_version.h"
+#include "ui/autostart.h"
+#include "ui/help.h"
+#include "ui/helpers.h"
 #include "ui/tray_dispatch.h"
 
 namespace qm {

@@ -7,8 +7,8 @@
 #include <algorithm>
 #include <map>
 
-#include "quillet/glyph_text.h"
 #include "platform/portable_code_pages.h"
+#include "quillet/glyph_text.h"
 #include "store/stored_text.h"
 #include "tests/fakes/fake_clipboard.h"
 #include "tests/fakes/fake_dialogs.h"

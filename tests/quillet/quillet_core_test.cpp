@@ -11,7 +11,6 @@
 #include <tuple>
 #include <utility>
 
-#include "ui/helpers.h"
 #include "platform/portable_code_pages.h"
 #include "tests/fakes/fake_clipboard.h"
 #include "tests/fakes/fake_dialogs.h"
@@ -20,6 +19,7 @@
 #include "tests/fakes/fake_pause.h"
 #include "tests/fakes/fake_settings_store.h"
 #include "tests/fakes/fake_system_info.h"
+#include "ui/helpers.h"
 
 namespace qm {
 namespace {

@@ -5,11 +5,11 @@
 
 #include <climits>
 
-#include "ui/app_version.h"
 #include "platform/portable_code_pages.h"
 #include "tests/fakes/fake_desktop.h"
 #include "tests/fakes/fake_file_system.h"
 #include "tests/fakes/fake_system_info.h"
+#include "ui/app_version.h"
 
 namespace qm {
 namespace {

@@ -7,10 +7,10 @@
 #include <atomic>
 #include <thread>
 
-#include "ui/window_layout_win32.h"
 #include "platform/ui_services_win32.h"
 #include "platform/utf16_win32.h"
 #include "tests/wine/support/temp_folder_win32.h"
+#include "ui/window_layout_win32.h"
 
 namespace qm {
 namespace {

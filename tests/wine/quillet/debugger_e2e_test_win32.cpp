@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "quillet/main_form_win32.h"
-#include "quillet/diag/debugger_window_win32.h"
-#include "quillet/diag/window_monitor_win32.h"
 #include "platform/os.h"
 #include "platform/utf16_win32.h"
+#include "quillet/diag/debugger_window_win32.h"
+#include "quillet/diag/window_monitor_win32.h"
+#include "quillet/main_form_win32.h"
 #include "store/entries.h"
 #include "store/ini_document.h"
 #include "tests/wine/support/quillet_driver_win32.h"

@@ -9,16 +9,16 @@
 #include <algorithm>
 #include <memory>
 
-#include "quillet/glyph_text.h"
-#include "quillet/main_form_win32.h"
-#include "quillet/main_model.h"
-#include "ui/window_layout_win32.h"
 #include "platform/os.h"
 #include "platform/ui_services_win32.h"
 #include "platform/utf16_win32.h"
+#include "quillet/glyph_text.h"
+#include "quillet/main_form_win32.h"
+#include "quillet/main_model.h"
 #include "tests/fakes/fake_dialogs.h"
 #include "tests/wine/support/temp_folder_win32.h"
 #include "tests/wine/support/window_driver_win32.h"
+#include "ui/window_layout_win32.h"
 
 namespace qm {
 namespace {

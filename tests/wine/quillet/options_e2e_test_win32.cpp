@@ -7,8 +7,8 @@
 
 #include <string>
 
-#include "quillet/options_form_win32.h"
 #include "platform/os.h"
+#include "quillet/options_form_win32.h"
 #include "store/ini_store.h"
 #include "tests/wine/support/quillet_driver_win32.h"
 

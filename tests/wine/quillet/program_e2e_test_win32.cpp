@@ -9,18 +9,18 @@
 #include <string>
 #include <vector>
 
-#include "quillet/main_form_win32.h"
-#include "ui/app_version.h"
-#include "ui/helpers.h"
-#include "ui/input_box_win32.h"
 #include "platform/os.h"
 #include "platform/registry_win32.h"
 #include "platform/utf16_win32.h"
+#include "quillet/main_form_win32.h"
 #include "store/entries.h"
 #include "store/stored_text.h"
 #include "tests/wine/support/process_driver_win32.h"
 #include "tests/wine/support/quillet_driver_win32.h"
 #include "tests/wine/support/temp_folder_win32.h"
+#include "ui/app_version.h"
+#include "ui/helpers.h"
+#include "ui/input_box_win32.h"
 
 namespace qm {
 namespace {

@@ -10,7 +10,6 @@
 #include <utility>
 #include <vector>
 
-#include "ui/input_box_win32.h"
 #include "platform/os.h"
 #include "platform/utf16_win32.h"
 #include "quillet/send/choice_dialog_win32.h"
@@ -18,6 +17,7 @@
 #include "store/stored_text.h"
 #include "tests/wine/support/quillet_driver_win32.h"
 #include "tests/wine/support/target_windows_win32.h"
+#include "ui/input_box_win32.h"
 
 namespace qm {
 namespace {

@@ -3,14 +3,14 @@
 
 #include <gtest/gtest.h>
 
-#include "ui/about_dialog_win32.h"
-#include "ui/help.h"
-#include "ui/helpers.h"
 #include "mantello/hints.h"
 #include "platform/utf16_win32.h"
 #include "tests/fakes/fake_shell.h"
 #include "tests/fakes/fake_system_info.h"
 #include "tests/wine/support/window_driver_win32.h"
+#include "ui/about_dialog_win32.h"
+#include "ui/help.h"
+#include "ui/helpers.h"
 
 namespace qm {
 namespace {

@@ -10,10 +10,10 @@
 #include <string>
 #include <thread>
 
-#include "ui/dialogs_win32.h"
 #include "platform/utf16_win32.h"
 #include "tests/wine/support/temp_folder_win32.h"
 #include "tests/wine/support/window_driver_win32.h"
+#include "ui/dialogs_win32.h"
 
 namespace qm {
 namespace {

@@ -7,10 +7,10 @@
 #include <string>
 #include <thread>
 
-#include "ui/dialogs_win32.h"
-#include "ui/input_box_win32.h"
 #include "platform/utf16_win32.h"
 #include "tests/wine/support/window_driver_win32.h"
+#include "ui/dialogs_win32.h"
+#include "ui/input_box_win32.h"
 
 namespace qm {
 namespace {
