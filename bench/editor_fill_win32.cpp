@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "app/glyph_text.h"
-#include "app/main_form_win32.h"
+#include "quillet/glyph_text.h"
+#include "quillet/main_form_win32.h"
 #include "store/stored_text.h"
 #include "bench/bench_support_win32.h"
 

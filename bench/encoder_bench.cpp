@@ -9,7 +9,7 @@
 #include <map>
 #include <string>
 
-#include "encoder/html_encoder.h"
+#include "mantello/html_encoder.h"
 
 namespace {
 

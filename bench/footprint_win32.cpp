@@ -13,10 +13,10 @@
 #include <string>
 #include <vector>
 
-#include "app/main_form_win32.h"
 #include "bench/bench_support_win32.h"
-#include "encoder/mantello_form_win32.h"
+#include "mantello/mantello_form_win32.h"
 #include "platform/registry_win32.h"
+#include "quillet/main_form_win32.h"
 
 namespace {
 

@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "app/main_form_win32.h"
-#include "menu/popup_menu.h"
-#include "menu/popup_menu_win32.h"
+#include "quillet/main_form_win32.h"
+#include "quillet/menu/popup_menu.h"
+#include "quillet/menu/popup_menu_win32.h"
 #include "platform/os.h"
 #include "platform/utf16_win32.h"
 #include "store/ini_store.h"

@@ -13,14 +13,14 @@
 #include <thread>
 #include <vector>
 
-#include "common/dialogs_win32.h"
+#include "ui/dialogs_win32.h"
 #include "platform/clock_win32.h"
 #include "platform/keyboard_win32.h"
 #include "platform/os.h"
 #include "platform/ui_services_win32.h"
 #include "platform/utf16_win32.h"
-#include "send/keystroke_text.h"
-#include "send/sender.h"
+#include "quillet/send/keystroke_text.h"
+#include "quillet/send/sender.h"
 #include "store/entries.h"
 #include "store/ini_store.h"
 #include "store/stored_text.h"

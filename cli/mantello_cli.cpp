@@ -6,7 +6,7 @@
 #include <optional>
 #include <ostream>
 
-#include "encoder/html_encoder.h"
+#include "mantello/html_encoder.h"
 #include "text/utf.h"
 
 namespace qm {

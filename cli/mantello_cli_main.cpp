@@ -2,7 +2,7 @@
 #include <iostream>
 
 #include "cli/mantello_cli.h"
-#include "encoder/html_encoder.h"
+#include "mantello/html_encoder.h"
 #include "platform/console.h"
 #include "platform/os.h"
 

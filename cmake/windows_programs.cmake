@@ -34,8 +34,8 @@ qm_delay_import(QM_DELAY_WINMM winmm)
 # every platform/*_win32.cpp); these are the system libraries they need.
 target_link_libraries(qm_platform PUBLIC "${QM_DELAY_WINMM}" delayimp gdi32)
 
-file(GLOB QM_WIN_UI_SOURCES CONFIGURE_DEPENDS common/*_win32.cpp tray/*_win32.cpp)
-list(APPEND QM_WIN_UI_SOURCES "${CMAKE_SOURCE_DIR}/encoder/start_info_dialog_win32.cpp")
+file(GLOB QM_WIN_UI_SOURCES CONFIGURE_DEPENDS ui/*_win32.cpp)
+list(APPEND QM_WIN_UI_SOURCES "${CMAKE_SOURCE_DIR}/mantello/start_info_dialog_win32.cpp")
 add_library(qm_win_ui STATIC ${QM_WIN_UI_SOURCES})
 target_link_libraries(qm_win_ui PUBLIC qm_platform comctl32 "${QM_DELAY_COMDLG32}"
                                         "${QM_DELAY_GDIPLUS}" delayimp ole32 shell32 user32 gdi32)
@@ -47,8 +47,8 @@ function(qm_program_resources name rc_in out_var)
   string(TOLOWER "${name}" lower)
   set(QM_RC_MANIFEST "${CMAKE_BINARY_DIR}/generated/${lower}.manifest")
   set(QM_RC_COMMON "${lower}_common.rc")
-  configure_file("${CMAKE_SOURCE_DIR}/resources/app.manifest.in" "${QM_RC_MANIFEST}" @ONLY)
-  configure_file("${CMAKE_SOURCE_DIR}/resources/common.rc.in"
+  configure_file("${CMAKE_SOURCE_DIR}/ui/app.manifest.in" "${QM_RC_MANIFEST}" @ONLY)
+  configure_file("${CMAKE_SOURCE_DIR}/ui/common.rc.in"
                  "${CMAKE_BINARY_DIR}/generated/${QM_RC_COMMON}" @ONLY)
   configure_file("${rc_in}" "${CMAKE_BINARY_DIR}/generated/${lower}.rc" @ONLY)
   set(${out_var} "${CMAKE_BINARY_DIR}/generated/${lower}.rc" PARENT_SCOPE)
@@ -61,17 +61,17 @@ function(qm_resource_objects target rc_file)
   target_include_directories(${target} PRIVATE "${CMAKE_SOURCE_DIR}"
                                                "${CMAKE_BINARY_DIR}/generated")
   set_source_files_properties("${rc_file}" PROPERTIES OBJECT_DEPENDS
-    "${CMAKE_SOURCE_DIR}/resources/logo.png;${CMAKE_SOURCE_DIR}/resources/resource_ids.h")
+    "${CMAKE_SOURCE_DIR}/ui/logo.png;${CMAKE_SOURCE_DIR}/ui/resource_ids.h")
 endfunction()
 
-qm_program_resources(Mantello "${CMAKE_SOURCE_DIR}/encoder/mantello.rc.in" QM_MANTELLO_RC)
+qm_program_resources(Mantello "${CMAKE_SOURCE_DIR}/mantello/mantello.rc.in" QM_MANTELLO_RC)
 qm_resource_objects(mantello_resources "${QM_MANTELLO_RC}")
 set_property(SOURCE "${QM_MANTELLO_RC}" APPEND PROPERTY OBJECT_DEPENDS
-             "${CMAKE_SOURCE_DIR}/resources/mantello.ico")
+             "${CMAKE_SOURCE_DIR}/mantello/mantello.ico")
 
-if(EXISTS "${CMAKE_SOURCE_DIR}/encoder/mantello_main_win32.cpp")
-  file(GLOB QM_MANTELLO_SOURCES CONFIGURE_DEPENDS encoder/mantello_*_win32.cpp
-       encoder/tray_menu*_win32.cpp)
+if(EXISTS "${CMAKE_SOURCE_DIR}/mantello/mantello_main_win32.cpp")
+  file(GLOB QM_MANTELLO_SOURCES CONFIGURE_DEPENDS mantello/mantello_*_win32.cpp
+       mantello/tray_menu*_win32.cpp)
   add_executable(Mantello WIN32 ${QM_MANTELLO_SOURCES} $<TARGET_OBJECTS:mantello_resources>)
   target_link_libraries(Mantello PRIVATE qm_win_ui qm_platform)
   # Shipped without a symbol table, as the release package strips it.
@@ -82,22 +82,22 @@ if(EXISTS "${CMAKE_SOURCE_DIR}/encoder/mantello_main_win32.cpp")
             "$<TARGET_FILE_DIR:Mantello>/hilfe")
   # The pictures of the two hints, which the program shows when they lie beside it.
   add_custom_command(TARGET Mantello POST_BUILD
-    COMMAND "${CMAKE_COMMAND}" -E copy "${CMAKE_SOURCE_DIR}/resources/hints/SID1.jpg"
-            "${CMAKE_SOURCE_DIR}/resources/hints/SID2.jpg" "$<TARGET_FILE_DIR:Mantello>")
+    COMMAND "${CMAKE_COMMAND}" -E copy "${CMAKE_SOURCE_DIR}/mantello/hints/SID1.jpg"
+            "${CMAKE_SOURCE_DIR}/mantello/hints/SID2.jpg" "$<TARGET_FILE_DIR:Mantello>")
 endif()
 
 # Quillet.exe: its windows in a library of their own, so that the Wine tests can create the
 # real main window in-process; the program is that library plus its entry point.
-qm_program_resources(Quillet "${CMAKE_SOURCE_DIR}/app/quillet.rc.in" QM_QUILLET_RC)
+qm_program_resources(Quillet "${CMAKE_SOURCE_DIR}/quillet/quillet.rc.in" QM_QUILLET_RC)
 qm_resource_objects(quillet_resources "${QM_QUILLET_RC}")
 set_property(SOURCE "${QM_QUILLET_RC}" APPEND PROPERTY OBJECT_DEPENDS
-             "${CMAKE_SOURCE_DIR}/resources/quillet.ico")
-file(GLOB QM_QUILLET_UI_SOURCES CONFIGURE_DEPENDS app/*_win32.cpp send/*_win32.cpp
-     menu/*_win32.cpp diag/*_win32.cpp)
+             "${CMAKE_SOURCE_DIR}/quillet/quillet.ico")
+file(GLOB QM_QUILLET_UI_SOURCES CONFIGURE_DEPENDS quillet/*_win32.cpp
+     quillet/send/*_win32.cpp quillet/menu/*_win32.cpp quillet/diag/*_win32.cpp)
 list(FILTER QM_QUILLET_UI_SOURCES EXCLUDE REGEX "_main_win32\\.cpp$")
 add_library(qm_quillet_ui STATIC ${QM_QUILLET_UI_SOURCES})
 target_link_libraries(qm_quillet_ui PUBLIC qm_win_ui qm_platform comctl32)
-add_executable(Quillet WIN32 app/quillet_main_win32.cpp $<TARGET_OBJECTS:quillet_resources>)
+add_executable(Quillet WIN32 quillet/quillet_main_win32.cpp $<TARGET_OBJECTS:quillet_resources>)
 target_link_libraries(Quillet PRIVATE qm_quillet_ui)
 target_link_options(Quillet PRIVATE -municode $<$<CONFIG:Release>:-s>)
 # The sample library goes beside the program, where the first start copies it, with the file

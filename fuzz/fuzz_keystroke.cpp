@@ -7,7 +7,7 @@
 #include <string>
 #include <utility>
 
-#include "send/keystroke_text.h"
+#include "quillet/send/keystroke_text.h"
 #include "text/utf.h"
 
 namespace {

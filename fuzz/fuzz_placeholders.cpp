@@ -8,7 +8,7 @@
 #include <string>
 
 #include "platform/portable_code_pages.h"
-#include "send/placeholders.h"
+#include "quillet/send/placeholders.h"
 
 namespace {
 

@@ -16,7 +16,7 @@ std::unique_ptr<Clipboard> MakeWin32Clipboard(HWND owner);
 std::unique_ptr<Sound> MakeWin32Sound();
 std::unique_ptr<Shell> MakeWin32Shell();
 std::unique_ptr<Desktop> MakeWin32Desktop();
-// The dialogs are made by MakeWin32Dialogs in common/dialogs_win32.h: the programs' own input
-// box builds on the window helpers of common/, above this layer.
+// The dialogs are made by MakeWin32Dialogs in ui/dialogs_win32.h: the programs' own input
+// box builds on the window helpers of ui/, above this layer.
 
 }  // namespace qm

@@ -27,7 +27,7 @@ mkdir -p "$stage"
 cp "$bin/Quillet.exe" "$bin/Mantello.exe" "$stage/"
 # Symbols help nobody who runs the programs and double their size.
 x86_64-w64-mingw32-strip "$stage/Quillet.exe" "$stage/Mantello.exe"
-cp samples/sample.ini samples/signatur.txt resources/hints/SID1.jpg resources/hints/SID2.jpg "$stage/"
+cp samples/sample.ini samples/signatur.txt mantello/hints/SID1.jpg mantello/hints/SID2.jpg "$stage/"
 cp -r help "$stage/hilfe"
 # Windows' editor shows the umlauts of a UTF-8 file correctly only with a byte-order mark.
 { printf '\357\273\277'; sed 's/\r*$/\r/' packaging/LIESMICH.txt; } >"$stage/LIESMICH.txt"

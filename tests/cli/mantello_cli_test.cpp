@@ -5,7 +5,7 @@
 
 #include <sstream>
 
-#include "encoder/html_encoder.h"
+#include "mantello/html_encoder.h"
 #include "tests/fakes/fake_file_system.h"
 
 namespace qm {

@@ -7,8 +7,8 @@
 #include <utility>
 #include <vector>
 
-#include "app/glyph_text.h"
-#include "app/main_view.h"
+#include "quillet/glyph_text.h"
+#include "quillet/main_view.h"
 #include "text/utf.h"
 
 namespace qm {

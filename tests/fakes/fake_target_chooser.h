@@ -4,7 +4,7 @@
 #include <optional>
 #include <vector>
 
-#include "send/target_chooser.h"
+#include "quillet/send/target_chooser.h"
 
 namespace qm {
 

@@ -1,0 +1,286 @@
+// Mantello's hidden main window: the tray icon's owner, the tray menu, the progress caption.
+#include "mantello/mantello_form_win32.h"
+
+#include <commctrl.h>
+
+#include <optional>
+
+#include "mantello/encoder.h"
+#include "mantello/hints.h"
+#include "mantello/start_info_dialog_win32.h"
+#include "mantello/tray_menu.h"
+#include "platform/os.h"
+#include "platform/registry_win32.h"
+#include "platform/ui_services_win32.h"
+#include "platform/utf16_win32.h"
+#include "ui/about_dialog_win32.h"
+#include "ui/autostart.h"
+#include "ui/dialogs_win32.h"
+#include "ui/help.h"
+#include "ui/helpers.h"
+#include "ui/tray_icon_win32.h"
+
+namespace qm {
+namespace {
+
+constexpr UINT kMenuIdBase = 100;
+constexpr int kFormWidthTwips = 3000;
+
+// Everything the program holds while it runs; one per process.
+class Mantello : public ProgressWindow {
+ public:
+  explicit Mantello(HINSTANCE instance) : instance_(instance) {}
+
+  int Run();
+
+  // ProgressWindow: the hidden window shows itself as a bare title bar while encoding.
+  void Show() override { ShowWindow(window_, SW_SHOWNOACTIVATE); }
+  void Hide() override { ShowWindow(window_, SW_HIDE); }
+  void SetCaption(const std::string& caption) override {
+    SetWindowTextW(window_, Utf8ToWide(caption).c_str());
+  }
+  void SetTopmost(bool on) override {
+    desktop_->SetTopmost(reinterpret_cast<WindowHandle>(window_), on);
+  }
+  void PumpEvents() override;
+
+ private:
+  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+  LRESULT Handle(UINT message, WPARAM wparam, LPARAM lparam);
+  bool CreateForm();
+  void ShowHint(const std::string& text, const std::string& id, const std::string& image);
+  int OpenMenu(const std::vector<TrayMenuItem>& items, ScreenPoint at);
+  void Encode();
+  void Quit();
+
+  HINSTANCE instance_;
+  HWND window_ = nullptr;
+  HICON icon_ = nullptr, small_icon_ = nullptr;
+  bool quitting_ = false;
+  bool quit_pending_ = false;  // "Beenden" chosen while an encoding ran
+
+  std::unique_ptr<FileSystem> fs_ = MakeOsFileSystem();
+  std::unique_ptr<SettingsStore> settings_store_ = MakeOsSettingsStore();
+  std::unique_ptr<SystemInfo> system_ = MakeOsSystemInfo();
+  std::unique_ptr<Registry> registry_ = MakeWin32Registry();
+  std::unique_ptr<Desktop> desktop_ = MakeWin32Desktop();
+  std::unique_ptr<Shell> shell_ = MakeWin32Shell();
+  std::unique_ptr<Sound> sound_ = MakeWin32Sound();
+  std::unique_ptr<Clipboard> clipboard_;
+  std::unique_ptr<Dialogs> dialogs_;
+  UserSettings settings_{*settings_store_, kProgramTitleMantello};
+  std::optional<AutostartSwitch> autostart_;
+  std::optional<Encoder> encoder_;
+  std::optional<TrayMenu> menu_;
+  std::string app_dir_;
+};
+
+Mantello* g_app = nullptr;  // the window procedure's way back to the program
+
+void Mantello::PumpEvents() {
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_QUIT) {
+      PostQuitMessage(static_cast<int>(msg.wParam));  // for the main loop to see
+      return;
+    }
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+}
+
+LRESULT CALLBACK Mantello::WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (g_app && g_app->window_ == window) return g_app->Handle(message, wparam, lparam);
+  return DefWindowProcW(window, message, wparam, lparam);
+}
+
+LRESULT Mantello::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
+  switch (message) {
+    case WM_CLOSE:
+      // The user's close only hides the window, and cancels a running encoding.
+      Hide();
+      if (encoder_) encoder_->OnProgressWindowClosedByUser();
+      return 0;
+    case WM_ENDSESSION:
+      if (wparam && (lparam & ENDSESSION_CLOSEAPP)) {
+        // Not the end of the session: an installer or the restart manager needs our files, and
+        // WM_CLOSE only hides this window, so this is how another program asks us to end.
+        Quit();
+      } else if (wparam) {
+        RemoveTrayIcon(0);
+      }
+      return 0;
+    case WM_DESTROY:
+      PostQuitMessage(0);
+      return 0;
+    default:
+      return DefWindowProcW(window_, message, wparam, lparam);
+  }
+}
+
+bool Mantello::CreateForm() {
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  wc.lpfnWndProc = WindowProc;
+  wc.hInstance = instance_;
+  wc.hIcon = icon_;
+  wc.hIconSm = small_icon_;
+  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  wc.lpszClassName = kMantelloWindowClass;
+  if (!RegisterClassExW(&wc)) return false;
+
+  // Width 3000 twips and no client area: shown, it is a bare title bar with the progress.
+  const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
+  HDC screen = GetDC(nullptr);
+  const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
+  ReleaseDC(nullptr, screen);
+  RECT r{0, 0, MulDiv(kFormWidthTwips, dpi, 1440), 0};
+  AdjustWindowRectEx(&r, style, FALSE, WS_EX_TOOLWINDOW);
+  const int width = r.right - r.left, height = r.bottom - r.top;
+  const int x = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
+  const int y = GetSystemMetrics(SM_CYSCREEN) / 3;
+  window_ = CreateWindowExW(WS_EX_TOOLWINDOW, kMantelloWindowClass, L"Mantello", style, x, y, width,
+                            height, nullptr, nullptr, instance_, nullptr);
+  return window_ != nullptr;
+}
+
+void Mantello::ShowHint(const std::string& text, const std::string& id, const std::string& image) {
+  if (quit_pending_) return;
+  const StartHintContext ctx{instance_,          window_, icon_, settings_, *fs_, app_dir_,
+                             AppVersionString(1)};
+  ShowStartHint(ctx, text, id, image);
+}
+
+int Mantello::OpenMenu(const std::vector<TrayMenuItem>& items, ScreenPoint at) {
+  HMENU menu = CreatePopupMenu();
+  if (!menu) return -1;
+  for (const TrayMenuItem& item : items) {
+    if (item.caption.empty()) {
+      AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+    } else {
+      AppendMenuW(menu, MF_STRING | (item.checked ? MF_CHECKED : MF_UNCHECKED),
+                  kMenuIdBase + item.index, Utf8ToWide(item.caption).c_str());
+    }
+  }
+  // A tray menu closes when the user clicks elsewhere only if its window is in front.
+  SetForegroundWindow(window_);
+  // Where the menu would not fit below the pointer (a taskbar at the bottom), the system
+  // opens it upwards by itself.
+  const UINT chosen = static_cast<UINT>(
+      TrackPopupMenu(menu, TPM_CENTERALIGN | TPM_TOPALIGN | TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x,
+                     at.y, 0, window_, nullptr));
+  PostMessageW(window_, WM_NULL, 0, 0);
+  DestroyMenu(menu);
+  return chosen >= kMenuIdBase ? static_cast<int>(chosen - kMenuIdBase) : -1;
+}
+
+void Mantello::Encode() {
+  encoder_->EncodeClipboard();
+  if (quit_pending_ && !encoder_->busy()) Quit();
+}
+
+void Mantello::Quit() {
+  if (quitting_) return;
+  if (encoder_ && encoder_->busy()) {
+    // The encoder still works on this window: it stops at its next step, then we end.
+    quit_pending_ = true;
+    encoder_->OnProgressWindowClosedByUser();
+    return;
+  }
+  quitting_ = true;
+  RemoveTrayIcon(0);
+  UnhookTrayWindow();
+  DestroyWindow(window_);
+}
+
+int Mantello::Run() {
+  INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
+  InitCommonControlsEx(&icc);
+
+  // One instance per user session; the name is the program's own.
+  HANDLE instance_mutex = CreateMutexW(nullptr, TRUE, L"Local\\Ferrandel.Mantello.Instance");
+  if (instance_mutex && GetLastError() == ERROR_ALREADY_EXISTS) {
+    MessageBoxW(
+        nullptr,
+        Utf8ToWide(std::string(kProgramTitleMantello) + " wird bereits ausgeführt.").c_str(),
+        Utf8ToWide(kProgramTitleMantello).c_str(), MB_OK | MB_ICONEXCLAMATION | MB_SETFOREGROUND);
+    CloseHandle(instance_mutex);
+    return 1;
+  }
+
+  icon_ = static_cast<HICON>(
+      LoadImageW(instance_, MAKEINTRESOURCEW(1), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
+  small_icon_ = static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(1), IMAGE_ICON,
+                                              GetSystemMetrics(SM_CXSMICON),
+                                              GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+  if (!icon_) icon_ = LoadIconW(nullptr, IDI_APPLICATION);
+  if (!small_icon_) small_icon_ = icon_;
+
+  g_app = this;
+  if (!CreateForm()) return 2;
+  app_dir_ = AppDir(*system_);
+  clipboard_ = MakeWin32Clipboard(window_);
+  dialogs_ = MakeWin32Dialogs(nullptr);
+
+  autostart_.emplace(*registry_, *fs_, *dialogs_, kProgramTitleMantello,
+                     AppExePath(*system_) + " /AUTOSTART");
+  autostart_->Init();
+
+  encoder_.emplace(EncoderServices{*clipboard_, *sound_, *dialogs_, *this, app_dir_,
+                                   [this](const std::string& text, const std::string& id,
+                                          const std::string& image) { ShowHint(text, id, image); },
+                                   nullptr});
+
+  TrayMenuActions actions;
+  actions.encode = [this] { Encode(); };
+  actions.help = [this] {
+    ShowHelp(HelpServices{*fs_, *shell_, *dialogs_, app_dir_, kProgramTitleMantello}, "", false);
+  };
+  actions.info = [this] {
+    ShowAboutDialog(instance_, nullptr, ProgramInfo{kProgramTitleMantello, kMantelloDescription},
+                    AboutKind::kFreeware, *shell_, *system_);
+  };
+  actions.set_autostart = [this](bool on) { autostart_->Apply(on); };
+  actions.autostart_on = [this] { return autostart_->state(); };
+  actions.quit = [this] { Quit(); };
+  actions.open_menu = [this](const std::vector<TrayMenuItem>& items, ScreenPoint at) {
+    return OpenMenu(items, at);
+  };
+  actions.cursor = [] {
+    POINT p{};
+    GetCursorPos(&p);
+    return ScreenPoint{p.x, p.y};
+  };
+  menu_.emplace(std::move(actions));
+
+  HookTrayWindow(window_, TrayCallbacks{[this](unsigned) { Encode(); },
+                                        [this](unsigned) { menu_->Show(); }, nullptr});
+  AddTrayIcon(0, small_icon_, kMantelloTip);
+
+  ShowHint(kStartHintText, "1", "SID1.jpg");
+
+  MSG msg;
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    if (!IsDialogMessageW(GetActiveWindow(), &msg)) {
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+  }
+  if (!quitting_) {
+    RemoveTrayIcon(0);
+    UnhookTrayWindow();
+  }
+  g_app = nullptr;
+  if (instance_mutex) CloseHandle(instance_mutex);
+  return 0;
+}
+
+}  // namespace
+
+int RunMantello(HINSTANCE instance) {
+  Mantello app(instance);
+  return app.Run();
+}
+
+}  // namespace qm

@@ -1,0 +1,99 @@
+// The window-title debugger: a modeless dialog of our own class, built from a table in twips.
+#include "quillet/diag/debugger_window_win32.h"
+
+#include "platform/utf16_win32.h"
+#include "quillet/diag/debugger.h"
+#include "ui/window_layout_win32.h"
+
+namespace qm {
+namespace {
+
+// Twips: the list across the top, the hint below it, then the three buttons at full width.
+constexpr int kClientWidth = 6000, kClientHeight = 5220;
+
+std::vector<ControlRow> DebuggerTable() {
+  std::vector<ControlRow> rows = {
+      {kDebuggerList, L"LISTBOX", "",
+       LBS_NOTIFY | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_BORDER | WS_TABSTOP,
+       120, 120, 5760, 2400},
+      {kDebuggerLabel, L"STATIC", kDebuggerHint, SS_LEFT | SS_NOPREFIX, 120, 2640, 5760, 960},
+  };
+  for (int i = 0; i < 3; ++i) {
+    rows.push_back({kDebuggerBtnBase + i, L"BUTTON", kDebuggerButtons[i],
+                    BS_PUSHBUTTON | WS_TABSTOP, 120, 3720 + 480 * i, 5760, 420});
+  }
+  return rows;
+}
+
+}  // namespace
+
+DebuggerWindow::DebuggerWindow() : ModelessDialog(kClientWidth, kClientHeight) {}
+
+DebuggerWindow::~DebuggerWindow() {
+  Close();
+}
+
+std::vector<ControlRow> DebuggerWindow::Table() const {
+  return DebuggerTable();
+}
+
+void DebuggerWindow::Show(HINSTANCE instance, HWND main, const std::string& caption,
+                          const std::vector<std::string>& titles) {
+  if (window_) {
+    SetTitles(titles);
+    if (IsIconic(window_)) ShowWindow(window_, SW_RESTORE);
+    ShowWindow(window_, SW_SHOW);
+    SetForegroundWindow(window_);
+    return;
+  }
+  // Owned by no window: it stays open while the main window hides, with a taskbar button.
+  if (!Create(instance, kDebuggerClass, caption, nullptr)) return;
+  SetTitles(titles);
+  PlaceNearMainWindow(window_, main, OuterSize());
+  ShowWindow(window_, SW_SHOW);
+  SetForegroundWindow(window_);
+  SetFocus(GetDlgItem(window_, kDebuggerList));
+}
+
+void DebuggerWindow::SetTitles(const std::vector<std::string>& titles) {
+  if (!window_) return;
+  const std::optional<std::string> marked = Marked();
+  titles_ = titles;
+  HWND list = GetDlgItem(window_, kDebuggerList);
+  SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+  SendMessageW(list, LB_RESETCONTENT, 0, 0);
+  int reselect = -1;
+  for (std::size_t i = 0; i < titles_.size(); ++i) {
+    SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Utf8ToWide(titles_[i]).c_str()));
+    if (reselect < 0 && marked && titles_[i] == *marked) reselect = static_cast<int>(i);
+  }
+  if (reselect >= 0) SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(reselect), 0);
+  SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+  InvalidateRect(list, nullptr, TRUE);
+}
+
+std::optional<std::string> DebuggerWindow::Marked() const {
+  if (!window_) return std::nullopt;
+  const LRESULT pos = SendDlgItemMessageW(window_, kDebuggerList, LB_GETCURSEL, 0, 0);
+  if (pos < 0 || static_cast<std::size_t>(pos) >= titles_.size()) return std::nullopt;
+  return titles_[static_cast<std::size_t>(pos)];
+}
+
+bool DebuggerWindow::OnMessage(UINT message, WPARAM wparam, LPARAM) {
+  if (message != WM_COMMAND) return false;
+  switch (LOWORD(wparam)) {
+    case kDebuggerBtnBase + 0:
+      if (on_ignore) on_ignore(Marked());
+      return true;
+    case kDebuggerBtnBase + 1:
+      if (on_edit_data_file) on_edit_data_file();
+      return true;
+    case kDebuggerBtnBase + 2:
+      Close();
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace qm

@@ -1,0 +1,45 @@
+// The developer's window monitor ("ZQDEBUGFRM"): twice a second the windows from the main
+// window upwards, and as its caption the title of the window in front.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "ui/modeless_dialog_win32.h"
+
+namespace qm {
+
+inline constexpr wchar_t kMonitorClass[] = L"QuilletZqDebugFrm";
+inline constexpr wchar_t kMonitorCaption[] = L"ZQDEBUGFRM";
+// Control ids: the list, the check box "visible only" and the button "Exit".
+inline constexpr int kMonitorList = 1300, kMonitorVisibleOnly = 1301, kMonitorExit = 1302;
+inline constexpr UINT kMonitorIntervalMs = 500;
+
+class WindowMonitor : public ModelessDialog {
+ public:
+  // The list's lines, with hidden windows left out or not.
+  std::function<std::vector<std::string>(bool visible_only)> lines;
+  // The caption to show, given the monitor's own window; nullopt keeps the current one.
+  std::function<std::optional<std::string>(HWND monitor)> caption;
+
+  WindowMonitor();
+  ~WindowMonitor() override;
+
+  // Opens the monitor beside `main`, which owns it, or brings it to the front where it is
+  // open. Modeless.
+  void Show(HINSTANCE instance, HWND main);
+
+ private:
+  bool OnMessage(UINT message, WPARAM wparam, LPARAM lparam) override;
+  std::vector<ControlRow> Table() const override;
+  void AfterLayout() override;
+  void Refresh();
+
+  UniqueFont list_font_;
+};
+
+}  // namespace qm

@@ -1,0 +1,138 @@
+// Quillet's main window: entry list, rich-text editor, send options, buttons and menu bar,
+// made of real Win32 controls that screen readers, automation and tests can drive.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "quillet/main_model.h"
+#include "quillet/main_view.h"
+
+namespace qm {
+
+inline constexpr const wchar_t* kMainFormClass = L"QuilletMainForm";
+// A message the main window takes from a second start of the program: show yourself.
+inline constexpr const wchar_t* kShowMainWindowMessage = L"Ferrandel.Quillet.ShowMainWindow";
+
+// Control ids. The buttons of the window's button array have kBtnBase + their index.
+enum MainFormId : int {
+  kIdListFrame = 100,
+  kIdList = 101,
+  kIdTextFrame = 102,
+  kIdEditor = 103,
+  kIdControlFrame = 104,
+  kIdKeyRecordChk = 110,
+  kIdDosBoxChk = 111,
+  kIdCryptChk = 112,
+  kIdLabel1 = 113,
+  kIdOptLastWindow = 114,  // target option 0
+  kIdOptTitle = 115,       // target option 1
+  kIdTitleBox = 116,
+  kIdMenuLine = 117,
+  kBtnBase = 200,
+};
+// Menu items: 1000 + 100 * menu + item; menus 1 "&Datei", 2 "&Bearbeiten", 3 "&Texte",
+// 4 "&Extras", 5 "&Hilfe".
+inline constexpr int MenuItemId(int menu, int item) {
+  return 1000 + 100 * menu + item;
+}
+
+// What the window hands to the program rather than to the model.
+struct MainFormCommands {
+  std::function<void(int index)> button;               // the button array
+  std::function<void(int menu, int item)> menu;        // "&Datei", "&Texte", "&Extras", "&Hilfe"
+  std::function<void()> close_box;                     // close box, system menu, Alt+F4
+  std::function<void()> close_request;  // any other close: task manager, another program
+  std::function<void()> activated;                      // the window becomes active
+  std::function<void()> monitor_gesture;                // the hidden diagnostics gesture
+  std::function<void()> end_session;                    // Windows ends the session
+  std::function<void()> destroyed;
+  std::function<void()> show_requested;                 // a second start asks to be shown
+};
+
+class MainForm : public MainView {
+ public:
+  explicit MainForm(HINSTANCE instance);
+  ~MainForm() override;
+  MainForm(const MainForm&) = delete;
+  MainForm& operator=(const MainForm&) = delete;
+
+  // How the editor comes: with the window, or (for a program that starts hidden) when the
+  // window is first shown or something first needs the control itself. Until then the
+  // window keeps what the model shows in it and answers for it, and the rich-edit library
+  // stays unloaded.
+  enum class EditorCreation { kWithWindow, kWhenNeeded };
+  // Creates the window, hidden, at its design size in the middle of the screen.
+  bool Create(HICON icon, HICON small_icon, EditorCreation editor = EditorCreation::kWithWindow);
+  // Whether the editor control exists yet.
+  bool HasEditor() const;
+  void Attach(MainModel* model, MainFormCommands commands);
+  void DetachModel();
+  HWND hwnd() const { return window_; }
+
+  // Remembers the design geometry; from then on the window cannot get smaller.
+  void InitLayout();
+  // The outer rectangle in twips, and setting it.
+  struct TwipsRect {
+    double left = 0, top = 0, width = 0, height = 0;
+  };
+  TwipsRect OuterTwips() const;
+  void SetOuterTwips(const TwipsRect& r);
+  void SetCaption(const std::string& caption);
+
+  // MainView.
+  void ListClear() override;
+  int ListAdd(const std::string& name) override;
+  void ListAddAll(const std::vector<std::pair<std::string, int>>& items) override;
+  void ListSetData(int pos, int number) override;
+  int ListData(int pos) override;
+  std::string ListText(int pos) override;
+  int ListCount() override;
+  void ListRemove(int pos) override;
+  int ListSelection() override;
+  void ListSelect(int pos) override;
+  void TitleListAdd(const std::string& title) override;
+  void TitleListAddAll(const std::vector<std::string>& titles) override;
+  bool TitleListHas(const std::string& title) override;
+  std::string TitleText() override;
+  void SetTitleText(const std::string& text) override;
+  void FocusTitleBox() override;
+  std::string EditorText() override;
+  void ShowGlyphText(const std::string& glyph_text) override;
+  void ClearEditor() override;
+  std::size_t EditorCaret() override;
+  std::size_t EditorSelectionLength() override;
+  std::string EditorSelectedText() override;
+  void EditorReplaceSelection(const std::string& text) override;
+  void EditorSelect(std::size_t start, std::size_t length) override;
+  void FocusEditor() override;
+  bool CryptChecked() override;
+  void SetCryptChecked(bool on) override;
+  bool DosBoxChecked() override;
+  void SetDosBoxChecked(bool on) override;
+  int DestinationType() override;
+  void SetDestinationType(int index) override;
+  void ApplyControlStates(const ControlStates& states) override;
+  Focus FocusedControl() override;
+
+ private:
+  LRESULT HandleMessage(UINT message, WPARAM wparam, LPARAM lparam);
+  // The editor's and the cipher box's own messages; true when handled here.
+  bool HandleControlMessage(HWND control, UINT_PTR id, UINT message, WPARAM wparam,
+                            LPARAM lparam, LRESULT* result);
+  void OnCommand(int id, int code);
+  void PrepareEditor(HWND editor);
+  HWND ReplaceEditor();
+  // The editor control, made now with what it is to show if it does not exist yet.
+  HWND EnsureEditor();
+  void FillEditor(HWND editor, const std::string& glyph_text, LONG caret);
+
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+  HWND window_ = nullptr;
+};
+
+}  // namespace qm

@@ -1,0 +1,92 @@
+// Quillet's Options dialog: where the library lives, how the snippet menu opens, whether it
+// cascades and whether the program starts with Windows. Real Win32 controls, laid out in
+// twips at the monitor's DPI, driven by OptionsModel.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "quillet/options_model.h"
+
+namespace qm {
+
+inline constexpr wchar_t kOptionsFormClass[] = L"QuilletOptionsForm";
+inline constexpr wchar_t kOptionsPanelClass[] = L"QuilletOptionsPanel";
+
+// Control ids. The button array has kOptBtnBase + its index, each option-button group its
+// base + the button's index.
+enum OptionsFormId : int {
+  kOptFrame0 = 100,  // "Einstellungen"
+  kOptFrame1 = 101,  // "Ablage der Textbausteine"
+  kOptFrame2 = 102,  // "Aktivierung des PopUp-Menüs"
+  kOptAutoStartChk = 110,
+  kOptPumModeChk = 111,
+  kOptPathTB = 112,
+  kOptLayer = 113,   // panel of PumActOpt
+  kOptLayer2 = 114,  // panel of PumActBorderByClickOpt
+  kOptRedCircle = 115,
+  kOptLabel1 = 116,
+  kOptImage1 = 117,
+  kOptColBtnSample = 118,
+  kOptActivationBase = 130,  // PumActOpt 0, 1
+  kOptTriggerBase = 140,     // PumActBorderByClickOpt 0, 1
+  kOptEdgeBase = 150,        // PumActPosOpt 0..3: the edge bars
+  kOptBtnBase = 200,         // Btn 0..4
+};
+
+class OptionsForm : public OptionsView {
+ public:
+  OptionsForm();
+  ~OptionsForm() override;
+  OptionsForm(const OptionsForm&) = delete;
+  OptionsForm& operator=(const OptionsForm&) = delete;
+
+  // Creates the dialog, hidden, owned by the main window. With `when_shown` it is made only
+  // when first shown; what the model sets before then is kept and shown in it.
+  bool Create(HINSTANCE instance, HWND main, const std::string& caption, bool when_shown = false);
+  // Called with the dialog's window once it exists.
+  std::function<void(HWND)> on_created;
+  void Attach(OptionsModel* model) { model_ = model; }
+  void Destroy();
+  HWND hwnd() const { return window_; }
+
+  // Shown beside the main window, which stays usable.
+  void Show();
+  // Shown while the main window is disabled; returns when the dialog is hidden again (or
+  // gone), with the main window enabled again.
+  void ShowModal();
+
+  // OptionsView.
+  void SetPathText(const std::string& path) override;
+  void SelectActivation(int index) override;
+  void SelectTrigger(int index) override;
+  void SelectEdge(int index) override;
+  void SetCascading(bool on) override;
+  void SetAutostart(bool on) override;
+  void SetSampleColour(std::int32_t colour) override;
+  void ApplyBorderControls(const BorderControls& state) override;
+  void Hide() override;
+
+ private:
+  static INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);
+  INT_PTR HandleMessage(UINT message, WPARAM wparam, LPARAM lparam);
+  void Layout(bool create);
+  bool MakeWindow();
+  void OnCommand(int id, int code);
+  void Draw(const DRAWITEMSTRUCT& item);
+  HWND Control(int id) const;
+  // Checks the option button `index` of the `count` ones from `first_id` and clears the others.
+  void CheckOneOf(int first_id, int count, int index);
+
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+  HWND window_ = nullptr;
+  HWND main_ = nullptr;
+  OptionsModel* model_ = nullptr;
+};
+
+}  // namespace qm

@@ -1,0 +1,96 @@
+// Quillet's Options dialog without its window.
+#include "quillet/options_model.h"
+
+namespace qm {
+
+OptionsModel::OptionsModel(const OptionsServices& services, OptionsView& view)
+    : s_(services), view_(view) {}
+
+void OptionsModel::InitAutostart() {
+  view_.SetAutostart(s_.autostart.Init());
+}
+
+void OptionsModel::LoadSettings(const PopupSettings& p) {
+  view_.SelectTrigger(p.by_click);
+  view_.SelectActivation(p.via_border);
+  // Every load, not only a changed one: the controls follow the file that is now loaded.
+  ShowHidePumActBorderStuff(p.via_border);
+  view_.SelectEdge(p.pos);
+  SetEdgeStripColour(p.colour);
+  view_.SetCascading(p.mode != 0);
+}
+
+void OptionsModel::OnActivationOption(int index) {
+  PopupSettings& p = s_.core.popup_settings();
+  if (index == p.via_border) return;
+  p.via_border = index;
+  ShowHidePumActBorderStuff(index);
+}
+
+void OptionsModel::OnTriggerOption(int index) {
+  s_.core.popup_settings().by_click = index;
+}
+
+void OptionsModel::OnEdgeOption(int index) {
+  s_.core.popup_settings().pos = index;
+  view_.SelectEdge(index);
+}
+
+void OptionsModel::OnCascading(bool on) {
+  // A value other than 0 and 1 from the file stays as it is while the box shows it ticked.
+  int& mode = s_.core.popup_settings().mode;
+  if (on != (mode != 0)) mode = on ? 1 : 0;
+}
+
+void OptionsModel::OnAutostart(bool on) {
+  s_.autostart.Apply(on);
+}
+
+void OptionsModel::OnButton(int index) {
+  switch (index) {
+    case kOptChooseFolder:
+      s_.core.ResolveDataFile(DataFileMode::kChooseFolder);
+      break;
+    case kOptOk:
+      view_.Hide();
+      s_.core.SaveSettings();
+      s_.core.PlaceEdgeStrip();
+      break;
+    case kOptDefault:
+      s_.core.ResolveDataFile(DataFileMode::kDefault);
+      break;
+    case kOptOpenFolder:
+      // The file manager opens the folder with the data file selected; whether it started
+      // is nothing the user could act on here.
+      s_.shell.Run("explorer /e, /select, " + s_.core.data_file());
+      break;
+    case kOptColour:
+      ChooseStripColour();
+      break;
+    default:
+      break;
+  }
+}
+
+void OptionsModel::ShowHidePumActBorderStuff(int v) {
+  BorderControls state;
+  state.edge_controls_visible = v != 0;
+  state.red_circle_visible = v == 0;
+  state.trigger_enabled = v != 0;
+  view_.ApplyBorderControls(state);
+}
+
+void OptionsModel::SetEdgeStripColour(std::int32_t colour) {
+  s_.core.popup_settings().colour = colour;
+  view_.SetSampleColour(colour);
+  if (s_.colour_strip) s_.colour_strip(colour);
+}
+
+void OptionsModel::ChooseStripColour() {
+  const std::optional<std::uint32_t> chosen = s_.dialogs.ChooseColour(last_chosen_colour_);
+  if (!chosen) return;
+  last_chosen_colour_ = *chosen & 0x00FFFFFFu;
+  SetEdgeStripColour(static_cast<std::int32_t>(last_chosen_colour_));
+}
+
+}  // namespace qm

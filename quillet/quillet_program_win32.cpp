@@ -1,0 +1,521 @@
+// Quillet.exe: services, the main window, the notification-area icon and the life cycle.
+#include "quillet/quillet_program_win32.h"
+
+#include <commctrl.h>
+
+#include <memory>
+#include <optional>
+#include <utility>
+
+#include "quillet/main_form_win32.h"
+#include "quillet/options_form_win32.h"
+#include "quillet/options_model.h"
+#include "quillet/quillet_core.h"
+#include "ui/about_dialog_win32.h"
+#include "ui/autostart.h"
+#include "ui/dialogs_win32.h"
+#include "ui/help.h"
+#include "ui/helpers.h"
+#include "ui/window_geometry.h"
+#include "ui/window_layout_win32.h"
+#include "quillet/diag/debugger.h"
+#include "quillet/diag/debugger_window_win32.h"
+#include "quillet/diag/window_monitor.h"
+#include "quillet/diag/window_monitor_win32.h"
+#include "quillet/menu/activation.h"
+#include "quillet/menu/edge_strip.h"
+#include "quillet/menu/edge_strip_window_win32.h"
+#include "quillet/menu/popup_menu_win32.h"
+#include "platform/clock_win32.h"
+#include "platform/keyboard_win32.h"
+#include "platform/pause_win32.h"
+#include "platform/registry_win32.h"
+#include "quillet/send/choice_dialog_win32.h"
+#include "quillet/send/sender.h"
+#include "quillet/send/targets.h"
+#include "platform/os.h"
+#include "platform/portable_code_pages.h"
+#include "platform/ui_services_win32.h"
+#include "platform/utf16_win32.h"
+#include "ui/resource_ids.h"
+#include "ui/tray_icon_win32.h"
+
+namespace qm {
+namespace {
+
+constexpr const char* kQuilletDescription = "Quillet - Textbausteine per Mausklick";
+// While something waits for the data file, it is tried again this often.
+constexpr UINT kRetryTimer = 2;
+constexpr UINT kRetryEveryMs = 3000;
+
+// Message boxes belong to the main window while it is shown, and come to the front on
+// their own while the program sits in the notification area.
+class OwnerDialogs : public Dialogs {
+ public:
+  explicit OwnerDialogs(HWND main) : main_(main), owned_(MakeWin32Dialogs(main)),
+                                     free_(MakeWin32Dialogs(nullptr)) {}
+  MessageAnswer ShowMessage(const std::string& text, const std::string& title, MessageIcon icon,
+                            MessageButtons buttons) override {
+    return Pick().ShowMessage(ToCrLf(text), title, icon, buttons);
+  }
+  std::optional<std::string> AskText(const std::string& prompt, const std::string& title,
+                                     const std::string& initial) override {
+    return Pick().AskText(ToCrLf(prompt), title, initial);
+  }
+  std::optional<std::string> ChooseFolder(const std::string& prompt) override {
+    return Pick().ChooseFolder(prompt);
+  }
+  std::optional<std::uint32_t> ChooseColour(std::uint32_t initial) override {
+    return Pick().ChooseColour(initial);
+  }
+  // While the Options dialog is shown, what it asks belongs to it.
+  void SetOptionsWindow(HWND options) {
+    options_ = options;
+    for_options_ = MakeWin32Dialogs(options);
+  }
+
+ private:
+  Dialogs& Pick() {
+    if (options_ && IsWindowVisible(options_)) return *for_options_;
+    return IsWindowVisible(main_) && !IsIconic(main_) ? *owned_ : *free_;
+  }
+  HWND main_;
+  HWND options_ = nullptr;
+  std::unique_ptr<Dialogs> owned_, free_, for_options_;
+};
+
+class QuilletProgram;
+QuilletProgram* g_program = nullptr;  // for the timers' callbacks
+
+class QuilletProgram {
+ public:
+  explicit QuilletProgram(HINSTANCE instance) : instance_(instance), form_(instance) {}
+  int Run(const std::wstring& command_line);
+
+ private:
+  void ShowMain();
+  void HideMain();
+  ActivationHooks Activation();
+  void OnActivationClick(int button);
+  void ShowPopupMenu();
+  void PlaceStrip();
+  void Quit();
+  void OnButton(int index);
+  void OnMenu(int menu, int item);
+  void ShowHelpPage();
+  void ShowAbout();
+  void CreateOptions();
+  LifecycleHooks Hooks();
+  // Diagnostics: one look for the last-used window, whose usable titles the debugger shows;
+  // the debugger and the window monitor.
+  WindowHandle LastUsedWindowPass();
+  void ShowDebugger();
+  void ShowMonitor();
+  void RetryLater();
+
+  HINSTANCE instance_;
+  MainForm form_;
+  HICON icon_ = nullptr, small_icon_ = nullptr;
+  bool quitting_ = false;
+  bool menu_open_ = false;
+  bool retry_timer_ = false;
+  // The window the user worked in before turning to the program: the target of a snippet
+  // without a target title.
+  WindowHandle last_used_window_ = 0;
+  EdgeStripWindow strip_;
+  DebuggerWindow debugger_;
+  WindowMonitor monitor_;
+  std::vector<std::string> usable_titles_;  // of the last look for the last-used window
+
+  std::unique_ptr<FileSystem> fs_ = MakeOsFileSystem();
+  std::unique_ptr<CodePage> ansi_ = MakeOsAnsiCodePage();
+  std::unique_ptr<SettingsStore> settings_store_ = MakeOsSettingsStore();
+  std::unique_ptr<SystemInfo> system_ = MakeOsSystemInfo();
+  std::unique_ptr<Shell> shell_ = MakeWin32Shell();
+  std::unique_ptr<Desktop> desktop_ = MakeWin32Desktop();
+  std::unique_ptr<Clipboard> clipboard_;
+  std::unique_ptr<Dialogs> dialogs_;
+  std::optional<IniStore> ini_;
+  std::optional<EntryStore> entries_;
+  std::optional<QuilletCore> core_;
+  std::unique_ptr<Clock> clock_ = MakeWin32Clock();
+  std::unique_ptr<Keyboard> keyboard_ = MakeWin32Keyboard();
+  std::unique_ptr<WindowProcesses> processes_ = MakeWin32WindowProcesses();
+  std::unique_ptr<TypingPace> pace_ = MakeWin32TypingPace();
+  std::unique_ptr<Pause> pause_ = MakeWin32Pause();
+  std::unique_ptr<TargetChooser> chooser_;
+  std::optional<Sender> sender_;
+  UserSettings settings_{*settings_store_, kQuilletTitle};
+
+  // The Options dialog, once first shown, lives hidden until shutdown.
+  std::unique_ptr<Registry> registry_ = MakeWin32Registry();
+  std::optional<AutostartSwitch> autostart_;
+  OptionsForm options_form_;
+  std::optional<OptionsModel> options_;
+};
+
+void QuilletProgram::ShowMain() {
+  core_->ReloadIfChangedOutside();
+  HWND w = form_.hwnd();
+  ShowWindow(w, IsIconic(w) ? SW_RESTORE : SW_SHOWNORMAL);
+  SetForegroundWindow(w);
+}
+
+void QuilletProgram::HideMain() {
+  // Whatever the user typed is stored before the window goes.
+  core_->main().StorePendingEditsThen([this] { ShowWindow(form_.hwnd(), SW_HIDE); });
+}
+
+ActivationHooks QuilletProgram::Activation() {
+  ActivationHooks h;
+  h.windows_nt = core_->windows_nt();
+  h.send_under_way = [this] { return sender_ && sender_->busy(); };
+  h.store_pending_edits = [this] { core_->main().StorePendingEdits(); };
+  h.find_last_used_window = [this] { return LastUsedWindowPass(); };
+  h.set_last_used_window = [this](WindowHandle w) { last_used_window_ = w; };
+  h.bring_main_window_to_front = [this] { SetForegroundWindow(form_.hwnd()); };
+  h.show_popup_menu = [this] { ShowPopupMenu(); };
+  h.main_window_visible = [this] { return IsWindowVisible(form_.hwnd()) != FALSE; };
+  h.hide_main_window = [this] { HideMain(); };
+  h.show_main_window_normal = [this] { ShowMain(); };
+  return h;
+}
+
+void QuilletProgram::OnActivationClick(int button) {
+  qm::OnActivationClick(button, Activation());
+}
+
+void QuilletProgram::ShowPopupMenu() {
+  // A second click while the menu is open does not open another one inside it.
+  if (menu_open_) return;
+  menu_open_ = true;
+  const PopupMenu menu =
+      BuildPopupMenu(*ini_, core_->data_file(), core_->popup_settings().mode != 0);
+  POINT at{};
+  GetCursorPos(&at);
+  const std::optional<std::string> tag = TrackSnippetMenu(form_.hwnd(), menu, at);
+  menu_open_ = false;
+  if (!tag) return;
+  const MenuAction action = ActionFor(menu, *tag);
+  switch (action.command) {
+    case MenuCommand::kShowMainWindow:
+      ShowMain();
+      break;
+    case MenuCommand::kQuit:
+      Quit();
+      break;
+    case MenuCommand::kSendEntry:
+      sender_->SetAppTitle(core_->caption());
+      sender_->SetLastUsedWindow(last_used_window_);
+      sender_->SendEntry(action.entry, action.entry_name);
+      break;
+    case MenuCommand::kNothing:
+      break;
+  }
+}
+
+void QuilletProgram::PlaceStrip() {
+  const SIZE screen = PrimaryScreenSize();
+  const PopupSettings& settings = core_->popup_settings();
+  strip_.SetColour(PlainColour(settings.colour, [](int index) {
+    return static_cast<std::uint32_t>(GetSysColor(index));
+  }));
+  const EdgeStripPlacement p = PlaceEdgeStrip(settings, screen.cx, screen.cy);
+  strip_.Place(p.visible, RECT{p.rect.left, p.rect.top, p.rect.left + p.rect.width,
+                               p.rect.top + p.rect.height});
+}
+
+void QuilletProgram::Quit() {
+  if (quitting_) return;
+  quitting_ = true;
+  core_->Shutdown();
+  // Everything is stored: the focus leaving the editor as the window goes is nothing to act on.
+  form_.DetachModel();
+  DestroyWindow(form_.hwnd());
+}
+
+void QuilletProgram::ShowHelpPage() {
+  ShowHelp(HelpServices{*fs_, *shell_, *dialogs_, AppDir(*system_), core_->caption()}, "", false);
+}
+
+void QuilletProgram::ShowAbout() {
+  ShowAboutDialog(instance_, form_.hwnd(), ProgramInfo{kQuilletTitle, kQuilletDescription},
+                  AboutKind::kFreeware, *shell_, *system_);
+}
+
+void QuilletProgram::CreateOptions() {
+  // Made when first shown: a program in the notification area seldom needs it.
+  options_form_.on_created = [this](HWND options) {
+    static_cast<OwnerDialogs&>(*dialogs_).SetOptionsWindow(options);
+  };
+  options_form_.Create(instance_, form_.hwnd(),
+                       MakeCaption("Optionen", IsWindowsNT(*system_), AppVersionString(257)),
+                       /*when_shown=*/true);
+  autostart_.emplace(*registry_, *fs_, *dialogs_, kQuilletTitle,
+                     AppExePath(*system_) + " /AUTOSTART");
+  options_.emplace(OptionsServices{*core_, *dialogs_, *shell_, *autostart_,
+                                   [this](std::int32_t colour) {
+                                     strip_.SetColour(PlainColour(colour, [](int index) {
+                                       return static_cast<std::uint32_t>(GetSysColor(index));
+                                     }));
+                                   }},
+                   options_form_);
+  options_form_.Attach(&*options_);
+  options_->InitAutostart();
+}
+
+void QuilletProgram::OnButton(int index) {
+  MainModel& main = core_->main();
+  switch (index) {
+    case 1:
+      main.DeleteEntry();
+      break;
+    case 2:
+      main.RenameEntry();
+      break;
+    case 3:
+      HideMain();
+      break;
+    case 4:
+      options_form_.Show();
+      break;
+    case 5:
+      ShowAbout();
+      break;
+    case 8:
+      main.NewEntry();
+      break;
+    case 10:
+      ShowHelpPage();
+      break;
+    case 0:
+      ShowDebugger();
+      break;
+    default:  // the debugger and the Options dialog come with their windows
+      break;
+  }
+}
+
+void QuilletProgram::OnMenu(int menu, int item) {
+  MainModel& main = core_->main();
+  if (menu == 1 && item == 1) HideMain();
+  if (menu == 1 && item == 3) Quit();
+  if (menu == 3 && item == 1) main.NewEntry();
+  if (menu == 4 && item == 1) options_form_.ShowModal();
+  if (menu == 3 && item == 2) main.RenameEntry();
+  if (menu == 3 && item == 3) main.DeleteEntry();
+  if (menu == 4 && item == 3) ShowDebugger();
+  if (menu == 5 && item == 1) ShowHelpPage();
+  if (menu == 5 && item == 3) ShowAbout();
+}
+
+WindowHandle QuilletProgram::LastUsedWindowPass() {
+  const WindowHandle found =
+      FindLastUsedWindow(*desktop_, core_->ignore_list(), core_->caption(), &usable_titles_);
+  debugger_.SetTitles(usable_titles_);
+  return found;
+}
+
+void QuilletProgram::ShowDebugger() {
+  // Set once: the debugger may be asked to show itself again while its question waits inside
+  // the handler, which must not be replaced under its own feet.
+  if (!debugger_.on_ignore) {
+    debugger_.on_ignore = [this](const std::optional<std::string>& marked) {
+      // The questions belong to the debugger, so that its buttons wait for the answer.
+      OwnerDialogs dialogs(debugger_.hwnd());
+      IgnoreMarkedTitle(dialogs, core_->caption(), marked, [this](const std::string& title) {
+        return core_->AddIgnoredTitle(title);
+      });
+    };
+    debugger_.on_edit_data_file = [this] { EditDataFile(*shell_, core_->data_file()); };
+  }
+  debugger_.Show(instance_, form_.hwnd(),
+                 MakeCaption("Debugger", core_->windows_nt(), AppVersionString(257)),
+                 usable_titles_);
+}
+
+void QuilletProgram::ShowMonitor() {
+  const WindowTitleReader title = [this](WindowHandle w) { return WindowTitle(*desktop_, w); };
+  monitor_.lines = [this, title](bool visible_only) {
+    return MonitorLines(*desktop_, *clock_, title,
+                        reinterpret_cast<std::uintptr_t>(form_.hwnd()), visible_only);
+  };
+  monitor_.caption = [this, title](HWND monitor) {
+    return TitleInFront(*desktop_, title, core_->caption(),
+                        reinterpret_cast<std::uintptr_t>(monitor));
+  };
+  monitor_.Show(instance_, form_.hwnd());
+}
+
+void QuilletProgram::RetryLater() {
+  if (std::exchange(retry_timer_, true)) return;
+  SetTimer(form_.hwnd(), kRetryTimer, kRetryEveryMs, [](HWND window, UINT, UINT_PTR, DWORD) {
+    if (!g_program || g_program->quitting_) return;
+    // Nothing is reloaded or reported while a snippet is being typed; the next tick retries.
+    if (g_program->sender_ && g_program->sender_->busy()) return;
+    if (g_program->core_->RetryPending(IsWindowVisible(window) != FALSE)) return;
+    KillTimer(window, kRetryTimer);
+    g_program->retry_timer_ = false;
+  });
+}
+
+LifecycleHooks QuilletProgram::Hooks() {
+  LifecycleHooks h;
+  h.set_captions = [this](const std::string& caption) { form_.SetCaption(caption); };
+  h.init_layout = [this] { form_.InitLayout(); };
+  h.restore_geometry = [this] {
+    const MainForm::TwipsRect designed = form_.OuterTwips();
+    const SIZE screen = PrimaryScreenSize();
+    const int dpi = WindowDpi(form_.hwnd());
+    const Rect r = RestoreWindowGeometry(
+        settings_, Rect{designed.left, designed.top, designed.width, designed.height},
+        screen.cx * 1440.0 / dpi, screen.cy * 1440.0 / dpi);
+    form_.SetOuterTwips({r.left, r.top, r.width, r.height});
+  };
+  h.save_geometry = [this] {
+    const MainForm::TwipsRect r = form_.OuterTwips();
+    SaveWindowGeometry(settings_, Rect{r.left, r.top, r.width, r.height});
+  };
+  h.install_tray_and_hide = [this] {
+    HookTrayWindow(form_.hwnd(), TrayCallbacks{[this](unsigned) { OnActivationClick(1); },
+                                               [this](unsigned) { OnActivationClick(2); },
+                                               nullptr});
+    AddTrayIcon(0, small_icon_, kQuilletTitle);
+    ShowWindow(form_.hwnd(), SW_HIDE);
+  };
+  h.place_edge_strip = [this] { PlaceStrip(); };
+  h.show_path = [this](const std::string& path) { options_->ShowPath(path); };
+  h.settings_loaded = [this](const PopupSettings& p) { options_->LoadSettings(p); };
+  h.show_monitor = [this] { ShowMonitor(); };
+  h.retry_later = [this] { RetryLater(); };
+  // Outside the NT family the window used last is looked up once a second.
+  h.start_poll_timer = [this] {
+    SetTimer(form_.hwnd(), 1, 1000, [](HWND, UINT, UINT_PTR, DWORD) {
+      if (!g_program) return;
+      const WindowHandle found = g_program->LastUsedWindowPass();
+      if (found) g_program->last_used_window_ = found;
+    });
+  };
+  h.unload_other_windows = [this] {
+    debugger_.Close();
+    options_form_.Destroy();
+    strip_.Place(false, RECT{});
+    monitor_.Close();
+  };
+  h.remove_tray = [] {
+    RemoveTrayIcon(0);
+    UnhookTrayWindow();
+  };
+  return h;
+}
+
+int QuilletProgram::Run(const std::wstring& command_line) {
+  INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
+  InitCommonControlsEx(&icc);
+  const UINT show_message = RegisterWindowMessageW(kShowMainWindowMessage);
+
+  // One program per user session: two would show two icons and overwrite each other's
+  // edits. A second start brings the first one's main window forward and ends.
+  HANDLE instance_mutex = CreateMutexW(nullptr, TRUE, L"Local\\Ferrandel.Quillet.Instance");
+  if (instance_mutex && GetLastError() == ERROR_ALREADY_EXISTS) {
+    CloseHandle(instance_mutex);
+    for (int attempt = 0; attempt < 50; ++attempt) {
+      if (HWND first = FindWindowW(kMainFormClass, nullptr)) {
+        AllowSetForegroundWindow(ASFW_ANY);
+        PostMessageW(first, show_message, 0, 0);
+        return 0;
+      }
+      Sleep(100);  // the first one may still be starting
+    }
+    return 0;
+  }
+
+  icon_ = static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(QM_IDI_PROGRAM), IMAGE_ICON,
+                                        0, 0, LR_DEFAULTSIZE | LR_SHARED));
+  small_icon_ = static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(QM_IDI_PROGRAM),
+                                              IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                              GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+  if (!icon_) icon_ = LoadIconW(nullptr, IDI_APPLICATION);
+  if (!small_icon_) small_icon_ = icon_;
+  // The program starts in the notification area: the editor and its library wait until
+  // the window is first shown.
+  if (!form_.Create(icon_, small_icon_, MainForm::EditorCreation::kWhenNeeded)) return 2;
+  // The strip's caption starts like every window's of the program, so it is never a target.
+  strip_.Create(instance_, MakeCaption("Satellit", IsWindowsNT(*system_), AppVersionString(257)));
+  strip_.on_mouse_move = [this] { OnStripMouseMove(core_->popup_settings(), Activation()); };
+  strip_.on_button_down = [this](int button) {
+    OnStripMouseDown(core_->popup_settings(), button, Activation());
+  };
+  strip_.on_display_change = [this] {
+    if (core_) PlaceStrip();
+  };
+
+  clipboard_ = MakeWin32Clipboard(form_.hwnd());
+  dialogs_ = std::make_unique<OwnerDialogs>(form_.hwnd());
+  ini_.emplace(*fs_, *ansi_);
+  // The store tells each data file's encoding itself; the rest (the cipher's codes, files
+  // inserted into snippets) works in single-byte codes, also where the system's are UTF-8.
+  const CodePage& single_byte = SingleByteCodePage(*ansi_);
+  entries_.emplace(*ini_, single_byte);
+  core_.emplace(CoreServices{{*ini_, *entries_, *fs_, single_byte, *dialogs_, *clipboard_},
+                             *settings_store_,
+                             *system_,
+                             pause_.get()},
+                form_, Hooks());
+  g_program = this;
+
+  CreateOptions();
+
+  chooser_ = MakeWin32TargetChooser(form_.hwnd());
+  sender_.emplace(SenderServices{*entries_, *fs_, single_byte, *clock_, *desktop_, *keyboard_,
+                                 *clipboard_, *dialogs_, *processes_, *pace_, *chooser_},
+                  core_->data_file());
+  // While a long text is typed, the icon's tooltip tells how far it has got.
+  sender_->SetProgress([](std::size_t typed, std::size_t total, bool done) {
+    if (total < 200) return;
+    SetTrayTip(0, done ? std::string(kQuilletTitle)
+                       : std::string(kQuilletTitle) + ": " + std::to_string(typed) + " von " +
+                             std::to_string(total) + " Zeichen");
+  });
+
+  MainFormCommands commands;
+  commands.button = [this](int index) { OnButton(index); };
+  commands.menu = [this](int menu, int item) { OnMenu(menu, item); };
+  // Without an icon (debug mode) a hidden window could not be reached again: there the
+  // close box ends the program.
+  commands.close_box = [this] { core_->debug_mode() ? Quit() : HideMain(); };
+  commands.close_request = [this] { Quit(); };
+  commands.destroyed = [] { PostQuitMessage(0); };
+  commands.show_requested = [this] { ShowMain(); };
+  commands.activated = [this] { core_->ReloadIfChangedOutside(); };
+  // Windows ends the process after this; everything is stored and the icon is gone.
+  commands.end_session = [this] { Quit(); };
+  commands.monitor_gesture = [this] { ShowMonitor(); };
+  form_.Attach(&core_->main(), commands);
+
+  core_->Startup(WideToUtf8(command_line));
+  if (core_->debug_mode()) {
+    ShowWindow(form_.hwnd(), SW_SHOWNORMAL);
+    SetForegroundWindow(form_.hwnd());
+  }
+
+  MSG msg;
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    HWND active = GetActiveWindow();
+    if (active && IsDialogMessageW(active, &msg)) continue;
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+  if (!quitting_) core_->Shutdown();
+  if (instance_mutex) CloseHandle(instance_mutex);
+  return 0;
+}
+
+}  // namespace
+
+int RunQuillet(HINSTANCE instance, const std::wstring& command_line) {
+  QuilletProgram program(instance);
+  return program.Run(command_line);
+}
+
+}  // namespace qm

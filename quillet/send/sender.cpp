@@ -1,0 +1,411 @@
+// The sender: prepares a snippet entry's text and types it into the window it is meant for.
+#include "quillet/send/sender.h"
+
+#include <algorithm>
+#include <iterator>
+#include <utility>
+
+#include "quillet/send/placeholders.h"
+#include "store/stored_text.h"
+#include "text/utf.h"
+
+namespace qm {
+namespace {
+
+// What a slow target (a plain editor under Wine) takes in; most take it in faster, so the
+// question about a long text names the longest it may take.
+constexpr std::size_t kAssumedCharsPerSecond = 100;
+
+const char* const kNothingSent = "Es wurde nichts übertragen.";
+
+std::string TrimBlanks(const std::string& text) {
+  const std::size_t first = text.find_first_not_of(' ');
+  if (first == std::string::npos) return {};
+  return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+// "Das Zielfenster „Editor“" or, without a title, "Das Zielfenster".
+std::string TargetName(const std::string& title) {
+  return title.empty() ? "Das Zielfenster" : "Das Zielfenster „" + title + "“";
+}
+
+std::string Plural(std::size_t n, const char* one, const char* many) {
+  return std::to_string(n) + " " + (n == 1 ? one : many);
+}
+
+}  // namespace
+
+std::string FolderOf(const std::string& path) {
+  const std::size_t sep = path.find_last_of("\\/");
+  return sep == std::string::npos ? std::string() : path.substr(0, sep + 1);
+}
+
+std::string GroupedNumber(std::size_t n) {
+  std::string digits = std::to_string(n);
+  for (std::size_t i = digits.size(); i > 3; i -= 3) digits.insert(i - 3, ".");
+  return digits;
+}
+
+std::string TypingDuration(std::size_t chars) {
+  const std::size_t seconds = (chars + kAssumedCharsPerSecond - 1) / kAssumedCharsPerSecond;
+  if (seconds < 60) return Plural(seconds, "Sekunde", "Sekunden");
+  const std::size_t minutes = (seconds + 30) / 60;
+  if (minutes < 60) return Plural(minutes, "Minute", "Minuten");
+  std::string text = Plural(minutes / 60, "Stunde", "Stunden");
+  if (minutes % 60) text += " und " + Plural(minutes % 60, "Minute", "Minuten");
+  return text;
+}
+
+// Icon clicks and timers run while the sender waits for a window or a dialog; a second send
+// then must not replace the text that the first one is typing.
+class Sender::BusyScope {
+ public:
+  explicit BusyScope(bool& busy) : busy_(busy) { busy_ = true; }
+  ~BusyScope() { busy_ = false; }
+  BusyScope(const BusyScope&) = delete;
+  BusyScope& operator=(const BusyScope&) = delete;
+
+ private:
+  bool& busy_;
+};
+
+Sender::Sender(const SenderServices& services, const std::string& data_file)
+    : s_(services), data_file_(data_file) {}
+
+SendOutcome Sender::SendEntry(int entry_number, const std::string& entry_name) {
+  if (busy_) return SendOutcome::kBusy;
+  BusyScope busy(busy_);
+
+  // Another program may have deleted or moved entries since the menu was built: whatever now
+  // has that number may be another entry, an enciphered one even.
+  SnippetEntry entry;
+  EntryLocation where;
+  const Status read =
+      s_.entries.ReadKnownEntry({entry_number, entry_name, {}}, data_file_, &entry, &where);
+  if (!read || where.number == 0) {
+    const std::string entry_text = "Der Eintrag \xE2\x80\x9E" + entry_name + "\xE2\x80\x9C ";
+    if (!read) {
+      Refuse(entry_text + "kann nicht gelesen werden. " + read.message);
+    } else if (where.place == EntryPlace::kGone) {
+      Refuse(entry_text + "existiert nicht mehr in der Datendatei.");
+    } else {
+      Refuse(entry_text +
+             "steht nicht mehr unter seiner Nummer in der Datendatei, und mehrere "
+             "Einträge tragen diesen Namen.");
+    }
+    return SendOutcome::kNoEntry;
+  }
+  const std::string text = ExpandPlaceholders(UnescapeStoredText(entry.text), s_.clock, s_.fs,
+                                              s_.ansi, FolderOf(data_file_));
+  const bool dosbox = entry.dosbox != 0;
+  // Pasting is quick however long the text; only typing can take hours.
+  if (!dosbox && !ConfirmLongText(CountCodePoints(text))) return SendOutcome::kDeclined;
+  // The clipboard is written only once a target has passed its checks: a refused send must
+  // leave the user's clipboard as it was.
+  paste_text_.reset();
+  if (dosbox) paste_text_ = WithoutCommandCharacters(text);
+  keystroke_text_ = KeystrokeTextFor(text, dosbox);
+  keys_ = ParseKeystrokes(keystroke_text_);
+
+  const std::string target_title = TrimBlanks(entry.title);
+  return target_title.empty() ? SendToLastWindow() : SendToTitledWindow(target_title);
+}
+
+bool Sender::ConfirmLongText(std::size_t chars) {
+  if (chars <= kLongTextChars) return true;
+  const std::string question =
+      "Der Text ist nach dem Einsetzen der Platzhalter " + GroupedNumber(chars) +
+      " Zeichen lang. Das Tippen kann bis zu etwa " + TypingDuration(chars) +
+      " dauern.\r\n\r\nSoll er trotzdem übertragen werden?";
+  return s_.dialogs.ShowMessage(question, app_title_, MessageIcon::kQuestion,
+                                MessageButtons::kYesNoDefaultNo) == MessageAnswer::kYes;
+}
+
+SendOutcome Sender::SendToTitledWindow(const std::string& target_title) {
+  std::vector<TargetCandidate> candidates = FindTitledWindows(s_.desktop, target_title);
+  if (candidates.empty()) return NoTarget();
+  if (candidates.size() == 1) return TypeChecked(candidates.front().window);
+  SortForChoice(candidates, sort_key_);
+  const std::optional<std::size_t> chosen = s_.chooser.Choose(candidates);
+  if (!chosen || *chosen >= candidates.size()) return SendOutcome::kChoiceCancelled;
+  return TypeChecked(candidates[*chosen].window);
+}
+
+SendOutcome Sender::SendToLastWindow() {
+  if (last_used_window_ == 0) return NoTarget();
+  return TypeChecked(last_used_window_);
+}
+
+SendOutcome Sender::NoTarget() {
+  s_.dialogs.ShowMessage(
+      "Es wurde kein passendes Zielfenster identifiziert.\rDie Übertragung wird daher "
+      "abgebrochen.",
+      app_title_, MessageIcon::kStop, MessageButtons::kOk);
+  return SendOutcome::kNoTarget;
+}
+
+SendOutcome Sender::TypeIntoWindow(WindowHandle window) {
+  if (busy_) return SendOutcome::kBusy;
+  BusyScope busy(busy_);
+  return TypeChecked(window);
+}
+
+SendOutcome Sender::TypeChecked(WindowHandle window) {
+  if (window == 0 || !s_.desktop.Exists(window)) {
+    return Refuse("Das Zielfenster ist nicht mehr geöffnet.");
+  }
+  const std::string title = WindowTitle(s_.desktop, window);
+  if (const Refusal unfit = Unfit(window, title); !unfit.why.empty()) {
+    return Refuse(unfit.why, unfit.advice);
+  }
+  if (!ComeToFront(window)) {
+    if (!s_.desktop.Exists(window)) return Refuse("Das Zielfenster ist nicht mehr geöffnet.");
+    return Refuse(TargetName(title) + " ließ sich nicht in den Vordergrund holen.",
+                  "So gelangt der Text nicht versehentlich in ein anderes Fenster.");
+  }
+  // Whatever the program still has to do (a menu or dialog closing) is done before the
+  // first key, and no key the user still holds is mixed into the text.
+  s_.pace.Wait(0);
+  ReleaseUsersKeys();
+  if (paste_text_) return Paste(window, title);
+  const Typing typing = TypeKeys(window);
+  if (typing.stop == Stop::kNone) return SendOutcome::kTyped;
+  return Stopped(typing.stop, "Bis dahin wurden " + GroupedNumber(typing.typed) + " von " +
+                                  GroupedNumber(keys_.strokes()) + " Zeichen übertragen.");
+}
+
+Sender::Refusal Sender::Unfit(WindowHandle window, const std::string& title) {
+  const std::string target = TargetName(title);
+  if (!s_.desktop.IsVisible(window)) {
+    return {target + " ist nicht sichtbar und kann keine Eingaben empfangen.", ""};
+  }
+  switch (s_.desktop.WhyNeverTarget(window)) {
+    case NeverTarget::kOwnProcess:
+      return {target + " gehört zu Quillet selbst.", ""};
+    case NeverTarget::kShell:
+      return {target + " ist der Desktop oder die Taskleiste von Windows.", ""};
+    case NeverTarget::kCloaked:
+      return {target + " ist von Windows verborgen (etwa auf einem anderen virtuellen "
+                       "Desktop) und kann keine Eingaben empfangen.",
+              ""};
+    case NeverTarget::kNo:
+      break;
+  }
+  switch (s_.processes.DeliveryTo(window)) {
+    case KeyDelivery::kDropped:
+      return {target +
+                  " gehört zu einem Programm, das mit höheren Rechten läuft (als "
+                  "Administrator). Windows verwirft Tastatureingaben an solche Programme ohne "
+                  "jede Rückmeldung.",
+              "Um in dieses Fenster zu schreiben, starten Sie Quillet ebenfalls als "
+              "Administrator."};
+    case KeyDelivery::kUnknown:
+      return {target +
+                  " gehört zu einem Programm, dessen Rechte Quillet nicht feststellen kann, "
+                  "und so lässt sich nicht sagen, ob Tastatureingaben dort ankommen: Windows "
+                  "verwirft sie ohne jede Rückmeldung, wenn es mit höheren Rechten läuft.",
+              "Falls das Programm als Administrator läuft, starten Sie Quillet ebenfalls als "
+              "Administrator."};
+    case KeyDelivery::kDelivered:
+      break;
+  }
+  return {};
+}
+
+void Sender::ReleaseUsersKeys() {
+  std::vector<KeyEvent> held;
+  for (const std::uint16_t vk : s_.keyboard.HeldModifiers()) {
+    held.push_back({KeyEvent::Kind::kVirtualKey, vk, false});
+  }
+  if (!held.empty()) s_.keyboard.Send(ReleasingEvents(std::move(held)));
+}
+
+bool Sender::Patiently(int patience_ms, int retry_ms, const std::function<bool()>& done) {
+  for (int waited = 0;; waited += retry_ms) {
+    if (done()) return true;
+    if (waited >= patience_ms) return false;
+    s_.pace.Wait(retry_ms);
+  }
+}
+
+bool Sender::ComeToFront(WindowHandle window) {
+  // The system may hand over the foreground a moment late, or only at a second request, and
+  // a minimised window restores itself in its own time.
+  bool gone = false;
+  const bool done = Patiently(kForegroundPatienceMs, kForegroundRetryMs, [&] {
+    gone = !s_.desktop.Exists(window);
+    // Being the foreground window is not enough: a minimised one may be, and takes no keys.
+    return gone || s_.desktop.BringToFront(window);
+  });
+  return done && !gone;
+}
+
+Sender::Stop Sender::CheckStillTarget(WindowHandle window) {
+  if (!s_.desktop.Exists(window)) return Stop::kClosed;
+  if (s_.desktop.Foreground() != window) return Stop::kSwitched;
+  if (s_.pace.EscapePressed()) return Stop::kEscape;
+  return Stop::kNone;
+}
+
+// Esc is watched while the keys go out, and only then: a message box afterwards must close
+// with it as usual.
+class Sender::EscapeWatch {
+ public:
+  explicit EscapeWatch(TypingPace& pace) : pace_(pace) { pace_.StartEscapeWatch(); }
+  ~EscapeWatch() { pace_.StopEscapeWatch(); }
+  EscapeWatch(const EscapeWatch&) = delete;
+  EscapeWatch& operator=(const EscapeWatch&) = delete;
+
+ private:
+  TypingPace& pace_;
+};
+
+Sender::Typing Sender::TypeKeys(WindowHandle window) {
+  EscapeWatch watch(s_.pace);
+  const std::size_t total = keys_.strokes();
+  Typing result;
+  std::size_t& stroke = result.typed;  // strokes typed so far
+  std::size_t event = 0;               // their events
+  std::vector<KeyEvent> batch;
+  batch.reserve(kBatchEvents);
+  while (stroke < total) {
+    if (const Stop why = CheckStillTarget(window); why != Stop::kNone) {
+      result.stop = why;
+      break;
+    }
+    // Whole strokes only, so that a stop between batches never leaves a key down.
+    std::size_t end = stroke + 1;
+    while (end < total && keys_.stroke_ends[end] - event <= kBatchEvents) ++end;
+    const std::size_t end_event = keys_.stroke_ends[end - 1];
+    batch.assign(keys_.events.begin() + static_cast<std::ptrdiff_t>(event),
+                 keys_.events.begin() + static_cast<std::ptrdiff_t>(end_event));
+    const std::size_t accepted = s_.keyboard.Send(batch);
+    if (accepted < batch.size()) {
+      ReleaseHeld(batch, accepted);
+      result.stop = Stop::kBlocked;
+      stroke = StrokesArrived(stroke, event + accepted);
+      break;
+    }
+    stroke = end;
+    event = end_event;
+    if (stroke < total) Progress(stroke, total, false);
+    // Without the catch-up a slow target would lose or reorder input; after the last batch
+    // it keeps the send from ending before the text has arrived.
+    if (!s_.pace.CatchUp(window, InputMessages(batch)) && stroke < total) {
+      // The catch-up fails for a target that has closed as well as for one that hangs.
+      result.stop = s_.desktop.Exists(window) ? Stop::kHung : Stop::kClosed;
+      break;
+    }
+  }
+  Progress(stroke, total, true);
+  return result;
+}
+
+SendOutcome Sender::Paste(WindowHandle window, const std::string& title) {
+  const std::unique_ptr<ClipboardContents> saved = s_.clipboard.Save();
+  if (!saved) return ClipboardBusy();
+  if (!s_.clipboard.OfferForPaste(*paste_text_)) {
+    s_.clipboard.Restore(*saved);
+    return ClipboardBusy();
+  }
+  const Typing typing = TypeKeys(window);
+  const bool taken = typing.stop == Stop::kNone &&
+                     Patiently(kPastePatienceMs, kPasteRetryMs,
+                               [this] { return s_.clipboard.PasteTaken(); });
+  // Put back before any message, so that the text is not there while a box waits.
+  const bool restored = s_.clipboard.Restore(*saved);
+  if (!restored) {
+    s_.dialogs.ShowMessage(
+        "Der vorherige Inhalt der Zwischenablage konnte nicht wiederhergestellt werden, weil sie "
+        "gerade von einem anderen Programm benutzt wird.",
+        app_title_, MessageIcon::kExclamation, MessageButtons::kOk);
+  }
+  if (typing.stop != Stop::kNone) return Stopped(typing.stop, kNothingSent);
+  if (!taken) {
+    Refuse(TargetName(title) + " hat den Text nicht aus der Zwischenablage übernommen.",
+           "Im DOS-Box-Modus wird der Text über das Systemmenü des Fensters eingefügt "
+           "(Alt+Leertaste, B, E), wie es die Eingabeaufforderung kennt.");
+    return SendOutcome::kNotPasted;
+  }
+  return SendOutcome::kTyped;
+}
+
+SendOutcome Sender::ClipboardBusy() {
+  // The paste keys would otherwise paste whatever the clipboard held before.
+  s_.dialogs.ShowMessage(
+      "Der Text konnte nicht in die Zwischenablage gelegt werden; vermutlich wird sie "
+      "gerade von einem anderen Programm benutzt.\r\n" +
+          std::string(kNothingSent),
+      app_title_, MessageIcon::kExclamation, MessageButtons::kOk);
+  return SendOutcome::kClipboardFailed;
+}
+
+std::size_t Sender::StrokesArrived(std::size_t stroke, std::size_t events_sent) const {
+  // A character arrives with its key going down, so a stroke cut short after that counts;
+  // one cut short after Alt alone does not.
+  for (; stroke < keys_.strokes(); ++stroke) {
+    std::size_t i = stroke == 0 ? 0 : keys_.stroke_ends[stroke - 1];
+    while (i < events_sent && keys_.events[i].kind == KeyEvent::Kind::kVirtualKey &&
+           keys_.events[i].code == kVkMenu) {
+      ++i;
+    }
+    if (i >= events_sent) break;
+  }
+  return stroke;
+}
+
+void Sender::ReleaseHeld(const std::vector<KeyEvent>& batch, std::size_t accepted) {
+  std::vector<KeyEvent> held;
+  for (std::size_t i = 0; i < accepted && i < batch.size(); ++i) {
+    const KeyEvent& e = batch[i];
+    if (!e.key_up) {
+      held.push_back(e);
+      continue;
+    }
+    const auto it = std::find_if(held.rbegin(), held.rend(), [&](const KeyEvent& h) {
+      return h.kind == e.kind && h.code == e.code;
+    });
+    if (it != held.rend()) held.erase(std::next(it).base());
+  }
+  if (!held.empty()) s_.keyboard.Send(ReleasingEvents(std::move(held)));
+}
+
+SendOutcome Sender::Refuse(const std::string& why, const std::string& advice) {
+  std::string text = why + "\r\n" + kNothingSent;
+  if (!advice.empty()) text += "\r\n\r\n" + advice;
+  s_.dialogs.ShowMessage(text, app_title_, MessageIcon::kExclamation, MessageButtons::kOk);
+  return SendOutcome::kRefused;
+}
+
+SendOutcome Sender::Stopped(Stop why, const std::string& how_much) {
+  const std::string stopped = "Die Übertragung wurde abgebrochen, weil ";
+  std::string text;
+  switch (why) {
+    case Stop::kEscape:
+      text = "Die Übertragung wurde mit Esc abgebrochen.";
+      break;
+    case Stop::kClosed:
+      text = stopped + "das Zielfenster geschlossen wurde.";
+      break;
+    case Stop::kSwitched:
+      text = stopped + "ein anderes Fenster in den Vordergrund kam.";
+      break;
+    case Stop::kHung:
+      text = stopped + "das Zielfenster nicht mehr reagiert.";
+      break;
+    case Stop::kBlocked:
+      text = stopped + "Windows die Tastatureingaben nicht annahm.";
+      break;
+    case Stop::kNone:
+      break;
+  }
+  s_.dialogs.ShowMessage(text + "\r\n" + how_much, app_title_, MessageIcon::kExclamation,
+                         MessageButtons::kOk);
+  return SendOutcome::kStopped;
+}
+
+void Sender::Progress(std::size_t typed, std::size_t total, bool done) {
+  if (progress_) progress_(typed, total, done);
+}
+
+}  // namespace qm

@@ -1,0 +1,168 @@
+// The sender: prepares a snippet entry's text and types it into the window it is meant for,
+// and into no other.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/clipboard.h"
+#include "platform/clock.h"
+#include "platform/code_page.h"
+#include "platform/desktop.h"
+#include "platform/dialogs.h"
+#include "platform/file_system.h"
+#include "platform/keyboard.h"
+#include "platform/typing_pace.h"
+#include "platform/window_processes.h"
+#include "quillet/send/keystroke_text.h"
+#include "quillet/send/target_chooser.h"
+#include "quillet/send/targets.h"
+#include "store/entries.h"
+
+namespace qm {
+
+struct SenderServices {
+  EntryStore& entries;
+  FileSystem& fs;
+  const CodePage& ansi;
+  Clock& clock;
+  Desktop& desktop;
+  Keyboard& keyboard;
+  Clipboard& clipboard;
+  Dialogs& dialogs;
+  WindowProcesses& processes;
+  TypingPace& pace;
+  TargetChooser& chooser;
+};
+
+// How a send ended. Every outcome but kTyped, kDeclined, kChoiceCancelled and kBusy has
+// told the user why.
+enum class SendOutcome {
+  kTyped,            // all of it (an empty text types nothing); in DOS-box mode: pasted
+  kNoTarget,         // no window to type into
+  kChoiceCancelled,  // the user cancelled the choice among several windows
+  kDeclined,         // the user declined to type a very long text
+  kClipboardFailed,  // DOS-box mode: the text could not be put on the clipboard
+  kNotPasted,        // DOS-box mode: the target did not take the text from the clipboard
+  kRefused,          // the target is gone, hidden, never a target, elevated or would not come
+                     // to the front
+  kStopped,          // typing stopped part-way; the message says how much was typed
+  kBusy,             // another send is under way; nothing was done
+  kNoEntry,          // the entry is no longer in the data file, or cannot be told apart
+};
+
+// Above this many characters after expansion, typing asks first.
+inline constexpr std::size_t kLongTextChars = 10'000;
+// Events per batch: after each one the target catches up and is checked again.
+inline constexpr std::size_t kBatchEvents = 64;
+// How long a target may take to come to the front, and how often it is asked meanwhile.
+inline constexpr int kForegroundPatienceMs = 1000;
+inline constexpr int kForegroundRetryMs = 50;
+// How long a target may take to read the text it was told to paste, and how often the
+// clipboard is asked meanwhile.
+inline constexpr int kPastePatienceMs = 2000;
+inline constexpr int kPasteRetryMs = 50;
+
+// `typed` and `total` count characters (one per Enter, Tab or Alt combination too);
+// `done` once at the end, whether everything was typed or typing stopped.
+using TypingProgressFunction = std::function<void(std::size_t typed, std::size_t total, bool done)>;
+
+class Sender {
+ public:
+  // `data_file` is the program's data file, which may change while the sender lives; a
+  // relative file placeholder is looked for in its folder.
+  Sender(const SenderServices& services, const std::string& data_file);
+
+  // The title of the message boxes: the program's caption prefix.
+  void SetAppTitle(std::string title) { app_title_ = std::move(title); }
+  // The sort key of the program's sorted lists, so that the choice lists the windows as
+  // every other list of the program would.
+  void SetSortKey(SortKeyFunction key) { sort_key_ = std::move(key); }
+  // Called after each batch while typing, e.g. for the icon's tooltip on long texts.
+  void SetProgress(TypingProgressFunction progress) { progress_ = std::move(progress); }
+
+  // The window the user last worked in (0: none known), kept by the program's tracking.
+  void SetLastUsedWindow(WindowHandle window) { last_used_window_ = window; }
+  WindowHandle last_used_window() const { return last_used_window_; }
+
+  // Reads the entry under the data file's lock, found by the number and name the menu knew
+  // (moved: under its new number; gone, or one of several of that name that nothing tells
+  // apart: nothing is typed and the user is told), undoes the stored escapes, expands the
+  // placeholders, asks before a very long text is typed, and prepares the keystrokes: in
+  // DOS-box mode the keystrokes paste the text through the target's system menu. Then the
+  // target: the windows whose title contains the entry's target title (one is taken, several
+  // are offered for choice), or, without a target title, the last-used window.
+  SendOutcome SendEntry(int entry_number, const std::string& entry_name);
+
+  // Types the keystrokes the last SendEntry prepared into `window`, but only when the window
+  // exists, is visible, may be a target at all, is known not to run with higher rights and
+  // has come to the front; modifier keys the user still holds are released first. Typing
+  // goes in batches and stops at once when another window comes to the front, the target
+  // closes or hangs, or the user presses Esc. In DOS-box mode the text goes on the clipboard
+  // only then, and what the clipboard held before is put back once the target has read it.
+  SendOutcome TypeIntoWindow(WindowHandle window);
+
+  // What the last SendEntry prepared.
+  const std::string& keystroke_text() const { return keystroke_text_; }
+  bool busy() const { return busy_; }
+
+ private:
+  enum class Stop { kNone, kClosed, kSwitched, kEscape, kHung, kBlocked };
+  struct Typing {
+    Stop stop = Stop::kNone;
+    std::size_t typed = 0;  // strokes
+  };
+  struct Refusal {
+    std::string why, advice;
+  };
+  class BusyScope;
+  class EscapeWatch;
+
+  SendOutcome SendToTitledWindow(const std::string& target_title);
+  SendOutcome SendToLastWindow();
+  SendOutcome TypeChecked(WindowHandle window);
+  // Why nothing may be typed into the window, which exists; `why` is empty when it may.
+  Refusal Unfit(WindowHandle window, const std::string& title);
+  Typing TypeKeys(WindowHandle window);
+  SendOutcome Paste(WindowHandle window, const std::string& title);
+  void ReleaseUsersKeys();
+  bool ComeToFront(WindowHandle window);
+  // Asks `done` until it holds or `patience_ms` have passed, while the program's events run.
+  bool Patiently(int patience_ms, int retry_ms, const std::function<bool()>& done);
+  Stop CheckStillTarget(WindowHandle window);
+  // How many strokes from `stroke` on typed something when only `events_sent` events of the
+  // whole sequence went out.
+  std::size_t StrokesArrived(std::size_t stroke, std::size_t events_sent) const;
+  void ReleaseHeld(const std::vector<KeyEvent>& batch, std::size_t accepted);
+  bool ConfirmLongText(std::size_t chars);
+  SendOutcome NoTarget();
+  // Tells why nothing was typed, and what the user can do about it.
+  SendOutcome Refuse(const std::string& why, const std::string& advice = "");
+  // Tells why typing stopped, then `how_much` of the text arrived.
+  SendOutcome Stopped(Stop why, const std::string& how_much);
+  SendOutcome ClipboardBusy();
+  void Progress(std::size_t typed, std::size_t total, bool done);
+
+  SenderServices s_;
+  const std::string& data_file_;
+  std::string app_title_ = "Quillet";
+  SortKeyFunction sort_key_ = ApproximateListSortKey;
+  TypingProgressFunction progress_;
+  WindowHandle last_used_window_ = 0;
+  std::string keystroke_text_;
+  KeySequence keys_;
+  std::optional<std::string> paste_text_;  // DOS-box mode: what goes on the clipboard
+  bool busy_ = false;
+};
+
+// The folder of a file path with its trailing separator; empty when the path has none.
+std::string FolderOf(const std::string& path);
+// "12.345": thousands grouped as German texts write them.
+std::string GroupedNumber(std::size_t n);
+// "2 Minuten", "1 Stunde und 5 Minuten": how long typing `chars` characters may take.
+std::string TypingDuration(std::size_t chars);
+
+}  // namespace qm

@@ -1,0 +1,641 @@
+// The main window's decisions against a fake window: control states, the entry commands with
+// scripted answers, saving the entry being edited, the Unicode and failed-write messages.
+#include "quillet/main_model.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+
+#include "platform/portable_code_pages.h"
+#include "quillet/glyph_text.h"
+#include "store/stored_text.h"
+#include "tests/fakes/fake_clipboard.h"
+#include "tests/fakes/fake_dialogs.h"
+#include "tests/fakes/fake_file_system.h"
+#include "tests/fakes/fake_main_view.h"
+
+namespace qm {
+namespace {
+
+const std::string kFile = "C:\\Q\\Quillet.ini";
+
+// Names are trimmed of blanks when typed, nothing else.
+std::string TrimBlanksForTest(std::string s) {
+  while (!s.empty() && s.front() == ' ') s.erase(0, 1);
+  return s;
+}
+const std::string E = kEnterGlyphUtf8;
+
+class MainModelTest : public testing::Test {
+ protected:
+  FakeFileSystem fs;
+  Windows1252CodePage ansi;
+  IniStore ini{fs, ansi};
+  EntryStore entries{ini, ansi};
+  FakeDialogs dialogs;
+  FakeClipboard clipboard;
+  FakeMainView view;
+  std::string data_file = kFile;
+  MainModel model{MainServices{ini, entries, fs, ansi, dialogs, clipboard}, view, data_file};
+
+  // Entries 1..n with the given names; each text is "text of <name>".
+  void Library(const std::vector<std::string>& names) {
+    std::vector<std::pair<int, SnippetEntry>> all;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+      all.push_back({static_cast<int>(i) + 1,
+                     SnippetEntry{names[i], "text of " + names[i], "", 0, 0}});
+    }
+    ASSERT_TRUE(entries.WriteEntries(all, data_file));
+    Load();
+  }
+  void Load() {
+    view.ListClear();
+    model.LoadEntryList();
+    model.UpdateControlStates();
+  }
+  void Select(const std::string& name) {
+    for (int i = 0; i < view.ListCount(); ++i) {
+      if (view.ListText(i) == name) view.ListSelect(i);
+    }
+    model.OnListClick();
+  }
+  std::string Value(const char* section, const char* key) {
+    return ini.ReadIniValue(section, key, "<none>", data_file);
+  }
+  // Name -> text of every entry, as a fresh start would read them.
+  std::map<std::string, std::string> Reloaded() {
+    std::map<std::string, std::string> out;
+    for (int n = 1; n <= entries.CountEntries(data_file); ++n) {
+      const SnippetEntry e = entries.ReadEntry(n, data_file);
+      out[e.name] = e.text;
+    }
+    return out;
+  }
+};
+
+TEST_F(MainModelTest, ControlStatesFollowTheLibraryTheSelectionAndTheClipboard) {
+  Load();
+  EXPECT_FALSE(view.states.has_entries);
+  EXPECT_FALSE(view.states.entry_controls);
+  EXPECT_FALSE(view.states.find);
+  EXPECT_FALSE(view.states.title_box);
+  EXPECT_FALSE(view.states.window_colour);
+
+  Library({"Gruss", "adresse"});
+  EXPECT_EQ(view.Names(), (std::vector<std::string>{"adresse", "Gruss"}));
+  EXPECT_EQ(view.selection, 0);  // the first item is selected and loaded
+  EXPECT_EQ(view.editor, "text of adresse");
+  const struct {
+    std::size_t selection_length;
+    std::optional<std::string> clipboard;
+    const char* search;
+    bool cut, paste, find_next;
+  } cases[] = {
+      {0, std::nullopt, "", false, false, false},
+      {3, std::string(""), "x", true, false, true},
+      {1, std::string("t"), "", true, true, false},
+  };
+  for (const auto& c : cases) {
+    view.selection_length = c.selection_length;
+    clipboard.text = c.clipboard;
+    if (*c.search) {
+      dialogs.text_answers.push_back(std::string(c.search));
+      model.OnEditCommand(kEditFind);
+    }
+    model.UpdateControlStates();
+    EXPECT_EQ(view.states.cut_copy_delete, c.cut);
+    EXPECT_EQ(view.states.paste, c.paste);
+    EXPECT_TRUE(view.states.find);
+    EXPECT_EQ(view.states.find_next, c.find_next || !model.last_search_text().empty());
+    EXPECT_TRUE(view.states.entry_controls);
+  }
+  // The title box is usable only while the title option is chosen.
+  EXPECT_FALSE(view.states.title_box);
+  model.OnDestinationTypeClick(1);
+  EXPECT_TRUE(view.states.title_box);
+  EXPECT_EQ(view.focus, MainView::Focus::kTitleBox);
+}
+
+TEST_F(MainModelTest, TheListEndsAtTheFirstMissingNameAndCollectsTitles) {
+  fs.SetFile(data_file,
+             "[Name]\r\n1=eins\r\n2=zwei\r\n4=vier\r\n[Title]\r\n1=  Editor  \r\n2=\r\n"
+             "4=Nie\r\n");
+  Load();
+  EXPECT_EQ(view.Names(), (std::vector<std::string>{"eins", "zwei"}));
+  EXPECT_EQ(view.items[1].data, 2);
+  EXPECT_EQ(view.titles, std::vector<std::string>{"Editor"});
+  EXPECT_EQ(view.title_text, "Editor");  // entry 1 is loaded, its target trimmed
+  EXPECT_EQ(view.destination, 1);
+}
+
+TEST_F(MainModelTest, NewEntryAsksAboutDuplicatesAndStartsEnciphered) {
+  Library({"ABC"});
+  // No: the input box opens again, empty; then Yes keeps the duplicate.
+  dialogs.text_answers = {std::string("  abc "), std::string("abc")};
+  dialogs.message_answers = {MessageAnswer::kNo, MessageAnswer::kYes};
+  model.NewEntry();
+  ASSERT_EQ(dialogs.prompts.size(), 2u);
+  EXPECT_EQ(dialogs.prompts[0].title, "Quillet - Neuen Eintrag erstellen");
+  EXPECT_EQ(dialogs.prompts[1].initial, "");
+  EXPECT_EQ(dialogs.messages[0].text,
+            "Es gibt bereits einen Eintrag mit dem Namen \r'abc'.\r\rMöchten Sie ihn dennoch "
+            "verwenden?");
+  // Enter alone must not make a duplicate: No is the default button.
+  EXPECT_EQ(dialogs.messages[0].buttons, MessageButtons::kYesNoDefaultNo);
+  EXPECT_EQ(view.Names(), (std::vector<std::string>{"ABC", "abc"}));
+  EXPECT_EQ(view.ListText(view.selection), "abc");
+  EXPECT_EQ(view.ListData(view.selection), 2);
+  EXPECT_TRUE(view.crypt);
+  EXPECT_FALSE(view.dosbox);
+  EXPECT_EQ(Value("Crypt", "2"), "1");
+  EXPECT_EQ(Value("Text", "2").size(), 4u);  // the salt alone
+  EXPECT_EQ(view.focus, MainView::Focus::kEditor);
+
+  // Cancel and an all-blank name change nothing.
+  const int writes = fs.WriteCount();
+  dialogs.text_answers = {std::nullopt};
+  model.NewEntry();
+  dialogs.text_answers = {std::string("   ")};
+  model.NewEntry();
+  EXPECT_EQ(fs.WriteCount(), writes);
+  EXPECT_EQ(view.ListCount(), 2);
+}
+
+TEST_F(MainModelTest, RenamingToItsOwnNameInAnotherCaseAsksNothing) {
+  Library({"beta", "Alpha"});
+  Select("beta");
+  dialogs.text_answers = {std::string("BETA")};
+  model.RenameEntry();
+  EXPECT_TRUE(dialogs.messages.empty());
+  EXPECT_EQ(dialogs.prompts[0].prompt,
+            "Bitte geben Sie einen neuen Namen für den Eintrag ''beta'' an:");
+  EXPECT_EQ(dialogs.prompts[0].initial, "beta");
+  EXPECT_EQ(Value("Name", "1"), "BETA");
+  EXPECT_EQ(view.ListText(view.selection), "BETA");
+
+  // Another entry's name asks; No asks again with the current name as the default.
+  dialogs.text_answers = {std::string("alpha"), std::string("Gamma")};
+  dialogs.message_answers = {MessageAnswer::kNo};
+  model.RenameEntry();
+  EXPECT_EQ(dialogs.prompts[2].initial, "BETA");
+  EXPECT_EQ(view.Names(), (std::vector<std::string>{"Alpha", "Gamma"}));
+  EXPECT_EQ(Value("Name", "1"), "Gamma");
+  EXPECT_EQ(Value("Text", "1"), "text of beta");
+  // Quotes and blanks at a name's ends survive the file, which trims and unquotes values.
+  for (const char* name : {"'zitiert'", "\"doppelt\"", " eingerückt"}) {
+    dialogs.text_answers = {std::string(name)};
+    model.RenameEntry();
+    EXPECT_EQ(Value("Name", "1"), TrimBlanksForTest(name)) << name;
+  }
+}
+
+TEST_F(MainModelTest, DeletingKeepsTheNumbersContiguous) {
+  const std::vector<std::string> names = {"a", "b", "c", "d"};
+  for (const std::string& victim : names) {
+    data_file = "C:\\Q\\" + victim + ".ini";
+    dialogs.messages.clear();
+    Library(names);
+    Select(victim);
+    model.DeleteEntry();
+    EXPECT_EQ(dialogs.messages.at(0).text, "Wollen Sie den Eintrag '" + victim + "'\rwirklich löschen?");
+    std::map<std::string, std::string> expected;
+    for (const std::string& n : names) {
+      if (n != victim) expected[n] = "text of " + n;
+    }
+    EXPECT_EQ(Reloaded(), expected) << victim;
+    EXPECT_EQ(Value("Name", "4"), "") << victim;
+    EXPECT_EQ(view.ListCount(), 3);
+    EXPECT_EQ(view.selection, 0);
+    // The list's numbers are the file's.
+    for (int i = 0; i < view.ListCount(); ++i) {
+      EXPECT_EQ(Value("Name", std::to_string(view.ListData(i)).c_str()), view.ListText(i));
+    }
+  }
+  // The only entry: an empty list and nothing left in the file.
+  data_file = "C:\\Q\\solo.ini";
+  Library({"solo"});
+  model.DeleteEntry();
+  EXPECT_EQ(view.ListCount(), 0);
+  EXPECT_EQ(view.editor, "");
+  EXPECT_FALSE(view.states.entry_controls);
+  EXPECT_EQ(entries.CountEntries(data_file), 0);
+  // No keeps it.
+  data_file = "C:\\Q\\bleibt.ini";
+  Library({"bleibt"});
+  dialogs.message_answers = {MessageAnswer::kNo};
+  model.DeleteEntry();
+  EXPECT_EQ(view.ListCount(), 1);
+}
+
+TEST_F(MainModelTest, LeavingTheEditorStoresTheTextOnceAndOnlyWhenChanged) {
+  Library({"gruss"});
+  view.editor = "Hallo" + E + "\rWelt" + kTabGlyphUtf8 + "\r\xC3\xB0";
+  view.crypt = false;
+  model.OnEditorLostFocus();
+  EXPECT_EQ(Value("Text", "1"), "Hallo\\NWelt\\T\xC3\xB0");
+  EXPECT_EQ(Value("Crypt", "1"), "0");
+  const int writes = fs.WriteCount();
+  model.OnEditorLostFocus();
+  model.OnCryptLostFocus();
+  EXPECT_EQ(fs.WriteCount(), writes);
+  // Ticking the cipher box rewrites the text enciphered.
+  view.crypt = true;
+  model.OnCryptLostFocus();
+  EXPECT_EQ(Value("Crypt", "1"), "1");
+  EXPECT_EQ(entries.ReadEntry(1, data_file).text, "Hallo\\NWelt\\T\xC3\xB0");
+  EXPECT_EQ(Value("Text", "1").find("Hallo"), std::string::npos);
+  // An empty library has no entry to write to.
+  data_file = "C:\\Q\\leer.ini";
+  Load();
+  view.editor = "x";
+  model.OnEditorLostFocus();
+  EXPECT_FALSE(fs.Exists(data_file));
+}
+
+TEST_F(MainModelTest, TargetOptionsAndTheTitleBoxWriteTheirFields) {
+  Library({"x"});
+  ini.WriteIniValues({{"Title", "1", "Editor"}, {"DosBox", "1", "1"}}, data_file);
+  Select("x");
+  EXPECT_EQ(view.destination, 1);
+  EXPECT_TRUE(view.dosbox);
+  // Clearing the title box and leaving it: the last used window, and no DOS box.
+  view.SetTitleText("");
+  model.OnTitleLostFocus();
+  EXPECT_EQ(view.destination, 0);
+  EXPECT_EQ(Value("Title", "1"), "");
+  EXPECT_EQ(Value("DosBox", "1"), "0");
+  EXPECT_TRUE(view.dosbox);  // the box shows its state until the entry is loaded again
+  // A typed title goes into the list and the file.
+  model.OnDestinationTypeClick(1);
+  view.SetTitleText(" Mein Editor");
+  model.OnTitleLostFocus();
+  EXPECT_EQ(Value("Title", "1"), " Mein Editor");  // as typed; whoever uses it trims
+  EXPECT_TRUE(view.TitleListHas("Mein Editor"));
+  view.dosbox = true;
+  model.OnDosBoxClick();
+  EXPECT_EQ(Value("DosBox", "1"), "1");
+}
+
+TEST_F(MainModelTest, PendingEditsAreStoredWhereverTheFocusIs) {
+  Library({"x"});
+  view.focus = MainView::Focus::kEditor;
+  view.editor = "neu";
+  model.StorePendingEdits();
+  EXPECT_EQ(Value("Text", "1"), "neu");
+  view.focus = MainView::Focus::kTitleBox;
+  view.title_text = "Rechner";
+  model.StorePendingEdits();
+  EXPECT_EQ(Value("Title", "1"), "Rechner");
+  // Hiding after a declined question: the focus leaving the editor does not ask again.
+  view.focus = MainView::Focus::kEditor;
+  view.editor = "\xE2\x98\x83";
+  dialogs.message_answers = {MessageAnswer::kNo};
+  model.StorePendingEditsThen([&] { model.OnEditorLostFocus(); });
+  EXPECT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_EQ(Value("Text", "1"), "neu");
+}
+
+TEST_F(MainModelTest, CharactersBeyondTheCodePageAskToSwitchToUnicode) {
+  Library({"x"});
+  view.editor = "Gr\xC5\x91\xC3\x9F" "e \xE2\x82\xAC \xE2\x98\x83";  // ő is not in 1252, ☃ neither
+  dialogs.message_answers = {MessageAnswer::kNo};
+  model.OnEditorLostFocus();
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_NE(dialogs.messages[0].text.find("\xE2\x80\x9E\xC5\x91\xE2\x80\x9C (U+0151), "
+                                          "\xE2\x80\x9E\xE2\x98\x83\xE2\x80\x9C (U+2603)"),
+            std::string::npos)
+      << dialogs.messages[0].text;
+  EXPECT_EQ(dialogs.messages[0].buttons, MessageButtons::kYesNo);
+  EXPECT_EQ(Value("Text", "1"), "text of x");
+  EXPECT_NE(view.editor.find("\xE2\x98\x83"), std::string::npos);
+
+  // Leaving again asks again only once the user is back in the editor.
+  model.OnEditorLostFocus();
+  EXPECT_EQ(dialogs.messages.size(), 1u);
+  model.OnEditorUsed();
+  dialogs.message_answers = {MessageAnswer::kYes};
+  model.OnEditorLostFocus();
+  EXPECT_EQ(fs.Content(data_file).value_or("").rfind("\xFF\xFE", 0), 0u);
+  EXPECT_EQ(Value("Text", "1"), view.editor);
+  EXPECT_EQ(Value("Name", "1"), "x");
+  EXPECT_TRUE(fs.Exists(data_file + ".bak"));
+  // From now on such characters go in without a question.
+  dialogs.messages.clear();
+  dialogs.text_answers = {std::string("\xE2\x98\x83")};
+  model.RenameEntry();
+  EXPECT_TRUE(dialogs.messages.empty());
+  EXPECT_EQ(Value("Name", "1"), "\xE2\x98\x83");
+}
+
+TEST_F(MainModelTest, AnEncipheredTextHoldsOnlyTheCodePage) {
+  Library({"x"});
+  view.crypt = true;
+  view.editor = "\xE2\x98\x83";
+  model.OnEditorLostFocus();
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_NE(dialogs.messages[0].text.find("Chiffrieren"), std::string::npos);
+  EXPECT_EQ(Value("Crypt", "1"), "0");
+  EXPECT_EQ(Value("Text", "1"), "text of x");
+}
+
+TEST_F(MainModelTest, AFailedWriteIsReportedOnceWithItsReason) {
+  Library({"x"});
+  view.editor = "neu";
+  fs.FailNextWrites(1);
+  model.OnEditorLostFocus();
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_EQ(dialogs.messages[0].icon, MessageIcon::kExclamation);
+  EXPECT_NE(dialogs.messages[0].text.find("nicht gespeichert"), std::string::npos);
+  EXPECT_EQ(Value("Text", "1"), "text of x");
+  // Not stored, so the next leave tries again.
+  model.OnEditorLostFocus();
+  EXPECT_EQ(Value("Text", "1"), "neu");
+  EXPECT_EQ(dialogs.messages.size(), 1u);
+}
+
+TEST_F(MainModelTest, AChangeFromOutsideIsNoticedButOurOwnWritesAreNot) {
+  Library({"x"});
+  EXPECT_FALSE(model.ChangedOutside());
+  view.editor = "neu";
+  model.OnEditorLostFocus();
+  EXPECT_FALSE(model.ChangedOutside());
+  fs.AdvanceNs(5'000'000'000);
+  fs.WriteInPlace(data_file, fs.Content(data_file).value() + "[Name]\r\n");
+  EXPECT_TRUE(model.ChangedOutside());
+}
+
+TEST_F(MainModelTest, ATextNotYetStoredIsNeverReplacedByAnotherEntry) {
+  const std::string snowman = "\xE2\x98\x83";
+  const struct {
+    const char* name;
+    bool leave_first;  // the editor had the focus, so its leave came before the click
+    bool crypt;
+    std::string typed;
+    std::optional<MessageAnswer> answer;
+    int failing_writes;
+    std::optional<MessageAnswer> discard;  // the question on the click, when there is one
+    bool stays;  // the list goes back to "a", the editor keeps the text
+  } cases[] = {
+      // Pasted through the menu while the list had the focus: no leave, stored on the click.
+      {"pasted without focus", false, false, "neu", std::nullopt, 0, std::nullopt, false},
+      {"declined Unicode, kept", true, false, snowman, MessageAnswer::kNo, 0, MessageAnswer::kNo,
+       true},
+      {"declined Unicode, dropped", true, false, snowman, MessageAnswer::kNo, 0,
+       MessageAnswer::kYes, false},
+      {"enciphered, not in the code page", true, true, snowman, std::nullopt, 0,
+       MessageAnswer::kNo, true},
+      // The click tries once more, without telling again, and now it works.
+      {"failed write", true, false, "neu", std::nullopt, 1, std::nullopt, false},
+  };
+  for (const auto& c : cases) {
+    data_file = std::string("C:\\Q\\") + c.name + ".ini";
+    dialogs.messages.clear();
+    Library({"a", "b"});
+    ASSERT_EQ(view.ListText(view.selection), "a");
+    view.crypt = c.crypt;
+    view.editor = c.typed;
+    if (c.answer) dialogs.message_answers = {*c.answer};
+    fs.FailNextWrites(c.failing_writes);
+    if (c.leave_first) model.OnEditorLostFocus();
+    const std::size_t told = dialogs.messages.size();
+    if (c.discard) dialogs.message_answers = {*c.discard};
+    Select("b");
+    ASSERT_EQ(dialogs.messages.size(), told + (c.discard ? 1 : 0)) << c.name;
+    if (c.discard) {
+      EXPECT_EQ(dialogs.messages.back().buttons, MessageButtons::kYesNoDefaultNo) << c.name;
+    }
+    if (c.stays) {
+      EXPECT_EQ(view.ListText(view.selection), "a") << c.name;
+      EXPECT_EQ(view.editor, c.typed) << c.name;
+    } else {
+      EXPECT_EQ(view.editor, "text of b") << c.name;
+    }
+    EXPECT_EQ(Value("Text", "1"), c.typed == "neu" ? "neu" : "text of a") << c.name;
+  }
+
+  // Renaming or adding while such a text waits keeps it with its entry.
+  data_file = "C:\\Q\\umbenennen.ini";
+  Library({"b", "c"});
+  view.editor = snowman;
+  dialogs.message_answers = {MessageAnswer::kNo};
+  model.OnEditorLostFocus();
+  dialogs.text_answers = {std::string("z")};
+  model.RenameEntry();
+  EXPECT_EQ(view.ListText(view.selection), "z");
+  EXPECT_EQ(view.editor, snowman);
+  dialogs.text_answers = {std::string("a")};
+  dialogs.message_answers = {MessageAnswer::kNo};  // do not drop the text
+  model.NewEntry();
+  EXPECT_EQ(dialogs.messages.back().buttons, MessageButtons::kYesNoDefaultNo);
+  EXPECT_EQ(view.ListText(view.selection), "z");
+  EXPECT_EQ(view.editor, snowman);
+  EXPECT_EQ(Value("Name", "3"), "a");
+}
+
+TEST_F(MainModelTest, OurOwnWritesDoNotHideAnEarlierChangeFromOutside) {
+  Library({"a", "b"});
+  // Another program adds an entry; the list does not show it yet.
+  IniStore other_ini{fs, ansi};
+  EntryStore other{other_ini, ansi};
+  fs.AdvanceNs(5'000'000'000);
+  ASSERT_TRUE(other.WriteEntry(3, {"c", "text of c", "", 0, 0}, data_file));
+  const struct {
+    const char* name;
+    std::function<void()> write;
+  } writes[] = {
+      {"text",
+       [&] {
+         view.editor = "neu";
+         model.OnEditorLostFocus();
+       }},
+      {"DOS box",
+       [&] {
+         view.dosbox = true;
+         model.OnDosBoxClick();
+       }},
+      {"new entry",
+       [&] {
+         dialogs.text_answers = {std::string("d")};
+         model.NewEntry();
+       }},
+      {"delete",
+       [&] {
+         dialogs.message_answers = {MessageAnswer::kYes};
+         model.DeleteEntry();
+       }},
+  };
+  for (const auto& w : writes) {
+    w.write();
+    EXPECT_TRUE(model.ChangedOutside()) << w.name << ": the next showing would not reload";
+  }
+}
+
+TEST_F(MainModelTest, DeletingWithAListBehindTheFileLosesNoEntry) {
+  IniStore other_ini{fs, ansi};
+  EntryStore other{other_ini, ansi};
+  // Another program added "d" as number 4, which the list does not show yet.
+  Library({"a", "b", "c"});
+  fs.AdvanceNs(5'000'000'000);
+  ASSERT_TRUE(other.WriteEntry(4, {"d", "text of d", "", 0, 0}, data_file));
+  Select("a");
+  model.DeleteEntry();
+  EXPECT_EQ(Reloaded(), (std::map<std::string, std::string>{
+                            {"b", "text of b"}, {"c", "text of c"}, {"d", "text of d"}}));
+  for (int i = 0; i < view.ListCount(); ++i) {
+    EXPECT_EQ(Value("Name", std::to_string(view.ListData(i)).c_str()), view.ListText(i));
+  }
+
+  // The entry's number now carries another name: nothing is deleted.
+  data_file = "C:\\Q\\umbenannt.ini";
+  Library({"a", "b"});
+  fs.AdvanceNs(5'000'000'000);
+  ASSERT_TRUE(other_ini.WriteIniValue("Name", "1", "q", data_file));
+  Select("a");
+  dialogs.messages.clear();
+  model.DeleteEntry();
+  ASSERT_EQ(dialogs.messages.size(), 2u);
+  EXPECT_EQ(dialogs.messages[1].icon, MessageIcon::kExclamation);
+  EXPECT_EQ(Reloaded(),
+            (std::map<std::string, std::string>{{"q", "text of a"}, {"b", "text of b"}}));
+}
+
+// Another program swaps "c" (number 3) with "b", or deletes it, while "c" is being edited:
+// every write goes into the entry named "c", or into a new one, never into "b".
+TEST_F(MainModelTest, EveryWriteFindsItsEntryByNumberAndName) {
+  const struct {
+    const char* name;
+    std::function<void()> edit;
+    std::string after;  // the entry afterwards: name|text|title|DOS box; empty: deleted
+  } writers[] = {
+      {"text", [&] { view.editor = "neu"; model.OnEditorLostFocus(); }, "c|neu|Editor|1"},
+      {"title", [&] { view.title_text = "Rechner"; model.OnTitleLostFocus(); },
+       "c|text of c|Rechner|1"},
+      {"DOS box", [&] { view.dosbox = false; model.OnDosBoxClick(); }, "c|text of c|Editor|0"},
+      {"last window", [&] { view.destination = 0; model.OnDestinationTypeClick(0); },
+       "c|text of c||0"},
+      {"rename", [&] { dialogs.text_answers = {std::string("d")}; model.RenameEntry(); },
+       "d|text of c|Editor|1"},
+      {"delete", [&] { model.DeleteEntry(); }, ""},
+  };
+  using Entries = std::vector<std::pair<int, SnippetEntry>>;
+  const SnippetEntry a{"a", "text of a", "", 0, 0}, b{"b", "text of b", "", 0, 0},
+      c{"c", "text of c", "Editor", 0, 1};
+  for (bool swapped : {true, false}) {
+    for (const auto& w : writers) {
+      const std::string what = std::string(w.name) + (swapped ? ", swapped" : ", deleted");
+      data_file = "C:\\Q\\" + what + ".ini";
+      dialogs.messages.clear();
+      ASSERT_TRUE(entries.WriteEntries({{1, a}, {2, b}, {3, c}}, data_file));
+      Load();
+      Select("c");
+      fs.AdvanceNs(5'000'000'000);
+      fs.SetFile(data_file, "");
+      ASSERT_TRUE(entries.WriteEntries(swapped ? Entries{{1, a}, {2, c}, {3, b}}
+                                               : Entries{{1, a}, {2, b}}, data_file));
+      w.edit();
+      EXPECT_EQ(Reloaded().at("b"), "text of b") << what;
+      EXPECT_EQ(entries.CountEntries(data_file), w.after.empty() ? 2 : 3) << what;
+      // Gone: told once, whatever the command.
+      const auto gone = [](const FakeDialogs::Shown& m) {
+        return m.text.find("nicht mehr zu finden") != std::string::npos;
+      };
+      EXPECT_EQ(std::count_if(dialogs.messages.begin(), dialogs.messages.end(), gone),
+                swapped ? 0 : 1)
+          << what;
+      if (w.after.empty()) continue;
+      // Moved: written where it is now; gone: a new entry of the window's fields.
+      const SnippetEntry e = entries.ReadEntry(swapped ? 2 : 3, data_file);
+      EXPECT_EQ(e.name + "|" + e.text + "|" + e.title + "|" + std::to_string(e.dosbox), w.after)
+          << what;
+      EXPECT_EQ(view.ListData(view.selection), swapped ? 2 : 3) << what;
+      // Shown by number and name too: the list still gives "c"'s new number to "b".
+      Select("b");
+      EXPECT_EQ(view.editor, "text of b") << what;
+    }
+  }
+}
+
+// A box of the editor's focus loss is open while other events run in its message loop.
+TEST_F(MainModelTest, AQuestionWhileTheFocusLeavesIsAskedOnceAndItsAnswerHolds) {
+  const std::string snowman = "\xE2\x98\x83";
+  const struct {
+    const char* name;
+    bool fails;
+    MessageAnswer answer;
+    std::function<void()> meanwhile;
+    std::string after;  // entry "x"'s text and title
+  } cases[] = {
+      {"the focus leaves again", false, MessageAnswer::kYes,
+       [&] { model.OnEditorLostFocus(); }, snowman + "|"},
+      {"the window hides", false, MessageAnswer::kYes,
+       [&] { model.StorePendingEditsThen([&] { model.OnEditorLostFocus(); }); }, snowman + "|"},
+      {"declined, the session ends, a title waits", false, MessageAnswer::kNo,
+       [&] {
+         view.focus = MainView::Focus::kTitleBox;
+         view.title_text = "T";
+         model.StorePendingEdits();
+       },
+       "text of x|T"},
+      {"the entry moves", false, MessageAnswer::kYes,
+       [&] { ini.WriteIniValues({{"Name", "1", "y"}, {"Name", "2", "x"}}, data_file); },
+       snowman + "|"},
+      {"a failed write, the focus leaves again", true, MessageAnswer::kOk,
+       [&] { model.OnEditorLostFocus(); }, snowman + "|"},
+  };
+  for (const auto& c : cases) {
+    data_file = std::string("C:\\Q\\") + c.name + ".ini";
+    fs.SetFile(data_file, c.fails ? "\xFF\xFE" : "");  // Unicode: the write alone fails
+    dialogs.messages.clear();
+    Library({"x", "y"});
+    view.focus = MainView::Focus::kEditor;
+    view.editor = snowman;
+    fs.FailNextWrites(c.fails ? 1 : 0);
+    dialogs.message_answers = {c.answer};
+    dialogs.while_open = c.meanwhile;
+    model.OnEditorLostFocus();
+    // Afterwards too: the focus back and leaving again, the icon, the end of the session.
+    model.OnEditorLostFocus();
+    model.StorePendingEdits();
+    EXPECT_EQ(dialogs.messages.size(), 1u) << c.name;
+    const int x = entries.ReadEntry(1, data_file).name == "x" ? 1 : 2;
+    const SnippetEntry e = entries.ReadEntry(x, data_file);
+    EXPECT_EQ(e.text + "|" + e.title, c.after) << c.name;
+  }
+}
+
+TEST_F(MainModelTest, FindContinuesFromTheCaretAndStopsAtTheEnd) {
+  Library({"x"});
+  view.editor = "Hallo hallo";
+  dialogs.text_answers = {std::string("HALLO")};
+  model.OnEditCommand(kEditFind);
+  EXPECT_EQ(view.caret, 0u);
+  EXPECT_EQ(view.selection_length, 5u);
+  model.OnEditCommand(kEditFindNext);
+  EXPECT_EQ(view.caret, 6u);
+  model.OnEditCommand(kEditFindNext);
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_EQ(dialogs.messages[0].text, "Die Suche ist am Ende des Textes angekommen.");
+  EXPECT_EQ(view.caret, 6u);
+  EXPECT_EQ(dialogs.prompts[0].prompt, "Suchen nach:");
+}
+
+TEST_F(MainModelTest, ClipboardCommandsCarryTheDisplayForm) {
+  Library({"x"});
+  view.editor = "ab" + E + "\rcd";
+  view.EditorSelect(1, 3);
+  model.OnEditCommand(kEditCut);
+  EXPECT_EQ(clipboard.text, "b" + E + "\r");
+  EXPECT_EQ(view.editor, "acd");
+  model.OnEditCommand(kEditPaste);
+  EXPECT_EQ(view.editor, "ab" + E + "\rcd");
+  // A clipboard that cannot be written keeps the text where it is, and says so.
+  clipboard.unavailable = true;
+  view.EditorSelect(0, 2);
+  model.OnEditCommand(kEditCut);
+  EXPECT_EQ(view.editor, "ab" + E + "\rcd");
+  EXPECT_EQ(dialogs.messages.size(), 1u);
+}
+
+}  // namespace
+}  // namespace qm

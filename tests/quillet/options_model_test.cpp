@@ -1,0 +1,275 @@
+// The Options dialog against fakes: what its controls show after a load, which of them the
+// activation choice offers, the data-folder buttons with their questions, "&OK" against the
+// close box, the colour choice and the file-manager command.
+#include "quillet/options_model.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/portable_code_pages.h"
+#include "tests/fakes/fake_clipboard.h"
+#include "tests/fakes/fake_dialogs.h"
+#include "tests/fakes/fake_file_system.h"
+#include "tests/fakes/fake_main_view.h"
+#include "tests/fakes/fake_registry.h"
+#include "tests/fakes/fake_settings_store.h"
+#include "tests/fakes/fake_shell.h"
+#include "tests/fakes/fake_system_info.h"
+
+namespace qm {
+namespace {
+
+const std::string kDir = "C:\\Programme\\Quillet\\";
+const std::string kDefault = kDir + "Quillet.ini";
+
+class FakeOptionsView : public OptionsView {
+ public:
+  void SetPathText(const std::string& p) override { path = p; }
+  void SelectActivation(int index) override { activation = index; }
+  void SelectTrigger(int index) override { trigger = index; }
+  void SelectEdge(int index) override { edge = index; }
+  void SetCascading(bool on) override { cascading = on; }
+  void SetAutostart(bool on) override { autostart = on; }
+  void SetSampleColour(std::int32_t c) override { colour = c; }
+  void ApplyBorderControls(const BorderControls& s) override {
+    border = s;
+    ++border_calls;
+  }
+  void Hide() override { visible = false; }
+
+  std::string path;
+  int activation = -1, trigger = -1, edge = -1;
+  bool cascading = false, autostart = false, visible = true;
+  std::int32_t colour = 0;
+  BorderControls border;
+  int border_calls = 0;
+};
+
+class OptionsModelTest : public testing::Test {
+ protected:
+  void Start(const std::string& library) {
+    if (!library.empty()) fs.SetFile(kDefault, library);
+    core = std::make_unique<QuilletCore>(
+        CoreServices{{ini, entries, fs, ansi, dialogs, clipboard}, settings, system}, main_view,
+        Hooks());
+    model = std::make_unique<OptionsModel>(
+        OptionsServices{*core, dialogs, shell, autostart,
+                        [this](std::int32_t c) { strip_colours.push_back(c); }},
+        view);
+    model->InitAutostart();
+    core->Startup("");
+    strip_placed = 0;
+    strip_colours.clear();
+    view.border_calls = 0;
+  }
+  LifecycleHooks Hooks() {
+    LifecycleHooks h;
+    h.show_path = [this](const std::string& p) { model->ShowPath(p); };
+    h.settings_loaded = [this](const PopupSettings& p) { model->LoadSettings(p); };
+    h.place_edge_strip = [this] { ++strip_placed; };
+    return h;
+  }
+  void Advance() { fs.AdvanceNs(5'000'000'000); }
+  std::string StoredPath() { return settings.values[std::make_pair("Quillet", "path")]; }
+
+  FakeFileSystem fs;
+  Windows1252CodePage ansi;
+  IniStore ini{fs, ansi};
+  EntryStore entries{ini, ansi};
+  FakeDialogs dialogs;
+  FakeClipboard clipboard;
+  FakeSettingsStore settings;
+  FakeSystemInfo system;
+  FakeMainView main_view;
+  FakeShell shell;
+  FakeRegistry registry;
+  AutostartSwitch autostart{registry, fs, dialogs, "Quillet",
+                            kDir + "Quillet.exe /AUTOSTART"};
+  FakeOptionsView view;
+  std::unique_ptr<QuilletCore> core;
+  std::unique_ptr<OptionsModel> model;
+  int strip_placed = 0;
+  std::vector<std::int32_t> strip_colours;
+};
+
+TEST_F(OptionsModelTest, ALoadShowsTheFileInRangeAndRounded) {
+  const struct {
+    const char* common;
+    int activation, trigger, edge;
+    std::int32_t colour;
+    bool cascading;
+  } cases[] = {
+      {"", 0, 0, 0, -2147483633, false},
+      {"PumActViaBorder=1\r\nPumActBorderByClick=1\r\nPumActPos=3\r\nPumActBorderCol=255\r\n"
+       "PumMode=1\r\n",
+       1, 1, 3, 255, true},
+      // Out of range reads as 0; halves go to the even neighbour.
+      {"PumActViaBorder=2\r\nPumActBorderByClick=-1\r\nPumActPos=4\r\nPumActBorderCol=16.5\r\n"
+       "PumMode=0.5\r\n",
+       0, 0, 0, 16, false},
+      {"PumActViaBorder=0.6\r\nPumActBorderByClick=1.4\r\nPumActPos=2.5\r\n"
+       "PumActBorderCol=-2147483640\r\nPumMode=1.5\r\n",
+       1, 1, 2, -2147483640, true},
+      {"PumActViaBorder=ja\r\nPumActPos=1x\r\nPumActBorderCol=\r\n", 0, 0, 1, 0, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.common);
+    Advance();
+    Start(std::string("[Ignore]\r\n1=x\r\n[Common]\r\n") + c.common);
+    EXPECT_EQ(view.activation, c.activation);
+    EXPECT_EQ(view.trigger, c.trigger);
+    EXPECT_EQ(view.edge, c.edge);
+    EXPECT_EQ(view.colour, c.colour);
+    EXPECT_EQ(view.cascading, c.cascading);
+    EXPECT_EQ(view.border.edge_controls_visible, c.activation == 1);
+    EXPECT_EQ(view.path, kDefault);
+  }
+}
+
+TEST_F(OptionsModelTest, IconOnlyHidesTheStripControlsAndIconAndShowsThem) {
+  Start("[Ignore]\r\n1=x\r\n");
+  EXPECT_FALSE(view.border.edge_controls_visible);
+  EXPECT_TRUE(view.border.red_circle_visible);
+  EXPECT_FALSE(view.border.trigger_enabled);
+
+  model->OnActivationOption(1);
+  EXPECT_EQ(core->popup_settings().via_border, 1);
+  EXPECT_TRUE(view.border.edge_controls_visible);
+  EXPECT_FALSE(view.border.red_circle_visible);
+  EXPECT_TRUE(view.border.trigger_enabled);
+  // The button that is already selected is no new choice.
+  model->OnActivationOption(1);
+  EXPECT_EQ(view.border_calls, 1);
+  model->OnActivationOption(0);
+  EXPECT_EQ(view.border_calls, 2);
+  EXPECT_FALSE(view.border.edge_controls_visible);
+  EXPECT_TRUE(view.border.red_circle_visible);
+  EXPECT_FALSE(view.border.trigger_enabled);
+  // Nothing of it reaches the file or the strip before "&OK".
+  EXPECT_EQ(strip_placed, 0);
+  EXPECT_EQ(fs.Content(kDefault), "[Ignore]\r\n1=x\r\n");
+}
+
+TEST_F(OptionsModelTest, OkSavesAndPlacesTheStripWhileTheCloseBoxOnlyHides) {
+  Start("[Ignore]\r\n1=x\r\n[Common]\r\nPumActBorderCol=99\r\n");
+  model->OnActivationOption(1);
+  model->OnTriggerOption(1);
+  model->OnEdgeOption(3);
+  model->OnCascading(true);
+  EXPECT_EQ(view.edge, 3);
+
+  model->OnClose();
+  EXPECT_FALSE(view.visible);
+  EXPECT_EQ(strip_placed, 0);
+  EXPECT_EQ(fs.WriteCount(), 0);
+  // The choices stay in memory: the next popup menu cascades already.
+  EXPECT_EQ(core->popup_settings().mode, 1);
+  EXPECT_EQ(core->popup_settings().pos, 3);
+
+  view.visible = true;
+  model->OnButton(kOptOk);
+  EXPECT_FALSE(view.visible);
+  EXPECT_EQ(strip_placed, 1);
+  EXPECT_EQ(fs.Content(kDefault),
+            "[Ignore]\r\n1=x\r\n[Common]\r\nPumActBorderCol=99\r\nPumActViaBorder=1\r\n"
+            "PumActBorderByClick=1\r\nPumActPos=3\r\nPumMode=1\r\n");
+  EXPECT_TRUE(dialogs.messages.empty());
+
+  // A write that fails says so instead of pretending.
+  fs.FailNextWrites();
+  model->OnButton(kOptOk);
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_NE(dialogs.messages[0].text.find("nicht gespeichert"), std::string::npos);
+}
+
+TEST_F(OptionsModelTest, DataFolderButtonsAskSwitchCreateOrRefuse) {
+  Start("[Name]\r\n1=hier\r\n[Ignore]\r\n1=x\r\n");
+  fs.SetFile("F:\\Team\\Quillet.ini",
+             "[Name]\r\n1=geteilt\r\n[Ignore]\r\n1=x\r\n[Common]\r\nPumActViaBorder=1\r\n"
+             "PumActPos=2\r\n");
+  dialogs.folder_answers = {std::nullopt, std::string("G:\\Neu"), std::string("H:\\Weg"),
+                            std::string("F:\\Team\\"), std::string("G:\\Neu")};
+  dialogs.message_answers = {MessageAnswer::kNo};
+
+  // Cancelled browser; No to the question; a folder that cannot be written: nothing changes.
+  model->OnButton(kOptChooseFolder);
+  model->OnButton(kOptChooseFolder);
+  fs.FailNextWrites();
+  model->OnButton(kOptChooseFolder);
+  EXPECT_EQ(core->data_file(), kDefault);
+  EXPECT_EQ(view.path, kDefault);
+  EXPECT_EQ(strip_placed, 0);
+  EXPECT_EQ(fs.FileNames(), (std::set<std::string>{kDefault, "F:\\Team\\Quillet.ini"}));
+  ASSERT_EQ(dialogs.messages.size(), 2u);
+  EXPECT_EQ(dialogs.messages[0].icon, MessageIcon::kQuestion);
+  EXPECT_EQ(dialogs.messages[1].icon, MessageIcon::kExclamation);
+  EXPECT_EQ(dialogs.messages[1].text,
+            "In den ausgewählten Ordner kann nicht geschrieben werden:\r\n\r\nH:\\Weg\r\n\r\n"
+            "Bitte wählen Sie einen Ordner, in dem Sie Dateien anlegen und ändern dürfen. Die "
+            "Textbausteine bleiben am bisherigen Speicherort.");
+  EXPECT_EQ(StoredPath(), kDefault);
+
+  // A folder with a library switches without a question; the dialog shows its settings.
+  model->OnButton(kOptChooseFolder);
+  EXPECT_EQ(dialogs.messages.size(), 2u);
+  EXPECT_EQ(view.path, "F:\\Team\\Quillet.ini");
+  EXPECT_EQ(main_view.Names(), std::vector<std::string>{"geteilt"});
+  EXPECT_EQ(view.activation, 1);
+  EXPECT_EQ(view.edge, 2);
+  EXPECT_TRUE(view.border.edge_controls_visible);
+  EXPECT_EQ(strip_placed, 1);
+
+  // Yes creates an empty library; only the library remains of the probe.
+  model->OnButton(kOptChooseFolder);
+  EXPECT_EQ(view.path, "G:\\Neu\\Quillet.ini");
+  EXPECT_TRUE(fs.Exists("G:\\Neu\\Quillet.ini"));
+  EXPECT_EQ(fs.AnyFileMatches("G:\\Neu\\*.tmp"), false);
+  EXPECT_EQ(view.activation, 0);
+  EXPECT_FALSE(view.border.edge_controls_visible);
+
+  model->OnButton(kOptDefault);
+  EXPECT_EQ(view.path, kDefault);
+  EXPECT_EQ(main_view.Names(), std::vector<std::string>{"hier"});
+  EXPECT_EQ(StoredPath(), kDefault);
+}
+
+TEST_F(OptionsModelTest, TheColourDialogStartsFromTheLastChoiceAndCancelChangesNothing) {
+  Start("[Ignore]\r\n1=x\r\n[Common]\r\nPumActBorderCol=255\r\n");
+  dialogs.colour_answers = {std::nullopt, 0x00FF00u, std::nullopt};
+  model->OnButton(kOptColour);
+  EXPECT_EQ(view.colour, 255);
+  EXPECT_TRUE(strip_colours.empty());
+  model->OnButton(kOptColour);
+  EXPECT_EQ(view.colour, 0x00FF00);
+  EXPECT_EQ(core->popup_settings().colour, 0x00FF00);
+  EXPECT_EQ(strip_colours, std::vector<std::int32_t>{0x00FF00});
+  model->OnButton(kOptColour);
+  // Black at first, not the strip's colour; then the colour chosen last.
+  EXPECT_EQ(dialogs.colour_initials, (std::vector<std::uint32_t>{0, 0, 0x00FF00}));
+  EXPECT_EQ(view.colour, 0x00FF00);
+  // A reload shows the file's colour, but the dialog still remembers the choice.
+  core->ReloadFromDataFile();
+  EXPECT_EQ(view.colour, 255);
+  dialogs.colour_answers = {std::nullopt};
+  model->OnButton(kOptColour);
+  EXPECT_EQ(dialogs.colour_initials.back(), 0x00FF00u);
+}
+
+TEST_F(OptionsModelTest, OpenFolderAndAutostart) {
+  registry.values[FakeRegistry::Id(RunKeyPath(false), "Quillet")] = "alt";
+  Start("[Ignore]\r\n1=x\r\n");
+  EXPECT_TRUE(view.autostart);
+  model->OnButton(kOptOpenFolder);
+  EXPECT_EQ(shell.ran, std::vector<std::string>{"explorer /e, /select, " + kDefault});
+  model->OnAutostart(false);
+  EXPECT_TRUE(registry.values.empty());
+  model->OnAutostart(true);
+  EXPECT_EQ(registry.values[FakeRegistry::Id(RunKeyPath(false), "Quillet")],
+            kDir + "Quillet.exe /AUTOSTART");
+}
+
+}  // namespace
+}  // namespace qm

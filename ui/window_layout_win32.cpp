@@ -1,0 +1,234 @@
+// Windows built from tables of controls in twips, scaled to the window's DPI, in the system's
+// message font.
+#include "ui/window_layout_win32.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+
+#include "platform/utf16_win32.h"
+
+namespace qm {
+namespace {
+
+// The per-monitor DPI functions exist from Windows 10 1607 on; older systems (and older
+// Wine versions) get the screen-wide fallbacks.
+template <typename Fn>
+Fn User32Function(const char* name) {
+  const HMODULE user32 = GetModuleHandleW(L"user32.dll");
+  if (!user32) return nullptr;
+  // Through a generic function pointer: the compiler rightly distrusts a direct cast.
+  return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(GetProcAddress(user32, name)));
+}
+
+int ScreenDpi() {
+  WindowDc screen(nullptr);
+  const int dpi = screen.get() ? GetDeviceCaps(screen.get(), LOGPIXELSY) : 0;
+  return dpi > 0 ? dpi : USER_DEFAULT_SCREEN_DPI;
+}
+
+void AppendText(std::vector<WORD>& out, const std::wstring& text) {
+  for (wchar_t ch : text) out.push_back(static_cast<WORD>(ch));
+  out.push_back(0);
+}
+
+void AppendDword(std::vector<WORD>& out, DWORD value) {
+  out.push_back(LOWORD(value));
+  out.push_back(HIWORD(value));
+}
+
+}  // namespace
+
+int WindowDpi(HWND window) {
+  using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+  static const auto get_dpi = User32Function<GetDpiForWindowFn>("GetDpiForWindow");
+  if (get_dpi && window) {
+    const UINT dpi = get_dpi(window);
+    if (dpi > 0) return static_cast<int>(dpi);
+  }
+  return ScreenDpi();
+}
+
+int TwipsToPixels(int twips, int dpi) {
+  return MulDiv(twips, dpi, kTwipsPerInch);
+}
+
+UniqueFont CreateMessageFont(int dpi) {
+  using SpiForDpiFn = BOOL(WINAPI*)(UINT, UINT, PVOID, UINT, UINT);
+  static const auto spi_for_dpi = User32Function<SpiForDpiFn>("SystemParametersInfoForDpi");
+  NONCLIENTMETRICSW metrics{};
+  metrics.cbSize = sizeof metrics;
+  if (spi_for_dpi &&
+      spi_for_dpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, static_cast<UINT>(dpi))) {
+    return UniqueFont(CreateFontIndirectW(&metrics.lfMessageFont));
+  }
+  if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) {
+    // The system reports the font for its own DPI.
+    metrics.lfMessageFont.lfHeight = MulDiv(metrics.lfMessageFont.lfHeight, dpi, ScreenDpi());
+    return UniqueFont(CreateFontIndirectW(&metrics.lfMessageFont));
+  }
+  return CreatePointFont(L"Segoe UI", 9, dpi);
+}
+
+UniqueFont CreatePointFont(const wchar_t* face, int points, int dpi) {
+  LOGFONTW lf{};
+  lf.lfHeight = -MulDiv(points, dpi, 72);
+  lf.lfWeight = FW_NORMAL;
+  lf.lfCharSet = DEFAULT_CHARSET;
+  lf.lfQuality = CLEARTYPE_QUALITY;
+  lstrcpynW(lf.lfFaceName, face, LF_FACESIZE);
+  return UniqueFont(CreateFontIndirectW(&lf));
+}
+
+void CreateControls(HWND parent, const std::vector<ControlRow>& table, int dpi, HFONT font) {
+  const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE));
+  for (const ControlRow& c : table) {
+    HWND control = CreateWindowExW(
+        0, c.window_class, Utf8ToWide(c.text).c_str(), WS_CHILD | WS_VISIBLE | c.style,
+        TwipsToPixels(c.left, dpi), TwipsToPixels(c.top, dpi), TwipsToPixels(c.width, dpi),
+        TwipsToPixels(c.height, dpi), parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)),
+        instance, nullptr);
+    if (control && font) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  }
+}
+
+void PlaceControls(HWND parent, const std::vector<ControlRow>& table, int dpi, HFONT font) {
+  for (const ControlRow& c : table) {
+    HWND control = GetDlgItem(parent, c.id);
+    if (!control) continue;
+    SetWindowPos(control, nullptr, TwipsToPixels(c.left, dpi), TwipsToPixels(c.top, dpi),
+                 TwipsToPixels(c.width, dpi), TwipsToPixels(c.height, dpi),
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    if (font) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+  }
+}
+
+SIZE WindowSizeForClient(HWND window, int width_twips, int height_twips, int dpi) {
+  using AdjustForDpiFn = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT);
+  static const auto adjust_for_dpi = User32Function<AdjustForDpiFn>("AdjustWindowRectExForDpi");
+  RECT r{0, 0, TwipsToPixels(width_twips, dpi), TwipsToPixels(height_twips, dpi)};
+  const auto style = static_cast<DWORD>(GetWindowLongPtrW(window, GWL_STYLE));
+  const auto ex_style = static_cast<DWORD>(GetWindowLongPtrW(window, GWL_EXSTYLE));
+  if (!adjust_for_dpi || !adjust_for_dpi(&r, style, FALSE, ex_style, static_cast<UINT>(dpi))) {
+    AdjustWindowRectEx(&r, style, FALSE, ex_style);
+  }
+  return {r.right - r.left, r.bottom - r.top};
+}
+
+void SetClientSize(HWND window, int width_twips, int height_twips, int dpi, int left, int top) {
+  const SIZE size = WindowSizeForClient(window, width_twips, height_twips, dpi);
+  SetWindowPos(window, nullptr, left, top, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void PlaceNearMainWindow(HWND window, HWND main, SIZE size, HWND insert_after) {
+  RECT outer{};
+  GetWindowRect(window, &outer);
+  if (size.cx <= 0 || size.cy <= 0) size = {outer.right - outer.left, outer.bottom - outer.top};
+  RECT anchor{};
+  GetWindowRect(main, &anchor);
+  const int offset = MulDiv(50, WindowDpi(window), 96);
+  int left = anchor.left + offset;
+  int top = anchor.top + offset;
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  if (GetMonitorInfoW(MonitorFromWindow(main, MONITOR_DEFAULTTONEAREST), &monitor)) {
+    const RECT& work = monitor.rcWork;
+    left = std::max<int>(work.left, std::min<int>(left, work.right - size.cx));
+    top = std::max<int>(work.top, std::min<int>(top, work.bottom - size.cy));
+  }
+  SetWindowPos(window, insert_after, left, top, size.cx, size.cy,
+               SWP_NOACTIVATE | (insert_after ? 0 : SWP_NOZORDER));
+}
+
+void MoveToSuggestedRect(HWND window, const RECT& suggested, int width_twips, int height_twips,
+                         int dpi) {
+  const SIZE outer = WindowSizeForClient(window, width_twips, height_twips, dpi);
+  SetWindowPos(window, nullptr, suggested.left, suggested.top, outer.cx, outer.cy,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+SIZE PrimaryScreenSize() {
+  return {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+}
+
+void SetWindowTextUtf8(HWND window, const std::string& text) {
+  SetWindowTextW(window, Utf8ToWide(text).c_str());
+}
+
+std::string GetWindowTextUtf8(HWND window) {
+  const int length = GetWindowTextLengthW(window);
+  if (length <= 0) return {};
+  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+  text.resize(static_cast<std::size_t>(GetWindowTextW(window, text.data(), length + 1)));
+  return WideToUtf8(text);
+}
+
+std::string ToCrLf(std::string_view text) {
+  std::string out;
+  out.reserve(text.size() + text.size() / 8);
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r') {
+      out += "\r\n";
+      if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    } else if (text[i] == '\n') {
+      out += "\r\n";
+    } else {
+      out += text[i];
+    }
+  }
+  return out;
+}
+
+HWND AddTooltip(HWND parent, HWND tool, const std::string& text) {
+  const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE));
+  HWND tip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                             WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
+                             CW_USEDEFAULT, CW_USEDEFAULT, parent, nullptr, instance, nullptr);
+  if (!tip) return nullptr;
+  std::wstring wide = Utf8ToWide(text);
+  TOOLINFOW info{};
+  info.cbSize = sizeof info;
+  info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+  info.hwnd = parent;
+  info.uId = reinterpret_cast<UINT_PTR>(tool);
+  info.lpszText = wide.data();
+  SendMessageW(tip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
+  // Long texts wrap instead of running across the screen.
+  SendMessageW(tip, TTM_SETMAXTIPWIDTH, 0, 400);
+  return tip;
+}
+
+std::vector<WORD> EmptyDialogTemplate(DWORD style, const wchar_t* window_class,
+                                      const std::string& caption) {
+  std::vector<WORD> t;
+  AppendDword(t, style);  // DLGTEMPLATE: style, extended style, no items, zero size
+  AppendDword(t, 0);
+  for (int i = 0; i < 5; ++i) t.push_back(0);
+  t.push_back(0);  // no menu
+  AppendText(t, window_class);
+  AppendText(t, Utf8ToWide(caption));
+  return t;
+}
+
+bool RegisterDialogClass(HINSTANCE instance, const wchar_t* window_class) {
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  if (GetClassInfoExW(instance, window_class, &wc)) return true;
+  wc.style = CS_DBLCLKS;
+  wc.lpfnWndProc = DefDlgProcW;
+  wc.cbWndExtra = DLGWINDOWEXTRA;
+  wc.hInstance = instance;
+  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  wc.lpszClassName = window_class;
+  return RegisterClassExW(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+}
+
+void DisableAutomaticDialogScaling(HWND dialog) {
+  using SetBehaviorFn = BOOL(WINAPI*)(HWND, int, int);
+  static const auto set_behavior = User32Function<SetBehaviorFn>("SetDialogDpiChangeBehavior");
+  constexpr int kDisableAll = 1;  // DDC_DISABLE_ALL
+  if (set_behavior) set_behavior(dialog, kDisableAll, kDisableAll);
+}
+
+}  // namespace qm
