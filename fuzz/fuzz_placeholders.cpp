@@ -45,7 +45,6 @@ class Clock : public qm::Clock {
  public:
   qm::LocalTime Now() override { return {2026, 12, 6, 9, 5, 3, 0}; }
   std::string ShortDate(const qm::LocalTime&) override { return "06.12.2026"; }
-  std::string LongDate(const qm::LocalTime&) override { return "Sonntag, 6. Dezember 2026"; }
   std::string TimeOfDay(const qm::LocalTime&) override { return "09:05:03"; }
   std::string WeekdayName(const qm::LocalTime&) override { return "Sonntag"; }
 };

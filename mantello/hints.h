@@ -25,7 +25,7 @@ inline constexpr const char* kNeverShowAgainCaption =
 
 // "_SID" + id: holds the version for which the user switched the hint off.
 std::string HintSettingKey(const std::string& id);
-// `plain_version` is AppVersionString(1), e.g. "1.0.1".
+// `plain_version` is AppVersionString(VersionText::kFull), e.g. "1.0.1".
 bool HintSwitchedOff(UserSettings& settings, const std::string& id,
                      const std::string& plain_version);
 Status SwitchOffHint(UserSettings& settings, const std::string& id,

@@ -10,6 +10,7 @@
 #include "mantello/start_info_dialog_win32.h"
 #include "mantello/tray_menu.h"
 #include "platform/os.h"
+#include "platform/paths.h"
 #include "platform/registry_win32.h"
 #include "platform/ui_services_win32.h"
 #include "platform/utf16_win32.h"
@@ -17,8 +18,8 @@
 #include "ui/autostart.h"
 #include "ui/dialogs_win32.h"
 #include "ui/help.h"
-#include "ui/helpers.h"
 #include "ui/tray_icon_win32.h"
+#include "ui/version_text.h"
 
 namespace qm {
 namespace {
@@ -148,7 +149,7 @@ bool Mantello::CreateForm() {
 void Mantello::ShowHint(const std::string& text, const std::string& id, const std::string& image) {
   if (quit_pending_) return;
   const StartHintContext ctx{instance_,          window_, icon_, settings_, *fs_, app_dir_,
-                             AppVersionString(1)};
+                             AppVersionString(VersionText::kFull)};
   ShowStartHint(ctx, text, id, image);
 }
 

@@ -4,9 +4,10 @@
 #include <vector>
 
 #include "mantello/hints.h"
+#include "platform/paths.h"
 #include "platform/utf16_win32.h"
+#include "store/stored_text.h"
 #include "ui/about.h"
-#include "ui/helpers.h"
 #include "ui/picture_win32.h"
 #include "ui/window_layout_win32.h"
 

@@ -17,7 +17,7 @@ struct StartHintContext {
   UserSettings& settings;
   FileSystem& fs;
   std::string app_dir;        // with a trailing separator
-  std::string plain_version;  // AppVersionString(1)
+  std::string plain_version;  // AppVersionString(VersionText::kFull)
 };
 
 // Shows hint `id` with `text` (escaped form) and the picture app_dir + image when it exists,

@@ -15,7 +15,6 @@ class Clock {
   virtual ~Clock() = default;
   virtual LocalTime Now() = 0;
   virtual std::string ShortDate(const LocalTime& t) = 0;
-  virtual std::string LongDate(const LocalTime& t) = 0;
   virtual std::string TimeOfDay(const LocalTime& t) = 0;
   virtual std::string WeekdayName(const LocalTime& t) = 0;
 };

@@ -41,7 +41,6 @@ class Win32Clock : public Clock {
   std::string ShortDate(const LocalTime& t) override {
     return FormatDate(t, DATE_SHORTDATE, nullptr);
   }
-  std::string LongDate(const LocalTime& t) override { return FormatDate(t, DATE_LONGDATE, nullptr); }
   std::string TimeOfDay(const LocalTime& t) override {
     const SYSTEMTIME st = ToSystemTime(t);
     wchar_t buffer[128] = {};

@@ -482,10 +482,7 @@ std::unique_ptr<FileLock> Win32FileSystem::LockForUpdate(const std::string& path
       return std::make_unique<RangeLock>(h);
     case LockAttempt::kBusy:
       CloseHandle(h);
-      if (why) {
-        *why = Status::Fail("Die Datei " + Quoted(path) +
-                            " wird gerade von einem anderen Programm geändert.");
-      }
+      if (why) *why = BusyFileStatus(path);
       return nullptr;
     case LockAttempt::kFailed:
       break;

@@ -24,4 +24,9 @@ LockAttempt WaitForLock(const LockWait& wait) {
   }
 }
 
+Status BusyFileStatus(const std::string& path) {
+  return Status::Fail("Die Datei \"" + path +
+                      "\" wird gerade von einem anderen Programm geändert.");
+}
+
 }  // namespace qm

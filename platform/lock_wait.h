@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
 
 #include "platform/file_system.h"
 
@@ -25,5 +26,8 @@ struct LockWait {
 // without the lock and without a change of the file: however long the queue of writers,
 // each of them changes the file, so waiting never makes a write fail while others write.
 LockAttempt WaitForLock(const LockWait& wait);
+
+// Why a write did not happen when WaitForLock gave up.
+Status BusyFileStatus(const std::string& path);
 
 }  // namespace qm

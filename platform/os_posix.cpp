@@ -283,10 +283,7 @@ class PosixFileSystem : public FileSystem {
         return std::make_unique<RangeLock>(fd);
       case LockAttempt::kBusy:
         close(fd);
-        if (why) {
-          *why = Status::Fail("Die Datei \"" + path_in +
-                              "\" wird gerade von einem anderen Programm geändert.");
-        }
+        if (why) *why = BusyFileStatus(path_in);
         return nullptr;
       case LockAttempt::kFailed:
         break;

@@ -25,6 +25,19 @@ class Win32Pause : public Pause {
 
 }  // namespace
 
+bool RunPendingMessages() {
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_QUIT) {
+      PostQuitMessage(static_cast<int>(msg.wParam));
+      return false;
+    }
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+  return true;
+}
+
 std::unique_ptr<Pause> MakeWin32Pause() {
   return std::make_unique<Win32Pause>();
 }

@@ -9,4 +9,8 @@ namespace qm {
 
 std::unique_ptr<Pause> MakeWin32Pause();
 
+// Runs the messages waiting in this thread's queue. False when a request to end came; it is
+// put back for the main loop to see.
+bool RunPendingMessages();
+
 }  // namespace qm

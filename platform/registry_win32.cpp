@@ -32,6 +32,16 @@ std::optional<std::wstring> ReadUserString(const std::wstring& key, const std::w
   return std::nullopt;
 }
 
+std::optional<std::string> ReadUserText(const std::wstring& key, const std::string& name) {
+  auto value = ReadUserString(key, Utf8ToWide(name));
+  if (!value) return std::nullopt;
+  return WideToUtf8(*value);
+}
+
+bool StorableAsUserString(const std::string& value) {
+  return value.find('\0') == std::string::npos && IsValidUtf8(value);
+}
+
 LONG WriteUserString(const std::wstring& key, const std::wstring& name, const std::wstring& value) {
   const auto bytes = static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t));
   return RegSetKeyValueW(HKEY_CURRENT_USER, key.c_str(), name.c_str(), REG_SZ, value.c_str(),
@@ -43,16 +53,13 @@ namespace {
 class Win32Registry : public Registry {
  public:
   std::optional<std::string> ReadString(const std::string& key, const std::string& name) override {
-    auto value = ReadUserString(Utf8ToWide(key), Utf8ToWide(name));
-    if (!value) return std::nullopt;
-    return WideToUtf8(*value);
+    return ReadUserText(Utf8ToWide(key), name);
   }
 
   bool WriteString(const std::string& key, const std::string& name,
                    const std::string& value) override {
-    // REG_SZ ends at a NUL, and a malformed byte would come back as U+FFFD: refuse both
-    // rather than store something else.
-    if (value.find('\0') != std::string::npos || !IsValidUtf8(value)) return false;
+    // Refused rather than stored as something else.
+    if (!StorableAsUserString(value)) return false;
     return WriteUserString(Utf8ToWide(key), Utf8ToWide(name), Utf8ToWide(value)) == ERROR_SUCCESS;
   }
 

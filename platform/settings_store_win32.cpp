@@ -6,7 +6,6 @@
 #include "platform/os_win32.h"
 #include "platform/registry_win32.h"
 #include "platform/utf16_win32.h"
-#include "text/utf.h"
 
 namespace qm {
 namespace {
@@ -16,14 +15,12 @@ class RegistrySettingsStore : public SettingsStore {
   explicit RegistrySettingsStore(std::wstring root) : root_(std::move(root)) {}
 
   std::optional<std::string> Read(const std::string& section, const std::string& key) override {
-    auto value = ReadUserString(KeyPath(section), Utf8ToWide(key));
-    if (!value) return std::nullopt;
-    return WideToUtf8(*value);
+    return ReadUserText(KeyPath(section), key);
   }
 
   Status Write(const std::string& section, const std::string& key,
                const std::string& value) override {
-    if (value.find('\0') != std::string::npos || !IsValidUtf8(value)) {
+    if (!StorableAsUserString(value)) {
       return Status::Refuse("Die Einstellung \"" + key +
                             "\" enthält Zeichen, die nicht gespeichert werden können.");
     }

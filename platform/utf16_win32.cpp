@@ -12,15 +12,7 @@ std::wstring Utf8ToWide(std::string_view utf8) {
   out.reserve(utf8.size());
   // Decoded here rather than with Utf8ToUtf16, which stops at the first malformed byte:
   // a file name must not lose its tail.
-  for (std::size_t pos = 0; pos < utf8.size();) {
-    const char32_t cp = NextCodePoint(utf8, pos);
-    if (cp >= 0x10000) {
-      out += static_cast<wchar_t>(0xD800 + ((cp - 0x10000) >> 10));
-      out += static_cast<wchar_t>(0xDC00 + ((cp - 0x10000) & 0x3FF));
-    } else {
-      out += static_cast<wchar_t>(cp);
-    }
-  }
+  for (std::size_t pos = 0; pos < utf8.size();) AppendUtf16(out, NextCodePoint(utf8, pos));
   return out;
 }
 

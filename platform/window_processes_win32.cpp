@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/keyboard_win32.h"
+#include "platform/pause_win32.h"
 
 namespace qm {
 namespace {
@@ -124,15 +125,7 @@ class Win32TypingPace : public TypingPace {
   void Wait(int milliseconds) override {
     const DWORD start = GetTickCount();
     do {
-      MSG msg;
-      while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (msg.message == WM_QUIT) {
-          PostQuitMessage(static_cast<int>(msg.wParam));  // for the main loop to see
-          return;
-        }
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-      }
+      if (!RunPendingMessages()) return;
       if (milliseconds > 0) Sleep(10);
     } while (GetTickCount() - start < static_cast<DWORD>(milliseconds));
   }

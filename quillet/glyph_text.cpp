@@ -35,28 +35,6 @@ void AppendRtfText(std::string& rtf, std::string_view utf8) {
 
 }  // namespace
 
-std::string ReplaceAll(std::string_view text, std::string_view find, std::string_view replacement,
-                       bool ignore_case) {
-  if (find.empty()) return std::string(text);
-  std::string out;
-  out.reserve(text.size());
-  const std::string folded_text = ignore_case ? FoldCase(text) : std::string();
-  const std::string folded_find = ignore_case ? FoldCase(find) : std::string();
-  // Folding keeps the UTF-8 length of the letters it changes, so offsets agree.
-  const std::string_view hay = ignore_case ? std::string_view(folded_text) : text;
-  const std::string_view needle = ignore_case ? std::string_view(folded_find) : find;
-  std::size_t from = 0;
-  for (;;) {
-    const std::size_t at = hay.size() == text.size() ? hay.find(needle, from) : std::string::npos;
-    if (at == std::string::npos) break;
-    out.append(text.substr(from, at - from));
-    out.append(replacement);
-    from = at + find.size();
-  }
-  out.append(text.substr(from));
-  return out;
-}
-
 std::string StoredToGlyphs(std::string_view stored) {
   const std::string plain = UnescapeStoredText(stored);
   std::string out;
@@ -194,14 +172,6 @@ std::size_t Utf16Length(std::string_view utf8) {
     units += NextCodePoint(utf8, pos) >= 0x10000 ? 2 : 1;
   }
   return units;
-}
-
-std::size_t Utf8Offset(std::string_view utf8, std::size_t utf16_units) {
-  std::size_t pos = 0, units = 0;
-  while (pos < utf8.size() && units < utf16_units) {
-    units += NextCodePoint(utf8, pos) >= 0x10000 ? 2 : 1;
-  }
-  return pos;
 }
 
 std::size_t SkipControlGlyph(std::u16string_view text, std::size_t caret) {

@@ -23,11 +23,6 @@ inline constexpr unsigned kEnterColour = 0x0000FF;
 inline constexpr unsigned kTabColour = 0xFF0000;
 inline constexpr unsigned kTextColour = 0x000000;
 
-// Replaces every occurrence from left to right; the search goes on behind each inserted
-// replacement. `ignore_case` folds letters as names are compared.
-std::string ReplaceAll(std::string_view text, std::string_view find, std::string_view replacement,
-                       bool ignore_case);
-
 // Stored form (escaped, already deciphered) to glyph text: carriage returns and tabs become
 // their glyphs; there are no line breaks in a glyph text.
 std::string StoredToGlyphs(std::string_view stored);
@@ -60,7 +55,6 @@ std::string GlyphTextAsEditorText(std::string_view glyph_text);
 
 // Positions in the editor count UTF-16 units; our text is UTF-8.
 std::size_t Utf16Length(std::string_view utf8);
-std::size_t Utf8Offset(std::string_view utf8, std::size_t utf16_units);
 
 // Where the caret goes before a key is recorded or a character typed: directly behind a
 // glyph it moves past the glyph's line break, so that nothing lands between the two.

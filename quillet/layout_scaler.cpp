@@ -46,21 +46,4 @@ LayoutResult LayoutScaler::Apply(double outer_width, double outer_height) const 
   return result;
 }
 
-std::string TagField(std::string_view text, int n, std::string_view delimiter) {
-  if (delimiter.empty()) return " ";
-  if (n < 1) return {};
-  std::size_t start = 0;
-  for (int field = 1; field < n; ++field) {
-    const std::size_t at = text.find(delimiter, start);
-    if (at == std::string_view::npos) return {};
-    start = at + delimiter.size();
-  }
-  const std::size_t end = text.find(delimiter, start);
-  return std::string(text.substr(start, end == std::string_view::npos ? end : end - start));
-}
-
-int ClampOr(int value, int low, int high, int fallback) {
-  return value >= low && value <= high ? value : fallback;
-}
-
 }  // namespace qm

@@ -3,8 +3,6 @@
 
 #include <array>
 #include <cstddef>
-#include <string>
-#include <string_view>
 
 #include "ui/rect.h"
 
@@ -60,12 +58,5 @@ class LayoutScaler {
   Rect window_;
   LayoutRects controls_{};
 };
-
-// The n-th field (from 1) of `text` split at `delimiter`; a blank for an empty delimiter and an
-// empty text when there are fewer fields.
-std::string TagField(std::string_view text, int n, std::string_view delimiter);
-
-// `value` when it lies in [low, high], else `fallback`.
-int ClampOr(int value, int low, int high, int fallback);
 
 }  // namespace qm

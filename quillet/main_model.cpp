@@ -4,7 +4,6 @@
 #include <utility>
 
 #include "quillet/glyph_text.h"
-#include "ui/helpers.h"
 #include "text/utf.h"
 #include "store/ini_document.h"
 #include "store/stored_text.h"

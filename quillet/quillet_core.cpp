@@ -4,10 +4,12 @@
 #include <algorithm>
 #include <utility>
 
-#include "ui/helpers.h"
+#include "platform/paths.h"
+#include "platform/windows_version.h"
+#include "store/ini_document.h"
+#include "store/stored_text.h"
 #include "text/numbers.h"
 #include "text/utf.h"
-#include "store/ini_document.h"
 
 namespace qm {
 namespace {
@@ -101,7 +103,7 @@ void QuilletCore::Startup(std::string_view command_line) {
   ResolveDataFile(DataFileMode::kStartup);
   if (ending_) return;
   ignore_.Clear();
-  caption_ = MakeCaption("", windows_nt_, AppVersionString(257));
+  caption_ = MakeCaption("", windows_nt_);
   main_.SetAppTitle(caption_);
   if (hooks_.set_captions) hooks_.set_captions(caption_);
   Call(hooks_.init_layout);
@@ -109,12 +111,12 @@ void QuilletCore::Startup(std::string_view command_line) {
   if (!debug_mode_) Call(hooks_.install_tray_and_hide);
   // The lists filled a moment ago still show the file unless it has changed since: then
   // filling them again would give the same lists, at the cost of a second start-up.
-  Reload(/*lists_current=*/!main_.ChangedOutside());
+  Reload(main_.ChangedOutside() ? Lists::kFillAgain : Lists::kStillCurrent);
   if (!windows_nt_) Call(hooks_.start_poll_timer);
   if (debug_mode_) Call(hooks_.show_monitor);
 }
 
-void QuilletCore::SetDefaultDataFile(bool remember) {
+void QuilletCore::SetDefaultDataFile(PathKept kept) {
   data_file_ = app_dir_ + kDataFileName;
   const std::string sample = app_dir_ + kSampleFileName;
   if (!FileExists(s_.main.fs, data_file_) && FileExists(s_.main.fs, sample)) {
@@ -123,7 +125,7 @@ void QuilletCore::SetDefaultDataFile(bool remember) {
       s_.main.ini.CreateUnlessFilled(data_file_, *bytes);
     }
   }
-  if (remember) settings_.SaveUserSetting("path", data_file_);
+  if (kept == PathKept::kForNextStart) settings_.SaveUserSetting("path", data_file_);
 }
 
 FileReach QuilletCore::AwaitStoredLibrary() {
@@ -149,7 +151,7 @@ FileReach QuilletCore::AwaitStoredLibrary() {
 bool QuilletCore::ResolveDataFile(DataFileMode mode) {
   switch (mode) {
     case DataFileMode::kDefault:
-      SetDefaultDataFile(true);
+      SetDefaultDataFile(PathKept::kForNextStart);
       break;
     case DataFileMode::kChooseFolder: {
       const std::string folder =
@@ -183,7 +185,7 @@ bool QuilletCore::ResolveDataFile(DataFileMode mode) {
     case DataFileMode::kStartup:
       data_file_ = settings_.ReadUserSetting("path", "");
       if (data_file_.empty()) {
-        SetDefaultDataFile(true);
+        SetDefaultDataFile(PathKept::kForNextStart);
         break;
       }
       const FileReach reach = AwaitStoredLibrary();
@@ -198,11 +200,11 @@ bool QuilletCore::ResolveDataFile(DataFileMode mode) {
               FormatText("Im angegebenen Ordner befindet sich keine Quillet-datei.\\n\\n"
                          "Die Pfadangabe wird daher auf Standardwerte zurückgesetzt."),
               main_.app_title(), MessageIcon::kInformation, MessageButtons::kOk);
-          SetDefaultDataFile(true);
+          SetDefaultDataFile(PathKept::kForNextStart);
           break;
         case FileReach::kFolderUnreachable:
           // For this run only: the next start looks for the shared library again.
-          SetDefaultDataFile(false);
+          SetDefaultDataFile(PathKept::kThisRunOnly);
           break;
       }
       break;
@@ -213,10 +215,10 @@ bool QuilletCore::ResolveDataFile(DataFileMode mode) {
 }
 
 void QuilletCore::ReloadFromDataFile() {
-  Reload(false);
+  Reload(Lists::kFillAgain);
 }
 
-void QuilletCore::Reload(bool lists_current) {
+void QuilletCore::Reload(Lists lists) {
   // A file that cannot be read now is no empty library: the lists, the ignore list and the
   // settings stay as they are until it can be read again.
   unread_ = !main_.FileReadable();
@@ -226,7 +228,7 @@ void QuilletCore::Reload(bool lists_current) {
     AskForRetry();
     return;
   }
-  if (!lists_current) main_.LoadEntryList();
+  if (lists == Lists::kFillAgain) main_.LoadEntryList();
   ReportOnce(ignore_.Load(s_.main.ini, data_file_));
   popup_ = LoadPopupSettings(s_.main.ini, data_file_);
   if (hooks_.settings_loaded) hooks_.settings_loaded(popup_);

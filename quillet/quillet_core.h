@@ -14,6 +14,7 @@
 #include "quillet/menu/popup_settings.h"
 #include "quillet/send/ignore_list.h"
 #include "store/user_settings.h"
+#include "ui/version_text.h"
 
 namespace qm {
 
@@ -24,7 +25,8 @@ inline constexpr char kNameNumberDelimiter = '\x03';
 
 // "• Quillet 1.0" on NT-family systems, ":: Quillet 1.0" elsewhere; " - context" follows
 // when there is one. Every window of the program starts its caption with MakeCaption("").
-std::string MakeCaption(const std::string& context, bool windows_nt, const std::string& version);
+std::string MakeCaption(const std::string& context, bool windows_nt,
+                        const std::string& version = AppVersionString(VersionText::kShort));
 
 // True when the command line, trimmed of blanks and lower-cased, is "debug".
 bool IsDebugCommandLine(std::string_view command_line);
@@ -113,14 +115,16 @@ class QuilletCore {
   bool windows_nt() const { return windows_nt_; }
 
  private:
-  // The library beside the program; `remember` stores its path for the next start.
-  void SetDefaultDataFile(bool remember);
+  enum class PathKept { kForNextStart, kThisRunOnly };
+  // The library beside the program.
+  void SetDefaultDataFile(PathKept kept);
   // Looks for the stored library, waiting for its folder as the start requires.
   FileReach AwaitStoredLibrary();
   bool Pending() { return unread_ || main_.TextStoreFailed(); }
   void AskForRetry();
-  // ReloadFromDataFile; `lists_current` leaves the entry and title lists as they are.
-  void Reload(bool lists_current);
+  enum class Lists { kFillAgain, kStillCurrent };
+  // ReloadFromDataFile; lists still current are left as they are.
+  void Reload(Lists lists);
   void ReportOnce(const Status& status);
   Status WriteOwn(const std::function<Status()>& write);
 

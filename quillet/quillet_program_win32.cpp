@@ -15,7 +15,6 @@
 #include "ui/autostart.h"
 #include "ui/dialogs_win32.h"
 #include "ui/help.h"
-#include "ui/helpers.h"
 #include "ui/window_geometry.h"
 #include "ui/window_layout_win32.h"
 #include "quillet/diag/debugger.h"
@@ -34,9 +33,11 @@
 #include "quillet/send/sender.h"
 #include "quillet/send/targets.h"
 #include "platform/os.h"
+#include "platform/paths.h"
 #include "platform/portable_code_pages.h"
 #include "platform/ui_services_win32.h"
 #include "platform/utf16_win32.h"
+#include "platform/windows_version.h"
 #include "ui/resource_ids.h"
 #include "ui/tray_icon_win32.h"
 
@@ -249,7 +250,7 @@ void QuilletProgram::CreateOptions() {
     static_cast<OwnerDialogs&>(*dialogs_).SetOptionsWindow(options);
   };
   options_form_.Create(instance_, form_.hwnd(),
-                       MakeCaption("Optionen", IsWindowsNT(*system_), AppVersionString(257)),
+                       MakeCaption("Optionen", IsWindowsNT(*system_)),
                        /*when_shown=*/true);
   autostart_.emplace(*registry_, *fs_, *dialogs_, kQuilletTitle,
                      AppExePath(*system_) + " /AUTOSTART");
@@ -330,7 +331,7 @@ void QuilletProgram::ShowDebugger() {
     debugger_.on_edit_data_file = [this] { EditDataFile(*shell_, core_->data_file()); };
   }
   debugger_.Show(instance_, form_.hwnd(),
-                 MakeCaption("Debugger", core_->windows_nt(), AppVersionString(257)),
+                 MakeCaption("Debugger", core_->windows_nt()),
                  usable_titles_);
 }
 
@@ -441,7 +442,7 @@ int QuilletProgram::Run(const std::wstring& command_line) {
   // the window is first shown.
   if (!form_.Create(icon_, small_icon_, MainForm::EditorCreation::kWhenNeeded)) return 2;
   // The strip's caption starts like every window's of the program, so it is never a target.
-  strip_.Create(instance_, MakeCaption("Satellit", IsWindowsNT(*system_), AppVersionString(257)));
+  strip_.Create(instance_, MakeCaption("Satellit", IsWindowsNT(*system_)));
   strip_.on_mouse_move = [this] { OnStripMouseMove(core_->popup_settings(), Activation()); };
   strip_.on_button_down = [this](int button) {
     OnStripMouseDown(core_->popup_settings(), button, Activation());

@@ -141,22 +141,28 @@ Status IniStore::WriteIniValues(const std::vector<IniWrite>& writes, std::string
       file);
 }
 
-Status IniStore::UpdateIniValues(const WritePlan& plan, std::string_view file) {
-  const std::string path = Resolve(file);
-  if (path.empty()) return Status::Fail("Es ist keine Datendatei angegeben.");
-
+Status IniStore::LockAndLoad(std::string_view file, LockedFile& out) {
+  out.path = Resolve(file);
+  if (out.path.empty()) return Status::Fail("Es ist keine Datendatei angegeben.");
   // The lock spans the whole read-modify-write, so that two writers never lose each other's
   // change; the file itself is replaced in one step, so that it is never torn.
   Status why;
-  const std::unique_ptr<FileLock> lock = fs_.LockForUpdate(path, &why);
-  if (!lock) return why;
-
+  out.lock = fs_.LockForUpdate(out.path, &why);
+  if (!out.lock) return why;
   // The cached parse serves when it is proven current; Load reads the file afresh otherwise.
-  const std::shared_ptr<const IniDocument> current = Load(path);
+  out.current = Load(out.path);
   // Only a file that is really missing is written as a new one.
-  if (!current && last_reach_ != FileReach::kMissing) {
-    return Status::Fail(UnreadableFileText(path, last_reach_));
+  if (!out.current && last_reach_ != FileReach::kMissing) {
+    return Status::Fail(UnreadableFileText(out.path, last_reach_));
   }
+  return Status::Ok();
+}
+
+Status IniStore::UpdateIniValues(const WritePlan& plan, std::string_view file) {
+  LockedFile locked;
+  if (Status s = LockAndLoad(file, locked); !s) return s;
+  const std::string& path = locked.path;
+  const std::shared_ptr<const IniDocument>& current = locked.current;
   const IniDocument empty(std::string(), ansi_);
   const IniDocument* doc_in = current ? current.get() : &empty;
   std::vector<IniWrite> writes;
@@ -199,17 +205,11 @@ std::string IniStore::FreeBackupName(const std::string& path) {
 
 Status IniStore::ConvertToUtf16(std::string_view file, std::string* backup_path) {
   if (backup_path) backup_path->clear();
-  const std::string path = Resolve(file);
-  if (path.empty()) return Status::Fail("Es ist keine Datendatei angegeben.");
-
   // Under the lock no other writer can change the file between reading and replacing it.
-  Status why;
-  const std::unique_ptr<FileLock> lock = fs_.LockForUpdate(path, &why);
-  if (!lock) return why;
-  const std::shared_ptr<const IniDocument> current = Load(path);
-  if (!current && last_reach_ != FileReach::kMissing) {
-    return Status::Fail(UnreadableFileText(path, last_reach_));
-  }
+  LockedFile locked;
+  if (Status s = LockAndLoad(file, locked); !s) return s;
+  const std::string& path = locked.path;
+  const std::shared_ptr<const IniDocument>& current = locked.current;
   if (current && current->encoding() == IniEncoding::kUtf16Le) return Status::Ok();
 
   const IniDocument empty(std::string(), ansi_);

@@ -90,6 +90,15 @@ class IniStore {
   const CodePage& CodePageOf(std::string_view bytes) const;
   bool NewFilesAreUtf16() const;
   const std::string& Resolve(std::string_view file);
+  // What a write works on: the file's name, its update lock, and the file as it is now (null
+  // when it is missing).
+  struct LockedFile {
+    std::string path;
+    std::unique_ptr<FileLock> lock;
+    std::shared_ptr<const IniDocument> current;
+  };
+  // Fails when no file is named, the lock cannot be had, or the file is there but unreadable.
+  Status LockAndLoad(std::string_view file, LockedFile& out);
 
   FileSystem& fs_;
   const CodePage& ansi_;

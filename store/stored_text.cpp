@@ -120,6 +120,24 @@ std::string UnescapeStoredText(std::string_view text) {
   return out;
 }
 
+// One pass, so that an argument holding "%2" is inserted as it is. Only the template's own
+// text is unescaped: an argument such as a path keeps its backslashes.
+std::string FormatText(std::string_view tmpl, const std::vector<std::string>& args) {
+  std::string out;
+  std::size_t literal_start = 0;
+  for (std::size_t i = 0; i < tmpl.size(); ++i) {
+    if (tmpl[i] == '%' && i + 1 < tmpl.size() && tmpl[i + 1] >= '1' && tmpl[i + 1] <= '9') {
+      out += UnescapeStoredText(tmpl.substr(literal_start, i - literal_start));
+      const std::size_t n = static_cast<std::size_t>(tmpl[i + 1] - '1');
+      if (n < args.size()) out += args[n];
+      ++i;
+      literal_start = i + 1;
+    }
+  }
+  out += UnescapeStoredText(tmpl.substr(literal_start));
+  return out;
+}
+
 std::string EncipherWithSalt(std::string_view ansi, std::uint16_t salt,
                              const std::function<unsigned()>& noise) {
   std::string out;

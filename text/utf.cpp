@@ -96,12 +96,7 @@ bool Utf8ToUtf16(std::string_view s, std::u16string& out) {
     bool malformed = false;
     const char32_t cp = NextCodePoint(s, pos, &malformed);
     if (malformed) return false;
-    if (cp >= 0x10000) {
-      out += static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10));
-      out += static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF));
-    } else {
-      out += static_cast<char16_t>(cp);
-    }
+    AppendUtf16(out, cp);
   }
   return true;
 }

@@ -9,6 +9,17 @@ namespace qm {
 // Decodes one character at `pos`, advancing it; 0xFFFD and one byte for a malformed one.
 char32_t NextCodePoint(std::string_view utf8, std::size_t& pos, bool* malformed = nullptr);
 void AppendUtf8(std::string& out, char32_t cp);
+// One UTF-16 unit, or a surrogate pair past U+FFFF, to a std::u16string or Windows' std::wstring.
+template <typename Utf16String>
+void AppendUtf16(Utf16String& out, char32_t cp) {
+  using Unit = typename Utf16String::value_type;
+  if (cp >= 0x10000) {
+    out += static_cast<Unit>(0xD800 + ((cp - 0x10000) >> 10));
+    out += static_cast<Unit>(0xDC00 + ((cp - 0x10000) & 0x3FF));
+  } else {
+    out += static_cast<Unit>(cp);
+  }
+}
 bool IsValidUtf8(std::string_view utf8);
 // Counts characters, not bytes.
 std::size_t CountCodePoints(std::string_view utf8);

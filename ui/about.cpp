@@ -3,8 +3,9 @@
 
 #include <array>
 
+#include "store/stored_text.h"
+#include "text/text_lists.h"
 #include "ui/help.h"
-#include "ui/helpers.h"
 
 namespace qm {
 namespace {

@@ -32,7 +32,8 @@ struct AboutContent {
 inline constexpr int kAboutMailButton = 0, kAboutUpdateButton = 1, kAboutWebButton = 1,
                      kAboutCloseButton = 3;
 
-// `version_text` is AppVersionString(256), e.g. " (V1.2)"; `year_span` e.g. "2024-2026".
+// `version_text` is e.g. " (V1.2)" (VersionText::kShortInBrackets); `year_span` e.g.
+// "2024-2026".
 AboutContent FreewareAbout(const ProgramInfo& p, const std::string& version_text,
                            const std::string& year_span);
 AboutContent CommercialAbout(const ProgramInfo& p, const std::string& version_text,

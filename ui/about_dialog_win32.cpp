@@ -6,10 +6,11 @@
 #include <vector>
 
 #include "platform/utf16_win32.h"
+#include "platform/windows_version.h"
 #include "ui/help.h"
-#include "ui/helpers.h"
 #include "ui/picture_win32.h"
 #include "ui/resource_ids.h"
+#include "ui/version_text.h"
 #include "ui/window_layout_win32.h"
 
 namespace qm {
@@ -129,9 +130,12 @@ void OnButton(HWND dialog, AboutDialog& d, int index) {
   if (index == kAboutCloseButton) {
     DestroyWindow(dialog);
   } else if (d.kind == AboutKind::kFreeware && index == kAboutMailButton) {
-    d.shell.Open(AboutMailAddress(d.program, AppVersionString(256), windows), ShowMode::kNormal);
+    d.shell.Open(
+        AboutMailAddress(d.program, AppVersionString(VersionText::kShortInBrackets), windows),
+        ShowMode::kNormal);
   } else if (d.kind == AboutKind::kFreeware && index == kAboutUpdateButton) {
-    d.shell.Open(AboutUpdateAddress(d.program, AppVersionString(1), windows), ShowMode::kNormal);
+    d.shell.Open(AboutUpdateAddress(d.program, AppVersionString(VersionText::kFull), windows),
+                 ShowMode::kNormal);
   } else if (d.kind == AboutKind::kCommercial && index == kAboutWebButton) {
     OpenMakerWebSite(d.shell);
   }
@@ -225,7 +229,7 @@ HWND ShowAboutDialog(HINSTANCE instance, HWND owner, const ProgramInfo& program,
     return g_open_dialog;
   }
   if (!instance) instance = GetModuleHandleW(nullptr);
-  const std::string version = AppVersionString(256);
+  const std::string version = AppVersionString(VersionText::kShortInBrackets);
   auto d = std::make_unique<AboutDialog>(
       AboutDialog{program,
                   kind,

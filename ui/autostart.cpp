@@ -2,7 +2,7 @@
 // shortcut in the Startup folder by that value.
 #include "ui/autostart.h"
 
-#include "ui/helpers.h"
+#include "platform/paths.h"
 
 namespace qm {
 

@@ -1,7 +1,7 @@
 // The help pages beside the program, opened in the default browser, and the maker's web site.
 #include "ui/help.h"
 
-#include "ui/helpers.h"
+#include "platform/paths.h"
 
 namespace qm {
 

@@ -9,7 +9,7 @@
 
 #include "store/ini_document.h"
 #include "text/numbers.h"
-#include "ui/helpers.h"
+#include "text/text_lists.h"
 
 namespace qm {
 namespace {
@@ -27,7 +27,7 @@ std::vector<NamedEntry> SortedEntries(std::vector<std::string> joined) {
   for (std::size_t i = 0; i < joined.size(); ++i) {
     joined[i] += kNameNumberDelimiter + std::to_string(i + 1);
   }
-  SortStrings(joined, 0);
+  SortStrings(joined, SortOrder::kCharacterCodes);
   std::vector<NamedEntry> entries;
   entries.reserve(joined.size());
   for (std::string& text : joined) {

@@ -187,10 +187,6 @@ KeySequence ParseKeystrokes(std::string_view keystroke_text) {
   return Parser(keystroke_text).Run();
 }
 
-std::vector<KeyEvent> ParseKeystrokeText(std::string_view keystroke_text) {
-  return ParseKeystrokes(keystroke_text).events;
-}
-
 std::size_t InputMessages(const std::vector<KeyEvent>& events) {
   std::size_t messages = 0;
   for (const KeyEvent& e : events) messages += e.key_up ? 1 : 2;

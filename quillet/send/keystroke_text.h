@@ -66,7 +66,6 @@ struct KeySequence {
 // produces, is dropped. "+", "^", "(", ")", "[" and "]" are characters here: the sender
 // escapes them anyway, and a snippet must never become a shortcut.
 KeySequence ParseKeystrokes(std::string_view keystroke_text);
-std::vector<KeyEvent> ParseKeystrokeText(std::string_view keystroke_text);
 
 // How many input messages the events put into the target's queue: a key going down brings
 // its character too (from Unicode key events, Enter, Tab and the letters alike), so at most

@@ -124,16 +124,16 @@ bool Sender::ConfirmLongText(std::size_t chars) {
 SendOutcome Sender::SendToTitledWindow(const std::string& target_title) {
   std::vector<TargetCandidate> candidates = FindTitledWindows(s_.desktop, target_title);
   if (candidates.empty()) return NoTarget();
-  if (candidates.size() == 1) return TypeChecked(candidates.front().window);
-  SortForChoice(candidates, sort_key_);
+  if (candidates.size() == 1) return TypeIntoWindow(candidates.front().window);
+  SortForChoice(candidates);
   const std::optional<std::size_t> chosen = s_.chooser.Choose(candidates);
   if (!chosen || *chosen >= candidates.size()) return SendOutcome::kChoiceCancelled;
-  return TypeChecked(candidates[*chosen].window);
+  return TypeIntoWindow(candidates[*chosen].window);
 }
 
 SendOutcome Sender::SendToLastWindow() {
   if (last_used_window_ == 0) return NoTarget();
-  return TypeChecked(last_used_window_);
+  return TypeIntoWindow(last_used_window_);
 }
 
 SendOutcome Sender::NoTarget() {
@@ -145,12 +145,6 @@ SendOutcome Sender::NoTarget() {
 }
 
 SendOutcome Sender::TypeIntoWindow(WindowHandle window) {
-  if (busy_) return SendOutcome::kBusy;
-  BusyScope busy(busy_);
-  return TypeChecked(window);
-}
-
-SendOutcome Sender::TypeChecked(WindowHandle window) {
   if (window == 0 || !s_.desktop.Exists(window)) {
     return Refuse("Das Zielfenster ist nicht mehr geöffnet.");
   }

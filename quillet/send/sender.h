@@ -78,9 +78,6 @@ class Sender {
 
   // The title of the message boxes: the program's caption prefix.
   void SetAppTitle(std::string title) { app_title_ = std::move(title); }
-  // The sort key of the program's sorted lists, so that the choice lists the windows as
-  // every other list of the program would.
-  void SetSortKey(SortKeyFunction key) { sort_key_ = std::move(key); }
   // Called after each batch while typing, e.g. for the icon's tooltip on long texts.
   void SetProgress(TypingProgressFunction progress) { progress_ = std::move(progress); }
 
@@ -96,14 +93,6 @@ class Sender {
   // target: the windows whose title contains the entry's target title (one is taken, several
   // are offered for choice), or, without a target title, the last-used window.
   SendOutcome SendEntry(int entry_number, const std::string& entry_name);
-
-  // Types the keystrokes the last SendEntry prepared into `window`, but only when the window
-  // exists, is visible, may be a target at all, is known not to run with higher rights and
-  // has come to the front; modifier keys the user still holds are released first. Typing
-  // goes in batches and stops at once when another window comes to the front, the target
-  // closes or hangs, or the user presses Esc. In DOS-box mode the text goes on the clipboard
-  // only then, and what the clipboard held before is put back once the target has read it.
-  SendOutcome TypeIntoWindow(WindowHandle window);
 
   // What the last SendEntry prepared.
   const std::string& keystroke_text() const { return keystroke_text_; }
@@ -123,7 +112,13 @@ class Sender {
 
   SendOutcome SendToTitledWindow(const std::string& target_title);
   SendOutcome SendToLastWindow();
-  SendOutcome TypeChecked(WindowHandle window);
+  // Types the keystrokes the last SendEntry prepared into `window`, but only when the window
+  // exists, is visible, may be a target at all, is known not to run with higher rights and
+  // has come to the front; modifier keys the user still holds are released first. Typing
+  // goes in batches and stops at once when another window comes to the front, the target
+  // closes or hangs, or the user presses Esc. In DOS-box mode the text goes on the clipboard
+  // only then, and what the clipboard held before is put back once the target has read it.
+  SendOutcome TypeIntoWindow(WindowHandle window);
   // Why nothing may be typed into the window, which exists; `why` is empty when it may.
   Refusal Unfit(WindowHandle window, const std::string& title);
   Typing TypeKeys(WindowHandle window);
@@ -149,7 +144,6 @@ class Sender {
   SenderServices s_;
   const std::string& data_file_;
   std::string app_title_ = "Quillet";
-  SortKeyFunction sort_key_ = ApproximateListSortKey;
   TypingProgressFunction progress_;
   WindowHandle last_used_window_ = 0;
   std::string keystroke_text_;

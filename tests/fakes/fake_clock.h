@@ -24,15 +24,6 @@ class FakeClock : public Clock {
   std::string ShortDate(const LocalTime& t) override {
     return Format("%02d.%02d.%04d", t.day, t.month, t.year);
   }
-  // "Dienstag, 5. März 2024"
-  std::string LongDate(const LocalTime& t) override {
-    static const char* const kMonths[] = {"Januar",    "Februar", "März",     "April",
-                                          "Mai",       "Juni",    "Juli",     "August",
-                                          "September", "Oktober", "November", "Dezember"};
-    const char* month = t.month >= 1 && t.month <= 12 ? kMonths[t.month - 1] : "";
-    return WeekdayName(t) + ", " + std::to_string(t.day) + ". " + month + " " +
-           std::to_string(t.year);
-  }
   // "14:07:09"
   std::string TimeOfDay(const LocalTime& t) override {
     return Format("%02d:%02d:%02d", t.hour, t.minute, t.second);

@@ -123,6 +123,14 @@ class FakeMainView : public MainView {
 
  private:
   static std::size_t Index(int pos) { return static_cast<std::size_t>(pos); }
+  // The byte offset of a position that, like the control's, counts UTF-16 units.
+  static std::size_t Utf8Offset(std::string_view utf8, std::size_t utf16_units) {
+    std::size_t pos = 0, units = 0;
+    while (pos < utf8.size() && units < utf16_units) {
+      units += NextCodePoint(utf8, pos) >= 0x10000 ? 2 : 1;
+    }
+    return pos;
+  }
 };
 
 }  // namespace qm

@@ -14,8 +14,8 @@
 #include "ui/app_version.h"
 #include "ui/autostart.h"
 #include "ui/help.h"
-#include "ui/helpers.h"
 #include "ui/tray_dispatch.h"
+#include "ui/version_text.h"
 
 namespace qm {
 namespace {
@@ -158,7 +158,7 @@ TEST(Help, FirstExistingCandidateWins) {
 TEST(Hints, SwitchedOffPerHintAndPerVersion) {
   FakeSettingsStore store;
   UserSettings settings(store, "Mantello");
-  const std::string version = AppVersionString(1);
+  const std::string version = AppVersionString(VersionText::kFull);
   EXPECT_EQ(version, QM_VERSION_TEXT);
   ASSERT_TRUE(SwitchOffHint(settings, "1", version));
   EXPECT_EQ((store.values[{"Mantello", "_SID1"}]), version);

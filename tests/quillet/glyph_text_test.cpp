@@ -62,15 +62,6 @@ TEST(GlyphTextTest, PastedLineBreaksAndTabsBecomeGlyphsAndAreStored) {
   }
 }
 
-TEST(GlyphTextTest, ReplaceAllGoesOnBehindTheReplacement) {
-  EXPECT_EQ(ReplaceAll("aaa", "a", "aa", false), "aaaaaa");
-  EXPECT_EQ(ReplaceAll("Abc abc", "ABC", "x", true), "x x");
-  EXPECT_EQ(ReplaceAll("Abc abc", "ABC", "x", false), "Abc abc");
-  EXPECT_EQ(ReplaceAll("\xC3\x84rger \xC3\xA4rger", "\xC3\xA4rger", "Freude", true),
-            "Freude Freude");
-  EXPECT_EQ(ReplaceAll("abc", "", "x", false), "abc");
-}
-
 TEST(GlyphTextTest, RichTextCarriesFontsColoursAndEveryCharacter) {
   const std::string rtf = GlyphTextToRtf("a{b}\\c" + E + "\xE2\x82\xAC" + T + "\xF0\x9F\x98\x80");
   EXPECT_EQ(rtf.rfind("{\\rtf1", 0), 0u);
@@ -108,7 +99,6 @@ TEST(GlyphTextTest, FindIgnoresCaseAndCountsUtf16Units) {
   EXPECT_EQ(FindInEditorText(text, "", 0), std::nullopt);
   EXPECT_EQ(FindInEditorText(text, "x", 99), std::nullopt);
   EXPECT_EQ(Utf16Length(text), 18u);
-  EXPECT_EQ(Utf8Offset(text, 3), 5u);
 }
 
 }  // namespace

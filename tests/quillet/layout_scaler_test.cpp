@@ -87,36 +87,5 @@ TEST(LayoutScaler, ARestoredLargerWindowIsLaidOutEnlargedAtOnce) {
             kStartWindow.width - (8160 + kDesignedMainLayout[kSteuerungsFrame].width));
 }
 
-TEST(TagField, PicksOneBasedFields) {
-  const struct {
-    const char* text;
-    int n;
-    const char* delimiter;
-    const char* expected;
-  } cases[] = {
-      {"a|b|c", 1, "|", "a"},    {"a|b|c", 3, "|", "c"}, {"a|b|c", 4, "|", ""},
-      {"a||c", 2, "|", ""},      {"a||c", 3, "|", "c"},  {"abc", 1, "|", "abc"},
-      {"x::y::z", 2, "::", "y"}, {"x::y", 2, ":", ""},   {"", 1, "|", ""},
-      {"a|b", 0, "|", ""},       {"a|b", 1, "", " "},    {"Grüße|Ärger", 2, "|", "Ärger"},
-  };
-  for (const auto& c : cases) {
-    EXPECT_EQ(TagField(c.text, c.n, c.delimiter), c.expected)
-        << c.text << " #" << c.n << " at '" << c.delimiter << "'";
-  }
-}
-
-TEST(ClampOr, KeepsValuesInRangeAndReplacesOthers) {
-  const struct {
-    int value, low, high, fallback, expected;
-  } cases[] = {
-      {5, 1, 10, -1, 5},  {1, 1, 10, -1, 1}, {10, 1, 10, -1, 10},
-      {0, 1, 10, -1, -1}, {11, 1, 10, 7, 7}, {3, 5, 1, 9, 9},
-  };
-  for (const auto& c : cases) {
-    EXPECT_EQ(ClampOr(c.value, c.low, c.high, c.fallback), c.expected)
-        << c.value << " in [" << c.low << ", " << c.high << "]";
-  }
-}
-
 }  // namespace
 }  // namespace qm

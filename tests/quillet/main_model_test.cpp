@@ -7,13 +7,10 @@
 #include <algorithm>
 #include <map>
 
-#include "platform/portable_code_pages.h"
 #include "quillet/glyph_text.h"
 #include "store/stored_text.h"
-#include "tests/fakes/fake_clipboard.h"
-#include "tests/fakes/fake_dialogs.h"
-#include "tests/fakes/fake_file_system.h"
 #include "tests/fakes/fake_main_view.h"
+#include "tests/fakes/fake_services.h"
 
 namespace qm {
 namespace {
@@ -27,17 +24,11 @@ std::string TrimBlanksForTest(std::string s) {
 }
 const std::string E = kEnterGlyphUtf8;
 
-class MainModelTest : public testing::Test {
+class MainModelTest : public testing::Test, protected FakeServices {
  protected:
-  FakeFileSystem fs;
-  Windows1252CodePage ansi;
-  IniStore ini{fs, ansi};
-  EntryStore entries{ini, ansi};
-  FakeDialogs dialogs;
-  FakeClipboard clipboard;
   FakeMainView view;
   std::string data_file = kFile;
-  MainModel model{MainServices{ini, entries, fs, ansi, dialogs, clipboard}, view, data_file};
+  MainModel model{main_services(), view, data_file};
 
   // Entries 1..n with the given names; each text is "text of <name>".
   void Library(const std::vector<std::string>& names) {

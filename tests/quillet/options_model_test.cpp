@@ -9,15 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/portable_code_pages.h"
-#include "tests/fakes/fake_clipboard.h"
-#include "tests/fakes/fake_dialogs.h"
-#include "tests/fakes/fake_file_system.h"
 #include "tests/fakes/fake_main_view.h"
-#include "tests/fakes/fake_registry.h"
-#include "tests/fakes/fake_settings_store.h"
-#include "tests/fakes/fake_shell.h"
-#include "tests/fakes/fake_system_info.h"
+#include "tests/fakes/fake_services.h"
 
 namespace qm {
 namespace {
@@ -48,13 +41,11 @@ class FakeOptionsView : public OptionsView {
   int border_calls = 0;
 };
 
-class OptionsModelTest : public testing::Test {
+class OptionsModelTest : public testing::Test, protected FakeServices {
  protected:
   void Start(const std::string& library) {
     if (!library.empty()) fs.SetFile(kDefault, library);
-    core = std::make_unique<QuilletCore>(
-        CoreServices{{ini, entries, fs, ansi, dialogs, clipboard}, settings, system}, main_view,
-        Hooks());
+    core = std::make_unique<QuilletCore>(core_services(), main_view, Hooks());
     model = std::make_unique<OptionsModel>(
         OptionsServices{*core, dialogs, shell, autostart,
                         [this](std::int32_t c) { strip_colours.push_back(c); }},
@@ -75,17 +66,7 @@ class OptionsModelTest : public testing::Test {
   void Advance() { fs.AdvanceNs(5'000'000'000); }
   std::string StoredPath() { return settings.values[std::make_pair("Quillet", "path")]; }
 
-  FakeFileSystem fs;
-  Windows1252CodePage ansi;
-  IniStore ini{fs, ansi};
-  EntryStore entries{ini, ansi};
-  FakeDialogs dialogs;
-  FakeClipboard clipboard;
-  FakeSettingsStore settings;
-  FakeSystemInfo system;
   FakeMainView main_view;
-  FakeShell shell;
-  FakeRegistry registry;
   AutostartSwitch autostart{registry, fs, dialogs, "Quillet",
                             kDir + "Quillet.exe /AUTOSTART"};
   FakeOptionsView view;

@@ -11,15 +11,9 @@
 #include <tuple>
 #include <utility>
 
-#include "platform/portable_code_pages.h"
-#include "tests/fakes/fake_clipboard.h"
-#include "tests/fakes/fake_dialogs.h"
-#include "tests/fakes/fake_file_system.h"
 #include "tests/fakes/fake_main_view.h"
-#include "tests/fakes/fake_pause.h"
-#include "tests/fakes/fake_settings_store.h"
-#include "tests/fakes/fake_system_info.h"
-#include "ui/helpers.h"
+#include "tests/fakes/fake_services.h"
+#include "ui/version_text.h"
 
 namespace qm {
 namespace {
@@ -30,18 +24,9 @@ const std::string kSample =
     "[Name]\r\n1=Gru\xDF\r\n[Text]\r\n1=Hallo\\N\r\n[Ignore]\r\n1=Leiste\r\n[Common]\r\n"
     "PumActPos=1\r\n";
 
-class QuilletCoreTest : public testing::Test {
+class QuilletCoreTest : public testing::Test, protected FakeServices {
  protected:
-  FakeFileSystem fs;
-  Windows1252CodePage ansi;
-  IniStore ini{fs, ansi};
-  EntryStore entries{ini, ansi};
-  FakeDialogs dialogs;
-  FakeClipboard clipboard;
-  FakeSettingsStore settings;
-  FakeSystemInfo system;
   FakeMainView view;
-  FakePause pause;
   std::vector<std::string> calls;
 
   LifecycleHooks Recording() {
@@ -63,9 +48,7 @@ class QuilletCoreTest : public testing::Test {
   }
   std::unique_ptr<QuilletCore> Core() {
     system.exe_path = kDir + "Quillet.exe";
-    return std::make_unique<QuilletCore>(
-        CoreServices{{ini, entries, fs, ansi, dialogs, clipboard}, settings, system, &pause}, view,
-        Recording());
+    return std::make_unique<QuilletCore>(core_services(), view, Recording());
   }
   std::string StoredPath() {
     auto it = settings.values.find({"Quillet", "path"});
@@ -90,7 +73,7 @@ TEST_F(QuilletCoreTest, FirstStartCopiesTheSampleAndWritesNothingIntoIt) {
 TEST_F(QuilletCoreTest, StartUpRunsInItsOrder) {
   auto core = Core();
   core->Startup(" DEBUG ");
-  const std::string caption = "\xE2\x80\xA2 Quillet " + AppVersionString(257);
+  const std::string caption = "\xE2\x80\xA2 Quillet " + AppVersionString(VersionText::kShort);
   EXPECT_EQ(calls, (std::vector<std::string>{"path " + kDefault, "strip", "caption " + caption,
                                              "layout", "geometry", "strip", "monitor"}));
   EXPECT_TRUE(core->debug_mode());
@@ -102,9 +85,10 @@ TEST_F(QuilletCoreTest, StartUpRunsInItsOrder) {
   system.version.platform_id = 1;  // outside the NT family: the poll timer, the other prefix
   auto normal = Core();
   normal->Startup("debugx");
-  EXPECT_EQ(calls, (std::vector<std::string>{"path " + kDefault, "strip",
-                                             "caption :: Quillet " + AppVersionString(257),
-                                             "layout", "geometry", "tray", "strip", "timer"}));
+  EXPECT_EQ(calls,
+            (std::vector<std::string>{"path " + kDefault, "strip",
+                                      "caption :: Quillet " + AppVersionString(VersionText::kShort),
+                                      "layout", "geometry", "tray", "strip", "timer"}));
   calls.clear();
   normal->Shutdown();
   EXPECT_EQ(calls, (std::vector<std::string>{"unload", "save geometry", "remove tray"}));
@@ -416,7 +400,7 @@ TEST_F(QuilletCoreTest, OwnWritesOfSettingsAndIgnoredTitlesReloadNothing) {
 TEST_F(QuilletCoreTest, CaptionsAndTheDebugSwitch) {
   EXPECT_EQ(MakeCaption("", true, "2.3c"), "\xE2\x80\xA2 Quillet 2.3c");
   EXPECT_EQ(MakeCaption("", false, "2.3c"), ":: Quillet 2.3c");
-  EXPECT_EQ(MakeCaption("Optionen", true, VersionString(257, 2, 3, 300)),
+  EXPECT_EQ(MakeCaption("Optionen", true, FormatVersion(VersionText::kShort, 2, 3, 300)),
             "\xE2\x80\xA2 Quillet 2.3c - Optionen");
   for (const char* yes : {"debug", "  DEBUG  ", "Debug"}) EXPECT_TRUE(IsDebugCommandLine(yes));
   for (const char* no : {"", "debug x", "/AUTOSTART", "debugger", "\tdebug"}) {

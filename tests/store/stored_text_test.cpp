@@ -54,6 +54,24 @@ TEST(StoredTextTest, EscapeRoundTripsVariedTexts) {
   }
 }
 
+TEST(StoredTextTest, FormatTextUnescapesOnlyTheTemplate) {
+  const std::vector<std::string> args = {"A", "%2", "C:\\neu\\Tabelle", "", "", "", "", "",
+                                         "I", "J"};
+  const struct {
+    const char* tmpl;
+    const char* formatted;
+  } cases[] = {
+      {"%1-%2", "A-%2"},  // inserted text is not read again
+      {"%10 %9", "A0 I"},
+      {"100% %0 %", "100% %0 %"},
+      {"%%1", "%A"},
+      {"%3\\L", "C:\\neu\\Tabelle\n"},
+      {"\\H%1\\H", "\"A\""},
+  };
+  for (const auto& c : cases) EXPECT_EQ(FormatText(c.tmpl, args), c.formatted) << c.tmpl;
+  EXPECT_EQ(FormatText("[%1|%5]", {"x"}), "[x|]");
+}
+
 TEST(StoredTextTest, ZeroPadHex) {
   const struct {
     std::int64_t value;

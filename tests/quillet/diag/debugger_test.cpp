@@ -3,12 +3,9 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/portable_code_pages.h"
 #include "quillet/send/ignore_list.h"
 #include "store/ini_document.h"
-#include "tests/fakes/fake_dialogs.h"
-#include "tests/fakes/fake_file_system.h"
-#include "tests/fakes/fake_shell.h"
+#include "tests/fakes/fake_services.h"
 
 namespace qm {
 namespace {
@@ -16,7 +13,7 @@ namespace {
 const std::string kFile = "C:\\Eigene Dateien\\Quillet Daten\\Quillet.ini";
 const std::string kTitle = "\xE2\x80\xA2 Quillet 1.0";
 
-class DebuggerTest : public testing::Test {
+class DebuggerTest : public testing::Test, protected FakeServices {
  protected:
   DebuggerTest() { ignored.Load(ini, kFile); }  // writes the two default titles
 
@@ -28,11 +25,7 @@ class DebuggerTest : public testing::Test {
     return ini.Snapshot(kFile)->Find("Ignore", key).value_or("(none)");
   }
 
-  FakeFileSystem fs;
-  Windows1252CodePage ansi;
-  IniStore ini{fs, ansi};
   IgnoreList ignored;
-  FakeDialogs dialogs;
 };
 
 TEST_F(DebuggerTest, NothingMarkedOrNoChangesNothing) {

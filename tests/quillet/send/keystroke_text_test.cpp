@@ -130,7 +130,7 @@ TEST(KeystrokeTextTest, KeysTheUserHoldsAreReleasedWithoutOpeningAMenu) {
     EXPECT_EQ(Picture(keys), c.picture);
   }
   // A key down brings its character; both are messages the target must take.
-  EXPECT_EQ(InputMessages(ParseKeystrokeText("ab~")), 9u);
+  EXPECT_EQ(InputMessages(ParseKeystrokes("ab~").events), 9u);
 }
 
 TEST(KeystrokeTextTest, EveryTextIsTypedExactlyOneStrokePerCharacter) {

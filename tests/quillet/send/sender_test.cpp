@@ -7,17 +7,8 @@
 #include <cstdio>
 #include <utility>
 
-#include "platform/portable_code_pages.h"
 #include "store/stored_text.h"
-#include "tests/fakes/fake_clipboard.h"
-#include "tests/fakes/fake_clock.h"
-#include "tests/fakes/fake_desktop.h"
-#include "tests/fakes/fake_dialogs.h"
-#include "tests/fakes/fake_file_system.h"
-#include "tests/fakes/fake_keyboard.h"
-#include "tests/fakes/fake_target_chooser.h"
-#include "tests/fakes/fake_typing_pace.h"
-#include "tests/fakes/fake_window_processes.h"
+#include "tests/fakes/fake_services.h"
 
 namespace qm {
 namespace {
@@ -40,7 +31,7 @@ std::string Keys(const std::vector<KeyEvent>& events) {
 }
 
 // Public, so that the tables of cases can script the fakes.
-class SenderTest : public testing::Test {
+class SenderTest : public testing::Test, public FakeServices {
  public:
   SenderTest() { sender.SetAppTitle(kApp); }
 
@@ -58,22 +49,8 @@ class SenderTest : public testing::Test {
     return dialogs.messages.empty() ? std::string() : dialogs.messages.back().text;
   }
 
-  FakeFileSystem fs;
-  Windows1252CodePage ansi;
-  IniStore ini{fs, ansi};
-  EntryStore entries{ini, ansi};
-  FakeClock clock;
-  FakeDesktop desktop;
-  FakeKeyboard keyboard;
-  FakeClipboard clipboard;
-  FakeDialogs dialogs;
-  FakeWindowProcesses processes;
-  FakeTypingPace pace;
-  FakeTargetChooser chooser;
   std::string data_file = "C:\\Q\\Quillet.ini";
-  Sender sender{SenderServices{entries, fs, ansi, clock, desktop, keyboard, clipboard, dialogs,
-                               processes, pace, chooser},
-                data_file};
+  Sender sender{sender_services(), data_file};
 };
 
 TEST_F(SenderTest, TypesTheExpandedTextIntoTheLastUsedWindow) {

@@ -3,16 +3,14 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/portable_code_pages.h"
-#include "tests/fakes/fake_desktop.h"
-#include "tests/fakes/fake_file_system.h"
+#include "tests/fakes/fake_services.h"
 
 namespace qm {
 namespace {
 
 const std::string kOwn = "\xE2\x80\xA2 Quillet 1.0";  // "• Quillet 1.0"
 
-class TargetsTest : public testing::Test {
+class TargetsTest : public testing::Test, protected FakeServices {
  protected:
   TargetsTest() { ignored.Load(ini, "C:\\Q\\Quillet.ini"); }  // the two default titles
 
@@ -22,11 +20,7 @@ class TargetsTest : public testing::Test {
     return titles;
   }
 
-  FakeFileSystem fs;
-  Windows1252CodePage ansi;
-  IniStore ini{fs, ansi};
   IgnoreList ignored;
-  FakeDesktop desktop;
 };
 
 TEST_F(TargetsTest, LastUsedWindowIsTheFirstUsableOneFromTheForegroundDown) {

@@ -23,7 +23,6 @@ TEST(Win32Clock, FormatsWithTheUsersLocale) {
   const std::string time = clock->TimeOfDay(t);
   EXPECT_NE(time.find("05"), std::string::npos) << time;
   EXPECT_NE(time.find("03"), std::string::npos) << time;
-  EXPECT_NE(clock->LongDate(t).find("2026"), std::string::npos);
 
   SYSTEMTIME st{};
   GetLocalTime(&st);

@@ -19,8 +19,8 @@
 #include "tests/wine/support/quillet_driver_win32.h"
 #include "tests/wine/support/temp_folder_win32.h"
 #include "ui/app_version.h"
-#include "ui/helpers.h"
 #include "ui/input_box_win32.h"
+#include "ui/version_text.h"
 
 namespace qm {
 namespace {
@@ -171,7 +171,7 @@ TEST_F(QuilletProgramTest, KeepsTheLibraryWhateverWayTheWindowIsLeft) {
   Start(quillet);
   // The sample was copied and nothing was written into it.
   EXPECT_EQ(ReadBytes(folder.WFile(L"Quillet.ini")), ReadBytes(folder.WFile(L"sample.ini")));
-  EXPECT_EQ(Text(main), "\xE2\x80\xA2 Quillet " + AppVersionString(257));
+  EXPECT_EQ(Text(main), "\xE2\x80\xA2 Quillet " + AppVersionString(VersionText::kShort));
   const auto path = ReadUserString(L"Software\\Ferrandel Software\\Quillet", L"path");
   EXPECT_EQ(WideToUtf8(path.value_or(L"")), data_file);
 

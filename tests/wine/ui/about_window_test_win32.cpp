@@ -10,7 +10,7 @@
 #include "tests/wine/support/window_driver_win32.h"
 #include "ui/about_dialog_win32.h"
 #include "ui/help.h"
-#include "ui/helpers.h"
+#include "ui/version_text.h"
 
 namespace qm {
 namespace {
@@ -47,14 +47,17 @@ TEST_F(AboutDialogTest, FreewareDialogOpensOnceAndItsButtonsOpenTheAddresses) {
   EXPECT_EQ(Show(AboutKind::kFreeware), dialog) << "a second call brings the open one forward";
 
   Click(dialog, kAboutUpdateButton);
-  const std::string update = AboutUpdateAddress(program_, AppVersionString(1), "10.0.19045");
+  const std::string update =
+      AboutUpdateAddress(program_, AppVersionString(VersionText::kFull), "10.0.19045");
   ASSERT_EQ(shell_.opened, std::vector<std::string>{update});
   EXPECT_NE(update.find("app=mantello&ver=1.0.1"), std::string::npos) << update;
   EXPECT_EQ(shell_.modes[0], ShowMode::kNormal);
 
   Click(dialog, kAboutMailButton);
   ASSERT_EQ(shell_.opened.size(), 2u);
-  EXPECT_EQ(shell_.opened[1], AboutMailAddress(program_, AppVersionString(256), "10.0.19045"));
+  EXPECT_EQ(
+      shell_.opened[1],
+      AboutMailAddress(program_, AppVersionString(VersionText::kShortInBrackets), "10.0.19045"));
 
   Click(dialog, kAboutCloseButton);
   EXPECT_FALSE(IsWindow(dialog));
