@@ -50,12 +50,12 @@ const std::vector<Control>& Controls() {
        LBS_SORT | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | LBS_HASSTRINGS | WS_VSCROLL | WS_TABSTOP |
            WS_GROUP,
        WS_EX_CLIENTEDGE, kListFrameG, kSList, {}},
-      {kBtnBase + 8, WC_BUTTONW, "&Neu", BS_PUSHBUTTON | WS_TABSTOP | WS_GROUP, 0, kContainer1G, -1,
-       {0, 120, 795, 615}},
-      {kBtnBase + 2, WC_BUTTONW, "&Umbe- nennen", BS_PUSHBUTTON | BS_MULTILINE | WS_TABSTOP, 0,
-       kContainer1G, -1, {870, 120, 795, 615}},
-      {kBtnBase + 1, WC_BUTTONW, "&Löschen", BS_PUSHBUTTON | WS_TABSTOP, 0, kContainer1G, -1,
-       {1740, 120, 795, 615}},
+      {CommandId(QuilletCommand::kNewEntry), WC_BUTTONW, "&Neu",
+       BS_PUSHBUTTON | WS_TABSTOP | WS_GROUP, 0, kContainer1G, -1, {0, 120, 795, 615}},
+      {CommandId(QuilletCommand::kRenameEntry), WC_BUTTONW, "&Umbe- nennen",
+       BS_PUSHBUTTON | BS_MULTILINE | WS_TABSTOP, 0, kContainer1G, -1, {870, 120, 795, 615}},
+      {CommandId(QuilletCommand::kDeleteEntry), WC_BUTTONW, "&Löschen",
+       BS_PUSHBUTTON | WS_TABSTOP, 0, kContainer1G, -1, {1740, 120, 795, 615}},
       {kIdTextFrame, WC_BUTTONW, "Bearbeitung", BS_GROUPBOX, 0, kWindow, kSTextFrame, {}},
       // Made by the glyph editor, which knows its class and style.
       {kIdEditor, nullptr, "", 0, 0, kTextFrameG, kSEditor, {}},
@@ -75,33 +75,48 @@ const std::vector<Control>& Controls() {
       {kIdKeyRecordChk, WC_BUTTONW, "&Steuertasten einfügen", BS_AUTOCHECKBOX, 0, kContainer2G, -1,
        {0, 660, 1215, 285}},
       {kIdControlFrame, WC_BUTTONW, "Steuerung", BS_GROUPBOX, 0, kWindow, kSControlFrame, {}},
-      {kBtnBase + 4, WC_BUTTONW, "&Optionen", BS_PUSHBUTTON | WS_TABSTOP | WS_GROUP, 0,
-       kControlFrameG, -1, {120, 300, 795, 420}},
-      {kBtnBase + 0, WC_BUTTONW, "Debu&g", BS_PUSHBUTTON | WS_TABSTOP, 0, kControlFrameG, -1,
-       {120, 780, 795, 420}},
-      {kBtnBase + 3, WC_BUTTONW, "&OK", BS_PUSHBUTTON | WS_TABSTOP, 0, kControlFrameG, -1,
-       {120, 1260, 795, 420}},
-      {kBtnBase + 10, WC_BUTTONW, "&Hilfe", BS_PUSHBUTTON | WS_TABSTOP, 0, kControlFrameG, -1,
-       {120, 1740, 795, 420}},
-      {kBtnBase + 5, WC_BUTTONW, "&Info", BS_PUSHBUTTON | WS_TABSTOP, 0, kControlFrameG, -1,
-       {120, 2220, 795, 420}},
+      {CommandId(QuilletCommand::kOptions), WC_BUTTONW, "&Optionen",
+       BS_PUSHBUTTON | WS_TABSTOP | WS_GROUP, 0, kControlFrameG, -1, {120, 300, 795, 420}},
+      {CommandId(QuilletCommand::kDebugger), WC_BUTTONW, "Debu&g",
+       BS_PUSHBUTTON | WS_TABSTOP, 0, kControlFrameG, -1, {120, 780, 795, 420}},
+      {CommandId(QuilletCommand::kHideMain), WC_BUTTONW, "&OK",
+       BS_PUSHBUTTON | WS_TABSTOP, 0, kControlFrameG, -1, {120, 1260, 795, 420}},
+      {CommandId(QuilletCommand::kHelp), WC_BUTTONW, "&Hilfe",
+       BS_PUSHBUTTON | WS_TABSTOP, 0, kControlFrameG, -1, {120, 1740, 795, 420}},
+      {CommandId(QuilletCommand::kAbout), WC_BUTTONW, "&Info",
+       BS_PUSHBUTTON | WS_TABSTOP, 0, kControlFrameG, -1, {120, 2220, 795, 420}},
   };
   return table;
 }
 
+struct MenuItemDef {
+  const char* caption;  // "-" is a separator
+  QuilletCommand command;
+};
 struct MenuDef {
   const char* caption;
-  std::vector<const char*> items;  // "-" is a separator
+  std::vector<MenuItemDef> items;
 };
 const std::vector<MenuDef>& MenuBar() {
+  using C = QuilletCommand;
+  constexpr MenuItemDef kSeparator{"-", C::kNone};
   static const std::vector<MenuDef> menus = {
-      {"&Datei", {"&Ausblenden", "-", "&Beenden"}},
+      {"&Datei", {{"&Ausblenden", C::kMenuHide}, kSeparator, {"&Beenden", C::kMenuQuit}}},
       {"&Bearbeiten",
-       {"&Ausschneiden", "&Kopieren", "&Einfügen", "&Löschen", "-", "&Suchen...",
-        "&Weitersuchen"}},
-      {"&Texte", {"&Neu...", "&Umbenennen...", "&Löschen"}},
-      {"&Extras", {"&Optionen...", "-", "&Debugger..."}},
-      {"&Hilfe", {"&Hilfe", "-", "&Info"}},
+       {{"&Ausschneiden", C::kEditCut},
+        {"&Kopieren", C::kEditCopy},
+        {"&Einfügen", C::kEditPaste},
+        {"&Löschen", C::kEditDelete},
+        kSeparator,
+        {"&Suchen...", C::kEditFind},
+        {"&Weitersuchen", C::kEditFindNext}}},
+      {"&Texte",
+       {{"&Neu...", C::kMenuNewEntry},
+        {"&Umbenennen...", C::kMenuRenameEntry},
+        {"&Löschen", C::kMenuDeleteEntry}}},
+      {"&Extras",
+       {{"&Optionen...", C::kMenuOptions}, kSeparator, {"&Debugger...", C::kMenuDebugger}}},
+      {"&Hilfe", {{"&Hilfe", C::kMenuHelp}, kSeparator, {"&Info", C::kMenuAbout}}},
   };
   return menus;
 }
@@ -263,17 +278,14 @@ bool MainForm::Create(HICON icon, HICON small_icon, EditorCreation editor) {
   if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
 
   m.menu = CreateMenu();
-  for (std::size_t i = 0; i < MenuBar().size(); ++i) {
+  for (const MenuDef& def : MenuBar()) {
     HMENU popup = CreatePopupMenu();
-    const MenuDef& def = MenuBar()[i];
-    for (std::size_t k = 0; k < def.items.size(); ++k) {
-      if (std::string_view(def.items[k]) == "-") {
+    for (const MenuItemDef& item : def.items) {
+      if (item.command == QuilletCommand::kNone) {
         AppendMenuW(popup, MF_SEPARATOR, 0, nullptr);
       } else {
-        AppendMenuW(popup, MF_STRING,
-                    static_cast<UINT_PTR>(MenuItemId(static_cast<int>(i) + 1,
-                                                     static_cast<int>(k) + 1)),
-                    Utf8ToWide(def.items[k]).c_str());
+        AppendMenuW(popup, MF_STRING, static_cast<UINT_PTR>(CommandId(item.command)),
+                    Utf8ToWide(item.caption).c_str());
       }
     }
     AppendMenuW(m.menu, MF_POPUP, reinterpret_cast<UINT_PTR>(popup),
@@ -384,18 +396,39 @@ LRESULT CALLBACK MainForm::CryptBoxProc(HWND box, UINT message, WPARAM wparam, L
 
 void MainForm::OnCommand(int id, int code) {
   Impl& m = *impl_;
-  if (id >= 1100 && id < 1600) {
-    const int menu = id / 100 - 10, item = id % 100;
-    if (menu == 2) {
-      if (m.model) m.model->OnEditCommand(item);
-    } else if (m.commands.menu) {
-      m.commands.menu(menu, item);
-    }
-    return;
-  }
-  if (id >= kBtnBase && id <= kBtnBase + 10) {
-    if (code == BN_CLICKED && m.commands.button) m.commands.button(id - kBtnBase);
-    return;
+  const auto command = static_cast<QuilletCommand>(id);
+  switch (command) {
+    case QuilletCommand::kEditCut:
+    case QuilletCommand::kEditCopy:
+    case QuilletCommand::kEditPaste:
+    case QuilletCommand::kEditDelete:
+    case QuilletCommand::kEditFind:
+    case QuilletCommand::kEditFindNext:
+      if (m.model) m.model->OnEditCommand(command);
+      return;
+    case QuilletCommand::kMenuHide:
+    case QuilletCommand::kMenuQuit:
+    case QuilletCommand::kMenuNewEntry:
+    case QuilletCommand::kMenuRenameEntry:
+    case QuilletCommand::kMenuDeleteEntry:
+    case QuilletCommand::kMenuOptions:
+    case QuilletCommand::kMenuDebugger:
+    case QuilletCommand::kMenuHelp:
+    case QuilletCommand::kMenuAbout:
+      if (m.commands.command) m.commands.command(command);
+      return;
+    case QuilletCommand::kDebugger:
+    case QuilletCommand::kDeleteEntry:
+    case QuilletCommand::kRenameEntry:
+    case QuilletCommand::kHideMain:
+    case QuilletCommand::kOptions:
+    case QuilletCommand::kAbout:
+    case QuilletCommand::kNewEntry:
+    case QuilletCommand::kHelp:
+      if (code == BN_CLICKED && m.commands.command) m.commands.command(command);
+      return;
+    default:
+      break;
   }
   if (!m.model) return;
   switch (id) {
@@ -672,21 +705,22 @@ void MainForm::SetDestinationType(int index) {
 
 void MainForm::ApplyControlStates(const ControlStates& s) {
   Impl& m = *impl_;
-  auto menu_item = [&](int menu, int item, bool on) {
-    EnableMenuItem(m.menu, static_cast<UINT>(MenuItemId(menu, item)),
+  auto menu_item = [&](QuilletCommand command, bool on) {
+    EnableMenuItem(m.menu, static_cast<UINT>(CommandId(command)),
                    MF_BYCOMMAND | (on ? MF_ENABLED : MF_GRAYED));
   };
-  menu_item(2, 1, s.cut_copy_delete);
-  menu_item(2, 2, s.cut_copy_delete);
-  menu_item(2, 3, s.paste);
-  menu_item(2, 4, s.cut_copy_delete);
-  menu_item(2, 6, s.find);
-  menu_item(2, 7, s.find_next);
-  menu_item(3, 2, s.entry_controls);
-  menu_item(3, 3, s.entry_controls);
+  menu_item(QuilletCommand::kEditCut, s.cut_copy_delete);
+  menu_item(QuilletCommand::kEditCopy, s.cut_copy_delete);
+  menu_item(QuilletCommand::kEditPaste, s.paste);
+  menu_item(QuilletCommand::kEditDelete, s.cut_copy_delete);
+  menu_item(QuilletCommand::kEditFind, s.find);
+  menu_item(QuilletCommand::kEditFindNext, s.find_next);
+  menu_item(QuilletCommand::kMenuRenameEntry, s.entry_controls);
+  menu_item(QuilletCommand::kMenuDeleteEntry, s.entry_controls);
   for (int id : {static_cast<int>(kIdOptLastWindow), static_cast<int>(kIdOptTitle),
-                 static_cast<int>(kIdLabel1), static_cast<int>(kIdList), kBtnBase + 1,
-                 kBtnBase + 2, static_cast<int>(kIdEditor), static_cast<int>(kIdCryptChk),
+                 static_cast<int>(kIdLabel1), static_cast<int>(kIdList),
+                 CommandId(QuilletCommand::kDeleteEntry), CommandId(QuilletCommand::kRenameEntry),
+                 static_cast<int>(kIdEditor), static_cast<int>(kIdCryptChk),
                  static_cast<int>(kIdDosBoxChk)}) {
     HWND control = m.Item(id);
     if (!control) {
@@ -694,7 +728,9 @@ void MainForm::ApplyControlStates(const ControlStates& s) {
       continue;
     }
     // Disabling the control with the focus would leave the keyboard nowhere.
-    if (!s.entry_controls && GetFocus() == control) SetFocus(m.Item(kBtnBase + 8));
+    if (!s.entry_controls && GetFocus() == control) {
+      SetFocus(m.Item(CommandId(QuilletCommand::kNewEntry)));
+    }
     EnableWindow(control, s.entry_controls);
   }
   EnableWindow(m.Item(kIdTitleBox), s.title_box);
