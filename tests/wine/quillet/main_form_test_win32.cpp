@@ -213,6 +213,33 @@ TEST_F(MainFormTest, EditCommandsUseTheClipboardAndKeepGlyphs) {
   EXPECT_EQ(EditorToStored(form.EditorText()), " 1\\NZeile 2acdb\\N");
 }
 
+TEST_F(MainFormTest, ClipboardKeysInTheEditorTakeTheEditCommands) {
+  // "bc" is selected in "abc" and the clipboard holds "X".
+  const struct {
+    std::vector<BYTE> held;
+    UINT key;
+    const char* text;
+    const char* clipboard;
+  } cases[] = {{{VK_CONTROL}, 'X', "a", "bc"},         {{VK_CONTROL}, 'C', "abc", "bc"},
+               {{VK_CONTROL}, VK_INSERT, "abc", "bc"}, {{VK_CONTROL}, 'V', "aX", "X"},
+               {{VK_SHIFT}, VK_INSERT, "aX", "X"},     {{VK_SHIFT}, VK_DELETE, "a", "bc"}};
+  Library({{1, {"x", "", "", 0, 0}}});
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.key);
+    clipboard->WriteText("X");
+    form.ShowGlyphText("abc");
+    form.EditorSelect(1, 2);
+    BYTE keys[256] = {};
+    for (BYTE vk : c.held) keys[vk] = 0x80;
+    SetKeyboardState(keys);
+    SendMessageW(Editor(), WM_KEYDOWN, c.key, 1);
+    const BYTE none[256] = {};
+    SetKeyboardState(const_cast<BYTE*>(none));
+    EXPECT_EQ(EditorToStored(form.EditorText()), c.text);
+    EXPECT_EQ(clipboard->ReadText().value_or(""), c.clipboard);
+  }
+}
+
 TEST_F(MainFormTest, TheLayoutFollowsTheWindowAndNeverShrinks) {
   Library({{1, {"x", "", "", 0, 0}}});
   const int dpi = WindowDpi(form.hwnd());
