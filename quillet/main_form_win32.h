@@ -8,6 +8,8 @@
 #include <memory>
 #include <string>
 
+#include "quillet/commands.h"
+#include "quillet/glyph_editor_win32.h"
 #include "quillet/main_model.h"
 #include "quillet/main_view.h"
 
@@ -17,7 +19,7 @@ inline constexpr const wchar_t* kMainFormClass = L"QuilletMainForm";
 // A message the main window takes from a second start of the program: show yourself.
 inline constexpr const wchar_t* kShowMainWindowMessage = L"Ferrandel.Quillet.ShowMainWindow";
 
-// Control ids. The buttons of the window's button array have kBtnBase + their index.
+// Control ids. The buttons and menu items have their QuilletCommand as their id.
 enum MainFormId : int {
   kIdListFrame = 100,
   kIdList = 101,
@@ -32,18 +34,12 @@ enum MainFormId : int {
   kIdOptTitle = 115,       // target option 1
   kIdTitleBox = 116,
   kIdMenuLine = 117,
-  kBtnBase = 200,
 };
-// Menu items: 1000 + 100 * menu + item; menus 1 "&Datei", 2 "&Bearbeiten", 3 "&Texte",
-// 4 "&Extras", 5 "&Hilfe".
-inline constexpr int MenuItemId(int menu, int item) {
-  return 1000 + 100 * menu + item;
-}
 
 // What the window hands to the program rather than to the model.
 struct MainFormCommands {
-  std::function<void(int index)> button;               // the button array
-  std::function<void(int menu, int item)> menu;        // "&Datei", "&Texte", "&Extras", "&Hilfe"
+  // The buttons and the menus "&Datei", "&Texte", "&Extras", "&Hilfe".
+  std::function<void(QuilletCommand command)> command;
   std::function<void()> close_box;                     // close box, system menu, Alt+F4
   std::function<void()> close_request;  // any other close: task manager, another program
   std::function<void()> activated;                      // the window becomes active
@@ -60,11 +56,8 @@ class MainForm : public MainView {
   MainForm(const MainForm&) = delete;
   MainForm& operator=(const MainForm&) = delete;
 
-  // How the editor comes: with the window, or (for a program that starts hidden) when the
-  // window is first shown or something first needs the control itself. Until then the
-  // window keeps what the model shows in it and answers for it, and the rich-edit library
-  // stays unloaded.
-  enum class EditorCreation { kWithWindow, kWhenNeeded };
+  // How the editor comes: with the window, or when first needed (see GlyphEditor).
+  using EditorCreation = GlyphEditor::Creation;
   // Creates the window, hidden, at its design size in the middle of the screen.
   bool Create(HICON icon, HICON small_icon, EditorCreation editor = EditorCreation::kWithWindow);
   // Whether the editor control exists yet.
@@ -120,15 +113,10 @@ class MainForm : public MainView {
 
  private:
   LRESULT HandleMessage(UINT message, WPARAM wparam, LPARAM lparam);
-  // The editor's and the cipher box's own messages; true when handled here.
-  bool HandleControlMessage(HWND control, UINT_PTR id, UINT message, WPARAM wparam,
-                            LPARAM lparam, LRESULT* result);
+  // The cipher box's own messages.
+  static LRESULT CALLBACK CryptBoxProc(HWND box, UINT message, WPARAM wparam, LPARAM lparam,
+                                       UINT_PTR id, DWORD_PTR data);
   void OnCommand(int id, int code);
-  void PrepareEditor(HWND editor);
-  HWND ReplaceEditor();
-  // The editor control, made now with what it is to show if it does not exist yet.
-  HWND EnsureEditor();
-  void FillEditor(HWND editor, const std::string& glyph_text, LONG caret);
 
   struct Impl;
   std::unique_ptr<Impl> impl_;

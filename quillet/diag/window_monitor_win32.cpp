@@ -19,9 +19,10 @@ std::vector<ControlRow> MonitorTable() {
       {kMonitorList, L"LISTBOX", "",
        LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_HSCROLL | WS_BORDER | WS_TABSTOP,
        120, 120, 8400, 4140},
-      {kMonitorVisibleOnly, L"BUTTON", "visible only", BS_AUTOCHECKBOX | WS_TABSTOP, 120, 4380,
-       3000, 420},
-      {kMonitorExit, L"BUTTON", "Exit", BS_PUSHBUTTON | WS_TABSTOP, 7080, 4380, 1440, 420},
+      {CommandId(QuilletCommand::kMonitorVisibleOnly), L"BUTTON", "visible only",
+       BS_AUTOCHECKBOX | WS_TABSTOP, 120, 4380, 3000, 420},
+      {CommandId(QuilletCommand::kMonitorExit), L"BUTTON", "Exit", BS_PUSHBUTTON | WS_TABSTOP, 7080,
+       4380, 1440, 420},
   };
 }
 
@@ -79,7 +80,7 @@ void WindowMonitor::Show(HINSTANCE instance, HWND main) {
   // Owned by the main window, so that the main window never covers it where the screen has
   // no room beside it.
   if (!Create(instance, kMonitorClass, WideToUtf8(kMonitorCaption), main)) return;
-  CheckDlgButton(window_, kMonitorVisibleOnly, BST_CHECKED);
+  CheckDlgButton(window_, CommandId(QuilletCommand::kMonitorVisibleOnly), BST_CHECKED);
   PlaceBesideMainWindow(window_, main, OuterSize());
   Refresh();
   SetTimer(window_, kTimerId, kMonitorIntervalMs, nullptr);
@@ -93,7 +94,8 @@ void WindowMonitor::Refresh() {
   if (!window_) return;
   HWND list = GetDlgItem(window_, kMonitorList);
   if (lines) {
-    const bool visible_only = IsDlgButtonChecked(window_, kMonitorVisibleOnly) == BST_CHECKED;
+    const bool visible_only =
+        IsDlgButtonChecked(window_, CommandId(QuilletCommand::kMonitorVisibleOnly)) == BST_CHECKED;
     const std::vector<std::string> text = lines(visible_only);
     // Refilled in one go, staying where the user has scrolled to.
     const LRESULT top = SendMessageW(list, LB_GETTOPINDEX, 0, 0);
@@ -122,9 +124,16 @@ bool WindowMonitor::OnMessage(UINT message, WPARAM wparam, LPARAM) {
       if (wparam == kTimerId) Refresh();
       return true;
     case WM_COMMAND:
-      if (LOWORD(wparam) == kMonitorVisibleOnly && HIWORD(wparam) == BN_CLICKED) Refresh();
-      if (LOWORD(wparam) == kMonitorExit) Close();
-      return LOWORD(wparam) == kMonitorVisibleOnly || LOWORD(wparam) == kMonitorExit;
+      switch (static_cast<QuilletCommand>(LOWORD(wparam))) {
+        case QuilletCommand::kMonitorVisibleOnly:
+          if (HIWORD(wparam) == BN_CLICKED) Refresh();
+          return true;
+        case QuilletCommand::kMonitorExit:
+          Close();
+          return true;
+        default:
+          return false;
+      }
     default:
       return false;
   }
