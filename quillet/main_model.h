@@ -140,8 +140,32 @@ class MainModel {
   void AddTitleIfMissing();
   void SelectDestination(int index);
   void FindNext();
-  class Busy;
-  class Quiet;
+  // Within its scope the model stores without telling the user again what they already know.
+  class Quiet {
+   public:
+    Quiet(MainModel& m, bool on) : m_(m), before_(m.quiet_) { m_.quiet_ = m_.quiet_ || on; }
+    ~Quiet() { m_.quiet_ = before_; }
+    Quiet(const Quiet&) = delete;
+    Quiet& operator=(const Quiet&) = delete;
+
+   private:
+    MainModel& m_;
+    bool before_;
+  };
+
+  class Busy {
+   public:
+    explicit Busy(MainModel& model) : model_(model) { ++model_.busy_; }
+    ~Busy() {
+      if (model_.busy_ == 1) model_.ShowNotices();
+      if (--model_.busy_ == 0 && model_.after_command_) model_.after_command_();
+    }
+    Busy(const Busy&) = delete;
+    Busy& operator=(const Busy&) = delete;
+
+   private:
+    MainModel& model_;
+  };
   // True when the user has been told why the editor's text and flag could not be stored.
   bool AlreadyTold();
   // The list as the model changes it; the position of the entry being edited follows.

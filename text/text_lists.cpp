@@ -1,4 +1,4 @@
-// Lists of texts: sorting them, and picking one of a fixed set by its index.
+// Lists of texts: sorting them, picking one of a fixed set by its index; trimming a text.
 #include "text/text_lists.h"
 
 #include <algorithm>
@@ -24,6 +24,12 @@ void SortStrings(std::vector<std::string>& items, SortOrder order) {
 std::string ChooseText(std::int32_t index, const std::array<std::string_view, 10>& texts) {
   if (index < 0 || index >= static_cast<std::int32_t>(texts.size())) return {};
   return std::string(texts[static_cast<std::size_t>(index)]);
+}
+
+std::string TrimBlanks(std::string_view text) {
+  const std::size_t first = text.find_first_not_of(' ');
+  if (first == std::string_view::npos) return {};
+  return std::string(text.substr(first, text.find_last_not_of(' ') - first + 1));
 }
 
 }  // namespace qm

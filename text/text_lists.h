@@ -1,4 +1,4 @@
-// Lists of texts: sorting them, and picking one of a fixed set by its index.
+// Lists of texts: sorting them, picking one of a fixed set by its index; trimming a text.
 #pragma once
 
 #include <array>
@@ -19,5 +19,8 @@ void SortStrings(std::vector<std::string>& items, SortOrder order);
 
 // The text at `index`, an empty text for an index outside the ten.
 std::string ChooseText(std::int32_t index, const std::array<std::string_view, 10>& texts);
+
+// Without the blanks at either end; other white space stays, as names and titles keep it.
+std::string TrimBlanks(std::string_view text);
 
 }  // namespace qm

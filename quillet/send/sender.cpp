@@ -7,6 +7,7 @@
 
 #include "quillet/send/placeholders.h"
 #include "store/stored_text.h"
+#include "text/text_lists.h"
 #include "text/utf.h"
 
 namespace qm {
@@ -17,12 +18,6 @@ namespace {
 constexpr std::size_t kAssumedCharsPerSecond = 100;
 
 const char* const kNothingSent = "Es wurde nichts übertragen.";
-
-std::string TrimBlanks(const std::string& text) {
-  const std::size_t first = text.find_first_not_of(' ');
-  if (first == std::string::npos) return {};
-  return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
 
 // "Das Zielfenster „Editor“" or, without a title, "Das Zielfenster".
 std::string TargetName(const std::string& title) {
