@@ -397,10 +397,10 @@ LifecycleHooks QuilletProgram::Hooks() {
     });
   };
   h.unload_other_windows = [this] {
-    debugger_.Close();
+    debugger_.Destroy();
     options_form_.Destroy();
     strip_.Place(false, RECT{});
-    monitor_.Close();
+    monitor_.Destroy();
   };
   h.remove_tray = [] {
     RemoveTrayIcon(0);
