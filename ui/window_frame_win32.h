@@ -43,6 +43,10 @@ class WindowFrame {
   int dpi() const { return dpi_; }
   // Destroys the window. No message of its end reaches the object, which may be going itself.
   void Destroy();
+  // Shows the frame as a modal dialog of the private class `window_class` (see
+  // CreateModeless); returns what EndModal was given (-1: it could not be made).
+  INT_PTR RunModal(HINSTANCE instance, const wchar_t* window_class, DWORD style,
+                   const std::string& caption, HWND owner);
 
  protected:
   // The window's object behind a handle, where the window is one of our frames.
@@ -54,9 +58,6 @@ class WindowFrame {
   // dialog manager gives it Tab, Enter and Esc, the controls come from Table(). Hidden.
   bool CreateModeless(HINSTANCE instance, const wchar_t* window_class, DWORD style,
                       const std::string& caption, HWND owner);
-  // The same as a modal dialog; returns what EndModal was given (-1: it could not be made).
-  INT_PTR RunModal(HINSTANCE instance, const wchar_t* window_class, DWORD style,
-                   const std::string& caption, HWND owner);
   void EndModal(INT_PTR result);
   // The window owns its object from now on: the object goes with the window.
   void DeleteWithWindow() { delete_with_window_ = true; }
