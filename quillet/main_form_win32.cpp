@@ -12,6 +12,7 @@
 #include "platform/utf16_win32.h"
 #include "quillet/glyph_text.h"
 #include "quillet/layout_scaler.h"
+#include "ui/tray_dispatch.h"
 #include "ui/window_layout_win32.h"
 
 namespace qm {
@@ -690,6 +691,12 @@ LRESULT MainForm::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
     if (m.commands.show_requested) m.commands.show_requested();
     return 0;
   }
+  if (message == kTrayMessage) {
+    if (m.commands.tray_icon) m.commands.tray_icon(static_cast<unsigned>(wparam), LOWORD(lparam));
+    return 0;
+  }
+  static const UINT taskbar_created = RegisterWindowMessageW(L"TaskbarCreated");
+  if (message == taskbar_created && m.commands.taskbar_created) m.commands.taskbar_created();
   switch (message) {
     case WM_COMMAND:
       OnCommand(LOWORD(wparam), HIWORD(wparam));

@@ -51,6 +51,8 @@ struct MainFormCommands {
   std::function<void()> end_session;                    // Windows ends the session
   std::function<void()> destroyed;
   std::function<void()> show_requested;                 // a second start asks to be shown
+  std::function<void(unsigned id, UINT mouse_message)> tray_icon;  // the icon's mouse events
+  std::function<void()> taskbar_created;                // the shell restarted
 };
 
 class MainForm : public MainView {

@@ -1,8 +1,6 @@
 // Quillet.exe: services, the main window, the notification-area icon and the life cycle.
 #include "quillet/quillet_program_win32.h"
 
-#include <commctrl.h>
-
 #include <memory>
 #include <optional>
 #include <utility>
@@ -37,6 +35,7 @@
 #include "platform/portable_code_pages.h"
 #include "platform/ui_services_win32.h"
 #include "platform/utf16_win32.h"
+#include "ui/program_shell_win32.h"
 #include "ui/resource_ids.h"
 #include "ui/tray_icon_win32.h"
 
@@ -115,7 +114,8 @@ class QuilletProgram {
 
   HINSTANCE instance_;
   MainForm form_;
-  HICON icon_ = nullptr, small_icon_ = nullptr;
+  TrayIcons tray_;
+  HICON small_icon_ = nullptr;
   bool quitting_ = false;
   bool menu_open_ = false;
   bool retry_timer_ = false;
@@ -377,10 +377,8 @@ LifecycleHooks QuilletProgram::Hooks() {
     SaveWindowGeometry(settings_, Rect{r.left, r.top, r.width, r.height});
   };
   h.install_tray_and_hide = [this] {
-    HookTrayWindow(form_.hwnd(), TrayCallbacks{[this](unsigned) { OnActivationClick(1); },
-                                               [this](unsigned) { OnActivationClick(2); },
-                                               nullptr});
-    AddTrayIcon(0, small_icon_, kQuilletTitle);
+    tray_.SetWindow(form_.hwnd());
+    tray_.Add(0, small_icon_, kQuilletTitle);
     ShowWindow(form_.hwnd(), SW_HIDE);
   };
   h.place_edge_strip = [this] { PlaceStrip(); };
@@ -402,44 +400,23 @@ LifecycleHooks QuilletProgram::Hooks() {
     strip_.Place(false, RECT{});
     monitor_.Destroy();
   };
-  h.remove_tray = [] {
-    RemoveTrayIcon(0);
-    UnhookTrayWindow();
-  };
+  h.remove_tray = [this] { tray_.RemoveAll(); };
   return h;
 }
 
 int QuilletProgram::Run(const std::wstring& command_line) {
-  INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
-  InitCommonControlsEx(&icc);
-  const UINT show_message = RegisterWindowMessageW(kShowMainWindowMessage);
-
   // One program per user session: two would show two icons and overwrite each other's
   // edits. A second start brings the first one's main window forward and ends.
-  HANDLE instance_mutex = CreateMutexW(nullptr, TRUE, L"Local\\Ferrandel.Quillet.Instance");
-  if (instance_mutex && GetLastError() == ERROR_ALREADY_EXISTS) {
-    CloseHandle(instance_mutex);
-    for (int attempt = 0; attempt < 50; ++attempt) {
-      if (HWND first = FindWindowW(kMainFormClass, nullptr)) {
-        AllowSetForegroundWindow(ASFW_ANY);
-        PostMessageW(first, show_message, 0, 0);
-        return 0;
-      }
-      Sleep(100);  // the first one may still be starting
-    }
+  ProgramShell shell(L"Local\\Ferrandel.Quillet.Instance");
+  if (shell.already_running()) {
+    ProgramShell::HandOverToFirst(kMainFormClass, RegisterWindowMessageW(kShowMainWindowMessage));
     return 0;
   }
-
-  icon_ = static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(QM_IDI_PROGRAM), IMAGE_ICON,
-                                        0, 0, LR_DEFAULTSIZE | LR_SHARED));
-  small_icon_ = static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(QM_IDI_PROGRAM),
-                                              IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
-                                              GetSystemMetrics(SM_CYSMICON), LR_SHARED));
-  if (!icon_) icon_ = LoadIconW(nullptr, IDI_APPLICATION);
-  if (!small_icon_) small_icon_ = icon_;
+  const ProgramIcons icons = ProgramShell::LoadIcons(instance_, QM_IDI_PROGRAM);
+  small_icon_ = icons.small;
   // The program starts in the notification area: the editor and its library wait until
   // the window is first shown.
-  if (!form_.Create(icon_, small_icon_, MainForm::EditorCreation::kWhenNeeded)) return 2;
+  if (!form_.Create(icons.large, icons.small, MainForm::EditorCreation::kWhenNeeded)) return 2;
   // The strip's caption starts like every window's of the program, so it is never a target.
   strip_.Create(instance_, MakeCaption("Satellit", IsWindowsNT(*system_), AppVersionString(257)));
   strip_.on_mouse_move = [this] { OnStripMouseMove(core_->popup_settings(), Activation()); };
@@ -471,9 +448,9 @@ int QuilletProgram::Run(const std::wstring& command_line) {
                                  *clipboard_, *dialogs_, *processes_, *pace_, *chooser_},
                   core_->data_file());
   // While a long text is typed, the icon's tooltip tells how far it has got.
-  sender_->SetProgress([](std::size_t typed, std::size_t total, bool done) {
+  sender_->SetProgress([this](std::size_t typed, std::size_t total, bool done) {
     if (total < 200) return;
-    SetTrayTip(0, done ? std::string(kQuilletTitle)
+    tray_.SetTip(0, done ? std::string(kQuilletTitle)
                        : std::string(kQuilletTitle) + ": " + std::to_string(typed) + " von " +
                              std::to_string(total) + " Zeichen");
   });
@@ -491,6 +468,12 @@ int QuilletProgram::Run(const std::wstring& command_line) {
   // Windows ends the process after this; everything is stored and the icon is gone.
   commands.end_session = [this] { Quit(); };
   commands.monitor_gesture = [this] { ShowMonitor(); };
+  commands.tray_icon = [this](unsigned id, UINT mouse_message) {
+    DispatchTrayMessage(kTrayMessage, id, mouse_message,
+                        TrayCallbacks{[this](unsigned) { OnActivationClick(1); },
+                                      [this](unsigned) { OnActivationClick(2); }, nullptr});
+  };
+  commands.taskbar_created = [this] { tray_.AddAgain(); };
   form_.Attach(&core_->main(), commands);
 
   core_->Startup(WideToUtf8(command_line));
@@ -499,15 +482,8 @@ int QuilletProgram::Run(const std::wstring& command_line) {
     SetForegroundWindow(form_.hwnd());
   }
 
-  MSG msg;
-  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-    HWND active = GetActiveWindow();
-    if (active && IsDialogMessageW(active, &msg)) continue;
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-  }
+  ProgramShell::RunMessageLoop();
   if (!quitting_) core_->Shutdown();
-  if (instance_mutex) CloseHandle(instance_mutex);
   return 0;
 }
 

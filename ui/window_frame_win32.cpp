@@ -150,6 +150,9 @@ std::optional<LRESULT> WindowFrame::Dispatch(UINT message, WPARAM wparam, LPARAM
       dpi_ = HIWORD(wparam);
       if (OnDpiChanged(*reinterpret_cast<const RECT*>(lparam))) return 0;
       return std::nullopt;
+    case WM_ENDSESSION:
+      if (wparam) OnEndSession((lparam & ENDSESSION_CLOSEAPP) != 0);
+      return 0;
     case WM_DESTROY: {
       OnDestroy();
       // A plain window still needs the system's answer; the object is gone after this.

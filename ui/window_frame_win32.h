@@ -88,6 +88,9 @@ class WindowFrame {
   virtual void OnDestroy() {}
   virtual void OnTrayIcon(unsigned /*id*/, UINT /*mouse_message*/) {}
   virtual void OnTaskbarCreated() {}
+  // Windows ends the session, or (`close_app`) an installer or the restart manager asks the
+  // program to end.
+  virtual void OnEndSession(bool /*close_app*/) {}
   // Every other message; nullopt leaves it to the system.
   virtual std::optional<LRESULT> OnMessage(UINT, WPARAM, LPARAM) { return std::nullopt; }
 
