@@ -2,16 +2,14 @@
 #include "quillet/main_form_win32.h"
 
 #include <commctrl.h>
-#include <richedit.h>
 #include <windowsx.h>
 
 #include <algorithm>
-#include <array>
-#include <set>
 
 #include "platform/utf16_win32.h"
-#include "quillet/glyph_text.h"
+#include "quillet/glyph_editor_win32.h"
 #include "quillet/layout_scaler.h"
+#include "quillet/sorted_lists_win32.h"
 #include "ui/tray_dispatch.h"
 #include "ui/window_layout_win32.h"
 
@@ -60,10 +58,8 @@ const std::vector<Control>& Controls() {
       {kBtnBase + 1, WC_BUTTONW, "&Löschen", BS_PUSHBUTTON | WS_TABSTOP, 0, kContainer1G, -1,
        {1740, 120, 795, 615}},
       {kIdTextFrame, WC_BUTTONW, "Bearbeitung", BS_GROUPBOX, 0, kWindow, kSTextFrame, {}},
-      {kIdEditor, MSFTEDIT_CLASS, "",
-       ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL | ES_NOHIDESEL | WS_VSCROLL | WS_TABSTOP |
-           WS_GROUP,
-       WS_EX_CLIENTEDGE, kTextFrameG, kSEditor, {}},
+      // Made by the glyph editor, which knows its class and style.
+      {kIdEditor, nullptr, "", 0, 0, kTextFrameG, kSEditor, {}},
       {kIdLabel1, WC_STATICW, "Senden an das", SS_LEFT, 0, kContainer2G, -1, {0, 75, 1215, 255}},
       {kIdOptLastWindow, WC_BUTTONW, "zuletzt benutzte &Fenster ",
        BS_AUTORADIOBUTTON | WS_TABSTOP | WS_GROUP, 0, kContainer2G, -1, {1260, 30, 2355, 285}},
@@ -118,48 +114,11 @@ std::wstring ControlTextW(HWND control) {
   return text;
 }
 
-// Sorted lists are put in the order the list box itself compares in (CompareStringW, letter
-// case ignored), so that items inserted in this order are where the control would have put
-// them. A sort key per item compares byte by byte in that same order: one system call per
-// item instead of one per comparison, which under Wine was most of filling a large list.
-template <typename T, typename TextOf>
-void SortAsListDoes(std::vector<T>& items, TextOf text_of) {
-  std::vector<std::pair<std::string, std::size_t>> keys(items.size());
-  for (std::size_t i = 0; i < items.size(); ++i) {
-    const std::wstring& text = text_of(items[i]);
-    constexpr DWORD kFlags = LCMAP_SORTKEY | NORM_IGNORECASE;
-    const int bytes = LCMapStringW(LOCALE_USER_DEFAULT, kFlags, text.c_str(), -1, nullptr, 0);
-    keys[i].first.resize(static_cast<std::size_t>(std::max(bytes, 0)));
-    if (bytes > 0) {
-      LCMapStringW(LOCALE_USER_DEFAULT, kFlags, text.c_str(), -1,
-                   reinterpret_cast<LPWSTR>(keys[i].first.data()), bytes);
-    }
-    keys[i].second = i;
-  }
-  std::stable_sort(keys.begin(), keys.end(),
-                   [](const auto& a, const auto& b) { return a.first < b.first; });
-  std::vector<T> sorted;
-  sorted.reserve(items.size());
-  for (const auto& key : keys) sorted.push_back(std::move(items[key.second]));
-  items = std::move(sorted);
-}
-
-DWORD CALLBACK StreamFromString(DWORD_PTR cookie, LPBYTE buffer, LONG size, LONG* read) {
-  auto* source = reinterpret_cast<std::pair<const std::string*, std::size_t>*>(cookie);
-  const std::size_t left = source->first->size() - source->second;
-  const std::size_t n = std::min(left, static_cast<std::size_t>(size));
-  std::copy_n(source->first->data() + source->second, n, buffer);
-  source->second += n;
-  *read = static_cast<LONG>(n);
-  return 0;
-}
-
 }  // namespace
 
 struct MainForm::Impl {
   HINSTANCE instance;
   HWND window = nullptr;
-  HMODULE richedit = nullptr;
   MainModel* model = nullptr;
   MainFormCommands commands;
   int dpi = USER_DEFAULT_SCREEN_DPI;
@@ -170,17 +129,12 @@ struct MainForm::Impl {
   bool layout_ready = false;
   LayoutRects scaled = kDesignedMainLayout;
   bool window_colour = false;  // list and editor backgrounds
-  bool replacing_editor = false;
   bool applying = false;
-  // Until the editor exists: what it is to show, its selection and whether it is enabled.
-  bool editor_pending = false;
-  std::string pending_text;  // glyph text
-  LONG pending_start = 0, pending_end = 0;
-  bool pending_enabled = true;
+  GlyphEditor editor_control;
   HWND last_focus = nullptr;  // the control that had the focus when the window went inactive
 
   HWND Item(int id) const { return GetDlgItem(window, id); }
-  HWND editor() const { return Item(kIdEditor); }
+  HWND editor() const { return editor_control.hwnd(); }
 
   Rect GroupOrigin(Group g) const {
     switch (g) {
@@ -217,8 +171,8 @@ struct MainForm::Impl {
   void PlaceAll(bool create) {
     HDWP defer = create ? nullptr : BeginDeferWindowPos(static_cast<int>(Controls().size()));
     for (const Control& c : Controls()) {
-      // An editor still to come is made where PixelRect says at that time.
-      if (c.id == kIdEditor && (create ? editor_pending : !editor())) continue;
+      // The glyph editor makes its control itself, where PixelRect says at that time.
+      if (c.id == kIdEditor && (create || !editor())) continue;
       const RECT r = PixelRect(c);
       if (create) {
         HWND control = CreateWindowExW(
@@ -269,109 +223,22 @@ MainForm::MainForm(HINSTANCE instance) : impl_(std::make_unique<Impl>()) {
 }
 
 MainForm::~MainForm() {
-  impl_->model = nullptr;  // it may be gone already; the focus leaving is nothing to act on
+  // The model may be gone already; the focus leaving is nothing to act on.
+  impl_->model = nullptr;
+  impl_->editor_control.SetModel(nullptr);
   if (window_ && IsWindow(window_)) DestroyWindow(window_);
-  if (impl_->richedit) FreeLibrary(impl_->richedit);
 }
 
 namespace {
 
-constexpr UINT_PTR kEditorSubclass = 1, kCryptSubclass = 2;
-SUBCLASSPROC kSubclassProc = nullptr;  // the controls' subclass, removed as they go
-
 bool KeyDown(int vk) {
   return (GetKeyState(vk) & 0x8000) != 0;
-}
-
-// The insertion format of the editor: glyph fonts and colours, or plain text.
-void SetInsertionFormat(HWND editor, RunKind kind, bool whole_selection = true) {
-  CHARFORMAT2W cf{};
-  cf.cbSize = sizeof cf;
-  cf.dwMask = CFM_FACE | CFM_COLOR | CFM_CHARSET;
-  cf.crTextColor = kind == RunKind::kEnter ? RGB(255, 0, 0)
-                   : kind == RunKind::kTab ? RGB(0, 0, 255)
-                                           : RGB(0, 0, 0);
-  cf.bCharSet = kind == RunKind::kText ? DEFAULT_CHARSET : SYMBOL_CHARSET;
-  lstrcpynW(cf.szFaceName, kind == RunKind::kText ? L"Arial" : L"Wingdings", LF_FACESIZE);
-  SendMessageW(editor, EM_SETCHARFORMAT, whole_selection ? SCF_SELECTION : SCF_SELECTION,
-               reinterpret_cast<LPARAM>(&cf));
-}
-
-CHARRANGE Selection(HWND editor) {
-  CHARRANGE range{};
-  SendMessageW(editor, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&range));
-  return range;
-}
-
-void Select(HWND editor, LONG start, LONG end) {
-  CHARRANGE range{start, end};
-  SendMessageW(editor, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
-}
-
-std::wstring EditorTextW(HWND editor) {
-  GETTEXTLENGTHEX length{GTL_NUMCHARS | GTL_PRECISE, 1200};
-  const auto units = static_cast<LONG>(
-      SendMessageW(editor, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&length), 0));
-  std::wstring text(static_cast<std::size_t>(std::max<LONG>(units, 0)) + 1, L'\0');
-  GETTEXTEX get{};
-  get.cb = static_cast<DWORD>(text.size() * sizeof(wchar_t));
-  get.flags = GT_DEFAULT;
-  get.codepage = 1200;
-  const auto got = SendMessageW(editor, EM_GETTEXTEX, reinterpret_cast<WPARAM>(&get),
-                                reinterpret_cast<LPARAM>(text.data()));
-  text.resize(static_cast<std::size_t>(std::max<LRESULT>(got, 0)));
-  return text;
-}
-
-// Gives every glyph in [start, end) its font and colour, and the rest plain text's.
-void FormatGlyphs(HWND editor, LONG start, LONG end) {
-  const std::wstring text = EditorTextW(editor);
-  const CHARRANGE keep = Selection(editor);
-  Select(editor, start, end);
-  SetInsertionFormat(editor, RunKind::kText);
-  for (LONG i = start; i < end && i < static_cast<LONG>(text.size()); ++i) {
-    const wchar_t ch = text[static_cast<std::size_t>(i)];
-    if (ch == kEnterGlyph || ch == kTabGlyph) {
-      Select(editor, i, i + 1);
-      SetInsertionFormat(editor, ch == kEnterGlyph ? RunKind::kEnter : RunKind::kTab);
-    }
-  }
-  Select(editor, keep.cpMin, keep.cpMax);
-}
-
-// Enter and Tab pressed in the editor are recorded as their glyphs, each followed by a line
-// break that only lays the text out.
-void RecordKey(HWND editor, bool enter) {
-  const std::wstring text = EditorTextW(editor);
-  const CHARRANGE sel = Selection(editor);
-  const auto caret = static_cast<LONG>(SkipControlGlyph(
-      std::u16string_view(reinterpret_cast<const char16_t*>(text.data()), text.size()),
-      static_cast<std::size_t>(sel.cpMin)));
-  Select(editor, caret, caret);
-  SetInsertionFormat(editor, enter ? RunKind::kEnter : RunKind::kTab);
-  const wchar_t insert[] = {static_cast<wchar_t>(enter ? kEnterGlyph : kTabGlyph), L'\r', 0};
-  SendMessageW(editor, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(insert));
-  SetInsertionFormat(editor, RunKind::kText);
-}
-
-void BeforeTypedCharacter(HWND editor) {
-  const CHARRANGE sel = Selection(editor);
-  if (sel.cpMin == sel.cpMax) {
-    const std::wstring text = EditorTextW(editor);
-    const auto caret = static_cast<LONG>(SkipControlGlyph(
-        std::u16string_view(reinterpret_cast<const char16_t*>(text.data()), text.size()),
-        static_cast<std::size_t>(sel.cpMin)));
-    if (caret != sel.cpMin) Select(editor, caret, caret);
-  }
-  SetInsertionFormat(editor, RunKind::kText);
 }
 
 }  // namespace
 
 bool MainForm::Create(HICON icon, HICON small_icon, EditorCreation editor) {
   Impl& m = *impl_;
-  m.editor_pending = editor == EditorCreation::kWhenNeeded;
-  if (!m.editor_pending) m.richedit = LoadLibraryW(L"Msftedit.dll");
   WNDCLASSEXW wc{};
   wc.cbSize = sizeof wc;
   wc.lpfnWndProc = [](HWND w, UINT msg, WPARAM wp, LPARAM lp) -> LRESULT {
@@ -424,22 +291,14 @@ bool MainForm::Create(HICON icon, HICON small_icon, EditorCreation editor) {
   m.font = CreateMessageFont(m.dpi);
   m.PlaceAll(true);
 
-  auto subclass = [](HWND w, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id,
-                     DWORD_PTR data) -> LRESULT {
-    auto* self = reinterpret_cast<MainForm*>(data);
-    if (msg == WM_NCDESTROY) RemoveWindowSubclass(w, kSubclassProc, id);
-    LRESULT result = 0;
-    try {
-      if (self->HandleControlMessage(w, id, msg, wp, lp, &result)) return result;
-    } catch (...) {
-      // As in the window procedure: the event is lost, nothing unwinds into the system.
-    }
-    return DefSubclassProc(w, msg, wp, lp);
-  };
-  kSubclassProc = subclass;
-  if (!m.editor_pending) PrepareEditor(m.editor());
-  SetWindowSubclass(m.Item(kIdCryptChk), subclass, kCryptSubclass,
-                    reinterpret_cast<DWORD_PTR>(this));
+  GlyphEditor::Place place{window_, m.instance, kIdEditor, kIdTextFrame, [&m] {
+    const auto row = std::find_if(Controls().begin(), Controls().end(),
+                                  [](const Control& c) { return c.id == kIdEditor; });
+    return m.PixelRect(*row);
+  }};
+  m.editor_control.Create(std::move(place), m.font.get(), editor);
+  m.editor_control.SetContextMenu(GetSubMenu(m.menu, 1));
+  SetWindowSubclass(m.Item(kIdCryptChk), CryptBoxProc, 0, reinterpret_cast<DWORD_PTR>(this));
   CheckRadioButton(window_, kIdOptLastWindow, kIdOptTitle, kIdOptLastWindow);
 
   // Design size, in the middle of the primary screen; the saved geometry may move it. The
@@ -465,83 +324,15 @@ bool MainForm::HasEditor() const {
   return impl_->editor() != nullptr;
 }
 
-HWND MainForm::EnsureEditor() {
-  Impl& m = *impl_;
-  if (!m.editor_pending) return m.editor();
-  m.editor_pending = false;
-  if (!m.richedit) m.richedit = LoadLibraryW(L"Msftedit.dll");
-  const auto row = std::find_if(Controls().begin(), Controls().end(),
-                                [](const Control& c) { return c.id == kIdEditor; });
-  const RECT r = m.PixelRect(*row);
-  HWND editor = CreateWindowExW(row->ex_style, row->window_class, L"",
-                                WS_CHILD | WS_VISIBLE | row->style, r.left, r.top,
-                                r.right - r.left, r.bottom - r.top, window_,
-                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdEditor)),
-                                m.instance, nullptr);
-  if (!editor) return nullptr;
-  // Its place in the tab order: behind its frame, as if made with the others.
-  SetWindowPos(editor, m.Item(kIdTextFrame), 0, 0, 0, 0,
-               SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-  PrepareEditor(editor);
-  EnableWindow(editor, m.pending_enabled);
-  SendMessageW(editor, EM_SETBKGNDCOLOR, 0,
-               static_cast<LPARAM>(GetSysColor(m.window_colour ? COLOR_WINDOW : COLOR_BTNFACE)));
-  if (!m.pending_text.empty()) FillEditor(editor, m.pending_text, m.pending_start);
-  Select(editor, m.pending_start, m.pending_end);
-  m.pending_text.clear();
-  return editor;
-}
-
 void MainForm::Attach(MainModel* model, MainFormCommands commands) {
   impl_->model = model;
+  impl_->editor_control.SetModel(model);
   impl_->commands = std::move(commands);
-}
-
-void MainForm::PrepareEditor(HWND editor) {
-  SendMessageW(editor, WM_SETFONT, reinterpret_cast<WPARAM>(impl_->font.get()), FALSE);
-  SendMessageW(editor, EM_EXLIMITTEXT, 0, 0x7FFFFFFE);
-  SendMessageW(editor, EM_SETTEXTMODE, TM_RICHTEXT | TM_MULTILEVELUNDO | TM_MULTICODEPAGE, 0);
-  SetInsertionFormat(editor, RunKind::kText);
-  SetWindowSubclass(editor, kSubclassProc, kEditorSubclass, reinterpret_cast<DWORD_PTR>(this));
-}
-
-// A snippet goes into a new editor control in the old one's place: emptying a rich edit
-// control that holds a long text costs more than the text's length (under Wine markedly),
-// while destroying one and filling a fresh one grows with the text.
-HWND MainForm::ReplaceEditor() {
-  Impl& m = *impl_;
-  HWND old = m.editor();
-  const bool had_focus = GetFocus() == old;
-  const bool enabled = IsWindowEnabled(old) != FALSE;
-  RECT r{};
-  GetWindowRect(old, &r);
-  MapWindowPoints(nullptr, window_, reinterpret_cast<POINT*>(&r), 2);
-  HWND before = GetWindow(old, GW_HWNDPREV);
-  const auto style = static_cast<DWORD>(GetWindowLongPtrW(old, GWL_STYLE));
-  const auto ex_style = static_cast<DWORD>(GetWindowLongPtrW(old, GWL_EXSTYLE));
-  // Its focus leaving and its text going are no edits of the user's.
-  m.replacing_editor = true;
-  DestroyWindow(old);
-  HWND editor = CreateWindowExW(ex_style, MSFTEDIT_CLASS, L"", style, r.left, r.top,
-                                r.right - r.left, r.bottom - r.top, window_,
-                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdEditor)),
-                                m.instance, nullptr);
-  if (editor) {
-    // Its place in the tab order is the old one's.
-    SetWindowPos(editor, before ? before : HWND_TOP, 0, 0, 0, 0,
-                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    PrepareEditor(editor);
-    EnableWindow(editor, enabled);
-    SendMessageW(editor, EM_SETBKGNDCOLOR, 0,
-                 static_cast<LPARAM>(GetSysColor(m.window_colour ? COLOR_WINDOW : COLOR_BTNFACE)));
-    if (had_focus) SetFocus(editor);
-  }
-  m.replacing_editor = false;
-  return editor;
 }
 
 void MainForm::DetachModel() {
   impl_->model = nullptr;
+  impl_->editor_control.SetModel(nullptr);
 }
 
 void MainForm::InitLayout() {
@@ -578,73 +369,18 @@ void MainForm::SetCaption(const std::string& caption) {
   SetWindowTextUtf8(window_, caption);
 }
 
-bool MainForm::HandleControlMessage(HWND control, UINT_PTR id, UINT message, WPARAM wparam,
-                                    LPARAM, LRESULT* result) {
-  Impl& m = *impl_;
-  if (m.replacing_editor) return false;
-  if (id == kCryptSubclass) {
-    if (message == WM_KILLFOCUS && m.model) m.model->OnCryptLostFocus();
-    return false;
+LRESULT CALLBACK MainForm::CryptBoxProc(HWND box, UINT message, WPARAM wparam, LPARAM lparam,
+                                        UINT_PTR id, DWORD_PTR data) {
+  auto* self = reinterpret_cast<MainForm*>(data);
+  if (message == WM_NCDESTROY) RemoveWindowSubclass(box, CryptBoxProc, id);
+  if (message == WM_KILLFOCUS && self->impl_->model) {
+    try {
+      self->impl_->model->OnCryptLostFocus();
+    } catch (...) {
+      // As in the window procedure: the event is lost, nothing unwinds into the system.
+    }
   }
-  const bool ctrl = KeyDown(VK_CONTROL), shift = KeyDown(VK_SHIFT), alt = KeyDown(VK_MENU);
-  switch (message) {
-    case WM_GETDLGCODE:
-      // Enter and Tab belong to the editor: they are recorded, not used to leave it.
-      *result = DLGC_WANTALLKEYS | DLGC_WANTCHARS | DLGC_WANTARROWS | DLGC_HASSETSEL;
-      return true;
-    case WM_LBUTTONDOWN:
-      // The user is back in the editor, not just the focus restored after a message box.
-      if (m.model) m.model->OnEditorUsed();
-      return false;
-    case WM_KEYDOWN:
-      if (m.model) m.model->OnEditorUsed();
-      if (wparam == VK_RETURN || wparam == VK_TAB) {
-        RecordKey(control, wparam == VK_RETURN);
-        return true;
-      }
-      // Clipboard keys take the same way as the menu's commands, so that glyphs travel as
-      // glyphs and pasted text comes in unformatted.
-      if (m.model && ctrl && !alt) {
-        const int command = wparam == 'X'       ? kEditCut
-                            : wparam == 'C'     ? kEditCopy
-                            : wparam == 'V'     ? kEditPaste
-                            : wparam == VK_INSERT ? kEditCopy
-                                                  : 0;
-        if (command) {
-          m.model->OnEditCommand(command);
-          return true;
-        }
-      }
-      if (m.model && shift && !ctrl && !alt && (wparam == VK_INSERT || wparam == VK_DELETE)) {
-        m.model->OnEditCommand(wparam == VK_INSERT ? kEditPaste : kEditCut);
-        return true;
-      }
-      return false;
-    case WM_CHAR:
-      // The characters of Enter, Ctrl+Enter and Tab were recorded as glyphs at WM_KEYDOWN.
-      if (wparam == '\r' || wparam == '\n' || wparam == '\t') return true;
-      if (wparam >= 0x20) BeforeTypedCharacter(control);
-      return false;
-    case WM_PASTE:
-      if (m.model) m.model->OnEditCommand(kEditPaste);
-      return true;
-    case WM_KILLFOCUS:
-      if (m.model) m.model->OnEditorLostFocus();
-      return false;
-    case WM_RBUTTONDOWN:
-      if (!ctrl && !shift && !alt && m.model) {
-        SetFocus(control);  // the commands act on the editor, so it takes the focus
-        m.model->UpdateControlStates();
-        POINT p{};
-        GetCursorPos(&p);
-        TrackPopupMenu(GetSubMenu(m.menu, 1), TPM_LEFTALIGN | TPM_RIGHTBUTTON, p.x, p.y, 0,
-                       window_, nullptr);
-        return true;
-      }
-      return false;
-    default:
-      return false;
-  }
+  return DefSubclassProc(box, message, wparam, lparam);
 }
 
 void MainForm::OnCommand(int id, int code) {
@@ -724,6 +460,7 @@ LRESULT MainForm::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       // The controls let go of the old font before it is deleted.
       UniqueFont font = CreateMessageFont(m.dpi);
       std::swap(m.font, font);
+      m.editor_control.SetFont(m.font.get());
       m.SetFontAll();
       const auto* suggested = reinterpret_cast<const RECT*>(lparam);
       SetWindowPos(window_, nullptr, suggested->left, suggested->top,
@@ -775,10 +512,12 @@ LRESULT MainForm::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
     }
     case WM_WINDOWPOSCHANGING:
       // Shown by SetWindowPos, which sends no WM_SHOWWINDOW: the editor comes first.
-      if (reinterpret_cast<const WINDOWPOS*>(lparam)->flags & SWP_SHOWWINDOW) EnsureEditor();
+      if (reinterpret_cast<const WINDOWPOS*>(lparam)->flags & SWP_SHOWWINDOW) {
+        m.editor_control.Ensure();
+      }
       break;
     case WM_SHOWWINDOW:
-      if (wparam) EnsureEditor();
+      if (wparam) m.editor_control.Ensure();
       if (wparam && m.commands.activated) m.commands.activated();
       break;
     case WM_SYSCOMMAND:
@@ -820,26 +559,7 @@ int MainForm::ListAdd(const std::string& name) {
 }
 
 void MainForm::ListAddAll(const std::vector<std::pair<std::string, int>>& items) {
-  HWND list = impl_->Item(kIdList);
-  std::vector<std::pair<std::wstring, int>> wide;
-  wide.reserve(items.size());
-  for (const auto& [name, number] : items) wide.emplace_back(Utf8ToWide(name), number);
-  const bool empty = SendMessageW(list, LB_GETCOUNT, 0, 0) == 0;
-  if (empty) {
-    // Sorted here the way the list sorts, then appended: one sorted insertion per item
-    // would compare each name with half the list.
-    SortAsListDoes(wide, [](const auto& item) -> const std::wstring& { return item.first; });
-  }
-  SendMessageW(list, WM_SETREDRAW, FALSE, 0);
-  SendMessageW(list, LB_INITSTORAGE, wide.size(), wide.size() * 32);
-  for (const auto& [name, number] : wide) {
-    const auto pos = SendMessageW(list, empty ? LB_INSERTSTRING : LB_ADDSTRING,
-                                  empty ? static_cast<WPARAM>(-1) : 0,
-                                  reinterpret_cast<LPARAM>(name.c_str()));
-    if (pos >= 0) SendMessageW(list, LB_SETITEMDATA, static_cast<WPARAM>(pos), number);
-  }
-  SendMessageW(list, WM_SETREDRAW, TRUE, 0);
-  InvalidateRect(list, nullptr, TRUE);
+  ListBoxAddAll(impl_->Item(kIdList), items);
 }
 
 void MainForm::ListSetData(int pos, int number) {
@@ -852,14 +572,7 @@ int MainForm::ListData(int pos) {
 }
 
 std::string MainForm::ListText(int pos) {
-  HWND list = impl_->Item(kIdList);
-  const auto length = SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(pos), 0);
-  if (length <= 0) return {};
-  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-  text.resize(static_cast<std::size_t>(std::max<LRESULT>(
-      0, SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(pos),
-                      reinterpret_cast<LPARAM>(text.data())))));
-  return WideToUtf8(text);
+  return ListBoxText(impl_->Item(kIdList), pos);
 }
 
 int MainForm::ListCount() {
@@ -884,51 +597,11 @@ void MainForm::TitleListAdd(const std::string& title) {
 }
 
 void MainForm::TitleListAddAll(const std::vector<std::string>& titles) {
-  HWND box = impl_->Item(kIdTitleBox);
-  std::set<std::wstring> present;
-  const auto count = SendMessageW(box, CB_GETCOUNT, 0, 0);
-  for (LRESULT i = 0; i < count; ++i) {
-    std::wstring item(static_cast<std::size_t>(
-                          std::max<LRESULT>(0, SendMessageW(box, CB_GETLBTEXTLEN, i, 0))) + 1,
-                      L'\0');
-    item.resize(static_cast<std::size_t>(std::max<LRESULT>(
-        0, SendMessageW(box, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item.data())))));
-    present.insert(item);
-  }
-  std::vector<std::wstring> add;
-  for (const std::string& t : titles) {
-    std::wstring w = Utf8ToWide(t);
-    if (present.insert(w).second) add.push_back(std::move(w));
-  }
-  const bool empty = count == 0;
-  if (empty) SortAsListDoes(add, [](const std::wstring& w) -> const std::wstring& { return w; });
-  // As for the entry list: with redrawing on, each insertion also updates the hidden
-  // drop-down list, which under Wine cost several times the insertion itself.
-  SendMessageW(box, WM_SETREDRAW, FALSE, 0);
-  SendMessageW(box, CB_INITSTORAGE, add.size(), add.size() * 32);
-  for (const std::wstring& w : add) {
-    SendMessageW(box, empty ? CB_INSERTSTRING : CB_ADDSTRING, empty ? static_cast<WPARAM>(-1) : 0,
-                 reinterpret_cast<LPARAM>(w.c_str()));
-  }
-  SendMessageW(box, WM_SETREDRAW, TRUE, 0);
+  ComboBoxAddMissing(impl_->Item(kIdTitleBox), titles);
 }
 
 bool MainForm::TitleListHas(const std::string& title) {
-  HWND box = impl_->Item(kIdTitleBox);
-  const std::wstring wide = Utf8ToWide(title);
-  // CB_FINDSTRINGEXACT ignores letter case; the list wants the exact text.
-  for (LRESULT from = -1;;) {
-    const LRESULT at = SendMessageW(box, CB_FINDSTRINGEXACT, static_cast<WPARAM>(from),
-                                    reinterpret_cast<LPARAM>(wide.c_str()));
-    if (at == CB_ERR || at <= from) return false;
-    std::wstring item(static_cast<std::size_t>(
-                          std::max<LRESULT>(0, SendMessageW(box, CB_GETLBTEXTLEN, at, 0))) + 1,
-                      L'\0');
-    item.resize(static_cast<std::size_t>(std::max<LRESULT>(
-        0, SendMessageW(box, CB_GETLBTEXT, at, reinterpret_cast<LPARAM>(item.data())))));
-    if (item == wide) return true;
-    from = at;
-  }
+  return ComboBoxHasExact(impl_->Item(kIdTitleBox), title);
 }
 
 std::string MainForm::TitleText() {
@@ -944,104 +617,39 @@ void MainForm::FocusTitleBox() {
 }
 
 std::string MainForm::EditorText() {
-  // Unseen, the editor holds exactly what it was given: the program asks for its text
-  // whenever it stores pending edits, which should not load the control.
-  if (impl_->editor_pending) return GlyphTextAsEditorText(impl_->pending_text);
-  return WideToUtf8(EditorTextW(impl_->editor()));
+  return impl_->editor_control.Text();
 }
 
 void MainForm::ShowGlyphText(const std::string& glyph_text) {
-  Impl& m = *impl_;
-  if (m.editor_pending) {
-    // The control clamps the caret it keeps to the new text's end; so does this.
-    const auto length = static_cast<LONG>(Utf16Length(GlyphTextAsEditorText(glyph_text)));
-    m.pending_text = glyph_text;
-    m.pending_start = m.pending_end = std::min(m.pending_start, length);
-    return;
-  }
-  const CHARRANGE before = Selection(m.editor());
-  HWND editor = ReplaceEditor();
-  if (!editor) return;
-  FillEditor(editor, glyph_text, before.cpMin);
-}
-
-void MainForm::FillEditor(HWND editor, const std::string& glyph_text, LONG caret) {
-  // The whole snippet in one step, as rich text, so that a long one appears at once.
-  const std::string rtf = GlyphTextToRtf(glyph_text);
-  std::pair<const std::string*, std::size_t> source{&rtf, 0};
-  EDITSTREAM stream{};
-  stream.dwCookie = reinterpret_cast<DWORD_PTR>(&source);
-  stream.pfnCallback = StreamFromString;
-  SendMessageW(editor, EM_STREAMIN, SF_RTF, reinterpret_cast<LPARAM>(&stream));
-  Select(editor, caret, caret);
-  SetInsertionFormat(editor, RunKind::kText);
-  SendMessageW(editor, EM_SETMODIFY, FALSE, 0);
-  SendMessageW(editor, EM_EMPTYUNDOBUFFER, 0, 0);
+  impl_->editor_control.ShowGlyphText(glyph_text);
 }
 
 void MainForm::ClearEditor() {
-  Impl& m = *impl_;
-  if (m.editor_pending) {
-    m.pending_text.clear();
-    m.pending_start = m.pending_end = 0;
-    return;
-  }
-  SetWindowTextW(m.editor(), L"");
+  impl_->editor_control.Clear();
 }
 
 std::size_t MainForm::EditorCaret() {
-  Impl& m = *impl_;
-  if (m.editor_pending) return static_cast<std::size_t>(m.pending_start);
-  return static_cast<std::size_t>(std::max<LONG>(0, Selection(m.editor()).cpMin));
+  return impl_->editor_control.Caret();
 }
 
 std::size_t MainForm::EditorSelectionLength() {
-  Impl& m = *impl_;
-  if (m.editor_pending) return static_cast<std::size_t>(m.pending_end - m.pending_start);
-  const CHARRANGE r = Selection(m.editor());
-  return r.cpMax > r.cpMin ? static_cast<std::size_t>(r.cpMax - r.cpMin) : 0;
+  return impl_->editor_control.SelectionLength();
 }
 
 std::string MainForm::EditorSelectedText() {
-  HWND editor = EnsureEditor();
-  const CHARRANGE r = Selection(editor);
-  const std::wstring text = EditorTextW(editor);
-  const auto start = std::min(static_cast<std::size_t>(std::max<LONG>(r.cpMin, 0)), text.size());
-  const auto end = std::min(static_cast<std::size_t>(std::max<LONG>(r.cpMax, 0)), text.size());
-  // Paragraph ends go out as the line breaks other programs expect.
-  return ToCrLf(WideToUtf8(text.substr(start, end > start ? end - start : 0)));
+  return impl_->editor_control.SelectedText();
 }
 
 void MainForm::EditorReplaceSelection(const std::string& text) {
-  HWND editor = EnsureEditor();
-  // Pasted like typed text: never between a glyph and its line break.
-  if (!text.empty()) {
-    BeforeTypedCharacter(editor);
-  } else {
-    SetInsertionFormat(editor, RunKind::kText);
-  }
-  const LONG start = Selection(editor).cpMin;
-  SendMessageW(editor, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(Utf8ToWide(text).c_str()));
-  const LONG end = Selection(editor).cpMax;
-  // Pasted text comes in unformatted; glyphs in it keep their look.
-  if (end > start) FormatGlyphs(editor, start, end);
+  impl_->editor_control.ReplaceSelection(text);
 }
 
 void MainForm::EditorSelect(std::size_t start, std::size_t length) {
-  Impl& m = *impl_;
-  if (m.editor_pending) {
-    // Clamped to the text. The control may keep one more position for its final paragraph
-    // mark; the model selects only within the text.
-    const auto end = static_cast<LONG>(Utf16Length(GlyphTextAsEditorText(m.pending_text)));
-    m.pending_start = std::min(static_cast<LONG>(start), end);
-    m.pending_end = std::min(static_cast<LONG>(start + length), end);
-    return;
-  }
-  Select(m.editor(), static_cast<LONG>(start), static_cast<LONG>(start + length));
+  impl_->editor_control.Select(start, length);
 }
 
 void MainForm::FocusEditor() {
-  SetFocus(EnsureEditor());
+  SetFocus(impl_->editor_control.Ensure());
 }
 
 bool MainForm::CryptChecked() {
@@ -1089,7 +697,7 @@ void MainForm::ApplyControlStates(const ControlStates& s) {
                  static_cast<int>(kIdDosBoxChk)}) {
     HWND control = m.Item(id);
     if (!control) {
-      if (id == kIdEditor) m.pending_enabled = s.entry_controls;  // not made yet
+      if (id == kIdEditor) m.editor_control.SetPendingEnabled(s.entry_controls);  // not made yet
       continue;
     }
     // Disabling the control with the focus would leave the keyboard nowhere.
@@ -1101,10 +709,7 @@ void MainForm::ApplyControlStates(const ControlStates& s) {
     m.window_colour = s.window_colour;
     InvalidateRect(m.Item(kIdList), nullptr, TRUE);
   }
-  if (HWND editor = m.editor()) {
-    SendMessageW(editor, EM_SETBKGNDCOLOR, 0,
-                 static_cast<LPARAM>(GetSysColor(s.window_colour ? COLOR_WINDOW : COLOR_BTNFACE)));
-  }
+  m.editor_control.SetWindowColour(s.window_colour);
 }
 
 MainView::Focus MainForm::FocusedControl() {

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "quillet/glyph_editor_win32.h"
 #include "quillet/main_model.h"
 #include "quillet/main_view.h"
 
@@ -62,11 +63,8 @@ class MainForm : public MainView {
   MainForm(const MainForm&) = delete;
   MainForm& operator=(const MainForm&) = delete;
 
-  // How the editor comes: with the window, or (for a program that starts hidden) when the
-  // window is first shown or something first needs the control itself. Until then the
-  // window keeps what the model shows in it and answers for it, and the rich-edit library
-  // stays unloaded.
-  enum class EditorCreation { kWithWindow, kWhenNeeded };
+  // How the editor comes: with the window, or when first needed (see GlyphEditor).
+  using EditorCreation = GlyphEditor::Creation;
   // Creates the window, hidden, at its design size in the middle of the screen.
   bool Create(HICON icon, HICON small_icon, EditorCreation editor = EditorCreation::kWithWindow);
   // Whether the editor control exists yet.
@@ -122,15 +120,10 @@ class MainForm : public MainView {
 
  private:
   LRESULT HandleMessage(UINT message, WPARAM wparam, LPARAM lparam);
-  // The editor's and the cipher box's own messages; true when handled here.
-  bool HandleControlMessage(HWND control, UINT_PTR id, UINT message, WPARAM wparam,
-                            LPARAM lparam, LRESULT* result);
+  // The cipher box's own messages.
+  static LRESULT CALLBACK CryptBoxProc(HWND box, UINT message, WPARAM wparam, LPARAM lparam,
+                                       UINT_PTR id, DWORD_PTR data);
   void OnCommand(int id, int code);
-  void PrepareEditor(HWND editor);
-  HWND ReplaceEditor();
-  // The editor control, made now with what it is to show if it does not exist yet.
-  HWND EnsureEditor();
-  void FillEditor(HWND editor, const std::string& glyph_text, LONG caret);
 
   struct Impl;
   std::unique_ptr<Impl> impl_;
