@@ -131,7 +131,7 @@ bool Mantello::CreateForm() {
   const int y = GetSystemMetrics(SM_CYSCREEN) / 3;
   return CreatePlainWindow(instance_, FrameClass{kMantelloWindowClass, icons_.large, icons_.small},
                            "Mantello",
-                           FramePlacement{WS_EX_TOOLWINDOW, style, RECT{x, y, x + width, y + height}});
+                           FramePlacement{WS_EX_TOOLWINDOW, style, x, y, width, height});
 }
 
 void Mantello::ShowHint(const std::string& text, const std::string& id, const std::string& image) {

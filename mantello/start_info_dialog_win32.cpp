@@ -44,10 +44,6 @@ class HintDialog : public WindowFrame {
   void AfterLayout(bool created) override;
   void OnCreate() override;
   bool OnCommand(int id, int code) override;
-  bool OnClose() override {
-    EndModal(IDCANCEL);
-    return true;
-  }
   bool OnDpiChanged(const RECT& suggested) override;
   void OnDestroy() override {
     SetControlPicture(GetDlgItem(hwnd(), kPicture), UniqueBitmap(), picture_);
@@ -111,10 +107,6 @@ bool HintDialog::OnCommand(int id, int) {
       }
     }
     EndModal(IDOK);
-    return true;
-  }
-  if (id == IDCANCEL) {
-    EndModal(IDCANCEL);
     return true;
   }
   return false;

@@ -45,6 +45,9 @@ namespace {
 constexpr const char* kQuilletDescription = "Quillet - Textbausteine per Mausklick";
 // While something waits for the data file, it is tried again this often.
 constexpr UINT kRetryTimer = 2;
+// Outside the NT family the window used last is looked up this often.
+constexpr UINT kPollTimer = 1;
+constexpr UINT kPollEveryMs = 1000;
 constexpr UINT kRetryEveryMs = 3000;
 
 // Message boxes belong to the main window while it is shown, and come to the front on
@@ -83,9 +86,6 @@ class OwnerDialogs : public Dialogs {
   std::unique_ptr<Dialogs> owned_, free_, for_options_;
 };
 
-class QuilletProgram;
-QuilletProgram* g_program = nullptr;  // for the timers' callbacks
-
 class QuilletProgram {
  public:
   explicit QuilletProgram(HINSTANCE instance) : instance_(instance), form_(instance) {}
@@ -111,6 +111,7 @@ class QuilletProgram {
   void ShowDebugger();
   void ShowMonitor();
   void RetryLater();
+  void OnTimer(UINT_PTR id);
 
   HINSTANCE instance_;
   MainForm form_;
@@ -349,14 +350,21 @@ void QuilletProgram::ShowMonitor() {
 
 void QuilletProgram::RetryLater() {
   if (std::exchange(retry_timer_, true)) return;
-  SetTimer(form_.hwnd(), kRetryTimer, kRetryEveryMs, [](HWND window, UINT, UINT_PTR, DWORD) {
-    if (!g_program || g_program->quitting_) return;
-    // Nothing is reloaded or reported while a snippet is being typed; the next tick retries.
-    if (g_program->sender_ && g_program->sender_->busy()) return;
-    if (g_program->core_->RetryPending(IsWindowVisible(window) != FALSE)) return;
-    KillTimer(window, kRetryTimer);
-    g_program->retry_timer_ = false;
-  });
+  SetTimer(form_.hwnd(), kRetryTimer, kRetryEveryMs, nullptr);
+}
+
+void QuilletProgram::OnTimer(UINT_PTR id) {
+  if (id == kPollTimer) {
+    const WindowHandle found = LastUsedWindowPass();
+    if (found) last_used_window_ = found;
+    return;
+  }
+  if (id != kRetryTimer || quitting_) return;
+  // Nothing is reloaded or reported while a snippet is being typed; the next tick retries.
+  if (sender_ && sender_->busy()) return;
+  if (core_->RetryPending(IsWindowVisible(form_.hwnd()) != FALSE)) return;
+  KillTimer(form_.hwnd(), kRetryTimer);
+  retry_timer_ = false;
 }
 
 LifecycleHooks QuilletProgram::Hooks() {
@@ -386,14 +394,7 @@ LifecycleHooks QuilletProgram::Hooks() {
   h.settings_loaded = [this](const PopupSettings& p) { options_->LoadSettings(p); };
   h.show_monitor = [this] { ShowMonitor(); };
   h.retry_later = [this] { RetryLater(); };
-  // Outside the NT family the window used last is looked up once a second.
-  h.start_poll_timer = [this] {
-    SetTimer(form_.hwnd(), 1, 1000, [](HWND, UINT, UINT_PTR, DWORD) {
-      if (!g_program) return;
-      const WindowHandle found = g_program->LastUsedWindowPass();
-      if (found) g_program->last_used_window_ = found;
-    });
-  };
+  h.start_poll_timer = [this] { SetTimer(form_.hwnd(), kPollTimer, kPollEveryMs, nullptr); };
   h.unload_other_windows = [this] {
     debugger_.Destroy();
     options_form_.Destroy();
@@ -439,7 +440,6 @@ int QuilletProgram::Run(const std::wstring& command_line) {
                              *system_,
                              pause_.get()},
                 form_, Hooks());
-  g_program = this;
 
   CreateOptions();
 
@@ -474,6 +474,7 @@ int QuilletProgram::Run(const std::wstring& command_line) {
                                       [this](unsigned) { OnActivationClick(2); }, nullptr});
   };
   commands.taskbar_created = [this] { tray_.AddAgain(); };
+  commands.timer = [this](UINT_PTR id) { OnTimer(id); };
   form_.Attach(&core_->main(), commands);
 
   core_->Startup(WideToUtf8(command_line));

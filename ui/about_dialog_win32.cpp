@@ -44,10 +44,6 @@ class AboutDialog : public WindowFrame {
   void AfterLayout(bool created) override;
   void OnCreate() override;
   bool OnCommand(int id, int code) override;
-  bool OnClose() override {
-    DestroyWindow(hwnd());
-    return true;
-  }
   void OnDestroy() override;
   std::optional<LRESULT> OnMessage(UINT message, WPARAM wparam, LPARAM lparam) override;
   void OnButton(int index);
@@ -142,12 +138,12 @@ void AboutDialog::OnButton(int index) {
 }
 
 bool AboutDialog::OnCommand(int id, int code) {
-  if (id == IDCANCEL) {
-    DestroyWindow(hwnd());
-  } else if (id == kLogo && code == STN_CLICKED) {
+  if (id == kLogo && code == STN_CLICKED) {
     OpenMakerWebSite(shell_);
   } else if (id >= kFirstButton && id <= kFirstButton + kAboutCloseButton) {
     OnButton(id - kFirstButton);
+  } else {
+    return id != IDCANCEL;  // Esc closes
   }
   return true;
 }

@@ -41,10 +41,6 @@ class InputBox : public WindowFrame {
   void BeforeLayout(HFONT font) override;
   void OnCreate() override;
   bool OnCommand(int id, int code) override;
-  bool OnClose() override {
-    EndModal(IDCANCEL);
-    return true;
-  }
 
   HWND owner_;
   std::string prompt_;  // lines end in CR LF
@@ -121,10 +117,6 @@ bool InputBox::OnCommand(int id, int) {
   if (id == IDOK) {
     answer_ = GetWindowTextUtf8(GetDlgItem(hwnd(), kInputBoxEdit));
     EndModal(IDOK);
-    return true;
-  }
-  if (id == IDCANCEL) {
-    EndModal(IDCANCEL);
     return true;
   }
   return false;

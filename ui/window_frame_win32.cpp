@@ -63,11 +63,9 @@ bool WindowFrame::CreatePlainWindow(HINSTANCE instance, const FrameClass& window
     wc.lpszClassName = window_class.name;
     if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
   }
-  const int width = p.pixels.left == CW_USEDEFAULT ? CW_USEDEFAULT : p.pixels.right - p.pixels.left;
-  const int height = p.pixels.top == CW_USEDEFAULT ? CW_USEDEFAULT : p.pixels.bottom - p.pixels.top;
   dialog_ = false;
   return CreateWindowExW(p.ex_style, window_class.name, Utf8ToWide(caption).c_str(), p.style,
-                         p.pixels.left, p.pixels.top, width, height, p.owner, nullptr, instance,
+                         p.x, p.y, p.width, p.height, p.owner, p.menu, instance,
                          this) != nullptr &&
          window_ != nullptr;
 }
@@ -108,6 +106,14 @@ void WindowFrame::EndModal(INT_PTR result) {
   if (window_) EndDialog(window_, result);
 }
 
+void WindowFrame::Dismiss() {
+  if (modal_) {
+    EndDialog(window_, IDCANCEL);
+  } else {
+    DestroyWindow(window_);
+  }
+}
+
 void WindowFrame::Layout(bool create) {
   UniqueFont font = CreateMessageFont(dpi_);
   BeforeLayout(font.get());
@@ -139,12 +145,21 @@ std::optional<LRESULT> WindowFrame::Dispatch(UINT message, WPARAM wparam, LPARAM
   switch (message) {
     case WM_COMMAND:
       if (OnCommand(LOWORD(wparam), HIWORD(wparam))) return 0;
+      if (dialog_ && LOWORD(wparam) == IDCANCEL) {  // Esc
+        Dismiss();
+        return 0;
+      }
       return std::nullopt;
     case WM_TIMER:
+      if (lparam) break;  // a timer with its own callback, which the system calls
       OnTimer(wparam);
       return 0;
     case WM_CLOSE:
       if (OnClose()) return 0;
+      if (dialog_) {
+        Dismiss();
+        return 0;
+      }
       return std::nullopt;
     case WM_DPICHANGED:
       dpi_ = HIWORD(wparam);

@@ -28,8 +28,9 @@ struct FrameClass {
 struct FramePlacement {
   DWORD ex_style;
   DWORD style;
-  RECT pixels;  // left, top, right, bottom; CW_USEDEFAULT in left and top lets the system choose
+  int x, y, width, height;  // pixels, or CW_USEDEFAULT as for CreateWindowEx
   HWND owner = nullptr;
+  HMENU menu = nullptr;  // the menu bar
 };
 
 class WindowFrame {
@@ -77,7 +78,9 @@ class WindowFrame {
   // The window's outer size for ClientTwips() at its DPI.
   SIZE OuterSize() const;
 
-  // Handlers. Those that return bool return whether the message was handled.
+  // Handlers. Those that return bool return whether the message was handled. What a dialog
+  // leaves unhandled of Esc (IDCANCEL) and the close box ends a modal one with IDCANCEL and
+  // destroys a modeless one.
   virtual void OnCreate() {}  // the window and its table's controls are there
   virtual bool OnCommand(int /*id*/, int /*code*/) { return false; }
   virtual void OnTimer(UINT_PTR /*id*/) {}
@@ -100,6 +103,7 @@ class WindowFrame {
   void Attach(HWND window);
   std::optional<LRESULT> Dispatch(UINT message, WPARAM wparam, LPARAM lparam);
   void Detach();
+  void Dismiss();
   HWND MakeDialog(HINSTANCE instance, const wchar_t* window_class, DWORD style,
                   const std::string& caption, HWND owner, bool modal, INT_PTR* result);
 

@@ -77,11 +77,6 @@ std::optional<std::string> DebuggerWindow::Marked() const {
   return titles_[static_cast<std::size_t>(pos)];
 }
 
-bool DebuggerWindow::OnClose() {
-  Destroy();
-  return true;
-}
-
 bool DebuggerWindow::OnCommand(int id, int) {
   switch (id) {
     case kDebuggerBtnBase + 0:
@@ -91,7 +86,6 @@ bool DebuggerWindow::OnCommand(int id, int) {
       if (on_edit_data_file) on_edit_data_file();
       return true;
     case kDebuggerBtnBase + 2:
-    case IDCANCEL:  // Esc
       Destroy();
       return true;
     default:

@@ -36,7 +36,6 @@ class DebuggerWindow : public WindowFrame {
   std::vector<ControlRow> Table() const override;
   SIZE ClientTwips() const override;
   bool OnCommand(int id, int code) override;
-  bool OnClose() override;
   std::optional<std::string> Marked() const;
 
   std::vector<std::string> titles_;

@@ -114,11 +114,6 @@ void WindowMonitor::Refresh() {
   }
 }
 
-bool WindowMonitor::OnClose() {
-  Destroy();
-  return true;
-}
-
 std::optional<LRESULT> WindowMonitor::OnMessage(UINT message, WPARAM, LPARAM) {
   if (message != kRaiseMessage) return std::nullopt;
   SetWindowPos(hwnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
@@ -131,8 +126,8 @@ void WindowMonitor::OnTimer(UINT_PTR id) {
 
 bool WindowMonitor::OnCommand(int id, int code) {
   if (id == kMonitorVisibleOnly && code == BN_CLICKED) Refresh();
-  if (id == kMonitorExit || id == IDCANCEL) Destroy();
-  return id == kMonitorVisibleOnly || id == kMonitorExit || id == IDCANCEL;
+  if (id == kMonitorExit) Destroy();
+  return id == kMonitorVisibleOnly || id == kMonitorExit;
 }
 
 }  // namespace qm

@@ -36,7 +36,6 @@ class WindowMonitor : public WindowFrame {
   void AfterLayout(bool created) override;
   bool OnCommand(int id, int code) override;
   void OnTimer(UINT_PTR id) override;
-  bool OnClose() override;
   std::optional<LRESULT> OnMessage(UINT message, WPARAM wparam, LPARAM lparam) override;
   void Refresh();
 

@@ -18,7 +18,7 @@ bool EdgeStripWindow::Create(HINSTANCE instance, const std::string& caption) {
                  reinterpret_cast<HBRUSH>(COLOR_ACTIVECAPTION + 1)},
       caption,
       FramePlacement{WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_NOACTIVATE, WS_POPUP,
-                     RECT{0, 0, 1, 1}});
+                     0, 0, 1, 1});
 }
 
 void EdgeStripWindow::Place(bool shown, const RECT& pixels) {

@@ -30,10 +30,6 @@ class ChoiceDialog : public WindowFrame {
   void AfterLayout(bool created) override;
   void OnCreate() override;
   bool OnCommand(int id, int code) override;
-  bool OnClose() override {
-    EndModal(IDCANCEL);
-    return true;
-  }
   void Choose();
 
   HWND main_;
@@ -90,10 +86,6 @@ void ChoiceDialog::OnCreate() {
 bool ChoiceDialog::OnCommand(int id, int code) {
   if (id == IDOK || (id == kChoiceList && code == LBN_DBLCLK)) {
     Choose();
-    return true;
-  }
-  if (id == IDCANCEL) {
-    EndModal(IDCANCEL);
     return true;
   }
   return false;

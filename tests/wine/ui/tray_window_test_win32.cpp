@@ -19,7 +19,7 @@ class IconWindow : public WindowFrame {
  public:
   bool Create() {
     return CreatePlainWindow(GetModuleHandleW(nullptr), FrameClass{L"QmTrayTestWindow"}, "tray",
-                             FramePlacement{0, WS_OVERLAPPED, RECT{0, 0, 10, 10}});
+                             FramePlacement{0, WS_OVERLAPPED, 0, 0, 10, 10});
   }
   TrayCallbacks callbacks;
   TrayIcons tray;
