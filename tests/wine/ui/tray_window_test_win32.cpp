@@ -1,5 +1,5 @@
-// The tray icon's messages in-process: they reach the frame that owns the icon as handler
-// calls, the rest of the window's messages its other handlers.
+// The window frame in-process: the tray icon's messages reach the frame that owns the icon as
+// handler calls; dialogs lay out their table at the DPI, end on Esc, outlive no handler.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -116,6 +116,96 @@ TEST_F(TrayWindow, TipIsCutToWhatTheIconShows) {
     window_.tray.Remove(1);
     EXPECT_FALSE(window_.tray.SetTip(1, "weg")) << "no icon, no tip";
   }
+}
+
+// A dialog with one button of 1440 x 720 twips, which records what reaches it.
+class ProbeDialog : public WindowFrame {
+ public:
+  bool Open() {
+    return CreateModeless(GetModuleHandleW(nullptr), L"QmFrameProbe", kModelessDialogStyle,
+                          "probe", nullptr);
+  }
+  INT_PTR Run() {
+    return RunModal(GetModuleHandleW(nullptr), L"QmFrameProbe", kModelessDialogStyle, "probe",
+                    nullptr);
+  }
+  UINT post_on_create = 0;  // a message the dialog posts itself once it is there
+  bool throw_on_user = false;
+  std::vector<std::string> seen;
+
+ private:
+  std::vector<ControlRow> Table() const override {
+    return {{IDOK, L"BUTTON", "OK", BS_PUSHBUTTON, 0, 0, 1440, 720}};
+  }
+  SIZE ClientTwips() const override { return {2880, 1440}; }
+  void OnCreate() override {
+    if (post_on_create) PostMessageW(hwnd(), post_on_create, 0, 0);
+  }
+  void OnTimer(UINT_PTR id) override {
+    seen.push_back("timer " + std::to_string(id));
+    KillTimer(hwnd(), id);
+  }
+  void OnDestroy() override { seen.push_back("destroy"); }
+  std::optional<LRESULT> OnMessage(UINT message, WPARAM, LPARAM) override {
+    if (message == WM_USER + 1 && throw_on_user) throw std::runtime_error("broken handler");
+    return std::nullopt;
+  }
+};
+
+SIZE ButtonSize(HWND dialog) {
+  RECT r{};
+  GetWindowRect(GetDlgItem(dialog, IDOK), &r);
+  return {r.right - r.left, r.bottom - r.top};
+}
+
+TEST(WindowFrame, TheTableFollowsTheDpiInANewMessageFont) {
+  ProbeDialog dialog;
+  ASSERT_TRUE(dialog.Open());
+  const int dpi = dialog.dpi();
+  EXPECT_EQ(ButtonSize(dialog.hwnd()).cx, TwipsToPixels(1440, dpi));
+  const auto font = SendDlgItemMessageW(dialog.hwnd(), IDOK, WM_GETFONT, 0, 0);
+  EXPECT_NE(font, 0) << "the message font";
+
+  RECT suggested{10, 10, 400, 300};
+  SendMessageW(dialog.hwnd(), WM_DPICHANGED, MAKEWPARAM(dpi * 2, dpi * 2),
+               reinterpret_cast<LPARAM>(&suggested));
+  EXPECT_EQ(dialog.dpi(), dpi * 2);
+  EXPECT_EQ(ButtonSize(dialog.hwnd()).cy, TwipsToPixels(720, dpi * 2));
+  EXPECT_NE(SendDlgItemMessageW(dialog.hwnd(), IDOK, WM_GETFONT, 0, 0), font);
+  RECT client{};
+  GetClientRect(dialog.hwnd(), &client);
+  EXPECT_EQ(client.right, TwipsToPixels(2880, dpi * 2)) << "sized for the client area";
+}
+
+TEST(WindowFrame, EscAndTheCloseBoxCancelAModalDialogAndDestroyAModelessOne) {
+  for (UINT message : {UINT{WM_CLOSE}, UINT{WM_USER + 1}}) {
+    ProbeDialog modal;
+    modal.post_on_create = message;
+    modal.throw_on_user = true;  // a broken handler counts as cancelled too
+    EXPECT_EQ(modal.Run(), IDCANCEL) << message;
+    EXPECT_EQ(modal.hwnd(), nullptr);
+  }
+  ProbeDialog modeless;
+  ASSERT_TRUE(modeless.Open());
+  SendMessageW(modeless.hwnd(), WM_COMMAND, IDCANCEL, 0);
+  EXPECT_EQ(modeless.hwnd(), nullptr);
+  EXPECT_EQ(modeless.seen, std::vector<std::string>{"destroy"});
+}
+
+TEST(WindowFrame, TimersArriveAsHandlerCallsAndDestroyLetsGoAtOnce) {
+  ProbeDialog dialog;
+  ASSERT_TRUE(dialog.Open());
+  SetTimer(dialog.hwnd(), 5, 1, nullptr);
+  MSG msg;
+  for (int i = 0; i < 200 && dialog.seen.empty(); ++i) {
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    Sleep(5);
+  }
+  EXPECT_EQ(dialog.seen, std::vector<std::string>{"timer 5"});
+  const HWND window = dialog.hwnd();
+  dialog.Destroy();
+  EXPECT_FALSE(IsWindow(window));
+  EXPECT_EQ(dialog.seen, std::vector<std::string>{"timer 5"}) << "no message of its end";
 }
 
 }  // namespace
