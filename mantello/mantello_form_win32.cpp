@@ -28,7 +28,7 @@ constexpr UINT kMenuIdBase = 100;
 constexpr int kFormWidthTwips = 3000;
 
 // Everything the program holds while it runs; one per process.
-class Mantello : public WindowFrame, public ProgressWindow {
+class Mantello final : public WindowFrame, public ProgressWindow {
  public:
   explicit Mantello(HINSTANCE instance) : instance_(instance) {}
 
@@ -52,7 +52,7 @@ class Mantello : public WindowFrame, public ProgressWindow {
     tray_.RemoveAll();  // the icons do not outlive their window
     PostQuitMessage(0);
   }
-  void OnTrayIcon(unsigned id, UINT mouse_message) override;
+  void OnTrayIcon(unsigned id, TrayEvent event) override;
   void OnTaskbarCreated() override { tray_.AddAgain(); }
   bool CreateForm();
   void ShowHint(const std::string& text, const std::string& id, const std::string& image);
@@ -63,7 +63,7 @@ class Mantello : public WindowFrame, public ProgressWindow {
   HINSTANCE instance_;
   ProgramIcons icons_;
   TrayIcons tray_;
-  TrayCallbacks tray_callbacks_;
+  bool tray_ready_ = false;  // the menu and the encoder are there
   bool quitting_ = false;
   bool quit_pending_ = false;  // "Beenden" chosen while an encoding ran
 
@@ -112,10 +112,10 @@ void Mantello::OnEndSession(bool close_app) {
   }
 }
 
-void Mantello::OnTrayIcon(unsigned id, UINT mouse_message) {
-  // A copy: a handler may end the program and so the callbacks it runs from.
-  const TrayCallbacks callbacks = tray_callbacks_;
-  DispatchTrayMessage(kTrayMessage, id, mouse_message, callbacks);
+void Mantello::OnTrayIcon(unsigned, TrayEvent event) {
+  if (!tray_ready_) return;
+  if (event == TrayEvent::kLeftDown) Encode();
+  if (event == TrayEvent::kRightDown) menu_->Show();
 }
 
 bool Mantello::CreateForm() {
@@ -230,8 +230,7 @@ int Mantello::Run() {
   };
   menu_.emplace(std::move(actions));
 
-  tray_callbacks_ = TrayCallbacks{[this](unsigned) { Encode(); },
-                                  [this](unsigned) { menu_->Show(); }, nullptr};
+  tray_ready_ = true;
   tray_.SetWindow(hwnd());
   tray_.Add(0, icons_.small, kMantelloTip);
 

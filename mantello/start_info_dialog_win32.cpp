@@ -30,7 +30,7 @@ std::vector<ControlRow> HintTable(bool with_picture) {
   };
 }
 
-class HintDialog : public WindowFrame {
+class HintDialog final : public WindowFrame {
  public:
   HintDialog(const StartHintContext& ctx, std::string id, std::string text,
              std::string picture_path)

@@ -10,7 +10,6 @@
 #include "quillet/glyph_editor_win32.h"
 #include "quillet/layout_scaler.h"
 #include "quillet/sorted_lists_win32.h"
-#include "ui/tray_dispatch.h"
 #include "ui/window_layout_win32.h"
 
 namespace qm {
@@ -430,8 +429,8 @@ void MainForm::OnDestroy() {
   if (impl_->commands.destroyed) impl_->commands.destroyed();
 }
 
-void MainForm::OnTrayIcon(unsigned id, UINT mouse_message) {
-  if (impl_->commands.tray_icon) impl_->commands.tray_icon(id, mouse_message);
+void MainForm::OnTrayIcon(unsigned, TrayEvent event) {
+  if (impl_->commands.tray_icon) impl_->commands.tray_icon(event);
 }
 
 void MainForm::OnTaskbarCreated() {

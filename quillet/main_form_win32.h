@@ -54,12 +54,12 @@ struct MainFormCommands {
   std::function<void()> end_session;                    // Windows ends the session
   std::function<void()> destroyed;
   std::function<void()> show_requested;                 // a second start asks to be shown
-  std::function<void(unsigned id, UINT mouse_message)> tray_icon;  // the icon's mouse events
+  std::function<void(TrayEvent event)> tray_icon;       // the icon's mouse events
   std::function<void()> taskbar_created;                // the shell restarted
   std::function<void(UINT_PTR id)> timer;               // a timer of the window
 };
 
-class MainForm : public MainView, public WindowFrame {
+class MainForm final : public MainView, public WindowFrame {
  public:
   explicit MainForm(HINSTANCE instance);
   ~MainForm() override;
@@ -127,7 +127,7 @@ class MainForm : public MainView, public WindowFrame {
   bool OnDpiChanged(const RECT& suggested) override;
   void OnEndSession(bool close_app) override;
   void OnDestroy() override;
-  void OnTrayIcon(unsigned id, UINT mouse_message) override;
+  void OnTrayIcon(unsigned id, TrayEvent event) override;
   void OnTaskbarCreated() override;
   std::optional<LRESULT> OnMessage(UINT message, WPARAM wparam, LPARAM lparam) override;
   // The cipher box's own messages.

@@ -41,7 +41,7 @@ enum OptionsFormId : int {
   kOptBtnBase = 200,         // Btn 0..4
 };
 
-class OptionsForm : public OptionsView, public WindowFrame {
+class OptionsForm final : public OptionsView, public WindowFrame {
  public:
   OptionsForm();
   ~OptionsForm() override;

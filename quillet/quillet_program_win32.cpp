@@ -468,10 +468,9 @@ int QuilletProgram::Run(const std::wstring& command_line) {
   // Windows ends the process after this; everything is stored and the icon is gone.
   commands.end_session = [this] { Quit(); };
   commands.monitor_gesture = [this] { ShowMonitor(); };
-  commands.tray_icon = [this](unsigned id, UINT mouse_message) {
-    DispatchTrayMessage(kTrayMessage, id, mouse_message,
-                        TrayCallbacks{[this](unsigned) { OnActivationClick(1); },
-                                      [this](unsigned) { OnActivationClick(2); }, nullptr});
+  commands.tray_icon = [this](TrayEvent event) {
+    if (event == TrayEvent::kLeftDown) OnActivationClick(1);
+    if (event == TrayEvent::kRightDown) OnActivationClick(2);
   };
   commands.taskbar_created = [this] { tray_.AddAgain(); };
   commands.timer = [this](UINT_PTR id) { OnTimer(id); };

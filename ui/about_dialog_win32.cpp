@@ -29,7 +29,7 @@ int ClientHeight(AboutKind kind, int extra) {
 }
 
 // Opens without blocking and owns itself: it goes with its window.
-class AboutDialog : public WindowFrame {
+class AboutDialog final : public WindowFrame {
  public:
   AboutDialog(const ProgramInfo& program, AboutKind kind, Shell& shell, SystemInfo& system,
               AboutContent content)
@@ -45,6 +45,7 @@ class AboutDialog : public WindowFrame {
   void OnCreate() override;
   bool OnCommand(int id, int code) override;
   void OnDestroy() override;
+  void OnFinalMessage() override { delete this; }
   std::optional<LRESULT> OnMessage(UINT message, WPARAM wparam, LPARAM lparam) override;
   void OnButton(int index);
 
@@ -200,7 +201,6 @@ bool AboutDialog::Open(HINSTANCE instance, HWND owner) {
                       owner)) {
     return false;
   }
-  DeleteWithWindow();
   keyboard_hook_ =
       SetWindowsHookExW(WH_GETMESSAGE, KeyboardForDialog, nullptr, GetCurrentThreadId());
   ShowWindow(hwnd(), SW_SHOW);

@@ -25,7 +25,7 @@ int ClientHeight(int extra) {
   return ButtonsTop(extra) + kButtonHeight + kMargin;
 }
 
-class InputBox : public WindowFrame {
+class InputBox final : public WindowFrame {
  public:
   InputBox(HWND owner, std::string prompt, std::string initial)
       : owner_(owner), prompt_(std::move(prompt)), initial_(std::move(initial)) {}

@@ -42,6 +42,10 @@ std::wstring WideTip(const std::string& tip) {
 
 }  // namespace
 
+TrayIcons::~TrayIcons() {
+  RemoveAll();
+}
+
 bool TrayIcons::Add(unsigned id, HICON icon, const std::string& tip) {
   if (!window_ || !IsWindow(window_)) return false;
   Entry entry{icon, WideTip(tip)};

@@ -17,7 +17,7 @@ namespace qm {
 class TrayIcons {
  public:
   TrayIcons() = default;
-  ~TrayIcons() { RemoveAll(); }
+  ~TrayIcons();
   TrayIcons(const TrayIcons&) = delete;
   TrayIcons& operator=(const TrayIcons&) = delete;
 

@@ -2,7 +2,6 @@
 #include "ui/window_frame_win32.h"
 
 #include "platform/utf16_win32.h"
-#include "ui/tray_dispatch.h"
 
 namespace qm {
 namespace {
@@ -46,7 +45,7 @@ void WindowFrame::Attach(HWND window) {
 void WindowFrame::Detach() {
   if (window_) SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
   window_ = nullptr;
-  if (delete_with_window_) delete this;
+  OnFinalMessage();
 }
 
 bool WindowFrame::CreatePlainWindow(HINSTANCE instance, const FrameClass& window_class,
@@ -179,7 +178,8 @@ std::optional<LRESULT> WindowFrame::Dispatch(UINT message, WPARAM wparam, LPARAM
   }
   // The icon's messages: WM_USER is a message of the dialog manager in dialogs.
   if (!dialog_ && message == kTrayMessage) {
-    OnTrayIcon(static_cast<unsigned>(wparam), LOWORD(lparam));
+    const TrayEvent event = TrayEventOf(lparam);
+    if (event != TrayEvent::kNone) OnTrayIcon(static_cast<unsigned>(wparam), event);
     return 0;
   }
   if (!dialog_ && message == TaskbarCreatedMessage()) OnTaskbarCreated();

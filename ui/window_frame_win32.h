@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "ui/tray_dispatch.h"
 #include "ui/window_layout_win32.h"
 
 namespace qm {
@@ -33,10 +34,9 @@ struct FramePlacement {
   HMENU menu = nullptr;  // the menu bar
 };
 
+// A frame is never deleted through this class: the windows are `final` classes of their own.
 class WindowFrame {
  public:
-  WindowFrame() = default;
-  virtual ~WindowFrame();
   WindowFrame(const WindowFrame&) = delete;
   WindowFrame& operator=(const WindowFrame&) = delete;
 
@@ -50,9 +50,6 @@ class WindowFrame {
                    const std::string& caption, HWND owner);
 
  protected:
-  // The window's object behind a handle, where the window is one of our frames.
-  static WindowFrame* FromHandle(HWND window);
-
   bool CreatePlainWindow(HINSTANCE instance, const FrameClass& window_class,
                          const std::string& caption, const FramePlacement& placement);
   // A dialog of the private class `window_class` from a template without controls: the
@@ -60,8 +57,8 @@ class WindowFrame {
   bool CreateModeless(HINSTANCE instance, const wchar_t* window_class, DWORD style,
                       const std::string& caption, HWND owner);
   void EndModal(INT_PTR result);
-  // The window owns its object from now on: the object goes with the window.
-  void DeleteWithWindow() { delete_with_window_ = true; }
+  WindowFrame() = default;
+  ~WindowFrame();
 
   // The table of controls in twips and the client area it plans; none by default.
   virtual std::vector<ControlRow> Table() const { return {}; }
@@ -89,7 +86,9 @@ class WindowFrame {
   // takes the suggested place at the size of ClientTwips().
   virtual bool OnDpiChanged(const RECT& suggested);
   virtual void OnDestroy() {}
-  virtual void OnTrayIcon(unsigned /*id*/, UINT /*mouse_message*/) {}
+  // After the last message has reached the object: a window that owns its object deletes it.
+  virtual void OnFinalMessage() {}
+  virtual void OnTrayIcon(unsigned /*id*/, TrayEvent) {}
   virtual void OnTaskbarCreated() {}
   // Windows ends the session, or (`close_app`) an installer or the restart manager asks the
   // program to end.
@@ -98,6 +97,8 @@ class WindowFrame {
   virtual std::optional<LRESULT> OnMessage(UINT, WPARAM, LPARAM) { return std::nullopt; }
 
  private:
+  // The window's object behind a handle, where the window is one of our frames.
+  static WindowFrame* FromHandle(HWND window);
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
   static INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);
   void Attach(HWND window);
@@ -111,7 +112,6 @@ class WindowFrame {
   int dpi_ = USER_DEFAULT_SCREEN_DPI;
   bool dialog_ = false;
   bool modal_ = false;
-  bool delete_with_window_ = false;
   UniqueFont font_;
 };
 

@@ -18,7 +18,7 @@ inline constexpr wchar_t kDebuggerClass[] = L"QuilletDebFrm";
 // 0 ignore the marked title, 1 edit the data file, 2 close).
 inline constexpr int kDebuggerList = 1200, kDebuggerLabel = 1201, kDebuggerBtnBase = 1210;
 
-class DebuggerWindow : public WindowFrame {
+class DebuggerWindow final : public WindowFrame {
  public:
   // The first button, with the marked title (nullopt when none is marked).
   std::function<void(const std::optional<std::string>& marked)> on_ignore;

@@ -19,7 +19,7 @@ inline constexpr wchar_t kMonitorCaption[] = L"ZQDEBUGFRM";
 inline constexpr int kMonitorList = 1300, kMonitorVisibleOnly = 1301, kMonitorExit = 1302;
 inline constexpr UINT kMonitorIntervalMs = 500;
 
-class WindowMonitor : public WindowFrame {
+class WindowMonitor final : public WindowFrame {
  public:
   // The list's lines, with hidden windows left out or not.
   std::function<std::vector<std::string>(bool visible_only)> lines;

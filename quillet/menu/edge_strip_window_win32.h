@@ -13,7 +13,7 @@ namespace qm {
 
 inline constexpr wchar_t kEdgeStripClass[] = L"QuilletMoveOverFrm";
 
-class EdgeStripWindow : public WindowFrame {
+class EdgeStripWindow final : public WindowFrame {
  public:
   // The mouse moved over the strip; a button (1 left, 2 right, 4 middle) was pressed on it.
   std::function<void()> on_mouse_move;
@@ -23,7 +23,7 @@ class EdgeStripWindow : public WindowFrame {
   std::function<void()> on_display_change;
 
   EdgeStripWindow() = default;
-  ~EdgeStripWindow() override;
+  ~EdgeStripWindow();
   EdgeStripWindow(const EdgeStripWindow&) = delete;
   EdgeStripWindow& operator=(const EdgeStripWindow&) = delete;
 

@@ -18,7 +18,7 @@ const char kHint[] =
     "Es wurden mehrere Fenster gefunden, die als Ziel in Frage kommen. Bitte wählen Sie aus "
     "der obigen Liste das entsprechende aus.";
 
-class ChoiceDialog : public WindowFrame {
+class ChoiceDialog final : public WindowFrame {
  public:
   ChoiceDialog(HWND main, const std::vector<ChoiceCandidate>& candidates)
       : main_(main), candidates_(candidates) {}

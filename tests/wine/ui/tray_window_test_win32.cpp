@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -15,20 +16,18 @@
 namespace qm {
 namespace {
 
-class IconWindow : public WindowFrame {
+class IconWindow final : public WindowFrame {
  public:
   bool Create() {
     return CreatePlainWindow(GetModuleHandleW(nullptr), FrameClass{L"QmTrayTestWindow"}, "tray",
                              FramePlacement{0, WS_OVERLAPPED, 0, 0, 10, 10});
   }
-  TrayCallbacks callbacks;
+  std::function<void(unsigned id, TrayEvent event)> on_icon;
   TrayIcons tray;
   std::vector<UINT> seen;  // messages that reached the fallback handler
 
  private:
-  void OnTrayIcon(unsigned id, UINT mouse_message) override {
-    DispatchTrayMessage(kTrayMessage, id, mouse_message, callbacks);
-  }
+  void OnTrayIcon(unsigned id, TrayEvent event) override { on_icon(id, event); }
   void OnDestroy() override { tray.RemoveAll(); }
   std::optional<LRESULT> OnMessage(UINT message, WPARAM wparam, LPARAM lparam) override {
     if (message < WM_USER) return std::nullopt;
@@ -42,15 +41,10 @@ class TrayWindow : public testing::Test {
   void SetUp() override {
     ASSERT_TRUE(window_.Create());
     window_.tray.SetWindow(window_.hwnd());
-    window_.callbacks = Recording();
-  }
-
-  TrayCallbacks Recording() {
-    TrayCallbacks c;
-    c.left_down = [this](unsigned id) { calls_.push_back("left " + std::to_string(id)); };
-    c.right_down = [this](unsigned id) { calls_.push_back("right " + std::to_string(id)); };
-    c.double_click = [this](unsigned id) { calls_.push_back("double " + std::to_string(id)); };
-    return c;
+    window_.on_icon = [this](unsigned id, TrayEvent event) {
+      const char* names[] = {"none", "left", "right", "double"};
+      calls_.push_back(names[static_cast<int>(event)] + (" " + std::to_string(id)));
+    };
   }
 
   IconWindow window_;
@@ -81,8 +75,10 @@ TEST_F(TrayWindow, IconMessagesReachTheirCallbackAndNotTheFallback) {
 }
 
 TEST_F(TrayWindow, AHandlerThatThrowsOrDestroysTheWindowDoesNotBreakIt) {
-  window_.callbacks.left_down = [](unsigned) { throw std::runtime_error("broken handler"); };
-  window_.callbacks.right_down = [this](unsigned) { window_.Destroy(); };
+  window_.on_icon = [this](unsigned, TrayEvent event) {
+    if (event == TrayEvent::kLeftDown) throw std::runtime_error("broken handler");
+    window_.Destroy();
+  };
   EXPECT_EQ(SendMessageW(window_.hwnd(), kTrayMessage, 1, WM_LBUTTONDOWN), 0);
   HWND window = window_.hwnd();
   EXPECT_EQ(SendMessageW(window, kTrayMessage, 1, WM_RBUTTONDOWN), 0);
@@ -119,7 +115,7 @@ TEST_F(TrayWindow, TipIsCutToWhatTheIconShows) {
 }
 
 // A dialog with one button of 1440 x 720 twips, which records what reaches it.
-class ProbeDialog : public WindowFrame {
+class ProbeDialog final : public WindowFrame {
  public:
   bool Open() {
     return CreateModeless(GetModuleHandleW(nullptr), L"QmFrameProbe", kModelessDialogStyle,
