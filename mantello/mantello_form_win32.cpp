@@ -28,7 +28,7 @@ constexpr UINT kMenuIdBase = 100;
 constexpr int kFormWidthTwips = 3000;
 
 // Everything the program holds while it runs; one per process.
-class Mantello final : public WindowFrame, public ProgressWindow {
+class Mantello final : public ProgressWindow, public WindowFrame {
  public:
   explicit Mantello(HINSTANCE instance) : instance_(instance) {}
 

@@ -225,6 +225,7 @@ MainForm::~MainForm() {
   // The model may be gone already; the focus leaving is nothing to act on.
   impl_->model = nullptr;
   impl_->editor_control.SetModel(nullptr);
+  tray_.RemoveAll();
   Destroy();
 }
 
@@ -265,6 +266,7 @@ bool MainForm::Create(HICON icon, HICON small_icon, EditorCreation editor) {
     return false;
   }
   m.window = hwnd();
+  tray_.SetWindow(m.window);
   m.dpi = WindowDpi(impl_->window);
   m.font = CreateMessageFont(m.dpi);
   m.PlaceAll(true);
@@ -426,6 +428,7 @@ void MainForm::OnEndSession(bool) {
 }
 
 void MainForm::OnDestroy() {
+  tray_.RemoveAll();  // the icons do not outlive their window
   if (impl_->commands.destroyed) impl_->commands.destroyed();
 }
 
@@ -434,7 +437,7 @@ void MainForm::OnTrayIcon(unsigned, TrayEvent event) {
 }
 
 void MainForm::OnTaskbarCreated() {
-  if (impl_->commands.taskbar_created) impl_->commands.taskbar_created();
+  tray_.AddAgain();
 }
 
 std::optional<LRESULT> MainForm::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {

@@ -12,6 +12,7 @@
 #include "quillet/glyph_editor_win32.h"
 #include "quillet/main_model.h"
 #include "quillet/main_view.h"
+#include "ui/tray_icon_win32.h"
 #include "ui/window_frame_win32.h"
 
 namespace qm {
@@ -55,7 +56,6 @@ struct MainFormCommands {
   std::function<void()> destroyed;
   std::function<void()> show_requested;                 // a second start asks to be shown
   std::function<void(TrayEvent event)> tray_icon;       // the icon's mouse events
-  std::function<void()> taskbar_created;                // the shell restarted
   std::function<void(UINT_PTR id)> timer;               // a timer of the window
 };
 
@@ -74,6 +74,8 @@ class MainForm final : public MainView, public WindowFrame {
   bool HasEditor() const;
   void Attach(MainModel* model, MainFormCommands commands);
   void DetachModel();
+  // The program's icons in the notification area, which go with the window.
+  TrayIcons& tray() { return tray_; }
 
   // Remembers the design geometry; from then on the window cannot get smaller.
   void InitLayout();
@@ -136,6 +138,7 @@ class MainForm final : public MainView, public WindowFrame {
 
   struct Impl;
   std::unique_ptr<Impl> impl_;
+  TrayIcons tray_;
 };
 
 }  // namespace qm

@@ -37,7 +37,6 @@
 #include "platform/utf16_win32.h"
 #include "ui/program_shell_win32.h"
 #include "ui/resource_ids.h"
-#include "ui/tray_icon_win32.h"
 
 namespace qm {
 namespace {
@@ -115,7 +114,6 @@ class QuilletProgram {
 
   HINSTANCE instance_;
   MainForm form_;
-  TrayIcons tray_;
   HICON small_icon_ = nullptr;
   bool quitting_ = false;
   bool menu_open_ = false;
@@ -385,8 +383,7 @@ LifecycleHooks QuilletProgram::Hooks() {
     SaveWindowGeometry(settings_, Rect{r.left, r.top, r.width, r.height});
   };
   h.install_tray_and_hide = [this] {
-    tray_.SetWindow(form_.hwnd());
-    tray_.Add(0, small_icon_, kQuilletTitle);
+    form_.tray().Add(0, small_icon_, kQuilletTitle);
     ShowWindow(form_.hwnd(), SW_HIDE);
   };
   h.place_edge_strip = [this] { PlaceStrip(); };
@@ -401,7 +398,7 @@ LifecycleHooks QuilletProgram::Hooks() {
     strip_.Place(false, RECT{});
     monitor_.Destroy();
   };
-  h.remove_tray = [this] { tray_.RemoveAll(); };
+  h.remove_tray = [this] { form_.tray().RemoveAll(); };
   return h;
 }
 
@@ -450,7 +447,7 @@ int QuilletProgram::Run(const std::wstring& command_line) {
   // While a long text is typed, the icon's tooltip tells how far it has got.
   sender_->SetProgress([this](std::size_t typed, std::size_t total, bool done) {
     if (total < 200) return;
-    tray_.SetTip(0, done ? std::string(kQuilletTitle)
+    form_.tray().SetTip(0, done ? std::string(kQuilletTitle)
                        : std::string(kQuilletTitle) + ": " + std::to_string(typed) + " von " +
                              std::to_string(total) + " Zeichen");
   });
@@ -472,9 +469,8 @@ int QuilletProgram::Run(const std::wstring& command_line) {
     if (event == TrayEvent::kLeftDown) OnActivationClick(1);
     if (event == TrayEvent::kRightDown) OnActivationClick(2);
   };
-  commands.taskbar_created = [this] { tray_.AddAgain(); };
   commands.timer = [this](UINT_PTR id) { OnTimer(id); };
-  form_.Attach(&core_->main(), commands);
+  form_.Attach(&core_->main(), std::move(commands));
 
   core_->Startup(WideToUtf8(command_line));
   if (core_->debug_mode()) {
