@@ -111,14 +111,10 @@ LRESULT CALLBACK PanelProc(HWND panel, UINT message, WPARAM wparam, LPARAM lpara
 
 bool RegisterPanelClass(HINSTANCE instance) {
   WNDCLASSEXW wc{};
-  wc.cbSize = sizeof wc;
-  if (GetClassInfoExW(instance, kOptionsPanelClass, &wc)) return true;
   wc.lpfnWndProc = PanelProc;
   wc.hInstance = instance;
-  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   wc.lpszClassName = kOptionsPanelClass;
-  return RegisterClassExW(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+  return RegisterWindowClass(wc);
 }
 
 COLORREF Rgb(std::int32_t colour) {

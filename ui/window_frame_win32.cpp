@@ -51,17 +51,13 @@ void WindowFrame::Detach() {
 bool WindowFrame::CreatePlainWindow(HINSTANCE instance, const FrameClass& window_class,
                                     const std::string& caption, const FramePlacement& p) {
   WNDCLASSEXW wc{};
-  wc.cbSize = sizeof wc;
-  if (!GetClassInfoExW(instance, window_class.name, &wc)) {
-    wc.lpfnWndProc = WindowProc;
-    wc.hInstance = instance;
-    wc.hIcon = window_class.icon;
-    wc.hIconSm = window_class.small_icon;
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.hbrBackground = window_class.background;
-    wc.lpszClassName = window_class.name;
-    if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
-  }
+  wc.lpfnWndProc = WindowProc;
+  wc.hInstance = instance;
+  wc.hIcon = window_class.icon;
+  wc.hIconSm = window_class.small_icon;
+  wc.hbrBackground = window_class.background;
+  wc.lpszClassName = window_class.name;
+  if (!RegisterWindowClass(wc)) return false;
   dialog_ = false;
   return CreateWindowExW(p.ex_style, window_class.name, Utf8ToWide(caption).c_str(), p.style,
                          p.x, p.y, p.width, p.height, p.owner, p.menu, instance,
