@@ -272,7 +272,7 @@ std::vector<double> TimeMenuOpens(const std::wstring& folder, int entries, int t
     WaitForInputIdle(pi.hProcess, kWaitMs);
     Sleep(100);
   }
-  if (main) PostMessageW(main, WM_COMMAND, qm::MenuItemId(1, 3), 0);
+  if (main) PostMessageW(main, WM_COMMAND, CommandId(qm::QuilletCommand::kMenuQuit), 0);
   if (WaitForSingleObject(pi.hProcess, 15000) != WAIT_OBJECT_0) {
     TerminateProcess(pi.hProcess, 99);
     WaitForSingleObject(pi.hProcess, 5000);

@@ -180,7 +180,7 @@ std::optional<Run> StartAndQuit(const Library& lib, std::string* error) {
     if (HasDialog(pi.dwProcessId)) *error = "the program shows a message";
   }
   // "Beenden" stores and ends the program as a user's quit does.
-  if (main) PostMessageW(main, WM_COMMAND, qm::MenuItemId(1, 3), 0);
+  if (main) PostMessageW(main, WM_COMMAND, CommandId(qm::QuilletCommand::kMenuQuit), 0);
   if (WaitForSingleObject(pi.hProcess, kExitTimeoutMs) != WAIT_OBJECT_0) {
     TerminateProcess(pi.hProcess, 99);
     WaitForSingleObject(pi.hProcess, 5000);

@@ -24,7 +24,6 @@
 namespace qm {
 namespace {
 
-constexpr UINT kMenuIdBase = 100;
 constexpr int kFormWidthTwips = 3000;
 
 // Everything the program holds while it runs; one per process.
@@ -56,7 +55,7 @@ class Mantello final : public ProgressWindow, public WindowFrame {
   void OnTaskbarCreated() override { tray_.AddAgain(); }
   bool CreateForm();
   void ShowHint(const std::string& text, const std::string& id, const std::string& image);
-  int OpenMenu(const std::vector<TrayMenuItem>& items, ScreenPoint at);
+  MantelloCommand OpenMenu(const std::vector<TrayMenuItem>& items, ScreenPoint at);
   void Encode();
   void Quit();
 
@@ -141,27 +140,28 @@ void Mantello::ShowHint(const std::string& text, const std::string& id, const st
   ShowStartHint(ctx, text, id, image);
 }
 
-int Mantello::OpenMenu(const std::vector<TrayMenuItem>& items, ScreenPoint at) {
+MantelloCommand Mantello::OpenMenu(const std::vector<TrayMenuItem>& items, ScreenPoint at) {
   HMENU menu = CreatePopupMenu();
-  if (!menu) return -1;
+  if (!menu) return MantelloCommand::kNone;
   for (const TrayMenuItem& item : items) {
-    if (item.caption.empty()) {
+    if (item.command == MantelloCommand::kNone) {
       AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
     } else {
       AppendMenuW(menu, MF_STRING | (item.checked ? MF_CHECKED : MF_UNCHECKED),
-                  kMenuIdBase + item.index, Utf8ToWide(item.caption).c_str());
+                  static_cast<UINT_PTR>(CommandId(item.command)),
+                  Utf8ToWide(item.caption).c_str());
     }
   }
   // A tray menu closes when the user clicks elsewhere only if its window is in front.
   SetForegroundWindow(hwnd());
   // Where the menu would not fit below the pointer (a taskbar at the bottom), the system
   // opens it upwards by itself.
-  const UINT chosen = static_cast<UINT>(
+  const auto chosen = static_cast<MantelloCommand>(
       TrackPopupMenu(menu, TPM_CENTERALIGN | TPM_TOPALIGN | TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x,
                      at.y, 0, hwnd(), nullptr));
   PostMessageW(hwnd(), WM_NULL, 0, 0);
   DestroyMenu(menu);
-  return chosen >= kMenuIdBase ? static_cast<int>(chosen - kMenuIdBase) : -1;
+  return chosen;  // kNone when closed without a choice
 }
 
 void Mantello::Encode() {

@@ -4,9 +4,16 @@
 namespace qm {
 
 std::vector<TrayMenuItem> MantelloTrayMenu(bool autostart_on) {
-  return {{kMenuEncode, "&Kodieren"}, {1, ""}, {kMenuHelp, "&Hilfe"},
-          {kMenuInfo, "&Info"},       {4, ""}, {kMenuAutostart, "&Autostart", autostart_on},
-          {kMenuQuit, "&Beenden"},    {7, ""}, {kMenuCancel, "&Abbrechen"}};
+  using C = MantelloCommand;
+  return {{C::kEncode, "&Kodieren"},
+          {C::kNone, ""},
+          {C::kHelp, "&Hilfe"},
+          {C::kInfo, "&Info"},
+          {C::kNone, ""},
+          {C::kAutostart, "&Autostart", autostart_on},
+          {C::kQuit, "&Beenden"},
+          {C::kNone, ""},
+          {C::kCancel, "&Abbrechen"}};
 }
 
 void TrayMenu::Show() {
@@ -17,27 +24,26 @@ void TrayMenu::Show() {
       remembered_ = a_.cursor();
     }
     const ScreenPoint at{a_.cursor().x, remembered_.y};
-    const int chosen = a_.open_menu(MantelloTrayMenu(a_.autostart_on()), at);
-    if (chosen >= 0) Run(chosen);
+    Run(a_.open_menu(MantelloTrayMenu(a_.autostart_on()), at));
   } while (reopen_);
 }
 
-void TrayMenu::Run(int index) {
-  switch (index) {
-    case kMenuEncode:
+void TrayMenu::Run(MantelloCommand command) {
+  switch (command) {
+    case MantelloCommand::kEncode:
       a_.encode();
       break;
-    case kMenuHelp:
+    case MantelloCommand::kHelp:
       a_.help();
       break;
-    case kMenuInfo:
+    case MantelloCommand::kInfo:
       a_.info();
       break;
-    case kMenuAutostart:
+    case MantelloCommand::kAutostart:
       a_.set_autostart(!a_.autostart_on());
       reopen_ = true;
       break;
-    case kMenuQuit:
+    case MantelloCommand::kQuit:
       a_.quit();
       break;
     default:

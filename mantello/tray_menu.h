@@ -5,16 +5,16 @@
 #include <string>
 #include <vector>
 
+#include "mantello/commands.h"
+
 namespace qm {
 
 struct TrayMenuItem {
-  int index;            // position in the menu; separators have one too
-  std::string caption;  // empty for a separator
+  MantelloCommand command;  // kNone for a separator
+  std::string caption;      // empty for a separator
   bool checked = false;
 };
 
-inline constexpr int kMenuEncode = 0, kMenuHelp = 2, kMenuInfo = 3, kMenuAutostart = 5,
-                     kMenuQuit = 6, kMenuCancel = 8;
 inline constexpr const char* kMantelloTip = " Mantello: Links: Code codieren -:- Rechts: Menü.";
 
 std::vector<TrayMenuItem> MantelloTrayMenu(bool autostart_on);
@@ -30,8 +30,9 @@ struct TrayMenuActions {
   std::function<void(bool on)> set_autostart;
   std::function<bool()> autostart_on;
   std::function<void()> quit;
-  // Opens the menu centred on x at height y and returns the chosen index, or -1.
-  std::function<int(const std::vector<TrayMenuItem>& items, ScreenPoint at)> open_menu;
+  // Opens the menu centred on x at height y and returns the chosen command, or kNone.
+  std::function<MantelloCommand(const std::vector<TrayMenuItem>& items, ScreenPoint at)>
+      open_menu;
   std::function<ScreenPoint()> cursor;
 };
 
@@ -42,7 +43,7 @@ class TrayMenu {
   // Opens the menu at the pointer. After "&Autostart" it opens again at the same height, at
   // the pointer's current horizontal position, with the check mark changed.
   void Show();
-  void Run(int index);
+  void Run(MantelloCommand command);
 
  private:
   TrayMenuActions a_;

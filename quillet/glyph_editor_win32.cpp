@@ -106,18 +106,17 @@ void BeforeTypedCharacter(HWND editor) {
   SetInsertionFormat(editor, RunKind::kText);
 }
 
-// The edit command a clipboard key stands for, or 0.
-int ClipboardKeyCommand(WPARAM key, bool ctrl, bool shift, bool alt) {
+// The edit command a clipboard key stands for, or kNone.
+QuilletCommand ClipboardKeyCommand(WPARAM key, bool ctrl, bool shift, bool alt) {
   if (ctrl && !alt) {
-    return key == 'X'                       ? kEditCut
-           : key == 'C' || key == VK_INSERT ? kEditCopy
-           : key == 'V'                     ? kEditPaste
-                                            : 0;
+    if (key == 'X') return QuilletCommand::kEditCut;
+    if (key == 'C' || key == VK_INSERT) return QuilletCommand::kEditCopy;
+    if (key == 'V') return QuilletCommand::kEditPaste;
+  } else if (shift && !ctrl && !alt) {
+    if (key == VK_INSERT) return QuilletCommand::kEditPaste;
+    if (key == VK_DELETE) return QuilletCommand::kEditCut;
   }
-  if (shift && !ctrl && !alt) {
-    return key == VK_INSERT ? kEditPaste : key == VK_DELETE ? kEditCut : 0;
-  }
-  return 0;
+  return QuilletCommand::kNone;
 }
 
 DWORD CALLBACK StreamFromString(DWORD_PTR cookie, LPBYTE buffer, LONG size, LONG* read) {
@@ -347,8 +346,8 @@ bool GlyphEditor::HandleMessage(HWND control, UINT message, WPARAM wparam, LRESU
       }
       // Clipboard keys take the same way as the menu's commands, so that glyphs travel as
       // glyphs and pasted text comes in unformatted.
-      const int command = ClipboardKeyCommand(wparam, ctrl, shift, alt);
-      if (model_ && command) {
+      const QuilletCommand command = ClipboardKeyCommand(wparam, ctrl, shift, alt);
+      if (model_ && command != QuilletCommand::kNone) {
         model_->OnEditCommand(command);
         return true;
       }
@@ -360,7 +359,7 @@ bool GlyphEditor::HandleMessage(HWND control, UINT message, WPARAM wparam, LRESU
       if (wparam >= 0x20) BeforeTypedCharacter(control);
       return false;
     case WM_PASTE:
-      if (model_) model_->OnEditCommand(kEditPaste);
+      if (model_) model_->OnEditCommand(QuilletCommand::kEditPaste);
       return true;
     case WM_KILLFOCUS:
       if (model_) model_->OnEditorLostFocus();

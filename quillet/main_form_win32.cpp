@@ -9,102 +9,12 @@
 #include "platform/utf16_win32.h"
 #include "quillet/glyph_editor_win32.h"
 #include "quillet/layout_scaler.h"
+#include "quillet/main_form_controls_win32.h"
 #include "quillet/sorted_lists_win32.h"
 #include "ui/window_layout_win32.h"
 
 namespace qm {
 namespace {
-
-// The client area the window is designed for, in twips.
-constexpr int kDesignClientWidth = static_cast<int>(kDesignedMainClientWidth);
-constexpr int kDesignClientHeight = static_cast<int>(kDesignedMainClientHeight);
-
-// Containers: each control's position is relative to one of them.
-enum Group { kWindow = -1, kListFrameG, kTextFrameG, kControlFrameG, kContainer1G, kContainer2G };
-
-// The seven objects whose geometry follows the window's size, in the scaler's order.
-constexpr int kSListFrame = kListenFrame, kSTextFrame = kTextFrame,
-              kSControlFrame = kSteuerungsFrame, kSContainer1 = kContainer1,
-              kSContainer2 = kContainer2, kSList = kLbEntryList, kSEditor = kQuilletTextTB;
-constexpr std::size_t kScaledCount = kLayoutObjectCount;
-constexpr Group kScaledParent[kScaledCount] = {kWindow,     kWindow,     kWindow,   kListFrameG,
-                                               kTextFrameG, kListFrameG, kTextFrameG};
-
-struct Control {
-  int id;
-  const wchar_t* window_class;
-  const char* text;
-  DWORD style;
-  DWORD ex_style;
-  Group group;
-  int scaled;  // index into the scaled objects, or -1
-  Rect rect;  // twips, relative to the group (scaled ones: the design geometry)
-};
-
-// Creation order is the tab order.
-const std::vector<Control>& Controls() {
-  static const std::vector<Control> table = {
-      {kIdMenuLine, WC_STATICW, "", SS_ETCHEDHORZ, 0, kWindow, -1, {0, 0, kDesignClientWidth, 30}},
-      {kIdListFrame, WC_BUTTONW, "Textbausteine", BS_GROUPBOX, 0, kWindow, kSListFrame, {}},
-      {kIdList, WC_LISTBOXW, "",
-       LBS_SORT | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | LBS_HASSTRINGS | WS_VSCROLL | WS_TABSTOP |
-           WS_GROUP,
-       WS_EX_CLIENTEDGE, kListFrameG, kSList, {}},
-      {kBtnBase + 8, WC_BUTTONW, "&Neu", BS_PUSHBUTTON | WS_TABSTOP | WS_GROUP, 0, kContainer1G, -1,
-       {0, 120, 795, 615}},
-      {kBtnBase + 2, WC_BUTTONW, "&Umbe- nennen", BS_PUSHBUTTON | BS_MULTILINE | WS_TABSTOP, 0,
-       kContainer1G, -1, {870, 120, 795, 615}},
-      {kBtnBase + 1, WC_BUTTONW, "&Löschen", BS_PUSHBUTTON | WS_TABSTOP, 0, kContainer1G, -1,
-       {1740, 120, 795, 615}},
-      {kIdTextFrame, WC_BUTTONW, "Bearbeitung", BS_GROUPBOX, 0, kWindow, kSTextFrame, {}},
-      // Made by the glyph editor, which knows its class and style.
-      {kIdEditor, nullptr, "", 0, 0, kTextFrameG, kSEditor, {}},
-      {kIdLabel1, WC_STATICW, "Senden an das", SS_LEFT, 0, kContainer2G, -1, {0, 75, 1215, 255}},
-      {kIdOptLastWindow, WC_BUTTONW, "zuletzt benutzte &Fenster ",
-       BS_AUTORADIOBUTTON | WS_TABSTOP | WS_GROUP, 0, kContainer2G, -1, {1260, 30, 2355, 285}},
-      {kIdOptTitle, WC_BUTTONW, "Fenster mit diesem &Titel:", BS_AUTORADIOBUTTON, 0, kContainer2G,
-       -1, {1260, 345, 2355, 285}},
-      {kIdTitleBox, WC_COMBOBOXW, "",
-       CBS_DROPDOWN | CBS_SORT | CBS_AUTOHSCROLL | WS_VSCROLL | WS_TABSTOP | WS_GROUP, 0,
-       kContainer2G, -1, {1260, 660, 3675, 2400}},
-      {kIdCryptChk, WC_BUTTONW, "&Chiffrieren", BS_AUTOCHECKBOX | WS_TABSTOP | WS_GROUP, 0,
-       kContainer2G, -1, {3675, 30, 1260, 285}},
-      {kIdDosBoxChk, WC_BUTTONW, "DOS-Bo&x", BS_AUTOCHECKBOX | WS_TABSTOP, 0, kContainer2G, -1,
-       {3675, 345, 1260, 285}},
-      // Key recording is always on; the switch stays hidden.
-      {kIdKeyRecordChk, WC_BUTTONW, "&Steuertasten einfügen", BS_AUTOCHECKBOX, 0, kContainer2G, -1,
-       {0, 660, 1215, 285}},
-      {kIdControlFrame, WC_BUTTONW, "Steuerung", BS_GROUPBOX, 0, kWindow, kSControlFrame, {}},
-      {kBtnBase + 4, WC_BUTTONW, "&Optionen", BS_PUSHBUTTON | WS_TABSTOP | WS_GROUP, 0,
-       kControlFrameG, -1, {120, 300, 795, 420}},
-      {kBtnBase + 0, WC_BUTTONW, "Debu&g", BS_PUSHBUTTON | WS_TABSTOP, 0, kControlFrameG, -1,
-       {120, 780, 795, 420}},
-      {kBtnBase + 3, WC_BUTTONW, "&OK", BS_PUSHBUTTON | WS_TABSTOP, 0, kControlFrameG, -1,
-       {120, 1260, 795, 420}},
-      {kBtnBase + 10, WC_BUTTONW, "&Hilfe", BS_PUSHBUTTON | WS_TABSTOP, 0, kControlFrameG, -1,
-       {120, 1740, 795, 420}},
-      {kBtnBase + 5, WC_BUTTONW, "&Info", BS_PUSHBUTTON | WS_TABSTOP, 0, kControlFrameG, -1,
-       {120, 2220, 795, 420}},
-  };
-  return table;
-}
-
-struct MenuDef {
-  const char* caption;
-  std::vector<const char*> items;  // "-" is a separator
-};
-const std::vector<MenuDef>& MenuBar() {
-  static const std::vector<MenuDef> menus = {
-      {"&Datei", {"&Ausblenden", "-", "&Beenden"}},
-      {"&Bearbeiten",
-       {"&Ausschneiden", "&Kopieren", "&Einfügen", "&Löschen", "-", "&Suchen...",
-        "&Weitersuchen"}},
-      {"&Texte", {"&Neu...", "&Umbenennen...", "&Löschen"}},
-      {"&Extras", {"&Optionen...", "-", "&Debugger..."}},
-      {"&Hilfe", {"&Hilfe", "-", "&Info"}},
-  };
-  return menus;
-}
 
 std::wstring ControlTextW(HWND control) {
   const int length = GetWindowTextLengthW(control);
@@ -135,41 +45,15 @@ struct MainForm::Impl {
   HWND Item(int id) const { return GetDlgItem(window, id); }
   HWND editor() const { return editor_control.hwnd(); }
 
-  Rect GroupOrigin(Group g) const {
-    switch (g) {
-      case kWindow:
-        return {};
-      case kListFrameG:
-        return scaled[kSListFrame];
-      case kTextFrameG:
-        return scaled[kSTextFrame];
-      case kControlFrameG:
-        return scaled[kSControlFrame];
-      case kContainer1G: {
-        const Rect& f = scaled[kSListFrame];
-        const Rect& c = scaled[kSContainer1];
-        return {f.left + c.left, f.top + c.top, c.width, c.height};
-      }
-      case kContainer2G: {
-        const Rect& f = scaled[kSTextFrame];
-        const Rect& c = scaled[kSContainer2];
-        return {f.left + c.left, f.top + c.top, c.width, c.height};
-      }
-    }
-    return {};
-  }
-
-  RECT PixelRect(const Control& c) const {
-    const Rect r = c.scaled >= 0 ? scaled[static_cast<std::size_t>(c.scaled)] : c.rect;
-    const Rect origin =
-        GroupOrigin(c.scaled >= 0 ? kScaledParent[c.scaled] : c.group);
-    const int left = Pixels(origin.left + r.left), top = Pixels(origin.top + r.top);
+  RECT PixelRect(const MainControl& c) const {
+    const Rect r = MainControlTwips(c, scaled);
+    const int left = Pixels(r.left), top = Pixels(r.top);
     return {left, top, left + Pixels(r.width), top + Pixels(r.height)};
   }
 
   void PlaceAll(bool create) {
-    HDWP defer = create ? nullptr : BeginDeferWindowPos(static_cast<int>(Controls().size()));
-    for (const Control& c : Controls()) {
+    HDWP defer = create ? nullptr : BeginDeferWindowPos(static_cast<int>(MainControls().size()));
+    for (const MainControl& c : MainControls()) {
       // The glyph editor makes its control itself, where PixelRect says at that time.
       if (c.id == kIdEditor && (create || !editor())) continue;
       const RECT r = PixelRect(c);
@@ -209,7 +93,7 @@ struct MainForm::Impl {
   }
 
   void SetFontAll() {
-    for (const Control& c : Controls()) {
+    for (const MainControl& c : MainControls()) {
       // A rich edit control gives the font to all of its text: the glyphs would lose theirs.
       if (c.id == kIdEditor) continue;
       SendMessageW(Item(c.id), WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
@@ -239,23 +123,7 @@ bool KeyDown(int vk) {
 
 bool MainForm::Create(HICON icon, HICON small_icon, EditorCreation editor) {
   Impl& m = *impl_;
-  m.menu = CreateMenu();
-  for (std::size_t i = 0; i < MenuBar().size(); ++i) {
-    HMENU popup = CreatePopupMenu();
-    const MenuDef& def = MenuBar()[i];
-    for (std::size_t k = 0; k < def.items.size(); ++k) {
-      if (std::string_view(def.items[k]) == "-") {
-        AppendMenuW(popup, MF_SEPARATOR, 0, nullptr);
-      } else {
-        AppendMenuW(popup, MF_STRING,
-                    static_cast<UINT_PTR>(MenuItemId(static_cast<int>(i) + 1,
-                                                     static_cast<int>(k) + 1)),
-                    Utf8ToWide(def.items[k]).c_str());
-      }
-    }
-    AppendMenuW(m.menu, MF_POPUP, reinterpret_cast<UINT_PTR>(popup),
-                Utf8ToWide(def.caption).c_str());
-  }
+  m.menu = CreateMainMenuBar();
 
   // No WS_CLIPCHILDREN: the group boxes leave their inside to the window's background.
   const DWORD style = WS_OVERLAPPEDWINDOW;
@@ -271,12 +139,14 @@ bool MainForm::Create(HICON icon, HICON small_icon, EditorCreation editor) {
   m.font = CreateMessageFont(m.dpi);
   m.PlaceAll(true);
 
-  GlyphEditor::Place place{impl_->window, m.instance, kIdEditor, kIdTextFrame, [&m] {
-    const auto row = std::find_if(Controls().begin(), Controls().end(),
-                                  [](const Control& c) { return c.id == kIdEditor; });
+  // Made where the editor's row in the control table puts it at that time.
+  auto editor_rect = [&m] {
+    const auto row = std::find_if(MainControls().begin(), MainControls().end(),
+                                  [](const MainControl& c) { return c.id == kIdEditor; });
     return m.PixelRect(*row);
-  }};
-  m.editor_control.Create(std::move(place), m.font.get(), editor);
+  };
+  m.editor_control.Create({impl_->window, m.instance, kIdEditor, kIdTextFrame, editor_rect},
+                          m.font.get(), editor);
   m.editor_control.SetContextMenu(GetSubMenu(m.menu, 1));
   SetWindowSubclass(m.Item(kIdCryptChk), CryptBoxProc, 0, reinterpret_cast<DWORD_PTR>(this));
   CheckRadioButton(impl_->window, kIdOptLastWindow, kIdOptTitle, kIdOptLastWindow);
@@ -289,8 +159,8 @@ bool MainForm::Create(HICON icon, HICON small_icon, EditorCreation editor) {
     RECT outer{}, client{};
     GetWindowRect(impl_->window, &outer);
     GetClientRect(impl_->window, &client);
-    width = m.Pixels(kDesignClientWidth) + (outer.right - outer.left) - client.right;
-    height = m.Pixels(kDesignClientHeight) + (outer.bottom - outer.top) - client.bottom;
+    width = m.Pixels(kDesignedMainClientWidth) + (outer.right - outer.left) - client.right;
+    height = m.Pixels(kDesignedMainClientHeight) + (outer.bottom - outer.top) - client.bottom;
     SetWindowPos(impl_->window, nullptr, 0, 0, width, height,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
@@ -365,18 +235,39 @@ LRESULT CALLBACK MainForm::CryptBoxProc(HWND box, UINT message, WPARAM wparam, L
 
 bool MainForm::OnCommand(int id, int code) {
   Impl& m = *impl_;
-  if (id >= 1100 && id < 1600) {
-    const int menu = id / 100 - 10, item = id % 100;
-    if (menu == 2) {
-      if (m.model) m.model->OnEditCommand(item);
-    } else if (m.commands.menu) {
-      m.commands.menu(menu, item);
-    }
-    return true;
-  }
-  if (id >= kBtnBase && id <= kBtnBase + 10) {
-    if (code == BN_CLICKED && m.commands.button) m.commands.button(id - kBtnBase);
-    return true;
+  const auto command = static_cast<QuilletCommand>(id);
+  switch (command) {
+    case QuilletCommand::kEditCut:
+    case QuilletCommand::kEditCopy:
+    case QuilletCommand::kEditPaste:
+    case QuilletCommand::kEditDelete:
+    case QuilletCommand::kEditFind:
+    case QuilletCommand::kEditFindNext:
+      if (m.model) m.model->OnEditCommand(command);
+      return true;
+    case QuilletCommand::kMenuHide:
+    case QuilletCommand::kMenuQuit:
+    case QuilletCommand::kMenuNewEntry:
+    case QuilletCommand::kMenuRenameEntry:
+    case QuilletCommand::kMenuDeleteEntry:
+    case QuilletCommand::kMenuOptions:
+    case QuilletCommand::kMenuDebugger:
+    case QuilletCommand::kMenuHelp:
+    case QuilletCommand::kMenuAbout:
+      if (m.commands.command) m.commands.command(command);
+      return true;
+    case QuilletCommand::kDebugger:
+    case QuilletCommand::kDeleteEntry:
+    case QuilletCommand::kRenameEntry:
+    case QuilletCommand::kHideMain:
+    case QuilletCommand::kOptions:
+    case QuilletCommand::kAbout:
+    case QuilletCommand::kNewEntry:
+    case QuilletCommand::kHelp:
+      if (code == BN_CLICKED && m.commands.command) m.commands.command(command);
+      return true;
+    default:
+      break;
   }
   if (!m.model) return true;
   switch (id) {
@@ -670,21 +561,22 @@ void MainForm::SetDestinationType(int index) {
 
 void MainForm::ApplyControlStates(const ControlStates& s) {
   Impl& m = *impl_;
-  auto menu_item = [&](int menu, int item, bool on) {
-    EnableMenuItem(m.menu, static_cast<UINT>(MenuItemId(menu, item)),
+  auto menu_item = [&](QuilletCommand command, bool on) {
+    EnableMenuItem(m.menu, static_cast<UINT>(CommandId(command)),
                    MF_BYCOMMAND | (on ? MF_ENABLED : MF_GRAYED));
   };
-  menu_item(2, 1, s.cut_copy_delete);
-  menu_item(2, 2, s.cut_copy_delete);
-  menu_item(2, 3, s.paste);
-  menu_item(2, 4, s.cut_copy_delete);
-  menu_item(2, 6, s.find);
-  menu_item(2, 7, s.find_next);
-  menu_item(3, 2, s.entry_controls);
-  menu_item(3, 3, s.entry_controls);
+  menu_item(QuilletCommand::kEditCut, s.cut_copy_delete);
+  menu_item(QuilletCommand::kEditCopy, s.cut_copy_delete);
+  menu_item(QuilletCommand::kEditPaste, s.paste);
+  menu_item(QuilletCommand::kEditDelete, s.cut_copy_delete);
+  menu_item(QuilletCommand::kEditFind, s.find);
+  menu_item(QuilletCommand::kEditFindNext, s.find_next);
+  menu_item(QuilletCommand::kMenuRenameEntry, s.entry_controls);
+  menu_item(QuilletCommand::kMenuDeleteEntry, s.entry_controls);
   for (int id : {static_cast<int>(kIdOptLastWindow), static_cast<int>(kIdOptTitle),
-                 static_cast<int>(kIdLabel1), static_cast<int>(kIdList), kBtnBase + 1,
-                 kBtnBase + 2, static_cast<int>(kIdEditor), static_cast<int>(kIdCryptChk),
+                 static_cast<int>(kIdLabel1), static_cast<int>(kIdList),
+                 CommandId(QuilletCommand::kDeleteEntry), CommandId(QuilletCommand::kRenameEntry),
+                 static_cast<int>(kIdEditor), static_cast<int>(kIdCryptChk),
                  static_cast<int>(kIdDosBoxChk)}) {
     HWND control = m.Item(id);
     if (!control) {
@@ -692,7 +584,9 @@ void MainForm::ApplyControlStates(const ControlStates& s) {
       continue;
     }
     // Disabling the control with the focus would leave the keyboard nowhere.
-    if (!s.entry_controls && GetFocus() == control) SetFocus(m.Item(kBtnBase + 8));
+    if (!s.entry_controls && GetFocus() == control) {
+      SetFocus(m.Item(CommandId(QuilletCommand::kNewEntry)));
+    }
     EnableWindow(control, s.entry_controls);
   }
   EnableWindow(m.Item(kIdTitleBox), s.title_box);

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 
+#include "quillet/commands.h"
 #include "quillet/glyph_editor_win32.h"
 #include "quillet/main_model.h"
 #include "quillet/main_view.h"
@@ -21,7 +22,7 @@ inline constexpr const wchar_t* kMainFormClass = L"QuilletMainForm";
 // A message the main window takes from a second start of the program: show yourself.
 inline constexpr const wchar_t* kShowMainWindowMessage = L"Ferrandel.Quillet.ShowMainWindow";
 
-// Control ids. The buttons of the window's button array have kBtnBase + their index.
+// Control ids. The buttons and menu items have their QuilletCommand as their id.
 enum MainFormId : int {
   kIdListFrame = 100,
   kIdList = 101,
@@ -36,18 +37,12 @@ enum MainFormId : int {
   kIdOptTitle = 115,       // target option 1
   kIdTitleBox = 116,
   kIdMenuLine = 117,
-  kBtnBase = 200,
 };
-// Menu items: 1000 + 100 * menu + item; menus 1 "&Datei", 2 "&Bearbeiten", 3 "&Texte",
-// 4 "&Extras", 5 "&Hilfe".
-inline constexpr int MenuItemId(int menu, int item) {
-  return 1000 + 100 * menu + item;
-}
 
 // What the window hands to the program rather than to the model.
 struct MainFormCommands {
-  std::function<void(int index)> button;               // the button array
-  std::function<void(int menu, int item)> menu;        // "&Datei", "&Texte", "&Extras", "&Hilfe"
+  // The buttons and the menus "&Datei", "&Texte", "&Extras", "&Hilfe".
+  std::function<void(QuilletCommand command)> command;
   std::function<void()> close_box;                     // close box, system menu, Alt+F4
   std::function<void()> close_request;  // any other close: task manager, another program
   std::function<void()> activated;                      // the window becomes active

@@ -502,11 +502,11 @@ void MainModel::StorePendingEdits(bool last_chance) {
   WriteCurrTextData();
 }
 
-void MainModel::OnEditCommand(int index) {
+void MainModel::OnEditCommand(QuilletCommand command) {
   const Busy busy(*this);
-  switch (index) {
-    case kEditCut:
-    case kEditCopy:
+  switch (command) {
+    case QuilletCommand::kEditCut:
+    case QuilletCommand::kEditCopy:
       if (view_.EditorSelectionLength() == 0) return;
       // Cut text leaves the editor only once the clipboard holds it.
       if (!s_.clipboard.WriteText(view_.EditorSelectedText())) {
@@ -515,22 +515,22 @@ void MainModel::OnEditCommand(int index) {
             MessageIcon::kExclamation, MessageButtons::kOk);
         return;
       }
-      if (index == kEditCut) view_.EditorReplaceSelection("");
+      if (command == QuilletCommand::kEditCut) view_.EditorReplaceSelection("");
       break;
-    case kEditPaste:
+    case QuilletCommand::kEditPaste:
       view_.EditorReplaceSelection(PastedTextToEditorText(s_.clipboard.ReadText().value_or("")));
       break;
-    case kEditDelete:
+    case QuilletCommand::kEditDelete:
       view_.EditorReplaceSelection("");
       break;
-    case kEditFind: {
+    case QuilletCommand::kEditFind: {
       const std::optional<std::string> answer =
           s_.dialogs.AskText("Suchen nach:", MessageTitle(), last_search_text_);
       last_search_text_ = answer.value_or("");
       if (!last_search_text_.empty()) FindNext();
       break;
     }
-    case kEditFindNext:
+    case QuilletCommand::kEditFindNext:
       FindNext();
       break;
     default:

@@ -12,6 +12,7 @@
 #include "platform/code_page.h"
 #include "platform/dialogs.h"
 #include "platform/file_system.h"
+#include "quillet/commands.h"
 #include "quillet/main_view.h"
 #include "store/entries.h"
 #include "store/ini_store.h"
@@ -26,10 +27,6 @@ struct MainServices {
   Dialogs& dialogs;
   Clipboard& clipboard;
 };
-
-// Indexes of the "&Bearbeiten" menu's items.
-enum EditCommand { kEditCut = 1, kEditCopy = 2, kEditPaste = 3, kEditDelete = 4, kEditFind = 6,
-                   kEditFindNext = 7 };
 
 class MainModel {
  public:
@@ -57,7 +54,7 @@ class MainModel {
   void OnDestinationTypeClick(int index);
   void OnTitleDropDown() { AddTitleIfMissing(); }
   void OnTitleLostFocus();
-  void OnEditCommand(int index);
+  void OnEditCommand(QuilletCommand command);
 
   void NewEntry();
   void RenameEntry();

@@ -43,12 +43,12 @@ std::vector<ControlRow> DialogTable() {
                    BS_AUTOCHECKBOX | tab, 180, 840, 3735, 315}),
       In(kFrame1, {kOptPathTB, WC_EDITW, "", ES_READONLY | ES_AUTOHSCROLL | WS_BORDER | tab, 180,
                    480, 3675, 315}),
-      In(kFrame1, {kOptBtnBase + 0, WC_BUTTONW, "Speicherort selbst festlegen ...",
-                   BS_PUSHBUTTON | tab, 180, 1020, 2475, 375}),
-      In(kFrame1, {kOptBtnBase + 2, WC_BUTTONW, "&Standard", BS_PUSHBUTTON | tab, 2760, 1020,
-                   1095, 375}),
-      In(kFrame1, {kOptBtnBase + 3, WC_BUTTONW, "Betreffenden Ordner öffnen ...",
-                   BS_PUSHBUTTON | tab, 180, 1620, 2475, 375}),
+      In(kFrame1, {CommandId(QuilletCommand::kOptChooseFolder), WC_BUTTONW,
+                   "Speicherort selbst festlegen ...", BS_PUSHBUTTON | tab, 180, 1020, 2475, 375}),
+      In(kFrame1, {CommandId(QuilletCommand::kOptDefault), WC_BUTTONW, "&Standard",
+                   BS_PUSHBUTTON | tab, 2760, 1020, 1095, 375}),
+      In(kFrame1, {CommandId(QuilletCommand::kOptOpenFolder), WC_BUTTONW,
+                   "Betreffenden Ordner öffnen ...", BS_PUSHBUTTON | tab, 180, 1620, 2475, 375}),
       In(kFrame2, {kOptLayer, kOptionsPanelClass, "", WS_GROUP | kClip, kLayer.left, kLayer.top,
                    kLayer.right, kLayer.bottom}),
       In(kFrame2, {kOptLayer2, kOptionsPanelClass, "", WS_GROUP | kClip, kLayer2.left,
@@ -65,11 +65,12 @@ std::vector<ControlRow> DialogTable() {
       In(kFrame2, {kOptEdgeBase + 3, WC_BUTTONW, "Rechts", bar, 3180, 1800, 135, 1755}),
       In(kFrame2, {kOptImage1, WC_STATICW, "", SS_OWNERDRAW | WS_GROUP | kClip, kImage.left,
                    kImage.top, kImage.right, kImage.bottom}),
-      In(kFrame2, {kOptBtnBase + 4, WC_BUTTONW, "&Farbauswahl", BS_PUSHBUTTON | tab, 660, 4200,
-                   2295, 375}),
+      In(kFrame2, {CommandId(QuilletCommand::kOptColour), WC_BUTTONW, "&Farbauswahl",
+                   BS_PUSHBUTTON | tab, 660, 4200, 2295, 375}),
       In(kFrame2, {kOptColBtnSample, WC_STATICW, "", SS_OWNERDRAW | WS_GROUP | kClip, 3000, 4200,
                    375, 375}),
-      {kOptBtnBase + 1, WC_BUTTONW, "&OK", BS_DEFPUSHBUTTON | tab, 3180, 4860, 2055, 375},
+      {CommandId(QuilletCommand::kOptOk), WC_BUTTONW, "&OK",
+       BS_DEFPUSHBUTTON | tab, 3180, 4860, 2055, 375},
       In(kFrame2, {kOptRedCircle, WC_STATICW, "", SS_OWNERDRAW | kClip, 3180, 495, 555, 779}),
       {kOptFrame0, WC_BUTTONW, "Einstellungen", BS_GROUPBOX | WS_GROUP | kClip, kFrame0.x,
        kFrame0.y, 4035, 1935},
@@ -310,7 +311,7 @@ void OptionsForm::ApplyBorderControls(const BorderControls& state) {
   if (!hwnd()) return;
   const int edge_show = state.edge_controls_visible ? SW_SHOWNA : SW_HIDE;
   for (int i = 0; i < 4; ++i) ShowWindow(Control(kOptEdgeBase + i), edge_show);
-  ShowWindow(Control(kOptBtnBase + 4), edge_show);
+  ShowWindow(Control(CommandId(QuilletCommand::kOptColour)), edge_show);
   ShowWindow(Control(kOptColBtnSample), edge_show);
   ShowWindow(Control(kOptRedCircle), state.red_circle_visible ? SW_SHOWNA : SW_HIDE);
   for (int i = 0; i < 2; ++i) EnableWindow(Control(kOptTriggerBase + i), state.trigger_enabled);
@@ -419,16 +420,25 @@ bool OptionsForm::OnCommand(int id, int code) {
     return true;
   }
   if (id == IDOK) {  // Enter, where the focus is on no button
-    model_->OnButton(kOptOk);
+    model_->OnButton(QuilletCommand::kOptOk);
     return true;
   }
   if (code != BN_CLICKED) return true;
   auto checked = [this](int control) {
     return SendMessageW(Control(control), BM_GETCHECK, 0, 0) == BST_CHECKED;
   };
-  if (id >= kOptBtnBase && id <= kOptBtnBase + 4) {
-    model_->OnButton(id - kOptBtnBase);
-  } else if (id >= kOptActivationBase && id < kOptActivationBase + 2) {
+  switch (static_cast<QuilletCommand>(id)) {
+    case QuilletCommand::kOptChooseFolder:
+    case QuilletCommand::kOptOk:
+    case QuilletCommand::kOptDefault:
+    case QuilletCommand::kOptOpenFolder:
+    case QuilletCommand::kOptColour:
+      model_->OnButton(static_cast<QuilletCommand>(id));
+      return true;
+    default:
+      break;
+  }
+  if (id >= kOptActivationBase && id < kOptActivationBase + 2) {
     if (checked(id)) model_->OnActivationOption(id - kOptActivationBase);
   } else if (id >= kOptTriggerBase && id < kOptTriggerBase + 2) {
     if (checked(id)) model_->OnTriggerOption(id - kOptTriggerBase);

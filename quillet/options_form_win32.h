@@ -20,7 +20,7 @@ namespace qm {
 inline constexpr wchar_t kOptionsFormClass[] = L"QuilletOptionsForm";
 inline constexpr wchar_t kOptionsPanelClass[] = L"QuilletOptionsPanel";
 
-// Control ids. The button array has kOptBtnBase + its index, each option-button group its
+// Control ids. The buttons have their QuilletCommand as their id, each option-button group its
 // base + the button's index.
 enum OptionsFormId : int {
   kOptFrame0 = 100,  // "Einstellungen"
@@ -38,7 +38,6 @@ enum OptionsFormId : int {
   kOptActivationBase = 130,  // PumActOpt 0, 1
   kOptTriggerBase = 140,     // PumActBorderByClickOpt 0, 1
   kOptEdgeBase = 150,        // PumActPosOpt 0..3: the edge bars
-  kOptBtnBase = 200,         // Btn 0..4
 };
 
 class OptionsForm final : public OptionsView, public WindowFrame {

@@ -46,25 +46,25 @@ void OptionsModel::OnAutostart(bool on) {
   s_.autostart.Apply(on);
 }
 
-void OptionsModel::OnButton(int index) {
-  switch (index) {
-    case kOptChooseFolder:
+void OptionsModel::OnButton(QuilletCommand button) {
+  switch (button) {
+    case QuilletCommand::kOptChooseFolder:
       s_.core.ResolveDataFile(DataFileMode::kChooseFolder);
       break;
-    case kOptOk:
+    case QuilletCommand::kOptOk:
       view_.Hide();
       s_.core.SaveSettings();
       s_.core.PlaceEdgeStrip();
       break;
-    case kOptDefault:
+    case QuilletCommand::kOptDefault:
       s_.core.ResolveDataFile(DataFileMode::kDefault);
       break;
-    case kOptOpenFolder:
+    case QuilletCommand::kOptOpenFolder:
       // The file manager opens the folder with the data file selected; whether it started
       // is nothing the user could act on here.
       s_.shell.Run("explorer /e, /select, " + s_.core.data_file());
       break;
-    case kOptColour:
+    case QuilletCommand::kOptColour:
       ChooseStripColour();
       break;
     default:

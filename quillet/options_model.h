@@ -8,6 +8,7 @@
 
 #include "platform/dialogs.h"
 #include "platform/shell.h"
+#include "quillet/commands.h"
 #include "quillet/quillet_core.h"
 #include "ui/autostart.h"
 
@@ -36,15 +37,6 @@ class OptionsView {
   virtual void Hide() = 0;
 };
 
-// The dialog's buttons, by their index in the button array.
-enum OptionsButton : int {
-  kOptChooseFolder = 0,  // "Speicherort selbst festlegen ..."
-  kOptOk = 1,            // "&OK"
-  kOptDefault = 2,       // "&Standard"
-  kOptOpenFolder = 3,    // "Betreffenden Ordner öffnen ..."
-  kOptColour = 4,        // "&Farbauswahl"
-};
-
 struct OptionsServices {
   QuilletCore& core;  // the settings in memory, the data file, saving and the strip's place
   Dialogs& dialogs;
@@ -70,7 +62,7 @@ class OptionsModel {
   void OnEdgeOption(int index);
   void OnCascading(bool on);
   void OnAutostart(bool on);
-  void OnButton(int index);
+  void OnButton(QuilletCommand button);
   // Close box, system menu, Escape: the window goes, the choices stay in memory unsaved.
   void OnClose() { view_.Hide(); }
 

@@ -98,8 +98,7 @@ class QuilletProgram {
   void ShowPopupMenu();
   void PlaceStrip();
   void Quit();
-  void OnButton(int index);
-  void OnMenu(int menu, int item);
+  void OnCommand(QuilletCommand command);
   void ShowHelpPage();
   void ShowAbout();
   void CreateOptions();
@@ -263,49 +262,49 @@ void QuilletProgram::CreateOptions() {
   options_->InitAutostart();
 }
 
-void QuilletProgram::OnButton(int index) {
+void QuilletProgram::OnCommand(QuilletCommand command) {
   MainModel& main = core_->main();
-  switch (index) {
-    case 1:
+  switch (command) {
+    case QuilletCommand::kDeleteEntry:
+    case QuilletCommand::kMenuDeleteEntry:
       main.DeleteEntry();
       break;
-    case 2:
+    case QuilletCommand::kRenameEntry:
+    case QuilletCommand::kMenuRenameEntry:
       main.RenameEntry();
       break;
-    case 3:
-      HideMain();
-      break;
-    case 4:
-      options_form_.Show();
-      break;
-    case 5:
-      ShowAbout();
-      break;
-    case 8:
+    case QuilletCommand::kNewEntry:
+    case QuilletCommand::kMenuNewEntry:
       main.NewEntry();
       break;
-    case 10:
-      ShowHelpPage();
+    case QuilletCommand::kHideMain:
+    case QuilletCommand::kMenuHide:
+      HideMain();
       break;
-    case 0:
+    case QuilletCommand::kMenuQuit:
+      Quit();
+      break;
+    case QuilletCommand::kOptions:
+      options_form_.Show();
+      break;
+    case QuilletCommand::kMenuOptions:
+      options_form_.ShowModal();
+      break;
+    case QuilletCommand::kDebugger:
+    case QuilletCommand::kMenuDebugger:
       ShowDebugger();
       break;
-    default:  // the debugger and the Options dialog come with their windows
+    case QuilletCommand::kHelp:
+    case QuilletCommand::kMenuHelp:
+      ShowHelpPage();
+      break;
+    case QuilletCommand::kAbout:
+    case QuilletCommand::kMenuAbout:
+      ShowAbout();
+      break;
+    default:  // the edit commands go to the model, the other windows' to their own
       break;
   }
-}
-
-void QuilletProgram::OnMenu(int menu, int item) {
-  MainModel& main = core_->main();
-  if (menu == 1 && item == 1) HideMain();
-  if (menu == 1 && item == 3) Quit();
-  if (menu == 3 && item == 1) main.NewEntry();
-  if (menu == 4 && item == 1) options_form_.ShowModal();
-  if (menu == 3 && item == 2) main.RenameEntry();
-  if (menu == 3 && item == 3) main.DeleteEntry();
-  if (menu == 4 && item == 3) ShowDebugger();
-  if (menu == 5 && item == 1) ShowHelpPage();
-  if (menu == 5 && item == 3) ShowAbout();
 }
 
 WindowHandle QuilletProgram::LastUsedWindowPass() {
@@ -453,8 +452,7 @@ int QuilletProgram::Run(const std::wstring& command_line) {
   });
 
   MainFormCommands commands;
-  commands.button = [this](int index) { OnButton(index); };
-  commands.menu = [this](int menu, int item) { OnMenu(menu, item); };
+  commands.command = [this](QuilletCommand command) { OnCommand(command); };
   // Without an icon (debug mode) a hidden window could not be reached again: there the
   // close box ends the program.
   commands.close_box = [this] { core_->debug_mode() ? Quit() : HideMain(); };

@@ -18,8 +18,11 @@ std::vector<ControlRow> DebuggerTable() {
        120, 120, 5760, 2400},
       {kDebuggerLabel, L"STATIC", kDebuggerHint, SS_LEFT | SS_NOPREFIX, 120, 2640, 5760, 960},
   };
+  constexpr QuilletCommand kButtons[] = {QuilletCommand::kDebuggerIgnore,
+                                         QuilletCommand::kDebuggerEditFile,
+                                         QuilletCommand::kDebuggerClose};
   for (int i = 0; i < 3; ++i) {
-    rows.push_back({kDebuggerBtnBase + i, L"BUTTON", kDebuggerButtons[i],
+    rows.push_back({CommandId(kButtons[i]), L"BUTTON", kDebuggerButtons[i],
                     BS_PUSHBUTTON | WS_TABSTOP, 120, 3720 + 480 * i, 5760, 420});
   }
   return rows;
@@ -78,14 +81,14 @@ std::optional<std::string> DebuggerWindow::Marked() const {
 }
 
 bool DebuggerWindow::OnCommand(int id, int) {
-  switch (id) {
-    case kDebuggerBtnBase + 0:
+  switch (static_cast<QuilletCommand>(id)) {
+    case QuilletCommand::kDebuggerIgnore:
       if (on_ignore) on_ignore(Marked());
       return true;
-    case kDebuggerBtnBase + 1:
+    case QuilletCommand::kDebuggerEditFile:
       if (on_edit_data_file) on_edit_data_file();
       return true;
-    case kDebuggerBtnBase + 2:
+    case QuilletCommand::kDebuggerClose:
       Destroy();
       return true;
     default:

@@ -9,14 +9,14 @@
 #include <string>
 #include <vector>
 
+#include "quillet/commands.h"
 #include "ui/window_frame_win32.h"
 
 namespace qm {
 
 inline constexpr wchar_t kDebuggerClass[] = L"QuilletDebFrm";
-// Control ids: the list of titles, the hint, and the button array (kDebuggerBtnBase + index:
-// 0 ignore the marked title, 1 edit the data file, 2 close).
-inline constexpr int kDebuggerList = 1200, kDebuggerLabel = 1201, kDebuggerBtnBase = 1210;
+// Control ids: the list of titles and the hint; the buttons have their QuilletCommand.
+inline constexpr int kDebuggerList = 1200, kDebuggerLabel = 1201;
 
 class DebuggerWindow final : public WindowFrame {
  public:

@@ -19,9 +19,10 @@ std::vector<ControlRow> MonitorTable() {
       {kMonitorList, L"LISTBOX", "",
        LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_HSCROLL | WS_BORDER | WS_TABSTOP,
        120, 120, 8400, 4140},
-      {kMonitorVisibleOnly, L"BUTTON", "visible only", BS_AUTOCHECKBOX | WS_TABSTOP, 120, 4380,
-       3000, 420},
-      {kMonitorExit, L"BUTTON", "Exit", BS_PUSHBUTTON | WS_TABSTOP, 7080, 4380, 1440, 420},
+      {CommandId(QuilletCommand::kMonitorVisibleOnly), L"BUTTON", "visible only",
+       BS_AUTOCHECKBOX | WS_TABSTOP, 120, 4380, 3000, 420},
+      {CommandId(QuilletCommand::kMonitorExit), L"BUTTON", "Exit", BS_PUSHBUTTON | WS_TABSTOP, 7080,
+       4380, 1440, 420},
   };
 }
 
@@ -80,7 +81,7 @@ void WindowMonitor::Show(HINSTANCE instance, HWND main) {
                       main)) {
     return;
   }
-  CheckDlgButton(hwnd(), kMonitorVisibleOnly, BST_CHECKED);
+  CheckDlgButton(hwnd(), CommandId(QuilletCommand::kMonitorVisibleOnly), BST_CHECKED);
   PlaceBesideMainWindow(hwnd(), main, OuterSize());
   Refresh();
   SetTimer(hwnd(), kTimerId, kMonitorIntervalMs, nullptr);
@@ -94,7 +95,8 @@ void WindowMonitor::Refresh() {
   if (!hwnd()) return;
   HWND list = GetDlgItem(hwnd(), kMonitorList);
   if (lines) {
-    const bool visible_only = IsDlgButtonChecked(hwnd(), kMonitorVisibleOnly) == BST_CHECKED;
+    const bool visible_only =
+        IsDlgButtonChecked(hwnd(), CommandId(QuilletCommand::kMonitorVisibleOnly)) == BST_CHECKED;
     const std::vector<std::string> text = lines(visible_only);
     // Refilled in one go, staying where the user has scrolled to.
     const LRESULT top = SendMessageW(list, LB_GETTOPINDEX, 0, 0);
@@ -125,9 +127,16 @@ void WindowMonitor::OnTimer(UINT_PTR id) {
 }
 
 bool WindowMonitor::OnCommand(int id, int code) {
-  if (id == kMonitorVisibleOnly && code == BN_CLICKED) Refresh();
-  if (id == kMonitorExit) Destroy();
-  return id == kMonitorVisibleOnly || id == kMonitorExit;
+  switch (static_cast<QuilletCommand>(id)) {
+    case QuilletCommand::kMonitorVisibleOnly:
+      if (code == BN_CLICKED) Refresh();
+      return true;
+    case QuilletCommand::kMonitorExit:
+      Destroy();
+      return true;
+    default:
+      return false;
+  }
 }
 
 }  // namespace qm

@@ -9,14 +9,16 @@
 #include <string>
 #include <vector>
 
+#include "quillet/commands.h"
 #include "ui/window_frame_win32.h"
 
 namespace qm {
 
 inline constexpr wchar_t kMonitorClass[] = L"QuilletZqDebugFrm";
 inline constexpr wchar_t kMonitorCaption[] = L"ZQDEBUGFRM";
-// Control ids: the list, the check box "visible only" and the button "Exit".
-inline constexpr int kMonitorList = 1300, kMonitorVisibleOnly = 1301, kMonitorExit = 1302;
+// Control ids: the list; the check box "visible only" and the button "Exit" have their
+// QuilletCommand.
+inline constexpr int kMonitorList = 1300;
 inline constexpr UINT kMonitorIntervalMs = 500;
 
 class WindowMonitor final : public WindowFrame {

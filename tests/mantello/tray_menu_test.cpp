@@ -21,7 +21,7 @@ namespace qm {
 namespace {
 
 struct MenuHarness {
-  std::vector<int> choices;  // what the user picks at each opening
+  std::vector<MantelloCommand> choices;  // what the user picks at each opening
   std::vector<ScreenPoint> opened_at;
   std::vector<bool> check_marks;
   std::vector<std::string> done;
@@ -39,8 +39,8 @@ struct MenuHarness {
     a.cursor = [this] { return pointer; };
     a.open_menu = [this](const std::vector<TrayMenuItem>& items, ScreenPoint at) {
       opened_at.push_back(at);
-      check_marks.push_back(items[kMenuAutostart].checked);
-      const int pick = choices.empty() ? -1 : choices.front();
+      check_marks.push_back(items[5].checked);  // "&Autostart"
+      const MantelloCommand pick = choices.empty() ? MantelloCommand::kNone : choices.front();
       if (!choices.empty()) choices.erase(choices.begin());
       pointer.x += 10;  // the pointer moves while the menu is open
       pointer.y += 10;
@@ -52,7 +52,7 @@ struct MenuHarness {
 
 TEST(TrayMenu, AutostartReopensAtTheSameHeightWithTheMarkChanged) {
   MenuHarness h;
-  h.choices = {kMenuAutostart, kMenuAutostart, kMenuCancel};
+  h.choices = {MantelloCommand::kAutostart, MantelloCommand::kAutostart, MantelloCommand::kCancel};
   h.Make().Show();
   ASSERT_EQ(h.opened_at.size(), 3u);
   EXPECT_EQ(h.check_marks, (std::vector<bool>{false, true, false}));
@@ -62,11 +62,13 @@ TEST(TrayMenu, AutostartReopensAtTheSameHeightWithTheMarkChanged) {
 }
 
 TEST(TrayMenu, ItemsRunTheirActionsAndTheMenuClosesAfterThem) {
-  const std::pair<int, const char*> cases[] = {
-      {kMenuEncode, "encode"}, {kMenuHelp, "help"}, {kMenuInfo, "info"}, {kMenuQuit, "quit"}};
-  for (const auto& [index, action] : cases) {
+  const std::pair<MantelloCommand, const char*> cases[] = {{MantelloCommand::kEncode, "encode"},
+                                                           {MantelloCommand::kHelp, "help"},
+                                                           {MantelloCommand::kInfo, "info"},
+                                                           {MantelloCommand::kQuit, "quit"}};
+  for (const auto& [command, action] : cases) {
     MenuHarness h;
-    h.choices = {index};
+    h.choices = {command};
     h.Make().Show();
     EXPECT_EQ(h.opened_at.size(), 1u);
     EXPECT_EQ(h.done, std::vector<std::string>{action});
@@ -76,7 +78,8 @@ TEST(TrayMenu, ItemsRunTheirActionsAndTheMenuClosesAfterThem) {
   EXPECT_TRUE(h.done.empty());
   const auto items = MantelloTrayMenu(true);
   EXPECT_EQ(items.size(), 9u);
-  EXPECT_EQ(items[kMenuQuit].caption, "&Beenden");
+  EXPECT_EQ(items[6].command, MantelloCommand::kQuit);
+  EXPECT_EQ(items[6].caption, "&Beenden");
   EXPECT_TRUE(items[1].caption.empty() && items[4].caption.empty() && items[7].caption.empty());
 }
 

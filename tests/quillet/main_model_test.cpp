@@ -101,7 +101,7 @@ TEST_F(MainModelTest, ControlStatesFollowTheLibraryTheSelectionAndTheClipboard) 
     clipboard.text = c.clipboard;
     if (*c.search) {
       dialogs.text_answers.push_back(std::string(c.search));
-      model.OnEditCommand(kEditFind);
+      model.OnEditCommand(QuilletCommand::kEditFind);
     }
     model.UpdateControlStates();
     EXPECT_EQ(view.states.cut_copy_delete, c.cut);
@@ -608,12 +608,12 @@ TEST_F(MainModelTest, FindContinuesFromTheCaretAndStopsAtTheEnd) {
   Library({"x"});
   view.editor = "Hallo hallo";
   dialogs.text_answers = {std::string("HALLO")};
-  model.OnEditCommand(kEditFind);
+  model.OnEditCommand(QuilletCommand::kEditFind);
   EXPECT_EQ(view.caret, 0u);
   EXPECT_EQ(view.selection_length, 5u);
-  model.OnEditCommand(kEditFindNext);
+  model.OnEditCommand(QuilletCommand::kEditFindNext);
   EXPECT_EQ(view.caret, 6u);
-  model.OnEditCommand(kEditFindNext);
+  model.OnEditCommand(QuilletCommand::kEditFindNext);
   ASSERT_EQ(dialogs.messages.size(), 1u);
   EXPECT_EQ(dialogs.messages[0].text, "Die Suche ist am Ende des Textes angekommen.");
   EXPECT_EQ(view.caret, 6u);
@@ -624,15 +624,15 @@ TEST_F(MainModelTest, ClipboardCommandsCarryTheDisplayForm) {
   Library({"x"});
   view.editor = "ab" + E + "\rcd";
   view.EditorSelect(1, 3);
-  model.OnEditCommand(kEditCut);
+  model.OnEditCommand(QuilletCommand::kEditCut);
   EXPECT_EQ(clipboard.text, "b" + E + "\r");
   EXPECT_EQ(view.editor, "acd");
-  model.OnEditCommand(kEditPaste);
+  model.OnEditCommand(QuilletCommand::kEditPaste);
   EXPECT_EQ(view.editor, "ab" + E + "\rcd");
   // A clipboard that cannot be written keeps the text where it is, and says so.
   clipboard.unavailable = true;
   view.EditorSelect(0, 2);
-  model.OnEditCommand(kEditCut);
+  model.OnEditCommand(QuilletCommand::kEditCut);
   EXPECT_EQ(view.editor, "ab" + E + "\rcd");
   EXPECT_EQ(dialogs.messages.size(), 1u);
 }

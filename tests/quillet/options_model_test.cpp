@@ -170,7 +170,7 @@ TEST_F(OptionsModelTest, OkSavesAndPlacesTheStripWhileTheCloseBoxOnlyHides) {
   EXPECT_EQ(core->popup_settings().pos, 3);
 
   view.visible = true;
-  model->OnButton(kOptOk);
+  model->OnButton(QuilletCommand::kOptOk);
   EXPECT_FALSE(view.visible);
   EXPECT_EQ(strip_placed, 1);
   EXPECT_EQ(fs.Content(kDefault),
@@ -180,7 +180,7 @@ TEST_F(OptionsModelTest, OkSavesAndPlacesTheStripWhileTheCloseBoxOnlyHides) {
 
   // A write that fails says so instead of pretending.
   fs.FailNextWrites();
-  model->OnButton(kOptOk);
+  model->OnButton(QuilletCommand::kOptOk);
   ASSERT_EQ(dialogs.messages.size(), 1u);
   EXPECT_NE(dialogs.messages[0].text.find("nicht gespeichert"), std::string::npos);
 }
@@ -195,10 +195,10 @@ TEST_F(OptionsModelTest, DataFolderButtonsAskSwitchCreateOrRefuse) {
   dialogs.message_answers = {MessageAnswer::kNo};
 
   // Cancelled browser; No to the question; a folder that cannot be written: nothing changes.
-  model->OnButton(kOptChooseFolder);
-  model->OnButton(kOptChooseFolder);
+  model->OnButton(QuilletCommand::kOptChooseFolder);
+  model->OnButton(QuilletCommand::kOptChooseFolder);
   fs.FailNextWrites();
-  model->OnButton(kOptChooseFolder);
+  model->OnButton(QuilletCommand::kOptChooseFolder);
   EXPECT_EQ(core->data_file(), kDefault);
   EXPECT_EQ(view.path, kDefault);
   EXPECT_EQ(strip_placed, 0);
@@ -213,7 +213,7 @@ TEST_F(OptionsModelTest, DataFolderButtonsAskSwitchCreateOrRefuse) {
   EXPECT_EQ(StoredPath(), kDefault);
 
   // A folder with a library switches without a question; the dialog shows its settings.
-  model->OnButton(kOptChooseFolder);
+  model->OnButton(QuilletCommand::kOptChooseFolder);
   EXPECT_EQ(dialogs.messages.size(), 2u);
   EXPECT_EQ(view.path, "F:\\Team\\Quillet.ini");
   EXPECT_EQ(main_view.Names(), std::vector<std::string>{"geteilt"});
@@ -223,14 +223,14 @@ TEST_F(OptionsModelTest, DataFolderButtonsAskSwitchCreateOrRefuse) {
   EXPECT_EQ(strip_placed, 1);
 
   // Yes creates an empty library; only the library remains of the probe.
-  model->OnButton(kOptChooseFolder);
+  model->OnButton(QuilletCommand::kOptChooseFolder);
   EXPECT_EQ(view.path, "G:\\Neu\\Quillet.ini");
   EXPECT_TRUE(fs.Exists("G:\\Neu\\Quillet.ini"));
   EXPECT_EQ(fs.AnyFileMatches("G:\\Neu\\*.tmp"), false);
   EXPECT_EQ(view.activation, 0);
   EXPECT_FALSE(view.border.edge_controls_visible);
 
-  model->OnButton(kOptDefault);
+  model->OnButton(QuilletCommand::kOptDefault);
   EXPECT_EQ(view.path, kDefault);
   EXPECT_EQ(main_view.Names(), std::vector<std::string>{"hier"});
   EXPECT_EQ(StoredPath(), kDefault);
@@ -239,14 +239,14 @@ TEST_F(OptionsModelTest, DataFolderButtonsAskSwitchCreateOrRefuse) {
 TEST_F(OptionsModelTest, TheColourDialogStartsFromTheLastChoiceAndCancelChangesNothing) {
   Start("[Ignore]\r\n1=x\r\n[Common]\r\nPumActBorderCol=255\r\n");
   dialogs.colour_answers = {std::nullopt, 0x00FF00u, std::nullopt};
-  model->OnButton(kOptColour);
+  model->OnButton(QuilletCommand::kOptColour);
   EXPECT_EQ(view.colour, 255);
   EXPECT_TRUE(strip_colours.empty());
-  model->OnButton(kOptColour);
+  model->OnButton(QuilletCommand::kOptColour);
   EXPECT_EQ(view.colour, 0x00FF00);
   EXPECT_EQ(core->popup_settings().colour, 0x00FF00);
   EXPECT_EQ(strip_colours, std::vector<std::int32_t>{0x00FF00});
-  model->OnButton(kOptColour);
+  model->OnButton(QuilletCommand::kOptColour);
   // Black at first, not the strip's colour; then the colour chosen last.
   EXPECT_EQ(dialogs.colour_initials, (std::vector<std::uint32_t>{0, 0, 0x00FF00}));
   EXPECT_EQ(view.colour, 0x00FF00);
@@ -254,7 +254,7 @@ TEST_F(OptionsModelTest, TheColourDialogStartsFromTheLastChoiceAndCancelChangesN
   core->ReloadFromDataFile();
   EXPECT_EQ(view.colour, 255);
   dialogs.colour_answers = {std::nullopt};
-  model->OnButton(kOptColour);
+  model->OnButton(QuilletCommand::kOptColour);
   EXPECT_EQ(dialogs.colour_initials.back(), 0x00FF00u);
 }
 
@@ -262,7 +262,7 @@ TEST_F(OptionsModelTest, OpenFolderAndAutostart) {
   registry.values[FakeRegistry::Id(RunKeyPath(false), "Quillet")] = "alt";
   Start("[Ignore]\r\n1=x\r\n");
   EXPECT_TRUE(view.autostart);
-  model->OnButton(kOptOpenFolder);
+  model->OnButton(QuilletCommand::kOptOpenFolder);
   EXPECT_EQ(shell.ran, std::vector<std::string>{"explorer /e, /select, " + kDefault});
   model->OnAutostart(false);
   EXPECT_TRUE(registry.values.empty());

@@ -95,7 +95,7 @@ TEST_F(QuilletDiagnosticsTest, DebuggerListsTheTargetFirstAndIgnoresTheMarkedTit
   LookForTheLastUsedWindow(target);
 
   // Opened by the menu item "&Debugger...": the titles of that look, the target first.
-  PostMessageW(main, WM_COMMAND, MenuItemId(4, 3), 0);
+  PostMessageW(main, WM_COMMAND, CommandId(QuilletCommand::kMenuDebugger), 0);
   HWND debugger = WaitForWindowOfClass(kDebuggerClass);
   ASSERT_NE(debugger, nullptr) << "no debugger";
   EXPECT_EQ(Text(debugger), Text(main) + " - Debugger");
@@ -107,7 +107,7 @@ TEST_F(QuilletDiagnosticsTest, DebuggerListsTheTargetFirstAndIgnoresTheMarkedTit
 
   // Ignore it, saying yes to the question, whose default answer is No.
   SendMessageW(list, LB_SETCURSEL, 0, 0);
-  ASSERT_TRUE(Click(debugger, kDebuggerBtnBase + 0));
+  ASSERT_TRUE(Click(debugger, CommandId(QuilletCommand::kDebuggerIgnore)));
   HWND box = WaitForMessageBox(quillet.pid());
   ASSERT_NE(box, nullptr) << "no question";
   EXPECT_EQ(MessageBoxText(box),
@@ -129,10 +129,10 @@ TEST_F(QuilletDiagnosticsTest, DebuggerListsTheTargetFirstAndIgnoresTheMarkedTit
   EXPECT_FALSE(Contains(titles, "Debugziel Erstes"));
 
   // Its close button closes it; the button "Debu&g" opens it again with the same titles.
-  ASSERT_TRUE(Click(debugger, kDebuggerBtnBase + 2));
+  ASSERT_TRUE(Click(debugger, CommandId(QuilletCommand::kDebuggerClose)));
   ASSERT_TRUE(WaitUntil([&] { return !IsWindow(debugger); }));
-  PostMessageW(main, WM_COMMAND, MAKEWPARAM(kBtnBase + 0, BN_CLICKED),
-               reinterpret_cast<LPARAM>(GetDlgItem(main, kBtnBase + 0)));
+  PostMessageW(main, WM_COMMAND, MAKEWPARAM(CommandId(QuilletCommand::kDebugger), BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(main, CommandId(QuilletCommand::kDebugger))));
   debugger = WaitForWindowOfClass(kDebuggerClass);
   ASSERT_NE(debugger, nullptr) << "no debugger from the button";
   titles = ListItems(GetDlgItem(debugger, kDebuggerList));
@@ -146,7 +146,8 @@ TEST_F(QuilletDiagnosticsTest, DebugModeOpensTheMonitorWhichFollowsTheWindows) {
   HWND monitor = WaitForWindowOfClass(kMonitorClass);
   ASSERT_NE(monitor, nullptr) << "no monitor in debug mode";
   HWND list = GetDlgItem(monitor, kMonitorList);
-  EXPECT_EQ(IsDlgButtonChecked(monitor, kMonitorVisibleOnly), BST_CHECKED);
+  EXPECT_EQ(IsDlgButtonChecked(monitor, CommandId(QuilletCommand::kMonitorVisibleOnly)),
+            BST_CHECKED);
 
   // From the main window upwards, numbered below the date line.
   const std::string main_line = "001 " + Hex8(main) + " V '" + Text(main) + "'";
@@ -181,7 +182,7 @@ TEST_F(QuilletDiagnosticsTest, DebugModeOpensTheMonitorWhichFollowsTheWindows) {
   const std::string hidden_tail = Hex8(hidden) + " X 'Monitorziel versteckt'";
   Sleep(1200);
   EXPECT_FALSE(listed(hidden_tail));
-  ASSERT_TRUE(Click(monitor, kMonitorVisibleOnly));
+  ASSERT_TRUE(Click(monitor, CommandId(QuilletCommand::kMonitorVisibleOnly)));
   EXPECT_TRUE(WaitUntil([&] { return listed(hidden_tail); }));
 
   // The main window in front is passed over: the caption stays with the window behind it.

@@ -188,7 +188,8 @@ TEST_F(MainFormTest, ANewSnippetKeepsTheEditorsFocusTabOrderAndLook) {
   EXPECT_EQ(after.right, before.right);
   EXPECT_EQ(after.bottom, before.bottom);
   // Tab order: from "&Löschen" to the editor, from the editor on to the first target option.
-  EXPECT_EQ(GetNextDlgTabItem(form.hwnd(), Item(kBtnBase + 1), FALSE), Editor());
+  EXPECT_EQ(GetNextDlgTabItem(form.hwnd(), Item(CommandId(QuilletCommand::kDeleteEntry)), FALSE),
+            Editor());
   EXPECT_EQ(GetNextDlgTabItem(form.hwnd(), Editor(), FALSE), Item(kIdOptLastWindow));
   EXPECT_EQ(SendMessageW(Editor(), EM_GETLIMITTEXT, 0, 0), 0x7FFFFFFE);
 }
@@ -196,20 +197,47 @@ TEST_F(MainFormTest, ANewSnippetKeepsTheEditorsFocusTabOrderAndLook) {
 TEST_F(MainFormTest, EditCommandsUseTheClipboardAndKeepGlyphs) {
   Library({{1, {"x", "ab\\Ncd", "", 0, 0}}});
   form.EditorSelect(1, 3);  // "b", the glyph and its line break
-  SendMessageW(form.hwnd(), WM_COMMAND, MenuItemId(2, 1), 0);
+  SendMessageW(form.hwnd(), WM_COMMAND, CommandId(QuilletCommand::kEditCut), 0);
   EXPECT_EQ(EditorToStored(form.EditorText()), "acd");
   EXPECT_EQ(clipboard->ReadText().value_or(""), "b" + std::string(kEnterGlyphUtf8) + "\r\n");
   form.EditorSelect(3, 0);
-  SendMessageW(form.hwnd(), WM_COMMAND, MenuItemId(2, 3), 0);
+  SendMessageW(form.hwnd(), WM_COMMAND, CommandId(QuilletCommand::kEditPaste), 0);
   EXPECT_EQ(EditorToStored(form.EditorText()), "acdb\\N");
   // A pasted line break is an Enter, shown and stored as one.
   clipboard->WriteText("Zeile 1\r\nZeile 2");
   form.EditorSelect(0, 0);
-  SendMessageW(form.hwnd(), WM_COMMAND, MenuItemId(2, 3), 0);
+  SendMessageW(form.hwnd(), WM_COMMAND, CommandId(QuilletCommand::kEditPaste), 0);
   EXPECT_EQ(EditorToStored(form.EditorText()), "Zeile 1\\NZeile 2acdb\\N");
   form.EditorSelect(0, 5);
-  SendMessageW(form.hwnd(), WM_COMMAND, MenuItemId(2, 4), 0);
+  SendMessageW(form.hwnd(), WM_COMMAND, CommandId(QuilletCommand::kEditDelete), 0);
   EXPECT_EQ(EditorToStored(form.EditorText()), " 1\\NZeile 2acdb\\N");
+}
+
+TEST_F(MainFormTest, ClipboardKeysInTheEditorTakeTheEditCommands) {
+  // "bc" is selected in "abc" and the clipboard holds "X".
+  const struct {
+    std::vector<BYTE> held;
+    UINT key;
+    const char* text;
+    const char* clipboard;
+  } cases[] = {{{VK_CONTROL}, 'X', "a", "bc"},         {{VK_CONTROL}, 'C', "abc", "bc"},
+               {{VK_CONTROL}, VK_INSERT, "abc", "bc"}, {{VK_CONTROL}, 'V', "aX", "X"},
+               {{VK_SHIFT}, VK_INSERT, "aX", "X"},     {{VK_SHIFT}, VK_DELETE, "a", "bc"}};
+  Library({{1, {"x", "", "", 0, 0}}});
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.key);
+    clipboard->WriteText("X");
+    form.ShowGlyphText("abc");
+    form.EditorSelect(1, 2);
+    BYTE keys[256] = {};
+    for (BYTE vk : c.held) keys[vk] = 0x80;
+    SetKeyboardState(keys);
+    SendMessageW(Editor(), WM_KEYDOWN, c.key, 1);
+    const BYTE none[256] = {};
+    SetKeyboardState(const_cast<BYTE*>(none));
+    EXPECT_EQ(EditorToStored(form.EditorText()), c.text);
+    EXPECT_EQ(clipboard->ReadText().value_or(""), c.clipboard);
+  }
 }
 
 TEST_F(MainFormTest, TheLayoutFollowsTheWindowAndNeverShrinks) {
@@ -218,13 +246,13 @@ TEST_F(MainFormTest, TheLayoutFollowsTheWindowAndNeverShrinks) {
   RECT start{};
   GetWindowRect(form.hwnd(), &start);
   const RECT editor0 = test::ControlRect(Editor());
-  const RECT button0 = test::ControlRect(Item(kBtnBase + 3));
+  const RECT button0 = test::ControlRect(Item(CommandId(QuilletCommand::kHideMain)));
   const RECT list0 = test::ControlRect(Item(kIdList));
   const int dx = MulDiv(600, dpi, 1440), dy = MulDiv(300, dpi, 1440);
   SetWindowPos(form.hwnd(), nullptr, 0, 0, start.right - start.left + dx,
                start.bottom - start.top + dy, SWP_NOMOVE | SWP_NOZORDER);
   const RECT editor1 = test::ControlRect(Editor());
-  const RECT button1 = test::ControlRect(Item(kBtnBase + 3));
+  const RECT button1 = test::ControlRect(Item(CommandId(QuilletCommand::kHideMain)));
   const RECT list1 = test::ControlRect(Item(kIdList));
   EXPECT_NEAR((editor1.right - editor1.left) - (editor0.right - editor0.left), dx, 2);
   EXPECT_NEAR((editor1.bottom - editor1.top) - (editor0.bottom - editor0.top), dy, 2);
@@ -260,12 +288,13 @@ TEST_F(MainFormTest, TheFocusComesBackToTheControlThatHadIt) {
 TEST_F(MainFormTest, AnEmptyLibraryDisablesTheEntryControls) {
   Library({});
   EXPECT_FALSE(IsWindowEnabled(Editor()));
-  EXPECT_FALSE(IsWindowEnabled(Item(kBtnBase + 1)));
+  EXPECT_FALSE(IsWindowEnabled(Item(CommandId(QuilletCommand::kDeleteEntry))));
   EXPECT_FALSE(IsWindowEnabled(Item(kIdTitleBox)));
-  EXPECT_TRUE(IsWindowEnabled(Item(kBtnBase + 8)));
+  EXPECT_TRUE(IsWindowEnabled(Item(CommandId(QuilletCommand::kNewEntry))));
   HMENU edit = GetSubMenu(GetMenu(form.hwnd()), 1);
-  EXPECT_TRUE(GetMenuState(edit, MenuItemId(2, 6), MF_BYCOMMAND) & MF_GRAYED);
-  EXPECT_TRUE(GetMenuState(edit, MenuItemId(2, 7), MF_BYCOMMAND) & MF_GRAYED);
+  EXPECT_TRUE(GetMenuState(edit, CommandId(QuilletCommand::kEditFind), MF_BYCOMMAND) & MF_GRAYED);
+  EXPECT_TRUE(GetMenuState(edit, CommandId(QuilletCommand::kEditFindNext), MF_BYCOMMAND) &
+              MF_GRAYED);
   EXPECT_EQ(form.EditorText(), "");
 }
 
@@ -361,7 +390,9 @@ TEST_F(DeferredEditorTest, TheEditorComesWithTheWindowWithItsTextGlyphsSelection
   EXPECT_EQ(placed.top, expected.top);
   EXPECT_EQ(placed.right, expected.right);
   EXPECT_EQ(placed.bottom, expected.bottom);
-  EXPECT_EQ(GetNextDlgTabItem(deferred.hwnd(), GetDlgItem(deferred.hwnd(), kBtnBase + 1), FALSE),
+  EXPECT_EQ(GetNextDlgTabItem(deferred.hwnd(),
+                              GetDlgItem(deferred.hwnd(), CommandId(QuilletCommand::kDeleteEntry)),
+                              FALSE),
             editor);
   EXPECT_EQ(GetNextDlgTabItem(deferred.hwnd(), editor, FALSE),
             GetDlgItem(deferred.hwnd(), kIdOptLastWindow));

@@ -58,7 +58,7 @@ class QuilletOptionsTest : public QuilletFixture {
   HWND OpenOptions() {
     PostMessageW(main, RegisterWindowMessageW(kShowMainWindowMessage), 0, 0);
     if (!WaitUntil([&] { return IsWindowVisible(main) != FALSE; })) return nullptr;
-    Click(main, kBtnBase + 4);
+    Click(main, CommandId(QuilletCommand::kOptions));
     return WaitForProcessWindow(quillet.pid(),
                                 [](HWND w) { return ClassOf(w) == kOptionsFormClass; });
   }
@@ -93,7 +93,7 @@ TEST_F(QuilletOptionsTest, AnotherEdgeMovesTheStripOnlyWithOk) {
   // "&OK" stores the choice and moves the strip to the right edge.
   options = OpenOptions();
   ASSERT_NE(options, nullptr);
-  Click(options, kOptBtnBase + 1);
+  Click(options, CommandId(QuilletCommand::kOptOk));
   ASSERT_TRUE(WaitGone(options));
   const int width = GetSystemMetrics(SM_CXSCREEN);
   EXPECT_TRUE(WaitUntil([&] { return WindowRect(strip).left == width - 1; }))
@@ -113,7 +113,7 @@ TEST_F(QuilletOptionsTest, IconOnlyHidesTheStripControlsAndWithOkTheStrip) {
   HWND options = OpenOptions();
   ASSERT_NE(options, nullptr) << "no Options dialog";
   HWND bar = FindControl(options, "Links");
-  HWND colour = GetDlgItem(options, kOptBtnBase + 4);
+  HWND colour = GetDlgItem(options, CommandId(QuilletCommand::kOptColour));
   HWND circle = GetDlgItem(options, kOptRedCircle);
   HWND hover = FindControl(options, "&Maus über Desktop-Rand");
   ASSERT_TRUE(bar && colour && circle && hover);
@@ -134,7 +134,7 @@ TEST_F(QuilletOptionsTest, IconOnlyHidesTheStripControlsAndWithOkTheStrip) {
   // Not before "&OK".
   EXPECT_TRUE(IsWindowVisible(strip));
 
-  Click(options, kOptBtnBase + 1);
+  Click(options, CommandId(QuilletCommand::kOptOk));
   EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(strip); }));
   EXPECT_NE(ReadFileBytes(data_file).find("PumActViaBorder=0\r\n"), std::string::npos);
 }
@@ -172,7 +172,7 @@ TEST_F(QuilletOptionsTest, TheMenuItemOpensTheDialogModal) {
   Start();
   PostMessageW(main, RegisterWindowMessageW(kShowMainWindowMessage), 0, 0);
   ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(main) != FALSE; }));
-  PostMessageW(main, WM_COMMAND, MenuItemId(4, 1), 0);
+  PostMessageW(main, WM_COMMAND, CommandId(QuilletCommand::kMenuOptions), 0);
   HWND options = WaitForProcessWindow(quillet.pid(),
                                       [](HWND w) { return ClassOf(w) == kOptionsFormClass; });
   ASSERT_NE(options, nullptr) << "no Options dialog";
@@ -182,9 +182,9 @@ TEST_F(QuilletOptionsTest, TheMenuItemOpensTheDialogModal) {
   EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(main) != FALSE; }));
 
   // And again, left with "&OK" this time.
-  PostMessageW(main, WM_COMMAND, MenuItemId(4, 1), 0);
+  PostMessageW(main, WM_COMMAND, CommandId(QuilletCommand::kMenuOptions), 0);
   ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(options) && !IsWindowEnabled(main); }));
-  Click(options, kOptBtnBase + 1);
+  Click(options, CommandId(QuilletCommand::kOptOk));
   ASSERT_TRUE(WaitGone(options));
   EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(main) != FALSE; }));
 }

@@ -52,10 +52,11 @@ TEST(OptionsFormTest, MadeWhenFirstShownItShowsWhatWasSetBefore) {
     return c;
   };
   EXPECT_EQ(test::ControlText(item(deferred, kOptPathTB)), "C:\\Daten\\Quillet.ini");
-  const int ids[] = {kOptActivationBase,     kOptActivationBase + 1, kOptTriggerBase,
-                     kOptTriggerBase + 1,    kOptPumModeChk,         kOptAutoStartChk,
-                     kOptEdgeBase,           kOptEdgeBase + 2,       kOptBtnBase + 4,
-                     kOptColBtnSample,       kOptRedCircle};
+  const int ids[] = {
+      kOptActivationBase,  kOptActivationBase + 1, kOptTriggerBase,
+      kOptTriggerBase + 1, kOptPumModeChk,         kOptAutoStartChk,
+      kOptEdgeBase,        kOptEdgeBase + 2,       CommandId(QuilletCommand::kOptColour),
+      kOptColBtnSample,    kOptRedCircle};
   for (int id : ids) {
     SCOPED_TRACE(id);
     HWND a = item(at_once, id), d = item(deferred, id);

@@ -183,7 +183,7 @@ TEST_F(QuilletProgramTest, KeepsTheLibraryWhateverWayTheWindowIsLeft) {
   ASSERT_TRUE(Visible(true));
 
   // "&Neu" and its input box.
-  PostMessageW(Control(kBtnBase + 8), BM_CLICK, 0, 0);
+  PostMessageW(Control(CommandId(QuilletCommand::kNewEntry)), BM_CLICK, 0, 0);
   HWND box = WaitForProcessWindow(quillet.pid(),
                                   [](HWND w) { return ClassOf(w) == kInputBoxClass; });
   ASSERT_NE(box, nullptr) << "no input box";
@@ -214,7 +214,8 @@ TEST_F(QuilletProgramTest, KeepsTheLibraryWhateverWayTheWindowIsLeft) {
     const char* stored;
     std::function<void()> leave;
   } ways[] = {
-      {L"1", "!1", [&] { PostMessageW(Control(kBtnBase + 3), BM_CLICK, 0, 0); }},
+      {L"1", "!1",
+       [&] { PostMessageW(Control(CommandId(QuilletCommand::kHideMain)), BM_CLICK, 0, 0); }},
       {L"2", "!12", [&] { PostMessageW(main, WM_SYSCOMMAND, SC_CLOSE, 0); }},
       {L"3", "!123",
        [&] {
@@ -238,7 +239,7 @@ TEST_F(QuilletProgramTest, KeepsTheLibraryWhateverWayTheWindowIsLeft) {
   if (!IsWindowVisible(main)) RightPress();
   ASSERT_TRUE(Visible(true));
   TypeIntoEditor(L"4");
-  PostMessageW(main, WM_COMMAND, MenuItemId(1, 3), 0);
+  PostMessageW(main, WM_COMMAND, CommandId(QuilletCommand::kMenuQuit), 0);
   EXPECT_EQ(quillet.Wait(kWaitMs), 0u);
   EXPECT_TRUE(StoredEnds(n, "!1234")) << Stored(n);
 }
@@ -259,7 +260,7 @@ TEST_F(QuilletProgramTest, ALibraryOutOfReachAtTheStartIsWaitedForAndKept) {
     ASSERT_NE(main, nullptr) << "Quillet did not start";
     EXPECT_EQ(Names(), std::vector<std::string>{"geteilt"});
     EXPECT_EQ(StoredPath(), data_file);
-    PostMessageW(main, WM_COMMAND, MenuItemId(1, 3), 0);
+    PostMessageW(main, WM_COMMAND, CommandId(QuilletCommand::kMenuQuit), 0);
     EXPECT_EQ(quillet.Wait(kWaitMs), 0u);
   }
   ASSERT_TRUE(MoveFileW(share.c_str(), (share + L"-weg").c_str()));
@@ -278,7 +279,7 @@ TEST_F(QuilletProgramTest, ALibraryOutOfReachAtTheStartIsWaitedForAndKept) {
   ASSERT_NE(main, nullptr) << "Quillet did not start";
   EXPECT_EQ(static_cast<int>(Names().size()), SampleEntries());
   EXPECT_EQ(StoredPath(), data_file);
-  PostMessageW(main, WM_COMMAND, MenuItemId(1, 3), 0);
+  PostMessageW(main, WM_COMMAND, CommandId(QuilletCommand::kMenuQuit), 0);
   EXPECT_EQ(quillet.Wait(kWaitMs), 0u);
 }
 
@@ -307,7 +308,7 @@ TEST_F(QuilletProgramTest, AShareThatDropsKeepsAWaitingTextAndStoresItWhenBack) 
   ASSERT_TRUE(MoveFileW((share + L"-weg").c_str(), share.c_str()));
   EXPECT_TRUE(StoredEnds(1, "Aneu")) << Stored(1);
   EXPECT_EQ(WaitForMessageBox(quillet.pid(), 0), nullptr);
-  PostMessageW(main, WM_COMMAND, MenuItemId(1, 3), 0);
+  PostMessageW(main, WM_COMMAND, CommandId(QuilletCommand::kMenuQuit), 0);
   EXPECT_EQ(quillet.Wait(kWaitMs), 0u);
 }
 
@@ -376,7 +377,7 @@ TEST_F(QuilletProgramTest, TheEndOfTheSessionAndASecondStart) {
     ++windows;
   }
   EXPECT_EQ(windows, 1);
-  PostMessageW(first_main, WM_COMMAND, MenuItemId(1, 3), 0);
+  PostMessageW(first_main, WM_COMMAND, CommandId(QuilletCommand::kMenuQuit), 0);
   EXPECT_EQ(first.Wait(kWaitMs), 0u);
 }
 
@@ -428,7 +429,7 @@ TEST_F(QuilletProgramTest, TypesASnippetFromTheMenuIntoTheWindowUsedLast) {
       "Gr\xC3\xBC\xC3\x9F" "e {x} 5% (a)+^~[b]\r\n\xE2\x82\xAC \xF0\x9F\x98\x80\tEnde";
   EXPECT_TRUE(WaitUntil([&] { return Text(edit) == expected; })) << Text(edit);
 
-  PostMessageW(main, WM_COMMAND, MenuItemId(1, 3), 0);
+  PostMessageW(main, WM_COMMAND, CommandId(QuilletCommand::kMenuQuit), 0);
   EXPECT_EQ(quillet.Wait(kWaitMs), 0u);
   PostMessageW(pad, WM_CLOSE, 0, 0);
 }

@@ -175,7 +175,7 @@ TEST_F(QuilletSendTest, TypesIntoTheWindowBelowAnInputBoxOfQuillet) {
   Start();
   PostMessageW(main, 1024, 0, WM_RBUTTONDOWN);  // the main window
   ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(main) != FALSE; }));
-  PostMessageW(GetDlgItem(main, kBtnBase + 8), BM_CLICK, 0, 0);  // "&Neu"
+  PostMessageW(GetDlgItem(main, CommandId(QuilletCommand::kNewEntry)), BM_CLICK, 0, 0);  // "&Neu"
   HWND box = WaitForProcessWindow(
       quillet.pid(), [](HWND w) { return ClassOf(w) == kInputBoxClass; });
   ASSERT_NE(box, nullptr) << "no input box";

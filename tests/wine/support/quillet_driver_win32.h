@@ -72,7 +72,7 @@ class QuilletFixture : public testing::Test {
   void TearDown() override { Quit(); }
   void Quit() {
     if (main && quillet.Wait(0) == STILL_ACTIVE) {
-      PostMessageW(main, WM_COMMAND, MenuItemId(1, 3), 0);
+      PostMessageW(main, WM_COMMAND, CommandId(QuilletCommand::kMenuQuit), 0);
       EXPECT_NE(quillet.Wait(kWaitMs), STILL_ACTIVE);
     }
     RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsKey);

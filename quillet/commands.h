@@ -1,0 +1,55 @@
+// Quillet's commands: every button and menu item of its windows by name. A command's value
+// is the WM_COMMAND id of its button or menu item, and tests drive the windows with them.
+#pragma once
+
+namespace qm {
+
+enum class QuilletCommand : int {
+  kNone = 0,
+  // The main window's button array: 200 + the button's index in it.
+  kDebugger = 200,     // 0 "Debu&g"
+  kDeleteEntry = 201,  // 1 "&Löschen"
+  kRenameEntry = 202,  // 2 "&Umbe- nennen"
+  kHideMain = 203,     // 3 "&OK"
+  kOptions = 204,      // 4 "&Optionen": the dialog beside the main window
+  kAbout = 205,        // 5 "&Info"
+  kNewEntry = 208,     // 8 "&Neu"
+  kHelp = 210,         // 10 "&Hilfe"
+  // The main window's menu bar: 1000 + 100 * menu + item, both counted from 1 with the
+  // separators.
+  kMenuHide = 1101,  // "&Datei": "&Ausblenden"
+  kMenuQuit = 1103,  // "&Beenden"
+  kEditCut = 1201,   // "&Bearbeiten": "&Ausschneiden"; also the editor's context menu
+  kEditCopy = 1202,
+  kEditPaste = 1203,
+  kEditDelete = 1204,
+  kEditFind = 1206,
+  kEditFindNext = 1207,
+  kMenuNewEntry = 1301,  // "&Texte": "&Neu..."
+  kMenuRenameEntry = 1302,
+  kMenuDeleteEntry = 1303,
+  kMenuOptions = 1401,  // "&Extras": "&Optionen...", the dialog with the main window disabled
+  kMenuDebugger = 1403,
+  kMenuHelp = 1501,  // "&Hilfe": "&Hilfe"
+  kMenuAbout = 1503,
+  // The Options dialog's button array: 300 + the button's index in it.
+  kOptChooseFolder = 300,  // 0 "Speicherort selbst festlegen ..."
+  kOptOk = 301,            // 1 "&OK"
+  kOptDefault = 302,       // 2 "&Standard"
+  kOptOpenFolder = 303,    // 3 "Betreffenden Ordner öffnen ..."
+  kOptColour = 304,        // 4 "&Farbauswahl"
+  // The debugger's buttons.
+  kDebuggerIgnore = 1210,    // ignore the marked title
+  kDebuggerEditFile = 1211,  // edit the data file
+  kDebuggerClose = 1212,
+  // The window monitor's switch and button.
+  kMonitorVisibleOnly = 1310,
+  kMonitorExit = 1311,
+};
+
+// The control or menu item id of a command.
+constexpr int CommandId(QuilletCommand command) {
+  return static_cast<int>(command);
+}
+
+}  // namespace qm
