@@ -1,8 +1,6 @@
 // Mantello's hidden main window: the tray icon's owner, the tray menu, the progress caption.
 #include "mantello/mantello_form_win32.h"
 
-#include <commctrl.h>
-
 #include <optional>
 
 #include "mantello/encoder.h"
@@ -18,8 +16,11 @@
 #include "ui/autostart.h"
 #include "ui/dialogs_win32.h"
 #include "ui/help.h"
+#include "ui/program_shell_win32.h"
+#include "ui/resource_ids.h"
 #include "ui/tray_icon_win32.h"
 #include "ui/version_text.h"
+#include "ui/window_frame_win32.h"
 
 namespace qm {
 namespace {
@@ -27,26 +28,32 @@ namespace {
 constexpr int kFormWidthTwips = 3000;
 
 // Everything the program holds while it runs; one per process.
-class Mantello : public ProgressWindow {
+class Mantello final : public ProgressWindow, public WindowFrame {
  public:
   explicit Mantello(HINSTANCE instance) : instance_(instance) {}
 
   int Run();
 
   // ProgressWindow: the hidden window shows itself as a bare title bar while encoding.
-  void Show() override { ShowWindow(window_, SW_SHOWNOACTIVATE); }
-  void Hide() override { ShowWindow(window_, SW_HIDE); }
+  void Show() override { ShowWindow(hwnd(), SW_SHOWNOACTIVATE); }
+  void Hide() override { ShowWindow(hwnd(), SW_HIDE); }
   void SetCaption(const std::string& caption) override {
-    SetWindowTextW(window_, Utf8ToWide(caption).c_str());
+    SetWindowTextW(hwnd(), Utf8ToWide(caption).c_str());
   }
   void SetTopmost(bool on) override {
-    desktop_->SetTopmost(reinterpret_cast<WindowHandle>(window_), on);
+    desktop_->SetTopmost(reinterpret_cast<WindowHandle>(hwnd()), on);
   }
   void PumpEvents() override;
 
  private:
-  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
-  LRESULT Handle(UINT message, WPARAM wparam, LPARAM lparam);
+  bool OnClose() override;
+  void OnEndSession(bool close_app) override;
+  void OnDestroy() override {
+    tray_.RemoveAll();  // the icons do not outlive their window
+    PostQuitMessage(0);
+  }
+  void OnTrayIcon(unsigned id, TrayEvent event) override;
+  void OnTaskbarCreated() override { tray_.AddAgain(); }
   bool CreateForm();
   void ShowHint(const std::string& text, const std::string& id, const std::string& image);
   MantelloCommand OpenMenu(const std::vector<TrayMenuItem>& items, ScreenPoint at);
@@ -54,8 +61,9 @@ class Mantello : public ProgressWindow {
   void Quit();
 
   HINSTANCE instance_;
-  HWND window_ = nullptr;
-  HICON icon_ = nullptr, small_icon_ = nullptr;
+  ProgramIcons icons_;
+  TrayIcons tray_;
+  bool tray_ready_ = false;  // the menu and the encoder are there
   bool quitting_ = false;
   bool quit_pending_ = false;  // "Beenden" chosen while an encoding ran
 
@@ -75,8 +83,6 @@ class Mantello : public ProgressWindow {
   std::string app_dir_;
 };
 
-Mantello* g_app = nullptr;  // the window procedure's way back to the program
-
 void Mantello::PumpEvents() {
   MSG msg;
   while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -89,47 +95,30 @@ void Mantello::PumpEvents() {
   }
 }
 
-LRESULT CALLBACK Mantello::WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  if (g_app && g_app->window_ == window) return g_app->Handle(message, wparam, lparam);
-  return DefWindowProcW(window, message, wparam, lparam);
+bool Mantello::OnClose() {
+  // The user's close only hides the window, and cancels a running encoding.
+  Hide();
+  if (encoder_) encoder_->OnProgressWindowClosedByUser();
+  return true;
 }
 
-LRESULT Mantello::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
-  switch (message) {
-    case WM_CLOSE:
-      // The user's close only hides the window, and cancels a running encoding.
-      Hide();
-      if (encoder_) encoder_->OnProgressWindowClosedByUser();
-      return 0;
-    case WM_ENDSESSION:
-      if (wparam && (lparam & ENDSESSION_CLOSEAPP)) {
-        // Not the end of the session: an installer or the restart manager needs our files, and
-        // WM_CLOSE only hides this window, so this is how another program asks us to end.
-        Quit();
-      } else if (wparam) {
-        RemoveTrayIcon(0);
-      }
-      return 0;
-    case WM_DESTROY:
-      PostQuitMessage(0);
-      return 0;
-    default:
-      return DefWindowProcW(window_, message, wparam, lparam);
+void Mantello::OnEndSession(bool close_app) {
+  if (close_app) {
+    // Not the end of the session: an installer or the restart manager needs our files, and
+    // WM_CLOSE only hides this window, so this is how another program asks us to end.
+    Quit();
+  } else {
+    tray_.RemoveAll();
   }
 }
 
-bool Mantello::CreateForm() {
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof wc;
-  wc.lpfnWndProc = WindowProc;
-  wc.hInstance = instance_;
-  wc.hIcon = icon_;
-  wc.hIconSm = small_icon_;
-  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  wc.lpszClassName = kMantelloWindowClass;
-  if (!RegisterClassExW(&wc)) return false;
+void Mantello::OnTrayIcon(unsigned, TrayEvent event) {
+  if (!tray_ready_) return;
+  if (event == TrayEvent::kLeftDown) Encode();
+  if (event == TrayEvent::kRightDown) menu_->Show();
+}
 
+bool Mantello::CreateForm() {
   // Width 3000 twips and no client area: shown, it is a bare title bar with the progress.
   const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
   HDC screen = GetDC(nullptr);
@@ -140,14 +129,19 @@ bool Mantello::CreateForm() {
   const int width = r.right - r.left, height = r.bottom - r.top;
   const int x = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
   const int y = GetSystemMetrics(SM_CYSCREEN) / 3;
-  window_ = CreateWindowExW(WS_EX_TOOLWINDOW, kMantelloWindowClass, L"Mantello", style, x, y, width,
-                            height, nullptr, nullptr, instance_, nullptr);
-  return window_ != nullptr;
+  return CreatePlainWindow(instance_, FrameClass{kMantelloWindowClass, icons_.large, icons_.small},
+                           "Mantello",
+                           FramePlacement{WS_EX_TOOLWINDOW, style, x, y, width, height});
 }
 
 void Mantello::ShowHint(const std::string& text, const std::string& id, const std::string& image) {
   if (quit_pending_) return;
-  const StartHintContext ctx{instance_,          window_, icon_, settings_, *fs_, app_dir_,
+  const StartHintContext ctx{instance_,
+                             hwnd(),
+                             icons_.large,
+                             settings_,
+                             *fs_,
+                             app_dir_,
                              AppVersionString(VersionText::kFull)};
   ShowStartHint(ctx, text, id, image);
 }
@@ -160,18 +154,17 @@ MantelloCommand Mantello::OpenMenu(const std::vector<TrayMenuItem>& items, Scree
       AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
     } else {
       AppendMenuW(menu, MF_STRING | (item.checked ? MF_CHECKED : MF_UNCHECKED),
-                  static_cast<UINT_PTR>(CommandId(item.command)),
-                  Utf8ToWide(item.caption).c_str());
+                  static_cast<UINT_PTR>(CommandId(item.command)), Utf8ToWide(item.caption).c_str());
     }
   }
   // A tray menu closes when the user clicks elsewhere only if its window is in front.
-  SetForegroundWindow(window_);
+  SetForegroundWindow(hwnd());
   // Where the menu would not fit below the pointer (a taskbar at the bottom), the system
   // opens it upwards by itself.
   const auto chosen = static_cast<MantelloCommand>(
       TrackPopupMenu(menu, TPM_CENTERALIGN | TPM_TOPALIGN | TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x,
-                     at.y, 0, window_, nullptr));
-  PostMessageW(window_, WM_NULL, 0, 0);
+                     at.y, 0, hwnd(), nullptr));
+  PostMessageW(hwnd(), WM_NULL, 0, 0);
   DestroyMenu(menu);
   return chosen;  // kNone when closed without a choice
 }
@@ -190,38 +183,25 @@ void Mantello::Quit() {
     return;
   }
   quitting_ = true;
-  RemoveTrayIcon(0);
-  UnhookTrayWindow();
-  DestroyWindow(window_);
+  tray_.RemoveAll();
+  DestroyWindow(hwnd());
 }
 
 int Mantello::Run() {
-  INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
-  InitCommonControlsEx(&icc);
-
-  // One instance per user session; the name is the program's own.
-  HANDLE instance_mutex = CreateMutexW(nullptr, TRUE, L"Local\\Ferrandel.Mantello.Instance");
-  if (instance_mutex && GetLastError() == ERROR_ALREADY_EXISTS) {
+  ProgramShell shell(L"Local\\Ferrandel.Mantello.Instance");
+  // One instance per user session.
+  if (shell.already_running()) {
     MessageBoxW(
         nullptr,
         Utf8ToWide(std::string(kProgramTitleMantello) + " wird bereits ausgeführt.").c_str(),
         Utf8ToWide(kProgramTitleMantello).c_str(), MB_OK | MB_ICONEXCLAMATION | MB_SETFOREGROUND);
-    CloseHandle(instance_mutex);
     return 1;
   }
+  icons_ = ProgramShell::LoadIcons(instance_, QM_IDI_PROGRAM);
 
-  icon_ = static_cast<HICON>(
-      LoadImageW(instance_, MAKEINTRESOURCEW(1), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
-  small_icon_ = static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(1), IMAGE_ICON,
-                                              GetSystemMetrics(SM_CXSMICON),
-                                              GetSystemMetrics(SM_CYSMICON), LR_SHARED));
-  if (!icon_) icon_ = LoadIconW(nullptr, IDI_APPLICATION);
-  if (!small_icon_) small_icon_ = icon_;
-
-  g_app = this;
   if (!CreateForm()) return 2;
   app_dir_ = AppDir(*system_);
-  clipboard_ = MakeWin32Clipboard(window_);
+  clipboard_ = MakeWin32Clipboard(hwnd());
   dialogs_ = MakeWin32Dialogs(nullptr);
 
   autostart_.emplace(*registry_, *fs_, *dialogs_, kProgramTitleMantello,
@@ -255,25 +235,14 @@ int Mantello::Run() {
   };
   menu_.emplace(std::move(actions));
 
-  HookTrayWindow(window_, TrayCallbacks{[this](unsigned) { Encode(); },
-                                        [this](unsigned) { menu_->Show(); }, nullptr});
-  AddTrayIcon(0, small_icon_, kMantelloTip);
+  tray_ready_ = true;
+  tray_.SetWindow(hwnd());
+  tray_.Add(0, icons_.small, kMantelloTip);
 
   ShowHint(kStartHintText, "1", "SID1.jpg");
 
-  MSG msg;
-  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-    if (!IsDialogMessageW(GetActiveWindow(), &msg)) {
-      TranslateMessage(&msg);
-      DispatchMessageW(&msg);
-    }
-  }
-  if (!quitting_) {
-    RemoveTrayIcon(0);
-    UnhookTrayWindow();
-  }
-  g_app = nullptr;
-  if (instance_mutex) CloseHandle(instance_mutex);
+  ProgramShell::RunMessageLoop();
+  tray_.RemoveAll();
   return 0;
 }
 

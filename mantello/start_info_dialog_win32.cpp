@@ -1,6 +1,7 @@
 // The modal hint dialog of Mantello, with its picture and the switch to stop showing it.
 #include "mantello/start_info_dialog_win32.h"
 
+#include <utility>
 #include <vector>
 
 #include "mantello/hints.h"
@@ -9,7 +10,7 @@
 #include "store/stored_text.h"
 #include "ui/about.h"
 #include "ui/picture_win32.h"
-#include "ui/window_layout_win32.h"
+#include "ui/window_frame_win32.h"
 
 namespace qm {
 namespace {
@@ -18,17 +19,6 @@ constexpr wchar_t kHintDialogClass[] = L"MantelloHintDialog";
 constexpr int kNeverAgainBox = 1001, kInfoLabel = 1002, kPicture = 1003;
 constexpr int kClientWidth = 4800, kClientHeight = 3240;  // twips
 constexpr int kPictureSize = 1935;
-
-struct HintDialog {
-  const StartHintContext& ctx;
-  std::string id;
-  std::string text;
-  std::string picture_path;  // empty when there is no such file
-  int dpi = USER_DEFAULT_SCREEN_DPI;
-  bool has_picture = false;
-  UniqueFont font;
-  UniqueBitmap picture;
-};
 
 std::vector<ControlRow> HintTable(bool with_picture) {
   return {
@@ -41,105 +31,86 @@ std::vector<ControlRow> HintTable(bool with_picture) {
   };
 }
 
-// Renders the picture for the current DPI; the label takes the full width without one.
-UniqueBitmap LoadPicture(HintDialog& d) {
-  UniqueBitmap picture;
-  if (!d.picture_path.empty()) {
-    const int size = TwipsToPixels(kPictureSize, d.dpi);
-    picture = LoadPictureFile(d.picture_path, size, size, GetSysColor(COLOR_BTNFACE));
+class HintDialog final : public WindowFrame {
+ public:
+  HintDialog(const StartHintContext& ctx, std::string id, std::string text,
+             std::string picture_path)
+      : ctx_(ctx), id_(std::move(id)), text_(std::move(text)),
+        picture_path_(std::move(picture_path)) {}
+
+ private:
+  std::vector<ControlRow> Table() const override { return HintTable(has_picture_); }
+  // The picture is rendered for the DPI first: without one the label takes the full width.
+  void BeforeLayout(HFONT) override;
+  void AfterLayout(bool created) override;
+  void OnCreate() override;
+  bool OnCommand(int id, int code) override;
+  bool OnDpiChanged(const RECT& suggested) override;
+  void OnDestroy() override {
+    SetControlPicture(GetDlgItem(hwnd(), kPicture), UniqueBitmap(), picture_);
   }
-  d.has_picture = static_cast<bool>(picture);
-  return picture;
+
+  const StartHintContext& ctx_;
+  std::string id_;
+  std::string text_;
+  std::string picture_path_;  // empty when there is no such file
+  bool has_picture_ = false;
+  UniqueBitmap next_picture_;  // rendered for the layout under way
+  UniqueBitmap picture_;
+};
+
+void HintDialog::BeforeLayout(HFONT) {
+  next_picture_ = UniqueBitmap();
+  if (!picture_path_.empty()) {
+    const int size = TwipsToPixels(kPictureSize, dpi());
+    next_picture_ = LoadPictureFile(picture_path_, size, size, GetSysColor(COLOR_BTNFACE));
+  }
+  has_picture_ = static_cast<bool>(next_picture_);
 }
 
-void ShowPicture(HWND dialog, HintDialog& d, UniqueBitmap picture) {
-  HWND control = GetDlgItem(dialog, kPicture);
-  SetControlPicture(control, std::move(picture), d.picture);
-  ShowWindow(control, d.has_picture ? SW_SHOWNA : SW_HIDE);
+void HintDialog::AfterLayout(bool created) {
+  HWND control = GetDlgItem(hwnd(), kPicture);
+  if (created) SetWindowTextUtf8(GetDlgItem(hwnd(), kInfoLabel), text_);
+  SetControlPicture(control, std::move(next_picture_), picture_);
+  ShowWindow(control, has_picture_ ? SW_SHOWNA : SW_HIDE);
 }
 
-void OnInit(HWND dialog, HintDialog& d) {
-  DisableAutomaticDialogScaling(dialog);
-  d.dpi = WindowDpi(dialog);
-  d.font = CreateMessageFont(d.dpi);
-  UniqueBitmap picture = LoadPicture(d);
-  const std::vector<ControlRow> table = HintTable(d.has_picture);
-  CreateControls(dialog, table, d.dpi, d.font.get());
-  SetWindowTextUtf8(GetDlgItem(dialog, kInfoLabel), d.text);
-  ShowPicture(dialog, d, std::move(picture));
-  if (d.ctx.icon) {
-    SendMessageW(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(d.ctx.icon));
-    SendMessageW(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(d.ctx.icon));
+void HintDialog::OnCreate() {
+  if (ctx_.icon) {
+    SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(ctx_.icon));
+    SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(ctx_.icon));
   }
-  const SIZE outer = WindowSizeForClient(dialog, kClientWidth, kClientHeight, d.dpi);
+  const SIZE outer = WindowSizeForClient(hwnd(), kClientWidth, kClientHeight, dpi());
   const SIZE screen = PrimaryScreenSize();
   const Point at = CenterPosition(screen.cx, screen.cy, outer.cx, outer.cy);
-  SetClientSize(dialog, kClientWidth, kClientHeight, d.dpi, at.x, at.y);
-  SetFocus(GetDlgItem(dialog, IDOK));
+  SetClientSize(hwnd(), kClientWidth, kClientHeight, dpi(), at.x, at.y);
+  SetFocus(GetDlgItem(hwnd(), IDOK));
   // A tray program starts in the background; its hint should still be seen.
-  SetForegroundWindow(dialog);
+  SetForegroundWindow(hwnd());
   MessageBeep(MB_OK);
 }
 
-void OnDpiChanged(HWND dialog, HintDialog& d, int dpi, const RECT& suggested) {
-  d.dpi = dpi;
-  d.font = CreateMessageFont(dpi);
-  UniqueBitmap picture = LoadPicture(d);
-  PlaceControls(dialog, HintTable(d.has_picture), dpi, d.font.get());
-  ShowPicture(dialog, d, std::move(picture));
-  SetWindowPos(dialog, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+bool HintDialog::OnDpiChanged(const RECT& suggested) {
+  Layout(false);
+  SetWindowPos(hwnd(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  return true;
 }
 
-void OnOk(HWND dialog, HintDialog& d) {
-  if (IsDlgButtonChecked(dialog, kNeverAgainBox) == BST_CHECKED) {
-    const Status stored = SwitchOffHint(d.ctx.settings, d.id, d.ctx.plain_version);
-    // The user asked for silence; when that cannot be kept, say so rather than pretend.
-    if (!stored) {
-      MessageBoxW(dialog, Utf8ToWide(stored.message).c_str(),
-                  Utf8ToWide(kProgramTitleMantello).c_str(), MB_OK | MB_ICONEXCLAMATION);
+bool HintDialog::OnCommand(int id, int) {
+  if (id == IDOK) {
+    if (IsDlgButtonChecked(hwnd(), kNeverAgainBox) == BST_CHECKED) {
+      const Status stored = SwitchOffHint(ctx_.settings, id_, ctx_.plain_version);
+      // The user asked for silence; when that cannot be kept, say so rather than pretend.
+      if (!stored) {
+        MessageBoxW(hwnd(), Utf8ToWide(stored.message).c_str(),
+                    Utf8ToWide(kProgramTitleMantello).c_str(), MB_OK | MB_ICONEXCLAMATION);
+      }
     }
+    EndModal(IDOK);
+    return true;
   }
-  EndDialog(dialog, IDOK);
-}
-
-INT_PTR CALLBACK HintDialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
-  try {
-    if (message == WM_INITDIALOG) {
-      SetWindowLongPtrW(dialog, DWLP_USER, lparam);
-      OnInit(dialog, *reinterpret_cast<HintDialog*>(lparam));
-      return FALSE;  // the focus is set already
-    }
-    auto* d = reinterpret_cast<HintDialog*>(GetWindowLongPtrW(dialog, DWLP_USER));
-    if (!d) return FALSE;
-    switch (message) {
-      case WM_COMMAND:
-        if (LOWORD(wparam) == IDOK) {
-          OnOk(dialog, *d);
-          return TRUE;
-        }
-        if (LOWORD(wparam) == IDCANCEL) {
-          EndDialog(dialog, IDCANCEL);
-          return TRUE;
-        }
-        return FALSE;
-      case WM_CLOSE:
-        EndDialog(dialog, IDCANCEL);
-        return TRUE;
-      case WM_DPICHANGED:
-        OnDpiChanged(dialog, *d, HIWORD(wparam), *reinterpret_cast<const RECT*>(lparam));
-        return TRUE;
-      case WM_DESTROY:
-        SetControlPicture(GetDlgItem(dialog, kPicture), UniqueBitmap(), d->picture);
-        return FALSE;
-      default:
-        return FALSE;
-    }
-  } catch (...) {
-    // Nothing may unwind through the dialog manager; a broken dialog is closed instead.
-    EndDialog(dialog, IDCANCEL);
-    return TRUE;
-  }
+  return false;
 }
 
 }  // namespace
@@ -147,17 +118,11 @@ INT_PTR CALLBACK HintDialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM
 void ShowStartHint(const StartHintContext& ctx, const std::string& text, const std::string& id,
                    const std::string& image) {
   if (HintSwitchedOff(ctx.settings, id, ctx.plain_version)) return;
-  HintDialog d{ctx, id, ToCrLf(FormatText(text)), {}, USER_DEFAULT_SCREEN_DPI, false, {}, {}};
-  if (!image.empty() && FileExists(ctx.fs, ctx.app_dir + image)) {
-    d.picture_path = ctx.app_dir + image;
-  }
-  HINSTANCE instance = ctx.instance ? ctx.instance : GetModuleHandleW(nullptr);
-  const bool own_class = RegisterDialogClass(instance, kHintDialogClass);
-  const std::vector<WORD> dialog_template =
-      EmptyDialogTemplate(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME,
-                          own_class ? kHintDialogClass : L"", kProgramTitleMantello);
-  DialogBoxIndirectParamW(instance, reinterpret_cast<LPCDLGTEMPLATEW>(dialog_template.data()),
-                          ctx.owner, HintDialogProc, reinterpret_cast<LPARAM>(&d));
+  std::string picture_path;
+  if (!image.empty() && FileExists(ctx.fs, ctx.app_dir + image)) picture_path = ctx.app_dir + image;
+  HintDialog dialog(ctx, id, ToCrLf(FormatText(text)), picture_path);
+  dialog.RunModal(ctx.instance, kHintDialogClass, WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME,
+                  kProgramTitleMantello, ctx.owner);
 }
 
 }  // namespace qm

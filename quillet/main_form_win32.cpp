@@ -109,7 +109,8 @@ MainForm::~MainForm() {
   // The model may be gone already; the focus leaving is nothing to act on.
   impl_->model = nullptr;
   impl_->editor_control.SetModel(nullptr);
-  if (window_ && IsWindow(window_)) DestroyWindow(window_);
+  tray_.RemoveAll();
+  Destroy();
 }
 
 namespace {
@@ -122,39 +123,19 @@ bool KeyDown(int vk) {
 
 bool MainForm::Create(HICON icon, HICON small_icon, EditorCreation editor) {
   Impl& m = *impl_;
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof wc;
-  wc.lpfnWndProc = [](HWND w, UINT msg, WPARAM wp, LPARAM lp) -> LRESULT {
-    if (msg == WM_NCCREATE) {
-      auto* create = reinterpret_cast<CREATESTRUCTW*>(lp);
-      SetWindowLongPtrW(w, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    }
-    auto* self = reinterpret_cast<MainForm*>(GetWindowLongPtrW(w, GWLP_USERDATA));
-    if (!self || !self->impl_->window) return DefWindowProcW(w, msg, wp, lp);
-    try {
-      return self->HandleMessage(msg, wp, lp);
-    } catch (...) {
-      // Nothing may unwind through the system's code; the event is lost, the program lives.
-      return DefWindowProcW(w, msg, wp, lp);
-    }
-  };
-  wc.hInstance = m.instance;
-  wc.hIcon = icon;
-  wc.hIconSm = small_icon;
-  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  wc.lpszClassName = kMainFormClass;
-  if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
-
   m.menu = CreateMainMenuBar();
 
   // No WS_CLIPCHILDREN: the group boxes leave their inside to the window's background.
   const DWORD style = WS_OVERLAPPEDWINDOW;
-  window_ = CreateWindowExW(WS_EX_CONTROLPARENT, kMainFormClass, L"Quillet", style, CW_USEDEFAULT,
-                            CW_USEDEFAULT, 100, 100, nullptr, m.menu, m.instance, this);
-  if (!window_) return false;
-  m.window = window_;
-  m.dpi = WindowDpi(window_);
+  if (!CreatePlainWindow(m.instance, FrameClass{kMainFormClass, icon, small_icon}, "Quillet",
+                         FramePlacement{WS_EX_CONTROLPARENT, style,
+                                        CW_USEDEFAULT, CW_USEDEFAULT, 100, 100, nullptr,
+                                        m.menu})) {
+    return false;
+  }
+  m.window = hwnd();
+  tray_.SetWindow(m.window);
+  m.dpi = WindowDpi(impl_->window);
   m.font = CreateMessageFont(m.dpi);
   m.PlaceAll(true);
 
@@ -164,11 +145,11 @@ bool MainForm::Create(HICON icon, HICON small_icon, EditorCreation editor) {
                                   [](const MainControl& c) { return c.id == kIdEditor; });
     return m.PixelRect(*row);
   };
-  m.editor_control.Create({window_, m.instance, kIdEditor, kIdTextFrame, editor_rect}, m.font.get(),
-                          editor);
+  m.editor_control.Create({impl_->window, m.instance, kIdEditor, kIdTextFrame, editor_rect},
+                          m.font.get(), editor);
   m.editor_control.SetContextMenu(GetSubMenu(m.menu, 1));
   SetWindowSubclass(m.Item(kIdCryptChk), CryptBoxProc, 0, reinterpret_cast<DWORD_PTR>(this));
-  CheckRadioButton(window_, kIdOptLastWindow, kIdOptTitle, kIdOptLastWindow);
+  CheckRadioButton(impl_->window, kIdOptLastWindow, kIdOptTitle, kIdOptLastWindow);
 
   // Design size, in the middle of the primary screen; the saved geometry may move it. The
   // frame and the menu bar come on top of the client area, as the window has them now.
@@ -176,15 +157,15 @@ bool MainForm::Create(HICON icon, HICON small_icon, EditorCreation editor) {
   int width = 0, height = 0;
   for (int pass = 0; pass < 2; ++pass) {
     RECT outer{}, client{};
-    GetWindowRect(window_, &outer);
-    GetClientRect(window_, &client);
+    GetWindowRect(impl_->window, &outer);
+    GetClientRect(impl_->window, &client);
     width = m.Pixels(kDesignedMainClientWidth) + (outer.right - outer.left) - client.right;
     height = m.Pixels(kDesignedMainClientHeight) + (outer.bottom - outer.top) - client.bottom;
-    SetWindowPos(window_, nullptr, 0, 0, width, height,
+    SetWindowPos(impl_->window, nullptr, 0, 0, width, height,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
   const SIZE screen = PrimaryScreenSize();
-  SetWindowPos(window_, nullptr, (screen.cx - width) / 2, (screen.cy - height) / 2, width, height,
+  SetWindowPos(impl_->window, nullptr, (screen.cx - width) / 2, (screen.cy - height) / 2, width, height,
                SWP_NOZORDER | SWP_NOACTIVATE);
   return true;
 }
@@ -207,7 +188,7 @@ void MainForm::DetachModel() {
 void MainForm::InitLayout() {
   Impl& m = *impl_;
   RECT outer{};
-  GetWindowRect(window_, &outer);
+  GetWindowRect(impl_->window, &outer);
   m.scaler.Remember(Rect{m.TwipsOf(outer.left), m.TwipsOf(outer.top),
                          m.TwipsOf(outer.right - outer.left), m.TwipsOf(outer.bottom - outer.top)},
                     kDesignedMainLayout);
@@ -217,12 +198,12 @@ void MainForm::InitLayout() {
 
 MainForm::TwipsRect MainForm::OuterTwips() const {
   RECT r{};
-  GetWindowRect(window_, &r);
-  if (IsIconic(window_)) {
+  GetWindowRect(impl_->window, &r);
+  if (IsIconic(impl_->window)) {
     // A minimised window's rectangle is the icon's; the size it comes back to counts.
     WINDOWPLACEMENT placement{};
     placement.length = sizeof placement;
-    if (GetWindowPlacement(window_, &placement)) r = placement.rcNormalPosition;
+    if (GetWindowPlacement(impl_->window, &placement)) r = placement.rcNormalPosition;
   }
   return {impl_->TwipsOf(r.left), impl_->TwipsOf(r.top), impl_->TwipsOf(r.right - r.left),
           impl_->TwipsOf(r.bottom - r.top)};
@@ -230,12 +211,12 @@ MainForm::TwipsRect MainForm::OuterTwips() const {
 
 void MainForm::SetOuterTwips(const TwipsRect& r) {
   auto px = [&](double t) { return static_cast<int>(t * impl_->dpi / 1440.0 + 0.5); };
-  SetWindowPos(window_, nullptr, px(r.left), px(r.top), px(r.width), px(r.height),
+  SetWindowPos(impl_->window, nullptr, px(r.left), px(r.top), px(r.width), px(r.height),
                SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void MainForm::SetCaption(const std::string& caption) {
-  SetWindowTextUtf8(window_, caption);
+  SetWindowTextUtf8(impl_->window, caption);
 }
 
 LRESULT CALLBACK MainForm::CryptBoxProc(HWND box, UINT message, WPARAM wparam, LPARAM lparam,
@@ -252,7 +233,7 @@ LRESULT CALLBACK MainForm::CryptBoxProc(HWND box, UINT message, WPARAM wparam, L
   return DefSubclassProc(box, message, wparam, lparam);
 }
 
-void MainForm::OnCommand(int id, int code) {
+bool MainForm::OnCommand(int id, int code) {
   Impl& m = *impl_;
   const auto command = static_cast<QuilletCommand>(id);
   switch (command) {
@@ -263,7 +244,7 @@ void MainForm::OnCommand(int id, int code) {
     case QuilletCommand::kEditFind:
     case QuilletCommand::kEditFindNext:
       if (m.model) m.model->OnEditCommand(command);
-      return;
+      return true;
     case QuilletCommand::kMenuHide:
     case QuilletCommand::kMenuQuit:
     case QuilletCommand::kMenuNewEntry:
@@ -274,7 +255,7 @@ void MainForm::OnCommand(int id, int code) {
     case QuilletCommand::kMenuHelp:
     case QuilletCommand::kMenuAbout:
       if (m.commands.command) m.commands.command(command);
-      return;
+      return true;
     case QuilletCommand::kDebugger:
     case QuilletCommand::kDeleteEntry:
     case QuilletCommand::kRenameEntry:
@@ -284,11 +265,11 @@ void MainForm::OnCommand(int id, int code) {
     case QuilletCommand::kNewEntry:
     case QuilletCommand::kHelp:
       if (code == BN_CLICKED && m.commands.command) m.commands.command(command);
-      return;
+      return true;
     default:
       break;
   }
-  if (!m.model) return;
+  if (!m.model) return true;
   switch (id) {
     case kIdList:
       if (code == LBN_SELCHANGE) m.model->OnListClick();
@@ -307,10 +288,53 @@ void MainForm::OnCommand(int id, int code) {
     default:
       break;
   }
+  return true;
 }
 
-LRESULT MainForm::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
+void MainForm::OnTimer(UINT_PTR id) {
+  if (impl_->commands.timer) impl_->commands.timer(id);
+}
+
+bool MainForm::OnClose() {
+  if (impl_->commands.close_request) impl_->commands.close_request();
+  return true;
+}
+
+bool MainForm::OnDpiChanged(const RECT& suggested) {
   Impl& m = *impl_;
+  m.dpi = dpi();
+  // The controls let go of the old font before it is deleted.
+  UniqueFont font = CreateMessageFont(m.dpi);
+  std::swap(m.font, font);
+  m.editor_control.SetFont(m.font.get());
+  m.SetFontAll();
+  SetWindowPos(m.window, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+               suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  m.Relayout();
+  return true;
+}
+
+void MainForm::OnEndSession(bool) {
+  if (impl_->commands.end_session) impl_->commands.end_session();
+}
+
+void MainForm::OnDestroy() {
+  tray_.RemoveAll();  // the icons do not outlive their window
+  if (impl_->commands.destroyed) impl_->commands.destroyed();
+}
+
+void MainForm::OnTrayIcon(unsigned, TrayEvent event) {
+  if (impl_->commands.tray_icon) impl_->commands.tray_icon(event);
+}
+
+void MainForm::OnTaskbarCreated() {
+  tray_.AddAgain();
+}
+
+std::optional<LRESULT> MainForm::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
+  Impl& m = *impl_;
+  // Until the window is made, the system answers for it.
+  if (!m.window) return std::nullopt;
   // Also while a message box of ours runs its own loop.
   static const UINT show_message = RegisterWindowMessageW(kShowMainWindowMessage);
   if (message == show_message) {
@@ -318,9 +342,6 @@ LRESULT MainForm::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
     return 0;
   }
   switch (message) {
-    case WM_COMMAND:
-      OnCommand(LOWORD(wparam), HIWORD(wparam));
-      return 0;
     case WM_INITMENUPOPUP:
       // The edit menu shows what can be done right now.
       if (m.model && reinterpret_cast<HMENU>(wparam) == GetSubMenu(m.menu, 1)) {
@@ -339,20 +360,6 @@ LRESULT MainForm::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
         return 0;
       }
       break;
-    case WM_DPICHANGED: {
-      m.dpi = HIWORD(wparam);
-      // The controls let go of the old font before it is deleted.
-      UniqueFont font = CreateMessageFont(m.dpi);
-      std::swap(m.font, font);
-      m.editor_control.SetFont(m.font.get());
-      m.SetFontAll();
-      const auto* suggested = reinterpret_cast<const RECT*>(lparam);
-      SetWindowPos(window_, nullptr, suggested->left, suggested->top,
-                   suggested->right - suggested->left, suggested->bottom - suggested->top,
-                   SWP_NOZORDER | SWP_NOACTIVATE);
-      m.Relayout();
-      return 0;
-    }
     case WM_CTLCOLORLISTBOX:
       if (reinterpret_cast<HWND>(lparam) == m.Item(kIdList)) {
         const int colour = m.window_colour ? COLOR_WINDOW : COLOR_BTNFACE;
@@ -370,8 +377,8 @@ LRESULT MainForm::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       RECT control_frame{}, text_frame{};
       GetWindowRect(m.Item(kIdControlFrame), &control_frame);
       GetWindowRect(m.Item(kIdTextFrame), &text_frame);
-      MapWindowPoints(nullptr, window_, reinterpret_cast<POINT*>(&control_frame), 2);
-      MapWindowPoints(nullptr, window_, reinterpret_cast<POINT*>(&text_frame), 2);
+      MapWindowPoints(nullptr, impl_->window, reinterpret_cast<POINT*>(&control_frame), 2);
+      MapWindowPoints(nullptr, impl_->window, reinterpret_cast<POINT*>(&text_frame), 2);
       const bool gesture = (PtInRect(&control_frame, p) && ctrl && alt && !shift) ||
                            (PtInRect(&text_frame, p) && shift && ctrl && !alt);
       if (gesture && m.commands.monitor_gesture) m.commands.monitor_gesture();
@@ -382,12 +389,12 @@ LRESULT MainForm::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       // would give it to the window itself, and typing would go nowhere.
       if (LOWORD(wparam) == WA_INACTIVE) {
         HWND focus = GetFocus();
-        if (focus && IsChild(window_, focus)) m.last_focus = focus;
+        if (focus && IsChild(impl_->window, focus)) m.last_focus = focus;
         break;
       }
       if (m.commands.activated) m.commands.activated();
       HWND back = m.last_focus;
-      if (!HIWORD(wparam) && back && IsWindow(back) && IsChild(window_, back) &&
+      if (!HIWORD(wparam) && back && IsWindow(back) && IsChild(impl_->window, back) &&
           IsWindowVisible(back) && IsWindowEnabled(back)) {
         SetFocus(back);
         return 0;
@@ -412,23 +419,14 @@ LRESULT MainForm::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
         return 0;
       }
       break;
-    case WM_CLOSE:
-      if (m.commands.close_request) m.commands.close_request();
-      return 0;
     case WM_QUERYENDSESSION:
       // Whatever is typed is stored before Windows may end the program.
       if (m.model) m.model->StorePendingEdits();
       return TRUE;
-    case WM_ENDSESSION:
-      if (wparam && m.commands.end_session) m.commands.end_session();
-      return 0;
-    case WM_DESTROY:
-      if (m.commands.destroyed) m.commands.destroyed();
-      return 0;
     default:
       break;
   }
-  return DefWindowProcW(window_, message, wparam, lparam);
+  return std::nullopt;
 }
 
 // ---- MainView ----
@@ -537,27 +535,27 @@ void MainForm::FocusEditor() {
 }
 
 bool MainForm::CryptChecked() {
-  return IsDlgButtonChecked(window_, kIdCryptChk) == BST_CHECKED;
+  return IsDlgButtonChecked(impl_->window, kIdCryptChk) == BST_CHECKED;
 }
 
 void MainForm::SetCryptChecked(bool on) {
-  CheckDlgButton(window_, kIdCryptChk, on ? BST_CHECKED : BST_UNCHECKED);
+  CheckDlgButton(impl_->window, kIdCryptChk, on ? BST_CHECKED : BST_UNCHECKED);
 }
 
 bool MainForm::DosBoxChecked() {
-  return IsDlgButtonChecked(window_, kIdDosBoxChk) == BST_CHECKED;
+  return IsDlgButtonChecked(impl_->window, kIdDosBoxChk) == BST_CHECKED;
 }
 
 void MainForm::SetDosBoxChecked(bool on) {
-  CheckDlgButton(window_, kIdDosBoxChk, on ? BST_CHECKED : BST_UNCHECKED);
+  CheckDlgButton(impl_->window, kIdDosBoxChk, on ? BST_CHECKED : BST_UNCHECKED);
 }
 
 int MainForm::DestinationType() {
-  return IsDlgButtonChecked(window_, kIdOptTitle) == BST_CHECKED ? 1 : 0;
+  return IsDlgButtonChecked(impl_->window, kIdOptTitle) == BST_CHECKED ? 1 : 0;
 }
 
 void MainForm::SetDestinationType(int index) {
-  CheckRadioButton(window_, kIdOptLastWindow, kIdOptTitle,
+  CheckRadioButton(impl_->window, kIdOptLastWindow, kIdOptTitle,
                    index == 1 ? kIdOptTitle : kIdOptLastWindow);
 }
 

@@ -6,12 +6,15 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "quillet/commands.h"
 #include "quillet/glyph_editor_win32.h"
 #include "quillet/main_model.h"
 #include "quillet/main_view.h"
+#include "ui/tray_icon_win32.h"
+#include "ui/window_frame_win32.h"
 
 namespace qm {
 
@@ -47,9 +50,11 @@ struct MainFormCommands {
   std::function<void()> end_session;                    // Windows ends the session
   std::function<void()> destroyed;
   std::function<void()> show_requested;                 // a second start asks to be shown
+  std::function<void(TrayEvent event)> tray_icon;       // the icon's mouse events
+  std::function<void(UINT_PTR id)> timer;               // a timer of the window
 };
 
-class MainForm : public MainView {
+class MainForm final : public MainView, public WindowFrame {
  public:
   explicit MainForm(HINSTANCE instance);
   ~MainForm() override;
@@ -64,7 +69,8 @@ class MainForm : public MainView {
   bool HasEditor() const;
   void Attach(MainModel* model, MainFormCommands commands);
   void DetachModel();
-  HWND hwnd() const { return window_; }
+  // The program's icons in the notification area, which go with the window.
+  TrayIcons& tray() { return tray_; }
 
   // Remembers the design geometry; from then on the window cannot get smaller.
   void InitLayout();
@@ -112,15 +118,22 @@ class MainForm : public MainView {
   Focus FocusedControl() override;
 
  private:
-  LRESULT HandleMessage(UINT message, WPARAM wparam, LPARAM lparam);
+  bool OnCommand(int id, int code) override;
+  void OnTimer(UINT_PTR id) override;
+  bool OnClose() override;
+  bool OnDpiChanged(const RECT& suggested) override;
+  void OnEndSession(bool close_app) override;
+  void OnDestroy() override;
+  void OnTrayIcon(unsigned id, TrayEvent event) override;
+  void OnTaskbarCreated() override;
+  std::optional<LRESULT> OnMessage(UINT message, WPARAM wparam, LPARAM lparam) override;
   // The cipher box's own messages.
   static LRESULT CALLBACK CryptBoxProc(HWND box, UINT message, WPARAM wparam, LPARAM lparam,
                                        UINT_PTR id, DWORD_PTR data);
-  void OnCommand(int id, int code);
 
   struct Impl;
   std::unique_ptr<Impl> impl_;
-  HWND window_ = nullptr;
+  TrayIcons tray_;
 };
 
 }  // namespace qm

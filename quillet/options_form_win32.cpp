@@ -9,7 +9,7 @@
 
 #include "platform/utf16_win32.h"
 #include "quillet/menu/edge_strip.h"
-#include "ui/window_layout_win32.h"
+#include "ui/window_frame_win32.h"
 
 namespace qm {
 namespace {
@@ -112,14 +112,10 @@ LRESULT CALLBACK PanelProc(HWND panel, UINT message, WPARAM wparam, LPARAM lpara
 
 bool RegisterPanelClass(HINSTANCE instance) {
   WNDCLASSEXW wc{};
-  wc.cbSize = sizeof wc;
-  if (GetClassInfoExW(instance, kOptionsPanelClass, &wc)) return true;
   wc.lpfnWndProc = PanelProc;
   wc.hInstance = instance;
-  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   wc.lpszClassName = kOptionsPanelClass;
-  return RegisterClassExW(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+  return RegisterWindowClass(wc);
 }
 
 COLORREF Rgb(std::int32_t colour) {
@@ -143,8 +139,6 @@ void Frame(HDC dc, RECT r, COLORREF colour, int thickness) {
 }  // namespace
 
 struct OptionsForm::Impl {
-  int dpi = USER_DEFAULT_SCREEN_DPI;
-  UniqueFont font;
   std::int32_t colour = SystemColourValue(COLOR_BTNFACE);
   int edge = 0;
   bool modal = false;
@@ -158,8 +152,6 @@ struct OptionsForm::Impl {
   bool edge_set = false, colour_set = false;
   std::optional<bool> cascading, autostart;
   std::optional<BorderControls> border;
-
-  int Px(int twips) const { return TwipsToPixels(twips, dpi); }
 };
 
 OptionsForm::OptionsForm() : impl_(std::make_unique<Impl>()) {}
@@ -181,15 +173,12 @@ bool OptionsForm::Create(HINSTANCE instance, HWND main, const std::string& capti
 bool OptionsForm::MakeWindow() {
   Impl& m = *impl_;
   m.pending = false;
-  const bool own_class = RegisterDialogClass(m.instance, kOptionsFormClass);
   if (!RegisterPanelClass(m.instance)) return false;
   // A fixed single border: a caption with the close box, no sizing frame.
-  const std::vector<WORD> dialog_template = EmptyDialogTemplate(
-      WS_POPUP | WS_CAPTION | WS_SYSMENU, own_class ? kOptionsFormClass : L"", m.caption);
-  window_ = CreateDialogIndirectParamW(
-      m.instance, reinterpret_cast<LPCDLGTEMPLATEW>(dialog_template.data()), main_, DialogProc,
-      reinterpret_cast<LPARAM>(this));
-  if (!window_) return false;
+  if (!CreateModeless(m.instance, kOptionsFormClass, WS_POPUP | WS_CAPTION | WS_SYSMENU,
+                      m.caption, main_)) {
+    return false;
+  }
   // What the model set while there was no dialog.
   if (m.path) SetPathText(*m.path);
   if (m.activation) SelectActivation(*m.activation);
@@ -199,23 +188,20 @@ bool OptionsForm::MakeWindow() {
   if (m.autostart) SetAutostart(*m.autostart);
   if (m.colour_set) SetSampleColour(m.colour);
   if (m.border) ApplyBorderControls(*m.border);
-  if (on_created) on_created(window_);
+  if (on_created) on_created(hwnd());
   return true;
 }
 
 void OptionsForm::Destroy() {
   impl_->pending = false;  // the program is unloading its windows: none is made any more
-  if (!window_) return;
+  if (!hwnd()) return;
   if (impl_->modal && main_) EnableWindow(main_, TRUE);
-  HWND w = window_;
-  window_ = nullptr;
-  SetWindowLongPtrW(w, DWLP_USER, 0);
-  DestroyWindow(w);
+  WindowFrame::Destroy();
 }
 
 HWND OptionsForm::Control(int id) const {
-  if (!window_) return nullptr;
-  if (HWND c = GetDlgItem(window_, id)) return c;
+  if (!hwnd()) return nullptr;
+  if (HWND c = GetDlgItem(hwnd(), id)) return c;
   if (id >= kOptActivationBase && id < kOptActivationBase + 2) {
     return GetDlgItem(impl_->layer, id);
   }
@@ -224,21 +210,20 @@ HWND OptionsForm::Control(int id) const {
 }
 
 void OptionsForm::Show() {
-  if (!window_ && (!impl_->pending || !MakeWindow())) return;
-  if (!IsWindowVisible(window_)) {
-    PlaceNearMainWindow(window_, main_,
-                        WindowSizeForClient(window_, kClientWidth, kClientHeight, impl_->dpi));
-    ShowWindow(window_, SW_SHOW);
+  if (!hwnd() && (!impl_->pending || !MakeWindow())) return;
+  if (!IsWindowVisible(hwnd())) {
+    PlaceNearMainWindow(hwnd(), main_, OuterSize());
+    ShowWindow(hwnd(), SW_SHOW);
   }
-  SetForegroundWindow(window_);
+  SetForegroundWindow(hwnd());
 }
 
 void OptionsForm::ShowModal() {
-  if (!window_ && (!impl_->pending || !MakeWindow())) return;
+  if (!hwnd() && (!impl_->pending || !MakeWindow())) return;
   Show();
   impl_->modal = true;
   EnableWindow(main_, FALSE);
-  HWND dialog = window_;
+  HWND dialog = hwnd();
   MSG msg;
   while (IsWindow(dialog) && IsWindowVisible(dialog)) {
     const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
@@ -257,16 +242,16 @@ void OptionsForm::ShowModal() {
 }
 
 void OptionsForm::Hide() {
-  if (!window_) return;
+  if (!hwnd()) return;
   // The main window is usable again before the dialog goes, so that it, and not some other
   // program, becomes active.
   if (impl_->modal) EnableWindow(main_, TRUE);
-  ShowWindow(window_, SW_HIDE);
+  ShowWindow(hwnd(), SW_HIDE);
 }
 
 void OptionsForm::SetPathText(const std::string& path) {
   impl_->path = path;
-  if (!window_) return;
+  if (!hwnd()) return;
   SetWindowTextUtf8(Control(kOptPathTB), path);
 }
 
@@ -281,7 +266,7 @@ void OptionsForm::SelectTrigger(int index) {
 }
 
 void OptionsForm::CheckOneOf(int first_id, int count, int index) {
-  if (!window_) return;
+  if (!hwnd()) return;
   for (int i = 0; i < count; ++i) {
     SendMessageW(Control(first_id + i), BM_SETCHECK, i == index ? BST_CHECKED : BST_UNCHECKED, 0);
   }
@@ -290,7 +275,7 @@ void OptionsForm::CheckOneOf(int first_id, int count, int index) {
 void OptionsForm::SelectEdge(int index) {
   impl_->edge = index;
   impl_->edge_set = true;
-  if (!window_) return;
+  if (!hwnd()) return;
   for (int i = 0; i < 4; ++i) {
     HWND bar = Control(kOptEdgeBase + i);
     // Tab comes to the chosen edge, as to the chosen button of a group.
@@ -303,27 +288,27 @@ void OptionsForm::SelectEdge(int index) {
 
 void OptionsForm::SetCascading(bool on) {
   impl_->cascading = on;
-  if (!window_) return;
+  if (!hwnd()) return;
   SendMessageW(Control(kOptPumModeChk), BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
 void OptionsForm::SetAutostart(bool on) {
   impl_->autostart = on;
-  if (!window_) return;
+  if (!hwnd()) return;
   SendMessageW(Control(kOptAutoStartChk), BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
 void OptionsForm::SetSampleColour(std::int32_t colour) {
   impl_->colour = colour;
   impl_->colour_set = true;
-  if (!window_) return;
+  if (!hwnd()) return;
   for (int i = 0; i < 4; ++i) InvalidateRect(Control(kOptEdgeBase + i), nullptr, TRUE);
   InvalidateRect(Control(kOptColBtnSample), nullptr, TRUE);
 }
 
 void OptionsForm::ApplyBorderControls(const BorderControls& state) {
   impl_->border = state;
-  if (!window_) return;
+  if (!hwnd()) return;
   const int edge_show = state.edge_controls_visible ? SW_SHOWNA : SW_HIDE;
   for (int i = 0; i < 4; ++i) ShowWindow(Control(kOptEdgeBase + i), edge_show);
   ShowWindow(Control(CommandId(QuilletCommand::kOptColour)), edge_show);
@@ -332,40 +317,43 @@ void OptionsForm::ApplyBorderControls(const BorderControls& state) {
   for (int i = 0; i < 2; ++i) EnableWindow(Control(kOptTriggerBase + i), state.trigger_enabled);
 }
 
-void OptionsForm::Layout(bool create) {
+std::vector<ControlRow> OptionsForm::Table() const {
+  return DialogTable();
+}
+
+SIZE OptionsForm::ClientTwips() const {
+  return {kClientWidth, kClientHeight};
+}
+
+void OptionsForm::AfterLayout(bool create) {
   Impl& m = *impl_;
-  // The controls let go of the old font before it is deleted.
-  UniqueFont font = CreateMessageFont(m.dpi);
   if (create) {
-    CreateControls(window_, DialogTable(), m.dpi, font.get());
-    m.layer = GetDlgItem(window_, kOptLayer);
-    m.layer2 = GetDlgItem(window_, kOptLayer2);
+    m.layer = GetDlgItem(hwnd(), kOptLayer);
+    m.layer2 = GetDlgItem(hwnd(), kOptLayer2);
     for (HWND panel : {m.layer, m.layer2}) {
       // The dialog's keyboard handling goes into the panels: Tab, arrows, access keys.
       SetWindowLongPtrW(panel, GWL_EXSTYLE,
                         GetWindowLongPtrW(panel, GWL_EXSTYLE) | WS_EX_CONTROLPARENT);
     }
-    CreateControls(m.layer, LayerTable(), m.dpi, font.get());
-    CreateControls(m.layer2, Layer2Table(), m.dpi, font.get());
+    CreateControls(m.layer, LayerTable(), dpi(), font());
+    CreateControls(m.layer2, Layer2Table(), dpi(), font());
     // Drawn order: the circle over everything, the frames under everything; the picture
     // already lies under the bars, which come before it.
-    SetWindowPos(GetDlgItem(window_, kOptRedCircle), HWND_TOP, 0, 0, 0, 0,
+    SetWindowPos(GetDlgItem(hwnd(), kOptRedCircle), HWND_TOP, 0, 0, 0, 0,
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     for (int frame : {kOptFrame2, kOptFrame1, kOptFrame0}) {
-      SetWindowPos(GetDlgItem(window_, frame), HWND_BOTTOM, 0, 0, 0, 0,
+      SetWindowPos(GetDlgItem(hwnd(), frame), HWND_BOTTOM, 0, 0, 0, 0,
                    SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }
   } else {
-    PlaceControls(window_, DialogTable(), m.dpi, font.get());
-    PlaceControls(m.layer, LayerTable(), m.dpi, font.get());
-    PlaceControls(m.layer2, Layer2Table(), m.dpi, font.get());
+    PlaceControls(m.layer, LayerTable(), dpi(), font());
+    PlaceControls(m.layer2, Layer2Table(), dpi(), font());
   }
-  std::swap(m.font, font);
 
   // The second panel lies partly over the first, beside "Icon &und": the first gives way
   // there, so that the second's buttons show and take the clicks.
-  const RECT own{0, 0, m.Px(kLayer.right), m.Px(kLayer.bottom)};
-  const int dx = m.Px(kLayer2.left - kLayer.left), dy = m.Px(kLayer2.top - kLayer.top);
+  const RECT own{0, 0, Px(kLayer.right), Px(kLayer.bottom)};
+  const int dx = Px(kLayer2.left - kLayer.left), dy = Px(kLayer2.top - kLayer.top);
   HRGN layer_region = CreateRectRgnIndirect(&own);
   HRGN overlap = CreateRectRgn(dx, dy, own.right, own.bottom);
   CombineRgn(layer_region, layer_region, overlap, RGN_DIFF);
@@ -373,103 +361,69 @@ void OptionsForm::Layout(bool create) {
   SetWindowRgn(m.layer, layer_region, TRUE);  // the window owns the region now
 
   // The red circle is only its outline: what lies under its middle stays visible.
-  const int w = m.Px(555), h = m.Px(779), pen = std::max(2, m.Px(30));
+  const int w = Px(555), h = Px(779), pen = std::max(2, Px(30));
   HRGN ring = CreateEllipticRgn(0, 0, w, h);
   HRGN inner = CreateEllipticRgn(pen, pen, w - pen, h - pen);
   CombineRgn(ring, ring, inner, RGN_DIFF);
   DeleteObject(inner);
-  SetWindowRgn(GetDlgItem(window_, kOptRedCircle), ring, TRUE);
+  SetWindowRgn(GetDlgItem(hwnd(), kOptRedCircle), ring, TRUE);
 }
 
-INT_PTR CALLBACK OptionsForm::DialogProc(HWND dialog, UINT message, WPARAM wparam,
-                                         LPARAM lparam) {
-  try {
-    if (message == WM_INITDIALOG) {
-      auto* form = reinterpret_cast<OptionsForm*>(lparam);
-      SetWindowLongPtrW(dialog, DWLP_USER, lparam);
-      form->window_ = dialog;
-      DisableAutomaticDialogScaling(dialog);
-      form->impl_->dpi = WindowDpi(dialog);
-      form->Layout(true);
-      SetClientSize(dialog, kClientWidth, kClientHeight, form->impl_->dpi, 0, 0);
-      return FALSE;
-    }
-    auto* form = reinterpret_cast<OptionsForm*>(GetWindowLongPtrW(dialog, DWLP_USER));
-    if (!form || form->window_ != dialog) return FALSE;
-    return form->HandleMessage(message, wparam, lparam);
-  } catch (...) {
-    // Nothing unwinds through the dialog manager; a failed command leaves the settings as
-    // they were.
-    return FALSE;
-  }
+void OptionsForm::OnCreate() {
+  SetClientSize(hwnd(), kClientWidth, kClientHeight, dpi(), 0, 0);
 }
 
-INT_PTR OptionsForm::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
-  Impl& m = *impl_;
+std::optional<LRESULT> OptionsForm::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
-    case WM_COMMAND:
-      OnCommand(LOWORD(wparam), HIWORD(wparam));
-      return TRUE;
     case WM_DRAWITEM:
       Draw(*reinterpret_cast<const DRAWITEMSTRUCT*>(lparam));
       return TRUE;
     case WM_CTLCOLORSTATIC:
       // The path field is read-only, and shown in the menu's colour.
-      if (reinterpret_cast<HWND>(lparam) == GetDlgItem(window_, kOptPathTB)) {
+      if (reinterpret_cast<HWND>(lparam) == GetDlgItem(hwnd(), kOptPathTB)) {
         const HDC dc = reinterpret_cast<HDC>(wparam);
         SetBkColor(dc, GetSysColor(COLOR_MENU));
         SetTextColor(dc, GetSysColor(COLOR_MENUTEXT));
-        return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_MENU));
+        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_MENU));
       }
-      return FALSE;
+      return std::nullopt;
     case WM_ACTIVATE:
-      if (LOWORD(wparam) != WA_INACTIVE) {
-        PlaceNearMainWindow(window_, main_,
-                            WindowSizeForClient(window_, kClientWidth, kClientHeight, m.dpi));
-      }
-      return FALSE;  // the dialog manager gives the focus back to its control
+      if (LOWORD(wparam) != WA_INACTIVE) PlaceNearMainWindow(hwnd(), main_, OuterSize());
+      return std::nullopt;  // the dialog manager gives the focus back to its control
     case WM_SYSCOMMAND:
       if ((wparam & 0xFFF0) == SC_CLOSE) {
         if (model_) model_->OnClose();
-        SetWindowLongPtrW(window_, DWLP_MSGRESULT, 0);
-        return TRUE;
+        return 0;
       }
-      return FALSE;
-    case WM_CLOSE:
-      // Any close only hides: the dialog lives until the program ends.
-      if (model_) model_->OnClose();
-      return TRUE;
-    case WM_DPICHANGED: {
-      m.dpi = HIWORD(wparam);
-      Layout(false);
-      MoveToSuggestedRect(window_, *reinterpret_cast<const RECT*>(lparam), kClientWidth,
-                          kClientHeight, m.dpi);
-      InvalidateRect(window_, nullptr, TRUE);
-      return TRUE;
-    }
-    case WM_DESTROY:
-      if (window_) {
-        // Destroyed with its owner: nothing may reach this object any more.
-        SetWindowLongPtrW(window_, DWLP_USER, 0);
-        window_ = nullptr;
-      }
-      return FALSE;
+      return std::nullopt;
     default:
-      return FALSE;
+      return std::nullopt;
   }
 }
 
-void OptionsForm::OnCommand(int id, int code) {
-  if (!model_) return;
+bool OptionsForm::OnClose() {
+  // Any close only hides: the dialog lives until the program ends.
+  if (model_) model_->OnClose();
+  return true;
+}
+
+bool OptionsForm::OnDpiChanged(const RECT& suggested) {
+  WindowFrame::OnDpiChanged(suggested);
+  InvalidateRect(hwnd(), nullptr, TRUE);
+  return true;
+}
+
+bool OptionsForm::OnCommand(int id, int code) {
+  if (!model_) return true;
   if (id == IDCANCEL) {
     model_->OnClose();
-    return;
+    return true;
   }
   if (id == IDOK) {  // Enter, where the focus is on no button
     model_->OnButton(QuilletCommand::kOptOk);
-    return;
+    return true;
   }
-  if (code != BN_CLICKED) return;
+  if (code != BN_CLICKED) return true;
   auto checked = [this](int control) {
     return SendMessageW(Control(control), BM_GETCHECK, 0, 0) == BST_CHECKED;
   };
@@ -480,7 +434,7 @@ void OptionsForm::OnCommand(int id, int code) {
     case QuilletCommand::kOptOpenFolder:
     case QuilletCommand::kOptColour:
       model_->OnButton(static_cast<QuilletCommand>(id));
-      return;
+      return true;
     default:
       break;
   }
@@ -495,6 +449,7 @@ void OptionsForm::OnCommand(int id, int code) {
   } else if (id == kOptAutoStartChk) {
     model_->OnAutostart(checked(id));
   }
+  return true;
 }
 
 void OptionsForm::Draw(const DRAWITEMSTRUCT& item) {
@@ -502,7 +457,7 @@ void OptionsForm::Draw(const DRAWITEMSTRUCT& item) {
   const HDC dc = item.hDC;
   const RECT r = item.rcItem;
   const int id = static_cast<int>(item.CtlID);
-  const int one = std::max(1, m.Px(15));  // a pixel at 96 DPI
+  const int one = std::max(1, Px(15));  // a pixel at 96 DPI
   if (id >= kOptEdgeBase && id < kOptEdgeBase + 4) {
     // In the strip's colour; the chosen edge framed black and white, which shows on every
     // colour, the others in a thin grey frame.
@@ -540,7 +495,7 @@ void OptionsForm::Draw(const DRAWITEMSTRUCT& item) {
     UniqueBrush case_brush(CreateSolidBrush(RGB(64, 64, 64)));
     SelectedObject brush(dc, case_brush.get());
     SelectedObject pen(dc, GetStockObject(NULL_PEN));
-    const int round = std::max(2, m.Px(90));
+    const int round = std::max(2, Px(90));
     RoundRect(dc, case_rect.left, case_rect.top, case_rect.right + 1, case_rect.bottom + 1,
               round, round);
     const RECT face{x(120), y(120), x(2715), y(2115)};
@@ -548,7 +503,7 @@ void OptionsForm::Draw(const DRAWITEMSTRUCT& item) {
     // A window on the desktop, so that the face reads as a screen.
     const RECT window{x(900), y(600), x(1950), y(1500)};
     Fill(dc, window, RGB(240, 240, 240));
-    Fill(dc, RECT{window.left, window.top, window.right, window.top + m.Px(150)},
+    Fill(dc, RECT{window.left, window.top, window.right, window.top + Px(150)},
          RGB(0, 84, 166));
   }
 }

@@ -8,9 +8,12 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "quillet/options_model.h"
+#include "ui/window_frame_win32.h"
 
 namespace qm {
 
@@ -37,7 +40,7 @@ enum OptionsFormId : int {
   kOptEdgeBase = 150,        // PumActPosOpt 0..3: the edge bars
 };
 
-class OptionsForm : public OptionsView {
+class OptionsForm final : public OptionsView, public WindowFrame {
  public:
   OptionsForm();
   ~OptionsForm() override;
@@ -50,8 +53,8 @@ class OptionsForm : public OptionsView {
   // Called with the dialog's window once it exists.
   std::function<void(HWND)> on_created;
   void Attach(OptionsModel* model) { model_ = model; }
+  // Destroys the dialog, and gives up one still to be made.
   void Destroy();
-  HWND hwnd() const { return window_; }
 
   // Shown beside the main window, which stays usable.
   void Show();
@@ -71,19 +74,23 @@ class OptionsForm : public OptionsView {
   void Hide() override;
 
  private:
-  static INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);
-  INT_PTR HandleMessage(UINT message, WPARAM wparam, LPARAM lparam);
-  void Layout(bool create);
+  std::vector<ControlRow> Table() const override;
+  SIZE ClientTwips() const override;
+  void AfterLayout(bool created) override;
+  void OnCreate() override;
+  bool OnCommand(int id, int code) override;
+  bool OnClose() override;
+  bool OnDpiChanged(const RECT& suggested) override;
+  std::optional<LRESULT> OnMessage(UINT message, WPARAM wparam, LPARAM lparam) override;
   bool MakeWindow();
-  void OnCommand(int id, int code);
   void Draw(const DRAWITEMSTRUCT& item);
+  int Px(int twips) const { return TwipsToPixels(twips, dpi()); }
   HWND Control(int id) const;
   // Checks the option button `index` of the `count` ones from `first_id` and clears the others.
   void CheckOneOf(int first_id, int count, int index);
 
   struct Impl;
   std::unique_ptr<Impl> impl_;
-  HWND window_ = nullptr;
   HWND main_ = nullptr;
   OptionsModel* model_ = nullptr;
 };

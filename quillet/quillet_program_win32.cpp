@@ -1,8 +1,6 @@
 // Quillet.exe: services, the main window, the notification-area icon and the life cycle.
 #include "quillet/quillet_program_win32.h"
 
-#include <commctrl.h>
-
 #include <memory>
 #include <optional>
 #include <utility>
@@ -38,8 +36,8 @@
 #include "platform/ui_services_win32.h"
 #include "platform/utf16_win32.h"
 #include "platform/windows_version.h"
+#include "ui/program_shell_win32.h"
 #include "ui/resource_ids.h"
-#include "ui/tray_icon_win32.h"
 
 namespace qm {
 namespace {
@@ -47,14 +45,17 @@ namespace {
 constexpr const char* kQuilletDescription = "Quillet - Textbausteine per Mausklick";
 // While something waits for the data file, it is tried again this often.
 constexpr UINT kRetryTimer = 2;
+// Outside the NT family the window used last is looked up this often.
+constexpr UINT kPollTimer = 1;
+constexpr UINT kPollEveryMs = 1000;
 constexpr UINT kRetryEveryMs = 3000;
 
 // Message boxes belong to the main window while it is shown, and come to the front on
 // their own while the program sits in the notification area.
 class OwnerDialogs : public Dialogs {
  public:
-  explicit OwnerDialogs(HWND main) : main_(main), owned_(MakeWin32Dialogs(main)),
-                                     free_(MakeWin32Dialogs(nullptr)) {}
+  explicit OwnerDialogs(HWND main)
+      : main_(main), owned_(MakeWin32Dialogs(main)), free_(MakeWin32Dialogs(nullptr)) {}
   MessageAnswer ShowMessage(const std::string& text, const std::string& title, MessageIcon icon,
                             MessageButtons buttons) override {
     return Pick().ShowMessage(ToCrLf(text), title, icon, buttons);
@@ -85,9 +86,6 @@ class OwnerDialogs : public Dialogs {
   std::unique_ptr<Dialogs> owned_, free_, for_options_;
 };
 
-class QuilletProgram;
-QuilletProgram* g_program = nullptr;  // for the timers' callbacks
-
 class QuilletProgram {
  public:
   explicit QuilletProgram(HINSTANCE instance) : instance_(instance), form_(instance) {}
@@ -112,10 +110,11 @@ class QuilletProgram {
   void ShowDebugger();
   void ShowMonitor();
   void RetryLater();
+  void OnTimer(UINT_PTR id);
 
   HINSTANCE instance_;
   MainForm form_;
-  HICON icon_ = nullptr, small_icon_ = nullptr;
+  HICON small_icon_ = nullptr;
   bool quitting_ = false;
   bool menu_open_ = false;
   bool retry_timer_ = false;
@@ -217,9 +216,8 @@ void QuilletProgram::ShowPopupMenu() {
 void QuilletProgram::PlaceStrip() {
   const SIZE screen = PrimaryScreenSize();
   const PopupSettings& settings = core_->popup_settings();
-  strip_.SetColour(PlainColour(settings.colour, [](int index) {
-    return static_cast<std::uint32_t>(GetSysColor(index));
-  }));
+  strip_.SetColour(PlainColour(
+      settings.colour, [](int index) { return static_cast<std::uint32_t>(GetSysColor(index)); }));
   const EdgeStripPlacement p = PlaceEdgeStrip(settings, screen.cx, screen.cy);
   strip_.Place(p.visible, RECT{p.rect.left, p.rect.top, p.rect.left + p.rect.width,
                                p.rect.top + p.rect.height});
@@ -248,8 +246,7 @@ void QuilletProgram::CreateOptions() {
   options_form_.on_created = [this](HWND options) {
     static_cast<OwnerDialogs&>(*dialogs_).SetOptionsWindow(options);
   };
-  options_form_.Create(instance_, form_.hwnd(),
-                       MakeCaption("Optionen", IsWindowsNT(*system_)),
+  options_form_.Create(instance_, form_.hwnd(), MakeCaption("Optionen", IsWindowsNT(*system_)),
                        /*when_shown=*/true);
   autostart_.emplace(*registry_, *fs_, *dialogs_, kQuilletTitle,
                      AppExePath(*system_) + " /AUTOSTART");
@@ -323,22 +320,20 @@ void QuilletProgram::ShowDebugger() {
     debugger_.on_ignore = [this](const std::optional<std::string>& marked) {
       // The questions belong to the debugger, so that its buttons wait for the answer.
       OwnerDialogs dialogs(debugger_.hwnd());
-      IgnoreMarkedTitle(dialogs, core_->caption(), marked, [this](const std::string& title) {
-        return core_->AddIgnoredTitle(title);
-      });
+      IgnoreMarkedTitle(dialogs, core_->caption(), marked,
+                        [this](const std::string& title) { return core_->AddIgnoredTitle(title); });
     };
     debugger_.on_edit_data_file = [this] { EditDataFile(*shell_, core_->data_file()); };
   }
-  debugger_.Show(instance_, form_.hwnd(),
-                 MakeCaption("Debugger", core_->windows_nt()),
+  debugger_.Show(instance_, form_.hwnd(), MakeCaption("Debugger", core_->windows_nt()),
                  usable_titles_);
 }
 
 void QuilletProgram::ShowMonitor() {
   const WindowTitleReader title = [this](WindowHandle w) { return WindowTitle(*desktop_, w); };
   monitor_.lines = [this, title](bool visible_only) {
-    return MonitorLines(*desktop_, *clock_, title,
-                        reinterpret_cast<std::uintptr_t>(form_.hwnd()), visible_only);
+    return MonitorLines(*desktop_, *clock_, title, reinterpret_cast<std::uintptr_t>(form_.hwnd()),
+                        visible_only);
   };
   monitor_.caption = [this, title](HWND monitor) {
     return TitleInFront(*desktop_, title, core_->caption(),
@@ -349,14 +344,21 @@ void QuilletProgram::ShowMonitor() {
 
 void QuilletProgram::RetryLater() {
   if (std::exchange(retry_timer_, true)) return;
-  SetTimer(form_.hwnd(), kRetryTimer, kRetryEveryMs, [](HWND window, UINT, UINT_PTR, DWORD) {
-    if (!g_program || g_program->quitting_) return;
-    // Nothing is reloaded or reported while a snippet is being typed; the next tick retries.
-    if (g_program->sender_ && g_program->sender_->busy()) return;
-    if (g_program->core_->RetryPending(IsWindowVisible(window) != FALSE)) return;
-    KillTimer(window, kRetryTimer);
-    g_program->retry_timer_ = false;
-  });
+  SetTimer(form_.hwnd(), kRetryTimer, kRetryEveryMs, nullptr);
+}
+
+void QuilletProgram::OnTimer(UINT_PTR id) {
+  if (id == kPollTimer) {
+    const WindowHandle found = LastUsedWindowPass();
+    if (found) last_used_window_ = found;
+    return;
+  }
+  if (id != kRetryTimer || quitting_) return;
+  // Nothing is reloaded or reported while a snippet is being typed; the next tick retries.
+  if (sender_ && sender_->busy()) return;
+  if (core_->RetryPending(IsWindowVisible(form_.hwnd()) != FALSE)) return;
+  KillTimer(form_.hwnd(), kRetryTimer);
+  retry_timer_ = false;
 }
 
 LifecycleHooks QuilletProgram::Hooks() {
@@ -377,10 +379,7 @@ LifecycleHooks QuilletProgram::Hooks() {
     SaveWindowGeometry(settings_, Rect{r.left, r.top, r.width, r.height});
   };
   h.install_tray_and_hide = [this] {
-    HookTrayWindow(form_.hwnd(), TrayCallbacks{[this](unsigned) { OnActivationClick(1); },
-                                               [this](unsigned) { OnActivationClick(2); },
-                                               nullptr});
-    AddTrayIcon(0, small_icon_, kQuilletTitle);
+    form_.tray().Add(0, small_icon_, kQuilletTitle);
     ShowWindow(form_.hwnd(), SW_HIDE);
   };
   h.place_edge_strip = [this] { PlaceStrip(); };
@@ -388,58 +387,30 @@ LifecycleHooks QuilletProgram::Hooks() {
   h.settings_loaded = [this](const PopupSettings& p) { options_->LoadSettings(p); };
   h.show_monitor = [this] { ShowMonitor(); };
   h.retry_later = [this] { RetryLater(); };
-  // Outside the NT family the window used last is looked up once a second.
-  h.start_poll_timer = [this] {
-    SetTimer(form_.hwnd(), 1, 1000, [](HWND, UINT, UINT_PTR, DWORD) {
-      if (!g_program) return;
-      const WindowHandle found = g_program->LastUsedWindowPass();
-      if (found) g_program->last_used_window_ = found;
-    });
-  };
+  h.start_poll_timer = [this] { SetTimer(form_.hwnd(), kPollTimer, kPollEveryMs, nullptr); };
   h.unload_other_windows = [this] {
-    debugger_.Close();
+    debugger_.Destroy();
     options_form_.Destroy();
     strip_.Place(false, RECT{});
-    monitor_.Close();
+    monitor_.Destroy();
   };
-  h.remove_tray = [] {
-    RemoveTrayIcon(0);
-    UnhookTrayWindow();
-  };
+  h.remove_tray = [this] { form_.tray().RemoveAll(); };
   return h;
 }
 
 int QuilletProgram::Run(const std::wstring& command_line) {
-  INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
-  InitCommonControlsEx(&icc);
-  const UINT show_message = RegisterWindowMessageW(kShowMainWindowMessage);
-
   // One program per user session: two would show two icons and overwrite each other's
   // edits. A second start brings the first one's main window forward and ends.
-  HANDLE instance_mutex = CreateMutexW(nullptr, TRUE, L"Local\\Ferrandel.Quillet.Instance");
-  if (instance_mutex && GetLastError() == ERROR_ALREADY_EXISTS) {
-    CloseHandle(instance_mutex);
-    for (int attempt = 0; attempt < 50; ++attempt) {
-      if (HWND first = FindWindowW(kMainFormClass, nullptr)) {
-        AllowSetForegroundWindow(ASFW_ANY);
-        PostMessageW(first, show_message, 0, 0);
-        return 0;
-      }
-      Sleep(100);  // the first one may still be starting
-    }
+  ProgramShell shell(L"Local\\Ferrandel.Quillet.Instance");
+  if (shell.already_running()) {
+    ProgramShell::HandOverToFirst(kMainFormClass, RegisterWindowMessageW(kShowMainWindowMessage));
     return 0;
   }
-
-  icon_ = static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(QM_IDI_PROGRAM), IMAGE_ICON,
-                                        0, 0, LR_DEFAULTSIZE | LR_SHARED));
-  small_icon_ = static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(QM_IDI_PROGRAM),
-                                              IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
-                                              GetSystemMetrics(SM_CYSMICON), LR_SHARED));
-  if (!icon_) icon_ = LoadIconW(nullptr, IDI_APPLICATION);
-  if (!small_icon_) small_icon_ = icon_;
+  const ProgramIcons icons = ProgramShell::LoadIcons(instance_, QM_IDI_PROGRAM);
+  small_icon_ = icons.small;
   // The program starts in the notification area: the editor and its library wait until
   // the window is first shown.
-  if (!form_.Create(icon_, small_icon_, MainForm::EditorCreation::kWhenNeeded)) return 2;
+  if (!form_.Create(icons.large, icons.small, MainForm::EditorCreation::kWhenNeeded)) return 2;
   // The strip's caption starts like every window's of the program, so it is never a target.
   strip_.Create(instance_, MakeCaption("Satellit", IsWindowsNT(*system_)));
   strip_.on_mouse_move = [this] { OnStripMouseMove(core_->popup_settings(), Activation()); };
@@ -462,7 +433,6 @@ int QuilletProgram::Run(const std::wstring& command_line) {
                              *system_,
                              pause_.get()},
                 form_, Hooks());
-  g_program = this;
 
   CreateOptions();
 
@@ -471,11 +441,11 @@ int QuilletProgram::Run(const std::wstring& command_line) {
                                  *clipboard_, *dialogs_, *processes_, *pace_, *chooser_},
                   core_->data_file());
   // While a long text is typed, the icon's tooltip tells how far it has got.
-  sender_->SetProgress([](std::size_t typed, std::size_t total, bool done) {
+  sender_->SetProgress([this](std::size_t typed, std::size_t total, bool done) {
     if (total < 200) return;
-    SetTrayTip(0, done ? std::string(kQuilletTitle)
-                       : std::string(kQuilletTitle) + ": " + std::to_string(typed) + " von " +
-                             std::to_string(total) + " Zeichen");
+    form_.tray().SetTip(0, done ? std::string(kQuilletTitle)
+                                : std::string(kQuilletTitle) + ": " + std::to_string(typed) +
+                                      " von " + std::to_string(total) + " Zeichen");
   });
 
   MainFormCommands commands;
@@ -490,7 +460,12 @@ int QuilletProgram::Run(const std::wstring& command_line) {
   // Windows ends the process after this; everything is stored and the icon is gone.
   commands.end_session = [this] { Quit(); };
   commands.monitor_gesture = [this] { ShowMonitor(); };
-  form_.Attach(&core_->main(), commands);
+  commands.tray_icon = [this](TrayEvent event) {
+    if (event == TrayEvent::kLeftDown) OnActivationClick(1);
+    if (event == TrayEvent::kRightDown) OnActivationClick(2);
+  };
+  commands.timer = [this](UINT_PTR id) { OnTimer(id); };
+  form_.Attach(&core_->main(), std::move(commands));
 
   core_->Startup(WideToUtf8(command_line));
   if (core_->debug_mode()) {
@@ -498,15 +473,8 @@ int QuilletProgram::Run(const std::wstring& command_line) {
     SetForegroundWindow(form_.hwnd());
   }
 
-  MSG msg;
-  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-    HWND active = GetActiveWindow();
-    if (active && IsDialogMessageW(active, &msg)) continue;
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-  }
+  ProgramShell::RunMessageLoop();
   if (!quitting_) core_->Shutdown();
-  if (instance_mutex) CloseHandle(instance_mutex);
   return 0;
 }
 

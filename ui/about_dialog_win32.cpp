@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "platform/utf16_win32.h"
@@ -11,7 +12,7 @@
 #include "ui/picture_win32.h"
 #include "ui/resource_ids.h"
 #include "ui/version_text.h"
-#include "ui/window_layout_win32.h"
+#include "ui/window_frame_win32.h"
 
 namespace qm {
 namespace {
@@ -24,39 +25,57 @@ constexpr int kClientWidth = 7440;
 constexpr int kTextTop = 240, kTextHeight = 1680, kTextWidth = 5280;
 constexpr int kLogoSize = 1440;
 
-struct AboutDialog {
-  ProgramInfo program;
-  AboutKind kind;
-  Shell& shell;
-  SystemInfo& system;
-  AboutContent content;
-  int dpi = USER_DEFAULT_SCREEN_DPI;
-  int extra = 0;  // twips added below the text when it needs more room than planned
-  UniqueFont font;
-  UniqueBitmap logo;
-};
-
-// One About dialog per process, and the hook that gives it its keyboard while it is open.
-HWND g_open_dialog = nullptr;
-HHOOK g_keyboard_hook = nullptr;
-
 int ClientHeight(AboutKind kind, int extra) {
   return kTextTop + kTextHeight + extra + (kind == AboutKind::kFreeware ? 2040 : 960);
 }
 
+// Opens without blocking and owns itself: it goes with its window.
+class AboutDialog final : public WindowFrame {
+ public:
+  AboutDialog(const ProgramInfo& program, AboutKind kind, Shell& shell, SystemInfo& system,
+              AboutContent content)
+      : program_(program),
+        kind_(kind),
+        shell_(shell),
+        system_(system),
+        content_(std::move(content)) {}
+  bool Open(HINSTANCE instance, HWND owner);
+
+ private:
+  std::vector<ControlRow> Table() const override;
+  SIZE ClientTwips() const override { return {kClientWidth, ClientHeight(kind_, extra_)}; }
+  void BeforeLayout(HFONT font) override;
+  void AfterLayout(bool created) override;
+  void OnCreate() override;
+  bool OnCommand(int id, int code) override;
+  void OnDestroy() override;
+  void OnFinalMessage() override { delete this; }
+  std::optional<LRESULT> OnMessage(UINT message, WPARAM wparam, LPARAM lparam) override;
+  void OnButton(int index);
+
+  ProgramInfo program_;
+  AboutKind kind_;
+  Shell& shell_;
+  SystemInfo& system_;
+  AboutContent content_;
+  int extra_ = 0;  // twips added below the text when it needs more room than planned
+  UniqueBitmap logo_;
+  HHOOK keyboard_hook_ = nullptr;
+};
+
 // The text grows downwards by `extra`; everything below moves with it.
-std::vector<ControlRow> AboutTable(const AboutDialog& d) {
-  const int below = kTextTop + kTextHeight + d.extra;
+std::vector<ControlRow> AboutDialog::Table() const {
+  const int below = kTextTop + kTextHeight + extra_;
   std::vector<ControlRow> t = {
       {kLogo, L"STATIC", "", SS_BITMAP | SS_NOTIFY, 240, 240, kLogoSize, kLogoSize},
-      {kText, L"STATIC", d.content.text, SS_LEFT | SS_NOPREFIX, 1920, kTextTop, kTextWidth,
-       kTextHeight + d.extra},
+      {kText, L"STATIC", content_.text, SS_LEFT | SS_NOPREFIX, 1920, kTextTop, kTextWidth,
+       kTextHeight + extra_},
       {kSeparator, L"STATIC", "", SS_ETCHEDHORZ, 240, below + 180, 6960, 30},
   };
-  for (const AboutButton& b : d.content.buttons) {
+  for (const AboutButton& b : content_.buttons) {
     ControlRow button{
         kFirstButton + b.index, L"BUTTON", b.caption, BS_PUSHBUTTON | WS_TABSTOP, 0, 0, 0, 400};
-    if (d.kind == AboutKind::kFreeware) {
+    if (kind_ == AboutKind::kFreeware) {
       // The two long captions take the whole width; the close button sits at the right.
       button.left = b.index == kAboutCloseButton ? 4800 : 240;
       button.width = b.index == kAboutCloseButton ? 2400 : 6960;
@@ -75,186 +94,144 @@ std::vector<ControlRow> AboutTable(const AboutDialog& d) {
 
 // Twips the text needs beyond its planned height in this font (another system font, a long
 // translation).
-int ExtraTextHeight(HWND dialog, const AboutDialog& d) {
-  WindowDc dc(dialog);
-  if (!dc.get()) return 0;
-  SelectedObject font(dc.get(), d.font.get());
-  std::wstring text = Utf8ToWide(d.content.text);
-  RECT r{0, 0, TwipsToPixels(kTextWidth, d.dpi), 0};
+void AboutDialog::BeforeLayout(HFONT font) {
+  extra_ = 0;
+  WindowDc dc(hwnd());
+  if (!dc.get()) return;
+  SelectedObject selected(dc.get(), font);
+  std::wstring text = Utf8ToWide(content_.text);
+  RECT r{0, 0, TwipsToPixels(kTextWidth, dpi()), 0};
   DrawTextW(dc.get(), text.c_str(), static_cast<int>(text.size()), &r,
             DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX | DT_EDITCONTROL);
-  const int needed = MulDiv(r.bottom - r.top, kTwipsPerInch, d.dpi);
-  return std::max(0, needed - kTextHeight);
+  const int needed = MulDiv(r.bottom - r.top, kTwipsPerInch, dpi());
+  extra_ = std::max(0, needed - kTextHeight);
 }
 
-void ShowLogo(HWND dialog, AboutDialog& d) {
-  const int size = TwipsToPixels(kLogoSize, d.dpi);
-  const auto module = reinterpret_cast<HMODULE>(GetWindowLongPtrW(dialog, GWLP_HINSTANCE));
+void AboutDialog::AfterLayout(bool) {
+  const int size = TwipsToPixels(kLogoSize, dpi());
+  const auto module = reinterpret_cast<HMODULE>(GetWindowLongPtrW(hwnd(), GWLP_HINSTANCE));
   SetControlPicture(
-      GetDlgItem(dialog, kLogo),
-      LoadPictureResource(module, QM_IDR_LOGO, size, size, GetSysColor(COLOR_BTNFACE)), d.logo);
+      GetDlgItem(hwnd(), kLogo),
+      LoadPictureResource(module, QM_IDR_LOGO, size, size, GetSysColor(COLOR_BTNFACE)), logo_);
 }
 
-void Layout(HWND dialog, AboutDialog& d, bool create) {
-  d.font = CreateMessageFont(d.dpi);
-  d.extra = ExtraTextHeight(dialog, d);
-  const std::vector<ControlRow> table = AboutTable(d);
-  if (create) {
-    CreateControls(dialog, table, d.dpi, d.font.get());
-  } else {
-    PlaceControls(dialog, table, d.dpi, d.font.get());
-  }
-  ShowLogo(dialog, d);
-}
-
-void OnInit(HWND dialog, AboutDialog& d) {
-  DisableAutomaticDialogScaling(dialog);
-  d.dpi = WindowDpi(dialog);
-  Layout(dialog, d, true);
-  HWND logo = GetDlgItem(dialog, kLogo);
-  AddTooltip(dialog, logo, kLogoTooltip);
-  for (const AboutButton& b : d.content.buttons) {
+void AboutDialog::OnCreate() {
+  HWND logo = GetDlgItem(hwnd(), kLogo);
+  AddTooltip(hwnd(), logo, kLogoTooltip);
+  for (const AboutButton& b : content_.buttons) {
     if (!b.tooltip.empty())
-      AddTooltip(dialog, GetDlgItem(dialog, kFirstButton + b.index), b.tooltip);
+      AddTooltip(hwnd(), GetDlgItem(hwnd(), kFirstButton + b.index), b.tooltip);
   }
-  const SIZE outer =
-      WindowSizeForClient(dialog, kClientWidth, ClientHeight(d.kind, d.extra), d.dpi);
+  const SIZE outer = OuterSize();
   const SIZE screen = PrimaryScreenSize();
   const Point at = AboutPosition(screen.cx, screen.cy, outer.cx, outer.cy);
-  SetClientSize(dialog, kClientWidth, ClientHeight(d.kind, d.extra), d.dpi, at.x, at.y);
-  SetFocus(GetDlgItem(dialog, kFirstButton + kAboutCloseButton));
+  SetClientSize(hwnd(), kClientWidth, ClientHeight(kind_, extra_), dpi(), at.x, at.y);
+  SetFocus(GetDlgItem(hwnd(), kFirstButton + kAboutCloseButton));
 }
 
-void OnButton(HWND dialog, AboutDialog& d, int index) {
-  const std::string windows = WindowsVersionString(d.system);
+void AboutDialog::OnButton(int index) {
+  const std::string windows = WindowsVersionString(system_);
   if (index == kAboutCloseButton) {
-    DestroyWindow(dialog);
-  } else if (d.kind == AboutKind::kFreeware && index == kAboutMailButton) {
-    d.shell.Open(
-        AboutMailAddress(d.program, AppVersionString(VersionText::kShortInBrackets), windows),
+    DestroyWindow(hwnd());
+  } else if (kind_ == AboutKind::kFreeware && index == kAboutMailButton) {
+    shell_.Open(
+        AboutMailAddress(program_, AppVersionString(VersionText::kShortInBrackets), windows),
         ShowMode::kNormal);
-  } else if (d.kind == AboutKind::kFreeware && index == kAboutUpdateButton) {
-    d.shell.Open(AboutUpdateAddress(d.program, AppVersionString(VersionText::kFull), windows),
-                 ShowMode::kNormal);
-  } else if (d.kind == AboutKind::kCommercial && index == kAboutWebButton) {
-    OpenMakerWebSite(d.shell);
+  } else if (kind_ == AboutKind::kFreeware && index == kAboutUpdateButton) {
+    shell_.Open(AboutUpdateAddress(program_, AppVersionString(VersionText::kFull), windows),
+                ShowMode::kNormal);
+  } else if (kind_ == AboutKind::kCommercial && index == kAboutWebButton) {
+    OpenMakerWebSite(shell_);
   }
 }
 
-void OnDestroy(HWND dialog) {
-  auto* d = reinterpret_cast<AboutDialog*>(GetWindowLongPtrW(dialog, DWLP_USER));
-  if (d) SetControlPicture(GetDlgItem(dialog, kLogo), UniqueBitmap(), d->logo);
-  delete d;
-  SetWindowLongPtrW(dialog, DWLP_USER, 0);
-  if (g_open_dialog == dialog) g_open_dialog = nullptr;
-  if (g_keyboard_hook) {
-    UnhookWindowsHookEx(g_keyboard_hook);
-    g_keyboard_hook = nullptr;
+bool AboutDialog::OnCommand(int id, int code) {
+  if (id == kLogo && code == STN_CLICKED) {
+    OpenMakerWebSite(shell_);
+  } else if (id >= kFirstButton && id <= kFirstButton + kAboutCloseButton) {
+    OnButton(id - kFirstButton);
+  } else {
+    return id != IDCANCEL;  // Esc closes
   }
+  return true;
 }
 
-INT_PTR CALLBACK AboutDialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
-  try {
-    if (message == WM_INITDIALOG) {
-      // From here on the window owns the dialog's state; WM_DESTROY deletes it.
-      AboutDialog* d = reinterpret_cast<std::unique_ptr<AboutDialog>*>(lparam)->release();
-      SetWindowLongPtrW(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(d));
-      OnInit(dialog, *d);
-      return FALSE;
-    }
-    auto* d = reinterpret_cast<AboutDialog*>(GetWindowLongPtrW(dialog, DWLP_USER));
-    if (!d) return FALSE;
-    switch (message) {
-      case WM_COMMAND: {
-        const int id = LOWORD(wparam);
-        if (id == IDCANCEL) {
-          DestroyWindow(dialog);
-        } else if (id == kLogo && HIWORD(wparam) == STN_CLICKED) {
-          OpenMakerWebSite(d->shell);
-        } else if (id >= kFirstButton && id <= kFirstButton + kAboutCloseButton) {
-          OnButton(dialog, *d, id - kFirstButton);
-        }
-        return TRUE;
-      }
-      case WM_CLOSE:
-        DestroyWindow(dialog);
-        return TRUE;
-      case WM_SETCURSOR:
-        // The logo is a link.
-        if (reinterpret_cast<HWND>(wparam) == GetDlgItem(dialog, kLogo)) {
-          SetCursor(LoadCursorW(nullptr, IDC_HAND));
-          SetWindowLongPtrW(dialog, DWLP_MSGRESULT, TRUE);
-          return TRUE;
-        }
-        return FALSE;
-      case WM_DPICHANGED: {
-        d->dpi = HIWORD(wparam);
-        Layout(dialog, *d, false);
-        MoveToSuggestedRect(dialog, *reinterpret_cast<const RECT*>(lparam), kClientWidth,
-                            ClientHeight(d->kind, d->extra), d->dpi);
-        return TRUE;
-      }
-      case WM_DESTROY:
-        OnDestroy(dialog);
-        return FALSE;
-      default:
-        return FALSE;
-    }
-  } catch (...) {
-    // Nothing may unwind through the dialog manager.
-    return FALSE;
+std::optional<LRESULT> AboutDialog::OnMessage(UINT message, WPARAM wparam, LPARAM) {
+  // The logo is a link.
+  if (message == WM_SETCURSOR && reinterpret_cast<HWND>(wparam) == GetDlgItem(hwnd(), kLogo)) {
+    SetCursor(LoadCursorW(nullptr, IDC_HAND));
+    return TRUE;
   }
+  return std::nullopt;
+}
+
+void AboutDialog::OnDestroy() {
+  SetControlPicture(GetDlgItem(hwnd(), kLogo), UniqueBitmap(), logo_);
+  if (keyboard_hook_) UnhookWindowsHookEx(keyboard_hook_);
+  keyboard_hook_ = nullptr;
+}
+
+// The open About dialog of this thread, if there is one: one at a time.
+HWND OpenAboutDialog() {
+  HWND found = nullptr;
+  EnumThreadWindows(
+      GetCurrentThreadId(),
+      [](HWND window, LPARAM out) {
+        wchar_t name[64] = {};
+        GetClassNameW(window, name, static_cast<int>(std::size(name)));
+        if (lstrcmpW(name, kAboutDialogClass) != 0) return TRUE;
+        *reinterpret_cast<HWND*>(out) = window;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&found));
+  return found;
 }
 
 // A modeless dialog gets Tab, Enter and Escape only through IsDialogMessage in the message
-// loop; the hook does that here, so that every owner's loop serves the dialog.
+// loop; the hook does that here, so that every loop of the thread serves the dialog.
 LRESULT CALLBACK KeyboardForDialog(int code, WPARAM wparam, LPARAM lparam) {
   auto* msg = reinterpret_cast<MSG*>(lparam);
-  if (code >= 0 && wparam == PM_REMOVE && g_open_dialog && msg->message >= WM_KEYFIRST &&
-      msg->message <= WM_KEYLAST &&
-      (msg->hwnd == g_open_dialog || IsChild(g_open_dialog, msg->hwnd)) &&
-      IsDialogMessageW(g_open_dialog, msg)) {
-    msg->message = WM_NULL;  // handled; the loop must not translate it again
+  if (code >= 0 && wparam == PM_REMOVE && msg->message >= WM_KEYFIRST &&
+      msg->message <= WM_KEYLAST && msg->hwnd) {
+    HWND dialog = OpenAboutDialog();
+    if (dialog && (msg->hwnd == dialog || IsChild(dialog, msg->hwnd)) &&
+        IsDialogMessageW(dialog, msg)) {
+      msg->message = WM_NULL;  // handled; the loop must not translate it again
+    }
   }
-  return CallNextHookEx(g_keyboard_hook, code, wparam, lparam);
+  return CallNextHookEx(nullptr, code, wparam, lparam);
+}
+
+bool AboutDialog::Open(HINSTANCE instance, HWND owner) {
+  if (!CreateModeless(instance, kAboutDialogClass,
+                      WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME, content_.caption,
+                      owner)) {
+    return false;
+  }
+  keyboard_hook_ =
+      SetWindowsHookExW(WH_GETMESSAGE, KeyboardForDialog, nullptr, GetCurrentThreadId());
+  ShowWindow(hwnd(), SW_SHOW);
+  SetForegroundWindow(hwnd());
+  return true;
 }
 
 }  // namespace
 
 HWND ShowAboutDialog(HINSTANCE instance, HWND owner, const ProgramInfo& program, AboutKind kind,
                      Shell& shell, SystemInfo& system) {
-  if (g_open_dialog && IsWindow(g_open_dialog)) {
-    if (IsIconic(g_open_dialog)) ShowWindow(g_open_dialog, SW_RESTORE);
-    SetForegroundWindow(g_open_dialog);
-    return g_open_dialog;
+  if (HWND open = OpenAboutDialog()) {
+    if (IsIconic(open)) ShowWindow(open, SW_RESTORE);
+    SetForegroundWindow(open);
+    return open;
   }
-  if (!instance) instance = GetModuleHandleW(nullptr);
   const std::string version = AppVersionString(VersionText::kShortInBrackets);
-  auto d = std::make_unique<AboutDialog>(
-      AboutDialog{program,
-                  kind,
-                  shell,
-                  system,
-                  kind == AboutKind::kFreeware ? FreewareAbout(program, version, kYearSpan)
-                                               : CommercialAbout(program, version, kYearSpan),
-                  USER_DEFAULT_SCREEN_DPI,
-                  0,
-                  {},
-                  {}});
-  const bool own_class = RegisterDialogClass(instance, kAboutDialogClass);
-  const std::vector<WORD> dialog_template =
-      EmptyDialogTemplate(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME,
-                          own_class ? kAboutDialogClass : L"", d->content.caption);
-  HWND dialog = CreateDialogIndirectParamW(
-      instance, reinterpret_cast<LPCDLGTEMPLATEW>(dialog_template.data()), owner, AboutDialogProc,
-      reinterpret_cast<LPARAM>(&d));
-  if (!dialog) return nullptr;
-  g_open_dialog = dialog;
-  g_keyboard_hook =
-      SetWindowsHookExW(WH_GETMESSAGE, KeyboardForDialog, nullptr, GetCurrentThreadId());
-  ShowWindow(dialog, SW_SHOW);
-  SetForegroundWindow(dialog);
-  return dialog;
+  auto dialog = std::make_unique<AboutDialog>(program, kind, shell, system,
+                                              kind == AboutKind::kFreeware
+                                                  ? FreewareAbout(program, version, kYearSpan)
+                                                  : CommercialAbout(program, version, kYearSpan));
+  if (!dialog->Open(instance, owner)) return nullptr;
+  // The window owns the dialog now.
+  return dialog.release()->hwnd();
 }
 
 }  // namespace qm

@@ -11,18 +11,19 @@ constexpr std::intptr_t kLeftDown = 0x0201, kLeftDouble = 0x0203, kRightDown = 0
 
 }  // namespace
 
-bool DispatchTrayMessage(unsigned message, std::uintptr_t wparam, std::intptr_t lparam,
-                         const TrayCallbacks& callbacks) {
-  if (message != kTrayMessage) return false;
-  const auto id = static_cast<unsigned>(wparam);
+TrayEvent TrayEventOf(std::intptr_t lparam) {
   // Only the low word carries the mouse message; newer shells may put more in the high word.
-  const std::intptr_t mouse = lparam & 0xFFFF;
-  const std::function<void(unsigned)>* target = nullptr;
-  if (mouse == kLeftDown) target = &callbacks.left_down;
-  if (mouse == kRightDown) target = &callbacks.right_down;
-  if (mouse == kLeftDouble || mouse == kRightDouble) target = &callbacks.double_click;
-  if (target && *target) (*target)(id);
-  return true;
+  switch (lparam & 0xFFFF) {
+    case kLeftDown:
+      return TrayEvent::kLeftDown;
+    case kRightDown:
+      return TrayEvent::kRightDown;
+    case kLeftDouble:
+    case kRightDouble:
+      return TrayEvent::kDoubleClick;
+    default:
+      return TrayEvent::kNone;
+  }
 }
 
 std::string TrayTip(std::string_view text) {

@@ -2,7 +2,6 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <string_view>
 
@@ -12,15 +11,11 @@ namespace qm {
 // wParam the icon's identifier.
 inline constexpr unsigned kTrayMessage = 1024;
 
-struct TrayCallbacks {
-  std::function<void(unsigned id)> left_down;
-  std::function<void(unsigned id)> right_down;
-  std::function<void(unsigned id)> double_click;
-};
+// What the user did on the icon; the window's frame hands it to OnTrayIcon.
+enum class TrayEvent { kNone, kLeftDown, kRightDown, kDoubleClick };
 
-// Handles the icon's message and returns true; any other message is left to the window.
-bool DispatchTrayMessage(unsigned message, std::uintptr_t wparam, std::intptr_t lparam,
-                         const TrayCallbacks& callbacks);
+// The event of the icon's message, whose lParam holds the mouse message.
+TrayEvent TrayEventOf(std::intptr_t lparam);
 
 // A tooltip shows at most 63 characters.
 std::string TrayTip(std::string_view text);

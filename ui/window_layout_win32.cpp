@@ -210,18 +210,24 @@ std::vector<WORD> EmptyDialogTemplate(DWORD style, const wchar_t* window_class,
   return t;
 }
 
+bool RegisterWindowClass(WNDCLASSEXW wc) {
+  wc.cbSize = sizeof wc;
+  WNDCLASSEXW there{};
+  there.cbSize = sizeof there;
+  if (GetClassInfoExW(wc.hInstance, wc.lpszClassName, &there)) return true;
+  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  if (!wc.hbrBackground) wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  return RegisterClassExW(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+}
+
 bool RegisterDialogClass(HINSTANCE instance, const wchar_t* window_class) {
   WNDCLASSEXW wc{};
-  wc.cbSize = sizeof wc;
-  if (GetClassInfoExW(instance, window_class, &wc)) return true;
   wc.style = CS_DBLCLKS;
   wc.lpfnWndProc = DefDlgProcW;
   wc.cbWndExtra = DLGWINDOWEXTRA;
   wc.hInstance = instance;
-  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   wc.lpszClassName = window_class;
-  return RegisterClassExW(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+  return RegisterWindowClass(wc);
 }
 
 void DisableAutomaticDialogScaling(HWND dialog) {

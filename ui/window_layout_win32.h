@@ -132,6 +132,9 @@ HWND AddTooltip(HWND parent, HWND tool, const std::string& text);
 // window its keyboard handling (Tab, Enter, Escape) while the controls come from a table.
 std::vector<WORD> EmptyDialogTemplate(DWORD style, const wchar_t* window_class,
                                       const std::string& caption);
+// Registers `wc` (its procedure, instance, name, style, icons) once per process, with the
+// arrow cursor and, where it names none, the dialog background; true when the class is there.
+bool RegisterWindowClass(WNDCLASSEXW wc);
 // A private class for dialogs, so that other programs and tests can find the window by it.
 bool RegisterDialogClass(HINSTANCE instance, const wchar_t* window_class);
 

@@ -30,39 +30,37 @@ std::vector<ControlRow> DebuggerTable() {
 
 }  // namespace
 
-DebuggerWindow::DebuggerWindow() : ModelessDialog(kClientWidth, kClientHeight) {}
-
-DebuggerWindow::~DebuggerWindow() {
-  Close();
-}
-
 std::vector<ControlRow> DebuggerWindow::Table() const {
   return DebuggerTable();
 }
 
+SIZE DebuggerWindow::ClientTwips() const {
+  return {kClientWidth, kClientHeight};
+}
+
 void DebuggerWindow::Show(HINSTANCE instance, HWND main, const std::string& caption,
                           const std::vector<std::string>& titles) {
-  if (window_) {
+  if (hwnd()) {
     SetTitles(titles);
-    if (IsIconic(window_)) ShowWindow(window_, SW_RESTORE);
-    ShowWindow(window_, SW_SHOW);
-    SetForegroundWindow(window_);
+    if (IsIconic(hwnd())) ShowWindow(hwnd(), SW_RESTORE);
+    ShowWindow(hwnd(), SW_SHOW);
+    SetForegroundWindow(hwnd());
     return;
   }
   // Owned by no window: it stays open while the main window hides, with a taskbar button.
-  if (!Create(instance, kDebuggerClass, caption, nullptr)) return;
+  if (!CreateModeless(instance, kDebuggerClass, kModelessDialogStyle, caption, nullptr)) return;
   SetTitles(titles);
-  PlaceNearMainWindow(window_, main, OuterSize());
-  ShowWindow(window_, SW_SHOW);
-  SetForegroundWindow(window_);
-  SetFocus(GetDlgItem(window_, kDebuggerList));
+  PlaceNearMainWindow(hwnd(), main, OuterSize());
+  ShowWindow(hwnd(), SW_SHOW);
+  SetForegroundWindow(hwnd());
+  SetFocus(GetDlgItem(hwnd(), kDebuggerList));
 }
 
 void DebuggerWindow::SetTitles(const std::vector<std::string>& titles) {
-  if (!window_) return;
+  if (!hwnd()) return;
   const std::optional<std::string> marked = Marked();
   titles_ = titles;
-  HWND list = GetDlgItem(window_, kDebuggerList);
+  HWND list = GetDlgItem(hwnd(), kDebuggerList);
   SendMessageW(list, WM_SETREDRAW, FALSE, 0);
   SendMessageW(list, LB_RESETCONTENT, 0, 0);
   int reselect = -1;
@@ -76,15 +74,14 @@ void DebuggerWindow::SetTitles(const std::vector<std::string>& titles) {
 }
 
 std::optional<std::string> DebuggerWindow::Marked() const {
-  if (!window_) return std::nullopt;
-  const LRESULT pos = SendDlgItemMessageW(window_, kDebuggerList, LB_GETCURSEL, 0, 0);
+  if (!hwnd()) return std::nullopt;
+  const LRESULT pos = SendDlgItemMessageW(hwnd(), kDebuggerList, LB_GETCURSEL, 0, 0);
   if (pos < 0 || static_cast<std::size_t>(pos) >= titles_.size()) return std::nullopt;
   return titles_[static_cast<std::size_t>(pos)];
 }
 
-bool DebuggerWindow::OnMessage(UINT message, WPARAM wparam, LPARAM) {
-  if (message != WM_COMMAND) return false;
-  switch (static_cast<QuilletCommand>(LOWORD(wparam))) {
+bool DebuggerWindow::OnCommand(int id, int) {
+  switch (static_cast<QuilletCommand>(id)) {
     case QuilletCommand::kDebuggerIgnore:
       if (on_ignore) on_ignore(Marked());
       return true;
@@ -92,7 +89,7 @@ bool DebuggerWindow::OnMessage(UINT message, WPARAM wparam, LPARAM) {
       if (on_edit_data_file) on_edit_data_file();
       return true;
     case QuilletCommand::kDebuggerClose:
-      Close();
+      Destroy();
       return true;
     default:
       return false;

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "quillet/commands.h"
-#include "ui/modeless_dialog_win32.h"
+#include "ui/window_frame_win32.h"
 
 namespace qm {
 
@@ -18,14 +18,11 @@ inline constexpr wchar_t kDebuggerClass[] = L"QuilletDebFrm";
 // Control ids: the list of titles and the hint; the buttons have their QuilletCommand.
 inline constexpr int kDebuggerList = 1200, kDebuggerLabel = 1201;
 
-class DebuggerWindow : public ModelessDialog {
+class DebuggerWindow final : public WindowFrame {
  public:
   // The first button, with the marked title (nullopt when none is marked).
   std::function<void(const std::optional<std::string>& marked)> on_ignore;
   std::function<void()> on_edit_data_file;
-
-  DebuggerWindow();
-  ~DebuggerWindow() override;
 
   // Opens the window with `titles`, 50 pixels right of and below `main`'s corner, or brings
   // it to the front where it is open already. Modeless.
@@ -36,8 +33,9 @@ class DebuggerWindow : public ModelessDialog {
   void SetTitles(const std::vector<std::string>& titles);
 
  private:
-  bool OnMessage(UINT message, WPARAM wparam, LPARAM lparam) override;
   std::vector<ControlRow> Table() const override;
+  SIZE ClientTwips() const override;
+  bool OnCommand(int id, int code) override;
   std::optional<std::string> Marked() const;
 
   std::vector<std::string> titles_;

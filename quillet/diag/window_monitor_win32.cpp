@@ -51,51 +51,52 @@ void PlaceBesideMainWindow(HWND window, HWND main, SIZE size) {
 
 }  // namespace
 
-WindowMonitor::WindowMonitor() : ModelessDialog(kClientWidth, kClientHeight) {}
-
-WindowMonitor::~WindowMonitor() {
-  Close();
-}
-
 std::vector<ControlRow> WindowMonitor::Table() const {
   return MonitorTable();
 }
 
-void WindowMonitor::AfterLayout() {
-  UniqueFont list_font = CreatePointFont(L"Courier New", 9, dpi_);
-  HWND list = GetDlgItem(window_, kMonitorList);
+SIZE WindowMonitor::ClientTwips() const {
+  return {kClientWidth, kClientHeight};
+}
+
+void WindowMonitor::AfterLayout(bool) {
+  UniqueFont list_font = CreatePointFont(L"Courier New", 9, dpi());
+  HWND list = GetDlgItem(hwnd(), kMonitorList);
   SendMessageW(list, WM_SETFONT, reinterpret_cast<WPARAM>(list_font.get()), TRUE);
   // Wide enough for long titles, which the list scrolls sideways to.
-  SendMessageW(list, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(TwipsToPixels(30000, dpi_)), 0);
+  SendMessageW(list, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(TwipsToPixels(30000, dpi())), 0);
   // The old font goes only now that the list uses the new one.
   list_font_ = std::move(list_font);
 }
 
 void WindowMonitor::Show(HINSTANCE instance, HWND main) {
-  if (window_) {
-    if (IsIconic(window_)) ShowWindow(window_, SW_RESTORE);
-    SetForegroundWindow(window_);
+  if (hwnd()) {
+    if (IsIconic(hwnd())) ShowWindow(hwnd(), SW_RESTORE);
+    SetForegroundWindow(hwnd());
     return;
   }
   // Owned by the main window, so that the main window never covers it where the screen has
   // no room beside it.
-  if (!Create(instance, kMonitorClass, WideToUtf8(kMonitorCaption), main)) return;
-  CheckDlgButton(window_, CommandId(QuilletCommand::kMonitorVisibleOnly), BST_CHECKED);
-  PlaceBesideMainWindow(window_, main, OuterSize());
+  if (!CreateModeless(instance, kMonitorClass, kModelessDialogStyle, WideToUtf8(kMonitorCaption),
+                      main)) {
+    return;
+  }
+  CheckDlgButton(hwnd(), CommandId(QuilletCommand::kMonitorVisibleOnly), BST_CHECKED);
+  PlaceBesideMainWindow(hwnd(), main, OuterSize());
   Refresh();
-  SetTimer(window_, kTimerId, kMonitorIntervalMs, nullptr);
-  ShowWindow(window_, SW_SHOWNOACTIVATE);
+  SetTimer(hwnd(), kTimerId, kMonitorIntervalMs, nullptr);
+  ShowWindow(hwnd(), SW_SHOWNOACTIVATE);
   // At start-up the main window comes to the front after this; the monitor follows it there
   // once the program waits for input, without taking the focus.
-  PostMessageW(window_, kRaiseMessage, 0, 0);
+  PostMessageW(hwnd(), kRaiseMessage, 0, 0);
 }
 
 void WindowMonitor::Refresh() {
-  if (!window_) return;
-  HWND list = GetDlgItem(window_, kMonitorList);
+  if (!hwnd()) return;
+  HWND list = GetDlgItem(hwnd(), kMonitorList);
   if (lines) {
     const bool visible_only =
-        IsDlgButtonChecked(window_, CommandId(QuilletCommand::kMonitorVisibleOnly)) == BST_CHECKED;
+        IsDlgButtonChecked(hwnd(), CommandId(QuilletCommand::kMonitorVisibleOnly)) == BST_CHECKED;
     const std::vector<std::string> text = lines(visible_only);
     // Refilled in one go, staying where the user has scrolled to.
     const LRESULT top = SendMessageW(list, LB_GETTOPINDEX, 0, 0);
@@ -109,31 +110,30 @@ void WindowMonitor::Refresh() {
     InvalidateRect(list, nullptr, TRUE);
   }
   if (caption) {
-    if (const std::optional<std::string> text = caption(window_)) {
-      if (GetWindowTextUtf8(window_) != *text) SetWindowTextUtf8(window_, *text);
+    if (const std::optional<std::string> text = caption(hwnd())) {
+      if (GetWindowTextUtf8(hwnd()) != *text) SetWindowTextUtf8(hwnd(), *text);
     }
   }
 }
 
-bool WindowMonitor::OnMessage(UINT message, WPARAM wparam, LPARAM) {
-  switch (message) {
-    case kRaiseMessage:
-      SetWindowPos(window_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+std::optional<LRESULT> WindowMonitor::OnMessage(UINT message, WPARAM, LPARAM) {
+  if (message != kRaiseMessage) return std::nullopt;
+  SetWindowPos(hwnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  return 0;
+}
+
+void WindowMonitor::OnTimer(UINT_PTR id) {
+  if (id == kTimerId) Refresh();
+}
+
+bool WindowMonitor::OnCommand(int id, int code) {
+  switch (static_cast<QuilletCommand>(id)) {
+    case QuilletCommand::kMonitorVisibleOnly:
+      if (code == BN_CLICKED) Refresh();
       return true;
-    case WM_TIMER:
-      if (wparam == kTimerId) Refresh();
+    case QuilletCommand::kMonitorExit:
+      Destroy();
       return true;
-    case WM_COMMAND:
-      switch (static_cast<QuilletCommand>(LOWORD(wparam))) {
-        case QuilletCommand::kMonitorVisibleOnly:
-          if (HIWORD(wparam) == BN_CLICKED) Refresh();
-          return true;
-        case QuilletCommand::kMonitorExit:
-          Close();
-          return true;
-        default:
-          return false;
-      }
     default:
       return false;
   }

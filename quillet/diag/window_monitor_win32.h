@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "quillet/commands.h"
-#include "ui/modeless_dialog_win32.h"
+#include "ui/window_frame_win32.h"
 
 namespace qm {
 
@@ -21,24 +21,24 @@ inline constexpr wchar_t kMonitorCaption[] = L"ZQDEBUGFRM";
 inline constexpr int kMonitorList = 1300;
 inline constexpr UINT kMonitorIntervalMs = 500;
 
-class WindowMonitor : public ModelessDialog {
+class WindowMonitor final : public WindowFrame {
  public:
   // The list's lines, with hidden windows left out or not.
   std::function<std::vector<std::string>(bool visible_only)> lines;
   // The caption to show, given the monitor's own window; nullopt keeps the current one.
   std::function<std::optional<std::string>(HWND monitor)> caption;
 
-  WindowMonitor();
-  ~WindowMonitor() override;
-
   // Opens the monitor beside `main`, which owns it, or brings it to the front where it is
   // open. Modeless.
   void Show(HINSTANCE instance, HWND main);
 
  private:
-  bool OnMessage(UINT message, WPARAM wparam, LPARAM lparam) override;
   std::vector<ControlRow> Table() const override;
-  void AfterLayout() override;
+  SIZE ClientTwips() const override;
+  void AfterLayout(bool created) override;
+  bool OnCommand(int id, int code) override;
+  void OnTimer(UINT_PTR id) override;
+  std::optional<LRESULT> OnMessage(UINT message, WPARAM wparam, LPARAM lparam) override;
   void Refresh();
 
   UniqueFont list_font_;

@@ -4,13 +4,16 @@
 #include <windows.h>
 
 #include <functional>
+#include <optional>
 #include <string>
+
+#include "ui/window_frame_win32.h"
 
 namespace qm {
 
 inline constexpr wchar_t kEdgeStripClass[] = L"QuilletMoveOverFrm";
 
-class EdgeStripWindow {
+class EdgeStripWindow final : public WindowFrame {
  public:
   // The mouse moved over the strip; a button (1 left, 2 right, 4 middle) was pressed on it.
   std::function<void()> on_mouse_move;
@@ -30,11 +33,9 @@ class EdgeStripWindow {
   // Shown at `pixels` in the always-on-top band, or hidden and out of it.
   void Place(bool shown, const RECT& pixels);
   void SetColour(COLORREF colour);
-  HWND hwnd() const { return window_; }
 
  private:
-  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
-  HWND window_ = nullptr;
+  std::optional<LRESULT> OnMessage(UINT message, WPARAM wparam, LPARAM lparam) override;
   HBRUSH brush_ = nullptr;
 };
 

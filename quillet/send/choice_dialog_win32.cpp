@@ -1,10 +1,11 @@
 // The choice among several matching windows: a sorted list whose items carry the windows.
 #include "quillet/send/choice_dialog_win32.h"
 
+#include <utility>
 #include <vector>
 
 #include "platform/utf16_win32.h"
-#include "ui/window_layout_win32.h"
+#include "ui/window_frame_win32.h"
 
 namespace qm {
 namespace {
@@ -17,15 +18,27 @@ const char kHint[] =
     "Es wurden mehrere Fenster gefunden, die als Ziel in Frage kommen. Bitte wählen Sie aus "
     "der obigen Liste das entsprechende aus.";
 
-struct ChoiceDialog {
-  HWND main;
-  const std::vector<ChoiceCandidate>* candidates;
-  int dpi = USER_DEFAULT_SCREEN_DPI;
-  UniqueFont font, bold;
-  std::optional<std::uint64_t> chosen;
+class ChoiceDialog final : public WindowFrame {
+ public:
+  ChoiceDialog(HWND main, const std::vector<ChoiceCandidate>& candidates)
+      : main_(main), candidates_(candidates) {}
+  std::optional<std::uint64_t> chosen() const { return chosen_; }
+
+ private:
+  std::vector<ControlRow> Table() const override;
+  SIZE ClientTwips() const override { return {kClientWidth, kClientHeight}; }
+  void AfterLayout(bool created) override;
+  void OnCreate() override;
+  bool OnCommand(int id, int code) override;
+  void Choose();
+
+  HWND main_;
+  const std::vector<ChoiceCandidate>& candidates_;
+  UniqueFont bold_;
+  std::optional<std::uint64_t> chosen_;
 };
 
-std::vector<ControlRow> Table(const ChoiceDialog&) {
+std::vector<ControlRow> ChoiceDialog::Table() const {
   return {
       {kChoiceList, L"LISTBOX", "",
        LBS_SORT | LBS_NOTIFY | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_BORDER |
@@ -38,106 +51,58 @@ std::vector<ControlRow> Table(const ChoiceDialog&) {
   };
 }
 
-void Layout(HWND dialog, ChoiceDialog& d, bool create) {
-  d.font = CreateMessageFont(d.dpi);
+void ChoiceDialog::AfterLayout(bool) {
   LOGFONTW lf{};
-  GetObjectW(d.font.get(), sizeof lf, &lf);
+  GetObjectW(font(), sizeof lf, &lf);
   lf.lfWeight = FW_BOLD;
-  d.bold = UniqueFont(CreateFontIndirectW(&lf));
-  if (create) {
-    CreateControls(dialog, Table(d), d.dpi, d.font.get());
-  } else {
-    PlaceControls(dialog, Table(d), d.dpi, d.font.get());
-  }
-  SendDlgItemMessageW(dialog, IDOK, WM_SETFONT, reinterpret_cast<WPARAM>(d.bold.get()), TRUE);
+  UniqueFont bold(CreateFontIndirectW(&lf));
+  SendDlgItemMessageW(hwnd(), IDOK, WM_SETFONT, reinterpret_cast<WPARAM>(bold.get()), TRUE);
+  std::swap(bold_, bold);
 }
 
-void Choose(HWND dialog, ChoiceDialog& d) {
-  HWND list = GetDlgItem(dialog, kChoiceList);
+void ChoiceDialog::Choose() {
+  HWND list = GetDlgItem(hwnd(), kChoiceList);
   const LRESULT pos = SendMessageW(list, LB_GETCURSEL, 0, 0);
   if (pos != LB_ERR) {
-    d.chosen = static_cast<std::uint64_t>(SendMessageW(list, LB_GETITEMDATA, pos, 0));
+    chosen_ = static_cast<std::uint64_t>(SendMessageW(list, LB_GETITEMDATA, pos, 0));
   }
-  EndDialog(dialog, IDOK);
+  EndModal(IDOK);
 }
 
-void OnInit(HWND dialog, ChoiceDialog& d) {
-  DisableAutomaticDialogScaling(dialog);
-  d.dpi = WindowDpi(dialog);
-  Layout(dialog, d, true);
-  HWND list = GetDlgItem(dialog, kChoiceList);
-  for (const ChoiceCandidate& c : *d.candidates) {
+void ChoiceDialog::OnCreate() {
+  HWND list = GetDlgItem(hwnd(), kChoiceList);
+  for (const ChoiceCandidate& c : candidates_) {
     // Each item carries its own window, wherever the sorted list puts it.
     const LRESULT pos = SendMessageW(list, LB_ADDSTRING, 0,
                                      reinterpret_cast<LPARAM>(Utf8ToWide(c.title).c_str()));
     if (pos >= 0) SendMessageW(list, LB_SETITEMDATA, pos, static_cast<LPARAM>(c.window));
   }
   SendMessageW(list, LB_SETCURSEL, 0, 0);
-  PlaceNearMainWindow(dialog, d.main,
-                      WindowSizeForClient(dialog, kClientWidth, kClientHeight, d.dpi),
-                      HWND_TOPMOST);
+  PlaceNearMainWindow(hwnd(), main_, OuterSize(), HWND_TOPMOST);
   SetFocus(list);
-  SetForegroundWindow(dialog);
+  SetForegroundWindow(hwnd());
 }
 
-INT_PTR CALLBACK ChoiceProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
-  try {
-    if (message == WM_INITDIALOG) {
-      SetWindowLongPtrW(dialog, DWLP_USER, lparam);
-      OnInit(dialog, *reinterpret_cast<ChoiceDialog*>(lparam));
-      return FALSE;
-    }
-    auto* d = reinterpret_cast<ChoiceDialog*>(GetWindowLongPtrW(dialog, DWLP_USER));
-    if (!d) return FALSE;
-    switch (message) {
-      case WM_COMMAND:
-        if (LOWORD(wparam) == IDOK ||
-            (LOWORD(wparam) == kChoiceList && HIWORD(wparam) == LBN_DBLCLK)) {
-          Choose(dialog, *d);
-          return TRUE;
-        }
-        if (LOWORD(wparam) == IDCANCEL) {
-          EndDialog(dialog, IDCANCEL);
-          return TRUE;
-        }
-        return FALSE;
-      case WM_CLOSE:
-        EndDialog(dialog, IDCANCEL);
-        return TRUE;
-      case WM_DPICHANGED: {
-        d->dpi = HIWORD(wparam);
-        Layout(dialog, *d, false);
-        MoveToSuggestedRect(dialog, *reinterpret_cast<const RECT*>(lparam), kClientWidth,
-                            kClientHeight, d->dpi);
-        return TRUE;
-      }
-      default:
-        return FALSE;
-    }
-  } catch (...) {
-    // Nothing unwinds through the dialog manager; a broken choice types nothing.
-    EndDialog(dialog, IDCANCEL);
-    return TRUE;
+bool ChoiceDialog::OnCommand(int id, int code) {
+  if (id == IDOK || (id == kChoiceList && code == LBN_DBLCLK)) {
+    Choose();
+    return true;
   }
+  return false;
 }
 
 }  // namespace
 
 std::optional<std::uint64_t> ShowChoiceDialog(HWND main, const std::string& caption,
                                               const std::vector<ChoiceCandidate>& candidates) {
-  ChoiceDialog d{main, &candidates, USER_DEFAULT_SCREEN_DPI, {}, {}, std::nullopt};
-  const HINSTANCE instance = GetModuleHandleW(nullptr);
-  const bool own_class = RegisterDialogClass(instance, kChoiceDialogClass);
-  const std::vector<WORD> dialog_template = EmptyDialogTemplate(
-      WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFOREGROUND,
-      own_class ? kChoiceDialogClass : L"", caption);
+  ChoiceDialog dialog(main, candidates);
   // Owned by no window: the main window is usually hidden, and the choice must stay in
   // front of the windows it names.
-  const INT_PTR result =
-      DialogBoxIndirectParamW(instance, reinterpret_cast<LPCDLGTEMPLATEW>(dialog_template.data()),
-                              nullptr, ChoiceProc, reinterpret_cast<LPARAM>(&d));
+  const INT_PTR result = dialog.RunModal(
+      GetModuleHandleW(nullptr), kChoiceDialogClass,
+      WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFOREGROUND, caption, nullptr);
   if (result != IDOK) return std::nullopt;
-  return d.chosen;
+  return dialog.chosen();
 }
 
 namespace {

@@ -83,20 +83,13 @@ TEST(TrayMenu, ItemsRunTheirActionsAndTheMenuClosesAfterThem) {
   EXPECT_TRUE(items[1].caption.empty() && items[4].caption.empty() && items[7].caption.empty());
 }
 
-TEST(TrayDispatch, MouseMessagesReachTheirCallbacks) {
-  std::string seen;
-  TrayCallbacks cb{[&](unsigned id) { seen += "L" + std::to_string(id); },
-                   [&](unsigned) { seen += "R"; }, [&](unsigned) { seen += "D"; }};
-  const std::pair<std::intptr_t, const char*> cases[] = {
-      {0x0201, "L7"}, {0x0204, "R"}, {0x0203, "D"}, {0x0206, "D"},
-      {0x0202, ""},   {0x0200, ""},  {0x0207, ""},  {0x0205, ""}};
-  for (const auto& [mouse, expected] : cases) {
-    seen.clear();
-    EXPECT_TRUE(DispatchTrayMessage(kTrayMessage, 7, mouse, cb));
-    EXPECT_EQ(seen, expected) << mouse;
-  }
-  EXPECT_FALSE(DispatchTrayMessage(0x0010, 7, 0x0201, cb));
-  EXPECT_EQ(seen, "");
+TEST(TrayDispatch, MouseMessagesBecomeTheirEvents) {
+  using E = TrayEvent;
+  const std::pair<std::intptr_t, E> cases[] = {
+      {0x0201, E::kLeftDown}, {0x0204, E::kRightDown}, {0x0203, E::kDoubleClick},
+      {0x0206, E::kDoubleClick}, {0x0202, E::kNone}, {0x0200, E::kNone}, {0x0207, E::kNone},
+      {0x0205, E::kNone}, {0x70201, E::kLeftDown}};
+  for (const auto& [mouse, expected] : cases) EXPECT_EQ(TrayEventOf(mouse), expected) << mouse;
   EXPECT_EQ(TrayTip(std::string(70, 'x')), std::string(63, 'x'));
   EXPECT_EQ(CountCodePoints(TrayTip(std::string(70, 'x') + "\xC3\xBC")), 63u);
   EXPECT_EQ(TrayTip(kMantelloTip), kMantelloTip);

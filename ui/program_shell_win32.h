@@ -1,0 +1,37 @@
+// What both programs do alike around their windows: the common controls, one instance per
+// user session, the program's icons and the message loop.
+#pragma once
+
+#include <windows.h>
+
+namespace qm {
+
+struct ProgramIcons {
+  HICON large = nullptr;
+  HICON small = nullptr;
+};
+
+class ProgramShell {
+ public:
+  // Initialises the common controls and takes the program's single-instance mutex.
+  explicit ProgramShell(const wchar_t* instance_mutex);
+  ~ProgramShell();
+  ProgramShell(const ProgramShell&) = delete;
+  ProgramShell& operator=(const ProgramShell&) = delete;
+
+  // Another instance of the program runs in this session already.
+  bool already_running() const { return already_running_; }
+  // A second start hands over to the first: posts `message` to its window of `window_class`,
+  // which may still be starting, and lets it come to the front.
+  static void HandOverToFirst(const wchar_t* window_class, UINT message);
+  // The program's icon resource in both sizes; the system's icon where it is missing.
+  static ProgramIcons LoadIcons(HINSTANCE instance, int resource_id);
+  // Runs until WM_QUIT; the active dialog gets its Tab, Enter and Esc.
+  static void RunMessageLoop();
+
+ private:
+  HANDLE mutex_ = nullptr;
+  bool already_running_ = false;
+};
+
+}  // namespace qm
