@@ -9,6 +9,7 @@
 #include "mantello/tray_menu.h"
 #include "platform/os.h"
 #include "platform/paths.h"
+#include "platform/pause_win32.h"
 #include "platform/registry_win32.h"
 #include "platform/ui_services_win32.h"
 #include "platform/utf16_win32.h"
@@ -84,15 +85,7 @@ class Mantello final : public ProgressWindow, public WindowFrame {
 };
 
 void Mantello::PumpEvents() {
-  MSG msg;
-  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    if (msg.message == WM_QUIT) {
-      PostQuitMessage(static_cast<int>(msg.wParam));  // for the main loop to see
-      return;
-    }
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-  }
+  RunPendingMessages();  // a WM_QUIT stays posted for the main loop to see
 }
 
 bool Mantello::OnClose() {
