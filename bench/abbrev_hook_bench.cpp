@@ -48,9 +48,10 @@ std::vector<qm::Abbreviation> MakeAbbreviations(std::mt19937& gen) {
 std::vector<qm::KeyInput> MakeKeys(const std::vector<qm::Abbreviation>& all, std::mt19937& gen) {
   using K = qm::KeyInput::Kind;
   const std::vector<std::string> words = {
-      "Sehr", "geehrte", "Damen", "und", "Herren", "vielen", "Dank", "für", "Ihre", "Nachricht",
-      "wir", "melden", "uns", "morgen", "bei", "Ihnen", "mit", "freundlichen", "Grüßen",
-      "Rechnung", "Lieferung", "Straße", "bitte", "prüfen", "Sie", "den", "Anhang"};
+      "Sehr",   "geehrte", "Damen",     "und",          "Herren", "vielen",   "Dank",
+      "für",    "Ihre",    "Nachricht", "wir",          "melden", "uns",      "morgen",
+      "bei",    "Ihnen",   "mit",       "freundlichen", "Grüßen", "Rechnung", "Lieferung",
+      "Straße", "bitte",   "prüfen",    "Sie",          "den",    "Anhang"};
   const char* ends[] = {" ", " ", " ", " ", ", ", ". ", "\r", "\t", "? "};
   std::vector<qm::KeyInput> keys;
   const auto type = [&](const std::string& text) {
@@ -113,9 +114,10 @@ int main() {
     return us[std::min(us.size() - 1, static_cast<std::size_t>(share * us.size()))];
   };
   const double p99 = at(0.99);
-  std::printf("abbrev_hook_bench: %d abbreviations (loaded in %.1f ms; %zu entries in conflict, "
-              "found in %.1f ms), %zu keys, %d expansions, %d undone\n",
-              kAbbreviations, load_ms, with_conflicts, conflicts_ms, keys.size(), expansions, undos);
+  std::printf(
+      "abbrev_hook_bench: %d abbreviations (loaded in %.1f ms; %zu entries in conflict, "
+      "found in %.1f ms), %zu keys, %d expansions, %d undone\n",
+      kAbbreviations, load_ms, with_conflicts, conflicts_ms, keys.size(), expansions, undos);
   std::printf("per key: p50 %.3f us, p99 %.3f us, max %.1f us\n", at(0.5), p99, us.back());
   std::printf("p99 %.3f us against the target of %.0f us: ratio %.4f (target/p99 %.0fx)%s\n", p99,
               kTargetUs, p99 / kTargetUs, kTargetUs / p99, p99 <= kTargetUs ? "" : "  MISSED");

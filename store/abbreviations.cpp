@@ -22,6 +22,7 @@ bool FlagSet(const IniDocument& doc, const std::string& key) {
 }  // namespace
 
 bool IsWordEnd(char32_t cp) {
+  // clang-format off
   switch (cp) {
     case U' ': case U'\t': case U'\r': case U'\n': case U'\v': case U'\f':
     case U'.': case U',': case U';': case U':': case U'!': case U'?':
@@ -37,13 +38,16 @@ bool IsWordEnd(char32_t cp) {
     default:
       return false;
   }
+  // clang-format on
 }
 
 bool AbbreviationsOn(const IniDocument* doc) {
   return !doc || NumericValue(doc->Find("Common", kTexts).value_or("1")) != 0;
 }
 
-IniWrite AbbreviationsSwitch(bool on) { return {"Common", kTexts, on ? "1" : "0"}; }
+IniWrite AbbreviationsSwitch(bool on) {
+  return {"Common", kTexts, on ? "1" : "0"};
+}
 
 std::vector<Abbreviation> ReadAbbreviations(const IniDocument& doc) {
   std::vector<Abbreviation> all;
@@ -102,7 +106,9 @@ void ClearLeftoverAbbreviation(const IniDocument& doc, int number, std::vector<I
   RenumberAbbreviation(doc, number, number, writes);
 }
 
-std::string AbbreviationKey(std::string_view text) { return FoldCase(text); }
+std::string AbbreviationKey(std::string_view text) {
+  return FoldCase(text);
+}
 
 std::map<int, std::vector<AbbreviationConflict>> FindConflicts(
     const std::vector<Abbreviation>& all) {

@@ -26,8 +26,8 @@ bool IsWordEnd(char32_t cp);
 inline constexpr int kMaxAbbreviationLength = 32;  // characters
 
 struct Abbreviation {
-  int number = 0;     // the entry's
-  std::string text;   // as the file reads it
+  int number = 0;    // the entry's
+  std::string text;  // as the file reads it
   bool at_once = false;
 };
 

@@ -29,7 +29,9 @@ int CharacterCount(std::u16string_view text) {
 
 // Control characters other than Enter and Tab come from Ctrl combinations and Esc, which
 // edit or leave the text rather than type into it.
-bool IsControl(char32_t cp) { return (cp < 0x20 && cp != U'\r' && cp != U'\t') || cp == 0x7F; }
+bool IsControl(char32_t cp) {
+  return (cp < 0x20 && cp != U'\r' && cp != U'\t') || cp == 0x7F;
+}
 
 }  // namespace
 
@@ -133,8 +135,8 @@ AbbrevAction AbbreviationDetector::OnText(const std::u16string& text) {
   const std::optional<std::u16string_view> word = CurrentWord();
   const int entry = word ? Lookup(at_once_, *word) : 0;
   if (entry == 0) return {};
-  AbbrevAction act{AbbrevAction::Kind::kExpand, entry, CharacterCount(*word) - held_in_word - 1,
-                   {}};
+  AbbrevAction act{
+      AbbrevAction::Kind::kExpand, entry, CharacterCount(*word) - held_in_word - 1, {}};
   Expansion done{std::u16string(*word), {}, -1};
   // The snippet's last word runs on into whatever is typed next.
   Forget(false);
@@ -145,8 +147,8 @@ AbbrevAction AbbreviationDetector::OnText(const std::u16string& text) {
 AbbrevAction AbbreviationDetector::OnBackspace() {
   if (last_ && last_->typed >= 0) {
     const Expansion undo = *last_;
-    AbbrevAction act{AbbrevAction::Kind::kUndo, 0,
-                     undo.typed + CharacterCount(undo.word_end), undo.abbreviation + undo.word_end};
+    AbbrevAction act{AbbrevAction::Kind::kUndo, 0, undo.typed + CharacterCount(undo.word_end),
+                     undo.abbreviation + undo.word_end};
     Forget(true);
     typed_ = act.type;
     return act;
@@ -166,6 +168,8 @@ void AbbreviationDetector::ExpansionDone(int typed_characters) {
   if (last_ && last_->typed < 0) last_->typed = typed_characters < 0 ? 0 : typed_characters;
 }
 
-void AbbreviationDetector::ExpansionFailed() { Forget(false); }
+void AbbreviationDetector::ExpansionFailed() {
+  Forget(false);
+}
 
 }  // namespace qm

@@ -16,12 +16,12 @@ namespace qm {
 // One key press as the hook saw it.
 struct KeyInput {
   enum class Kind {
-    kText,       // a key that produced `text` (UTF-16, as the keyboard layout gave it)
-    kDeadKey,    // a key that produced no character yet; the next one brings it
-    kModifier,   // Shift, Ctrl, Alt, AltGr, Win or Caps Lock alone: changes nothing
+    kText,      // a key that produced `text` (UTF-16, as the keyboard layout gave it)
+    kDeadKey,   // a key that produced no character yet; the next one brings it
+    kModifier,  // Shift, Ctrl, Alt, AltGr, Win or Caps Lock alone: changes nothing
     kBackspace,
-    kOtherKey,   // a key without text that may move the caret: arrows, Home, Del, Ctrl+key
-    kReset,      // a click, a window switch, a focus change
+    kOtherKey,  // a key without text that may move the caret: arrows, Home, Del, Ctrl+key
+    kReset,     // a click, a window switch, a focus change
   };
   Kind kind = Kind::kOtherKey;
   std::u16string text;
@@ -38,7 +38,7 @@ struct KeyInput {
 struct AbbrevAction {
   enum class Kind { kNone, kExpand, kUndo };
   Kind kind = Kind::kNone;
-  int entry = 0;        // kExpand: the entry whose snippet to send
+  int entry = 0;  // kExpand: the entry whose snippet to send
   int erase = 0;
   std::u16string type;  // kExpand: the word end; kUndo: the abbreviation and its word end
 };
@@ -77,9 +77,10 @@ class AbbreviationDetector {
   AbbrevAction OnText(const std::u16string& text);
   AbbrevAction OnBackspace();
 
-  std::unordered_map<std::string, int> at_word_end_, at_once_;  // by AbbreviationKey
-  std::u16string typed_;      // the latest keys' text, bounded
-  bool start_known_ = true;   // typed_ starts at a word's edge
+  // By AbbreviationKey.
+  std::unordered_map<std::string, int> at_word_end_, at_once_;
+  std::u16string typed_;     // the latest keys' text, bounded
+  bool start_known_ = true;  // typed_ starts at a word's edge
   std::optional<Expansion> last_;
 };
 

@@ -214,7 +214,7 @@ TEST_F(EntriesTest, AbbreviationsAreStoredAsTypedOrRefused) {
   } cases[] = {
       {"  MfG  ", false, Status::Code::kOk, "1=MfG "},
       {"#adr", true, Status::Code::kOk, "1=#adr* "},
-      {"=Gr\xC3\xBC\xC3\x9F""e", false, Status::Code::kOk, "1==Gr\xC3\xBC\xC3\x9F""e "},
+      {"=\xC3\xA4\xE2\x82\xAC", false, Status::Code::kOk, "1==\xC3\xA4\xE2\x82\xAC "},
       {"m-f_g", false, Status::Code::kOk, "1=m-f_g "},
       {"", true, Status::Code::kOk, ""},  // no flag without an abbreviation
       {"mf g", false, Status::Code::kRefused, "1=alt "},

@@ -25,7 +25,8 @@ std::string Play(AbbreviationDetector& d, std::string_view keys) {
     const AbbrevAction a = d.OnKey(k);
     if (a.kind == AbbrevAction::Kind::kNone) return;
     std::string type;
-    for (char c : Utf16ToUtf8(a.type)) type += c == ' ' ? '_' : c == '\r' ? '|' : c == '\t' ? '>' : c;
+    for (char c : Utf16ToUtf8(a.type))
+      type += c == ' ' ? '_' : c == '\r' ? '|' : c == '\t' ? '>' : c;
     out += a.kind == AbbrevAction::Kind::kExpand ? "E" + std::to_string(a.entry) + "/" : "U";
     out += std::to_string(a.erase) + "/" + type + " ";
   };
@@ -62,9 +63,9 @@ std::string Play(AbbreviationDetector& d, std::string_view keys) {
 
 TEST(AbbreviationDetector, KeySequences) {
   const std::vector<Abbreviation> all = {
-      {1, "mfg", false},  {2, "sgdh", true}, {3, "adr", false},        {4, "MfG", false},
-      {5, "t\xC3\xAAte", false}, {6, "x\xF0\x9F\x98\x80", false}, {7, "x y", false},
-      {8, "#s", true},
+      {1, "mfg", false}, {2, "sgdh", true},         {3, "adr", false},
+      {4, "MfG", false}, {5, "t\xC3\xAAte", false}, {6, "x\xF0\x9F\x98\x80", false},
+      {7, "x y", false}, {8, "#s", true},
   };
   const std::string many_a(200, 'a');
   const struct {
