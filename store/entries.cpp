@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "platform/portable_code_pages.h"
+#include "store/abbreviations.h"
 #include "store/ini_document.h"
 #include "store/stored_text.h"
 #include "text/numbers.h"
@@ -159,10 +160,16 @@ Status EntryStore::UpdateEntry(const EntryKey& key,
         } else {
           at.number = static_cast<int>(ReadNumberedList(current, "Name").size()) + 1;
           if (Status s = EntryWrites(at.number, whole, writes); !s) return s;
+          ClearLeftoverAbbreviation(current, at.number, writes);
+          // Fields of sections beyond the five (an abbreviation) are kept as well.
           for (const auto& [section, value] : fields) {
+            bool written = false;
             for (IniWrite& w : writes) {
-              if (w.section == section) w.value = value;
+              if (w.section != section) continue;
+              w.value = value;
+              written = true;
             }
+            if (!written) writes.push_back({section, std::to_string(at.number), value});
           }
         }
         for (const IniWrite& w : writes) Apply(result, w.section, w.value);
@@ -190,6 +197,7 @@ Status EntryStore::RemoveEntry(const EntryKey& key, const std::string& data_file
         }
         if (Status s = EntryWrites(highest, SnippetEntry{}, part); !s) return s;
         writes.insert(writes.end(), part.begin(), part.end());
+        RenumberAbbreviation(current, number, highest, writes);
         return Status::Ok();
       },
       data_file);
@@ -200,7 +208,9 @@ Status EntryStore::AppendEntry(const SnippetEntry& e, const std::string& data_fi
       [&](const IniDocument& current, std::vector<IniWrite>& writes) {
         const int n = static_cast<int>(ReadNumberedList(current, "Name").size()) + 1;
         if (number) *number = n;
-        return EntryWrites(n, e, writes);
+        if (Status s = EntryWrites(n, e, writes); !s) return s;
+        ClearLeftoverAbbreviation(current, n, writes);
+        return Status::Ok();
       },
       data_file);
 }

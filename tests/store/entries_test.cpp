@@ -1,9 +1,11 @@
-// Snippet entries: the five fields, flags read as numbers, the enciphered form.
+// Snippet entries: the five fields, flags read as numbers, the enciphered form, abbreviations.
 #include "store/entries.h"
 
 #include <gtest/gtest.h>
 
 #include "platform/portable_code_pages.h"
+#include "store/abbreviations.h"
+#include "store/ini_document.h"
 #include "store/stored_text.h"
 #include "tests/fakes/fake_file_system.h"
 
@@ -20,6 +22,15 @@ class EntriesTest : public testing::Test {
     }
     fs.SetFile("lib.ini", "");
     ASSERT_TRUE(entries.WriteEntries(all, "lib.ini"));
+  }
+
+  // "1=mfg 2=adr* " for the file's abbreviations, * for those expanded at once.
+  std::string Abbreviations() {
+    std::string out;
+    for (const Abbreviation& a : ReadAbbreviations(*ini.Snapshot("lib.ini"))) {
+      out += std::to_string(a.number) + "=" + a.text + (a.at_once ? "* " : " ");
+    }
+    return out;
   }
 
   FakeFileSystem fs;
@@ -159,6 +170,111 @@ TEST_F(EntriesTest, CountingLooksAtTheFileOnce) {
   EXPECT_EQ(entries.CountEntries("lib.ini"), 300);
   EXPECT_EQ(fs.StatCount() - stats, 1);
   EXPECT_EQ(entries.CountEntries("missing.ini"), 0);
+}
+
+// The highest entry moves into the deleted one's number, its abbreviation and flag with it,
+// and nothing of the deleted one's stays behind under either number.
+TEST_F(EntriesTest, AbbreviationsMoveWithTheirEntryOnDelete) {
+  const struct {
+    std::vector<const char*> abbreviations;  // of a, b, c; "*" at the end: at once
+    int removed;
+    const char* after;
+  } cases[] = {
+      {{"mfg", "adr*", "#sig"}, 2, "1=mfg 2=#sig "},
+      {{"", "adr*", ""}, 2, ""},
+      {{"x", "", "z*"}, 3, "1=x "},
+      {{"", "", "zz*"}, 1, "1=zz* "},
+      {{"mfg*", "b", "c"}, 1, "1=c 2=b "},
+  };
+  for (const auto& c : cases) {
+    const std::vector<std::string> names = {"a", "b", "c"};
+    Library(names);
+    for (int n = 1; n <= 3; ++n) {
+      std::string text = c.abbreviations[n - 1];
+      const bool at_once = !text.empty() && text.back() == '*';
+      if (at_once) text.pop_back();
+      ASSERT_TRUE(WriteAbbreviation(entries, {n, names[n - 1], {}}, text, at_once, {}, "lib.ini",
+                                    nullptr));
+    }
+    ASSERT_TRUE(entries.RemoveEntry({c.removed, names[c.removed - 1], {}}, "lib.ini", nullptr,
+                                    nullptr));
+    EXPECT_EQ(Abbreviations(), c.after) << c.removed;
+    // Nothing is left under the old highest number for the next new entry to inherit.
+    EXPECT_EQ(ini.ReadIniValue("Kuerzel", "3", "", "lib.ini"), "") << c.removed;
+    EXPECT_EQ(ini.ReadIniValue("KuerzelSofort", "3", "", "lib.ini"), "") << c.removed;
+  }
+}
+
+TEST_F(EntriesTest, AbbreviationsAreStoredAsTypedOrRefused) {
+  const struct {
+    const char* typed;
+    bool at_once;
+    Status::Code code;
+    const char* after;
+  } cases[] = {
+      {"  MfG  ", false, Status::Code::kOk, "1=MfG "},
+      {"#adr", true, Status::Code::kOk, "1=#adr* "},
+      {"=\xC3\xA4\xE2\x82\xAC", false, Status::Code::kOk, "1==\xC3\xA4\xE2\x82\xAC "},
+      {"m-f_g", false, Status::Code::kOk, "1=m-f_g "},
+      {"", true, Status::Code::kOk, ""},  // no flag without an abbreviation
+      {"mf g", false, Status::Code::kRefused, "1=alt "},
+      {"mfg.", false, Status::Code::kRefused, "1=alt "},
+      {"'mfg'", false, Status::Code::kRefused, "1=alt "},
+      {"abcdefghijklmnopqrstuvwxyz1234567", false, Status::Code::kRefused, "1=alt "},
+      {"\xF0\x9F\x98\x80", false, Status::Code::kRefused, "1=alt "},  // not in an ANSI file
+  };
+  for (const auto& c : cases) {
+    Library({"a"});
+    ASSERT_TRUE(WriteAbbreviation(entries, {1, "a", {}}, "alt", false, {}, "lib.ini", nullptr));
+    const Status s = WriteAbbreviation(entries, {1, "a", {}}, c.typed, c.at_once, {}, "lib.ini",
+                                       nullptr);
+    EXPECT_EQ(s.code, c.code) << c.typed;
+    EXPECT_EQ(Abbreviations(), c.after) << c.typed;
+  }
+  // An entry deleted meanwhile comes back as a new one, abbreviation included.
+  Library({"a", "b"});
+  EntryLocation where;
+  ASSERT_TRUE(
+      WriteAbbreviation(entries, {1, "weg", {}}, "mfg", true, {"weg", "", "", 0, 0}, "lib.ini",
+                        &where));
+  EXPECT_EQ(where.number, 3);
+  EXPECT_EQ(Abbreviations(), "3=mfg* ");
+}
+
+// An older version deletes entries without knowing abbreviations: what it leaves beyond the
+// last entry is no one's, and a new entry in that number does not inherit it.
+TEST_F(EntriesTest, LeftoverAbbreviationsBelongToNoOne) {
+  fs.SetFile("lib.ini",
+             "[Name]\r\n1=a\r\n2=b\r\n[Kuerzel]\r\n3=alt\r\n[KuerzelSofort]\r\n3=1\r\n");
+  EXPECT_EQ(Abbreviations(), "");
+  int number = 0;
+  ASSERT_TRUE(entries.AppendEntry({"c", "", "", 0, 0}, "lib.ini", &number));
+  EXPECT_EQ(Abbreviations(), "");
+  fs.SetFile("lib.ini", "[Common]\r\nKuerzel=0\r\n");
+  EXPECT_FALSE(AbbreviationsOn(ini.Snapshot("lib.ini").get()));
+  ASSERT_TRUE(ini.WriteIniValues({AbbreviationsSwitch(true)}, "lib.ini"));
+  EXPECT_TRUE(AbbreviationsOn(ini.Snapshot("lib.ini").get()));
+  EXPECT_TRUE(AbbreviationsOn(nullptr));
+}
+
+TEST(AbbreviationConflicts, SameOrPrefixWithoutRegardToCase) {
+  using K = ConflictKind;
+  const std::vector<Abbreviation> all = {
+      {1, "mfg", false}, {2, "MfG", true},  {3, "mfgr", false}, {4, "adr", false},
+      {5, "ad", false},  {6, "x y", false}, {7, "\xC3\x84rger", false}, {8, "\xC3\xA4rg", false},
+      {9, "b", false},
+  };
+  const std::map<int, std::vector<AbbreviationConflict>> expected = {
+      {1, {{K::kSame, 2}, {K::kBeginsOther, 3}}},
+      {2, {{K::kSame, 1}, {K::kBeginsOther, 3}}},
+      {3, {{K::kBeginsWithOther, 1}, {K::kBeginsWithOther, 2}}},
+      {4, {{K::kBeginsWithOther, 5}}},
+      {5, {{K::kBeginsOther, 4}}},
+      {6, {{K::kUntypable, 0}}},
+      {7, {{K::kBeginsWithOther, 8}}},
+      {8, {{K::kBeginsOther, 7}}},
+  };
+  EXPECT_EQ(FindConflicts(all), expected);
 }
 
 }  // namespace

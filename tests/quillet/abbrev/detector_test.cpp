@@ -1,0 +1,130 @@
+// The abbreviation detector as a table of key sequences and the actions they bring.
+#include "quillet/abbrev/detector.h"
+
+#include <gtest/gtest.h>
+
+#include "text/utf.h"
+
+namespace qm {
+namespace {
+
+// Plays `keys` into `d`: each character is a key that typed it; in braces {BS} Backspace,
+// {DEAD} a dead key, {SHIFT} a modifier, {LEFT} a key that moves the caret, {CLICK} a
+// click, {ENTER}, {TAB}, {T:xy} one key that typed several characters, {INJ} and {OWN} make
+// the next key injected or one in an ignored window, {DONEn} reports an expansion carried
+// out with n characters, {FAIL} one that was not. Returns the actions, "E<entry>/<erase>/
+// <type>" or "U<erase>/<type>", blanks as "_", Enter as "|", Tab as ">".
+std::string Play(AbbreviationDetector& d, std::string_view keys) {
+  std::string out;
+  KeyInput next;
+  bool injected = false, own = false;
+  const auto press = [&](KeyInput k) {
+    k.injected = injected;
+    k.ignored_window = own;
+    injected = own = false;
+    const AbbrevAction a = d.OnKey(k);
+    if (a.kind == AbbrevAction::Kind::kNone) return;
+    std::string type;
+    for (char c : Utf16ToUtf8(a.type))
+      type += c == ' ' ? '_' : c == '\r' ? '|' : c == '\t' ? '>' : c;
+    out += a.kind == AbbrevAction::Kind::kExpand ? "E" + std::to_string(a.entry) + "/" : "U";
+    out += std::to_string(a.erase) + "/" + type + " ";
+  };
+  for (std::size_t pos = 0; pos < keys.size();) {
+    if (keys[pos] != '{') {
+      std::u16string t;
+      AppendUtf16(t, NextCodePoint(keys, pos));
+      press(KeyInput::Text(t));
+      continue;
+    }
+    const std::size_t end = keys.find('}', pos);
+    const std::string token(keys.substr(pos + 1, end - pos - 1));
+    pos = end + 1;
+    using K = KeyInput::Kind;
+    if (token == "BS") press(KeyInput::Of(K::kBackspace));
+    if (token == "DEAD") press(KeyInput::Of(K::kDeadKey));
+    if (token == "SHIFT") press(KeyInput::Of(K::kModifier));
+    if (token == "LEFT") press(KeyInput::Of(K::kOtherKey));
+    if (token == "CLICK") press(KeyInput::Of(K::kReset));
+    if (token == "ENTER") press(KeyInput::Text(u"\r"));
+    if (token == "TAB") press(KeyInput::Text(u"\t"));
+    if (token.rfind("T:", 0) == 0) {
+      std::u16string t;
+      Utf8ToUtf16(token.substr(2), t);
+      press(KeyInput::Text(t));
+    }
+    if (token == "INJ") injected = true;
+    if (token == "OWN") own = true;
+    if (token.rfind("DONE", 0) == 0) d.ExpansionDone(std::stoi(token.substr(4)));
+    if (token == "FAIL") d.ExpansionFailed();
+  }
+  return out;
+}
+
+TEST(AbbreviationDetector, KeySequences) {
+  const std::vector<Abbreviation> all = {
+      {1, "mfg", false}, {2, "sgdh", true},         {3, "adr", false},
+      {4, "MfG", false}, {5, "t\xC3\xAAte", false}, {6, "x\xF0\x9F\x98\x80", false},
+      {7, "x y", false}, {8, "#s", true},
+  };
+  const std::string many_a(200, 'a');
+  const struct {
+    std::string keys, actions;
+  } cases[] = {
+      // Word ends, and the lowest number of two alike, whatever the case typed.
+      {"mfg ", "E1/3/_ "},
+      {"MFG.", "E1/3/. "},
+      {"mfg{ENTER}", "E1/3/| "},
+      {"adr{TAB}", "E3/3/> "},
+      {"Hallo mfg ", "E1/3/_ "},
+      {"x\xF0\x9F\x98\x80 ", "E6/2/_ "},
+      // Whole words only.
+      {"xmfg ", ""},
+      {"mfgx ", ""},
+      {"amfgb ", ""},
+      {"x y ", ""},
+      // At once, at the last character, which is held back; the next word starts unknown.
+      {"sgdh", "E2/3/ "},
+      {"sgdh mfg ", "E2/3/ E1/3/_ "},
+      {"sgdhmfg ", "E2/3/ "},
+      {"#s", "E8/1/ "},
+      // Undo: only right after an expansion that was carried out; modifiers do not count.
+      {"mfg {DONE20}{BS}", "E1/3/_ U21/mfg_ "},
+      {"sgdh{DONE7}{BS}", "E2/3/ U7/sgdh "},
+      {"mfg {BS}", "E1/3/_ "},
+      {"mfg {DONE20}x{BS}", "E1/3/_ "},
+      {"mfg {DONE20}{SHIFT}{BS}", "E1/3/_ U21/mfg_ "},
+      {"mfg {DONE20}{BS}{BS} ", "E1/3/_ U21/mfg_ E1/3/_ "},
+      {"mfg {FAIL}mfg mfg ", "E1/3/_ E1/3/_ "},
+      // Backspace inside what was seen, and beyond it.
+      {"mfgg{BS} ", "E1/3/_ "},
+      {"Hallo {BS}{BS}{BS}{BS}{BS}{BS}mfg ", "E1/3/_ "},
+      {"a {BS}{BS}{BS}mfg mfg ", "E1/3/_ "},
+      // A click or a window switch starts a new word; a caret key leaves its start unknown.
+      {"xx{CLICK}mfg ", "E1/3/_ "},
+      {"mfg{CLICK} ", ""},
+      {"mfg{LEFT} ", ""},
+      {"{LEFT}mfg {LEFT}x mfg ", "E1/3/_ "},
+      {"{T:\x01}mfg ", ""},
+      // Dead keys keep the word; an accent that did not combine is part of it.
+      {"t{DEAD}\xC3\xAAte ", "E5/4/_ "},
+      {"T{DEAD}\xC3\x8AT{SHIFT}E!", "E5/4/! "},
+      {"mf{DEAD}{T:^g} ", ""},
+      // Injected input is no one's typing; our own windows and ignored ones are left alone.
+      {"m{INJ}x{INJ}{BS}fg{INJ} ", ""},
+      {"m{INJ}x{INJ}{BS}fg ", "E1/3/_ "},
+      {"{OWN}m{OWN}f{OWN}g{OWN} ", ""},
+      {"mfg{OWN} ", ""},
+      // The typed text is kept bounded without losing a word's start.
+      {many_a + " mfg ", "E1/3/_ "},
+      {many_a + "mfg ", ""},
+  };
+  for (const auto& c : cases) {
+    AbbreviationDetector d;
+    d.Load(all);
+    EXPECT_EQ(Play(d, c.keys), c.actions) << c.keys;
+  }
+}
+
+}  // namespace
+}  // namespace qm
