@@ -19,7 +19,23 @@ std::string_view Piece(const std::string& block, const std::vector<std::size_t>&
   return std::string_view(block).substr(begin, ends[i] - begin);
 }
 
+bool MayHold(const BytePairs& text, const BytePairs& word) {
+  for (std::size_t i = 0; i < word.size(); ++i) {
+    if ((text[i] & word[i]) != word[i]) return false;
+  }
+  return true;
+}
+
 }  // namespace
+
+void AddBytePairs(BytePairs& pairs, std::string_view text) {
+  for (std::size_t i = 1; i < text.size(); ++i) {
+    const unsigned bit =
+        (static_cast<unsigned char>(text[i - 1]) * 31u + static_cast<unsigned char>(text[i])) &
+        511u;
+    pairs[bit >> 6] |= std::uint64_t{1} << (bit & 63);
+  }
+}
 
 std::vector<PickSource> PickSourcesOf(const IniDocument* doc, bool with_text) {
   std::vector<PickSource> sources;
@@ -49,12 +65,14 @@ PickIndex::PickIndex(std::vector<PickSource> sources, const UseRecord& uses, Use
   text_forms_.reserve(text_bytes + text_bytes / 16);
   name_ends_.reserve(n);
   text_ends_.reserve(n);
+  text_pairs_.resize(n);
   entries_.reserve(n);
   for (std::size_t i = 0; i < n; ++i) {
     AppendSearchForm(name_forms_, sources[i].name);
     name_ends_.push_back(name_forms_.size());
     AppendSearchForm(text_forms_, sources[i].text);
     text_ends_.push_back(text_forms_.size());
+    AddBytePairs(text_pairs_[i], TextForm(i));
     entries_.push_back({static_cast<int>(i + 1), std::move(sources[i].name)});
   }
   Rank(uses, now);
@@ -83,18 +101,20 @@ std::string_view PickIndex::TextForm(std::size_t entry) const {
   return Piece(text_forms_, text_ends_, entry);
 }
 
-PickIndex::Match PickIndex::MatchOf(std::size_t entry,
-                                    const std::vector<std::string>& words) const {
+PickIndex::Match PickIndex::MatchOf(std::size_t entry, const std::vector<Word>& words) const {
   const std::string_view name = NameForm(entry);
   Match match = Match::kAtWordStarts;
-  for (const std::string& word : words) {
+  for (const Word& word : words) {
     bool in_name = false, at_start = false;
-    for (std::size_t pos = name.find(word); pos != std::string_view::npos && !at_start;
-         pos = name.find(word, pos + 1)) {
+    for (std::size_t pos = name.find(word.text); pos != std::string_view::npos && !at_start;
+         pos = name.find(word.text, pos + 1)) {
       in_name = true;
       at_start = IsWordStart(name, pos);
     }
-    if (!in_name && TextForm(entry).find(word) == std::string_view::npos) return Match::kNone;
+    if (!in_name && (!MayHold(text_pairs_[entry], word.pairs) ||
+                     TextForm(entry).find(word.text) == std::string_view::npos)) {
+      return Match::kNone;
+    }
     if (!at_start) match = Match::kInside;
   }
   return match;
@@ -102,7 +122,11 @@ PickIndex::Match PickIndex::MatchOf(std::size_t entry,
 
 std::vector<std::size_t> PickIndex::Search(std::string_view query) {
   std::string folded = SearchForm(query);
-  const std::vector<std::string> words = SearchWords(folded);
+  std::vector<Word> words;
+  for (std::string& text : SearchWords(folded)) {
+    words.push_back({std::move(text), {}});
+    AddBytePairs(words.back().pairs, words.back().text);
+  }
   if (words.empty()) {
     last_query_.clear();
     return ranked_;

@@ -2,7 +2,9 @@
 // scans strings folded in advance, and the ranking of what it finds.
 #pragma once
 
+#include <array>
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -30,6 +32,11 @@ struct PickSource {
 // out: a search that finds it by its content would tell what the cipher hides.
 std::vector<PickSource> PickSourcesOf(const IniDocument* doc, bool with_text);
 
+// Which pairs of neighbouring bytes a text holds, hashed into 512 bits. A word whose pairs are
+// not all among a text's cannot occur in it, so most texts need no scan at all.
+using BytePairs = std::array<std::uint64_t, 8>;
+void AddBytePairs(BytePairs& pairs, std::string_view text);
+
 class PickIndex {
  public:
   // `sources[i]` is entry number i + 1. The use scores are taken at `now`.
@@ -52,7 +59,11 @@ class PickIndex {
 
  private:
   enum class Match { kNone, kInside, kAtWordStarts };
-  Match MatchOf(std::size_t entry, const std::vector<std::string>& words) const;
+  struct Word {
+    std::string text;
+    BytePairs pairs{};
+  };
+  Match MatchOf(std::size_t entry, const std::vector<Word>& words) const;
   std::string_view NameForm(std::size_t entry) const;
   std::string_view TextForm(std::size_t entry) const;
 
@@ -61,6 +72,7 @@ class PickIndex {
   // its `*_ends_`: one block each rather than a string per entry.
   std::string name_forms_, text_forms_;
   std::vector<std::size_t> name_ends_, text_ends_;
+  std::vector<BytePairs> text_pairs_;
   // The order of an empty query: each search walks the entries in it, so that its result
   // needs no sort.
   std::vector<std::size_t> ranked_;

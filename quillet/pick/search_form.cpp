@@ -41,8 +41,8 @@ const std::array<const char*, kTableLast - kTableFirst + 1>& FoldTable() {
   return table;
 }
 
-bool IsBlankLike(char32_t cp) {
-  return cp < 0x20 || cp == 0xA0 || cp == 0x202F;
+bool IsNoBreakSpace(char32_t cp) {
+  return cp == 0xA0 || cp == 0x202F;
 }
 bool IsCombiningMark(char32_t cp) {
   return cp >= 0x300 && cp <= 0x36F;
@@ -96,7 +96,7 @@ void AppendSearchForm(std::string& out, std::string_view s) {
     const char32_t cp = FoldCase(NextCodePoint(s, pos, &malformed));
     if (malformed) {
       out.append(s.substr(start, pos - start));
-    } else if (IsBlankLike(cp)) {
+    } else if (IsNoBreakSpace(cp)) {
       out += ' ';
     } else if (IsCombiningMark(cp)) {
       continue;
