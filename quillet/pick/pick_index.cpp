@@ -2,6 +2,7 @@
 #include "quillet/pick/pick_index.h"
 
 #include <algorithm>
+#include <cstring>
 #include <numeric>
 #include <tuple>
 
@@ -24,6 +25,38 @@ bool MayHold(const BytePairs& text, const BytePairs& word) {
     if ((text[i] & word[i]) != word[i]) return false;
   }
   return true;
+}
+
+// Looks for the word's first and last byte at their distance, eight places at a time, and
+// compares the whole word only where both are there: a text's common letters would stop a
+// scan for the first byte alone every few places.
+bool Holds(std::string_view text, std::string_view word) {
+  const std::size_t n = word.size();
+  if (n > text.size()) return false;
+  if (n < 2) return n == 0 || text.find(word[0]) != std::string_view::npos;
+  const auto at = [&](std::size_t i) {
+    return text[i] == word[0] && text[i + n - 1] == word[n - 1] &&
+           std::memcmp(text.data() + i + 1, word.data() + 1, n - 2) == 0;
+  };
+  constexpr std::uint64_t kOnes = 0x0101010101010101, kHigh = 0x8080808080808080;
+  const std::uint64_t first = kOnes * static_cast<unsigned char>(word[0]);
+  const std::uint64_t last = kOnes * static_cast<unsigned char>(word[n - 1]);
+  const std::size_t starts = text.size() - n + 1;
+  std::size_t i = 0;
+  for (; i + 8 <= starts; i += 8) {
+    std::uint64_t a, b;
+    std::memcpy(&a, text.data() + i, 8);
+    std::memcpy(&b, text.data() + i + n - 1, 8);
+    const std::uint64_t x = (a ^ first) | (b ^ last);  // a zero byte where both match
+    if (((x - kOnes) & ~x & kHigh) == 0) continue;
+    for (std::size_t k = i; k < i + 8; ++k) {
+      if (at(k)) return true;
+    }
+  }
+  for (; i < starts; ++i) {
+    if (at(i)) return true;
+  }
+  return false;
 }
 
 }  // namespace
@@ -111,8 +144,8 @@ PickIndex::Match PickIndex::MatchOf(std::size_t entry, const std::vector<Word>& 
       in_name = true;
       at_start = IsWordStart(name, pos);
     }
-    if (!in_name && (!MayHold(text_pairs_[entry], word.pairs) ||
-                     TextForm(entry).find(word.text) == std::string_view::npos)) {
+    if (!in_name &&
+        (!MayHold(text_pairs_[entry], word.pairs) || !Holds(TextForm(entry), word.text))) {
       return Match::kNone;
     }
     if (!at_start) match = Match::kInside;

@@ -142,6 +142,21 @@ TEST(PickSearch, TextOptionAndEncipheredTexts) {
   EXPECT_EQ(Found(with_text, "grüssen max gruss"), (std::vector<std::string>{"Gruß"}));
 }
 
+// The text scan looks eight places at a time: a word at every place of a text, at its ends,
+// across the steps, or nearly there.
+TEST(PickSearch, TextScanFindsAWordAtEveryPlace) {
+  for (std::size_t at = 0; at <= 20; ++at) {
+    const std::string text = std::string(at, 'a') + "xyz" + std::string(20 - at, 'a');
+    const std::pair<const char*, bool> words[] = {
+        {"xyz", true}, {"axyz", at > 0}, {"xyza", at < 20}, {"xy", true},  {"yz", true},
+        {"z", true},   {"xza", false},   {"xyy", false},    {"zyx", false}};
+    for (const auto& [word, found] : words) {
+      EXPECT_EQ(Found({{"n", text}}, word).size(), found ? 1u : 0u) << text << " / " << word;
+    }
+  }
+  EXPECT_TRUE(Found({{"n", "xy"}}, "xyz").empty());
+}
+
 TEST(UseRecordTest, PackedFormRoundTripsAndStaysBounded) {
   UseRecord record;
   for (const char* name : {"Grüße", "a,b:c", "12,3,4:x", " blank "}) record.Add(name, kNow);
