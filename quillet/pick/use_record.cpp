@@ -55,11 +55,13 @@ void UseRecord::Add(const std::string& name, UseTime now) {
   use.count = std::min(use.count + 1, kMaxCount);
   use.last = now;
   if (uses_.size() <= kLimit) return;
-  const auto oldest =
-      std::min_element(uses_.begin(), uses_.end(), [](const auto& a, const auto& b) {
-        return a.second.last != b.second.last ? a.second.last < b.second.last
-                                              : a.second.count < b.second.count;
-      });
+  // The one just used stays, even when the clock was set back behind the others' uses.
+  const auto older = [&](const auto& a, const auto& b) {
+    if ((a.first == name) != (b.first == name)) return b.first == name;
+    return a.second.last != b.second.last ? a.second.last < b.second.last
+                                          : a.second.count < b.second.count;
+  };
+  const auto oldest = std::min_element(uses_.begin(), uses_.end(), older);
   uses_.erase(oldest);
 }
 

@@ -170,7 +170,9 @@ TEST(UseRecordTest, PackedFormRoundTripsAndStaysBounded) {
   UseRecord full;
   for (std::size_t i = 0; i <= UseRecord::kLimit; ++i) full.Add("e" + std::to_string(i), kNow + i);
   EXPECT_EQ(full.uses().size(), UseRecord::kLimit);
-  EXPECT_EQ(full.uses().count("e0"), 0u);  // the least recently used one goes
+  EXPECT_EQ(full.uses().count("e0"), 0u);   // the least recently used one goes
+  full.Add("zurückgestellt", kNow - kDay);  // the clock was set back: the new one still stays
+  EXPECT_EQ(full.uses().count("zurückgestellt"), 1u);
   EXPECT_EQ(UseRecord::Unpack(full.Pack()).uses().size(), UseRecord::kLimit);
   EXPECT_EQ(UseTimeOf({2000, 3, 1, 0, 0, 1, 0}), 951868801);
 }
