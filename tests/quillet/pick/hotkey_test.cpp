@@ -1,0 +1,76 @@
+// The picker's hotkey: its stored form read as people write it, written in one order, and
+// what a missing, empty or unreadable setting means.
+#include "quillet/pick/hotkey.h"
+
+#include <gtest/gtest.h>
+
+#include "store/ini_document.h"
+#include "tests/fakes/fake_services.h"
+
+namespace qm {
+namespace {
+
+TEST(HotkeyTest, ReadsHandWrittenFormsAndWritesTheCanonicalOne) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"Ctrl+Alt+Space", "Ctrl+Alt+Space"},
+      {" alt + CTRL +space ", "Ctrl+Alt+Space"},
+      {"win+shift+f12", "Shift+Win+F12"},
+      {"Strg+Umschalt+q", "Ctrl+Shift+Q"},
+      {"Win+Shift+Alt+Ctrl+0", "Ctrl+Alt+Shift+Win+0"},
+      {"F24", "F24"},
+      {"Shift+F1", "Shift+F1"},
+      {"Alt+Leertaste", "Alt+Space"},
+      {"  ", ""},
+  };
+  for (const auto& [text, canonical] : cases) {
+    const std::optional<Hotkey> parsed = ParseHotkey(text);
+    ASSERT_TRUE(parsed) << text;
+    EXPECT_EQ(FormatHotkey(*parsed), canonical);
+    EXPECT_EQ(ParseHotkey(canonical), parsed);
+  }
+  EXPECT_EQ(ParseHotkey("Ctrl+Alt+Space"), DefaultHotkey());
+  EXPECT_EQ(ParseHotkey("Win+F10")->key, kKeyF1 + 9);
+  EXPECT_EQ(ParseHotkey("Alt+z")->key, 'Z');
+}
+
+TEST(HotkeyTest, RefusesWhatNamesNoKeyOrWouldTakeACharacter) {
+  for (const char* bad : {"Ctrl+Alt", "Ctrl+", "+A", "Ctrl++A", "Ctrl+Ctrl+A", "A", "Shift+A",
+                          "Space", "Shift+7", "F0", "F25", "F01", "Ctrl+AB", "Ctrl+Ä",
+                          "Ctrl+F1+Alt", "Hyper+A", "Ctrl+Enter", "Ctrl Alt Space"}) {
+    EXPECT_FALSE(ParseHotkey(bad)) << bad;
+  }
+}
+
+TEST(HotkeyTest, SettingMissingEmptyUnreadableAndWrittenBack) {
+  const Windows1252CodePage ansi;
+  const struct {
+    const char* file;
+    const char* expected;
+    bool unreadable;
+  } cases[] = {
+      {"[Common]\r\nPumMode=0\r\n", "Ctrl+Alt+Space", false},
+      {"[Common]\r\nHotkey=\r\n", "", false},
+      {"[Common]\r\nHotkey=win+f9\r\n", "Win+F9", false},
+      {"[Common]\r\nHotkey=Strg+Alt+@\r\n", "Ctrl+Alt+Space", true},
+  };
+  for (const auto& c : cases) {
+    const IniDocument doc(c.file, ansi);
+    const HotkeySetting setting = ReadHotkeySetting(&doc);
+    EXPECT_EQ(FormatHotkey(setting.hotkey), c.expected) << c.file;
+    EXPECT_EQ(setting.unreadable, c.unreadable) << c.file;
+  }
+  EXPECT_EQ(ReadHotkeySetting(nullptr).hotkey, DefaultHotkey());
+  EXPECT_EQ(UnreadableHotkeyText("Strg+Alt+@"),
+            "Die Tastenkombination „Strg+Alt+@“ (Abschnitt [Common], Schlüssel Hotkey) in der "
+            "Datendatei ist nicht lesbar. Es gilt die Voreinstellung Ctrl+Alt+Space.");
+
+  FakeServices s;
+  const std::string file = "C:\\Daten\\Quillet.ini";
+  for (const Hotkey& h : {Hotkey{Hotkey::kShift | Hotkey::kWin, 'K'}, Hotkey{}}) {
+    ASSERT_TRUE(SaveHotkeySetting(s.ini, file, h));
+    EXPECT_EQ(ReadHotkeySetting(s.ini.Snapshot(file).get()).hotkey, h);
+  }
+}
+
+}  // namespace
+}  // namespace qm
