@@ -28,16 +28,21 @@ class MainFormTest : public testing::Test {
   void SetUp() override {
     data_file = folder.File("Quillet.ini");
     ASSERT_TRUE(form.Create(nullptr, nullptr));
-    clipboard = MakeWin32Clipboard(form.hwnd());
-    model = std::make_unique<MainModel>(
-        MainServices{ini, entries, *fs, *ansi, dialogs, *clipboard}, form, data_file);
-    form.Attach(model.get(), {});
-    form.InitLayout();
+    Wire(form, clipboard, model);
   }
-  void Library(const std::vector<std::pair<int, SnippetEntry>>& all) {
+  // A made form with its own clipboard and a model over the test's library.
+  void Wire(MainForm& f, std::unique_ptr<Clipboard>& c, std::unique_ptr<MainModel>& m) {
+    c = MakeWin32Clipboard(f.hwnd());
+    m = std::make_unique<MainModel>(MainServices{ini, entries, *fs, *ansi, dialogs, *c}, f,
+                                    data_file);
+    f.Attach(m.get(), {});
+    f.InitLayout();
+  }
+  void Library(const std::vector<std::pair<int, SnippetEntry>>& all, MainModel* m = nullptr) {
     ASSERT_TRUE(entries.WriteEntries(all, data_file));
-    model->LoadEntryList();
-    model->UpdateControlStates();
+    if (!m) m = model.get();
+    m->LoadEntryList();
+    m->UpdateControlStates();
   }
   HWND Item(int id) { return GetDlgItem(form.hwnd(), id); }
   HWND Editor() { return Item(kIdEditor); }
@@ -307,17 +312,10 @@ class DeferredEditorTest : public MainFormTest {
   void SetUp() override {
     MainFormTest::SetUp();
     ASSERT_TRUE(deferred.Create(nullptr, nullptr, MainForm::EditorCreation::kWhenNeeded));
-    deferred_clipboard = MakeWin32Clipboard(deferred.hwnd());
-    deferred_model = std::make_unique<MainModel>(
-        MainServices{ini, entries, *fs, *ansi, dialogs, *deferred_clipboard}, deferred,
-        data_file);
-    deferred.Attach(deferred_model.get(), {});
-    deferred.InitLayout();
+    Wire(deferred, deferred_clipboard, deferred_model);
   }
   void DeferredLibrary(const std::vector<std::pair<int, SnippetEntry>>& all) {
-    ASSERT_TRUE(entries.WriteEntries(all, data_file));
-    deferred_model->LoadEntryList();
-    deferred_model->UpdateControlStates();
+    Library(all, deferred_model.get());
   }
   HWND DeferredEditor() { return GetDlgItem(deferred.hwnd(), kIdEditor); }
 

@@ -111,6 +111,16 @@ class QuilletProgramTest : public testing::Test {
     GetGUIThreadInfo(GetWindowThreadProcessId(main, nullptr), &info);
     return info.hwndFocus;
   }
+  // Starts the program, shows its window and types into the entry it shows, whose number
+  // goes to `shown`.
+  void StartAndType(Process& quillet, const std::wstring& text, int* shown) {
+    Start(quillet);
+    RightPress();
+    ASSERT_TRUE(Visible(true));
+    *shown = SelectedEntry();
+    ASSERT_GT(*shown, 0);
+    TypeIntoEditor(text);
+  }
   // Clicks into the editor and types at its end, as keys arrive from the keyboard.
   void TypeIntoEditor(const std::wstring& text) {
     // Each entry shown gets an editor control of its own, so the click goes to the editor
@@ -316,12 +326,8 @@ TEST_F(QuilletProgramTest, ACloseRequestFromOutsideEndsTheProgram) {
   // The close box only hides the window; a close request of another program (the task
   // manager, taskkill, an installer) ends the program, with what was typed stored.
   Process quillet;
-  Start(quillet);
-  RightPress();
-  ASSERT_TRUE(Visible(true));
-  const int shown = SelectedEntry();
-  ASSERT_GT(shown, 0);
-  TypeIntoEditor(L"Zu");
+  int shown = 0;
+  ASSERT_NO_FATAL_FAILURE(StartAndType(quillet, L"Zu", &shown));
   PostMessageW(main, WM_CLOSE, 0, 0);
   EXPECT_EQ(quillet.Wait(kWaitMs), 0u);
   EXPECT_TRUE(StoredEnds(shown, "Zu")) << Stored(shown);
@@ -334,11 +340,9 @@ TEST_F(QuilletProgramTest, AnEditFollowsItsEntryWhenAHandEditMovesIt) {
   };
   ASSERT_TRUE(WriteRawFile(folder.WFile(L"Quillet.ini"), library("Alpha", "Beta")));
   Process quillet;
-  Start(quillet);
-  RightPress();
-  ASSERT_TRUE(Visible(true));
-  ASSERT_EQ(SelectedEntry(), 1);  // "Alpha"
-  TypeIntoEditor(L"!");
+  int shown = 0;
+  ASSERT_NO_FATAL_FAILURE(StartAndType(quillet, L"!", &shown));
+  ASSERT_EQ(shown, 1);  // "Alpha"
   // Saved in a text editor meanwhile: the two entries have swapped their numbers.
   ASSERT_TRUE(
       WriteRawFile(folder.WFile(L"Quillet.ini"), "; von Hand\r\n" + library("Beta", "Alpha")));
@@ -351,12 +355,8 @@ TEST_F(QuilletProgramTest, AnEditFollowsItsEntryWhenAHandEditMovesIt) {
 TEST_F(QuilletProgramTest, TheEndOfTheSessionAndASecondStart) {
   {
     Process quillet;
-    Start(quillet);
-    RightPress();
-    ASSERT_TRUE(Visible(true));
-    const int shown = SelectedEntry();
-    ASSERT_GT(shown, 0);
-    TypeIntoEditor(L"Ende");
+    int shown = 0;
+    ASSERT_NO_FATAL_FAILURE(StartAndType(quillet, L"Ende", &shown));
     // Windows asks, then ends the session: what was typed is in the file before that.
     DWORD_PTR answer = 0;
     SendMessageTimeoutW(main, WM_QUERYENDSESSION, 0, 0, SMTO_BLOCK, 5000, &answer);
