@@ -12,6 +12,7 @@
 namespace qm {
 
 // Virtual keys the notation produces.
+inline constexpr std::uint16_t kVkBack = 0x08;  // Backspace
 inline constexpr std::uint16_t kVkTab = 0x09;
 inline constexpr std::uint16_t kVkReturn = 0x0D;
 inline constexpr std::uint16_t kVkMenu = 0x12;  // Alt

@@ -70,13 +70,42 @@ Sender::Sender(const SenderServices& services, const std::string& data_file)
 SendOutcome Sender::SendEntry(int entry_number, const std::string& entry_name) {
   if (busy_) return SendOutcome::kBusy;
   BusyScope busy(busy_);
+  SnippetEntry entry;
+  if (const std::optional<SendOutcome> failed = PrepareEntry(entry_number, entry_name, &entry)) {
+    return *failed;
+  }
+  const std::string target_title = TrimBlanks(entry.title);
+  return target_title.empty() ? SendToLastWindow() : SendToTitledWindow(target_title);
+}
 
+SendOutcome Sender::SendEntry(int entry_number, const std::string& entry_name,
+                              const SendInto& into) {
+  if (busy_) return SendOutcome::kBusy;
+  BusyScope busy(busy_);
+  SnippetEntry entry;
+  if (const std::optional<SendOutcome> failed = PrepareEntry(entry_number, entry_name, &entry)) {
+    return *failed;
+  }
+  Surround(into);
+  return into.window == 0 ? NoTarget() : TypeIntoWindow(into.window);
+}
+
+SendOutcome Sender::SendText(const std::string& plain, const SendInto& into) {
+  if (busy_) return SendOutcome::kBusy;
+  BusyScope busy(busy_);
+  Prepare(plain, false);
+  Surround(into);
+  return into.window == 0 ? NoTarget() : TypeIntoWindow(into.window);
+}
+
+std::optional<SendOutcome> Sender::PrepareEntry(int entry_number, const std::string& entry_name,
+                                                SnippetEntry* entry) {
+  snippet_characters_ = 0;
   // Another program may have deleted or moved entries since the menu was built: whatever now
   // has that number may be another entry, an enciphered one even.
-  SnippetEntry entry;
   EntryLocation where;
   const Status read =
-      s_.entries.ReadKnownEntry({entry_number, entry_name, {}}, data_file_, &entry, &where);
+      s_.entries.ReadKnownEntry({entry_number, entry_name, {}}, data_file_, entry, &where);
   if (!read || where.number == 0) {
     const std::string entry_text = "Der Eintrag \xE2\x80\x9E" + entry_name + "\xE2\x80\x9C ";
     if (!read) {
@@ -90,20 +119,42 @@ SendOutcome Sender::SendEntry(int entry_number, const std::string& entry_name) {
     }
     return SendOutcome::kNoEntry;
   }
-  const std::string text = ExpandPlaceholders(UnescapeStoredText(entry.text), s_.clock, s_.fs,
+  const std::string text = ExpandPlaceholders(UnescapeStoredText(entry->text), s_.clock, s_.fs,
                                               s_.ansi, FolderOf(data_file_));
-  const bool dosbox = entry.dosbox != 0;
+  const bool dosbox = entry->dosbox != 0;
   // Pasting is quick however long the text; only typing can take hours.
   if (!dosbox && !ConfirmLongText(CountCodePoints(text))) return SendOutcome::kDeclined;
+  Prepare(text, dosbox);
+  return std::nullopt;
+}
+
+void Sender::Prepare(const std::string& text, bool dosbox) {
+  snippet_characters_ = 0;
   // The clipboard is written only once a target has passed its checks: a refused send must
   // leave the user's clipboard as it was.
   paste_text_.reset();
   if (dosbox) paste_text_ = WithoutCommandCharacters(text);
   keystroke_text_ = KeystrokeTextFor(text, dosbox);
   keys_ = ParseKeystrokes(keystroke_text_);
+  erase_strokes_ = 0;
+  snippet_strokes_ = keys_.strokes();
+}
 
-  const std::string target_title = TrimBlanks(entry.title);
-  return target_title.empty() ? SendToLastWindow() : SendToTitledWindow(target_title);
+void Sender::Surround(const SendInto& into) {
+  KeySequence keys;
+  for (int i = 0; i < into.erase; ++i) {
+    keys.events.push_back({KeyEvent::Kind::kVirtualKey, kVkBack, false});
+    keys.events.push_back({KeyEvent::Kind::kVirtualKey, kVkBack, true});
+    keys.stroke_ends.push_back(keys.events.size());
+  }
+  erase_strokes_ = keys.strokes();
+  const KeySequence after = ParseKeystrokes(KeystrokeTextFor(into.then_type, false));
+  for (const KeySequence* part : {static_cast<const KeySequence*>(&keys_), &after}) {
+    const std::size_t base = keys.events.size();
+    keys.events.insert(keys.events.end(), part->events.begin(), part->events.end());
+    for (const std::size_t end : part->stroke_ends) keys.stroke_ends.push_back(base + end);
+  }
+  keys_ = std::move(keys);
 }
 
 bool Sender::ConfirmLongText(std::size_t chars) {
@@ -158,7 +209,10 @@ SendOutcome Sender::TypeIntoWindow(WindowHandle window) {
   ReleaseUsersKeys();
   if (paste_text_) return Paste(window, title);
   const Typing typing = TypeKeys(window);
-  if (typing.stop == Stop::kNone) return SendOutcome::kTyped;
+  if (typing.stop == Stop::kNone) {
+    snippet_characters_ = snippet_strokes_;
+    return SendOutcome::kTyped;
+  }
   return Stopped(typing.stop, "Bis dahin wurden " + GroupedNumber(typing.typed) + " von " +
                                   GroupedNumber(keys_.strokes()) + " Zeichen übertragen.");
 }

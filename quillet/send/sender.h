@@ -70,6 +70,14 @@ inline constexpr int kPasteRetryMs = 50;
 // `done` once at the end, whether everything was typed or typing stopped.
 using TypingProgressFunction = std::function<void(std::size_t typed, std::size_t total, bool done)>;
 
+// A snippet asked for in the window it is meant for (from the picker, or by an abbreviation
+// typed there): it goes into that window and no other, whatever target title the entry names.
+struct SendInto {
+  WindowHandle window = 0;
+  int erase = 0;          // Backspaces before the snippet: the abbreviation it replaces
+  std::string then_type;  // plain text typed after it: the word end the user typed
+};
+
 class Sender {
  public:
   // `data_file` is the program's data file, which may change while the sender lives; a
@@ -93,6 +101,15 @@ class Sender {
   // target: the windows whose title contains the entry's target title (one is taken, several
   // are offered for choice), or, without a target title, the last-used window.
   SendOutcome SendEntry(int entry_number, const std::string& entry_name);
+  // The same for a snippet asked for in `into.window`, with the keys around it.
+  SendOutcome SendEntry(int entry_number, const std::string& entry_name, const SendInto& into);
+  // Types a plain text (no placeholders; its command characters left out) into
+  // `into.window` with the keys around it: what undoing an abbreviation puts back.
+  SendOutcome SendText(const std::string& plain, const SendInto& into);
+
+  // How many characters of the snippet itself (one per Enter and Tab too, without the keys
+  // around it) the last send typed; 0 when it pasted or stopped short.
+  std::size_t snippet_characters() const { return snippet_characters_; }
 
   // What the last SendEntry prepared.
   const std::string& keystroke_text() const { return keystroke_text_; }
@@ -110,6 +127,12 @@ class Sender {
   class BusyScope;
   class EscapeWatch;
 
+  // Reads and prepares the entry's keys; nullopt when they are ready to go.
+  std::optional<SendOutcome> PrepareEntry(int entry_number, const std::string& entry_name,
+                                          SnippetEntry* entry);
+  void Prepare(const std::string& text, bool dosbox);
+  // Puts Backspaces before the prepared keys and `then_type` after them.
+  void Surround(const SendInto& into);
   SendOutcome SendToTitledWindow(const std::string& target_title);
   SendOutcome SendToLastWindow();
   // Types the keystrokes the last SendEntry prepared into `window`, but only when the window
@@ -149,6 +172,9 @@ class Sender {
   std::string keystroke_text_;
   KeySequence keys_;
   std::optional<std::string> paste_text_;  // DOS-box mode: what goes on the clipboard
+  std::size_t snippet_characters_ = 0;
+  std::size_t snippet_strokes_ = 0;    // of keys_, after the Backspaces: the snippet's
+  std::size_t erase_strokes_ = 0;      // the Backspaces before it
   bool busy_ = false;
 };
 

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <utility>
 
@@ -117,6 +118,32 @@ TEST_F(SenderTest, TheOnlyMatchingWindowIsTypedIntoWithoutAsking) {
   EXPECT_TRUE(chooser.shown.empty());
   EXPECT_EQ(desktop.foreground, editor);
   EXPECT_EQ(keyboard.TypedText(), "x");
+}
+
+TEST_F(SenderTest, ASnippetAskedForInAWindowGoesThereWithTheKeysAroundIt) {
+  LastUsed("Mail");
+  desktop.Add("Tabellen");
+  const WindowHandle editor = desktop.Add("Editor");
+  Entry(1, "Gr\xC3\xBC\xC3\x9F\rx", "Tabellen");  // the title is not looked at
+  EXPECT_EQ(sender.SendEntry(1, "Eintrag", SendInto{editor, 3, "."}), SendOutcome::kTyped);
+  EXPECT_EQ(desktop.foreground, editor);
+  EXPECT_EQ(Keys({keyboard.sent.begin(), keyboard.sent.begin() + 6}), "v8 V8 v8 V8 v8 V8 ");
+  EXPECT_EQ(keyboard.TypedText(), "Grüß\rx.");
+  EXPECT_EQ(sender.snippet_characters(), 6u);  // Enter counts once; the keys around it not
+
+  keyboard.sent.clear();
+  EXPECT_EQ(sender.SendText("mfg ", SendInto{editor, 6, ""}), SendOutcome::kTyped);
+  EXPECT_EQ(keyboard.TypedText(), "mfg ");
+  EXPECT_EQ(std::count_if(keyboard.sent.begin(), keyboard.sent.end(),
+                          [](const KeyEvent& e) { return e.code == kVkBack && !e.key_up; }),
+            6);
+
+  // A window that has gone gets nothing, and no count that an undo could trust.
+  keyboard.sent.clear();
+  desktop.windows.clear();
+  EXPECT_EQ(sender.SendEntry(1, "Eintrag", SendInto{editor, 3, "."}), SendOutcome::kRefused);
+  EXPECT_TRUE(keyboard.sent.empty());
+  EXPECT_EQ(sender.snippet_characters(), 0u);
 }
 
 TEST_F(SenderTest, SeveralMatchingWindowsAreOfferedInListOrder) {
