@@ -244,6 +244,118 @@ TEST_F(MainModelTest, LeavingTheEditorStoresTheTextOnceAndOnlyWhenChanged) {
   EXPECT_FALSE(fs.Exists(data_file));
 }
 
+TEST_F(MainModelTest, TheAbbreviationFieldShowsAndStoresTheEntrysAbbreviation) {
+  const struct {
+    const char* typed;
+    bool at_once;
+    const char *stored, *flag;  // "<none>": nothing written
+    const char* shown;
+  } cases[] = {
+      {"mfg", true, "mfg", "1", "mfg"},           // as shown: no write
+      {" mfG ", true, "mfG", "1", "mfG"},         // trimmed, case kept
+      {"mfg", false, "mfg", "", "mfg"},           // the box alone
+      {"", true, "", "", ""},                     // no flag without an abbreviation
+      {"m f", true, "mfg", "1", "m f"},           // refused: kept as typed
+      {"\xE2\x98\x83", true, "mfg", "1", "\xE2\x98\x83"},  // declined: not in the code page
+  };
+  int file = 0;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.typed);
+    data_file = "C:\\Q\\k" + std::to_string(++file) + ".ini";
+    Library({"a", "b"});
+    ini.WriteIniValues({{"Kuerzel", "1", "mfg"}, {"KuerzelSofort", "1", "1"}}, data_file);
+    Select("a");
+    EXPECT_EQ(view.abbreviation, "mfg");
+    EXPECT_TRUE(view.at_once);
+    const int writes = fs.WriteCount();
+    view.abbreviation = c.typed;
+    view.at_once = c.at_once;
+    dialogs.messages.clear();
+    dialogs.message_answers = {MessageAnswer::kNo};
+    view.abbreviation_focused = false;
+    model.OnAbbreviationLostFocus();
+    EXPECT_EQ(Value("Kuerzel", "1"), c.stored);
+    EXPECT_EQ(Value("KuerzelSofort", "1"), c.flag);
+    EXPECT_EQ(view.abbreviation, c.shown);
+    const bool refused = std::string(c.typed) == "m f";
+    const bool unchanged = std::string(c.typed) == "mfg" && c.at_once;
+    EXPECT_EQ(fs.WriteCount() == writes, unchanged || refused || dialogs.messages.size() == 1);
+    EXPECT_EQ(view.abbreviation_focused, refused);
+    if (refused) {
+      ASSERT_EQ(dialogs.messages.size(), 1u);
+      EXPECT_EQ(dialogs.messages[0].text, CheckAbbreviation("m f").message +
+                                              "\r\n\r\nDas Kürzel \xE2\x80\x9Em "
+                                              "f\xE2\x80\x9C wurde nicht gespeichert.");
+    }
+  }
+}
+
+TEST_F(MainModelTest, ARefusedAbbreviationKeepsItsEntryUntilTheUserDropsIt) {
+  Library({"a", "b"});
+  Select("a");
+  view.abbreviation = "zu lang";
+  model.OnAbbreviationLostFocus();
+  // Stored on the way: told once, not again.
+  model.StorePendingEdits();
+  EXPECT_EQ(dialogs.messages.size(), 1u);
+  // Leaving the entry asks; No keeps it with the field as typed, Yes drops it.
+  dialogs.message_answers = {MessageAnswer::kNo, MessageAnswer::kYes};
+  Select("b");
+  EXPECT_EQ(view.ListText(view.selection), "a");
+  EXPECT_EQ(view.abbreviation, "zu lang");
+  EXPECT_EQ(dialogs.messages.back().buttons, MessageButtons::kYesNoDefaultNo);
+  Select("b");
+  EXPECT_EQ(view.ListText(view.selection), "b");
+  EXPECT_EQ(view.abbreviation, "");
+  EXPECT_EQ(dialogs.messages.size(), 3u);
+  // A typed one goes with the entry that is left, and the one that ends the program.
+  view.abbreviation = "bb";
+  Select("a");
+  view.abbreviation = "aa";
+  model.StorePendingEdits(true);
+  EXPECT_EQ(Value("Kuerzel", "2"), "bb");
+  EXPECT_EQ(Value("Kuerzel", "1"), "aa");
+}
+
+TEST_F(MainModelTest, TheConflictLineNamesTheFirstOtherEntryAndCountsTheRest) {
+  const std::string q = "\xE2\x80\x9E", p = "\xE2\x80\x9C";
+  const struct {
+    std::vector<std::string> abbreviations;  // of entries e1, e2, ...; "" for none
+    std::string line;                        // of e1
+  } cases[] = {
+      {{"mfg", "mf"}, q + "mfg" + p + " beginnt mit dem Kürzel " + q + "mf" + p + " von " + q +
+                          "e2" + p + "."},
+      {{"mf", "", "MFG", "mfgr"},
+       q + "mf" + p + " ist der Anfang des Kürzels " + q + "MFG" + p + " von " + q + "e3" + p +
+           " und einem weiteren Kürzel."},
+      {{"mfg", "mfg", "MfG", "mfg"},
+       q + "mfg" + p + " ist auch das Kürzel von " + q + "e2" + p + " und 2 weiteren Einträgen."},
+      {{"a.b", "a"}, q + "a.b" + p +
+                         " wird nie ersetzt: Es enthält ein Leer- oder Satzzeichen oder ist "
+                         "länger als 32 Zeichen."},
+      {{"mfg", "gruss"}, ""},
+  };
+  int file = 0;
+  for (const auto& c : cases) {
+    std::vector<std::string> names;
+    for (std::size_t i = 1; i <= c.abbreviations.size(); ++i) names.push_back("e" + std::to_string(i));
+    data_file = "C:\\Q\\k" + std::to_string(++file) + ".ini";
+    Library(names);
+    for (std::size_t i = 0; i < c.abbreviations.size(); ++i) {
+      ini.WriteIniValue("Kuerzel", std::to_string(i + 1), c.abbreviations[i], data_file);
+    }
+    Select("e2");
+    Select("e1");
+    EXPECT_EQ(view.conflicts, c.line);
+  }
+  // Storing one brings its conflicts at once.
+  Select("e2");
+  view.abbreviation = "mfgr";
+  model.OnAbbreviationLostFocus();
+  EXPECT_EQ(view.conflicts, q + "mfgr" + p + " beginnt mit dem Kürzel " + q + "mfg" + p +
+                                " von " + q + "e1" + p + ".");
+}
+
 TEST_F(MainModelTest, TargetOptionsAndTheTitleBoxWriteTheirFields) {
   Library({"x"});
   ini.WriteIniValues({{"Title", "1", "Editor"}, {"DosBox", "1", "1"}}, data_file);
@@ -508,6 +620,8 @@ TEST_F(MainModelTest, EveryWriteFindsItsEntryByNumberAndName) {
       {"rename", [&] { dialogs.text_answers = {std::string("d")}; model.RenameEntry(); },
        "d|text of c|Editor|1"},
       {"delete", [&] { model.DeleteEntry(); }, ""},
+      {"abbreviation", [&] { view.abbreviation = "mfg"; model.OnAbbreviationLostFocus(); },
+       "c|text of c|Editor|1"},
   };
   using Entries = std::vector<std::pair<int, SnippetEntry>>;
   const SnippetEntry a{"a", "text of a", "", 0, 0}, b{"b", "text of b", "", 0, 0},
@@ -540,9 +654,15 @@ TEST_F(MainModelTest, EveryWriteFindsItsEntryByNumberAndName) {
       EXPECT_EQ(e.name + "|" + e.text + "|" + e.title + "|" + std::to_string(e.dosbox), w.after)
           << what;
       EXPECT_EQ(view.ListData(view.selection), swapped ? 2 : 3) << what;
+      const bool abbreviated = std::string(w.name) == "abbreviation";
+      EXPECT_EQ(ini.ReadIniValue("Kuerzel", swapped ? "2" : "3", "", data_file),
+                abbreviated ? "mfg" : "")
+          << what;
       // Shown by number and name too: the list still gives "c"'s new number to "b".
       Select("b");
       EXPECT_EQ(view.editor, "text of b") << what;
+      EXPECT_EQ(view.abbreviation, "") << what;
+      view.abbreviation.clear();
     }
   }
 }
