@@ -99,13 +99,13 @@ const std::vector<MainControl>& MainControls() {
       // The abbreviation's two rows between the editor and the target options, moving with
       // the latter.
       {kIdAbbreviationLabel, WC_STATICW, "&Kürzel:", SS_LEFT, 0, kContainer2G, -1,
-       {0, -795, 660, 255}},
+       {0, -1005, 690, 255}},
       {kIdAbbreviation, WC_EDITW, "", ES_AUTOHSCROLL | WS_TABSTOP | WS_GROUP, WS_EX_CLIENTEDGE,
-       kContainer2G, -1, {705, -840, 1500, 300}},
+       kContainer2G, -1, {720, -1050, 1500, 300}},
       {kIdAtOnceChk, WC_BUTTONW, "sofo&rt", BS_AUTOCHECKBOX | WS_TABSTOP | WS_GROUP, 0,
-       kContainer2G, -1, {2325, -825, 1260, 285}},
+       kContainer2G, -1, {2340, -1035, 1260, 285}},
       {kIdConflicts, WC_STATICW, "", SS_LEFT | SS_NOPREFIX | SS_EDITCONTROL, 0, kContainer2G, -1,
-       {0, -480, 4935, 420}},
+       {0, -690, 4935, 630}},
       {kIdLabel1, WC_STATICW, "Senden an das", SS_LEFT, 0, kContainer2G, -1, {0, 75, 1215, 255}},
       {kIdOptLastWindow, WC_BUTTONW, "zuletzt benutzte &Fenster ",
        BS_AUTORADIOBUTTON | WS_TABSTOP | WS_GROUP, 0, kContainer2G, -1, {1260, 30, 2355, 285}},

@@ -290,6 +290,42 @@ TEST_F(MainFormTest, TheFocusComesBackToTheControlThatHadIt) {
   ShowWindow(form.hwnd(), SW_HIDE);
 }
 
+TEST_F(MainFormTest, TheAbbreviationFieldStoresWhenLeftAndRefusesWhatCannotBeTyped) {
+  Library({{1, {"Gru\xC3\x9F", "abc", "", 0, 0}}, {2, {"Adresse", "x", "", 0, 0}}});
+  ini.WriteIniValue("Kuerzel", "2", "mf", data_file);
+  model->LoadEntryList();
+  model->UpdateControlStates();
+  ShowWindow(form.hwnd(), SW_SHOW);
+  SetActiveWindow(form.hwnd());
+  HWND field = Item(kIdAbbreviation);
+  ASSERT_TRUE(IsWindowEnabled(field));
+  // Named by its label, which comes right before it.
+  EXPECT_EQ(test::ControlText(GetWindow(field, GW_HWNDPREV)), "&K\xC3\xBCrzel:");
+  auto type = [&](const wchar_t* text) {
+    SetFocus(field);
+    SendMessageW(field, EM_SETSEL, 0, -1);
+    for (const wchar_t* c = text; *c; ++c) SendMessageW(field, WM_CHAR, *c, 1);
+  };
+  ASSERT_EQ(form.ListText(form.ListSelection()), "Adresse");
+  form.ListSelect(1);
+  model->OnListClick();
+  type(L"mfg");
+  SendMessageW(Item(kIdAtOnceChk), BM_CLICK, 0, 0);  // takes the focus, then ticks
+  EXPECT_EQ(ini.ReadIniValue("Kuerzel", "1", "", data_file), "mfg");
+  EXPECT_EQ(ini.ReadIniValue("KuerzelSofort", "1", "", data_file), "1");
+  EXPECT_NE(test::ControlText(Item(kIdConflicts)).find("beginnt mit dem K"), std::string::npos);
+  EXPECT_TRUE(dialogs.messages.empty());
+  // A word end inside: told, kept as typed, the focus back, nothing written.
+  type(L"m g");
+  SetFocus(Editor());
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_EQ(GetFocus(), field);
+  EXPECT_EQ(test::ControlText(field), "m g");
+  EXPECT_EQ(ini.ReadIniValue("Kuerzel", "1", "", data_file), "mfg");
+  SetWindowTextW(field, L"mfg");
+  ShowWindow(form.hwnd(), SW_HIDE);
+}
+
 TEST_F(MainFormTest, AnEmptyLibraryDisablesTheEntryControls) {
   Library({});
   EXPECT_FALSE(IsWindowEnabled(Editor()));
