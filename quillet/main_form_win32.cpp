@@ -586,7 +586,10 @@ void MainForm::SetConflictText(const std::string& text) {
 }
 
 void MainForm::FocusAbbreviation() {
-  SetFocus(impl_->Item(kIdAbbreviation));
+  // Left for another program, the field gets the focus when the window is active again.
+  HWND field = impl_->Item(kIdAbbreviation);
+  impl_->last_focus = field;
+  if (GetActiveWindow() == impl_->window) SetFocus(field);
 }
 
 void MainForm::ApplyControlStates(const ControlStates& s) {
