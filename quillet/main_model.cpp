@@ -106,14 +106,13 @@ void MainModel::SelectDestination(int index) {
 
 void MainModel::OnListClick() {
   const Busy busy(*this);
-  // The abbreviation being typed goes first, as leaving its field would store it; one that
-  // cannot be stored keeps its entry, with the field as the user left it.
-  // Told before, the user is asked whether to drop it.
+  // The abbreviation being typed goes first, as leaving its field would store it. One that
+  // cannot be stored keeps its entry and the field as it is; told before, the user may drop it.
   if (const bool told = AbbreviationTold(); !WriteCurrAbbreviation()) {
-    if (!told || Ask("Das geänderte Kürzel dieses Eintrags ist nicht gespeichert.\r\n\r\n"
-                     "Möchten Sie die Änderung verwerfen und zum gewählten Eintrag wechseln?",
-                     MessageIcon::kQuestion,
-                     MessageButtons::kYesNoDefaultNo) != MessageAnswer::kYes) {
+    if (!told ||
+        Ask("Das geänderte Kürzel dieses Eintrags ist nicht gespeichert.\r\n\r\n"
+            "Möchten Sie die Änderung verwerfen und zum gewählten Eintrag wechseln?",
+            MessageIcon::kQuestion, MessageButtons::kYesNoDefaultNo) != MessageAnswer::kYes) {
       view_.ListSelect(current_index_);
       return;
     }

@@ -1,7 +1,8 @@
 // The main window's abbreviation field: showing and storing an entry's abbreviation, and the
 // line that names what it conflicts with.
+#include <algorithm>
 #include <string>
-#include <utility>
+#include <vector>
 
 #include "quillet/main_model.h"
 #include "store/ini_document.h"
@@ -14,7 +15,7 @@ std::string Quoted(const std::string& text) {
   return "\xE2\x80\x9E" + text + "\xE2\x80\x9C";  // „text“
 }
 
-// "von „A“", "von „A“ und einem weiteren Eintrag", "... und 3 weiteren Einträgen"
+// "", " und einem weiteren Eintrag", " und 3 weiteren Einträgen"
 std::string AndMore(std::size_t more, const char* one, const char* many) {
   if (more == 0) return {};
   if (more == 1) return std::string(" und einem weiteren ") + one;
@@ -54,37 +55,35 @@ std::string MainModel::ConflictText(int number) const {
   const auto self = abbreviations_.find(number);
   if (found == conflicts_.end() || self == abbreviations_.end()) return {};
   const std::string me = Quoted(self->second.text);
-  std::vector<int> by_kind[4];
-  for (const AbbreviationConflict& c : found->second) {
-    by_kind[static_cast<int>(c.kind)].push_back(c.other);
-  }
-  // The first other entry of a kind is named, the rest counted.
-  auto first = [&](ConflictKind kind, bool with_text) {
-    const auto other = abbreviations_.find(by_kind[static_cast<int>(kind)].front());
-    if (other == abbreviations_.end()) return std::string();
-    return (with_text ? Quoted(other->second.text) + " von " : std::string("von ")) +
-           Quoted(other->second.name);
-  };
-  auto more = [&](ConflictKind kind) { return by_kind[static_cast<int>(kind)].size() - 1; };
   std::string out;
-  auto add = [&out](const std::string& sentence) {
-    out += (out.empty() ? "" : " ") + sentence;
+  if (std::any_of(found->second.begin(), found->second.end(), [](const AbbreviationConflict& c) {
+        return c.kind == ConflictKind::kUntypable;
+      })) {
+    out = me + " wird nie ersetzt: Es enthält ein Leer- oder Satzzeichen oder ist länger als " +
+          std::to_string(kMaxAbbreviationLength) + " Zeichen.";
+  }
+  // Per kind, the first other entry is named and the rest counted.
+  static const struct {
+    ConflictKind kind;
+    const char* says;
+    bool names_abbreviation;
+    const char *one, *many;
+  } kSentences[] = {
+      {ConflictKind::kSame, " ist auch das Kürzel von ", false, "Eintrag", "Einträgen"},
+      {ConflictKind::kBeginsOther, " ist der Anfang des Kürzels ", true, "Kürzel", "Kürzeln"},
+      {ConflictKind::kBeginsWithOther, " beginnt mit dem Kürzel ", true, "Kürzel", "Kürzeln"},
   };
-  if (!by_kind[static_cast<int>(ConflictKind::kUntypable)].empty()) {
-    add(me + " wird nie ersetzt: Es enthält ein Leer- oder Satzzeichen oder ist länger als " +
-        std::to_string(kMaxAbbreviationLength) + " Zeichen.");
-  }
-  if (!by_kind[static_cast<int>(ConflictKind::kSame)].empty()) {
-    add(me + " ist auch das Kürzel " + first(ConflictKind::kSame, false) +
-        AndMore(more(ConflictKind::kSame), "Eintrag", "Einträgen") + ".");
-  }
-  if (!by_kind[static_cast<int>(ConflictKind::kBeginsOther)].empty()) {
-    add(me + " ist der Anfang des Kürzels " + first(ConflictKind::kBeginsOther, true) +
-        AndMore(more(ConflictKind::kBeginsOther), "Kürzel", "Kürzeln") + ".");
-  }
-  if (!by_kind[static_cast<int>(ConflictKind::kBeginsWithOther)].empty()) {
-    add(me + " beginnt mit dem Kürzel " + first(ConflictKind::kBeginsWithOther, true) +
-        AndMore(more(ConflictKind::kBeginsWithOther), "Kürzel", "Kürzeln") + ".");
+  for (const auto& s : kSentences) {
+    std::vector<int> others;
+    for (const AbbreviationConflict& c : found->second) {
+      if (c.kind == s.kind) others.push_back(c.other);
+    }
+    const auto first = others.empty() ? abbreviations_.end() : abbreviations_.find(others[0]);
+    if (first == abbreviations_.end()) continue;
+    if (!out.empty()) out += " ";
+    out += me + s.says +
+           (s.names_abbreviation ? Quoted(first->second.text) + " von " : std::string()) +
+           Quoted(first->second.name) + AndMore(others.size() - 1, s.one, s.many) + ".";
   }
   return out;
 }
@@ -120,8 +119,7 @@ bool MainModel::WriteCurrAbbreviation(bool tell_again) {
   const SnippetEntry whole = WindowEntry(pos, key.name);
   const bool stored = StoreEntry(
       pos, key, whole.name, [&](EntryLocation* where, std::optional<StoredFields>* after) {
-        Status status =
-            WriteAbbreviation(s_.entries, key, text, at_once, whole, data_file_, where);
+        Status status = WriteAbbreviation(s_.entries, key, text, at_once, whole, data_file_, where);
         // Its other fields stay as they were, where the entry is still found.
         if (where->place == EntryPlace::kHere || where->place == EntryPlace::kMoved) {
           *after = key.fields;

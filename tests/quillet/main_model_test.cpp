@@ -246,14 +246,14 @@ TEST_F(MainModelTest, LeavingTheEditorStoresTheTextOnceAndOnlyWhenChanged) {
 
 TEST_F(MainModelTest, TheAbbreviationFieldShowsAndStoresTheEntrysAbbreviation) {
   const struct {
-    const char *typed;  // over "mfg", expanding at once, and the field left
+    const char* typed;  // over "mfg", expanding at once, and the field left
     bool at_once;
     const char *after, *told;  // file and field: abbreviation|flag|field; the message
   } cases[] = {
-      {"mfg", true, "mfg|1|mfg", ""},        // as it was: no write
-      {" mfG ", true, "mfG|1|mfG", ""},      // trimmed, case kept
-      {"mfg", false, "mfg||mfg", ""},        // the box alone
-      {"", true, "||", ""},                  // no flag without an abbreviation
+      {"mfg", true, "mfg|1|mfg", ""},    // as it was: no write
+      {" mfG ", true, "mfG|1|mfG", ""},  // trimmed, case kept
+      {"mfg", false, "mfg||mfg", ""},    // the box alone
+      {"", true, "||", ""},              // no flag without an abbreviation
       {"m f", true, "mfg|1|m f", "Das K\xC3\xBCrzel \xE2\x80\x9Em f\xE2\x80\x9C wurde nicht"},
       {"\xE2\x98\x83", true, "mfg|1|\xE2\x98\x83", "Unicode-Format"},  // declined
   };
@@ -310,9 +310,11 @@ TEST_F(MainModelTest, TheConflictLineNamesTheFirstOtherEntryAndCountsTheRest) {
       {{"mfg", "mf"}, "‹mfg› beginnt mit dem Kürzel ‹mf› von ‹e2›."},
       {{"mf", "", "MFG", "mfgr"},
        "‹mf› ist der Anfang des Kürzels ‹MFG› von ‹e3› und einem weiteren Kürzel."},
-      {{"mfg", "mfg", "MfG", "mfg"}, "‹mfg› ist auch das Kürzel von ‹e2› und 2 weiteren Einträgen."},
-      {{"a.b"}, "‹a.b› wird nie ersetzt: Es enthält ein Leer- oder Satzzeichen oder ist länger "
-                "als 32 Zeichen."},
+      {{"mfg", "mfg", "MfG", "mfg"},
+       "‹mfg› ist auch das Kürzel von ‹e2› und 2 weiteren Einträgen."},
+      {{"a.b"},
+       "‹a.b› wird nie ersetzt: Es enthält ein Leer- oder Satzzeichen oder ist länger "
+       "als 32 Zeichen."},
       {{"mfg", "gruss"}, ""},
   };
   auto quoted = [](std::string s) {
