@@ -30,7 +30,7 @@ inline constexpr LayoutRects kDesignedMainLayout = {{
     {120, 4320, 2535, 975},   // Container1
     {120, 4320, 4935, 975},   // Container2
     {120, 300, 2475, 3900},   // lbEntryList
-    {120, 300, 4935, 3915},   // QuilletTextTB
+    {120, 300, 4935, 2910},   // QuilletTextTB, above the abbreviation's rows
 }};
 inline constexpr double kDesignedMainClientWidth = 9255, kDesignedMainClientHeight = 5535;
 

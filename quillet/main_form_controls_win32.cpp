@@ -96,6 +96,16 @@ const std::vector<MainControl>& MainControls() {
       {kIdTextFrame, WC_BUTTONW, "Bearbeitung", BS_GROUPBOX, 0, kWindow, kSTextFrame, {}},
       // Made by the glyph editor, which knows its class and style.
       {kIdEditor, nullptr, "", 0, 0, kTextFrameG, kSEditor, {}},
+      // The abbreviation's two rows between the editor and the target options, moving with
+      // the latter.
+      {kIdAbbreviationLabel, WC_STATICW, "&Kürzel:", SS_LEFT, 0, kContainer2G, -1,
+       {0, -1005, 690, 255}},
+      {kIdAbbreviation, WC_EDITW, "", ES_AUTOHSCROLL | WS_TABSTOP | WS_GROUP, WS_EX_CLIENTEDGE,
+       kContainer2G, -1, {720, -1050, 1500, 300}},
+      {kIdAtOnceChk, WC_BUTTONW, "sofo&rt", BS_AUTOCHECKBOX | WS_TABSTOP | WS_GROUP, 0,
+       kContainer2G, -1, {2340, -1035, 1260, 285}},
+      {kIdConflicts, WC_STATICW, "", SS_LEFT | SS_NOPREFIX | SS_EDITCONTROL, 0, kContainer2G, -1,
+       {0, -690, 4935, 630}},
       {kIdLabel1, WC_STATICW, "Senden an das", SS_LEFT, 0, kContainer2G, -1, {0, 75, 1215, 255}},
       {kIdOptLastWindow, WC_BUTTONW, "zuletzt benutzte &Fenster ",
        BS_AUTORADIOBUTTON | WS_TABSTOP | WS_GROUP, 0, kContainer2G, -1, {1260, 30, 2355, 285}},

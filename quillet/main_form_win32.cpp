@@ -281,6 +281,12 @@ bool MainForm::OnCommand(int id, int code) {
     case kIdOptTitle:
       if (code == BN_CLICKED) m.model->OnDestinationTypeClick(id == kIdOptTitle ? 1 : 0);
       break;
+    case kIdAbbreviation:
+      if (code == EN_KILLFOCUS) m.model->OnAbbreviationLostFocus();
+      break;
+    case kIdAtOnceChk:
+      if (code == BN_CLICKED) m.model->OnAtOnceClick();
+      break;
     case kIdTitleBox:
       if (code == CBN_DROPDOWN) m.model->OnTitleDropDown();
       if (code == CBN_KILLFOCUS) m.model->OnTitleLostFocus();
@@ -559,6 +565,33 @@ void MainForm::SetDestinationType(int index) {
                    index == 1 ? kIdOptTitle : kIdOptLastWindow);
 }
 
+std::string MainForm::AbbreviationText() {
+  return WideToUtf8(ControlTextW(impl_->Item(kIdAbbreviation)));
+}
+
+void MainForm::SetAbbreviationText(const std::string& text) {
+  SetWindowTextW(impl_->Item(kIdAbbreviation), Utf8ToWide(text).c_str());
+}
+
+bool MainForm::AtOnceChecked() {
+  return IsDlgButtonChecked(impl_->window, kIdAtOnceChk) == BST_CHECKED;
+}
+
+void MainForm::SetAtOnceChecked(bool on) {
+  CheckDlgButton(impl_->window, kIdAtOnceChk, on ? BST_CHECKED : BST_UNCHECKED);
+}
+
+void MainForm::SetConflictText(const std::string& text) {
+  SetWindowTextW(impl_->Item(kIdConflicts), Utf8ToWide(text).c_str());
+}
+
+void MainForm::FocusAbbreviation() {
+  // Left for another program, the field gets the focus when the window is active again.
+  HWND field = impl_->Item(kIdAbbreviation);
+  impl_->last_focus = field;
+  if (GetActiveWindow() == impl_->window) SetFocus(field);
+}
+
 void MainForm::ApplyControlStates(const ControlStates& s) {
   Impl& m = *impl_;
   auto menu_item = [&](QuilletCommand command, bool on) {
@@ -577,7 +610,9 @@ void MainForm::ApplyControlStates(const ControlStates& s) {
                  static_cast<int>(kIdLabel1), static_cast<int>(kIdList),
                  CommandId(QuilletCommand::kDeleteEntry), CommandId(QuilletCommand::kRenameEntry),
                  static_cast<int>(kIdEditor), static_cast<int>(kIdCryptChk),
-                 static_cast<int>(kIdDosBoxChk)}) {
+                 static_cast<int>(kIdDosBoxChk), static_cast<int>(kIdAbbreviationLabel),
+                 static_cast<int>(kIdAbbreviation), static_cast<int>(kIdAtOnceChk),
+                 static_cast<int>(kIdConflicts)}) {
     HWND control = m.Item(id);
     if (!control) {
       if (id == kIdEditor) m.editor_control.SetPendingEnabled(s.entry_controls);  // not made yet

@@ -37,6 +37,10 @@ enum MainFormId : int {
   kIdOptTitle = 115,       // target option 1
   kIdTitleBox = 116,
   kIdMenuLine = 117,
+  kIdAbbreviationLabel = 118,
+  kIdAbbreviation = 119,
+  kIdAtOnceChk = 120,
+  kIdConflicts = 121,
 };
 
 // What the window hands to the program rather than to the model.
@@ -114,6 +118,12 @@ class MainForm final : public MainView, public WindowFrame {
   void SetDosBoxChecked(bool on) override;
   int DestinationType() override;
   void SetDestinationType(int index) override;
+  std::string AbbreviationText() override;
+  void SetAbbreviationText(const std::string& text) override;
+  bool AtOnceChecked() override;
+  void SetAtOnceChecked(bool on) override;
+  void SetConflictText(const std::string& text) override;
+  void FocusAbbreviation() override;
   void ApplyControlStates(const ControlStates& states) override;
   Focus FocusedControl() override;
 

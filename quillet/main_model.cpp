@@ -65,6 +65,7 @@ bool MainModel::LoadEntryList() {
   }
   view_.ListAddAll(items);
   view_.TitleListAddAll(titles);
+  ReadAbbreviationsOf(doc);
   current_index_ = -1;
   NoteFileState();
   return true;
@@ -105,6 +106,17 @@ void MainModel::SelectDestination(int index) {
 
 void MainModel::OnListClick() {
   const Busy busy(*this);
+  // The abbreviation being typed goes first, as leaving its field would store it. One that
+  // cannot be stored keeps its entry and the field as it is; told before, the user may drop it.
+  if (const bool told = AbbreviationTold(); !WriteCurrAbbreviation()) {
+    if (!told ||
+        Ask("Das geänderte Kürzel dieses Eintrags ist nicht gespeichert.\r\n\r\n"
+            "Möchten Sie die Änderung verwerfen und zum gewählten Eintrag wechseln?",
+            MessageIcon::kQuestion, MessageButtons::kYesNoDefaultNo) != MessageAnswer::kYes) {
+      view_.ListSelect(current_index_);
+      return;
+    }
+  }
   // The entry being edited chosen again (after a rename): a text that waits stays as it is.
   if (view_.ListSelection() == current_index_ && HoldsUnstoredText()) return;
   // The entry being left gets its text stored first. What cannot be stored keeps its entry
@@ -206,6 +218,7 @@ void MainModel::ShowSelectedEntry() {
   } else {
     saved_fields_.reset();
   }
+  ShowAbbreviation(at.number);
   view_.ShowGlyphText(StoredToGlyphs(e.text));
   view_.SetTitleText(TrimBlanks(e.title));
   view_.SetCryptChecked(e.crypt != 0);
@@ -270,13 +283,22 @@ SnippetEntry MainModel::WindowEntry(int pos, const std::string& name) {
 
 bool MainModel::StoreFields(int pos, const EntryKey& key, const SnippetEntry& whole,
                             const Fields& fields, int* written) {
+  return StoreEntry(
+      pos, key, whole.name,
+      [&](EntryLocation* where, std::optional<StoredFields>* after) {
+        StoredFields stored;
+        Status status = s_.entries.UpdateEntry(key, fields, whole, data_file_, where, &stored);
+        *after = std::move(stored);
+        return status;
+      },
+      written);
+}
+
+bool MainModel::StoreEntry(int pos, const EntryKey& key, const std::string& new_name,
+                           const EntryWrite& write, int* written) {
   EntryLocation where;
-  StoredFields after;
-  if (!Write([&] {
-        return s_.entries.UpdateEntry(key, fields, whole, data_file_, &where, &after);
-      })) {
-    return false;
-  }
+  std::optional<StoredFields> after;
+  if (!Write([&] { return write(&where, &after); })) return false;
   if (written) *written = where.number;
   // The list item follows its entry, unless the list has changed under a question meanwhile.
   if (pos >= 0 && pos < view_.ListCount() && view_.ListData(pos) == key.number &&
@@ -288,7 +310,7 @@ bool MainModel::StoreFields(int pos, const EntryKey& key, const SnippetEntry& wh
     Notify("Der Eintrag \xE2\x80\x9E" + key.name +
            "\xE2\x80\x9C ist in der Datendatei nicht mehr zu finden; ein anderes Programm hat "
            "sie geändert.\r\n\r\nDie Änderung wurde als neuer Eintrag \xE2\x80\x9E" +
-           whole.name + "\xE2\x80\x9C gespeichert.");
+           new_name + "\xE2\x80\x9C gespeichert.");
   }
   return true;
 }
@@ -459,6 +481,7 @@ void MainModel::StorePendingEdits(bool last_chance) {
   if (last_chance && TextStoreFailed()) OnEditorUsed();
   // Unchanged text writes nothing, so this is safe wherever the focus is.
   WriteCurrTextData();
+  WriteCurrAbbreviation(last_chance);
 }
 
 }  // namespace qm

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <functional>
+#include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
@@ -14,6 +16,7 @@
 #include "platform/file_system.h"
 #include "quillet/commands.h"
 #include "quillet/main_view.h"
+#include "store/abbreviations.h"
 #include "store/entries.h"
 #include "store/ini_store.h"
 
@@ -54,6 +57,9 @@ class MainModel {
   void OnDestinationTypeClick(int index);
   void OnTitleDropDown() { AddTitleIfMissing(); }
   void OnTitleLostFocus();
+  void OnAbbreviationLostFocus() { WriteCurrAbbreviation(true); }
+  // Leaving the field for the box has just told what there was to tell.
+  void OnAtOnceClick() { WriteCurrAbbreviation(); }
   void OnEditCommand(QuilletCommand command);
 
   void NewEntry();
@@ -74,6 +80,10 @@ class MainModel {
   // window's fields become a new entry of that name and the user is told once.
   // Saves the editor's text and the cipher flag into the entry being edited.
   void WriteCurrTextData();
+  // Saves the abbreviation field and its box into the entry being edited. False while the
+  // field holds what cannot be stored: one that CheckAbbreviation refuses gets its message
+  // (unless the user was told of this very text and `tell_again` is false) and the focus.
+  bool WriteCurrAbbreviation(bool tell_again = false);
   // Writes one field of the entry being edited; false when nothing was stored.
   bool WriteCurrentEntryField(const std::string& section, const std::string& value);
 
@@ -122,6 +132,19 @@ class MainModel {
   using Fields = std::vector<std::pair<std::string, std::string>>;
   bool StoreFields(int pos, const EntryKey& key, const SnippetEntry& whole, const Fields& fields,
                    int* written = nullptr);
+  // The same for any write of one entry; `after` receives the entry's fields where the
+  // write knows them, and is left empty where it does not.
+  using EntryWrite =
+      std::function<Status(EntryLocation* where, std::optional<StoredFields>* after)>;
+  bool StoreEntry(int pos, const EntryKey& key, const std::string& new_name,
+                  const EntryWrite& write, int* written = nullptr);
+  // The abbreviations of the file and their conflicts, read again only when the file has
+  // changed since; then the entry's own and the line that names its conflicts.
+  void ReadAbbreviationsOf(const std::shared_ptr<const IniDocument>& doc);
+  void ShowAbbreviation(int number);
+  // True when the user has been told why the field's abbreviation could not be stored.
+  bool AbbreviationTold();
+  std::string ConflictText(int number) const;
   // The entry of list position `pos` as the model knows it, and as a new entry named `name`
   // would be made of it: the window's target and DOS box, the text as last stored.
   EntryKey KeyAt(int pos);
@@ -189,6 +212,20 @@ class MainModel {
   // a change writes nothing (an enciphered text would get a new salt every time).
   std::string saved_text_;
   int saved_crypt_ = -1;
+  // The entry's abbreviation and flag as they are in the file, and the abbreviation the user
+  // was last told could not be stored.
+  std::string saved_abbreviation_;
+  bool saved_at_once_ = false;
+  std::optional<std::string> unstored_abbreviation_;
+  // Every entry with an abbreviation, by number, with its name; the conflicts among them;
+  // the file they were read from.
+  struct NamedAbbreviation {
+    std::string text, name;
+    bool at_once = false;
+  };
+  std::map<int, NamedAbbreviation> abbreviations_;
+  std::map<int, std::vector<AbbreviationConflict>> conflicts_;
+  std::weak_ptr<const IniDocument> abbreviations_doc_;
   // The entry's fields as the model last read or wrote them, to find it where names repeat.
   std::optional<StoredFields> saved_fields_;
   // What the user was last told could not be stored, so that one click does not tell twice.

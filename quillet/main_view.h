@@ -17,7 +17,8 @@ struct ControlStates {
   bool find = false;
   bool find_next = false;
   // The entry's controls: both target options, their label, the list, "&Umbe- nennen",
-  // "&Löschen" (buttons and menu items), the editor and both check boxes.
+  // "&Löschen" (buttons and menu items), the editor, both check boxes, and the abbreviation
+  // field with its label, its check box and its conflict line.
   bool entry_controls = false;
   // List and editor in the system's window colour (true) or the window's background.
   bool window_colour = false;
@@ -70,6 +71,14 @@ class MainView {
   virtual int DestinationType() = 0;  // the selected target option, 0 or 1
   // Selects an option without raising its click.
   virtual void SetDestinationType(int index) = 0;
+
+  // The abbreviation field, its "expand at once" box, and the line naming its conflicts.
+  virtual std::string AbbreviationText() = 0;
+  virtual void SetAbbreviationText(const std::string& text) = 0;
+  virtual bool AtOnceChecked() = 0;
+  virtual void SetAtOnceChecked(bool on) = 0;
+  virtual void SetConflictText(const std::string& text) = 0;
+  virtual void FocusAbbreviation() = 0;
 
   virtual void ApplyControlStates(const ControlStates& states) = 0;
 

@@ -100,6 +100,12 @@ class FakeMainView : public MainView {
   void SetDosBoxChecked(bool on) override { dosbox = on; }
   int DestinationType() override { return destination; }
   void SetDestinationType(int index) override { destination = index; }
+  std::string AbbreviationText() override { return abbreviation; }
+  void SetAbbreviationText(const std::string& text) override { abbreviation = text; }
+  bool AtOnceChecked() override { return at_once; }
+  void SetAtOnceChecked(bool on) override { at_once = on; }
+  void SetConflictText(const std::string& text) override { conflicts = text; }
+  void FocusAbbreviation() override { abbreviation_focused = true; }
   void ApplyControlStates(const ControlStates& s) override { states = s; }
   Focus FocusedControl() override { return focus; }
 
@@ -117,6 +123,8 @@ class FakeMainView : public MainView {
   std::size_t caret = 0, selection_length = 0;
   bool crypt = false, dosbox = false;
   int destination = 0;
+  std::string abbreviation, conflicts;
+  bool at_once = false, abbreviation_focused = false;
   ControlStates states;
   Focus focus = Focus::kOther;
   int shown = 0;

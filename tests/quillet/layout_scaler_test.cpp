@@ -25,7 +25,7 @@ TEST(LayoutScaler, EnlargingMovesTheButtonsAndGrowsEditorAndList) {
       {kListenFrame, {60, 120, 2715, 5655}},       {kTextFrame, {2880, 120, 5775, 5655}},
       {kSteuerungsFrame, {8760, 120, 1035, 5655}}, {kContainer1, {120, 4620, 2535, 975}},
       {kContainer2, {120, 4620, 4935, 975}},       {kLbEntryList, {120, 300, 2475, 4200}},
-      {kQuilletTextTB, {120, 300, 5535, 4215}},
+      {kQuilletTextTB, {120, 300, 5535, 3210}},
   };
   for (const auto& c : cases) {
     const Rect& got = r.controls[c.object];

@@ -244,6 +244,102 @@ TEST_F(MainModelTest, LeavingTheEditorStoresTheTextOnceAndOnlyWhenChanged) {
   EXPECT_FALSE(fs.Exists(data_file));
 }
 
+TEST_F(MainModelTest, TheAbbreviationFieldShowsAndStoresTheEntrysAbbreviation) {
+  const struct {
+    const char* typed;  // over "mfg", expanding at once, and the field left
+    bool at_once;
+    const char *after, *told;  // file and field: abbreviation|flag|field; the message
+  } cases[] = {
+      {"mfg", true, "mfg|1|mfg", ""},    // as it was: no write
+      {" mfG ", true, "mfG|1|mfG", ""},  // trimmed, case kept
+      {"mfg", false, "mfg||mfg", ""},    // the box alone
+      {"", true, "||", ""},              // no flag without an abbreviation
+      {"m f", true, "mfg|1|m f", "Das K\xC3\xBCrzel \xE2\x80\x9Em f\xE2\x80\x9C wurde nicht"},
+      {"\xE2\x98\x83", true, "mfg|1|\xE2\x98\x83", "Unicode-Format"},  // declined
+  };
+  int file = 0;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.typed);
+    data_file = "C:\\Q\\k" + std::to_string(++file) + ".ini";
+    Library({"a"});
+    ini.WriteIniValues({{"Kuerzel", "1", "mfg"}, {"KuerzelSofort", "1", "1"}}, data_file);
+    Select("a");
+    ASSERT_TRUE(view.at_once);
+    const int writes = fs.WriteCount();
+    view.abbreviation = c.typed;
+    view.at_once = c.at_once;
+    dialogs.messages.clear();
+    dialogs.message_answers = {MessageAnswer::kNo};
+    view.abbreviation_focused = false;
+    model.OnAbbreviationLostFocus();
+    EXPECT_EQ(Value("Kuerzel", "1") + "|" + Value("KuerzelSofort", "1") + "|" + view.abbreviation,
+              c.after);
+    const std::string told = dialogs.messages.empty() ? "" : dialogs.messages[0].text;
+    EXPECT_NE(told.find(c.told), std::string::npos) << told;
+    EXPECT_EQ(told.empty(), !*c.told);
+    EXPECT_EQ(fs.WriteCount() == writes, *c.told || std::string(c.after) == "mfg|1|mfg");
+    EXPECT_EQ(view.abbreviation_focused, std::string(c.typed) == "m f");
+  }
+}
+
+TEST_F(MainModelTest, ARefusedAbbreviationKeepsItsEntryUntilTheUserDropsIt) {
+  Library({"a", "b"});
+  view.abbreviation = "zu lang";
+  model.OnAbbreviationLostFocus();
+  model.StorePendingEdits();  // on the way elsewhere: not told again
+  // Leaving the entry asks; No keeps it with the field as typed, Yes drops it.
+  dialogs.message_answers = {MessageAnswer::kNo, MessageAnswer::kYes};
+  Select("b");
+  EXPECT_EQ(view.ListText(view.selection) + "|" + view.abbreviation, "a|zu lang");
+  Select("b");
+  EXPECT_EQ(view.ListText(view.selection) + "|" + view.abbreviation, "b|");
+  EXPECT_EQ(dialogs.messages.size(), 3u);
+  // A typed one goes with the entry that is left, and with the program's end.
+  view.abbreviation = "bb";
+  Select("a");
+  view.abbreviation = "aa";
+  model.StorePendingEdits(true);
+  EXPECT_EQ(Value("Kuerzel", "2") + Value("Kuerzel", "1"), "bbaa");
+}
+
+TEST_F(MainModelTest, TheConflictLineNamesTheFirstOtherEntryAndCountsTheRest) {
+  const struct {
+    std::vector<std::string> abbreviations;  // of entries e1, e2, ...
+    std::string line;                        // of e1, with ‹› for „“
+  } cases[] = {
+      {{"mfg", "mf"}, "‹mfg› beginnt mit dem Kürzel ‹mf› von ‹e2›."},
+      {{"mf", "", "MFG", "mfgr"},
+       "‹mf› ist der Anfang des Kürzels ‹MFG› von ‹e3› und einem weiteren Kürzel."},
+      {{"mfg", "mfg", "MfG", "mfg"},
+       "‹mfg› ist auch das Kürzel von ‹e2› und 2 weiteren Einträgen."},
+      {{"a.b"},
+       "‹a.b› wird nie ersetzt: Es enthält ein Leer- oder Satzzeichen oder ist länger "
+       "als 32 Zeichen."},
+      {{"mfg", "gruss"}, ""},
+  };
+  auto quoted = [](std::string s) {
+    for (auto [from, to] : {std::pair{"‹", "\xE2\x80\x9E"}, {"›", "\xE2\x80\x9C"}}) {
+      for (std::size_t at; (at = s.find(from)) != std::string::npos;) s.replace(at, 3, to);
+    }
+    return s;
+  };
+  int file = 0;
+  for (const auto& c : cases) {
+    data_file = "C:\\Q\\c" + std::to_string(++file) + ".ini";
+    Library({"e1", "e2", "e3", "e4"});
+    for (std::size_t i = 0; i < c.abbreviations.size(); ++i) {
+      ini.WriteIniValue("Kuerzel", std::to_string(i + 1), c.abbreviations[i], data_file);
+    }
+    Select("e1");
+    EXPECT_EQ(view.conflicts, quoted(c.line));
+  }
+  // Storing one shows its conflicts at once.
+  Select("e2");
+  view.abbreviation = "mfgr";
+  model.OnAbbreviationLostFocus();
+  EXPECT_EQ(view.conflicts, quoted("‹mfgr› beginnt mit dem Kürzel ‹mfg› von ‹e1›."));
+}
+
 TEST_F(MainModelTest, TargetOptionsAndTheTitleBoxWriteTheirFields) {
   Library({"x"});
   ini.WriteIniValues({{"Title", "1", "Editor"}, {"DosBox", "1", "1"}}, data_file);
@@ -508,6 +604,8 @@ TEST_F(MainModelTest, EveryWriteFindsItsEntryByNumberAndName) {
       {"rename", [&] { dialogs.text_answers = {std::string("d")}; model.RenameEntry(); },
        "d|text of c|Editor|1"},
       {"delete", [&] { model.DeleteEntry(); }, ""},
+      {"abbreviation", [&] { view.abbreviation = "mfg"; model.OnAbbreviationLostFocus(); },
+       "c|text of c|Editor|1"},
   };
   using Entries = std::vector<std::pair<int, SnippetEntry>>;
   const SnippetEntry a{"a", "text of a", "", 0, 0}, b{"b", "text of b", "", 0, 0},
@@ -540,6 +638,9 @@ TEST_F(MainModelTest, EveryWriteFindsItsEntryByNumberAndName) {
       EXPECT_EQ(e.name + "|" + e.text + "|" + e.title + "|" + std::to_string(e.dosbox), w.after)
           << what;
       EXPECT_EQ(view.ListData(view.selection), swapped ? 2 : 3) << what;
+      EXPECT_EQ(ini.ReadIniValue("Kuerzel", swapped ? "2" : "3", "", data_file),
+                std::string(w.name) == "abbreviation" ? "mfg" : "")
+          << what;
       // Shown by number and name too: the list still gives "c"'s new number to "b".
       Select("b");
       EXPECT_EQ(view.editor, "text of b") << what;

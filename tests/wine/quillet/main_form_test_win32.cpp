@@ -192,10 +192,12 @@ TEST_F(MainFormTest, ANewSnippetKeepsTheEditorsFocusTabOrderAndLook) {
   EXPECT_EQ(after.left, before.left);
   EXPECT_EQ(after.right, before.right);
   EXPECT_EQ(after.bottom, before.bottom);
-  // Tab order: from "&Löschen" to the editor, from the editor on to the first target option.
+  // Tab order: from "&Löschen" to the editor, from the editor on through the abbreviation
+  // and its box to the first target option.
   EXPECT_EQ(GetNextDlgTabItem(form.hwnd(), Item(CommandId(QuilletCommand::kDeleteEntry)), FALSE),
             Editor());
-  EXPECT_EQ(GetNextDlgTabItem(form.hwnd(), Editor(), FALSE), Item(kIdOptLastWindow));
+  EXPECT_EQ(GetNextDlgTabItem(form.hwnd(), Editor(), FALSE), Item(kIdAbbreviation));
+  EXPECT_EQ(GetNextDlgTabItem(form.hwnd(), Item(kIdAtOnceChk), FALSE), Item(kIdOptLastWindow));
   EXPECT_EQ(SendMessageW(Editor(), EM_GETLIMITTEXT, 0, 0), 0x7FFFFFFE);
 }
 
@@ -287,6 +289,37 @@ TEST_F(MainFormTest, TheFocusComesBackToTheControlThatHadIt) {
   SetActiveWindow(form.hwnd());
   EXPECT_EQ(GetFocus(), Editor());
   DestroyWindow(other);
+  ShowWindow(form.hwnd(), SW_HIDE);
+}
+
+TEST_F(MainFormTest, TheAbbreviationFieldStoresWhenLeftAndRefusesWhatCannotBeTyped) {
+  Library({{1, {"Gru\xC3\x9F", "abc", "", 0, 0}}, {2, {"Adresse", "x", "", 0, 0}}});
+  ASSERT_TRUE(ini.WriteIniValue("Kuerzel", "2", "mf", data_file).ok());
+  ShowWindow(form.hwnd(), SW_SHOW);
+  SetActiveWindow(form.hwnd());
+  HWND field = Item(kIdAbbreviation);
+  // Named by its label, which comes right before it.
+  EXPECT_EQ(test::ControlText(GetWindow(field, GW_HWNDPREV)), "&K\xC3\xBCrzel:");
+  auto type = [&](const wchar_t* text) {
+    SetFocus(field);
+    SendMessageW(field, EM_SETSEL, 0, -1);
+    for (const wchar_t* c = text; *c; ++c) SendMessageW(field, WM_CHAR, *c, 1);
+  };
+  form.ListSelect(1);  // "Gruß"
+  model->OnListClick();
+  type(L"mfg");
+  SendMessageW(Item(kIdAtOnceChk), BM_CLICK, 0, 0);  // takes the focus, then ticks
+  EXPECT_EQ(ini.ReadIniValue("Kuerzel", "1", "", data_file) +
+                ini.ReadIniValue("KuerzelSofort", "1", "", data_file),
+            "mfg1");
+  EXPECT_NE(test::ControlText(Item(kIdConflicts)).find("beginnt mit dem K"), std::string::npos);
+  // A word end inside: told, kept as typed, the focus back, nothing written.
+  type(L"m g");
+  SetFocus(Editor());
+  EXPECT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_EQ(GetFocus(), field);
+  EXPECT_EQ(test::ControlText(field) + ini.ReadIniValue("Kuerzel", "1", "", data_file), "m gmfg");
+  SetWindowTextW(field, L"mfg");
   ShowWindow(form.hwnd(), SW_HIDE);
 }
 
@@ -393,7 +426,7 @@ TEST_F(DeferredEditorTest, TheEditorComesWithTheWindowWithItsTextGlyphsSelection
                               FALSE),
             editor);
   EXPECT_EQ(GetNextDlgTabItem(deferred.hwnd(), editor, FALSE),
-            GetDlgItem(deferred.hwnd(), kIdOptLastWindow));
+            GetDlgItem(deferred.hwnd(), kIdAbbreviation));
   // The glyph keeps its look; the text around it its own.
   CHARFORMAT2W cf{};
   cf.cbSize = sizeof cf;
