@@ -33,10 +33,6 @@ void WaitForEnterRelease(Pause& pause) {
 
 }  // namespace
 
-bool PickerSearchesText(UserSettings& settings) {
-  return settings.ReadUserSetting(kPickerTextKey, "0") == "1";
-}
-
 bool PickerSession::Start(bool windows_nt) {
   if (!window_.Create(instance_, MakeCaption("Auswahl", windows_nt))) return false;
   window_.on_chosen = [this](int number, const std::string& name) { Send(number, name); };

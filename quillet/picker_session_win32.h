@@ -20,10 +20,6 @@
 
 namespace qm {
 
-// Per user: whether the picker searches the snippets' texts too ("1") or the names only.
-inline constexpr const char* kPickerTextKey = "PickerSearchesText";
-bool PickerSearchesText(UserSettings& settings);
-
 struct PickerServices {
   IniStore& ini;
   Sender& sender;

@@ -475,6 +475,8 @@ int QuilletProgram::Run(const std::wstring& command_line) {
     };
     hotkey_os_ = MakeWin32GlobalHotkey(picker_->window().hwnd(), 1);
     hotkey_.emplace(*hotkey_os_, *dialogs_);
+    options_->SetKeyboard(
+        KeyboardServices{*ini_, settings_, *hotkey_, [this] { picker_->SearchTextChanged(); }});
   }
 
   MainFormCommands commands;
