@@ -30,7 +30,7 @@ std::string PreviewText(std::string_view text, bool enciphered) {
     }
     if (c == '\r' || c == '\n') {
       if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-      out += "↵\r\n";
+      out += "¶\r\n";
     } else if (c == '\t') {
       out += "→\t";
     } else {

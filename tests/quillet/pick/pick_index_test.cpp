@@ -235,7 +235,7 @@ TEST(PickerLayoutTest, PlacesAtTheCaretOrMouseInsideTheWorkArea) {
 TEST(PickerLayoutTest, PreviewMarksBreaksAndTabsAndHidesEncipheredTexts) {
   const std::pair<std::string, std::string> cases[] = {
       {"a\\b", "a\\b"},  // a backslash is text
-      {"a\r\nb\rc\nd", "a↵\r\nb↵\r\nc↵\r\nd"},
+      {"a\r\nb\rc\nd", "a¶\r\nb¶\r\nc¶\r\nd"},
       {"x\ty", "x→\ty"},
       {"%datum%", "%datum%"},
   };

@@ -86,7 +86,7 @@ TEST_F(QuilletPickerTest, HotkeySearchAndEnterTypeTheSnippetEscGivesTheFrontBack
   ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(picker) && GetForegroundWindow() == picker; }));
   ASSERT_TRUE(XKeys("type --delay 30 gruss"));
   EXPECT_TRUE(WaitUntil([&] { return Listed(picker) == std::vector<std::string>{"Grußformel"}; }));
-  EXPECT_EQ(ControlText(GetDlgItem(picker, kPickerPreview)), "MfG↵\r\nAnna");
+  EXPECT_EQ(ControlText(GetDlgItem(picker, kPickerPreview)), "MfG¶\r\nAnna");
   ASSERT_TRUE(XKeys("type --delay 30 x"));
   EXPECT_TRUE(WaitUntil([&] { return Listed(picker) == std::vector<std::string>{kPickerNoMatch}; }));
   ASSERT_TRUE(XKeys("key BackSpace Return"));
