@@ -42,11 +42,13 @@ std::vector<ControlRow> PickerWindow::Table() const {
       {kPickerSearchLabel, WC_STATICW, "&Suchen:", SS_LEFT | WS_GROUP, 120, 150, 900, 240},
       {kPickerSearch, WC_EDITW, "", ES_AUTOHSCROLL | WS_BORDER | tab, 1020, 105, 4260, 330},
       {kPickerListLabel, WC_STATICW, "&Treffer:", SS_LEFT | WS_GROUP, 120, 540, 2400, 240},
-      {kPickerList, WC_LISTBOXW, "",
-       LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_BORDER | tab, 120, 780, 5160, 2280},
+      // Without scroll bars: under Wine each update of one costs milliseconds, and the list
+      // changes at every keystroke. The keys and the mouse wheel scroll it all the same.
+      {kPickerList, WC_LISTBOXW, "", LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_BORDER | tab, 120,
+       780, 5160, 2280},
       {kPickerPreviewLabel, WC_STATICW, "&Vorschau:", SS_LEFT | WS_GROUP, 120, 3180, 2400, 240},
-      {kPickerPreview, WC_EDITW, "",
-       ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL | WS_BORDER | tab, 120, 3420,
+      {kPickerPreview, WC_EDITW, "",  // the same for its scroll bar
+       ES_MULTILINE | ES_READONLY | WS_BORDER | tab, 120, 3420,
        5160, 1500},
   };
 }

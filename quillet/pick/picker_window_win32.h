@@ -33,7 +33,7 @@ enum PickerControlId : int {
 inline constexpr const char* kPickerNoMatch = "Keine Treffer";
 // At most this many matches are listed: nobody scrolls further, and a list of a whole large
 // library would cost every keystroke its time.
-inline constexpr std::size_t kPickerShownMatches = 500;
+inline constexpr std::size_t kPickerShownMatches = 200;
 
 class PickerWindow final : public WindowFrame {
  public:
