@@ -50,17 +50,23 @@ void PickerSession::Open(const std::string& data_file, const std::string& app_ti
   }
   came_from_ = GetForegroundWindow();
   app_title_ = app_title;
+  if (!Build(data_file)) index_->Rank(LoadUseRecord(s_.settings), UseTimeOf(s_.clock.Now()));
+  window_.Open(*index_, snapshot_, AnchorIn(came_from_));
+}
+
+void PickerSession::Prepare(const std::string& data_file) {
+  if (!window_.is_open() && !sending_) Build(data_file);
+}
+
+bool PickerSession::Build(const std::string& data_file) {
   const bool with_text = PickerSearchesText(s_.settings);
   std::shared_ptr<const IniDocument> snapshot = s_.ini.Snapshot(data_file);
-  const UseTime now = UseTimeOf(s_.clock.Now());
-  if (!index_ || snapshot != snapshot_ || with_text != with_text_) {
-    index_.emplace(PickSourcesOf(snapshot.get(), with_text), LoadUseRecord(s_.settings), now);
-    snapshot_ = std::move(snapshot);
-    with_text_ = with_text;
-  } else {
-    index_->Rank(LoadUseRecord(s_.settings), now);
-  }
-  window_.Open(*index_, snapshot_, AnchorIn(came_from_));
+  if (index_ && snapshot == snapshot_ && with_text == with_text_) return false;
+  index_.emplace(PickSourcesOf(snapshot.get(), with_text), LoadUseRecord(s_.settings),
+                 UseTimeOf(s_.clock.Now()));
+  snapshot_ = std::move(snapshot);
+  with_text_ = with_text;
+  return true;
 }
 
 void PickerSession::Send(int number, const std::string& name) {

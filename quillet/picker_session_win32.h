@@ -38,6 +38,9 @@ class PickerSession {
   // The hotkey: opens the picker in front of the window the user works in. While a send is
   // under way nothing opens; an open picker only comes to the front.
   void Open(const std::string& data_file, const std::string& app_title);
+  // Builds the index where the file or the option changed since: done once the program has
+  // started, so that the first opening does not wait for it either.
+  void Prepare(const std::string& data_file);
   // The option changed: the next opening builds the index anew.
   void SearchTextChanged() { snapshot_.reset(); }
   void Close() { window_.Close(); }
@@ -45,6 +48,9 @@ class PickerSession {
 
  private:
   void Send(int number, const std::string& name);
+  // Builds the index afresh where it is not that of the file and option as they are now;
+  // false where it was kept.
+  bool Build(const std::string& data_file);
 
   PickerServices s_;
   HINSTANCE instance_;

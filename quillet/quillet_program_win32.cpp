@@ -499,6 +499,12 @@ int QuilletProgram::Run(const std::wstring& command_line) {
   form_.Attach(&core_->main(), std::move(commands));
 
   core_->Startup(WideToUtf8(command_line));
+  if (picker_ && !quitting_) {
+    picker_->window().on_warm_up = [this] {
+      if (!quitting_) picker_->Prepare(core_->data_file());
+    };
+    picker_->window().WarmUpLater(1500);
+  }
   if (core_->debug_mode()) {
     ShowWindow(form_.hwnd(), SW_SHOWNORMAL);
     SetForegroundWindow(form_.hwnd());

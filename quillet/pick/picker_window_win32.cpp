@@ -18,6 +18,7 @@ namespace {
 // each under its label.
 constexpr int kClientWidth = 5400, kClientHeight = 5040;
 constexpr UINT_PTR kSearchSubclass = 1;
+constexpr UINT_PTR kWarmUpTimer = 1;
 
 }  // namespace
 
@@ -163,6 +164,16 @@ bool PickerWindow::OnCommand(int id, int code) {
     default:
       return false;
   }
+}
+
+void PickerWindow::WarmUpLater(unsigned ms) {
+  if (hwnd()) SetTimer(hwnd(), kWarmUpTimer, ms, nullptr);
+}
+
+void PickerWindow::OnTimer(UINT_PTR id) {
+  if (id != kWarmUpTimer) return;
+  KillTimer(hwnd(), kWarmUpTimer);
+  if (on_warm_up) on_warm_up();
 }
 
 bool PickerWindow::OnClose() {

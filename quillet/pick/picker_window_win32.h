@@ -55,6 +55,9 @@ class PickerWindow final : public WindowFrame {
   std::function<void(int number, const std::string& name)> on_chosen;
   // The global hotkey, registered on this window, was pressed.
   std::function<void()> on_hotkey;
+  // Calls on_warm_up once after `ms`, while the program is idle.
+  void WarmUpLater(unsigned ms);
+  std::function<void()> on_warm_up;
   // Esc or the close box (`give_back`: the front goes back to the window the user came from),
   // or another window activated (it has the front already).
   std::function<void(bool give_back)> on_cancelled;
@@ -64,6 +67,7 @@ class PickerWindow final : public WindowFrame {
   SIZE ClientTwips() const override;
   void OnCreate() override;
   bool OnCommand(int id, int code) override;
+  void OnTimer(UINT_PTR id) override;
   bool OnClose() override;
   std::optional<LRESULT> OnMessage(UINT message, WPARAM wparam, LPARAM lparam) override;
   static LRESULT CALLBACK SearchProc(HWND edit, UINT message, WPARAM wparam, LPARAM lparam,
