@@ -14,10 +14,10 @@
 namespace qm {
 namespace {
 
-constexpr int kClientWidth = 8400, kClientHeight = 5340;  // twips
+constexpr int kClientWidth = 8400, kClientHeight = 6780;  // twips
 
 // The frames' places in the client area: the controls inside them are given relative to them.
-constexpr POINT kFrame0{120, 60}, kFrame1{120, 2160}, kFrame2{4260, 60};
+constexpr POINT kFrame0{120, 60}, kFrame1{120, 2160}, kFrame2{4260, 60}, kFrame3{120, 4860};
 // The two borderless panels that keep their option buttons apart as groups of their own.
 constexpr RECT kLayer{240, 300, 3615, 675}, kLayer2{1260, 600, 2595, 795};  // in frame 2
 // The picture of a screen, and the screen's face inside it where the edge bars lie.
@@ -69,8 +69,18 @@ std::vector<ControlRow> DialogTable() {
                    BS_PUSHBUTTON | tab, 660, 4200, 2295, 375}),
       In(kFrame2, {kOptColBtnSample, WC_STATICW, "", SS_OWNERDRAW | WS_GROUP | kClip, 3000, 4200,
                    375, 375}),
+      // The keyboard: the accelerators avoid the letters taken above (P T S F O M K I U).
+      In(kFrame3, {kOptPickerHotkeyChk, WC_BUTTONW, "&Auswahl per Tastenkürzel öffnen",
+                   BS_AUTOCHECKBOX | tab, 180, 300, 3900, 315}),
+      In(kFrame3, {kOptPickerHotkeyLabel, WC_STATICW, "Tastenkürzel &der Auswahl:",
+                   SS_LEFT | WS_GROUP | kClip, 480, 795, 1935, 240}),
+      In(kFrame3, {kOptPickerHotkey, HOTKEY_CLASSW, "", WS_BORDER | tab, 2460, 750, 2000, 315}),
+      In(kFrame3, {kOptPickerTextChk, WC_BUTTONW, "Auswahl durchsucht auch den Te&xt",
+                   BS_AUTOCHECKBOX | tab, 4560, 300, 3495, 315}),
+      In(kFrame3, {kOptAbbreviationsChk, WC_BUTTONW, "Kürzel beim Tippen &ersetzen",
+                   BS_AUTOCHECKBOX | tab, 4560, 750, 3495, 315}),
       {CommandId(QuilletCommand::kOptOk), WC_BUTTONW, "&OK",
-       BS_DEFPUSHBUTTON | tab, 3180, 4860, 2055, 375},
+       BS_DEFPUSHBUTTON | tab, 3180, 6270, 2055, 375},
       In(kFrame2, {kOptRedCircle, WC_STATICW, "", SS_OWNERDRAW | kClip, 3180, 495, 555, 779}),
       {kOptFrame0, WC_BUTTONW, "Einstellungen", BS_GROUPBOX | WS_GROUP | kClip, kFrame0.x,
        kFrame0.y, 4035, 1935},
@@ -78,6 +88,8 @@ std::vector<ControlRow> DialogTable() {
        kFrame1.x, kFrame1.y, 4035, 2595},
       {kOptFrame2, WC_BUTTONW, "Aktivierung des PopUp-Menüs", BS_GROUPBOX | WS_GROUP | kClip,
        kFrame2.x, kFrame2.y, 4035, 4695},
+      {kOptFrame3, WC_BUTTONW, "Tastatur", BS_GROUPBOX | WS_GROUP | kClip, kFrame3.x, kFrame3.y,
+       8175, 1290},
   };
 }
 
@@ -152,6 +164,9 @@ struct OptionsForm::Impl {
   bool edge_set = false, colour_set = false;
   std::optional<bool> cascading, autostart;
   std::optional<BorderControls> border;
+  std::optional<Hotkey> hotkey;
+  std::optional<bool> searches_text, abbreviations;
+  bool setting_hotkey = false;  // the control's change is ours, not the user's
 };
 
 OptionsForm::OptionsForm() : impl_(std::make_unique<Impl>()) {}
@@ -188,6 +203,9 @@ bool OptionsForm::MakeWindow() {
   if (m.autostart) SetAutostart(*m.autostart);
   if (m.colour_set) SetSampleColour(m.colour);
   if (m.border) ApplyBorderControls(*m.border);
+  if (m.hotkey) SetPickerHotkey(*m.hotkey);
+  if (m.searches_text) SetPickerSearchesText(*m.searches_text);
+  if (m.abbreviations) SetAbbreviations(*m.abbreviations);
   if (on_created) on_created(hwnd());
   return true;
 }
@@ -317,6 +335,31 @@ void OptionsForm::ApplyBorderControls(const BorderControls& state) {
   for (int i = 0; i < 2; ++i) EnableWindow(Control(kOptTriggerBase + i), state.trigger_enabled);
 }
 
+void OptionsForm::SetPickerHotkey(const Hotkey& hotkey) {
+  impl_->hotkey = hotkey;
+  if (!hwnd()) return;
+  SendMessageW(Control(kOptPickerHotkeyChk), BM_SETCHECK,
+               hotkey.none() ? BST_UNCHECKED : BST_CHECKED, 0);
+  impl_->setting_hotkey = true;
+  if (!hotkey.none()) SendMessageW(Control(kOptPickerHotkey), HKM_SETHOTKEY,
+                                   HotkeyControlValue(hotkey), 0);
+  impl_->setting_hotkey = false;
+  EnableWindow(Control(kOptPickerHotkey), !hotkey.none());
+  EnableWindow(Control(kOptPickerHotkeyLabel), !hotkey.none());
+}
+
+void OptionsForm::SetPickerSearchesText(bool on) {
+  impl_->searches_text = on;
+  if (!hwnd()) return;
+  SendMessageW(Control(kOptPickerTextChk), BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+void OptionsForm::SetAbbreviations(bool on) {
+  impl_->abbreviations = on;
+  if (!hwnd()) return;
+  SendMessageW(Control(kOptAbbreviationsChk), BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
 std::vector<ControlRow> OptionsForm::Table() const {
   return DialogTable();
 }
@@ -341,7 +384,7 @@ void OptionsForm::AfterLayout(bool create) {
     // already lies under the bars, which come before it.
     SetWindowPos(GetDlgItem(hwnd(), kOptRedCircle), HWND_TOP, 0, 0, 0, 0,
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    for (int frame : {kOptFrame2, kOptFrame1, kOptFrame0}) {
+    for (int frame : {kOptFrame3, kOptFrame2, kOptFrame1, kOptFrame0}) {
       SetWindowPos(GetDlgItem(hwnd(), frame), HWND_BOTTOM, 0, 0, 0, 0,
                    SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }
@@ -423,6 +466,14 @@ bool OptionsForm::OnCommand(int id, int code) {
     model_->OnButton(QuilletCommand::kOptOk);
     return true;
   }
+  const auto hotkey_value = [this] {
+    return static_cast<unsigned>(
+        SendMessageW(Control(kOptPickerHotkey), HKM_GETHOTKEY, 0, 0) & 0xFFFF);
+  };
+  if (id == kOptPickerHotkey) {
+    if (code == EN_CHANGE && !impl_->setting_hotkey) model_->OnPickerHotkeyKeys(hotkey_value());
+    return true;
+  }
   if (code != BN_CLICKED) return true;
   auto checked = [this](int control) {
     return SendMessageW(Control(control), BM_GETCHECK, 0, 0) == BST_CHECKED;
@@ -448,6 +499,12 @@ bool OptionsForm::OnCommand(int id, int code) {
     model_->OnCascading(checked(id));
   } else if (id == kOptAutoStartChk) {
     model_->OnAutostart(checked(id));
+  } else if (id == kOptPickerHotkeyChk) {
+    model_->OnPickerHotkeySwitch(checked(id), hotkey_value());
+  } else if (id == kOptPickerTextChk) {
+    model_->OnSearchesText(checked(id));
+  } else if (id == kOptAbbreviationsChk) {
+    model_->OnAbbreviations(checked(id));
   }
   return true;
 }

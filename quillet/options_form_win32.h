@@ -1,5 +1,5 @@
 // Quillet's Options dialog: where the library lives, how the snippet menu opens, whether it
-// cascades and whether the program starts with Windows. Real Win32 controls, laid out in
+// cascades, whether the program starts with Windows, and the keyboard's ways in. Real Win32 controls, laid out in
 // twips at the monitor's DPI, driven by OptionsModel.
 #pragma once
 
@@ -35,6 +35,12 @@ enum OptionsFormId : int {
   kOptLabel1 = 116,
   kOptImage1 = 117,
   kOptColBtnSample = 118,
+  kOptFrame3 = 103,  // "Tastatur"
+  kOptPickerHotkeyChk = 119,
+  kOptPickerHotkeyLabel = 120,
+  kOptPickerHotkey = 121,
+  kOptPickerTextChk = 122,
+  kOptAbbreviationsChk = 123,
   kOptActivationBase = 130,  // PumActOpt 0, 1
   kOptTriggerBase = 140,     // PumActBorderByClickOpt 0, 1
   kOptEdgeBase = 150,        // PumActPosOpt 0..3: the edge bars
@@ -72,6 +78,9 @@ class OptionsForm final : public OptionsView, public WindowFrame {
   void SetSampleColour(std::int32_t colour) override;
   void ApplyBorderControls(const BorderControls& state) override;
   void Hide() override;
+  void SetPickerHotkey(const Hotkey& hotkey) override;
+  void SetPickerSearchesText(bool on) override;
+  void SetAbbreviations(bool on) override;
 
  private:
   std::vector<ControlRow> Table() const override;

@@ -1,6 +1,9 @@
 // Quillet's Options dialog without its window.
 #include "quillet/options_model.h"
 
+#include "quillet/pick/use_record.h"
+#include "store/abbreviations.h"
+
 namespace qm {
 
 OptionsModel::OptionsModel(const OptionsServices& services, OptionsView& view)
@@ -18,6 +21,11 @@ void OptionsModel::LoadSettings(const PopupSettings& p) {
   view_.SelectEdge(p.pos);
   SetEdgeStripColour(p.colour);
   view_.SetCascading(p.mode != 0);
+  if (!keyboard_) return;
+  const std::shared_ptr<const IniDocument> doc = keyboard_->ini.Snapshot(s_.core.data_file());
+  view_.SetPickerHotkey(ReadHotkeySetting(doc.get()).hotkey);
+  view_.SetAbbreviations(AbbreviationsOn(doc.get()));
+  view_.SetPickerSearchesText(PickerSearchesText(keyboard_->settings));
 }
 
 void OptionsModel::OnActivationOption(int index) {
@@ -44,6 +52,52 @@ void OptionsModel::OnCascading(bool on) {
 
 void OptionsModel::OnAutostart(bool on) {
   s_.autostart.Apply(on);
+}
+
+void OptionsModel::OnPickerHotkeySwitch(bool on, unsigned control_value) {
+  if (!keyboard_) return;
+  if (!on) return ChoosePickerHotkey({});
+  if ((control_value & 0xFF) == 0) return ChoosePickerHotkey(DefaultHotkey());
+  OnPickerHotkeyKeys(control_value);
+}
+
+void OptionsModel::OnPickerHotkeyKeys(unsigned control_value) {
+  if (!keyboard_ || (control_value & 0xFF) == 0) return;
+  const Hotkey hotkey = HotkeyFromControlValue(control_value);
+  if (hotkey.none() || !ParseHotkey(FormatHotkey(hotkey))) {
+    s_.dialogs.ShowMessage(kUnfitHotkeyText, s_.core.caption(), MessageIcon::kExclamation,
+                           MessageButtons::kOk);
+    view_.SetPickerHotkey(keyboard_->hotkeys.wanted());
+    return;
+  }
+  ChoosePickerHotkey(hotkey);
+}
+
+void OptionsModel::ChoosePickerHotkey(const Hotkey& hotkey) {
+  HotkeyRegistration& hotkeys = keyboard_->hotkeys;
+  // Stored first: a hotkey that the file does not keep would be gone at the next start.
+  if (hotkey != hotkeys.wanted() &&
+      !s_.core.WriteSettingValues({{kHotkeySection, kHotkeyKey, FormatHotkey(hotkey)}})) {
+    view_.SetPickerHotkey(hotkeys.wanted());
+    return;
+  }
+  hotkeys.Choose(hotkey, s_.core.caption());
+  view_.SetPickerHotkey(hotkey);
+}
+
+void OptionsModel::OnSearchesText(bool on) {
+  if (!keyboard_) return;
+  const Status s = SavePickerSearchesText(keyboard_->settings, on);
+  if (!s) {
+    s_.dialogs.ShowMessage(s.message, s_.core.caption(), MessageIcon::kExclamation,
+                           MessageButtons::kOk);
+  }
+  if (keyboard_->search_text_changed) keyboard_->search_text_changed();
+}
+
+void OptionsModel::OnAbbreviations(bool on) {
+  if (!keyboard_) return;
+  if (!s_.core.WriteSettingValues({AbbreviationsSwitch(on)})) view_.SetAbbreviations(!on);
 }
 
 void OptionsModel::OnButton(QuilletCommand button) {

@@ -4,11 +4,13 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "platform/dialogs.h"
 #include "platform/shell.h"
 #include "quillet/commands.h"
+#include "quillet/pick/hotkey.h"
 #include "quillet/quillet_core.h"
 #include "ui/autostart.h"
 
@@ -35,7 +37,26 @@ class OptionsView {
   virtual void SetSampleColour(std::int32_t colour) = 0;
   virtual void ApplyBorderControls(const BorderControls& state) = 0;
   virtual void Hide() = 0;
+  // The keyboard's controls: the picker's hotkey (its check box off for none), whether the
+  // picker searches the texts, whether abbreviations are replaced.
+  virtual void SetPickerHotkey(const Hotkey&) {}
+  virtual void SetPickerSearchesText(bool) {}
+  virtual void SetAbbreviations(bool) {}
 };
+
+// What the keyboard's controls need beyond the other options.
+struct KeyboardServices {
+  IniStore& ini;  // reads the data file's hotkey and abbreviation switch
+  UserSettings& settings;  // the picker's text option is the user's own
+  HotkeyRegistration& hotkeys;
+  std::function<void()> search_text_changed;  // may be empty
+};
+
+// Shown where a hotkey is chosen that could not open the picker.
+inline constexpr const char* kUnfitHotkeyText =
+    "Dieses Tastenkürzel kann die Auswahl nicht öffnen. Möglich sind Buchstaben, Ziffern und "
+    "die Leertaste mit Strg, Alt oder Win sowie F1 bis F24, auch allein; ein Buchstabe ohne "
+    "Strg, Alt oder Win fehlte sonst beim Tippen in jedem Programm.";
 
 struct OptionsServices {
   QuilletCore& core;  // the settings in memory, the data file, saving and the strip's place
@@ -62,6 +83,15 @@ class OptionsModel {
   void OnEdgeOption(int index);
   void OnCascading(bool on);
   void OnAutostart(bool on);
+  // The keyboard's controls, which take effect and are stored at once. `control_value` is
+  // the hotkey control's (HotkeyControlValue); ticking the box with none there takes the
+  // default.
+  void SetKeyboard(const KeyboardServices& keyboard) { keyboard_.emplace(keyboard); }
+  void OnPickerHotkeySwitch(bool on, unsigned control_value);
+  // A key pressed in the hotkey control: modifiers alone are a hotkey still being typed.
+  void OnPickerHotkeyKeys(unsigned control_value);
+  void OnSearchesText(bool on);
+  void OnAbbreviations(bool on);
   void OnButton(QuilletCommand button);
   // Close box, system menu, Escape: the window goes, the choices stay in memory unsaved.
   void OnClose() { view_.Hide(); }
@@ -73,11 +103,13 @@ class OptionsModel {
 
  private:
   void ChooseStripColour();
+  void ChoosePickerHotkey(const Hotkey& hotkey);
 
   OptionsServices s_;
   OptionsView& view_;
   // The colour dialog opens with the colour chosen last since the program started.
   std::uint32_t last_chosen_colour_ = 0;
+  std::optional<KeyboardServices> keyboard_;
 };
 
 }  // namespace qm

@@ -243,6 +243,12 @@ bool QuilletCore::SaveSettings() {
   return s.ok();
 }
 
+Status QuilletCore::WriteSettingValues(const std::vector<IniWrite>& writes) {
+  const Status s = WriteOwn([&] { return s_.main.ini.WriteIniValues(writes, data_file_); });
+  ReportOnce(s);
+  return s;
+}
+
 Status QuilletCore::WriteOwn(const std::function<Status()>& write) {
   // Our own write is no change from outside: otherwise the next activation would reload
   // and put back what the file holds over the choices that are only in memory. A change

@@ -104,6 +104,9 @@ class QuilletCore {
   // since it was read, so the list is read afresh first and no title of the user's is
   // overwritten or left behind a gap.
   Status AddIgnoredTitle(const std::string& title);
+  // Writes settings of the program's own into the data file at once, as its own change (no
+  // reload follows from it); a failure is reported.
+  Status WriteSettingValues(const std::vector<IniWrite>& writes);
 
   MainModel& main() { return main_; }
   bool debug_mode() const { return debug_mode_; }

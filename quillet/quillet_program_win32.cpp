@@ -8,6 +8,8 @@
 #include "quillet/main_form_win32.h"
 #include "quillet/options_form_win32.h"
 #include "quillet/options_model.h"
+#include "quillet/pick/hotkey.h"
+#include "quillet/picker_session_win32.h"
 #include "quillet/quillet_core.h"
 #include "ui/about_dialog_win32.h"
 #include "ui/autostart.h"
@@ -24,6 +26,7 @@
 #include "quillet/menu/edge_strip_window_win32.h"
 #include "quillet/menu/popup_menu_win32.h"
 #include "platform/clock_win32.h"
+#include "platform/global_hotkey_win32.h"
 #include "platform/keyboard_win32.h"
 #include "platform/pause_win32.h"
 #include "platform/registry_win32.h"
@@ -111,6 +114,8 @@ class QuilletProgram {
   void ShowMonitor();
   void RetryLater();
   void OnTimer(UINT_PTR id);
+  // The hotkey as the data file sets it, at start and after each reload.
+  void ApplyHotkeySetting();
 
   HINSTANCE instance_;
   MainForm form_;
@@ -145,6 +150,10 @@ class QuilletProgram {
   std::unique_ptr<TargetChooser> chooser_;
   std::optional<Sender> sender_;
   UserSettings settings_{*settings_store_, kQuilletTitle};
+  // The picker and the hotkey that opens it, which its window receives.
+  std::optional<PickerSession> picker_;
+  std::unique_ptr<GlobalHotkey> hotkey_os_;
+  std::optional<HotkeyRegistration> hotkey_;
 
   // The Options dialog, once first shown, lives hidden until shutdown.
   std::unique_ptr<Registry> registry_ = MakeWin32Registry();
@@ -361,6 +370,12 @@ void QuilletProgram::OnTimer(UINT_PTR id) {
   retry_timer_ = false;
 }
 
+void QuilletProgram::ApplyHotkeySetting() {
+  if (!hotkey_ || quitting_) return;
+  hotkey_->FromSetting(ReadHotkeySetting(ini_->Snapshot(core_->data_file()).get()),
+                       core_->caption());
+}
+
 LifecycleHooks QuilletProgram::Hooks() {
   LifecycleHooks h;
   h.set_captions = [this](const std::string& caption) { form_.SetCaption(caption); };
@@ -384,11 +399,16 @@ LifecycleHooks QuilletProgram::Hooks() {
   };
   h.place_edge_strip = [this] { PlaceStrip(); };
   h.show_path = [this](const std::string& path) { options_->ShowPath(path); };
-  h.settings_loaded = [this](const PopupSettings& p) { options_->LoadSettings(p); };
+  h.settings_loaded = [this](const PopupSettings& p) {
+    options_->LoadSettings(p);
+    ApplyHotkeySetting();
+  };
   h.show_monitor = [this] { ShowMonitor(); };
   h.retry_later = [this] { RetryLater(); };
   h.start_poll_timer = [this] { SetTimer(form_.hwnd(), kPollTimer, kPollEveryMs, nullptr); };
   h.unload_other_windows = [this] {
+    if (hotkey_) hotkey_->Off();
+    if (picker_) picker_->window().Destroy();
     debugger_.Destroy();
     options_form_.Destroy();
     strip_.Place(false, RECT{});
@@ -448,6 +468,17 @@ int QuilletProgram::Run(const std::wstring& command_line) {
                                       " von " + std::to_string(total) + " Zeichen");
   });
 
+  picker_.emplace(PickerServices{*ini_, *sender_, settings_, *clock_, *pause_}, instance_);
+  if (picker_->Start(IsWindowsNT(*system_))) {
+    picker_->window().on_hotkey = [this] {
+      if (!quitting_) picker_->Open(core_->data_file(), core_->caption());
+    };
+    hotkey_os_ = MakeWin32GlobalHotkey(picker_->window().hwnd(), 1);
+    hotkey_.emplace(*hotkey_os_, *dialogs_);
+    options_->SetKeyboard(
+        KeyboardServices{*ini_, settings_, *hotkey_, [this] { picker_->SearchTextChanged(); }});
+  }
+
   MainFormCommands commands;
   commands.command = [this](QuilletCommand command) { OnCommand(command); };
   // Without an icon (debug mode) a hidden window could not be reached again: there the
@@ -468,6 +499,12 @@ int QuilletProgram::Run(const std::wstring& command_line) {
   form_.Attach(&core_->main(), std::move(commands));
 
   core_->Startup(WideToUtf8(command_line));
+  if (picker_ && !quitting_) {
+    picker_->window().on_warm_up = [this] {
+      if (!quitting_) picker_->Prepare(core_->data_file());
+    };
+    picker_->window().WarmUpLater(1500);
+  }
   if (core_->debug_mode()) {
     ShowWindow(form_.hwnd(), SW_SHOWNORMAL);
     SetForegroundWindow(form_.hwnd());

@@ -108,4 +108,86 @@ std::string UnreadableHotkeyText(const std::string& stored) {
          FormatHotkey(DefaultHotkey()) + ".";
 }
 
+std::string GermanHotkeyName(const Hotkey& hotkey) {
+  if (hotkey.none()) return "Keine";
+  std::string out;
+  for (const auto& [bit, name] : {std::pair{Hotkey::kCtrl, "Strg"}, std::pair{Hotkey::kAlt, "Alt"},
+                                  std::pair{Hotkey::kShift, "Umschalt"},
+                                  std::pair{Hotkey::kWin, "Win"}}) {
+    if (hotkey.modifiers & bit) out += std::string(name) + "+";
+  }
+  return out + (hotkey.key == kKeySpace ? "Leertaste" : KeyName(hotkey.key));
+}
+
+std::string HeldHotkeyText(const Hotkey& hotkey) {
+  return "Das Tastenkürzel „" + GermanHotkeyName(hotkey) +
+         "“ für die Auswahl der Textbausteine wird schon von einem anderen Programm benutzt. "
+         "Quillet arbeitet ohne dieses Tastenkürzel weiter; ein anderes können Sie in den "
+         "Optionen wählen.";
+}
+
+namespace {
+// The hotkey control's modifier bits.
+constexpr unsigned kControlShift = 1, kControlCtrl = 2, kControlAlt = 4;
+}  // namespace
+
+unsigned HotkeyControlValue(const Hotkey& hotkey) {
+  if (hotkey.none()) return 0;
+  unsigned flags = 0;
+  if (hotkey.modifiers & Hotkey::kShift) flags |= kControlShift;
+  if (hotkey.modifiers & Hotkey::kCtrl) flags |= kControlCtrl;
+  if (hotkey.modifiers & Hotkey::kAlt) flags |= kControlAlt;
+  return (flags << 8) | static_cast<unsigned>(hotkey.key & 0xFF);
+}
+
+Hotkey HotkeyFromControlValue(unsigned value) {
+  const int key = static_cast<int>(value & 0xFF);
+  const unsigned flags = (value >> 8) & 0xFF;
+  const bool known = key == kKeySpace || (key >= 'A' && key <= 'Z') ||
+                     (key >= '0' && key <= '9') ||
+                     (key >= kKeyF1 && key < kKeyF1 + kFunctionKeys);
+  if (!known) return {};
+  Hotkey hotkey{0, key};
+  if (flags & kControlShift) hotkey.modifiers |= Hotkey::kShift;
+  if (flags & kControlCtrl) hotkey.modifiers |= Hotkey::kCtrl;
+  if (flags & kControlAlt) hotkey.modifiers |= Hotkey::kAlt;
+  return hotkey;
+}
+
+void HotkeyRegistration::FromSetting(const HotkeySetting& setting, const std::string& title) {
+  if (setting.unreadable && unreadable_told_ != setting.stored) {
+    unreadable_told_ = setting.stored;
+    dialogs_.ShowMessage(UnreadableHotkeyText(setting.stored), title, MessageIcon::kExclamation,
+                         MessageButtons::kOk);
+  }
+  if (setting.hotkey == wanted_ && (registered_ || wanted_.none())) return;
+  Apply(setting.hotkey, title, false);
+}
+
+bool HotkeyRegistration::Choose(const Hotkey& hotkey, const std::string& title) {
+  if (hotkey == wanted_ && registered_) return true;
+  return Apply(hotkey, title, true);
+}
+
+void HotkeyRegistration::Off() {
+  os_.Unregister();
+  registered_ = false;
+}
+
+bool HotkeyRegistration::Apply(const Hotkey& hotkey, const std::string& title,
+                               bool report_again) {
+  wanted_ = hotkey;
+  if (hotkey.none()) {
+    Off();
+    return true;
+  }
+  registered_ = os_.Register(hotkey.modifiers, hotkey.key);
+  if (!registered_ && (report_again || held_told_ != hotkey)) {
+    held_told_ = hotkey;
+    dialogs_.ShowMessage(HeldHotkeyText(hotkey), title, MessageIcon::kExclamation,
+                         MessageButtons::kOk);
+  }
+  return registered_;
+}
+
 }  // namespace qm

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/dialogs.h"
+#include "platform/global_hotkey.h"
 #include "platform/status.h"
 #include "store/ini_store.h"
 
@@ -60,5 +62,44 @@ HotkeySetting ReadHotkeySetting(const IniDocument* doc);
 Status SaveHotkeySetting(IniStore& ini, const std::string& data_file, const Hotkey& hotkey);
 // The message for a setting that could not be read.
 std::string UnreadableHotkeyText(const std::string& stored);
+
+// The name a German user reads on the keys: "Strg+Alt+Leertaste", "Umschalt+F5"; "Keine" for
+// none.
+std::string GermanHotkeyName(const Hotkey& hotkey);
+// The message for a hotkey that another program has taken.
+std::string HeldHotkeyText(const Hotkey& hotkey);
+
+// The value of the system's hotkey control: the key in the low byte, its own modifier bits
+// (Shift 1, Ctrl 2, Alt 4, extended key 8; Win it has not) in the high one. A key the stored
+// form cannot name becomes no hotkey; the extended-key bit is dropped.
+unsigned HotkeyControlValue(const Hotkey& hotkey);
+Hotkey HotkeyFromControlValue(unsigned value);
+
+// Keeps the registered hotkey in step with what the user chose, and says what keeps it from
+// working: an unreadable setting once per stored value, a hotkey another program holds once
+// per hotkey while the program runs, and every time the user chooses it anew.
+class HotkeyRegistration {
+ public:
+  HotkeyRegistration(GlobalHotkey& os, Dialogs& dialogs) : os_(os), dialogs_(dialogs) {}
+  // At start and after each reload of the data file; a hotkey that is already registered
+  // stays as it is. `title` is the message boxes' title.
+  void FromSetting(const HotkeySetting& setting, const std::string& title);
+  // The user's choice in the Options. False where another program holds it.
+  bool Choose(const Hotkey& hotkey, const std::string& title);
+  void Off();
+  // What applies (none before the first setting), and whether it works.
+  const Hotkey& wanted() const { return wanted_; }
+  bool registered() const { return registered_; }
+
+ private:
+  bool Apply(const Hotkey& hotkey, const std::string& title, bool report_again);
+
+  GlobalHotkey& os_;
+  Dialogs& dialogs_;
+  Hotkey wanted_;
+  bool registered_ = false;
+  std::optional<std::string> unreadable_told_;
+  std::optional<Hotkey> held_told_;
+};
 
 }  // namespace qm

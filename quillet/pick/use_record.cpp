@@ -107,4 +107,12 @@ Status RecordEntryUse(UserSettings& settings, const std::string& name, UseTime n
   return settings.SaveUserSetting(kUseRecordKey, record.Pack());
 }
 
+bool PickerSearchesText(UserSettings& settings) {
+  return settings.ReadUserSetting(kPickerTextKey, "0") == "1";
+}
+
+Status SavePickerSearchesText(UserSettings& settings, bool on) {
+  return settings.SaveUserSetting(kPickerTextKey, on ? "1" : "0");
+}
+
 }  // namespace qm

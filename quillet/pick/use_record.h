@@ -55,4 +55,9 @@ UseRecord LoadUseRecord(UserSettings& settings);
 // Reads the record afresh, counts the use and stores it.
 Status RecordEntryUse(UserSettings& settings, const std::string& name, UseTime now);
 
+// Per user too: whether the picker searches the snippets' texts as well as their names.
+inline constexpr const char* kPickerTextKey = "PickerSearchesText";
+bool PickerSearchesText(UserSettings& settings);
+Status SavePickerSearchesText(UserSettings& settings, bool on);
+
 }  // namespace qm

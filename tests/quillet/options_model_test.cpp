@@ -9,6 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "quillet/pick/use_record.h"
+#include "store/ini_document.h"
+#include "tests/fakes/fake_global_hotkey.h"
 #include "tests/fakes/fake_main_view.h"
 #include "tests/fakes/fake_services.h"
 
@@ -32,7 +35,12 @@ class FakeOptionsView : public OptionsView {
     ++border_calls;
   }
   void Hide() override { visible = false; }
+  void SetPickerHotkey(const Hotkey& h) override { hotkey = h; }
+  void SetPickerSearchesText(bool on) override { searches_text = on; }
+  void SetAbbreviations(bool on) override { abbreviations = on; }
 
+  Hotkey hotkey{9, 9};
+  bool searches_text = false, abbreviations = false;
   std::string path;
   int activation = -1, trigger = -1, edge = -1;
   bool cascading = false, autostart = false, visible = true;
@@ -51,6 +59,7 @@ class OptionsModelTest : public testing::Test, protected FakeServices {
                         [this](std::int32_t c) { strip_colours.push_back(c); }},
         view);
     model->InitAutostart();
+    model->SetKeyboard(KeyboardServices{ini, user, hotkeys, [this] { ++text_changes; }});
     core->Startup("");
     strip_placed = 0;
     strip_colours.clear();
@@ -74,6 +83,10 @@ class OptionsModelTest : public testing::Test, protected FakeServices {
   std::unique_ptr<OptionsModel> model;
   int strip_placed = 0;
   std::vector<std::int32_t> strip_colours;
+  UserSettings user{settings, "Quillet"};
+  FakeGlobalHotkey hotkey_os;
+  HotkeyRegistration hotkeys{hotkey_os, dialogs};
+  int text_changes = 0;
 };
 
 TEST_F(OptionsModelTest, ALoadShowsTheFileInRangeAndRounded) {
@@ -250,6 +263,56 @@ TEST_F(OptionsModelTest, OpenFolderAndAutostart) {
   model->OnAutostart(true);
   EXPECT_EQ(registry.values[FakeRegistry::Id(RunKeyPath(false), "Quillet")],
             kDir + "Quillet.exe /AUTOSTART");
+}
+
+// The keyboard's controls take effect and are stored at once; a hotkey that would take a
+// character away, or that names no key of ours, is refused and the control shows the old one.
+TEST_F(OptionsModelTest, KeyboardControlsStoreAtOnceAndRefuseUnfitHotkeys) {
+  Start("[Common]\r\nHotkey=Win+F9\r\nKuerzel=0\r\n");
+  EXPECT_EQ(view.hotkey, (Hotkey{Hotkey::kWin, kKeyF1 + 8}));
+  EXPECT_FALSE(view.abbreviations);
+  EXPECT_FALSE(view.searches_text);
+  const auto stored = [&](const char* key) {
+    return ini.Snapshot(kDefault)->Find("Common", key).value_or("(none)");
+  };
+
+  const struct {
+    bool on;
+    unsigned control;
+    const char* stored;  // nullptr: refused
+  } cases[] = {
+      {true, (2u << 8) | 'Q', "Ctrl+Q"},          // Strg+Q in the control
+      {true, (1u << 8) | 'A', nullptr},           // Umschalt+A types a character
+      {true, (2u << 8) | 0x25, nullptr},          // Strg+Left: no key of ours
+      {true, (2u << 8), "Ctrl+Q"},                // Strg alone: still being typed
+      {false, (2u << 8) | 'Q', ""},               // the box off: none
+      {true, 0, "Ctrl+Alt+Space"},                // the box on, the control empty
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.control);
+    const std::size_t messages = dialogs.messages.size();
+    if (c.control == (2u << 8)) {
+      model->OnPickerHotkeyKeys(c.control);
+    } else {
+      model->OnPickerHotkeySwitch(c.on, c.control);
+    }
+    EXPECT_EQ(dialogs.messages.size(), messages + (c.stored ? 0 : 1));
+    if (!c.stored) {
+      EXPECT_EQ(dialogs.messages.back().text, kUnfitHotkeyText);
+      EXPECT_EQ(FormatHotkey(view.hotkey), "Ctrl+Q");
+    }
+    EXPECT_EQ(stored("Hotkey"), c.stored ? c.stored : "Ctrl+Q");
+    EXPECT_EQ(FormatHotkey(hotkeys.wanted()), stored("Hotkey"));
+  }
+  EXPECT_EQ(hotkey_os.registered, std::make_pair(DefaultHotkey().modifiers, DefaultHotkey().key));
+
+  model->OnAbbreviations(true);
+  EXPECT_EQ(stored("Kuerzel"), "1");
+  model->OnSearchesText(true);
+  EXPECT_TRUE(PickerSearchesText(user));
+  EXPECT_EQ(text_changes, 1);
+  // Our own writes bring no reload that would put the file's popup settings back.
+  EXPECT_FALSE(core->main().ChangedOutside());
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "store/ini_document.h"
+#include "tests/fakes/fake_global_hotkey.h"
 #include "tests/fakes/fake_services.h"
 
 namespace qm {
@@ -70,6 +71,55 @@ TEST(HotkeyTest, SettingMissingEmptyUnreadableAndWrittenBack) {
     ASSERT_TRUE(SaveHotkeySetting(s.ini, file, h));
     EXPECT_EQ(ReadHotkeySetting(s.ini.Snapshot(file).get()).hotkey, h);
   }
+}
+
+// The hotkey control has its own modifier bits (Shift 1, Ctrl 2, Alt 4) in the high byte.
+TEST(HotkeyTest, ControlValueBothWaysAndGermanNames) {
+  const struct {
+    Hotkey hotkey;
+    unsigned control;
+    const char* german;
+  } cases[] = {
+      {DefaultHotkey(), (6u << 8) | 0x20, "Strg+Alt+Leertaste"},
+      {{Hotkey::kShift | Hotkey::kAlt, 'Q'}, (5u << 8) | 'Q', "Alt+Umschalt+Q"},
+      {{Hotkey::kCtrl | Hotkey::kShift, kKeyF1 + 11}, (3u << 8) | 0x7B, "Strg+Umschalt+F12"},
+      {{0, kKeyF1 + 4}, 0x74, "F5"},
+      {{}, 0, "Keine"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(HotkeyControlValue(c.hotkey), c.control) << c.german;
+    EXPECT_EQ(HotkeyFromControlValue(c.control), c.hotkey) << c.german;
+    EXPECT_EQ(GermanHotkeyName(c.hotkey), c.german);
+  }
+  // The extended-key bit is dropped; a key the stored form cannot name is no hotkey.
+  EXPECT_EQ(HotkeyFromControlValue((8u << 8) | (2u << 8) | 'A'), (Hotkey{Hotkey::kCtrl, 'A'}));
+  for (unsigned key : {0x0Du, 0x25u, 0xBAu, 0x88u}) {
+    EXPECT_TRUE(HotkeyFromControlValue((2u << 8) | key).none()) << key;
+  }
+  EXPECT_NE(HeldHotkeyText(DefaultHotkey()).find("„Strg+Alt+Leertaste“"), std::string::npos);
+}
+
+// A held or unreadable hotkey is told once from the file, each time the user chooses it.
+TEST(HotkeyTest, RegistrationReportsOnceAndRegistersWhatApplies) {
+  FakeServices s;
+  FakeGlobalHotkey os;
+  HotkeyRegistration reg(os, s.dialogs);
+  const Hotkey f9{Hotkey::kWin, kKeyF1 + 8};
+  os.held.insert({DefaultHotkey().modifiers, DefaultHotkey().key});
+  const HotkeySetting unreadable{DefaultHotkey(), true, "Strg+@"};
+  for (int i = 0; i < 2; ++i) reg.FromSetting(unreadable, "Quillet");
+  EXPECT_EQ(s.dialogs.messages.size(), 2u);  // the unreadable value, the held default
+  EXPECT_FALSE(reg.registered());
+  reg.FromSetting({f9, false, "Win+F9"}, "Quillet");
+  EXPECT_EQ(os.registered, (std::pair{unsigned{Hotkey::kWin}, kKeyF1 + 8}));
+  const int registrations = os.registrations;
+  reg.FromSetting({f9, false, "Win+F9"}, "Quillet");  // a reload that changed nothing
+  EXPECT_EQ(os.registrations, registrations);
+  EXPECT_FALSE(reg.Choose(DefaultHotkey(), "Quillet"));
+  EXPECT_EQ(s.dialogs.messages.size(), 3u);
+  EXPECT_TRUE(reg.Choose(Hotkey{}, "Quillet"));
+  EXPECT_EQ(os.registered, (std::pair{0u, 0}));
+  EXPECT_EQ(s.dialogs.messages.size(), 3u);
 }
 
 }  // namespace

@@ -27,6 +27,12 @@ inline bool RunXTool(const std::string& program, const std::string& arguments) {
                       &pi)) {
     return false;
   }
+  if (!pi.hProcess) {
+    // Wine gives no handle for a Unix program, so its end cannot be waited for: its keys
+    // have reached the X server after a moment.
+    Sleep(500);
+    return true;
+  }
   const bool done = WaitForSingleObject(pi.hProcess, kWaitMs) == WAIT_OBJECT_0;
   CloseHandle(pi.hProcess);
   CloseHandle(pi.hThread);
