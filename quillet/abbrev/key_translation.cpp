@@ -58,6 +58,10 @@ bool IsUpperLetter(std::uint32_t c) {
 
 }  // namespace
 
+bool CanLeaveDeadKeyState(const OsVersion& v) {
+  return v.platform_id == 2 && (v.major > 10 || (v.major == 10 && v.build >= 14393));
+}
+
 void KeyTranslator::SetCapsLock(bool on) {
   state_[kCapital] = static_cast<std::uint8_t>((state_[kCapital] & 0x80) | (on ? 1 : 0));
 }

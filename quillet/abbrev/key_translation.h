@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 
+#include "platform/system_info.h"
 #include "quillet/abbrev/detector.h"
 
 namespace qm {
@@ -30,6 +31,9 @@ class KeyboardLayout {
   virtual bool CanLeaveDeadKeyState() = 0;
 };
 
+// Whether the system's ToUnicodeEx honours kLeaveDeadKeyState: Windows 10 1607 and later.
+bool CanLeaveDeadKeyState(const OsVersion& version);
+
 inline constexpr std::uint32_t kDeadKeyBit = 0x80000000u;
 inline constexpr std::uint32_t kLeaveDeadKeyState = 0x4;
 
@@ -42,6 +46,7 @@ struct RawKey {
   std::uint32_t scan = 0;
   bool up = false;
   bool injected = false;
+  bool extended = false;  // of the keys that exist twice (Enter, the arrows beside the letters)
 };
 
 // Follows every key, up and down, injected or not, so that it knows which modifiers are held,

@@ -27,7 +27,10 @@ inline bool RunXTool(const std::string& program, const std::string& arguments) {
                       &pi)) {
     return false;
   }
-  const bool done = WaitForSingleObject(pi.hProcess, kWaitMs) == WAIT_OBJECT_0;
+  // Wine cannot wait for a Unix process (the wait fails at once): a moment is given instead.
+  const DWORD waited = WaitForSingleObject(pi.hProcess, kWaitMs);
+  if (waited == WAIT_FAILED) Sleep(500);
+  const bool done = waited == WAIT_OBJECT_0 || waited == WAIT_FAILED;
   CloseHandle(pi.hProcess);
   CloseHandle(pi.hThread);
   return done;

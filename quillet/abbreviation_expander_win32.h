@@ -1,0 +1,91 @@
+// Abbreviations typed in other programs' windows: the detector loaded from the data file, the
+// keyboard hook that feeds it, and the sends that carry out what it answers.
+#pragma once
+
+#include <windows.h>
+
+#include <deque>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "quillet/abbrev/detector.h"
+#include "quillet/abbrev/keyboard_hook_win32.h"
+#include "quillet/send/sender.h"
+#include "store/ini_store.h"
+#include "ui/window_frame_win32.h"
+
+namespace qm {
+
+struct ExpanderServices {
+  IniStore& ini;
+  const std::string& data_file;
+  Sender& sender;
+  std::function<bool(HWND)> ignored;  // a window on the ignore list
+  std::function<void()> before_send;  // the program readies the sender (its message title)
+  bool can_leave_dead_key_state = true;
+};
+
+// A message-only window: the hook posts to it what the detector answered, since nothing may
+// be sent from inside the hook.
+class AbbreviationExpander final : public WindowFrame, private KeyHookHandler {
+ public:
+  explicit AbbreviationExpander(ExpanderServices services);
+  ~AbbreviationExpander();
+
+  bool Create(HINSTANCE instance);
+  // Loads the detector afresh where the data file changed, and hooks the keyboard only while
+  // the switch is on, nothing pauses it and there is an abbreviation at all. Called at start,
+  // at every window switch and after each send: never by a timer.
+  void Refresh();
+
+  bool on() const { return on_; }  // the switch in the data file
+  bool paused() const { return paused_; }
+  // For kAbbreviationPauseMinutes, or until resumed.
+  void Pause();
+  void Resume();
+
+ private:
+  struct Pending {
+    AbbrevAction action;
+    HWND window;
+  };
+  struct Held {
+    RawKey raw;
+    std::optional<KeyInput> input;
+    HWND window;
+  };
+
+  bool OnKey(const RawKey& raw, const std::optional<KeyInput>& input, HWND window) override;
+  void OnReset(bool window_switched) override;
+  std::optional<LRESULT> OnMessage(UINT message, WPARAM wparam, LPARAM lparam) override;
+  void OnTimer(UINT_PTR id) override;
+
+  // Keys are held back from the time an action is decided until it and the keys typed
+  // meanwhile have gone out.
+  bool Holding() const { return pending_ || carrying_out_ || !held_.empty(); }
+  void Start(const AbbrevAction& action, HWND window, std::uint32_t vk);
+  void CarryOut();
+  void Send(const Pending& p);
+  // The keys held back, in order, through the detector again; stops at one that brings an
+  // action, which becomes pending.
+  void Replay();
+
+  ExpanderServices s_;
+  KeyboardHook hook_;
+  AbbreviationDetector detector_;
+  std::shared_ptr<const IniDocument> loaded_;  // the snapshot the detector was loaded from
+  std::vector<std::string> names_;             // its entries' names, by number from 1
+  bool on_ = true;
+  bool paused_ = false;
+  bool refresh_waits_ = false;
+  std::optional<Pending> pending_;
+  bool carrying_out_ = false;
+  std::deque<Held> held_;
+  std::uint32_t drop_up_ = 0;  // the key whose press brought the action: its release too
+  HWND holding_for_ = nullptr;
+};
+
+}  // namespace qm
