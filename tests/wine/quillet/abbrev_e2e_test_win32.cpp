@@ -21,6 +21,10 @@ namespace {
 
 using namespace test;  // NOLINT: the driver's small helpers read best unqualified
 
+// Long enough that keys typed right after its abbreviation come while it is being typed.
+constexpr const char* kLong =
+    "Sehr geehrte Damen und Herren, vielen Dank f\xC3\xBCr Ihre Nachricht vom Montag.";
+
 class QuilletAbbreviationTest : public QuilletFixture {
  protected:
   void SetUp() override {
@@ -31,11 +35,13 @@ class QuilletAbbreviationTest : public QuilletFixture {
     IniStore ini(*fs, *ansi);
     EntryStore entries(ini, *ansi);
     ASSERT_TRUE(entries.WriteEntries({{1, {"Gruss", EscapeStoredText("MfG Anna"), "", 0, 0}},
-                                      {2, {"Sofort", EscapeStoredText("Sofort!"), "", 0, 0}}},
+                                      {2, {"Sofort", EscapeStoredText("Sofort!"), "", 0, 0}},
+                                      {3, {"Lang", EscapeStoredText(kLong), "", 0, 0}}},
                                      data_file));
     ASSERT_TRUE(ini.WriteIniValues({{"Ignore", "1", "x"},
                                     {"Kuerzel", "1", "mfg"},
                                     {"Kuerzel", "2", "sfx"},
+                                    {"Kuerzel", "3", "lg"},
                                     {"KuerzelSofort", "2", "1"}},
                                    data_file));
     Start();
@@ -65,6 +71,9 @@ TEST_F(QuilletAbbreviationTest, ExpandsUndoesAndLeavesLongerWordsAlone) {
   TypedGives("type --delay 40 \"xmfg mfgx sfx\"", L"mfg xmfg mfgx Sofort!");
   // After an expansion at once, the next word's start is unknown; a blank makes one.
   TypedGives("type --delay 40 \" mfg.\"", L"mfg xmfg mfgx Sofort! MfG Anna.");
+  // Keys typed while a snippet goes out come after it, in order, and expand in their turn.
+  TypedGives("type --delay 5 \" lg mfg Hallo\"",
+             L"mfg xmfg mfgx Sofort! MfG Anna. " + Utf8ToWide(kLong) + L" MfG Anna Hallo");
 
   // In Quillet's own editor the abbreviation is text like any other.
   PostMessageW(main, 1024, 0, WM_RBUTTONDOWN);
