@@ -66,9 +66,9 @@ class Handler : public qm::KeyHookHandler {
 // Prose as key presses and releases: Shift around capitals, a Backspace now and then, one of
 // the abbreviations every twenty words or so.
 std::vector<qm::RawKey> Keys(std::size_t count) {
-  static const char* const words[] = {"Sehr", "geehrte", "Damen", "und",   "Herren", "vielen",
-                                      "Dank", "Ihre",    "Nachricht", "wir", "melden", "uns",
-                                      "morgen", "Rechnung", "bitte", "Sie",  "den",    "Anhang"};
+  static const char* const words[] = {"Sehr",   "geehrte",  "Damen",     "und", "Herren", "vielen",
+                                      "Dank",   "Ihre",     "Nachricht", "wir", "melden", "uns",
+                                      "morgen", "Rechnung", "bitte",     "Sie", "den",    "Anhang"};
   std::vector<qm::RawKey> keys;
   Lcg rng;
   const auto stroke = [&](std::uint32_t vk) {
@@ -76,8 +76,8 @@ std::vector<qm::RawKey> Keys(std::size_t count) {
     keys.push_back({vk, MapVirtualKeyW(vk, MAPVK_VK_TO_VSC), true});
   };
   while (keys.size() < count) {
-    const std::string word = rng.Next(20) == 0 ? AbbreviationOf(1 + rng.Next(kEntries))
-                                               : words[rng.Next(18)];
+    const std::string word =
+        rng.Next(20) == 0 ? AbbreviationOf(1 + rng.Next(kEntries)) : words[rng.Next(18)];
     for (char c : word) {
       const bool capital = c >= 'A' && c <= 'Z';
       if (capital) keys.push_back({VK_LSHIFT, 0x2A});
@@ -184,14 +184,17 @@ int main() {
   qm::IgnoreList ignore;
   ignore.Load(ini, data_file);
   // A window in front whose keyboard layout the hook reads.
-  HWND front = CreateWindowExW(0, L"STATIC", L"Testfenster", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
-                               0, 0, 200, 100, nullptr, nullptr, nullptr, nullptr);
+  HWND front = CreateWindowExW(0, L"STATIC", L"Testfenster", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
+                               200, 100, nullptr, nullptr, nullptr, nullptr);
   SetForegroundWindow(front);
-  qm::KeyboardHook hook(handler, [&](HWND w) {
-    wchar_t title[512] = {};
-    GetWindowTextW(w, title, 512);
-    return ignore.Ignores(qm::WideToUtf8(title));
-  }, true);
+  qm::KeyboardHook hook(
+      handler,
+      [&](HWND w) {
+        wchar_t title[512] = {};
+        GetWindowTextW(w, title, 512);
+        return ignore.Ignores(qm::WideToUtf8(title));
+      },
+      true);
   hook.WatchWindows();
   const std::vector<qm::RawKey> keys = Keys(200'000);
   std::vector<double> us;
@@ -209,12 +212,14 @@ int main() {
   DeleteFileW(file.c_str());
   RemoveFolder(folder);
 
-  std::printf("keyboard_hook_bench: %d entries with abbreviations (%zu loaded), %zu key events, "
-              "%d expansions\n",
-              kEntries, handler.detector.Size(), keys.size(), handler.expansions);
-  std::printf("window switch: unchanged file %.3f ms (median); changed: read %.1f ms + names "
-              "%.1f ms (%zu) + abbreviations %.1f ms + detector %.1f ms\n",
-              Median(unchanged), parse_ms, names_ms, names.size(), read_ms, load_ms);
+  std::printf(
+      "keyboard_hook_bench: %d entries with abbreviations (%zu loaded), %zu key events, "
+      "%d expansions\n",
+      kEntries, handler.detector.Size(), keys.size(), handler.expansions);
+  std::printf(
+      "window switch: unchanged file %.3f ms (median); changed: read %.1f ms + names "
+      "%.1f ms (%zu) + abbreviations %.1f ms + detector %.1f ms\n",
+      Median(unchanged), parse_ms, names_ms, names.size(), read_ms, load_ms);
   std::printf("hook per key event: p50 %.2f us, p99 %.2f us, max %.1f us\n", p50, p99, us.back());
   std::printf("p99 %.2f us against the target of %.0f us: ratio %.3f%s\n", p99, kTargetUs,
               p99 / kTargetUs, p99 <= kTargetUs ? "" : "  MISSED");

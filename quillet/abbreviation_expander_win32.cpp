@@ -37,8 +37,7 @@ void SendAgain(const RawKey& raw) {
 }  // namespace
 
 AbbreviationExpander::AbbreviationExpander(ExpanderServices services)
-    : s_(std::move(services)),
-      hook_(*this, s_.ignored, s_.can_leave_dead_key_state) {}
+    : s_(std::move(services)), hook_(*this, s_.ignored, s_.can_leave_dead_key_state) {}
 
 AbbreviationExpander::~AbbreviationExpander() {
   hook_.Uninstall();
@@ -52,7 +51,13 @@ bool AbbreviationExpander::Create(HINSTANCE instance) {
   return true;
 }
 
+void AbbreviationExpander::Stop() {
+  stopped_ = true;
+  hook_.Uninstall();
+}
+
 void AbbreviationExpander::Refresh() {
+  if (stopped_) return;
   // Nothing is reloaded under a send or the keys held back for it: the detector's state
   // belongs to them.
   if (Holding()) {

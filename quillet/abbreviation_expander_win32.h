@@ -41,6 +41,10 @@ class AbbreviationExpander final : public WindowFrame, private KeyHookHandler {
   // at every window switch and after each send: never by a timer.
   void Refresh();
 
+  // The program ends: the keyboard is let go, and nothing is installed again. The object may
+  // be at work further up the stack (a send lets the program's events run), so it stays.
+  void Stop();
+
   bool on() const { return on_; }  // the switch in the data file
   bool paused() const { return paused_; }
   // For kAbbreviationPauseMinutes, or until resumed.
@@ -81,6 +85,7 @@ class AbbreviationExpander final : public WindowFrame, private KeyHookHandler {
   bool on_ = true;
   bool paused_ = false;
   bool refresh_waits_ = false;
+  bool stopped_ = false;
   std::optional<Pending> pending_;
   bool carrying_out_ = false;
   std::deque<Held> held_;

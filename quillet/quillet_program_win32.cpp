@@ -241,7 +241,7 @@ void QuilletProgram::Quit() {
   if (quitting_) return;
   quitting_ = true;
   core_->Shutdown();
-  expander_.reset();  // the keyboard is let go first
+  if (expander_) expander_->Stop();  // the keyboard is let go first
   // Everything is stored: the focus leaving the editor as the window goes is nothing to act on.
   form_.DetachModel();
   DestroyWindow(form_.hwnd());
@@ -384,7 +384,8 @@ void QuilletProgram::StartAbbreviations() {
         return core_->ignore_list().Ignores(
             WindowTitle(*desktop_, static_cast<WindowHandle>(reinterpret_cast<std::uintptr_t>(w))));
       },
-      [this] { sender_->SetAppTitle(core_->caption()); }, CanLeaveDeadKeyState(system_->Version())});
+      [this] { sender_->SetAppTitle(core_->caption()); },
+      CanLeaveDeadKeyState(system_->Version())});
   if (expander_->Create(instance_)) {
     expander_->Refresh();
   } else {

@@ -2,6 +2,9 @@
 // key's text from the keyboard layout without ever touching the layout's dead-key state.
 #include "quillet/abbrev/key_translation.h"
 
+#include <algorithm>
+#include <iterator>
+
 namespace qm {
 namespace {
 
@@ -33,24 +36,25 @@ enum : std::uint32_t {
 // Wine gives AltGr as VK_OEM_8 with this scan code, which no keyboard's own OEM_8 key has.
 constexpr std::uint32_t kWineAltGrScan = 0x60;
 
-bool IsWineAltGr(const RawKey& key) { return key.vk == kOem8 && key.scan == kWineAltGrScan; }
+bool IsWineAltGr(const RawKey& key) {
+  return key.vk == kOem8 && key.scan == kWineAltGrScan;
+}
 
 bool IsModifier(const RawKey& key) {
-  switch (key.vk) {
-    case kShift: case kControl: case kMenu: case kCapital: case kLeftWin: case kRightWin:
-    case kNumLock: case kScroll: case kLeftShift: case kRightShift: case kLeftControl:
-    case kRightControl: case kLeftMenu: case kRightMenu:
-      return true;
-    default:
-      return IsWineAltGr(key);
-  }
+  static constexpr std::uint32_t kModifiers[] = {
+      kShift,  kControl,   kMenu,       kCapital,     kLeftWin,      kRightWin, kNumLock,
+      kScroll, kLeftShift, kRightShift, kLeftControl, kRightControl, kLeftMenu, kRightMenu};
+  return std::find(std::begin(kModifiers), std::end(kModifiers), key.vk) != std::end(kModifiers) ||
+         IsWineAltGr(key);
 }
 
 KeyInput Text(const char16_t* units, int count) {
   return KeyInput::Text(std::u16string(units, static_cast<std::size_t>(count)));
 }
 
-KeyInput Unreadable() { return KeyInput::Text(std::u16string(1, kUnreadableCharacter)); }
+KeyInput Unreadable() {
+  return KeyInput::Text(std::u16string(1, kUnreadableCharacter));
+}
 
 bool IsUpperLetter(std::uint32_t c) {
   return (c >= 'A' && c <= 'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7);

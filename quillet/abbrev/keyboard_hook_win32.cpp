@@ -2,6 +2,9 @@
 // events that make what was typed unknown: a click, a window switch, a focus change.
 #include "quillet/abbrev/keyboard_hook_win32.h"
 
+#include <algorithm>
+#include <iterator>
+
 namespace qm {
 namespace {
 
@@ -37,13 +40,10 @@ class ForegroundLayout : public KeyboardLayout {
 };
 
 bool IsButtonDown(WPARAM message) {
-  switch (message) {
-    case WM_LBUTTONDOWN: case WM_RBUTTONDOWN: case WM_MBUTTONDOWN: case WM_XBUTTONDOWN:
-    case WM_NCLBUTTONDOWN: case WM_NCRBUTTONDOWN: case WM_NCMBUTTONDOWN: case WM_NCXBUTTONDOWN:
-      return true;
-    default:
-      return false;
-  }
+  static constexpr WPARAM kDowns[] = {WM_LBUTTONDOWN,   WM_RBUTTONDOWN,   WM_MBUTTONDOWN,
+                                      WM_XBUTTONDOWN,   WM_NCLBUTTONDOWN, WM_NCRBUTTONDOWN,
+                                      WM_NCMBUTTONDOWN, WM_NCXBUTTONDOWN};
+  return std::find(std::begin(kDowns), std::end(kDowns), message) != std::end(kDowns);
 }
 
 }  // namespace
@@ -73,8 +73,8 @@ bool KeyboardHook::WatchWindows() {
                                   &WindowEventProc, 0, 0, WINEVENT_OUTOFCONTEXT);
   }
   if (!focus_) {
-    focus_ = SetWinEventHook(EVENT_OBJECT_FOCUS, EVENT_OBJECT_FOCUS, nullptr, &WindowEventProc,
-                             0, 0, WINEVENT_OUTOFCONTEXT);
+    focus_ = SetWinEventHook(EVENT_OBJECT_FOCUS, EVENT_OBJECT_FOCUS, nullptr, &WindowEventProc, 0,
+                             0, WINEVENT_OUTOFCONTEXT);
   }
   return foreground_ && focus_;
 }

@@ -102,9 +102,9 @@ void AddAbbreviationPause(PopupMenu& menu, bool paused) {
   const std::string quit = std::to_string(kTagQuit);
   auto at = menu.begin();
   while (at != menu.end() && at->tag != quit) ++at;
-  menu.insert(at, paused ? Item(kCaptionResumeAbbreviations,
-                                std::to_string(kTagResumeAbbreviations))
-                         : Item(kCaptionPauseAbbreviations, std::to_string(kTagPauseAbbreviations)));
+  menu.insert(at, paused
+                      ? Item(kCaptionResumeAbbreviations, std::to_string(kTagResumeAbbreviations))
+                      : Item(kCaptionPauseAbbreviations, std::to_string(kTagPauseAbbreviations)));
 }
 
 int TagValue(std::string_view tag) {

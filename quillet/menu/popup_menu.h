@@ -91,9 +91,9 @@ struct MenuAction {
 };
 
 // What choosing an item with `tag` does: send entry n for a value n of 1 and up, show the
-// main window for -2, quit for -3, pause or resume abbreviations for -5 and -6, and nothing for the separator, "&Abbrechen" and a group
-// header. Entry numbers are 16-bit: a value above 32767 names no entry and does nothing,
-// rather than wrap around onto another entry's number.
+// main window for -2, quit for -3, pause or resume abbreviations for -5 and -6, and nothing for the
+// separator, "&Abbrechen" and a group header. Entry numbers are 16-bit: a value above 32767 names
+// no entry and does nothing, rather than wrap around onto another entry's number.
 MenuAction ActionFor(std::string_view tag);
 // The same for the item of `menu` with `tag`, whose caption, an entry's name, the send gets
 // with its number: the file may have changed since the menu was built.

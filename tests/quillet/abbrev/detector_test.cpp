@@ -69,7 +69,7 @@ TEST(AbbreviationDetector, KeySequences) {
   const std::vector<Abbreviation> all = {
       {1, "mfg", false}, {2, "sgdh", true},         {3, "adr", false},
       {4, "MfG", false}, {5, "t\xC3\xAAte", false}, {6, "x\xF0\x9F\x98\x80", false},
-      {7, "x y", false}, {8, "#s", true},          {9, "m\xEF\xBF\xBFg", false},
+      {7, "x y", false}, {8, "#s", true},           {9, "m\xEF\xBF\xBFg", false},
   };
   const std::string many_a(200, 'a');
   const struct {
@@ -143,22 +143,39 @@ std::string Translate(FakeKeyboardLayout& layout, const std::vector<std::string>
   for (const std::string& k : keys) {
     const bool hold = k[0] == '+';
     const std::string name = k.substr(hold ? 1 : 0);
-    static const std::map<std::string, RawKey> named = {
-        {"shift", {0xA0}}, {"ctrl", {0xA2}},   {"alt", {0xA4}},   {"altgr", {0xA5}},
-        {"caps", {0x14}},  {"wine-altgr", {0xDF, 0x60}},         {"bs", {0x08}},
-        {"enter", {0x0D}}, {"tab", {0x09}},    {"left", {0x25}},  {"f5", {0x74}},
-        {"^", {0xDC}},     {"´", {0xDD}},      {"ß", {0xDB}},     {"'", {0xDE}},
-        {"noname", {0xFC}}, {"injected", {0x41, 0, false, true}}, {"space", {0x20}}};
+    static const std::map<std::string, RawKey> named = {{"shift", {0xA0}},
+                                                        {"ctrl", {0xA2}},
+                                                        {"alt", {0xA4}},
+                                                        {"altgr", {0xA5}},
+                                                        {"caps", {0x14}},
+                                                        {"wine-altgr", {0xDF, 0x60}},
+                                                        {"bs", {0x08}},
+                                                        {"enter", {0x0D}},
+                                                        {"tab", {0x09}},
+                                                        {"left", {0x25}},
+                                                        {"f5", {0x74}},
+                                                        {"^", {0xDC}},
+                                                        {"´", {0xDD}},
+                                                        {"ß", {0xDB}},
+                                                        {"'", {0xDE}},
+                                                        {"noname", {0xFC}},
+                                                        {"injected", {0x41, 0, false, true}},
+                                                        {"space", {0x20}}};
     const auto it = named.find(name);
     const RawKey key = it != named.end() ? it->second : RawKey{std::uint32_t(name[0])};
     const auto press = [&](RawKey k2) {
       const std::optional<KeyInput> in = t.OnKey(k2, layout);
       if (!in) return;
       using K = KeyInput::Kind;
-      if (in->injected) out += "[inj]";
-      else if (in->kind == K::kText) out += Utf16ToUtf8(in->text);
-      else out += in->kind == K::kModifier ? "[mod]" : in->kind == K::kDeadKey ? "[dead]"
-                 : in->kind == K::kBackspace ? "[bs]" : "[other]";
+      if (in->injected)
+        out += "[inj]";
+      else if (in->kind == K::kText)
+        out += Utf16ToUtf8(in->text);
+      else
+        out += in->kind == K::kModifier    ? "[mod]"
+               : in->kind == K::kDeadKey   ? "[dead]"
+               : in->kind == K::kBackspace ? "[bs]"
+                                           : "[other]";
     };
     press(key);
     // The window in front reads every key after the hook passed it on.
@@ -194,11 +211,14 @@ TEST(KeyTranslation, GermanAndUsKeys) {
       {true, {"caps", "A", "caps", "A"}, "[mod]A[mod]a"},
       {true, {"+altgr", "Q", "+altgr", "E"}, "[mod][mod]@[mod][mod]€"},
       {true, {"+wine-altgr", "Q"}, "[mod]@"},
-      {true, {"+ctrl", "A", "+alt", "A", "+ctrl", "bs", "left", "f5"},
+      {true,
+       {"+ctrl", "A", "+alt", "A", "+ctrl", "bs", "left", "f5"},
        "[mod][other][mod][other][mod][other][other][other]"},
       {true, {"bs", "enter", "tab", "+alt", "tab"}, "[bs]\r\t[mod][other]"},
       // A dead key is only named; the accent stays for the window, whatever follows.
-      {true, {"^", "E", "^", "space", "´", "E", "^", "^"}, "[dead]\xC3\xAA[dead]^[dead]\xC3\xA9[dead][dead]"},
+      {true,
+       {"^", "E", "^", "space", "´", "E", "^", "^"},
+       "[dead]\xC3\xAA[dead]^[dead]\xC3\xA9[dead][dead]"},
       // Dead alone, so not asked with Shift either, where it is none.
       {true, {"+shift", "^"}, "[mod][dead]"},
       {true, {"noname", "injected"}, "\xEF\xBF\xBF[inj]"},
@@ -230,7 +250,8 @@ TEST(KeyTranslation, LeavesTheDeadKeyStateToTheWindow) {
   FakeKeyboardLayout old = FakeKeyboardLayout::German();
   old.leaves_state = false;
   EXPECT_EQ(Translate(old, {"M", "+shift", "M", "+shift", "1", "1", "+altgr", "Q", "ß"}),
-            "m[mod]M[mod]\xEF\xBF\xBF" "1[mod][mod]\xEF\xBF\xBF\xC3\x9F");
+            "m[mod]M[mod]\xEF\xBF\xBF"
+            "1[mod][mod]\xEF\xBF\xBF\xC3\x9F");
   EXPECT_EQ(old.reads, 0);
 }
 
