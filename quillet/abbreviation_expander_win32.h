@@ -7,8 +7,10 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "quillet/abbrev/detector.h"
@@ -56,6 +58,13 @@ class AbbreviationExpander final : public WindowFrame, private KeyHookHandler {
     AbbrevAction action;
     HWND window;
   };
+  // What a thread of its own read from the data file.
+  struct Loaded {
+    bool read = false;  // false: the file could not be read, and what was loaded stays
+    bool on = true;
+    AbbreviationDetector detector;
+    std::vector<std::string> names;
+  };
   struct Held {
     RawKey raw;
     std::optional<KeyInput> input;
@@ -66,6 +75,12 @@ class AbbreviationExpander final : public WindowFrame, private KeyHookHandler {
   void OnReset(bool window_switched) override;
   std::optional<LRESULT> OnMessage(UINT message, WPARAM wparam, LPARAM lparam) override;
   void OnTimer(UINT_PTR id) override;
+
+  // Hooks the keyboard or lets it go, as the switch, the pause and the abbreviations say.
+  void Hook();
+  void LoadInBackground();
+  // The loader's result, unless a send or the keys held back for it still need the detector.
+  void TakeLoaded();
 
   // Keys are held back from the time an action is decided until it and the keys typed
   // meanwhile have gone out.
@@ -80,8 +95,12 @@ class AbbreviationExpander final : public WindowFrame, private KeyHookHandler {
   ExpanderServices s_;
   KeyboardHook hook_;
   AbbreviationDetector detector_;
-  std::shared_ptr<const IniDocument> loaded_;  // the snapshot the detector was loaded from
-  std::vector<std::string> names_;             // its entries' names, by number from 1
+  std::shared_ptr<const IniDocument> loaded_;  // the snapshot last handed to the loader
+  std::vector<std::string> names_;             // the entries' names, by number from 1
+  std::thread loader_;
+  std::mutex loaded_mutex_;
+  std::unique_ptr<Loaded> result_;  // under loaded_mutex_
+  bool load_again_ = false;
   bool on_ = true;
   bool paused_ = false;
   bool refresh_waits_ = false;
