@@ -187,7 +187,7 @@ bool AbbreviationExpander::OnKey(const RawKey& raw, const std::optional<KeyInput
     detector_.ExpansionFailed();
     return false;
   }
-  Start(action, window, raw.vk);
+  Start(action, window, raw);
   if (PostMessageW(hwnd(), kCarryOutMessage, 0, 0)) return true;
   // The key goes on as typed rather than be lost.
   pending_.reset();
@@ -196,10 +196,10 @@ bool AbbreviationExpander::OnKey(const RawKey& raw, const std::optional<KeyInput
   return false;
 }
 
-void AbbreviationExpander::Start(const AbbrevAction& action, HWND window, std::uint32_t vk) {
-  pending_ = Pending{action, window};
+void AbbreviationExpander::Start(const AbbrevAction& action, HWND window, const RawKey& key) {
+  pending_ = Pending{action, window, key};
   holding_for_ = window;
-  drop_up_ = vk;
+  drop_up_ = key.vk;
 }
 
 void AbbreviationExpander::OnReset(bool window_switched) {
@@ -238,8 +238,10 @@ void AbbreviationExpander::Send(const Pending& p) {
   if (s_.before_send) s_.before_send();
   const SendInto into{HandleOf(p.window), p.action.erase, {}};
   if (p.action.kind == AbbrevAction::Kind::kUndo) {
-    if (s_.sender.SendText(Utf16ToUtf8(p.action.type), into) != SendOutcome::kTyped) {
+    const SendOutcome outcome = s_.sender.SendText(Utf16ToUtf8(p.action.type), into);
+    if (outcome != SendOutcome::kTyped) {
       detector_.ExpansionFailed();
+      Unheld(p, outcome);
     }
     return;
   }
@@ -255,7 +257,22 @@ void AbbreviationExpander::Send(const Pending& p) {
     detector_.ExpansionDone(static_cast<int>(typed));
   } else {
     detector_.ExpansionFailed();
+    Unheld(p, outcome);
   }
+}
+
+void AbbreviationExpander::Unheld(const Pending& p, SendOutcome outcome) {
+  // Where no key went out, the key that was held back for the send (the word end, the
+  // Backspace) does what it would have done without us; after a send stopped part-way the
+  // text is no longer known, and the user was told.
+  using O = SendOutcome;
+  const bool none_out = outcome == O::kNoTarget || outcome == O::kDeclined ||
+                        outcome == O::kRefused || outcome == O::kBusy || outcome == O::kNoEntry;
+  if (!none_out || GetForegroundWindow() != p.window) return;
+  SendAgain(p.key);
+  RawKey up = p.key;
+  up.up = true;
+  SendAgain(up);
 }
 
 void AbbreviationExpander::Replay() {
@@ -275,7 +292,7 @@ void AbbreviationExpander::Replay() {
     if (k.input) {
       const AbbrevAction action = detector_.OnKey(*k.input);
       if (action.kind != AbbrevAction::Kind::kNone) {
-        Start(action, k.window, k.raw.vk);
+        Start(action, k.window, k.raw);
         break;
       }
     }

@@ -57,6 +57,7 @@ class AbbreviationExpander final : public WindowFrame, private KeyHookHandler {
   struct Pending {
     AbbrevAction action;
     HWND window;
+    RawKey key;  // the key that brought it, held back
   };
   // What a thread of its own read from the data file.
   struct Loaded {
@@ -85,9 +86,11 @@ class AbbreviationExpander final : public WindowFrame, private KeyHookHandler {
   // Keys are held back from the time an action is decided until it and the keys typed
   // meanwhile have gone out.
   bool Holding() const { return pending_ || carrying_out_ || !held_.empty(); }
-  void Start(const AbbrevAction& action, HWND window, std::uint32_t vk);
+  void Start(const AbbrevAction& action, HWND window, const RawKey& key);
   void CarryOut();
   void Send(const Pending& p);
+  // After a send that typed nothing: the key held back for it goes to the window after all.
+  void Unheld(const Pending& p, SendOutcome outcome);
   // The keys held back, in order, through the detector again; stops at one that brings an
   // action, which becomes pending.
   void Replay();
