@@ -272,8 +272,9 @@ bool MainModel::StoreFields(int pos, const EntryKey& key, const SnippetEntry& wh
                             const Fields& fields, int* written) {
   EntryLocation where;
   StoredFields after;
-  if (!Write(
-          [&] { return s_.entries.UpdateEntry(key, fields, whole, data_file_, &where, &after); })) {
+  if (!Write([&] {
+        return s_.entries.UpdateEntry(key, fields, whole, data_file_, &where, &after);
+      })) {
     return false;
   }
   if (written) *written = where.number;

@@ -39,6 +39,17 @@ class ForegroundLayout : public KeyboardLayout {
   HKL layout_ = nullptr;
 };
 
+// For a window where nothing expands: its text does not matter, and asking costs.
+class NoLayout : public KeyboardLayout {
+ public:
+  std::uint32_t KeyCharacter(std::uint32_t) override { return 0; }
+  int ToUnicode(std::uint32_t, std::uint32_t, const std::array<std::uint8_t, 256>&, char16_t*, int,
+                std::uint32_t) override {
+    return 0;
+  }
+  bool CanLeaveDeadKeyState() override { return true; }
+};
+
 bool IsButtonDown(WPARAM message) {
   static constexpr WPARAM kDowns[] = {WM_LBUTTONDOWN,   WM_RBUTTONDOWN,   WM_MBUTTONDOWN,
                                       WM_XBUTTONDOWN,   WM_NCLBUTTONDOWN, WM_NCRBUTTONDOWN,
@@ -129,9 +140,12 @@ bool KeyboardHook::Handle(const RawKey& raw) {
   // As the window switches told it: asking the system costs a round trip to the window
   // server under Wine, on every key. The handler asks once more before it acts.
   HWND front = front_;
+  const bool ignored = !raw.up && !raw.injected && Ignored(front);
   ForegroundLayout layout(front, can_leave_dead_key_state_);
-  std::optional<KeyInput> input = translator_.OnKey(raw, layout);
-  if (input && !input->injected) input->ignored_window = Ignored(front);
+  NoLayout none;
+  std::optional<KeyInput> input =
+      translator_.OnKey(raw, ignored ? static_cast<KeyboardLayout&>(none) : layout);
+  if (input && !input->injected) input->ignored_window = ignored;
   return handler_.OnKey(raw, input, front);
 }
 

@@ -499,35 +499,13 @@ TEST_F(MainModelTest, EveryWriteFindsItsEntryByNumberAndName) {
     std::function<void()> edit;
     std::string after;  // the entry afterwards: name|text|title|DOS box; empty: deleted
   } writers[] = {
-      {"text",
-       [&] {
-         view.editor = "neu";
-         model.OnEditorLostFocus();
-       },
-       "c|neu|Editor|1"},
-      {"title",
-       [&] {
-         view.title_text = "Rechner";
-         model.OnTitleLostFocus();
-       },
+      {"text", [&] { view.editor = "neu"; model.OnEditorLostFocus(); }, "c|neu|Editor|1"},
+      {"title", [&] { view.title_text = "Rechner"; model.OnTitleLostFocus(); },
        "c|text of c|Rechner|1"},
-      {"DOS box",
-       [&] {
-         view.dosbox = false;
-         model.OnDosBoxClick();
-       },
-       "c|text of c|Editor|0"},
-      {"last window",
-       [&] {
-         view.destination = 0;
-         model.OnDestinationTypeClick(0);
-       },
+      {"DOS box", [&] { view.dosbox = false; model.OnDosBoxClick(); }, "c|text of c|Editor|0"},
+      {"last window", [&] { view.destination = 0; model.OnDestinationTypeClick(0); },
        "c|text of c||0"},
-      {"rename",
-       [&] {
-         dialogs.text_answers = {std::string("d")};
-         model.RenameEntry();
-       },
+      {"rename", [&] { dialogs.text_answers = {std::string("d")}; model.RenameEntry(); },
        "d|text of c|Editor|1"},
       {"delete", [&] { model.DeleteEntry(); }, ""},
   };
