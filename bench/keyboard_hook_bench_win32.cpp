@@ -183,10 +183,23 @@ int main() {
 
   qm::IgnoreList ignore;
   ignore.Load(ini, data_file);
-  // A window in front whose keyboard layout the hook reads.
-  HWND front = CreateWindowExW(0, L"STATIC", L"Testfenster", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
-                               200, 100, nullptr, nullptr, nullptr, nullptr);
-  SetForegroundWindow(front);
+  // Another program's window in front, whose keyboard layout the hook reads (its own
+  // windows it passes over).
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION notepad{};
+  std::wstring command = L"notepad.exe";
+  if (CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                     &notepad)) {
+    WaitForInputIdle(notepad.hProcess, 20000);
+    for (int i = 0; i < 100; ++i) {
+      HWND w = GetForegroundWindow();
+      DWORD pid = 0;
+      GetWindowThreadProcessId(w, &pid);
+      if (pid == notepad.dwProcessId) break;
+      Sleep(100);
+    }
+  }
   qm::KeyboardHook hook(
       handler,
       [&](HWND w) {
@@ -205,6 +218,11 @@ int main() {
     us.push_back((Seconds() - start) * 1e6);
   }
   const double p50 = Percentile(us, 0.5), p99 = Percentile(us, 0.99);
+  if (notepad.hProcess) {
+    TerminateProcess(notepad.hProcess, 0);
+    CloseHandle(notepad.hThread);
+    CloseHandle(notepad.hProcess);
+  }
 
   bool hooked = false;
   const std::optional<double> idle = IdleCpuMs(folder, &hooked);

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <utility>
 
 namespace qm {
 namespace {
@@ -102,7 +103,40 @@ std::optional<KeyInput> KeyTranslator::OnKey(const RawKey& key, KeyboardLayout& 
   return Translate(key, layout);
 }
 
-KeyInput KeyTranslator::Translate(const RawKey& key, KeyboardLayout& layout) const {
+std::uint32_t KeyTranslator::KeyCharacter(std::uint32_t vk, KeyboardLayout& layout) {
+  if (layout.Id() == 0) return layout.KeyCharacter(vk);
+  if (!character_known_[vk]) {
+    characters_[vk] = layout.KeyCharacter(vk);
+    character_known_[vk] = true;
+  }
+  return characters_[vk];
+}
+
+int KeyTranslator::Read(const RawKey& key, KeyboardLayout& layout,
+                        const std::array<std::uint8_t, 256>& state, char16_t* out) {
+  const bool afresh = std::exchange(after_dead_key_, false) || layout.Id() == 0;
+  const std::size_t at = (key.vk & 0xFF) * 16 + ((state[kShift] & 0x80) ? 1 : 0) +
+                         ((state[kCapital] & 1) ? 2 : 0) + ((state[kControl] & 0x80) ? 4 : 0) +
+                         ((state[kMenu] & 0x80) ? 8 : 0);
+  Answer& kept = answers_[at];
+  if (!afresh && kept.n != Answer::kUnasked) {
+    std::copy(kept.text, kept.text + 4, out);
+    return kept.n;
+  }
+  const int n = layout.ToUnicode(key.vk, key.scan, state, out, 8, kLeaveDeadKeyState);
+  if (!afresh && n <= 4) {
+    kept.n = n;
+    std::copy(out, out + (n > 0 ? n : 0), kept.text);
+  }
+  return n;
+}
+
+KeyInput KeyTranslator::Translate(const RawKey& key, KeyboardLayout& layout) {
+  if (layout.Id() != 0 && layout.Id() != kept_for_) {
+    kept_for_ = layout.Id();
+    character_known_.fill(false);
+    answers_.fill(Answer{});
+  }
   using Kind = KeyInput::Kind;
   if (IsModifier(key)) return KeyInput::Of(Kind::kModifier);
   const bool ctrl = Held(kControl), alt = Held(kMenu);
@@ -131,14 +165,20 @@ KeyInput KeyTranslator::Translate(const RawKey& key, KeyboardLayout& layout) con
   if (command) return KeyInput::Of(Kind::kOtherKey);
   // A dead key is told by its character alone: asking the layout for its text is what
   // would take the pending accent away from the window that is to receive it.
-  const std::uint32_t character = layout.KeyCharacter(key.vk);
-  if (character & kDeadKeyBit) return KeyInput::Of(Kind::kDeadKey);
+  const std::uint32_t character = KeyCharacter(key.vk & 0xFF, layout);
+  if (character & kDeadKeyBit) {
+    after_dead_key_ = true;
+    return KeyInput::Of(Kind::kDeadKey);
+  }
   if (!layout.CanLeaveDeadKeyState()) return WithoutToUnicode(character);
   std::array<std::uint8_t, 256> state = state_;
   if (wine_altgr_) state[kControl] = state[kLeftControl] = state[kMenu] = state[kRightMenu] = 0x80;
   char16_t text[8];
-  const int n = layout.ToUnicode(key.vk, key.scan, state, text, 8, kLeaveDeadKeyState);
-  if (n < 0) return KeyInput::Of(Kind::kDeadKey);  // dead only with these modifiers
+  const int n = Read(key, layout, state, text);
+  if (n < 0) {  // dead only with these modifiers
+    after_dead_key_ = true;
+    return KeyInput::Of(Kind::kDeadKey);
+  }
   if (n == 0) return KeyInput::Of(Kind::kOtherKey);
   return Text(text, n > 8 ? 8 : n);
 }

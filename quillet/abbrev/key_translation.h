@@ -29,6 +29,8 @@ class KeyboardLayout {
   // Whether ToUnicode honours kLeaveDeadKeyState (Windows 10 1607 and later); without it,
   // ToUnicode is never called, since every call would change the state.
   virtual bool CanLeaveDeadKeyState() = 0;
+  // Which layout this is (the system's handle of it); 0 for one whose answers are not kept.
+  virtual std::uintptr_t Id() = 0;
 };
 
 // Whether the system's ToUnicodeEx honours kLeaveDeadKeyState: Windows 10 1607 and later.
@@ -60,15 +62,33 @@ class KeyTranslator {
   std::optional<KeyInput> OnKey(const RawKey& key, KeyboardLayout& layout);
 
  private:
+  // A layout's answer for a key and modifiers, kept: under Wine each question costs a round
+  // trip of tens of µs. n: kUnasked, or ToUnicode's count.
+  struct Answer {
+    static constexpr int kUnasked = -100;
+    int n = kUnasked;
+    char16_t text[4] = {};
+  };
+
   bool Held(std::uint32_t vk) const { return (state_[vk] & 0x80) != 0; }
   void Follow(const RawKey& key);
-  KeyInput Translate(const RawKey& key, KeyboardLayout& layout) const;
+  KeyInput Translate(const RawKey& key, KeyboardLayout& layout);
+  std::uint32_t KeyCharacter(std::uint32_t vk, KeyboardLayout& layout);
+  // ToUnicode's answer; after a dead key it is asked afresh (the accent may combine) and not
+  // kept.
+  int Read(const RawKey& key, KeyboardLayout& layout, const std::array<std::uint8_t, 256>& state,
+           char16_t* out);
   // Without a layout that can leave its state alone: the key's own character, where the
   // modifiers do not change it beyond letter case.
   KeyInput WithoutToUnicode(std::uint32_t character) const;
 
   std::array<std::uint8_t, 256> state_{};
   bool wine_altgr_ = false;  // Wine reports AltGr as a key of its own
+  bool after_dead_key_ = false;
+  std::uintptr_t kept_for_ = 0;  // the layout whose answers are kept
+  std::array<std::uint32_t, 256> characters_{};
+  std::array<bool, 256> character_known_{};
+  std::array<Answer, 256 * 16> answers_{};  // by key and Shift, Caps Lock, Ctrl, Alt
 };
 
 }  // namespace qm

@@ -18,7 +18,7 @@ std::atomic<KeyboardHook*> g_hook{nullptr};
 // The layout of the thread that owns the window in front, looked up only when a key needs it.
 class ForegroundLayout : public KeyboardLayout {
  public:
-  ForegroundLayout(HWND front, bool can_leave) : front_(front), can_leave_(can_leave) {}
+  ForegroundLayout(DWORD thread, bool can_leave) : thread_(thread), can_leave_(can_leave) {}
   std::uint32_t KeyCharacter(std::uint32_t vk) override {
     return MapVirtualKeyExW(vk, MAPVK_VK_TO_CHAR, Layout());
   }
@@ -28,13 +28,14 @@ class ForegroundLayout : public KeyboardLayout {
                        Layout());
   }
   bool CanLeaveDeadKeyState() override { return can_leave_; }
+  std::uintptr_t Id() override { return reinterpret_cast<std::uintptr_t>(Layout()); }
 
  private:
   HKL Layout() {
-    if (!layout_) layout_ = GetKeyboardLayout(GetWindowThreadProcessId(front_, nullptr));
+    if (!layout_) layout_ = GetKeyboardLayout(thread_);
     return layout_;
   }
-  HWND front_;
+  DWORD thread_;
   bool can_leave_;
   HKL layout_ = nullptr;
 };
@@ -48,6 +49,7 @@ class NoLayout : public KeyboardLayout {
     return 0;
   }
   bool CanLeaveDeadKeyState() override { return true; }
+  std::uintptr_t Id() override { return 0; }
 };
 
 bool IsButtonDown(WPARAM message) {
@@ -76,9 +78,15 @@ KeyboardHook::~KeyboardHook() {
   g_hook.compare_exchange_strong(self, nullptr);
 }
 
+void KeyboardHook::Front(HWND window) {
+  front_ = window;
+  front_thread_ = GetWindowThreadProcessId(window, nullptr);
+  front_ignored_ = Ignored(window);
+}
+
 bool KeyboardHook::WatchWindows() {
   g_hook = this;
-  front_ = GetForegroundWindow();
+  Front(GetForegroundWindow());
   if (!foreground_) {
     foreground_ = SetWinEventHook(EVENT_SYSTEM_FOREGROUND, EVENT_SYSTEM_FOREGROUND, nullptr,
                                   &WindowEventProc, 0, 0, WINEVENT_OUTOFCONTEXT);
@@ -137,11 +145,12 @@ bool KeyboardHook::Ignored(HWND window) const {
 
 bool KeyboardHook::Handle(const RawKey& raw) {
   if (clicked_.exchange(false)) handler_.OnReset(false);
-  // As the window switches told it: asking the system costs a round trip to the window
-  // server under Wine, on every key. The handler asks once more before it acts.
+  // As the window switches told it: asking the system about another program's window costs
+  // a round trip to the window server under Wine, on every key. The handler asks once more
+  // before it acts.
   HWND front = front_;
-  const bool ignored = !raw.up && !raw.injected && Ignored(front);
-  ForegroundLayout layout(front, can_leave_dead_key_state_);
+  const bool ignored = !raw.up && !raw.injected && front_ignored_;
+  ForegroundLayout layout(front_thread_, can_leave_dead_key_state_);
   NoLayout none;
   std::optional<KeyInput> input =
       translator_.OnKey(raw, ignored ? static_cast<KeyboardLayout&>(none) : layout);
@@ -181,7 +190,7 @@ void CALLBACK KeyboardHook::WindowEventProc(HWINEVENTHOOK, DWORD event, HWND win
     // has the window in front asked once.
     HWND now = GetForegroundWindow();
     if (now != hook->front_) {
-      hook->front_ = now;
+      hook->Front(now);
       hook->focused_ = window;
       hook->handler_.OnReset(true);
     } else if (event == EVENT_OBJECT_FOCUS && window != hook->focused_) {

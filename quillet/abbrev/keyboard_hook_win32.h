@@ -60,6 +60,9 @@ class KeyboardHook {
   static void CALLBACK WindowEventProc(HWINEVENTHOOK, DWORD event, HWND window, LONG object,
                                        LONG child, DWORD thread, DWORD time);
   bool Ignored(HWND window) const;
+  // What the keys need to know of the window in front, asked once per switch; a title that
+  // changes without one is seen at the next, and before any action.
+  void Front(HWND window);
 
   KeyHookHandler& handler_;
   std::function<bool(HWND)> ignored_;
@@ -67,7 +70,9 @@ class KeyboardHook {
   KeyTranslator translator_;
   HHOOK keys_ = nullptr;
   HWINEVENTHOOK foreground_ = nullptr, focus_ = nullptr;
-  HWND front_ = nullptr;    // the window in front last
+  HWND front_ = nullptr;  // the window in front last
+  DWORD front_thread_ = 0;
+  bool front_ignored_ = true;
   HWND focused_ = nullptr;  // the window that had the focus last
   std::thread mouse_thread_;
   DWORD mouse_thread_id_ = 0;

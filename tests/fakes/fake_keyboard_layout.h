@@ -74,6 +74,7 @@ class FakeKeyboardLayout : public KeyboardLayout {
   }
 
   bool CanLeaveDeadKeyState() override { return leaves_state; }
+  std::uintptr_t Id() override { return id; }
 
   // What the window in front gets from the key, as its own translation reads it: this one
   // changes the pending accent, as it should.
@@ -89,6 +90,7 @@ class FakeKeyboardLayout : public KeyboardLayout {
   }
 
   bool leaves_state = true;
+  std::uintptr_t id = 1;
   char16_t pending = 0;    // the accent of a dead key, waiting for the next key
   int reads = 0;           // ToUnicode calls
   int dead_key_reads = 0;  // ToUnicode calls for a key that is dead

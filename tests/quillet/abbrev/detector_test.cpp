@@ -255,5 +255,23 @@ TEST(KeyTranslation, LeavesTheDeadKeyStateToTheWindow) {
   EXPECT_EQ(old.reads, 0);
 }
 
+// The layout is asked once for a key with given modifiers, again for another layout, and
+// afresh for the key after a dead key, whose accent may combine with it.
+TEST(KeyTranslation, KeepsTheLayoutsAnswers) {
+  FakeKeyboardLayout layout = FakeKeyboardLayout::German();
+  EXPECT_EQ(Translate(layout, {"A", "A", "+shift", "A", "+shift", "A", "A"}), "aa[mod]A[mod]Aa");
+  EXPECT_EQ(layout.reads, 2);
+  KeyTranslator t;
+  std::u16string typed;
+  for (std::uint32_t vk : {0x45u, 0xDCu, 0x45u, 0x45u}) {
+    if (const auto in = t.OnKey({vk}, layout)) typed += in->text;
+    layout.TypeInTarget(vk);
+  }
+  layout.id = 2;
+  if (const auto in = t.OnKey({0x45}, layout)) typed += in->text;
+  EXPECT_EQ(Utf16ToUtf8(typed), "e\xC3\xAA" "ee");
+  EXPECT_EQ(layout.reads, 5);  // the two above, then e, the ê, the other layout's e
+}
+
 }  // namespace
 }  // namespace qm
