@@ -100,7 +100,7 @@ set_property(SOURCE "${QM_QUILLET_RC}" APPEND PROPERTY OBJECT_DEPENDS
              "${CMAKE_SOURCE_DIR}/quillet/quillet.ico")
 file(GLOB QM_QUILLET_UI_SOURCES CONFIGURE_DEPENDS quillet/*_win32.cpp
      quillet/send/*_win32.cpp quillet/menu/*_win32.cpp quillet/diag/*_win32.cpp
-     quillet/pick/*_win32.cpp)
+     quillet/pick/*_win32.cpp quillet/abbrev/*_win32.cpp)
 list(FILTER QM_QUILLET_UI_SOURCES EXCLUDE REGEX "_main_win32\\.cpp$")
 add_library(qm_quillet_ui STATIC ${QM_QUILLET_UI_SOURCES})
 target_link_libraries(qm_quillet_ui PUBLIC qm_win_ui qm_platform comctl32)

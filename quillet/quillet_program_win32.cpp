@@ -5,6 +5,8 @@
 #include <optional>
 #include <utility>
 
+#include "quillet/abbrev/key_translation.h"
+#include "quillet/abbreviation_expander_win32.h"
 #include "quillet/main_form_win32.h"
 #include "quillet/options_form_win32.h"
 #include "quillet/options_model.h"
@@ -116,12 +118,15 @@ class QuilletProgram {
   void OnTimer(UINT_PTR id);
   // The hotkey as the data file sets it, at start and after each reload.
   void ApplyHotkeySetting();
+  // Abbreviations typed in other programs' windows.
+  void StartAbbreviations();
 
   HINSTANCE instance_;
   MainForm form_;
   HICON small_icon_ = nullptr;
   bool quitting_ = false;
   bool menu_open_ = false;
+  bool menu_from_icon_ = false;  // the strip's menu has no abbreviation pause
   bool retry_timer_ = false;
   // The window the user worked in before turning to the program: the target of a snippet
   // without a target title.
@@ -149,6 +154,7 @@ class QuilletProgram {
   std::unique_ptr<Pause> pause_ = MakeWin32Pause();
   std::unique_ptr<TargetChooser> chooser_;
   std::optional<Sender> sender_;
+  std::optional<AbbreviationExpander> expander_;
   UserSettings settings_{*settings_store_, kQuilletTitle};
   // The picker and the hotkey that opens it, which its window receives.
   std::optional<PickerSession> picker_;
@@ -197,8 +203,10 @@ void QuilletProgram::ShowPopupMenu() {
   // A second click while the menu is open does not open another one inside it.
   if (menu_open_) return;
   menu_open_ = true;
-  const PopupMenu menu =
-      BuildPopupMenu(*ini_, core_->data_file(), core_->popup_settings().mode != 0);
+  PopupMenu menu = BuildPopupMenu(*ini_, core_->data_file(), core_->popup_settings().mode != 0);
+  if (menu_from_icon_ && expander_ && expander_->on()) {
+    AddAbbreviationPause(menu, expander_->paused());
+  }
   POINT at{};
   GetCursorPos(&at);
   const std::optional<std::string> tag = TrackSnippetMenu(form_.hwnd(), menu, at);
@@ -216,6 +224,12 @@ void QuilletProgram::ShowPopupMenu() {
       sender_->SetAppTitle(core_->caption());
       sender_->SetLastUsedWindow(last_used_window_);
       sender_->SendEntry(action.entry, action.entry_name);
+      break;
+    case MenuCommand::kPauseAbbreviations:
+      expander_->Pause();
+      break;
+    case MenuCommand::kResumeAbbreviations:
+      expander_->Resume();
       break;
     case MenuCommand::kNothing:
       break;
@@ -236,6 +250,7 @@ void QuilletProgram::Quit() {
   if (quitting_) return;
   quitting_ = true;
   core_->Shutdown();
+  if (expander_) expander_->Stop();  // the keyboard is let go first
   // Everything is stored: the focus leaving the editor as the window goes is nothing to act on.
   form_.DetachModel();
   DestroyWindow(form_.hwnd());
@@ -376,6 +391,23 @@ void QuilletProgram::ApplyHotkeySetting() {
                        core_->caption());
 }
 
+void QuilletProgram::StartAbbreviations() {
+  if (quitting_) return;
+  expander_.emplace(ExpanderServices{
+      *ini_, core_->data_file(), *sender_,
+      [this](HWND w) {
+        return core_->ignore_list().Ignores(
+            WindowTitle(*desktop_, static_cast<WindowHandle>(reinterpret_cast<std::uintptr_t>(w))));
+      },
+      [this] { sender_->SetAppTitle(core_->caption()); },
+      CanLeaveDeadKeyState(system_->Version())});
+  if (expander_->Create(instance_)) {
+    expander_->Refresh();
+  } else {
+    expander_.reset();
+  }
+}
+
 LifecycleHooks QuilletProgram::Hooks() {
   LifecycleHooks h;
   h.set_captions = [this](const std::string& caption) { form_.SetCaption(caption); };
@@ -492,7 +524,11 @@ int QuilletProgram::Run(const std::wstring& command_line) {
   commands.end_session = [this] { Quit(); };
   commands.monitor_gesture = [this] { ShowMonitor(); };
   commands.tray_icon = [this](TrayEvent event) {
-    if (event == TrayEvent::kLeftDown) OnActivationClick(1);
+    if (event == TrayEvent::kLeftDown) {
+      menu_from_icon_ = true;
+      OnActivationClick(1);
+      menu_from_icon_ = false;
+    }
     if (event == TrayEvent::kRightDown) OnActivationClick(2);
   };
   commands.timer = [this](UINT_PTR id) { OnTimer(id); };
@@ -505,6 +541,7 @@ int QuilletProgram::Run(const std::wstring& command_line) {
     };
     picker_->window().WarmUpLater(1500);
   }
+  StartAbbreviations();
   if (core_->debug_mode()) {
     ShowWindow(form_.hwnd(), SW_SHOWNORMAL);
     SetForegroundWindow(form_.hwnd());

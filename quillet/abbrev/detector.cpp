@@ -40,6 +40,8 @@ void AbbreviationDetector::Load(const std::vector<Abbreviation>& all) {
   at_once_.clear();
   for (const Abbreviation& a : all) {
     if (a.text.empty() || !CheckAbbreviation(a.text)) continue;
+    // The stand-in for what the hook could not read ("\uFFFF") never matches.
+    if (a.text.find("\xEF\xBF\xBF") != std::string::npos) continue;
     auto& map = a.at_once ? at_once_ : at_word_end_;
     auto [it, added] = map.try_emplace(AbbreviationKey(a.text), a.number);
     if (!added && a.number < it->second) it->second = a.number;

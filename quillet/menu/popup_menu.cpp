@@ -98,6 +98,15 @@ PopupMenu BuildPopupMenu(IniStore& ini, const std::string& data_file, bool casca
   return BuildPopupMenu(doc.get(), cascading);
 }
 
+void AddAbbreviationPause(PopupMenu& menu, bool paused) {
+  const std::string quit = std::to_string(kTagQuit);
+  auto at = menu.begin();
+  while (at != menu.end() && at->tag != quit) ++at;
+  menu.insert(at, paused
+                      ? Item(kCaptionResumeAbbreviations, std::to_string(kTagResumeAbbreviations))
+                      : Item(kCaptionPauseAbbreviations, std::to_string(kTagPauseAbbreviations)));
+}
+
 int TagValue(std::string_view tag) {
   return NumericValue(tag);
 }
@@ -108,6 +117,8 @@ MenuAction ActionFor(std::string_view tag) {
   if (n >= 1) return {MenuCommand::kSendEntry, n};
   if (n == kTagOpen) return {MenuCommand::kShowMainWindow, 0};
   if (n == kTagQuit) return {MenuCommand::kQuit, 0};
+  if (n == kTagPauseAbbreviations) return {MenuCommand::kPauseAbbreviations, 0};
+  if (n == kTagResumeAbbreviations) return {MenuCommand::kResumeAbbreviations, 0};
   return {};
 }
 

@@ -16,10 +16,17 @@ inline constexpr int kTagSeparator = -1;
 inline constexpr int kTagOpen = -2;
 inline constexpr int kTagQuit = -3;
 inline constexpr int kTagCancel = -4;
+inline constexpr int kTagPauseAbbreviations = -5;
+inline constexpr int kTagResumeAbbreviations = -6;
 
 inline constexpr const char* kCaptionOpen = "&Öffnen";
 inline constexpr const char* kCaptionQuit = "&Beenden";
 inline constexpr const char* kCaptionCancel = "&Abbrechen";
+// Abbreviations typed in other programs pause this long.
+inline constexpr int kAbbreviationPauseMinutes = 15;
+inline constexpr const char* kCaptionPauseAbbreviations = "Kürzel &pausieren (15 Minuten)";
+// Not "&aktivieren": "&Abbrechen" has the A.
+inline constexpr const char* kCaptionResumeAbbreviations = "Kürzel wieder &einschalten";
 inline constexpr const char* kCaptionDigits = "&0-9";  // the group of every non-letter name
 
 struct PopupMenuItem {
@@ -55,11 +62,22 @@ PopupMenu BuildPopupMenu(std::vector<std::string> names, bool cascading);
 // of it while another program writes it.
 PopupMenu BuildPopupMenu(IniStore& ini, const std::string& data_file, bool cascading);
 
+// The icon's menu (not the strip's): the item that pauses abbreviations, or while they are
+// paused the one that resumes them, before "&Beenden". The entries stay as they were.
+void AddAbbreviationPause(PopupMenu& menu, bool paused);
+
 // The leading number of a tag, 0 when there is none (a group header's empty tag); rounded to
 // an integer as every number in the data file is.
 int TagValue(std::string_view tag);
 
-enum class MenuCommand { kNothing, kSendEntry, kShowMainWindow, kQuit };
+enum class MenuCommand {
+  kNothing,
+  kSendEntry,
+  kShowMainWindow,
+  kQuit,
+  kPauseAbbreviations,
+  kResumeAbbreviations
+};
 
 struct MenuAction {
   MenuCommand command = MenuCommand::kNothing;
@@ -73,9 +91,9 @@ struct MenuAction {
 };
 
 // What choosing an item with `tag` does: send entry n for a value n of 1 and up, show the
-// main window for -2, quit for -3, and nothing for the separator, "&Abbrechen" and a group
-// header. Entry numbers are 16-bit: a value above 32767 names no entry and does nothing,
-// rather than wrap around onto another entry's number.
+// main window for -2, quit for -3, pause or resume abbreviations for -5 and -6, and nothing for the
+// separator, "&Abbrechen" and a group header. Entry numbers are 16-bit: a value above 32767 names
+// no entry and does nothing, rather than wrap around onto another entry's number.
 MenuAction ActionFor(std::string_view tag);
 // The same for the item of `menu` with `tag`, whose caption, an entry's name, the send gets
 // with its number: the file may have changed since the menu was built.

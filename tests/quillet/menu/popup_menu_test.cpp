@@ -111,15 +111,33 @@ TEST(PopupMenu, EveryEntryItemSendsItsOwnEntry) {
   }
 }
 
+// The icon's menu: the pause item goes before "&Beenden"; nothing else moves.
+TEST(PopupMenu, AbbreviationPauseItem) {
+  for (const bool paused : {false, true}) {
+    const PopupMenu plain = BuildPopupMenu({"b", "a"}, false);
+    PopupMenu menu = plain;
+    AddAbbreviationPause(menu, paused);
+    ASSERT_EQ(menu.size(), plain.size() + 1);
+    EXPECT_EQ(menu[4].caption, paused ? kCaptionResumeAbbreviations : kCaptionPauseAbbreviations);
+    EXPECT_EQ(menu[4].tag, paused ? "-6" : "-5");
+    menu.erase(menu.begin() + 4);
+    for (std::size_t i = 0; i < plain.size(); ++i) EXPECT_EQ(menu[i].caption, plain[i].caption);
+  }
+}
+
 TEST(PopupMenu, ActionOfATag) {
   const MenuAction none{}, open{MenuCommand::kShowMainWindow}, quit{MenuCommand::kQuit};
   auto send = [](int n) { return MenuAction{MenuCommand::kSendEntry, n}; };
+  const MenuAction pause{MenuCommand::kPauseAbbreviations},
+      resume{MenuCommand::kResumeAbbreviations};
   const std::pair<const char*, MenuAction> cases[] = {{"1", send(1)},    {"32767", send(32767)},
                                                       {"32768", none},   {"99999999999", none},
                                                       {"-2", open},      {"-3", quit},
                                                       {"-1", none},      {"-4", none},
                                                       {"0", none},       {"", none},
-                                                      {"7abc", send(7)}, {"2.5", send(2)}};
+                                                      {"7abc", send(7)}, {"2.5", send(2)},
+                                                      {"-5", pause},     {"-6", resume},
+                                                      {"-7", none}};
   for (const auto& [tag, action] : cases) EXPECT_EQ(ActionFor(tag), action) << '"' << tag << '"';
 }
 

@@ -1,0 +1,205 @@
+// The low-level keyboard hook that reads the user's typing in other programs' windows, and the
+// events that make what was typed unknown: a click, a window switch, a focus change.
+#include "quillet/abbrev/keyboard_hook_win32.h"
+
+#include <algorithm>
+#include <iterator>
+
+namespace qm {
+namespace {
+
+#ifndef LLKHF_LOWER_IL_INJECTED
+#define LLKHF_LOWER_IL_INJECTED 0x02
+#endif
+
+// The hook procedures have no context of their own.
+std::atomic<KeyboardHook*> g_hook{nullptr};
+
+// The layout of the thread that owns the window in front, looked up only when a key needs it.
+class ForegroundLayout : public KeyboardLayout {
+ public:
+  ForegroundLayout(DWORD thread, bool can_leave) : thread_(thread), can_leave_(can_leave) {}
+  std::uint32_t KeyCharacter(std::uint32_t vk) override {
+    return MapVirtualKeyExW(vk, MAPVK_VK_TO_CHAR, Layout());
+  }
+  int ToUnicode(std::uint32_t vk, std::uint32_t scan, const std::array<std::uint8_t, 256>& state,
+                char16_t* out, int size, std::uint32_t flags) override {
+    return ToUnicodeEx(vk, scan, state.data(), reinterpret_cast<LPWSTR>(out), size, flags,
+                       Layout());
+  }
+  bool CanLeaveDeadKeyState() override { return can_leave_; }
+  std::uintptr_t Id() override { return reinterpret_cast<std::uintptr_t>(Layout()); }
+
+ private:
+  HKL Layout() {
+    if (!layout_) layout_ = GetKeyboardLayout(thread_);
+    return layout_;
+  }
+  DWORD thread_;
+  bool can_leave_;
+  HKL layout_ = nullptr;
+};
+
+// For a window where nothing expands: its text does not matter, and asking costs.
+class NoLayout : public KeyboardLayout {
+ public:
+  std::uint32_t KeyCharacter(std::uint32_t) override { return 0; }
+  int ToUnicode(std::uint32_t, std::uint32_t, const std::array<std::uint8_t, 256>&, char16_t*, int,
+                std::uint32_t) override {
+    return 0;
+  }
+  bool CanLeaveDeadKeyState() override { return true; }
+  std::uintptr_t Id() override { return 0; }
+};
+
+bool IsButtonDown(WPARAM message) {
+  static constexpr WPARAM kDowns[] = {WM_LBUTTONDOWN,   WM_RBUTTONDOWN,   WM_MBUTTONDOWN,
+                                      WM_XBUTTONDOWN,   WM_NCLBUTTONDOWN, WM_NCRBUTTONDOWN,
+                                      WM_NCMBUTTONDOWN, WM_NCXBUTTONDOWN};
+  return std::find(std::begin(kDowns), std::end(kDowns), message) != std::end(kDowns);
+}
+
+}  // namespace
+
+KeyboardHook::KeyboardHook(KeyHookHandler& handler, std::function<bool(HWND)> ignored,
+                           bool can_leave_dead_key_state)
+    : handler_(handler),
+      ignored_(std::move(ignored)),
+      can_leave_dead_key_state_(can_leave_dead_key_state) {
+  // Caps Lock as the user left it; the hook follows it from here on.
+  translator_.SetCapsLock((GetKeyState(VK_CAPITAL) & 1) != 0);
+}
+
+KeyboardHook::~KeyboardHook() {
+  Uninstall();
+  if (foreground_) UnhookWinEvent(foreground_);
+  if (focus_) UnhookWinEvent(focus_);
+  KeyboardHook* self = this;
+  g_hook.compare_exchange_strong(self, nullptr);
+}
+
+void KeyboardHook::Front(HWND window) {
+  front_ = window;
+  front_thread_ = GetWindowThreadProcessId(window, nullptr);
+  front_ignored_ = Ignored(window);
+}
+
+bool KeyboardHook::WatchWindows() {
+  g_hook = this;
+  Front(GetForegroundWindow());
+  if (!foreground_) {
+    foreground_ = SetWinEventHook(EVENT_SYSTEM_FOREGROUND, EVENT_SYSTEM_FOREGROUND, nullptr,
+                                  &WindowEventProc, 0, 0, WINEVENT_OUTOFCONTEXT);
+  }
+  if (!focus_) {
+    focus_ = SetWinEventHook(EVENT_OBJECT_FOCUS, EVENT_OBJECT_FOCUS, nullptr, &WindowEventProc, 0,
+                             0, WINEVENT_OUTOFCONTEXT);
+  }
+  return foreground_ && focus_;
+}
+
+bool KeyboardHook::Install() {
+  if (keys_) return true;
+  g_hook = this;
+  keys_ = SetWindowsHookExW(WH_KEYBOARD_LL, &KeyProc, GetModuleHandleW(nullptr), 0);
+  if (!keys_) return false;
+  HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  if (!ready) return true;  // the keys without the clicks: a caret moved by the mouse is missed
+  mouse_thread_ = std::thread([this, ready] {
+    MSG msg;
+    PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);  // the queue for the quit message
+    mouse_thread_id_ = GetCurrentThreadId();
+    HHOOK mouse = SetWindowsHookExW(WH_MOUSE_LL, &MouseProc, GetModuleHandleW(nullptr), 0);
+    SetEvent(ready);
+    if (!mouse) return;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    }
+    UnhookWindowsHookEx(mouse);
+  });
+  WaitForSingleObject(ready, INFINITE);
+  CloseHandle(ready);
+  return true;
+}
+
+void KeyboardHook::Uninstall() {
+  if (keys_) UnhookWindowsHookEx(keys_);
+  keys_ = nullptr;
+  if (mouse_thread_.joinable()) {
+    PostThreadMessageW(mouse_thread_id_, WM_QUIT, 0, 0);
+    mouse_thread_.join();
+  }
+}
+
+bool KeyboardHook::StillInFront(HWND window) const {
+  HWND now = GetForegroundWindow();
+  return now == window && !Ignored(now);
+}
+
+bool KeyboardHook::Ignored(HWND window) const {
+  if (!window) return true;
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  if (pid == GetCurrentProcessId()) return true;
+  return ignored_ && ignored_(window);
+}
+
+bool KeyboardHook::Handle(const RawKey& raw) {
+  if (clicked_.exchange(false)) handler_.OnReset(false);
+  // As the window switches told it: asking the system about another program's window costs
+  // a round trip to the window server under Wine, on every key. The handler asks once more
+  // before it acts.
+  HWND front = front_;
+  const bool ignored = !raw.up && !raw.injected && front_ignored_;
+  ForegroundLayout layout(front_thread_, can_leave_dead_key_state_);
+  NoLayout none;
+  std::optional<KeyInput> input =
+      translator_.OnKey(raw, ignored ? static_cast<KeyboardLayout&>(none) : layout);
+  if (input && !input->injected) input->ignored_window = ignored;
+  return handler_.OnKey(raw, input, front);
+}
+
+LRESULT CALLBACK KeyboardHook::KeyProc(int code, WPARAM wparam, LPARAM lparam) {
+  KeyboardHook* hook = g_hook.load();
+  if (code == HC_ACTION && hook && hook->keys_) {
+    const auto* k = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lparam);
+    const RawKey raw{k->vkCode, k->scanCode, (k->flags & LLKHF_UP) != 0,
+                     (k->flags & (LLKHF_INJECTED | LLKHF_LOWER_IL_INJECTED)) != 0,
+                     (k->flags & LLKHF_EXTENDED) != 0};
+    try {
+      if (hook->Handle(raw)) return 1;
+    } catch (...) {
+      // No exception reaches the system; the key goes on as if we were not there.
+    }
+  }
+  return CallNextHookEx(nullptr, code, wparam, lparam);
+}
+
+LRESULT CALLBACK KeyboardHook::MouseProc(int code, WPARAM wparam, LPARAM lparam) {
+  if (code == HC_ACTION && IsButtonDown(wparam)) {
+    if (KeyboardHook* hook = g_hook.load()) hook->clicked_ = true;
+  }
+  return CallNextHookEx(nullptr, code, wparam, lparam);
+}
+
+void CALLBACK KeyboardHook::WindowEventProc(HWINEVENTHOOK, DWORD event, HWND window, LONG, LONG,
+                                            DWORD, DWORD) {
+  KeyboardHook* hook = g_hook.load();
+  if (!hook) return;
+  try {
+    // Wine tells of no foreground switch, only of the focus that comes with it: either event
+    // has the window in front asked once.
+    HWND now = GetForegroundWindow();
+    if (now != hook->front_) {
+      hook->Front(now);
+      hook->focused_ = window;
+      hook->handler_.OnReset(true);
+    } else if (event == EVENT_OBJECT_FOCUS && window != hook->focused_) {
+      // The same window telling of its focus again (a browser's parts) moves no caret.
+      hook->focused_ = window;
+      hook->handler_.OnReset(false);
+    }
+  } catch (...) {
+  }
+}
+
+}  // namespace qm
