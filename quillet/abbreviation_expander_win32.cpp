@@ -280,15 +280,11 @@ void AbbreviationExpander::Replay() {
   while (!held_.empty()) {
     const Held k = held_.front();
     held_.pop_front();
-    // Never into another window than the one they were typed into.
-    if (GetForegroundWindow() != k.window) {
-      lost = true;
-      continue;
-    }
-    if (k.raw.up && k.raw.vk == drop_up_) {
-      drop_up_ = 0;
-      continue;
-    }
+    // No key goes down in another window than the one it was typed into.
+    const HeldKeyFate fate = FateOfHeldKey(k.raw, GetForegroundWindow() == k.window, drop_up_);
+    if (fate == HeldKeyFate::kDrop) drop_up_ = 0;
+    if (fate == HeldKeyFate::kLost) lost = true;
+    if (fate != HeldKeyFate::kSend) continue;
     if (k.input) {
       const AbbrevAction action = detector_.OnKey(*k.input);
       if (action.kind != AbbrevAction::Kind::kNone) {
