@@ -262,12 +262,11 @@ void AbbreviationExpander::Send(const Pending& p) {
 }
 
 void AbbreviationExpander::Unheld(const Pending& p, SendOutcome outcome) {
-  // Where no key went out, the key that was held back for the send (the word end, the
-  // Backspace) does what it would have done without us; after a send stopped part-way the
-  // text is no longer known, and the user was told.
-  using O = SendOutcome;
-  const bool none_out = outcome == O::kNoTarget || outcome == O::kDeclined ||
-                        outcome == O::kRefused || outcome == O::kBusy || outcome == O::kNoEntry;
+  // Where no key went out (the clipboard was busy, Esc came before the first key), the key
+  // that was held back for the send (the word end, the Backspace) does what it would have done
+  // without us; after a send stopped part-way the text is no longer known, and the user was
+  // told.
+  const bool none_out = outcome == SendOutcome::kBusy || s_.sender.strokes_out() == 0;
   if (!none_out || GetForegroundWindow() != p.window) return;
   SendAgain(p.key);
   RawKey up = p.key;
@@ -280,15 +279,11 @@ void AbbreviationExpander::Replay() {
   while (!held_.empty()) {
     const Held k = held_.front();
     held_.pop_front();
-    // Never into another window than the one they were typed into.
-    if (GetForegroundWindow() != k.window) {
-      lost = true;
-      continue;
-    }
-    if (k.raw.up && k.raw.vk == drop_up_) {
-      drop_up_ = 0;
-      continue;
-    }
+    // No key goes down in another window than the one it was typed into.
+    const HeldKeyFate fate = FateOfHeldKey(k.raw, GetForegroundWindow() == k.window, drop_up_);
+    if (fate == HeldKeyFate::kDrop) drop_up_ = 0;
+    if (fate == HeldKeyFate::kLost) lost = true;
+    if (fate != HeldKeyFate::kSend) continue;
     if (k.input) {
       const AbbrevAction action = detector_.OnKey(*k.input);
       if (action.kind != AbbrevAction::Kind::kNone) {

@@ -67,6 +67,11 @@ bool CanLeaveDeadKeyState(const OsVersion& v) {
   return v.platform_id == 2 && (v.major > 10 || (v.major == 10 && v.build >= 14393));
 }
 
+HeldKeyFate FateOfHeldKey(const RawKey& key, bool in_front, std::uint32_t drop_up) {
+  if (key.up) return key.vk == drop_up ? HeldKeyFate::kDrop : HeldKeyFate::kSend;
+  return in_front ? HeldKeyFate::kSend : HeldKeyFate::kLost;
+}
+
 void KeyTranslator::SetCapsLock(bool on) {
   state_[kCapital] = static_cast<std::uint8_t>((state_[kCapital] & 0x80) | (on ? 1 : 0));
 }

@@ -51,6 +51,14 @@ struct RawKey {
   bool extended = false;  // of the keys that exist twice (Enter, the arrows beside the letters)
 };
 
+// What becomes of a key held back during a send, once the send is over.
+enum class HeldKeyFate { kSend, kDrop, kLost };
+// `in_front`: the window it was typed into is in front again; `drop_up`: the key whose press
+// brought an action and never reached the window. A release goes out wherever the front is:
+// its press may have reached the window before the keys were held back, and a key the system
+// still holds down would stay down.
+HeldKeyFate FateOfHeldKey(const RawKey& key, bool in_front, std::uint32_t drop_up);
+
 // Follows every key, up and down, injected or not, so that it knows which modifiers are held,
 // and says what a key going down typed. Not thread-safe: the hook's thread only.
 class KeyTranslator {

@@ -101,6 +101,7 @@ SendOutcome Sender::SendText(const std::string& plain, const SendInto& into) {
 std::optional<SendOutcome> Sender::PrepareEntry(int entry_number, const std::string& entry_name,
                                                 SnippetEntry* entry) {
   snippet_characters_ = 0;
+  strokes_out_ = 0;
   // Another program may have deleted or moved entries since the menu was built: whatever now
   // has that number may be another entry, an enciphered one even.
   EntryLocation where;
@@ -130,6 +131,7 @@ std::optional<SendOutcome> Sender::PrepareEntry(int entry_number, const std::str
 
 void Sender::Prepare(const std::string& text, bool dosbox) {
   snippet_characters_ = 0;
+  strokes_out_ = 0;
   // The clipboard is written only once a target has passed its checks: a refused send must
   // leave the user's clipboard as it was.
   paste_text_.reset();
@@ -341,6 +343,7 @@ Sender::Typing Sender::TypeKeys(WindowHandle window) {
     }
   }
   Progress(stroke, total, true);
+  strokes_out_ = result.typed;
   return result;
 }
 

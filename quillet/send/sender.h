@@ -110,6 +110,9 @@ class Sender {
   // How many characters of the snippet itself (one per Enter and Tab too, without the keys
   // around it) the last send typed; 0 when it pasted or stopped short.
   std::size_t snippet_characters() const { return snippet_characters_; }
+  // How many keystrokes the last send put into a window, the Backspaces before the snippet
+  // included: 0 where the window's text is as it was.
+  std::size_t strokes_out() const { return strokes_out_; }
 
   // What the last SendEntry prepared.
   const std::string& keystroke_text() const { return keystroke_text_; }
@@ -173,6 +176,7 @@ class Sender {
   KeySequence keys_;
   std::optional<std::string> paste_text_;  // DOS-box mode: what goes on the clipboard
   std::size_t snippet_characters_ = 0;
+  std::size_t strokes_out_ = 0;
   std::size_t snippet_strokes_ = 0;    // of keys_, after the Backspaces: the snippet's
   std::size_t erase_strokes_ = 0;      // the Backspaces before it
   bool busy_ = false;

@@ -273,5 +273,23 @@ TEST(KeyTranslation, KeepsTheLayoutsAnswers) {
   EXPECT_EQ(layout.reads, 5);  // the two above, then e, the ê, the other layout's e
 }
 
+TEST(KeyTranslation, HeldKeysAfterTheSend) {
+  using F = HeldKeyFate;
+  const struct {
+    RawKey key;
+    bool in_front;
+    std::uint32_t drop_up;
+    F fate;
+  } cases[] = {
+      {{'A', 0x1E, false}, false, 0, F::kLost},  // never typed into another window
+      // A release goes out even there: its press may have reached the window before.
+      {{'A', 0x1E, true}, false, 0x20, F::kSend},
+      {{0x20, 0x39, true}, false, 0x20, F::kDrop},  // that of the key that brought the action
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(FateOfHeldKey(c.key, c.in_front, c.drop_up), c.fate) << c.key.vk << c.key.up;
+  }
+}
+
 }  // namespace
 }  // namespace qm

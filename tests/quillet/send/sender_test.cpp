@@ -144,6 +144,7 @@ TEST_F(SenderTest, ASnippetAskedForInAWindowGoesThereWithTheKeysAroundIt) {
   EXPECT_EQ(sender.SendEntry(1, "Eintrag", SendInto{editor, 3, "."}), SendOutcome::kRefused);
   EXPECT_TRUE(keyboard.sent.empty());
   EXPECT_EQ(sender.snippet_characters(), 0u);
+  EXPECT_EQ(sender.strokes_out(), 0u);
 }
 
 TEST_F(SenderTest, SeveralMatchingWindowsAreOfferedInListOrder) {
@@ -244,6 +245,8 @@ TEST_F(SenderTest, DosBoxModeLeavesTheClipboardAsItWas) {
     c.setup(*this, LastUsed());
     EXPECT_EQ(sender.SendEntry(1, "Eintrag"), c.outcome) << c.name;
     EXPECT_EQ(clipboard.offers.size(), c.offered ? 1u : 0u) << c.name;
+    // Nothing went out unless the paste keys did.
+    EXPECT_EQ(sender.strokes_out(), c.outcome == SendOutcome::kNotPasted ? 3u : 0u) << c.name;
     clipboard.unavailable = false;
     EXPECT_EQ(clipboard.text, "alt") << c.name;
     EXPECT_NE(LastMessage().find(c.told), std::string::npos) << c.name << ": " << LastMessage();
@@ -376,6 +379,7 @@ TEST_F(SenderTest, TypingStopsAtOnceAndSaysHowMuchWasTyped) {
     c.setup(*this, target);
     EXPECT_EQ(sender.SendEntry(1, "Eintrag"), SendOutcome::kStopped) << c.name;
     EXPECT_EQ(keyboard.TypedText(), std::string(c.typed, 'x')) << c.name;
+    EXPECT_EQ(sender.strokes_out(), c.typed) << c.name;
     EXPECT_TRUE(keyboard.AllReleased()) << c.name;
     EXPECT_FALSE(pace.watching) << c.name << ": Esc would still be kept from every window";
     ASSERT_EQ(dialogs.messages.size(), 1u) << c.name;
