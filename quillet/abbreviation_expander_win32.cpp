@@ -185,6 +185,7 @@ bool AbbreviationExpander::OnKey(const RawKey& raw, const std::optional<KeyInput
   if (action.kind == AbbrevAction::Kind::kNone) return false;
   if (!hook_.StillInFront(window)) {
     detector_.ExpansionFailed();
+    hook_.AskFrontAgain();
     return false;
   }
   Start(action, window, raw);

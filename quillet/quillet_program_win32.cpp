@@ -27,6 +27,7 @@
 #include "quillet/menu/edge_strip.h"
 #include "quillet/menu/edge_strip_window_win32.h"
 #include "quillet/menu/popup_menu_win32.h"
+#include "platform/file_system_win32.h"
 #include "platform/clock_win32.h"
 #include "platform/global_hotkey_win32.h"
 #include "platform/keyboard_win32.h"
@@ -400,7 +401,10 @@ void QuilletProgram::StartAbbreviations() {
             WindowTitle(*desktop_, static_cast<WindowHandle>(reinterpret_cast<std::uintptr_t>(w))));
       },
       [this] { sender_->SetAppTitle(core_->caption()); },
-      CanLeaveDeadKeyState(system_->Version())});
+      // Wine composes a dead key's accent in the X server before any key reaches a program,
+      // so reading a key's text there takes no accent from anyone, whatever Windows version
+      // the prefix claims to be.
+      CanLeaveDeadKeyState(system_->Version()) || RunsUnderWine()});
   if (expander_->Create(instance_)) {
     expander_->Refresh();
   } else {

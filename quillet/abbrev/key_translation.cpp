@@ -14,6 +14,7 @@ enum : std::uint32_t {
   kBack = 0x08,
   kTab = 0x09,
   kReturn = 0x0D,
+  kSpace = 0x20,
   kShift = 0x10,
   kControl = 0x11,
   kMenu = 0x12,
@@ -155,6 +156,11 @@ KeyInput KeyTranslator::Translate(const RawKey& key, KeyboardLayout& layout) {
       return command ? KeyInput::Of(Kind::kOtherKey) : KeyInput::Text(u"\r");
     case kTab:
       return command ? KeyInput::Of(Kind::kOtherKey) : KeyInput::Text(u"\t");
+    case kSpace:
+      // Ctrl+Alt+Space is the picker's hotkey, which must not finish an abbreviation on
+      // its way; no one types a word end with those keys held.
+      if (ctrl || alt || wine_altgr_) return KeyInput::Of(Kind::kOtherKey);
+      break;
     case kProcessKey:
       return KeyInput::Of(Kind::kOtherKey);
     case kPacket:

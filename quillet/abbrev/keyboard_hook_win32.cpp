@@ -143,8 +143,43 @@ bool KeyboardHook::Ignored(HWND window) const {
   return ignored_ && ignored_(window);
 }
 
+namespace {
+
+// Keys after which another window may be in front without the system telling us: Enter in
+// a launcher, Tab with Alt, Esc closing a window, the Windows keys.
+bool MaySwitchWindows(const RawKey& raw, bool alt_held) {
+  switch (raw.vk) {
+    case VK_RETURN:
+    case VK_ESCAPE:
+    case VK_LWIN:
+    case VK_RWIN:
+      return true;
+    default:
+      return alt_held && !raw.up;
+  }
+}
+
+}  // namespace
+
 bool KeyboardHook::Handle(const RawKey& raw) {
-  if (clicked_.exchange(false)) handler_.OnReset(false);
+  if (clicked_.exchange(false)) {
+    handler_.OnReset(false);
+    ask_front_ = true;
+  }
+  if (raw.vk == VK_MENU || raw.vk == VK_LMENU || raw.vk == VK_RMENU) alt_held_ = !raw.up;
+  if (!raw.up && !raw.injected && (ask_front_ || front_ignored_)) {
+    // Wine tells of no switch to a program that starts in front, nor always of its focus:
+    // after a key or click that may have switched, and while one of our own or an ignored
+    // window is thought in front, the system is asked once more at the next key.
+    ask_front_ = false;
+    HWND now = GetForegroundWindow();
+    if (now != front_) {
+      Front(now);
+      focused_ = nullptr;
+      handler_.OnReset(true);
+    }
+  }
+  if (!raw.injected && MaySwitchWindows(raw, alt_held_)) ask_front_ = true;
   // As the window switches told it: asking the system about another program's window costs
   // a round trip to the window server under Wine, on every key. The handler asks once more
   // before it acts.

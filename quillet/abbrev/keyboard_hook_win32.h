@@ -50,6 +50,8 @@ class KeyboardHook {
   // Whether `window`, which the hook named with a key, is in front indeed and not one to pass
   // over: the window switch may not have been told yet when keys come quickly after it.
   bool StillInFront(HWND window) const;
+  // The window in front is to be asked again at the next key: a switch went untold.
+  void AskFrontAgain() { ask_front_ = true; }
 
   // The hook's own work for one key, as the hook procedure does it: for the timing program.
   bool Handle(const RawKey& raw);
@@ -74,6 +76,8 @@ class KeyboardHook {
   DWORD front_thread_ = 0;
   bool front_ignored_ = true;
   HWND focused_ = nullptr;  // the window that had the focus last
+  bool ask_front_ = false;  // a key or click may have brought another window to the front
+  bool alt_held_ = false;
   std::thread mouse_thread_;
   DWORD mouse_thread_id_ = 0;
   std::atomic<bool> clicked_{false};

@@ -211,6 +211,9 @@ TEST(KeyTranslation, GermanAndUsKeys) {
       {true, {"caps", "A", "caps", "A"}, "[mod]A[mod]a"},
       {true, {"+altgr", "Q", "+altgr", "E"}, "[mod][mod]@[mod][mod]€"},
       {true, {"+wine-altgr", "Q"}, "[mod]@"},
+      // The picker's hotkey is no word end.
+      {true, {"+altgr", "space", "+wine-altgr", "space", "+ctrl", "space"},
+       "[mod][mod][other][mod][other][mod][other]"},
       {true,
        {"+ctrl", "A", "+alt", "A", "+ctrl", "bs", "left", "f5"},
        "[mod][other][mod][other][mod][other][other][other]"},
