@@ -74,16 +74,17 @@ TEST_F(QuilletAbbreviationTest, ExpandsUndoesAndLeavesLongerWordsAlone) {
   // Keys typed while a snippet goes out come after it, in order, and expand in their turn.
   TypedGives("type --delay 5 \" lg mfg Hallo\"",
              L"mfg xmfg mfgx Sofort! MfG Anna. " + Utf8ToWide(kLong) + L" MfG Anna Hallo");
-  // An abbreviation changed in the file counts from the next window switch on.
+  // An abbreviation changed in the file counts from the next window switch on; its "#" is
+  // typed with Shift.
   {
     auto fs = MakeOsFileSystem();
     auto ansi = MakeOsAnsiCodePage();
-    ASSERT_TRUE(IniStore(*fs, *ansi).WriteIniValue("Kuerzel", "1", "gru", data_file));
+    ASSERT_TRUE(IniStore(*fs, *ansi).WriteIniValue("Kuerzel", "1", "#gru", data_file));
   }
   ASSERT_TRUE(targets.Activate(targets.Create(L"Anderes Fenster")));
   ASSERT_TRUE(targets.Activate(target));
   Sleep(1000);
-  TypedGives("type --delay 40 \" gru \"", L"mfg xmfg mfgx Sofort! MfG Anna. " + Utf8ToWide(kLong) +
+  TypedGives("type --delay 40 \" #gru \"", L"mfg xmfg mfgx Sofort! MfG Anna. " + Utf8ToWide(kLong) +
                                               L" MfG Anna Hallo MfG Anna ");
 
   // In Quillet's own editor the abbreviation is text like any other.
@@ -100,8 +101,8 @@ TEST_F(QuilletAbbreviationTest, ExpandsUndoesAndLeavesLongerWordsAlone) {
     return info.hwndFocus == editor;
   }));
   PostMessageW(editor, EM_SETSEL, 0x7FFFFFFF, 0x7FFFFFFF);
-  XKeys("type --delay 40 \" gru x\"");
-  EXPECT_TRUE(WaitUntil([&] { return Text(editor) == "MfG Anna gru x"; }, 5000)) << Text(editor);
+  XKeys("type --delay 40 \" #gru x\"");
+  EXPECT_TRUE(WaitUntil([&] { return Text(editor) == "MfG Anna #gru x"; }, 5000)) << Text(editor);
 }
 
 TEST_F(QuilletAbbreviationTest, DeadKeysAndAltGrWorkWhileTheHookRuns) {
