@@ -64,7 +64,7 @@ machine() {  # prefix, name prefix
   local i
   for i in $(seq "$count"); do
     echo "Text $i von $2" | timeout 120 wine quillet-cli.exe Quillet.ini add "$2$i" \
-      >>"$2.out" 2>>"$2.err" 9>&-
+      >>"$2.out" 2>>"$2.err" 9>&- || echo "add $i ended with exit status $?" >>"$2.err"
   done
 }
 cd "$work" || exit 2
