@@ -23,12 +23,13 @@ ScreenRect AnchorIn(HWND window) {
 }
 
 // The Enter key that chose the snippet is let go before typing starts: under Wine a send while
-// it is held may lose the snippet's line breaks.
-void WaitForEnterRelease(Pause& pause) {
+// it is held may lose the snippet's line breaks. False when the program is to end meanwhile.
+bool WaitForEnterRelease(Pause& pause) {
   const std::int64_t until = pause.SteadyMs() + 1000;
   while ((GetAsyncKeyState(VK_RETURN) & 0x8000) && pause.SteadyMs() < until) {
-    if (!pause.Wait(10)) return;
+    if (!pause.Wait(10)) return false;
   }
+  return true;
 }
 
 }  // namespace
@@ -72,7 +73,10 @@ bool PickerSession::Build(const std::string& data_file) {
 void PickerSession::Send(int number, const std::string& name) {
   if (sending_ || s_.sender.busy()) return;
   sending_ = true;
-  WaitForEnterRelease(s_.pause);
+  if (!WaitForEnterRelease(s_.pause)) {
+    sending_ = false;
+    return;  // nothing is typed on the way out
+  }
   s_.sender.SetAppTitle(app_title_);
   SendInto into;
   into.window = static_cast<WindowHandle>(reinterpret_cast<std::uintptr_t>(came_from_));
