@@ -1,0 +1,111 @@
+// The delivery rules: their stored form, the built-in ones, and which one a window gets.
+#include "quillet/send/delivery_rules.h"
+
+#include <array>
+#include <utility>
+
+#include "store/ini_document.h"
+#include "text/text_lists.h"
+#include "text/utf.h"
+
+namespace qm {
+namespace {
+
+constexpr std::array<std::pair<Delivery, const char*>, 6> kNames = {{
+    {Delivery::kType, "Tippen"},
+    {Delivery::kKeys, "Tasten"},
+    {Delivery::kPaste, "Einfügen"},
+    {Delivery::kPasteCtrlShiftV, "Einfügen Strg+Umschalt+V"},
+    {Delivery::kPasteShiftInsert, "Einfügen Umschalt+Einfg"},
+    {Delivery::kConsole, "Konsole"},
+}};
+
+// A path's last part: a program may be named with its folder.
+std::string_view FileNameOf(std::string_view path) {
+  const std::size_t sep = path.find_last_of("\\/");
+  return sep == std::string_view::npos ? path : path.substr(sep + 1);
+}
+
+}  // namespace
+
+std::string DeliveryName(Delivery d) {
+  for (const auto& [delivery, name] : kNames) {
+    if (delivery == d) return name;
+  }
+  return kNames[0].second;
+}
+
+std::optional<Delivery> ParseDelivery(std::string_view text) {
+  const std::string wanted = FoldCase(TrimBlanks(text));
+  for (const auto& [delivery, name] : kNames) {
+    if (FoldCase(name) == wanted) return delivery;
+  }
+  return std::nullopt;
+}
+
+const std::vector<DeliveryRule>& BuiltInDeliveryRules() {
+  static const std::vector<DeliveryRule> rules = {
+      // Remote desktops and virtual machines drop Unicode key events.
+      {"mstsc.exe", Delivery::kKeys},
+      {"wfica32.exe", Delivery::kKeys},
+      {"CDViewer.exe", Delivery::kKeys},
+      {"vmware.exe", Delivery::kKeys},
+      {"vmplayer.exe", Delivery::kKeys},
+      {"vmconnect.exe", Delivery::kKeys},
+      {"VirtualBoxVM.exe", Delivery::kKeys},
+      {"VirtualBox.exe", Delivery::kKeys},
+      // The classic console pastes through its system menu; the terminals with their keys.
+      {"ConsoleWindowClass", Delivery::kConsole},
+      {"CASCADIA_HOSTING_WINDOW_CLASS", Delivery::kPasteCtrlShiftV},
+      {"mintty.exe", Delivery::kPasteShiftInsert},
+      {"putty.exe", Delivery::kPasteShiftInsert},
+      {"ConEmu.exe", Delivery::kPasteShiftInsert},
+      {"ConEmu64.exe", Delivery::kPasteShiftInsert},
+  };
+  return rules;
+}
+
+DeliveryRules ReadDeliveryRules(const IniDocument* doc) {
+  DeliveryRules out;
+  const std::vector<std::string> values =
+      doc ? ReadNumberedList(*doc, "Regeln") : std::vector<std::string>();
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    const std::string& value = values[i];
+    const int number = static_cast<int>(i) + 1;
+    const std::size_t semicolon = value.rfind(';');
+    if (semicolon == std::string::npos) {
+      out.problems.push_back({number, value, "Es fehlt das Semikolon vor der Zustellung."});
+      continue;
+    }
+    const std::string pattern = TrimBlanks(std::string_view(value).substr(0, semicolon));
+    const std::optional<Delivery> delivery =
+        ParseDelivery(std::string_view(value).substr(semicolon + 1));
+    if (pattern.empty()) {
+      out.problems.push_back({number, value, "Es fehlt das Programm oder die Fensterklasse."});
+    } else if (!delivery) {
+      out.problems.push_back({number, value,
+                              "Die Zustellung ist keine von Tippen, Tasten, Einfügen, "
+                              "Einfügen Strg+Umschalt+V, Einfügen Umschalt+Einfg, Konsole."});
+    } else {
+      out.rules.push_back({pattern, *delivery});
+    }
+  }
+  const std::vector<DeliveryRule>& built_in = BuiltInDeliveryRules();
+  out.rules.insert(out.rules.end(), built_in.begin(), built_in.end());
+  return out;
+}
+
+std::optional<Delivery> MatchDelivery(const DeliveryRules& rules, std::string_view program_file,
+                                      std::string_view window_class) {
+  const std::string program = FoldCase(FileNameOf(program_file));
+  const std::string window = FoldCase(window_class);
+  for (const DeliveryRule& rule : rules.rules) {
+    const std::string pattern = FoldCase(rule.pattern);
+    if ((!program.empty() && pattern == program) || (!window.empty() && pattern == window)) {
+      return rule.delivery;
+    }
+  }
+  return std::nullopt;
+}
+
+}  // namespace qm

@@ -1,0 +1,56 @@
+// Which way a snippet reaches a window: typed, as the layout's keys, or pasted with the key
+// that the target pastes with; chosen by rules on the window's program and class.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qm {
+
+class IniDocument;
+
+enum class Delivery {
+  kType,              // "Tippen": Unicode key events
+  kKeys,              // "Tasten": the keys of the target's keyboard layout
+  kPaste,             // "Einfügen": Ctrl+V
+  kPasteCtrlShiftV,   // "Einfügen Strg+Umschalt+V"
+  kPasteShiftInsert,  // "Einfügen Umschalt+Einfg"
+  kConsole,           // "Konsole": the classic console's system menu
+};
+
+// The stored word for a delivery, and back (letter case and blanks around it ignored).
+std::string DeliveryName(Delivery d);
+std::optional<Delivery> ParseDelivery(std::string_view text);
+
+struct DeliveryRule {
+  std::string pattern;  // a program's file name ("mstsc.exe") or a window class, whole
+  Delivery delivery = Delivery::kType;
+};
+
+// A rule of the file that cannot be used, and why, for the user to be told.
+struct DeliveryRuleProblem {
+  int number = 0;  // its key in the section
+  std::string value;
+  std::string why;
+};
+
+struct DeliveryRules {
+  std::vector<DeliveryRule> rules;  // the user's first, then the built-in ones
+  std::vector<DeliveryRuleProblem> problems;
+};
+
+// The remote desktops, virtual machines, consoles and terminals that typing serves badly.
+const std::vector<DeliveryRule>& BuiltInDeliveryRules();
+
+// Section "Regeln", keys 1, 2, ... as far as they run, each "PATTERN;DELIVERY"; a rule that
+// cannot be read is left out and named in `problems`. A null document has the built-in ones.
+DeliveryRules ReadDeliveryRules(const IniDocument* doc);
+
+// The first rule whose pattern is the window's program file name (without its folder) or its
+// class, letter case ignored; nullopt where none matches.
+std::optional<Delivery> MatchDelivery(const DeliveryRules& rules, std::string_view program_file,
+                                      std::string_view window_class);
+
+}  // namespace qm
