@@ -209,6 +209,7 @@ int main() {
   auto clock = qm::MakeWin32Clock();
   auto desktop = qm::MakeWin32Desktop();
   auto keyboard = qm::MakeWin32Keyboard();
+  auto layouts = qm::MakeWin32KeyboardLayouts();
   auto clipboard = qm::MakeWin32Clipboard(owner);
   auto dialogs = qm::MakeWin32Dialogs(nullptr);
   auto processes = qm::MakeWin32WindowProcesses();
@@ -217,7 +218,7 @@ int main() {
   auto pause = qm::MakeWin32Pause();
   qm::IniStore ini(*fs, *ansi);
   qm::EntryStore entries(ini, *ansi);
-  qm::Sender sender({entries, *fs, *ansi, *clock, *desktop, *keyboard, *clipboard, *dialogs,
+  qm::Sender sender({entries, *fs, *ansi, *clock, *desktop, *keyboard, *layouts, *clipboard, *dialogs,
                      *processes, *pace, *chooser},
                     path);
   qm::UserSettings settings(*store, "Quillet");

@@ -398,10 +398,11 @@ int main(int argc, char** argv) {
   auto clipboard = qm::MakeWin32Clipboard(nullptr);
   auto processes = qm::MakeWin32WindowProcesses();
   TimedKeyboard keyboard;
+  auto layouts = qm::MakeWin32KeyboardLayouts();
   TimedPace pace;
   NotedDialogs dialogs;
   NoChoice chooser;
-  qm::Sender sender({entries, *fs, *ansi, *clock, *desktop, keyboard, *clipboard, dialogs,
+  qm::Sender sender({entries, *fs, *ansi, *clock, *desktop, keyboard, *layouts, *clipboard, dialogs,
                      *processes, pace, chooser},
                     data_file);
   const std::vector<INPUT> raw_inputs = RawInputs(keys.events);

@@ -26,6 +26,8 @@ class Desktop {
   // The next window above `window` in the Z-order; 0 at the top.
   virtual WindowHandle Above(WindowHandle window) = 0;
   virtual std::string Title(WindowHandle window) = 0;
+  // The name of the window's class; empty when it is gone.
+  virtual std::string ClassName(WindowHandle window) = 0;
   virtual bool IsVisible(WindowHandle window) = 0;
   virtual bool Exists(WindowHandle window) = 0;
   virtual NeverTarget WhyNeverTarget(WindowHandle window) = 0;

@@ -11,6 +11,10 @@ struct KeyEvent {
   Kind kind = Kind::kUnicode;
   std::uint16_t code = 0;  // UTF-16 unit, or virtual-key code
   bool key_up = false;
+  // Of a virtual key typed as the target's keyboard layout has it: the key's scan code, and
+  // whether it is one of the keys that exist twice (0 and false: the system's own mapping).
+  std::uint16_t scan = 0;
+  bool extended = false;
 };
 
 class Keyboard {

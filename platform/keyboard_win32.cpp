@@ -21,7 +21,8 @@ class Win32Keyboard : public Keyboard {
         in.ki.dwFlags = KEYEVENTF_UNICODE;
       } else {
         in.ki.wVk = e.code;
-        in.ki.wScan = static_cast<WORD>(MapVirtualKeyW(e.code, MAPVK_VK_TO_VSC));
+        in.ki.wScan = e.scan ? e.scan : static_cast<WORD>(MapVirtualKeyW(e.code, MAPVK_VK_TO_VSC));
+        if (e.extended) in.ki.dwFlags = KEYEVENTF_EXTENDEDKEY;
       }
       if (e.key_up) in.ki.dwFlags |= KEYEVENTF_KEYUP;
     }
@@ -38,10 +39,36 @@ class Win32Keyboard : public Keyboard {
   }
 };
 
+class Win32KeyboardLayouts : public KeyboardLayouts {
+ public:
+  std::uintptr_t LayoutOf(WindowHandle window) override {
+    HWND hwnd = reinterpret_cast<HWND>(static_cast<std::uintptr_t>(window));
+    const DWORD thread = window ? GetWindowThreadProcessId(hwnd, nullptr) : 0;
+    return thread ? reinterpret_cast<std::uintptr_t>(GetKeyboardLayout(thread)) : 0;
+  }
+  std::int16_t KeyFor(std::uintptr_t layout, char16_t c) override {
+    return VkKeyScanExW(static_cast<wchar_t>(c), reinterpret_cast<HKL>(layout));
+  }
+  std::uint16_t ScanCode(std::uintptr_t layout, std::uint16_t vk) override {
+    return static_cast<std::uint16_t>(
+        MapVirtualKeyExW(vk, MAPVK_VK_TO_VSC_EX, reinterpret_cast<HKL>(layout)));
+  }
+  bool IsDeadKey(std::uintptr_t layout, std::uint16_t vk, std::uint8_t shift) override {
+    // The layout tells only of the key alone; with Shift or AltGr it is taken as the same.
+    (void)shift;
+    return (MapVirtualKeyExW(vk, MAPVK_VK_TO_CHAR, reinterpret_cast<HKL>(layout)) &
+            0x80000000u) != 0;
+  }
+};
+
 }  // namespace
 
 std::unique_ptr<Keyboard> MakeWin32Keyboard() {
   return std::make_unique<Win32Keyboard>();
+}
+
+std::unique_ptr<KeyboardLayouts> MakeWin32KeyboardLayouts() {
+  return std::make_unique<Win32KeyboardLayouts>();
 }
 
 }  // namespace qm

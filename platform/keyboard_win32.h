@@ -7,12 +7,14 @@
 #include <memory>
 
 #include "platform/keyboard.h"
+#include "platform/keyboard_layouts.h"
 #include "platform/typing_pace.h"
 #include "platform/window_processes.h"
 
 namespace qm {
 
 std::unique_ptr<Keyboard> MakeWin32Keyboard();
+std::unique_ptr<KeyboardLayouts> MakeWin32KeyboardLayouts();
 std::unique_ptr<WindowProcesses> MakeWin32WindowProcesses();
 std::unique_ptr<TypingPace> MakeWin32TypingPace();
 

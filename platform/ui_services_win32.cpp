@@ -436,6 +436,11 @@ class Win32Desktop : public Desktop {
     text.resize(static_cast<std::size_t>(GetWindowTextW(hwnd, text.data(), length + 1)));
     return WideToUtf8(text);
   }
+  std::string ClassName(WindowHandle window) override {
+    wchar_t name[256] = {};
+    const int length = window ? GetClassNameW(ToHwnd(window), name, 256) : 0;
+    return WideToUtf8(std::wstring_view(name, static_cast<std::size_t>(length > 0 ? length : 0)));
+  }
   bool IsVisible(WindowHandle window) override { return window && IsWindowVisible(ToHwnd(window)); }
   bool Exists(WindowHandle window) override { return window && IsWindow(ToHwnd(window)); }
   NeverTarget WhyNeverTarget(WindowHandle window) override {

@@ -19,6 +19,9 @@ class WindowProcesses {
  public:
   virtual ~WindowProcesses() = default;
   virtual KeyDelivery DeliveryTo(WindowHandle window) = 0;
+  // The file name of the program behind the window, without its folder ("notepad.exe");
+  // empty when it cannot be read.
+  virtual std::string ProgramFile(WindowHandle window) = 0;
 };
 
 }  // namespace qm

@@ -6,6 +6,7 @@
 
 #include "platform/keyboard_win32.h"
 #include "platform/pause_win32.h"
+#include "platform/utf16_win32.h"
 
 namespace qm {
 namespace {
@@ -36,6 +37,21 @@ class Win32WindowProcesses : public WindowProcesses {
   KeyDelivery DeliveryTo(WindowHandle window) override {
     if (!window || !IsWindow(ToHwnd(window))) return KeyDelivery::kDelivered;
     return DeliveryToProcessOf(ToHwnd(window));
+  }
+
+  std::string ProgramFile(WindowHandle window) override {
+    DWORD pid = 0;
+    if (!window || !GetWindowThreadProcessId(ToHwnd(window), &pid) || !pid) return {};
+    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+    if (!process) return {};
+    wchar_t path[MAX_PATH * 2] = {};
+    DWORD size = MAX_PATH * 2;
+    const bool read = QueryFullProcessImageNameW(process, 0, path, &size) != FALSE;
+    CloseHandle(process);
+    if (!read) return {};
+    const std::wstring_view full(path, size);
+    const std::size_t sep = full.find_last_of(L"\\/");
+    return WideToUtf8(sep == std::wstring_view::npos ? full : full.substr(sep + 1));
   }
 };
 

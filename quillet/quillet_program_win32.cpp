@@ -150,6 +150,7 @@ class QuilletProgram {
   std::optional<QuilletCore> core_;
   std::unique_ptr<Clock> clock_ = MakeWin32Clock();
   std::unique_ptr<Keyboard> keyboard_ = MakeWin32Keyboard();
+  std::unique_ptr<KeyboardLayouts> layouts_ = MakeWin32KeyboardLayouts();
   std::unique_ptr<WindowProcesses> processes_ = MakeWin32WindowProcesses();
   std::unique_ptr<TypingPace> pace_ = MakeWin32TypingPace();
   std::unique_ptr<Pause> pause_ = MakeWin32Pause();
@@ -494,7 +495,7 @@ int QuilletProgram::Run(const std::wstring& command_line) {
 
   chooser_ = MakeWin32TargetChooser(form_.hwnd());
   sender_.emplace(SenderServices{*entries_, *fs_, single_byte, *clock_, *desktop_, *keyboard_,
-                                 *clipboard_, *dialogs_, *processes_, *pace_, *chooser_},
+                                 *layouts_, *clipboard_, *dialogs_, *processes_, *pace_, *chooser_},
                   core_->data_file());
   // While a long text is typed, the icon's tooltip tells how far it has got.
   sender_->SetProgress([this](std::size_t typed, std::size_t total, bool done) {

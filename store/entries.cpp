@@ -64,6 +64,7 @@ SnippetEntry EntryStore::ReadEntry(int number, const std::string& data_file) {
   }
   e.title = ini_.ReadIniValue("Title", key, "", "");
   e.dosbox = NumericValue(ini_.ReadIniValue("DosBox", key, "", "")) != 0 ? 1 : 0;
+  e.delivery = ini_.ReadIniValue(kDeliverySection, key, "", "");
   return e;
 }
 
@@ -76,6 +77,7 @@ SnippetEntry EntryStore::EntryIn(const IniDocument& doc, int number) const {
   if (e.crypt) e.text = ansi_.ToUtf8(CryptText(e.text, false));
   e.title = doc.Find("Title", key).value_or("");
   e.dosbox = NumericValue(doc.Find("DosBox", key).value_or("")) != 0 ? 1 : 0;
+  e.delivery = doc.Find(kDeliverySection, key).value_or("");
   return e;
 }
 

@@ -19,7 +19,14 @@ struct SnippetEntry {
   std::string title;
   int crypt = 0;
   int dosbox = 0;
+  // How it is delivered ("Tippen", "Tasten", "Einfügen"), as the file reads it; empty: by
+  // the rules. Kept in a section of its own beside the five fields, like the abbreviation,
+  // and so written only when it changes, never with the fields.
+  std::string delivery = {};
 };
+
+// The section of an entry's delivery.
+inline constexpr const char* kDeliverySection = "Zustellung";
 
 // An entry's fields other than its name as the file holds them (the text in its stored,
 // possibly enciphered form): what tells apart entries that share a name.
@@ -108,6 +115,10 @@ class EntryStore {
   // Entries run from 1 to the last number before the first empty or missing name; counted
   // in one look at the file, so that a concurrent writer cannot make the count a mix.
   int CountEntries(const std::string& data_file);
+  // One look at the file as it is now; null when there is none.
+  std::shared_ptr<const IniDocument> Snapshot(const std::string& data_file) {
+    return ini_.Snapshot(data_file);
+  }
 
  private:
   Status EntryWrites(int number, const SnippetEntry& entry, std::vector<IniWrite>& writes);

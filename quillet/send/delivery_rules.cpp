@@ -95,6 +95,36 @@ DeliveryRules ReadDeliveryRules(const IniDocument* doc) {
   return out;
 }
 
+std::size_t PasteFrom(const IniDocument* doc) {
+  const std::optional<std::string> value = doc ? doc->Find("Common", "EinfuegenAb") : std::nullopt;
+  const std::string digits = TrimBlanks(value.value_or(""));
+  if (digits.empty() || digits.size() > 9 ||
+      digits.find_first_not_of("0123456789") != std::string::npos) {
+    return kDefaultPasteFrom;
+  }
+  return static_cast<std::size_t>(std::stoul(digits));
+}
+
+IniWrite PasteFromWrite(std::size_t chars) {
+  return {"Common", "EinfuegenAb", std::to_string(chars)};
+}
+
+bool Pastes(Delivery d) {
+  return d != Delivery::kType && d != Delivery::kKeys;
+}
+
+Delivery ChooseDelivery(const DeliveryRules& rules, std::string_view program_file,
+                        std::string_view window_class, const DeliveryWish& wish) {
+  const std::optional<Delivery> ruled = MatchDelivery(rules, program_file, window_class);
+  const auto paste = [&] { return ruled && Pastes(*ruled) ? *ruled : Delivery::kPaste; };
+  std::optional<Delivery> own = ParseDelivery(wish.forced);
+  if (!own && wish.dosbox) own = Delivery::kPaste;
+  if (own) return *own == Delivery::kPaste ? paste() : *own;
+  if (ruled) return *ruled;
+  if (wish.paste_from > 0 && wish.chars > wish.paste_from) return Delivery::kPaste;
+  return Delivery::kType;
+}
+
 std::optional<Delivery> MatchDelivery(const DeliveryRules& rules, std::string_view program_file,
                                       std::string_view window_class) {
   const std::string program = FoldCase(FileNameOf(program_file));

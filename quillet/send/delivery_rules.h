@@ -2,10 +2,13 @@
 // that the target pastes with; chosen by rules on the window's program and class.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "store/ini_store.h"
 
 namespace qm {
 
@@ -47,6 +50,32 @@ const std::vector<DeliveryRule>& BuiltInDeliveryRules();
 // Section "Regeln", keys 1, 2, ... as far as they run, each "PATTERN;DELIVERY"; a rule that
 // cannot be read is left out and named in `problems`. A null document has the built-in ones.
 DeliveryRules ReadDeliveryRules(const IniDocument* doc);
+
+// Section "Common", key "EinfuegenAb": above this many characters (after the placeholders) a
+// window that no rule names gets the text pasted instead of typed; 0 is never. A missing or
+// unreadable value, or a null document, is the default.
+inline constexpr std::size_t kDefaultPasteFrom = 500;
+std::size_t PasteFrom(const IniDocument* doc);
+IniWrite PasteFromWrite(std::size_t chars);
+
+// Whether the delivery goes through the clipboard.
+bool Pastes(Delivery d);
+
+// What decides a send's delivery besides the window.
+struct DeliveryWish {
+  std::string forced;  // the entry's own ("Tippen", "Tasten", "Einfügen"); empty: none
+  bool dosbox = false;  // the entry's DOS-box flag: "Einfügen"
+  std::size_t chars = 0;
+  std::size_t paste_from = kDefaultPasteFrom;
+};
+
+// The delivery a window gets. An entry's own delivery comes first (an unreadable one counts
+// as none), then its DOS-box flag as "Einfügen", then the first rule that names the window,
+// then pasting above `paste_from` characters, else typing. "Einfügen" pastes with the key
+// that a rule gives the window where one gives a paste key (a console's system menu, a
+// terminal's keys), else with Ctrl+V.
+Delivery ChooseDelivery(const DeliveryRules& rules, std::string_view program_file,
+                        std::string_view window_class, const DeliveryWish& wish);
 
 // The first rule whose pattern is the window's program file name (without its folder) or its
 // class, letter case ignored; nullopt where none matches.

@@ -15,6 +15,7 @@
 #include "platform/dialogs.h"
 #include "platform/file_system.h"
 #include "platform/keyboard.h"
+#include "platform/keyboard_layouts.h"
 #include "platform/typing_pace.h"
 #include "platform/window_processes.h"
 #include "quillet/send/keystroke_text.h"
@@ -31,6 +32,7 @@ struct SenderServices {
   Clock& clock;
   Desktop& desktop;
   Keyboard& keyboard;
+  KeyboardLayouts& layouts;
   Clipboard& clipboard;
   Dialogs& dialogs;
   WindowProcesses& processes;

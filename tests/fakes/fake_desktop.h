@@ -42,6 +42,10 @@ class FakeDesktop : public Desktop {
     const auto it = Find(window);
     return it == windows.end() ? std::string() : it->title;
   }
+  std::string ClassName(WindowHandle window) override {
+    const auto it = classes.find(window);
+    return it == classes.end() || !Exists(window) ? std::string() : it->second;
+  }
   bool IsVisible(WindowHandle window) override {
     const auto it = Find(window);
     return it != windows.end() && it->visible;
@@ -75,6 +79,7 @@ class FakeDesktop : public Desktop {
   void SetTopmost(WindowHandle window, bool on) override { topmost[window] = on; }
 
   std::vector<Window> windows;  // topmost first
+  std::map<WindowHandle, std::string> classes;  // empty for every other window
   WindowHandle foreground = 0;
   bool refuse_foreground = false;
   int refuse_foreground_times = 0;

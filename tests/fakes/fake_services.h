@@ -14,6 +14,7 @@
 #include "tests/fakes/fake_dialogs.h"
 #include "tests/fakes/fake_file_system.h"
 #include "tests/fakes/fake_keyboard.h"
+#include "tests/fakes/fake_keyboard_layouts.h"
 #include "tests/fakes/fake_pause.h"
 #include "tests/fakes/fake_registry.h"
 #include "tests/fakes/fake_settings_store.h"
@@ -41,6 +42,7 @@ struct FakeServices {
   FakeClock clock;
   FakeDesktop desktop;
   FakeKeyboard keyboard;
+  FakeKeyboardLayouts layouts;
   FakeWindowProcesses processes;
   FakeTypingPace pace;
   FakeTargetChooser chooser;
@@ -48,8 +50,8 @@ struct FakeServices {
   MainServices main_services() { return {ini, entries, fs, ansi, dialogs, clipboard}; }
   CoreServices core_services() { return {main_services(), settings, system, &pause}; }
   SenderServices sender_services() {
-    return {entries,   fs,      ansi,      clock, desktop, keyboard,
-            clipboard, dialogs, processes, pace,  chooser};
+    return {entries, fs,        ansi,    clock,     desktop, keyboard,
+            layouts, clipboard, dialogs, processes, pace,    chooser};
   }
 };
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <map>
+#include <string>
 
 #include "platform/window_processes.h"
 
@@ -14,7 +15,13 @@ class FakeWindowProcesses : public WindowProcesses {
     return it == delivery.end() ? KeyDelivery::kDelivered : it->second;
   }
 
+  std::string ProgramFile(WindowHandle window) override {
+    const auto it = programs.find(window);
+    return it == programs.end() ? std::string() : it->second;
+  }
+
   std::map<WindowHandle, KeyDelivery> delivery;  // kDelivered for every other window
+  std::map<WindowHandle, std::string> programs;
 };
 
 }  // namespace qm
