@@ -174,6 +174,25 @@ void FreeData(UINT format, HANDLE data) {
   }
 }
 
+// The system makes each picture format of a family from the one a program put there, and lists
+// that one first. Only that one is kept: the system makes the others again after a restore,
+// while saving them would have it render every conversion of a picture (for a screen-sized one,
+// about a second and a half under Wine) for nothing. Text is kept in every form: a program may
+// have put forms of its own beside each other, and they cost little.
+int PictureFamily(UINT format) {
+  switch (format) {
+    case CF_BITMAP:
+    case CF_DIB:
+    case CF_DIBV5:
+      return 1;
+    case CF_ENHMETAFILE:
+    case CF_METAFILEPICT:
+      return 2;
+    default:
+      return 0;
+  }
+}
+
 // Everything the clipboard held, each format with a copy of its data that this object owns.
 class SavedClipboard : public ClipboardContents {
  public:
@@ -262,11 +281,15 @@ class Win32Clipboard : public Clipboard {
     OpenClipboardScope clipboard(owner_);
     if (!clipboard.is_open()) return nullptr;
     auto saved = std::make_unique<SavedClipboard>();
+    bool family_kept[3] = {};
     for (UINT id = EnumClipboardFormats(0); id != 0; id = EnumClipboardFormats(id)) {
+      const int family = PictureFamily(id);
+      if (family != 0 && family_kept[family]) continue;
       // Asks the owner for what it only promised; a format it cannot render is passed over.
       HANDLE data = GetClipboardData(id);
       HANDLE copy = data ? CopyData(id, data) : nullptr;
       if (!copy) continue;
+      family_kept[family] = true;
       wchar_t name[256] = {};
       if (id >= 0xC000) GetClipboardFormatNameW(id, name, 256);
       saved->formats.push_back({id, name, copy});
