@@ -107,6 +107,16 @@ TEST(Win32Clipboard, APasteIsMarkedPrivateAndWhatWasThereComesBack) {
   EXPECT_FALSE(IsClipboardFormatAvailable(RegisterClipboardFormatW(L"CanUploadToCloudClipboard")));
   CloseClipboard();
 
+  // A program without Unicode takes the paste as ANSI text, which the system makes from ours.
+  ASSERT_TRUE(clipboard->OfferForPaste("geheim"));
+  ASSERT_TRUE(OpenClipboard(nullptr));
+  HANDLE ansi = GetClipboardData(CF_TEXT);
+  EXPECT_STREQ(ansi ? static_cast<const char*>(GlobalLock(ansi)) : "", "geheim");
+  if (ansi) GlobalUnlock(ansi);
+  CloseClipboard();
+  EXPECT_TRUE(clipboard->PasteTaken());
+  ASSERT_TRUE(clipboard->Restore(*saved));
+
   ASSERT_TRUE(clipboard->OfferForPaste("geheim"));
   ASSERT_TRUE(clipboard->WriteText("neu"));
   EXPECT_TRUE(clipboard->Restore(*saved));
