@@ -15,8 +15,10 @@
 #include <vector>
 
 #include "bench/bench_support_win32.h"
+#include "platform/clock_win32.h"
 #include "platform/keyboard_win32.h"
 #include "platform/os.h"
+#include "platform/ui_services_win32.h"
 #include "platform/utf16_win32.h"
 #include "quillet/send/sender.h"
 #include "store/entries.h"
@@ -233,6 +235,28 @@ class NoChoice : public qm::TargetChooser {
  public:
   std::optional<std::size_t> Choose(const std::vector<qm::TargetCandidate>&) override {
     return std::nullopt;
+  }
+};
+
+// The real services of a sender in this process, the keyboard and the pace timed, and no box
+// ever shown; the clipboard is the caller's.
+struct SenderRig {
+  std::unique_ptr<qm::FileSystem> fs = qm::MakeOsFileSystem();
+  std::unique_ptr<qm::CodePage> ansi = qm::MakeOsAnsiCodePage();
+  qm::IniStore ini{*fs, *ansi};
+  qm::EntryStore entries{ini, *ansi};
+  std::unique_ptr<qm::Clock> clock = qm::MakeWin32Clock();
+  std::unique_ptr<qm::Desktop> desktop = qm::MakeWin32Desktop();
+  std::unique_ptr<qm::WindowProcesses> processes = qm::MakeWin32WindowProcesses();
+  std::unique_ptr<qm::KeyboardLayouts> layouts = qm::MakeWin32KeyboardLayouts();
+  TimedKeyboard keyboard;
+  TimedPace pace;
+  NotedDialogs dialogs;
+  NoChoice chooser;
+
+  qm::SenderServices Services(qm::Clipboard& clipboard) {
+    return {entries,  *fs,       *ansi,   *clock,     *desktop, keyboard,
+            *layouts, clipboard, dialogs, *processes, pace,     chooser};
   }
 };
 

@@ -13,13 +13,9 @@
 
 #include "bench/bench_support_win32.h"
 #include "bench/notepad_target_win32.h"
-#include "platform/clock_win32.h"
-#include "platform/os.h"
 #include "platform/ui_services_win32.h"
 #include "platform/utf16_win32.h"
 #include "quillet/send/sender.h"
-#include "store/entries.h"
-#include "store/ini_store.h"
 
 namespace {
 
@@ -39,32 +35,31 @@ class TimedClipboard : public qm::Clipboard {
   std::unique_ptr<qm::ClipboardContents> Save() override {
     const double t = Seconds();
     auto saved = real_->Save();
-    save_ = Seconds() - t;
+    save = Seconds() - t;
     return saved;
   }
   bool OfferForPaste(const std::string& text) override {
     const double t = Seconds();
     const bool ok = real_->OfferForPaste(text);
-    offered_at_ = Seconds();
-    offer_ = offered_at_ - t;
+    offer = Seconds() - t;
     return ok;
   }
   bool PasteTaken() override {
     const bool taken = real_->PasteTaken();
-    if (taken && taken_at_ == 0) taken_at_ = Seconds();
+    if (taken && taken_at == 0) taken_at = Seconds();
     return taken;
   }
   bool Restore(const qm::ClipboardContents& saved) override {
     const double t = Seconds();
     const bool ok = real_->Restore(saved);
-    restored_at_ = Seconds();
-    restore_ = restored_at_ - t;
+    restored_at = Seconds();
+    restore = restored_at - t;
     return ok;
   }
-  void Reset() { save_ = offer_ = restore_ = offered_at_ = taken_at_ = restored_at_ = 0; }
+  void Reset() { save = offer = restore = taken_at = restored_at = 0; }
 
-  double save_ = 0, offer_ = 0, restore_ = 0;
-  double offered_at_ = 0, taken_at_ = 0, restored_at_ = 0;
+  double save = 0, offer = 0, restore = 0;  // seconds
+  double taken_at = 0, restored_at = 0;     // moments, as Seconds() tells them
 
  private:
   std::unique_ptr<qm::Clipboard> real_ = qm::MakeWin32Clipboard(nullptr);
@@ -160,27 +155,18 @@ int main(int argc, char** argv) {
   }
   MoveWindow(pad.frame, 0, 0, 900, 700, TRUE);
 
-  auto fs = qm::MakeOsFileSystem();
-  auto ansi = qm::MakeOsAnsiCodePage();
-  qm::IniStore ini(*fs, *ansi);
-  qm::EntryStore entries(ini, *ansi);
-  auto clock = qm::MakeWin32Clock();
-  auto desktop = qm::MakeWin32Desktop();
   TimedClipboard clipboard;
-  auto processes = qm::MakeWin32WindowProcesses();
-  TimedKeyboard keyboard;
-  auto layouts = qm::MakeWin32KeyboardLayouts();
-  TimedPace pace;
-  NotedDialogs dialogs;
-  NoChoice chooser;
-  qm::Sender sender({entries, *fs, *ansi, *clock, *desktop, keyboard, *layouts, clipboard, dialogs,
-                     *processes, pace, chooser},
-                    data_file);
+  SenderRig rig;
+  TimedKeyboard& keyboard = rig.keyboard;
+  TimedPace& pace = rig.pace;
+  NotedDialogs& dialogs = rig.dialogs;
+  qm::Sender sender(rig.Services(clipboard), data_file);
   sender.SetLastUsedWindow(reinterpret_cast<std::uintptr_t>(pad.frame));
 
   std::string error;
   double call_at = 0;
-  // Sends one entry into the cleared notepad; the moment of the call, or nullopt after `error`.
+  // Sends one entry into the cleared notepad; how long after the call (at `call_at`) the text was
+  // there, or nullopt after `error`.
   const auto send = [&](int entry, const std::wstring& want) -> std::optional<double> {
     if (!Clear(pad)) {
       error = "cannot clear notepad";
@@ -191,8 +177,7 @@ int main(int argc, char** argv) {
     clipboard.Reset();
     dialogs.messages.clear();
     ArrivalWatch watch(pad.edit, want);
-    const double call = Seconds();
-    call_at = call;
+    call_at = Seconds();
     const qm::SendOutcome outcome =
         sender.SendEntry(entry, entry == 1 ? "Messtext" : "Messtext " + std::to_string(entry));
     std::wstring last;
@@ -207,7 +192,7 @@ int main(int argc, char** argv) {
       error = "the text did not arrive complete and in order";
       return std::nullopt;
     }
-    return *at - call;
+    return *at - call_at;
   };
 
   std::vector<PasteRun> with_text, with_picture;
@@ -216,7 +201,6 @@ int main(int argc, char** argv) {
   for (int run = 0; run < runs && error.empty(); ++run) {
     for (bool picture : {false, true}) {
       CopyUserContent(picture);
-      const double call = Seconds();
       const std::optional<double> arrived = send(1, expected);
       if (!arrived) break;
       if (ClipboardText() != std::wstring(L"vorher kopiert")) {
@@ -225,13 +209,13 @@ int main(int argc, char** argv) {
       }
       PasteRun r;
       r.arrived = *arrived * 1e3;
-      r.restored = (clipboard.restored_at_ - call) * 1e3;
-      r.save = clipboard.save_ * 1e3;
-      r.offer = clipboard.offer_ * 1e3;
-      r.keys = (keyboard.first() - call) * 1e3;
-      r.taken = clipboard.taken_at_ > 0 ? (clipboard.taken_at_ - call) * 1e3 : -1;
+      r.restored = (clipboard.restored_at - call_at) * 1e3;
+      r.save = clipboard.save * 1e3;
+      r.offer = clipboard.offer * 1e3;
+      r.keys = (keyboard.first() - call_at) * 1e3;
+      r.taken = clipboard.taken_at > 0 ? (clipboard.taken_at - call_at) * 1e3 : -1;
       r.waited = pace.waited() * 1e3;
-      r.restore = clipboard.restore_ * 1e3;
+      r.restore = clipboard.restore * 1e3;
       r.done = std::max(r.restored, r.arrived);
       (picture ? with_picture : with_text).push_back(r);
     }

@@ -66,7 +66,8 @@ int main(int argc, char** argv) {
       std::wstring(tmp_root) + L"qm-typing-bench-" + std::to_wstring(GetCurrentProcessId());
   CreateDirectoryW(dir.c_str(), nullptr);
   const std::string data_file = qm::WideToUtf8(dir + L"\\Quillet.ini");
-  if (!WriteLibrary(data_file, {text})) {
+  // Typed by its own setting: a text this long would otherwise be pasted.
+  if (!WriteLibrary(data_file, {text}, {"Tippen"})) {
     std::fprintf(stderr, "cannot write the library %s\n", data_file.c_str());
     return 1;
   }
@@ -82,22 +83,12 @@ int main(int argc, char** argv) {
   MoveWindow(ours_pad.frame, 0, 0, 620, 700, TRUE);
   MoveWindow(raw_pad.frame, 640, 0, 620, 700, TRUE);
 
-  auto fs = qm::MakeOsFileSystem();
-  auto ansi = qm::MakeOsAnsiCodePage();
-  qm::IniStore ini(*fs, *ansi);
-  qm::EntryStore entries(ini, *ansi);
-  auto clock = qm::MakeWin32Clock();
-  auto desktop = qm::MakeWin32Desktop();
   auto clipboard = qm::MakeWin32Clipboard(nullptr);
-  auto processes = qm::MakeWin32WindowProcesses();
-  TimedKeyboard keyboard;
-  auto layouts = qm::MakeWin32KeyboardLayouts();
-  TimedPace pace;
-  NotedDialogs dialogs;
-  NoChoice chooser;
-  qm::Sender sender({entries, *fs, *ansi, *clock, *desktop, keyboard, *layouts, *clipboard, dialogs,
-                     *processes, pace, chooser},
-                    data_file);
+  SenderRig rig;
+  TimedKeyboard& keyboard = rig.keyboard;
+  TimedPace& pace = rig.pace;
+  NotedDialogs& dialogs = rig.dialogs;
+  qm::Sender sender(rig.Services(*clipboard), data_file);
   const std::vector<INPUT> raw_inputs = RawInputs(keys.events);
 
   std::vector<double> ours_ms, raw_ms, ours_call_ms, catch_up_ms, longest_ms;
