@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <thread>
 #include <utility>
@@ -43,24 +44,32 @@ TEST(Win32Clipboard, RoundTripsUnicodeTextAndTellsNoTextFromEmptyText) {
   EXPECT_EQ(clipboard->ReadText(), std::nullopt);
 }
 
+// Another program holds the clipboard open for `hold_ms` from a thread of its own, which has
+// opened it when this returns.
+std::thread HoldClipboard(DWORD hold_ms) {
+  // Shared, since the thread still marks it after an open that failed.
+  const auto holding = std::make_shared<std::atomic<bool>>(false);
+  std::thread holder([holding, hold_ms] {
+    // A window of its own: the clipboard tells holders apart by their window.
+    HWND other =
+        CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    if (OpenClipboard(other)) {
+      *holding = true;
+      Sleep(hold_ms);
+      CloseClipboard();
+    }
+    *holding = true;
+    DestroyWindow(other);
+  });
+  while (!*holding) Sleep(1);
+  return holder;
+}
+
 TEST(Win32Clipboard, WaitsBrieflyForAnotherHolderAndFailsWhenItKeepsIt) {
   auto clipboard = MakeWin32Clipboard(nullptr);
   ASSERT_TRUE(clipboard->WriteText("alt"));
   for (const DWORD hold_ms : {60u, 1500u}) {
-    std::atomic<bool> holding{false};
-    std::thread holder([&] {
-      // A window of its own: the clipboard tells holders apart by their window.
-      HWND other = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr,
-                                   nullptr);
-      if (OpenClipboard(other)) {
-        holding = true;
-        Sleep(hold_ms);
-        CloseClipboard();
-      }
-      holding = true;
-      DestroyWindow(other);
-    });
-    while (!holding) Sleep(1);
+    std::thread holder = HoldClipboard(hold_ms);
     const bool written = clipboard->WriteText("neu");
     holder.join();
     if (hold_ms < 100) {
@@ -231,6 +240,34 @@ TEST(Win32Clipboard, EveryKindOfContentComesBackExactlyAfterAPaste) {
     EXPECT_TRUE(clipboard->PasteTaken());
     ASSERT_TRUE(clipboard->Restore(*saved));
     EXPECT_EQ(ClipboardSnapshot(), before);
+  }
+}
+
+// A restore that finds the clipboard held by another program puts the user's content back as
+// soon as it is free; a paste meanwhile keeps that content, not the paste left lying there.
+TEST(Win32Clipboard, ARestoreThatFindsTheClipboardBusyPutsItBackLater) {
+  auto clipboard = MakeWin32Clipboard(nullptr);
+  for (const bool paste_meanwhile : {false, true}) {
+    SCOPED_TRACE(paste_meanwhile);
+    ASSERT_TRUE(clipboard->WriteText("alt"));
+    const auto saved = clipboard->Save();
+    ASSERT_TRUE(saved && clipboard->OfferForPaste("geheim"));
+    std::thread holder = HoldClipboard(2500);
+    EXPECT_FALSE(clipboard->Restore(*saved)) << "a busy clipboard is reported";
+    holder.join();
+    if (paste_meanwhile) {
+      const auto again = clipboard->Save();
+      ASSERT_TRUE(again && clipboard->OfferForPaste("zweites"));
+      EXPECT_EQ(clipboard->ReadText(), std::string("zweites"));
+      EXPECT_TRUE(clipboard->Restore(*again));
+    }
+    // The retries come as timer messages to this thread.
+    for (int i = 0; i < 50 && clipboard->ReadText() != std::string("alt"); ++i) {
+      MSG msg;
+      while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+      Sleep(20);
+    }
+    EXPECT_EQ(clipboard->ReadText(), std::string("alt"));
   }
 }
 
