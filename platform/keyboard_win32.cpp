@@ -41,6 +41,8 @@ class Win32Keyboard : public Keyboard {
 
 class Win32KeyboardLayouts : public KeyboardLayouts {
  public:
+  explicit Win32KeyboardLayouts(bool can_leave_dead_key_state)
+      : can_leave_(can_leave_dead_key_state) {}
   std::uintptr_t LayoutOf(WindowHandle window) override {
     HWND hwnd = reinterpret_cast<HWND>(static_cast<std::uintptr_t>(window));
     const DWORD thread = window ? GetWindowThreadProcessId(hwnd, nullptr) : 0;
@@ -54,11 +56,25 @@ class Win32KeyboardLayouts : public KeyboardLayouts {
         MapVirtualKeyExW(vk, MAPVK_VK_TO_VSC_EX, reinterpret_cast<HKL>(layout)));
   }
   bool IsDeadKey(std::uintptr_t layout, std::uint16_t vk, std::uint8_t shift) override {
-    // The layout tells only of the key alone; with Shift or AltGr it is taken as the same.
-    (void)shift;
-    return (MapVirtualKeyExW(vk, MAPVK_VK_TO_CHAR, reinterpret_cast<HKL>(layout)) &
-            0x80000000u) != 0;
+    const HKL hkl = reinterpret_cast<HKL>(layout);
+    if (can_leave_) {
+      BYTE state[256] = {};
+      if (shift & 1) state[VK_SHIFT] = state[VK_LSHIFT] = 0x80;
+      if (shift & 2) state[VK_CONTROL] = state[VK_LCONTROL] = 0x80;
+      if (shift & 4) state[VK_MENU] = state[VK_LMENU] = 0x80;
+      wchar_t text[8];
+      // Flag 4: a dead key read here must not put its accent on the user's next character.
+      return ToUnicodeEx(vk, MapVirtualKeyExW(vk, MAPVK_VK_TO_VSC, hkl), state, text, 8, 4,
+                         hkl) < 0;
+    }
+    // Without that flag every read would change the state; the layout then tells only of
+    // the key alone, and with Shift or AltGr it is taken as the same.
+    return (MapVirtualKeyExW(vk, MAPVK_VK_TO_CHAR, hkl) & 0x80000000u) != 0;
   }
+  bool CapsLockOn() override { return (GetKeyState(VK_CAPITAL) & 1) != 0; }
+
+ private:
+  bool can_leave_;
 };
 
 }  // namespace
@@ -67,8 +83,8 @@ std::unique_ptr<Keyboard> MakeWin32Keyboard() {
   return std::make_unique<Win32Keyboard>();
 }
 
-std::unique_ptr<KeyboardLayouts> MakeWin32KeyboardLayouts() {
-  return std::make_unique<Win32KeyboardLayouts>();
+std::unique_ptr<KeyboardLayouts> MakeWin32KeyboardLayouts(bool can_leave_dead_key_state) {
+  return std::make_unique<Win32KeyboardLayouts>(can_leave_dead_key_state);
 }
 
 }  // namespace qm

@@ -484,5 +484,35 @@ TEST_F(QuilletSendTest, EscStopsTyping) {
   EXPECT_LT(targets.Typed(slow).size(), 300u);
 }
 
+// Key delivery: every character the window's keyboard layout has arrives as that layout's
+// keys, never as a Unicode key event (VK_PACKET), and the whole text arrives.
+TEST_F(QuilletSendTest, KeyDeliveryTypesWithTheKeysOfTheTargetsLayout) {
+  const std::wstring text = L"Hallo Welt, 42 Mal!\r(2) a+b=c; \"x\" #7/8 ~%";
+  WriteLibrary({{"Tasten", WideToUtf8(text), "Testziel Tasten"}});
+  {
+    auto fs = MakeOsFileSystem();
+    auto ansi = MakeOsAnsiCodePage();
+    ASSERT_TRUE(IniStore(*fs, *ansi).WriteIniValue("Zustellung", "1", "Tasten", data_file));
+  }
+  HWND target = targets.Create(L"Testziel Tasten", WithoutEdit());
+  Start();
+
+  Send(1);
+  std::wstring chars;
+  EXPECT_TRUE(WaitUntil([&] {
+    chars.clear();
+    for (const auto& m : targets.Received(target)) {
+      if (m.message == WM_CHAR) chars += static_cast<wchar_t>(m.wparam);
+    }
+    return chars == text;
+  })) << WideToUtf8(chars);
+  EXPECT_TRUE(NoMessageFor(300));
+  for (const auto& m : targets.Received(target)) {
+    if (m.message == WM_KEYDOWN) {
+      EXPECT_NE(m.wparam, static_cast<WPARAM>(VK_PACKET));
+    }
+  }
+}
+
 }  // namespace
 }  // namespace qm
