@@ -524,7 +524,7 @@ int main(int argc, char** argv) {
   std::printf("\nratio ours/raw of the medians: %.2f (target at most 1.15)%s\n", ratio,
               ratio <= 1.15 ? "" : "  MISSED");
   const double keys_ratio = Median(keys_side.ms) / Median(ours.ms);
-  std::printf("ratio keys/ours (typing) of the medians: %.2f (target at most 1.15)%s\n",
-              keys_ratio, keys_ratio <= 1.15 ? "" : "  MISSED");
+  std::printf("ratio keys/ours (typing) of the medians: %.2f (target at most 1.15)%s\n", keys_ratio,
+              keys_ratio <= 1.15 ? "" : "  MISSED");
   return 0;
 }

@@ -55,8 +55,8 @@ class Win32KeyboardLayouts : public KeyboardLayouts {
     // The key must type the character when pressed as we press it: Wine, for one, names
     // AltGr keys whose Ctrl+Alt types nothing, and such a character would be lost.
     wchar_t text[8] = {};
-    const int n = Read(hkl, static_cast<UINT>(key & 0xFF), static_cast<std::uint8_t>(key >> 8),
-                       text);
+    const int n =
+        Read(hkl, static_cast<UINT>(key & 0xFF), static_cast<std::uint8_t>(key >> 8), text);
     return (n == 1 || n == -1) && text[0] == static_cast<wchar_t>(c) ? key : -1;
   }
   std::uint16_t ScanCode(std::uintptr_t layout, std::uint16_t vk) override {

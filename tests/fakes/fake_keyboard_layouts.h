@@ -89,8 +89,8 @@ class FakeKeyboardLayouts : public KeyboardLayouts {
   std::uintptr_t id = 1;
   std::map<char16_t, std::int16_t> keys;  // as VkKeyScanExW answers
   // The scan codes of the keys typing needs besides the characters' own.
-  std::map<std::uint16_t, std::uint16_t> scans = {
-      {0x10, 0x2A}, {0x11, 0x1D}, {0x12, 0x38}, {0x0D, 0x1C}, {0x09, 0x0F}, {0x20, 0x39}};
+  std::map<std::uint16_t, std::uint16_t> scans = {{0x10, 0x2A}, {0x11, 0x1D}, {0x12, 0x38},
+                                                  {0x0D, 0x1C}, {0x09, 0x0F}, {0x20, 0x39}};
   std::set<std::uint16_t> dead;  // virtual key | shift state << 8
   int questions = 0;
   bool caps_lock = false;
@@ -103,7 +103,9 @@ class FakeKeyboardLayouts : public KeyboardLayouts {
     Key(0x20, u' ', 0);
   }
   void Digits(std::u16string_view shifted) {
-    for (char16_t d = 0; d < 10; ++d) Key(static_cast<std::uint16_t>(u'0' + d), u'0' + d, shifted[d]);
+    for (char16_t d = 0; d < 10; ++d) {
+      Key(static_cast<std::uint16_t>(u'0' + d), static_cast<char16_t>(u'0' + d), shifted[d]);
+    }
   }
 };
 
