@@ -24,22 +24,26 @@ bool Typeable(std::uint8_t shift) {
 // Letters that a dead key and the base letter compose, by accent. `accents` are the spacing
 // characters that a layout's dead key for the accent types, in the order they are tried: the
 // apostrophe and the double quote are the acute and the diaeresis of international layouts.
+// The common accents only with the letters every layout with that dead key composes: where a
+// layout does not compose a pair it types both characters, and the international acute makes
+// "c" a "ç".
 struct Composition {
   std::u16string_view accents, composed, bases;
 };
 constexpr Composition kCompositions[] = {
-    {u"\u00B4'", u"ÁÉÍÓÚÝáéíóúýĆćĹĺŃńŔŕŚśŹź", u"AEIOUYaeiouyCcLlNnRrSsZz"},
+    {u"\u00B4'", u"ÁÉÍÓÚÝáéíóúý", u"AEIOUYaeiouy"},
     {u"`", u"ÀÈÌÒÙàèìòù", u"AEIOUaeiou"},
-    {u"^\u02C6", u"ÂÊÎÔÛâêîôûĈĉĜĝĤĥĴĵŜŝŴŵŶŷ", u"AEIOUaeiouCcGgHhJjSsWwYy"},
-    {u"~\u02DC", u"ÃÑÕãñõĨĩŨũ", u"ANOanoIiUu"},
-    {u"\u00A8\"", u"ÄËÏÖÜäëïöüÿŸ", u"AEIOUaeiouyY"},
+    {u"^\u02C6", u"ÂÊÎÔÛâêîôû", u"AEIOUaeiou"},
+    {u"~\u02DC", u"ÃÑÕãñõ", u"ANOano"},
+    {u"\u00A8\"", u"ÄËÏÖÜäëïöüÿ", u"AEIOUaeiouy"},
+    {u"\u00B8", u"Çç", u"Cc"},
+    // The accents of the layouts that have these letters' dead keys.
     {u"\u02DA\u00B0", u"ÅåŮů", u"AaUu"},
-    {u"\u00B8", u"ÇçĢģĶķĻļŅņŖŗŞşŢţ", u"CcGgKkLlNnRrSsTt"},
     {u"\u02C7", u"ČčĎďĚěĽľŇňŘřŠšŤťŽž", u"CcDdEeLlNnRrSsTtZz"},
-    {u"\u02D8", u"ĂăĔĕĞğŬŭ", u"AaEeGgUu"},
+    {u"\u02D8", u"ĂăĞğŬŭ", u"AaGgUu"},
     {u"\u02DB", u"ĄąĘęĮįŲų", u"AaEeIiUu"},
     {u"\u02DD", u"ŐőŰű", u"OoUu"},
-    {u"\u02D9", u"ĊċĖėĠġŻżİ", u"CcEeGgZzI"},
+    {u"\u02D9", u"ĊċĖėĠġŻż", u"CcEeGgZz"},
 };
 constexpr bool EveryLetterHasItsBase() {
   for (const Composition& c : kCompositions) {

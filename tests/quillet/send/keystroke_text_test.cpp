@@ -160,8 +160,9 @@ TEST(KeystrokeTextTest, CharactersGoAsTheKeysOfTheLayoutThatHasThem) {
       {german, "\xC3\xA9\xC3\xA2\xC3\xA0\xC3\x89",
        "vDD VDD v45 V45 | vDC VDC v41 V41 | "
        "v10 vDD VDD V10 v41 V41 | vDD VDD v10 v45 V45 V10 | "},
-      // Without the dead key (no ~ or cedilla on German, no dead keys on US): Unicode.
-      {german, "\xC3\xB1\xC3\xA7", "uF1 UF1 | uE7 UE7 | "},
+      // Without the dead key (no ~ or cedilla on German, no dead keys on US), or with one
+      // that not every layout composes with the letter (´ with c): Unicode.
+      {german, "\xC3\xB1\xC3\xA7\xC4\x87", "uF1 UF1 | uE7 UE7 | u107 U107 | "},
       {us, "A@{^}\xC3\xB1\xC3\xA9\xE2\x82\xAC",
        "v10 v41 V41 V10 | v10 v32 V32 V10 | "
        "v10 v36 V36 V10 | uF1 UF1 | uE9 UE9 | u20AC U20AC | "},
