@@ -169,20 +169,24 @@ class TimedKeyboard : public qm::Keyboard {
   std::size_t Send(const std::vector<qm::KeyEvent>& events) override {
     if (first_ == 0) first_ = Seconds();
     ++batches_;
+    events_ += events.size();
     return real_->Send(events);
   }
   std::vector<std::uint16_t> HeldModifiers() override { return real_->HeldModifiers(); }
   void Reset() {
     first_ = 0;
     batches_ = 0;
+    events_ = 0;
   }
   double first() const { return first_; }
   int batches() const { return batches_; }
+  std::size_t events() const { return events_; }
 
  private:
   std::unique_ptr<qm::Keyboard> real_ = qm::MakeWin32Keyboard();
   double first_ = 0;
   int batches_ = 0;
+  std::size_t events_ = 0;
 };
 
 // The real pace, adding up how long the catch-ups and the waits took.
@@ -248,7 +252,8 @@ struct SenderRig {
   std::unique_ptr<qm::Clock> clock = qm::MakeWin32Clock();
   std::unique_ptr<qm::Desktop> desktop = qm::MakeWin32Desktop();
   std::unique_ptr<qm::WindowProcesses> processes = qm::MakeWin32WindowProcesses();
-  std::unique_ptr<qm::KeyboardLayouts> layouts = qm::MakeWin32KeyboardLayouts();
+  std::unique_ptr<qm::KeyboardLayouts> layouts =
+      qm::MakeWin32KeyboardLayouts(true);  // as Quillet under Wine
   TimedKeyboard keyboard;
   TimedPace pace;
   NotedDialogs dialogs;
