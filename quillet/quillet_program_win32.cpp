@@ -19,6 +19,7 @@
 #include "ui/help.h"
 #include "ui/window_geometry.h"
 #include "ui/window_layout_win32.h"
+#include "quillet/delivery_settings.h"
 #include "quillet/diag/debugger.h"
 #include "quillet/diag/debugger_window_win32.h"
 #include "quillet/diag/window_monitor.h"
@@ -113,12 +114,17 @@ class QuilletProgram {
   // Diagnostics: one look for the last-used window, whose usable titles the debugger shows;
   // the debugger and the window monitor.
   WindowHandle LastUsedWindowPass();
+  // The debugger's rows for the windows of the last look, with the way each would get a
+  // snippet by the rules as the file has them now.
+  std::vector<DebuggerRow> DebuggerRows();
   void ShowDebugger();
   void ShowMonitor();
   void RetryLater();
   void OnTimer(UINT_PTR id);
   // The hotkey as the data file sets it, at start and after each reload.
   void ApplyHotkeySetting();
+  // Bad delivery rules of the file, told once each time they change.
+  void TellBadRules();
   // Abbreviations typed in other programs' windows.
   void StartAbbreviations();
 
@@ -136,6 +142,8 @@ class QuilletProgram {
   DebuggerWindow debugger_;
   WindowMonitor monitor_;
   std::vector<std::string> usable_titles_;  // of the last look for the last-used window
+  std::vector<WindowHandle> usable_windows_;  // theirs
+  BadRulesNotice bad_rules_;
 
   std::unique_ptr<FileSystem> fs_ = MakeOsFileSystem();
   std::unique_ptr<CodePage> ansi_ = MakeOsAnsiCodePage();
@@ -333,10 +341,22 @@ void QuilletProgram::OnCommand(QuilletCommand command) {
 }
 
 WindowHandle QuilletProgram::LastUsedWindowPass() {
-  const WindowHandle found =
-      FindLastUsedWindow(*desktop_, core_->ignore_list(), core_->caption(), &usable_titles_);
-  debugger_.SetTitles(usable_titles_);
+  const WindowHandle found = FindLastUsedWindow(*desktop_, core_->ignore_list(), core_->caption(),
+                                                &usable_titles_, &usable_windows_);
+  // Only for an open debugger: asking every window's program would slow down each click.
+  if (debugger_.hwnd()) debugger_.SetRows(DebuggerRows());
   return found;
+}
+
+std::vector<DebuggerRow> QuilletProgram::DebuggerRows() {
+  const DeliveryRules rules = ReadDeliveryRules(ini_->Snapshot(core_->data_file()).get());
+  std::vector<DebuggerRow> rows;
+  for (std::size_t i = 0; i < usable_titles_.size() && i < usable_windows_.size(); ++i) {
+    const WindowHandle w = usable_windows_[i];
+    rows.push_back({usable_titles_[i],
+                    DeliveryNote(rules, processes_->ProgramFile(w), desktop_->ClassName(w))});
+  }
+  return rows;
 }
 
 void QuilletProgram::ShowDebugger() {
@@ -352,7 +372,7 @@ void QuilletProgram::ShowDebugger() {
     debugger_.on_edit_data_file = [this] { EditDataFile(*shell_, core_->data_file()); };
   }
   debugger_.Show(instance_, form_.hwnd(), MakeCaption("Debugger", core_->windows_nt()),
-                 usable_titles_);
+                 DebuggerRows());
 }
 
 void QuilletProgram::ShowMonitor() {
@@ -391,6 +411,15 @@ void QuilletProgram::ApplyHotkeySetting() {
   if (!hotkey_ || quitting_) return;
   hotkey_->FromSetting(ReadHotkeySetting(ini_->Snapshot(core_->data_file()).get()),
                        core_->caption());
+}
+
+void QuilletProgram::TellBadRules() {
+  if (quitting_) return;
+  const DeliveryRules rules = ReadDeliveryRules(ini_->Snapshot(core_->data_file()).get());
+  if (const std::optional<std::string> text = bad_rules_.Check(rules.problems)) {
+    dialogs_->ShowMessage(*text, core_->caption(), MessageIcon::kExclamation,
+                          MessageButtons::kOk);
+  }
 }
 
 void QuilletProgram::StartAbbreviations() {
@@ -439,6 +468,7 @@ LifecycleHooks QuilletProgram::Hooks() {
   h.settings_loaded = [this](const PopupSettings& p) {
     options_->LoadSettings(p);
     ApplyHotkeySetting();
+    TellBadRules();
   };
   h.show_monitor = [this] { ShowMonitor(); };
   h.retry_later = [this] { RetryLater(); };
