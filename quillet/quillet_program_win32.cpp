@@ -55,6 +55,10 @@ constexpr UINT kRetryTimer = 2;
 // Outside the NT family the window used last is looked up this often.
 constexpr UINT kPollTimer = 1;
 constexpr UINT kPollEveryMs = 1000;
+// Bad delivery rules are told from the message loop, once the start or reload is over and
+// no snippet is being typed.
+constexpr UINT kBadRulesTimer = 3;
+constexpr UINT kBadRulesEveryMs = 200;
 constexpr UINT kRetryEveryMs = 3000;
 
 // Message boxes belong to the main window while it is shown, and come to the front on
@@ -144,6 +148,7 @@ class QuilletProgram {
   std::vector<std::string> usable_titles_;  // of the last look for the last-used window
   std::vector<WindowHandle> usable_windows_;  // theirs
   BadRulesNotice bad_rules_;
+  std::optional<std::string> bad_rules_text_;  // still to be told
 
   std::unique_ptr<FileSystem> fs_ = MakeOsFileSystem();
   std::unique_ptr<CodePage> ansi_ = MakeOsAnsiCodePage();
@@ -399,6 +404,15 @@ void QuilletProgram::OnTimer(UINT_PTR id) {
     if (found) last_used_window_ = found;
     return;
   }
+  if (id == kBadRulesTimer) {
+    if (quitting_ || (sender_ && sender_->busy()) || menu_open_) return;
+    KillTimer(form_.hwnd(), kBadRulesTimer);
+    if (const std::optional<std::string> text = std::exchange(bad_rules_text_, std::nullopt)) {
+      dialogs_->ShowMessage(*text, core_->caption(), MessageIcon::kExclamation,
+                            MessageButtons::kOk);
+    }
+    return;
+  }
   if (id != kRetryTimer || quitting_) return;
   // Nothing is reloaded or reported while a snippet is being typed; the next tick retries.
   if (sender_ && sender_->busy()) return;
@@ -416,9 +430,11 @@ void QuilletProgram::ApplyHotkeySetting() {
 void QuilletProgram::TellBadRules() {
   if (quitting_) return;
   const DeliveryRules rules = ReadDeliveryRules(ini_->Snapshot(core_->data_file()).get());
-  if (const std::optional<std::string> text = bad_rules_.Check(rules.problems)) {
-    dialogs_->ShowMessage(*text, core_->caption(), MessageIcon::kExclamation,
-                          MessageButtons::kOk);
+  // Mended before it was told: nothing to tell any more.
+  if (rules.problems.empty()) bad_rules_text_.reset();
+  if (std::optional<std::string> text = bad_rules_.Check(rules.problems)) {
+    bad_rules_text_ = std::move(text);
+    SetTimer(form_.hwnd(), kBadRulesTimer, kBadRulesEveryMs, nullptr);
   }
 }
 

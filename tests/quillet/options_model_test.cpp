@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "quillet/delivery_settings.h"
 #include "quillet/pick/use_record.h"
 #include "quillet/send/delivery_rules.h"
 #include "store/ini_document.h"
@@ -374,6 +375,43 @@ TEST_F(OptionsModelTest, OkStoresTheDeliveryOrRefusesABadRuleWritingNothing) {
             std::string::npos);
   EXPECT_EQ(ini.Snapshot(kDefault)->Find("Common", "EinfuegenAb"), "0");
   EXPECT_EQ(ReadDeliveryRules(ini.Snapshot(kDefault).get()).rules[0].delivery, Delivery::kKeys);
+}
+
+TEST(DeliverySettings, BadRulesAreToldOnceEachTimeTheyChange) {
+  const DeliveryRuleProblem x{2, "x", "Es fehlt das Semikolon vor der Zustellung."};
+  const DeliveryRuleProblem y{3, ";Tasten", "Es fehlt das Programm oder die Fensterklasse."};
+  const struct {
+    std::vector<DeliveryRuleProblem> problems;
+    bool told;
+  } steps[] = {{{}, false}, {{x}, true}, {{x}, false}, {{x, y}, true}, {{}, false}, {{x}, true}};
+  BadRulesNotice notice;
+  int step = 0;
+  for (const auto& s : steps) {
+    EXPECT_EQ(notice.Check(s.problems).has_value(), s.told) << "step " << step++;
+  }
+  EXPECT_EQ(BadRulesNotice().Check({x}),
+            "Eine Regel der Zustellung in der Datendatei kann nicht gelten und wird übergangen:"
+            "\r\n\r\nRegel 2 „x“: Es fehlt das Semikolon vor der Zustellung.");
+}
+
+TEST(DeliverySettings, TheNoteNamesProgramClassAndTheDeliveryOfAShortText) {
+  DeliveryRules rules = ReadDeliveryRules(nullptr);
+  rules.rules.insert(rules.rules.begin(), {"Notepad", Delivery::kPaste});
+  const struct {
+    const char *program, *window_class, *note;
+  } cases[] = {
+      {"notepad.exe", "Edit", "notepad.exe, Edit: Tippen"},
+      {"notepad.exe", "NOTEPAD", "notepad.exe, NOTEPAD: Einfügen"},
+      {"MSTSC.EXE", "TscShellContainerClass", "MSTSC.EXE, TscShellContainerClass: Tasten"},
+      {"", "ConsoleWindowClass", "?, ConsoleWindowClass: Konsole"},
+      {"putty.exe", "", "putty.exe, ?: Einfügen Umschalt+Einfg"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(DeliveryNote(rules, c.program, c.window_class), c.note);
+  const std::string built_in = BuiltInRulesText();
+  EXPECT_EQ(built_in.rfind("Danach gelten die eingebauten Regeln: mstsc.exe, wfica32.exe", 0), 0u);
+  EXPECT_NE(built_in.find("VirtualBox.exe: Tasten; ConsoleWindowClass: Konsole; "
+                          "CASCADIA_HOSTING_WINDOW_CLASS: Einfügen Strg+Umschalt+V; mintty.exe"),
+            std::string::npos);
 }
 
 }  // namespace
