@@ -5,7 +5,9 @@
 #include <iterator>
 #include <utility>
 
+#include "quillet/send/layout_keys.h"
 #include "quillet/send/placeholders.h"
+#include "store/ini_document.h"
 #include "store/stored_text.h"
 #include "text/text_lists.h"
 #include "text/utf.h"
@@ -26,6 +28,69 @@ std::string TargetName(const std::string& title) {
 
 std::string Plural(std::size_t n, const char* one, const char* many) {
   return std::to_string(n) + " " + (n == 1 ? one : many);
+}
+
+// Virtual keys of the paste keys.
+constexpr std::uint16_t kVkShift = 0x10;
+constexpr std::uint16_t kVkControl = 0x11;
+constexpr std::uint16_t kVkInsert = 0x2D;
+constexpr std::uint16_t kVkV = 0x56;
+
+// The paste key of a paste delivery as one stroke (the console's system menu as three), and
+// its name in the paste key's notation or as the user knows it.
+KeySequence PasteKeys(Delivery d, std::string* name) {
+  if (d == Delivery::kConsole) {
+    *name = kDosBoxKeystrokes;
+    return ParseKeystrokes(kDosBoxKeystrokes);
+  }
+  std::vector<std::uint16_t> held = {kVkControl};
+  std::uint16_t key = kVkV;
+  *name = "Strg+V";
+  if (d == Delivery::kPasteCtrlShiftV) {
+    held.push_back(kVkShift);
+    *name = "Strg+Umschalt+V";
+  } else if (d == Delivery::kPasteShiftInsert) {
+    held = {kVkShift};
+    key = kVkInsert;
+    *name = "Umschalt+Einfg";
+  }
+  KeySequence keys;
+  for (const std::uint16_t vk : held) keys.events.push_back({KeyEvent::Kind::kVirtualKey, vk, false});
+  // Insert beside the letters is the extended one; scan code 0 takes the system's own.
+  keys.events.push_back({KeyEvent::Kind::kVirtualKey, key, false, 0, key == kVkInsert});
+  keys.events.push_back({KeyEvent::Kind::kVirtualKey, key, true, 0, key == kVkInsert});
+  for (auto it = held.rbegin(); it != held.rend(); ++it) {
+    keys.events.push_back({KeyEvent::Kind::kVirtualKey, *it, true});
+  }
+  keys.stroke_ends.push_back(keys.events.size());
+  return keys;
+}
+
+// What a paste puts on the clipboard: the text without its command characters, each line
+// break (CR, LF, or the pair) as CR LF, as every program pastes it.
+std::string PasteText(const std::string& plain) {
+  const std::string text = WithoutCommandCharacters(plain);
+  std::string out;
+  out.reserve(text.size() + text.size() / 32);
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r' || text[i] == '\n') {
+      out += "\r\n";
+      if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    } else {
+      out += text[i];
+    }
+  }
+  return out;
+}
+
+// What the user can do when a target does not take a paste.
+std::string PasteAdvice(Delivery d, const std::string& key) {
+  if (d == Delivery::kConsole) {
+    return "Die Konsole erhält den Text über ihr Systemmenü (Alt+Leertaste, B, E).";
+  }
+  return "Der Text wurde mit " + key +
+         " eingefügt. Fügt das Programm mit einer anderen Taste ein, legen Sie in den Optionen "
+         "eine Regel dafür an; oder stellen Sie die Zustellung des Eintrags auf „Tippen“.";
 }
 
 }  // namespace
@@ -86,15 +151,16 @@ SendOutcome Sender::SendEntry(int entry_number, const std::string& entry_name,
   if (const std::optional<SendOutcome> failed = PrepareEntry(entry_number, entry_name, &entry)) {
     return *failed;
   }
-  Surround(into);
+  around_ = into;
   return into.window == 0 ? NoTarget() : TypeIntoWindow(into.window);
 }
 
 SendOutcome Sender::SendText(const std::string& plain, const SendInto& into) {
   if (busy_) return SendOutcome::kBusy;
   BusyScope busy(busy_);
-  Prepare(plain, false);
-  Surround(into);
+  snippet_characters_ = 0;
+  strokes_out_ = 0;
+  Prepare(plain, DeliveryWish{"", false, CountCodePoints(plain)}, into);
   return into.window == 0 ? NoTarget() : TypeIntoWindow(into.window);
 }
 
@@ -122,39 +188,55 @@ std::optional<SendOutcome> Sender::PrepareEntry(int entry_number, const std::str
   }
   const std::string text = ExpandPlaceholders(UnescapeStoredText(entry->text), s_.clock, s_.fs,
                                               s_.ansi, FolderOf(data_file_));
-  const bool dosbox = entry->dosbox != 0;
-  // Pasting is quick however long the text; only typing can take hours.
-  if (!dosbox && !ConfirmLongText(CountCodePoints(text))) return SendOutcome::kDeclined;
-  Prepare(text, dosbox);
+  Prepare(text, DeliveryWish{entry->delivery, entry->dosbox != 0, CountCodePoints(text)}, {});
   return std::nullopt;
 }
 
-void Sender::Prepare(const std::string& text, bool dosbox) {
-  snippet_characters_ = 0;
-  strokes_out_ = 0;
+void Sender::Prepare(const std::string& text, const DeliveryWish& wish, const SendInto& around) {
+  plain_ = text;
+  wish_ = wish;
+  around_ = around;
+  delivery_ = Delivery::kType;
   // The clipboard is written only once a target has passed its checks: a refused send must
   // leave the user's clipboard as it was.
   paste_text_.reset();
-  if (dosbox) paste_text_ = WithoutCommandCharacters(text);
-  keystroke_text_ = KeystrokeTextFor(text, dosbox);
-  keys_ = ParseKeystrokes(keystroke_text_);
-  erase_strokes_ = 0;
-  snippet_strokes_ = keys_.strokes();
+  keystroke_text_ = KeystrokeTextFor(text, false);
 }
 
-void Sender::Surround(const SendInto& into) {
+Delivery Sender::DeliveryFor(WindowHandle window) {
+  const std::shared_ptr<const IniDocument> doc = s_.entries.Snapshot(data_file_);
+  DeliveryWish wish = wish_;
+  wish.paste_from = PasteFrom(doc.get());
+  return ChooseDelivery(ReadDeliveryRules(doc.get()), s_.processes.ProgramFile(window),
+                        s_.desktop.ClassName(window), wish);
+}
+
+void Sender::BuildKeys(WindowHandle window) {
+  KeySequence snippet;
+  if (Pastes(delivery_)) {
+    paste_text_ = PasteText(plain_);
+    snippet = PasteKeys(delivery_, &keystroke_text_);
+  } else {
+    keystroke_text_ = KeystrokeTextFor(plain_, false);
+    snippet = ParseKeystrokes(keystroke_text_);
+  }
   KeySequence keys;
-  for (int i = 0; i < into.erase; ++i) {
+  for (int i = 0; i < around_.erase; ++i) {
     keys.events.push_back({KeyEvent::Kind::kVirtualKey, kVkBack, false});
     keys.events.push_back({KeyEvent::Kind::kVirtualKey, kVkBack, true});
     keys.stroke_ends.push_back(keys.events.size());
   }
   erase_strokes_ = keys.strokes();
-  const KeySequence after = ParseKeystrokes(KeystrokeTextFor(into.then_type, false));
-  for (const KeySequence* part : {static_cast<const KeySequence*>(&keys_), &after}) {
+  snippet_strokes_ = snippet.strokes();
+  const KeySequence after = ParseKeystrokes(KeystrokeTextFor(around_.then_type, false));
+  for (const KeySequence* part : {static_cast<const KeySequence*>(&snippet), &after}) {
     const std::size_t base = keys.events.size();
     keys.events.insert(keys.events.end(), part->events.begin(), part->events.end());
     for (const std::size_t end : part->stroke_ends) keys.stroke_ends.push_back(base + end);
+  }
+  // Strokes stay strokes, so the counts above hold for the layout's keys as well.
+  if (delivery_ == Delivery::kKeys) {
+    keys = WithLayoutKeys(keys, s_.layouts, s_.layouts.LayoutOf(window));
   }
   keys_ = std::move(keys);
 }
@@ -200,6 +282,10 @@ SendOutcome Sender::TypeIntoWindow(WindowHandle window) {
   if (const Refusal unfit = Unfit(window, title); !unfit.why.empty()) {
     return Refuse(unfit.why, unfit.advice);
   }
+  delivery_ = DeliveryFor(window);
+  // Pasting is quick however long the text; only typing can take hours.
+  if (!Pastes(delivery_) && !ConfirmLongText(wish_.chars)) return SendOutcome::kDeclined;
+  BuildKeys(window);
   if (!ComeToFront(window)) {
     if (!s_.desktop.Exists(window)) return Refuse("Das Zielfenster ist nicht mehr geöffnet.");
     return Refuse(TargetName(title) + " ließ sich nicht in den Vordergrund holen.",
@@ -369,8 +455,7 @@ SendOutcome Sender::Paste(WindowHandle window, const std::string& title) {
   if (typing.stop != Stop::kNone) return Stopped(typing.stop, kNothingSent);
   if (!taken) {
     Refuse(TargetName(title) + " hat den Text nicht aus der Zwischenablage übernommen.",
-           "Im DOS-Box-Modus wird der Text über das Systemmenü des Fensters eingefügt "
-           "(Alt+Leertaste, B, E), wie es die Eingabeaufforderung kennt.");
+           PasteAdvice(delivery_, keystroke_text_));
     return SendOutcome::kNotPasted;
   }
   return SendOutcome::kTyped;

@@ -18,6 +18,7 @@
 #include "platform/keyboard_layouts.h"
 #include "platform/typing_pace.h"
 #include "platform/window_processes.h"
+#include "quillet/send/delivery_rules.h"
 #include "quillet/send/keystroke_text.h"
 #include "quillet/send/target_chooser.h"
 #include "quillet/send/targets.h"
@@ -43,12 +44,12 @@ struct SenderServices {
 // How a send ended. Every outcome but kTyped, kDeclined, kChoiceCancelled and kBusy has
 // told the user why.
 enum class SendOutcome {
-  kTyped,            // all of it (an empty text types nothing); in DOS-box mode: pasted
+  kTyped,            // all of it (an empty text types nothing), or pasted
   kNoTarget,         // no window to type into
   kChoiceCancelled,  // the user cancelled the choice among several windows
   kDeclined,         // the user declined to type a very long text
-  kClipboardFailed,  // DOS-box mode: the text could not be put on the clipboard
-  kNotPasted,        // DOS-box mode: the target did not take the text from the clipboard
+  kClipboardFailed,  // pasting: the text could not be put on the clipboard
+  kNotPasted,        // pasting: the target did not take the text from the clipboard
   kRefused,          // the target is gone, hidden, never a target, elevated or would not come
                      // to the front
   kStopped,          // typing stopped part-way; the message says how much was typed
@@ -56,7 +57,7 @@ enum class SendOutcome {
   kNoEntry,          // the entry is no longer in the data file, or cannot be told apart
 };
 
-// Above this many characters after expansion, typing asks first.
+// Above this many characters after expansion, typing asks first; pasting never does.
 inline constexpr std::size_t kLongTextChars = 10'000;
 // Events per batch: after each one the target catches up and is checked again.
 inline constexpr std::size_t kBatchEvents = 64;
@@ -97,11 +98,12 @@ class Sender {
 
   // Reads the entry under the data file's lock, found by the number and name the menu knew
   // (moved: under its new number; gone, or one of several of that name that nothing tells
-  // apart: nothing is typed and the user is told), undoes the stored escapes, expands the
-  // placeholders, asks before a very long text is typed, and prepares the keystrokes: in
-  // DOS-box mode the keystrokes paste the text through the target's system menu. Then the
-  // target: the windows whose title contains the entry's target title (one is taken, several
-  // are offered for choice), or, without a target title, the last-used window.
+  // apart: nothing is typed and the user is told), undoes the stored escapes and expands the
+  // placeholders. Then the target: the windows whose title contains the entry's target title
+  // (one is taken, several are offered for choice), or, without a target title, the
+  // last-used window. The delivery is chosen for that window (see ChooseDelivery): the
+  // entry's own, its DOS-box flag, the rules of the data file, the paste threshold. A text
+  // that is to be typed and is very long is asked about first.
   SendOutcome SendEntry(int entry_number, const std::string& entry_name);
   // The same for a snippet asked for in `into.window`, with the keys around it.
   SendOutcome SendEntry(int entry_number, const std::string& entry_name, const SendInto& into);
@@ -116,8 +118,10 @@ class Sender {
   // included: 0 where the window's text is as it was.
   std::size_t strokes_out() const { return strokes_out_; }
 
-  // What the last SendEntry prepared.
+  // What the last send prepared: the text's keystrokes, or for a paste the paste key.
   const std::string& keystroke_text() const { return keystroke_text_; }
+  // How the last send that reached a window went there.
+  Delivery last_delivery() const { return delivery_; }
   bool busy() const { return busy_; }
 
  private:
@@ -135,17 +139,20 @@ class Sender {
   // Reads and prepares the entry's keys; nullopt when they are ready to go.
   std::optional<SendOutcome> PrepareEntry(int entry_number, const std::string& entry_name,
                                           SnippetEntry* entry);
-  void Prepare(const std::string& text, bool dosbox);
-  // Puts Backspaces before the prepared keys and `then_type` after them.
-  void Surround(const SendInto& into);
+  void Prepare(const std::string& text, const DeliveryWish& wish, const SendInto& around);
+  // The delivery the window gets, by the rules and threshold the data file holds now.
+  Delivery DeliveryFor(WindowHandle window);
+  // The keys that deliver the prepared text into `window` as `delivery_` says: Backspaces
+  // before the snippet's keys or paste key, and `then_type` after them.
+  void BuildKeys(WindowHandle window);
   SendOutcome SendToTitledWindow(const std::string& target_title);
   SendOutcome SendToLastWindow();
   // Types the keystrokes the last SendEntry prepared into `window`, but only when the window
   // exists, is visible, may be a target at all, is known not to run with higher rights and
   // has come to the front; modifier keys the user still holds are released first. Typing
   // goes in batches and stops at once when another window comes to the front, the target
-  // closes or hangs, or the user presses Esc. In DOS-box mode the text goes on the clipboard
-  // only then, and what the clipboard held before is put back once the target has read it.
+  // closes or hangs, or the user presses Esc. A paste puts the text on the clipboard only
+  // then, and what the clipboard held before is put back once the target has read it.
   SendOutcome TypeIntoWindow(WindowHandle window);
   // Why nothing may be typed into the window, which exists; `why` is empty when it may.
   Refusal Unfit(WindowHandle window, const std::string& title);
@@ -176,7 +183,11 @@ class Sender {
   WindowHandle last_used_window_ = 0;
   std::string keystroke_text_;
   KeySequence keys_;
-  std::optional<std::string> paste_text_;  // DOS-box mode: what goes on the clipboard
+  std::string plain_;  // the snippet's text, its placeholders expanded
+  SendInto around_;    // the keys around it (its window is not used)
+  DeliveryWish wish_;
+  Delivery delivery_ = Delivery::kType;
+  std::optional<std::string> paste_text_;  // what goes on the clipboard for a paste
   std::size_t snippet_characters_ = 0;
   std::size_t strokes_out_ = 0;
   std::size_t snippet_strokes_ = 0;    // of keys_, after the Backspaces: the snippet's

@@ -172,8 +172,8 @@ TEST_F(EntriesTest, CountingLooksAtTheFileOnce) {
   EXPECT_EQ(entries.CountEntries("missing.ini"), 0);
 }
 
-// The highest entry moves into the deleted one's number, its abbreviation and flag with it,
-// and nothing of the deleted one's stays behind under either number.
+// The highest entry moves into the deleted one's number, its abbreviation, flag and delivery
+// with it, and nothing of the deleted one's stays behind under either number.
 TEST_F(EntriesTest, AbbreviationsMoveWithTheirEntryOnDelete) {
   const struct {
     std::vector<const char*> abbreviations;  // of a, b, c; "*" at the end: at once
@@ -196,8 +196,11 @@ TEST_F(EntriesTest, AbbreviationsMoveWithTheirEntryOnDelete) {
       ASSERT_TRUE(WriteAbbreviation(entries, {n, names[n - 1], {}}, text, at_once, {}, "lib.ini",
                                     nullptr));
     }
+    ASSERT_TRUE(ini.WriteIniValues({{kDeliverySection, "3", "Tasten"}}, "lib.ini"));
     ASSERT_TRUE(entries.RemoveEntry({c.removed, names[c.removed - 1], {}}, "lib.ini", nullptr,
                                     nullptr));
+    EXPECT_EQ(entries.ReadEntry(c.removed, "lib.ini").delivery, c.removed == 3 ? "" : "Tasten");
+    EXPECT_EQ(ini.ReadIniValue(kDeliverySection, "3", "", "lib.ini"), "") << c.removed;
     EXPECT_EQ(Abbreviations(), c.after) << c.removed;
     // Nothing is left under the old highest number for the next new entry to inherit.
     EXPECT_EQ(ini.ReadIniValue("Kuerzel", "3", "", "lib.ini"), "") << c.removed;

@@ -202,19 +202,75 @@ TEST_F(SenderTest, TheMenusEntryIsSentWhereverItIsNowOrNotAtAll) {
 }
 
 TEST_F(SenderTest, DosBoxModePastesThroughTheSystemMenu) {
-  Entry(1, "dir {a}\r\tam %datum%\x16", "", 1);
+  Entry(1, "dir {a}\r\tam %datum%\x16\n", "", 1);
   clipboard.text = "alt";
-  LastUsed("Eingabeaufforderung");
+  desktop.classes[LastUsed("Eingabeaufforderung")] = "ConsoleWindowClass";
   keyboard.after_send = [&](int) { clipboard.taken = true; };  // the console reads it
   EXPECT_EQ(sender.SendEntry(1, "Eintrag"), SendOutcome::kTyped);
-  EXPECT_EQ(clipboard.offers, std::vector<std::string>{"dir {a}\r\tam 05.03.2024"});
+  EXPECT_EQ(clipboard.offers, std::vector<std::string>{"dir {a}\r\n\tam 05.03.2024\r\n"});
   EXPECT_EQ(clipboard.text, "alt");
   EXPECT_EQ(sender.keystroke_text(), "% BE");
   EXPECT_EQ(Keys(keyboard.sent), "v12 v20 V20 V12 v42 V42 v45 V45 ");  // Alt+Space, B, E
   EXPECT_TRUE(dialogs.messages.empty());
 }
 
-TEST_F(SenderTest, DosBoxModeLeavesTheClipboardAsItWas) {
+// Which way a text goes, by the entry, the rules and the threshold in the data file, and the
+// paste key of each: modifiers down, the key, modifiers up.
+TEST_F(SenderTest, TheDeliveryFitsTheTarget) {
+  const struct {
+    const char* name;
+    std::string program, window_class, forced, rules, paste_from;
+    std::size_t length;
+    Delivery delivery;
+    const char* keys;  // of a paste; typing is checked by its text
+  } cases[] = {
+      {"a plain window", "notepad.exe", "Notepad", "", "", "", 20, Delivery::kType, ""},
+      {"above the threshold", "notepad.exe", "Notepad", "", "", "", 501, Delivery::kPaste,
+       "v11 v56 V56 V11 "},
+      {"at the threshold", "notepad.exe", "Notepad", "", "", "", 500, Delivery::kType, ""},
+      {"a threshold of the user's", "", "", "", "", "20", 21, Delivery::kPaste, "v11 v56 V56 V11 "},
+      {"threshold 0 is never", "", "", "", "", "0", 9'000, Delivery::kType, ""},
+      {"the entry's own beats the threshold", "", "", "Tippen", "", "", 900, Delivery::kType, ""},
+      {"the entry's paste with the terminal's key", "", "CASCADIA_HOSTING_WINDOW_CLASS",
+       "Einfügen", "", "", 3, Delivery::kPasteCtrlShiftV, "v11 v10 v56 V56 V10 V11 "},
+      {"a built-in terminal", "PuTTY.EXE", "", "", "", "", 3, Delivery::kPasteShiftInsert,
+       "v10 v2D V2D V10 "},
+      {"a remote desktop", "C:\\Windows\\mstsc.exe", "TscShellContainerClass", "", "", "", 3,
+       Delivery::kKeys, ""},
+      {"the user's rule first", "mstsc.exe", "", "", "mstsc.exe;Tippen", "", 3, Delivery::kType,
+       ""},
+      {"an unreadable entry value is none", "mstsc.exe", "", "Faxen", "", "", 3, Delivery::kKeys,
+       ""},
+  };
+  for (const auto& c : cases) {
+    fs = FakeFileSystem();
+    keyboard.sent.clear();
+    clipboard = FakeClipboard();
+    dialogs.messages.clear();
+    desktop = FakeDesktop();
+    const std::string text(c.length, 'z');
+    Entry(1, text);
+    std::vector<IniWrite> writes = {{"Zustellung", "1", c.forced}, {"Regeln", "1", c.rules}};
+    if (!c.paste_from.empty()) writes.push_back({"Common", "EinfuegenAb", c.paste_from});
+    ASSERT_TRUE(ini.WriteIniValues(writes, data_file));
+    const WindowHandle w = LastUsed();
+    processes.programs[w] = c.program;
+    desktop.classes[w] = c.window_class;
+    keyboard.after_send = [&](int) { clipboard.taken = true; };
+    EXPECT_EQ(sender.SendEntry(1, "Eintrag"), SendOutcome::kTyped) << c.name;
+    EXPECT_EQ(sender.last_delivery(), c.delivery) << c.name;
+    if (Pastes(c.delivery)) {
+      EXPECT_EQ(Keys(keyboard.sent), c.keys) << c.name;
+      EXPECT_EQ(clipboard.offers, std::vector<std::string>{text}) << c.name;
+      EXPECT_EQ(sender.snippet_characters(), 0u) << c.name << ": an undo cannot know it";
+    } else {
+      EXPECT_EQ(keyboard.TypedText(), text) << c.name;
+    }
+    EXPECT_TRUE(dialogs.messages.empty()) << c.name;
+  }
+}
+
+TEST_F(SenderTest, APasteLeavesTheClipboardAsItWas) {
   const struct {
     const char* name;
     std::function<void(SenderTest&, WindowHandle)> setup;
@@ -245,8 +301,8 @@ TEST_F(SenderTest, DosBoxModeLeavesTheClipboardAsItWas) {
     c.setup(*this, LastUsed());
     EXPECT_EQ(sender.SendEntry(1, "Eintrag"), c.outcome) << c.name;
     EXPECT_EQ(clipboard.offers.size(), c.offered ? 1u : 0u) << c.name;
-    // Nothing went out unless the paste keys did.
-    EXPECT_EQ(sender.strokes_out(), c.outcome == SendOutcome::kNotPasted ? 3u : 0u) << c.name;
+    // Nothing went out unless the paste key did.
+    EXPECT_EQ(sender.strokes_out(), c.outcome == SendOutcome::kNotPasted ? 1u : 0u) << c.name;
     clipboard.unavailable = false;
     EXPECT_EQ(clipboard.text, "alt") << c.name;
     EXPECT_NE(LastMessage().find(c.told), std::string::npos) << c.name << ": " << LastMessage();
@@ -396,6 +452,7 @@ TEST_F(SenderTest, AVeryLongTextAsksFirst) {
   Entry(1, "x%datei=lang.txt%");
   Entry(2, std::string(10'000, 'y'));
   Entry(3, "%datei=lang.txt%%datei=lang.txt%", "", 1);
+  ASSERT_TRUE(ini.WriteIniValues({PasteFromWrite(0)}, data_file));
   LastUsed();
 
   dialogs.message_answers = {MessageAnswer::kNo};
@@ -411,11 +468,15 @@ TEST_F(SenderTest, AVeryLongTextAsksFirst) {
   dialogs.message_answers = {MessageAnswer::kYes};
   EXPECT_EQ(sender.SendEntry(1, "Eintrag"), SendOutcome::kTyped);
 
-  // Up to the limit, and pasted in DOS-box mode however long, nothing is asked.
+  // Up to the limit, and pasted however long (the DOS-box flag, the threshold), nothing is
+  // asked.
   dialogs.messages.clear();
   keyboard.after_send = [&](int) { clipboard.taken = true; };
   EXPECT_EQ(sender.SendEntry(2, "Eintrag"), SendOutcome::kTyped);
   EXPECT_EQ(sender.SendEntry(3, "Eintrag"), SendOutcome::kTyped);
+  ASSERT_TRUE(ini.WriteIniValues({PasteFromWrite(500)}, data_file));
+  EXPECT_EQ(sender.SendEntry(1, "Eintrag"), SendOutcome::kTyped);
+  EXPECT_EQ(sender.last_delivery(), Delivery::kPaste);
   EXPECT_TRUE(dialogs.messages.empty());
 }
 

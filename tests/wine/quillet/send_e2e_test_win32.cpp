@@ -294,11 +294,14 @@ TEST_F(QuilletSendTest, TypingStopsWhenAnotherWindowComesToTheFront) {
   EXPECT_EQ(elsewhere.Typed(other), L"");
 }
 
-// DOS-box mode: the target gets Alt+Space, B, E, which paste through a console's system menu,
-// and takes the text as it is from the clipboard; none of it is typed. Then the clipboard
-// holds again what the user copied last, a format of the user's program included.
+// DOS-box mode into a console (a rule makes the test's window one): the target gets Alt+Space,
+// B, E, which paste through a console's system menu, and takes the text from the clipboard,
+// each line break as CR LF; none of it is typed. Then the clipboard holds again what the user
+// copied last, a format of the user's program included.
 TEST_F(QuilletSendTest, DosBoxModePastesThroughTheSystemMenu) {
   WriteLibrary({{"Dos", "dir\tc:\rcls", "Testziel Konsole", 1}});
+  ASSERT_TRUE(IniStore(*MakeOsFileSystem(), *MakeOsAnsiCodePage())
+                  .WriteIniValue("Regeln", "1", "QmTestTargetFrame;Konsole", data_file));
   TargetWindows::Options pastes = WithoutEdit();
   pastes.pastes = true;
   HWND console = targets.Create(L"Testziel Konsole", pastes);
@@ -306,7 +309,7 @@ TEST_F(QuilletSendTest, DosBoxModePastesThroughTheSystemMenu) {
   Start();
 
   Send(1);
-  EXPECT_TRUE(WaitUntil([&] { return targets.Pasted(console) == L"dir\tc:\rcls"; }))
+  EXPECT_TRUE(WaitUntil([&] { return targets.Pasted(console) == L"dir\tc:\r\ncls"; }))
       << WideToUtf8(targets.Pasted(console));
   EXPECT_TRUE(WaitUntil([] {
     return ClipboardTextAndOwnFormat() ==
