@@ -2,7 +2,6 @@
 #include "quillet/delivery_settings.h"
 
 #include "store/ini_document.h"
-#include "text/text_lists.h"
 
 namespace qm {
 namespace {
@@ -75,15 +74,6 @@ std::vector<IniWrite> RulesWrites(const IniDocument* current,
     writes.push_back({kRulesSection, std::to_string(n), ""});
   }
   return writes;
-}
-
-std::optional<std::size_t> ReadPasteFrom(std::string_view text) {
-  const std::string digits = TrimBlanks(text);
-  if (digits.empty() || digits.size() > 9 ||
-      digits.find_first_not_of("0123456789") != std::string::npos) {
-    return std::nullopt;
-  }
-  return static_cast<std::size_t>(std::stoul(digits));
 }
 
 std::string BadRulesText(const std::vector<DeliveryRuleProblem>& problems) {

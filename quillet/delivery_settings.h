@@ -1,6 +1,6 @@
 // The delivery settings as the user sees them: the rules as lines of text with the built-in
-// ones named after them, the paste threshold, bad rules of the file told once, and the way a
-// listed window would get a snippet.
+// ones named after them, bad rules of the file told once, and the way a listed window would
+// get a snippet.
 #pragma once
 
 #include <cstddef>
@@ -39,9 +39,6 @@ std::optional<RuleLineProblem> ReadRulesText(std::string_view text,
 // already.
 std::vector<IniWrite> RulesWrites(const IniDocument* current,
                                   const std::vector<std::string>& values);
-
-// The paste threshold as typed: digits only, at most nine; nullopt for anything else.
-std::optional<std::size_t> ReadPasteFrom(std::string_view text);
 
 // The message for the bad rules of the file, each named with its key and why; empty where
 // there are none.

@@ -138,7 +138,7 @@ bool OptionsModel::StoreDelivery() {
     s_.dialogs.ShowMessage(text, s_.core.caption(), MessageIcon::kExclamation,
                            MessageButtons::kOk);
   };
-  const std::optional<std::size_t> paste_from = ReadPasteFrom(view_.PasteFromText());
+  const std::optional<std::size_t> paste_from = ParsePasteFrom(view_.PasteFromText());
   if (!paste_from) {
     refuse(kUnfitPasteFromText);
     view_.FocusPasteFrom();

@@ -96,14 +96,18 @@ DeliveryRules ReadDeliveryRules(const IniDocument* doc) {
   return out;
 }
 
-std::size_t PasteFrom(const IniDocument* doc) {
-  const std::optional<std::string> value = doc ? doc->Find("Common", "EinfuegenAb") : std::nullopt;
-  const std::string digits = TrimBlanks(value.value_or(""));
+std::optional<std::size_t> ParsePasteFrom(std::string_view text) {
+  const std::string digits = TrimBlanks(text);
   if (digits.empty() || digits.size() > 9 ||
       digits.find_first_not_of("0123456789") != std::string::npos) {
-    return kDefaultPasteFrom;
+    return std::nullopt;
   }
   return static_cast<std::size_t>(std::stoul(digits));
+}
+
+std::size_t PasteFrom(const IniDocument* doc) {
+  const std::optional<std::string> value = doc ? doc->Find("Common", "EinfuegenAb") : std::nullopt;
+  return ParsePasteFrom(value.value_or("")).value_or(kDefaultPasteFrom);
 }
 
 IniWrite PasteFromWrite(std::size_t chars) {

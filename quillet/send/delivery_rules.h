@@ -60,6 +60,8 @@ DeliveryRules ReadDeliveryRules(const IniDocument* doc);
 // unreadable value, or a null document, is the default.
 inline constexpr std::size_t kDefaultPasteFrom = 500;
 std::size_t PasteFrom(const IniDocument* doc);
+// The threshold as written: digits only, at most nine, blanks around them ignored.
+std::optional<std::size_t> ParsePasteFrom(std::string_view text);
 IniWrite PasteFromWrite(std::size_t chars);
 
 // Whether the delivery goes through the clipboard.
