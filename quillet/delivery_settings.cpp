@@ -68,7 +68,8 @@ std::vector<IniWrite> RulesWrites(const IniDocument* current,
                    : std::string();
   };
   for (std::size_t i = 0; i < values.size(); ++i) {
-    if (now(i + 1) != values[i]) writes.push_back({kRulesSection, std::to_string(i + 1), values[i]});
+    if (now(i + 1) != values[i])
+      writes.push_back({kRulesSection, std::to_string(i + 1), values[i]});
   }
   for (std::size_t n = values.size() + 1; !now(n).empty(); ++n) {
     writes.push_back({kRulesSection, std::to_string(n), ""});
@@ -84,14 +85,12 @@ std::string BadRulesText(const std::vector<DeliveryRuleProblem>& problems) {
                         : "Diese Regeln der Zustellung in der Datendatei können nicht gelten und "
                           "werden übergangen:";
   for (const DeliveryRuleProblem& p : problems) {
-    out += "\r\n\r\nRegel " + std::to_string(p.number) + " „" + p.value +
-           "“: " + p.why;
+    out += "\r\n\r\nRegel " + std::to_string(p.number) + " „" + p.value + "“: " + p.why;
   }
   return out;
 }
 
-std::optional<std::string> BadRulesNotice::Check(
-    const std::vector<DeliveryRuleProblem>& problems) {
+std::optional<std::string> BadRulesNotice::Check(const std::vector<DeliveryRuleProblem>& problems) {
   std::string text = BadRulesText(problems);
   if (text == told_) return std::nullopt;
   told_ = text;

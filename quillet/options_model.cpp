@@ -135,8 +135,7 @@ void OptionsModel::OnButton(QuilletCommand button) {
 
 bool OptionsModel::StoreDelivery() {
   const auto refuse = [&](const std::string& text) {
-    s_.dialogs.ShowMessage(text, s_.core.caption(), MessageIcon::kExclamation,
-                           MessageButtons::kOk);
+    s_.dialogs.ShowMessage(text, s_.core.caption(), MessageIcon::kExclamation, MessageButtons::kOk);
   };
   const std::optional<std::size_t> paste_from = ParsePasteFrom(view_.PasteFromText());
   if (!paste_from) {
@@ -147,8 +146,7 @@ bool OptionsModel::StoreDelivery() {
   std::vector<std::string> rules;
   if (const std::optional<RuleLineProblem> bad = ReadRulesText(view_.RulesText(), &rules)) {
     refuse("Die Regel in Zeile " + std::to_string(bad->line) + " „" + bad->text +
-           "“ kann nicht gelten: " + bad->why +
-           "\r\n\r\nDie Regeln wurden nicht gespeichert.");
+           "“ kann nicht gelten: " + bad->why + "\r\n\r\nDie Regeln wurden nicht gespeichert.");
     view_.FocusRuleLine(bad->line);
     return false;
   }

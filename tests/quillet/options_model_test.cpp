@@ -329,14 +329,15 @@ TEST_F(OptionsModelTest, KeyboardControlsStoreAtOnceAndRefuseUnfitHotkeys) {
 }
 
 TEST_F(OptionsModelTest, OkStoresTheDeliveryOrRefusesABadRuleWritingNothing) {
-  Start("[Common]\r\nEinfuegenAb=x\r\n[Regeln]\r\n1=putty.exe;Tippen\r\n2=a;Tasten\r\n"
-        "3=b;Tasten\r\n");
+  Start(
+      "[Common]\r\nEinfuegenAb=x\r\n[Regeln]\r\n1=putty.exe;Tippen\r\n2=a;Tasten\r\n"
+      "3=b;Tasten\r\n");
   EXPECT_EQ(view.paste_from, "500");
   EXPECT_EQ(view.rules, "putty.exe;Tippen\r\na;Tasten\r\nb;Tasten");
   EXPECT_NE(view.built_in.find("mstsc.exe, wfica32.exe"), std::string::npos);
   const struct {
     const char *paste_from, *rules;
-    const char* focus;  // nullptr: stored
+    const char* focus;   // nullptr: stored
     const char* regeln;  // the section afterwards
   } cases[] = {
       // Unchanged: the unreadable threshold stays as the user wrote it.
@@ -371,8 +372,7 @@ TEST_F(OptionsModelTest, OkStoresTheDeliveryOrRefusesABadRuleWritingNothing) {
       EXPECT_EQ(fs.Content(kDefault), before);
     }
   }
-  EXPECT_NE(dialogs.messages.back().text.find("Zeile 1 „x;Schreiben“"),
-            std::string::npos);
+  EXPECT_NE(dialogs.messages.back().text.find("Zeile 1 „x;Schreiben“"), std::string::npos);
   EXPECT_EQ(ini.Snapshot(kDefault)->Find("Common", "EinfuegenAb"), "0");
   EXPECT_EQ(ReadDeliveryRules(ini.Snapshot(kDefault).get()).rules[0].delivery, Delivery::kKeys);
 }

@@ -100,15 +100,16 @@ TEST_F(QuilletDiagnosticsTest, DebuggerListsTheTargetFirstAndIgnoresTheMarkedTit
     auto fs = MakeOsFileSystem();
     auto ansi = MakeOsAnsiCodePage();
     IniStore ini(*fs, *ansi);
-    ASSERT_TRUE(ini.WriteIniValues({{"Regeln", "1", "kaputt"}, {"Regeln", "2", "qmtesttargetframe;tasten"}},
-                                   data_file));
+    ASSERT_TRUE(ini.WriteIniValues(
+        {{"Regeln", "1", "kaputt"}, {"Regeln", "2", "qmtesttargetframe;tasten"}}, data_file));
   }
   Start();
   // A bad rule of the file is told at the start, and left out.
   HWND told = WaitForMessageBox(quillet.pid());
   ASSERT_NE(told, nullptr) << "the bad rule was not told";
-  EXPECT_NE(MessageBoxText(told).find("Regel 1 \xE2\x80\x9Ekaputt\xE2\x80\x9C: Es fehlt das Semikolon"),
-            std::string::npos)
+  EXPECT_NE(
+      MessageBoxText(told).find("Regel 1 \xE2\x80\x9Ekaputt\xE2\x80\x9C: Es fehlt das Semikolon"),
+      std::string::npos)
       << MessageBoxText(told);
   Click(told, IDOK);
   ASSERT_TRUE(WaitGone(told));
