@@ -71,6 +71,7 @@ std::vector<IniWrite> RulesWrites(const IniDocument* current,
     if (now(i + 1) != values[i])
       writes.push_back({kRulesSection, std::to_string(i + 1), values[i]});
   }
+  // Key N+1 empty ends the list, so that rules a hand edit left behind a gap never join it.
   for (std::size_t n = values.size() + 1; !now(n).empty(); ++n) {
     writes.push_back({kRulesSection, std::to_string(n), ""});
   }
