@@ -22,6 +22,8 @@ class KeyboardLayouts {
   // Whether the key, with the shift state `shift` (as in KeyFor), is a dead key: one that
   // types nothing itself but changes the character typed after it.
   virtual bool IsDeadKey(std::uintptr_t layout, std::uint16_t vk, std::uint8_t shift) = 0;
+  // Whether Caps Lock is on, which turns the letter keys' Shift around.
+  virtual bool CapsLockOn() = 0;
 };
 
 }  // namespace qm

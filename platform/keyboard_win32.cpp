@@ -41,24 +41,51 @@ class Win32Keyboard : public Keyboard {
 
 class Win32KeyboardLayouts : public KeyboardLayouts {
  public:
+  explicit Win32KeyboardLayouts(bool can_leave_dead_key_state)
+      : can_leave_(can_leave_dead_key_state) {}
   std::uintptr_t LayoutOf(WindowHandle window) override {
     HWND hwnd = reinterpret_cast<HWND>(static_cast<std::uintptr_t>(window));
     const DWORD thread = window ? GetWindowThreadProcessId(hwnd, nullptr) : 0;
     return thread ? reinterpret_cast<std::uintptr_t>(GetKeyboardLayout(thread)) : 0;
   }
   std::int16_t KeyFor(std::uintptr_t layout, char16_t c) override {
-    return VkKeyScanExW(static_cast<wchar_t>(c), reinterpret_cast<HKL>(layout));
+    const HKL hkl = reinterpret_cast<HKL>(layout);
+    const SHORT key = VkKeyScanExW(static_cast<wchar_t>(c), hkl);
+    if (key == -1 || !can_leave_) return key;
+    // The key must type the character when pressed as we press it: Wine, for one, names
+    // AltGr keys whose Ctrl+Alt types nothing, and such a character would be lost.
+    wchar_t text[8] = {};
+    const int n =
+        Read(hkl, static_cast<UINT>(key & 0xFF), static_cast<std::uint8_t>(key >> 8), text);
+    return (n == 1 || n == -1) && text[0] == static_cast<wchar_t>(c) ? key : -1;
   }
   std::uint16_t ScanCode(std::uintptr_t layout, std::uint16_t vk) override {
     return static_cast<std::uint16_t>(
         MapVirtualKeyExW(vk, MAPVK_VK_TO_VSC_EX, reinterpret_cast<HKL>(layout)));
   }
   bool IsDeadKey(std::uintptr_t layout, std::uint16_t vk, std::uint8_t shift) override {
-    // The layout tells only of the key alone; with Shift or AltGr it is taken as the same.
-    (void)shift;
-    return (MapVirtualKeyExW(vk, MAPVK_VK_TO_CHAR, reinterpret_cast<HKL>(layout)) &
-            0x80000000u) != 0;
+    const HKL hkl = reinterpret_cast<HKL>(layout);
+    wchar_t text[8];
+    if (can_leave_) return Read(hkl, vk, shift, text) < 0;
+    // Without that flag every read would change the state; the layout then tells only of
+    // the key alone, and with Shift or AltGr it is taken as the same.
+    return (MapVirtualKeyExW(vk, MAPVK_VK_TO_CHAR, hkl) & 0x80000000u) != 0;
   }
+  bool CapsLockOn() override { return (GetKeyState(VK_CAPITAL) & 1) != 0; }
+
+ private:
+  // What the key types with the shift state held (1 Shift, 2 Ctrl, 4 Alt), as ToUnicodeEx
+  // counts it, negative for a dead key. Flag 4 leaves the dead-key state alone, so that the
+  // user's next character keeps its accent.
+  static int Read(HKL hkl, UINT vk, std::uint8_t shift, wchar_t (&text)[8]) {
+    BYTE state[256] = {};
+    if (shift & 1) state[VK_SHIFT] = state[VK_LSHIFT] = 0x80;
+    if (shift & 2) state[VK_CONTROL] = state[VK_LCONTROL] = 0x80;
+    if (shift & 4) state[VK_MENU] = state[VK_LMENU] = 0x80;
+    return ToUnicodeEx(vk, MapVirtualKeyExW(vk, MAPVK_VK_TO_VSC, hkl), state, text, 8, 4, hkl);
+  }
+
+  bool can_leave_;
 };
 
 }  // namespace
@@ -67,8 +94,8 @@ std::unique_ptr<Keyboard> MakeWin32Keyboard() {
   return std::make_unique<Win32Keyboard>();
 }
 
-std::unique_ptr<KeyboardLayouts> MakeWin32KeyboardLayouts() {
-  return std::make_unique<Win32KeyboardLayouts>();
+std::unique_ptr<KeyboardLayouts> MakeWin32KeyboardLayouts(bool can_leave_dead_key_state) {
+  return std::make_unique<Win32KeyboardLayouts>(can_leave_dead_key_state);
 }
 
 }  // namespace qm

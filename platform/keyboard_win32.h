@@ -14,7 +14,10 @@
 namespace qm {
 
 std::unique_ptr<Keyboard> MakeWin32Keyboard();
-std::unique_ptr<KeyboardLayouts> MakeWin32KeyboardLayouts();
+// `can_leave_dead_key_state`: ToUnicodeEx can read a key without touching the dead-key
+// state (Windows 10 1607 and later, and Wine), so a dead key is known for each shift state,
+// and a key is offered for a character only where it types that character.
+std::unique_ptr<KeyboardLayouts> MakeWin32KeyboardLayouts(bool can_leave_dead_key_state = false);
 std::unique_ptr<WindowProcesses> MakeWin32WindowProcesses();
 std::unique_ptr<TypingPace> MakeWin32TypingPace();
 

@@ -163,7 +163,8 @@ class QuilletProgram {
   std::optional<QuilletCore> core_;
   std::unique_ptr<Clock> clock_ = MakeWin32Clock();
   std::unique_ptr<Keyboard> keyboard_ = MakeWin32Keyboard();
-  std::unique_ptr<KeyboardLayouts> layouts_ = MakeWin32KeyboardLayouts();
+  std::unique_ptr<KeyboardLayouts> layouts_ =
+      MakeWin32KeyboardLayouts(CanLeaveDeadKeyState(system_->Version()) || RunsUnderWine());
   std::unique_ptr<WindowProcesses> processes_ = MakeWin32WindowProcesses();
   std::unique_ptr<TypingPace> pace_ = MakeWin32TypingPace();
   std::unique_ptr<Pause> pause_ = MakeWin32Pause();

@@ -189,7 +189,12 @@ KeySequence ParseKeystrokes(std::string_view keystroke_text) {
 
 std::size_t InputMessages(const std::vector<KeyEvent>& events) {
   std::size_t messages = 0;
-  for (const KeyEvent& e : events) messages += e.key_up ? 1 : 2;
+  for (const KeyEvent& e : events) {
+    const bool modifier =
+        e.kind == KeyEvent::Kind::kVirtualKey &&
+        ((e.code >= 0x10 && e.code <= 0x12) || (e.code >= 0xA0 && e.code <= 0xA5));
+    messages += e.key_up || modifier ? 1 : 2;
+  }
   return messages;
 }
 

@@ -70,7 +70,7 @@ KeySequence ParseKeystrokes(std::string_view keystroke_text);
 
 // How many input messages the events put into the target's queue: a key going down brings
 // its character too (from Unicode key events, Enter, Tab and the letters alike), so at most
-// two, and a key going up one.
+// two, and a key going up one; Shift, Ctrl and Alt going down bring no character.
 std::size_t InputMessages(const std::vector<KeyEvent>& events);
 
 // The events that release `held`, keys that went down in this order: last first. Where Alt

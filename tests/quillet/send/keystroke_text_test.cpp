@@ -7,7 +7,9 @@
 #include <random>
 #include <utility>
 
+#include "quillet/send/layout_keys.h"
 #include "tests/fakes/fake_keyboard.h"
+#include "tests/fakes/fake_keyboard_layouts.h"
 #include "text/utf.h"
 
 namespace qm {
@@ -131,6 +133,67 @@ TEST(KeystrokeTextTest, KeysTheUserHoldsAreReleasedWithoutOpeningAMenu) {
   }
   // A key down brings its character; both are messages the target must take.
   EXPECT_EQ(InputMessages(ParseKeystrokes("ab~").events), 9u);
+  // Shift, Ctrl and Alt going down bring none: "A" and "@" with the keys of a German layout.
+  FakeKeyboardLayouts german = FakeKeyboardLayouts::German();
+  EXPECT_EQ(InputMessages(WithLayoutKeys(ParseKeystrokes("A@"), german, 1).events), 5u + 7u);
+}
+
+TEST(KeystrokeTextTest, CharactersGoAsTheKeysOfTheLayoutThatHasThem) {
+  FakeKeyboardLayouts german = FakeKeyboardLayouts::German(), us = FakeKeyboardLayouts::Us();
+  FakeKeyboardLayouts caps_lock = FakeKeyboardLayouts::German();
+  caps_lock.caps_lock = true;
+  const struct {
+    FakeKeyboardLayouts& layout;
+    std::string keys, picture;
+  } cases[] = {
+      {german, "aA7", "v41 V41 | v10 v41 V41 V10 | v37 V37 | "},
+      {german, "{(}", "v10 v38 V38 V10 | "},
+      // AltGr as Ctrl and Alt, released in reverse order.
+      {german, "@€\\{~}",
+       "v11 v12 v51 V51 V12 V11 | v11 v12 v45 V45 V12 V11 | "
+       "v11 v12 vDB VDB V12 V11 | v11 v12 vBB VBB V12 V11 | "},
+      // A dead key types its accent alone with a blank after it; with Shift ^ is not dead.
+      {german, "{^}\xC2\xB4`\xC2\xB0",
+       "vDC VDC v20 V20 | vDD VDD v20 V20 | "
+       "v10 vDD VDD V10 v20 V20 | v10 vDC VDC V10 | "},
+      // Letters the layout composes from a dead key and a base letter.
+      {german, "\xC3\xA9\xC3\xA2\xC3\xA0\xC3\x89",
+       "vDD VDD v45 V45 | vDC VDC v41 V41 | "
+       "v10 vDD VDD V10 v41 V41 | vDD VDD v10 v45 V45 V10 | "},
+      // Without the dead key (no ~ or cedilla on German, no dead keys on US), or with one
+      // that not every layout composes with the letter (´ with c): Unicode.
+      {german, "\xC3\xB1\xC3\xA7\xC4\x87", "uF1 UF1 | uE7 UE7 | u107 U107 | "},
+      {us, "A@{^}\xC3\xB1\xC3\xA9\xE2\x82\xAC",
+       "v10 v41 V41 V10 | v10 v32 V32 V10 | "
+       "v10 v36 V36 V10 | uF1 UF1 | uE9 UE9 | u20AC U20AC | "},
+      // No layout has these; Enter, Tab, line feeds and Alt combinations stay as they were.
+      {german, "\xE2\x98\xBA\xF0\x9F\x98\x80", "u263A U263A | uD83D UD83D uDE00 UDE00 | "},
+      // Caps Lock on turns Shift around for letters only.
+      {caps_lock,
+       "a\xC3\x84\xC3\xA4"
+       "1!",
+       "v10 v41 V41 V10 | vDE VDE | v10 vDE VDE V10 | v31 V31 | "
+       "v10 v31 V31 V10 | "},
+      {us, "x~{TAB}\n%f", "v58 V58 | vD VD | v9 V9 | uA UA | v12 v46 V46 V12 | "},
+  };
+  for (const auto& c : cases) {
+    const KeySequence keys = WithLayoutKeys(ParseKeystrokes(c.keys), c.layout, 1);
+    EXPECT_EQ(Picture(keys), c.picture) << c.keys;
+    ExpectEveryKeyReleased(keys, c.keys);
+    for (const KeyEvent& e : keys.events) {
+      if (e.kind == Kind::kVirtualKey) {
+        EXPECT_EQ(e.scan, c.layout.ScanCode(1, e.code)) << c.keys;
+      }
+    }
+  }
+  // A key that exists twice goes with its own scan code, marked as extended; a layout that
+  // is not the window's gives no keys.
+  us.keys[u'/'] = 0x6F;
+  us.scans[0x6F] = 0xE035;
+  const KeySequence slash = WithLayoutKeys(ParseKeystrokes("/"), us, 1);
+  ASSERT_EQ(slash.events.size(), 2u);
+  EXPECT_TRUE(slash.events[0].scan == 0x35 && slash.events[0].extended);
+  EXPECT_EQ(Picture(WithLayoutKeys(ParseKeystrokes("a"), us, 2)), "u61 U61 | ");
 }
 
 TEST(KeystrokeTextTest, EveryTextIsTypedExactlyOneStrokePerCharacter) {

@@ -487,5 +487,42 @@ TEST_F(QuilletSendTest, EscStopsTyping) {
   EXPECT_LT(targets.Typed(slow).size(), 300u);
 }
 
+// Key delivery: every character the window's keyboard layout has arrives as that layout's
+// keys, never as a Unicode key event (VK_PACKET), and the whole text arrives.
+TEST_F(QuilletSendTest, KeyDeliveryTypesWithTheKeysOfTheTargetsLayout) {
+  const std::wstring text = L"Hallo Welt, 42 Mal!\r(2) a+b=c; \"x\" #7/8 ~%";
+  WriteLibrary({{"Tasten", WideToUtf8(text), "Testziel Tasten"}});
+  ASSERT_TRUE(IniStore(*MakeOsFileSystem(), *MakeOsAnsiCodePage())
+                  .WriteIniValue("Zustellung", "1", "Tasten", data_file));
+  HWND target = targets.Create(L"Testziel Tasten", WithoutEdit());
+  Start();
+
+  Send(1);
+  std::wstring chars;
+  EXPECT_TRUE(WaitUntil([&] {
+    chars.clear();
+    for (const auto& m : targets.Received(target)) {
+      if (m.message == WM_CHAR) chars += static_cast<wchar_t>(m.wparam);
+    }
+    return chars == text;
+  })) << WideToUtf8(chars);
+  EXPECT_TRUE(NoMessageFor(300));
+  // The characters that came as Unicode key events: the one after each VK_PACKET.
+  std::wstring unicode;
+  bool packet = false;
+  for (const auto& m : targets.Received(target)) {
+    if (m.message == WM_KEYDOWN) packet = m.wparam == VK_PACKET;
+    if (m.message == WM_CHAR && packet) unicode += static_cast<wchar_t>(m.wparam);
+  }
+  // Only those the layout has no key for (Wine's US layout names none for "(" and ")").
+  const HKL layout = GetKeyboardLayout(GetWindowThreadProcessId(target, nullptr));
+  std::wstring lacking;
+  for (const wchar_t c : text) {
+    if (c != L'\r' && VkKeyScanExW(c, layout) == -1) lacking += c;
+  }
+  EXPECT_EQ(unicode, lacking) << WideToUtf8(unicode);
+  EXPECT_LT(lacking.size(), 3u);
+}
+
 }  // namespace
 }  // namespace qm
