@@ -28,9 +28,9 @@ inline constexpr LayoutRects kDesignedMainLayout = {{
     {2880, 120, 5175, 5355},  // TextFrame
     {8160, 120, 1035, 5355},  // SteuerungsFrame
     {120, 4320, 2535, 975},   // Container1
-    {120, 4320, 4935, 975},   // Container2
+    {120, 3960, 4935, 1335},  // Container2
     {120, 300, 2475, 3900},   // lbEntryList
-    {120, 300, 4935, 2910},   // QuilletTextTB, above the abbreviation's rows
+    {120, 300, 4935, 2550},   // QuilletTextTB, above the abbreviation's rows
 }};
 inline constexpr double kDesignedMainClientWidth = 9255, kDesignedMainClientHeight = 5535;
 

@@ -118,6 +118,11 @@ const std::vector<MainControl>& MainControls() {
        kContainer2G, -1, {3675, 30, 1260, 285}},
       {kIdDosBoxChk, WC_BUTTONW, "DOS-Bo&x", BS_AUTOCHECKBOX | WS_TABSTOP, 0, kContainer2G, -1,
        {3675, 345, 1260, 285}},
+      // The entry's own delivery, in a row below the target's; the label names the box.
+      {kIdDeliveryLabel, WC_STATICW, "&Zustellung:", SS_LEFT, 0, kContainer2G, -1,
+       {0, 1050, 1215, 255}},
+      {kIdDelivery, WC_COMBOBOXW, "", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP | WS_GROUP, 0,
+       kContainer2G, -1, {1260, 1005, 2355, 1800}},
       // Key recording is always on; the switch stays hidden.
       {kIdKeyRecordChk, WC_BUTTONW, "&Steuertasten einfügen", BS_AUTOCHECKBOX, 0, kContainer2G, -1,
        {0, 660, 1215, 285}},

@@ -150,6 +150,11 @@ bool MainForm::Create(HICON icon, HICON small_icon, EditorCreation editor) {
   m.editor_control.SetContextMenu(GetSubMenu(m.menu, 1));
   SetWindowSubclass(m.Item(kIdCryptChk), CryptBoxProc, 0, reinterpret_cast<DWORD_PTR>(this));
   CheckRadioButton(impl_->window, kIdOptLastWindow, kIdOptTitle, kIdOptLastWindow);
+  for (const char* caption : kDeliveryChoiceCaptions) {
+    SendMessageW(m.Item(kIdDelivery), CB_ADDSTRING, 0,
+                 reinterpret_cast<LPARAM>(Utf8ToWide(caption).c_str()));
+  }
+  SetDeliveryChoice(0);
 
   // Design size, in the middle of the primary screen; the saved geometry may move it. The
   // frame and the menu bar come on top of the client area, as the window has them now.
@@ -276,6 +281,9 @@ bool MainForm::OnCommand(int id, int code) {
       break;
     case kIdDosBoxChk:
       if (code == BN_CLICKED) m.model->OnDosBoxClick();
+      break;
+    case kIdDelivery:
+      if (code == CBN_SELCHANGE) m.model->OnDeliveryChoice(DeliveryChoice());
       break;
     case kIdOptLastWindow:
     case kIdOptTitle:
@@ -556,6 +564,15 @@ void MainForm::SetDosBoxChecked(bool on) {
   CheckDlgButton(impl_->window, kIdDosBoxChk, on ? BST_CHECKED : BST_UNCHECKED);
 }
 
+int MainForm::DeliveryChoice() {
+  const LRESULT index = SendMessageW(impl_->Item(kIdDelivery), CB_GETCURSEL, 0, 0);
+  return index == CB_ERR ? 0 : static_cast<int>(index);
+}
+
+void MainForm::SetDeliveryChoice(int index) {
+  SendMessageW(impl_->Item(kIdDelivery), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+}
+
 int MainForm::DestinationType() {
   return IsDlgButtonChecked(impl_->window, kIdOptTitle) == BST_CHECKED ? 1 : 0;
 }
@@ -612,7 +629,8 @@ void MainForm::ApplyControlStates(const ControlStates& s) {
                  static_cast<int>(kIdEditor), static_cast<int>(kIdCryptChk),
                  static_cast<int>(kIdDosBoxChk), static_cast<int>(kIdAbbreviationLabel),
                  static_cast<int>(kIdAbbreviation), static_cast<int>(kIdAtOnceChk),
-                 static_cast<int>(kIdConflicts)}) {
+                 static_cast<int>(kIdConflicts), static_cast<int>(kIdDeliveryLabel),
+                 static_cast<int>(kIdDelivery)}) {
     HWND control = m.Item(id);
     if (!control) {
       if (id == kIdEditor) m.editor_control.SetPendingEnabled(s.entry_controls);  // not made yet

@@ -41,6 +41,8 @@ enum MainFormId : int {
   kIdAbbreviation = 119,
   kIdAtOnceChk = 120,
   kIdConflicts = 121,
+  kIdDeliveryLabel = 122,
+  kIdDelivery = 123,
 };
 
 // What the window hands to the program rather than to the model.
@@ -116,6 +118,8 @@ class MainForm final : public MainView, public WindowFrame {
   void SetCryptChecked(bool on) override;
   bool DosBoxChecked() override;
   void SetDosBoxChecked(bool on) override;
+  int DeliveryChoice() override;
+  void SetDeliveryChoice(int index) override;
   int DestinationType() override;
   void SetDestinationType(int index) override;
   std::string AbbreviationText() override;

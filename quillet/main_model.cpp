@@ -1,15 +1,36 @@
 // The main window's decisions, against the MainView of the real window or of a test.
 #include "quillet/main_model.h"
 
+#include <iterator>
 #include <utility>
 
 #include "quillet/glyph_text.h"
+#include "quillet/send/delivery_rules.h"
 #include "store/ini_document.h"
 #include "store/stored_text.h"
 #include "text/text_lists.h"
 #include "text/utf.h"
 
 namespace qm {
+namespace {
+
+// The delivery box's items as the file stores them.
+constexpr const char* kDeliveryChoices[] = {"", "Tippen", "Tasten", "Einfügen"};
+
+int DeliveryChoiceOf(std::string_view value) {
+  switch (ParseDelivery(value).value_or(Delivery::kConsole)) {
+    case Delivery::kType:
+      return 1;
+    case Delivery::kKeys:
+      return 2;
+    case Delivery::kPaste:
+      return 3;
+    default:
+      return 0;  // by the rules, or a value the box does not offer
+  }
+}
+
+}  // namespace
 
 std::u32string UnrepresentableCharacters(const CodePage& ansi, std::string_view text) {
   std::u32string bad;
@@ -223,6 +244,8 @@ void MainModel::ShowSelectedEntry() {
   view_.SetTitleText(TrimBlanks(e.title));
   view_.SetCryptChecked(e.crypt != 0);
   view_.SetDosBoxChecked(e.dosbox != 0);
+  saved_delivery_choice_ = DeliveryChoiceOf(e.delivery);
+  view_.SetDeliveryChoice(saved_delivery_choice_);
   saved_text_ = EscapeStoredText(UnescapeStoredText(e.text));
   saved_crypt_ = e.crypt;
   unstored_crypt_ = -1;
@@ -432,6 +455,20 @@ void MainModel::NoteFileState() {
 void MainModel::OnDosBoxClick() {
   const Busy busy(*this);
   WriteCurrentEntryField("DosBox", view_.DosBoxChecked() ? "1" : "0");
+}
+
+void MainModel::OnDeliveryChoice(int index) {
+  const Busy busy(*this);
+  if (loading_entry_ || index == saved_delivery_choice_ || index < 0 ||
+      index >= static_cast<int>(std::size(kDeliveryChoices))) {
+    return;
+  }
+  if (WriteCurrentEntryField(kDeliverySection, kDeliveryChoices[index])) {
+    saved_delivery_choice_ = index;
+  } else {
+    // Not stored: the box shows what the file still holds.
+    view_.SetDeliveryChoice(saved_delivery_choice_);
+  }
 }
 
 void MainModel::OnDestinationTypeClick(int index) {

@@ -54,6 +54,8 @@ class MainModel {
   void OnEditorUsed() { unstored_crypt_ = -1; }
   void OnCryptLostFocus() { WriteCurrTextData(); }
   void OnDosBoxClick();
+  // Another delivery chosen for the entry: stored at once ("nach Regeln" as an empty value).
+  void OnDeliveryChoice(int index);
   void OnDestinationTypeClick(int index);
   void OnTitleDropDown() { AddTitleIfMissing(); }
   void OnTitleLostFocus();
@@ -212,6 +214,8 @@ class MainModel {
   // a change writes nothing (an enciphered text would get a new salt every time).
   std::string saved_text_;
   int saved_crypt_ = -1;
+  // What the delivery box showed for the file's value; an unknown value shows as 0.
+  int saved_delivery_choice_ = 0;
   // The entry's abbreviation and flag as they are in the file, and the abbreviation the user
   // was last told could not be stored.
   std::string saved_abbreviation_;

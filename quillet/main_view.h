@@ -17,13 +17,17 @@ struct ControlStates {
   bool find = false;
   bool find_next = false;
   // The entry's controls: both target options, their label, the list, "&Umbe- nennen",
-  // "&Löschen" (buttons and menu items), the editor, both check boxes, and the abbreviation
-  // field with its label, its check box and its conflict line.
+  // "&Löschen" (buttons and menu items), the editor, both check boxes, the delivery box with
+  // its label, and the abbreviation field with its label, its check box and its conflict line.
   bool entry_controls = false;
   // List and editor in the system's window colour (true) or the window's background.
   bool window_colour = false;
   bool title_box = false;
 };
+
+// The delivery box's items, by index.
+inline constexpr const char* kDeliveryChoiceCaptions[] = {"nach Regeln", "Tippen", "Tasten",
+                                                          "Einfügen"};
 
 class MainView {
  public:
@@ -71,6 +75,11 @@ class MainView {
   virtual int DestinationType() = 0;  // the selected target option, 0 or 1
   // Selects an option without raising its click.
   virtual void SetDestinationType(int index) = 0;
+
+  // The entry's own delivery: 0 "nach Regeln", 1 "Tippen", 2 "Tasten", 3 "Einfügen".
+  virtual int DeliveryChoice() = 0;
+  // Selects without raising the box's change.
+  virtual void SetDeliveryChoice(int index) = 0;
 
   // The abbreviation field, its "expand at once" box, and the line naming its conflicts.
   virtual std::string AbbreviationText() = 0;

@@ -4,6 +4,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <array>
 #include <optional>
 #include <vector>
 
@@ -14,10 +15,11 @@
 namespace qm {
 namespace {
 
-constexpr int kClientWidth = 8400, kClientHeight = 6780;  // twips
+constexpr int kClientWidth = 12600, kClientHeight = 6780;  // twips
 
 // The frames' places in the client area: the controls inside them are given relative to them.
-constexpr POINT kFrame0{120, 60}, kFrame1{120, 2160}, kFrame2{4260, 60}, kFrame3{120, 4860};
+constexpr POINT kFrame0{120, 60}, kFrame1{120, 2160}, kFrame2{4260, 60}, kFrame3{120, 4860},
+                kFrame4{8400, 60};
 // The two borderless panels that keep their option buttons apart as groups of their own.
 constexpr RECT kLayer{240, 300, 3615, 675}, kLayer2{1260, 600, 2595, 795};  // in frame 2
 // The picture of a screen, and the screen's face inside it where the edge bars lie.
@@ -79,8 +81,28 @@ std::vector<ControlRow> DialogTable() {
                    BS_AUTOCHECKBOX | tab, 4560, 300, 3495, 315}),
       In(kFrame3, {kOptAbbreviationsChk, WC_BUTTONW, "Kürzel beim Tippen &ersetzen",
                    BS_AUTOCHECKBOX | tab, 4560, 750, 3495, 315}),
+      // The delivery, in a column of its own so that the dialog grows wider, not taller: at
+      // 200 % a taller one would not fit a small screen. The hint comes before the label, so
+      // that the label's access key reaches the rules.
+      In(kFrame4, {kOptPasteFromLabel, WC_STATICW, "Einfü&gen ab", SS_LEFT | WS_GROUP | kClip,
+                   180, 360, 1140, 240}),
+      In(kFrame4, {kOptPasteFrom, WC_EDITW, "", ES_NUMBER | ES_AUTOHSCROLL | WS_BORDER | tab,
+                   1380, 315, 900, 315}),
+      In(kFrame4, {kOptPasteFromUnit, WC_STATICW, "Zeichen (0 = nie)",
+                   SS_LEFT | SS_NOPREFIX | WS_GROUP | kClip, 2340, 360, 1620, 240}),
+      In(kFrame4, {kOptRulesHint, WC_STATICW,
+                   "je Zeile Programm oder Fensterklasse;Zustellung",
+                   SS_LEFT | SS_NOPREFIX | WS_GROUP | kClip, 180, 1035, 3780, 240}),
+      In(kFrame4, {kOptRulesLabel, WC_STATICW, "&Regeln:", SS_LEFT | WS_GROUP | kClip, 180, 780,
+                   3780, 240}),
+      In(kFrame4, {kOptRules, WC_EDITW, "",
+                   ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL | ES_AUTOHSCROLL | WS_VSCROLL |
+                       WS_HSCROLL | WS_BORDER | tab,
+                   180, 1320, 3780, 2490}),
+      In(kFrame4, {kOptBuiltInRules, WC_STATICW, "", SS_LEFT | SS_NOPREFIX | WS_GROUP | kClip,
+                   180, 3900, 3780, 2040}),
       {CommandId(QuilletCommand::kOptOk), WC_BUTTONW, "&OK",
-       BS_DEFPUSHBUTTON | tab, 3180, 6270, 2055, 375},
+       BS_DEFPUSHBUTTON | tab, 5280, 6270, 2055, 375},
       In(kFrame2, {kOptRedCircle, WC_STATICW, "", SS_OWNERDRAW | kClip, 3180, 495, 555, 779}),
       {kOptFrame0, WC_BUTTONW, "Einstellungen", BS_GROUPBOX | WS_GROUP | kClip, kFrame0.x,
        kFrame0.y, 4035, 1935},
@@ -90,6 +112,8 @@ std::vector<ControlRow> DialogTable() {
        kFrame2.x, kFrame2.y, 4035, 4695},
       {kOptFrame3, WC_BUTTONW, "Tastatur", BS_GROUPBOX | WS_GROUP | kClip, kFrame3.x, kFrame3.y,
        8175, 1290},
+      {kOptFrame4, WC_BUTTONW, "Zustellung", BS_GROUPBOX | WS_GROUP | kClip, kFrame4.x,
+       kFrame4.y, 4080, 6090},
   };
 }
 
@@ -166,6 +190,7 @@ struct OptionsForm::Impl {
   std::optional<BorderControls> border;
   std::optional<Hotkey> hotkey;
   std::optional<bool> searches_text, abbreviations;
+  std::optional<std::array<std::string, 3>> delivery;  // threshold, rules, built-in line
   bool setting_hotkey = false;  // the control's change is ours, not the user's
 };
 
@@ -206,6 +231,8 @@ bool OptionsForm::MakeWindow() {
   if (m.hotkey) SetPickerHotkey(*m.hotkey);
   if (m.searches_text) SetPickerSearchesText(*m.searches_text);
   if (m.abbreviations) SetAbbreviations(*m.abbreviations);
+  SendMessageW(Control(kOptPasteFrom), EM_LIMITTEXT, 9, 0);
+  if (m.delivery) SetDelivery((*m.delivery)[0], (*m.delivery)[1], (*m.delivery)[2]);
   if (on_created) on_created(hwnd());
   return true;
 }
@@ -360,6 +387,44 @@ void OptionsForm::SetAbbreviations(bool on) {
   SendMessageW(Control(kOptAbbreviationsChk), BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
+void OptionsForm::SetDelivery(const std::string& paste_from, const std::string& rules,
+                              const std::string& built_in) {
+  impl_->delivery = {paste_from, rules, built_in};
+  if (!hwnd()) return;
+  SetWindowTextUtf8(Control(kOptPasteFrom), paste_from);
+  SetWindowTextUtf8(Control(kOptRules), rules);
+  SetWindowTextUtf8(Control(kOptBuiltInRules), built_in);
+}
+
+std::string OptionsForm::PasteFromText() {
+  if (!hwnd()) return impl_->delivery ? (*impl_->delivery)[0] : std::string();
+  return GetWindowTextUtf8(Control(kOptPasteFrom));
+}
+
+std::string OptionsForm::RulesText() {
+  if (!hwnd()) return impl_->delivery ? (*impl_->delivery)[1] : std::string();
+  return GetWindowTextUtf8(Control(kOptRules));
+}
+
+void OptionsForm::FocusPasteFrom() {
+  if (!hwnd()) return;
+  HWND field = Control(kOptPasteFrom);
+  SendMessageW(hwnd(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(field), TRUE);
+  SendMessageW(field, EM_SETSEL, 0, -1);
+}
+
+void OptionsForm::FocusRuleLine(int line) {
+  if (!hwnd()) return;
+  HWND rules = Control(kOptRules);
+  SendMessageW(hwnd(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(rules), TRUE);
+  // The dialog manager selects the whole text on the way in; the bad line is what is meant.
+  const LRESULT start = SendMessageW(rules, EM_LINEINDEX, static_cast<WPARAM>(line - 1), 0);
+  if (start < 0) return;
+  const LRESULT length = SendMessageW(rules, EM_LINELENGTH, static_cast<WPARAM>(start), 0);
+  SendMessageW(rules, EM_SETSEL, static_cast<WPARAM>(start), start + length);
+  SendMessageW(rules, EM_SCROLLCARET, 0, 0);
+}
+
 std::vector<ControlRow> OptionsForm::Table() const {
   return DialogTable();
 }
@@ -384,7 +449,7 @@ void OptionsForm::AfterLayout(bool create) {
     // already lies under the bars, which come before it.
     SetWindowPos(GetDlgItem(hwnd(), kOptRedCircle), HWND_TOP, 0, 0, 0, 0,
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    for (int frame : {kOptFrame3, kOptFrame2, kOptFrame1, kOptFrame0}) {
+    for (int frame : {kOptFrame4, kOptFrame3, kOptFrame2, kOptFrame1, kOptFrame0}) {
       SetWindowPos(GetDlgItem(hwnd(), frame), HWND_BOTTOM, 0, 0, 0, 0,
                    SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }

@@ -1,5 +1,6 @@
 // Quillet's Options dialog: where the library lives, how the snippet menu opens, whether it
-// cascades, whether the program starts with Windows, and the keyboard's ways in. Real Win32 controls, laid out in
+// cascades, whether the program starts with Windows, the keyboard's ways in, and how snippets
+// reach their windows. Real Win32 controls, laid out in
 // twips at the monitor's DPI, driven by OptionsModel.
 #pragma once
 
@@ -41,6 +42,14 @@ enum OptionsFormId : int {
   kOptPickerHotkey = 121,
   kOptPickerTextChk = 122,
   kOptAbbreviationsChk = 123,
+  kOptFrame4 = 104,  // "Zustellung"
+  kOptPasteFromLabel = 124,
+  kOptPasteFrom = 125,
+  kOptPasteFromUnit = 126,
+  kOptRulesHint = 127,
+  kOptRulesLabel = 128,
+  kOptRules = 129,
+  kOptBuiltInRules = 160,
   kOptActivationBase = 130,  // PumActOpt 0, 1
   kOptTriggerBase = 140,     // PumActBorderByClickOpt 0, 1
   kOptEdgeBase = 150,        // PumActPosOpt 0..3: the edge bars
@@ -81,6 +90,12 @@ class OptionsForm final : public OptionsView, public WindowFrame {
   void SetPickerHotkey(const Hotkey& hotkey) override;
   void SetPickerSearchesText(bool on) override;
   void SetAbbreviations(bool on) override;
+  void SetDelivery(const std::string& paste_from, const std::string& rules,
+                   const std::string& built_in) override;
+  std::string PasteFromText() override;
+  std::string RulesText() override;
+  void FocusPasteFrom() override;
+  void FocusRuleLine(int line) override;
 
  private:
   std::vector<ControlRow> Table() const override;

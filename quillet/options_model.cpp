@@ -1,6 +1,7 @@
 // Quillet's Options dialog without its window.
 #include "quillet/options_model.h"
 
+#include "quillet/delivery_settings.h"
 #include "quillet/pick/use_record.h"
 #include "store/abbreviations.h"
 
@@ -21,6 +22,11 @@ void OptionsModel::LoadSettings(const PopupSettings& p) {
   view_.SelectEdge(p.pos);
   SetEdgeStripColour(p.colour);
   view_.SetCascading(p.mode != 0);
+  {
+    const std::shared_ptr<const IniDocument> doc = s_.core.Snapshot();
+    view_.SetDelivery(std::to_string(PasteFrom(doc.get())), qm::RulesText(doc.get()),
+                      BuiltInRulesText());
+  }
   if (!keyboard_) return;
   const std::shared_ptr<const IniDocument> doc = keyboard_->ini.Snapshot(s_.core.data_file());
   view_.SetPickerHotkey(ReadHotkeySetting(doc.get()).hotkey);
@@ -106,6 +112,7 @@ void OptionsModel::OnButton(QuilletCommand button) {
       s_.core.ResolveDataFile(DataFileMode::kChooseFolder);
       break;
     case QuilletCommand::kOptOk:
+      if (!StoreDelivery()) break;
       view_.Hide();
       s_.core.SaveSettings();
       s_.core.PlaceEdgeStrip();
@@ -124,6 +131,34 @@ void OptionsModel::OnButton(QuilletCommand button) {
     default:
       break;
   }
+}
+
+bool OptionsModel::StoreDelivery() {
+  const auto refuse = [&](const std::string& text) {
+    s_.dialogs.ShowMessage(text, s_.core.caption(), MessageIcon::kExclamation, MessageButtons::kOk);
+  };
+  const std::optional<std::size_t> paste_from = ParsePasteFrom(view_.PasteFromText());
+  if (!paste_from) {
+    refuse(kUnfitPasteFromText);
+    view_.FocusPasteFrom();
+    return false;
+  }
+  std::vector<std::string> rules;
+  if (const std::optional<RuleLineProblem> bad = ReadRulesText(view_.RulesText(), &rules)) {
+    refuse("Die Regel in Zeile " + std::to_string(bad->line) + " „" + bad->text +
+           "“ kann nicht gelten: " + bad->why + "\r\n\r\nDie Regeln wurden nicht gespeichert.");
+    view_.FocusRuleLine(bad->line);
+    return false;
+  }
+  return s_.core
+      .UpdateSettingValues([&](const IniDocument& current, std::vector<IniWrite>& writes) {
+        writes = RulesWrites(&current, rules);
+        // Written only where it changes what the file gives: an unreadable value that reads
+        // as the default stays the user's own.
+        if (PasteFrom(&current) != *paste_from) writes.push_back(PasteFromWrite(*paste_from));
+        return Status::Ok();
+      })
+      .ok();
 }
 
 void OptionsModel::ShowHidePumActBorderStuff(int v) {

@@ -42,6 +42,15 @@ class OptionsView {
   virtual void SetPickerHotkey(const Hotkey&) {}
   virtual void SetPickerSearchesText(bool) {}
   virtual void SetAbbreviations(bool) {}
+  // The delivery's controls: the paste threshold, the user's rules one per line, and the
+  // line naming the built-in rules after them.
+  virtual void SetDelivery(const std::string& paste_from, const std::string& rules,
+                           const std::string& built_in) = 0;
+  virtual std::string PasteFromText() = 0;
+  virtual std::string RulesText() = 0;
+  virtual void FocusPasteFrom() = 0;
+  // The focus in the rules with `line` (from 1) selected.
+  virtual void FocusRuleLine(int line) = 0;
 };
 
 // What the keyboard's controls need beyond the other options.
@@ -53,6 +62,11 @@ struct KeyboardServices {
 };
 
 // Shown where a hotkey is chosen that could not open the picker.
+// Shown where the paste threshold is no number.
+inline constexpr const char* kUnfitPasteFromText =
+    "Bitte geben Sie bei „Einfügen ab“ eine Zahl von 0 bis 999999999 "
+    "ein; 0 fügt nie ein.";
+
 inline constexpr const char* kUnfitHotkeyText =
     "Dieses Tastenkürzel kann die Auswahl nicht öffnen. Möglich sind Buchstaben, Ziffern und "
     "die Leertaste mit Strg, Alt oder Win sowie F1 bis F24, auch allein; ein Buchstabe ohne "
@@ -104,6 +118,9 @@ class OptionsModel {
  private:
   void ChooseStripColour();
   void ChoosePickerHotkey(const Hotkey& hotkey);
+  // The delivery's controls into the file, as "&OK" stores the rest; false, with the user
+  // told and nothing written, where one of them cannot be stored.
+  bool StoreDelivery();
 
   OptionsServices s_;
   OptionsView& view_;

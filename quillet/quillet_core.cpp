@@ -249,6 +249,16 @@ Status QuilletCore::WriteSettingValues(const std::vector<IniWrite>& writes) {
   return s;
 }
 
+Status QuilletCore::UpdateSettingValues(const IniStore::WritePlan& plan) {
+  const Status s = WriteOwn([&] { return s_.main.ini.UpdateIniValues(plan, data_file_); });
+  ReportOnce(s);
+  return s;
+}
+
+std::shared_ptr<const IniDocument> QuilletCore::Snapshot() {
+  return s_.main.ini.Snapshot(data_file_);
+}
+
 Status QuilletCore::WriteOwn(const std::function<Status()>& write) {
   // Our own write is no change from outside: otherwise the next activation would reload
   // and put back what the file holds over the choices that are only in memory. A change

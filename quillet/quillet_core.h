@@ -107,6 +107,10 @@ class QuilletCore {
   // Writes settings of the program's own into the data file at once, as its own change (no
   // reload follows from it); a failure is reported.
   Status WriteSettingValues(const std::vector<IniWrite>& writes);
+  // The same with the writes planned under the update lock from the file as it is then.
+  Status UpdateSettingValues(const IniStore::WritePlan& plan);
+  // The data file as it is now; null where it is missing or cannot be read.
+  std::shared_ptr<const IniDocument> Snapshot();
 
   MainModel& main() { return main_; }
   bool debug_mode() const { return debug_mode_; }

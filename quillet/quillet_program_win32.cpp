@@ -19,6 +19,7 @@
 #include "ui/help.h"
 #include "ui/window_geometry.h"
 #include "ui/window_layout_win32.h"
+#include "quillet/delivery_settings.h"
 #include "quillet/diag/debugger.h"
 #include "quillet/diag/debugger_window_win32.h"
 #include "quillet/diag/window_monitor.h"
@@ -54,6 +55,10 @@ constexpr UINT kRetryTimer = 2;
 // Outside the NT family the window used last is looked up this often.
 constexpr UINT kPollTimer = 1;
 constexpr UINT kPollEveryMs = 1000;
+// Bad delivery rules are told from the message loop, once the start or reload is over and
+// no snippet is being typed.
+constexpr UINT kBadRulesTimer = 3;
+constexpr UINT kBadRulesEveryMs = 200;
 constexpr UINT kRetryEveryMs = 3000;
 
 // Message boxes belong to the main window while it is shown, and come to the front on
@@ -113,12 +118,17 @@ class QuilletProgram {
   // Diagnostics: one look for the last-used window, whose usable titles the debugger shows;
   // the debugger and the window monitor.
   WindowHandle LastUsedWindowPass();
+  // The debugger's rows for the windows of the last look, with the way each would get a
+  // snippet by the rules as the file has them now.
+  std::vector<DebuggerRow> DebuggerRows();
   void ShowDebugger();
   void ShowMonitor();
   void RetryLater();
   void OnTimer(UINT_PTR id);
   // The hotkey as the data file sets it, at start and after each reload.
   void ApplyHotkeySetting();
+  // Bad delivery rules of the file, told once each time they change.
+  void TellBadRules();
   // Abbreviations typed in other programs' windows.
   void StartAbbreviations();
 
@@ -136,6 +146,9 @@ class QuilletProgram {
   DebuggerWindow debugger_;
   WindowMonitor monitor_;
   std::vector<std::string> usable_titles_;  // of the last look for the last-used window
+  std::vector<WindowHandle> usable_windows_;  // theirs
+  BadRulesNotice bad_rules_;
+  std::optional<std::string> bad_rules_text_;  // still to be told
 
   std::unique_ptr<FileSystem> fs_ = MakeOsFileSystem();
   std::unique_ptr<CodePage> ansi_ = MakeOsAnsiCodePage();
@@ -334,10 +347,22 @@ void QuilletProgram::OnCommand(QuilletCommand command) {
 }
 
 WindowHandle QuilletProgram::LastUsedWindowPass() {
-  const WindowHandle found =
-      FindLastUsedWindow(*desktop_, core_->ignore_list(), core_->caption(), &usable_titles_);
-  debugger_.SetTitles(usable_titles_);
+  const WindowHandle found = FindLastUsedWindow(*desktop_, core_->ignore_list(), core_->caption(),
+                                                &usable_titles_, &usable_windows_);
+  // Only for an open debugger: asking every window's program would slow down each click.
+  if (debugger_.hwnd()) debugger_.SetRows(DebuggerRows());
   return found;
+}
+
+std::vector<DebuggerRow> QuilletProgram::DebuggerRows() {
+  const DeliveryRules rules = ReadDeliveryRules(ini_->Snapshot(core_->data_file()).get());
+  std::vector<DebuggerRow> rows;
+  for (std::size_t i = 0; i < usable_titles_.size() && i < usable_windows_.size(); ++i) {
+    const WindowHandle w = usable_windows_[i];
+    rows.push_back({usable_titles_[i],
+                    DeliveryNote(rules, processes_->ProgramFile(w), desktop_->ClassName(w))});
+  }
+  return rows;
 }
 
 void QuilletProgram::ShowDebugger() {
@@ -353,7 +378,7 @@ void QuilletProgram::ShowDebugger() {
     debugger_.on_edit_data_file = [this] { EditDataFile(*shell_, core_->data_file()); };
   }
   debugger_.Show(instance_, form_.hwnd(), MakeCaption("Debugger", core_->windows_nt()),
-                 usable_titles_);
+                 DebuggerRows());
 }
 
 void QuilletProgram::ShowMonitor() {
@@ -380,6 +405,15 @@ void QuilletProgram::OnTimer(UINT_PTR id) {
     if (found) last_used_window_ = found;
     return;
   }
+  if (id == kBadRulesTimer) {
+    if (quitting_ || (sender_ && sender_->busy()) || menu_open_) return;
+    KillTimer(form_.hwnd(), kBadRulesTimer);
+    if (const std::optional<std::string> text = std::exchange(bad_rules_text_, std::nullopt)) {
+      dialogs_->ShowMessage(*text, core_->caption(), MessageIcon::kExclamation,
+                            MessageButtons::kOk);
+    }
+    return;
+  }
   if (id != kRetryTimer || quitting_) return;
   // Nothing is reloaded or reported while a snippet is being typed; the next tick retries.
   if (sender_ && sender_->busy()) return;
@@ -392,6 +426,17 @@ void QuilletProgram::ApplyHotkeySetting() {
   if (!hotkey_ || quitting_) return;
   hotkey_->FromSetting(ReadHotkeySetting(ini_->Snapshot(core_->data_file()).get()),
                        core_->caption());
+}
+
+void QuilletProgram::TellBadRules() {
+  if (quitting_) return;
+  const DeliveryRules rules = ReadDeliveryRules(ini_->Snapshot(core_->data_file()).get());
+  // Mended before it was told: nothing to tell any more.
+  if (rules.problems.empty()) bad_rules_text_.reset();
+  if (std::optional<std::string> text = bad_rules_.Check(rules.problems)) {
+    bad_rules_text_ = std::move(text);
+    SetTimer(form_.hwnd(), kBadRulesTimer, kBadRulesEveryMs, nullptr);
+  }
 }
 
 void QuilletProgram::StartAbbreviations() {
@@ -440,6 +485,7 @@ LifecycleHooks QuilletProgram::Hooks() {
   h.settings_loaded = [this](const PopupSettings& p) {
     options_->LoadSettings(p);
     ApplyHotkeySetting();
+    TellBadRules();
   };
   h.show_monitor = [this] { ShowMonitor(); };
   h.retry_later = [this] { RetryLater(); };

@@ -23,6 +23,12 @@ bool IgnoreMarkedTitle(Dialogs& dialogs, const std::string& app_title,
   return true;
 }
 
+std::string DebuggerLine(const DebuggerRow& row) {
+  std::string line = "'" + row.title + "'";
+  if (!row.note.empty()) line += "  —  " + row.note;
+  return line;
+}
+
 std::string EditorCommandLine(const std::string& data_file) {
   return "notepad " + data_file;
 }

@@ -21,6 +21,16 @@ inline constexpr const char* kDebuggerButtons[] = {"&Markierten Titel in Zukunft
                                                    "&Konfigurationsdatei manuell bearbeiten",
                                                    "&Dieses Fenster schließen"};
 
+// A window in the debugger's list: its title, which is what the ignore list takes, and a note
+// on how a snippet would reach it.
+struct DebuggerRow {
+  std::string title;
+  std::string note;  // may be empty
+};
+
+// The row as the list shows it: "'Ohne Titel - Editor'  —  notepad.exe, Notepad: Tippen".
+std::string DebuggerLine(const DebuggerRow& row);
+
 // Puts the title marked in the list (nullopt: none is) on the ignore list through
 // `add_ignored_title`, after the user has said yes to it; No is the default answer, so that
 // an Enter pressed by mistake changes nothing in the file. The list itself stays as it is:

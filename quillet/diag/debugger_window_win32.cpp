@@ -1,6 +1,8 @@
 // The window-title debugger: a modeless dialog of our own class, built from a table in twips.
 #include "quillet/diag/debugger_window_win32.h"
 
+#include <algorithm>
+
 #include "platform/utf16_win32.h"
 #include "quillet/diag/debugger.h"
 #include "ui/window_layout_win32.h"
@@ -14,7 +16,8 @@ constexpr int kClientWidth = 6000, kClientHeight = 5220;
 std::vector<ControlRow> DebuggerTable() {
   std::vector<ControlRow> rows = {
       {kDebuggerList, L"LISTBOX", "",
-       LBS_NOTIFY | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_BORDER | WS_TABSTOP,
+       LBS_NOTIFY | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_HSCROLL | WS_BORDER |
+           WS_TABSTOP,
        120, 120, 5760, 2400},
       {kDebuggerLabel, L"STATIC", kDebuggerHint, SS_LEFT | SS_NOPREFIX, 120, 2640, 5760, 960},
   };
@@ -39,9 +42,9 @@ SIZE DebuggerWindow::ClientTwips() const {
 }
 
 void DebuggerWindow::Show(HINSTANCE instance, HWND main, const std::string& caption,
-                          const std::vector<std::string>& titles) {
+                          const std::vector<DebuggerRow>& rows) {
   if (hwnd()) {
-    SetTitles(titles);
+    SetRows(rows);
     if (IsIconic(hwnd())) ShowWindow(hwnd(), SW_RESTORE);
     ShowWindow(hwnd(), SW_SHOW);
     SetForegroundWindow(hwnd());
@@ -49,25 +52,38 @@ void DebuggerWindow::Show(HINSTANCE instance, HWND main, const std::string& capt
   }
   // Owned by no window: it stays open while the main window hides, with a taskbar button.
   if (!CreateModeless(instance, kDebuggerClass, kModelessDialogStyle, caption, nullptr)) return;
-  SetTitles(titles);
+  SetRows(rows);
   PlaceNearMainWindow(hwnd(), main, OuterSize());
   ShowWindow(hwnd(), SW_SHOW);
   SetForegroundWindow(hwnd());
   SetFocus(GetDlgItem(hwnd(), kDebuggerList));
 }
 
-void DebuggerWindow::SetTitles(const std::vector<std::string>& titles) {
+void DebuggerWindow::SetRows(const std::vector<DebuggerRow>& rows) {
   if (!hwnd()) return;
   const std::optional<std::string> marked = Marked();
-  titles_ = titles;
+  rows_ = rows;
   HWND list = GetDlgItem(hwnd(), kDebuggerList);
   SendMessageW(list, WM_SETREDRAW, FALSE, 0);
   SendMessageW(list, LB_RESETCONTENT, 0, 0);
   int reselect = -1;
-  for (std::size_t i = 0; i < titles_.size(); ++i) {
-    SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Utf8ToWide(titles_[i]).c_str()));
-    if (reselect < 0 && marked && titles_[i] == *marked) reselect = static_cast<int>(i);
+  // The notes make lines longer than the list is wide: it scrolls sideways to the longest.
+  LONG widest = 0;
+  HDC dc = GetDC(list);
+  {
+    SelectedObject font(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(list, WM_GETFONT, 0, 0)));
+    for (std::size_t i = 0; i < rows_.size(); ++i) {
+      const std::wstring line = Utf8ToWide(DebuggerLine(rows_[i]));
+      SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
+      SIZE size{};
+      if (GetTextExtentPoint32W(dc, line.c_str(), static_cast<int>(line.size()), &size)) {
+        widest = std::max(widest, size.cx);
+      }
+      if (reselect < 0 && marked && rows_[i].title == *marked) reselect = static_cast<int>(i);
+    }
   }
+  ReleaseDC(list, dc);
+  SendMessageW(list, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(widest + 8), 0);
   if (reselect >= 0) SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(reselect), 0);
   SendMessageW(list, WM_SETREDRAW, TRUE, 0);
   InvalidateRect(list, nullptr, TRUE);
@@ -76,8 +92,8 @@ void DebuggerWindow::SetTitles(const std::vector<std::string>& titles) {
 std::optional<std::string> DebuggerWindow::Marked() const {
   if (!hwnd()) return std::nullopt;
   const LRESULT pos = SendDlgItemMessageW(hwnd(), kDebuggerList, LB_GETCURSEL, 0, 0);
-  if (pos < 0 || static_cast<std::size_t>(pos) >= titles_.size()) return std::nullopt;
-  return titles_[static_cast<std::size_t>(pos)];
+  if (pos < 0 || static_cast<std::size_t>(pos) >= rows_.size()) return std::nullopt;
+  return rows_[static_cast<std::size_t>(pos)].title;
 }
 
 bool DebuggerWindow::OnCommand(int id, int) {

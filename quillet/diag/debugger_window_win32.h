@@ -1,5 +1,6 @@
 // The window-title debugger ("Debugger"): the titles of the windows a snippet without a
-// target title could go to, best first, with its three buttons.
+// target title could go to, best first, each with the way a snippet would reach it, and its
+// three buttons.
 #pragma once
 
 #include <windows.h>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "quillet/commands.h"
+#include "quillet/diag/debugger.h"
 #include "ui/window_frame_win32.h"
 
 namespace qm {
@@ -24,13 +26,13 @@ class DebuggerWindow final : public WindowFrame {
   std::function<void(const std::optional<std::string>& marked)> on_ignore;
   std::function<void()> on_edit_data_file;
 
-  // Opens the window with `titles`, 50 pixels right of and below `main`'s corner, or brings
+  // Opens the window with `rows`, 50 pixels right of and below `main`'s corner, or brings
   // it to the front where it is open already. Modeless.
   void Show(HINSTANCE instance, HWND main, const std::string& caption,
-            const std::vector<std::string>& titles);
-  // Shows a new pass's titles while the window is open; a marked title that is still there
+            const std::vector<DebuggerRow>& rows);
+  // Shows a new pass's windows while the window is open; a marked title that is still there
   // stays marked.
-  void SetTitles(const std::vector<std::string>& titles);
+  void SetRows(const std::vector<DebuggerRow>& rows);
 
  private:
   std::vector<ControlRow> Table() const override;
@@ -38,7 +40,7 @@ class DebuggerWindow final : public WindowFrame {
   bool OnCommand(int id, int code) override;
   std::optional<std::string> Marked() const;
 
-  std::vector<std::string> titles_;
+  std::vector<DebuggerRow> rows_;
 };
 
 }  // namespace qm

@@ -65,29 +65,30 @@ const std::vector<DeliveryRule>& BuiltInDeliveryRules() {
   return rules;
 }
 
+std::optional<std::string> ParseDeliveryRule(std::string_view value, DeliveryRule* rule) {
+  const std::size_t semicolon = value.rfind(';');
+  if (semicolon == std::string_view::npos) return "Es fehlt das Semikolon vor der Zustellung.";
+  const std::string pattern = TrimBlanks(value.substr(0, semicolon));
+  const std::optional<Delivery> delivery = ParseDelivery(value.substr(semicolon + 1));
+  if (pattern.empty()) return "Es fehlt das Programm oder die Fensterklasse.";
+  if (!delivery) {
+    return "Die Zustellung ist keine von Tippen, Tasten, Einfügen, Einfügen Strg+Umschalt+V, "
+           "Einfügen Umschalt+Einfg, Konsole.";
+  }
+  *rule = {pattern, *delivery};
+  return std::nullopt;
+}
+
 DeliveryRules ReadDeliveryRules(const IniDocument* doc) {
   DeliveryRules out;
   const std::vector<std::string> values =
       doc ? ReadNumberedList(*doc, "Regeln") : std::vector<std::string>();
   for (std::size_t i = 0; i < values.size(); ++i) {
-    const std::string& value = values[i];
-    const int number = static_cast<int>(i) + 1;
-    const std::size_t semicolon = value.rfind(';');
-    if (semicolon == std::string::npos) {
-      out.problems.push_back({number, value, "Es fehlt das Semikolon vor der Zustellung."});
-      continue;
-    }
-    const std::string pattern = TrimBlanks(std::string_view(value).substr(0, semicolon));
-    const std::optional<Delivery> delivery =
-        ParseDelivery(std::string_view(value).substr(semicolon + 1));
-    if (pattern.empty()) {
-      out.problems.push_back({number, value, "Es fehlt das Programm oder die Fensterklasse."});
-    } else if (!delivery) {
-      out.problems.push_back({number, value,
-                              "Die Zustellung ist keine von Tippen, Tasten, Einfügen, "
-                              "Einfügen Strg+Umschalt+V, Einfügen Umschalt+Einfg, Konsole."});
+    DeliveryRule rule;
+    if (std::optional<std::string> why = ParseDeliveryRule(values[i], &rule)) {
+      out.problems.push_back({static_cast<int>(i) + 1, values[i], std::move(*why)});
     } else {
-      out.rules.push_back({pattern, *delivery});
+      out.rules.push_back(std::move(rule));
     }
   }
   const std::vector<DeliveryRule>& built_in = BuiltInDeliveryRules();
@@ -95,14 +96,18 @@ DeliveryRules ReadDeliveryRules(const IniDocument* doc) {
   return out;
 }
 
-std::size_t PasteFrom(const IniDocument* doc) {
-  const std::optional<std::string> value = doc ? doc->Find("Common", "EinfuegenAb") : std::nullopt;
-  const std::string digits = TrimBlanks(value.value_or(""));
+std::optional<std::size_t> ParsePasteFrom(std::string_view text) {
+  const std::string digits = TrimBlanks(text);
   if (digits.empty() || digits.size() > 9 ||
       digits.find_first_not_of("0123456789") != std::string::npos) {
-    return kDefaultPasteFrom;
+    return std::nullopt;
   }
   return static_cast<std::size_t>(std::stoul(digits));
+}
+
+std::size_t PasteFrom(const IniDocument* doc) {
+  const std::optional<std::string> value = doc ? doc->Find("Common", "EinfuegenAb") : std::nullopt;
+  return ParsePasteFrom(value.value_or("")).value_or(kDefaultPasteFrom);
 }
 
 IniWrite PasteFromWrite(std::size_t chars) {

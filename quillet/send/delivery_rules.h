@@ -47,6 +47,10 @@ struct DeliveryRules {
 // The remote desktops, virtual machines, consoles and terminals that typing serves badly.
 const std::vector<DeliveryRule>& BuiltInDeliveryRules();
 
+// One rule as stored, "PATTERN;DELIVERY": nullopt when it reads into `rule`, else why it
+// cannot be used (a German sentence for the user).
+std::optional<std::string> ParseDeliveryRule(std::string_view value, DeliveryRule* rule);
+
 // Section "Regeln", keys 1, 2, ... as far as they run, each "PATTERN;DELIVERY"; a rule that
 // cannot be read is left out and named in `problems`. A null document has the built-in ones.
 DeliveryRules ReadDeliveryRules(const IniDocument* doc);
@@ -56,6 +60,8 @@ DeliveryRules ReadDeliveryRules(const IniDocument* doc);
 // unreadable value, or a null document, is the default.
 inline constexpr std::size_t kDefaultPasteFrom = 500;
 std::size_t PasteFrom(const IniDocument* doc);
+// The threshold as written: digits only, at most nine, blanks around them ignored.
+std::optional<std::size_t> ParsePasteFrom(std::string_view text);
 IniWrite PasteFromWrite(std::size_t chars);
 
 // Whether the delivery goes through the clipboard.

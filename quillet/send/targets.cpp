@@ -20,8 +20,10 @@ std::string WindowTitle(Desktop& desktop, WindowHandle window) {
 
 WindowHandle FindLastUsedWindow(Desktop& desktop, const IgnoreList& ignored,
                                 const std::string& own_caption_prefix,
-                                std::vector<std::string>* usable_titles) {
+                                std::vector<std::string>* usable_titles,
+                                std::vector<WindowHandle>* usable_windows) {
   if (usable_titles) usable_titles->clear();
+  if (usable_windows) usable_windows->clear();
   const std::string own = FoldCase(own_caption_prefix);
   WindowHandle result = 0;
   // The Z-order changes while it is walked; a window met twice ends the walk instead of
@@ -37,6 +39,7 @@ WindowHandle FindLastUsedWindow(Desktop& desktop, const IgnoreList& ignored,
     if (desktop.WhyNeverTarget(w) != NeverTarget::kNo) continue;
     if (result == 0) result = w;
     if (usable_titles) usable_titles->push_back(title);
+    if (usable_windows) usable_windows->push_back(w);
   }
   return result;
 }

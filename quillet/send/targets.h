@@ -25,10 +25,12 @@ std::string WindowTitle(Desktop& desktop, WindowHandle window);
 // and never a target for another reason (the shell's desktop, a cloaked window). 0 when there
 // is none. While a dialog of the program is in front, that is the window below it.
 // `usable_titles`, when given, receives the titles of all usable windows, front to back, for
-// the window-title debugger: the walk always runs to the bottom.
+// the window-title debugger: the walk always runs to the bottom; `usable_windows`, when given,
+// the windows of those titles.
 WindowHandle FindLastUsedWindow(Desktop& desktop, const IgnoreList& ignored,
                                 const std::string& own_caption_prefix,
-                                std::vector<std::string>* usable_titles);
+                                std::vector<std::string>* usable_titles,
+                                std::vector<WindowHandle>* usable_windows = nullptr);
 
 struct TargetCandidate {
   std::string title;  // as the window shows it, cut to kMaxTitleChars

@@ -98,6 +98,8 @@ class FakeMainView : public MainView {
   void SetCryptChecked(bool on) override { crypt = on; }
   bool DosBoxChecked() override { return dosbox; }
   void SetDosBoxChecked(bool on) override { dosbox = on; }
+  int DeliveryChoice() override { return delivery; }
+  void SetDeliveryChoice(int index) override { delivery = index; }
   int DestinationType() override { return destination; }
   void SetDestinationType(int index) override { destination = index; }
   std::string AbbreviationText() override { return abbreviation; }
@@ -122,6 +124,7 @@ class FakeMainView : public MainView {
   std::string editor;
   std::size_t caret = 0, selection_length = 0;
   bool crypt = false, dosbox = false;
+  int delivery = 0;
   int destination = 0;
   std::string abbreviation, conflicts;
   bool at_once = false, abbreviation_focused = false;

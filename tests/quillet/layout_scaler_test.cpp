@@ -24,8 +24,8 @@ TEST(LayoutScaler, EnlargingMovesTheButtonsAndGrowsEditorAndList) {
   } cases[] = {
       {kListenFrame, {60, 120, 2715, 5655}},       {kTextFrame, {2880, 120, 5775, 5655}},
       {kSteuerungsFrame, {8760, 120, 1035, 5655}}, {kContainer1, {120, 4620, 2535, 975}},
-      {kContainer2, {120, 4620, 4935, 975}},       {kLbEntryList, {120, 300, 2475, 4200}},
-      {kQuilletTextTB, {120, 300, 5535, 3210}},
+      {kContainer2, {120, 4260, 4935, 1335}},      {kLbEntryList, {120, 300, 2475, 4200}},
+      {kQuilletTextTB, {120, 300, 5535, 2850}},
   };
   for (const auto& c : cases) {
     const Rect& got = r.controls[c.object];

@@ -362,6 +362,30 @@ TEST_F(MainModelTest, TargetOptionsAndTheTitleBoxWriteTheirFields) {
   view.dosbox = true;
   model.OnDosBoxClick();
   EXPECT_EQ(Value("DosBox", "1"), "1");
+
+  // The delivery box: a value it does not offer shows as "nach Regeln" and stays until
+  // another is chosen; "nach Regeln" is stored empty; a failed write puts the box back.
+  ini.WriteIniValue("Zustellung", "1", "Konsole", data_file);
+  Select("x");
+  EXPECT_EQ(view.delivery, 0);
+  model.OnDeliveryChoice(0);
+  EXPECT_EQ(Value("Zustellung", "1"), "Konsole");
+  const struct {
+    int choice;
+    const char* stored;
+  } choices[] = {{3, "Einfügen"}, {1, "Tippen"}, {2, "Tasten"}, {0, ""}};
+  for (const auto& c : choices) {
+    view.delivery = c.choice;
+    model.OnDeliveryChoice(c.choice);
+    EXPECT_EQ(Value("Zustellung", "1"), c.stored);
+  }
+  Select("x");
+  EXPECT_EQ(view.delivery, 0);
+  fs.FailNextWrites();
+  view.delivery = 2;
+  model.OnDeliveryChoice(2);
+  EXPECT_EQ(view.delivery, 0);
+  EXPECT_EQ(Value("Zustellung", "1"), "");
 }
 
 TEST_F(MainModelTest, PendingEditsAreStoredWhereverTheFocusIs) {
@@ -606,6 +630,7 @@ TEST_F(MainModelTest, EveryWriteFindsItsEntryByNumberAndName) {
       {"delete", [&] { model.DeleteEntry(); }, ""},
       {"abbreviation", [&] { view.abbreviation = "mfg"; model.OnAbbreviationLostFocus(); },
        "c|text of c|Editor|1"},
+      {"delivery", [&] { model.OnDeliveryChoice(2); }, "c|text of c|Editor|1"},
   };
   using Entries = std::vector<std::pair<int, SnippetEntry>>;
   const SnippetEntry a{"a", "text of a", "", 0, 0}, b{"b", "text of b", "", 0, 0},
@@ -640,6 +665,9 @@ TEST_F(MainModelTest, EveryWriteFindsItsEntryByNumberAndName) {
       EXPECT_EQ(view.ListData(view.selection), swapped ? 2 : 3) << what;
       EXPECT_EQ(ini.ReadIniValue("Kuerzel", swapped ? "2" : "3", "", data_file),
                 std::string(w.name) == "abbreviation" ? "mfg" : "")
+          << what;
+      EXPECT_EQ(ini.ReadIniValue("Zustellung", swapped ? "2" : "3", "", data_file),
+                std::string(w.name) == "delivery" ? "Tasten" : "")
           << what;
       // Shown by number and name too: the list still gives "c"'s new number to "b".
       Select("b");

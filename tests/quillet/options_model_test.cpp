@@ -9,7 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "quillet/delivery_settings.h"
 #include "quillet/pick/use_record.h"
+#include "quillet/send/delivery_rules.h"
 #include "store/ini_document.h"
 #include "tests/fakes/fake_global_hotkey.h"
 #include "tests/fakes/fake_main_view.h"
@@ -38,6 +40,17 @@ class FakeOptionsView : public OptionsView {
   void SetPickerHotkey(const Hotkey& h) override { hotkey = h; }
   void SetPickerSearchesText(bool on) override { searches_text = on; }
   void SetAbbreviations(bool on) override { abbreviations = on; }
+  void SetDelivery(const std::string& p, const std::string& r, const std::string& b) override {
+    paste_from = p;
+    rules = r;
+    built_in = b;
+  }
+  std::string PasteFromText() override { return paste_from; }
+  std::string RulesText() override { return rules; }
+  void FocusPasteFrom() override { focus = "paste_from"; }
+  void FocusRuleLine(int line) override { focus = "rule " + std::to_string(line); }
+
+  std::string paste_from, rules, built_in, focus;
 
   Hotkey hotkey{9, 9};
   bool searches_text = false, abbreviations = false;
@@ -313,6 +326,87 @@ TEST_F(OptionsModelTest, KeyboardControlsStoreAtOnceAndRefuseUnfitHotkeys) {
   EXPECT_EQ(text_changes, 1);
   // Our own writes bring no reload that would put the file's popup settings back.
   EXPECT_FALSE(core->main().ChangedOutside());
+}
+
+TEST_F(OptionsModelTest, OkStoresTheDeliveryOrRefusesABadRuleWritingNothing) {
+  Start(
+      "[Common]\r\nEinfuegenAb=x\r\n[Regeln]\r\n1=putty.exe;Tippen\r\n2=a;Tasten\r\n"
+      "3=b;Tasten\r\n");
+  EXPECT_EQ(view.paste_from, "500");
+  EXPECT_EQ(view.rules, "putty.exe;Tippen\r\na;Tasten\r\nb;Tasten");
+  EXPECT_NE(view.built_in.find("mstsc.exe, wfica32.exe"), std::string::npos);
+  const struct {
+    const char *paste_from, *rules;
+    const char* focus;   // nullptr: stored
+    const char* regeln;  // the section afterwards
+  } cases[] = {
+      // Unchanged: the unreadable threshold stays as the user wrote it.
+      {"500", "putty.exe;Tippen\r\na;Tasten\r\nb;Tasten", nullptr,
+       "1=putty.exe;Tippen\r\n2=a;Tasten\r\n3=b;Tasten\r\n"},
+      {"", "x;Tippen", "paste_from", nullptr},
+      {"0", "x;Tippen\r\n\r\ny Tasten", "rule 3", nullptr},
+      {"0", "x;Schreiben", "rule 1", nullptr},
+      // Blank lines go, quotes and blanks as the file would drop them; the old keys after the
+      // last are emptied.
+      {"0", "\r\n  'MSTSC.EXE ; tasten'  \r\n\r\n", nullptr,
+       "1=MSTSC.EXE ; tasten\r\n2=\r\n3=\r\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.rules);
+    const std::string before = fs.Content(kDefault).value_or("");
+    const std::size_t messages = dialogs.messages.size();
+    view.visible = true;
+    view.focus.clear();
+    view.paste_from = c.paste_from;
+    view.rules = c.rules;
+    model->OnButton(QuilletCommand::kOptOk);
+    EXPECT_EQ(view.visible, c.focus != nullptr);
+    EXPECT_EQ(view.focus, c.focus ? c.focus : "");
+    EXPECT_EQ(dialogs.messages.size(), messages + (c.focus ? 1 : 0));
+    if (!c.focus) {
+      EXPECT_NE(fs.Content(kDefault)->find("[Regeln]\r\n" + std::string(c.regeln)),
+                std::string::npos);
+    } else {
+      EXPECT_EQ(fs.Content(kDefault), before);
+    }
+  }
+  EXPECT_NE(dialogs.messages.back().text.find("Zeile 1 „x;Schreiben“"), std::string::npos);
+  EXPECT_EQ(ini.Snapshot(kDefault)->Find("Common", "EinfuegenAb"), "0");
+  EXPECT_EQ(ReadDeliveryRules(ini.Snapshot(kDefault).get()).rules[0].delivery, Delivery::kKeys);
+}
+
+TEST(DeliverySettings, BadRulesAreToldOnceEachTimeTheyChange) {
+  const DeliveryRuleProblem x{2, "x", "Es fehlt das Semikolon vor der Zustellung."};
+  const DeliveryRuleProblem y{3, ";Tasten", "Es fehlt das Programm oder die Fensterklasse."};
+  const struct {
+    std::vector<DeliveryRuleProblem> problems;
+    bool told;
+  } steps[] = {{{}, false}, {{x}, true}, {{x}, false}, {{x, y}, true}, {{}, false}, {{x}, true}};
+  BadRulesNotice notice;
+  int step = 0;
+  for (const auto& s : steps) {
+    EXPECT_EQ(notice.Check(s.problems).has_value(), s.told) << "step " << step++;
+  }
+  EXPECT_EQ(BadRulesNotice().Check({x}),
+            "Eine Regel der Zustellung in der Datendatei kann nicht gelten und wird übergangen:"
+            "\r\n\r\nRegel 2 „x“: Es fehlt das Semikolon vor der Zustellung.");
+}
+
+TEST(DeliverySettings, TheNoteNamesProgramClassAndTheDeliveryOfAShortText) {
+  DeliveryRules rules = ReadDeliveryRules(nullptr);
+  rules.rules.insert(rules.rules.begin(), {"Notepad", Delivery::kPaste});
+  const struct {
+    const char *program, *window_class, *note;
+  } cases[] = {
+      {"notepad.exe", "NOTEPAD", "notepad.exe, NOTEPAD: Einfügen"},
+      {"", "ConsoleWindowClass", "?, ConsoleWindowClass: Konsole"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(DeliveryNote(rules, c.program, c.window_class), c.note);
+  const std::string built_in = BuiltInRulesText();
+  EXPECT_EQ(built_in.rfind("Danach gelten die eingebauten Regeln: mstsc.exe, wfica32.exe", 0), 0u);
+  EXPECT_NE(built_in.find("VirtualBox.exe: Tasten; ConsoleWindowClass: Konsole; "
+                          "CASCADIA_HOSTING_WINDOW_CLASS: Einfügen Strg+Umschalt+V; mintty.exe"),
+            std::string::npos);
 }
 
 }  // namespace

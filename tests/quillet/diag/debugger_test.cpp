@@ -74,5 +74,11 @@ TEST(DebuggerEditor, ThePathFollowsUnquotedEvenWithBlanks) {
   EXPECT_EQ(shell.ran, std::vector<std::string>{"notepad " + kFile});
 }
 
+TEST(DebuggerLine, TheTitleStandsInApostrophesWithItsNoteAfterIt) {
+  EXPECT_EQ(DebuggerLine({"Ohne Titel - Editor", "notepad.exe, Notepad: Tippen"}),
+            "'Ohne Titel - Editor'  —  notepad.exe, Notepad: Tippen");
+  EXPECT_EQ(DebuggerLine({"a'b", ""}), "'a'b'");
+}
+
 }  // namespace
 }  // namespace qm

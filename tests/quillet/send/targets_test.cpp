@@ -66,8 +66,14 @@ TEST_F(TargetsTest, LastUsedWindowIsTheFirstUsableOneFromTheForegroundDown) {
     desktop.windows = c.windows;
     desktop.foreground = 1;
     std::vector<std::string> usable = {"stale"};
-    EXPECT_EQ(FindLastUsedWindow(desktop, ignored, kOwn, &usable), c.expected) << c.name;
+    std::vector<WindowHandle> windows = {99};
+    EXPECT_EQ(FindLastUsedWindow(desktop, ignored, kOwn, &usable, &windows), c.expected) << c.name;
     EXPECT_EQ(usable, c.usable) << c.name;
+    // Each title with its own window, for the debugger to ask about.
+    ASSERT_EQ(windows.size(), usable.size()) << c.name;
+    for (std::size_t i = 0; i < windows.size(); ++i) {
+      EXPECT_EQ(desktop.Title(windows[i]), usable[i]) << c.name;
+    }
   }
 }
 

@@ -65,6 +65,11 @@ class QuilletDiagnosticsTest : public QuilletFixture {
     ASSERT_TRUE(entries.WriteEntries({{1, {"Gruss", "hallo", "", 0, 0}}}, data_file));
     ASSERT_TRUE(ini.WriteIniValue("Ignore", "1", "Ausgeblendet", data_file));
   }
+  // The title of a debugger line, "'title'  —  program, class: delivery".
+  static std::string TitleOf(const std::string& line) {
+    const std::size_t end = line.rfind("'  \xE2\x80\x94  ");
+    return line.size() > 1 && end != std::string::npos ? line.substr(1, end - 1) : line;
+  }
   // Opens the snippet menu with `front` in front, which looks for the last-used window, and
   // closes it again.
   void LookForTheLastUsedWindow(HWND front) {
@@ -91,7 +96,23 @@ class QuilletDiagnosticsTest : public QuilletFixture {
 TEST_F(QuilletDiagnosticsTest, DebuggerListsTheTargetFirstAndIgnoresTheMarkedTitle) {
   HWND other = targets.Create(L"Debugziel Zweites");
   HWND target = targets.Create(L"Debugziel Erstes");
+  {
+    auto fs = MakeOsFileSystem();
+    auto ansi = MakeOsAnsiCodePage();
+    IniStore ini(*fs, *ansi);
+    ASSERT_TRUE(ini.WriteIniValues(
+        {{"Regeln", "1", "kaputt"}, {"Regeln", "2", "qmtesttargetframe;tasten"}}, data_file));
+  }
   Start();
+  // A bad rule of the file is told at the start, and left out.
+  HWND told = WaitForMessageBox(quillet.pid());
+  ASSERT_NE(told, nullptr) << "the bad rule was not told";
+  EXPECT_NE(
+      MessageBoxText(told).find("Regel 1 \xE2\x80\x9Ekaputt\xE2\x80\x9C: Es fehlt das Semikolon"),
+      std::string::npos)
+      << MessageBoxText(told);
+  Click(told, IDOK);
+  ASSERT_TRUE(WaitGone(told));
   LookForTheLastUsedWindow(target);
 
   // Opened by the menu item "&Debugger...": the titles of that look, the target first.
@@ -102,7 +123,10 @@ TEST_F(QuilletDiagnosticsTest, DebuggerListsTheTargetFirstAndIgnoresTheMarkedTit
   HWND list = GetDlgItem(debugger, kDebuggerList);
   std::vector<std::string> titles = ListItems(list);
   ASSERT_FALSE(titles.empty());
-  EXPECT_EQ(titles[0], "Debugziel Erstes");
+  // With its program, its class and the delivery the user's rule gives it.
+  EXPECT_EQ(titles[0],
+            "'Debugziel Erstes'  \xE2\x80\x94  qm_wine_tests.exe, QmTestTargetFrame: Tasten");
+  for (std::string& t : titles) t = TitleOf(t);
   EXPECT_TRUE(Contains(titles, "Debugziel Zweites"));
 
   // Ignore it, saying yes to the question, whose default answer is No.
@@ -124,6 +148,7 @@ TEST_F(QuilletDiagnosticsTest, DebuggerListsTheTargetFirstAndIgnoresTheMarkedTit
   LookForTheLastUsedWindow(target);
   EXPECT_TRUE(WaitUntil([&] {
     titles = ListItems(list);
+    for (std::string& t : titles) t = TitleOf(t);
     return !titles.empty() && titles[0] == "Debugziel Zweites";
   }));
   EXPECT_FALSE(Contains(titles, "Debugziel Erstes"));
@@ -137,7 +162,7 @@ TEST_F(QuilletDiagnosticsTest, DebuggerListsTheTargetFirstAndIgnoresTheMarkedTit
   ASSERT_NE(debugger, nullptr) << "no debugger from the button";
   titles = ListItems(GetDlgItem(debugger, kDebuggerList));
   ASSERT_FALSE(titles.empty());
-  EXPECT_EQ(titles[0], "Debugziel Zweites");
+  EXPECT_EQ(TitleOf(titles[0]), "Debugziel Zweites");
   static_cast<void>(other);
 }
 

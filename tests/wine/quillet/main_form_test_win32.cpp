@@ -323,11 +323,47 @@ TEST_F(MainFormTest, TheAbbreviationFieldStoresWhenLeftAndRefusesWhatCannotBeTyp
   ShowWindow(form.hwnd(), SW_HIDE);
 }
 
+// The delivery box, named by its label, stores the choice; below the target's controls and
+// inside its frame, apart from every other control at 100, 150 and 200 %.
+TEST_F(MainFormTest, TheDeliveryBoxStoresTheChoiceAndKeepsItsPlaceAtEveryDpi) {
+  Library({{1, {"x", "abc", "", 0, 0}}});
+  ASSERT_TRUE(ini.WriteIniValue("Zustellung", "1", "Tasten", data_file).ok());
+  form.ListSelect(0);
+  model->OnListClick();
+  HWND box = Item(kIdDelivery);
+  EXPECT_EQ(test::ControlText(GetWindow(box, GW_HWNDPREV)), "&Zustellung:");
+  EXPECT_EQ(SendMessageW(box, CB_GETCOUNT, 0, 0), 4);
+  EXPECT_EQ(test::ControlText(box), "Tasten");
+  SendMessageW(box, CB_SETCURSEL, 3, 0);
+  SendMessageW(form.hwnd(), WM_COMMAND, MAKEWPARAM(kIdDelivery, CBN_SELCHANGE),
+               reinterpret_cast<LPARAM>(box));
+  EXPECT_EQ(ini.ReadIniValue("Zustellung", "1", "", data_file), "Einfügen");
+  const int dpi = WindowDpi(form.hwnd());
+  for (int scaled : {dpi, dpi * 3 / 2, dpi * 2}) {
+    SCOPED_TRACE(scaled);
+    RECT r{};
+    GetWindowRect(form.hwnd(), &r);
+    SendMessageW(form.hwnd(), WM_DPICHANGED, MAKEWPARAM(scaled, scaled),
+                 reinterpret_cast<LPARAM>(&r));
+    // A closed combo box's window is as high as its edit part.
+    const RECT mine = test::ControlRect(box), frame = test::ControlRect(Item(kIdTextFrame));
+    EXPECT_LE(mine.bottom, frame.bottom);
+    for (int other : {static_cast<int>(kIdTitleBox), static_cast<int>(kIdDosBoxChk),
+                      static_cast<int>(kIdOptTitle), static_cast<int>(kIdDeliveryLabel),
+                      static_cast<int>(kIdEditor)}) {
+      const RECT them = test::ControlRect(Item(other));
+      RECT both{};
+      EXPECT_FALSE(IntersectRect(&both, &mine, &them)) << other;
+    }
+  }
+}
+
 TEST_F(MainFormTest, AnEmptyLibraryDisablesTheEntryControls) {
   Library({});
   EXPECT_FALSE(IsWindowEnabled(Editor()));
   EXPECT_FALSE(IsWindowEnabled(Item(CommandId(QuilletCommand::kDeleteEntry))));
   EXPECT_FALSE(IsWindowEnabled(Item(kIdTitleBox)));
+  EXPECT_FALSE(IsWindowEnabled(Item(kIdDelivery)));
   EXPECT_TRUE(IsWindowEnabled(Item(CommandId(QuilletCommand::kNewEntry))));
   HMENU edit = GetSubMenu(GetMenu(form.hwnd()), 1);
   EXPECT_TRUE(GetMenuState(edit, CommandId(QuilletCommand::kEditFind), MF_BYCOMMAND) & MF_GRAYED);

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "quillet/delivery_settings.h"
 #include "quillet/options_form_win32.h"
 #include "tests/wine/support/window_driver_win32.h"
 
@@ -20,6 +21,7 @@ void SetAsAtStartUp(OptionsForm& form) {
   form.SetSampleColour(0x00FF00);
   form.ApplyBorderControls({/*edge_controls_visible=*/true, /*red_circle_visible=*/false,
                             /*trigger_enabled=*/true});
+  form.SetDelivery("250", "mstsc.exe;Tippen\r\nputty.exe;Einfügen", "Danach gelten ...");
   // A later change wins, as it would in a dialog that already exists.
   form.SetCascading(false);
 }
@@ -73,6 +75,9 @@ TEST(OptionsFormTest, MadeWhenFirstShownItShowsWhatWasSetBefore) {
   EXPECT_EQ(SendMessageW(item(deferred, kOptPumModeChk), BM_GETCHECK, 0, 0), BST_UNCHECKED);
   EXPECT_TRUE(IsWindowVisible(item(deferred, kOptEdgeBase + 2)));
   EXPECT_FALSE(IsWindowVisible(item(deferred, kOptRedCircle)));
+  EXPECT_EQ(deferred.PasteFromText(), "250");
+  EXPECT_EQ(deferred.RulesText(), "mstsc.exe;Tippen\r\nputty.exe;Einfügen");
+  EXPECT_EQ(test::ControlText(item(deferred, kOptBuiltInRules)), "Danach gelten ...");
 
   // Unloaded before it was ever shown, it is not made any more.
   OptionsForm never;
@@ -83,6 +88,56 @@ TEST(OptionsFormTest, MadeWhenFirstShownItShowsWhatWasSetBefore) {
   at_once.Destroy();
   deferred.Destroy();
   DestroyWindow(main);
+}
+
+// Every control inside the dialog, and every caption within its control, at 100, 150 and
+// 200 %; the rules' labels lead to their fields, and a bad line comes back selected.
+TEST(OptionsFormTest, TheDeliveryFitsAtEveryDpiAndABadLineIsSelected) {
+  OptionsForm form;
+  ASSERT_TRUE(form.Create(GetModuleHandleW(nullptr), nullptr, "Optionen"));
+  form.SetDelivery("500", "a;Tippen\r\nb Tasten\r\nc;Tasten", BuiltInRulesText());
+  form.Show();
+  HWND dialog = form.hwnd();
+  for (int dpi : {96, 144, 192}) {
+    SCOPED_TRACE(dpi);
+    RECT suggested{0, 0, 100, 100};
+    SendMessageW(dialog, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+    RECT client{};
+    GetClientRect(dialog, &client);
+    for (HWND c = GetWindow(dialog, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+      const RECT r = test::ControlRect(c);
+      const int id = GetDlgCtrlID(c);
+      EXPECT_TRUE(r.left >= 0 && r.top >= 0 && r.right <= client.right && r.bottom <= client.bottom)
+          << "control " << id;
+      wchar_t text[1024] = {};
+      GetWindowTextW(c, text, 1024);
+      wchar_t cls[32] = {};
+      GetClassNameW(c, cls, 32);
+      if (!*text || lstrcmpiW(cls, L"Static") != 0) continue;
+      HDC dc = GetDC(c);
+      HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(c, WM_GETFONT, 0, 0)));
+      RECT need{0, 0, r.right - r.left, 0};
+      DrawTextW(dc, text, -1, &need, DT_CALCRECT | DT_WORDBREAK);
+      SelectObject(dc, old);
+      ReleaseDC(c, dc);
+      EXPECT_LE(need.right, r.right - r.left) << "control " << id;
+      EXPECT_LE(need.bottom, r.bottom - r.top) << "control " << id;
+    }
+  }
+  for (int field : {kOptPasteFrom, kOptRules}) {
+    HWND label = GetWindow(GetDlgItem(dialog, field), GW_HWNDPREV);
+    EXPECT_EQ(GetDlgCtrlID(label), field == kOptRules ? kOptRulesLabel : kOptPasteFromLabel);
+  }
+  // Only digits go into the threshold.
+  EXPECT_TRUE(GetWindowLongW(GetDlgItem(dialog, kOptPasteFrom), GWL_STYLE) & ES_NUMBER);
+  form.FocusRuleLine(2);
+  EXPECT_EQ(GetFocus(), GetDlgItem(dialog, kOptRules));
+  DWORD start = 0, end = 0;
+  SendDlgItemMessageW(dialog, kOptRules, EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+                      reinterpret_cast<LPARAM>(&end));
+  EXPECT_EQ(start, 10u);
+  EXPECT_EQ(end, 18u);
+  form.Destroy();
 }
 
 }  // namespace
