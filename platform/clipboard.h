@@ -30,7 +30,9 @@ class Clipboard {
   // True once a program has read the text of the last OfferForPaste.
   virtual bool PasteTaken() = 0;
   // Puts `saved` back exactly, unless another program has put something new on the clipboard
-  // since the offer (that then stays). False when the clipboard cannot be written.
+  // since the offer (that then stays). False when the clipboard cannot be written; where
+  // another program holds it, it is put back as soon as it is free (the calling thread's
+  // messages bring the retries), and Save gives `saved` until then.
   virtual bool Restore(const ClipboardContents& saved) = 0;
 };
 

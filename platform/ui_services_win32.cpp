@@ -174,6 +174,25 @@ void FreeData(UINT format, HANDLE data) {
   }
 }
 
+// The system makes each picture format of a family from the one a program put there, and lists
+// that one first. Only that one is kept: the system makes the others again after a restore,
+// while saving them would have it render every conversion of a picture (for a screen-sized one,
+// about a second and a half under Wine) for nothing. Text is kept in every form: a program may
+// have put forms of its own beside each other, and they cost little.
+int PictureFamily(UINT format) {
+  switch (format) {
+    case CF_BITMAP:
+    case CF_DIB:
+    case CF_DIBV5:
+      return 1;
+    case CF_ENHMETAFILE:
+    case CF_METAFILEPICT:
+      return 2;
+    default:
+      return 0;
+  }
+}
+
 // Everything the clipboard held, each format with a copy of its data that this object owns.
 class SavedClipboard : public ClipboardContents {
  public:
@@ -213,6 +232,9 @@ void WaitHandlingSentMessages(DWORD ms) {
 }
 
 constexpr const wchar_t* kPasteWindowClass = L"QuilletClipboardPaste";
+// While a restore waits for the clipboard to be free, it is tried this often.
+constexpr UINT_PTR kRestoreTimer = 1;
+constexpr UINT kRestoreRetryMs = 250;
 // Clipboard history, cloud clipboard and clipboard monitors pass over content marked so.
 constexpr const wchar_t* kPrivateMarks[] = {L"ExcludeClipboardContentFromMonitorProcessing",
                                             L"CanIncludeInClipboardHistory",
@@ -259,14 +281,21 @@ class Win32Clipboard : public Clipboard {
   }
 
   std::unique_ptr<ClipboardContents> Save() override {
+    // Until a restore that found the clipboard busy is done, the user's content is what it
+    // holds, not the paste still lying there.
+    if (pending_ && paste_window_ && GetClipboardOwner() == paste_window_) return CopyOf(*pending_);
     OpenClipboardScope clipboard(owner_);
     if (!clipboard.is_open()) return nullptr;
     auto saved = std::make_unique<SavedClipboard>();
+    bool family_kept[3] = {};
     for (UINT id = EnumClipboardFormats(0); id != 0; id = EnumClipboardFormats(id)) {
+      const int family = PictureFamily(id);
+      if (family != 0 && family_kept[family]) continue;
       // Asks the owner for what it only promised; a format it cannot render is passed over.
       HANDLE data = GetClipboardData(id);
       HANDLE copy = data ? CopyData(id, data) : nullptr;
       if (!copy) continue;
+      family_kept[family] = true;
       wchar_t name[256] = {};
       if (id >= 0xC000) GetClipboardFormatNameW(id, name, 256);
       saved->formats.push_back({id, name, copy});
@@ -276,6 +305,7 @@ class Win32Clipboard : public Clipboard {
 
   bool OfferForPaste(const std::string& text) override {
     if (!paste_window_ && !CreatePasteWindow()) return false;
+    DropPendingRestore();  // the caller has saved it again
     offered_ = Utf8ToWide(text);
     taken_ = false;
     OpenClipboardScope clipboard(paste_window_);
@@ -292,34 +322,65 @@ class Win32Clipboard : public Clipboard {
   bool PasteTaken() override { return taken_; }
 
   bool Restore(const ClipboardContents& saved) override {
-    const auto& formats = static_cast<const SavedClipboard&>(saved).formats;
+    const auto& kept = static_cast<const SavedClipboard&>(saved);
+    DropPendingRestore();
+    offered_.clear();
     // The target may still be reading the paste; it lets go of the clipboard when done.
     for (int attempt = 0; attempt < 100; ++attempt) {
       if (attempt > 0) WaitHandlingSentMessages(20);
       // What someone else put there since the offer is newer than what we kept.
-      if (!paste_window_ || GetClipboardOwner() != paste_window_) break;
+      if (!paste_window_ || GetClipboardOwner() != paste_window_) return true;
       if (!OpenClipboard(paste_window_)) continue;
-      bool restored = GetClipboardOwner() != paste_window_;  // someone else's since
-      if (!restored && EmptyClipboard()) {
-        restored = true;
-        for (const SavedClipboard::Format& f : formats) {
-          HANDLE copy = CopyData(f.id, f.data);
-          const UINT id = f.name.empty() ? f.id : RegisterClipboardFormatW(f.name.c_str());
-          if (!copy || !SetClipboardData(id, copy)) {
-            if (copy) FreeData(f.id, copy);
-            restored = false;
-          }
-        }
-      }
+      const bool restored = PutBack(kept);
       CloseClipboard();
-      offered_.clear();
       return restored;
     }
-    offered_.clear();
-    return !paste_window_ || GetClipboardOwner() != paste_window_;
+    if (!paste_window_ || GetClipboardOwner() != paste_window_) return true;
+    // Another program keeps the clipboard: it is put back as soon as it is free.
+    pending_ = CopyOf(kept);
+    SetTimer(paste_window_, kRestoreTimer, kRestoreRetryMs, nullptr);
+    return false;
   }
 
  private:
+  // With the clipboard open: puts `saved` back, unless someone else's content came since.
+  bool PutBack(const SavedClipboard& saved) {
+    if (GetClipboardOwner() != paste_window_) return true;
+    if (!EmptyClipboard()) return false;
+    bool restored = true;
+    for (const SavedClipboard::Format& f : saved.formats) {
+      HANDLE copy = CopyData(f.id, f.data);
+      const UINT id = f.name.empty() ? f.id : RegisterClipboardFormatW(f.name.c_str());
+      if (!copy || !SetClipboardData(id, copy)) {
+        if (copy) FreeData(f.id, copy);
+        restored = false;
+      }
+    }
+    return restored;
+  }
+
+  static std::unique_ptr<SavedClipboard> CopyOf(const SavedClipboard& saved) {
+    auto copy = std::make_unique<SavedClipboard>();
+    for (const SavedClipboard::Format& f : saved.formats) {
+      if (HANDLE data = CopyData(f.id, f.data)) copy->formats.push_back({f.id, f.name, data});
+    }
+    return copy;
+  }
+
+  void RetryPendingRestore() {
+    if (pending_ && GetClipboardOwner() == paste_window_) {
+      if (!OpenClipboard(paste_window_)) return;  // still busy; the next tick tries again
+      PutBack(*pending_);
+      CloseClipboard();
+    }
+    DropPendingRestore();
+  }
+
+  void DropPendingRestore() {
+    if (pending_) KillTimer(paste_window_, kRestoreTimer);
+    pending_.reset();
+  }
+
   bool CreatePasteWindow() {
     WNDCLASSW paste{};
     paste.lpfnWndProc = &PasteWindowProc;
@@ -345,6 +406,10 @@ class Win32Clipboard : public Clipboard {
       self->taken_ = self->taken_ || given;
       return 0;
     }
+    if (message == WM_TIMER && wparam == kRestoreTimer && self) {
+      self->RetryPendingRestore();
+      return 0;
+    }
     // A promise still open when the window goes is dropped, not kept: the text is private.
     if (message == WM_RENDERALLFORMATS) return 0;
     return DefWindowProcW(window, message, wparam, lparam);
@@ -354,6 +419,8 @@ class Win32Clipboard : public Clipboard {
   HWND paste_window_ = nullptr;  // owns the clipboard while a paste is offered
   std::wstring offered_;
   bool taken_ = false;
+  // What a restore that found the clipboard busy still has to put back.
+  std::unique_ptr<SavedClipboard> pending_;
 };
 
 class Win32Sound : public Sound {

@@ -1,11 +1,18 @@
 // The Win32 clipboard, sound, shell and desktop services against the system itself.
 #include <windows.h>
 
+#include <shlobj.h>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <atomic>
+#include <cstring>
+#include <memory>
+#include <string>
 #include <thread>
+#include <utility>
+#include <vector>
 
 #include "platform/ui_services_win32.h"
 #include "platform/utf16_win32.h"
@@ -37,24 +44,32 @@ TEST(Win32Clipboard, RoundTripsUnicodeTextAndTellsNoTextFromEmptyText) {
   EXPECT_EQ(clipboard->ReadText(), std::nullopt);
 }
 
+// Another program holds the clipboard open for `hold_ms` from a thread of its own, which has
+// opened it when this returns.
+std::thread HoldClipboard(DWORD hold_ms) {
+  // Shared, since the thread still marks it after an open that failed.
+  const auto holding = std::make_shared<std::atomic<bool>>(false);
+  std::thread holder([holding, hold_ms] {
+    // A window of its own: the clipboard tells holders apart by their window.
+    HWND other =
+        CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    if (OpenClipboard(other)) {
+      *holding = true;
+      Sleep(hold_ms);
+      CloseClipboard();
+    }
+    *holding = true;
+    DestroyWindow(other);
+  });
+  while (!*holding) Sleep(1);
+  return holder;
+}
+
 TEST(Win32Clipboard, WaitsBrieflyForAnotherHolderAndFailsWhenItKeepsIt) {
   auto clipboard = MakeWin32Clipboard(nullptr);
   ASSERT_TRUE(clipboard->WriteText("alt"));
   for (const DWORD hold_ms : {60u, 1500u}) {
-    std::atomic<bool> holding{false};
-    std::thread holder([&] {
-      // A window of its own: the clipboard tells holders apart by their window.
-      HWND other = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr,
-                                   nullptr);
-      if (OpenClipboard(other)) {
-        holding = true;
-        Sleep(hold_ms);
-        CloseClipboard();
-      }
-      holding = true;
-      DestroyWindow(other);
-    });
-    while (!holding) Sleep(1);
+    std::thread holder = HoldClipboard(hold_ms);
     const bool written = clipboard->WriteText("neu");
     holder.join();
     if (hold_ms < 100) {
@@ -101,10 +116,159 @@ TEST(Win32Clipboard, APasteIsMarkedPrivateAndWhatWasThereComesBack) {
   EXPECT_FALSE(IsClipboardFormatAvailable(RegisterClipboardFormatW(L"CanUploadToCloudClipboard")));
   CloseClipboard();
 
+  // A program without Unicode takes the paste as ANSI text, which the system makes from ours.
+  ASSERT_TRUE(clipboard->OfferForPaste("geheim"));
+  ASSERT_TRUE(OpenClipboard(nullptr));
+  HANDLE ansi = GetClipboardData(CF_TEXT);
+  EXPECT_STREQ(ansi ? static_cast<const char*>(GlobalLock(ansi)) : "", "geheim");
+  if (ansi) GlobalUnlock(ansi);
+  CloseClipboard();
+  EXPECT_TRUE(clipboard->PasteTaken());
+  ASSERT_TRUE(clipboard->Restore(*saved));
+
   ASSERT_TRUE(clipboard->OfferForPaste("geheim"));
   ASSERT_TRUE(clipboard->WriteText("neu"));
   EXPECT_TRUE(clipboard->Restore(*saved));
   EXPECT_EQ(clipboard->ReadText(), std::string("neu"));
+}
+
+// What a reader of the clipboard finds: each format in order with the bytes of its data (of a
+// bitmap its size and pixels, of a metafile its records).
+std::vector<std::pair<UINT, std::string>> ClipboardSnapshot() {
+  std::vector<std::pair<UINT, std::string>> seen;
+  if (!OpenClipboard(nullptr)) return {{0, "busy"}};
+  for (UINT f = EnumClipboardFormats(0); f != 0; f = EnumClipboardFormats(f)) {
+    HANDLE data = GetClipboardData(f);
+    std::string bytes = data ? "" : "(none)";
+    if (data && f == CF_BITMAP) {
+      BITMAP bm{};
+      GetObjectW(data, sizeof bm, &bm);
+      bytes.resize(static_cast<std::size_t>(bm.bmWidthBytes) * bm.bmHeight);
+      GetBitmapBits(static_cast<HBITMAP>(data), static_cast<LONG>(bytes.size()), bytes.data());
+      bytes += std::to_string(bm.bmWidth) + "x" + std::to_string(bm.bmHeight);
+    } else if (data && f == CF_ENHMETAFILE) {
+      auto* metafile = static_cast<HENHMETAFILE>(data);
+      bytes.resize(GetEnhMetaFileBits(metafile, 0, nullptr));
+      GetEnhMetaFileBits(metafile, static_cast<UINT>(bytes.size()),
+                         reinterpret_cast<BYTE*>(bytes.data()));
+    } else if (data && f == CF_METAFILEPICT) {
+      const METAFILEPICT picture = *static_cast<const METAFILEPICT*>(GlobalLock(data));
+      GlobalUnlock(data);
+      bytes.resize(GetMetaFileBitsEx(picture.hMF, 0, nullptr));
+      GetMetaFileBitsEx(picture.hMF, static_cast<UINT>(bytes.size()), bytes.data());
+      bytes += std::to_string(picture.mm) + ":" + std::to_string(picture.xExt);
+    } else if (data) {
+      bytes.assign(static_cast<const char*>(GlobalLock(data)), GlobalSize(data));
+      GlobalUnlock(data);
+    }
+    seen.push_back({f, bytes});
+  }
+  CloseClipboard();
+  return seen;
+}
+
+void PutOnClipboard(UINT format, const void* data, std::size_t bytes) {
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes);
+  std::memcpy(GlobalLock(block), data, bytes);
+  GlobalUnlock(block);
+  SetClipboardData(format, block);
+}
+
+// Whatever the user copied last comes back after a paste as it was, format by format, byte by
+// byte, in its order, the ones the system converts from another included, and without the
+// paste's marks; an empty clipboard stays empty.
+TEST(Win32Clipboard, EveryKindOfContentComesBackExactlyAfterAPaste) {
+  struct Dib {
+    BITMAPINFOHEADER header;
+    DWORD pixels[6];
+  };
+  const auto put_text_and_own = [] {
+    const wchar_t text[] = L"Gr\u00FC\u00DFe\r\nZeile 2";
+    PutOnClipboard(CF_UNICODETEXT, text, sizeof text);
+    PutOnClipboard(RegisterClipboardFormatW(L"QmTestFormat"), "eigen\0es", 8);
+  };
+  const auto put_dib = [] {
+    Dib dib{{sizeof(BITMAPINFOHEADER), 3, 2, 1, 32, BI_RGB, 0, 0, 0, 0, 0},
+            {0x80FF0000, 0x8000FF00, 0x800000FF, 1, 2, 3}};
+    PutOnClipboard(CF_DIB, &dib, sizeof dib);
+  };
+  const auto put_bitmap = [] {
+    const DWORD pixels[6] = {1, 2, 3, 4, 5, 6};
+    SetClipboardData(CF_BITMAP, CreateBitmap(3, 2, 1, 32, pixels));
+  };
+  const auto put_drawing = [] {
+    HDC dc = CreateEnhMetaFileW(nullptr, nullptr, nullptr, nullptr);
+    Rectangle(dc, 10, 10, 200, 100);
+    SetClipboardData(CF_ENHMETAFILE, CloseEnhMetaFile(dc));
+  };
+  const auto put_files = [] {
+    const wchar_t paths[] = L"C:\\a\u00E4.txt\0C:\\b.txt\0";
+    std::string drop(sizeof(DROPFILES), '\0');
+    auto* files = reinterpret_cast<DROPFILES*>(drop.data());
+    files->pFiles = sizeof(DROPFILES);
+    files->fWide = TRUE;
+    drop.append(reinterpret_cast<const char*>(paths), sizeof paths);
+    PutOnClipboard(CF_HDROP, drop.data(), drop.size());
+    const DWORD copy_effect = DROPEFFECT_COPY;
+    PutOnClipboard(RegisterClipboardFormatW(L"Preferred DropEffect"), &copy_effect, 4);
+  };
+  const struct {
+    const char* name;
+    void (*put)();
+    std::size_t at_least;  // formats the content has, those the system adds included
+  } contents[] = {{"leer", [] {}, 0},
+                  {"Text und eigenes Format", put_text_and_own, 3},
+                  {"Bild als DIB", put_dib, 3},
+                  {"Bild als Bitmap", put_bitmap, 3},
+                  {"Vektorbild", put_drawing, 2},
+                  {"Dateiliste", put_files, 2}};
+  auto clipboard = MakeWin32Clipboard(nullptr);
+  for (const auto& content : contents) {
+    SCOPED_TRACE(content.name);
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EmptyClipboard();
+    content.put();
+    CloseClipboard();
+    const auto before = ClipboardSnapshot();
+    ASSERT_GE(before.size(), content.at_least);
+
+    const auto saved = clipboard->Save();
+    ASSERT_TRUE(saved);
+    ASSERT_TRUE(clipboard->OfferForPaste("geheim"));
+    EXPECT_FALSE(clipboard->PasteTaken());
+    EXPECT_EQ(clipboard->ReadText(), std::string("geheim"));  // the target's paste
+    EXPECT_TRUE(clipboard->PasteTaken());
+    ASSERT_TRUE(clipboard->Restore(*saved));
+    EXPECT_EQ(ClipboardSnapshot(), before);
+  }
+}
+
+// A restore that finds the clipboard held by another program puts the user's content back as
+// soon as it is free; a paste meanwhile keeps that content, not the paste left lying there.
+TEST(Win32Clipboard, ARestoreThatFindsTheClipboardBusyPutsItBackLater) {
+  auto clipboard = MakeWin32Clipboard(nullptr);
+  for (const bool paste_meanwhile : {false, true}) {
+    SCOPED_TRACE(paste_meanwhile);
+    ASSERT_TRUE(clipboard->WriteText("alt"));
+    const auto saved = clipboard->Save();
+    ASSERT_TRUE(saved && clipboard->OfferForPaste("geheim"));
+    std::thread holder = HoldClipboard(2500);
+    EXPECT_FALSE(clipboard->Restore(*saved)) << "a busy clipboard is reported";
+    holder.join();
+    if (paste_meanwhile) {
+      const auto again = clipboard->Save();
+      ASSERT_TRUE(again && clipboard->OfferForPaste("zweites"));
+      EXPECT_EQ(clipboard->ReadText(), std::string("zweites"));
+      EXPECT_TRUE(clipboard->Restore(*again));
+    }
+    // The retries come as timer messages to this thread.
+    for (int i = 0; i < 50 && clipboard->ReadText() != std::string("alt"); ++i) {
+      MSG msg;
+      while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+      Sleep(20);
+    }
+    EXPECT_EQ(clipboard->ReadText(), std::string("alt"));
+  }
 }
 
 TEST(Win32Services, MissingSoundsAndProgramsFailQuietly) {

@@ -5,8 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstring>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -18,6 +21,7 @@
 #include "tests/wine/support/quillet_driver_win32.h"
 #include "tests/wine/support/target_windows_win32.h"
 #include "ui/input_box_win32.h"
+#include "ui/window_layout_win32.h"
 
 namespace qm {
 namespace {
@@ -44,9 +48,11 @@ TargetWindows::Options Slow(DWORD ms_per_char) {
   return o;
 }
 
-// The user's last copy: a text and a format of the test's own, registered by name.
+// The user's last copy: a text and a format of the test's own, registered by name, and a
+// picture when it has one.
 constexpr const wchar_t* kOwnFormat = L"QmTestEigenesFormat";
-void CopyTextAndOwnFormat(const std::wstring& text, const std::string& own) {
+void CopyTextAndOwnFormat(const std::wstring& text, const std::string& own,
+                          const std::string& picture = "") {
   ASSERT_TRUE(OpenClipboard(nullptr));
   EmptyClipboard();
   const auto put = [](UINT format, const void* data, std::size_t bytes) {
@@ -57,7 +63,25 @@ void CopyTextAndOwnFormat(const std::wstring& text, const std::string& own) {
   };
   put(CF_UNICODETEXT, text.c_str(), (text.size() + 1) * sizeof(wchar_t));
   put(RegisterClipboardFormatW(kOwnFormat), own.data(), own.size());
+  if (!picture.empty()) put(CF_DIB, picture.data(), picture.size());
   CloseClipboard();
+}
+std::string ClipboardPicture() {
+  std::string picture;
+  if (!OpenClipboard(nullptr)) return picture;
+  if (HANDLE dib = GetClipboardData(CF_DIB)) {
+    picture.assign(static_cast<const char*>(GlobalLock(dib)), GlobalSize(dib));
+    GlobalUnlock(dib);
+  }
+  CloseClipboard();
+  return picture;
+}
+// A picture as a paint program copies it: 2 x 2 pixels, 32 bits each.
+std::string SmallPicture() {
+  BITMAPINFOHEADER header{sizeof header, 2, 2, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  std::string picture(reinterpret_cast<const char*>(&header), sizeof header);
+  const DWORD pixels[4] = {0x00FF0000, 0x0000FF00, 0x000000FF, 0x00FFFFFF};
+  return picture.append(reinterpret_cast<const char*>(pixels), sizeof pixels);
 }
 std::pair<std::wstring, std::string> ClipboardTextAndOwnFormat() {
   std::pair<std::wstring, std::string> held;
@@ -331,6 +355,139 @@ TEST_F(QuilletSendTest, DosBoxModePastesThroughTheSystemMenu) {
   // The menu's access keys, pressed without Shift.
   EXPECT_EQ(keys, L"BE");
   EXPECT_EQ(chars, L"be");
+}
+
+// The whole text of an edit control of another program.
+std::wstring EditText(HWND edit) {
+  std::wstring text(SendMessageW(edit, WM_GETTEXTLENGTH, 0, 0) + 1, L'\0');
+  const LRESULT got =
+      SendMessageW(edit, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
+  text.resize(static_cast<std::size_t>(got));
+  return text;
+}
+
+// The keys pressed on the whole desktop while it lives, as a low-level hook sees them, on a
+// thread of its own that answers the hook at once.
+class KeyWatch {
+ public:
+  KeyWatch() {
+    thread_ = std::thread([this] {
+      MSG msg;
+      PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);  // the queue for the quit message
+      thread_id_ = GetCurrentThreadId();
+      watch_ = this;
+      HHOOK hook = SetWindowsHookExW(WH_KEYBOARD_LL, &Hook, GetModuleHandleW(nullptr), 0);
+      ready_ = true;
+      while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+      }
+      UnhookWindowsHookEx(hook);
+    });
+    while (!ready_) Sleep(1);
+  }
+  ~KeyWatch() {
+    PostThreadMessageW(thread_id_, WM_QUIT, 0, 0);
+    thread_.join();
+    watch_ = nullptr;
+  }
+  // The keys that went down, each by its virtual key.
+  std::vector<DWORD> Pressed() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return pressed_;
+  }
+
+ private:
+  static LRESULT CALLBACK Hook(int code, WPARAM wparam, LPARAM lparam) {
+    if (code == HC_ACTION && (wparam == WM_KEYDOWN || wparam == WM_SYSKEYDOWN) && watch_) {
+      std::lock_guard<std::mutex> lock(watch_->mutex_);
+      watch_->pressed_.push_back(reinterpret_cast<KBDLLHOOKSTRUCT*>(lparam)->vkCode);
+    }
+    return CallNextHookEx(nullptr, code, wparam, lparam);
+  }
+  static inline KeyWatch* watch_ = nullptr;
+  std::thread thread_;
+  std::atomic<DWORD> thread_id_{0};
+  std::atomic<bool> ready_{false};
+  std::mutex mutex_;
+  std::vector<DWORD> pressed_;
+};
+
+// Notepad gets a text above the paste threshold, and a short one that its entry has to be
+// pasted, whole by Ctrl+V with each Enter as CR LF, and the text, the program's own format and
+// the picture the user copied last are back on the clipboard afterwards.
+TEST_F(QuilletSendTest, PastesIntoNotepadAndPutsTheClipboardBack) {
+  std::string long_text;
+  while (long_text.size() < 700) {
+    long_text += "Zeile mit \xC3\xBC und\tTab " + std::to_string(long_text.size()) + "\r";
+  }
+  WriteLibrary({{"Lang", long_text, ""}, {"Zustellung", "kurz\rzwei", ""}});  // in menu order
+  ASSERT_TRUE(IniStore(*MakeOsFileSystem(), *MakeOsAnsiCodePage())
+                  .WriteIniValue("Zustellung", "2", "Einf\xC3\xBCgen", data_file));
+  wchar_t system[MAX_PATH] = {};
+  GetSystemDirectoryW(system, MAX_PATH);
+  Process notepad;
+  ASSERT_TRUE(notepad.Start(std::wstring(system) + L"\\notepad.exe"));
+  HWND pad =
+      WaitForProcessWindow(notepad.pid(), [](HWND w) { return ClassOf(w) == L"Notepad"; });
+  ASSERT_NE(pad, nullptr) << "no notepad";
+  HWND edit = FindWindowExW(pad, nullptr, L"Edit", nullptr);
+  ASSERT_NE(edit, nullptr);
+  Start();
+
+  const std::string own("eigen\0es", 8);
+  const std::string picture = SmallPicture();
+  const std::pair<std::wstring, std::string> copied{L"vorher kopiert", own};
+  const std::wstring texts[] = {Utf8ToWide(ToCrLf(long_text)), L"kurz\r\nzwei"};
+  for (int entry : {1, 2}) {
+    SCOPED_TRACE(entry);
+    CopyTextAndOwnFormat(copied.first, own, picture);
+    SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
+    SetForegroundWindow(pad);
+    ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == pad; }));
+    HWND menu = OpenSnippetMenu(main);
+    ASSERT_NE(menu, nullptr) << "no snippet menu";
+    for (int i = 0; i < entry; ++i) Key(menu, VK_DOWN);
+    KeyWatch watch;  // the keys that go out once the menu has closed
+    Key(menu, VK_RETURN);
+    const std::wstring& expected = texts[entry - 1];
+    EXPECT_TRUE(WaitUntil([&] { return EditText(edit) == expected; }))
+        << WideToUtf8(EditText(edit));
+    EXPECT_TRUE(WaitUntil([&] { return ClipboardTextAndOwnFormat() == copied; }))
+        << WideToUtf8(ClipboardTextAndOwnFormat().first);
+    EXPECT_EQ(ClipboardPicture(), picture);
+    EXPECT_TRUE(NoMessageFor(300));
+    EXPECT_EQ(watch.Pressed(), (std::vector<DWORD>{VK_CONTROL, 'V'})) << "typed, not pasted";
+  }
+  PostMessageW(pad, WM_CLOSE, 0, 0);
+}
+
+// A rule in the data file names a terminal's window class: the terminal gets its own paste key,
+// Shift+Insert and not Ctrl+V, and takes the text from the clipboard with CR LF line breaks.
+TEST_F(QuilletSendTest, ARuleForAWindowClassPastesWithItsKey) {
+  WriteLibrary({{"Befehl", "echo eins\recho zwei", "Testziel Terminal"}});
+  ASSERT_TRUE(IniStore(*MakeOsFileSystem(), *MakeOsAnsiCodePage())
+                  .WriteIniValue("Regeln", "1", "QmTestTerminal;Einf\xC3\xBCgen Umschalt+Einfg",
+                                 data_file));
+  TargetWindows::Options terminal = WithoutEdit();
+  terminal.pastes_on_shift_insert = true;
+  terminal.window_class = L"QmTestTerminal";
+  HWND window = targets.Create(L"Testziel Terminal", terminal);
+  CopyTextAndOwnFormat(L"vorher kopiert", std::string("eigen\0es", 8));
+  Start();
+
+  Send(1);
+  EXPECT_TRUE(WaitUntil([&] { return targets.Pasted(window) == L"echo eins\r\necho zwei"; }))
+      << WideToUtf8(targets.Pasted(window));
+  EXPECT_TRUE(WaitUntil([] {
+    return ClipboardTextAndOwnFormat() ==
+           std::make_pair(std::wstring(L"vorher kopiert"), std::string("eigen\0es", 8));
+  })) << WideToUtf8(ClipboardTextAndOwnFormat().first);
+  EXPECT_TRUE(NoMessageFor(300));
+  std::vector<WPARAM> keys;
+  for (const auto& m : targets.Received(window)) {
+    if (m.message == WM_KEYDOWN) keys.push_back(m.wparam);
+    EXPECT_NE(m.message, WM_CHAR) << "typed, not pasted: " << m.wparam;
+  }
+  EXPECT_EQ(keys, (std::vector<WPARAM>{VK_SHIFT, VK_INSERT}));
 }
 
 // The cascading menu groups the entries by their first letter; an entry is sent from its group.

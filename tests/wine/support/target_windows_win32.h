@@ -33,6 +33,10 @@ class TargetWindows {
     DWORD ms_per_char = 0;
     // The key E pastes the clipboard's text, as the paste command of a console's system menu.
     bool pastes = false;
+    // Shift+Insert pastes the clipboard's text, as in a terminal.
+    bool pastes_on_shift_insert = false;
+    // A window class of its own, as a terminal program's; the usual one when null.
+    const wchar_t* window_class = nullptr;
   };
 
   TargetWindows() {
@@ -53,7 +57,10 @@ class TargetWindows {
       auto target = std::make_unique<Target>();
       target->ms_per_char = options.ms_per_char;
       target->pastes = options.pastes;
-      frame = CreateWindowExW(0, kFrameClass, title.c_str(),
+      target->pastes_on_shift_insert = options.pastes_on_shift_insert;
+      if (options.window_class) RegisterFrameClass(options.window_class);
+      frame = CreateWindowExW(0, options.window_class ? options.window_class : kFrameClass,
+                              title.c_str(),
                               WS_OVERLAPPEDWINDOW | (options.visible ? WS_VISIBLE : 0),
                               100 + 30 * static_cast<int>(targets_.size()),
                               100 + 30 * static_cast<int>(targets_.size()), 400, 300, nullptr,
@@ -106,7 +113,7 @@ class TargetWindows {
     return text;
   }
 
-  // What the key E pasted from the clipboard.
+  // What the paste key pasted from the clipboard.
   std::wstring Pasted(HWND frame) {
     std::wstring pasted;
     OnThread([&] {
@@ -135,6 +142,7 @@ class TargetWindows {
     WNDPROC edit_proc = nullptr;
     DWORD ms_per_char = 0;
     bool pastes = false;
+    bool pastes_on_shift_insert = false;
     std::wstring pasted;
     std::vector<ReceivedMessage> received;
   };
@@ -171,6 +179,9 @@ class TargetWindows {
         return 0;
       case WM_KEYDOWN:
         if (t && t->pastes && wp == 'E') Paste(*t, w);
+        if (t && t->pastes_on_shift_insert && wp == VK_INSERT && GetKeyState(VK_SHIFT) < 0) {
+          Paste(*t, w);
+        }
         if (t) t->received.push_back({msg, wp, lp});
         break;
       case WM_KEYUP:
@@ -215,14 +226,18 @@ class TargetWindows {
     return DefWindowProcW(w, msg, wp, lp);
   }
 
-  void Run() {
+  static void RegisterFrameClass(const wchar_t* name) {
     WNDCLASSW frame{};
     frame.lpfnWndProc = &FrameProc;
     frame.hInstance = GetModuleHandleW(nullptr);
     frame.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     frame.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-    frame.lpszClassName = kFrameClass;
+    frame.lpszClassName = name;
     RegisterClassW(&frame);  // a second instance finds it registered
+  }
+
+  void Run() {
+    RegisterFrameClass(kFrameClass);
     WNDCLASSW control{};
     control.lpfnWndProc = &ControlProc;
     control.hInstance = GetModuleHandleW(nullptr);
