@@ -448,8 +448,9 @@ SendOutcome Sender::Paste(WindowHandle window, const std::string& title) {
   const bool restored = s_.clipboard.Restore(*saved);
   if (!restored) {
     s_.dialogs.ShowMessage(
-        "Der vorherige Inhalt der Zwischenablage konnte nicht wiederhergestellt werden, weil sie "
-        "gerade von einem anderen Programm benutzt wird.",
+        "Der vorherige Inhalt der Zwischenablage konnte noch nicht wiederhergestellt werden, weil "
+        "sie gerade von einem anderen Programm benutzt wird. Quillet legt ihn zurück, sobald sie "
+        "frei ist, es sei denn, bis dahin wird etwas Neues kopiert.",
         app_title_, MessageIcon::kExclamation, MessageButtons::kOk);
   }
   if (typing.stop != Stop::kNone) return Stopped(typing.stop, kNothingSent);
