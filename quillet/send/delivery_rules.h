@@ -55,7 +55,7 @@ std::optional<std::string> ParseDeliveryRule(std::string_view value, DeliveryRul
 // cannot be read is left out and named in `problems`. A null document has the built-in ones.
 DeliveryRules ReadDeliveryRules(const IniDocument* doc);
 
-// Section "Common", key "EinfuegenAb": above this many characters (after the placeholders) a
+// Section "Common", key "EinfuegenAb": from this many characters on (after the placeholders) a
 // window that no rule names gets the text pasted instead of typed; 0 is never. A missing or
 // unreadable value, or a null document, is the default.
 inline constexpr std::size_t kDefaultPasteFrom = 500;
@@ -77,7 +77,7 @@ struct DeliveryWish {
 
 // The delivery a window gets. An entry's own delivery comes first (an unreadable one counts
 // as none), then its DOS-box flag as "Einfügen", then the first rule that names the window,
-// then pasting above `paste_from` characters, else typing. "Einfügen" pastes with the key
+// then pasting from `paste_from` characters on, else typing. "Einfügen" pastes with the key
 // that a rule gives the window where one gives a paste key (a console's system menu, a
 // terminal's keys), else with Ctrl+V.
 Delivery ChooseDelivery(const DeliveryRules& rules, std::string_view program_file,

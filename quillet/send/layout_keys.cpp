@@ -9,7 +9,10 @@ namespace qm {
 namespace {
 
 constexpr std::uint16_t kVkShift = 0x10;
-constexpr std::uint16_t kVkControl = 0x11;
+// AltGr is the right Alt key, with the left Ctrl that the system adds to it: sent as Ctrl and
+// Alt alone it would reach a remote or virtual machine that is not Windows as a shortcut.
+constexpr std::uint16_t kVkLeftControl = 0xA2;
+constexpr std::uint16_t kVkRightAlt = 0xA5;
 constexpr std::int16_t kNoKey = -1;
 
 // Shift states of a key (as KeyFor gives them) that a person presses to type a character.
@@ -99,6 +102,12 @@ class Translator {
   bool Character(char16_t c) {
     if (IsControl(c) || IsSurrogate(c)) return false;
     const std::int16_t key = KeyFor(c);
+    // Caps Lock changes letters beyond those whose other case we know, and on some layouts
+    // the letters of AltGr as well: with it on, such a character goes as itself.
+    if (key != kNoKey && caps_lock_ && c >= 0x80 &&
+        (OtherCase(c) == 0 || (static_cast<std::uint8_t>(key >> 8) & kAltGr))) {
+      return false;
+    }
     if (key != kNoKey) {
       Press(AgainstCapsLock(c, key));
       // A dead key types its accent alone when a blank follows.
@@ -158,18 +167,17 @@ class Translator {
   void Press(std::int16_t key) {
     const std::uint8_t shift = static_cast<std::uint8_t>(key >> 8);
     const std::uint16_t vk = static_cast<std::uint16_t>(key & 0xFF);
-    // Ctrl and Alt together are how AltGr reaches a program.
     if (shift & kAltGr) {
-      Add(kVkControl, false);
-      Add(kVkMenu, false);
+      Add(kVkLeftControl, false);
+      Add(kVkRightAlt, false);
     }
     if (shift & kShift) Add(kVkShift, false);
     Add(vk, false);
     Add(vk, true);
     if (shift & kShift) Add(kVkShift, true);
     if (shift & kAltGr) {
-      Add(kVkMenu, true);
-      Add(kVkControl, true);
+      Add(kVkRightAlt, true);
+      Add(kVkLeftControl, true);
     }
   }
 

@@ -55,7 +55,8 @@ KeySequence PasteKeys(Delivery d, std::string* name) {
     *name = "Umschalt+Einfg";
   }
   KeySequence keys;
-  for (const std::uint16_t vk : held) keys.events.push_back({KeyEvent::Kind::kVirtualKey, vk, false});
+  for (const std::uint16_t vk : held)
+    keys.events.push_back({KeyEvent::Kind::kVirtualKey, vk, false});
   // Insert beside the letters is the extended one; scan code 0 takes the system's own.
   keys.events.push_back({KeyEvent::Kind::kVirtualKey, key, false, 0, key == kVkInsert});
   keys.events.push_back({KeyEvent::Kind::kVirtualKey, key, true, 0, key == kVkInsert});
@@ -228,8 +229,13 @@ void Sender::BuildKeys(WindowHandle window) {
   }
   erase_strokes_ = keys.strokes();
   snippet_strokes_ = snippet.strokes();
-  const KeySequence after = ParseKeystrokes(KeystrokeTextFor(around_.then_type, false));
-  for (const KeySequence* part : {static_cast<const KeySequence*>(&snippet), &after}) {
+  KeySequence after = ParseKeystrokes(KeystrokeTextFor(around_.then_type, false));
+  after_paste_ = KeySequence();
+  // What follows a paste waits until the target has the text: a terminal pastes in its own
+  // time, and an Enter typed at once could run the command line before the text is in it.
+  if (Pastes(delivery_)) std::swap(after, after_paste_);
+  for (const KeySequence* part :
+       {static_cast<const KeySequence*>(&snippet), static_cast<const KeySequence*>(&after)}) {
     const std::size_t base = keys.events.size();
     keys.events.insert(keys.events.end(), part->events.begin(), part->events.end());
     for (const std::size_t end : part->stroke_ends) keys.stroke_ends.push_back(base + end);
@@ -316,8 +322,9 @@ Sender::Refusal Sender::Unfit(WindowHandle window, const std::string& title) {
     case NeverTarget::kShell:
       return {target + " ist der Desktop oder die Taskleiste von Windows.", ""};
     case NeverTarget::kCloaked:
-      return {target + " ist von Windows verborgen (etwa auf einem anderen virtuellen "
-                       "Desktop) und kann keine Eingaben empfangen.",
+      return {target +
+                  " ist von Windows verborgen (etwa auf einem anderen virtuellen "
+                  "Desktop) und kann keine Eingaben empfangen.",
               ""};
     case NeverTarget::kNo:
       break;
@@ -441,9 +448,9 @@ SendOutcome Sender::Paste(WindowHandle window, const std::string& title) {
     return ClipboardBusy();
   }
   const Typing typing = TypeKeys(window);
-  const bool taken = typing.stop == Stop::kNone &&
-                     Patiently(kPastePatienceMs, kPasteRetryMs,
-                               [this] { return s_.clipboard.PasteTaken(); });
+  const bool taken =
+      typing.stop == Stop::kNone &&
+      Patiently(kPastePatienceMs, kPasteRetryMs, [this] { return s_.clipboard.PasteTaken(); });
   // Put back before any message, so that the text is not there while a box waits.
   const bool restored = s_.clipboard.Restore(*saved);
   if (!restored) {
@@ -458,6 +465,15 @@ SendOutcome Sender::Paste(WindowHandle window, const std::string& title) {
     Refuse(TargetName(title) + " hat den Text nicht aus der Zwischenablage übernommen.",
            PasteAdvice(delivery_, keystroke_text_));
     return SendOutcome::kNotPasted;
+  }
+  if (!after_paste_.events.empty()) {
+    const std::size_t pasted = strokes_out_;
+    keys_ = std::move(after_paste_);
+    const Typing after = TypeKeys(window);
+    strokes_out_ += pasted;
+    if (after.stop != Stop::kNone) {
+      return Stopped(after.stop, "Der Text wurde eingefügt, was danach folgen sollte, nicht.");
+    }
   }
   return SendOutcome::kTyped;
 }

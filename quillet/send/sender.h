@@ -188,6 +188,7 @@ class Sender {
   DeliveryWish wish_;
   Delivery delivery_ = Delivery::kType;
   std::optional<std::string> paste_text_;  // what goes on the clipboard for a paste
+  KeySequence after_paste_;                // typed once the target has taken the paste
   std::size_t snippet_characters_ = 0;
   std::size_t strokes_out_ = 0;
   std::size_t snippet_strokes_ = 0;    // of keys_, after the Backspaces: the snippet's

@@ -120,11 +120,11 @@ TEST(KeystrokeTextTest, KeysTheUserHoldsAreReleasedWithoutOpeningAMenu) {
     std::string picture;
   } cases[] = {
       {{}, ""},
-      {down({0xA0, 0xA3}), "VA3 VA0 "},                  // Shift and Ctrl alone open nothing
-      {down({kVkLeftMenu}), "vE8 VE8 VA4 "},             // Alt: the menu bar
-      {down({0xA0, kVkRightWin}), "vE8 VE8 V5C VA0 "},   // Windows: the Start menu
+      {down({0xA0, 0xA3}), "VA3 VA0 "},                 // Shift and Ctrl alone open nothing
+      {down({kVkLeftMenu}), "vE8 VE8 VA4 "},            // Alt: the menu bar
+      {down({0xA0, kVkRightWin}), "vE8 VE8 V5C VA0 "},  // Windows: the Start menu
       {{{Kind::kVirtualKey, kVkMenu, false}, {Kind::kUnicode, 0x41, false}},
-       "vE8 VE8 U41 V12 "},                              // a batch cut short after Alt+A
+       "vE8 VE8 U41 V12 "},  // a batch cut short after Alt+A
   };
   for (const auto& c : cases) {
     KeySequence keys;
@@ -148,10 +148,10 @@ TEST(KeystrokeTextTest, CharactersGoAsTheKeysOfTheLayoutThatHasThem) {
   } cases[] = {
       {german, "aA7", "v41 V41 | v10 v41 V41 V10 | v37 V37 | "},
       {german, "{(}", "v10 v38 V38 V10 | "},
-      // AltGr as Ctrl and Alt, released in reverse order.
+      // AltGr as the right Alt with the left Ctrl, released in reverse order.
       {german, "@€\\{~}",
-       "v11 v12 v51 V51 V12 V11 | v11 v12 v45 V45 V12 V11 | "
-       "v11 v12 vDB VDB V12 V11 | v11 v12 vBB VBB V12 V11 | "},
+       "vA2 vA5 v51 V51 VA5 VA2 | vA2 vA5 v45 V45 VA5 VA2 | "
+       "vA2 vA5 vDB VDB VA5 VA2 | vA2 vA5 vBB VBB VA5 VA2 | "},
       // A dead key types its accent alone with a blank after it; with Shift ^ is not dead.
       {german, "{^}\xC2\xB4`\xC2\xB0",
        "vDC VDC v20 V20 | vDD VDD v20 V20 | "
@@ -168,12 +168,13 @@ TEST(KeystrokeTextTest, CharactersGoAsTheKeysOfTheLayoutThatHasThem) {
        "v10 v36 V36 V10 | uF1 UF1 | uE9 UE9 | u20AC U20AC | "},
       // No layout has these; Enter, Tab, line feeds and Alt combinations stay as they were.
       {german, "\xE2\x98\xBA\xF0\x9F\x98\x80", "u263A U263A | uD83D UD83D uDE00 UDE00 | "},
-      // Caps Lock on turns Shift around for letters only.
+      // Caps Lock on turns Shift around for letters only; what else it may change (ß, the
+      // AltGr characters beyond ASCII) goes as itself.
       {caps_lock,
        "a\xC3\x84\xC3\xA4"
-       "1!",
+       "1!\xC3\x9F\xE2\x82\xAC@",
        "v10 v41 V41 V10 | vDE VDE | v10 vDE VDE V10 | v31 V31 | "
-       "v10 v31 V31 V10 | "},
+       "v10 v31 V31 V10 | uDF UDF | u20AC U20AC | vA2 vA5 v51 V51 VA5 VA2 | "},
       {us, "x~{TAB}\n%f", "v58 V58 | vD VD | v9 V9 | uA UA | v12 v46 V46 V12 | "},
   };
   for (const auto& c : cases) {

@@ -138,8 +138,29 @@ TEST_F(SenderTest, ASnippetAskedForInAWindowGoesThereWithTheKeysAroundIt) {
                           [](const KeyEvent& e) { return e.code == kVkBack && !e.key_up; }),
             6);
 
+  // Into a terminal the word end follows the paste only once the text has been taken: typed
+  // at once, an Enter could run the command line first; not taken, it does not follow.
+  desktop.classes[editor] = "CASCADIA_HOSTING_WINDOW_CLASS";
+  for (const bool takes : {true, false}) {
+    keyboard.sent.clear();
+    std::size_t events_when_taken = 0;
+    keyboard.after_send = [&](int) {
+      if (!takes || clipboard.taken) return;
+      clipboard.taken = true;
+      events_when_taken = keyboard.sent.size();
+    };
+    EXPECT_EQ(sender.SendEntry(1, "Eintrag", SendInto{editor, 1, "\r"}),
+              takes ? SendOutcome::kTyped : SendOutcome::kNotPasted);
+    EXPECT_EQ(Keys(keyboard.sent),
+              std::string("v8 V8 v11 v10 v56 V56 V10 V11 ") + (takes ? "vD VD " : ""));
+    EXPECT_EQ(events_when_taken, takes ? 8u : 0u);
+    EXPECT_EQ(sender.strokes_out(), takes ? 3u : 2u);
+  }
+  keyboard.after_send = nullptr;
+
   // A window that has gone gets nothing, and no count that an undo could trust.
   keyboard.sent.clear();
+  dialogs.messages.clear();
   desktop.windows.clear();
   EXPECT_EQ(sender.SendEntry(1, "Eintrag", SendInto{editor, 3, "."}), SendOutcome::kRefused);
   EXPECT_TRUE(keyboard.sent.empty());
@@ -225,14 +246,14 @@ TEST_F(SenderTest, TheDeliveryFitsTheTarget) {
     const char* keys;  // of a paste; typing is checked by its text
   } cases[] = {
       {"a plain window", "notepad.exe", "Notepad", "", "", "", 20, Delivery::kType, ""},
-      {"above the threshold", "notepad.exe", "Notepad", "", "", "", 501, Delivery::kPaste,
+      {"at the threshold", "notepad.exe", "Notepad", "", "", "", 500, Delivery::kPaste,
        "v11 v56 V56 V11 "},
-      {"at the threshold", "notepad.exe", "Notepad", "", "", "", 500, Delivery::kType, ""},
+      {"below the threshold", "notepad.exe", "Notepad", "", "", "", 499, Delivery::kType, ""},
       {"a threshold of the user's", "", "", "", "", "20", 21, Delivery::kPaste, "v11 v56 V56 V11 "},
       {"threshold 0 is never", "", "", "", "", "0", 9'000, Delivery::kType, ""},
       {"the entry's own beats the threshold", "", "", "Tippen", "", "", 900, Delivery::kType, ""},
-      {"the entry's paste with the terminal's key", "", "CASCADIA_HOSTING_WINDOW_CLASS",
-       "Einfügen", "", "", 3, Delivery::kPasteCtrlShiftV, "v11 v10 v56 V56 V10 V11 "},
+      {"the entry's paste with the terminal's key", "", "CASCADIA_HOSTING_WINDOW_CLASS", "Einfügen",
+       "", "", 3, Delivery::kPasteCtrlShiftV, "v11 v10 v56 V56 V10 V11 "},
       {"a built-in terminal", "PuTTY.EXE", "", "", "", "", 3, Delivery::kPasteShiftInsert,
        "v10 v2D V2D V10 "},
       {"a remote desktop", "C:\\Windows\\mstsc.exe", "TscShellContainerClass", "", "", "", 3,
