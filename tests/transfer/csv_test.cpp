@@ -1,0 +1,94 @@
+// Reading CSV as spreadsheets write it, refusing what cannot be read with its line, and
+// writing it back.
+#include "transfer/csv.h"
+
+#include <gtest/gtest.h>
+
+namespace qm {
+namespace {
+
+// "a|b / c" for the rows [a, b] and [c].
+std::string Picture(const CsvTable& t) {
+  std::string out;
+  for (const auto& row : t.rows) {
+    if (!out.empty()) out += " / ";
+    for (std::size_t i = 0; i < row.size(); ++i) out += (i ? "|" : "") + row[i];
+  }
+  return out;
+}
+
+TEST(CsvTest, ReadsWhatSpreadsheetsWrite) {
+  const struct {
+    const char* name;
+    std::string bytes, rows;
+    char separator;
+    std::vector<std::size_t> lines;
+  } cases[] = {
+      {"comma, CR LF",
+       "name,text\r\nmfg,Gr\xC3\xBC\xC3\x9F\x65\r\n",
+       "name|text / mfg|Grüße",
+       ',',
+       {1, 2}},
+      {"semicolon, byte-order mark, no last line break",
+       "\xEF\xBB\xBFName;Text;K\xC3\xBCrzel\na;b,c;",
+       "Name|Text|Kürzel / a|b,c|",
+       ';',
+       {1, 2}},
+      {"quotes: separators, doubled quotes, line breaks kept as written",
+       "n;t\r\n\"a;b\";\"er sagte \"\"hallo\"\"\r\nZeile 2\"\r\nx;y\r\n",
+       "n|t / a;b|er sagte \"hallo\"\r\nZeile 2 / x|y",
+       ';',
+       {1, 2, 4}},
+      {"a quote inside an unquoted field, empty lines passed over",
+       "n,t\n\n5\" Disk,x\r\n\r\n",
+       "n|t / 5\" Disk|x",
+       ',',
+       {1, 3}},
+      {"UTF-16 little endian",
+       std::string("\xFF\xFEn\0;\0t\0\n\0\xE4\0;\0\x3D\xD8\x00\xDE", 18),
+       "n|t / ä|😀",
+       ';',
+       {1, 2}},
+      {"UTF-16 big endian", std::string("\xFE\xFF\0n\0,\0t", 8), "n|t", ',', {1}},
+      {"a quoted empty field is a row", "n\n\"\"\n", "n / ", ',', {1, 2}},
+  };
+  for (const auto& c : cases) {
+    CsvTable t;
+    TextProblem problem;
+    ASSERT_TRUE(ReadCsv(c.bytes, &t, &problem)) << c.name << ": " << problem.what;
+    EXPECT_EQ(Picture(t), c.rows) << c.name;
+    EXPECT_EQ(t.separator, c.separator) << c.name;
+    EXPECT_EQ(t.lines, c.lines) << c.name;
+    // Written and read again, the rows come back.
+    CsvTable again;
+    ASSERT_TRUE(ReadCsv(WriteCsv(t.rows), &again, &problem)) << c.name;
+    EXPECT_EQ(again.rows, t.rows) << c.name;
+  }
+  EXPECT_EQ(WriteCsv({{"Name", "Text"}, {"a;b", " x", "\"q\""}, {""}}),
+            "\xEF\xBB\xBFName;Text\r\n\"a;b\";\" x\";\"\"\"q\"\"\"\r\n\"\"\r\n");
+}
+
+TEST(CsvTest, WhatCannotBeReadIsNamedWithItsLine) {
+  const struct {
+    std::string bytes;
+    std::size_t line;
+    const char* what;
+  } cases[] = {
+      {"n;t\r\na;\"offen\r\nweiter", 2, "nicht geschlossen"},
+      {"n;t\na;\"zu\"x\n", 2, "Nach dem schließenden Anführungszeichen"},
+      {"n;t\nGr\xFC\xDF\x65;x\n", 2, "nicht in UTF-8 oder UTF-16"},  // Windows-1252
+      {std::string("n\0a\0", 4), 1, "Nullbytes"},
+      {std::string("\xFF\xFEn\0\n\0\x00\xDC", 8), 2, "Surrogat"},
+      {"\xFF\xFEn", 0, "ungerade"},
+  };
+  for (const auto& c : cases) {
+    CsvTable t;
+    TextProblem problem;
+    EXPECT_FALSE(ReadCsv(c.bytes, &t, &problem)) << c.what;
+    EXPECT_EQ(problem.line, c.line) << c.what;
+    EXPECT_NE(problem.what.find(c.what), std::string::npos) << problem.what;
+  }
+}
+
+}  // namespace
+}  // namespace qm
