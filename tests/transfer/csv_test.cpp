@@ -1,6 +1,7 @@
 // Reading CSV as spreadsheets write it, refusing what cannot be read with its line, and
 // writing it back.
 #include "transfer/csv.h"
+#include "transfer/library_csv.h"
 
 #include <gtest/gtest.h>
 
@@ -88,6 +89,60 @@ TEST(CsvTest, WhatCannotBeReadIsNamedWithItsLine) {
     EXPECT_EQ(problem.line, c.line) << c.what;
     EXPECT_NE(problem.what.find(c.what), std::string::npos) << problem.what;
   }
+}
+
+// A library from a spreadsheet: the columns by their English or German names in any order,
+// line breaks as Enters, and a note for everything that is not taken over as it stands.
+TEST(CsvLibraryTest, EntriesAndNotesFromASpreadsheet) {
+  const std::string german =
+      "\xEF\xBB\xBFK\xC3\xBCrzel;NAME;Text;Farbe;Chiffriert;DOS-Box\r\n"
+      "mfg;Gru\xC3\x9F;\"Mit freundlichen Gr\xC3\xBC\xC3\x9F\x65n\r\n\r\nErika\";rot;ja;\r\n"
+      ";;ohne Namen;;;\r\n"
+      "dir;Ordner;dir\tc:;;vielleicht;1;zu viel\r\n";
+  ImportResult r;
+  TextProblem problem;
+  ASSERT_TRUE(ReadCsvLibrary(german, &r, &problem)) << problem.what;
+  ASSERT_EQ(r.entries.size(), 2u);
+  EXPECT_EQ(r.entries[0].name, "Gruß");
+  EXPECT_EQ(r.entries[0].text, "Mit freundlichen Grüßen\r\rErika");
+  EXPECT_EQ(r.entries[0].abbreviation, "mfg");
+  EXPECT_TRUE(r.entries[0].crypt && !r.entries[0].dosbox);
+  EXPECT_EQ(r.entries[1].text, "dir\tc:");
+  EXPECT_TRUE(r.entries[1].dosbox && !r.entries[1].crypt);
+  EXPECT_EQ(r.entries[1].line, 6u);  // the quoted text spans lines 2 to 4
+  std::string notes;
+  for (const ImportNote& n : r.notes)
+    notes += std::to_string(n.line) + " " + n.entry + ": " + n.what + "\n";
+  EXPECT_EQ(notes,
+            "1 : Die Spalte „Farbe“ wird nicht übernommen.\n"
+            "5 : Eine Zeile ohne Namen wird übergangen.\n"
+            "6 Ordner: „vielleicht“ in der Spalte „Chiffriert“ lässt sich nicht als ja oder nein "
+            "lesen und gilt als nein.\n"
+            "6 Ordner: Die Zeile hat mehr Felder als die Kopfzeile Spalten; die überzähligen "
+            "werden nicht übernommen.\n");
+
+  // Exported and imported again, every field comes back.
+  r.entries[1].at_once = true;
+  r.entries[1].title = " Eingabeaufforderung ";
+  r.entries[1].delivery = "Einfügen";
+  ImportResult again;
+  ASSERT_TRUE(ReadCsvLibrary(WriteCsvLibrary(r.entries), &again, &problem));
+  ASSERT_EQ(again.entries.size(), 2u);
+  EXPECT_TRUE(again.notes.empty());
+  for (std::size_t i = 0; i < 2; ++i) {
+    const ImportedEntry &a = r.entries[i], &b = again.entries[i];
+    EXPECT_TRUE(a.name == b.name && a.text == b.text && a.abbreviation == b.abbreviation &&
+                a.at_once == b.at_once && a.title == b.title && a.dosbox == b.dosbox &&
+                a.crypt == b.crypt && a.delivery == b.delivery)
+        << a.name;
+  }
+
+  // English names, commas; a header without the text column cannot be read.
+  ASSERT_TRUE(ReadCsvLibrary("text,name\nhello,greeting\n", &r, &problem));
+  EXPECT_EQ(r.entries.at(0).name, "greeting");
+  EXPECT_FALSE(ReadCsvLibrary("name;abbreviation\nx;y\n", &r, &problem));
+  EXPECT_EQ(problem.line, 1u);
+  EXPECT_NE(problem.what.find("„Name“ und „Text“"), std::string::npos);
 }
 
 }  // namespace

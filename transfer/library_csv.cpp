@@ -1,0 +1,152 @@
+// A library as a CSV file.
+#include "transfer/library_csv.h"
+
+#include <array>
+#include <optional>
+
+#include "text/text_lists.h"
+#include "text/utf.h"
+
+namespace qm {
+namespace {
+
+enum Column { kName, kText, kAbbreviation, kAtOnce, kTitle, kDosBox, kCrypt, kDelivery, kColumns };
+
+struct ColumnName {
+  const char* english;
+  const char* german;
+};
+constexpr std::array<ColumnName, kColumns> kColumnNames = {{
+    {"name", "Name"},
+    {"text", "Text"},
+    {"abbreviation", "Kürzel"},
+    {"immediate", "Sofort"},
+    {"title", "Titel"},
+    {"dosbox", "DOS-Box"},
+    {"crypt", "Chiffriert"},
+    {"delivery", "Zustellung"},
+}};
+
+std::optional<int> ColumnOf(std::string_view header) {
+  const std::string wanted = FoldCase(TrimBlanks(header));
+  for (int c = 0; c < kColumns; ++c) {
+    if (wanted == FoldCase(kColumnNames[c].english) || wanted == FoldCase(kColumnNames[c].german)) {
+      return c;
+    }
+  }
+  return std::nullopt;
+}
+
+std::optional<bool> Flag(std::string_view value) {
+  const std::string v = FoldCase(TrimBlanks(value));
+  for (const char* yes : {"1", "x", "ja", "yes", "wahr", "true"}) {
+    if (v == yes) return true;
+  }
+  for (const char* no : {"", "0", "nein", "no", "falsch", "false"}) {
+    if (v == no) return false;
+  }
+  return std::nullopt;
+}
+
+// Each line break (CR LF, LF or CR) as the one CR that types an Enter.
+std::string Enters(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    out += text[i] == '\n' ? '\r' : text[i];
+  }
+  return out;
+}
+
+}  // namespace
+
+bool ReadCsvLibrary(std::string_view bytes, ImportResult* result, TextProblem* problem) {
+  CsvTable table;
+  if (!ReadCsv(bytes, &table, problem)) return false;
+  ImportResult out;
+  if (table.rows.empty()) {
+    *result = std::move(out);
+    return true;
+  }
+  std::array<int, kColumns> at;
+  at.fill(-1);
+  const std::vector<std::string>& header = table.rows.front();
+  for (std::size_t i = 0; i < header.size(); ++i) {
+    const std::optional<int> column = ColumnOf(header[i]);
+    if (!column || at[*column] >= 0) {
+      out.notes.push_back({table.lines.front(), "",
+                           "Die Spalte „" + header[i] + "“ wird nicht übernommen" +
+                               (column ? " (sie steht doppelt)." : ".")});
+      continue;
+    }
+    at[*column] = static_cast<int>(i);
+  }
+  if (at[kName] < 0 || at[kText] < 0) {
+    *problem = {table.lines.front(),
+                "Die Kopfzeile muss die Spalten „Name“ und „Text“ nennen (oder „name“ und "
+                "„text“), durch Komma oder Semikolon getrennt."};
+    return false;
+  }
+  for (std::size_t r = 1; r < table.rows.size(); ++r) {
+    const std::vector<std::string>& row = table.rows[r];
+    const std::size_t line = table.lines[r];
+    const auto field = [&](int column) {
+      const int i = at[column];
+      return i >= 0 && static_cast<std::size_t>(i) < row.size() ? row[i] : std::string();
+    };
+    ImportedEntry e;
+    e.line = line;
+    e.name = TrimBlanks(Enters(field(kName)));
+    if (e.name.empty()) {
+      out.notes.push_back({line, "", "Eine Zeile ohne Namen wird übergangen."});
+      continue;
+    }
+    if (e.name.find('\r') != std::string::npos) {
+      out.notes.push_back({line, e.name, "Die Zeilenumbrüche im Namen werden zu Leerzeichen."});
+      for (char& c : e.name) c = c == '\r' ? ' ' : c;
+    }
+    e.text = Enters(field(kText));
+    e.abbreviation = TrimBlanks(field(kAbbreviation));
+    e.title = field(kTitle);
+    e.delivery = TrimBlanks(field(kDelivery));
+    const std::pair<int, bool*> flags[] = {
+        {kAtOnce, &e.at_once}, {kDosBox, &e.dosbox}, {kCrypt, &e.crypt}};
+    for (const auto& [column, flag] : flags) {
+      const std::optional<bool> value = Flag(field(column));
+      *flag = value.value_or(false);
+      if (!value) {
+        out.notes.push_back({line, e.name,
+                             "„" + field(column) + "“ in der Spalte „" +
+                                 kColumnNames[column].german +
+                                 "“ lässt sich nicht als ja oder nein lesen und gilt als nein."});
+      }
+    }
+    if (row.size() > header.size()) {
+      out.notes.push_back({line, e.name,
+                           "Die Zeile hat mehr Felder als die Kopfzeile Spalten; die "
+                           "überzähligen werden nicht übernommen."});
+    }
+    out.entries.push_back(std::move(e));
+  }
+  *result = std::move(out);
+  return true;
+}
+
+std::string WriteCsvLibrary(const std::vector<ImportedEntry>& entries) {
+  std::vector<std::vector<std::string>> rows;
+  rows.reserve(entries.size() + 1);
+  rows.emplace_back();
+  for (const ColumnName& c : kColumnNames) rows.back().push_back(c.german);
+  const auto flag = [](bool on) { return std::string(on ? "1" : "0"); };
+  for (const ImportedEntry& e : entries) {
+    // A spreadsheet breaks the lines of a cell with LF.
+    std::string text = e.text;
+    for (char& c : text) c = c == '\r' ? '\n' : c;
+    rows.push_back({e.name, text, e.abbreviation, flag(e.at_once), e.title, flag(e.dosbox),
+                    flag(e.crypt), e.delivery});
+  }
+  return WriteCsv(rows);
+}
+
+}  // namespace qm
