@@ -217,6 +217,27 @@ Status EntryStore::AppendEntry(const SnippetEntry& e, const std::string& data_fi
       data_file);
 }
 
+Status EntryStore::ApplyChanges(const ChangePlan& plan, const std::string& data_file) {
+  return ini_.UpdateIniValues(
+      [&](const IniDocument& current, std::vector<IniWrite>& writes) {
+        std::vector<EntryChange> changes;
+        if (Status s = plan(current, changes); !s) return s;
+        int next = static_cast<int>(ReadNumberedList(current, "Name").size()) + 1;
+        for (const EntryChange& change : changes) {
+          const int number = change.number > 0 ? change.number : next++;
+          std::vector<IniWrite> part;
+          if (Status s = EntryWrites(number, change.entry, part); !s) return s;
+          writes.insert(writes.end(), part.begin(), part.end());
+          if (change.number <= 0) ClearLeftoverAbbreviation(current, number, writes);
+          for (const auto& [section, value] : change.beside) {
+            writes.push_back({section, std::to_string(number), value});
+          }
+        }
+        return Status::Ok();
+      },
+      data_file);
+}
+
 int EntryStore::CountEntries(const std::string& data_file) {
   const std::shared_ptr<const IniDocument> doc = ini_.Snapshot(data_file);
   return doc ? static_cast<int>(ReadNumberedList(*doc, "Name").size()) : 0;

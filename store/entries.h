@@ -1,6 +1,7 @@
 // Snippet entries of the data file: five fields, one section each, keyed by entry number.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -36,6 +37,15 @@ struct StoredFields {
     return a.text == b.text && a.crypt == b.crypt && a.title == b.title && a.dosbox == b.dosbox;
   }
   friend bool operator!=(const StoredFields& a, const StoredFields& b) { return !(a == b); }
+};
+
+// An entry to store by EntryStore::ApplyChanges: under its number, or (0) after the last.
+struct EntryChange {
+  int number = 0;
+  SnippetEntry entry;
+  // Sections beside the five fields (the abbreviation, its flag, the delivery): section and
+  // value, written as they stand.
+  std::vector<std::pair<std::string, std::string>> beside;
 };
 
 // An entry as a caller knows it: the number and name it had when the caller last read it,
@@ -112,6 +122,12 @@ class EntryStore {
   // Stores the entry under the next free number, counted and written under one lock, so
   // that two programs adding at once never take the same number.
   Status AppendEntry(const SnippetEntry& entry, const std::string& data_file, int* number);
+  // Asks `plan` what to change, with the file as it is under the update lock, and stores all
+  // of it in that one update, or nothing when `plan` or one entry refuses. New entries take
+  // the numbers after the last, in order; a section beside them that an older version left
+  // under such a number is blanked first.
+  using ChangePlan = std::function<Status(const IniDocument& current, std::vector<EntryChange>&)>;
+  Status ApplyChanges(const ChangePlan& plan, const std::string& data_file);
   // Entries run from 1 to the last number before the first empty or missing name; counted
   // in one look at the file, so that a concurrent writer cannot make the count a mix.
   int CountEntries(const std::string& data_file);

@@ -8,6 +8,7 @@
 #include "store/ini_document.h"
 #include "store/stored_text.h"
 #include "tests/fakes/fake_file_system.h"
+#include "transfer/library_import.h"
 
 namespace qm {
 namespace {
@@ -54,8 +55,11 @@ TEST_F(EntriesTest, AnEntryIsFoundByItsNumberAndName) {
       {"renamed in another case", {"a", "gruss"}, nullptr, EntryPlace::kGone, 0},
       {"several others", {"Gruss", "a", "Gruss"}, "anders", EntryPlace::kUnclear, 0},
       {"several others, the fields tell", {"Gruss", "a", "Gruss"}, "Gruss3", EntryPlace::kMoved, 3},
-      {"a stranger of its name in its place", {"a", "Gruss", "Gruss"}, "Gruss3",
-       EntryPlace::kMoved, 3},
+      {"a stranger of its name in its place",
+       {"a", "Gruss", "Gruss"},
+       "Gruss3",
+       EntryPlace::kMoved,
+       3},
       {"in its place, changed", {"a", "Gruss", "Gruss"}, "anders", EntryPlace::kHere, 2},
   };
   for (const auto& c : cases) {
@@ -193,12 +197,12 @@ TEST_F(EntriesTest, AbbreviationsMoveWithTheirEntryOnDelete) {
       std::string text = c.abbreviations[n - 1];
       const bool at_once = !text.empty() && text.back() == '*';
       if (at_once) text.pop_back();
-      ASSERT_TRUE(WriteAbbreviation(entries, {n, names[n - 1], {}}, text, at_once, {}, "lib.ini",
-                                    nullptr));
+      ASSERT_TRUE(
+          WriteAbbreviation(entries, {n, names[n - 1], {}}, text, at_once, {}, "lib.ini", nullptr));
     }
     ASSERT_TRUE(ini.WriteIniValues({{kDeliverySection, "3", "Tasten"}}, "lib.ini"));
-    ASSERT_TRUE(entries.RemoveEntry({c.removed, names[c.removed - 1], {}}, "lib.ini", nullptr,
-                                    nullptr));
+    ASSERT_TRUE(
+        entries.RemoveEntry({c.removed, names[c.removed - 1], {}}, "lib.ini", nullptr, nullptr));
     EXPECT_EQ(entries.ReadEntry(c.removed, "lib.ini").delivery, c.removed == 3 ? "" : "Tasten");
     EXPECT_EQ(ini.ReadIniValue(kDeliverySection, "3", "", "lib.ini"), "") << c.removed;
     EXPECT_EQ(Abbreviations(), c.after) << c.removed;
@@ -206,6 +210,53 @@ TEST_F(EntriesTest, AbbreviationsMoveWithTheirEntryOnDelete) {
     EXPECT_EQ(ini.ReadIniValue("Kuerzel", "3", "", "lib.ini"), "") << c.removed;
     EXPECT_EQ(ini.ReadIniValue("KuerzelSofort", "3", "", "lib.ini"), "") << c.removed;
   }
+}
+
+// Imported entries go in with one write or not at all; a name or abbreviation the library has
+// already is handled as the user chose.
+TEST_F(EntriesTest, AnImportIsWrittenOnceWithItsConflictsHandledAsChosen) {
+  const std::vector<ImportedEntry> imported = {
+      {"a", "neu a", "", false, "", false, false, "", 2},
+      {"c", "c", "MFG", false, "", false, false, "", 3},
+      {"d", "d\rx", "#d", true, "", false, false, "Tasten", 4},
+  };
+  const struct {
+    OnConflict on_conflict;
+    bool written;
+    const char* names;
+    const char* abbreviations;
+    int added, replaced, skipped;
+  } cases[] = {
+      {OnConflict::kAsk, false, "a b ", "2=mfg ", 0, 0, 0},
+      {OnConflict::kSkip, true, "a b d ", "2=mfg 3=#d* ", 1, 0, 2},
+      {OnConflict::kReplace, true, "a c d ", "2=MFG 3=#d* ", 1, 2, 0},
+      {OnConflict::kKeep, true, "a b a (2) c d ", "2=mfg 5=#d* ", 3, 0, 0},
+  };
+  for (const auto& c : cases) {
+    Library({"a", "b"});
+    ASSERT_TRUE(WriteAbbreviation(entries, {2, "b", {}}, "mfg", false, {}, "lib.ini", nullptr));
+    const int writes = fs.WriteCount();
+    ImportOutcome outcome;
+    const Status s = ImportEntries(entries, imported, c.on_conflict, "lib.ini", &outcome);
+    EXPECT_EQ(s.ok(), c.written) << s.message;
+    EXPECT_EQ(fs.WriteCount() - writes, c.written ? 1 : 0);
+    std::string names;
+    for (const std::string& n : ReadNumberedList(*ini.Snapshot("lib.ini"), "Name"))
+      names += n + " ";
+    EXPECT_EQ(names, c.names);
+    EXPECT_EQ(Abbreviations(), c.abbreviations);
+    EXPECT_EQ(outcome.added, c.added);
+    EXPECT_EQ(outcome.replaced, c.replaced);
+    EXPECT_EQ(outcome.skipped, c.skipped);
+    ASSERT_EQ(outcome.conflicts.size(), 2u);
+    EXPECT_TRUE(outcome.conflicts[0].existing == 1 && !outcome.conflicts[0].by_abbreviation);
+    EXPECT_TRUE(outcome.conflicts[1].existing == 2 && outcome.conflicts[1].by_abbreviation);
+    EXPECT_EQ(outcome.notes.size(), c.on_conflict == OnConflict::kKeep ? 1u : 0u);
+  }
+  // The new entry's text, flag and delivery as they were imported.
+  const SnippetEntry d = entries.ReadEntry(5, "lib.ini");
+  EXPECT_EQ(UnescapeStoredText(d.text), "d\rx");
+  EXPECT_EQ(d.delivery, "Tasten");
 }
 
 TEST_F(EntriesTest, AbbreviationsAreStoredAsTypedOrRefused) {
@@ -229,17 +280,16 @@ TEST_F(EntriesTest, AbbreviationsAreStoredAsTypedOrRefused) {
   for (const auto& c : cases) {
     Library({"a"});
     ASSERT_TRUE(WriteAbbreviation(entries, {1, "a", {}}, "alt", false, {}, "lib.ini", nullptr));
-    const Status s = WriteAbbreviation(entries, {1, "a", {}}, c.typed, c.at_once, {}, "lib.ini",
-                                       nullptr);
+    const Status s =
+        WriteAbbreviation(entries, {1, "a", {}}, c.typed, c.at_once, {}, "lib.ini", nullptr);
     EXPECT_EQ(s.code, c.code) << c.typed;
     EXPECT_EQ(Abbreviations(), c.after) << c.typed;
   }
   // An entry deleted meanwhile comes back as a new one, abbreviation included.
   Library({"a", "b"});
   EntryLocation where;
-  ASSERT_TRUE(
-      WriteAbbreviation(entries, {1, "weg", {}}, "mfg", true, {"weg", "", "", 0, 0}, "lib.ini",
-                        &where));
+  ASSERT_TRUE(WriteAbbreviation(entries, {1, "weg", {}}, "mfg", true, {"weg", "", "", 0, 0},
+                                "lib.ini", &where));
   EXPECT_EQ(where.number, 3);
   EXPECT_EQ(Abbreviations(), "3=mfg* ");
 }
@@ -247,8 +297,7 @@ TEST_F(EntriesTest, AbbreviationsAreStoredAsTypedOrRefused) {
 // An older version deletes entries without knowing abbreviations: what it leaves beyond the
 // last entry is no one's, and a new entry in that number does not inherit it.
 TEST_F(EntriesTest, LeftoverAbbreviationsBelongToNoOne) {
-  fs.SetFile("lib.ini",
-             "[Name]\r\n1=a\r\n2=b\r\n[Kuerzel]\r\n3=alt\r\n[KuerzelSofort]\r\n3=1\r\n");
+  fs.SetFile("lib.ini", "[Name]\r\n1=a\r\n2=b\r\n[Kuerzel]\r\n3=alt\r\n[KuerzelSofort]\r\n3=1\r\n");
   EXPECT_EQ(Abbreviations(), "");
   int number = 0;
   ASSERT_TRUE(entries.AppendEntry({"c", "", "", 0, 0}, "lib.ini", &number));
@@ -263,9 +312,9 @@ TEST_F(EntriesTest, LeftoverAbbreviationsBelongToNoOne) {
 TEST(AbbreviationConflicts, SameOrPrefixWithoutRegardToCase) {
   using K = ConflictKind;
   const std::vector<Abbreviation> all = {
-      {1, "mfg", false}, {2, "MfG", true},  {3, "mfgr", false}, {4, "adr", false},
-      {5, "ad", false},  {6, "x y", false}, {7, "\xC3\x84rger", false}, {8, "\xC3\xA4rg", false},
-      {9, "b", false},
+      {1, "mfg", false},          {2, "MfG", true},         {3, "mfgr", false},
+      {4, "adr", false},          {5, "ad", false},         {6, "x y", false},
+      {7, "\xC3\x84rger", false}, {8, "\xC3\xA4rg", false}, {9, "b", false},
   };
   const std::map<int, std::vector<AbbreviationConflict>> expected = {
       {1, {{K::kSame, 2}, {K::kBeginsOther, 3}}},
