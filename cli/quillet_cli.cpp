@@ -1,4 +1,4 @@
-// The snippet library on the command line: list, show, add, get and set.
+// The snippet library on the command line: list, show, add, get, set and import.
 #include "cli/quillet_cli.h"
 
 #include <istream>
@@ -10,6 +10,8 @@
 #include "store/ini_document.h"
 #include "store/stored_text.h"
 #include "text/utf.h"
+#include "transfer/library_csv.h"
+#include "transfer/library_import.h"
 
 namespace qm {
 namespace {
@@ -18,7 +20,11 @@ constexpr int kOk = 0, kMissing = 1, kUsage = 2, kFailed = 3;
 
 const char kUsageText[] =
     "Aufruf: quillet-cli DATEI list | show NR | add NAME [--title TITEL] [--crypt] [--dosbox] "
-    "| get ABSCHNITT SCHLÜSSEL | set ABSCHNITT SCHLÜSSEL WERT";
+    "| get ABSCHNITT SCHLÜSSEL | set ABSCHNITT SCHLÜSSEL WERT "
+    "| import csv QUELLE [--on-conflict keep|replace|skip]";
+
+// Larger files are no library; reading them whole would only take the memory.
+constexpr std::uint64_t kLargestImport = 64u << 20;
 
 int Usage(std::ostream& err) {
   err << kUsageText << "\n";
@@ -131,6 +137,68 @@ int RunQuilletCli(const std::vector<std::string>& args, std::istream& in, std::o
       return kMissing;
     }
     out << *value << '\n';
+    return kOk;
+  }
+
+  if (command == "import" && args.size() >= 4 && args[2] == "csv") {
+    const std::string& source = args[3];
+    OnConflict on_conflict = OnConflict::kAsk;
+    if (args.size() == 6 && args[4] == "--on-conflict") {
+      const std::string& how = args[5];
+      if (how == "keep") on_conflict = OnConflict::kKeep;
+      if (how == "replace") on_conflict = OnConflict::kReplace;
+      if (how == "skip") on_conflict = OnConflict::kSkip;
+      if (on_conflict == OnConflict::kAsk) return Usage(err);
+    } else if (args.size() != 4) {
+      return Usage(err);
+    }
+    const std::string named = "\xE2\x80\x9E" + source + "\xE2\x80\x9C";
+    const FileStamp stamp = fs.Stat(source);
+    if (!stamp.exists) {
+      err << "Die Datei " << named << " gibt es nicht.\n";
+      return kMissing;
+    }
+    if (stamp.size > kLargestImport) {
+      err << named << ": Die Datei ist mit " << (stamp.size >> 20)
+          << " MB zu groß für eine Bibliothek (höchstens 64 MB).\n";
+      return kUsage;
+    }
+    const std::optional<std::string> bytes = fs.ReadAll(source);
+    if (!bytes) {
+      err << "Die Datei " << named << " kann nicht gelesen werden.\n";
+      return kFailed;
+    }
+    ImportResult read;
+    TextProblem problem;
+    if (!ReadCsvLibrary(*bytes, &read, &problem)) {
+      err << named;
+      if (problem.line > 0) err << ", Zeile " << problem.line;
+      err << ": " << problem.what << "\n";
+      return kUsage;
+    }
+    ImportOutcome outcome;
+    const Status s = ImportEntries(entries, read.entries, on_conflict, file, &outcome);
+    read.notes.insert(read.notes.end(), outcome.notes.begin(), outcome.notes.end());
+    for (const ImportNote& n : read.notes) {
+      err << "Zeile " << n.line << (n.entry.empty() ? "" : " „" + n.entry + "“") << ": " << n.what
+          << "\n";
+    }
+    for (const ImportConflict& c : outcome.conflicts) {
+      err << "Zeile " << c.line << " „" << c.name << "“: "
+          << (c.by_abbreviation ? "das Kürzel hat schon Eintrag " : "den Namen hat schon Eintrag ")
+          << c.existing << "\n";
+    }
+    if (!s) {
+      if (on_conflict == OnConflict::kAsk && !outcome.conflicts.empty()) {
+        err << s.message
+            << " Es wurde nichts übernommen; wählen Sie mit --on-conflict keep, "
+               "replace oder skip, was mit ihnen geschehen soll.\n";
+        return kUsage;
+      }
+      return Report(err, s);
+    }
+    err << outcome.added << " hinzugefügt, " << outcome.replaced << " ersetzt, " << outcome.skipped
+        << " übergangen.\n";
     return kOk;
   }
 

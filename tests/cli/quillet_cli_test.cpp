@@ -43,15 +43,49 @@ TEST_F(QuilletCliTest, AddListShowRoundTrip) {
 // A library written on a Windows-1252 system, used where the ANSI code page is UTF-8: its
 // names and its enciphered texts keep their umlauts.
 TEST_F(QuilletCliTest, ASingleByteLibraryReadsAlikeWhereTheCodePageIsUtf8) {
-  ASSERT_EQ(Run({"lib.ini", "add", "Gr\xC3\xBC\xC3\x9F" "e", "--crypt"}, "\xC3\xA4\xC3\xB6").code, 0);
-  ASSERT_NE(fs.Content("lib.ini")->find("Gr\xFC\xDF" "e"), std::string::npos);
+  ASSERT_EQ(Run({"lib.ini", "add",
+                 "Gr\xC3\xBC\xC3\x9F"
+                 "e",
+                 "--crypt"},
+                "\xC3\xA4\xC3\xB6")
+                .code,
+            0);
+  ASSERT_NE(fs.Content("lib.ini")->find("Gr\xFC\xDF"
+                                        "e"),
+            std::string::npos);
   const Utf8CodePage utf8_system;
   std::istringstream in;
   std::ostringstream list, show, err;
   RunQuilletCli({"lib.ini", "list"}, in, list, err, fs, utf8_system);
   RunQuilletCli({"lib.ini", "show", "1"}, in, show, err, fs, utf8_system);
-  EXPECT_EQ(list.str(), "1\tGr\xC3\xBC\xC3\x9F" "e\n");
+  EXPECT_EQ(list.str(),
+            "1\tGr\xC3\xBC\xC3\x9F"
+            "e\n");
   EXPECT_EQ(show.str(), "\xC3\xA4\xC3\xB6");
+}
+
+TEST_F(QuilletCliTest, ImportCsvTellsConflictsAndBadLinesAndChangesNothingThen) {
+  ASSERT_EQ(Run({"lib.ini", "add", "Gruß"}, "alt").code, 0);
+  fs.SetFile("neu.csv", "Name;Text\r\nGruß;neu\r\nAdresse;\"Weg 1\r\nOrt\"\r\n");
+  const Result asked = Run({"lib.ini", "import", "csv", "neu.csv"});
+  EXPECT_EQ(asked.code, 2);
+  EXPECT_NE(asked.err.find("Zeile 2 „Gruß“: den Namen hat schon Eintrag 1"), std::string::npos)
+      << asked.err;
+  EXPECT_EQ(Run({"lib.ini", "list"}).out, "1\tGruß\n");
+
+  const Result replaced = Run({"lib.ini", "import", "csv", "neu.csv", "--on-conflict", "replace"});
+  EXPECT_EQ(replaced.code, 0) << replaced.err;
+  EXPECT_NE(replaced.err.find("1 hinzugefügt, 1 ersetzt, 0 übergangen."), std::string::npos);
+  EXPECT_EQ(Run({"lib.ini", "list"}).out, "1\tGruß\n2\tAdresse\n");
+  EXPECT_EQ(Run({"lib.ini", "show", "2"}).out, "Weg 1\rOrt");
+
+  fs.SetFile("kaputt.csv", "Name;Text\r\na;\"offen\r\n");
+  const Result bad = Run({"lib.ini", "import", "csv", "kaputt.csv"});
+  EXPECT_EQ(bad.code, 2);
+  EXPECT_EQ(bad.err,
+            "„kaputt.csv“, Zeile 2: Ein Feld in Anführungszeichen wird nicht geschlossen.\n");
+  EXPECT_EQ(Run({"lib.ini", "import", "csv", "fehlt.csv"}).code, 1);
+  EXPECT_EQ(Run({"lib.ini", "import", "csv", "neu.csv", "--on-conflict", "doch"}).code, 2);
 }
 
 TEST_F(QuilletCliTest, GetAndSetOneRawValue) {
