@@ -50,10 +50,13 @@ Status ImportEntries(EntryStore& store, const std::vector<ImportedEntry>& entrie
         for (const Abbreviation& a : ReadAbbreviations(current)) {
           by_abbreviation.emplace(AbbreviationKey(a.text), a.number);
         }
-        for (const ImportedEntry& e : entries) {
+        for (const ImportedEntry& given : entries) {
+          ImportedEntry e = given;
           if (Status s = CheckAbbreviation(e.abbreviation); !s) {
-            return Status::Refuse("„" + e.name + "“ (Zeile " + std::to_string(e.line) +
-                                  "): " + s.message);
+            out.notes.push_back(
+                {e.line, e.name,
+                 "Das Kürzel „" + e.abbreviation + "“ wird nicht übernommen: " + s.message});
+            e.abbreviation.clear();
           }
           const auto named = by_name.find(e.name);
           const auto abbreviated = e.abbreviation.empty()

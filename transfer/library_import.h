@@ -35,7 +35,8 @@ struct ImportOutcome {
 // abbreviation is one of the library's (letter case ignored). With kAsk and a conflict,
 // nothing is written and the status refuses. Looked at under the file's lock, as the write.
 // With kKeep a new entry whose abbreviation the library has keeps it only in a note, since
-// one abbreviation cannot expand two entries.
+// one abbreviation cannot expand two entries; an abbreviation that could never be typed as a
+// word is left off with a note as well.
 Status ImportEntries(EntryStore& store, const std::vector<ImportedEntry>& entries,
                      OnConflict on_conflict, const std::string& data_file, ImportOutcome* outcome);
 

@@ -219,6 +219,7 @@ TEST_F(EntriesTest, AnImportIsWrittenOnceWithItsConflictsHandledAsChosen) {
       {"a", "neu a", "", false, "", false, false, "", 2},
       {"c", "c", "MFG", false, "", false, false, "", 3},
       {"d", "d\rx", "#d", true, "", false, false, "Tasten", 4},
+      {"e", "", "e e", false, "", false, false, "", 5},  // never typed as one word
   };
   const struct {
     OnConflict on_conflict;
@@ -228,9 +229,9 @@ TEST_F(EntriesTest, AnImportIsWrittenOnceWithItsConflictsHandledAsChosen) {
     int added, replaced, skipped;
   } cases[] = {
       {OnConflict::kAsk, false, "a b ", "2=mfg ", 0, 0, 0},
-      {OnConflict::kSkip, true, "a b d ", "2=mfg 3=#d* ", 1, 0, 2},
-      {OnConflict::kReplace, true, "a c d ", "2=MFG 3=#d* ", 1, 2, 0},
-      {OnConflict::kKeep, true, "a b a (2) c d ", "2=mfg 5=#d* ", 3, 0, 0},
+      {OnConflict::kSkip, true, "a b d e ", "2=mfg 3=#d* ", 2, 0, 2},
+      {OnConflict::kReplace, true, "a c d e ", "2=MFG 3=#d* ", 2, 2, 0},
+      {OnConflict::kKeep, true, "a b a (2) c d e ", "2=mfg 5=#d* ", 4, 0, 0},
   };
   for (const auto& c : cases) {
     Library({"a", "b"});
@@ -251,7 +252,7 @@ TEST_F(EntriesTest, AnImportIsWrittenOnceWithItsConflictsHandledAsChosen) {
     ASSERT_EQ(outcome.conflicts.size(), 2u);
     EXPECT_TRUE(outcome.conflicts[0].existing == 1 && !outcome.conflicts[0].by_abbreviation);
     EXPECT_TRUE(outcome.conflicts[1].existing == 2 && outcome.conflicts[1].by_abbreviation);
-    EXPECT_EQ(outcome.notes.size(), c.on_conflict == OnConflict::kKeep ? 1u : 0u);
+    EXPECT_EQ(outcome.notes.size(), c.on_conflict == OnConflict::kKeep ? 2u : 1u);
   }
   // The new entry's text, flag and delivery as they were imported.
   const SnippetEntry d = entries.ReadEntry(5, "lib.ini");
