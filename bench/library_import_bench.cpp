@@ -49,9 +49,7 @@ class CountingFileSystem : public qm::FileSystem {
   std::unique_ptr<qm::FileLock> LockForUpdate(const std::string& path, qm::Status* why) override {
     return real_.LockForUpdate(path, why);
   }
-  bool AnyFileMatches(const std::string& pattern) override {
-    return real_.AnyFileMatches(pattern);
-  }
+  bool AnyFileMatches(const std::string& pattern) override { return real_.AnyFileMatches(pattern); }
   bool Delete(const std::string& path) override { return real_.Delete(path); }
   std::int64_t NowNs() override { return real_.NowNs(); }
 
@@ -67,8 +65,8 @@ std::vector<qm::ImportedEntry> Entries() {
   static const char* const kinds[] = {"Grußformel", "Adresse",  "Signatur", "Antwort",
                                       "Termin",     "Rechnung", "Angebot",  "Notiz",
                                       "Vorlage",    "Änderung", "Übergabe", "Bestätigung"};
-  static const char* const subjects[] = {"Müller GmbH", "Musterstraße", "Kundendienst",
-                                         "Büro Köln",   "privat",       "Projekt-Nord",
+  static const char* const subjects[] = {"Müller GmbH", "Musterstraße",    "Kundendienst",
+                                         "Büro Köln",   "privat",          "Projekt-Nord",
                                          "Lieferung",   "Zahlung \"alt\"", "Weißenfels"};
   std::vector<qm::ImportedEntry> entries;
   unsigned seed = 12345;
@@ -135,12 +133,13 @@ int main(int argc, char** argv) {
   std::filesystem::create_directories(dir);
   const std::unique_ptr<qm::FileSystem> real = qm::MakeOsFileSystem();
   const std::vector<qm::ImportedEntry> entries = Entries();
-  std::printf("Importing %d entries into a new library on disk (target: within %.0f ms, "
-              "the data file written once); best and worst of %d rounds\n",
-              kEntries, kTargetMs, kRounds);
+  std::printf(
+      "Importing %d entries into a new library on disk (target: within %.0f ms, "
+      "the data file written once); best and worst of %d rounds\n",
+      kEntries, kTargetMs, kRounds);
   int failures = 0;
-  for (const auto& [name, format] : {std::pair{"csv", qm::LibraryFormat::kCsv},
-                                     std::pair{"json", qm::LibraryFormat::kJson}}) {
+  for (const auto& [name, format] :
+       {std::pair{"csv", qm::LibraryFormat::kCsv}, std::pair{"json", qm::LibraryFormat::kJson}}) {
     const std::string source = (dir / (std::string("library.") + name)).string();
     const std::string library = (dir / "library.ini").string();
     const std::string bytes = qm::WriteLibrary(format, entries);
@@ -151,9 +150,9 @@ int main(int argc, char** argv) {
     std::vector<Timing> rounds;
     for (int r = 0; r < kRounds; ++r) rounds.push_back(ImportOnce(*real, source, format, library));
     const auto total = [](const Timing& t) { return t.read_ms + t.store_ms; };
-    const auto [best, worst] = std::minmax_element(
-        rounds.begin(), rounds.end(),
-        [&](const Timing& a, const Timing& b) { return total(a) < total(b); });
+    const auto [best, worst] =
+        std::minmax_element(rounds.begin(), rounds.end(),
+                            [&](const Timing& a, const Timing& b) { return total(a) < total(b); });
     int most_writes = 0;
     for (const Timing& t : rounds) {
       most_writes = std::max(most_writes, t.writes);
@@ -162,8 +161,8 @@ int main(int argc, char** argv) {
     std::printf(
         "  %-4s (%5.1f MB): best %7.1f ms (reading %6.1f, storing %6.1f), worst %7.1f ms; "
         "worst / %.0f ms: %.3f; data file written %d time(s)\n",
-        name, static_cast<double>(bytes.size()) / 1e6, total(*best), best->read_ms,
-        best->store_ms, total(*worst), kTargetMs, total(*worst) / kTargetMs, most_writes);
+        name, static_cast<double>(bytes.size()) / 1e6, total(*best), best->read_ms, best->store_ms,
+        total(*worst), kTargetMs, total(*worst) / kTargetMs, most_writes);
     failures += most_writes == 1 ? 0 : 1;
   }
   std::error_code ignored;
