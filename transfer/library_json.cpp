@@ -206,8 +206,8 @@ bool ReadJsonLibrary(std::string_view bytes, ImportResult* result, TextProblem* 
   }
   if (const auto version = doc.find("version"); version != doc.end()) {
     if (!version->is_number_integer() || version->get<std::int64_t>() < 1) {
-      return refuse(top, "„version“ muss eine ganze Zahl ab 1 sein, nicht " + version->dump() +
-                             ".");
+      return refuse(top,
+                    "„version“ muss eine ganze Zahl ab 1 sein, nicht " + version->dump() + ".");
     }
     if (version->get<std::int64_t>() > kVersion) {
       out.notes.push_back(

@@ -162,8 +162,9 @@ TEST_F(QuilletCliTest, ExportedAndImportedTheLibraryComesBack) {
   }
   const std::vector<std::string> stored = Library("lib.ini");
   ASSERT_EQ(stored.size(), std::size(entries));
-  EXPECT_EQ(stored[0], "Grüße; \"Chef\"|Sehr geehrter \\HHerr\\H Müller;\\N\\Tam "
-                       "%datum%\\N\\NGrüße\\\\|Outlook|0|0||mfg sofort");
+  EXPECT_EQ(stored[0],
+            "Grüße; \"Chef\"|Sehr geehrter \\HHerr\\H Müller;\\N\\Tam "
+            "%datum%\\N\\NGrüße\\\\|Outlook|0|0||mfg sofort");
   for (std::size_t i = 0; i < stored.size(); ++i) {
     want.push_back(entries[i].came_back.empty() ? stored[i] : entries[i].came_back);
   }
