@@ -199,6 +199,7 @@ TEST_F(QuilletCliTest, ExitCodesAndMessages) {
        "\xE2\x80\x9E"
        "7"},
       {{"none.ini", "list"}, "", 1, "none.ini"},
+      {{"none.ini", "export", "csv", "x.csv"}, "", 1, "„none.ini“ gibt es nicht"},
       {{"lib.ini", "add", "x"}, "Smiley \xF0\x9F\x98\x80", 2, "U+1F600"},
       {{"lib.ini", "add", "  "}, "t", 2, "Name"},
       {{"lib.ini", "add", "x"}, "\xC3", 2, "UTF-8"},
