@@ -61,9 +61,12 @@ std::string LineBreaksAsEnters(std::string_view text) {
 }
 
 std::string ImportedName(std::string_view given, std::size_t line, std::vector<ImportNote>* notes) {
-  std::string name = TrimBlanks(LineBreaksAsEnters(given));
-  if (name.find('\r') != std::string::npos) {
-    for (char& c : name) c = c == '\r' ? ' ' : c;
+  std::string name = LineBreaksAsEnters(given);
+  const bool broken = name.find('\r') != std::string::npos;
+  for (char& c : name) c = c == '\r' ? ' ' : c;
+  // Trimmed after, so that a break at an end leaves no blank that a second import would trim.
+  name = TrimBlanks(name);
+  if (broken && !name.empty()) {
     notes->push_back({line, name, "Die Zeilenumbrüche im Namen werden zu Leerzeichen."});
   }
   return name;

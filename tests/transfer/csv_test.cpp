@@ -179,7 +179,7 @@ TEST(JsonLibraryTest, EntriesLinesAndNotes) {
       "    },\n"
       "    {\"name\": \"Ordner\", \"text\": \"dir\\tc:\", \"dosbox\": true, \"crypt\": null,\r\n"
       "     \"title\": \"{Eingabe} \\\"[x]\\\": \", \"delivery\": \"Einfügen\"}, {\r"
-      "      \"name\": \"  Zwei\\nZeilen \", \"text\": \"a\\rb\"\n"
+      "      \"name\": \"  Zwei\\nZeilen\\r\\n \", \"text\": \"a\\rb\"\n"
       "    }\n"
       "  ]\n"
       "}\n";
