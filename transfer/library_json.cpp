@@ -144,6 +144,22 @@ class Reader : public nlohmann::json_sax<Json> {
   std::string error_token_, error_what_;
 };
 
+// At most about 40 bytes of `text`, cut between characters.
+std::string Shortened(std::string text) {
+  if (text.size() <= 40) return text;
+  std::size_t cut = 0;
+  while (cut < 40) NextCodePoint(text, cut);
+  return text.substr(0, cut) + "…";
+}
+
+// A value as a message shows it: a list or an object by its kind, since writing out one nested
+// a million deep would take as deep a stack.
+std::string Shown(const Json& value) {
+  if (value.is_array()) return "eine Liste";
+  if (value.is_object()) return "ein Objekt";
+  return Shortened(value.dump());
+}
+
 std::string SyntaxError(const Reader& reader) {
   const std::string& what = reader.error_what();
   if (what.find("unexpected end of input") != std::string::npos)
@@ -152,12 +168,7 @@ std::string SyntaxError(const Reader& reader) {
     return "In einer Zeichenkette steht ein Zeilenumbruch oder Steuerzeichen; JSON schreibt ihn "
            "als \\n, \\t oder \\u-Folge.";
   }
-  std::string token = reader.error_token();
-  if (token.size() > 40) {
-    std::size_t cut = 0;
-    while (cut < 40) NextCodePoint(token, cut);
-    token = token.substr(0, cut) + "…";
-  }
+  const std::string token = Shortened(reader.error_token());
   return "Hier ist das JSON nicht gültig" +
          (token.empty() ? std::string() : " (zuletzt gelesen: „" + token + "“)") + ".";
 }
@@ -201,13 +212,13 @@ bool ReadJsonLibrary(std::string_view bytes, ImportResult* result, TextProblem* 
                          "Die Datei nennt ihr Format nicht („format“: „quillet-library“); sie "
                          "wird als Quillet-Bibliothek gelesen."});
   } else if (!format->is_string() || format->get_ref<const std::string&>() != kMarker) {
-    return refuse(top, "Das ist keine Quillet-Bibliothek: „format“ ist " + format->dump() +
+    return refuse(top, "Das ist keine Quillet-Bibliothek: „format“ ist " + Shown(*format) +
                            " statt „quillet-library“.");
   }
   if (const auto version = doc.find("version"); version != doc.end()) {
     if (!version->is_number_integer() || version->get<std::int64_t>() < 1) {
       return refuse(top,
-                    "„version“ muss eine ganze Zahl ab 1 sein, nicht " + version->dump() + ".");
+                    "„version“ muss eine ganze Zahl ab 1 sein, nicht " + Shown(*version) + ".");
     }
     if (version->get<std::int64_t>() > kVersion) {
       out.notes.push_back(
@@ -245,7 +256,7 @@ bool ReadJsonLibrary(std::string_view bytes, ImportResult* result, TextProblem* 
       if (IsFlag(field) ? !value.is_boolean() : !value.is_string()) {
         return refuse(line, which + ": " + Quote(key) + " muss " +
                                 (IsFlag(field) ? "true oder false" : "eine Zeichenkette") +
-                                " sein, nicht " + value.dump() + ".");
+                                " sein, nicht " + Shown(value) + ".");
       }
       given[field] = &value;
     }

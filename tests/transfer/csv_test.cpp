@@ -230,6 +230,9 @@ TEST(JsonLibraryTest, WhatCannotBeReadIsNamedWithItsLine) {
       {"{\"entries\": [\n{\"name\": \"a\", \"crypt\": \"ja\"}]}", 2,
        "„crypt“ muss true oder false"},
       {"{\"entries\": [\n{\"name\": 5}]}", 2, "„name“ muss eine Zeichenkette"},
+      // Named by its kind: written out, a value nested this deep would overflow the stack.
+      {"{\"entries\": [\n{\"name\": " + std::string(200000, '[') + std::string(200000, ']') + "}]}",
+       2, "Zeichenkette sein, nicht eine Liste."},
       {"{\"entries\": [\n{\"text\": \"t\", \"name\": \" \"}]}", 2, "keinen Namen"},
       {"{\r\"entries\": [\r{\"name\": 1}]}", 3, "Zeichenkette"},
       // Of a repeated key the last counts, and so do the lines of its entries.
