@@ -20,7 +20,7 @@
 
 namespace {
 
-int kEntries = 20000;  // another count as the first argument
+int entry_count = 20000;  // another count as the first argument
 constexpr int kRounds = 5;
 constexpr double kTargetMs = 1000.0;
 
@@ -70,7 +70,7 @@ std::vector<qm::ImportedEntry> Entries() {
                                          "Lieferung",   "Zahlung \"alt\"", "Weißenfels"};
   std::vector<qm::ImportedEntry> entries;
   unsigned seed = 12345;
-  for (int i = 1; i <= kEntries; ++i) {
+  for (int i = 1; i <= entry_count; ++i) {
     seed = seed * 1103515245u + 12345u;
     qm::ImportedEntry e;
     e.name = std::string(kinds[(seed >> 8) % 12]) + " " + subjects[(seed >> 16) % 9] + " " +
@@ -119,7 +119,7 @@ Timing ImportOnce(qm::FileSystem& real, const std::string& source, qm::LibraryFo
   t.read_ms = read_end - start;
   t.store_ms = end - read_end;
   t.writes = fs.writes_of(library);
-  t.ok = s && outcome.added == kEntries;
+  t.ok = s && outcome.added == entry_count;
   if (!t.ok) std::printf("  import failed: %s (%d added)\n", s.message.c_str(), outcome.added);
   return t;
 }
@@ -127,7 +127,7 @@ Timing ImportOnce(qm::FileSystem& real, const std::string& source, qm::LibraryFo
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc > 1) kEntries = std::max(1, std::atoi(argv[1]));
+  if (argc > 1) entry_count = std::max(1, std::atoi(argv[1]));
   const std::filesystem::path dir =
       std::filesystem::temp_directory_path() / "quillet_library_import_bench";
   std::filesystem::create_directories(dir);
@@ -136,7 +136,7 @@ int main(int argc, char** argv) {
   std::printf(
       "Importing %d entries into a new library on disk (target: within %.0f ms, "
       "the data file written once); best and worst of %d rounds\n",
-      kEntries, kTargetMs, kRounds);
+      entry_count, kTargetMs, kRounds);
   int failures = 0;
   for (const auto& [name, format] :
        {std::pair{"csv", qm::LibraryFormat::kCsv}, std::pair{"json", qm::LibraryFormat::kJson}}) {
