@@ -191,6 +191,7 @@ int RunQuilletCli(const std::vector<std::string>& args, std::istream& in, std::o
   if (command == "export" && (args.size() == 4 || (args.size() == 5 && args[4] == "--decipher"))) {
     const std::optional<LibraryFormat> format = LibraryFormatNamed(args[2]);
     if (!format || !CanExportTo(*format)) return Usage(err);
+    if (const int code = check_file(); code != kOk) return code;
     std::vector<ImportedEntry> chosen;
     ExportOutcome outcome;
     if (Status s = CollectEntries(entries, file, {}, args.size() == 5, &chosen, &outcome); !s) {

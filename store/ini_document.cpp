@@ -2,6 +2,9 @@
 // in-place edit that writing one value makes.
 #include "store/ini_document.h"
 
+#include <algorithm>
+#include <map>
+
 #include "platform/portable_code_pages.h"
 #include "text/utf.h"
 
@@ -274,10 +277,8 @@ bool IniDocument::ToUtf16File(std::string& out) const {
   return true;
 }
 
-Status IniDocument::Edit(std::string_view section_in, std::string_view key_in,
-                         std::string_view value, std::string& new_bytes) const {
-  const std::string_view section = TrimCallerName(section_in);
-  const std::string_view key = TrimCallerName(key_in);
+Status IniDocument::CheckNames(std::string_view section, std::string_view key,
+                               std::string_view value) const {
   auto has_any = [](std::string_view s, std::string_view chars) {
     return s.find_first_of(chars) != std::string_view::npos;
   };
@@ -304,81 +305,158 @@ Status IniDocument::Edit(std::string_view section_in, std::string_view key_in,
   }
   if (has_any(value, breaks))
     return Status::Refuse("Der Wert darf keinen Zeilenumbruch enthalten.");
+  return Status::Ok();
+}
 
-  // Everything the edit writes, in the file's encoding.
+// Where a write goes in the file as it is: with the tables built they answer at once;
+// otherwise one pass finds the place.
+IniDocument::Location IniDocument::Place(const std::string& fsection, const std::string& fkey,
+                                         bool scan) const {
+  if (scan) {
+    return encoding_ == IniEncoding::kUtf16Le ? Locate(std::u16string_view(utf16_), fsection, fkey)
+                                              : Locate(std::string_view(bytes_), fsection, fkey);
+  }
+  Location loc;
+  const auto s = sections_.find(fsection);
+  if (s != sections_.end()) {
+    loc.section_found = true;
+    loc.insert_end = s->second.insert_end;
+    loc.insert_next = s->second.insert_next;
+    const auto k = s->second.keys.find(fkey);
+    if (k != s->second.keys.end()) {
+      loc.key_found = true;
+      loc.key = k->second;
+    }
+  }
+  return loc;
+}
+
+Status IniDocument::Edit(std::string_view section, std::string_view key, std::string_view value,
+                         std::string& new_bytes) const {
+  return EditAll({{std::string(section), std::string(key), std::string(value)}}, new_bytes);
+}
+
+Status IniDocument::EditAll(const std::vector<IniWrite>& writes, std::string& new_bytes) const {
+  // New key lines go after the last key line of their section, each after the one written
+  // before it; new sections go at the end, in the order they were first written.
+  struct NewKeys {
+    std::size_t at = 0, after_end = 0;  // where they go, and the end of the line before them
+    bool is_new = false;                // a section the file lacks, to go at its end
+    std::string section;                // its name, in the file's encoding
+    std::vector<std::pair<std::string, std::string>> lines;  // key and value, encoded
+    std::unordered_map<std::string, std::size_t> by_key;     // folded key: its line
+  };
+  std::vector<NewKeys> blocks;
+  std::unordered_map<std::string, std::size_t> block_of;         // folded section: its block
+  std::map<std::size_t, std::pair<Line, std::string>> replaced;  // by line start: new value
+
+  // A single write into a file nobody has read needs no tables.
+  const bool scan = writes.size() == 1 && !parsed_;
+  if (!scan) EnsureParsed();
   Status why;
   std::string e_section, e_key, e_value, e_eq, e_open, e_close, e_crlf;
-  if (!Encode(section, e_section, why) || !Encode(key, e_key, why) ||
-      !Encode(value, e_value, why)) {
-    return why;
-  }
   Encode("=", e_eq, why);
   Encode("[", e_open, why);
   Encode("]", e_close, why);
   Encode(kCrLf, e_crlf, why);
-
-  const std::size_t units = UnitCount();
-  auto ends_with_break = [&](std::size_t end_unit) {
-    // The line that ends at `end_unit` has a line break unless it is the file's last.
-    return end_unit < units;
-  };
-
-  // With the tables built they answer at once; otherwise one pass finds the place.
-  Location loc;
-  const std::string fsection = FoldCase(section), fkey = FoldCase(key);
-  if (parsed_) {
-    const auto s = sections_.find(fsection);
-    if (s != sections_.end()) {
-      loc.section_found = true;
-      loc.insert_end = s->second.insert_end;
-      loc.insert_next = s->second.insert_next;
-      const auto k = s->second.keys.find(fkey);
-      if (k != s->second.keys.end()) {
-        loc.key_found = true;
-        loc.key = k->second;
+  for (const IniWrite& w : writes) {
+    const std::string_view section = TrimCallerName(w.section), key = TrimCallerName(w.key);
+    if (Status s = CheckNames(section, key, w.value); !s) return s;
+    // Everything the edit writes, in the file's encoding.
+    if (!Encode(section, e_section, why) || !Encode(key, e_key, why) ||
+        !Encode(w.value, e_value, why)) {
+      return why;
+    }
+    const std::string fsection = FoldCase(section), fkey = FoldCase(key);
+    const Location loc = Place(fsection, fkey, scan);
+    if (loc.key_found) {
+      // The line keeps its name as spelled in the file.
+      replaced[loc.key.start] = {loc.key, e_value};
+      continue;
+    }
+    auto [slot, created] = block_of.try_emplace(fsection, blocks.size());
+    if (created) {
+      blocks.emplace_back();
+      if (loc.section_found) {
+        blocks.back().at = loc.insert_next;
+        blocks.back().after_end = loc.insert_end;
+      } else {
+        blocks.back().is_new = true;
+        blocks.back().section = e_section;
       }
     }
-  } else if (encoding_ == IniEncoding::kUtf16Le) {
-    loc = Locate(std::u16string_view(utf16_), fsection, fkey);
-  } else {
-    loc = Locate(std::string_view(bytes_), fsection, fkey);
+    NewKeys& block = blocks[slot->second];
+    const auto [line, added] = block.by_key.try_emplace(fkey, block.lines.size());
+    if (added) {
+      block.lines.emplace_back(e_key, e_value);
+    } else {
+      block.lines[line->second].second = e_value;
+    }
   }
 
-  if (loc.key_found) {
-    // The line keeps its name as spelled in the file.
-    const Line& old = loc.key;
-    new_bytes.assign(bytes_, 0, ByteOffset(old.start));
+  const std::size_t units = UnitCount();
+  auto unit_at = [&](std::size_t i) {
+    return encoding_ == IniEncoding::kUtf16Le ? U(utf16_[i]) : U(bytes_[i]);
+  };
+  // Windows ends the file's last line with CR LF once it writes at or after it.
+  bool broken_end = units == 0 || unit_at(units - 1) == '\r' || unit_at(units - 1) == '\n';
+  auto end_line_at = [&](std::size_t end) {
+    if (end == units && !broken_end) {
+      new_bytes += e_crlf;
+      broken_end = true;
+    }
+  };
+
+  // The edits in file order; new keys go ahead of a rewritten line that starts where they go.
+  std::vector<std::size_t> block_order;
+  for (std::size_t b = 0; b < blocks.size(); ++b) {
+    if (!blocks[b].is_new) block_order.push_back(b);
+  }
+  std::stable_sort(block_order.begin(), block_order.end(),
+                   [&](std::size_t a, std::size_t b) { return blocks[a].at < blocks[b].at; });
+
+  new_bytes.assign(bytes_, 0, ByteOffset(0));
+  std::size_t cursor = 0;
+  auto copy_to = [&](std::size_t unit) {
+    new_bytes.append(bytes_, ByteOffset(cursor), ByteOffset(unit) - ByteOffset(cursor));
+    cursor = unit;
+  };
+  auto next_block = block_order.begin();
+  auto next_line = replaced.begin();
+  while (next_block != block_order.end() || next_line != replaced.end()) {
+    if (next_block != block_order.end() &&
+        (next_line == replaced.end() || blocks[*next_block].at <= next_line->first)) {
+      const NewKeys& block = blocks[*next_block++];
+      copy_to(block.at);
+      end_line_at(block.after_end);
+      for (const auto& [k, v] : block.lines) new_bytes += k + e_eq + v + e_crlf;
+      continue;
+    }
+    const auto& [old, value] = (next_line++)->second;
+    copy_to(old.start);
     new_bytes.append(bytes_, ByteOffset(old.name_begin),
                      ByteOffset(old.name_end) - ByteOffset(old.name_begin));
-    new_bytes += e_eq;
-    new_bytes += e_value;
-    // Windows ends the line it rewrites with CR LF, even the file's last one that had none.
-    if (!ends_with_break(old.end)) new_bytes += e_crlf;
-    new_bytes.append(bytes_, ByteOffset(old.end), std::string::npos);
-    return Status::Ok();
+    new_bytes += e_eq + value;
+    cursor = old.end;
+    end_line_at(old.end);
   }
-  if (loc.section_found) {
-    new_bytes.assign(bytes_, 0, ByteOffset(loc.insert_next));
-    if (!ends_with_break(loc.insert_end)) new_bytes += e_crlf;
-    new_bytes += e_key + e_eq + e_value + e_crlf;
-    new_bytes.append(bytes_, ByteOffset(loc.insert_next), std::string::npos);
-    return Status::Ok();
-  }
+  copy_to(units);
 
-  // A stray last byte of a UTF-16 file is no character; it goes, so that what follows stays
-  // aligned.
-  new_bytes.assign(bytes_, 0, ByteOffset(units));
-  if (units > 0) {
-    const std::size_t last = ByteOffset(units - 1);
-    const bool broken = encoding_ == IniEncoding::kUtf16Le
-                            ? (utf16_.back() == u'\r' || utf16_.back() == u'\n')
-                            : (bytes_[last] == '\r' || bytes_[last] == '\n');
-    if (!broken) new_bytes += e_crlf;
-  } else if (encoding_ == IniEncoding::kUtf16Le) {
-    // Windows starts a file that holds only the byte-order mark with a line break.
-    new_bytes += e_crlf;
+  bool appended = false;
+  for (const NewKeys& block : blocks) {
+    if (!block.is_new) continue;
+    if (!appended) {
+      // Windows starts a file that holds only the byte-order mark with a line break.
+      if (units == 0 && encoding_ == IniEncoding::kUtf16Le) broken_end = false;
+      if (!broken_end) new_bytes += e_crlf;
+      appended = true;
+    }
+    new_bytes += e_open + block.section + e_close + e_crlf;
+    for (const auto& [k, v] : block.lines) new_bytes += k + e_eq + v + e_crlf;
   }
-  new_bytes += e_open + e_section + e_close + e_crlf + e_key + e_eq + e_value + e_crlf;
+  // A stray last byte of a UTF-16 file is no character; it goes where a section follows it, so
+  // that what follows stays aligned.
+  if (!appended) new_bytes.append(bytes_, ByteOffset(units), std::string::npos);
   return Status::Ok();
 }
 

@@ -16,6 +16,11 @@ namespace qm {
 
 enum class IniEncoding { kAnsi, kUtf16Le };
 
+// One value to write, its names as a caller passes them.
+struct IniWrite {
+  std::string section, key, value;
+};
+
 class IniDocument {
  public:
   // Never fails: every byte sequence is some file. A file that starts with a UTF-16LE
@@ -39,6 +44,10 @@ class IniDocument {
   // file's encoding cannot hold.
   Status Edit(std::string_view section, std::string_view key, std::string_view value,
               std::string& new_bytes) const;
+  // The file's bytes after `writes`, one after another, as that many Edits give them, but in
+  // one pass over the file: an import writes a hundred thousand values. Fails, changing
+  // nothing, where one of them would.
+  Status EditAll(const std::vector<IniWrite>& writes, std::string& new_bytes) const;
 
   // The same text as a UTF-16LE file with a byte-order mark. Every byte of an ANSI file
   // goes through the code page, so every value, comment and line break reads as before; a
@@ -77,6 +86,8 @@ class IniDocument {
               const std::string& folded) const;
   template <typename Text>
   Location Locate(const Text& text, const std::string& section, const std::string& key) const;
+  Location Place(const std::string& section, const std::string& key, bool scan) const;
+  Status CheckNames(std::string_view section, std::string_view key, std::string_view value) const;
   void EnsureParsed() const;
   template <typename Text>
   void Parse(const Text& text) const;

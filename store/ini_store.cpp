@@ -168,14 +168,10 @@ Status IniStore::UpdateIniValues(const WritePlan& plan, std::string_view file) {
   std::vector<IniWrite> writes;
   if (Status s = plan(*doc_in, writes); !s) return s;
   if (writes.empty()) return Status::Ok();
-  std::shared_ptr<const IniDocument> doc;
-  for (const IniWrite& w : writes) {
-    const IniDocument& before = doc ? *doc : *doc_in;
-    std::string edited;
-    if (Status s = before.Edit(w.section, w.key, w.value, edited); !s) return s;
-    doc = std::make_shared<const IniDocument>(std::move(edited), before.code_page());
-    ++parse_count_;
-  }
+  std::string edited;
+  if (Status s = doc_in->EditAll(writes, edited); !s) return s;
+  auto doc = std::make_shared<const IniDocument>(std::move(edited), doc_in->code_page());
+  ++parse_count_;
   std::string utf16;
   if (doc_in->bytes().empty() && NewFilesAreUtf16() && doc->ToUtf16File(utf16)) {
     doc = std::make_shared<const IniDocument>(std::move(utf16), ansi_);

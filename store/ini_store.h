@@ -14,14 +14,9 @@
 #include "platform/code_page.h"
 #include "platform/file_system.h"
 #include "platform/status.h"
+#include "store/ini_document.h"
 
 namespace qm {
-
-class IniDocument;
-
-struct IniWrite {
-  std::string section, key, value;
-};
 
 class IniStore {
  public:

@@ -48,8 +48,9 @@ std::optional<bool> Flag(std::string_view value) {
   return std::nullopt;
 }
 
-// Each line break (CR LF, LF or CR) as the one CR that types an Enter.
-std::string Enters(std::string_view text) {
+}  // namespace
+
+std::string LineBreaksAsEnters(std::string_view text) {
   std::string out;
   out.reserve(text.size());
   for (std::size_t i = 0; i < text.size(); ++i) {
@@ -59,7 +60,17 @@ std::string Enters(std::string_view text) {
   return out;
 }
 
-}  // namespace
+std::string ImportedName(std::string_view given, std::size_t line, std::vector<ImportNote>* notes) {
+  std::string name = LineBreaksAsEnters(given);
+  const bool broken = name.find('\r') != std::string::npos;
+  for (char& c : name) c = c == '\r' ? ' ' : c;
+  // Trimmed after, so that a break at an end leaves no blank that a second import would trim.
+  name = TrimBlanks(name);
+  if (broken && !name.empty()) {
+    notes->push_back({line, name, "Die Zeilenumbrüche im Namen werden zu Leerzeichen."});
+  }
+  return name;
+}
 
 bool ReadCsvLibrary(std::string_view bytes, ImportResult* result, TextProblem* problem) {
   CsvTable table;
@@ -97,16 +108,12 @@ bool ReadCsvLibrary(std::string_view bytes, ImportResult* result, TextProblem* p
     };
     ImportedEntry e;
     e.line = line;
-    e.name = TrimBlanks(Enters(field(kName)));
+    e.name = ImportedName(field(kName), line, &out.notes);
     if (e.name.empty()) {
       out.notes.push_back({line, "", "Eine Zeile ohne Namen wird übergangen."});
       continue;
     }
-    if (e.name.find('\r') != std::string::npos) {
-      out.notes.push_back({line, e.name, "Die Zeilenumbrüche im Namen werden zu Leerzeichen."});
-      for (char& c : e.name) c = c == '\r' ? ' ' : c;
-    }
-    e.text = Enters(field(kText));
+    e.text = LineBreaksAsEnters(field(kText));
     e.abbreviation = TrimBlanks(field(kAbbreviation));
     e.title = field(kTitle);
     e.delivery = TrimBlanks(field(kDelivery));

@@ -11,6 +11,13 @@
 
 namespace qm {
 
+// Each line break (CR LF, LF or CR) as the one CR that types an Enter.
+std::string LineBreaksAsEnters(std::string_view text);
+
+// An imported entry's name: blanks at its ends trimmed, its line breaks made blanks with a
+// note. Empty where there is no name.
+std::string ImportedName(std::string_view given, std::size_t line, std::vector<ImportNote>* notes);
+
 // Reads the entries of a CSV file. The columns "name"/"Name" and "text"/"Text" are needed;
 // "abbreviation"/"Kürzel", "immediate"/"Sofort", "title"/"Titel", "dosbox"/"DOS-Box",
 // "crypt"/"Chiffriert" and "delivery"/"Zustellung" may follow, in any order. Each line break

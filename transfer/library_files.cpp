@@ -2,6 +2,7 @@
 #include "transfer/library_files.h"
 
 #include "transfer/library_csv.h"
+#include "transfer/library_json.h"
 
 namespace qm {
 namespace {
@@ -41,6 +42,7 @@ bool ReadLibrary(LibraryFormat format, std::string_view bytes, ImportResult* res
     case LibraryFormat::kCsv:
       return ReadCsvLibrary(bytes, result, problem);
     case LibraryFormat::kJson:
+      return ReadJsonLibrary(bytes, result, problem);
     case LibraryFormat::kEspanso:
     case LibraryFormat::kBeeftext:
     case LibraryFormat::kAhk:
@@ -104,6 +106,8 @@ std::string WriteLibrary(LibraryFormat format, const std::vector<ImportedEntry>&
   switch (format) {
     case LibraryFormat::kCsv:
       return WriteCsvLibrary(entries);
+    case LibraryFormat::kJson:
+      return WriteJsonLibrary(entries);
     default:
       return std::string();
   }

@@ -64,7 +64,8 @@ Status ImportEntries(EntryStore& store, const std::vector<ImportedEntry>& entrie
         }
         for (const ImportedEntry& given : entries) {
           ImportedEntry e = given;
-          if (OnOneLine(e.name) | OnOneLine(e.title)) {
+          const bool name_broken = OnOneLine(e.name);  // both, whatever the first gives
+          if (OnOneLine(e.title) || name_broken) {
             out.notes.push_back(
                 {e.line, e.name, "Zeilenumbrüche in Name oder Titel werden zu Leerzeichen."});
           }

@@ -6,6 +6,9 @@
 #include <sstream>
 
 #include "platform/portable_code_pages.h"
+#include "store/abbreviations.h"
+#include "store/entries.h"
+#include "store/ini_document.h"
 #include "tests/fakes/fake_file_system.h"
 
 namespace qm {
@@ -23,6 +26,26 @@ class QuilletCliTest : public testing::Test {
     std::ostringstream out, err;
     const int code = RunQuilletCli(args, in, out, err, fs, ansi);
     return {code, out.str(), err.str()};
+  }
+  // Each entry of a library as EntryStore reads it: every field, the abbreviation and its
+  // "at once", the delivery.
+  std::vector<std::string> Library(const std::string& file) {
+    IniStore ini(fs, ansi);
+    EntryStore store(ini, ansi);
+    const std::shared_ptr<const IniDocument> doc = store.Snapshot(file);
+    if (!doc) return {"no file"};
+    const std::vector<Abbreviation> abbreviations = ReadAbbreviations(*doc);
+    std::vector<std::string> entries;
+    for (int n = 1; n <= store.CountEntries(file); ++n) {
+      const SnippetEntry e = store.EntryIn(*doc, n);
+      std::string abbreviation;
+      for (const Abbreviation& a : abbreviations) {
+        if (a.number == n) abbreviation = a.text + (a.at_once ? " sofort" : "");
+      }
+      entries.push_back(e.name + "|" + e.text + "|" + e.title + "|" + std::to_string(e.crypt) +
+                        "|" + std::to_string(e.dosbox) + "|" + e.delivery + "|" + abbreviation);
+    }
+    return entries;
   }
   FakeFileSystem fs;
   Windows1252CodePage ansi;
@@ -88,6 +111,72 @@ TEST_F(QuilletCliTest, ImportCsvTellsConflictsAndBadLinesAndChangesNothingThen) 
   EXPECT_EQ(Run({"lib.ini", "import", "csv", "neu.csv", "--on-conflict", "doch"}).code, 2);
 }
 
+TEST_F(QuilletCliTest, ExportLeavesOutAnEncipheredEntryUnlessDeciphered) {
+  ASSERT_EQ(Run({"lib.ini", "add", "Gruß"}, "Hallo").code, 0);
+  ASSERT_EQ(Run({"lib.ini", "add", "Geheim", "--crypt"}, "PIN 1234").code, 0);
+  for (const char* format : {"csv", "json"}) {
+    const std::string target = std::string("out.") + format;
+    const Result plain = Run({"lib.ini", "export", format, target});
+    EXPECT_EQ(plain.code, 0) << plain.err;
+    EXPECT_EQ(plain.err,
+              "Eintrag 2 „Geheim“: Der Eintrag ist chiffriert und wird ohne Ihre Zustimmung "
+              "nicht entschlüsselt ausgegeben; er fehlt in der Ausgabe.\n"
+              "1 ausgegeben, 1 chiffrierte ausgelassen (mit --decipher entschlüsselt "
+              "ausgegeben).\n");
+    EXPECT_NE(fs.Content(target).value_or("").find("Hallo"), std::string::npos) << format;
+    EXPECT_EQ(fs.Content(target).value_or("").find("Geheim"), std::string::npos) << format;
+    const Result deciphered = Run({"lib.ini", "export", format, target, "--decipher"});
+    EXPECT_EQ(deciphered.err, "2 ausgegeben.\n");
+    EXPECT_NE(fs.Content(target).value_or("").find("PIN 1234"), std::string::npos) << format;
+  }
+}
+
+// Exported to CSV and to JSON and each imported into an empty library, a library comes back
+// entry by entry, field by field.
+TEST_F(QuilletCliTest, ExportedAndImportedTheLibraryComesBack) {
+  const struct {
+    std::vector<std::string> add;
+    std::string text;
+    std::string came_back;  // where it differs from what was stored
+  } entries[] = {
+      {{"Grüße; \"Chef\"", "--title", "Outlook"},
+       "Sehr geehrter \"Herr\" Müller;\r\tam %datum%\r\rGrüße\\",
+       ""},
+      {{"Konsole", "--dosbox"}, "dir c:", ""},
+      {{"Geheim", "--crypt"}, "PIN 1234 äö", ""},
+      // A line feed of its own is not an Enter in the library; in both files it is one.
+      {{"Zeilenvorschub"}, "a\nb", "Zeilenvorschub|a\\Nb||0|0||"},
+  };
+  std::vector<std::string> want;
+  for (const auto& e : entries) {
+    std::vector<std::string> args = {"lib.ini", "add"};
+    args.insert(args.end(), e.add.begin(), e.add.end());
+    ASSERT_EQ(Run(args, e.text).code, 0);
+  }
+  for (const auto& [section, key, value] :
+       std::vector<std::array<std::string, 3>>{{"Kuerzel", "1", "mfg"},
+                                               {"KuerzelSofort", "1", "1"},
+                                               {"Kuerzel", "2", "dirc"},
+                                               {"Zustellung", "2", "Tasten"}}) {
+    ASSERT_EQ(Run({"lib.ini", "set", section, key, value}).code, 0);
+  }
+  const std::vector<std::string> stored = Library("lib.ini");
+  ASSERT_EQ(stored.size(), std::size(entries));
+  EXPECT_EQ(stored[0],
+            "Grüße; \"Chef\"|Sehr geehrter \\HHerr\\H Müller;\\N\\Tam "
+            "%datum%\\N\\NGrüße\\\\|Outlook|0|0||mfg sofort");
+  for (std::size_t i = 0; i < stored.size(); ++i) {
+    want.push_back(entries[i].came_back.empty() ? stored[i] : entries[i].came_back);
+  }
+  for (const char* format : {"csv", "json"}) {
+    const std::string file = std::string("aus.") + format, library = std::string(format) + ".ini";
+    ASSERT_EQ(Run({"lib.ini", "export", format, file, "--decipher"}).code, 0);
+    const Result imported = Run({library, "import", format, file});
+    EXPECT_EQ(imported.err, "4 hinzugefügt, 0 ersetzt, 0 übergangen.\n") << format;
+    EXPECT_EQ(Library(library), want) << format;
+  }
+}
+
 TEST_F(QuilletCliTest, GetAndSetOneRawValue) {
   EXPECT_EQ(Run({"lib.ini", "set", "Common", "PumActPos", "2"}).code, 0);
   EXPECT_EQ(Run({"lib.ini", "get", "common", "pumactpos"}).out, "2\n");
@@ -110,6 +199,7 @@ TEST_F(QuilletCliTest, ExitCodesAndMessages) {
        "\xE2\x80\x9E"
        "7"},
       {{"none.ini", "list"}, "", 1, "none.ini"},
+      {{"none.ini", "export", "csv", "x.csv"}, "", 1, "„none.ini“ gibt es nicht"},
       {{"lib.ini", "add", "x"}, "Smiley \xF0\x9F\x98\x80", 2, "U+1F600"},
       {{"lib.ini", "add", "  "}, "t", 2, "Name"},
       {{"lib.ini", "add", "x"}, "\xC3", 2, "UTF-8"},

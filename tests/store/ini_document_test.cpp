@@ -193,9 +193,19 @@ TEST(IniDocumentEdit, RandomWritesReadBackLikeAMap) {
                                           "k1"};
   const std::vector<std::string> values = {"",    " lead", "trail ",       "\"q\"", "'s'",
                                            "a;b", "=",     "\xE2\x82\xAC", "plain", "\"mis'"};
-  for (int round = 0; round < 20; ++round) {
-    std::string bytes =
-        round % 2 ? "; header\r\nstray=1\r\n[b]\r\n;x=1\r\njunk\r\n[B]\r\nA=2\r\n" : "";
+  // All of a round's writes at once give the file they give one after another.
+  const std::string starts[] = {
+      "",
+      "; header\r\nstray=1\r\n[b]\r\n;x=1\r\njunk\r\n[B]\r\nA=2\r\n",
+      "[a]\r\nk1=1\r\n[b]\nA=2",
+      "[x y]\r\n; last",
+      Utf16File(u"[b]\r\nA=2") + "\x01",
+      Utf16File(u""),
+  };
+  for (int round = 0; round < 36; ++round) {
+    const std::string start = starts[round % std::size(starts)];
+    std::string bytes = start;
+    std::vector<IniWrite> all;
     std::map<std::pair<std::string, std::string>, std::string> model;
     for (int i = 0; i < 60; ++i) {
       const std::string& s = names[rng() % names.size()];
@@ -210,12 +220,16 @@ TEST(IniDocumentEdit, RandomWritesReadBackLikeAMap) {
       ASSERT_TRUE(parsed.Edit(s, k, v, after_parsed));
       ASSERT_EQ(after, after_parsed);
       bytes = after;
+      all.push_back({s, k, v});
       model[{FoldCase(s), FoldCase(k)}] = std::string(IniDocument::AsReadBack(v));
       IniDocument doc(bytes, kAnsi);
       for (const auto& [sk, value] : model) {
         ASSERT_EQ(doc.Find(sk.first, sk.second).value_or(kMissing), value);
       }
     }
+    std::string at_once;
+    ASSERT_TRUE(IniDocument(start, kAnsi).EditAll(all, at_once));
+    EXPECT_EQ(at_once, bytes) << round;
   }
 }
 
