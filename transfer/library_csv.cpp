@@ -6,6 +6,7 @@
 
 #include "text/text_lists.h"
 #include "text/utf.h"
+#include "transfer/peer_text.h"
 
 namespace qm {
 namespace {
@@ -48,17 +49,6 @@ std::optional<bool> Flag(std::string_view value) {
   return std::nullopt;
 }
 
-// Each line break (CR LF, LF or CR) as the one CR that types an Enter.
-std::string Enters(std::string_view text) {
-  std::string out;
-  out.reserve(text.size());
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-    out += text[i] == '\n' ? '\r' : text[i];
-  }
-  return out;
-}
-
 }  // namespace
 
 bool ReadCsvLibrary(std::string_view bytes, ImportResult* result, TextProblem* problem) {
@@ -97,7 +87,7 @@ bool ReadCsvLibrary(std::string_view bytes, ImportResult* result, TextProblem* p
     };
     ImportedEntry e;
     e.line = line;
-    e.name = TrimBlanks(Enters(field(kName)));
+    e.name = TrimBlanks(LineBreaksAsEnters(field(kName)));
     if (e.name.empty()) {
       out.notes.push_back({line, "", "Eine Zeile ohne Namen wird übergangen."});
       continue;
@@ -106,7 +96,7 @@ bool ReadCsvLibrary(std::string_view bytes, ImportResult* result, TextProblem* p
       out.notes.push_back({line, e.name, "Die Zeilenumbrüche im Namen werden zu Leerzeichen."});
       for (char& c : e.name) c = c == '\r' ? ' ' : c;
     }
-    e.text = Enters(field(kText));
+    e.text = LineBreaksAsEnters(field(kText));
     e.abbreviation = TrimBlanks(field(kAbbreviation));
     e.title = field(kTitle);
     e.delivery = TrimBlanks(field(kDelivery));
