@@ -16,7 +16,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (problem.what.empty()) std::abort();
     return 0;
   }
-  const std::size_t lines = 1 + static_cast<std::size_t>(std::count(input.begin(), input.end(), '\n')) +
+  const std::size_t lines = 1 +
+                            static_cast<std::size_t>(std::count(input.begin(), input.end(), '\n')) +
                             static_cast<std::size_t>(std::count(input.begin(), input.end(), '\r'));
   for (const qm::ImportedEntry& e : result.entries) {
     if (e.name.empty() || e.line > lines || e.text.find('\n') != std::string::npos) std::abort();

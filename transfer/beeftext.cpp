@@ -77,7 +77,9 @@ class ComboReader {
   void Read(const Json& combo, std::size_t line);
 
  private:
-  void Note(std::string what) { out_->notes.push_back({entry_.line, entry_.name, std::move(what)}); }
+  void Note(std::string what) {
+    out_->notes.push_back({entry_.line, entry_.name, std::move(what)});
+  }
   std::string Variables(std::string_view snippet);
 
   ImportResult* out_;
@@ -89,7 +91,8 @@ void ComboReader::Read(const Json& combo, std::size_t line) {
   entry_ = ImportedEntry();
   entry_.line = line;
   if (!combo.is_object()) {
-    out_->notes.push_back({line, "", "Ein Eintrag unter „combos“ ist kein Objekt und wird übergangen."});
+    out_->notes.push_back(
+        {line, "", "Ein Eintrag unter „combos“ ist kein Objekt und wird übergangen."});
     return;
   }
   entry_.abbreviation = TrimBlanks(StringOf(combo, "keyword").value_or(""));
@@ -132,10 +135,21 @@ void ComboReader::Read(const Json& combo, std::size_t line) {
       about && !about->empty()) {
     Note("Die Beschreibung " + Quoted(*about) + " wird nicht übernommen.");
   }
-  static const std::set<std::string> kRead = {
-      "name",      "keyword",     "snippet", "enabled",  "matchingMode",
-      "caseSensitivity", "description", "group", "uuid", "created",
-      "modified",  "lastUse",     "creationDateTime", "modificationDateTime", "lastUseDateTime"};
+  static const std::set<std::string> kRead = {"name",
+                                              "keyword",
+                                              "snippet",
+                                              "enabled",
+                                              "matchingMode",
+                                              "caseSensitivity",
+                                              "description",
+                                              "group",
+                                              "uuid",
+                                              "created",
+                                              "modified",
+                                              "lastUse",
+                                              "creationDateTime",
+                                              "modificationDateTime",
+                                              "lastUseDateTime"};
   for (const auto& item : combo.items()) {
     if (!kRead.count(item.key()) && unknown_keys_->insert(item.key()).second) {
       Note("Die Angabe " + Quoted(item.key()) + " wird in keiner Combo übernommen.");
@@ -174,19 +188,22 @@ std::string ComboReader::Variables(std::string_view snippet) {
     if (colon == std::string_view::npos && name == "date") ours = "%datum%";
     if (colon == std::string_view::npos && name == "time") ours = "%zeit%";
     if (colon == std::string_view::npos && name == "dateTime") ours = "%datum% %zeit%";
-    if (colon != std::string_view::npos && name == "dateTime") ours = QtFormatAsPlaceholders(parameter);
+    if (colon != std::string_view::npos && name == "dateTime")
+      ours = QtFormatAsPlaceholders(parameter);
     if (ours) {
       out += *ours;
     } else if (inner == "cursor") {
       if (!cursor_told) {
-        Note("Die Cursor-Marke „#{cursor}“ wird entfernt: Quillet lässt den Cursor am Ende des "
-             "Texts.");
+        Note(
+            "Die Cursor-Marke „#{cursor}“ wird entfernt: Quillet lässt den Cursor am Ende des "
+            "Texts.");
       }
       cursor_told = true;
     } else {
       out += whole;
       if (told.insert(std::string(whole)).second) {
-        Note("Die Variable " + Quoted(whole) + " hat in Quillet keine Entsprechung und bleibt als "
+        Note("Die Variable " + Quoted(whole) +
+             " hat in Quillet keine Entsprechung und bleibt als "
              "Text stehen.");
       }
     }
@@ -222,7 +239,8 @@ bool ReadBeeftextCombos(std::string_view bytes, ImportResult* result, TextProble
     const std::size_t line = at == lines.keys.end() ? 1 : at->second;
     if (item.key() == "combos" || item.key() == "fileFormatVersion") continue;
     if (item.key() != "groups") {
-      out.notes.push_back({line, "", "Der Abschnitt " + Quoted(item.key()) + " wird nicht übernommen."});
+      out.notes.push_back(
+          {line, "", "Der Abschnitt " + Quoted(item.key()) + " wird nicht übernommen."});
       continue;
     }
     std::string names;
@@ -232,9 +250,9 @@ bool ReadBeeftextCombos(std::string_view bytes, ImportResult* result, TextProble
       if (name) names += (names.empty() ? "" : ", ") + Quoted(*name);
     }
     if (!names.empty()) {
-      out.notes.push_back({line, "",
-                           "Die Gruppen " + names +
-                               " werden nicht übernommen; ihre Combos kommen ohne Gruppe."});
+      out.notes.push_back(
+          {line, "",
+           "Die Gruppen " + names + " werden nicht übernommen; ihre Combos kommen ohne Gruppe."});
     }
   }
   std::set<std::string> unknown_keys;
@@ -243,6 +261,7 @@ bool ReadBeeftextCombos(std::string_view bytes, ImportResult* result, TextProble
   for (std::size_t i = 0; i < combos->size(); ++i) {
     reader.Read((*combos)[i], lines_known ? lines.combos[i] : 0);
   }
+  SortNotesByLine(&out);
   *result = std::move(out);
   return true;
 }

@@ -48,7 +48,8 @@ std::map<std::string, YAML::Node> Fields(const YAML::Node& map) {
   for (const YAML::Node& m : merged) {
     if (!m.IsMap()) continue;
     for (const auto& kv : m) {
-      if (const std::optional<std::string> key = ScalarOf(kv.first)) fields.emplace(*key, kv.second);
+      if (const std::optional<std::string> key = ScalarOf(kv.first))
+        fields.emplace(*key, kv.second);
     }
   }
   return fields;
@@ -68,7 +69,9 @@ class MatchReader {
   void Read(bool* inside_words);
 
  private:
-  void Note(std::string what) { out_->notes.push_back({entry_.line, entry_.name, std::move(what)}); }
+  void Note(std::string what) {
+    out_->notes.push_back({entry_.line, entry_.name, std::move(what)});
+  }
   std::optional<std::string> Field(const std::string& key) const {
     const auto it = fields_.find(key);
     return it == fields_.end() ? std::nullopt : ScalarOf(it->second);
@@ -101,7 +104,9 @@ void MatchReader::Read(bool* inside_words) {
   const std::optional<std::string> regex = Field("regex");
   const std::optional<std::string> label = Field("label");
   if (!triggers.empty()) entry_.abbreviation = triggers.front();
-  entry_.name = TrimBlanks(label ? *label : !triggers.empty() ? triggers.front() : regex.value_or(""));
+  entry_.name = TrimBlanks(label               ? *label
+                           : !triggers.empty() ? triggers.front()
+                                               : regex.value_or(""));
   if (entry_.name.empty()) {
     out_->notes.push_back(
         {entry_.line, "", "Ein Eintrag ohne Auslöser und ohne „label“ wird übergangen."});
@@ -109,7 +114,8 @@ void MatchReader::Read(bool* inside_words) {
   }
   if (triggers.size() > 1) {
     std::string others;
-    for (std::size_t i = 1; i < triggers.size(); ++i) others += (i > 1 ? ", " : "") + Quoted(triggers[i]);
+    for (std::size_t i = 1; i < triggers.size(); ++i)
+      others += (i > 1 ? ", " : "") + Quoted(triggers[i]);
     Note("Die weiteren Auslöser " + others +
          " werden nicht übernommen: Ein Eintrag hat in Quillet ein Kürzel.");
   }
@@ -127,8 +133,9 @@ bool MatchReader::ReadText() {
       {"replace", nullptr},
       {"html", "Der Text ist HTML; er kommt mit seinen Auszeichnungen als Text."},
       {"markdown", "Der Text ist Markdown; er kommt mit seinen Auszeichnungen als Text."},
-      {"form", "Das Formular wird nicht übernommen; sein Text bleibt mit den Feldern [[…]] "
-               "stehen."},
+      {"form",
+       "Das Formular wird nicht übernommen; sein Text bleibt mit den Feldern [[…]] "
+       "stehen."},
   };
   std::optional<std::string> text;
   for (const auto& [key, note] : kSources) {
@@ -138,7 +145,8 @@ bool MatchReader::ReadText() {
   }
   if (!text) {
     const std::optional<std::string> image = Field("image_path");
-    Note(image ? "Ein Bild (" + Quoted(*image) + ") wird nicht übernommen; der Eintrag wird übergangen."
+    Note(image ? "Ein Bild (" + Quoted(*image) +
+                     ") wird nicht übernommen; der Eintrag wird übergangen."
                : std::string("Der Eintrag hat keinen Text („replace“) und wird übergangen."));
     return false;
   }
@@ -179,9 +187,9 @@ void MatchReader::ReadVariables() {
       const std::string shown = Quoted("{{" + name + "}}");
       told.insert(name);
       const auto params = v.find("params");
-      const std::map<std::string, YAML::Node> p =
-          params != v.end() && params->second.IsMap() ? Fields(params->second)
-                                                       : std::map<std::string, YAML::Node>();
+      const std::map<std::string, YAML::Node> p = params != v.end() && params->second.IsMap()
+                                                      ? Fields(params->second)
+                                                      : std::map<std::string, YAML::Node>();
       const std::optional<std::string> format = scalar(p, "format");
       if (type != "date" || !format) {
         Note("Die Variable " + Quoted(name) + " (" + (type.empty() ? "ohne Typ" : type) +
@@ -219,7 +227,8 @@ void MatchReader::ReadVariables() {
       out += text.substr(open, close + 2 - open);
       if (told.insert(name).second) {
         Note("Der Verweis " + Quoted("{{" + name + "}}") +
-             " auf eine Variable, die hier nicht steht (etwa eine globale), bleibt als Text stehen.");
+             " auf eine Variable, die hier nicht steht (etwa eine globale), bleibt als Text "
+             "stehen.");
       }
     }
     i = close + 2;
@@ -229,10 +238,9 @@ void MatchReader::ReadVariables() {
 
 void MatchReader::ReadOptions(bool* inside_words) {
   static const std::set<std::string> kRead = {
-      "trigger",   "triggers",    "regex",          "label",      "replace",
-      "html",      "markdown",    "form",           "form_fields", "image_path",
-      "vars",      "inject_vars", "word",           "left_word",  "right_word",
-      "force_mode", "force_clipboard"};
+      "trigger",  "triggers",  "regex",       "label",      "replace",        "html",
+      "markdown", "form",      "form_fields", "image_path", "vars",           "inject_vars",
+      "word",     "left_word", "right_word",  "force_mode", "force_clipboard"};
   // espanso expands as soon as the trigger is typed, inside words too, unless told to wait
   // for a word's edges; Quillet's abbreviations start at a word's start.
   const bool word = IsTrue(fields_, "word");
@@ -306,6 +314,7 @@ bool ReadEspansoMatches(std::string_view bytes, ImportResult* result, TextProble
                         "Auslöser, die espanso auch mitten im Wort erweitert, erweitert Quillet "
                         "sofort, aber nur am Wortanfang."});
     }
+    SortNotesByLine(&out);
     *result = std::move(out);
     return true;
   } catch (const YAML::DeepRecursion& e) {

@@ -14,7 +14,9 @@
 namespace qm {
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t';
+}
 
 std::string_view TrimLeft(std::string_view s) {
   while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
@@ -49,15 +51,33 @@ struct Options {
       const bool on = whole.size() == 1 || whole.substr(1) != "0";
       i = end;
       switch (c) {
-        case ' ': case '\t': break;
-        case '*': at_once = on; break;
-        case '?': inside_words = on; break;
-        case 'B': keep_typed = !on; break;
-        case 'C': case_sensitive = whole.size() == 1; break;
-        case 'O': omit_end = on; break;
-        case 'R': case 'T': raw = on; break;
-        case 'X': execute = on; break;
-        default: others.emplace_back(whole);
+        case ' ':
+        case '\t':
+          break;
+        case '*':
+          at_once = on;
+          break;
+        case '?':
+          inside_words = on;
+          break;
+        case 'B':
+          keep_typed = !on;
+          break;
+        case 'C':
+          case_sensitive = whole.size() == 1;
+          break;
+        case 'O':
+          omit_end = on;
+          break;
+        case 'R':
+        case 'T':
+          raw = on;
+          break;
+        case 'X':
+          execute = on;
+          break;
+        default:
+          others.emplace_back(whole);
       }
     }
   }
@@ -74,12 +94,26 @@ std::string Unescape(std::string_view s, std::vector<std::string>* dropped) {
     }
     const char c = s[++i];
     switch (c) {
-      case 'n': out += '\n'; break;
-      case 'r': out += '\r'; break;
-      case 't': out += '\t'; break;
-      case 's': out += ' '; break;
-      case 'b': case 'a': case 'f': case 'v': dropped->push_back(std::string("`") + c); break;
-      default: out += c;
+      case 'n':
+        out += '\n';
+        break;
+      case 'r':
+        out += '\r';
+        break;
+      case 't':
+        out += '\t';
+        break;
+      case 's':
+        out += ' ';
+        break;
+      case 'b':
+      case 'a':
+      case 'f':
+      case 'v':
+        dropped->push_back(std::string("`") + c);
+        break;
+      default:
+        out += c;
     }
   }
   return out;
@@ -94,7 +128,8 @@ std::string TypedText(std::string_view s, std::vector<std::string>* kept) {
     const char c = s[i];
     if (c == '^' || c == '!' || c == '+' || c == '#') {
       std::size_t end = i + 1;
-      while (end < s.size() && std::string_view("^!+#").find(s[end]) != std::string_view::npos) ++end;
+      while (end < s.size() && std::string_view("^!+#").find(s[end]) != std::string_view::npos)
+        ++end;
       if (end < s.size() && s[end] == '{') {
         const std::size_t close = s.find('}', end + 2);
         end = close == std::string_view::npos ? s.size() : close + 1;
@@ -122,10 +157,12 @@ std::string TypedText(std::string_view s, std::vector<std::string>* kept) {
     i = close + 1;
     const std::size_t space = inner.find(' ', 1);
     const std::string_view key = inner.substr(0, space);
-    const std::string count_text(space == std::string_view::npos ? "1" : TrimBlanks(inner.substr(space)));
+    const std::string count_text(space == std::string_view::npos ? "1"
+                                                                 : TrimBlanks(inner.substr(space)));
     const bool counted = !count_text.empty() && count_text.size() <= 3 &&
-                         std::all_of(count_text.begin(), count_text.end(),
-                                     [](char d) { return std::isdigit(static_cast<unsigned char>(d)); });
+                         std::all_of(count_text.begin(), count_text.end(), [](char d) {
+                           return std::isdigit(static_cast<unsigned char>(d));
+                         });
     std::string typed;
     const std::string name = FoldCase(key);
     if (name == "raw" || name == "text") {
@@ -140,7 +177,8 @@ std::string TypedText(std::string_view s, std::vector<std::string>* kept) {
                std::all_of(name.begin() + 2, name.end(),
                            [](char d) { return std::isxdigit(static_cast<unsigned char>(d)); })) {
       const unsigned long cp = std::stoul(name.substr(2), nullptr, 16);
-      if (cp > 0 && cp <= 0x10FFFF && (cp < 0xD800 || cp > 0xDFFF)) AppendUtf8(typed, static_cast<char32_t>(cp));
+      if (cp > 0 && cp <= 0x10FFFF && (cp < 0xD800 || cp > 0xDFFF))
+        AppendUtf8(typed, static_cast<char32_t>(cp));
     } else {
       std::size_t end = 0;
       NextCodePoint(key, end);
@@ -214,7 +252,8 @@ void ScriptReader::Read() {
     const std::string_view t = TrimLeft(lines_[i]);
     const std::string_view tr = TrimRight(t);
     if (in_comment) {
-      in_comment = !(tr.substr(0, 2) == "*/" || (tr.size() >= 2 && tr.substr(tr.size() - 2) == "*/"));
+      in_comment =
+          !(tr.substr(0, 2) == "*/" || (tr.size() >= 2 && tr.substr(tr.size() - 2) == "*/"));
       continue;
     }
     if (tr.substr(0, 2) == "/*") {
@@ -240,8 +279,7 @@ void ScriptReader::Read() {
   TellPassed(directives_, "Direktiven wie");
   TellPassed(hotkeys_, "Tastenkürzel (Hotkeys) wie");
   TellPassed(code_, "Zeilen mit Befehlen wie");
-  std::stable_sort(out_->notes.begin(), out_->notes.end(),
-                   [](const ImportNote& a, const ImportNote& b) { return a.line < b.line; });
+  SortNotesByLine(out_);
 }
 
 void ScriptReader::TellPassed(const Passed& kind, const std::string& what) {
@@ -274,9 +312,10 @@ bool ScriptReader::Hotstring(std::size_t* i) {
   e.at_once = o.at_once;
   std::string_view rest = t.substr(at + 2);
   if (o.execute) {
-    out_->notes.push_back({e.line, e.name,
-                           "Der Hotstring führt Befehle aus (Option X) und wird nicht übernommen: " +
-                               Quoted(TrimBlanks(rest)) + "."});
+    out_->notes.push_back(
+        {e.line, e.name,
+         "Der Hotstring führt Befehle aus (Option X) und wird nicht übernommen: " +
+             Quoted(TrimBlanks(rest)) + "."});
     return true;
   }
   rest = TrimRight(TrimLeft(rest.substr(0, CommentAt(rest))));
@@ -285,7 +324,9 @@ bool ScriptReader::Hotstring(std::size_t* i) {
     return true;
   }
   std::size_t next = *i + 1;
-  while (next < lines_.size() && (TrimLeft(lines_[next]).empty() || TrimLeft(lines_[next])[0] == ';')) ++next;
+  while (next < lines_.size() &&
+         (TrimLeft(lines_[next]).empty() || TrimLeft(lines_[next])[0] == ';'))
+    ++next;
   if (rest.empty() && next < lines_.size() && TrimLeft(lines_[next]).substr(0, 1) == "(") {
     *i = next;
     bool ended = false, escapes = true;
@@ -371,12 +412,14 @@ void ScriptReader::Add(ImportedEntry e, const Options& o, std::string text, bool
     return all;
   };
   if (!kept.empty()) {
-    out_->notes.push_back({e.line, e.name,
-                           "Die Tasten " + list(kept) +
-                               " haben in Quillet keine Entsprechung und bleiben als Text stehen."});
+    out_->notes.push_back(
+        {e.line, e.name,
+         "Die Tasten " + list(kept) +
+             " haben in Quillet keine Entsprechung und bleiben als Text stehen."});
   }
   if (!dropped.empty()) {
-    out_->notes.push_back({e.line, e.name, "Die Steuerzeichen " + list(dropped) + " werden nicht übernommen."});
+    out_->notes.push_back(
+        {e.line, e.name, "Die Steuerzeichen " + list(dropped) + " werden nicht übernommen."});
   }
   std::vector<std::string> options;
   if (o.inside_words) options.push_back("? (auch mitten im Wort)");

@@ -1,6 +1,7 @@
 // What the importers of other snippet tools share.
 #include "transfer/peer_text.h"
 
+#include <algorithm>
 #include <array>
 #include <utility>
 
@@ -122,8 +123,7 @@ std::string Quoted(std::string_view text) {
   return out + "“";
 }
 
-void NoteOwnPlaceholders(const std::string& text, const ImportedEntry& entry,
-                         ImportResult* out) {
+void NoteOwnPlaceholders(const std::string& text, const ImportedEntry& entry, ImportResult* out) {
   static constexpr std::array<std::string_view, 10> kOwn = {
       "%zeit%", "%stunde%", "%minute%",    "%sekunde%", "%datum%",
       "%tag%",  "%monat%",  "%wochentag%", "%jahr%",    "%datei="};
@@ -136,6 +136,11 @@ void NoteOwnPlaceholders(const std::string& text, const ImportedEntry& entry,
                               "ersetzt."});
     return;
   }
+}
+
+void SortNotesByLine(ImportResult* result) {
+  std::stable_sort(result->notes.begin(), result->notes.end(),
+                   [](const ImportNote& a, const ImportNote& b) { return a.line < b.line; });
 }
 
 }  // namespace qm

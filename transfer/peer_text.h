@@ -27,4 +27,7 @@ std::string Quoted(std::string_view text);
 // ("%datum%", "%datei=..."), which a peer types as it stands.
 void NoteOwnPlaceholders(const std::string& text, const ImportedEntry& entry, ImportResult* out);
 
+// The notes in the order of their lines, so that the report follows the file.
+void SortNotesByLine(ImportResult* result);
+
 }  // namespace qm

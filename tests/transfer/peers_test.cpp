@@ -54,7 +54,8 @@ void ExpectRead(const Reader& read, const std::string& file, const std::vector<E
 }
 
 TEST(PeersTest, ReadsAnEspansoMatchFile) {
-  ExpectRead(ReadEspansoMatches, R"~(# Grüße und Daten
+  ExpectRead(
+      ReadEspansoMatches, R"~(# Grüße und Daten
 global_vars:
   - name: firma
     type: echo
@@ -105,31 +106,51 @@ matches:
           cmd: "curl ifconfig.me"
 )~",
       {
-       {":mfg", "Mit freundlichen Grüßen\r\tErika Muster", ":mfg", true, "", 8},
-       {"Anschrift", "Musterstraße 1\r12345 Musterstadt\r", ":adr", false, "", 10},
-       {":heute", "Stand: %tag%.%monat%.%jahr%, %stunde%:%minute% Uhr", ":heute", true, "", 16},
-       {":monat", "{{m}} bei {{firma}}", ":monat", true, "", 27},
-       {":sig", "Gruß", ":sig", true, "Einfügen", 34},
-       {"Kalenderwoche", "KW {{n}}", "", true, "", 38},
-       {":ip", "{{ip}}", ":ip", true, "", 43},
+          {":mfg", "Mit freundlichen Grüßen\r\tErika Muster", ":mfg", true, "", 8},
+          {"Anschrift", "Musterstraße 1\r12345 Musterstadt\r", ":adr", false, "", 10},
+          {":heute", "Stand: %tag%.%monat%.%jahr%, %stunde%:%minute% Uhr", ":heute", true, "", 16},
+          {":monat", "{{m}} bei {{firma}}", ":monat", true, "", 27},
+          {":sig", "Gruß", ":sig", true, "Einfügen", 34},
+          {"Kalenderwoche", "KW {{n}}", "", true, "", 38},
+          {":ip", "{{ip}}", ":ip", true, "", 43},
       },
       {
-       {8, "", "Auslöser, die espanso auch mitten im Wort erweitert, erweitert Quillet sofort, aber nur am Wortanfang."},
-       {3, "", "Die globalen Variablen („global_vars“) werden nicht übernommen; Verweise auf sie bleiben als Text stehen."},
-       {10, "Anschrift", "Die weiteren Auslöser „:anschrift“ werden nicht übernommen: Ein Eintrag hat in Quillet ein Kürzel."},
-       {27, ":monat", "Das Datumsformat „%B %Y“ der Variable „m“ hat in Quillet keine Entsprechung; „{{m}}“ bleibt als Text stehen."},
-       {27, ":monat", "Der Verweis „{{firma}}“ auf eine Variable, die hier nicht steht (etwa eine globale), bleibt als Text stehen."},
-       {34, ":sig", "Die Cursor-Marke „$|$“ wird entfernt: Quillet lässt den Cursor am Ende des Texts."},
-       {34, ":sig", "Die Angleichung der Groß- und Kleinschreibung an den Auslöser wird nicht übernommen."},
-       {38, "Kalenderwoche", "Der Auslöser als regulärer Ausdruck „:kw(?P<n>\\d+)“ wird nicht übernommen; der Eintrag kommt ohne Kürzel."},
-       {38, "Kalenderwoche", "Der Verweis „{{n}}“ auf eine Variable, die hier nicht steht (etwa eine globale), bleibt als Text stehen."},
-       {41, ":logo", "Ein Bild („$CONFIG/images/logo.png“) wird nicht übernommen; der Eintrag wird übergangen."},
-       {43, ":ip", "Die Variable „ip“ (shell) wird nicht übernommen; „{{ip}}“ bleibt als Text stehen."},
+          {3, "",
+           "Die globalen Variablen („global_vars“) werden nicht übernommen; Verweise auf sie "
+           "bleiben als Text stehen."},
+          {8, "",
+           "Auslöser, die espanso auch mitten im Wort erweitert, erweitert Quillet sofort, aber "
+           "nur am Wortanfang."},
+          {10, "Anschrift",
+           "Die weiteren Auslöser „:anschrift“ werden nicht übernommen: Ein Eintrag hat in Quillet "
+           "ein Kürzel."},
+          {27, ":monat",
+           "Das Datumsformat „%B %Y“ der Variable „m“ hat in Quillet keine Entsprechung; „{{m}}“ "
+           "bleibt als Text stehen."},
+          {27, ":monat",
+           "Der Verweis „{{firma}}“ auf eine Variable, die hier nicht steht (etwa eine globale), "
+           "bleibt als Text stehen."},
+          {34, ":sig",
+           "Die Cursor-Marke „$|$“ wird entfernt: Quillet lässt den Cursor am Ende des Texts."},
+          {34, ":sig",
+           "Die Angleichung der Groß- und Kleinschreibung an den Auslöser wird nicht übernommen."},
+          {38, "Kalenderwoche",
+           "Der Auslöser als regulärer Ausdruck „:kw(?P<n>\\d+)“ wird nicht übernommen; der "
+           "Eintrag kommt ohne Kürzel."},
+          {38, "Kalenderwoche",
+           "Der Verweis „{{n}}“ auf eine Variable, die hier nicht steht (etwa eine globale), "
+           "bleibt als Text stehen."},
+          {41, ":logo",
+           "Ein Bild („$CONFIG/images/logo.png“) wird nicht übernommen; der Eintrag wird "
+           "übergangen."},
+          {43, ":ip",
+           "Die Variable „ip“ (shell) wird nicht übernommen; „{{ip}}“ bleibt als Text stehen."},
       });
 }
 
 TEST(PeersTest, ReadsABeeftextExport) {
-  ExpectRead(ReadBeeftextCombos, R"~({
+  ExpectRead(
+      ReadBeeftextCombos, R"~({
     "combos": [
         {
             "created": "2024-03-01T09:15:00.000",
@@ -166,28 +187,45 @@ TEST(PeersTest, ReadsABeeftextExport) {
 }
 )~",
       {
-       {"Grußformel", "Mit freundlichen Grüßen\r#{input:Name}", "mfg", true, "", 3},
-       {"Datum heute", "Heute ist %wochentag%, der %tag%.%monat%.%jahr%, %zeit%.", "hdat", true, "", 14},
-       {"Alte Adresse", "Altweg 3\r\t99999 Altstadt, #{dateTime:MMMM}", "", true, "", 22},
-       {"cb", "#{clipboard} und %datum%", "cb", true, "", 29},
+          {"Grußformel", "Mit freundlichen Grüßen\r#{input:Name}", "mfg", true, "", 3},
+          {"Datum heute", "Heute ist %wochentag%, der %tag%.%monat%.%jahr%, %zeit%.", "hdat", true,
+           "", 14},
+          {"Alte Adresse", "Altweg 3\r\t99999 Altstadt, #{dateTime:MMMM}", "", true, "", 22},
+          {"cb", "#{clipboard} und %datum%", "cb", true, "", 29},
       },
       {
-       {32, "", "Die Gruppen „Allgemein“ werden nicht übernommen; ihre Combos kommen ohne Gruppe."},
-       {3, "Grußformel", "Die Variable „#{input:Name}“ hat in Quillet keine Entsprechung und bleibt als Text stehen."},
-       {14, "Datum heute", "Die Cursor-Marke „#{cursor}“ wird entfernt: Quillet lässt den Cursor am Ende des Texts."},
-       {14, "Datum heute", "Mitten im Wort erweitert Quillet nicht (lockere Erkennung), nur vom Wortanfang an."},
-       {14, "Datum heute", "Die Einstellung zur Groß- und Kleinschreibung (1) wird nicht übernommen: Quillet unterscheidet sie bei Kürzeln nicht."},
-       {22, "Alte Adresse", "Die Variable „#{dateTime:MMMM}“ hat in Quillet keine Entsprechung und bleibt als Text stehen."},
-       {22, "Alte Adresse", "Die Combo ist in Beeftext ausgeschaltet; sie kommt ohne ihr Kürzel „alt“, damit sie nicht erweitert wird."},
-       {22, "Alte Adresse", "Die Beschreibung „nicht mehr gültig“ wird nicht übernommen."},
-       {29, "cb", "„%datum%“ im Text ist in Quillet ein Platzhalter und wird beim Senden ersetzt."},
-       {29, "cb", "Die Variable „#{clipboard}“ hat in Quillet keine Entsprechung und bleibt als Text stehen."},
-       {29, "cb", "Die Angabe „useHtml“ wird in keiner Combo übernommen."},
+          {3, "Grußformel",
+           "Die Variable „#{input:Name}“ hat in Quillet keine Entsprechung und bleibt als Text "
+           "stehen."},
+          {14, "Datum heute",
+           "Die Cursor-Marke „#{cursor}“ wird entfernt: Quillet lässt den Cursor am Ende des "
+           "Texts."},
+          {14, "Datum heute",
+           "Mitten im Wort erweitert Quillet nicht (lockere Erkennung), nur vom Wortanfang an."},
+          {14, "Datum heute",
+           "Die Einstellung zur Groß- und Kleinschreibung (1) wird nicht übernommen: Quillet "
+           "unterscheidet sie bei Kürzeln nicht."},
+          {22, "Alte Adresse",
+           "Die Variable „#{dateTime:MMMM}“ hat in Quillet keine Entsprechung und bleibt als Text "
+           "stehen."},
+          {22, "Alte Adresse",
+           "Die Combo ist in Beeftext ausgeschaltet; sie kommt ohne ihr Kürzel „alt“, damit sie "
+           "nicht erweitert wird."},
+          {22, "Alte Adresse", "Die Beschreibung „nicht mehr gültig“ wird nicht übernommen."},
+          {29, "cb",
+           "„%datum%“ im Text ist in Quillet ein Platzhalter und wird beim Senden ersetzt."},
+          {29, "cb",
+           "Die Variable „#{clipboard}“ hat in Quillet keine Entsprechung und bleibt als Text "
+           "stehen."},
+          {29, "cb", "Die Angabe „useHtml“ wird in keiner Combo übernommen."},
+          {32, "",
+           "Die Gruppen „Allgemein“ werden nicht übernommen; ihre Combos kommen ohne Gruppe."},
       });
 }
 
 TEST(PeersTest, ReadsAutoHotkeyHotstrings) {
-  ExpectRead(ReadHotstrings, R"~(; Meine Hotstrings
+  ExpectRead(
+      ReadHotstrings, R"~(; Meine Hotstrings
 #Requires AutoHotkey v2.0
 #SingleInstance Force
 
@@ -221,28 +259,39 @@ TEST(PeersTest, ReadsAutoHotkeyHotstrings) {
 ::sofort::gleich{!}{U+263A}
 )~",
       {
-       {"mfg", "Mit freundlichen Grüßen", "mfg", false, "", 5},
-       {"@@", "erika.muster@example.com", "@@", true, "", 6},
-       {"Ae", "Ä", "Ae", false, "", 7},
-       {"adr", "Musterstraße 1\r12345 Musterstadt", "adr", false, "", 8},
-       {"roh", "{Enter} bleibt{Tab}", "roh", false, "", 9},
-       {"<em>", "</em>{Left 5}", "<em>", true, "", 10},
-       {"esc", "a\tb`c;d ^v", "esc", false, "", 11},
-       {"kw", "Kalenderwoche\r  eingerückt ; kein Kommentar", "kw", false, "", 12},
-       {"kv", "eins zwei", "kv", false, "", 17},
-       {"sofort", "gleich!☺", "sofort", true, "", 32},
+          {"mfg", "Mit freundlichen Grüßen", "mfg", false, "", 5},
+          {"@@", "erika.muster@example.com", "@@", true, "", 6},
+          {"Ae", "Ä", "Ae", false, "", 7},
+          {"adr", "Musterstraße 1\r12345 Musterstadt", "adr", false, "", 8},
+          {"roh", "{Enter} bleibt{Tab}", "roh", false, "", 9},
+          {"<em>", "</em>{Left 5}", "<em>", true, "", 10},
+          {"esc", "a\tb`c;d ^v", "esc", false, "", 11},
+          {"kw", "Kalenderwoche\r  eingerückt ; kein Kommentar", "kw", false, "", 12},
+          {"kv", "eins zwei", "kv", false, "", 17},
+          {"sofort", "gleich!☺", "sofort", true, "", 32},
       },
       {
-       {3, "", "Direktiven wie „#SingleInstance Force“ werden übergangen (1 Zeile)."},
-       {7, "Ae", "Nicht übernommen werden die Optionen ? (auch mitten im Wort), C (Groß- und Kleinschreibung beachten)."},
-       {10, "<em>", "Die Tasten „{Left 5}“ haben in Quillet keine Entsprechung und bleiben als Text stehen."},
-       {10, "<em>", "Nicht übernommen werden die Optionen B0 (das Kürzel stehen lassen), O (ohne das Wortende)."},
-       {11, "esc", "Die Tasten „^v“ haben in Quillet keine Entsprechung und bleiben als Text stehen."},
-       {22, "msg", "Der Hotstring führt Befehle aus (Option X) und wird nicht übernommen: „MsgBox \"Hallo\"“."},
-       {23, "code", "Der Hotstring führt Befehle aus und wird nicht übernommen; seine Zeilen werden übergangen."},
-       {24, "", "Zeilen mit Befehlen wie „{“ werden übergangen (3 Zeilen, die erste hier)."},
-       {27, "", "Tastenkürzel (Hotkeys) wie „^j::Send \"Strg J\"“ werden übergangen (1 Zeile)."},
-       {32, "sofort", "Nicht übernommen werden die Optionen K10."},
+          {3, "", "Direktiven wie „#SingleInstance Force“ werden übergangen (1 Zeile)."},
+          {7, "Ae",
+           "Nicht übernommen werden die Optionen ? (auch mitten im Wort), C (Groß- und "
+           "Kleinschreibung beachten)."},
+          {10, "<em>",
+           "Die Tasten „{Left 5}“ haben in Quillet keine Entsprechung und bleiben als Text "
+           "stehen."},
+          {10, "<em>",
+           "Nicht übernommen werden die Optionen B0 (das Kürzel stehen lassen), O (ohne das "
+           "Wortende)."},
+          {11, "esc",
+           "Die Tasten „^v“ haben in Quillet keine Entsprechung und bleiben als Text stehen."},
+          {22, "msg",
+           "Der Hotstring führt Befehle aus (Option X) und wird nicht übernommen: „MsgBox "
+           "\"Hallo\"“."},
+          {23, "code",
+           "Der Hotstring führt Befehle aus und wird nicht übernommen; seine Zeilen werden "
+           "übergangen."},
+          {24, "", "Zeilen mit Befehlen wie „{“ werden übergangen (3 Zeilen, die erste hier)."},
+          {27, "", "Tastenkürzel (Hotkeys) wie „^j::Send \"Strg J\"“ werden übergangen (1 Zeile)."},
+          {32, "sofort", "Nicht übernommen werden die Optionen K10."},
       });
 }
 
@@ -260,15 +309,19 @@ TEST(PeersTest, RefusesWhatItCannotReadWithTheLine) {
       {"YAML nested deeper than it can be read", ReadEspansoMatches,
        "matches: " + std::string(3000, '[') + std::string(3000, ']'), 1},
       {"espanso file in the Windows code page", ReadEspansoMatches,
-       "matches:\n  - trigger: gr\n    replace: Gr\xFC\xDF" "e\n", 3},
+       "matches:\n  - trigger: gr\n    replace: Gr\xFC\xDF"
+       "e\n",
+       3},
       {"JSON: a comma before a closing brace", ReadBeeftextCombos,
        "{\n  \"combos\": [\n    {\"name\": \"a\",}\n  ]\n}", 3},
       {"JSON cut off", ReadBeeftextCombos, "{\n  \"combos\": [\n", 3},
       {"JSON without combos", ReadBeeftextCombos, "{\"snippets\": []}", 1},
       {"JSON: combos that are no list", ReadBeeftextCombos, "{\"combos\": {}}", 1},
-      {"Beeftext file as UTF-16 without its mark", ReadBeeftextCombos, std::string("{\0}\0", 4),
-       1},
-      {"script in the Windows code page", ReadHotstrings, "; Umlaute\n::gr::Gr\xFC\xDF" "e\n", 2},
+      {"Beeftext file as UTF-16 without its mark", ReadBeeftextCombos, std::string("{\0}\0", 4), 1},
+      {"script in the Windows code page", ReadHotstrings,
+       "; Umlaute\n::gr::Gr\xFC\xDF"
+       "e\n",
+       2},
   };
   for (const auto& c : cases) {
     ImportResult r;
@@ -296,7 +349,8 @@ TEST(PeersTest, DateFormatsBecomePlaceholdersOnlyWhereTheyGiveTheSame) {
       {false, "%-d", std::nullopt},
       {false, "bis %", std::nullopt},
       {true, "dd.MM.yyyy", "%tag%.%monat%.%jahr%"},
-      {true, "dddd, 'den' dd.MM. 'um' HH:mm 'Uhr'", "%wochentag%, den %tag%.%monat%. um %stunde%:%minute% Uhr"},
+      {true, "dddd, 'den' dd.MM. 'um' HH:mm 'Uhr'",
+       "%wochentag%, den %tag%.%monat%. um %stunde%:%minute% Uhr"},
       {true, "yyyy-MM-ddTHH:mm:ss", "%jahr%-%monat%-%tag%T%stunde%:%minute%:%sekunde%"},
       {true, "HH 'o''clock'", "%stunde% o'clock"},
       {true, "''", "'"},
