@@ -1,4 +1,4 @@
-// The snippet library on the command line: list, show, add, get, set and import.
+// The snippet library on the command line: list, show, add, get, set, import and export.
 #include "cli/quillet_cli.h"
 
 #include <istream>
@@ -10,8 +10,8 @@
 #include "store/ini_document.h"
 #include "store/stored_text.h"
 #include "text/utf.h"
-#include "transfer/library_csv.h"
-#include "transfer/library_import.h"
+#include "transfer/library_export.h"
+#include "transfer/library_files.h"
 
 namespace qm {
 namespace {
@@ -21,10 +21,9 @@ constexpr int kOk = 0, kMissing = 1, kUsage = 2, kFailed = 3;
 const char kUsageText[] =
     "Aufruf: quillet-cli DATEI list | show NR | add NAME [--title TITEL] [--crypt] [--dosbox] "
     "| get ABSCHNITT SCHLÜSSEL | set ABSCHNITT SCHLÜSSEL WERT "
-    "| import csv QUELLE [--on-conflict keep|replace|skip]";
-
-// Larger files are no library; reading them whole would only take the memory.
-constexpr std::uint64_t kLargestImport = 64u << 20;
+    "| import FORMAT QUELLE [--on-conflict keep|replace|skip] "
+    "| export FORMAT ZIEL [--decipher]  (FORMAT: csv, json, espanso, beeftext, ahk; "
+    "Ausgabe: csv, json)";
 
 int Usage(std::ostream& err) {
   err << kUsageText << "\n";
@@ -140,8 +139,9 @@ int RunQuilletCli(const std::vector<std::string>& args, std::istream& in, std::o
     return kOk;
   }
 
-  if (command == "import" && args.size() >= 4 && args[2] == "csv") {
-    const std::string& source = args[3];
+  if (command == "import" && args.size() >= 4) {
+    const std::optional<LibraryFormat> format = LibraryFormatNamed(args[2]);
+    if (!format) return Usage(err);
     OnConflict on_conflict = OnConflict::kAsk;
     if (args.size() == 6 && args[4] == "--on-conflict") {
       const std::string& how = args[5];
@@ -152,41 +152,27 @@ int RunQuilletCli(const std::vector<std::string>& args, std::istream& in, std::o
     } else if (args.size() != 4) {
       return Usage(err);
     }
-    const std::string named = "\xE2\x80\x9E" + source + "\xE2\x80\x9C";
-    const FileStamp stamp = fs.Stat(source);
-    if (!stamp.exists) {
-      err << "Die Datei " << named << " gibt es nicht.\n";
-      return kMissing;
-    }
-    if (stamp.size > kLargestImport) {
-      err << named << ": Die Datei ist mit " << (stamp.size >> 20)
-          << " MB zu groß für eine Bibliothek (höchstens 64 MB).\n";
-      return kUsage;
-    }
-    const std::optional<std::string> bytes = fs.ReadAll(source);
-    if (!bytes) {
-      err << "Die Datei " << named << " kann nicht gelesen werden.\n";
-      return kFailed;
-    }
     ImportResult read;
-    TextProblem problem;
-    if (!ReadCsvLibrary(*bytes, &read, &problem)) {
-      err << named;
-      if (problem.line > 0) err << ", Zeile " << problem.line;
-      err << ": " << problem.what << "\n";
-      return kUsage;
+    std::string message;
+    switch (LoadLibraryFile(fs, args[3], *format, &read, &message)) {
+      case LoadFailure::kNone:
+        break;
+      case LoadFailure::kMissing:
+        err << message << "\n";
+        return kMissing;
+      case LoadFailure::kUnreadable:
+        err << message << "\n";
+        return kFailed;
+      case LoadFailure::kTooLarge:
+      case LoadFailure::kBad:
+        err << message << "\n";
+        return kUsage;
     }
     ImportOutcome outcome;
     const Status s = ImportEntries(entries, read.entries, on_conflict, file, &outcome);
     read.notes.insert(read.notes.end(), outcome.notes.begin(), outcome.notes.end());
-    for (const ImportNote& n : read.notes) {
-      err << "Zeile " << n.line << (n.entry.empty() ? "" : " „" + n.entry + "“") << ": " << n.what
-          << "\n";
-    }
-    for (const ImportConflict& c : outcome.conflicts) {
-      err << "Zeile " << c.line << " „" << c.name << "“: "
-          << (c.by_abbreviation ? "das Kürzel hat schon Eintrag " : "den Namen hat schon Eintrag ")
-          << c.existing << "\n";
+    for (const std::string& line : ImportReport(read.notes, outcome.conflicts)) {
+      err << line << "\n";
     }
     if (!s) {
       if (on_conflict == OnConflict::kAsk && !outcome.conflicts.empty()) {
@@ -199,6 +185,27 @@ int RunQuilletCli(const std::vector<std::string>& args, std::istream& in, std::o
     }
     err << outcome.added << " hinzugefügt, " << outcome.replaced << " ersetzt, " << outcome.skipped
         << " übergangen.\n";
+    return kOk;
+  }
+
+  if (command == "export" && (args.size() == 4 || (args.size() == 5 && args[4] == "--decipher"))) {
+    const std::optional<LibraryFormat> format = LibraryFormatNamed(args[2]);
+    if (!format || !CanExportTo(*format)) return Usage(err);
+    std::vector<ImportedEntry> chosen;
+    ExportOutcome outcome;
+    if (Status s = CollectEntries(entries, file, {}, args.size() == 5, &chosen, &outcome); !s) {
+      return Report(err, s);
+    }
+    for (const std::string& line : ExportReport(outcome.notes)) err << line << "\n";
+    if (Status s = fs.ReplaceAtomically(args[3], WriteLibrary(*format, chosen)); !s) {
+      return Report(err, s);
+    }
+    err << outcome.written << " ausgegeben";
+    if (outcome.left_out > 0) {
+      err << ", " << outcome.left_out << " chiffrierte ausgelassen (mit --decipher entschlüsselt "
+          << "ausgegeben)";
+    }
+    err << ".\n";
     return kOk;
   }
 

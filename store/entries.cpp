@@ -226,12 +226,22 @@ Status EntryStore::ApplyChanges(const ChangePlan& plan, const std::string& data_
         for (const EntryChange& change : changes) {
           const int number = change.number > 0 ? change.number : next++;
           std::vector<IniWrite> part;
-          if (Status s = EntryWrites(number, change.entry, part); !s) return s;
-          writes.insert(writes.end(), part.begin(), part.end());
-          if (change.number <= 0) ClearLeftoverAbbreviation(current, number, writes);
+          Status s = EntryWrites(number, change.entry, part);
+          if (s && change.number <= 0) ClearLeftoverAbbreviation(current, number, part);
           for (const auto& [section, value] : change.beside) {
-            writes.push_back({section, std::to_string(number), value});
+            part.push_back({section, std::to_string(number), value});
           }
+          // Among many entries, the one the file cannot hold is named.
+          for (std::size_t w = 0; s && w < part.size() && current.encoding() == IniEncoding::kAnsi;
+               ++w) {
+            std::string ansi;
+            char32_t bad = 0;
+            if (!ansi_.FromUtf8(part[w].value, ansi, &bad)) {
+              s = Status::Refuse(UnrepresentableMessage(bad, ansi_.Id()));
+            }
+          }
+          if (!s) return Status{s.code, "„" + change.entry.name + "“: " + s.message};
+          writes.insert(writes.end(), part.begin(), part.end());
         }
         return Status::Ok();
       },

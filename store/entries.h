@@ -131,6 +131,9 @@ class EntryStore {
   // Entries run from 1 to the last number before the first empty or missing name; counted
   // in one look at the file, so that a concurrent writer cannot make the count a mix.
   int CountEntries(const std::string& data_file);
+  // The entry under `number` in `doc`, its text deciphered.
+  SnippetEntry EntryIn(const IniDocument& doc, int number) const;
+
   // One look at the file as it is now; null when there is none.
   std::shared_ptr<const IniDocument> Snapshot(const std::string& data_file) {
     return ini_.Snapshot(data_file);
@@ -138,7 +141,6 @@ class EntryStore {
 
  private:
   Status EntryWrites(int number, const SnippetEntry& entry, std::vector<IniWrite>& writes);
-  SnippetEntry EntryIn(const IniDocument& doc, int number) const;
 
  private:
   IniStore& ini_;

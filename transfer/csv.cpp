@@ -70,8 +70,8 @@ bool DecodeTextFile(std::string_view bytes, std::string* utf8, TextProblem* prob
                       ? "Die Datei enthält Nullbytes: vermutlich UTF-16 ohne Byte-Order-Mark. "
                         "Speichern Sie sie als UTF-8."
                       : "Die Datei ist nicht in UTF-8 oder UTF-16 gespeichert (vermutlich in "
-                        "der Windows-Kodierung). Speichern Sie sie als UTF-8 (aus einer "
-                        "Tabellenkalkulation: „CSV UTF-8“)."};
+                        "der Windows-Kodierung). Speichern Sie sie als UTF-8 (in Excel: "
+                        "„CSV UTF-8“)."};
       return false;
     }
   }

@@ -34,6 +34,18 @@ EntryChange ChangeFor(const ImportedEntry& e, int number, bool with_abbreviation
   return change;
 }
 
+// A name or title is one line in the file: each line break becomes a blank.
+bool OnOneLine(std::string& text) {
+  bool changed = false;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '\r' && text[i] != '\n') continue;
+    const bool pair = text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n';
+    text.replace(i, pair ? 2 : 1, " ");
+    changed = true;
+  }
+  return changed;
+}
+
 }  // namespace
 
 Status ImportEntries(EntryStore& store, const std::vector<ImportedEntry>& entries,
@@ -52,6 +64,10 @@ Status ImportEntries(EntryStore& store, const std::vector<ImportedEntry>& entrie
         }
         for (const ImportedEntry& given : entries) {
           ImportedEntry e = given;
+          if (OnOneLine(e.name) | OnOneLine(e.title)) {
+            out.notes.push_back(
+                {e.line, e.name, "Zeilenumbrüche in Name oder Titel werden zu Leerzeichen."});
+          }
           if (Status s = CheckAbbreviation(e.abbreviation); !s) {
             out.notes.push_back(
                 {e.line, e.name,

@@ -219,7 +219,8 @@ TEST_F(EntriesTest, AnImportIsWrittenOnceWithItsConflictsHandledAsChosen) {
       {"a", "neu a", "", false, "", false, false, "", 2},
       {"c", "c", "MFG", false, "", false, false, "", 3},
       {"d", "d\rx", "#d", true, "", false, false, "Tasten", 4},
-      {"e", "", "e e", false, "", false, false, "", 5},  // never typed as one word
+      {"e", "", "e e", false, "", false, false, "", 5},        // never typed as one word
+      {"f\r\ng", "", "", false, "t\nu", false, false, "", 6},  // names are one line
   };
   const struct {
     OnConflict on_conflict;
@@ -229,9 +230,9 @@ TEST_F(EntriesTest, AnImportIsWrittenOnceWithItsConflictsHandledAsChosen) {
     int added, replaced, skipped;
   } cases[] = {
       {OnConflict::kAsk, false, "a b ", "2=mfg ", 0, 0, 0},
-      {OnConflict::kSkip, true, "a b d e ", "2=mfg 3=#d* ", 2, 0, 2},
-      {OnConflict::kReplace, true, "a c d e ", "2=MFG 3=#d* ", 2, 2, 0},
-      {OnConflict::kKeep, true, "a b a (2) c d e ", "2=mfg 5=#d* ", 4, 0, 0},
+      {OnConflict::kSkip, true, "a b d e f g ", "2=mfg 3=#d* ", 3, 0, 2},
+      {OnConflict::kReplace, true, "a c d e f g ", "2=MFG 3=#d* ", 3, 2, 0},
+      {OnConflict::kKeep, true, "a b a (2) c d e f g ", "2=mfg 5=#d* ", 5, 0, 0},
   };
   for (const auto& c : cases) {
     Library({"a", "b"});
@@ -252,12 +253,20 @@ TEST_F(EntriesTest, AnImportIsWrittenOnceWithItsConflictsHandledAsChosen) {
     ASSERT_EQ(outcome.conflicts.size(), 2u);
     EXPECT_TRUE(outcome.conflicts[0].existing == 1 && !outcome.conflicts[0].by_abbreviation);
     EXPECT_TRUE(outcome.conflicts[1].existing == 2 && outcome.conflicts[1].by_abbreviation);
-    EXPECT_EQ(outcome.notes.size(), c.on_conflict == OnConflict::kKeep ? 2u : 1u);
+    EXPECT_EQ(outcome.notes.size(), c.on_conflict == OnConflict::kKeep ? 3u : 2u);
   }
   // The new entry's text, flag and delivery as they were imported.
   const SnippetEntry d = entries.ReadEntry(5, "lib.ini");
   EXPECT_EQ(UnescapeStoredText(d.text), "d\rx");
   EXPECT_EQ(d.delivery, "Tasten");
+  // An enciphered text the code page cannot hold refuses the import, naming its entry.
+  Library({"a"});
+  ImportOutcome outcome;
+  const Status s =
+      ImportEntries(entries, {{"x", "\xE2\x86\x92", "", false, "", false, true, "", 2}},
+                    OnConflict::kAsk, "lib.ini", &outcome);
+  EXPECT_EQ(s.code, Status::Code::kRefused);
+  EXPECT_EQ(s.message.rfind("„x“: ", 0), 0u) << s.message;
 }
 
 TEST_F(EntriesTest, AbbreviationsAreStoredAsTypedOrRefused) {

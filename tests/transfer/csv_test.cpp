@@ -1,6 +1,7 @@
 // Reading CSV as spreadsheets write it, refusing what cannot be read with its line, and
 // writing it back.
 #include "transfer/csv.h"
+#include "transfer/import_result_json.h"
 #include "transfer/library_csv.h"
 
 #include <gtest/gtest.h>
@@ -143,6 +144,16 @@ TEST(CsvLibraryTest, EntriesAndNotesFromASpreadsheet) {
   EXPECT_FALSE(ReadCsvLibrary("name;abbreviation\nx;y\n", &r, &problem));
   EXPECT_EQ(problem.line, 1u);
   EXPECT_NE(problem.what.find("„Name“ und „Text“"), std::string::npos);
+
+  // What a reader in a library of its own found crosses over whole, a refusal included.
+  ImportResult crossed;
+  ASSERT_TRUE(ImportResultFromJson(ImportResultToJson(true, again, {}), &crossed, &problem));
+  EXPECT_EQ(WriteCsvLibrary(crossed.entries), WriteCsvLibrary(again.entries));
+  EXPECT_EQ(crossed.entries.at(1).line, again.entries.at(1).line);
+  EXPECT_FALSE(ImportResultFromJson(ImportResultToJson(false, {}, {7, "kaputt"}), &r, &problem));
+  EXPECT_TRUE(problem.line == 7 && problem.what == "kaputt");
+  EXPECT_FALSE(ImportResultFromJson("{\"read\":true}", &r, &problem));
+  EXPECT_EQ(problem.line, 0u);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "transfer/beeftext.h"
 #include "transfer/espanso.h"
 #include "transfer/hotstrings.h"
+#include "transfer/library_files.h"
 #include "transfer/peer_text.h"
 
 namespace qm {
@@ -296,6 +297,11 @@ TEST(PeersTest, ReadsAutoHotkeyHotstrings) {
 }
 
 TEST(PeersTest, RefusesWhatItCannotReadWithTheLine) {
+  const auto through = [](LibraryFormat format) -> Reader {
+    return [format](std::string_view bytes, ImportResult* r, TextProblem* problem) {
+      return ReadLibrary(format, bytes, r, problem);
+    };
+  };
   const struct {
     const char* name;
     Reader read;
@@ -322,6 +328,12 @@ TEST(PeersTest, RefusesWhatItCannotReadWithTheLine) {
        "; Umlaute\n::gr::Gr\xFC\xDF"
        "e\n",
        2},
+      {"espanso file in the Windows code page, by its format", through(LibraryFormat::kEspanso),
+       "\n\n\xFC", 3},
+      {"Beeftext file in the Windows code page, by its format", through(LibraryFormat::kBeeftext),
+       "\n\n\xFC", 3},
+      {"script in the Windows code page, by its format", through(LibraryFormat::kAhk), "\n\n\xFC",
+       3},
   };
   for (const auto& c : cases) {
     ImportResult r;
