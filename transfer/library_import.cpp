@@ -64,7 +64,8 @@ Status ImportEntries(EntryStore& store, const std::vector<ImportedEntry>& entrie
         }
         for (const ImportedEntry& given : entries) {
           ImportedEntry e = given;
-          if (OnOneLine(e.name) | OnOneLine(e.title)) {
+          const bool name_joined = OnOneLine(e.name);  // both are put on one line
+          if (const bool title_joined = OnOneLine(e.title); name_joined || title_joined) {
             out.notes.push_back(
                 {e.line, e.name, "Zeilenumbrüche in Name oder Titel werden zu Leerzeichen."});
           }
