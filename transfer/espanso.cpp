@@ -5,6 +5,7 @@
 #include <yaml-cpp/yaml.h>
 
 #include <exception>
+#include <functional>
 #include <map>
 #include <optional>
 #include <set>
@@ -61,9 +62,59 @@ bool IsTrue(const std::map<std::string, YAML::Node>& fields, const std::string& 
   return value && (*value == "true" || *value == "True" || *value == "yes");
 }
 
+// A match's or the file's variables: the dates whose format Quillet's placeholders give, by
+// name, and the names of the others, which stay as text.
+struct Variables {
+  std::map<std::string, std::string> placeholders;
+  std::set<std::string> told;
+};
+
+// Reads a "vars" or "global_vars" list; `note` hears of each variable that is not carried,
+// with the line it stands on.
+void ReadVariableList(const YAML::Node& list, const std::string& kind, Variables* vars,
+                      const std::function<void(std::size_t, std::string)>& note) {
+  if (!list.IsSequence()) return;
+  for (const auto& var : list) {
+    if (!var.IsMap()) continue;
+    const std::map<std::string, YAML::Node> v = Fields(var);
+    const auto scalar = [](const std::map<std::string, YAML::Node>& m, const char* key) {
+      const auto it = m.find(key);
+      return it == m.end() ? std::nullopt : ScalarOf(it->second);
+    };
+    const std::string name = scalar(v, "name").value_or("");
+    const std::string type = scalar(v, "type").value_or("");
+    const std::string named = kind + " " + Quoted(name);
+    const std::string stays = "; " + Quoted("{{" + name + "}}") + " bleibt als Text stehen.";
+    const auto params = v.find("params");
+    const std::map<std::string, YAML::Node> p = params != v.end() && params->second.IsMap()
+                                                    ? Fields(params->second)
+                                                    : std::map<std::string, YAML::Node>();
+    const std::optional<std::string> format = scalar(p, "format");
+    const std::optional<std::string> ours = type == "date" && format && !p.count("offset")
+                                                ? StrftimeAsPlaceholders(*format)
+                                                : std::nullopt;
+    if (ours) {
+      vars->placeholders[name] = *ours;
+      continue;
+    }
+    vars->told.insert(name);
+    const std::size_t line = LineOf(var, 0);
+    if (type != "date" || !format) {
+      note(line,
+           named + " (" + (type.empty() ? "ohne Typ" : type) + ") wird nicht übernommen" + stays);
+    } else if (p.count("offset")) {
+      note(line, named + ": Die Verschiebung des Datums wird nicht übernommen" + stays);
+    } else {
+      note(line, named + ": Das Datumsformat " + Quoted(*format) +
+                     " hat in Quillet keine Entsprechung" + stays);
+    }
+  }
+}
+
 class MatchReader {
  public:
-  MatchReader(const YAML::Node& match, ImportResult* out) : match_(match), out_(out) {}
+  MatchReader(const YAML::Node& match, const Variables& globals, ImportResult* out)
+      : match_(match), globals_(globals), out_(out) {}
 
   // Sets `inside_words` for an entry that espanso expands inside words too.
   void Read(bool* inside_words);
@@ -81,6 +132,7 @@ class MatchReader {
   void ReadOptions(bool* inside_words);
 
   const YAML::Node& match_;
+  const Variables& globals_;
   ImportResult* out_;
   std::map<std::string, YAML::Node> fields_;
   ImportedEntry entry_;
@@ -170,46 +222,20 @@ bool MatchReader::ReadText() {
 }
 
 void MatchReader::ReadVariables() {
-  std::map<std::string, std::string> placeholders;  // by variable name
-  std::set<std::string> told;
-  const auto vars = fields_.find("vars");
-  const bool inject = !fields_.count("inject_vars") || IsTrue(fields_, "inject_vars");
-  if (vars != fields_.end() && vars->second.IsSequence()) {
-    for (const auto& var : vars->second) {
-      if (!var.IsMap()) continue;
-      const std::map<std::string, YAML::Node> v = Fields(var);
-      const auto scalar = [&](const std::map<std::string, YAML::Node>& m, const char* key) {
-        const auto it = m.find(key);
-        return it == m.end() ? std::nullopt : ScalarOf(it->second);
-      };
-      const std::string name = scalar(v, "name").value_or("");
-      const std::string type = scalar(v, "type").value_or("");
-      const std::string shown = Quoted("{{" + name + "}}");
-      told.insert(name);
-      const auto params = v.find("params");
-      const std::map<std::string, YAML::Node> p = params != v.end() && params->second.IsMap()
-                                                      ? Fields(params->second)
-                                                      : std::map<std::string, YAML::Node>();
-      const std::optional<std::string> format = scalar(p, "format");
-      if (type != "date" || !format) {
-        Note("Die Variable " + Quoted(name) + " (" + (type.empty() ? "ohne Typ" : type) +
-             ") wird nicht übernommen; " + shown + " bleibt als Text stehen.");
-      } else if (p.count("offset")) {
-        Note("Die Verschiebung des Datums der Variable " + Quoted(name) +
-             " wird nicht übernommen; " + shown + " bleibt als Text stehen.");
-      } else if (const std::optional<std::string> ours = StrftimeAsPlaceholders(*format)) {
-        placeholders[name] = *ours;
-        if (!inject) {
-          Note("Die Variable " + Quoted(name) + " wird nicht eingesetzt („inject_vars: false“); " +
-               shown + " bleibt als Text stehen.");
-        }
-      } else {
-        Note("Das Datumsformat " + Quoted(*format) + " der Variable " + Quoted(name) +
-             " hat in Quillet keine Entsprechung; " + shown + " bleibt als Text stehen.");
-      }
+  const auto list = fields_.find("vars");
+  if (fields_.count("inject_vars") && !IsTrue(fields_, "inject_vars")) {
+    if (list != fields_.end()) {
+      Note(
+          "Die Variablen werden nicht eingesetzt („inject_vars: false“); der Text bleibt, wie er "
+          "ist.");
     }
+    return;
   }
-  if (!inject) return;
+  Variables own;
+  if (list != fields_.end()) {
+    ReadVariableList(list->second, "Die Variable", &own,
+                     [this](std::size_t, std::string what) { Note(std::move(what)); });
+  }
   std::string out;
   const std::string& text = entry_.text;
   for (std::size_t i = 0; i < text.size();) {
@@ -220,18 +246,24 @@ void MatchReader::ReadVariables() {
       break;
     }
     out += text.substr(i, open - i);
-    const std::string name = TrimBlanks(text.substr(open + 2, close - open - 2));
-    if (const auto p = placeholders.find(name); p != placeholders.end()) {
-      out += p->second;
-    } else {
-      out += text.substr(open, close + 2 - open);
-      if (told.insert(name).second) {
-        Note("Der Verweis " + Quoted("{{" + name + "}}") +
-             " auf eine Variable, die hier nicht steht (etwa eine globale), bleibt als Text "
-             "stehen.");
-      }
-    }
     i = close + 2;
+    const std::string name = TrimBlanks(text.substr(open + 2, close - open - 2));
+    const std::string shown = Quoted("{{" + name + "}}");
+    if (const auto p = own.placeholders.find(name); p != own.placeholders.end()) {
+      out += p->second;
+      continue;
+    }
+    if (const auto p = globals_.placeholders.find(name);
+        p != globals_.placeholders.end() && !own.told.count(name)) {
+      out += p->second;
+      continue;
+    }
+    out += text.substr(open, close + 2 - open);
+    if (!own.told.insert(name).second) continue;
+    Note(globals_.told.count(name)
+             ? "Der Verweis " + shown + " auf die globale Variable bleibt als Text stehen."
+             : "Der Verweis " + shown +
+                   " auf eine Variable, die hier nicht steht, bleibt als Text stehen.");
   }
   entry_.text = std::move(out);
 }
@@ -291,13 +323,15 @@ bool ReadEspansoMatches(std::string_view bytes, ImportResult* result, TextProble
       return false;
     }
     ImportResult out;
+    Variables globals;
     for (const auto& [key, value] : top) {
       if (key == "matches") continue;
       const std::size_t line = LineOf(value, matches_line);
       if (key == "global_vars") {
-        out.notes.push_back({line, "",
-                             "Die globalen Variablen („global_vars“) werden nicht übernommen; "
-                             "Verweise auf sie bleiben als Text stehen."});
+        ReadVariableList(value, "Die globale Variable", &globals,
+                         [&out](std::size_t at, std::string what) {
+                           out.notes.push_back({at, "", std::move(what)});
+                         });
       } else if (key == "imports") {
         out.notes.push_back({line, "",
                              "Die eingebundenen Dateien („imports“) werden nicht gelesen; "
@@ -307,7 +341,7 @@ bool ReadEspansoMatches(std::string_view bytes, ImportResult* result, TextProble
       }
     }
     bool inside_words = false;
-    for (const auto& match : matches->second) MatchReader(match, &out).Read(&inside_words);
+    for (const auto& match : matches->second) MatchReader(match, globals, &out).Read(&inside_words);
     if (inside_words) {
       out.notes.insert(out.notes.begin(),
                        {matches_line, "",

@@ -10,10 +10,10 @@ namespace qm {
 
 // Reads the entries under "matches:": the first trigger is the abbreviation, the label (else
 // the trigger) the name, "replace" the text with each line break as an Enter. A date variable
-// whose format Quillet's placeholders can give becomes them; whatever else Quillet cannot
-// carry (other variables, forms, images, regular expressions, case options, the cursor mark,
-// global variables, imports) is named in the notes, entry by entry. A file that is not YAML,
-// or YAML without "matches:", is refused with its line.
+// (the match's own or a global one) whose format Quillet's placeholders can give becomes them;
+// whatever else Quillet cannot carry (other variables, forms, images, regular expressions,
+// case options, the cursor mark, imports) is named in the notes, entry by entry. A file that
+// is not YAML, or YAML without "matches:", is refused with its line.
 bool ReadEspansoMatches(std::string_view bytes, ImportResult* result, TextProblem* problem);
 
 }  // namespace qm

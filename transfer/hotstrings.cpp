@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -232,6 +233,7 @@ class ScriptReader {
   ImportResult* out_;
   Options defaults_;
   bool v2_ = false;
+  std::string context_;  // the #If line the hotstrings below it depend on; empty: none
   Passed directives_, hotkeys_, code_;
 };
 
@@ -266,10 +268,25 @@ void ScriptReader::Read() {
       if (StartsWithWord(tr, "#hotstring ") && !StartsWithWord(rest, "endchars") &&
           !StartsWithWord(rest, "nomouse")) {
         defaults_.Apply(rest);
+        // Told once here, not again at every hotstring below.
+        if (!defaults_.others.empty()) {
+          std::string all;
+          for (const std::string& o : defaults_.others) all += (all.empty() ? "" : " ") + o;
+          out_->notes.push_back(
+              {i + 1, "", "Die Optionen " + Quoted(all) + " werden nicht übernommen."});
+          defaults_.others.clear();
+        }
       } else if (StartsWithWord(tr, "#requires")) {
         v2_ = FoldCase(tr).find("v2") != std::string::npos;
       } else {
         Pass(directives_, i + 1, tr);
+      }
+      static const std::set<std::string> kConditions = {
+          "#if", "#ifwinactive", "#ifwinnotactive", "#ifwinexist", "#ifwinnotexist", "#hotif"};
+      const std::size_t blank = tr.find_first_of(" \t");
+      if (kConditions.count(FoldCase(tr.substr(0, blank)))) {
+        // A bare one ends the condition of those above it.
+        context_ = blank == std::string_view::npos ? "" : std::string(tr);
       }
       continue;
     }
@@ -310,6 +327,11 @@ bool ScriptReader::Hotstring(std::size_t* i) {
   e.name = abbreviation;
   e.abbreviation = abbreviation;
   e.at_once = o.at_once;
+  if (!context_.empty()) {
+    out_->notes.push_back({e.line, e.name,
+                           "In AutoHotkey gilt der Hotstring nur unter " + Quoted(context_) +
+                               "; Quillet erweitert ihn überall."});
+  }
   std::string_view rest = t.substr(at + 2);
   if (o.execute) {
     out_->notes.push_back(

@@ -62,6 +62,10 @@ global_vars:
     type: echo
     params:
       echo: Muster GmbH
+  - name: heute
+    type: date
+    params:
+      format: "%d.%m.%Y"
 matches:
   - trigger: ":mfg"
     replace: "Mit freundlichen Grüßen\n\tErika Muster"
@@ -83,7 +87,7 @@ matches:
         params:
           format: "%H:%M"
   - trigger: ":monat"
-    replace: "{{m}} bei {{firma}}"
+    replace: "{{m}} bei {{firma}}, {{heute}}"
     vars:
       - name: m
         type: date
@@ -107,44 +111,42 @@ matches:
           cmd: "curl ifconfig.me"
 )~",
       {
-          {":mfg", "Mit freundlichen Grüßen\r\tErika Muster", ":mfg", true, "", 8},
-          {"Anschrift", "Musterstraße 1\r12345 Musterstadt\r", ":adr", false, "", 10},
-          {":heute", "Stand: %tag%.%monat%.%jahr%, %stunde%:%minute% Uhr", ":heute", true, "", 16},
-          {":monat", "{{m}} bei {{firma}}", ":monat", true, "", 27},
-          {":sig", "Gruß", ":sig", true, "Einfügen", 34},
-          {"Kalenderwoche", "KW {{n}}", "", true, "", 38},
-          {":ip", "{{ip}}", ":ip", true, "", 43},
+          {":mfg", "Mit freundlichen Grüßen\r\tErika Muster", ":mfg", true, "", 12},
+          {"Anschrift", "Musterstraße 1\r12345 Musterstadt\r", ":adr", false, "", 14},
+          {":heute", "Stand: %tag%.%monat%.%jahr%, %stunde%:%minute% Uhr", ":heute", true, "", 20},
+          {":monat", "{{m}} bei {{firma}}, %tag%.%monat%.%jahr%", ":monat", true, "", 31},
+          {":sig", "Gruß", ":sig", true, "Einfügen", 38},
+          {"Kalenderwoche", "KW {{n}}", "", true, "", 42},
+          {":ip", "{{ip}}", ":ip", true, "", 47},
       },
       {
           {3, "",
-           "Die globalen Variablen („global_vars“) werden nicht übernommen; Verweise auf sie "
-           "bleiben als Text stehen."},
-          {8, "",
+           "Die globale Variable „firma“ (echo) wird nicht übernommen; „{{firma}}“ bleibt als Text "
+           "stehen."},
+          {12, "",
            "Auslöser, die espanso auch mitten im Wort erweitert, erweitert Quillet sofort, aber "
            "nur am Wortanfang."},
-          {10, "Anschrift",
+          {14, "Anschrift",
            "Die weiteren Auslöser „:anschrift“ werden nicht übernommen: Ein Eintrag hat in Quillet "
            "ein Kürzel."},
-          {27, ":monat",
-           "Das Datumsformat „%B %Y“ der Variable „m“ hat in Quillet keine Entsprechung; „{{m}}“ "
+          {31, ":monat",
+           "Die Variable „m“: Das Datumsformat „%B %Y“ hat in Quillet keine Entsprechung; „{{m}}“ "
            "bleibt als Text stehen."},
-          {27, ":monat",
-           "Der Verweis „{{firma}}“ auf eine Variable, die hier nicht steht (etwa eine globale), "
-           "bleibt als Text stehen."},
-          {34, ":sig",
+          {31, ":monat",
+           "Der Verweis „{{firma}}“ auf die globale Variable bleibt als Text stehen."},
+          {38, ":sig",
            "Die Cursor-Marke „$|$“ wird entfernt: Quillet lässt den Cursor am Ende des Texts."},
-          {34, ":sig",
+          {38, ":sig",
            "Die Angleichung der Groß- und Kleinschreibung an den Auslöser wird nicht übernommen."},
-          {38, "Kalenderwoche",
+          {42, "Kalenderwoche",
            "Der Auslöser als regulärer Ausdruck „:kw(?P<n>\\d+)“ wird nicht übernommen; der "
            "Eintrag kommt ohne Kürzel."},
-          {38, "Kalenderwoche",
-           "Der Verweis „{{n}}“ auf eine Variable, die hier nicht steht (etwa eine globale), "
-           "bleibt als Text stehen."},
-          {41, ":logo",
+          {42, "Kalenderwoche",
+           "Der Verweis „{{n}}“ auf eine Variable, die hier nicht steht, bleibt als Text stehen."},
+          {45, ":logo",
            "Ein Bild („$CONFIG/images/logo.png“) wird nicht übernommen; der Eintrag wird "
            "übergangen."},
-          {43, ":ip",
+          {47, ":ip",
            "Die Variable „ip“ (shell) wird nicht übernommen; „{{ip}}“ bleibt als Text stehen."},
       });
 }
@@ -258,6 +260,10 @@ TEST(PeersTest, ReadsAutoHotkeyHotstrings) {
 */
 #Hotstring * K10
 ::sofort::gleich{!}{U+263A}
+#HotIf WinActive("ahk_exe outlook.exe")
+::gz::Grüezi
+#HotIf
+::ende::Ende
 )~",
       {
           {"mfg", "Mit freundlichen Grüßen", "mfg", false, "", 5},
@@ -270,9 +276,12 @@ TEST(PeersTest, ReadsAutoHotkeyHotstrings) {
           {"kw", "Kalenderwoche\r  eingerückt ; kein Kommentar", "kw", false, "", 12},
           {"kv", "eins zwei", "kv", false, "", 17},
           {"sofort", "gleich!☺", "sofort", true, "", 32},
+          {"gz", "Grüezi", "gz", true, "", 34},
+          {"ende", "Ende", "ende", true, "", 36},
       },
       {
-          {3, "", "Direktiven wie „#SingleInstance Force“ werden übergangen (1 Zeile)."},
+          {3, "",
+           "Direktiven wie „#SingleInstance Force“ werden übergangen (3 Zeilen, die erste hier)."},
           {7, "Ae",
            "Nicht übernommen werden die Optionen ? (auch mitten im Wort), C (Groß- und "
            "Kleinschreibung beachten)."},
@@ -292,7 +301,10 @@ TEST(PeersTest, ReadsAutoHotkeyHotstrings) {
            "übergangen."},
           {24, "", "Zeilen mit Befehlen wie „{“ werden übergangen (3 Zeilen, die erste hier)."},
           {27, "", "Tastenkürzel (Hotkeys) wie „^j::Send \"Strg J\"“ werden übergangen (1 Zeile)."},
-          {32, "sofort", "Nicht übernommen werden die Optionen K10."},
+          {31, "", "Die Optionen „K10“ werden nicht übernommen."},
+          {34, "gz",
+           "In AutoHotkey gilt der Hotstring nur unter „#HotIf WinActive(\"ahk_exe "
+           "outlook.exe\")“; Quillet erweitert ihn überall."},
       });
 }
 
