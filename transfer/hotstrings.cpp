@@ -177,7 +177,8 @@ std::string TypedText(std::string_view s, std::vector<std::string>* kept) {
     } else if (name.size() > 2 && name.compare(0, 2, "u+") == 0 && name.size() <= 8 &&
                std::all_of(name.begin() + 2, name.end(),
                            [](char d) { return std::isxdigit(static_cast<unsigned char>(d)); })) {
-      const unsigned long cp = std::stoul(name.substr(2), nullptr, 16);
+      unsigned long cp = std::stoul(name.substr(2), nullptr, 16);
+      if (cp == '\n') cp = '\r';  // a line feed types an Enter, as every line break does
       if (cp > 0 && cp <= 0x10FFFF && (cp < 0xD800 || cp > 0xDFFF))
         AppendUtf8(typed, static_cast<char32_t>(cp));
     } else {
@@ -195,12 +196,13 @@ std::string TypedText(std::string_view s, std::vector<std::string>* kept) {
   return out;
 }
 
-// Where a comment starts: a ";" at the start or after a blank, not escaped.
-std::size_t CommentAt(std::string_view s) {
+// Where a comment starts: a ";" after a blank, or at the start of `s` where that is the
+// start of a line, not escaped.
+std::size_t CommentAt(std::string_view s, bool line_start) {
   for (std::size_t i = 0; i < s.size(); ++i) {
     if (s[i] == '`') {
       ++i;
-    } else if (s[i] == ';' && (i == 0 || IsBlank(s[i - 1]))) {
+    } else if (s[i] == ';' && (i == 0 ? line_start : IsBlank(s[i - 1]))) {
       return i;
     }
   }
@@ -340,7 +342,7 @@ bool ScriptReader::Hotstring(std::size_t* i) {
              Quoted(TrimBlanks(rest)) + "."});
     return true;
   }
-  rest = TrimRight(TrimLeft(rest.substr(0, CommentAt(rest))));
+  rest = TrimRight(TrimLeft(rest.substr(0, CommentAt(rest, false))));
   if (!rest.empty() && rest != "{") {
     Add(std::move(e), o, std::string(rest), true);
     return true;
@@ -402,7 +404,7 @@ std::string ScriptReader::Continuation(std::size_t* i, bool* ended, bool* escape
       break;
     }
     if (comments) {
-      const std::size_t c = CommentAt(line);
+      const std::size_t c = CommentAt(line, true);
       if (c != std::string_view::npos) {
         line = line.substr(0, c);
         if (TrimLeft(line).empty()) continue;
@@ -426,8 +428,9 @@ void ScriptReader::Add(ImportedEntry e, const Options& o, std::string text, bool
   std::vector<std::string> dropped, kept;
   if (escapes) text = Unescape(text, &dropped);
   NoteOwnPlaceholders(text, e, out_);
-  if (!o.raw) text = TypedText(text, &kept);
-  e.text = LineBreaksAsEnters(text);
+  // The line breaks first: an {Enter} beside one is an Enter of its own.
+  text = LineBreaksAsEnters(text);
+  e.text = o.raw ? std::move(text) : TypedText(text, &kept);
   const auto list = [](const std::vector<std::string>& items) {
     std::string all;
     for (const std::string& item : items) all += (all.empty() ? "" : ", ") + Quoted(item);

@@ -264,6 +264,9 @@ TEST(PeersTest, ReadsAutoHotkeyHotstrings) {
 ::gz::Grüezi
 #HotIf
 ::ende::Ende
+::zwinker::;-) ; lächelt
+::zwei::a{Enter}`nb
+::lf::a{U+000A}b
 )~",
       {
           {"mfg", "Mit freundlichen Grüßen", "mfg", false, "", 5},
@@ -278,6 +281,9 @@ TEST(PeersTest, ReadsAutoHotkeyHotstrings) {
           {"sofort", "gleich!☺", "sofort", true, "", 32},
           {"gz", "Grüezi", "gz", true, "", 34},
           {"ende", "Ende", "ende", true, "", 36},
+          {"zwinker", ";-)", "zwinker", true, "", 37},
+          {"zwei", "a\r\rb", "zwei", true, "", 38},
+          {"lf", "a\rb", "lf", true, "", 39},
       },
       {
           {3, "",
