@@ -128,8 +128,8 @@ void ComboReader::Read(const Json& combo, std::size_t line) {
   const std::string letter_case = SettingOf(combo, "caseSensitivity");
   if (!letter_case.empty() && letter_case != "0" && letter_case != "default" &&
       letter_case.find("insensitive") == std::string::npos) {
-    Note("Die Einstellung zur Groß- und Kleinschreibung (" + letter_case +
-         ") wird nicht übernommen: Quillet unterscheidet sie bei Kürzeln nicht.");
+    Note("Die Einstellung zur Groß- und Kleinschreibung " + Quoted(letter_case) +
+         " wird nicht übernommen: Quillet unterscheidet sie bei Kürzeln nicht.");
   }
   if (const std::optional<std::string> about = StringOf(combo, "description");
       about && !about->empty()) {

@@ -206,7 +206,7 @@ TEST(PeersTest, ReadsABeeftextExport) {
           {14, "Datum heute",
            "Mitten im Wort erweitert Quillet nicht (lockere Erkennung), nur vom Wortanfang an."},
           {14, "Datum heute",
-           "Die Einstellung zur Groß- und Kleinschreibung (1) wird nicht übernommen: Quillet "
+           "Die Einstellung zur Groß- und Kleinschreibung „1“ wird nicht übernommen: Quillet "
            "unterscheidet sie bei Kürzeln nicht."},
           {22, "Alte Adresse",
            "Die Variable „#{dateTime:MMMM}“ hat in Quillet keine Entsprechung und bleibt als Text "
