@@ -107,7 +107,7 @@ Timing ImportOnce(qm::FileSystem& real, const std::string& source, qm::LibraryFo
   const double start = NowMs();
   qm::ImportResult read;
   std::string message;
-  if (qm::LoadLibraryFile(fs, source, format, &read, &message) != qm::LoadFailure::kNone) {
+  if (qm::LoadLibraryFile(fs, source, format, &read, &message, nullptr) != qm::LoadFailure::kNone) {
     std::printf("  cannot read %s: %s\n", source.c_str(), message.c_str());
     return t;
   }

@@ -10,6 +10,7 @@
 #include "store/ini_document.h"
 #include "store/stored_text.h"
 #include "text/utf.h"
+#include "transfer/espanso.h"
 #include "transfer/library_export.h"
 #include "transfer/library_files.h"
 
@@ -154,7 +155,7 @@ int RunQuilletCli(const std::vector<std::string>& args, std::istream& in, std::o
     }
     ImportResult read;
     std::string message;
-    switch (LoadLibraryFile(fs, args[3], *format, &read, &message)) {
+    switch (LoadLibraryFile(fs, args[3], *format, &read, &message, ReadEspansoMatches)) {
       case LoadFailure::kNone:
         break;
       case LoadFailure::kMissing:

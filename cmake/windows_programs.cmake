@@ -104,7 +104,15 @@ file(GLOB QM_QUILLET_UI_SOURCES CONFIGURE_DEPENDS quillet/*_win32.cpp
 list(FILTER QM_QUILLET_UI_SOURCES EXCLUDE REGEX "_main_win32\\.cpp$")
 add_library(qm_quillet_ui STATIC ${QM_QUILLET_UI_SOURCES})
 target_link_libraries(qm_quillet_ui PUBLIC qm_win_ui qm_platform comctl32)
+# quillet-yaml.dll: the reader of espanso's files with the YAML library, which Quillet.exe
+# loads from beside itself at the first such import. Plain C at its edge, its own runtime inside.
+add_library(quillet-yaml SHARED transfer/espanso_library_win32.cpp)
+set_target_properties(quillet-yaml PROPERTIES PREFIX "")
+target_link_libraries(quillet-yaml PRIVATE qm_yaml_formats)
+target_link_options(quillet-yaml PRIVATE -static -static-libgcc -static-libstdc++
+                    $<$<CONFIG:Release>:-s>)
 add_executable(Quillet WIN32 quillet/quillet_main_win32.cpp $<TARGET_OBJECTS:quillet_resources>)
+add_dependencies(Quillet quillet-yaml)
 target_link_libraries(Quillet PRIVATE qm_quillet_ui)
 target_link_options(Quillet PRIVATE -municode $<$<CONFIG:Release>:-s>)
 # The sample library goes beside the program, where the first start copies it, with the file

@@ -8,17 +8,6 @@
 namespace qm {
 namespace {
 
-std::size_t LineAt(std::string_view text, std::size_t pos) {
-  std::size_t line = 1;
-  for (std::size_t i = 0; i < pos && i < text.size(); ++i) {
-    // CR LF, CR and LF each end a line.
-    if (text[i] == '\n' || (text[i] == '\r' && (i + 1 >= text.size() || text[i + 1] != '\n'))) {
-      ++line;
-    }
-  }
-  return line;
-}
-
 bool DecodeUtf16(std::string_view bytes, bool little_endian, std::string* utf8,
                  TextProblem* problem) {
   if (bytes.size() % 2 != 0) {
@@ -55,6 +44,17 @@ bool DecodeUtf16(std::string_view bytes, bool little_endian, std::string* utf8,
 }
 
 }  // namespace
+
+std::size_t LineAt(std::string_view text, std::size_t pos) {
+  std::size_t line = 1;
+  for (std::size_t i = 0; i < pos && i < text.size(); ++i) {
+    // CR LF, CR and LF each end a line.
+    if (text[i] == '\n' || (text[i] == '\r' && (i + 1 >= text.size() || text[i + 1] != '\n'))) {
+      ++line;
+    }
+  }
+  return line;
+}
 
 bool DecodeTextFile(std::string_view bytes, std::string* utf8, TextProblem* problem) {
   if (bytes.substr(0, 2) == "\xFF\xFE") return DecodeUtf16(bytes.substr(2), true, utf8, problem);

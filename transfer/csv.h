@@ -21,6 +21,9 @@ struct TextProblem {
 // is refused with the line of the first byte that does not fit.
 bool DecodeTextFile(std::string_view bytes, std::string* utf8, TextProblem* problem);
 
+// The line of the byte at `pos` in `text`, counted from 1; CR LF, CR and LF each end a line.
+std::size_t LineAt(std::string_view text, std::size_t pos);
+
 struct CsvTable {
   char separator = ',';
   std::vector<std::vector<std::string>> rows;

@@ -6,6 +6,7 @@
 
 #include "text/text_lists.h"
 #include "text/utf.h"
+#include "transfer/peer_text.h"
 
 namespace qm {
 namespace {
@@ -49,16 +50,6 @@ std::optional<bool> Flag(std::string_view value) {
 }
 
 }  // namespace
-
-std::string LineBreaksAsEnters(std::string_view text) {
-  std::string out;
-  out.reserve(text.size());
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-    out += text[i] == '\n' ? '\r' : text[i];
-  }
-  return out;
-}
 
 std::string ImportedName(std::string_view given, std::size_t line, std::vector<ImportNote>* notes) {
   std::string name = LineBreaksAsEnters(given);

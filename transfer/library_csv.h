@@ -11,9 +11,6 @@
 
 namespace qm {
 
-// Each line break (CR LF, LF or CR) as the one CR that types an Enter.
-std::string LineBreaksAsEnters(std::string_view text);
-
 // An imported entry's name: blanks at its ends trimmed, its line breaks made blanks with a
 // note. Empty where there is no name.
 std::string ImportedName(std::string_view given, std::size_t line, std::vector<ImportNote>* notes);

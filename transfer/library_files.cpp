@@ -1,6 +1,8 @@
 // The formats a library moves in and out by.
 #include "transfer/library_files.h"
 
+#include "transfer/beeftext.h"
+#include "transfer/hotstrings.h"
 #include "transfer/library_csv.h"
 #include "transfer/library_json.h"
 
@@ -37,23 +39,26 @@ bool CanExportTo(LibraryFormat format) {
 }
 
 bool ReadLibrary(LibraryFormat format, std::string_view bytes, ImportResult* result,
-                 TextProblem* problem) {
+                 TextProblem* problem, FormatReader yaml_reader) {
   switch (format) {
     case LibraryFormat::kCsv:
       return ReadCsvLibrary(bytes, result, problem);
     case LibraryFormat::kJson:
       return ReadJsonLibrary(bytes, result, problem);
     case LibraryFormat::kEspanso:
-    case LibraryFormat::kBeeftext:
-    case LibraryFormat::kAhk:
+      if (yaml_reader) return yaml_reader(bytes, result, problem);
       break;
+    case LibraryFormat::kBeeftext:
+      return ReadBeeftextCombos(bytes, result, problem);
+    case LibraryFormat::kAhk:
+      return ReadHotstrings(bytes, result, problem);
   }
-  *problem = {0, "Dieses Format kann noch nicht gelesen werden."};
+  *problem = {0, "Dieses Format kann hier nicht gelesen werden."};
   return false;
 }
 
 LoadFailure LoadLibraryFile(FileSystem& fs, const std::string& path, LibraryFormat format,
-                            ImportResult* result, std::string* message) {
+                            ImportResult* result, std::string* message, FormatReader yaml_reader) {
   const std::string named = Quoted(path);
   const FileStamp stamp = fs.Stat(path);
   if (!stamp.exists) {
@@ -71,7 +76,7 @@ LoadFailure LoadLibraryFile(FileSystem& fs, const std::string& path, LibraryForm
     return LoadFailure::kUnreadable;
   }
   TextProblem problem;
-  if (!ReadLibrary(format, *bytes, result, &problem)) {
+  if (!ReadLibrary(format, *bytes, result, &problem, yaml_reader)) {
     *message = named;
     if (problem.line > 0) *message += ", Zeile " + std::to_string(problem.line);
     *message += ": " + problem.what;

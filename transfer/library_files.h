@@ -26,16 +26,21 @@ bool CanExportTo(LibraryFormat format);
 // Larger files are no library; reading them whole would only take the memory.
 inline constexpr std::uint64_t kLargestImport = 64u << 20;
 
-// Reads the entries of a file in `format` from its bytes as they are.
+// A reader of one format, as ReadCsvLibrary.
+using FormatReader = bool (*)(std::string_view bytes, ImportResult* result, TextProblem* problem);
+
+// Reads the entries of a file in `format` from its bytes as they are. espanso's files need
+// the YAML library, which lives apart from the core (see transfer/espanso.h): `yaml_reader`
+// reads them, and without one they are refused.
 bool ReadLibrary(LibraryFormat format, std::string_view bytes, ImportResult* result,
-                 TextProblem* problem);
+                 TextProblem* problem, FormatReader yaml_reader);
 
 enum class LoadFailure { kNone, kMissing, kTooLarge, kUnreadable, kBad };
 
 // Reads the file `path` in `format`. Where it fails, `message` names the file and, where the
 // fault has one, the line.
 LoadFailure LoadLibraryFile(FileSystem& fs, const std::string& path, LibraryFormat format,
-                            ImportResult* result, std::string* message);
+                            ImportResult* result, std::string* message, FormatReader yaml_reader);
 
 // The report of an import, one line each: what reading and storing noted, entry by entry,
 // then the conflicts.

@@ -9,6 +9,7 @@
 #include "text/text_lists.h"
 #include "text/utf.h"
 #include "transfer/library_csv.h"
+#include "transfer/peer_text.h"
 
 namespace qm {
 namespace {
@@ -59,16 +60,6 @@ std::vector<std::size_t> ValueLines(std::string_view text) {
     }
   }
   return lines;
-}
-
-// The line of the character at `offset`.
-std::size_t LineAt(std::string_view text, std::size_t offset) {
-  std::size_t line = 1;
-  for (std::size_t i = 0; i < offset && i < text.size(); ++i) {
-    if (text[i] == '\n' || (text[i] == '\r' && (i + 1 >= text.size() || text[i + 1] != '\n')))
-      ++line;
-  }
-  return line;
 }
 
 // Builds the document through nlohmann's own builder, noting which values are the entries,

@@ -1,0 +1,366 @@
+// espanso's match files as entries for the library.
+#include "transfer/espanso.h"
+
+#include <yaml-cpp/depthguard.h>
+#include <yaml-cpp/yaml.h>
+
+#include <exception>
+#include <functional>
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "text/text_lists.h"
+#include "transfer/peer_text.h"
+
+namespace qm {
+namespace {
+
+std::size_t LineOf(const YAML::Node& node, std::size_t otherwise) {
+  const YAML::Mark mark = node.Mark();
+  return mark.is_null() ? otherwise : static_cast<std::size_t>(mark.line) + 1;
+}
+
+std::optional<std::string> ScalarOf(const YAML::Node& node) {
+  if (!node.IsDefined() || !node.IsScalar()) return std::nullopt;
+  return node.Scalar();
+}
+
+// A mapping's values by key, the first of a repeated key winning, with the keys that a
+// "<<" merge brings in where the mapping has none of its own.
+std::map<std::string, YAML::Node> Fields(const YAML::Node& map) {
+  std::map<std::string, YAML::Node> fields;
+  std::vector<YAML::Node> merged;
+  for (const auto& kv : map) {
+    const std::optional<std::string> key = ScalarOf(kv.first);
+    if (!key) continue;
+    if (*key == "<<") {
+      if (kv.second.IsMap()) merged.push_back(kv.second);
+      if (kv.second.IsSequence()) {
+        for (const auto& m : kv.second) merged.push_back(m);
+      }
+      continue;
+    }
+    fields.emplace(*key, kv.second);
+  }
+  for (const YAML::Node& m : merged) {
+    if (!m.IsMap()) continue;
+    for (const auto& kv : m) {
+      if (const std::optional<std::string> key = ScalarOf(kv.first))
+        fields.emplace(*key, kv.second);
+    }
+  }
+  return fields;
+}
+
+bool IsTrue(const std::map<std::string, YAML::Node>& fields, const std::string& key) {
+  const auto it = fields.find(key);
+  const std::optional<std::string> value = it == fields.end() ? std::nullopt : ScalarOf(it->second);
+  return value && (*value == "true" || *value == "True" || *value == "yes");
+}
+
+// A match's or the file's variables: the dates whose format Quillet's placeholders give, by
+// name, and the names of the others, which stay as text.
+struct Variables {
+  std::map<std::string, std::string> placeholders;
+  std::set<std::string> told;
+};
+
+// Reads a "vars" or "global_vars" list; `note` hears of each variable that is not carried,
+// with the line it stands on.
+void ReadVariableList(const YAML::Node& list, const std::string& kind, Variables* vars,
+                      const std::function<void(std::size_t, std::string)>& note) {
+  if (!list.IsSequence()) return;
+  for (const auto& var : list) {
+    if (!var.IsMap()) continue;
+    const std::map<std::string, YAML::Node> v = Fields(var);
+    const auto scalar = [](const std::map<std::string, YAML::Node>& m, const char* key) {
+      const auto it = m.find(key);
+      return it == m.end() ? std::nullopt : ScalarOf(it->second);
+    };
+    const std::string name = scalar(v, "name").value_or("");
+    const std::string type = scalar(v, "type").value_or("");
+    const std::string named = kind + " " + Quoted(name);
+    const std::string stays = "; " + Quoted("{{" + name + "}}") + " bleibt als Text stehen.";
+    const auto params = v.find("params");
+    const std::map<std::string, YAML::Node> p = params != v.end() && params->second.IsMap()
+                                                    ? Fields(params->second)
+                                                    : std::map<std::string, YAML::Node>();
+    const std::optional<std::string> format = scalar(p, "format");
+    const std::optional<std::string> ours = type == "date" && format && !p.count("offset")
+                                                ? StrftimeAsPlaceholders(*format)
+                                                : std::nullopt;
+    if (ours) {
+      vars->placeholders[name] = *ours;
+      continue;
+    }
+    vars->told.insert(name);
+    const std::size_t line = LineOf(var, 0);
+    if (type != "date" || !format) {
+      note(line,
+           named + " (" + (type.empty() ? "ohne Typ" : type) + ") wird nicht übernommen" + stays);
+    } else if (p.count("offset")) {
+      note(line, named + ": Die Verschiebung des Datums wird nicht übernommen" + stays);
+    } else {
+      note(line, named + ": Das Datumsformat " + Quoted(*format) +
+                     " hat in Quillet keine Entsprechung" + stays);
+    }
+  }
+}
+
+class MatchReader {
+ public:
+  MatchReader(const YAML::Node& match, const Variables& globals, ImportResult* out)
+      : match_(match), globals_(globals), out_(out) {}
+
+  // Sets `inside_words` for an entry that espanso expands inside words too.
+  void Read(bool* inside_words);
+
+ private:
+  void Note(std::string what) {
+    out_->notes.push_back({entry_.line, entry_.name, std::move(what)});
+  }
+  std::optional<std::string> Field(const std::string& key) const {
+    const auto it = fields_.find(key);
+    return it == fields_.end() ? std::nullopt : ScalarOf(it->second);
+  }
+  bool ReadText();
+  void ReadVariables();
+  void ReadOptions(bool* inside_words);
+
+  const YAML::Node& match_;
+  const Variables& globals_;
+  ImportResult* out_;
+  std::map<std::string, YAML::Node> fields_;
+  ImportedEntry entry_;
+};
+
+void MatchReader::Read(bool* inside_words) {
+  entry_.line = LineOf(match_, 0);
+  if (!match_.IsMap()) {
+    out_->notes.push_back(
+        {entry_.line, "", "Ein Eintrag unter „matches“ ist keine Zuordnung und wird übergangen."});
+    return;
+  }
+  fields_ = Fields(match_);
+  std::vector<std::string> triggers;
+  if (const std::optional<std::string> t = Field("trigger")) triggers.push_back(*t);
+  if (const auto it = fields_.find("triggers"); it != fields_.end() && it->second.IsSequence()) {
+    for (const auto& t : it->second) {
+      if (const std::optional<std::string> s = ScalarOf(t)) triggers.push_back(*s);
+    }
+  }
+  const std::optional<std::string> regex = Field("regex");
+  const std::optional<std::string> label = Field("label");
+  if (!triggers.empty()) entry_.abbreviation = triggers.front();
+  entry_.name = TrimBlanks(label               ? *label
+                           : !triggers.empty() ? triggers.front()
+                                               : regex.value_or(""));
+  if (entry_.name.empty()) {
+    out_->notes.push_back(
+        {entry_.line, "", "Ein Eintrag ohne Auslöser und ohne „label“ wird übergangen."});
+    return;
+  }
+  if (triggers.size() > 1) {
+    std::string others;
+    for (std::size_t i = 1; i < triggers.size(); ++i)
+      others += (i > 1 ? ", " : "") + Quoted(triggers[i]);
+    Note("Die weiteren Auslöser " + others +
+         " werden nicht übernommen: Ein Eintrag hat in Quillet ein Kürzel.");
+  }
+  if (regex) {
+    Note("Der Auslöser als regulärer Ausdruck " + Quoted(*regex) + " wird nicht übernommen" +
+         (triggers.empty() ? "; der Eintrag kommt ohne Kürzel." : "."));
+  }
+  if (!ReadText()) return;
+  ReadOptions(inside_words);
+  out_->entries.push_back(std::move(entry_));
+}
+
+bool MatchReader::ReadText() {
+  static const std::pair<const char*, const char*> kSources[] = {
+      {"replace", nullptr},
+      {"html", "Der Text ist HTML; er kommt mit seinen Auszeichnungen als Text."},
+      {"markdown", "Der Text ist Markdown; er kommt mit seinen Auszeichnungen als Text."},
+      {"form",
+       "Das Formular wird nicht übernommen; sein Text bleibt mit den Feldern [[…]] "
+       "stehen."},
+  };
+  std::optional<std::string> text;
+  for (const auto& [key, note] : kSources) {
+    if (text) break;
+    text = Field(key);
+    if (text && note) Note(note);
+  }
+  if (!text) {
+    const std::optional<std::string> image = Field("image_path");
+    Note(image ? "Ein Bild (" + Quoted(*image) +
+                     ") wird nicht übernommen; der Eintrag wird übergangen."
+               : std::string("Der Eintrag hat keinen Text („replace“) und wird übergangen."));
+    return false;
+  }
+  entry_.text = std::move(*text);
+  NoteOwnPlaceholders(entry_.text, entry_, out_);
+  ReadVariables();
+  if (entry_.text.find("$|$") != std::string::npos) {
+    std::string without;
+    for (std::size_t i = 0; i < entry_.text.size(); ++i) {
+      if (entry_.text.compare(i, 3, "$|$") == 0) {
+        i += 2;
+      } else {
+        without += entry_.text[i];
+      }
+    }
+    entry_.text = std::move(without);
+    Note("Die Cursor-Marke „$|$“ wird entfernt: Quillet lässt den Cursor am Ende des Texts.");
+  }
+  entry_.text = LineBreaksAsEnters(entry_.text);
+  return true;
+}
+
+void MatchReader::ReadVariables() {
+  const auto list = fields_.find("vars");
+  if (fields_.count("inject_vars") && !IsTrue(fields_, "inject_vars")) {
+    if (list != fields_.end()) {
+      Note(
+          "Die Variablen werden nicht eingesetzt („inject_vars: false“); der Text bleibt, wie er "
+          "ist.");
+    }
+    return;
+  }
+  Variables own;
+  if (list != fields_.end()) {
+    ReadVariableList(list->second, "Die Variable", &own,
+                     [this](std::size_t, std::string what) { Note(std::move(what)); });
+  }
+  std::string out;
+  const std::string& text = entry_.text;
+  for (std::size_t i = 0; i < text.size();) {
+    const std::size_t open = text.find("{{", i);
+    const std::size_t close = open == std::string::npos ? open : text.find("}}", open + 2);
+    if (close == std::string::npos) {
+      out += text.substr(i);
+      break;
+    }
+    out += text.substr(i, open - i);
+    i = close + 2;
+    const std::string name = TrimBlanks(text.substr(open + 2, close - open - 2));
+    const std::string shown = Quoted("{{" + name + "}}");
+    if (const auto p = own.placeholders.find(name); p != own.placeholders.end()) {
+      out += p->second;
+      continue;
+    }
+    if (const auto p = globals_.placeholders.find(name);
+        p != globals_.placeholders.end() && !own.told.count(name)) {
+      out += p->second;
+      continue;
+    }
+    out += text.substr(open, close + 2 - open);
+    if (!own.told.insert(name).second) continue;
+    Note(globals_.told.count(name)
+             ? "Der Verweis " + shown + " auf die globale Variable bleibt als Text stehen."
+             : "Der Verweis " + shown +
+                   " auf eine Variable, die hier nicht steht, bleibt als Text stehen.");
+  }
+  entry_.text = std::move(out);
+}
+
+void MatchReader::ReadOptions(bool* inside_words) {
+  static const std::set<std::string> kRead = {
+      "trigger",  "triggers",  "regex",       "label",      "replace",        "html",
+      "markdown", "form",      "form_fields", "image_path", "vars",           "inject_vars",
+      "word",     "left_word", "right_word",  "force_mode", "force_clipboard"};
+  // espanso expands as soon as the trigger is typed, inside words too, unless told to wait
+  // for a word's edges; Quillet's abbreviations start at a word's start.
+  const bool word = IsTrue(fields_, "word");
+  const bool right = IsTrue(fields_, "right_word");
+  entry_.at_once = !word && !right;
+  if (!entry_.abbreviation.empty() && !word && !IsTrue(fields_, "left_word")) {
+    if (right) {
+      Note("Mitten im Wort erweitert Quillet nicht („right_word“), nur vom Wortanfang an.");
+    } else {
+      *inside_words = true;
+    }
+  }
+  const std::optional<std::string> mode = Field("force_mode");
+  if (mode == "clipboard" || IsTrue(fields_, "force_clipboard")) {
+    entry_.delivery = "Einfügen";
+  } else if (mode == "keys") {
+    entry_.delivery = "Tasten";
+  } else if (mode) {
+    Note("Die Übertragungsart " + Quoted(*mode) + " wird nicht übernommen.");
+  }
+  if (fields_.count("propagate_case") || fields_.count("uppercase_style")) {
+    Note("Die Angleichung der Groß- und Kleinschreibung an den Auslöser wird nicht übernommen.");
+  }
+  for (const auto& [key, value] : fields_) {
+    if (kRead.count(key) || key == "propagate_case" || key == "uppercase_style") continue;
+    Note("Die Angabe " + Quoted(key) + " wird nicht übernommen.");
+  }
+}
+
+}  // namespace
+
+bool ReadEspansoMatches(std::string_view bytes, ImportResult* result, TextProblem* problem) {
+  std::string text;
+  if (!DecodeTextFile(bytes, &text, problem)) return false;
+  try {
+    const YAML::Node root = YAML::Load(text);
+    const std::map<std::string, YAML::Node> top =
+        root.IsMap() ? Fields(root) : std::map<std::string, YAML::Node>();
+    const auto matches = top.find("matches");
+    if (matches == top.end()) {
+      *problem = {LineOf(root, 1),
+                  "Die Datei ist keine Match-Datei von espanso: Ihr fehlt die Liste „matches:“."};
+      return false;
+    }
+    const std::size_t matches_line = LineOf(matches->second, 1);
+    if (!matches->second.IsSequence() && !matches->second.IsNull()) {
+      *problem = {matches_line, "„matches:“ ist keine Liste von Einträgen."};
+      return false;
+    }
+    ImportResult out;
+    Variables globals;
+    for (const auto& [key, value] : top) {
+      if (key == "matches") continue;
+      const std::size_t line = LineOf(value, matches_line);
+      if (key == "global_vars") {
+        ReadVariableList(value, "Die globale Variable", &globals,
+                         [&out](std::size_t at, std::string what) {
+                           out.notes.push_back({at, "", std::move(what)});
+                         });
+      } else if (key == "imports") {
+        out.notes.push_back({line, "",
+                             "Die eingebundenen Dateien („imports“) werden nicht gelesen; "
+                             "importieren Sie sie einzeln."});
+      } else {
+        out.notes.push_back({line, "", "Der Abschnitt " + Quoted(key) + " wird nicht übernommen."});
+      }
+    }
+    bool inside_words = false;
+    for (const auto& match : matches->second) MatchReader(match, globals, &out).Read(&inside_words);
+    if (inside_words) {
+      out.notes.insert(out.notes.begin(),
+                       {matches_line, "",
+                        "Auslöser, die espanso auch mitten im Wort erweitert, erweitert Quillet "
+                        "sofort, aber nur am Wortanfang."});
+    }
+    SortNotesByLine(&out);
+    *result = std::move(out);
+    return true;
+  } catch (const YAML::DeepRecursion& e) {
+    *problem = {static_cast<std::size_t>(e.mark.line) + 1,
+                "Die Datei ist zu tief verschachtelt, um sie als YAML zu lesen."};
+  } catch (const YAML::Exception& e) {
+    *problem = {e.mark.is_null() ? 0 : static_cast<std::size_t>(e.mark.line) + 1,
+                "Die Datei ist kein gültiges YAML (" + e.msg + ")."};
+  } catch (const std::exception& e) {
+    *problem = {0, std::string("Die Datei lässt sich nicht als YAML lesen (") + e.what() + ")."};
+  }
+  return false;
+}
+
+}  // namespace qm

@@ -1,0 +1,146 @@
+// What the importers of other snippet tools share.
+#include "transfer/peer_text.h"
+
+#include <algorithm>
+#include <array>
+#include <utility>
+
+#include "text/utf.h"
+
+namespace qm {
+
+std::string LineBreaksAsEnters(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    out += text[i] == '\n' ? '\r' : text[i];
+  }
+  return out;
+}
+
+std::optional<std::string> StrftimeAsPlaceholders(std::string_view format) {
+  // Only the pieces whose output Quillet's placeholders give exactly: two digits, four for
+  // the year, 24 hours, the weekday's full name.
+  static const std::array<std::pair<char, const char*>, 11> kPieces = {{
+      {'d', "%tag%"},
+      {'m', "%monat%"},
+      {'Y', "%jahr%"},
+      {'H', "%stunde%"},
+      {'M', "%minute%"},
+      {'S', "%sekunde%"},
+      {'A', "%wochentag%"},
+      {'F', "%jahr%-%monat%-%tag%"},
+      {'T', "%stunde%:%minute%:%sekunde%"},
+      {'R', "%stunde%:%minute%"},
+      {'%', "%"},
+  }};
+  std::string out;
+  for (std::size_t i = 0; i < format.size(); ++i) {
+    if (format[i] != '%') {
+      out += format[i];
+      continue;
+    }
+    if (++i == format.size()) return std::nullopt;
+    bool found = false;
+    for (const auto& [piece, placeholder] : kPieces) {
+      if (format[i] == piece) {
+        out += placeholder;
+        found = true;
+      }
+    }
+    if (!found) return std::nullopt;
+  }
+  return out;
+}
+
+std::optional<std::string> QtFormatAsPlaceholders(std::string_view format) {
+  static const std::array<std::pair<std::string_view, const char*>, 8> kPieces = {{
+      {"dd", "%tag%"},
+      {"dddd", "%wochentag%"},
+      {"MM", "%monat%"},
+      {"yyyy", "%jahr%"},
+      {"HH", "%stunde%"},
+      {"hh", "%stunde%"},  // 24 hours unless AP is there, and AP has no placeholder
+      {"mm", "%minute%"},
+      {"ss", "%sekunde%"},
+  }};
+  static constexpr std::string_view kLetters = "dMyhHmszaAt";
+  std::string out;
+  for (std::size_t i = 0; i < format.size();) {
+    const char c = format[i];
+    if (c == '\'') {
+      // Quoted text as it stands; two quotes in a row are one.
+      std::size_t k = i + 1;
+      if (k < format.size() && format[k] == '\'') {
+        out += '\'';
+        i = k + 1;
+        continue;
+      }
+      for (; k < format.size(); ++k) {
+        if (format[k] == '\'' && k + 1 < format.size() && format[k + 1] == '\'') {
+          out += format[k++];
+        } else if (format[k] == '\'') {
+          break;
+        } else {
+          out += format[k];
+        }
+      }
+      i = k + 1;
+      continue;
+    }
+    if (kLetters.find(c) == std::string_view::npos) {
+      out += c;
+      ++i;
+      continue;
+    }
+    std::size_t run = i;
+    while (run < format.size() && format[run] == c) ++run;
+    const std::string_view piece = format.substr(i, run - i);
+    const char* placeholder = nullptr;
+    for (const auto& [letters, p] : kPieces) {
+      if (letters == piece) placeholder = p;
+    }
+    if (!placeholder) return std::nullopt;
+    out += placeholder;
+    i = run;
+  }
+  return out;
+}
+
+std::string Quoted(std::string_view text) {
+  constexpr std::size_t kLongest = 60;
+  std::string out = "„";
+  std::size_t count = 0;
+  for (std::size_t pos = 0; pos < text.size();) {
+    if (++count > kLongest) {
+      out += "…";
+      break;
+    }
+    const char32_t cp = NextCodePoint(text, pos);
+    AppendUtf8(out, cp == U'\r' || cp == U'\n' || cp == U'\t' ? U' ' : cp);
+  }
+  return out + "“";
+}
+
+void NoteOwnPlaceholders(const std::string& text, const ImportedEntry& entry, ImportResult* out) {
+  static constexpr std::array<std::string_view, 10> kOwn = {
+      "%zeit%", "%stunde%", "%minute%",    "%sekunde%", "%datum%",
+      "%tag%",  "%monat%",  "%wochentag%", "%jahr%",    "%datei="};
+  const std::string folded = FoldCase(text);
+  for (const std::string_view own : kOwn) {
+    if (folded.find(own) == std::string::npos) continue;
+    out->notes.push_back({entry.line, entry.name,
+                          Quoted(own) +
+                              " im Text ist in Quillet ein Platzhalter und wird beim Senden "
+                              "ersetzt."});
+    return;
+  }
+}
+
+void SortNotesByLine(ImportResult* result) {
+  std::stable_sort(result->notes.begin(), result->notes.end(),
+                   [](const ImportNote& a, const ImportNote& b) { return a.line < b.line; });
+}
+
+}  // namespace qm
