@@ -6,6 +6,7 @@
 
 #include <utility>
 
+#include "text/utf.h"
 #include "transfer/library_export.h"
 #include "transfer/library_import.h"
 
@@ -172,6 +173,13 @@ void LibraryTransfer::Export(const std::optional<EntryKey>& entry) {
       entry ? "Eintrag exportieren" : "Bibliothek exportieren", ExportFileTypes(),
       entry ? FileNameOf(entry->name) : "Quillet-Bibliothek");
   if (!chosen) return;
+  // The library overwritten by its own export would be lost.
+  if (FoldCase(chosen->path) == FoldCase(data_file_)) {
+    Tell("Die Datendatei selbst kann nicht das Ziel eines Exports sein; bitte wählen Sie eine "
+         "andere Datei.",
+         MessageIcon::kExclamation);
+    return;
+  }
   std::vector<int> numbers;
   if (entry) {
     SnippetEntry found;

@@ -942,6 +942,10 @@ TEST_F(LibraryTransferTest, AnExportDeciphersOnlyWithConsentAndSaysWhatItLeftOut
   EXPECT_NE(dialogs.messages.back().text.find("„Weg“ ist in der Datendatei nicht mehr"),
             std::string::npos);
   EXPECT_EQ(FileNameOf("a/b:c?. "), "a_b_c_");
+  // The data file as the target would lose the library.
+  files.answers.push_back(ChosenFile{"c:\\q\\QUILLET.INI", 0});
+  transfer.Export();
+  EXPECT_EQ(Reloaded().size(), 2u);
 }
 
 }  // namespace

@@ -369,6 +369,12 @@ TEST_F(MainFormTest, AnEmptyLibraryDisablesTheEntryControls) {
   EXPECT_TRUE(GetMenuState(edit, CommandId(QuilletCommand::kEditFind), MF_BYCOMMAND) & MF_GRAYED);
   EXPECT_TRUE(GetMenuState(edit, CommandId(QuilletCommand::kEditFindNext), MF_BYCOMMAND) &
               MF_GRAYED);
+  // No entry to export; the whole library's import and export stay.
+  HMENU bar = GetMenu(form.hwnd());
+  EXPECT_TRUE(GetMenuState(bar, CommandId(QuilletCommand::kMenuExportEntry), MF_BYCOMMAND) &
+              MF_GRAYED);
+  EXPECT_EQ(GetMenuState(bar, CommandId(QuilletCommand::kMenuImport), MF_BYCOMMAND), 0u);
+  EXPECT_EQ(GetMenuState(bar, CommandId(QuilletCommand::kMenuExport), MF_BYCOMMAND), 0u);
   EXPECT_EQ(form.EditorText(), "");
 }
 
