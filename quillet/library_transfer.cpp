@@ -4,6 +4,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include <iterator>
+#include <string_view>
 #include <utility>
 
 #include "text/utf.h"
