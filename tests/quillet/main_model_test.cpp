@@ -1,5 +1,6 @@
 // The main window's decisions against a fake window: control states, the entry commands with
-// scripted answers, saving the entry being edited, the Unicode and failed-write messages.
+// scripted answers, saving the entry being edited, the Unicode and failed-write messages, and
+// the import and export commands.
 #include "quillet/main_model.h"
 
 #include <gtest/gtest.h>

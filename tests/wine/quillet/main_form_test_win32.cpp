@@ -1,5 +1,6 @@
 // The real main window in-process: its list, rich-text editor, key recording, edit commands
-// and layout, driven with messages as the system would deliver them.
+// and layout, and the windows of its import, driven with messages as the system would
+// deliver them.
 #include <windows.h>
 
 #include <richedit.h>

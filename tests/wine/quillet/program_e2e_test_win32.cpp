@@ -1,6 +1,7 @@
 // Quillet.exe from outside, as a user drives it: the first start in an empty folder, the
 // icon's right press, a new entry through the input box, typing with Enter and Tab, every
-// way of leaving the window while the editor still has the focus, and a hand edit meanwhile.
+// way of leaving the window while the editor still has the focus, a hand edit meanwhile, and
+// an import through the system's open dialog.
 #include <windows.h>
 
 #include <gtest/gtest.h>
