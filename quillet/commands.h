@@ -16,8 +16,11 @@ enum class QuilletCommand : int {
   kNewEntry = 208,     // 8 "&Neu"
   kHelp = 210,         // 10 "&Hilfe"
   // The main window's menu bar: 1000 + 100 * menu + item, both counted from 1 with the
-  // separators.
-  kMenuHide = 1101,  // "&Datei": "&Ausblenden"
+  // separators. Items added later in front of others leave those their ids, which scripts
+  // may post, and count on from 11 themselves.
+  kMenuImport = 1111,  // "&Datei": "&Importieren...", "&Exportieren...", then a separator
+  kMenuExport = 1112,
+  kMenuHide = 1101,  // "&Ausblenden"
   kMenuQuit = 1103,  // "&Beenden"
   kEditCut = 1201,   // "&Bearbeiten": "&Ausschneiden"; also the editor's context menu
   kEditCopy = 1202,
@@ -28,7 +31,8 @@ enum class QuilletCommand : int {
   kMenuNewEntry = 1301,  // "&Texte": "&Neu..."
   kMenuRenameEntry = 1302,
   kMenuDeleteEntry = 1303,
-  kMenuOptions = 1401,  // "&Extras": "&Optionen...", the dialog with the main window disabled
+  kMenuExportEntry = 1305,  // after a separator: "Eintrag e&xportieren..."
+  kMenuOptions = 1401,      // "&Extras": "&Optionen...", the dialog with the main window disabled
   kMenuDebugger = 1403,
   kMenuHelp = 1501,  // "&Hilfe": "&Hilfe"
   kMenuAbout = 1503,
@@ -42,6 +46,12 @@ enum class QuilletCommand : int {
   kDebuggerIgnore = 1210,    // ignore the marked title
   kDebuggerEditFile = 1211,  // edit the data file
   kDebuggerClose = 1212,
+  // The question about entries an import meets in the library, and the report of an import
+  // or export; "OK" and "Abbrechen" are IDOK and IDCANCEL.
+  kTransferKeep = 1220,     // "&Beide behalten"
+  kTransferReplace = 1221,  // "&Ersetzen"
+  kTransferSkip = 1222,     // "&Überspringen"
+  kTransferCopy = 1223,     // "&Kopieren"
   // The window monitor's switch and button.
   kMonitorVisibleOnly = 1310,
   kMonitorExit = 1311,

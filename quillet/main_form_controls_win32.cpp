@@ -30,7 +30,13 @@ const std::vector<MenuDef>& MenuBar() {
   using C = QuilletCommand;
   constexpr MenuItemDef kSeparator{"", C::kNone};
   static const std::vector<MenuDef> menus = {
-      {"&Datei", {{"&Ausblenden", C::kMenuHide}, kSeparator, {"&Beenden", C::kMenuQuit}}},
+      {"&Datei",
+       {{"&Importieren...", C::kMenuImport},
+        {"&Exportieren...", C::kMenuExport},
+        kSeparator,
+        {"&Ausblenden", C::kMenuHide},
+        kSeparator,
+        {"&Beenden", C::kMenuQuit}}},
       {"&Bearbeiten",
        {{"&Ausschneiden", C::kEditCut},
         {"&Kopieren", C::kEditCopy},
@@ -42,7 +48,9 @@ const std::vector<MenuDef>& MenuBar() {
       {"&Texte",
        {{"&Neu...", C::kMenuNewEntry},
         {"&Umbenennen...", C::kMenuRenameEntry},
-        {"&Löschen", C::kMenuDeleteEntry}}},
+        {"&Löschen", C::kMenuDeleteEntry},
+        kSeparator,
+        {"Eintrag e&xportieren...", C::kMenuExportEntry}}},
       {"&Extras",
        {{"&Optionen...", C::kMenuOptions}, kSeparator, {"&Debugger...", C::kMenuDebugger}}},
       {"&Hilfe", {{"&Hilfe", C::kMenuHelp}, kSeparator, {"&Info", C::kMenuAbout}}},

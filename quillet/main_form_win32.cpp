@@ -250,8 +250,11 @@ bool MainForm::OnCommand(int id, int code) {
     case QuilletCommand::kEditFindNext:
       if (m.model) m.model->OnEditCommand(command);
       return true;
+    case QuilletCommand::kMenuImport:
+    case QuilletCommand::kMenuExport:
     case QuilletCommand::kMenuHide:
     case QuilletCommand::kMenuQuit:
+    case QuilletCommand::kMenuExportEntry:
     case QuilletCommand::kMenuNewEntry:
     case QuilletCommand::kMenuRenameEntry:
     case QuilletCommand::kMenuDeleteEntry:
@@ -623,6 +626,7 @@ void MainForm::ApplyControlStates(const ControlStates& s) {
   menu_item(QuilletCommand::kEditFindNext, s.find_next);
   menu_item(QuilletCommand::kMenuRenameEntry, s.entry_controls);
   menu_item(QuilletCommand::kMenuDeleteEntry, s.entry_controls);
+  menu_item(QuilletCommand::kMenuExportEntry, s.entry_controls);
   for (int id : {static_cast<int>(kIdOptLastWindow), static_cast<int>(kIdOptTitle),
                  static_cast<int>(kIdLabel1), static_cast<int>(kIdList),
                  CommandId(QuilletCommand::kDeleteEntry), CommandId(QuilletCommand::kRenameEntry),

@@ -7,15 +7,18 @@
 
 #include "quillet/abbrev/key_translation.h"
 #include "quillet/abbreviation_expander_win32.h"
+#include "quillet/library_transfer.h"
 #include "quillet/main_form_win32.h"
 #include "quillet/options_form_win32.h"
 #include "quillet/options_model.h"
 #include "quillet/pick/hotkey.h"
 #include "quillet/picker_session_win32.h"
 #include "quillet/quillet_core.h"
+#include "quillet/transfer_windows_win32.h"
 #include "ui/about_dialog_win32.h"
 #include "ui/autostart.h"
 #include "ui/dialogs_win32.h"
+#include "ui/file_dialogs_win32.h"
 #include "ui/help.h"
 #include "ui/window_geometry.h"
 #include "ui/window_layout_win32.h"
@@ -113,6 +116,8 @@ class QuilletProgram {
   void OnCommand(QuilletCommand command);
   void ShowHelpPage();
   void ShowAbout();
+  // "Importieren...", "Exportieren..." and "Eintrag exportieren...".
+  void Transfer(QuilletCommand command);
   void CreateOptions();
   LifecycleHooks Hooks();
   // Diagnostics: one look for the last-used window, whose usable titles the debugger shows;
@@ -161,6 +166,10 @@ class QuilletProgram {
   std::optional<IniStore> ini_;
   std::optional<EntryStore> entries_;
   std::optional<QuilletCore> core_;
+  // Import and export, with the file dialogs and the question and report windows.
+  std::unique_ptr<FileDialogs> file_dialogs_;
+  std::optional<Win32TransferWindows> transfer_windows_;
+  std::optional<LibraryTransfer> transfer_;
   std::unique_ptr<Clock> clock_ = MakeWin32Clock();
   std::unique_ptr<Keyboard> keyboard_ = MakeWin32Keyboard();
   std::unique_ptr<KeyboardLayouts> layouts_ =
@@ -281,6 +290,21 @@ void QuilletProgram::ShowAbout() {
                   AboutKind::kFreeware, *shell_, *system_);
 }
 
+void QuilletProgram::Transfer(QuilletCommand command) {
+  MainModel& main = core_->main();
+  // What the user has typed goes into the file first: it is exported, or replaced by an
+  // import as the user chooses, but never lost under the reload that follows an import.
+  main.StorePendingEdits();
+  transfer_->SetAppTitle(core_->caption());
+  if (command == QuilletCommand::kMenuImport) {
+    transfer_->Import();
+  } else if (command == QuilletCommand::kMenuExport) {
+    transfer_->Export();
+  } else if (main.CurrentEntryNumber() > 0) {
+    transfer_->Export(EntryKey{main.CurrentEntryNumber(), main.CurrentName(), std::nullopt});
+  }
+}
+
 void QuilletProgram::CreateOptions() {
   // Made when first shown: a program in the notification area seldom needs it.
   options_form_.on_created = [this](HWND options) {
@@ -322,6 +346,11 @@ void QuilletProgram::OnCommand(QuilletCommand command) {
       break;
     case QuilletCommand::kMenuQuit:
       Quit();
+      break;
+    case QuilletCommand::kMenuImport:
+    case QuilletCommand::kMenuExport:
+    case QuilletCommand::kMenuExportEntry:
+      Transfer(command);
       break;
     case QuilletCommand::kOptions:
       options_form_.Show();
@@ -539,6 +568,15 @@ int QuilletProgram::Run(const std::wstring& command_line) {
                 form_, Hooks());
 
   CreateOptions();
+  file_dialogs_ = MakeWin32FileDialogs(form_.hwnd());
+  transfer_windows_.emplace(form_.hwnd(), *clipboard_, [this](const std::string& context) {
+    return MakeCaption(context, core_->windows_nt());
+  });
+  transfer_.emplace(
+      TransferServices{*entries_, *fs_, *dialogs_, *file_dialogs_, *transfer_windows_},
+      core_->data_file());
+  // The lists follow the imported entries before the report shows.
+  transfer_->SetLibraryChanged([this] { core_->ReloadIfChangedOutside(); });
 
   chooser_ = MakeWin32TargetChooser(form_.hwnd());
   sender_.emplace(SenderServices{*entries_, *fs_, single_byte, *clock_, *desktop_, *keyboard_,

@@ -151,6 +151,23 @@ SIZE PrimaryScreenSize() {
   return {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
 }
 
+POINT CentredPosition(HWND owner, SIZE size) {
+  const bool over_owner = owner && IsWindowVisible(owner) && !IsIconic(owner);
+  HMONITOR monitor = owner ? MonitorFromWindow(owner, MONITOR_DEFAULTTOPRIMARY)
+                           : MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
+  MONITORINFO info{};
+  info.cbSize = sizeof info;
+  RECT area{0, 0, PrimaryScreenSize().cx, PrimaryScreenSize().cy};
+  if (GetMonitorInfoW(monitor, &info)) area = info.rcWork;
+  RECT around = area;
+  if (over_owner) GetWindowRect(owner, &around);
+  LONG left = around.left + (around.right - around.left - size.cx) / 2;
+  LONG top = around.top + (around.bottom - around.top - size.cy) / 2;
+  left = std::max(area.left, std::min(left, area.right - size.cx));
+  top = std::max(area.top, std::min(top, area.bottom - size.cy));
+  return {left, top};
+}
+
 void SetWindowTextUtf8(HWND window, const std::string& text) {
   SetWindowTextW(window, Utf8ToWide(text).c_str());
 }

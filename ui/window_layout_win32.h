@@ -115,6 +115,10 @@ void MoveToSuggestedRect(HWND window, const RECT& suggested, int width_twips, in
 // The size of the primary screen in pixels.
 SIZE PrimaryScreenSize();
 
+// Where a window of `size` pixels stands over `owner` where the user looks at it, else in the
+// middle of the work area; never partly off the monitor.
+POINT CentredPosition(HWND owner, SIZE size);
+
 // Sets a window's or control's text from UTF-8.
 void SetWindowTextUtf8(HWND window, const std::string& text);
 std::string GetWindowTextUtf8(HWND window);

@@ -1,5 +1,6 @@
 // The real main window in-process: its list, rich-text editor, key recording, edit commands
-// and layout, driven with messages as the system would deliver them.
+// and layout, and the windows of its import, driven with messages as the system would
+// deliver them.
 #include <windows.h>
 
 #include <richedit.h>
@@ -7,7 +8,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <memory>
+#include <thread>
 
 #include "platform/os.h"
 #include "platform/ui_services_win32.h"
@@ -15,7 +18,10 @@
 #include "quillet/glyph_text.h"
 #include "quillet/main_form_win32.h"
 #include "quillet/main_model.h"
+#include "quillet/transfer_windows_win32.h"
+#include "tests/fakes/fake_clipboard.h"
 #include "tests/fakes/fake_dialogs.h"
+#include "tests/wine/support/process_driver_win32.h"
 #include "tests/wine/support/temp_folder_win32.h"
 #include "tests/wine/support/window_driver_win32.h"
 #include "ui/window_layout_win32.h"
@@ -369,6 +375,12 @@ TEST_F(MainFormTest, AnEmptyLibraryDisablesTheEntryControls) {
   EXPECT_TRUE(GetMenuState(edit, CommandId(QuilletCommand::kEditFind), MF_BYCOMMAND) & MF_GRAYED);
   EXPECT_TRUE(GetMenuState(edit, CommandId(QuilletCommand::kEditFindNext), MF_BYCOMMAND) &
               MF_GRAYED);
+  // No entry to export; the whole library's import and export stay.
+  HMENU bar = GetMenu(form.hwnd());
+  EXPECT_TRUE(GetMenuState(bar, CommandId(QuilletCommand::kMenuExportEntry), MF_BYCOMMAND) &
+              MF_GRAYED);
+  EXPECT_EQ(GetMenuState(bar, CommandId(QuilletCommand::kMenuImport), MF_BYCOMMAND), 0u);
+  EXPECT_EQ(GetMenuState(bar, CommandId(QuilletCommand::kMenuExport), MF_BYCOMMAND), 0u);
   EXPECT_EQ(form.EditorText(), "");
 }
 
@@ -495,6 +507,57 @@ TEST_F(DeferredEditorTest, WhatNeedsTheControlMakesItAndAnEmptyLibraryLeavesItDi
   DeferredLibrary({{1, {"x", "ab\\Ncd", "", 0, 0}}});
   EXPECT_TRUE(IsWindowEnabled(DeferredEditor()));
   EXPECT_EQ(EditorToStored(deferred.EditorText()), "ab\\Ncd");
+}
+
+// The question and the report of an import, answered from another thread by keys and clicks
+// posted into their own modal loop, as a user's arrive.
+TEST(TransferWindows, TheKeyboardAnswersTheQuestionAndTheReportCopiesItsText) {
+  FakeClipboard clipboard;
+  Win32TransferWindows windows(nullptr, clipboard, [](const std::string& c) { return c; });
+  const auto answer = [](std::function<void(HWND window)> act) {
+    return std::thread([act] {
+      HWND window = test::WaitForWindow(kTransferWindowClass, nullptr);
+      if (!window) return;
+      act(window);
+      for (int i = 0; i < 150 && IsWindow(window); ++i) Sleep(20);
+      if (IsWindow(window)) PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
+    });
+  };
+  const auto focused_key = [](UINT message, WPARAM key) {
+    return [message, key](HWND window) {
+      GUITHREADINFO gui{};
+      gui.cbSize = sizeof gui;
+      GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &gui);
+      PostMessageW(gui.hwndFocus ? gui.hwndFocus : window, message, key, 0);
+    };
+  };
+  const struct {
+    std::function<void(HWND)> act;
+    ConflictChoice expected;
+  } cases[] = {
+      {focused_key(WM_KEYDOWN, VK_RETURN), ConflictChoice::kSkip},  // changes no entry
+      {focused_key(WM_KEYDOWN, VK_ESCAPE), ConflictChoice::kCancel},
+      {focused_key(WM_CHAR, 'e'), ConflictChoice::kReplace},
+      {[](HWND w) { test::Click(w, CommandId(QuilletCommand::kTransferKeep)); },
+       ConflictChoice::kKeep},
+      {[](HWND w) { PostMessageW(w, WM_CLOSE, 0, 0); }, ConflictChoice::kCancel},
+  };
+  for (const auto& c : cases) {
+    std::thread user = answer(c.act);
+    EXPECT_EQ(windows.AskConflicts("Frage", {"Zeile 2 „Gruss“"}), c.expected);
+    user.join();
+  }
+  std::string shown;
+  std::thread user = answer([&](HWND w) {
+    shown = test::ControlText(GetDlgItem(w, kTransferText));
+    test::Click(w, CommandId(QuilletCommand::kTransferCopy));
+    Sleep(300);
+    focused_key(WM_KEYDOWN, VK_RETURN)(w);
+  });
+  windows.ShowReport("Import", "1 hinzugefügt.", {"eins", "zwei"});
+  user.join();
+  EXPECT_EQ(shown, "eins\r\nzwei\r\n");
+  EXPECT_EQ(clipboard.text, "1 hinzugefügt.\r\n\r\neins\r\nzwei\r\n");
 }
 
 }  // namespace

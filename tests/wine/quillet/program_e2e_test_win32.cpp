@@ -1,6 +1,7 @@
 // Quillet.exe from outside, as a user drives it: the first start in an empty folder, the
 // icon's right press, a new entry through the input box, typing with Enter and Tab, every
-// way of leaving the window while the editor still has the focus, and a hand edit meanwhile.
+// way of leaving the window while the editor still has the focus, a hand edit meanwhile, and
+// an import through the system's open dialog.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -13,6 +14,7 @@
 #include "platform/registry_win32.h"
 #include "platform/utf16_win32.h"
 #include "quillet/main_form_win32.h"
+#include "quillet/transfer_windows_win32.h"
 #include "store/entries.h"
 #include "store/stored_text.h"
 #include "tests/wine/support/process_driver_win32.h"
@@ -432,6 +434,52 @@ TEST_F(QuilletProgramTest, TypesASnippetFromTheMenuIntoTheWindowUsedLast) {
   PostMessageW(main, WM_COMMAND, CommandId(QuilletCommand::kMenuQuit), 0);
   EXPECT_EQ(quillet.Wait(kWaitMs), 0u);
   PostMessageW(pad, WM_CLOSE, 0, 0);
+}
+
+// "Datei › Importieren..." with a CSV file holding "Gruss", which the library has, and two new
+// entries: the system's open dialog, the question naming "Gruss", "&Ersetzen", the report.
+TEST_F(QuilletProgramTest, ImportsACsvFileAndReplacesTheEntryTheLibraryHasWhenAsked) {
+  ASSERT_TRUE(
+      WriteRawFile(folder.WFile(L"Quillet.ini"), "[Name]\r\n1=Gruss\r\n[Text]\r\n1=Hallo\r\n"));
+  ASSERT_TRUE(WriteRawFile(folder.WFile(L"neu.csv"),
+                           "Name;Text\r\nGruss;Servus\r\nAdresse;Hauptstr. 1\r\nTelefon;0123\r\n"));
+  Process quillet;
+  Start(quillet);
+  RightPress();
+  ASSERT_TRUE(Visible(true));
+  PostMessageW(main, WM_COMMAND, CommandId(QuilletCommand::kMenuImport), 0);
+  const auto window_of_class = [&](const wchar_t* name) {
+    return WaitForProcessWindow(quillet.pid(), [name](HWND w) { return ClassOf(w) == name; });
+  };
+  // The name goes into the dialog's name field (a combo box with an edit, or an edit), then
+  // Enter, as typed.
+  HWND open = window_of_class(L"#32770");
+  ASSERT_NE(open, nullptr) << "no open dialog";
+  HWND field = GetDlgItem(open, 1148);
+  if (HWND edit = field ? FindWindowExW(field, nullptr, L"Edit", nullptr) : nullptr) field = edit;
+  if (!field) field = GetDlgItem(open, 1152);
+  ASSERT_NE(field, nullptr) << "no file name field";
+  SendMessageW(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(folder.WFile(L"neu.csv").c_str()));
+  Key(field, VK_RETURN);
+  ASSERT_TRUE(WaitGone(open));
+
+  HWND question = window_of_class(kTransferWindowClass);
+  ASSERT_NE(question, nullptr) << "no question";
+  EXPECT_NE(Text(GetDlgItem(question, kTransferText)).find("„Gruss“"), std::string::npos)
+      << Text(GetDlgItem(question, kTransferText));
+  Click(question, CommandId(QuilletCommand::kTransferReplace));
+  ASSERT_TRUE(WaitGone(question));
+
+  HWND report = window_of_class(kTransferWindowClass);
+  ASSERT_NE(report, nullptr) << "no report";
+  EXPECT_EQ(Text(GetDlgItem(report, kTransferSummary)), "2 hinzugefügt, 1 ersetzt, 0 übergangen.");
+  // The list shows the entries while the report is open.
+  EXPECT_EQ(Names(), (std::vector<std::string>{"Adresse", "Gruss", "Telefon"}));
+  Key(report, VK_ESCAPE);
+  ASSERT_TRUE(WaitGone(report));
+  EXPECT_EQ(Stored(1), "Servus");
+  PostMessageW(main, WM_COMMAND, CommandId(QuilletCommand::kMenuQuit), 0);
+  EXPECT_EQ(quillet.Wait(kWaitMs), 0u);
 }
 
 }  // namespace

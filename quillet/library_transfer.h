@@ -1,0 +1,86 @@
+// "Importieren...", "Exportieren..." and "Eintrag exportieren...": the file dialogs, the
+// question about entries the library has already, and the report, around the import and
+// export of transfer/.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/dialogs.h"
+#include "platform/file_dialogs.h"
+#include "platform/file_system.h"
+#include "store/entries.h"
+#include "transfer/library_files.h"
+
+namespace qm {
+
+// The answer to the question about conflicts, for all of them at once.
+enum class ConflictChoice { kCancel, kKeep, kReplace, kSkip };
+
+// The program's own windows for the question and the report: a text the user can select and
+// copy, one line each.
+class TransferWindows {
+ public:
+  virtual ~TransferWindows() = default;
+  virtual ConflictChoice AskConflicts(const std::string& question,
+                                      const std::vector<std::string>& lines) = 0;
+  virtual void ShowReport(const std::string& title, const std::string& summary,
+                          const std::vector<std::string>& lines) = 0;
+};
+
+struct TransferServices {
+  EntryStore& entries;
+  FileSystem& fs;
+  Dialogs& dialogs;
+  FileDialogs& files;
+  TransferWindows& windows;
+};
+
+// The file types of the import dialog, in the order ImportFormatOf counts them.
+const std::vector<FileType>& ImportFileTypes();
+// The file types of the export dialog: CSV, JSON.
+const std::vector<FileType>& ExportFileTypes();
+
+// The format of the file chosen with the import dialog's type `type`. With "Alle Dateien" the
+// extension decides; a .json file is a Beeftext export when its top level holds "combos",
+// else ours. nullopt when the extension names no format.
+std::optional<LibraryFormat> ImportFormatOf(std::size_t type, const std::string& path,
+                                            FileSystem& fs);
+
+// "3 hinzugefügt, 1 ersetzt, 0 übergangen."
+std::string ImportSummary(const ImportOutcome& outcome);
+
+class LibraryTransfer {
+ public:
+  LibraryTransfer(const TransferServices& services, const std::string& data_file)
+      : s_(services), data_file_(data_file) {}
+
+  void SetAppTitle(std::string title) { app_title_ = std::move(title); }
+  // Runs after an import has written the library, before its report shows: the lists follow.
+  void SetLibraryChanged(std::function<void()> changed) { changed_ = std::move(changed); }
+
+  // Asks for a file and takes its entries into the library. True when the library changed.
+  bool Import();
+  // Asks for a file and writes the whole library into it, or only `entry` (found where it
+  // stands now, as the list may be older than the file).
+  void Export(const std::optional<EntryKey>& entry = std::nullopt);
+
+ private:
+  void Tell(const std::string& text, MessageIcon icon);
+  // The report window where there is more to say than the summary, else a message box.
+  void Report(const std::string& title, const std::string& summary,
+              const std::vector<std::string>& lines);
+
+  TransferServices s_;
+  const std::string& data_file_;
+  std::string app_title_ = "Quillet";
+  std::function<void()> changed_;
+};
+
+// A file name made of an entry's name: characters no file name may hold become "_".
+std::string FileNameOf(const std::string& name);
+
+}  // namespace qm
