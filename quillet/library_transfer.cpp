@@ -128,7 +128,8 @@ bool LibraryTransfer::Import() {
   }
   ImportResult read;
   std::string message;
-  if (LoadLibraryFile(s_.fs, chosen->path, *format, &read, &message) != LoadFailure::kNone) {
+  if (LoadLibraryFile(s_.fs, chosen->path, *format, &read, &message, s_.yaml_reader) !=
+      LoadFailure::kNone) {
     Tell(message + "\r\n\r\nEs wurde nichts übernommen.", MessageIcon::kExclamation);
     return false;
   }
@@ -136,6 +137,15 @@ bool LibraryTransfer::Import() {
     Report("Import", "Die Datei " + Quoted(chosen->path) + " enthält keine Einträge.",
            ImportReport(read.notes, {}));
     return false;
+  }
+  if (ensure_storable_) {
+    // An enciphered text stays in the code page whatever the file's encoding: not asked for.
+    std::vector<std::string> values;
+    for (const ImportedEntry& e : read.entries) {
+      values.insert(values.end(), {e.name, e.title, e.abbreviation});
+      if (!e.crypt) values.push_back(e.text);
+    }
+    if (!ensure_storable_(values)) return false;
   }
   ImportOutcome outcome;
   ConflictChoice choice = ConflictChoice::kCancel;  // none asked for
@@ -177,9 +187,10 @@ void LibraryTransfer::Export(const std::optional<EntryKey>& entry) {
   if (!chosen) return;
   // The library overwritten by its own export would be lost.
   if (FoldCase(chosen->path) == FoldCase(data_file_)) {
-    Tell("Die Datendatei selbst kann nicht das Ziel eines Exports sein; bitte wählen Sie eine "
-         "andere Datei.",
-         MessageIcon::kExclamation);
+    Tell(
+        "Die Datendatei selbst kann nicht das Ziel eines Exports sein; bitte wählen Sie eine "
+        "andere Datei.",
+        MessageIcon::kExclamation);
     return;
   }
   std::vector<int> numbers;

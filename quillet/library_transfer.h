@@ -37,6 +37,8 @@ struct TransferServices {
   Dialogs& dialogs;
   FileDialogs& files;
   TransferWindows& windows;
+  // Reads espanso's files, whose reader lives apart (see transfer/espanso.h); null: refused.
+  FormatReader yaml_reader = nullptr;
 };
 
 // The file types of the import dialog, in the order ImportFormatOf counts them.
@@ -61,6 +63,11 @@ class LibraryTransfer {
   void SetAppTitle(std::string title) { app_title_ = std::move(title); }
   // Runs after an import has written the library, before its report shows: the lists follow.
   void SetLibraryChanged(std::function<void()> changed) { changed_ = std::move(changed); }
+  // Asked before an import whether the data file can hold the new values (it may offer to
+  // make an ANSI file Unicode); false: nothing is imported.
+  void SetEnsureStorable(std::function<bool(const std::vector<std::string>&)> ensure) {
+    ensure_storable_ = std::move(ensure);
+  }
 
   // Asks for a file and takes its entries into the library. True when the library changed.
   bool Import();
@@ -78,6 +85,7 @@ class LibraryTransfer {
   const std::string& data_file_;
   std::string app_title_ = "Quillet";
   std::function<void()> changed_;
+  std::function<bool(const std::vector<std::string>&)> ensure_storable_;
 };
 
 // A file name made of an entry's name: characters no file name may hold become "_".

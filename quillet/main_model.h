@@ -120,14 +120,15 @@ class MainModel {
   // Runs each time the outermost command or handler has finished.
   void SetAfterCommand(std::function<void()> after) { after_command_ = std::move(after); }
 
+  // Offers to switch an ANSI data file to UTF-16LE when a value holds characters it
+  // cannot hold; false when the user declines or the switch fails (nothing is stored then).
+  bool EnsureStorable(const std::vector<std::string>& values);
+
   const std::string& last_search_text() const { return last_search_text_; }
   int current_index() const { return current_index_; }
   bool loading_entry() const { return loading_entry_; }
 
  private:
-  // Offers to switch an ANSI data file to UTF-16LE when a value holds characters it
-  // cannot hold; false when the user declines or the switch fails (nothing is stored then).
-  bool EnsureStorable(const std::vector<std::string>& values);
   // Writes `fields` into the entry `key` (of list position `pos`) where the file has it now;
   // where it is gone, `whole` with `fields` becomes a new entry. The list item follows the
   // entry; `written` receives its number. False when nothing was stored (reported).

@@ -7,6 +7,7 @@
 
 #include "quillet/abbrev/key_translation.h"
 #include "quillet/abbreviation_expander_win32.h"
+#include "quillet/espanso_reader_win32.h"
 #include "quillet/library_transfer.h"
 #include "quillet/main_form_win32.h"
 #include "quillet/options_form_win32.h"
@@ -150,7 +151,7 @@ class QuilletProgram {
   EdgeStripWindow strip_;
   DebuggerWindow debugger_;
   WindowMonitor monitor_;
-  std::vector<std::string> usable_titles_;  // of the last look for the last-used window
+  std::vector<std::string> usable_titles_;    // of the last look for the last-used window
   std::vector<WindowHandle> usable_windows_;  // theirs
   BadRulesNotice bad_rules_;
   std::optional<std::string> bad_rules_text_;  // still to be told
@@ -572,11 +573,14 @@ int QuilletProgram::Run(const std::wstring& command_line) {
   transfer_windows_.emplace(form_.hwnd(), *clipboard_, [this](const std::string& context) {
     return MakeCaption(context, core_->windows_nt());
   });
-  transfer_.emplace(
-      TransferServices{*entries_, *fs_, *dialogs_, *file_dialogs_, *transfer_windows_},
-      core_->data_file());
+  transfer_.emplace(TransferServices{*entries_, *fs_, *dialogs_, *file_dialogs_, *transfer_windows_,
+                                     ReadEspansoThroughLibrary},
+                    core_->data_file());
   // The lists follow the imported entries before the report shows.
   transfer_->SetLibraryChanged([this] { core_->ReloadIfChangedOutside(); });
+  transfer_->SetEnsureStorable([this](const std::vector<std::string>& values) {
+    return core_->main().EnsureStorable(values);
+  });
 
   chooser_ = MakeWin32TargetChooser(form_.hwnd());
   sender_.emplace(SenderServices{*entries_, *fs_, single_byte, *clock_, *desktop_, *keyboard_,

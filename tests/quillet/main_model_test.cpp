@@ -37,8 +37,8 @@ class MainModelTest : public testing::Test, protected FakeServices {
   void Library(const std::vector<std::string>& names) {
     std::vector<std::pair<int, SnippetEntry>> all;
     for (std::size_t i = 0; i < names.size(); ++i) {
-      all.push_back({static_cast<int>(i) + 1,
-                     SnippetEntry{names[i], "text of " + names[i], "", 0, 0}});
+      all.push_back(
+          {static_cast<int>(i) + 1, SnippetEntry{names[i], "text of " + names[i], "", 0, 0}});
     }
     ASSERT_TRUE(entries.WriteEntries(all, data_file));
     Load();
@@ -192,7 +192,8 @@ TEST_F(MainModelTest, DeletingKeepsTheNumbersContiguous) {
     Library(names);
     Select(victim);
     model.DeleteEntry();
-    EXPECT_EQ(dialogs.messages.at(0).text, "Wollen Sie den Eintrag '" + victim + "'\rwirklich löschen?");
+    EXPECT_EQ(dialogs.messages.at(0).text,
+              "Wollen Sie den Eintrag '" + victim + "'\rwirklich löschen?");
     std::map<std::string, std::string> expected;
     for (const std::string& n : names) {
       if (n != victim) expected[n] = "text of " + n;
@@ -412,7 +413,9 @@ TEST_F(MainModelTest, PendingEditsAreStoredWhereverTheFocusIs) {
 
 TEST_F(MainModelTest, CharactersBeyondTheCodePageAskToSwitchToUnicode) {
   Library({"x"});
-  view.editor = "Gr\xC5\x91\xC3\x9F" "e \xE2\x82\xAC \xE2\x98\x83";  // ő is not in 1252, ☃ neither
+  view.editor =
+      "Gr\xC5\x91\xC3\x9F"
+      "e \xE2\x82\xAC \xE2\x98\x83";  // ő is not in 1252, ☃ neither
   dialogs.message_answers = {MessageAnswer::kNo};
   model.OnEditorLostFocus();
   ASSERT_EQ(dialogs.messages.size(), 1u);
@@ -489,7 +492,7 @@ TEST_F(MainModelTest, ATextNotYetStoredIsNeverReplacedByAnotherEntry) {
     std::optional<MessageAnswer> answer;
     int failing_writes;
     std::optional<MessageAnswer> discard;  // the question on the click, when there is one
-    bool stays;  // the list goes back to "a", the editor keeps the text
+    bool stays;                            // the list goes back to "a", the editor keeps the text
   } cases[] = {
       // Pasted through the menu while the list had the focus: no leave, stored on the click.
       {"pasted without focus", false, false, "neu", std::nullopt, 0, std::nullopt, false},
@@ -497,8 +500,8 @@ TEST_F(MainModelTest, ATextNotYetStoredIsNeverReplacedByAnotherEntry) {
        true},
       {"declined Unicode, dropped", true, false, snowman, MessageAnswer::kNo, 0,
        MessageAnswer::kYes, false},
-      {"enciphered, not in the code page", true, true, snowman, std::nullopt, 0,
-       MessageAnswer::kNo, true},
+      {"enciphered, not in the code page", true, true, snowman, std::nullopt, 0, MessageAnswer::kNo,
+       true},
       // The click tries once more, without telling again, and now it works.
       {"failed write", true, false, "neu", std::nullopt, 1, std::nullopt, false},
   };
@@ -622,16 +625,42 @@ TEST_F(MainModelTest, EveryWriteFindsItsEntryByNumberAndName) {
     std::function<void()> edit;
     std::string after;  // the entry afterwards: name|text|title|DOS box; empty: deleted
   } writers[] = {
-      {"text", [&] { view.editor = "neu"; model.OnEditorLostFocus(); }, "c|neu|Editor|1"},
-      {"title", [&] { view.title_text = "Rechner"; model.OnTitleLostFocus(); },
+      {"text",
+       [&] {
+         view.editor = "neu";
+         model.OnEditorLostFocus();
+       },
+       "c|neu|Editor|1"},
+      {"title",
+       [&] {
+         view.title_text = "Rechner";
+         model.OnTitleLostFocus();
+       },
        "c|text of c|Rechner|1"},
-      {"DOS box", [&] { view.dosbox = false; model.OnDosBoxClick(); }, "c|text of c|Editor|0"},
-      {"last window", [&] { view.destination = 0; model.OnDestinationTypeClick(0); },
+      {"DOS box",
+       [&] {
+         view.dosbox = false;
+         model.OnDosBoxClick();
+       },
+       "c|text of c|Editor|0"},
+      {"last window",
+       [&] {
+         view.destination = 0;
+         model.OnDestinationTypeClick(0);
+       },
        "c|text of c||0"},
-      {"rename", [&] { dialogs.text_answers = {std::string("d")}; model.RenameEntry(); },
+      {"rename",
+       [&] {
+         dialogs.text_answers = {std::string("d")};
+         model.RenameEntry();
+       },
        "d|text of c|Editor|1"},
       {"delete", [&] { model.DeleteEntry(); }, ""},
-      {"abbreviation", [&] { view.abbreviation = "mfg"; model.OnAbbreviationLostFocus(); },
+      {"abbreviation",
+       [&] {
+         view.abbreviation = "mfg";
+         model.OnAbbreviationLostFocus();
+       },
        "c|text of c|Editor|1"},
       {"delivery", [&] { model.OnDeliveryChoice(2); }, "c|text of c|Editor|1"},
   };
@@ -648,8 +677,8 @@ TEST_F(MainModelTest, EveryWriteFindsItsEntryByNumberAndName) {
       Select("c");
       fs.AdvanceNs(5'000'000'000);
       fs.SetFile(data_file, "");
-      ASSERT_TRUE(entries.WriteEntries(swapped ? Entries{{1, a}, {2, c}, {3, b}}
-                                               : Entries{{1, a}, {2, b}}, data_file));
+      ASSERT_TRUE(entries.WriteEntries(
+          swapped ? Entries{{1, a}, {2, c}, {3, b}} : Entries{{1, a}, {2, b}}, data_file));
       w.edit();
       EXPECT_EQ(Reloaded().at("b"), "text of b") << what;
       EXPECT_EQ(entries.CountEntries(data_file), w.after.empty() ? 2 : 3) << what;
@@ -689,8 +718,8 @@ TEST_F(MainModelTest, AQuestionWhileTheFocusLeavesIsAskedOnceAndItsAnswerHolds) 
     std::function<void()> meanwhile;
     std::string after;  // entry "x"'s text and title
   } cases[] = {
-      {"the focus leaves again", false, MessageAnswer::kYes,
-       [&] { model.OnEditorLostFocus(); }, snowman + "|"},
+      {"the focus leaves again", false, MessageAnswer::kYes, [&] { model.OnEditorLostFocus(); },
+       snowman + "|"},
       {"the window hides", false, MessageAnswer::kYes,
        [&] { model.StorePendingEditsThen([&] { model.OnEditorLostFocus(); }); }, snowman + "|"},
       {"declined, the session ends, a title waits", false, MessageAnswer::kNo,
@@ -701,7 +730,9 @@ TEST_F(MainModelTest, AQuestionWhileTheFocusLeavesIsAskedOnceAndItsAnswerHolds) 
        },
        "text of x|T"},
       {"the entry moves", false, MessageAnswer::kYes,
-       [&] { ini.WriteIniValues({{"Name", "1", "y"}, {"Name", "2", "x"}}, data_file); },
+       [&] {
+         ini.WriteIniValues({{"Name", "1", "y"}, {"Name", "2", "x"}}, data_file);
+       },
        snowman + "|"},
       {"a failed write, the focus leaves again", true, MessageAnswer::kOk,
        [&] { model.OnEditorLostFocus(); }, snowman + "|"},
@@ -893,6 +924,21 @@ TEST_F(LibraryTransferTest, AFileThatCannotBeImportedIsNamedAndChangesNothing) {
   }
   EXPECT_FALSE(transfer.Import());  // the dialog cancelled
   EXPECT_TRUE(windows.shown.empty());
+
+  // A character the ANSI data file cannot hold: the file becomes Unicode on Yes, else nothing
+  // is imported. An enciphered text stays in the code page and is not asked about.
+  transfer.SetEnsureStorable(
+      [&](const std::vector<std::string>& v) { return model.EnsureStorable(v); });
+  fs.SetFile("C:\\pfeil.csv", "Name;Text;Chiffriert\r\nPfeil;\xE2\x86\x92;0\r\nG;x;1\r\n");
+  for (MessageAnswer answer : {MessageAnswer::kNo, MessageAnswer::kYes}) {
+    dialogs.messages.clear();
+    dialogs.message_answers.push_back(answer);
+    Choose("C:\\pfeil.csv", 0);
+    EXPECT_EQ(transfer.Import(), answer == MessageAnswer::kYes);
+    ASSERT_FALSE(dialogs.messages.empty());
+    EXPECT_NE(dialogs.messages[0].text.find("\xE2\x86\x92"), std::string::npos);
+  }
+  EXPECT_EQ(Reloaded().at("Pfeil"), "\xE2\x86\x92");
 }
 
 // "Offen" and "Geheim" (enciphered): the question about it, and what each answer writes.

@@ -15,6 +15,7 @@
 #include "platform/os.h"
 #include "platform/ui_services_win32.h"
 #include "platform/utf16_win32.h"
+#include "quillet/espanso_reader_win32.h"
 #include "quillet/glyph_text.h"
 #include "quillet/main_form_win32.h"
 #include "quillet/main_model.h"
@@ -67,7 +68,8 @@ class MainFormTest : public testing::Test {
 };
 
 TEST_F(MainFormTest, TheListSortsItsNamesAndCarriesTheEntryNumbers) {
-  Library({{1, {"zeta", "", "", 0, 0}}, {2, {"Alpha", "", "Editor", 0, 0}},
+  Library({{1, {"zeta", "", "", 0, 0}},
+           {2, {"Alpha", "", "Editor", 0, 0}},
            {3, {"beta", "", "", 0, 0}}});
   HWND list = Item(kIdList);
   ASSERT_EQ(SendMessageW(list, LB_GETCOUNT, 0, 0), 3);
@@ -87,13 +89,14 @@ TEST_F(MainFormTest, TheListSortsItsNamesAndCarriesTheEntryNumbers) {
 TEST_F(MainFormTest, AWholeListLandsInTheOrderTheControlSortsIn) {
   // Names where a comparison's rules show: case, umlauts and ß, hyphens and apostrophes
   // (weighed apart from the letters), digits, signs and letters beyond Windows-1252.
-  const char* const names[] = {
-      "co-op", "coop", "co op", "Coop", "COOP", "o'neil", "oneil", "Äpfel", "apfel", "Apfel",
-      "äpfel", "Straße", "Strasse", "strasse", "10", "9", "-9", "_x", "x_", "Łódź", "Lodz",
-      "€uro", "Euro", " ", "a b", "ab ", "ÆRO", "aero", "Œuvre", "oeuvre", "zeta", "Ölkanne"};
+  const char* const names[] = {"co-op", "coop",   "co op", "Coop",   "COOP",   "o'neil",  "oneil",
+                               "Äpfel", "apfel",  "Apfel", "äpfel",  "Straße", "Strasse", "strasse",
+                               "10",    "9",      "-9",    "_x",     "x_",     "Łódź",    "Lodz",
+                               "€uro",  "Euro",   " ",     "a b",    "ab ",    "ÆRO",     "aero",
+                               "Œuvre", "oeuvre", "zeta",  "Ölkanne"};
   std::vector<std::pair<std::string, int>> items;
-  HWND reference = CreateWindowExW(0, L"LISTBOX", L"", WS_CHILD | LBS_SORT | LBS_HASSTRINGS, 0,
-                                   0, 10, 10, form.hwnd(), nullptr, nullptr, nullptr);
+  HWND reference = CreateWindowExW(0, L"LISTBOX", L"", WS_CHILD | LBS_SORT | LBS_HASSTRINGS, 0, 0,
+                                   10, 10, form.hwnd(), nullptr, nullptr, nullptr);
   ASSERT_NE(reference, nullptr);
   for (const char* name : names) {
     items.emplace_back(name, static_cast<int>(items.size()) + 1);
@@ -117,7 +120,8 @@ TEST_F(MainFormTest, AWholeListLandsInTheOrderTheControlSortsIn) {
 }
 
 TEST_F(MainFormTest, GlyphsSurviveTheRichEditAndKeepTheirLook) {
-  const std::string stored = "Sehr geehrte Damen\\N\\NName:\\TEr\\\\ika N\xC3\x83O \xC3\xB0 \xE2\x82\xAC";
+  const std::string stored =
+      "Sehr geehrte Damen\\N\\NName:\\TEr\\\\ika N\xC3\x83O \xC3\xB0 \xE2\x82\xAC";
   Library({{1, {"brief", stored, "", 0, 0}}});
   EXPECT_EQ(EditorToStored(form.EditorText()), stored);
   // The first glyph: Wingdings, red.
@@ -407,10 +411,15 @@ class DeferredEditorTest : public MainFormTest {
 
 TEST_F(DeferredEditorTest, UnseenTheWindowAnswersForItsEditorAsTheControlWould) {
   const std::string enter = kEnterGlyphUtf8, tab = kTabGlyphUtf8;
-  const std::string texts[] = {
-      "", "eins", enter, "a" + enter + "b" + tab + tab + "c", enter + enter + "x" + tab,
-      "Gr\xC3\xBC\xC3\x9F" "e \xE2\x82\xAC {\\} \xF0\x9F\x98\x80" + enter + "Ende",
-      std::string(3000, 'z') + tab + "w"};
+  const std::string texts[] = {"",
+                               "eins",
+                               enter,
+                               "a" + enter + "b" + tab + tab + "c",
+                               enter + enter + "x" + tab,
+                               "Gr\xC3\xBC\xC3\x9F"
+                               "e \xE2\x82\xAC {\\} \xF0\x9F\x98\x80" +
+                                   enter + "Ende",
+                               std::string(3000, 'z') + tab + "w"};
   for (const std::string& text : texts) {
     SCOPED_TRACE(text.substr(0, 40));
     form.ShowGlyphText(text);
@@ -558,6 +567,26 @@ TEST(TransferWindows, TheKeyboardAnswersTheQuestionAndTheReportCopiesItsText) {
   user.join();
   EXPECT_EQ(shown, "eins\r\nzwei\r\n");
   EXPECT_EQ(clipboard.text, "1 hinzugefügt.\r\n\r\neins\r\nzwei\r\n");
+}
+
+// quillet-yaml.dll lies beside this program as beside Quillet.exe: espanso's files are read
+// through it, entries, notes and refusals alike.
+TEST(EspansoLibraryTest, ReadsMatchFilesThroughTheLibraryBesideTheProgram) {
+  ImportResult r;
+  TextProblem problem;
+  ASSERT_TRUE(ReadEspansoThroughLibrary(
+      "matches:\n  - trigger: \"mfg\"\n    replace: \"Mit freundlichen Gr\xC3\xBC\xC3\x9F"
+      "en\"\n",
+      &r, &problem))
+      << problem.what;
+  ASSERT_EQ(r.entries.size(), 1u);
+  EXPECT_EQ(r.entries[0].abbreviation, "mfg");
+  EXPECT_EQ(r.entries[0].text,
+            "Mit freundlichen Gr\xC3\xBC\xC3\x9F"
+            "en");
+  EXPECT_EQ(r.entries[0].line, 2u);
+  EXPECT_FALSE(ReadEspansoThroughLibrary("matches:\n  - [\n", &r, &problem));
+  EXPECT_GT(problem.line, 1u);
 }
 
 }  // namespace
