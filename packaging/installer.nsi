@@ -145,6 +145,7 @@ Section "!Quillet und Mantello" SecPrograms
   SetOutPath "$INSTDIR"
   File "${STAGE}\Quillet.exe"
   File "${STAGE}\Mantello.exe"
+  File "${STAGE}\quillet-yaml.dll"
   ; The sample library only: Quillet copies it to Quillet.ini at its first start, and an
   ; existing Quillet.ini is the user's and never touched.
   File "${STAGE}\sample.ini"
@@ -251,6 +252,7 @@ Section "Uninstall"
   Call un.CloseBothPrograms
   Delete "$INSTDIR\Quillet.exe"
   Delete "$INSTDIR\Mantello.exe"
+  Delete "$INSTDIR\quillet-yaml.dll"
   Delete "$INSTDIR\sample.ini"
   Delete "$INSTDIR\signatur.txt"
   Delete "$INSTDIR\SID1.jpg"

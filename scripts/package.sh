@@ -24,15 +24,15 @@ mkdir -p "$stage"
 # What a user gets: the programs, the sample library Quillet copies at its first start, the
 # pictures of Mantello's hints beside Mantello.exe (where it looks for them), the help folder
 # both programs look for beside themselves, and the German read-me.
-cp "$bin/Quillet.exe" "$bin/Mantello.exe" "$stage/"
+cp "$bin/Quillet.exe" "$bin/Mantello.exe" "$bin/quillet-yaml.dll" "$stage/"
 # Symbols help nobody who runs the programs and double their size.
-x86_64-w64-mingw32-strip "$stage/Quillet.exe" "$stage/Mantello.exe"
+x86_64-w64-mingw32-strip "$stage/Quillet.exe" "$stage/Mantello.exe" "$stage/quillet-yaml.dll"
 cp samples/sample.ini samples/signatur.txt mantello/hints/SID1.jpg mantello/hints/SID2.jpg "$stage/"
 cp -r help "$stage/hilfe"
 # Windows' editor shows the umlauts of a UTF-8 file correctly only with a byte-order mark.
 { printf '\357\273\277'; sed 's/\r*$/\r/' packaging/LIESMICH.txt; } >"$stage/LIESMICH.txt"
 
-for exe in Quillet.exe Mantello.exe; do
+for exe in Quillet.exe Mantello.exe quillet-yaml.dll; do
   size=$(stat -c %s "$stage/$exe")
   echo "package: $exe $size bytes"
   if [ "$size" -ge $((2 * 1024 * 1024)) ]; then

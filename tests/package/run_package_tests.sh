@@ -32,7 +32,8 @@ check "the zip and the installer carry the version $version in their names" test
 # ---- the zip, without Wine
 
 # The help folder ships whole, its pictures included.
-expected_files=$({ printf '%s\n' LIESMICH.txt Mantello.exe Quillet.exe SID1.jpg SID2.jpg sample.ini signatur.txt
+expected_files=$({ printf '%s\n' LIESMICH.txt Mantello.exe Quillet.exe SID1.jpg SID2.jpg quillet-yaml.dll sample.ini \
+                     signatur.txt
                    (cd help && find . -type f | sed 's|^\./|hilfe/|'); } | LC_ALL=C sort)
 check "the zip holds the programs, sample.ini, the hint pictures, hilfe/ and LIESMICH.txt" \
   test "$(unzip -Z1 "$zip" | grep -v '/$' | LC_ALL=C sort)" = "$expected_files"
@@ -60,6 +61,7 @@ check "every picture and page the help names is there" help_refs_resolve "$work/
 under_2mb() { [ "$(stat -c %s "$1")" -lt $((2 * 1024 * 1024)) ]; }
 check "Quillet.exe stays under 2 MB" under_2mb "$work/zip/Quillet.exe"
 check "Mantello.exe stays under 2 MB" under_2mb "$work/zip/Mantello.exe"
+check "quillet-yaml.dll stays under 2 MB" under_2mb "$work/zip/quillet-yaml.dll"
 version_utf16=$(printf '%s' "$version" | iconv -t UTF-16LE | od -An -tx1 | tr -d ' \n')
 check "the installer's version information says $version" \
   bash -c 'od -An -tx1 -v "$1" | tr -d " \n" | grep -q "$2"' _ "$setup" "$version_utf16"
