@@ -199,6 +199,14 @@ int RunQuilletCli(const std::vector<std::string>& args, std::istream& in, std::o
       return Report(err, s);
     }
     for (const std::string& line : ExportReport(outcome.notes)) err << line << "\n";
+    if (SameFilePath(args[3], file)) {
+      err << "Die Datendatei selbst kann nicht das Ziel eines Exports sein.\n";
+      return kUsage;
+    }
+    if (chosen.empty()) {
+      err << "Es gibt nichts auszugeben; es wurde nichts geschrieben.\n";
+      return kUsage;
+    }
     if (Status s = fs.ReplaceAtomically(args[3], WriteLibrary(*format, chosen)); !s) {
       return Report(err, s);
     }

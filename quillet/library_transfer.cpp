@@ -88,6 +88,8 @@ std::optional<LibraryFormat> ImportFormatOf(std::size_t type, const std::string&
   constexpr LibraryFormat kByType[] = {LibraryFormat::kCsv, LibraryFormat::kJson,
                                        LibraryFormat::kEspanso, LibraryFormat::kBeeftext,
                                        LibraryFormat::kAhk};
+  // Both JSON types read *.json: a Beeftext export taken for ours is read as what it is.
+  if (type == 1 && HoldsCombos(path, fs)) return LibraryFormat::kBeeftext;
   if (type < std::size(kByType)) return kByType[type];
   const std::string ext = LowerExtension(path);
   if (ext == "csv") return LibraryFormat::kCsv;
@@ -186,7 +188,7 @@ void LibraryTransfer::Export(const std::optional<EntryKey>& entry) {
       entry ? FileNameOf(entry->name) : "Quillet-Bibliothek");
   if (!chosen) return;
   // The library overwritten by its own export would be lost.
-  if (FoldCase(chosen->path) == FoldCase(data_file_)) {
+  if (SameFilePath(chosen->path, data_file_)) {
     Tell(
         "Die Datendatei selbst kann nicht das Ziel eines Exports sein; bitte wählen Sie eine "
         "andere Datei.",
@@ -207,7 +209,12 @@ void LibraryTransfer::Export(const std::optional<EntryKey>& entry) {
     }
     numbers.push_back(number);
   }
-  const LibraryFormat format = chosen->type == 1 ? LibraryFormat::kJson : LibraryFormat::kCsv;
+  // A name typed with its extension says the format, whatever the type left in the dialog.
+  const std::string ext = LowerExtension(chosen->path);
+  const LibraryFormat format = ext == "json"       ? LibraryFormat::kJson
+                               : ext == "csv"      ? LibraryFormat::kCsv
+                               : chosen->type == 1 ? LibraryFormat::kJson
+                                                   : LibraryFormat::kCsv;
   std::vector<ImportedEntry> entries;
   ExportOutcome outcome;
   Status status = CollectEntries(s_.entries, data_file_, numbers, false, &entries, &outcome);

@@ -67,7 +67,12 @@ std::optional<std::string> StringOf(const Json& object, const char* key) {
 std::string SettingOf(const Json& object, const char* key) {
   const auto it = object.find(key);
   if (it == object.end()) return "";
-  return it->is_string() ? FoldCase(it->get<std::string>()) : it->dump();
+  if (it->is_string()) return FoldCase(it->get<std::string>());
+  // A list or object is named, not written out: writing a deeply nested one would take the
+  // stack as deep as it is.
+  if (it->is_array()) return "[…]";
+  if (it->is_object()) return "{…}";
+  return it->dump();
 }
 
 class ComboReader {

@@ -186,7 +186,11 @@ std::string TypedText(std::string_view s, std::vector<std::string>* kept) {
       NextCodePoint(key, end);
       if (end == key.size()) typed = std::string(key);
     }
-    if (typed.empty() || !counted) {
+    // A count repeats a key at most up to the size of a long text: seven characters of a file
+    // must not become a thousand, over and over, until the memory runs out.
+    constexpr std::size_t kLongestText = 1 << 20;
+    if (typed.empty() || !counted ||
+        out.size() + typed.size() * std::stoul(count_text) > kLongestText) {
       kept->emplace_back(whole);
       out += whole;
       continue;

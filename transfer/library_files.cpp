@@ -3,6 +3,7 @@
 
 #include "transfer/beeftext.h"
 #include "transfer/hotstrings.h"
+#include "text/utf.h"
 #include "transfer/library_csv.h"
 #include "transfer/library_json.h"
 
@@ -66,7 +67,8 @@ LoadFailure LoadLibraryFile(FileSystem& fs, const std::string& path, LibraryForm
     return LoadFailure::kMissing;
   }
   if (stamp.size > kLargestImport) {
-    *message = named + ": Die Datei ist mit " + std::to_string(stamp.size >> 20) +
+    *message = named + ": Die Datei ist mit " +
+               std::to_string((stamp.size + (1u << 20) - 1) >> 20) +
                " MB zu groß für eine Bibliothek (höchstens 64 MB).";
     return LoadFailure::kTooLarge;
   }
@@ -97,6 +99,16 @@ std::vector<std::string> ImportReport(const std::vector<ImportNote>& notes,
         std::to_string(c.existing));
   }
   return lines;
+}
+
+bool SameFilePath(std::string_view a, std::string_view b) {
+  auto plain = [](std::string_view path) {
+    std::string out = FoldCase(path);
+    for (char& c : out) c = c == '\\' ? '/' : c;
+    while (out.size() > 1 && out.back() == '/') out.pop_back();
+    return out;
+  };
+  return plain(a) == plain(b);
 }
 
 std::vector<std::string> ExportReport(const std::vector<ImportNote>& notes) {

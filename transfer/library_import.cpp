@@ -2,6 +2,7 @@
 #include "transfer/library_import.h"
 
 #include <map>
+#include <set>
 
 #include "store/abbreviations.h"
 #include "store/ini_document.h"
@@ -46,6 +47,14 @@ bool OnOneLine(std::string& text) {
   return changed;
 }
 
+// Blanks, tabs and vertical tabs at the ends, which the data file trims around every value.
+std::string TrimFileBlanks(const std::string& text) {
+  const char* blanks = " \t\v";
+  const std::size_t first = text.find_first_not_of(blanks);
+  if (first == std::string::npos) return std::string();
+  return text.substr(first, text.find_last_not_of(blanks) - first + 1);
+}
+
 }  // namespace
 
 Status ImportEntries(EntryStore& store, const std::vector<ImportedEntry>& entries,
@@ -62,12 +71,38 @@ Status ImportEntries(EntryStore& store, const std::vector<ImportedEntry>& entrie
         for (const Abbreviation& a : ReadAbbreviations(current)) {
           by_abbreviation.emplace(AbbreviationKey(a.text), a.number);
         }
+        // Names and abbreviations this import has given already, beside the library's.
+        constexpr int kThisImport = 0;
+        std::set<int> replaced;
+        auto take = [&](const ImportedEntry& x, bool with_abbreviation) {
+          by_name[x.name] = kThisImport;
+          if (with_abbreviation && !x.abbreviation.empty()) {
+            by_abbreviation[AbbreviationKey(x.abbreviation)] = kThisImport;
+          }
+        };
+        auto add_renamed = [&](const ImportedEntry& e, bool keeps_abbreviation) {
+          ImportedEntry renamed = e;
+          for (int n = 2; by_name.count(renamed.name); ++n) {
+            renamed.name = e.name + " (" + std::to_string(n) + ")";
+          }
+          take(renamed, keeps_abbreviation);
+          changes.push_back(ChangeFor(renamed, 0, keeps_abbreviation));
+          ++out.added;
+          return renamed.name;
+        };
         for (const ImportedEntry& given : entries) {
           ImportedEntry e = given;
           const bool name_broken = OnOneLine(e.name);  // both, whatever the first gives
           if (OnOneLine(e.title) || name_broken) {
             out.notes.push_back(
                 {e.line, e.name, "Zeilenumbrüche in Name oder Titel werden zu Leerzeichen."});
+          }
+          // The file trims these around every value: the name is compared as it will read.
+          e.name = TrimFileBlanks(e.name);
+          if (e.name.empty()) {  // an empty name would end the library's list of entries
+            out.notes.push_back({e.line, "", "Ein Eintrag ohne Namen wird übergangen."});
+            ++out.skipped;
+            continue;
           }
           if (Status s = CheckAbbreviation(e.abbreviation); !s) {
             out.notes.push_back(
@@ -82,8 +117,21 @@ Status ImportEntries(EntryStore& store, const std::vector<ImportedEntry>& entrie
           const bool meets_name = named != by_name.end();
           const bool meets_abbreviation = abbreviated != by_abbreviation.end();
           if (!meets_name && !meets_abbreviation) {
+            take(e, true);
             changes.push_back(ChangeFor(e, 0, true));
             ++out.added;
+            continue;
+          }
+          auto own = [&](int number) { return number == kThisImport || replaced.count(number); };
+          if ((meets_name && own(named->second)) ||
+              (meets_abbreviation && own(abbreviated->second))) {
+            // Twice in the file: both come in, the later one renamed, one abbreviation each.
+            const bool clash = meets_abbreviation;
+            const std::string name = add_renamed(e, !clash);
+            out.notes.push_back({e.line, name,
+                                 clash ? "Name oder Kürzel kommt in der Datei mehrfach vor; "
+                                         "dieser Eintrag bleibt ohne Kürzel."
+                                       : "Der Name kommt in der Datei mehrfach vor."});
             continue;
           }
           const int existing = meets_name ? named->second : abbreviated->second;
@@ -94,24 +142,29 @@ Status ImportEntries(EntryStore& store, const std::vector<ImportedEntry>& entrie
             case OnConflict::kSkip:
               ++out.skipped;
               break;
-            case OnConflict::kReplace:
-              changes.push_back(ChangeFor(e, existing, true));
+            case OnConflict::kReplace: {
+              // An abbreviation of another entry of the library stays with that entry.
+              const bool foreign = meets_abbreviation && abbreviated->second != existing;
+              if (foreign) {
+                out.notes.push_back({e.line, e.name,
+                                     "Das Kürzel „" + e.abbreviation +
+                                         "“ hat ein anderer Eintrag der Bibliothek; der "
+                                         "ersetzte Eintrag bleibt ohne Kürzel."});
+              }
+              replaced.insert(existing);
+              take(e, !foreign);
+              changes.push_back(ChangeFor(e, existing, !foreign));
               ++out.replaced;
               break;
+            }
             case OnConflict::kKeep: {
-              ImportedEntry renamed = e;
-              for (int n = 2; by_name.count(renamed.name); ++n) {
-                renamed.name = e.name + " (" + std::to_string(n) + ")";
-              }
+              const std::string name = add_renamed(e, !meets_abbreviation);
               if (meets_abbreviation) {
-                out.notes.push_back({e.line, renamed.name,
+                out.notes.push_back({e.line, name,
                                      "Das Kürzel „" + e.abbreviation +
                                          "“ hat schon ein Eintrag der Bibliothek; der neue "
                                          "Eintrag bleibt ohne Kürzel."});
               }
-              by_name.emplace(renamed.name, 0);
-              changes.push_back(ChangeFor(renamed, 0, !meets_abbreviation));
-              ++out.added;
               break;
             }
           }

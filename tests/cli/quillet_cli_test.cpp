@@ -200,6 +200,7 @@ TEST_F(QuilletCliTest, ExitCodesAndMessages) {
        "7"},
       {{"none.ini", "list"}, "", 1, "none.ini"},
       {{"none.ini", "export", "csv", "x.csv"}, "", 1, "„none.ini“ gibt es nicht"},
+      {{"lib.ini", "export", "csv", "LIB.ini"}, "", 2, "Datendatei selbst"},
       {{"lib.ini", "add", "x"}, "Smiley \xF0\x9F\x98\x80", 2, "U+1F600"},
       {{"lib.ini", "add", "  "}, "t", 2, "Name"},
       {{"lib.ini", "add", "x"}, "\xC3", 2, "UTF-8"},

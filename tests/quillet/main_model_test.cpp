@@ -826,7 +826,8 @@ TEST_F(LibraryTransferTest, TheImportDialogsTypeOrElseTheExtensionChoosesTheForm
     std::optional<LibraryFormat> format;
   } cases[] = {
       {0, "C:\\x.txt", LibraryFormat::kCsv},
-      {1, "C:\\b.json", LibraryFormat::kJson},
+      {1, "C:\\b.json", LibraryFormat::kBeeftext},
+      {1, "C:\\o.JSON", LibraryFormat::kJson},
       {2, "C:\\x", LibraryFormat::kEspanso},
       {3, "C:\\o.JSON", LibraryFormat::kBeeftext},
       {4, "C:\\x.csv", LibraryFormat::kAhk},
@@ -990,9 +991,14 @@ TEST_F(LibraryTransferTest, AnExportDeciphersOnlyWithConsentAndSaysWhatItLeftOut
             std::string::npos);
   EXPECT_EQ(FileNameOf("a/b:c?. "), "a_b_c_");
   // The data file as the target would lose the library.
-  files.answers.push_back(ChosenFile{"c:\\q\\QUILLET.INI", 0});
+  files.answers.push_back(ChosenFile{"c:/q/QUILLET.INI", 0});
   transfer.Export();
   EXPECT_EQ(Reloaded().size(), 2u);
+  // A name typed with ".json" gets JSON, though the type was left on CSV.
+  dialogs.message_answers.push_back(MessageAnswer::kNo);
+  files.answers.push_back(ChosenFile{"C:\\aus.json", 0});
+  transfer.Export();
+  EXPECT_EQ(fs.ReadAll("C:\\aus.json").value_or("").substr(0, 1), "{");
 }
 
 }  // namespace

@@ -259,6 +259,21 @@ TEST_F(EntriesTest, AnImportIsWrittenOnceWithItsConflictsHandledAsChosen) {
   const SnippetEntry d = entries.ReadEntry(5, "lib.ini");
   EXPECT_EQ(UnescapeStoredText(d.text), "d\rx");
   EXPECT_EQ(d.delivery, "Tasten");
+  // Within one file: a repeated name comes in renamed; a replace neither takes another
+  // entry's abbreviation nor replaces one entry twice; a name is compared as the file trims it.
+  Library({"a", "b"});
+  ASSERT_TRUE(WriteAbbreviation(entries, {2, "b", {}}, "mfg", false, {}, "lib.ini", nullptr));
+  ASSERT_TRUE(ImportEntries(entries,
+                            {{"a", "1", "mfg", false, "", false, false, "", 2},
+                             {"a", "2", "", false, "", false, false, "", 3},
+                             {" n\t", "3", "", false, "", false, false, "", 4},
+                             {"n", "4", "", false, "", false, false, "", 5},
+                             {"\t", "5", "", false, "", false, false, "", 6}},
+                            OnConflict::kReplace, "lib.ini", nullptr));
+  std::string names;
+  for (const std::string& n : ReadNumberedList(*ini.Snapshot("lib.ini"), "Name")) names += n + "|";
+  EXPECT_EQ(names, "a|b|a (2)|n|n (2)|");
+  EXPECT_EQ(Abbreviations(), "2=mfg ");
   // An enciphered text the code page cannot hold refuses the import, naming its entry.
   Library({"a"});
   ImportOutcome outcome;

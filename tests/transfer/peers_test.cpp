@@ -360,6 +360,20 @@ TEST(PeersTest, RefusesWhatItCannotReadWithTheLine) {
     EXPECT_EQ(problem.line, c.line) << c.name << ": " << problem.what;
     EXPECT_FALSE(problem.what.empty()) << c.name;
   }
+
+  // A setting nested deep is named, not written out; a key's count never makes a text longer
+  // than a long text may be.
+  ImportResult r;
+  TextProblem problem;
+  const std::string deep = std::string(100000, '[') + std::string(100000, ']');
+  EXPECT_TRUE(ReadBeeftextCombos(
+      "{\"combos\": [{\"keyword\": \"k\", \"snippet\": \"s\", \"matchingMode\": " + deep + "}]}",
+      &r, &problem))
+      << problem.what;
+  std::string many;
+  for (int i = 0; i < 2000; ++i) many += "{a 999}";
+  ASSERT_TRUE(ReadHotstrings("::x::" + many + "\n", &r, &problem)) << problem.what;
+  EXPECT_LE(r.entries.at(0).text.size(), 1u << 21);
 }
 
 TEST(PeersTest, DateFormatsBecomePlaceholdersOnlyWhereTheyGiveTheSame) {
