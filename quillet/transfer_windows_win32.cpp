@@ -95,15 +95,7 @@ std::vector<ControlRow> TransferWindow::Table() const {
 }
 
 void TransferWindow::BeforeLayout(HFONT font) {
-  extra_ = 0;
-  WindowDc dc(hwnd());
-  if (!dc.get()) return;
-  SelectedObject selected(dc.get(), font);
-  const std::wstring text = Utf8ToWide(summary_);
-  RECT r{0, 0, TwipsToPixels(kInnerWidth, dpi()), 0};
-  DrawTextW(dc.get(), text.c_str(), static_cast<int>(text.size()), &r,
-            DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX | DT_EDITCONTROL);
-  const int needed = ((r.bottom - r.top) * kTwipsPerInch + dpi() - 1) / dpi();
+  const int needed = WrappedTextHeight(hwnd(), font, summary_, kInnerWidth, dpi());
   extra_ = std::max(0, needed - kSummaryHeight);
 }
 

@@ -69,16 +69,7 @@ std::vector<ControlRow> InputBox::Table() const {
 // Twips the prompt needs beyond the two planned lines in this font (a long prompt, a larger
 // system font).
 void InputBox::BeforeLayout(HFONT font) {
-  extra_ = 0;
-  WindowDc dc(hwnd());
-  if (!dc.get()) return;
-  SelectedObject selected(dc.get(), font);
-  const std::wstring text = Utf8ToWide(prompt_);
-  RECT r{0, 0, TwipsToPixels(kInnerWidth, dpi()), 0};
-  DrawTextW(dc.get(), text.c_str(), static_cast<int>(text.size()), &r,
-            DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX | DT_EDITCONTROL);
-  // Rounded up, so that the pixels of the grown prompt are never one short.
-  const int needed = ((r.bottom - r.top) * kTwipsPerInch + dpi() - 1) / dpi();
+  const int needed = WrappedTextHeight(hwnd(), font, prompt_, kInnerWidth, dpi());
   extra_ = std::max(0, needed - kPromptHeight);
 }
 
@@ -108,10 +99,9 @@ bool InputBox::OnCommand(int id, int) {
 std::optional<std::string> ShowInputBox(HWND owner, const std::string& prompt,
                                         const std::string& title, const std::string& initial) {
   InputBox box(owner, ToCrLf(prompt), initial);
-  const INT_PTR result =
-      box.RunModal(GetModuleHandleW(nullptr), kInputBoxClass,
-                   WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFOREGROUND, title,
-                   owner);
+  const INT_PTR result = box.RunModal(
+      GetModuleHandleW(nullptr), kInputBoxClass,
+      WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFOREGROUND, title, owner);
   if (result != IDOK) return std::nullopt;
   return box.answer();
 }

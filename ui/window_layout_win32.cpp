@@ -168,6 +168,17 @@ POINT CentredPosition(HWND owner, SIZE size) {
   return {left, top};
 }
 
+int WrappedTextHeight(HWND window, HFONT font, const std::string& text, int width, int dpi) {
+  WindowDc dc(window);
+  if (!dc.get()) return 0;
+  SelectedObject selected(dc.get(), font);
+  const std::wstring wide = Utf8ToWide(text);
+  RECT r{0, 0, TwipsToPixels(width, dpi), 0};
+  DrawTextW(dc.get(), wide.c_str(), static_cast<int>(wide.size()), &r,
+            DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX | DT_EDITCONTROL);
+  return ((r.bottom - r.top) * kTwipsPerInch + dpi - 1) / dpi;
+}
+
 void SetWindowTextUtf8(HWND window, const std::string& text) {
   SetWindowTextW(window, Utf8ToWide(text).c_str());
 }

@@ -119,6 +119,10 @@ SIZE PrimaryScreenSize();
 // middle of the work area; never partly off the monitor.
 POINT CentredPosition(HWND owner, SIZE size);
 
+// The twips `text` takes in `window`'s `font`, broken into lines `width` twips wide, rounded up
+// so that the pixels of a grown label are never one short; 0 where the window has no DC.
+int WrappedTextHeight(HWND window, HFONT font, const std::string& text, int width, int dpi);
+
 // Sets a window's or control's text from UTF-8.
 void SetWindowTextUtf8(HWND window, const std::string& text);
 std::string GetWindowTextUtf8(HWND window);
