@@ -262,7 +262,8 @@ TEST(Win32Clipboard, ARestoreThatFindsTheClipboardBusyPutsItBackLater) {
       EXPECT_TRUE(clipboard->Restore(*again));
     }
     // The retries come as timer messages to this thread.
-    for (int i = 0; i < 50 && clipboard->ReadText() != std::string("alt"); ++i) {
+    const DWORD start = GetTickCount();
+    while (clipboard->ReadText() != std::string("alt") && GetTickCount() - start < 5000) {
       MSG msg;
       while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
       Sleep(20);

@@ -85,7 +85,7 @@ TEST_F(QuilletAbbreviationTest, ExpandsUndoesAndLeavesLongerWordsAlone) {
   ASSERT_TRUE(targets.Activate(target));
   Sleep(1000);
   TypedGives("type --delay 40 \" #gru \"", L"mfg xmfg mfgx Sofort! MfG Anna. " + Utf8ToWide(kLong) +
-                                              L" MfG Anna Hallo MfG Anna ");
+                                               L" MfG Anna Hallo MfG Anna ");
 
   // In Quillet's own editor the abbreviation is text like any other.
   PostMessageW(main, 1024, 0, WM_RBUTTONDOWN);
@@ -107,6 +107,8 @@ TEST_F(QuilletAbbreviationTest, ExpandsUndoesAndLeavesLongerWordsAlone) {
 
 TEST_F(QuilletAbbreviationTest, DeadKeysAndAltGrWorkWhileTheHookRuns) {
   ASSERT_TRUE(XLayout("de"));
+  // Each Wine process takes the new layout over when it reads the X server's notice of it.
+  Sleep(500);
   struct Restore {
     ~Restore() { XLayout("us"); }
   } restore;
