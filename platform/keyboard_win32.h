@@ -21,6 +21,13 @@ std::unique_ptr<KeyboardLayouts> MakeWin32KeyboardLayouts(bool can_leave_dead_ke
 std::unique_ptr<WindowProcesses> MakeWin32WindowProcesses();
 std::unique_ptr<TypingPace> MakeWin32TypingPace();
 
+// Our own low-level keyboard hook, while it is installed, reads Esc for the typing's watch, which
+// then installs no hook of its own: one that came and went in front of ours would take keys
+// typed at that moment past it. That hook asks RelayEscape first, for every key, injected or
+// not; true: the key is kept from its window.
+void SetEscapeRelay(bool on);
+bool RelayEscape(DWORD vk, bool up);
+
 // Whether Windows delivers our keystrokes to the window's process: not when it runs at a
 // higher integrity level than ours (elevated, or a system process), nor, as a sign of the
 // same, when we may not even ask about it; unknown when its level cannot be read.

@@ -59,20 +59,27 @@ class Win32WindowProcesses : public WindowProcesses {
 std::atomic<bool> g_escape_pressed{false};
 std::atomic<bool> g_escape_kept{false};  // its key went down unseen by the target
 
+// Our own low-level keyboard hook that is installed anyway and reads Esc for the watch.
+std::atomic<bool> g_escape_relay{false};
+std::atomic<bool> g_escape_watched{false};  // a watch through the relay is on
+
+// Our own keys never include Esc, so every Esc is the user's (an on-screen keyboard's too).
+// While watched it is kept from the target, where it would close a dialog; its release only
+// when the press was kept, or the key would stay down for the system.
+bool KeepEscape(DWORD vk, bool up) {
+  if (vk != VK_ESCAPE) return false;
+  if (!up) {
+    g_escape_pressed = true;
+    g_escape_kept = true;
+    return true;
+  }
+  return g_escape_kept.exchange(false);
+}
+
 LRESULT CALLBACK EscapeHook(int code, WPARAM wparam, LPARAM lparam) {
   if (code == HC_ACTION) {
     const auto* key = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lparam);
-    // Our own keys never include Esc, so every Esc is the user's (an on-screen keyboard's
-    // too). It is kept from the target, where it would close a dialog; its release only when
-    // the press was kept, or the key would stay down for the system.
-    if (key->vkCode == VK_ESCAPE) {
-      if (!(key->flags & LLKHF_UP)) {
-        g_escape_pressed = true;
-        g_escape_kept = true;
-        return 1;
-      }
-      if (g_escape_kept.exchange(false)) return 1;
-    }
+    if (KeepEscape(key->vkCode, (key->flags & LLKHF_UP) != 0)) return 1;
   }
   return CallNextHookEx(nullptr, code, wparam, lparam);
 }
@@ -104,6 +111,13 @@ class Win32TypingPace : public TypingPace {
     g_escape_pressed = false;
     g_escape_kept = false;
     GetAsyncKeyState(VK_ESCAPE);  // what the key did before does not count
+    // A hook of ours that came and went in front of the relay would cost it the keys typed at
+    // that moment: they would reach the target unseen by it.
+    if (g_escape_relay) {
+      relayed_ = true;
+      g_escape_watched = true;
+      return;
+    }
     // On a thread of its own the hook answers at once, whatever our window thread is doing:
     // Windows passes over a hook that keeps the user's keys waiting.
     HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, nullptr);
@@ -125,6 +139,8 @@ class Win32TypingPace : public TypingPace {
   }
 
   void StopEscapeWatch() override {
+    g_escape_watched = false;
+    relayed_ = false;
     if (!hook_thread_.joinable()) return;
     if (hooked_) PostThreadMessageW(hook_thread_id_, WM_QUIT, 0, 0);
     hook_thread_.join();
@@ -132,7 +148,7 @@ class Win32TypingPace : public TypingPace {
   }
 
   bool EscapePressed() override {
-    if (hooked_) return g_escape_pressed.exchange(false);
+    if (hooked_ || relayed_) return g_escape_pressed.exchange(false);
     // Without the hook: the key's state now, or the low bit, which a brief tap may not set.
     const SHORT state = GetAsyncKeyState(VK_ESCAPE);
     return (state & 0x8000) != 0 || (state & 1) != 0;
@@ -150,9 +166,21 @@ class Win32TypingPace : public TypingPace {
   std::thread hook_thread_;
   DWORD hook_thread_id_ = 0;
   bool hooked_ = false;
+  bool relayed_ = false;
 };
 
 }  // namespace
+
+void SetEscapeRelay(bool on) {
+  g_escape_relay = on;
+}
+
+bool RelayEscape(DWORD vk, bool up) {
+  if (vk != VK_ESCAPE) return false;
+  // The release of an Esc kept during a watch is kept after it too.
+  if (!g_escape_watched) return up && g_escape_kept.exchange(false);
+  return KeepEscape(vk, up);
+}
 
 KeyDelivery DeliveryToProcessOf(HWND window) {
   DWORD pid = 0;

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <iterator>
 
+#include "platform/keyboard_win32.h"
+
 namespace qm {
 namespace {
 
@@ -103,6 +105,7 @@ bool KeyboardHook::Install() {
   g_hook = this;
   keys_ = SetWindowsHookExW(WH_KEYBOARD_LL, &KeyProc, GetModuleHandleW(nullptr), 0);
   if (!keys_) return false;
+  SetEscapeRelay(true);
   HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   if (!ready) return true;  // the keys without the clicks: a caret moved by the mouse is missed
   mouse_thread_ = std::thread([this, ready] {
@@ -122,7 +125,10 @@ bool KeyboardHook::Install() {
 }
 
 void KeyboardHook::Uninstall() {
-  if (keys_) UnhookWindowsHookEx(keys_);
+  if (keys_) {
+    SetEscapeRelay(false);
+    UnhookWindowsHookEx(keys_);
+  }
   keys_ = nullptr;
   if (mouse_thread_.joinable()) {
     PostThreadMessageW(mouse_thread_id_, WM_QUIT, 0, 0);
@@ -200,6 +206,8 @@ LRESULT CALLBACK KeyboardHook::KeyProc(int code, WPARAM wparam, LPARAM lparam) {
     const RawKey raw{k->vkCode, k->scanCode, (k->flags & LLKHF_UP) != 0,
                      (k->flags & (LLKHF_INJECTED | LLKHF_LOWER_IL_INJECTED)) != 0,
                      (k->flags & LLKHF_EXTENDED) != 0};
+    // The typing's watch first: an Esc it keeps is no one's typing.
+    if (RelayEscape(raw.vk, raw.up)) return 1;
     try {
       if (hook->Handle(raw)) return 1;
     } catch (...) {

@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/keyboard_win32.h"
@@ -11,6 +13,7 @@
 #include "platform/utf16_win32.h"
 #include "tests/wine/support/target_windows_win32.h"
 #include "tests/wine/support/window_driver_win32.h"
+#include "tests/wine/support/x_keyboard_win32.h"
 
 namespace qm {
 namespace {
@@ -25,9 +28,8 @@ std::vector<KeyEvent> Typed(const std::u16string& text) {
 }
 
 TEST(Win32Keyboard, TypesEveryCharacterIntoTheForegroundWindow) {
-  HWND edit = CreateWindowExW(0, L"EDIT", L"", WS_OVERLAPPEDWINDOW | WS_VISIBLE | ES_MULTILINE,
-                              100, 100, 400, 200, nullptr, nullptr, GetModuleHandleW(nullptr),
-                              nullptr);
+  HWND edit = CreateWindowExW(0, L"EDIT", L"", WS_OVERLAPPEDWINDOW | WS_VISIBLE | ES_MULTILINE, 100,
+                              100, 400, 200, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
   ASSERT_NE(edit, nullptr);
   SetForegroundWindow(edit);
   SetFocus(edit);
@@ -42,7 +44,9 @@ TEST(Win32Keyboard, TypesEveryCharacterIntoTheForegroundWindow) {
   events.insert(events.end(), tail.begin(), tail.end());
   EXPECT_EQ(keyboard->Send(events), events.size());
   test::PumpMessages(500);
-  EXPECT_EQ(test::ControlText(edit), "Gr\xC3\xBC\xC3\x9F" "e \xE2\x82\xAC \xF0\x9F\x98\x80 {x}\r\nEnde");
+  EXPECT_EQ(test::ControlText(edit),
+            "Gr\xC3\xBC\xC3\x9F"
+            "e \xE2\x82\xAC \xF0\x9F\x98\x80 {x}\r\nEnde");
   // Our own window runs at our own level, and so does the desktop's process.
   EXPECT_EQ(DeliveryToProcessOf(edit), KeyDelivery::kDelivered);
   EXPECT_EQ(DeliveryToProcessOf(GetDesktopWindow()), KeyDelivery::kDelivered);
@@ -56,12 +60,11 @@ WindowHandle Handle(HWND window) {
 TEST(Win32Desktop, AMinimisedTargetIsRestoredBeforeItIsTypedInto) {
   // A minimised window counts as visible and may become the foreground window, but the keys
   // then go to no edit field: the text would be lost while typing looked complete.
-  HWND target = CreateWindowExW(0, L"EDIT", L"", WS_OVERLAPPEDWINDOW | WS_VISIBLE |
-                                ES_MULTILINE, 100, 100, 400, 200, nullptr, nullptr,
-                                GetModuleHandleW(nullptr), nullptr);
-  HWND other = CreateWindowExW(0, L"EDIT", L"", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
-                               150, 150, 400, 200, nullptr, nullptr, GetModuleHandleW(nullptr),
-                               nullptr);
+  HWND target =
+      CreateWindowExW(0, L"EDIT", L"", WS_OVERLAPPEDWINDOW | WS_VISIBLE | ES_MULTILINE, 100, 100,
+                      400, 200, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+  HWND other = CreateWindowExW(0, L"EDIT", L"", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 150, 150, 400,
+                               200, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
   ASSERT_TRUE(target && other);
   ShowWindow(target, SW_MINIMIZE);
   SetForegroundWindow(other);
@@ -103,35 +106,101 @@ TEST(Win32Desktop, AHungMinimisedTargetDoesNotHoldUpTheCaller) {
   EXPECT_LT(GetTickCount() - start, 1000u);
 }
 
-// While typing, a brief tap of Esc is seen once and kept from the target (without staying
-// down); every other key reaches it, and after the watch Esc does too.
-TEST(Win32TypingPace, TheEscapeWatchSeesATapAndKeepsOnlyEscFromTheTarget) {
-  test::TargetWindows targets;
-  test::TargetWindows::Options keys;
-  keys.edit = false;
-  HWND frame = targets.Create(L"Testziel Esc", keys);
-  if (!targets.Activate(frame)) GTEST_SKIP() << "the test window did not come to the front";
-  const auto tap = [](WORD vk) {
-    INPUT in[2] = {{INPUT_KEYBOARD, {}}, {INPUT_KEYBOARD, {}}};
-    in[0].ki.wVk = in[1].ki.wVk = vk;
-    in[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    SendInput(2, in, sizeof(INPUT));
-    Sleep(200);
-  };
-  auto pace = MakeWin32TypingPace();
-  pace->StartEscapeWatch();
-  tap(VK_ESCAPE);
-  tap('A');
-  EXPECT_TRUE(pace->EscapePressed());
-  EXPECT_FALSE(pace->EscapePressed()) << "one tap, one stop";
-  EXPECT_FALSE(GetAsyncKeyState(VK_ESCAPE) & 0x8000);
-  pace->StopEscapeWatch();
-  tap(VK_ESCAPE);
+// A hook of ours that relays Esc, as the abbreviations' does; it counts the X keys it sees.
+std::atomic<int> g_relay_saw_x{0};
+LRESULT CALLBACK RelayingHook(int code, WPARAM wparam, LPARAM lparam) {
+  const auto* k = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lparam);
+  if (code == HC_ACTION) {
+    if (RelayEscape(k->vkCode, (k->flags & LLKHF_UP) != 0)) return 1;
+    if (k->vkCode == 'X' && !(k->flags & (LLKHF_UP | LLKHF_INJECTED))) ++g_relay_saw_x;
+  }
+  return CallNextHookEx(nullptr, code, wparam, lparam);
+}
+
+struct RelayingHookScope {
+  explicit RelayingHookScope(bool on) {
+    if (!on) return;
+    hook = SetWindowsHookExW(WH_KEYBOARD_LL, RelayingHook, GetModuleHandleW(nullptr), 0);
+    SetEscapeRelay(hook != nullptr);
+  }
+  ~RelayingHookScope() {
+    SetEscapeRelay(false);
+    if (hook) UnhookWindowsHookEx(hook);
+  }
+  HHOOK hook = nullptr;
+};
+
+std::wstring KeyDowns(test::TargetWindows& targets, HWND frame) {
   std::wstring downs;
   for (const auto& m : targets.Received(frame)) {
     if (m.message == WM_KEYDOWN) downs += static_cast<wchar_t>(m.wparam);
   }
-  EXPECT_EQ(downs, L"A\x1B");
+  return downs;
+}
+
+// While typing, a brief tap of Esc is seen once and kept from the target (without staying
+// down); every other key reaches it, and after the watch Esc does too. The same with the watch
+// on a hook of its own and read by our other hook.
+TEST(Win32TypingPace, TheEscapeWatchSeesATapAndKeepsOnlyEscFromTheTarget) {
+  for (const bool relayed : {false, true}) {
+    SCOPED_TRACE(relayed ? "relayed" : "own hook");
+    test::TargetWindows targets;
+    test::TargetWindows::Options keys;
+    keys.edit = false;
+    HWND frame = targets.Create(L"Testziel Esc", keys);
+    if (!targets.Activate(frame)) GTEST_SKIP() << "the test window did not come to the front";
+    RelayingHookScope relay(relayed);
+    if (relayed) {
+      ASSERT_NE(relay.hook, nullptr);
+    }
+    const auto tap = [](WORD vk) {
+      INPUT in[2] = {{INPUT_KEYBOARD, {}}, {INPUT_KEYBOARD, {}}};
+      in[0].ki.wVk = in[1].ki.wVk = vk;
+      in[1].ki.dwFlags = KEYEVENTF_KEYUP;
+      SendInput(2, in, sizeof(INPUT));
+      test::PumpMessages(200);  // the relaying hook runs on this thread
+    };
+    auto pace = MakeWin32TypingPace();
+    pace->StartEscapeWatch();
+    tap(VK_ESCAPE);
+    tap('A');
+    EXPECT_TRUE(pace->EscapePressed());
+    EXPECT_FALSE(pace->EscapePressed()) << "one tap, one stop";
+    EXPECT_FALSE(GetAsyncKeyState(VK_ESCAPE) & 0x8000);
+    pace->StopEscapeWatch();
+    tap(VK_ESCAPE);
+    EXPECT_EQ(KeyDowns(targets, frame), L"A\x1B");
+  }
+}
+
+// Keys the user types while watches start and end one after another all pass our other hook:
+// none slips past it on a watch's own hook that is just being removed.
+TEST(Win32TypingPace, KeysTypedWhileWatchesComeAndGoAllPassOurOtherHook) {
+  if (!test::HasXKeyboard()) GTEST_SKIP() << "no xdotool";
+  test::TargetWindows targets;
+  test::TargetWindows::Options keys;
+  keys.edit = false;
+  HWND frame = targets.Create(L"Testziel Wachen", keys);
+  if (!targets.Activate(frame)) GTEST_SKIP() << "the test window did not come to the front";
+  RelayingHookScope relay(true);
+  ASSERT_NE(relay.hook, nullptr);
+  g_relay_saw_x = 0;
+  std::atomic<bool> typed{false};
+  std::thread user([&] {
+    test::XKeys("type --delay 10 " + std::string(100, 'x'));
+    typed = true;
+  });
+  auto pace = MakeWin32TypingPace();
+  for (int round = 0; !typed; ++round) {
+    pace->StartEscapeWatch();
+    test::PumpMessages(1 + round % 7);
+    pace->StopEscapeWatch();
+    test::PumpMessages(1 + round % 5);
+  }
+  user.join();
+  for (int i = 0; i < 60 && KeyDowns(targets, frame).size() < 100; ++i) test::PumpMessages(50);
+  EXPECT_EQ(KeyDowns(targets, frame), std::wstring(100, L'X'));
+  EXPECT_EQ(g_relay_saw_x, 100);
 }
 
 }  // namespace
