@@ -130,6 +130,14 @@ struct RelayingHookScope {
   HHOOK hook = nullptr;
 };
 
+// A target without an edit: its frame records every key.
+HWND KeysTarget(test::TargetWindows& targets, const wchar_t* title) {
+  test::TargetWindows::Options keys;
+  keys.edit = false;
+  HWND frame = targets.Create(title, keys);
+  return targets.Activate(frame) ? frame : nullptr;
+}
+
 std::wstring KeyDowns(test::TargetWindows& targets, HWND frame) {
   std::wstring downs;
   for (const auto& m : targets.Received(frame)) {
@@ -145,10 +153,8 @@ TEST(Win32TypingPace, TheEscapeWatchSeesATapAndKeepsOnlyEscFromTheTarget) {
   for (const bool relayed : {false, true}) {
     SCOPED_TRACE(relayed ? "relayed" : "own hook");
     test::TargetWindows targets;
-    test::TargetWindows::Options keys;
-    keys.edit = false;
-    HWND frame = targets.Create(L"Testziel Esc", keys);
-    if (!targets.Activate(frame)) GTEST_SKIP() << "the test window did not come to the front";
+    HWND frame = KeysTarget(targets, L"Testziel Esc");
+    if (!frame) GTEST_SKIP() << "the test window did not come to the front";
     RelayingHookScope relay(relayed);
     if (relayed) {
       ASSERT_NE(relay.hook, nullptr);
@@ -178,10 +184,8 @@ TEST(Win32TypingPace, TheEscapeWatchSeesATapAndKeepsOnlyEscFromTheTarget) {
 TEST(Win32TypingPace, KeysTypedWhileWatchesComeAndGoAllPassOurOtherHook) {
   if (!test::HasXKeyboard()) GTEST_SKIP() << "no xdotool";
   test::TargetWindows targets;
-  test::TargetWindows::Options keys;
-  keys.edit = false;
-  HWND frame = targets.Create(L"Testziel Wachen", keys);
-  if (!targets.Activate(frame)) GTEST_SKIP() << "the test window did not come to the front";
+  HWND frame = KeysTarget(targets, L"Testziel Wachen");
+  if (!frame) GTEST_SKIP() << "the test window did not come to the front";
   RelayingHookScope relay(true);
   ASSERT_NE(relay.hook, nullptr);
   g_relay_saw_x = 0;
