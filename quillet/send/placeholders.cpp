@@ -175,11 +175,14 @@ std::string ExpandPlaceholders(std::string_view text, Clock& clock, FileSystem& 
          return std::string(buf);
        }},
   };
+  // One reading of the clock for the whole text: read per placeholder, "%tag%.%monat%.%jahr%"
+  // could give the old day with the new year at midnight.
+  std::optional<LocalTime> now;
   for (const auto& [placeholder, format] : kTimes) {
     const std::size_t first = FindPlaceholder(out, placeholder, 0);
     if (first == std::string::npos) continue;
-    const LocalTime now = clock.Now();
-    out = ReplaceAll(out, placeholder, first, format(clock, now));
+    if (!now) now = clock.Now();
+    out = ReplaceAll(out, placeholder, first, format(clock, *now));
   }
   return out;
 }

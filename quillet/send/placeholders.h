@@ -21,8 +21,8 @@ namespace qm {
 //     get the contents of one reading. Inserted contents are not searched for file
 //     placeholders again, and a "%datei=" without a closing "%" ends this pass.
 //  2. "%zeit%", "%stunde%", "%minute%", "%sekunde%", "%datum%", "%tag%", "%wochentag%",
-//     "%monat%", "%jahr%" in this order over the whole text, inserted files included, each
-//     with the clock read anew.
+//     "%monat%", "%jahr%" in this order over the whole text, inserted files included, all
+//     from one reading of the clock.
 // Any other text between percent signs stays as it is.
 std::string ExpandPlaceholders(std::string_view text, Clock& clock, FileSystem& fs,
                                const CodePage& ansi, const std::string& base_folder);

@@ -48,11 +48,11 @@ TEST_F(PlaceholdersTest, DateAndTime) {
   for (const auto& c : cases) EXPECT_EQ(Expand(c.text), c.expanded) << c.text;
 }
 
-TEST_F(PlaceholdersTest, EachPlaceholderReadsTheClockAtItsTurn) {
-  // "%zeit%" comes before "%minute%", whatever their order in the text.
-  clock.upcoming = {LocalTime{2026, 12, 6, 10, 59, 59, 0}, LocalTime{2026, 12, 6, 11, 0, 0, 0}};
-  EXPECT_EQ(Expand("%minute% %zeit% %minute%"), "00 10:59:59 00");
-  EXPECT_EQ(clock.reads, 2);
+TEST_F(PlaceholdersTest, OneReadingOfTheClockServesTheWholeText) {
+  // At midnight on New Year's Eve a second reading would give the old day with the new year.
+  clock.upcoming = {LocalTime{2026, 12, 31, 23, 59, 59, 4}, LocalTime{2027, 1, 1, 0, 0, 0, 5}};
+  EXPECT_EQ(Expand("%tag%.%monat%.%jahr% %zeit% %minute%"), "31.12.2026 23:59:59 59");
+  EXPECT_EQ(clock.reads, 1);
 
   clock.reads = 0;
   EXPECT_EQ(Expand("nichts zu tun, 50 %"), "nichts zu tun, 50 %");
