@@ -59,7 +59,9 @@ std::string MainModel::ConflictText(int number) const {
   if (std::any_of(found->second.begin(), found->second.end(), [](const AbbreviationConflict& c) {
         return c.kind == ConflictKind::kUntypable;
       })) {
-    out = me + " wird nie ersetzt: Es enthält ein Leer- oder Satzzeichen oder ist länger als " +
+    out = me +
+          " wird nie ersetzt: Es enthält ein Leerzeichen, einen Tabulator oder einen "
+          "Zeilenumbruch oder ist länger als " +
           std::to_string(kMaxAbbreviationLength) + " Zeichen.";
   }
   // Per kind, the first other entry is named and the rest counted.
@@ -72,6 +74,10 @@ std::string MainModel::ConflictText(int number) const {
       {ConflictKind::kSame, " ist auch das Kürzel von ", false, "Eintrag", "Einträgen"},
       {ConflictKind::kBeginsOther, " ist der Anfang des Kürzels ", true, "Kürzel", "Kürzeln"},
       {ConflictKind::kBeginsWithOther, " beginnt mit dem Kürzel ", true, "Kürzel", "Kürzeln"},
+      {ConflictKind::kInsideOther, " steht nach einem Satzzeichen im Kürzel ", true, "Kürzel",
+       "Kürzeln"},
+      {ConflictKind::kHoldsOther, " enthält nach einem Satzzeichen das Kürzel ", true, "Kürzel",
+       "Kürzeln"},
   };
   for (const auto& s : kSentences) {
     std::vector<int> others;

@@ -19,6 +19,43 @@ bool FlagSet(const IniDocument& doc, const std::string& key) {
   return NumericValue(doc.Find(kAtOnce, key).value_or("")) != 0;
 }
 
+// A punctuation mark inside an abbreviation ends the word typed so far: another abbreviation
+// that equals the word between it and the mark before expands there first, and so does one
+// expanded at once that equals that word's start, so the longer one is never typed whole.
+void FindConflictsInside(const std::vector<Abbreviation>& all,
+                         std::map<int, std::vector<AbbreviationConflict>>& conflicts) {
+  std::multimap<std::string, const Abbreviation*> by_key;
+  for (const Abbreviation& a : all) {
+    if (CheckAbbreviation(a.text)) by_key.emplace(AbbreviationKey(a.text), &a);
+  }
+  for (const Abbreviation& b : all) {
+    if (!CheckAbbreviation(b.text)) continue;
+    const std::string key = AbbreviationKey(b.text);
+    const auto report = [&](std::size_t from, std::size_t to, bool at_once_only) {
+      const auto [first, last] = by_key.equal_range(key.substr(from, to - from));
+      for (auto it = first; it != last; ++it) {
+        const Abbreviation& a = *it->second;
+        if (a.number == b.number || (at_once_only && !a.at_once)) continue;
+        conflicts[a.number].push_back({ConflictKind::kInsideOther, b.number});
+        conflicts[b.number].push_back({ConflictKind::kHoldsOther, a.number});
+      }
+    };
+    // The start of the word after the last mark; npos before the first (the abbreviation's
+    // own start is the other conflicts' business).
+    std::size_t word = std::string::npos;
+    for (std::size_t pos = 0; pos < key.size();) {
+      const std::size_t at = pos;
+      if (IsWordEnd(NextCodePoint(key, pos))) {
+        if (word != std::string::npos && at > word) report(word, at, false);
+        word = pos;
+      } else if (word != std::string::npos && !(pos == key.size() && b.at_once)) {
+        // At its last character one expanded at once is looked up from the gap first, and wins.
+        report(word, pos, true);
+      }
+    }
+  }
+}
+
 }  // namespace
 
 bool IsWordEnd(char32_t cp) {
@@ -34,6 +71,18 @@ bool IsWordEnd(char32_t cp) {
     case U'\u201A': case U'\u2018': case U'\u2019':                   // single quotes
     case U'\u2013': case U'\u2014': case U'\u2026':                   // dashes, ellipsis
     case U'\u00A1': case U'\u00BF':
+      return true;
+    default:
+      return false;
+  }
+  // clang-format on
+}
+
+bool IsWordGap(char32_t cp) {
+  // clang-format off
+  switch (cp) {
+    case U' ': case U'\t': case U'\r': case U'\n': case U'\v': case U'\f':
+    case U'\u00A0': case U'\u202F':
       return true;
     default:
       return false;
@@ -65,10 +114,10 @@ Status CheckAbbreviation(std::string_view text) {
   std::size_t pos = 0;
   int count = 0;
   while (pos < text.size()) {
-    if (IsWordEnd(NextCodePoint(text, pos))) {
+    if (IsWordGap(NextCodePoint(text, pos))) {
       return Status::Refuse(
-          "Ein Kürzel darf keine Leerzeichen und keine Satzzeichen wie . , ; : ! ? ( ) \" ' / "
-          "enthalten, denn sie beenden ein Wort.");
+          "Ein Kürzel darf keine Leerzeichen, Tabulatoren und Zeilenumbrüche enthalten, denn sie "
+          "trennen Wörter.");
     }
     ++count;
   }
@@ -134,10 +183,12 @@ std::map<int, std::vector<AbbreviationConflict>> FindConflicts(
       conflicts[b].push_back({same ? ConflictKind::kSame : ConflictKind::kBeginsWithOther, a});
     }
   }
+  FindConflictsInside(all, conflicts);
   for (auto& [number, list] : conflicts) {
     std::sort(list.begin(), list.end(), [](const auto& x, const auto& y) {
       return x.other != y.other ? x.other < y.other : x.kind < y.kind;
     });
+    list.erase(std::unique(list.begin(), list.end()), list.end());
   }
   return conflicts;
 }

@@ -21,6 +21,11 @@ class IniDocument;
 // and dashes). "-", "_", "#", "@", "+", "&" and the like are word characters, so that an
 // abbreviation such as "#adr" or "m-f-g" can hold them.
 bool IsWordEnd(char32_t cp);
+// The word ends that are gaps between words: blanks (no-break ones too), tabs and line
+// breaks. An abbreviation may hold any other word end (":mfg", "//sig", "z.B."); it then counts
+// from the last gap, so that ":mfg" expands after a blank or at a line's start, and "x:mfg"
+// does not.
+bool IsWordGap(char32_t cp);
 
 // Longer ones are refused: the typed word is kept only this far back.
 inline constexpr int kMaxAbbreviationLength = 32;  // characters
@@ -42,7 +47,7 @@ IniWrite AbbreviationsSwitch(bool on);
 std::vector<Abbreviation> ReadAbbreviations(const IniDocument& doc);
 
 // Refuses, with a message, an abbreviation that could never be typed as a whole word (one
-// that holds a word end) or that is too long. The empty text means "none" and is fine.
+// that holds a gap) or that is too long. The empty text means "none" and is fine.
 Status CheckAbbreviation(std::string_view text);
 
 // Stores the abbreviation (blanks around it trimmed) and its flag in the entry `key` names,
@@ -69,6 +74,8 @@ enum class ConflictKind {
   kSame,             // another entry has the same abbreviation
   kBeginsOther,      // this one is the beginning of the other's
   kBeginsWithOther,  // the other's is the beginning of this one
+  kInsideOther,      // this one follows a punctuation mark inside the other's, and comes first
+  kHoldsOther,       // the other's follows a punctuation mark inside this one, and comes first
   kUntypable,        // refused by CheckAbbreviation (a hand edit); never expands
 };
 struct AbbreviationConflict {

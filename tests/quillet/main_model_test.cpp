@@ -316,9 +316,10 @@ TEST_F(MainModelTest, TheConflictLineNamesTheFirstOtherEntryAndCountsTheRest) {
        "‹mf› ist der Anfang des Kürzels ‹MFG› von ‹e3› und einem weiteren Kürzel."},
       {{"mfg", "mfg", "MfG", "mfg"},
        "‹mfg› ist auch das Kürzel von ‹e2› und 2 weiteren Einträgen."},
-      {{"a.b"},
-       "‹a.b› wird nie ersetzt: Es enthält ein Leer- oder Satzzeichen oder ist länger "
-       "als 32 Zeichen."},
+      {{"a b"},
+       "‹a b› wird nie ersetzt: Es enthält ein Leerzeichen, einen Tabulator oder einen "
+       "Zeilenumbruch oder ist länger als 32 Zeichen."},
+      {{"mfg", "a:mfg.x"}, "‹mfg› steht nach einem Satzzeichen im Kürzel ‹a:mfg.x› von ‹e2›."},
       {{"mfg", "gruss"}, ""},
   };
   auto quoted = [](std::string s) {
@@ -825,20 +826,13 @@ TEST_F(LibraryTransferTest, TheImportDialogsTypeOrElseTheExtensionChoosesTheForm
     const char* path;
     std::optional<LibraryFormat> format;
   } cases[] = {
-      {0, "C:\\x.txt", LibraryFormat::kCsv},
-      {1, "C:\\b.json", LibraryFormat::kBeeftext},
-      {1, "C:\\o.JSON", LibraryFormat::kJson},
-      {2, "C:\\x", LibraryFormat::kEspanso},
-      {3, "C:\\o.JSON", LibraryFormat::kBeeftext},
-      {4, "C:\\x.csv", LibraryFormat::kAhk},
-      {5, "C:\\x.CSV", LibraryFormat::kCsv},
-      {5, "C:\\x.yaml", LibraryFormat::kEspanso},
-      {5, "C:\\x.yml", LibraryFormat::kEspanso},
-      {5, "C:\\x.ahk", LibraryFormat::kAhk},
-      {5, "C:\\b.json", LibraryFormat::kBeeftext},
-      {5, "C:\\o.JSON", LibraryFormat::kJson},
-      {5, "C:\\gone.json", LibraryFormat::kJson},
-      {5, "C:\\x.txt", std::nullopt},
+      {0, "C:\\x.txt", LibraryFormat::kCsv},       {1, "C:\\b.json", LibraryFormat::kBeeftext},
+      {1, "C:\\o.JSON", LibraryFormat::kJson},     {2, "C:\\x", LibraryFormat::kEspanso},
+      {3, "C:\\o.JSON", LibraryFormat::kBeeftext}, {4, "C:\\x.csv", LibraryFormat::kAhk},
+      {5, "C:\\x.CSV", LibraryFormat::kCsv},       {5, "C:\\x.yaml", LibraryFormat::kEspanso},
+      {5, "C:\\x.yml", LibraryFormat::kEspanso},   {5, "C:\\x.ahk", LibraryFormat::kAhk},
+      {5, "C:\\b.json", LibraryFormat::kBeeftext}, {5, "C:\\o.JSON", LibraryFormat::kJson},
+      {5, "C:\\gone.json", LibraryFormat::kJson},  {5, "C:\\x.txt", std::nullopt},
       {5, "C:\\a.csv\\x", std::nullopt},
   };
   for (const auto& c : cases) EXPECT_EQ(ImportFormatOf(c.type, c.path, fs), c.format) << c.path;
@@ -994,6 +988,12 @@ TEST_F(LibraryTransferTest, AnExportDeciphersOnlyWithConsentAndSaysWhatItLeftOut
   files.answers.push_back(ChosenFile{"c:/q/QUILLET.INI", 0});
   transfer.Export();
   EXPECT_EQ(Reloaded().size(), 2u);
+  // Nor under another of its names, as a mapped drive or a link gives it.
+  fs.AddOtherName("L:\\Quillet.ini", data_file);
+  files.answers.push_back(ChosenFile{"L:\\Quillet.ini", 0});
+  transfer.Export();
+  EXPECT_FALSE(fs.Exists("L:\\Quillet.ini"));
+  EXPECT_NE(dialogs.messages.back().text.find("Datendatei selbst"), std::string::npos);
   // A name typed with ".json" gets JSON, though the type was left on CSV.
   dialogs.message_answers.push_back(MessageAnswer::kNo);
   files.answers.push_back(ChosenFile{"C:\\aus.json", 0});

@@ -297,8 +297,9 @@ TEST_F(EntriesTest, AbbreviationsAreStoredAsTypedOrRefused) {
       {"m-f_g", false, Status::Code::kOk, "1=m-f_g "},
       {"", true, Status::Code::kOk, ""},  // no flag without an abbreviation
       {"mf g", false, Status::Code::kRefused, "1=alt "},
-      {"mfg.", false, Status::Code::kRefused, "1=alt "},
-      {"'mfg'", false, Status::Code::kRefused, "1=alt "},
+      {"mf\tg", false, Status::Code::kRefused, "1=alt "},
+      {"mfg.", false, Status::Code::kOk, "1=mfg. "},  // punctuation counts from the last gap
+      {"'mfg'", false, Status::Code::kOk, "1='mfg' "},
       {"abcdefghijklmnopqrstuvwxyz1234567", false, Status::Code::kRefused, "1=alt "},
       {"\xF0\x9F\x98\x80", false, Status::Code::kRefused, "1=alt "},  // not in an ANSI file
   };
@@ -337,19 +338,29 @@ TEST_F(EntriesTest, LeftoverAbbreviationsBelongToNoOne) {
 TEST(AbbreviationConflicts, SameOrPrefixWithoutRegardToCase) {
   using K = ConflictKind;
   const std::vector<Abbreviation> all = {
-      {1, "mfg", false},          {2, "MfG", true},         {3, "mfgr", false},
-      {4, "adr", false},          {5, "ad", false},         {6, "x y", false},
-      {7, "\xC3\x84rger", false}, {8, "\xC3\xA4rg", false}, {9, "b", false},
+      {1, "mfg", false},
+      {2, "MfG", true},
+      {3, "mfgr", false},
+      {4, "adr", false},
+      {5, "ad", false},
+      {6, "x y", false},
+      {7, "\xC3\x84rger", false},
+      {8, "\xC3\xA4rg", false},
+      {9, "b", false},
+      // After a mark inside one, another comes first: at the mark, or at once at its last key.
+      {10, "a:mfg.x", false},
+      {11, ":ad", false},
   };
   const std::map<int, std::vector<AbbreviationConflict>> expected = {
-      {1, {{K::kSame, 2}, {K::kBeginsOther, 3}}},
-      {2, {{K::kSame, 1}, {K::kBeginsOther, 3}}},
+      {1, {{K::kSame, 2}, {K::kBeginsOther, 3}, {K::kInsideOther, 10}}},
+      {2, {{K::kSame, 1}, {K::kBeginsOther, 3}, {K::kInsideOther, 10}}},
       {3, {{K::kBeginsWithOther, 1}, {K::kBeginsWithOther, 2}}},
       {4, {{K::kBeginsWithOther, 5}}},
       {5, {{K::kBeginsOther, 4}}},
       {6, {{K::kUntypable, 0}}},
       {7, {{K::kBeginsWithOther, 8}}},
       {8, {{K::kBeginsOther, 7}}},
+      {10, {{K::kHoldsOther, 1}, {K::kHoldsOther, 2}}},
   };
   EXPECT_EQ(FindConflicts(all), expected);
 }
