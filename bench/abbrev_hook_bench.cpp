@@ -42,6 +42,9 @@ std::vector<qm::Abbreviation> MakeAbbreviations(std::mt19937& gen) {
   return all;
 }
 
+// Every key in one field: each Backspace right after an expansion undoes it.
+constexpr qm::CaretPlace kHere{1, 1, 0, 0, 1, 16};
+
 // German prose with capitals (a Shift before them), a dead key now and then, typing errors
 // mended with Backspace, a click every few sentences, and one of the abbreviations every
 // twenty words or so.
@@ -54,6 +57,8 @@ std::vector<qm::KeyInput> MakeKeys(const std::vector<qm::Abbreviation>& all, std
       "Straße", "bitte",   "prüfen",    "Sie",          "den",    "Anhang"};
   const char* ends[] = {" ", " ", " ", " ", ", ", ". ", "\r", "\t", "? "};
   std::vector<qm::KeyInput> keys;
+  qm::KeyInput backspace = qm::KeyInput::Of(K::kBackspace);
+  backspace.place = kHere;
   const auto type = [&](const std::string& text) {
     for (std::size_t pos = 0; pos < text.size();) {
       const char32_t cp = qm::NextCodePoint(text, pos);
@@ -64,7 +69,7 @@ std::vector<qm::KeyInput> MakeKeys(const std::vector<qm::Abbreviation>& all, std
       keys.push_back(qm::KeyInput::Text(unit));
       if (gen() % 40 == 0) {
         keys.push_back(qm::KeyInput::Text(u"x"));
-        keys.push_back(qm::KeyInput::Of(K::kBackspace));
+        keys.push_back(backspace);
       }
     }
   };
@@ -105,7 +110,7 @@ int main() {
     us.push_back(Microseconds(Clock::now() - start));
     if (action.kind == qm::AbbrevAction::Kind::kExpand) {
       ++expansions;
-      detector.ExpansionDone(40);
+      detector.ExpansionDone(40, kHere);
     }
     if (action.kind == qm::AbbrevAction::Kind::kUndo) ++undos;
   }

@@ -45,16 +45,20 @@ std::string Library() {
 
 // What the program's handler does inside the hook, but for every window: the one in front
 // during the run is the timing program's own, which the hook passes over.
+// Every key in one field: a Backspace right after an expansion undoes it.
+constexpr qm::CaretPlace kHere{1, 1, 0, 0, 1, 16};
+
 class Handler : public qm::KeyHookHandler {
  public:
   bool OnKey(const qm::RawKey&, const std::optional<qm::KeyInput>& input, HWND) override {
     if (!input) return false;
     qm::KeyInput key = *input;
     key.ignored_window = false;
+    key.place = kHere;
     const qm::AbbrevAction a = detector.OnKey(key);
     if (a.kind == qm::AbbrevAction::Kind::kExpand) {
       ++expansions;
-      detector.ExpansionDone(20);
+      detector.ExpansionDone(20, kHere);
     }
     return a.kind != qm::AbbrevAction::Kind::kNone;
   }

@@ -65,12 +65,26 @@ void AbbreviationDetector::Append(char32_t cp) {
   }
 }
 
-std::optional<std::u16string_view> AbbreviationDetector::CurrentWord() const {
+std::optional<std::u16string_view> AbbreviationDetector::WordBack(bool to_gap) const {
   // Every word end is a single UTF-16 unit, which never occurs inside a surrogate pair.
   std::size_t start = typed_.size();
-  while (start > 0 && !IsWordEnd(typed_[start - 1])) --start;
+  while (start > 0 && !(to_gap ? IsWordGap(typed_[start - 1]) : IsWordEnd(typed_[start - 1]))) {
+    --start;
+  }
   if (start == 0 && !start_known_) return std::nullopt;
   return std::u16string_view(typed_).substr(start);
+}
+
+std::optional<std::u16string_view> AbbreviationDetector::Match(
+    const std::unordered_map<std::string, int>& map, int* entry) const {
+  // From the last gap first: ":mfg" there is meant whole, and wins over "mfg" after the colon.
+  const std::optional<std::u16string_view> wide = WordBack(true), narrow = WordBack(false);
+  if (wide && (!narrow || wide->size() != narrow->size())) {
+    if ((*entry = Lookup(map, *wide)) != 0) return wide;
+  }
+  if (narrow && (*entry = Lookup(map, *narrow)) != 0) return narrow;
+  *entry = 0;
+  return std::nullopt;
 }
 
 int AbbreviationDetector::Lookup(const std::unordered_map<std::string, int>& map,
@@ -90,7 +104,7 @@ AbbrevAction AbbreviationDetector::OnKey(const KeyInput& key) {
     case KeyInput::Kind::kText:
       return OnText(key.text);
     case KeyInput::Kind::kBackspace:
-      return OnBackspace();
+      return OnBackspace(key.place);
     case KeyInput::Kind::kDeadKey:
     case KeyInput::Kind::kModifier:
       return {};
@@ -119,35 +133,34 @@ AbbrevAction AbbreviationDetector::OnText(const std::u16string& text) {
   for (std::size_t i = 0; i + 1 < cps.size(); ++i) Append(cps[i]);
   const char32_t last = cps.back();
   const int held_in_word = static_cast<int>(cps.size()) - 1;  // of this key, before `last`
+  int entry = 0;
   if (IsWordEnd(last)) {
-    const std::optional<std::u16string_view> word = CurrentWord();
-    const int entry = word ? Lookup(at_word_end_, *word) : 0;
-    if (entry == 0) {
-      Append(last);
-      return {};
+    if (const std::optional<std::u16string_view> word = Match(at_word_end_, &entry)) {
+      AbbrevAction act{
+          AbbrevAction::Kind::kExpand, entry, CharacterCount(*word) - held_in_word, {}};
+      AppendUtf16(act.type, last);
+      Expansion done{std::u16string(*word), act.type, -1, {}};
+      Forget(true);
+      last_ = std::move(done);
+      return act;
     }
-    AbbrevAction act{AbbrevAction::Kind::kExpand, entry, CharacterCount(*word) - held_in_word, {}};
-    AppendUtf16(act.type, last);
-    Expansion done{std::u16string(*word), act.type, -1};
-    Forget(true);
-    last_ = std::move(done);
-    return act;
   }
   Append(last);
-  const std::optional<std::u16string_view> word = CurrentWord();
-  const int entry = word ? Lookup(at_once_, *word) : 0;
-  if (entry == 0) return {};
+  // A punctuation mark may end one expanded at once ("z.B."); a gap never does.
+  if (IsWordGap(last)) return {};
+  const std::optional<std::u16string_view> word = Match(at_once_, &entry);
+  if (!word) return {};
   AbbrevAction act{
       AbbrevAction::Kind::kExpand, entry, CharacterCount(*word) - held_in_word - 1, {}};
-  Expansion done{std::u16string(*word), {}, -1};
+  Expansion done{std::u16string(*word), {}, -1, {}};
   // The snippet's last word runs on into whatever is typed next.
   Forget(false);
   last_ = std::move(done);
   return act;
 }
 
-AbbrevAction AbbreviationDetector::OnBackspace() {
-  if (last_ && last_->typed >= 0) {
+AbbrevAction AbbreviationDetector::OnBackspace(const CaretPlace& place) {
+  if (last_ && last_->typed >= 0 && last_->place.known() && last_->place == place) {
     const Expansion undo = *last_;
     AbbrevAction act{AbbrevAction::Kind::kUndo, 0, undo.typed + CharacterCount(undo.word_end),
                      undo.abbreviation + undo.word_end};
@@ -166,8 +179,16 @@ AbbrevAction AbbreviationDetector::OnBackspace() {
   return {};
 }
 
-void AbbreviationDetector::ExpansionDone(int typed_characters) {
-  if (last_ && last_->typed < 0) last_->typed = typed_characters < 0 ? 0 : typed_characters;
+void AbbreviationDetector::ExpansionDone(int typed_characters, const CaretPlace& place) {
+  if (last_ && last_->typed < 0) {
+    last_->typed = typed_characters < 0 ? 0 : typed_characters;
+    last_->place = place;
+  }
+}
+
+void AbbreviationDetector::TakeAbbreviations(AbbreviationDetector&& loaded) {
+  at_word_end_ = std::move(loaded.at_word_end_);
+  at_once_ = std::move(loaded.at_once_);
 }
 
 void AbbreviationDetector::ExpansionFailed() {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -12,6 +13,18 @@
 #include "store/abbreviations.h"
 
 namespace qm {
+
+// Where the typing goes in the window in front: the control with the keyboard focus and the
+// caret's window and rectangle, as the system tells them; `caret` 0 where it tells none.
+struct CaretPlace {
+  std::uintptr_t focus = 0, caret = 0;
+  int left = 0, top = 0, right = 0, bottom = 0;
+  bool known() const { return caret != 0; }
+  friend bool operator==(const CaretPlace& a, const CaretPlace& b) {
+    return a.focus == b.focus && a.caret == b.caret && a.left == b.left && a.top == b.top &&
+           a.right == b.right && a.bottom == b.bottom;
+  }
+};
 
 // One key press as the hook saw it.
 struct KeyInput {
@@ -27,9 +40,19 @@ struct KeyInput {
   std::u16string text;
   bool injected = false;        // sent by a program (ours or another): ignored entirely
   bool ignored_window = false;  // one of our windows or one on the ignore list is in front
+  CaretPlace place;             // kBackspace: where it goes
 
-  static KeyInput Text(std::u16string t) { return {Kind::kText, std::move(t)}; }
-  static KeyInput Of(Kind k) { return {k, {}}; }
+  static KeyInput Text(std::u16string t) {
+    KeyInput k;
+    k.kind = Kind::kText;
+    k.text = std::move(t);
+    return k;
+  }
+  static KeyInput Of(Kind kind) {
+    KeyInput k;
+    k.kind = kind;
+    return k;
+  }
 };
 
 // What the hook does about a key. For kExpand and kUndo the key itself is held back from
@@ -57,9 +80,16 @@ class AbbreviationDetector {
   std::size_t Size() const { return at_word_end_.size() + at_once_.size(); }
 
   AbbrevAction OnKey(const KeyInput& key);
-  // After a kExpand was carried out: how many characters the snippet put into the window.
-  // Only then does a Backspace right after it undo it.
-  void ExpansionDone(int typed_characters);
+  // After a kExpand was carried out: how many characters the snippet put into the window,
+  // and where the caret was left. Only then does a Backspace right after it undo it, and only
+  // in that place: a chat box that sent its message on the Enter, or another field of the same
+  // window, has nothing of it to undo.
+  void ExpansionDone(int typed_characters, const CaretPlace& place);
+  // The keys went on without us (the hook was let go): what was typed is no longer known.
+  void Unseen() { Forget(false); }
+  // The abbreviations `loaded` has, with the typing seen so far kept: a reload in the middle
+  // of a word must not make its rest look like a word of its own.
+  void TakeAbbreviations(AbbreviationDetector&& loaded);
   // A kExpand that could not be carried out: the window's text is no longer known.
   void ExpansionFailed();
 
@@ -68,14 +98,18 @@ class AbbreviationDetector {
     std::u16string abbreviation;  // as typed
     std::u16string word_end;      // empty for one expanded at once
     int typed = -1;               // characters of the snippet; -1 until done
+    CaretPlace place;             // where it left the caret
   };
   void Forget(bool start_known);
   void Append(char32_t cp);
-  // The word typed since the last word end; nullopt where its start was not seen.
-  std::optional<std::u16string_view> CurrentWord() const;
+  // The word typed since the last word end (or gap); nullopt where its start was not seen.
+  std::optional<std::u16string_view> WordBack(bool to_gap) const;
+  // The typed word `map` knows, from the last gap or else from the last word end; sets `entry`.
+  std::optional<std::u16string_view> Match(const std::unordered_map<std::string, int>& map,
+                                           int* entry) const;
   int Lookup(const std::unordered_map<std::string, int>& map, std::u16string_view word) const;
   AbbrevAction OnText(const std::u16string& text);
-  AbbrevAction OnBackspace();
+  AbbrevAction OnBackspace(const CaretPlace& place);
 
   // By AbbreviationKey.
   std::unordered_map<std::string, int> at_word_end_, at_once_;

@@ -67,10 +67,7 @@ KeyboardHook::KeyboardHook(KeyHookHandler& handler, std::function<bool(HWND)> ig
                            bool can_leave_dead_key_state)
     : handler_(handler),
       ignored_(std::move(ignored)),
-      can_leave_dead_key_state_(can_leave_dead_key_state) {
-  // Caps Lock as the user left it; the hook follows it from here on.
-  translator_.SetCapsLock((GetKeyState(VK_CAPITAL) & 1) != 0);
-}
+      can_leave_dead_key_state_(can_leave_dead_key_state) {}
 
 KeyboardHook::~KeyboardHook() {
   Uninstall();
@@ -103,6 +100,9 @@ bool KeyboardHook::WatchWindows() {
 bool KeyboardHook::Install() {
   if (keys_) return true;
   g_hook = this;
+  // Caps Lock as the user left it, who may have pressed it while the hook was away; the hook
+  // follows it from here on.
+  translator_.SetCapsLock((GetKeyState(VK_CAPITAL) & 1) != 0);
   keys_ = SetWindowsHookExW(WH_KEYBOARD_LL, &KeyProc, GetModuleHandleW(nullptr), 0);
   if (!keys_) return false;
   SetEscapeRelay(true);
@@ -134,6 +134,16 @@ void KeyboardHook::Uninstall() {
     PostThreadMessageW(mouse_thread_id_, WM_QUIT, 0, 0);
     mouse_thread_.join();
   }
+}
+
+CaretPlace KeyboardHook::CaretPlaceOf(HWND window) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  const DWORD thread = window ? GetWindowThreadProcessId(window, nullptr) : 0;
+  if (!thread || !GetGUIThreadInfo(thread, &info) || !info.hwndCaret) return {};
+  const auto id = [](HWND h) { return reinterpret_cast<std::uintptr_t>(h); };
+  return {id(info.hwndFocus), id(info.hwndCaret), info.rcCaret.left,
+          info.rcCaret.top,   info.rcCaret.right, info.rcCaret.bottom};
 }
 
 bool KeyboardHook::StillInFront(HWND window) const {
@@ -196,6 +206,9 @@ bool KeyboardHook::Handle(const RawKey& raw) {
   std::optional<KeyInput> input =
       translator_.OnKey(raw, ignored ? static_cast<KeyboardLayout&>(none) : layout);
   if (input && !input->injected) input->ignored_window = ignored;
+  if (input && input->kind == KeyInput::Kind::kBackspace && !ignored) {
+    input->place = CaretPlaceOf(front);
+  }
   return handler_.OnKey(raw, input, front);
 }
 

@@ -50,6 +50,8 @@ class KeyboardHook {
   // Whether `window`, which the hook named with a key, is in front indeed and not one to pass
   // over: the window switch may not have been told yet when keys come quickly after it.
   bool StillInFront(HWND window) const;
+  // Where the typing into `window` goes now (GetGUIThreadInfo: no message to the window).
+  static CaretPlace CaretPlaceOf(HWND window);
   // The window in front is to be asked again at the next key: a switch went untold.
   void AskFrontAgain() { ask_front_ = true; }
 

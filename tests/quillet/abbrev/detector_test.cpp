@@ -16,13 +16,15 @@ namespace {
 // {DEAD} a dead key, {SHIFT} a modifier, {LEFT} a key that moves the caret, {CLICK} a
 // click, {ENTER}, {TAB}, {T:xy} one key that typed several characters, {INJ} and {OWN} make
 // the next key injected or one in an ignored window, {DONEn} reports an expansion carried
-// out with n characters, {FAIL} one that was not. Returns the actions, "E<entry>/<erase>/
+// out with n characters, {FAIL} one that was not, {MOVED} moves the caret elsewhere without a
+// key (a chat box that sent its message). Returns the actions, "E<entry>/<erase>/
 // <type>" or "U<erase>/<type>", blanks as "_", Enter as "|", Tab as ">".
 std::string Play(AbbreviationDetector& d, std::string_view keys) {
   std::string out;
-  KeyInput next;
   bool injected = false, own = false;
+  CaretPlace place{1, 1, 10, 20, 11, 36};
   const auto press = [&](KeyInput k) {
+    k.place = place;
     k.injected = injected;
     k.ignored_window = own;
     injected = own = false;
@@ -59,7 +61,8 @@ std::string Play(AbbreviationDetector& d, std::string_view keys) {
     }
     if (token == "INJ") injected = true;
     if (token == "OWN") own = true;
-    if (token.rfind("DONE", 0) == 0) d.ExpansionDone(std::stoi(token.substr(4)));
+    if (token.rfind("DONE", 0) == 0) d.ExpansionDone(std::stoi(token.substr(4)), place);
+    if (token == "MOVED") place.left = place.right = 2;
     if (token == "FAIL") d.ExpansionFailed();
   }
   return out;
@@ -67,9 +70,10 @@ std::string Play(AbbreviationDetector& d, std::string_view keys) {
 
 TEST(AbbreviationDetector, KeySequences) {
   const std::vector<Abbreviation> all = {
-      {1, "mfg", false}, {2, "sgdh", true},         {3, "adr", false},
-      {4, "MfG", false}, {5, "t\xC3\xAAte", false}, {6, "x\xF0\x9F\x98\x80", false},
-      {7, "x y", false}, {8, "#s", true},           {9, "m\xEF\xBF\xBFg", false},
+      {1, "mfg", false},   {2, "sgdh", true},         {3, "adr", false},
+      {4, "MfG", false},   {5, "t\xC3\xAAte", false}, {6, "x\xF0\x9F\x98\x80", false},
+      {7, "x y", false},   {8, "#s", true},           {9, "m\xEF\xBF\xBFg", false},
+      {10, ":mfg", false}, {11, "z.B.", true},
   };
   const std::string many_a(200, 'a');
   const struct {
@@ -87,6 +91,13 @@ TEST(AbbreviationDetector, KeySequences) {
       {"mfgx ", ""},
       {"amfgb ", ""},
       {"x y ", ""},
+      // One that holds punctuation counts from the last gap, and wins over the word after it.
+      {":mfg ", "E10/4/_ "},
+      {"Hallo{ENTER}:MFG.", "E10/4/. "},
+      {"x:mfg ", "E1/3/_ "},
+      {"z.B.", "E11/3/ "},
+      {"xz.B. ", ""},
+      {":mfg {DONE20}{BS}", "E10/4/_ U21/:mfg_ "},
       // At once, at the last character, which is held back; the next word starts unknown.
       {"sgdh", "E2/3/ "},
       {"sgdh mfg ", "E2/3/ E1/3/_ "},
@@ -99,6 +110,8 @@ TEST(AbbreviationDetector, KeySequences) {
       {"mfg {DONE20}x{BS}", "E1/3/_ "},
       {"mfg {DONE20}{SHIFT}{BS}", "E1/3/_ U21/mfg_ "},
       {"mfg {DONE20}{BS}{BS} ", "E1/3/_ U21/mfg_ E1/3/_ "},
+      // Only where the caret was left: not in another field, nor after the box sent it away.
+      {"mfg {DONE20}{MOVED}{BS}", "E1/3/_ "},
       {"mfg {FAIL}mfg mfg ", "E1/3/_ E1/3/_ "},
       // Backspace inside what was seen, and beyond it.
       {"mfgg{BS} ", "E1/3/_ "},
@@ -130,6 +143,19 @@ TEST(AbbreviationDetector, KeySequences) {
     d.Load(all);
     EXPECT_EQ(Play(d, c.keys), c.actions) << c.keys;
   }
+}
+
+// The library changes while a word is typed: its end stays the end of that word.
+TEST(AbbreviationDetector, AReloadKeepsTheWordBeingTyped) {
+  AbbreviationDetector d;
+  d.Load({{1, "mfg", false}});
+  EXPECT_EQ(Play(d, "Erfo"), "");
+  AbbreviationDetector loaded;
+  loaded.Load({{1, "mfg", false}, {2, "lg", false}});
+  d.TakeAbbreviations(std::move(loaded));
+  EXPECT_EQ(Play(d, "lg lg "), "E2/2/_ ");
+  d.Unseen();  // the hook was away
+  EXPECT_EQ(Play(d, "lg lg "), "E2/2/_ ");
 }
 
 // Keys as the hook reports them, "+" before one held down (released after the next key),
@@ -212,7 +238,8 @@ TEST(KeyTranslation, GermanAndUsKeys) {
       {true, {"+altgr", "Q", "+altgr", "E"}, "[mod][mod]@[mod][mod]€"},
       {true, {"+wine-altgr", "Q"}, "[mod]@"},
       // The picker's hotkey is no word end.
-      {true, {"+altgr", "space", "+wine-altgr", "space", "+ctrl", "space"},
+      {true,
+       {"+altgr", "space", "+wine-altgr", "space", "+ctrl", "space"},
        "[mod][mod][other][mod][other][mod][other]"},
       {true,
        {"+ctrl", "A", "+alt", "A", "+ctrl", "bs", "left", "f5"},
@@ -272,7 +299,9 @@ TEST(KeyTranslation, KeepsTheLayoutsAnswers) {
   }
   layout.id = 2;
   if (const auto in = t.OnKey({0x45}, layout)) typed += in->text;
-  EXPECT_EQ(Utf16ToUtf8(typed), "e\xC3\xAA" "ee");
+  EXPECT_EQ(Utf16ToUtf8(typed),
+            "e\xC3\xAA"
+            "ee");
   EXPECT_EQ(layout.reads, 5);  // the two above, then e, the ê, the other layout's e
 }
 
