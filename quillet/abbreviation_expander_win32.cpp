@@ -82,7 +82,10 @@ void AbbreviationExpander::Refresh() {
 
 void AbbreviationExpander::Hook() {
   if (on_ && !paused_ && detector_.Size() > 0) {
-    hook_.Install();
+    if (hook_.installed()) return;
+    // What was typed while the hook was away was not seen.
+    if (hooked_before_) detector_.Unseen();
+    hooked_before_ = hook_.Install();
   } else {
     hook_.Uninstall();
   }
@@ -126,7 +129,7 @@ void AbbreviationExpander::TakeLoaded() {
   if (loader_.joinable()) loader_.join();
   if (loaded->read) {
     on_ = loaded->on;
-    detector_ = std::move(loaded->detector);
+    detector_.TakeAbbreviations(std::move(loaded->detector));
     names_ = std::move(loaded->names);
   }
   if (std::exchange(load_again_, false)) LoadInBackground();
@@ -188,8 +191,11 @@ bool AbbreviationExpander::OnKey(const RawKey& raw, const std::optional<KeyInput
     hook_.AskFrontAgain();
     return false;
   }
-  Start(action, window, raw);
-  if (PostMessageW(hwnd(), kCarryOutMessage, 0, 0)) return true;
+  // A window that cannot take our keys (elevated, hidden) gets its key as typed; the send
+  // still tells why nothing was replaced.
+  const bool hold = s_.sender.MayTypeInto(HandleOf(window));
+  Start(action, window, raw, hold);
+  if (PostMessageW(hwnd(), kCarryOutMessage, 0, 0)) return hold;
   // The key goes on as typed rather than be lost.
   pending_.reset();
   drop_up_ = 0;
@@ -197,10 +203,11 @@ bool AbbreviationExpander::OnKey(const RawKey& raw, const std::optional<KeyInput
   return false;
 }
 
-void AbbreviationExpander::Start(const AbbrevAction& action, HWND window, const RawKey& key) {
-  pending_ = Pending{action, window, key};
-  holding_for_ = window;
-  drop_up_ = key.vk;
+void AbbreviationExpander::Start(const AbbrevAction& action, HWND window, const RawKey& key,
+                                 bool hold) {
+  pending_ = Pending{action, window, key, hold};
+  holding_for_ = hold ? window : nullptr;
+  drop_up_ = hold ? key.vk : 0;
 }
 
 void AbbreviationExpander::OnReset(bool window_switched) {
@@ -228,7 +235,8 @@ void AbbreviationExpander::CarryOut() {
     carrying_out_ = true;
     Send(p);
     carrying_out_ = false;
-    Replay();
+    // Unless keys given back before a message brought the next action, which comes first.
+    if (!pending_) Replay();
   }
   holding_for_ = nullptr;
   TakeLoaded();
@@ -237,13 +245,19 @@ void AbbreviationExpander::CarryOut() {
 
 void AbbreviationExpander::Send(const Pending& p) {
   if (s_.before_send) s_.before_send();
-  const SendInto into{HandleOf(p.window), p.action.erase, {}};
+  bool given_back = false;
+  // Before any message box of the send takes the front, the keys held for it go back to the
+  // window they were typed into, while it is still there to take them.
+  const auto give_back = [&](bool none_out) {
+    if (std::exchange(given_back, true)) return;
+    detector_.ExpansionFailed();
+    GiveBack(p, none_out);
+  };
+  const SendInto into{
+      HandleOf(p.window), p.action.erase, {}, [&] { give_back(s_.sender.strokes_out() == 0); }};
   if (p.action.kind == AbbrevAction::Kind::kUndo) {
     const SendOutcome outcome = s_.sender.SendText(Utf16ToUtf8(p.action.type), into);
-    if (outcome != SendOutcome::kTyped) {
-      detector_.ExpansionFailed();
-      Unheld(p, outcome);
-    }
+    if (outcome != SendOutcome::kTyped) give_back(NoneOut(outcome));
     return;
   }
   const int entry = p.action.entry;
@@ -255,24 +269,38 @@ void AbbreviationExpander::Send(const Pending& p) {
   const std::size_t typed = s_.sender.snippet_characters();
   // A pasted snippet counts no characters: what a Backspace would have to erase is unknown.
   if (outcome == SendOutcome::kTyped && (typed > 0 || s_.sender.keystroke_text().empty())) {
-    detector_.ExpansionDone(static_cast<int>(typed));
+    detector_.ExpansionDone(static_cast<int>(typed), KeyboardHook::CaretPlaceOf(p.window));
   } else {
-    detector_.ExpansionFailed();
-    Unheld(p, outcome);
+    give_back(NoneOut(outcome));
   }
 }
 
-void AbbreviationExpander::Unheld(const Pending& p, SendOutcome outcome) {
-  // Where no key went out (the clipboard was busy, Esc came before the first key), the key
-  // that was held back for the send (the word end, the Backspace) does what it would have done
-  // without us; after a send stopped part-way the text is no longer known, and the user was
-  // told.
-  const bool none_out = outcome == SendOutcome::kBusy || s_.sender.strokes_out() == 0;
-  if (!none_out || GetForegroundWindow() != p.window) return;
-  SendAgain(p.key);
-  RawKey up = p.key;
-  up.up = true;
-  SendAgain(up);
+bool AbbreviationExpander::NoneOut(SendOutcome outcome) const {
+  return outcome == SendOutcome::kBusy || s_.sender.strokes_out() == 0;
+}
+
+void AbbreviationExpander::GiveBack(const Pending& p, bool none_out) {
+  // Where no key went out (the send was refused, the clipboard was busy, Esc came before the
+  // first key), the key that was held back for the send (the word end, the Backspace) does
+  // what it would have done without us; after a send stopped part-way the text is no longer
+  // known, and the user is told. A question of ours may have taken the front meanwhile: the
+  // window gets it back from us, but not from a window the user went to.
+  if (p.held && none_out) {
+    DWORD front_process = 0;
+    GetWindowThreadProcessId(GetForegroundWindow(), &front_process);
+    if (front_process == GetCurrentProcessId()) SetForegroundWindow(p.window);
+    if (GetForegroundWindow() == p.window) {
+      SendAgain(p.key);
+      RawKey up = p.key;
+      up.up = true;
+      SendAgain(up);
+    }
+  }
+  // The keys typed meanwhile follow it, and all are in the window before a message box of
+  // ours can take the front, and the keys with it.
+  const std::size_t keys = 1 + held_.size();
+  Replay();
+  s_.pace.CatchUp(HandleOf(p.window), 3 * keys);
 }
 
 void AbbreviationExpander::Replay() {
@@ -288,7 +316,7 @@ void AbbreviationExpander::Replay() {
     if (k.input) {
       const AbbrevAction action = detector_.OnKey(*k.input);
       if (action.kind != AbbrevAction::Kind::kNone) {
-        Start(action, k.window, k.raw);
+        Start(action, k.window, k.raw, true);
         break;
       }
     }

@@ -25,6 +25,7 @@ struct ExpanderServices {
   IniStore& ini;
   const std::string& data_file;
   Sender& sender;
+  TypingPace& pace;
   std::function<bool(HWND)> ignored;  // a window on the ignore list
   std::function<void()> before_send;  // the program readies the sender (its message title)
   bool can_leave_dead_key_state = true;
@@ -57,7 +58,8 @@ class AbbreviationExpander final : public WindowFrame, private KeyHookHandler {
   struct Pending {
     AbbrevAction action;
     HWND window;
-    RawKey key;  // the key that brought it, held back
+    RawKey key;  // the key that brought it
+    bool held;   // and kept from the window
   };
   // What a thread of its own read from the data file.
   struct Loaded {
@@ -86,11 +88,13 @@ class AbbreviationExpander final : public WindowFrame, private KeyHookHandler {
   // Keys are held back from the time an action is decided until it and the keys typed
   // meanwhile have gone out.
   bool Holding() const { return pending_ || carrying_out_ || !held_.empty(); }
-  void Start(const AbbrevAction& action, HWND window, const RawKey& key);
+  void Start(const AbbrevAction& action, HWND window, const RawKey& key, bool hold);
   void CarryOut();
   void Send(const Pending& p);
-  // After a send that typed nothing: the key held back for it goes to the window after all.
-  void Unheld(const Pending& p, SendOutcome outcome);
+  // After a send that typed nothing: the key held back for it goes to the window after all,
+  // and the keys typed meanwhile after it.
+  void GiveBack(const Pending& p, bool none_out);
+  bool NoneOut(SendOutcome outcome) const;
   // The keys held back, in order, through the detector again; stops at one that brings an
   // action, which becomes pending.
   void Replay();
@@ -108,6 +112,7 @@ class AbbreviationExpander final : public WindowFrame, private KeyHookHandler {
   bool paused_ = false;
   bool refresh_waits_ = false;
   bool stopped_ = false;
+  bool hooked_before_ = false;
   std::optional<Pending> pending_;
   bool carrying_out_ = false;
   std::deque<Held> held_;

@@ -472,7 +472,7 @@ void QuilletProgram::TellBadRules() {
 void QuilletProgram::StartAbbreviations() {
   if (quitting_) return;
   expander_.emplace(ExpanderServices{
-      *ini_, core_->data_file(), *sender_,
+      *ini_, core_->data_file(), *sender_, *pace_,
       [this](HWND w) {
         return core_->ignore_list().Ignores(
             WindowTitle(*desktop_, static_cast<WindowHandle>(reinterpret_cast<std::uintptr_t>(w))));

@@ -119,15 +119,22 @@ std::string TypingDuration(std::size_t chars) {
 
 // Icon clicks and timers run while the sender waits for a window or a dialog; a second send
 // then must not replace the text that the first one is typing.
+// The send's notice lives as long as the send: it may refer to the caller's state.
 class Sender::BusyScope {
  public:
-  explicit BusyScope(bool& busy) : busy_(busy) { busy_ = true; }
-  ~BusyScope() { busy_ = false; }
+  BusyScope(Sender& sender, std::function<void()> before_notice) : sender_(sender) {
+    sender_.busy_ = true;
+    sender_.before_notice_ = std::move(before_notice);
+  }
+  ~BusyScope() {
+    sender_.busy_ = false;
+    sender_.before_notice_ = nullptr;
+  }
   BusyScope(const BusyScope&) = delete;
   BusyScope& operator=(const BusyScope&) = delete;
 
  private:
-  bool& busy_;
+  Sender& sender_;
 };
 
 Sender::Sender(const SenderServices& services, const std::string& data_file)
@@ -135,7 +142,7 @@ Sender::Sender(const SenderServices& services, const std::string& data_file)
 
 SendOutcome Sender::SendEntry(int entry_number, const std::string& entry_name) {
   if (busy_) return SendOutcome::kBusy;
-  BusyScope busy(busy_);
+  BusyScope busy(*this, nullptr);
   SnippetEntry entry;
   if (const std::optional<SendOutcome> failed = PrepareEntry(entry_number, entry_name, &entry)) {
     return *failed;
@@ -147,7 +154,7 @@ SendOutcome Sender::SendEntry(int entry_number, const std::string& entry_name) {
 SendOutcome Sender::SendEntry(int entry_number, const std::string& entry_name,
                               const SendInto& into) {
   if (busy_) return SendOutcome::kBusy;
-  BusyScope busy(busy_);
+  BusyScope busy(*this, into.before_notice);
   SnippetEntry entry;
   if (const std::optional<SendOutcome> failed = PrepareEntry(entry_number, entry_name, &entry)) {
     return *failed;
@@ -158,7 +165,7 @@ SendOutcome Sender::SendEntry(int entry_number, const std::string& entry_name,
 
 SendOutcome Sender::SendText(const std::string& plain, const SendInto& into) {
   if (busy_) return SendOutcome::kBusy;
-  BusyScope busy(busy_);
+  BusyScope busy(*this, into.before_notice);
   snippet_characters_ = 0;
   strokes_out_ = 0;
   Prepare(plain, DeliveryWish{"", false, CountCodePoints(plain)}, into);
@@ -273,6 +280,7 @@ SendOutcome Sender::SendToLastWindow() {
 }
 
 SendOutcome Sender::NoTarget() {
+  BeforeNotice();
   s_.dialogs.ShowMessage(
       "Es wurde kein passendes Zielfenster identifiziert.\rDie Übertragung wird daher "
       "abgebrochen.",
@@ -454,6 +462,7 @@ SendOutcome Sender::Paste(WindowHandle window, const std::string& title) {
   // Put back before any message, so that the text is not there while a box waits.
   const bool restored = s_.clipboard.Restore(*saved);
   if (!restored) {
+    BeforeNotice();
     s_.dialogs.ShowMessage(
         "Der vorherige Inhalt der Zwischenablage konnte noch nicht wiederhergestellt werden, weil "
         "sie gerade von einem anderen Programm benutzt wird. Quillet legt ihn zurück, sobald sie "
@@ -479,6 +488,7 @@ SendOutcome Sender::Paste(WindowHandle window, const std::string& title) {
 }
 
 SendOutcome Sender::ClipboardBusy() {
+  BeforeNotice();
   // The paste keys would otherwise paste whatever the clipboard held before.
   s_.dialogs.ShowMessage(
       "Der Text konnte nicht in die Zwischenablage gelegt werden; vermutlich wird sie "
@@ -521,6 +531,7 @@ void Sender::ReleaseHeld(const std::vector<KeyEvent>& batch, std::size_t accepte
 SendOutcome Sender::Refuse(const std::string& why, const std::string& advice) {
   std::string text = why + "\r\n" + kNothingSent;
   if (!advice.empty()) text += "\r\n\r\n" + advice;
+  BeforeNotice();
   s_.dialogs.ShowMessage(text, app_title_, MessageIcon::kExclamation, MessageButtons::kOk);
   return SendOutcome::kRefused;
 }
@@ -547,6 +558,7 @@ SendOutcome Sender::Stopped(Stop why, const std::string& how_much) {
     case Stop::kNone:
       break;
   }
+  BeforeNotice();
   s_.dialogs.ShowMessage(text + "\r\n" + how_much, app_title_, MessageIcon::kExclamation,
                          MessageButtons::kOk);
   return SendOutcome::kStopped;
@@ -554,6 +566,14 @@ SendOutcome Sender::Stopped(Stop why, const std::string& how_much) {
 
 void Sender::Progress(std::size_t typed, std::size_t total, bool done) {
   if (progress_) progress_(typed, total, done);
+}
+
+void Sender::BeforeNotice() {
+  if (const std::function<void()> notice = std::exchange(before_notice_, nullptr)) notice();
+}
+
+bool Sender::MayTypeInto(WindowHandle window) {
+  return window != 0 && s_.desktop.Exists(window) && Unfit(window, "").why.empty();
 }
 
 }  // namespace qm

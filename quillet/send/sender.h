@@ -79,6 +79,9 @@ struct SendInto {
   WindowHandle window = 0;
   int erase = 0;          // Backspaces before the snippet: the abbreviation it replaces
   std::string then_type;  // plain text typed after it: the word end the user typed
+  // Called once before the send tells the user anything: the keys held back for it go back
+  // to their window while it is still in front, before a message box takes the front.
+  std::function<void()> before_notice;
 };
 
 class Sender {
@@ -123,6 +126,9 @@ class Sender {
   // How the last send that reached a window went there.
   Delivery last_delivery() const { return delivery_; }
   bool busy() const { return busy_; }
+  // Whether keys could go into `window` at all, as far as can be told without a message to it:
+  // it exists, is visible, may be a target and its process takes our input.
+  bool MayTypeInto(WindowHandle window);
 
  private:
   enum class Stop { kNone, kClosed, kSwitched, kEscape, kHung, kBlocked };
@@ -175,6 +181,7 @@ class Sender {
   SendOutcome Stopped(Stop why, const std::string& how_much);
   SendOutcome ClipboardBusy();
   void Progress(std::size_t typed, std::size_t total, bool done);
+  void BeforeNotice();
 
   SenderServices s_;
   const std::string& data_file_;
@@ -191,8 +198,9 @@ class Sender {
   KeySequence after_paste_;                // typed once the target has taken the paste
   std::size_t snippet_characters_ = 0;
   std::size_t strokes_out_ = 0;
-  std::size_t snippet_strokes_ = 0;    // of keys_, after the Backspaces: the snippet's
-  std::size_t erase_strokes_ = 0;      // the Backspaces before it
+  std::size_t snippet_strokes_ = 0;  // of keys_, after the Backspaces: the snippet's
+  std::size_t erase_strokes_ = 0;    // the Backspaces before it
+  std::function<void()> before_notice_;
   bool busy_ = false;
 };
 

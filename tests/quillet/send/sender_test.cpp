@@ -125,14 +125,14 @@ TEST_F(SenderTest, ASnippetAskedForInAWindowGoesThereWithTheKeysAroundIt) {
   desktop.Add("Tabellen");
   const WindowHandle editor = desktop.Add("Editor");
   Entry(1, "Gr\xC3\xBC\xC3\x9F\rx", "Tabellen");  // the title is not looked at
-  EXPECT_EQ(sender.SendEntry(1, "Eintrag", SendInto{editor, 3, "."}), SendOutcome::kTyped);
+  EXPECT_EQ(sender.SendEntry(1, "Eintrag", SendInto{editor, 3, ".", {}}), SendOutcome::kTyped);
   EXPECT_EQ(desktop.foreground, editor);
   EXPECT_EQ(Keys({keyboard.sent.begin(), keyboard.sent.begin() + 6}), "v8 V8 v8 V8 v8 V8 ");
   EXPECT_EQ(keyboard.TypedText(), "Grüß\rx.");
   EXPECT_EQ(sender.snippet_characters(), 6u);  // Enter counts once; the keys around it not
 
   keyboard.sent.clear();
-  EXPECT_EQ(sender.SendText("mfg ", SendInto{editor, 6, ""}), SendOutcome::kTyped);
+  EXPECT_EQ(sender.SendText("mfg ", SendInto{editor, 6, "", {}}), SendOutcome::kTyped);
   EXPECT_EQ(keyboard.TypedText(), "mfg ");
   EXPECT_EQ(std::count_if(keyboard.sent.begin(), keyboard.sent.end(),
                           [](const KeyEvent& e) { return e.code == kVkBack && !e.key_up; }),
@@ -149,7 +149,7 @@ TEST_F(SenderTest, ASnippetAskedForInAWindowGoesThereWithTheKeysAroundIt) {
       clipboard.taken = true;
       events_when_taken = keyboard.sent.size();
     };
-    EXPECT_EQ(sender.SendEntry(1, "Eintrag", SendInto{editor, 1, "\r"}),
+    EXPECT_EQ(sender.SendEntry(1, "Eintrag", SendInto{editor, 1, "\r", {}}),
               takes ? SendOutcome::kTyped : SendOutcome::kNotPasted);
     EXPECT_EQ(Keys(keyboard.sent),
               std::string("v8 V8 v11 v10 v56 V56 V10 V11 ") + (takes ? "vD VD " : ""));
@@ -158,11 +158,18 @@ TEST_F(SenderTest, ASnippetAskedForInAWindowGoesThereWithTheKeysAroundIt) {
   }
   keyboard.after_send = nullptr;
 
-  // A window that has gone gets nothing, and no count that an undo could trust.
+  // A window that has gone gets nothing, and no count that an undo could trust; the keys
+  // held back for the send are given back before the message, once.
   keyboard.sent.clear();
   dialogs.messages.clear();
   desktop.windows.clear();
-  EXPECT_EQ(sender.SendEntry(1, "Eintrag", SendInto{editor, 3, "."}), SendOutcome::kRefused);
+  std::vector<std::size_t> messages_at_notice;
+  const SendInto gone{editor, 3, ".",
+                      [&] { messages_at_notice.push_back(dialogs.messages.size()); }};
+  EXPECT_FALSE(sender.MayTypeInto(editor));
+  EXPECT_EQ(sender.SendEntry(1, "Eintrag", gone), SendOutcome::kRefused);
+  EXPECT_EQ(messages_at_notice, std::vector<std::size_t>{0});
+  EXPECT_EQ(dialogs.messages.size(), 1u);
   EXPECT_TRUE(keyboard.sent.empty());
   EXPECT_EQ(sender.snippet_characters(), 0u);
   EXPECT_EQ(sender.strokes_out(), 0u);

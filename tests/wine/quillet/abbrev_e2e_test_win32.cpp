@@ -1,6 +1,7 @@
 // Abbreviations typed with real keys from the X server into another program's window, while
-// Quillet.exe runs with its keyboard hook: expansion, undo, at once, whole words only, dead
-// keys and AltGr on a German layout, and nothing in Quillet's own editor.
+// Quillet.exe runs with its keyboard hook: expansion, undo, at once, whole words only, one
+// that begins with a colon, the word end given back before a refusal, dead keys and AltGr on a
+// German layout, and nothing in Quillet's own editor.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -103,6 +104,43 @@ TEST_F(QuilletAbbreviationTest, ExpandsUndoesAndLeavesLongerWordsAlone) {
   PostMessageW(editor, EM_SETSEL, 0x7FFFFFFF, 0x7FFFFFFF);
   XKeys("type --delay 40 \" #gru x\"");
   EXPECT_TRUE(WaitUntil([&] { return Text(editor) == "MfG Anna #gru x"; }, 5000)) << Text(editor);
+}
+
+// In notepad: an abbreviation that begins with a colon expands after a blank, not inside a
+// word; and when its entry was renamed by another writer, the refusal's message comes only
+// after the word end the abbreviation held back has reached notepad.
+TEST_F(QuilletAbbreviationTest, ColonAbbreviationInNotepadAndTheWordEndBeforeARefusal) {
+  {
+    auto fs = MakeOsFileSystem();
+    auto ansi = MakeOsAnsiCodePage();
+    ASSERT_TRUE(IniStore(*fs, *ansi).WriteIniValue("Kuerzel", "1", ":mfg", data_file));
+  }
+  wchar_t system[MAX_PATH] = {};
+  GetSystemDirectoryW(system, MAX_PATH);
+  Process notepad;
+  ASSERT_TRUE(notepad.Start(std::wstring(system) + L"\\notepad.exe"));
+  HWND pad = WaitForProcessWindow(notepad.pid(), [](HWND w) { return ClassOf(w) == L"Notepad"; });
+  ASSERT_NE(pad, nullptr) << "no notepad";
+  HWND edit = FindWindowExW(pad, nullptr, L"Edit", nullptr);
+  ASSERT_TRUE(targets.Activate(pad));
+  Sleep(1000);  // the window switch reloads the abbreviations
+  const auto pad_gives = [&](const std::string& keys, const std::string& want) {
+    XKeys(keys);
+    EXPECT_TRUE(WaitUntil([&] { return Text(edit) == want; }, 5000)) << keys << ": " << Text(edit);
+  };
+  pad_gives("type --delay 40 \"x :mfg x:mfg \"", "x MfG Anna x:mfg ");
+  {
+    auto fs = MakeOsFileSystem();
+    auto ansi = MakeOsAnsiCodePage();
+    ASSERT_TRUE(IniStore(*fs, *ansi).WriteIniValue("Name", "1", "Umbenannt", data_file));
+  }
+  XKeys("type --delay 40 \":mfg \"");
+  HWND box = WaitForMessageBox(quillet.pid());
+  ASSERT_NE(box, nullptr);
+  EXPECT_NE(MessageBoxText(box).find("existiert nicht mehr"), std::string::npos);
+  EXPECT_EQ(Text(edit), "x MfG Anna x:mfg :mfg ");
+  PostMessageW(box, WM_COMMAND, IDOK, 0);
+  EXPECT_TRUE(WaitGone(box));
 }
 
 TEST_F(QuilletAbbreviationTest, DeadKeysAndAltGrWorkWhileTheHookRuns) {
