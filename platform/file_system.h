@@ -41,6 +41,9 @@ inline constexpr const char* kLockFileSuffix = ".lock";
 class FileLock {
  public:
   virtual ~FileLock() = default;
+  // Whether the holder excludes every other writer, and so may write the file; a lock held
+  // only beside others (its lock file may not be written) serves a read, and says why not.
+  virtual Status MayWrite() const { return Status::Ok(); }
 };
 
 class FileSystem {

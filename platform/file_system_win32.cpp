@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cwchar>
 #include <cwctype>
+#include <utility>
 
 #include "platform/lock_wait.h"
 #include "platform/utf16_win32.h"
@@ -62,6 +63,12 @@ std::wstring FinalPath(const std::wstring& full) {
   if (n == 0 || n >= out.size()) return full;
   out.resize(n);
   return out;
+}
+
+// A final path as people write it, without the "\\?\" that the system puts in front.
+std::string Shown(const std::wstring& path) {
+  if (path.rfind(L"\\\\?\\UNC\\", 0) == 0) return WideToUtf8(L"\\\\" + path.substr(8));
+  return WideToUtf8(path.rfind(L"\\\\?\\", 0) == 0 ? path.substr(4) : path);
 }
 
 // What a writer names its new version before putting it in place: "~<name>." then its
@@ -216,16 +223,18 @@ bool RefusesReplace(DWORD error) {
 // that opens the file, and ends it with the process that held it.
 class RangeLock : public FileLock {
  public:
-  explicit RangeLock(HANDLE file) : file_(file) {}
+  RangeLock(HANDLE file, Status may_write) : file_(file), may_write_(std::move(may_write)) {}
   // The lock belongs to the handle, not to a thread: any thread may end it.
   ~RangeLock() override {
     OVERLAPPED at{};
     UnlockFileEx(file_, 0, 1, 0, &at);
     CloseHandle(file_);
   }
+  Status MayWrite() const override { return may_write_; }
 
  private:
   HANDLE file_;
+  Status may_write_;
 };
 
 }  // namespace
@@ -443,6 +452,7 @@ std::unique_ptr<FileLock> Win32FileSystem::LockForUpdate(const std::string& path
   HANDLE h = CreateFileW(lock_path.c_str(), GENERIC_READ | GENERIC_WRITE, kShareAll, nullptr,
                          OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   DWORD error = h == INVALID_HANDLE_VALUE ? GetLastError() : 0;
+  bool read_only = false;
   if (error == ERROR_ACCESS_DENIED || error == ERROR_WRITE_PROTECT) {
     if (GetFileAttributesW(lock_path.c_str()) == INVALID_FILE_ATTRIBUTES) {
       // A folder where we may create no file (a library shared read-only): no new version
@@ -450,7 +460,9 @@ std::unique_ptr<FileLock> Win32FileSystem::LockForUpdate(const std::string& path
       // work.
       return std::make_unique<FileLock>();
     }
-    // A lock file we may not write still takes a lock.
+    // A lock file we may not write still takes a lock for a read; not for a write, since
+    // Wine (and so another machine) takes it as a shared one on a handle that cannot write.
+    read_only = true;
     h = CreateFileW(lock_path.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
                     FILE_ATTRIBUTE_NORMAL, nullptr);
     error = h == INVALID_HANDLE_VALUE ? GetLastError() : 0;
@@ -478,8 +490,11 @@ std::unique_ptr<FileLock> Win32FileSystem::LockForUpdate(const std::string& path
   wait.quiet_ms = lock_quiet_ms_;
   switch (WaitForLock(wait)) {
     case LockAttempt::kTaken:
+      if (read_only) {
+        return std::make_unique<RangeLock>(h, ReadOnlyLockStatus(path, Shown(lock_path)));
+      }
       RemoveAbandonedTemporaries(FolderOf(target), NameOf(target));
-      return std::make_unique<RangeLock>(h);
+      return std::make_unique<RangeLock>(h, Status::Ok());
     case LockAttempt::kBusy:
       CloseHandle(h);
       if (why) *why = BusyFileStatus(path);

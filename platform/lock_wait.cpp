@@ -29,4 +29,12 @@ Status BusyFileStatus(const std::string& path) {
                       "\" wird gerade von einem anderen Programm geändert.");
 }
 
+Status ReadOnlyLockStatus(const std::string& path, const std::string& lock_path) {
+  return Status::Fail("Die Datei \"" + path +
+                      "\" kann nicht geändert werden: In ihre Sperrdatei \"" + lock_path +
+                      "\" darf nicht geschrieben werden, und ohne die Sperre gingen gleichzeitige "
+                      "Änderungen anderer verloren. Bitte geben Sie der Sperrdatei dieselben "
+                      "Schreibrechte wie der Datei.");
+}
+
 }  // namespace qm

@@ -30,4 +30,9 @@ LockAttempt WaitForLock(const LockWait& wait);
 // Why a write did not happen when WaitForLock gave up.
 Status BusyFileStatus(const std::string& path);
 
+// Why a writer that may not write the lock file `lock_path` of `path` does not write: beside
+// another such writer it would hold the lock at the same time, and one would lose the other's
+// change.
+Status ReadOnlyLockStatus(const std::string& path, const std::string& lock_path);
+
 }  // namespace qm

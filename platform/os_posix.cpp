@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <thread>
+#include <utility>
 
 #include "platform/lock_wait.h"
 #include "platform/os.h"
@@ -95,11 +96,13 @@ std::string FinalPath(const std::string& path) {
 // file system passes locks on (NFS, SMB), and ends with its process.
 class RangeLock : public FileLock {
  public:
-  explicit RangeLock(int fd) : fd_(fd) {}
+  RangeLock(int fd, Status may_write) : fd_(fd), may_write_(std::move(may_write)) {}
   ~RangeLock() override { close(fd_); }
+  Status MayWrite() const override { return may_write_; }
 
  private:
   int fd_;
+  Status may_write_;
 };
 
 class PosixFileSystem : public FileSystem {
@@ -240,7 +243,7 @@ class PosixFileSystem : public FileSystem {
     } else if (errno == EEXIST) {
       fd = open(lock_path.c_str(), O_RDWR | O_CLOEXEC);
       // Who may not write the lock file may not write the file either: reading under a
-      // shared lock, which writers still exclude, is all such a user does.
+      // shared lock, which writers still exclude, is all such a user may do.
       if (fd < 0 && errno == EACCES && (fd = open(lock_path.c_str(), O_RDONLY | O_CLOEXEC)) >= 0) {
         shared = true;
       }
@@ -279,8 +282,10 @@ class PosixFileSystem : public FileSystem {
     wait.sleep = [](int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); };
     switch (WaitForLock(wait)) {
       case LockAttempt::kTaken:
+        // Beside other holders, what looks abandoned may be a new version being written.
+        if (shared) return std::make_unique<RangeLock>(fd, ReadOnlyLockStatus(path_in, lock_path));
         RemoveAbandonedTemporaries(path);
-        return std::make_unique<RangeLock>(fd);
+        return std::make_unique<RangeLock>(fd, Status::Ok());
       case LockAttempt::kBusy:
         close(fd);
         if (why) *why = BusyFileStatus(path_in);

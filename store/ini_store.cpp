@@ -168,6 +168,8 @@ Status IniStore::UpdateIniValues(const WritePlan& plan, std::string_view file) {
   std::vector<IniWrite> writes;
   if (Status s = plan(*doc_in, writes); !s) return s;
   if (writes.empty()) return Status::Ok();
+  // A lock held beside other holders serves the read above, never a write.
+  if (Status s = locked.lock->MayWrite(); !s) return s;
   std::string edited;
   if (Status s = doc_in->EditAll(writes, edited); !s) return s;
   auto doc = std::make_shared<const IniDocument>(std::move(edited), doc_in->code_page());
@@ -207,6 +209,7 @@ Status IniStore::ConvertToUtf16(std::string_view file, std::string* backup_path)
   const std::string& path = locked.path;
   const std::shared_ptr<const IniDocument>& current = locked.current;
   if (current && current->encoding() == IniEncoding::kUtf16Le) return Status::Ok();
+  if (Status s = locked.lock->MayWrite(); !s) return s;
 
   const IniDocument empty(std::string(), ansi_);
   std::string converted;
@@ -241,6 +244,7 @@ Status IniStore::CreateUnlessFilled(const std::string& file, const std::string& 
   const std::unique_ptr<FileLock> lock = fs_.LockForUpdate(file, &why);
   if (!lock) return why;
   if (const FileStamp stamp = fs_.Stat(file); stamp.exists && stamp.size > 0) return Status::Ok();
+  if (Status s = lock->MayWrite(); !s) return s;
   std::string content = bytes;
   if (NewFilesAreUtf16()) IniDocument(bytes, CodePageOf(bytes)).ToUtf16File(content);
   cache_.erase(file);

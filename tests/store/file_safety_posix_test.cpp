@@ -2,6 +2,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/fsuid.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -121,6 +122,32 @@ TEST_F(PosixFiles, ReadOnlyFileIsRefused) {
   chmod(file.c_str(), 0444);
   EXPECT_FALSE(ini.WriteIniValue("S", "k", "2", file));
   EXPECT_EQ(ini.ReadIniValue("S", "k", "", file), "1");
+}
+
+// A writer that may not write the lock file (made by another user before the team folder got
+// group write) holds the lock only beside others like it: it writes nothing, and leaves what
+// looks abandoned, which may be such a writer's new version. A read under the lock works.
+TEST_F(PosixFiles, AWriterThatCannotHoldTheLockAloneWritesNothing) {
+  ASSERT_TRUE(IniStore(*os, *ansi).WriteIniValue("S", "k", "1", file));
+  const auto other = dir / ".~lib.ini.AbC123";
+  std::ofstream(other) << "[S]\r\nk=2";
+  chmod(dir.c_str(), 0777);
+  chmod(file.c_str(), 0666);
+  chmod((file + kLockFileSuffix).c_str(), 0444);
+  Status written, read;
+  std::thread([&] {
+    // Root may open any file for writing; this thread's file accesses are another user's.
+    if (geteuid() == 0) setfsuid(65534);
+    IniStore ini(*os, *ansi);
+    written = ini.WriteIniValue("S", "k", "3", file);
+    read = ini.UpdateIniValues(
+        [](const IniDocument&, std::vector<IniWrite>&) { return Status::Ok(); }, file);
+  }).join();
+  EXPECT_FALSE(written);
+  EXPECT_NE(written.message.find("lib.ini.lock"), std::string::npos) << written.message;
+  EXPECT_TRUE(read) << read.message;
+  EXPECT_TRUE(fsys::exists(other));
+  EXPECT_EQ(IniStore(*os, *ansi).ReadIniValue("S", "k", "", file), "1");
 }
 
 TEST_F(PosixFiles, HandEditIsSeenAtOnce) {
