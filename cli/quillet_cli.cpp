@@ -199,7 +199,7 @@ int RunQuilletCli(const std::vector<std::string>& args, std::istream& in, std::o
       return Report(err, s);
     }
     for (const std::string& line : ExportReport(outcome.notes)) err << line << "\n";
-    if (SameFilePath(args[3], file)) {
+    if (fs.SameFile(args[3], file)) {
       err << "Die Datendatei selbst kann nicht das Ziel eines Exports sein.\n";
       return kUsage;
     }

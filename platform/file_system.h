@@ -72,6 +72,10 @@ class FileSystem {
   // True when an ordinary file (not a folder) matches; `pattern` may hold * and ? in its
   // last component.
   virtual bool AnyFileMatches(const std::string& pattern) = 0;
+  // True when both paths lead to one file, through links, other names of its folder and
+  // hard links; where a file's identity cannot be had (not there yet), when both paths are
+  // one path once made absolute.
+  virtual bool SameFile(const std::string& a, const std::string& b) { return a == b; }
   // Clears read-only and similar attributes, then deletes. False when it is still there.
   virtual bool Delete(const std::string& path) = 0;
   // Current time on the file system's clock, nanoseconds since the Unix epoch.

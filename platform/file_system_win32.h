@@ -35,6 +35,8 @@ class Win32FileSystem : public FileSystem {
   Status ReplaceAtomically(const std::string& path, const std::string& bytes) override;
   std::unique_ptr<FileLock> LockForUpdate(const std::string& path, Status* why) override;
   bool AnyFileMatches(const std::string& pattern) override;
+  // In file_identity_win32.cpp.
+  bool SameFile(const std::string& a, const std::string& b) override;
   bool Delete(const std::string& path) override;
   std::int64_t NowNs() override;
 

@@ -91,6 +91,14 @@ std::string FinalPath(const std::string& path) {
   return realpath(path.c_str(), resolved) ? std::string(resolved) : path;
 }
 
+// The path from the root, through the links of its folder: "./a" and "/x/a" are one path.
+std::string AbsolutePath(const std::string& path) {
+  std::string folder = FinalPath(DirName(path));
+  char cwd[PATH_MAX];
+  if (folder[0] != '/' && getcwd(cwd, sizeof cwd)) folder = std::string(cwd) + "/" + folder;
+  return folder + "/" + path.substr(path.find_last_of('/') + 1);
+}
+
 // An open-file-description lock on the first byte of the companion file: it conflicts with
 // the byte-range locks that Wine's programs take there, holds between machines where the
 // file system passes locks on (NFS, SMB), and ends with its process.
@@ -318,6 +326,14 @@ class PosixFileSystem : public FileSystem {
     }
     closedir(d);
     return found;
+  }
+
+  bool SameFile(const std::string& a, const std::string& b) override {
+    struct stat sa, sb;
+    if (stat(a.c_str(), &sa) == 0 && stat(b.c_str(), &sb) == 0) {
+      return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+    }
+    return AbsolutePath(a) == AbsolutePath(b);
   }
 
   bool Delete(const std::string& path) override {

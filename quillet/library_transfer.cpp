@@ -188,7 +188,7 @@ void LibraryTransfer::Export(const std::optional<EntryKey>& entry) {
       entry ? FileNameOf(entry->name) : "Quillet-Bibliothek");
   if (!chosen) return;
   // The library overwritten by its own export would be lost.
-  if (SameFilePath(chosen->path, data_file_)) {
+  if (s_.fs.SameFile(chosen->path, data_file_)) {
     Tell(
         "Die Datendatei selbst kann nicht das Ziel eines Exports sein; bitte wählen Sie eine "
         "andere Datei.",

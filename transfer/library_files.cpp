@@ -3,7 +3,6 @@
 
 #include "transfer/beeftext.h"
 #include "transfer/hotstrings.h"
-#include "text/utf.h"
 #include "transfer/library_csv.h"
 #include "transfer/library_json.h"
 
@@ -99,16 +98,6 @@ std::vector<std::string> ImportReport(const std::vector<ImportNote>& notes,
         std::to_string(c.existing));
   }
   return lines;
-}
-
-bool SameFilePath(std::string_view a, std::string_view b) {
-  auto plain = [](std::string_view path) {
-    std::string out = FoldCase(path);
-    for (char& c : out) c = c == '\\' ? '/' : c;
-    while (out.size() > 1 && out.back() == '/') out.pop_back();
-    return out;
-  };
-  return plain(a) == plain(b);
 }
 
 std::vector<std::string> ExportReport(const std::vector<ImportNote>& notes) {

@@ -47,10 +47,6 @@ LoadFailure LoadLibraryFile(FileSystem& fs, const std::string& path, LibraryForm
 std::vector<std::string> ImportReport(const std::vector<ImportNote>& notes,
                                       const std::vector<ImportConflict>& conflicts);
 
-// Whether two paths name the same file as written: letter case and the kind of slash aside.
-// An export is never written over the library it comes from.
-bool SameFilePath(std::string_view a, std::string_view b);
-
 // The report of an export: what it left out, entry by entry.
 std::vector<std::string> ExportReport(const std::vector<ImportNote>& notes);
 

@@ -1,6 +1,8 @@
 // An in-memory file system for tests, with a settable clock and injectable write failures.
 #include "tests/fakes/fake_file_system.h"
 
+#include "text/utf.h"
+
 namespace qm {
 namespace {
 
@@ -93,6 +95,21 @@ bool FakeFileSystem::AnyFileMatches(const std::string& pattern) {
     if (file_folder == folder && WildcardMatch(name_pattern, name)) return true;
   }
   return false;
+}
+
+bool FakeFileSystem::SameFile(const std::string& a, const std::string& b) {
+  auto named = [&](const std::string& path) {
+    const auto it = other_names_.find(path);
+    return it == other_names_.end() ? path : it->second;
+  };
+  const std::string fa = named(a), fb = named(b);
+  if (Exists(fa) && Exists(fb)) return fa == fb;
+  auto plain = [](const std::string& path) {
+    std::string out = FoldCase(path);
+    for (char& c : out) c = c == '/' ? '\\' : c;
+    return out;
+  };
+  return plain(fa) == plain(fb);
 }
 
 bool FakeFileSystem::Delete(const std::string& path) {

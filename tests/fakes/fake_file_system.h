@@ -21,6 +21,9 @@ class FakeFileSystem : public FileSystem {
   Status ReplaceAtomically(const std::string& path, const std::string& bytes) override;
   std::unique_ptr<FileLock> LockForUpdate(const std::string& path, Status* why) override;
   bool AnyFileMatches(const std::string& pattern) override;
+  // Windows' view: one name through AddOtherName, or where one is not there, one path but
+  // for letter case and the kind of slash.
+  bool SameFile(const std::string& a, const std::string& b) override;
   bool Delete(const std::string& path) override;
   std::int64_t NowNs() override { return now_ns_; }
 
@@ -29,6 +32,9 @@ class FakeFileSystem : public FileSystem {
   // Changes the content in place, keeping the file id, as an editor saving over it does.
   void WriteInPlace(const std::string& path, const std::string& bytes);
   void AddFolder(const std::string& path) { folders_.insert(path); }
+  // `name` leads to the file `path` too, as a link, a mapped drive or a short name does;
+  // only SameFile follows it.
+  void AddOtherName(const std::string& name, const std::string& path) { other_names_[name] = path; }
   void SetReadOnly(const std::string& path, bool on);
   // The file exists but cannot be opened, as when another program holds it exclusively.
   void SetUnreadable(const std::string& path, bool on = true) { Mark(unreadable_, path, on); }
@@ -58,6 +64,7 @@ class FakeFileSystem : public FileSystem {
 
   std::map<std::string, File> files_;
   std::set<std::string> folders_;
+  std::map<std::string, std::string> other_names_;
   std::set<std::string> unreadable_;
   std::set<std::string> unreachable_;
   bool OutOfReach(const std::string& path) const;

@@ -150,6 +150,27 @@ TEST_F(PosixFiles, AWriterThatCannotHoldTheLockAloneWritesNothing) {
   EXPECT_EQ(IniStore(*os, *ansi).ReadIniValue("S", "k", "", file), "1");
 }
 
+// An export never replaces the library, whatever the way to it; a hard link counts too.
+TEST_F(PosixFiles, AnExportNeverLandsOnTheLibrary) {
+  auto cli = [&](const std::string& args) {
+    return std::system(("cd '" + dir.string() + "' && echo Text | '" + QM_CLI_EXE + "' lib.ini " +
+                        args + " >/dev/null 2>&1")
+                           .c_str());
+  };
+  ASSERT_EQ(cli("add Eins --crypt"), 0);
+  ASSERT_EQ(cli("add Zwei"), 0);
+  const std::optional<std::string> library = os->ReadAll(file);
+  fsys::create_symlink(file, dir / "link.ini");
+  fsys::create_hard_link(file, dir / "hard.ini");
+  const std::string up = "../" + dir.filename().string() + "/lib.ini";
+  for (const std::string& target :
+       {std::string("./lib.ini"), file, std::string("link.ini"), std::string("hard.ini"), up}) {
+    EXPECT_NE(cli("export csv '" + target + "'"), 0) << target;
+    EXPECT_EQ(os->ReadAll(file), library) << target;
+  }
+  EXPECT_EQ(cli("export csv lib.csv"), 0);
+}
+
 TEST_F(PosixFiles, HandEditIsSeenAtOnce) {
   IniStore ini(*os, *ansi);
   ASSERT_TRUE(ini.WriteIniValue("S", "k", "aaa", file));
