@@ -8,6 +8,8 @@
 #include "store/ini_document.h"
 #include "store/stored_text.h"
 #include "text/numbers.h"
+#include "text/text_lists.h"
+#include "text/utf.h"
 
 namespace qm {
 namespace {
@@ -28,6 +30,14 @@ void Apply(StoredFields& fields, const std::string& section, std::string_view va
 }
 
 }  // namespace
+
+std::optional<std::size_t> KnownDelivery(std::string_view text) {
+  const std::string wanted = FoldCase(TrimBlanks(text));
+  for (std::size_t i = 0; i < kDeliveryNames.size(); ++i) {
+    if (FoldCase(kDeliveryNames[i]) == wanted) return i;
+  }
+  return std::nullopt;
+}
 
 EntryLocation LocateEntry(const IniDocument& doc, const EntryKey& key) {
   const std::vector<std::string> names = ReadNumberedList(doc, "Name");

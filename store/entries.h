@@ -1,6 +1,8 @@
 // Snippet entries of the data file: five fields, one section each, keyed by entry number.
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <functional>
 #include <optional>
 #include <string>
@@ -28,6 +30,15 @@ struct SnippetEntry {
 
 // The section of an entry's delivery.
 inline constexpr const char* kDeliverySection = "Zustellung";
+
+// The deliveries an entry may name, as the file spells them; sending chooses among them.
+inline constexpr std::array<const char*, 6> kDeliveryNames = {
+    "Tippen", "Tasten", "Einfügen", "Einfügen Strg+Umschalt+V", "Einfügen Umschalt+Einfg",
+    "Konsole"};
+
+// The index in kDeliveryNames of the delivery `text` names, letter case and blanks around it
+// ignored; nullopt where it names none.
+std::optional<std::size_t> KnownDelivery(std::string_view text);
 
 // An entry's fields other than its name as the file holds them (the text in its stored,
 // possibly enciphered form): what tells apart entries that share a name.

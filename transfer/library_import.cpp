@@ -55,6 +55,12 @@ std::string TrimFileBlanks(const std::string& text) {
   return text.substr(first, text.find_last_not_of(blanks) - first + 1);
 }
 
+std::string KnownDeliveries() {
+  std::string all;
+  for (const char* name : kDeliveryNames) all += (all.empty() ? "" : ", ") + std::string(name);
+  return all;
+}
+
 }  // namespace
 
 Status ImportEntries(EntryStore& store, const std::vector<ImportedEntry>& entries,
@@ -109,6 +115,13 @@ Status ImportEntries(EntryStore& store, const std::vector<ImportedEntry>& entrie
                 {e.line, e.name,
                  "Das Kürzel „" + e.abbreviation + "“ wird nicht übernommen: " + s.message});
             e.abbreviation.clear();
+          }
+          if (!e.delivery.empty() && !KnownDelivery(e.delivery)) {
+            // Sending would take it for none and type the text without a word.
+            out.notes.push_back({e.line, e.name,
+                                 "Die Zustellung „" + e.delivery + "“ kennt Quillet nicht (" +
+                                     KnownDeliveries() + "); der Eintrag kommt ohne sie."});
+            e.delivery.clear();
           }
           const auto named = by_name.find(e.name);
           const auto abbreviated = e.abbreviation.empty()

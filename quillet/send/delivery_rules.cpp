@@ -4,6 +4,7 @@
 #include <array>
 #include <utility>
 
+#include "store/entries.h"
 #include "store/ini_document.h"
 #include "text/text_lists.h"
 #include "text/utf.h"
@@ -11,13 +12,14 @@
 namespace qm {
 namespace {
 
-constexpr std::array<std::pair<Delivery, const char*>, 6> kNames = {{
-    {Delivery::kType, "Tippen"},
-    {Delivery::kKeys, "Tasten"},
-    {Delivery::kPaste, "Einfügen"},
-    {Delivery::kPasteCtrlShiftV, "Einfügen Strg+Umschalt+V"},
-    {Delivery::kPasteShiftInsert, "Einfügen Umschalt+Einfg"},
-    {Delivery::kConsole, "Konsole"},
+// In the order of the store's names, which an import checks against too.
+constexpr std::array<Delivery, kDeliveryNames.size()> kDeliveries = {{
+    Delivery::kType,
+    Delivery::kKeys,
+    Delivery::kPaste,
+    Delivery::kPasteCtrlShiftV,
+    Delivery::kPasteShiftInsert,
+    Delivery::kConsole,
 }};
 
 // A path's last part: a program may be named with its folder.
@@ -29,18 +31,16 @@ std::string_view FileNameOf(std::string_view path) {
 }  // namespace
 
 std::string DeliveryName(Delivery d) {
-  for (const auto& [delivery, name] : kNames) {
-    if (delivery == d) return name;
+  for (std::size_t i = 0; i < kDeliveries.size(); ++i) {
+    if (kDeliveries[i] == d) return kDeliveryNames[i];
   }
-  return kNames[0].second;
+  return kDeliveryNames[0];
 }
 
 std::optional<Delivery> ParseDelivery(std::string_view text) {
-  const std::string wanted = FoldCase(TrimBlanks(text));
-  for (const auto& [delivery, name] : kNames) {
-    if (FoldCase(name) == wanted) return delivery;
-  }
-  return std::nullopt;
+  const std::optional<std::size_t> known = KnownDelivery(text);
+  if (!known) return std::nullopt;
+  return kDeliveries[*known];
 }
 
 const std::vector<DeliveryRule>& BuiltInDeliveryRules() {

@@ -284,6 +284,28 @@ TEST_F(EntriesTest, AnImportIsWrittenOnceWithItsConflictsHandledAsChosen) {
   EXPECT_EQ(s.message.rfind("„x“: ", 0), 0u) << s.message;
 }
 
+// A delivery the program does not know would be typed without a word at send time: it stays
+// out, with a note naming it; a known one comes in as it is written.
+TEST_F(EntriesTest, AnImportedDeliveryIsOneTheProgramKnows) {
+  Library({});
+  ImportOutcome outcome;
+  ASSERT_TRUE(ImportEntries(entries,
+                            {{"p", "1", "", false, "", false, false, "paste", 2},
+                             {"e", "2", "", false, "", false, false, "Einfuegen", 3},
+                             {"k", "3", "", false, "", false, false, " konsole ", 4}},
+                            OnConflict::kAsk, "lib.ini", &outcome));
+  EXPECT_EQ(entries.ReadEntry(1, "lib.ini").delivery + "|" +
+                entries.ReadEntry(2, "lib.ini").delivery + "|" +
+                entries.ReadEntry(3, "lib.ini").delivery,
+            "||konsole");
+  ASSERT_EQ(outcome.notes.size(), 2u);
+  EXPECT_EQ(outcome.notes[1].what.rfind("Die Zustellung „Einfuegen“ kennt Quillet nicht (Tippen, "
+                                        "Tasten, Einfügen, ",
+                                        0),
+            0u)
+      << outcome.notes[1].what;
+}
+
 TEST_F(EntriesTest, AbbreviationsAreStoredAsTypedOrRefused) {
   const struct {
     const char* typed;
