@@ -3,6 +3,7 @@
 
 #include <istream>
 #include <iterator>
+#include <new>
 #include <ostream>
 
 #include "platform/portable_code_pages.h"
@@ -153,40 +154,50 @@ int RunQuilletCli(const std::vector<std::string>& args, std::istream& in, std::o
     } else if (args.size() != 4) {
       return Usage(err);
     }
-    ImportResult read;
-    std::string message;
-    switch (LoadLibraryFile(fs, args[3], *format, &read, &message, ReadEspansoMatches)) {
-      case LoadFailure::kNone:
-        break;
-      case LoadFailure::kMissing:
-        err << message << "\n";
-        return kMissing;
-      case LoadFailure::kUnreadable:
-        err << message << "\n";
-        return kFailed;
-      case LoadFailure::kTooLarge:
-      case LoadFailure::kBad:
-        err << message << "\n";
-        return kUsage;
-    }
-    ImportOutcome outcome;
-    const Status s = ImportEntries(entries, read.entries, on_conflict, file, &outcome);
-    read.notes.insert(read.notes.end(), outcome.notes.begin(), outcome.notes.end());
-    for (const std::string& line : ImportReport(read.notes, outcome.conflicts)) {
-      err << line << "\n";
-    }
-    if (!s) {
-      if (on_conflict == OnConflict::kAsk && !outcome.conflicts.empty()) {
-        err << s.message
-            << " Es wurde nichts übernommen; wählen Sie mit --on-conflict keep, "
-               "replace oder skip, was mit ihnen geschehen soll.\n";
-        return kUsage;
+    // What a file expands to can pass the memory before any bound: told, not a crash.
+    bool stored = false;
+    try {
+      ImportResult read;
+      std::string message;
+      switch (LoadLibraryFile(fs, args[3], *format, &read, &message, ReadEspansoMatches)) {
+        case LoadFailure::kNone:
+          break;
+        case LoadFailure::kMissing:
+          err << message << "\n";
+          return kMissing;
+        case LoadFailure::kUnreadable:
+          err << message << "\n";
+          return kFailed;
+        case LoadFailure::kTooLarge:
+        case LoadFailure::kBad:
+          err << message << "\n";
+          return kUsage;
       }
-      return Report(err, s);
+      ImportOutcome outcome;
+      const Status s = ImportEntries(entries, read.entries, on_conflict, file, &outcome);
+      stored = s.ok();
+      read.notes.insert(read.notes.end(), outcome.notes.begin(), outcome.notes.end());
+      for (const std::string& line : ImportReport(read.notes, outcome.conflicts)) {
+        err << line << "\n";
+      }
+      if (!s) {
+        if (on_conflict == OnConflict::kAsk && !outcome.conflicts.empty()) {
+          err << s.message
+              << " Es wurde nichts übernommen; wählen Sie mit --on-conflict keep, "
+                 "replace oder skip, was mit ihnen geschehen soll.\n";
+          return kUsage;
+        }
+        return Report(err, s);
+      }
+      err << outcome.added << " hinzugefügt, " << outcome.replaced << " ersetzt, "
+          << outcome.skipped << " übergangen.\n";
+      return kOk;
+    } catch (const std::bad_alloc&) {
+      err << (stored
+                  ? "Die Einträge wurden übernommen; für den Bericht reicht der Speicher nicht.\n"
+                  : "Für diesen Import reicht der Speicher nicht; es wurde nichts übernommen.\n");
+      return stored ? kFailed : kUsage;
     }
-    err << outcome.added << " hinzugefügt, " << outcome.replaced << " ersetzt, " << outcome.skipped
-        << " übergangen.\n";
-    return kOk;
   }
 
   if (command == "export" && (args.size() == 4 || (args.size() == 5 && args[4] == "--decipher"))) {

@@ -263,8 +263,11 @@ bool ReadBeeftextCombos(std::string_view bytes, ImportResult* result, TextProble
   std::set<std::string> unknown_keys;
   ComboReader reader(&out, &unknown_keys);
   const bool lines_known = lines.combos.size() == combos->size();
+  ImportBounds bounds;
   for (std::size_t i = 0; i < combos->size(); ++i) {
-    reader.Read((*combos)[i], lines_known ? lines.combos[i] : 0);
+    const std::size_t line = lines_known ? lines.combos[i] : 0;
+    reader.Read((*combos)[i], line);
+    if (!bounds.Within(out, line, problem)) return false;
   }
   SortNotesByLine(&out);
   *result = std::move(out);

@@ -79,7 +79,7 @@ bool DecodeTextFile(std::string_view bytes, std::string* utf8, TextProblem* prob
   return true;
 }
 
-bool ReadCsv(std::string_view bytes, CsvTable* table, TextProblem* problem) {
+bool ReadCsv(std::string_view bytes, CsvTable* table, TextProblem* problem, std::size_t most_rows) {
   std::string text;
   if (!DecodeTextFile(bytes, &text, problem)) return false;
   CsvTable out;
@@ -102,7 +102,7 @@ bool ReadCsv(std::string_view bytes, CsvTable* table, TextProblem* problem) {
     ++pos;
     ++line;
   };
-  while (pos < text.size()) {
+  while (pos < text.size() && out.rows.size() < most_rows) {
     if (line_end(pos)) {  // a line without any character
       skip_line_end();
       continue;

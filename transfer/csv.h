@@ -35,7 +35,9 @@ struct CsvTable {
 // may hold separators, line breaks (kept as the file has them) and doubled quotes; a quote inside a
 // field without them is a character. Lines without any character are passed over. A quoted
 // field that never ends, or characters after its closing quote, are refused with the line.
-bool ReadCsv(std::string_view bytes, CsvTable* table, TextProblem* problem);
+// Reading stops after `most_rows` rows: a caller that takes no more needs no more in memory.
+bool ReadCsv(std::string_view bytes, CsvTable* table, TextProblem* problem,
+             std::size_t most_rows = static_cast<std::size_t>(-1));
 
 // The rows as a file: byte-order mark, semicolons, CR LF after each row; a field that holds
 // a separator, a quote, a line break, or blanks at its ends, or that is a row's only and

@@ -24,18 +24,29 @@ std::size_t LineOf(const YAML::Node& node, std::size_t otherwise) {
   return mark.is_null() ? otherwise : static_cast<std::size_t>(mark.line) + 1;
 }
 
-std::optional<std::string> ScalarOf(const YAML::Node& node) {
+// Thrown where the text read passes what an import takes: the reading ends there.
+struct PastTheBound {
+  TextProblem problem;
+};
+
+// A scalar's text, counted before it is copied: yaml-cpp gives an alias the whole text of its
+// anchor at each use, so that a small file can stand for any amount of text.
+std::optional<std::string> ScalarOf(const YAML::Node& node, ImportBounds& bounds) {
   if (!node.IsDefined() || !node.IsScalar()) return std::nullopt;
+  TextProblem problem;
+  if (!bounds.Expands(node.Scalar().size(), LineOf(node, 0), &problem)) {
+    throw PastTheBound{problem};
+  }
   return node.Scalar();
 }
 
 // A mapping's values by key, the first of a repeated key winning, with the keys that a
 // "<<" merge brings in where the mapping has none of its own.
-std::map<std::string, YAML::Node> Fields(const YAML::Node& map) {
+std::map<std::string, YAML::Node> Fields(const YAML::Node& map, ImportBounds& bounds) {
   std::map<std::string, YAML::Node> fields;
   std::vector<YAML::Node> merged;
   for (const auto& kv : map) {
-    const std::optional<std::string> key = ScalarOf(kv.first);
+    const std::optional<std::string> key = ScalarOf(kv.first, bounds);
     if (!key) continue;
     if (*key == "<<") {
       if (kv.second.IsMap()) merged.push_back(kv.second);
@@ -49,16 +60,18 @@ std::map<std::string, YAML::Node> Fields(const YAML::Node& map) {
   for (const YAML::Node& m : merged) {
     if (!m.IsMap()) continue;
     for (const auto& kv : m) {
-      if (const std::optional<std::string> key = ScalarOf(kv.first))
+      if (const std::optional<std::string> key = ScalarOf(kv.first, bounds))
         fields.emplace(*key, kv.second);
     }
   }
   return fields;
 }
 
-bool IsTrue(const std::map<std::string, YAML::Node>& fields, const std::string& key) {
+bool IsTrue(const std::map<std::string, YAML::Node>& fields, const std::string& key,
+            ImportBounds& bounds) {
   const auto it = fields.find(key);
-  const std::optional<std::string> value = it == fields.end() ? std::nullopt : ScalarOf(it->second);
+  const std::optional<std::string> value =
+      it == fields.end() ? std::nullopt : ScalarOf(it->second, bounds);
   return value && (*value == "true" || *value == "True" || *value == "yes");
 }
 
@@ -72,14 +85,15 @@ struct Variables {
 // Reads a "vars" or "global_vars" list; `note` hears of each variable that is not carried,
 // with the line it stands on.
 void ReadVariableList(const YAML::Node& list, const std::string& kind, Variables* vars,
-                      const std::function<void(std::size_t, std::string)>& note) {
+                      const std::function<void(std::size_t, std::string)>& note,
+                      ImportBounds& bounds) {
   if (!list.IsSequence()) return;
   for (const auto& var : list) {
     if (!var.IsMap()) continue;
-    const std::map<std::string, YAML::Node> v = Fields(var);
-    const auto scalar = [](const std::map<std::string, YAML::Node>& m, const char* key) {
+    const std::map<std::string, YAML::Node> v = Fields(var, bounds);
+    const auto scalar = [&bounds](const std::map<std::string, YAML::Node>& m, const char* key) {
       const auto it = m.find(key);
-      return it == m.end() ? std::nullopt : ScalarOf(it->second);
+      return it == m.end() ? std::nullopt : ScalarOf(it->second, bounds);
     };
     const std::string name = scalar(v, "name").value_or("");
     const std::string type = scalar(v, "type").value_or("");
@@ -87,7 +101,7 @@ void ReadVariableList(const YAML::Node& list, const std::string& kind, Variables
     const std::string stays = "; " + Quoted("{{" + name + "}}") + " bleibt als Text stehen.";
     const auto params = v.find("params");
     const std::map<std::string, YAML::Node> p = params != v.end() && params->second.IsMap()
-                                                    ? Fields(params->second)
+                                                    ? Fields(params->second, bounds)
                                                     : std::map<std::string, YAML::Node>();
     const std::optional<std::string> format = scalar(p, "format");
     const std::optional<std::string> ours = type == "date" && format && !p.count("offset")
@@ -113,8 +127,9 @@ void ReadVariableList(const YAML::Node& list, const std::string& kind, Variables
 
 class MatchReader {
  public:
-  MatchReader(const YAML::Node& match, const Variables& globals, ImportResult* out)
-      : match_(match), globals_(globals), out_(out) {}
+  MatchReader(const YAML::Node& match, const Variables& globals, ImportResult* out,
+              ImportBounds& bounds)
+      : match_(match), globals_(globals), out_(out), bounds_(bounds) {}
 
   // Sets `inside_words` for an entry that espanso expands inside words too.
   void Read(bool* inside_words);
@@ -125,8 +140,9 @@ class MatchReader {
   }
   std::optional<std::string> Field(const std::string& key) const {
     const auto it = fields_.find(key);
-    return it == fields_.end() ? std::nullopt : ScalarOf(it->second);
+    return it == fields_.end() ? std::nullopt : ScalarOf(it->second, bounds_);
   }
+  bool IsSet(const std::string& key) { return IsTrue(fields_, key, bounds_); }
   bool ReadText();
   void ReadVariables();
   void ReadOptions(bool* inside_words);
@@ -134,6 +150,7 @@ class MatchReader {
   const YAML::Node& match_;
   const Variables& globals_;
   ImportResult* out_;
+  ImportBounds& bounds_;
   std::map<std::string, YAML::Node> fields_;
   ImportedEntry entry_;
 };
@@ -145,12 +162,12 @@ void MatchReader::Read(bool* inside_words) {
         {entry_.line, "", "Ein Eintrag unter „matches“ ist keine Zuordnung und wird übergangen."});
     return;
   }
-  fields_ = Fields(match_);
+  fields_ = Fields(match_, bounds_);
   std::vector<std::string> triggers;
   if (const std::optional<std::string> t = Field("trigger")) triggers.push_back(*t);
   if (const auto it = fields_.find("triggers"); it != fields_.end() && it->second.IsSequence()) {
     for (const auto& t : it->second) {
-      if (const std::optional<std::string> s = ScalarOf(t)) triggers.push_back(*s);
+      if (const std::optional<std::string> s = ScalarOf(t, bounds_)) triggers.push_back(*s);
     }
   }
   const std::optional<std::string> regex = Field("regex");
@@ -223,7 +240,7 @@ bool MatchReader::ReadText() {
 
 void MatchReader::ReadVariables() {
   const auto list = fields_.find("vars");
-  if (fields_.count("inject_vars") && !IsTrue(fields_, "inject_vars")) {
+  if (fields_.count("inject_vars") && !IsSet("inject_vars")) {
     if (list != fields_.end()) {
       Note(
           "Die Variablen werden nicht eingesetzt („inject_vars: false“); der Text bleibt, wie er "
@@ -233,8 +250,9 @@ void MatchReader::ReadVariables() {
   }
   Variables own;
   if (list != fields_.end()) {
-    ReadVariableList(list->second, "Die Variable", &own,
-                     [this](std::size_t, std::string what) { Note(std::move(what)); });
+    ReadVariableList(
+        list->second, "Die Variable", &own,
+        [this](std::size_t, std::string what) { Note(std::move(what)); }, bounds_);
   }
   std::string out;
   const std::string& text = entry_.text;
@@ -249,13 +267,19 @@ void MatchReader::ReadVariables() {
     i = close + 2;
     const std::string name = TrimBlanks(text.substr(open + 2, close - open - 2));
     const std::string shown = Quoted("{{" + name + "}}");
+    // A variable used again and again repeats its placeholders: counted as it is put in.
+    const auto put = [&](const std::string& placeholders) {
+      TextProblem problem;
+      if (!bounds_.Expands(placeholders.size(), entry_.line, &problem)) throw PastTheBound{problem};
+      out += placeholders;
+    };
     if (const auto p = own.placeholders.find(name); p != own.placeholders.end()) {
-      out += p->second;
+      put(p->second);
       continue;
     }
     if (const auto p = globals_.placeholders.find(name);
         p != globals_.placeholders.end() && !own.told.count(name)) {
-      out += p->second;
+      put(p->second);
       continue;
     }
     out += text.substr(open, close + 2 - open);
@@ -275,10 +299,10 @@ void MatchReader::ReadOptions(bool* inside_words) {
       "word",     "left_word", "right_word",  "force_mode", "force_clipboard"};
   // espanso expands as soon as the trigger is typed, inside words too, unless told to wait
   // for a word's edges; Quillet's abbreviations start at a word's start.
-  const bool word = IsTrue(fields_, "word");
-  const bool right = IsTrue(fields_, "right_word");
+  const bool word = IsSet("word");
+  const bool right = IsSet("right_word");
   entry_.at_once = !word && !right;
-  if (!entry_.abbreviation.empty() && !word && !IsTrue(fields_, "left_word")) {
+  if (!entry_.abbreviation.empty() && !word && !IsSet("left_word")) {
     if (right) {
       Note("Mitten im Wort erweitert Quillet nicht („right_word“), nur vom Wortanfang an.");
     } else {
@@ -286,7 +310,7 @@ void MatchReader::ReadOptions(bool* inside_words) {
     }
   }
   const std::optional<std::string> mode = Field("force_mode");
-  if (mode == "clipboard" || IsTrue(fields_, "force_clipboard")) {
+  if (mode == "clipboard" || IsSet("force_clipboard")) {
     entry_.delivery = "Einfügen";
   } else if (mode == "keys") {
     entry_.delivery = "Tasten";
@@ -307,10 +331,11 @@ void MatchReader::ReadOptions(bool* inside_words) {
 bool ReadEspansoMatches(std::string_view bytes, ImportResult* result, TextProblem* problem) {
   std::string text;
   if (!DecodeTextFile(bytes, &text, problem)) return false;
+  ImportBounds bounds;
   try {
     const YAML::Node root = YAML::Load(text);
     const std::map<std::string, YAML::Node> top =
-        root.IsMap() ? Fields(root) : std::map<std::string, YAML::Node>();
+        root.IsMap() ? Fields(root, bounds) : std::map<std::string, YAML::Node>();
     const auto matches = top.find("matches");
     if (matches == top.end()) {
       *problem = {LineOf(root, 1),
@@ -328,10 +353,12 @@ bool ReadEspansoMatches(std::string_view bytes, ImportResult* result, TextProble
       if (key == "matches") continue;
       const std::size_t line = LineOf(value, matches_line);
       if (key == "global_vars") {
-        ReadVariableList(value, "Die globale Variable", &globals,
-                         [&out](std::size_t at, std::string what) {
-                           out.notes.push_back({at, "", std::move(what)});
-                         });
+        ReadVariableList(
+            value, "Die globale Variable", &globals,
+            [&out](std::size_t at, std::string what) {
+              out.notes.push_back({at, "", std::move(what)});
+            },
+            bounds);
       } else if (key == "imports") {
         out.notes.push_back({line, "",
                              "Die eingebundenen Dateien („imports“) werden nicht gelesen; "
@@ -341,7 +368,10 @@ bool ReadEspansoMatches(std::string_view bytes, ImportResult* result, TextProble
       }
     }
     bool inside_words = false;
-    for (const auto& match : matches->second) MatchReader(match, globals, &out).Read(&inside_words);
+    for (const auto& match : matches->second) {
+      MatchReader(match, globals, &out, bounds).Read(&inside_words);
+      if (!bounds.Within(out, LineOf(match, matches_line), problem)) return false;
+    }
     if (inside_words) {
       out.notes.insert(out.notes.begin(),
                        {matches_line, "",
@@ -351,6 +381,8 @@ bool ReadEspansoMatches(std::string_view bytes, ImportResult* result, TextProble
     SortNotesByLine(&out);
     *result = std::move(out);
     return true;
+  } catch (const PastTheBound& e) {
+    *problem = e.problem;
   } catch (const YAML::DeepRecursion& e) {
     *problem = {static_cast<std::size_t>(e.mark.line) + 1,
                 "Die Datei ist zu tief verschachtelt, um sie als YAML zu lesen."};

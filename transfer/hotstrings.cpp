@@ -216,7 +216,9 @@ std::size_t CommentAt(std::string_view s, bool line_start) {
 class ScriptReader {
  public:
   ScriptReader(std::string_view text, ImportResult* out);
-  void Read();
+  // False, with the bound that was passed in `problem`, where the hotstrings bring in more
+  // than an import takes.
+  bool Read(TextProblem* problem);
 
  private:
   struct Passed {
@@ -254,7 +256,8 @@ ScriptReader::ScriptReader(std::string_view text, ImportResult* out) : out_(out)
   }
 }
 
-void ScriptReader::Read() {
+bool ScriptReader::Read(TextProblem* problem) {
+  ImportBounds bounds;
   bool in_comment = false;
   for (std::size_t i = 0; i < lines_.size(); ++i) {
     const std::string_view t = TrimLeft(lines_[i]);
@@ -296,13 +299,17 @@ void ScriptReader::Read() {
       }
       continue;
     }
-    if (tr[0] == ':' && Hotstring(&i)) continue;
+    if (tr[0] == ':' && Hotstring(&i)) {
+      if (!bounds.Within(*out_, i + 1, problem)) return false;
+      continue;
+    }
     Pass(tr.find("::") != std::string_view::npos ? hotkeys_ : code_, i + 1, tr);
   }
   TellPassed(directives_, "Direktiven wie");
   TellPassed(hotkeys_, "Tastenkürzel (Hotkeys) wie");
   TellPassed(code_, "Zeilen mit Befehlen wie");
   SortNotesByLine(out_);
+  return bounds.Within(*out_, lines_.size(), problem);
 }
 
 void ScriptReader::TellPassed(const Passed& kind, const std::string& what) {
@@ -421,6 +428,9 @@ std::string ScriptReader::Continuation(std::size_t* i, bool* ended, bool* escape
       line.remove_prefix(indent.size());
     }
     if (rtrim) line = TrimRight(line);
+    // A long join between many short lines grows the text past any import: it is refused
+    // once made an entry, and read no further.
+    if (text.size() > kMostImportedText) continue;
     if (!first) text += join;
     text += line;
     first = false;
@@ -470,7 +480,7 @@ bool ReadHotstrings(std::string_view bytes, ImportResult* result, TextProblem* p
   std::string text;
   if (!DecodeTextFile(bytes, &text, problem)) return false;
   ImportResult out;
-  ScriptReader(text, &out).Read();
+  if (!ScriptReader(text, &out).Read(problem)) return false;
   *result = std::move(out);
   return true;
 }

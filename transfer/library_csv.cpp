@@ -65,7 +65,12 @@ std::string ImportedName(std::string_view given, std::size_t line, std::vector<I
 
 bool ReadCsvLibrary(std::string_view bytes, ImportResult* result, TextProblem* problem) {
   CsvTable table;
-  if (!ReadCsv(bytes, &table, problem)) return false;
+  // The header and one row past the bound tell that the file passes it.
+  if (!ReadCsv(bytes, &table, problem, kMostImportedEntries + 2)) return false;
+  if (table.rows.size() > kMostImportedEntries + 1) {
+    *problem = ImportBounds::TooManyEntries(table.lines.back());
+    return false;
+  }
   ImportResult out;
   if (table.rows.empty()) {
     *result = std::move(out);
@@ -90,9 +95,11 @@ bool ReadCsvLibrary(std::string_view bytes, ImportResult* result, TextProblem* p
                 "„text“), durch Komma oder Semikolon getrennt."};
     return false;
   }
+  ImportBounds bounds;
   for (std::size_t r = 1; r < table.rows.size(); ++r) {
     const std::vector<std::string>& row = table.rows[r];
     const std::size_t line = table.lines[r];
+    if (!bounds.Within(out, line, problem)) return false;
     const auto field = [&](int column) {
       const int i = at[column];
       return i >= 0 && static_cast<std::size_t>(i) < row.size() ? row[i] : std::string();
@@ -127,6 +134,7 @@ bool ReadCsvLibrary(std::string_view bytes, ImportResult* result, TextProblem* p
     }
     out.entries.push_back(std::move(e));
   }
+  if (!bounds.Within(out, table.lines.back(), problem)) return false;
   *result = std::move(out);
   return true;
 }

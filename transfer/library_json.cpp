@@ -78,7 +78,7 @@ class Reader : public nlohmann::json_sax<Json> {
   bool string(string_t& v) override { return Value() && dom_.string(v); }
   bool binary(binary_t& v) override { return Value() && dom_.binary(v); }
   bool start_object(std::size_t n) override {
-    Value();
+    if (!Value()) return false;
     ++depth_;
     return dom_.start_object(n);
   }
@@ -91,7 +91,7 @@ class Reader : public nlohmann::json_sax<Json> {
     return dom_.end_object();
   }
   bool start_array(std::size_t n) override {
-    Value();
+    if (!Value()) return false;
     if (depth_ == 1 && root_key_ == "entries") {
       // Of a repeated key the document keeps the last value.
       in_entries_ = true;
@@ -117,10 +117,20 @@ class Reader : public nlohmann::json_sax<Json> {
   std::size_t error_at() const { return error_at_; }
   const std::string& error_token() const { return error_token_; }
   const std::string& error_what() const { return error_what_; }
+  // Whether the reading stopped at the entry past kMostImportedEntries, and its value.
+  bool too_many() const { return too_many_; }
+  std::size_t values() const { return values_; }
 
  private:
   bool Value() {
-    if (in_entries_ && depth_ == 2) entries_.push_back(values_);
+    if (in_entries_ && depth_ == 2) {
+      // Stopped here, before the document holds more than an import takes.
+      if (entries_.size() == kMostImportedEntries) {
+        too_many_ = true;
+        return false;
+      }
+      entries_.push_back(values_);
+    }
     ++values_;
     return true;
   }
@@ -133,6 +143,7 @@ class Reader : public nlohmann::json_sax<Json> {
   std::vector<std::size_t> entries_;
   std::size_t error_at_ = 0;
   std::string error_token_, error_what_;
+  bool too_many_ = false;
 };
 
 // At most about 40 bytes of `text`, cut between characters.
@@ -176,6 +187,12 @@ bool ReadJsonLibrary(std::string_view bytes, ImportResult* result, TextProblem* 
   Json doc;
   Reader reader(&doc);
   if (!Json::sax_parse(text, &reader)) {
+    if (reader.too_many()) {
+      const std::vector<std::size_t> lines = ValueLines(text);
+      *problem =
+          ImportBounds::TooManyEntries(reader.values() < lines.size() ? lines[reader.values()] : 0);
+      return false;
+    }
     // The parser counts the byte it stopped at from 1; at the end, the last one it read.
     std::size_t at = reader.error_at() > 0 ? reader.error_at() - 1 : 0;
     if (at >= text.size()) {
@@ -229,6 +246,7 @@ bool ReadJsonLibrary(std::string_view bytes, ImportResult* result, TextProblem* 
     }
   }
   const std::vector<std::size_t>& entry_values = reader.entries();
+  ImportBounds bounds;
   for (std::size_t i = 0; i < list->size(); ++i) {
     const Json& item = (*list)[i];
     const std::size_t line = i < entry_values.size() ? line_of(entry_values[i]) : top;
@@ -269,6 +287,7 @@ bool ReadJsonLibrary(std::string_view bytes, ImportResult* result, TextProblem* 
       out.notes.push_back({line, e.name, "Das Feld " + Quote(key) + " wird nicht übernommen."});
     }
     out.entries.push_back(std::move(e));
+    if (!bounds.Within(out, line, problem)) return false;
   }
   *result = std::move(out);
   return true;

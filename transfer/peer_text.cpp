@@ -138,6 +138,54 @@ void NoteOwnPlaceholders(const std::string& text, const ImportedEntry& entry, Im
   }
 }
 
+namespace {
+
+// "100.000", as German readers group digits.
+std::string Grouped(std::size_t n) {
+  std::string digits = std::to_string(n);
+  for (std::size_t at = digits.size(); at > 3; at -= 3) digits.insert(at - 3, ".");
+  return digits;
+}
+
+std::string TooMuchText() {
+  return "Die Datei ergibt mehr Text, als ein Import aufnimmt (höchstens " +
+         std::to_string(kMostImportedText >> 20) + " MB).";
+}
+
+}  // namespace
+
+bool ImportBounds::Within(const ImportResult& result, std::size_t line, TextProblem* problem) {
+  for (; entries_ < result.entries.size(); ++entries_) {
+    const ImportedEntry& e = result.entries[entries_];
+    text_ +=
+        e.name.size() + e.text.size() + e.abbreviation.size() + e.title.size() + e.delivery.size();
+  }
+  for (; notes_ < result.notes.size(); ++notes_) {
+    text_ += result.notes[notes_].entry.size() + result.notes[notes_].what.size();
+  }
+  if (entries_ > kMostImportedEntries) {
+    *problem = TooManyEntries(line);
+    return false;
+  }
+  if (text_ > kMostImportedText) {
+    *problem = {line, TooMuchText()};
+    return false;
+  }
+  return true;
+}
+
+TextProblem ImportBounds::TooManyEntries(std::size_t line) {
+  return {line, "Die Datei ergibt mehr Einträge, als ein Import aufnimmt (höchstens " +
+                    Grouped(kMostImportedEntries) + ")."};
+}
+
+bool ImportBounds::Expands(std::size_t bytes, std::size_t line, TextProblem* problem) {
+  expanded_ += bytes;
+  if (expanded_ <= kMostImportedText) return true;
+  *problem = {line, TooMuchText()};
+  return false;
+}
+
 void SortNotesByLine(ImportResult* result) {
   std::stable_sort(result->notes.begin(), result->notes.end(),
                    [](const ImportNote& a, const ImportNote& b) { return a.line < b.line; });

@@ -1,11 +1,14 @@
 // What the importers of other snippet tools share: line breaks as Enters, a peer's date and
-// time formats as Quillet's placeholders, and the wording of their notes.
+// time formats as Quillet's placeholders, the wording of their notes, and the bounds of what
+// one import brings in.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "transfer/csv.h"
 #include "transfer/imported.h"
 
 namespace qm {
@@ -29,5 +32,29 @@ void NoteOwnPlaceholders(const std::string& text, const ImportedEntry& entry, Im
 
 // The notes in the order of their lines, so that the report follows the file.
 void SortNotesByLine(ImportResult* result);
+
+// What one import may bring in, whatever the file expands to (aliases, repeated keys,
+// variables): the entries' texts, names and the other fields with the notes, together as much
+// as the largest file holds, and the entries of a large library with room to spare.
+inline constexpr std::size_t kMostImportedText = 64u << 20;
+inline constexpr std::size_t kMostImportedEntries = 100000;
+
+// Keeps count while a reader works, so that it stops as soon as a bound is passed instead of
+// after everything was expanded.
+class ImportBounds {
+ public:
+  // Counts what `result` has gained since the last look (entries and notes are only ever
+  // added at the end). False once a bound is passed; `problem` then names it at `line`.
+  bool Within(const ImportResult& result, std::size_t line, TextProblem* problem);
+  // Counts text a reader takes from the file before it makes entries of it, where one piece
+  // of the file can stand for many (a YAML alias, a variable): false once that text alone
+  // passes kMostImportedText.
+  bool Expands(std::size_t bytes, std::size_t line, TextProblem* problem);
+  // The problem of a file with more entries than kMostImportedEntries.
+  static TextProblem TooManyEntries(std::size_t line);
+
+ private:
+  std::size_t entries_ = 0, notes_ = 0, text_ = 0, expanded_ = 0;
+};
 
 }  // namespace qm

@@ -408,5 +408,44 @@ TEST(PeersTest, DateFormatsBecomePlaceholdersOnlyWhereTheyGiveTheSame) {
   }
 }
 
+// What a small file expands to is bounded while it is read: an alias of a long anchor used
+// a thousand times, key counts on every line, more rows than an import takes, each refused
+// with the bound it passed instead of filling the memory.
+TEST(PeersTest, ReadingStopsAtTheBoundsOfAnImport) {
+  const std::string anchor(70000, 'a');  // times 1,000: past 64 MB
+  std::string yaml = "matches:\n  - {trigger: ':t', replace: &t " + anchor + "}\n";
+  std::string ahk, csv = "Name;Text\n", json = "{\"entries\": [", combos = "{\"combos\": [";
+  for (int i = 0; i < 3400; ++i) {
+    yaml += "  - {trigger: ':t" + std::to_string(i) + "', replace: *t}\n";
+    ahk += "::a" + std::to_string(i) + "::";
+    for (int k = 0; k < 20; ++k) ahk += "{a 999}";
+    ahk += "\n";
+  }
+  for (std::size_t i = 0; i <= kMostImportedEntries; ++i) {
+    csv += "x;y\n";
+    json += std::string(i ? "," : "") + "{\"name\": \"x\"}";
+    combos += std::string(i ? "," : "") + "{\"name\": \"x\", \"snippet\": \"\"}";
+  }
+  const char* const kText = "mehr Text, als ein Import aufnimmt (höchstens 64 MB)";
+  const char* const kEntries = "mehr Einträge, als ein Import aufnimmt (höchstens 100.000)";
+  const struct {
+    LibraryFormat format;
+    std::string bytes;
+    const char* bound;
+  } cases[] = {
+      {LibraryFormat::kEspanso, yaml, kText},
+      {LibraryFormat::kAhk, ahk, kText},
+      {LibraryFormat::kCsv, csv, kEntries},
+      {LibraryFormat::kJson, json + "]}", kEntries},
+      {LibraryFormat::kBeeftext, combos + "]}", kEntries},
+  };
+  for (const auto& c : cases) {
+    ImportResult r;
+    TextProblem problem;
+    EXPECT_FALSE(ReadLibrary(c.format, c.bytes, &r, &problem, ReadEspansoMatches)) << c.bound;
+    EXPECT_NE(problem.what.find(c.bound), std::string::npos) << problem.what;
+  }
+}
+
 }  // namespace
 }  // namespace qm
