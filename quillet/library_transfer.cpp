@@ -5,6 +5,7 @@
 #include <nlohmann/json.hpp>
 
 #include <iterator>
+#include <new>
 #include <string_view>
 #include <utility>
 
@@ -117,10 +118,42 @@ std::string FileNameOf(const std::string& name) {
 }
 
 bool LibraryTransfer::Import() {
+  if (busy_) return false;
+  busy_ = true;
+  struct Done {
+    bool& busy;
+    ~Done() { busy = false; }
+  } done{busy_};
+  bool stored = false;
+  try {
+    return ImportFile(&stored);
+  } catch (const std::bad_alloc&) {
+    // What a file expands to can pass the memory before any bound; nothing of it stays.
+    if (stored && changed_) changed_();
+    Tell(stored ? "Die Einträge wurden übernommen; für den Bericht reicht der Speicher nicht."
+                : "Für diesen Import reicht der Speicher nicht; es wurde nichts übernommen.",
+         MessageIcon::kExclamation);
+    return stored;
+  }
+}
+
+bool LibraryTransfer::ImportFile(bool* stored) {
   const std::optional<ChosenFile> chosen =
       s_.files.ChooseFileToOpen("Bibliothek importieren", ImportFileTypes());
   if (!chosen) return false;
-  const std::optional<LibraryFormat> format = ImportFormatOf(chosen->type, chosen->path, s_.fs);
+  FileSystem& fs = s_.apart_fs ? *s_.apart_fs : s_.fs;
+  std::optional<LibraryFormat> format;
+  ImportResult read;
+  std::string message;
+  LoadFailure failure = LoadFailure::kNone;
+  if (!s_.windows.RunApart([&] {
+        format = ImportFormatOf(chosen->type, chosen->path, fs);
+        if (format) {
+          failure = LoadLibraryFile(fs, chosen->path, *format, &read, &message, s_.yaml_reader);
+        }
+      })) {
+    return false;
+  }
   if (!format) {
     Tell("Das Format der Datei " + Quoted(chosen->path) +
              " ist an ihrer Endung nicht zu erkennen.\r\n\r\nBitte wählen Sie im Dialog den "
@@ -128,10 +161,7 @@ bool LibraryTransfer::Import() {
          MessageIcon::kExclamation);
     return false;
   }
-  ImportResult read;
-  std::string message;
-  if (LoadLibraryFile(s_.fs, chosen->path, *format, &read, &message, s_.yaml_reader) !=
-      LoadFailure::kNone) {
+  if (failure != LoadFailure::kNone) {
     Tell(message + "\r\n\r\nEs wurde nichts übernommen.", MessageIcon::kExclamation);
     return false;
   }
@@ -151,7 +181,17 @@ bool LibraryTransfer::Import() {
   }
   ImportOutcome outcome;
   ConflictChoice choice = ConflictChoice::kCancel;  // none asked for
-  Status status = ImportEntries(s_.entries, read.entries, OnConflict::kAsk, data_file_, &outcome);
+  Status status = Status::Ok();
+  EntryStore& store = s_.apart_entries ? *s_.apart_entries : s_.entries;
+  const std::string data_file = data_file_;  // the thread's own copy
+  // Stores as `how` says; false when the program ends meanwhile.
+  const auto store_as = [&](OnConflict how) {
+    const bool going_on = s_.windows.RunApart(
+        [&] { status = ImportEntries(store, read.entries, how, data_file, &outcome); });
+    *stored = status.ok();
+    return going_on;
+  };
+  if (!store_as(OnConflict::kAsk)) return *stored;
   if (!status && !outcome.conflicts.empty()) {
     const std::size_t n = outcome.conflicts.size();
     const bool one = n == 1;
@@ -163,7 +203,7 @@ bool LibraryTransfer::Import() {
         ImportReport({}, outcome.conflicts));
     if (choice == ConflictChoice::kCancel) return false;
     // Asked again under the file's lock: the library may have changed while the user chose.
-    status = ImportEntries(s_.entries, read.entries, OnConflictOf(choice), data_file_, &outcome);
+    if (!store_as(OnConflictOf(choice))) return *stored;
   }
   if (!status) {
     Tell("Die Einträge konnten nicht übernommen werden; die Bibliothek ist unverändert.\r\n\r\n" +
@@ -183,6 +223,7 @@ bool LibraryTransfer::Import() {
 }
 
 void LibraryTransfer::Export(const std::optional<EntryKey>& entry) {
+  if (busy_) return;
   const std::optional<ChosenFile> chosen = s_.files.ChooseFileToSave(
       entry ? "Eintrag exportieren" : "Bibliothek exportieren", ExportFileTypes(),
       entry ? FileNameOf(entry->name) : "Quillet-Bibliothek");

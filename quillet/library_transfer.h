@@ -29,6 +29,14 @@ class TransferWindows {
                                       const std::vector<std::string>& lines) = 0;
   virtual void ShowReport(const std::string& title, const std::string& summary,
                           const std::vector<std::string>& lines) = 0;
+  // Runs `work` (an import's reading or storing) off the window thread and returns when it is
+  // done, the windows and the keyboard hook alive meanwhile, the main window closed to input;
+  // an exception of `work` comes out here. False when the program is ending meanwhile: then
+  // nothing more is shown. Here: `work` runs at once.
+  virtual bool RunApart(const std::function<void()>& work) {
+    work();
+    return true;
+  }
 };
 
 struct TransferServices {
@@ -39,6 +47,11 @@ struct TransferServices {
   TransferWindows& windows;
   // Reads espanso's files, whose reader lives apart (see transfer/espanso.h); null: refused.
   FormatReader yaml_reader = nullptr;
+  // What an import reads and stores with in RunApart: services of its own, since the
+  // program's keep state (a stat, a parsed file) that two threads must not share; null: `fs`
+  // and `entries`.
+  FileSystem* apart_fs = nullptr;
+  EntryStore* apart_entries = nullptr;
 };
 
 // The file types of the import dialog, in the order ImportFormatOf counts them.
@@ -70,12 +83,16 @@ class LibraryTransfer {
   }
 
   // Asks for a file and takes its entries into the library. True when the library changed.
+  // While one import runs, a second one (or an export) does nothing; running too little memory
+  // is told and ends it.
   bool Import();
+  bool Busy() const { return busy_; }
   // Asks for a file and writes the whole library into it, or only `entry` (found where it
   // stands now, as the list may be older than the file).
   void Export(const std::optional<EntryKey>& entry = std::nullopt);
 
  private:
+  bool ImportFile(bool* stored);
   void Tell(const std::string& text, MessageIcon icon);
   // The report window where there is more to say than the summary, else a message box.
   void Report(const std::string& title, const std::string& summary,
@@ -86,6 +103,7 @@ class LibraryTransfer {
   std::string app_title_ = "Quillet";
   std::function<void()> changed_;
   std::function<bool(const std::vector<std::string>&)> ensure_storable_;
+  bool busy_ = false;
 };
 
 // A file name made of an entry's name: characters no file name may hold become "_".

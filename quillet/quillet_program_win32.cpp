@@ -171,6 +171,11 @@ class QuilletProgram {
   std::unique_ptr<FileDialogs> file_dialogs_;
   std::optional<Win32TransferWindows> transfer_windows_;
   std::optional<LibraryTransfer> transfer_;
+  // The import's own, for its thread: the program's keep state that threads must not share.
+  std::unique_ptr<FileSystem> import_fs_ = MakeOsFileSystem();
+  std::unique_ptr<CodePage> import_ansi_ = MakeOsAnsiCodePage();
+  std::optional<IniStore> import_ini_;
+  std::optional<EntryStore> import_entries_;
   std::unique_ptr<Clock> clock_ = MakeWin32Clock();
   std::unique_ptr<Keyboard> keyboard_ = MakeWin32Keyboard();
   std::unique_ptr<KeyboardLayouts> layouts_ =
@@ -327,6 +332,8 @@ void QuilletProgram::CreateOptions() {
 }
 
 void QuilletProgram::OnCommand(QuilletCommand command) {
+  // An import runs with the window's messages going on: nothing else starts meanwhile.
+  if (transfer_ && transfer_->Busy()) return;
   MainModel& main = core_->main();
   switch (command) {
     case QuilletCommand::kDeleteEntry:
@@ -573,9 +580,12 @@ int QuilletProgram::Run(const std::wstring& command_line) {
   transfer_windows_.emplace(form_.hwnd(), *clipboard_, [this](const std::string& context) {
     return MakeCaption(context, core_->windows_nt());
   });
-  transfer_.emplace(TransferServices{*entries_, *fs_, *dialogs_, *file_dialogs_, *transfer_windows_,
-                                     ReadEspansoThroughLibrary},
-                    core_->data_file());
+  import_ini_.emplace(*import_fs_, *import_ansi_);
+  import_entries_.emplace(*import_ini_, SingleByteCodePage(*import_ansi_));
+  transfer_.emplace(
+      TransferServices{*entries_, *fs_, *dialogs_, *file_dialogs_, *transfer_windows_,
+                       ReadEspansoThroughLibrary, import_fs_.get(), &*import_entries_},
+      core_->data_file());
   // The lists follow the imported entries before the report shows.
   transfer_->SetLibraryChanged([this] { core_->ReloadIfChangedOutside(); });
   transfer_->SetEnsureStorable([this](const std::vector<std::string>& values) {

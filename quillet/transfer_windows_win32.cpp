@@ -3,8 +3,12 @@
 #include "quillet/transfer_windows_win32.h"
 
 #include <algorithm>
+#include <exception>
+#include <system_error>
+#include <thread>
 #include <utility>
 
+#include "platform/pause_win32.h"
 #include "platform/utf16_win32.h"
 #include "quillet/commands.h"
 #include "ui/window_frame_win32.h"
@@ -162,6 +166,44 @@ void Win32TransferWindows::ShowReport(const std::string& title, const std::strin
                                       const std::vector<std::string>& lines) {
   TransferWindow window(owner_, summary, Joined(lines), kReportButtons, IDOK, &clipboard_);
   Run(window, owner_, caption_(title));
+}
+
+bool Win32TransferWindows::RunApart(const std::function<void()>& work) {
+  // The thread tells its end by the event, which the wait below watches beside the messages.
+  const HANDLE done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  if (!done) {
+    work();
+    return true;
+  }
+  std::exception_ptr failure;
+  std::thread worker;
+  try {
+    worker = std::thread([&] {
+      try {
+        work();
+      } catch (...) {
+        failure = std::current_exception();
+      }
+      SetEvent(done);
+    });
+  } catch (const std::system_error&) {
+    CloseHandle(done);
+    work();
+    return true;
+  }
+  // No second import, no edit and no close while it runs; the keyboard hook's events and
+  // the other windows' messages go on.
+  const bool was_enabled = owner_ && !EnableWindow(owner_, FALSE);
+  bool going_on = true;
+  while (going_on && MsgWaitForMultipleObjectsEx(1, &done, INFINITE, QS_ALLINPUT,
+                                                 MWMO_INPUTAVAILABLE) == WAIT_OBJECT_0 + 1) {
+    going_on = RunPendingMessages();
+  }
+  worker.join();
+  CloseHandle(done);
+  if (was_enabled) EnableWindow(owner_, TRUE);
+  if (failure) std::rethrow_exception(failure);
+  return going_on;
 }
 
 }  // namespace qm

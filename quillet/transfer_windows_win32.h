@@ -29,6 +29,8 @@ class Win32TransferWindows final : public TransferWindows {
                               const std::vector<std::string>& lines) override;
   void ShowReport(const std::string& title, const std::string& summary,
                   const std::vector<std::string>& lines) override;
+  // On a thread of its own while this thread's messages run and the owner takes no input.
+  bool RunApart(const std::function<void()>& work) override;
 
  private:
   HWND owner_;

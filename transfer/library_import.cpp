@@ -86,9 +86,13 @@ Status ImportEntries(EntryStore& store, const std::vector<ImportedEntry>& entrie
             by_abbreviation[AbbreviationKey(x.abbreviation)] = kThisImport;
           }
         };
+        // The next number to try for each name that came in renamed: counting from 2 every
+        // time made a file of one name thousands of times over quadratic, under the lock.
+        std::map<std::string, int> next_number;
         auto add_renamed = [&](const ImportedEntry& e, bool keeps_abbreviation) {
           ImportedEntry renamed = e;
-          for (int n = 2; by_name.count(renamed.name); ++n) {
+          int& n = next_number.emplace(e.name, 2).first->second;
+          for (; by_name.count(renamed.name); ++n) {
             renamed.name = e.name + " (" + std::to_string(n) + ")";
           }
           take(renamed, keeps_abbreviation);

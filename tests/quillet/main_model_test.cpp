@@ -804,8 +804,16 @@ struct FakeTransferWindows : TransferWindows {
     shown.push_back(title + ": " + summary);
     lines = l;
   }
+  bool RunApart(const std::function<void()>& work) override {
+    ++apart;
+    if (meanwhile) meanwhile();
+    work();
+    return true;
+  }
   ConflictChoice choice = ConflictChoice::kCancel;
   std::vector<std::string> shown, lines;
+  int apart = 0;
+  std::function<void()> meanwhile;  // what the user does while the import works
 };
 
 class LibraryTransferTest : public MainModelTest {
@@ -895,6 +903,26 @@ TEST_F(LibraryTransferTest, AnImportMeetingTheLibraryAsksOnceAndDoesWhatTheUserC
   EXPECT_TRUE(windows.shown.empty());
   ASSERT_EQ(dialogs.messages.size(), 1u);
   EXPECT_EQ(dialogs.messages[0].text, "1 hinzugefügt, 0 ersetzt, 0 übergangen.");
+}
+
+// The window thread only asks and reports: the file is read and the entries stored apart, one
+// name many times over renamed in turn, and meanwhile no second import or export starts.
+TEST_F(LibraryTransferTest, AnImportWorksApartAndNothingElseStartsMeanwhile) {
+  Library({"x"});
+  fs.SetFile("C:\\neu.csv", "Name;Text\r\nx;1\r\nx;2\r\nx (2);3\r\nx;4\r\n");
+  Choose("C:\\neu.csv", 0);
+  windows.choice = ConflictChoice::kKeep;
+  windows.meanwhile = [&] {
+    EXPECT_FALSE(transfer.Import());
+    transfer.Export();
+  };
+  EXPECT_TRUE(transfer.Import());
+  EXPECT_EQ(windows.apart, 3);  // reading, asking under the lock, storing
+  EXPECT_EQ(files.asked.size(), 1u);
+  EXPECT_EQ(
+      Reloaded(),
+      (std::map<std::string, std::string>{
+          {"x", "text of x"}, {"x (2)", "1"}, {"x (3)", "2"}, {"x (2) (2)", "3"}, {"x (4)", "4"}}));
 }
 
 TEST_F(LibraryTransferTest, AFileThatCannotBeImportedIsNamedAndChangesNothing) {
