@@ -115,13 +115,9 @@ TEST_F(QuilletAbbreviationTest, ColonAbbreviationInNotepadAndTheWordEndBeforeARe
     auto ansi = MakeOsAnsiCodePage();
     ASSERT_TRUE(IniStore(*fs, *ansi).WriteIniValue("Kuerzel", "1", ":mfg", data_file));
   }
-  wchar_t system[MAX_PATH] = {};
-  GetSystemDirectoryW(system, MAX_PATH);
-  Process notepad;
-  ASSERT_TRUE(notepad.Start(std::wstring(system) + L"\\notepad.exe"));
-  HWND pad = WaitForProcessWindow(notepad.pid(), [](HWND w) { return ClassOf(w) == L"Notepad"; });
-  ASSERT_NE(pad, nullptr) << "no notepad";
-  HWND edit = FindWindowExW(pad, nullptr, L"Edit", nullptr);
+  Notepad notepad;
+  ASSERT_TRUE(notepad.Start()) << "no notepad";
+  HWND pad = notepad.window, edit = notepad.edit;
   ASSERT_TRUE(targets.Activate(pad));
   Sleep(1000);  // the window switch reloads the abbreviations
   const auto pad_gives = [&](const std::string& keys, const std::string& want) {

@@ -411,14 +411,9 @@ TEST_F(QuilletProgramTest, TypesASnippetFromTheMenuIntoTheWindowUsedLast) {
   Process quillet;
   Start(quillet);
 
-  wchar_t system[MAX_PATH] = {};
-  GetSystemDirectoryW(system, MAX_PATH);
-  Process notepad;
-  ASSERT_TRUE(notepad.Start(std::wstring(system) + L"\\notepad.exe"));
-  HWND pad = WaitForProcessWindow(notepad.pid(), [](HWND w) { return ClassOf(w) == L"Notepad"; });
-  ASSERT_NE(pad, nullptr) << "no notepad";
-  HWND edit = FindWindowExW(pad, nullptr, L"Edit", nullptr);
-  ASSERT_NE(edit, nullptr);
+  Notepad notepad;
+  ASSERT_TRUE(notepad.Start()) << "no notepad";
+  HWND pad = notepad.window, edit = notepad.edit;
   SetForegroundWindow(pad);
   ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == pad; }));
 

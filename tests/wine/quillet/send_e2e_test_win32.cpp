@@ -422,15 +422,9 @@ TEST_F(QuilletSendTest, PastesIntoNotepadAndPutsTheClipboardBack) {
   WriteLibrary({{"Lang", long_text, ""}, {"Zustellung", "kurz\rzwei", ""}});  // in menu order
   ASSERT_TRUE(IniStore(*MakeOsFileSystem(), *MakeOsAnsiCodePage())
                   .WriteIniValue("Zustellung", "2", "Einf\xC3\xBCgen", data_file));
-  wchar_t system[MAX_PATH] = {};
-  GetSystemDirectoryW(system, MAX_PATH);
-  Process notepad;
-  ASSERT_TRUE(notepad.Start(std::wstring(system) + L"\\notepad.exe"));
-  HWND pad =
-      WaitForProcessWindow(notepad.pid(), [](HWND w) { return ClassOf(w) == L"Notepad"; });
-  ASSERT_NE(pad, nullptr) << "no notepad";
-  HWND edit = FindWindowExW(pad, nullptr, L"Edit", nullptr);
-  ASSERT_NE(edit, nullptr);
+  Notepad notepad;
+  ASSERT_TRUE(notepad.Start()) << "no notepad";
+  HWND pad = notepad.window, edit = notepad.edit;
   Start();
 
   const std::string own("eigen\0es", 8);

@@ -84,6 +84,20 @@ inline HWND WaitForProcessWindow(DWORD pid, const std::function<bool(HWND)>& mat
   return nullptr;
 }
 
+// Wine's own notepad as a target: started, its window and its edit found.
+struct Notepad {
+  Process process;
+  HWND window = nullptr, edit = nullptr;
+  bool Start() {
+    wchar_t system[MAX_PATH] = {};
+    GetSystemDirectoryW(system, MAX_PATH);
+    if (!process.Start(std::wstring(system) + L"\\notepad.exe")) return false;
+    window = WaitForProcessWindow(process.pid(), [](HWND w) { return ClassOf(w) == L"Notepad"; });
+    edit = window ? FindWindowExW(window, nullptr, L"Edit", nullptr) : nullptr;
+    return edit != nullptr;
+  }
+};
+
 inline std::string Text(HWND w) {
   wchar_t buffer[1024] = {};
   SendMessageW(w, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(buffer));
