@@ -210,8 +210,9 @@ int RunQuilletCli(const std::vector<std::string>& args, std::istream& in, std::o
       return Report(err, s);
     }
     for (const std::string& line : ExportReport(outcome.notes)) err << line << "\n";
-    if (fs.SameFile(args[3], file)) {
-      err << "Die Datendatei selbst kann nicht das Ziel eines Exports sein.\n";
+    if (ExportHitsLibrary(fs, args[3], file)) {
+      err << "Die Datendatei selbst und ihre Sperrdatei können nicht das Ziel eines Exports "
+             "sein.\n";
       return kUsage;
     }
     if (chosen.empty()) {

@@ -229,10 +229,10 @@ void LibraryTransfer::Export(const std::optional<EntryKey>& entry) {
       entry ? FileNameOf(entry->name) : "Quillet-Bibliothek");
   if (!chosen) return;
   // The library overwritten by its own export would be lost.
-  if (s_.fs.SameFile(chosen->path, data_file_)) {
+  if (ExportHitsLibrary(s_.fs, chosen->path, data_file_)) {
     Tell(
-        "Die Datendatei selbst kann nicht das Ziel eines Exports sein; bitte wählen Sie eine "
-        "andere Datei.",
+        "Die Datendatei selbst und ihre Sperrdatei können nicht das Ziel eines Exports sein; "
+        "bitte wählen Sie eine andere Datei.",
         MessageIcon::kExclamation);
     return;
   }

@@ -119,4 +119,8 @@ std::string WriteLibrary(LibraryFormat format, const std::vector<ImportedEntry>&
   }
 }
 
+bool ExportHitsLibrary(FileSystem& fs, const std::string& target, const std::string& data_file) {
+  return fs.SameFile(target, data_file) || fs.SameFile(target, data_file + kLockFileSuffix);
+}
+
 }  // namespace qm

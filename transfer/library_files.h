@@ -50,6 +50,10 @@ std::vector<std::string> ImportReport(const std::vector<ImportNote>& notes,
 // The report of an export: what it left out, entry by entry.
 std::vector<std::string> ExportReport(const std::vector<ImportNote>& notes);
 
+// Whether an export to `target` would land on the library or on its lock file, whose
+// replacement would let two writers in at once: compared as files, however they are named.
+bool ExportHitsLibrary(FileSystem& fs, const std::string& target, const std::string& data_file);
+
 // The entries as a file of one of our own formats (see CanExportTo).
 std::string WriteLibrary(LibraryFormat format, const std::vector<ImportedEntry>& entries);
 

@@ -164,7 +164,8 @@ TEST_F(PosixFiles, AnExportNeverLandsOnTheLibrary) {
   fsys::create_hard_link(file, dir / "hard.ini");
   const std::string up = "../" + dir.filename().string() + "/lib.ini";
   for (const std::string& target :
-       {std::string("./lib.ini"), file, std::string("link.ini"), std::string("hard.ini"), up}) {
+       {std::string("./lib.ini"), file, std::string("link.ini"), std::string("hard.ini"), up,
+        std::string("lib.ini.lock")}) {
     EXPECT_NE(cli("export csv '" + target + "'"), 0) << target;
     EXPECT_EQ(os->ReadAll(file), library) << target;
   }
