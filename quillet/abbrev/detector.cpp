@@ -139,8 +139,12 @@ AbbrevAction AbbreviationDetector::OnText(const std::u16string& text) {
       AbbrevAction act{
           AbbrevAction::Kind::kExpand, entry, CharacterCount(*word) - held_in_word, {}};
       AppendUtf16(act.type, last);
-      Expansion done{std::u16string(*word), act.type, -1, {}};
-      Forget(true);
+      Expansion done{std::u16string(*word), act.type, -1, {}, FromGap(*word)};
+      // After a gap a new word starts; after a mark only the part behind it is known: the
+      // snippet's last word stands before it.
+      const bool gap = IsWordGap(last);
+      Forget(gap);
+      if (!gap) Append(last);
       last_ = std::move(done);
       return act;
     }
@@ -152,7 +156,7 @@ AbbrevAction AbbreviationDetector::OnText(const std::u16string& text) {
   if (!word) return {};
   AbbrevAction act{
       AbbrevAction::Kind::kExpand, entry, CharacterCount(*word) - held_in_word - 1, {}};
-  Expansion done{std::u16string(*word), {}, -1, {}};
+  Expansion done{std::u16string(*word), {}, -1, {}, FromGap(*word)};
   // The snippet's last word runs on into whatever is typed next.
   Forget(false);
   last_ = std::move(done);
@@ -162,11 +166,9 @@ AbbrevAction AbbreviationDetector::OnText(const std::u16string& text) {
 AbbrevAction AbbreviationDetector::OnBackspace(const CaretPlace& place) {
   if (last_ && last_->typed >= 0 && last_->place.known() && last_->place == place) {
     const Expansion undo = *last_;
-    AbbrevAction act{AbbrevAction::Kind::kUndo, 0, undo.typed + CharacterCount(undo.word_end),
-                     undo.abbreviation + undo.word_end};
-    Forget(true);
-    typed_ = act.type;
-    return act;
+    TypedAgain(undo);
+    return {AbbrevAction::Kind::kUndo, 0, undo.typed + CharacterCount(undo.word_end),
+            undo.abbreviation + undo.word_end};
   }
   last_.reset();
   if (typed_.empty()) {
@@ -193,6 +195,34 @@ void AbbreviationDetector::TakeAbbreviations(AbbreviationDetector&& loaded) {
 
 void AbbreviationDetector::ExpansionFailed() {
   Forget(false);
+}
+
+void AbbreviationDetector::ExpansionRefused() {
+  if (!last_) return Forget(false);
+  const Expansion refused = *last_;
+  TypedAgain(refused);
+}
+
+void AbbreviationDetector::TypedAgain(const Expansion& e) {
+  Forget(e.from_gap);
+  typed_ = e.abbreviation + e.word_end;
+}
+
+bool AbbreviationDetector::FromGap(std::u16string_view word) const {
+  const std::optional<std::u16string_view> wide = WordBack(true);
+  return wide && wide->size() == word.size();
+}
+
+CaretPlace PlaceAfterWordEnd(const CaretPlace& snippet_end, const CaretPlace& after,
+                             bool word_end) {
+  if (!snippet_end.known() || after.focus != snippet_end.focus ||
+      after.caret != snippet_end.caret) {
+    return {};
+  }
+  if (!word_end) return after == snippet_end ? after : CaretPlace{};
+  const bool went_on = after.top > snippet_end.top ||
+                       (after.top == snippet_end.top && after.left > snippet_end.left);
+  return went_on ? after : CaretPlace{};
 }
 
 }  // namespace qm

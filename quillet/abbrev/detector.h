@@ -26,6 +26,12 @@ struct CaretPlace {
   }
 };
 
+// The place an expansion left the caret in, from where it stood once the snippet was in and
+// once its word end had followed: only a caret that the word end moved on counts (a chat box
+// that sent its message on the Enter starts empty, a Tab may have moved the focus); else the
+// place is unknown, and a Backspace undoes nothing.
+CaretPlace PlaceAfterWordEnd(const CaretPlace& snippet_end, const CaretPlace& after, bool word_end);
+
 // One key press as the hook saw it.
 struct KeyInput {
   enum class Kind {
@@ -92,6 +98,9 @@ class AbbreviationDetector {
   void TakeAbbreviations(AbbreviationDetector&& loaded);
   // A kExpand that could not be carried out: the window's text is no longer known.
   void ExpansionFailed();
+  // A kExpand that typed nothing, whose key went on to the window as the user typed it: the
+  // window holds what was typed, and the next word counts.
+  void ExpansionRefused();
 
  private:
   struct Expansion {
@@ -99,7 +108,10 @@ class AbbreviationDetector {
     std::u16string word_end;      // empty for one expanded at once
     int typed = -1;               // characters of the snippet; -1 until done
     CaretPlace place;             // where it left the caret
+    bool from_gap = true;         // the abbreviation began at a gap (its start was known)
   };
+  // The typing as the user left it: the abbreviation and its word end.
+  void TypedAgain(const Expansion& e);
   void Forget(bool start_known);
   void Append(char32_t cp);
   // The word typed since the last word end (or gap); nullopt where its start was not seen.
@@ -110,6 +122,8 @@ class AbbreviationDetector {
   int Lookup(const std::unordered_map<std::string, int>& map, std::u16string_view word) const;
   AbbrevAction OnText(const std::u16string& text);
   AbbrevAction OnBackspace(const CaretPlace& place);
+  // Whether `word`, just matched, starts where the word from the last gap does.
+  bool FromGap(std::u16string_view word) const;
 
   // By AbbreviationKey.
   std::unordered_map<std::string, int> at_word_end_, at_once_;

@@ -77,6 +77,12 @@ void KeyTranslator::SetCapsLock(bool on) {
   state_[kCapital] = static_cast<std::uint8_t>((state_[kCapital] & 0x80) | (on ? 1 : 0));
 }
 
+void KeyTranslator::LetGo() {
+  for (std::uint8_t& key : state_) key &= 0x01;
+  wine_altgr_ = false;
+  after_dead_key_ = false;
+}
+
 void KeyTranslator::Follow(const RawKey& key) {
   if (IsWineAltGr(key)) {
     wine_altgr_ = !key.up;

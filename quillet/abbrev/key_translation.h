@@ -65,6 +65,8 @@ class KeyTranslator {
  public:
   // Caps Lock's state when the hook starts; each press of it toggles it afterwards.
   void SetCapsLock(bool on);
+  // The keys went on without us (the hook was away): none counts as held, no accent waits.
+  void LetGo();
   // The KeyInput of a key going down (flagged as injected where it was); nullopt for a key
   // going up. The layout is read, never changed.
   std::optional<KeyInput> OnKey(const RawKey& key, KeyboardLayout& layout);

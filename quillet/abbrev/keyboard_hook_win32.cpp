@@ -100,9 +100,16 @@ bool KeyboardHook::WatchWindows() {
 bool KeyboardHook::Install() {
   if (keys_) return true;
   g_hook = this;
-  // Caps Lock as the user left it, who may have pressed it while the hook was away; the hook
-  // follows it from here on.
+  // The keys as the user holds them now, who may have pressed or let go of some while the hook
+  // was away; it follows them from here on.
+  translator_.LetGo();
   translator_.SetCapsLock((GetKeyState(VK_CAPITAL) & 1) != 0);
+  NoLayout none;
+  for (const int vk : {VK_LSHIFT, VK_RSHIFT, VK_LCONTROL, VK_RCONTROL, VK_LMENU, VK_RMENU}) {
+    if (GetAsyncKeyState(vk) & 0x8000) {
+      translator_.OnKey({static_cast<std::uint32_t>(vk), 0, false, true}, none);
+    }
+  }
   keys_ = SetWindowsHookExW(WH_KEYBOARD_LL, &KeyProc, GetModuleHandleW(nullptr), 0);
   if (!keys_) return false;
   SetEscapeRelay(true);

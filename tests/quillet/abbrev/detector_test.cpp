@@ -16,7 +16,8 @@ namespace {
 // {DEAD} a dead key, {SHIFT} a modifier, {LEFT} a key that moves the caret, {CLICK} a
 // click, {ENTER}, {TAB}, {T:xy} one key that typed several characters, {INJ} and {OWN} make
 // the next key injected or one in an ignored window, {DONEn} reports an expansion carried
-// out with n characters, {FAIL} one that was not, {MOVED} moves the caret elsewhere without a
+// out with n characters, {FAIL} one that was not, {REFUSED} one whose key went on as typed,
+// {MOVED} moves the caret elsewhere without a
 // key (a chat box that sent its message). Returns the actions, "E<entry>/<erase>/
 // <type>" or "U<erase>/<type>", blanks as "_", Enter as "|", Tab as ">".
 std::string Play(AbbreviationDetector& d, std::string_view keys) {
@@ -64,6 +65,7 @@ std::string Play(AbbreviationDetector& d, std::string_view keys) {
     if (token.rfind("DONE", 0) == 0) d.ExpansionDone(std::stoi(token.substr(4)), place);
     if (token == "MOVED") place.left = place.right = 2;
     if (token == "FAIL") d.ExpansionFailed();
+    if (token == "REFUSED") d.ExpansionRefused();
   }
   return out;
 }
@@ -95,6 +97,7 @@ TEST(AbbreviationDetector, KeySequences) {
       {":mfg ", "E10/4/_ "},
       {"Hallo{ENTER}:MFG.", "E10/4/. "},
       {"x:mfg ", "E1/3/_ "},
+      {"mfg::mfg ", "E1/3/: E1/3/_ "},  // the snippet's last word stands before the colon
       {"z.B.", "E11/3/ "},
       {"xz.B. ", ""},
       {":mfg {DONE20}{BS}", "E10/4/_ U21/:mfg_ "},
@@ -113,6 +116,7 @@ TEST(AbbreviationDetector, KeySequences) {
       // Only where the caret was left: not in another field, nor after the box sent it away.
       {"mfg {DONE20}{MOVED}{BS}", "E1/3/_ "},
       {"mfg {FAIL}mfg mfg ", "E1/3/_ E1/3/_ "},
+      {"mfg {REFUSED}mfg ", "E1/3/_ E1/3/_ "},
       // Backspace inside what was seen, and beyond it.
       {"mfgg{BS} ", "E1/3/_ "},
       {"Hallo {BS}{BS}{BS}{BS}{BS}{BS}mfg ", "E1/3/_ "},
@@ -143,6 +147,23 @@ TEST(AbbreviationDetector, KeySequences) {
     d.Load(all);
     EXPECT_EQ(Play(d, c.keys), c.actions) << c.keys;
   }
+}
+
+TEST(AbbreviationDetector, UndoOnlyWhereTheWordEndMovedTheCaretOn) {
+  const CaretPlace snippet_end{1, 1, 40, 20, 41, 36};
+  CaretPlace blank = snippet_end, next_line = snippet_end, emptied = snippet_end;
+  blank.left = blank.right = 48;
+  next_line.top = 36;
+  emptied.left = emptied.right = 2;  // a chat box that sent its message on the Enter
+  CaretPlace other_field = blank;
+  other_field.focus = 2;
+  EXPECT_EQ(PlaceAfterWordEnd(snippet_end, blank, true), blank);
+  EXPECT_EQ(PlaceAfterWordEnd(snippet_end, next_line, true), next_line);
+  EXPECT_FALSE(PlaceAfterWordEnd(snippet_end, emptied, true).known());
+  EXPECT_FALSE(PlaceAfterWordEnd(snippet_end, other_field, true).known());
+  EXPECT_FALSE(PlaceAfterWordEnd(snippet_end, snippet_end, true).known());
+  EXPECT_EQ(PlaceAfterWordEnd(snippet_end, snippet_end, false), snippet_end);
+  EXPECT_FALSE(PlaceAfterWordEnd({}, {}, false).known());
 }
 
 // The library changes while a word is typed: its end stays the end of that word.
@@ -303,6 +324,15 @@ TEST(KeyTranslation, KeepsTheLayoutsAnswers) {
             "e\xC3\xAA"
             "ee");
   EXPECT_EQ(layout.reads, 5);  // the two above, then e, the ê, the other layout's e
+}
+
+TEST(KeyTranslation, LetGoForgetsTheKeysHeldWhileTheHookWasAway) {
+  FakeKeyboardLayout layout = FakeKeyboardLayout::German();
+  KeyTranslator t;
+  t.OnKey({0xA0}, layout);  // Shift goes down; its release comes while the hook is away
+  EXPECT_EQ(Utf16ToUtf8(t.OnKey({'A'}, layout)->text), "A");
+  t.LetGo();
+  EXPECT_EQ(Utf16ToUtf8(t.OnKey({'A'}, layout)->text), "a");
 }
 
 TEST(KeyTranslation, HeldKeysAfterTheSend) {
