@@ -85,7 +85,7 @@ void AbbreviationExpander::Hook() {
     if (hook_.installed()) return;
     // What was typed while the hook was away was not seen.
     if (hooked_before_) detector_.Unseen();
-    hooked_before_ = hook_.Install();
+    hooked_before_ = hook_.Install() || hooked_before_;
   } else {
     hook_.Uninstall();
   }
@@ -162,7 +162,7 @@ bool AbbreviationExpander::OnKey(const RawKey& raw, const std::optional<KeyInput
       drop_up_ = 0;
       return true;
     }
-    if (Holding() && window == holding_for_) {
+    if (Holding() && holding_for_ && window == holding_for_) {
       held_.push_back({raw, std::nullopt, window});
       return true;
     }
@@ -172,7 +172,7 @@ bool AbbreviationExpander::OnKey(const RawKey& raw, const std::optional<KeyInput
   if (Holding()) {
     // Only what was typed into the window the send goes to waits for it; a key in a message
     // box of ours, or in a window that came to the front, goes where it was typed.
-    if (window != holding_for_) return false;
+    if (!holding_for_ || window != holding_for_) return false;
     // Wine hands a composed character over without its text, so it could not be sent again.
     if (raw.vk == VK_NONAME && raw.scan == 0) return false;
     if (drop_up_ == raw.vk) drop_up_ = 0;  // its release belongs to this press now
@@ -245,16 +245,24 @@ void AbbreviationExpander::CarryOut() {
 
 void AbbreviationExpander::Send(const Pending& p) {
   if (s_.before_send) s_.before_send();
+  // Its key went on as typed: nothing may follow it, whatever the window says now.
+  if (!p.held) {
+    detector_.ExpansionRefused();
+    s_.sender.TellWhyNot(HandleOf(p.window));
+    return;
+  }
   bool given_back = false;
   // Before any message box of the send takes the front, the keys held for it go back to the
   // window they were typed into, while it is still there to take them.
   const auto give_back = [&](bool none_out) {
-    if (std::exchange(given_back, true)) return;
-    detector_.ExpansionFailed();
-    GiveBack(p, none_out);
+    if (!std::exchange(given_back, true)) GiveBack(p, none_out);
   };
-  const SendInto into{
-      HandleOf(p.window), p.action.erase, {}, [&] { give_back(s_.sender.strokes_out() == 0); }};
+  CaretPlace snippet_end;
+  const SendInto into{HandleOf(p.window),
+                      p.action.erase,
+                      {},
+                      [&] { give_back(s_.sender.strokes_out() == 0); },
+                      [&] { snippet_end = KeyboardHook::CaretPlaceOf(p.window); }};
   if (p.action.kind == AbbrevAction::Kind::kUndo) {
     const SendOutcome outcome = s_.sender.SendText(Utf16ToUtf8(p.action.type), into);
     if (outcome != SendOutcome::kTyped) give_back(NoneOut(outcome));
@@ -268,8 +276,11 @@ void AbbreviationExpander::Send(const Pending& p) {
   const SendOutcome outcome = s_.sender.SendEntry(entry, name, expand);
   const std::size_t typed = s_.sender.snippet_characters();
   // A pasted snippet counts no characters: what a Backspace would have to erase is unknown.
-  if (outcome == SendOutcome::kTyped && (typed > 0 || s_.sender.keystroke_text().empty())) {
-    detector_.ExpansionDone(static_cast<int>(typed), KeyboardHook::CaretPlaceOf(p.window));
+  if (!given_back && outcome == SendOutcome::kTyped &&
+      (typed > 0 || s_.sender.keystroke_text().empty())) {
+    detector_.ExpansionDone(static_cast<int>(typed),
+                            PlaceAfterWordEnd(snippet_end, KeyboardHook::CaretPlaceOf(p.window),
+                                              !p.action.type.empty()));
   } else {
     give_back(NoneOut(outcome));
   }
@@ -285,7 +296,8 @@ void AbbreviationExpander::GiveBack(const Pending& p, bool none_out) {
   // what it would have done without us; after a send stopped part-way the text is no longer
   // known, and the user is told. A question of ours may have taken the front meanwhile: the
   // window gets it back from us, but not from a window the user went to.
-  if (p.held && none_out) {
+  bool typed_as_is = false;
+  if (none_out) {
     DWORD front_process = 0;
     GetWindowThreadProcessId(GetForegroundWindow(), &front_process);
     if (front_process == GetCurrentProcessId()) SetForegroundWindow(p.window);
@@ -294,7 +306,14 @@ void AbbreviationExpander::GiveBack(const Pending& p, bool none_out) {
       RawKey up = p.key;
       up.up = true;
       SendAgain(up);
+      typed_as_is = true;
     }
+  }
+  // The window holds what the user typed, where its key arrived after all and was no undo's.
+  if (typed_as_is && p.action.kind == AbbrevAction::Kind::kExpand) {
+    detector_.ExpansionRefused();
+  } else {
+    detector_.ExpansionFailed();
   }
   // The keys typed meanwhile follow it, and all are in the window before a message box of
   // ours can take the front, and the keys with it.

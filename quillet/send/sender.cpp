@@ -236,6 +236,7 @@ void Sender::BuildKeys(WindowHandle window) {
   }
   erase_strokes_ = keys.strokes();
   snippet_strokes_ = snippet.strokes();
+  pause_after_ = Pastes(delivery_) ? kNoPause : erase_strokes_ + snippet_strokes_;
   KeySequence after = ParseKeystrokes(KeystrokeTextFor(around_.then_type, false));
   after_paste_ = KeySequence();
   // What follows a paste waits until the target has the text: a terminal pastes in its own
@@ -289,13 +290,10 @@ SendOutcome Sender::NoTarget() {
 }
 
 SendOutcome Sender::TypeIntoWindow(WindowHandle window) {
-  if (window == 0 || !s_.desktop.Exists(window)) {
-    return Refuse("Das Zielfenster ist nicht mehr geöffnet.");
-  }
-  const std::string title = WindowTitle(s_.desktop, window);
-  if (const Refusal unfit = Unfit(window, title); !unfit.why.empty()) {
+  if (const Refusal unfit = Unfit(window); !unfit.why.empty()) {
     return Refuse(unfit.why, unfit.advice);
   }
+  const std::string title = WindowTitle(s_.desktop, window);
   delivery_ = DeliveryFor(window);
   // Pasting is quick however long the text; only typing can take hours.
   if (!Pastes(delivery_) && !ConfirmLongText(wish_.chars)) return SendOutcome::kDeclined;
@@ -319,8 +317,11 @@ SendOutcome Sender::TypeIntoWindow(WindowHandle window) {
                                   GroupedNumber(keys_.strokes()) + " Zeichen übertragen.");
 }
 
-Sender::Refusal Sender::Unfit(WindowHandle window, const std::string& title) {
-  const std::string target = TargetName(title);
+Sender::Refusal Sender::Unfit(WindowHandle window) {
+  if (window == 0 || !s_.desktop.Exists(window)) {
+    return {"Das Zielfenster ist nicht mehr geöffnet.", ""};
+  }
+  const std::string target = TargetName(WindowTitle(s_.desktop, window));
   if (!s_.desktop.IsVisible(window)) {
     return {target + " ist nicht sichtbar und kann keine Eingaben empfangen.", ""};
   }
@@ -421,7 +422,9 @@ Sender::Typing Sender::TypeKeys(WindowHandle window) {
     }
     // Whole strokes only, so that a stop between batches never leaves a key down.
     std::size_t end = stroke + 1;
-    while (end < total && keys_.stroke_ends[end] - event <= kBatchEvents) ++end;
+    while (end < total && end != pause_after_ && keys_.stroke_ends[end] - event <= kBatchEvents) {
+      ++end;
+    }
     const std::size_t end_event = keys_.stroke_ends[end - 1];
     batch.assign(keys_.events.begin() + static_cast<std::ptrdiff_t>(event),
                  keys_.events.begin() + static_cast<std::ptrdiff_t>(end_event));
@@ -442,6 +445,7 @@ Sender::Typing Sender::TypeKeys(WindowHandle window) {
       result.stop = s_.desktop.Exists(window) ? Stop::kHung : Stop::kClosed;
       break;
     }
+    if (stroke == pause_after_ && around_.at_snippet_end) around_.at_snippet_end();
   }
   Progress(stroke, total, true);
   strokes_out_ = result.typed;
@@ -461,6 +465,8 @@ SendOutcome Sender::Paste(WindowHandle window, const std::string& title) {
       Patiently(kPastePatienceMs, kPasteRetryMs, [this] { return s_.clipboard.PasteTaken(); });
   // Put back before any message, so that the text is not there while a box waits.
   const bool restored = s_.clipboard.Restore(*saved);
+  const SendOutcome outcome = AfterPaste(window, title, typing.stop, taken);
+  // Told last: a box in front would take the keys that were still to follow the paste.
   if (!restored) {
     BeforeNotice();
     s_.dialogs.ShowMessage(
@@ -469,7 +475,12 @@ SendOutcome Sender::Paste(WindowHandle window, const std::string& title) {
         "frei ist, es sei denn, bis dahin wird etwas Neues kopiert.",
         app_title_, MessageIcon::kExclamation, MessageButtons::kOk);
   }
-  if (typing.stop != Stop::kNone) return Stopped(typing.stop, kNothingSent);
+  return outcome;
+}
+
+SendOutcome Sender::AfterPaste(WindowHandle window, const std::string& title, Stop stop,
+                               bool taken) {
+  if (stop != Stop::kNone) return Stopped(stop, kNothingSent);
   if (!taken) {
     Refuse(TargetName(title) + " hat den Text nicht aus der Zwischenablage übernommen.",
            PasteAdvice(delivery_, keystroke_text_));
@@ -573,7 +584,13 @@ void Sender::BeforeNotice() {
 }
 
 bool Sender::MayTypeInto(WindowHandle window) {
-  return window != 0 && s_.desktop.Exists(window) && Unfit(window, "").why.empty();
+  return Unfit(window).why.empty();
+}
+
+bool Sender::TellWhyNot(WindowHandle window) {
+  const Refusal unfit = Unfit(window);
+  if (!unfit.why.empty()) Refuse(unfit.why, unfit.advice);
+  return !unfit.why.empty();
 }
 
 }  // namespace qm

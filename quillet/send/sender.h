@@ -82,6 +82,9 @@ struct SendInto {
   // Called once before the send tells the user anything: the keys held back for it go back
   // to their window while it is still in front, before a message box takes the front.
   std::function<void()> before_notice;
+  // Called once the snippet's keys have arrived, before `then_type`: where the caret stands
+  // between the two. Not for a paste.
+  std::function<void()> at_snippet_end;
 };
 
 class Sender {
@@ -129,6 +132,8 @@ class Sender {
   // Whether keys could go into `window` at all, as far as can be told without a message to it:
   // it exists, is visible, may be a target and its process takes our input.
   bool MayTypeInto(WindowHandle window);
+  // Tells the user why keys cannot go into `window`, where they cannot; true where it told.
+  bool TellWhyNot(WindowHandle window);
 
  private:
   enum class Stop { kNone, kClosed, kSwitched, kEscape, kHung, kBlocked };
@@ -160,10 +165,12 @@ class Sender {
   // closes or hangs, or the user presses Esc. A paste puts the text on the clipboard only
   // then, and what the clipboard held before is put back once the target has read it.
   SendOutcome TypeIntoWindow(WindowHandle window);
-  // Why nothing may be typed into the window, which exists; `why` is empty when it may.
-  Refusal Unfit(WindowHandle window, const std::string& title);
+  // Why nothing may be typed into the window; `why` is empty when it may.
+  Refusal Unfit(WindowHandle window);
   Typing TypeKeys(WindowHandle window);
   SendOutcome Paste(WindowHandle window, const std::string& title);
+  // What became of a paste, the keys after it typed where it was taken.
+  SendOutcome AfterPaste(WindowHandle window, const std::string& title, Stop stop, bool taken);
   void ReleaseUsersKeys();
   bool ComeToFront(WindowHandle window);
   // Asks `done` until it holds or `patience_ms` have passed, while the program's events run.
@@ -200,6 +207,8 @@ class Sender {
   std::size_t strokes_out_ = 0;
   std::size_t snippet_strokes_ = 0;  // of keys_, after the Backspaces: the snippet's
   std::size_t erase_strokes_ = 0;    // the Backspaces before it
+  static constexpr std::size_t kNoPause = static_cast<std::size_t>(-1);
+  std::size_t pause_after_ = kNoPause;  // the stroke after which at_snippet_end is called
   std::function<void()> before_notice_;
   bool busy_ = false;
 };

@@ -125,14 +125,17 @@ TEST_F(SenderTest, ASnippetAskedForInAWindowGoesThereWithTheKeysAroundIt) {
   desktop.Add("Tabellen");
   const WindowHandle editor = desktop.Add("Editor");
   Entry(1, "Gr\xC3\xBC\xC3\x9F\rx", "Tabellen");  // the title is not looked at
-  EXPECT_EQ(sender.SendEntry(1, "Eintrag", SendInto{editor, 3, ".", {}}), SendOutcome::kTyped);
+  std::string at_snippet_end;  // what had arrived then: the snippet, not yet its word end
+  const SendInto around{editor, 3, ".", {}, [&] { at_snippet_end = keyboard.TypedText(); }};
+  EXPECT_EQ(sender.SendEntry(1, "Eintrag", around), SendOutcome::kTyped);
+  EXPECT_EQ(at_snippet_end, "Grüß\rx");
   EXPECT_EQ(desktop.foreground, editor);
   EXPECT_EQ(Keys({keyboard.sent.begin(), keyboard.sent.begin() + 6}), "v8 V8 v8 V8 v8 V8 ");
   EXPECT_EQ(keyboard.TypedText(), "Grüß\rx.");
   EXPECT_EQ(sender.snippet_characters(), 6u);  // Enter counts once; the keys around it not
 
   keyboard.sent.clear();
-  EXPECT_EQ(sender.SendText("mfg ", SendInto{editor, 6, "", {}}), SendOutcome::kTyped);
+  EXPECT_EQ(sender.SendText("mfg ", SendInto{editor, 6, "", {}, {}}), SendOutcome::kTyped);
   EXPECT_EQ(keyboard.TypedText(), "mfg ");
   EXPECT_EQ(std::count_if(keyboard.sent.begin(), keyboard.sent.end(),
                           [](const KeyEvent& e) { return e.code == kVkBack && !e.key_up; }),
@@ -149,7 +152,7 @@ TEST_F(SenderTest, ASnippetAskedForInAWindowGoesThereWithTheKeysAroundIt) {
       clipboard.taken = true;
       events_when_taken = keyboard.sent.size();
     };
-    EXPECT_EQ(sender.SendEntry(1, "Eintrag", SendInto{editor, 1, "\r", {}}),
+    EXPECT_EQ(sender.SendEntry(1, "Eintrag", SendInto{editor, 1, "\r", {}, {}}),
               takes ? SendOutcome::kTyped : SendOutcome::kNotPasted);
     EXPECT_EQ(Keys(keyboard.sent),
               std::string("v8 V8 v11 v10 v56 V56 V10 V11 ") + (takes ? "vD VD " : ""));
@@ -164,8 +167,8 @@ TEST_F(SenderTest, ASnippetAskedForInAWindowGoesThereWithTheKeysAroundIt) {
   dialogs.messages.clear();
   desktop.windows.clear();
   std::vector<std::size_t> messages_at_notice;
-  const SendInto gone{editor, 3, ".",
-                      [&] { messages_at_notice.push_back(dialogs.messages.size()); }};
+  const SendInto gone{
+      editor, 3, ".", [&] { messages_at_notice.push_back(dialogs.messages.size()); }, {}};
   EXPECT_FALSE(sender.MayTypeInto(editor));
   EXPECT_EQ(sender.SendEntry(1, "Eintrag", gone), SendOutcome::kRefused);
   EXPECT_EQ(messages_at_notice, std::vector<std::size_t>{0});
