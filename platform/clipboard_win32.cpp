@@ -1,27 +1,16 @@
-// The Win32 clipboard, sounds, shell and desktop windows behind the platform seam.
+// The Win32 clipboard behind the platform seam: saved whole, offered for one paste, put back.
 #include "platform/ui_services_win32.h"
 
-#include <dwmapi.h>
-#include <mmsystem.h>
 #include <objbase.h>
-#include <shellapi.h>
 
 #include <cstring>
 #include <cwchar>
 #include <vector>
 
-#include "platform/system_library_win32.h"
 #include "platform/utf16_win32.h"
 
 namespace qm {
 namespace {
-
-HWND ToHwnd(WindowHandle handle) {
-  return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(handle));
-}
-WindowHandle ToHandle(HWND window) {
-  return static_cast<WindowHandle>(reinterpret_cast<std::uintptr_t>(window));
-}
 
 // The clipboard held open for one operation. Another program (a clipboard manager, the
 // program that just copied) may hold it for a moment, so opening is tried a few times.
@@ -423,147 +412,10 @@ class Win32Clipboard : public Clipboard {
   std::unique_ptr<SavedClipboard> pending_;
 };
 
-class Win32Sound : public Sound {
- public:
-  bool PlayFile(const std::string& path) override {
-    const std::wstring wide = Utf8ToWide(path);
-    const DWORD attributes = GetFileAttributesW(wide.c_str());
-    // Without this check the system would play its default sound instead of nothing.
-    if (path.empty() || attributes == INVALID_FILE_ATTRIBUTES ||
-        (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-      return false;
-    }
-    if (!SystemLibraryLoads(L"winmm.dll")) return false;
-    return PlaySoundW(wide.c_str(), nullptr, SND_FILENAME | SND_SYNC | SND_NODEFAULT) != FALSE;
-  }
-};
-
-class Win32Shell : public Shell {
- public:
-  bool Open(const std::string& target, ShowMode mode) override {
-    // Some shell extensions behind "open" need COM on the calling thread.
-    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
-    const auto result = reinterpret_cast<INT_PTR>(
-        ShellExecuteW(GetDesktopWindow(), L"open", Utf8ToWide(target).c_str(), nullptr, nullptr,
-                      mode == ShowMode::kMaximized ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL));
-    if (SUCCEEDED(com)) CoUninitialize();
-    return result > 32;
-  }
-
-  bool Run(const std::string& command_line) override {
-    std::wstring line = Utf8ToWide(command_line);  // CreateProcessW may write into it
-    if (line.empty()) return false;
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &process)) {
-      return false;
-    }
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return true;
-  }
-};
-
-BOOL CALLBACK CollectWindow(HWND window, LPARAM list) {
-  reinterpret_cast<std::vector<WindowHandle>*>(list)->push_back(ToHandle(window));
-  return TRUE;
-}
-
-// Windows 8 and later hide the windows of other virtual desktops and of suspended apps
-// ("cloaked") while they stay visible to every other call. Bound at run time, so that a
-// system without the desktop window manager still starts.
-bool IsCloaked(HWND window) {
-  using GetAttribute = HRESULT(WINAPI*)(HWND, DWORD, PVOID, DWORD);
-  static const GetAttribute get = [] {
-    HMODULE dwm = LoadLibraryExW(L"dwmapi.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-    return dwm ? reinterpret_cast<GetAttribute>(reinterpret_cast<void (*)()>(
-                     GetProcAddress(dwm, "DwmGetWindowAttribute")))
-               : nullptr;
-  }();
-  DWORD cloaked = 0;
-  return get && SUCCEEDED(get(window, DWMWA_CLOAKED, &cloaked, sizeof cloaked)) && cloaked != 0;
-}
-
-class Win32Desktop : public Desktop {
- public:
-  WindowHandle Foreground() override { return ToHandle(GetForegroundWindow()); }
-  WindowHandle Below(WindowHandle window) override {
-    return window ? ToHandle(GetWindow(ToHwnd(window), GW_HWNDNEXT)) : 0;
-  }
-  WindowHandle Above(WindowHandle window) override {
-    return window ? ToHandle(GetWindow(ToHwnd(window), GW_HWNDPREV)) : 0;
-  }
-  std::string Title(WindowHandle window) override {
-    HWND hwnd = ToHwnd(window);
-    const int length = window ? GetWindowTextLengthW(hwnd) : 0;
-    if (length <= 0) return {};
-    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(GetWindowTextW(hwnd, text.data(), length + 1)));
-    return WideToUtf8(text);
-  }
-  std::string ClassName(WindowHandle window) override {
-    wchar_t name[256] = {};
-    const int length = window ? GetClassNameW(ToHwnd(window), name, 256) : 0;
-    return WideToUtf8(std::wstring_view(name, static_cast<std::size_t>(length > 0 ? length : 0)));
-  }
-  bool IsVisible(WindowHandle window) override { return window && IsWindowVisible(ToHwnd(window)); }
-  bool Exists(WindowHandle window) override { return window && IsWindow(ToHwnd(window)); }
-  NeverTarget WhyNeverTarget(WindowHandle window) override {
-    HWND hwnd = ToHwnd(window);
-    DWORD pid = 0;
-    if (!window || !GetWindowThreadProcessId(hwnd, &pid)) return NeverTarget::kNo;
-    // Every window of ours, whatever its caption: input boxes, message boxes, dialogs.
-    if (pid == GetCurrentProcessId()) return NeverTarget::kOwnProcess;
-    if (hwnd == GetShellWindow()) return NeverTarget::kShell;
-    wchar_t name[64] = {};
-    GetClassNameW(hwnd, name, 64);
-    for (const wchar_t* shell : {L"Progman", L"WorkerW", L"Shell_TrayWnd",
-                                 L"Shell_SecondaryTrayWnd"}) {
-      if (std::wcscmp(name, shell) == 0) return NeverTarget::kShell;
-    }
-    return IsCloaked(hwnd) ? NeverTarget::kCloaked : NeverTarget::kNo;
-  }
-  std::vector<WindowHandle> TopLevelWindows() override {
-    std::vector<WindowHandle> windows;
-    EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&windows));
-    return windows;
-  }
-  bool BringToFront(WindowHandle window) override {
-    HWND hwnd = ToHwnd(window);
-    if (!window || !IsWindow(hwnd)) return false;
-    // A minimised window may become the foreground window, but then none of its fields has
-    // the keyboard focus and the keys typed into it are lost; restored, it takes them. Its
-    // program restores it, and may hang: ShowWindow would then hang with it.
-    if (IsIconic(hwnd)) {
-      ShowWindowAsync(hwnd, SW_RESTORE);
-      return false;
-    }
-    // The call reports success even where the system refused; only the result counts.
-    SetForegroundWindow(hwnd);
-    return GetForegroundWindow() == hwnd && !IsIconic(hwnd);
-  }
-  void SetTopmost(WindowHandle window, bool on) override {
-    if (!window) return;
-    SetWindowPos(ToHwnd(window), on ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
-                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-  }
-};
-
 }  // namespace
 
 std::unique_ptr<Clipboard> MakeWin32Clipboard(HWND owner) {
   return std::make_unique<Win32Clipboard>(owner);
-}
-std::unique_ptr<Sound> MakeWin32Sound() {
-  return std::make_unique<Win32Sound>();
-}
-std::unique_ptr<Shell> MakeWin32Shell() {
-  return std::make_unique<Win32Shell>();
-}
-std::unique_ptr<Desktop> MakeWin32Desktop() {
-  return std::make_unique<Win32Desktop>();
 }
 
 }  // namespace qm
