@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "quillet/glyph_text.h"
-#include "quillet/main_form_win32.h"
+#include "quillet/main/glyph_text.h"
+#include "quillet/main/main_form_win32.h"
 #include "store/stored_text.h"
 #include "bench/bench_support_win32.h"
 

@@ -16,7 +16,7 @@
 #include "bench/bench_support_win32.h"
 #include "mantello/mantello_form_win32.h"
 #include "platform/registry_win32.h"
-#include "quillet/main_form_win32.h"
+#include "quillet/main/main_form_win32.h"
 
 namespace {
 

@@ -17,7 +17,7 @@
 #include "platform/utf16_win32.h"
 #include "quillet/abbrev/detector.h"
 #include "quillet/abbrev/keyboard_hook_win32.h"
-#include "quillet/main_form_win32.h"
+#include "quillet/main/main_form_win32.h"
 #include "quillet/send/ignore_list.h"
 #include "store/abbreviations.h"
 #include "store/ini_document.h"

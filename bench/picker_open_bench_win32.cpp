@@ -22,10 +22,11 @@
 #include "platform/pause_win32.h"
 #include "platform/ui_services_win32.h"
 #include "platform/utf16_win32.h"
+#include "quillet/core/life_cycle.h"
 #include "quillet/menu/popup_menu.h"
 #include "quillet/menu/popup_menu_win32.h"
 #include "quillet/pick/use_record.h"
-#include "quillet/picker_session_win32.h"
+#include "quillet/pick/picker_session_win32.h"
 #include "quillet/send/choice_dialog_win32.h"
 #include "store/entries.h"
 #include "ui/dialogs_win32.h"
@@ -232,7 +233,7 @@ int main() {
     qm::SavePickerSearchesText(settings, with_text);
     // A fresh session each time: its first opening builds the index.
     qm::PickerSession session({ini, sender, settings, *clock, *pause}, instance);
-    if (!session.Start(true)) {
+    if (!session.Start(qm::MakeCaption("Auswahl", true))) {
       std::fprintf(stderr, "no picker window\n");
       return 1;
     }
@@ -243,7 +244,7 @@ int main() {
     std::fflush(stdout);
     // As the program does once it has started: the index built before the first opening.
     qm::PickerSession prepared({ini, sender, settings, *clock, *pause}, instance);
-    prepared.Start(true);
+    prepared.Start(qm::MakeCaption("Auswahl", true));
     prepared.window().on_hotkey = [&] { prepared.Open(path, "Quillet"); };
     prepared.Prepare(path);
     const Run p = Measure(prepared, path, owner, false);

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "quillet/main_form_win32.h"
+#include "quillet/main/main_form_win32.h"
 #include "quillet/menu/popup_menu.h"
 #include "quillet/menu/popup_menu_win32.h"
 #include "platform/os.h"

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "quillet/main_form_win32.h"
+#include "quillet/main/main_form_win32.h"
 #include "platform/registry_win32.h"
 #include "bench/bench_support_win32.h"
 

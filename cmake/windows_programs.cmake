@@ -34,12 +34,10 @@ qm_delay_import(QM_DELAY_WINMM winmm)
 # every platform/*_win32.cpp); these are the system libraries they need.
 target_link_libraries(qm_platform PUBLIC "${QM_DELAY_WINMM}" delayimp gdi32)
 
-file(GLOB QM_WIN_UI_SOURCES CONFIGURE_DEPENDS ui/*_win32.cpp)
-add_library(qm_win_ui STATIC ${QM_WIN_UI_SOURCES})
 # The frame runs once per window message, where its size counts and its speed does not.
 set_source_files_properties(ui/window_frame_win32.cpp PROPERTIES COMPILE_OPTIONS -Os)
-target_link_libraries(qm_win_ui PUBLIC qm_platform comctl32 "${QM_DELAY_COMDLG32}"
-                                        "${QM_DELAY_GDIPLUS}" delayimp ole32 shell32 user32 gdi32)
+target_link_libraries(qm_ui PUBLIC comctl32 "${QM_DELAY_COMDLG32}" "${QM_DELAY_GDIPLUS}"
+                                   delayimp ole32 shell32 user32 gdi32)
 
 # Configures a program's resources into the build folder: its .rc from RC_IN, the shared
 # version information and logo, and a manifest naming the program. Sets OUT_VAR to the .rc.
@@ -70,16 +68,11 @@ qm_resource_objects(mantello_resources "${QM_MANTELLO_RC}")
 set_property(SOURCE "${QM_MANTELLO_RC}" APPEND PROPERTY OBJECT_DEPENDS
              "${CMAKE_SOURCE_DIR}/mantello/mantello.ico")
 
-# Mantello.exe: its windows in a library of their own, so that the Wine tests can link them;
-# the program is that library plus its entry point.
-file(GLOB QM_MANTELLO_UI_SOURCES CONFIGURE_DEPENDS mantello/*_win32.cpp)
-list(FILTER QM_MANTELLO_UI_SOURCES EXCLUDE REGEX "_main_win32\\.cpp$")
-add_library(qm_mantello_ui STATIC ${QM_MANTELLO_UI_SOURCES})
-target_link_libraries(qm_mantello_ui PUBLIC qm_win_ui qm_platform)
+# Mantello.exe: its layer (qm_mantello, which the Wine tests link too) plus its entry point.
 if(EXISTS "${CMAKE_SOURCE_DIR}/mantello/mantello_main_win32.cpp")
   add_executable(Mantello WIN32 mantello/mantello_main_win32.cpp
                  $<TARGET_OBJECTS:mantello_resources>)
-  target_link_libraries(Mantello PRIVATE qm_mantello_ui)
+  target_link_libraries(Mantello PRIVATE qm_mantello)
   # Shipped without a symbol table, as the release package strips it.
   target_link_options(Mantello PRIVATE -municode $<$<CONFIG:Release>:-s>)
   # The help pages go beside the program, where FindHelpFile looks for them.
@@ -92,18 +85,13 @@ if(EXISTS "${CMAKE_SOURCE_DIR}/mantello/mantello_main_win32.cpp")
             "${CMAKE_SOURCE_DIR}/mantello/hints/SID2.jpg" "$<TARGET_FILE_DIR:Mantello>")
 endif()
 
-# Quillet.exe: its windows in a library of their own, so that the Wine tests can create the
-# real main window in-process; the program is that library plus its entry point.
-qm_program_resources(Quillet "${CMAKE_SOURCE_DIR}/quillet/quillet.rc.in" QM_QUILLET_RC)
+# Quillet.exe: its layers (which the Wine tests link too, to make the real main window
+# in-process) plus its entry point.
+qm_program_resources(Quillet "${CMAKE_SOURCE_DIR}/quillet/app/quillet.rc.in" QM_QUILLET_RC)
 qm_resource_objects(quillet_resources "${QM_QUILLET_RC}")
 set_property(SOURCE "${QM_QUILLET_RC}" APPEND PROPERTY OBJECT_DEPENDS
-             "${CMAKE_SOURCE_DIR}/quillet/quillet.ico")
-file(GLOB QM_QUILLET_UI_SOURCES CONFIGURE_DEPENDS quillet/*_win32.cpp
-     quillet/send/*_win32.cpp quillet/menu/*_win32.cpp quillet/diag/*_win32.cpp
-     quillet/pick/*_win32.cpp quillet/abbrev/*_win32.cpp)
-list(FILTER QM_QUILLET_UI_SOURCES EXCLUDE REGEX "_main_win32\\.cpp$")
-add_library(qm_quillet_ui STATIC ${QM_QUILLET_UI_SOURCES})
-target_link_libraries(qm_quillet_ui PUBLIC qm_win_ui qm_platform comctl32)
+             "${CMAKE_SOURCE_DIR}/quillet/app/quillet.ico")
+target_link_libraries(qm_quillet_app PUBLIC comctl32)
 # quillet-yaml.dll: the reader of espanso's files with the YAML library, which Quillet.exe
 # loads from beside itself at the first such import. Plain C at its edge, its own runtime inside.
 add_library(quillet-yaml SHARED transfer/espanso_library_win32.cpp)
@@ -111,9 +99,9 @@ set_target_properties(quillet-yaml PROPERTIES PREFIX "")
 target_link_libraries(quillet-yaml PRIVATE qm_yaml_formats)
 target_link_options(quillet-yaml PRIVATE -static -static-libgcc -static-libstdc++
                     $<$<CONFIG:Release>:-s>)
-add_executable(Quillet WIN32 quillet/quillet_main_win32.cpp $<TARGET_OBJECTS:quillet_resources>)
+add_executable(Quillet WIN32 quillet/app/quillet_main_win32.cpp $<TARGET_OBJECTS:quillet_resources>)
 add_dependencies(Quillet quillet-yaml)
-target_link_libraries(Quillet PRIVATE qm_quillet_ui)
+target_link_libraries(Quillet PRIVATE qm_quillet_app)
 target_link_options(Quillet PRIVATE -municode $<$<CONFIG:Release>:-s>)
 # The sample library goes beside the program, where the first start copies it, with the file
 # its file placeholder names, and the help pages that both programs share.

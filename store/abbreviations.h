@@ -14,6 +14,9 @@
 
 namespace qm {
 
+// Abbreviations typed in other programs pause this long, from the snippet menu.
+inline constexpr int kAbbreviationPauseMinutes = 15;
+
 class IniDocument;
 
 // Typing one of these ends a word: blanks, line breaks and tabs, and the punctuation that

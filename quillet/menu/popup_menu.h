@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "store/abbreviations.h"
 #include "store/ini_store.h"
 
 namespace qm {
@@ -22,8 +23,6 @@ inline constexpr int kTagResumeAbbreviations = -6;
 inline constexpr const char* kCaptionOpen = "&Öffnen";
 inline constexpr const char* kCaptionQuit = "&Beenden";
 inline constexpr const char* kCaptionCancel = "&Abbrechen";
-// Abbreviations typed in other programs pause this long.
-inline constexpr int kAbbreviationPauseMinutes = 15;
 inline constexpr const char* kCaptionPauseAbbreviations = "Kürzel &pausieren (15 Minuten)";
 // Not "&aktivieren": "&Abbrechen" has the A.
 inline constexpr const char* kCaptionResumeAbbreviations = "Kürzel wieder &einschalten";

@@ -7,8 +7,8 @@
 #include <utility>
 #include <vector>
 
-#include "quillet/glyph_text.h"
-#include "quillet/main_view.h"
+#include "quillet/main/glyph_text.h"
+#include "quillet/main/main_view.h"
 #include "text/utf.h"
 
 namespace qm {

@@ -3,8 +3,8 @@
 #pragma once
 
 #include "platform/portable_code_pages.h"
-#include "quillet/main_model.h"
-#include "quillet/quillet_core.h"
+#include "quillet/main/main_model.h"
+#include "quillet/core/life_cycle.h"
 #include "quillet/send/sender.h"
 #include "store/entries.h"
 #include "store/ini_store.h"

@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "quillet/main_form_win32.h"
+#include "quillet/main/main_form_win32.h"
 #include "tests/wine/support/process_driver_win32.h"
 #include "tests/wine/support/temp_folder_win32.h"
 

@@ -1,0 +1,112 @@
+// The delivery settings as the user sees them.
+#include "quillet/options/delivery_settings.h"
+
+#include "store/ini_document.h"
+
+namespace qm {
+namespace {
+
+constexpr const char* kRulesSection = "Regeln";
+
+}  // namespace
+
+std::string RulesText(const IniDocument* doc) {
+  std::string out;
+  if (!doc) return out;
+  for (const std::string& value : ReadNumberedList(*doc, kRulesSection)) {
+    if (!out.empty()) out += "\r\n";
+    out += value;
+  }
+  return out;
+}
+
+std::string BuiltInRulesText() {
+  // Grouped by delivery in the order the rules come, so that the line stays short.
+  std::vector<std::pair<Delivery, std::string>> groups;
+  for (const DeliveryRule& rule : BuiltInDeliveryRules()) {
+    if (groups.empty() || groups.back().first != rule.delivery) {
+      groups.push_back({rule.delivery, rule.pattern});
+    } else {
+      groups.back().second += ", " + rule.pattern;
+    }
+  }
+  std::string out = "Danach gelten die eingebauten Regeln: ";
+  for (std::size_t i = 0; i < groups.size(); ++i) {
+    out += (i ? "; " : "") + groups[i].second + ": " + DeliveryName(groups[i].first);
+  }
+  return out + ".";
+}
+
+std::optional<RuleLineProblem> ReadRulesText(std::string_view text,
+                                             std::vector<std::string>* values) {
+  values->clear();
+  int line = 0;
+  for (std::size_t start = 0; start <= text.size();) {
+    std::size_t end = text.find_first_of("\r\n", start);
+    if (end == std::string_view::npos) end = text.size();
+    ++line;
+    // What the file gives back: blanks and one pair of quotes around it go.
+    const std::string value(IniDocument::AsReadBack(text.substr(start, end - start)));
+    if (!value.empty()) {
+      DeliveryRule rule;
+      if (std::optional<std::string> why = ParseDeliveryRule(value, &rule)) {
+        return RuleLineProblem{line, value, std::move(*why)};
+      }
+      values->push_back(value);
+    }
+    if (end == text.size()) break;
+    start = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
+  }
+  return std::nullopt;
+}
+
+std::vector<IniWrite> RulesWrites(const IniDocument* current,
+                                  const std::vector<std::string>& values) {
+  std::vector<IniWrite> writes;
+  const auto now = [&](std::size_t number) {
+    return current ? current->Find(kRulesSection, std::to_string(number)).value_or("")
+                   : std::string();
+  };
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    if (now(i + 1) != values[i])
+      writes.push_back({kRulesSection, std::to_string(i + 1), values[i]});
+  }
+  // Key N+1 empty ends the list, so that rules a hand edit left behind a gap never join it.
+  for (std::size_t n = values.size() + 1; !now(n).empty(); ++n) {
+    writes.push_back({kRulesSection, std::to_string(n), ""});
+  }
+  return writes;
+}
+
+std::string BadRulesText(const std::vector<DeliveryRuleProblem>& problems) {
+  if (problems.empty()) return {};
+  std::string out = problems.size() == 1
+                        ? "Eine Regel der Zustellung in der Datendatei kann nicht gelten und "
+                          "wird übergangen:"
+                        : "Diese Regeln der Zustellung in der Datendatei können nicht gelten und "
+                          "werden übergangen:";
+  for (const DeliveryRuleProblem& p : problems) {
+    out += "\r\n\r\nRegel " + std::to_string(p.number) + " „" + p.value + "“: " + p.why;
+  }
+  return out;
+}
+
+std::optional<std::string> BadRulesNotice::Check(const std::vector<DeliveryRuleProblem>& problems) {
+  std::string text = BadRulesText(problems);
+  if (text == told_) return std::nullopt;
+  told_ = text;
+  if (text.empty()) return std::nullopt;
+  return text;
+}
+
+std::string DeliveryNote(const DeliveryRules& rules, const std::string& program_file,
+                         const std::string& window_class) {
+  // A short text stays below every paste threshold.
+  DeliveryWish wish;
+  wish.chars = 1;
+  const Delivery d = ChooseDelivery(rules, program_file, window_class, wish);
+  return (program_file.empty() ? std::string("?") : program_file) + ", " +
+         (window_class.empty() ? std::string("?") : window_class) + ": " + DeliveryName(d);
+}
+
+}  // namespace qm

@@ -1,0 +1,89 @@
+// The picker session: from the hotkey to the snippet typed into the window the user came from.
+#include "quillet/pick/picker_session_win32.h"
+
+#include "quillet/pick/use_record.h"
+
+namespace qm {
+namespace {
+
+// Where the user types in `window`: its caret on the screen, or the mouse without one.
+ScreenRect AnchorIn(HWND window) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  if (window && GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) &&
+      info.hwndCaret) {
+    RECT caret = info.rcCaret;
+    MapWindowPoints(info.hwndCaret, nullptr, reinterpret_cast<POINT*>(&caret), 2);
+    return {caret.left, caret.top, caret.right, caret.bottom};
+  }
+  POINT mouse{};
+  GetCursorPos(&mouse);
+  return {mouse.x, mouse.y, mouse.x, mouse.y};
+}
+
+// The Enter key that chose the snippet is let go before typing starts: under Wine a send while
+// it is held may lose the snippet's line breaks. False when the program is to end meanwhile.
+bool WaitForEnterRelease(Pause& pause) {
+  const std::int64_t until = pause.SteadyMs() + 1000;
+  while ((GetAsyncKeyState(VK_RETURN) & 0x8000) && pause.SteadyMs() < until) {
+    if (!pause.Wait(10)) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool PickerSession::Start(const std::string& caption) {
+  if (!window_.Create(instance_, caption)) return false;
+  window_.on_chosen = [this](int number, const std::string& name) { Send(number, name); };
+  window_.on_cancelled = [this](bool give_back) {
+    if (give_back && IsWindow(came_from_)) SetForegroundWindow(came_from_);
+  };
+  return true;
+}
+
+void PickerSession::Open(const std::string& data_file, const std::string& app_title) {
+  if (sending_ || s_.sender.busy() || !window_.hwnd()) return;
+  if (window_.is_open()) {
+    SetForegroundWindow(window_.hwnd());
+    return;
+  }
+  came_from_ = GetForegroundWindow();
+  app_title_ = app_title;
+  if (!Build(data_file)) index_->Rank(LoadUseRecord(s_.settings), UseTimeOf(s_.clock.Now()));
+  window_.Open(*index_, snapshot_, AnchorIn(came_from_));
+}
+
+void PickerSession::Prepare(const std::string& data_file) {
+  if (!window_.is_open() && !sending_) Build(data_file);
+}
+
+bool PickerSession::Build(const std::string& data_file) {
+  const bool with_text = PickerSearchesText(s_.settings);
+  std::shared_ptr<const IniDocument> snapshot = s_.ini.Snapshot(data_file);
+  if (index_ && snapshot == snapshot_ && with_text == with_text_) return false;
+  index_.emplace(PickSourcesOf(snapshot.get(), with_text), LoadUseRecord(s_.settings),
+                 UseTimeOf(s_.clock.Now()));
+  snapshot_ = std::move(snapshot);
+  with_text_ = with_text;
+  return true;
+}
+
+void PickerSession::Send(int number, const std::string& name) {
+  if (sending_ || s_.sender.busy()) return;
+  sending_ = true;
+  if (!WaitForEnterRelease(s_.pause)) {
+    sending_ = false;
+    return;  // nothing is typed on the way out
+  }
+  s_.sender.SetAppTitle(app_title_);
+  SendInto into;
+  into.window = static_cast<WindowHandle>(reinterpret_cast<std::uintptr_t>(came_from_));
+  const SendOutcome outcome = s_.sender.SendEntry(number, name, into);
+  if (outcome == SendOutcome::kTyped) {
+    RecordEntryUse(s_.settings, name, UseTimeOf(s_.clock.Now()));
+  }
+  sending_ = false;
+}
+
+}  // namespace qm
