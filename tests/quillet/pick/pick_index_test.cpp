@@ -1,14 +1,11 @@
-// The picker's search: folding, word starts, the text option, the ranking, and the use record
-// with its bound and its damaged stored values.
+// The picker's search: folding, word starts, the text option and the ranking.
 #include "quillet/pick/pick_index.h"
-#include "quillet/pick/picker_layout.h"
 
 #include <gtest/gtest.h>
 
 #include "platform/portable_code_pages.h"
 #include "quillet/pick/search_form.h"
 #include "store/ini_document.h"
-#include "tests/fakes/fake_settings_store.h"
 
 namespace qm {
 namespace {
@@ -156,96 +153,6 @@ TEST(PickSearch, TextScanFindsAWordAtEveryPlace) {
     }
   }
   EXPECT_TRUE(Found({{"n", "xy"}}, "xyz").empty());
-}
-
-TEST(UseRecordTest, PackedFormRoundTripsAndStaysBounded) {
-  UseRecord record;
-  for (const char* name : {"Grüße", "a,b:c", "12,3,4:x", " blank "}) record.Add(name, kNow);
-  record.Add("Grüße", kNow + 5);
-  const UseRecord back = UseRecord::Unpack(record.Pack());
-  ASSERT_EQ(back.uses().size(), 4u);
-  EXPECT_EQ(back.uses().at("Grüße").count, 2u);
-  EXPECT_EQ(back.uses().at("Grüße").last, kNow + 5);
-  EXPECT_EQ(back.Pack(), record.Pack());
-
-  UseRecord full;
-  for (std::size_t i = 0; i <= UseRecord::kLimit; ++i) full.Add("e" + std::to_string(i), kNow + i);
-  EXPECT_EQ(full.uses().size(), UseRecord::kLimit);
-  EXPECT_EQ(full.uses().count("e0"), 0u);   // the least recently used one goes
-  full.Add("zurückgestellt", kNow - kDay);  // the clock was set back: the new one still stays
-  EXPECT_EQ(full.uses().count("zurückgestellt"), 1u);
-  EXPECT_EQ(UseRecord::Unpack(full.Pack()).uses().size(), UseRecord::kLimit);
-  EXPECT_EQ(UseTimeOf({2000, 3, 1, 0, 0, 1, 0}), 951868801);
-}
-
-TEST(UseRecordTest, DamagedValuesKeepWhatReadsWhole) {
-  const struct {
-    std::string stored;
-    std::size_t kept;
-  } cases[] = {
-      {"", 0},
-      {"Unsinn", 0},
-      {"3,100,9:abc", 0},                  // the name is cut short
-      {"2,100,3:abc3,100", 1},             // the second record is cut short
-      {"2,100,3:abc0,100,1:d5,1,1:e", 1},  // a count of zero
-      {"-1,100,1:a", 0},
-      {"1,100,0:", 0},
-      {"1,100,18446744073709551617:a", 0},  // too many digits
-      {"1,100,2:\xC3(1,1,1:b", 0},          // no UTF-8
-      {"99999999999,5,1:a", 1},             // saturated
-  };
-  for (const auto& c : cases) {
-    EXPECT_EQ(UseRecord::Unpack(c.stored).uses().size(), c.kept) << c.stored;
-  }
-  EXPECT_EQ(UseRecord::Unpack("99999999999,5,1:a").uses().at("a").count, UseRecord::kMaxCount);
-
-  FakeSettingsStore store;
-  UserSettings settings(store, "Quillet");
-  store.values[{"Quillet", kUseRecordKey}] = "7,1,99:kaputt";
-  ASSERT_TRUE(RecordEntryUse(settings, "Gruß", kNow));
-  ASSERT_TRUE(RecordEntryUse(settings, "Gruß", kNow + 1));
-  EXPECT_EQ(LoadUseRecord(settings).uses().at("Gruß").count, 2u);
-  store.fail_writes = true;
-  EXPECT_FALSE(RecordEntryUse(settings, "Gruß", kNow + 2));
-}
-
-// Below the caret where it fits, else above it; never off the monitor's work area, whose
-// origin may be negative (a monitor left of the primary) and whose pixels are at its DPI.
-TEST(PickerLayoutTest, PlacesAtTheCaretOrMouseInsideTheWorkArea) {
-  const ScreenRect work{0, 0, 1920, 1040}, left{-1280, 0, 0, 984};
-  const struct {
-    ScreenRect anchor, work;
-    int width, height;
-    ScreenRect expected;
-  } cases[] = {
-      {{100, 200, 102, 218}, work, 360, 320, {100, 218, 460, 538}},        // caret
-      {{500, 500, 500, 500}, work, 360, 320, {500, 500, 860, 820}},        // mouse
-      {{100, 900, 102, 918}, work, 360, 320, {100, 580, 460, 900}},        // above the caret
-      {{1800, 900, 1800, 900}, work, 360, 320, {1560, 580, 1920, 900}},    // corner: both
-      {{100, 100, 102, 118}, work, 720, 1000, {100, 40, 820, 1040}},       // 200 %: pushed up
-      {{-50, 10, -48, 28}, left, 720, 640, {-720, 28, 0, 668}},            // left monitor
-      {{10, 10, 12, 28}, {0, 0, 300, 200}, 360, 320, {0, 0, 360, 320}},    // larger than it
-  };
-  for (const auto& c : cases) {
-    EXPECT_EQ(PlacePicker(c.anchor, c.work, c.width, c.height), c.expected)
-        << c.anchor.left << "," << c.anchor.top;
-  }
-}
-
-TEST(PickerLayoutTest, PreviewMarksBreaksAndTabsAndHidesEncipheredTexts) {
-  const std::pair<std::string, std::string> cases[] = {
-      {"a\\b", "a\\b"},  // a backslash is text
-      {"a\r\nb\rc\nd", "a¶\r\nb¶\r\nc¶\r\nd"},
-      {"x\ty", "x→\ty"},
-      {"%datum%", "%datum%"},
-  };
-  for (const auto& [text, shown] : cases) EXPECT_EQ(PreviewText(text, false), shown) << text;
-  EXPECT_EQ(PreviewText("geheim", true), kEncipheredPreview);
-  // Cut by characters, never inside one.
-  const std::string long_text = std::string(kPreviewCharacters - 1, 'a') + "ää";
-  EXPECT_EQ(PreviewText(long_text, false), std::string(kPreviewCharacters - 1, 'a') + "ä…");
-  EXPECT_EQ(PreviewText(std::string(kPreviewCharacters, 'a'), false),
-            std::string(kPreviewCharacters, 'a'));
 }
 
 }  // namespace
