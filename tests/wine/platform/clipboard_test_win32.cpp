@@ -1,4 +1,5 @@
-// The Win32 clipboard, sound, shell and desktop services against the system itself.
+// The Win32 clipboard against the system itself: text, a program holding it, and every kind
+// of content coming back after a paste.
 #include <windows.h>
 
 #include <shlobj.h>
@@ -17,7 +18,6 @@
 #include "platform/ui_services_win32.h"
 #include "platform/utf16_win32.h"
 #include "tests/wine/support/temp_folder_win32.h"
-#include "ui/window_layout_win32.h"
 
 namespace qm {
 namespace {
@@ -270,98 +270,6 @@ TEST(Win32Clipboard, ARestoreThatFindsTheClipboardBusyPutsItBackLater) {
     }
     EXPECT_EQ(clipboard->ReadText(), std::string("alt"));
   }
-}
-
-TEST(Win32Services, MissingSoundsAndProgramsFailQuietly) {
-  test::TempFolder dir;
-  auto sound = MakeWin32Sound();
-  const DWORD start = GetTickCount();
-  EXPECT_FALSE(sound->PlayFile(dir.File("fehlt.wav")));
-  EXPECT_FALSE(sound->PlayFile(""));
-  EXPECT_FALSE(sound->PlayFile(WideToUtf8(dir.wpath()))) << "a folder is no sound";
-  EXPECT_LT(GetTickCount() - start, 2000u);
-
-  auto shell = MakeWin32Shell();
-  EXPECT_FALSE(shell->Run("\"" + dir.File("fehlt.exe") + "\""));
-  EXPECT_FALSE(shell->Run(""));
-  EXPECT_FALSE(shell->Open(dir.File("fehlt.txt"), ShowMode::kNormal));
-  EXPECT_TRUE(shell->Run("cmd.exe /c exit 0"));
-}
-
-TEST(Win32Desktop, SeesItsOwnWindowsTitlesAndZOrder) {
-  auto desktop = MakeWin32Desktop();
-  const std::string title = "Qm Fenster \xC3\xBC\xF0\x9F\x98\x80";  // ü 😀
-  HWND window = CreateWindowExW(0, L"STATIC", Utf8ToWide(title).c_str(), WS_POPUP | WS_VISIBLE, 10,
-                                10, 50, 50, nullptr, nullptr, nullptr, nullptr);
-  HWND hidden = CreateWindowExW(0, L"STATIC", L"versteckt", WS_POPUP, 0, 0, 5, 5, nullptr, nullptr,
-                                nullptr, nullptr);
-  ASSERT_TRUE(window && hidden);
-  const auto handle = static_cast<WindowHandle>(reinterpret_cast<std::uintptr_t>(window));
-  const auto hidden_handle = static_cast<WindowHandle>(reinterpret_cast<std::uintptr_t>(hidden));
-
-  EXPECT_EQ(desktop->Title(handle), title);
-  EXPECT_TRUE(desktop->IsVisible(handle));
-  EXPECT_FALSE(desktop->IsVisible(hidden_handle));
-  const std::vector<WindowHandle> all = desktop->TopLevelWindows();
-  const auto at = std::find(all.begin(), all.end(), handle);
-  ASSERT_NE(at, all.end());
-  if (at + 1 != all.end()) {
-    EXPECT_EQ(desktop->Below(handle), *(at + 1)) << "topmost first";
-  }
-
-  desktop->SetTopmost(handle, true);
-  EXPECT_TRUE(GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_TOPMOST);
-  desktop->SetTopmost(handle, false);
-  EXPECT_FALSE(GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_TOPMOST);
-  EXPECT_TRUE(desktop->BringToFront(handle));
-  EXPECT_EQ(desktop->Foreground(), handle);
-
-  DestroyWindow(window);
-  DestroyWindow(hidden);
-  EXPECT_FALSE(desktop->Exists(handle));
-  EXPECT_FALSE(desktop->BringToFront(handle)) << "a closed window cannot come to the front";
-  EXPECT_EQ(desktop->Title(handle), "");
-  EXPECT_EQ(desktop->Below(0), 0u);
-}
-
-TEST(WindowLayout, TwipsBecomePixelsAtEveryDpiAndLinesBreakAsCrLf) {
-  HWND parent = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 600, 400, nullptr, nullptr,
-                                nullptr, nullptr);
-  ASSERT_NE(parent, nullptr);
-  const std::vector<ControlRow> table = {
-      {42, L"BUTTON", "&OK", BS_PUSHBUTTON, 1440, 720, 2880, 375}};
-  UniqueFont font = CreateMessageFont(96);
-  ASSERT_TRUE(font);
-  CreateControls(parent, table, 96, font.get());
-  HWND button = GetDlgItem(parent, 42);
-  ASSERT_NE(button, nullptr);
-  RECT r{};
-  GetWindowRect(button, &r);
-  MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
-  EXPECT_EQ(r.left, 96);
-  EXPECT_EQ(r.top, 48);
-  EXPECT_EQ(r.right - r.left, 192);
-  EXPECT_EQ(r.bottom - r.top, 25);
-  EXPECT_EQ(SendMessageW(button, WM_GETFONT, 0, 0), reinterpret_cast<LRESULT>(font.get()));
-
-  UniqueFont large = CreateMessageFont(144);
-  PlaceControls(parent, table, 144, large.get());
-  GetWindowRect(button, &r);
-  MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
-  EXPECT_EQ(r.left, 144);
-  EXPECT_EQ(r.right - r.left, 288);
-  LOGFONTW small_lf{}, large_lf{};
-  GetObjectW(font.get(), sizeof small_lf, &small_lf);
-  GetObjectW(large.get(), sizeof large_lf, &large_lf);
-  EXPECT_NEAR(large_lf.lfHeight, small_lf.lfHeight * 1.5, 1.0) << "the font grows with the DPI";
-  DestroyWindow(parent);
-
-  const struct {
-    const char* in;
-    const char* out;
-  } breaks[] = {{"a\rb", "a\r\nb"},         {"a\nb", "a\r\nb"},   {"a\r\nb", "a\r\nb"},
-                {"a\r\r\nb", "a\r\n\r\nb"}, {"\n\r", "\r\n\r\n"}, {"", ""}};
-  for (const auto& b : breaks) EXPECT_EQ(ToCrLf(b.in), b.out) << b.in;
 }
 
 }  // namespace
