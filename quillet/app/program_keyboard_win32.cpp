@@ -1,0 +1,61 @@
+// Quillet.exe's keyboard: the picker and its hotkey as the data file sets it, and the
+// abbreviations typed in other programs' windows.
+#include "quillet/app/program_win32.h"
+
+#include <cstdint>
+
+#include "platform/global_hotkey_win32.h"
+#include "platform/windows_version.h"
+#include "quillet/send/targets.h"
+
+namespace qm {
+
+void QuilletProgram::ApplyHotkeySetting() {
+  if (!hotkey_ || quitting_) return;
+  hotkey_->FromSetting(ReadHotkeySetting(ini_->Snapshot(core_->data_file()).get()),
+                       core_->caption());
+}
+
+void QuilletProgram::StartPicker() {
+  picker_.emplace(PickerServices{*ini_, *sender_, settings_, *clock_, *pause_}, instance_);
+  if (picker_->Start(MakeCaption("Auswahl", IsWindowsNT(*system_)))) {
+    picker_->window().on_hotkey = [this] {
+      if (!quitting_) picker_->Open(core_->data_file(), core_->caption());
+    };
+    hotkey_os_ = MakeWin32GlobalHotkey(picker_->window().hwnd(), 1);
+    hotkey_.emplace(*hotkey_os_, *dialogs_);
+    options_->SetKeyboard(
+        KeyboardServices{*ini_, settings_, *hotkey_, [this] { picker_->SearchTextChanged(); }});
+  }
+}
+
+void QuilletProgram::WarmUpPickerLater() {
+  if (picker_ && !quitting_) {
+    picker_->window().on_warm_up = [this] {
+      if (!quitting_) picker_->Prepare(core_->data_file());
+    };
+    picker_->window().WarmUpLater(1500);
+  }
+}
+
+void QuilletProgram::StartAbbreviations() {
+  if (quitting_) return;
+  expander_.emplace(ExpanderServices{
+      *ini_, core_->data_file(), *sender_, *pace_,
+      [this](HWND w) {
+        return core_->ignore_list().Ignores(
+            WindowTitle(*desktop_, static_cast<WindowHandle>(reinterpret_cast<std::uintptr_t>(w))));
+      },
+      [this] { sender_->SetAppTitle(core_->caption()); },
+      // Wine composes a dead key's accent in the X server before any key reaches a program,
+      // so reading a key's text there takes no accent from anyone, whatever Windows version
+      // the prefix claims to be.
+      CanLeaveDeadKeyState(system_->Version()) || RunsUnderWine()});
+  if (expander_->Create(instance_)) {
+    expander_->Refresh();
+  } else {
+    expander_.reset();
+  }
+}
+
+}  // namespace qm
