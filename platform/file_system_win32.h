@@ -32,7 +32,9 @@ class Win32FileSystem : public FileSystem {
   FileStamp Stat(const std::string& path) override;
   std::optional<std::string> ReadAll(const std::string& path) override;
   FileReach Reach(const std::string& path) override;
+  // In file_atomic_replace_win32.cpp.
   Status ReplaceAtomically(const std::string& path, const std::string& bytes) override;
+  // In file_update_lock_win32.cpp.
   std::unique_ptr<FileLock> LockForUpdate(const std::string& path, Status* why) override;
   bool AnyFileMatches(const std::string& pattern) override;
   // In file_identity_win32.cpp.
