@@ -1,10 +1,10 @@
 // Abbreviations typed in other programs' windows: the detector loaded from the data file, the
-// keyboard hook that feeds it, and the sends that carry out what it answers.
+// keyboard hook that feeds it, and the system's side of the expansion that carries out what it
+// answers.
 #pragma once
 
 #include <windows.h>
 
-#include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "quillet/abbrev/detector.h"
+#include "quillet/abbrev/expansion.h"
 #include "quillet/abbrev/keyboard_hook_win32.h"
 #include "quillet/send/sender.h"
 #include "store/ini_store.h"
@@ -32,8 +33,11 @@ struct ExpanderServices {
 };
 
 // A message-only window: the hook posts to it what the detector answered, since nothing may
-// be sent from inside the hook.
-class AbbreviationExpander final : public WindowFrame, private KeyHookHandler {
+// be sent from inside the hook. It is the expansion's way to the system: its keys sent again,
+// the window in front, the caret, the beep.
+class AbbreviationExpander final : public WindowFrame,
+                                   private KeyHookHandler,
+                                   private ExpansionSystem {
  public:
   explicit AbbreviationExpander(ExpanderServices services);
   ~AbbreviationExpander();
@@ -55,12 +59,6 @@ class AbbreviationExpander final : public WindowFrame, private KeyHookHandler {
   void Resume();
 
  private:
-  struct Pending {
-    AbbrevAction action;
-    HWND window;
-    RawKey key;  // the key that brought it
-    bool held;   // and kept from the window
-  };
   // What a thread of its own read from the data file.
   struct Loaded {
     bool read = false;  // false: the file could not be read, and what was loaded stays
@@ -68,36 +66,27 @@ class AbbreviationExpander final : public WindowFrame, private KeyHookHandler {
     AbbreviationDetector detector;
     std::vector<std::string> names;
   };
-  struct Held {
-    RawKey raw;
-    std::optional<KeyInput> input;
-    HWND window;
-  };
 
   bool OnKey(const RawKey& raw, const std::optional<KeyInput>& input, HWND window) override;
   void OnReset(bool window_switched) override;
   std::optional<LRESULT> OnMessage(UINT message, WPARAM wparam, LPARAM lparam) override;
   void OnTimer(UINT_PTR id) override;
 
+  bool AskCarryOut() override;
+  bool StillInFront(WindowHandle window) override;
+  WindowHandle Foreground() override;
+  void FrontBackTo(WindowHandle window) override;
+  void SendAgain(const RawKey& key) override;
+  CaretPlace CaretPlaceOf(WindowHandle window) override;
+  void Beep() override;
+
   // Hooks the keyboard or lets it go, as the switch, the pause and the abbreviations say.
   void Hook();
   void LoadInBackground();
   // The loader's result, unless a send or the keys held back for it still need the detector.
   void TakeLoaded();
-
-  // Keys are held back from the time an action is decided until it and the keys typed
-  // meanwhile have gone out.
-  bool Holding() const { return pending_ || carrying_out_ || !held_.empty(); }
-  void Start(const AbbrevAction& action, HWND window, const RawKey& key, bool hold);
+  // The expansion's carry-out, then what waited for it to end: the loaded file, a refresh.
   void CarryOut();
-  void Send(const Pending& p);
-  // After a send that typed nothing: the key held back for it goes to the window after all,
-  // and the keys typed meanwhile after it.
-  void GiveBack(const Pending& p, bool none_out);
-  bool NoneOut(SendOutcome outcome) const;
-  // The keys held back, in order, through the detector again; stops at one that brings an
-  // action, which becomes pending.
-  void Replay();
 
   ExpanderServices s_;
   KeyboardHook hook_;
@@ -113,11 +102,7 @@ class AbbreviationExpander final : public WindowFrame, private KeyHookHandler {
   bool refresh_waits_ = false;
   bool stopped_ = false;
   bool hooked_before_ = false;
-  std::optional<Pending> pending_;
-  bool carrying_out_ = false;
-  std::deque<Held> held_;
-  std::uint32_t drop_up_ = 0;  // the key whose press brought the action: its release too
-  HWND holding_for_ = nullptr;
+  AbbreviationExpansion expansion_;
 };
 
 }  // namespace qm
