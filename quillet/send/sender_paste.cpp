@@ -58,8 +58,6 @@ KeySequence PasteKeys(Delivery d, std::string* name) {
   return keys;
 }
 
-// What a paste puts on the clipboard: the text without its command characters, each line
-// break (CR, LF, or the pair) as CR LF, as every program pastes it.
 std::string PasteText(const std::string& plain) {
   const std::string text = WithoutCommandCharacters(plain);
   std::string out;
