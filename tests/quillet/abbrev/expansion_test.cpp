@@ -5,8 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <functional>
 #include <map>
+#include <string>
 #include <utility>
+#include <vector>
 
 #include "store/stored_text.h"
 #include "tests/fakes/fake_services.h"
@@ -52,6 +55,7 @@ class FakeExpansionSystem : public ExpansionSystem {
 class ExpansionTest : public testing::Test, public FakeServices {
  protected:
   ExpansionTest() {
+    // Each entry's snippet is its name.
     for (int n : {1, 2}) {
       EXPECT_TRUE(entries.WriteEntry(
           n, SnippetEntry{names[n - 1], EscapeStoredText(names[n - 1]), "", 0, 0}, data_file));
