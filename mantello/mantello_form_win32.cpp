@@ -17,6 +17,7 @@
 #include "ui/autostart.h"
 #include "ui/dialogs_win32.h"
 #include "ui/help.h"
+#include "ui/message_pump_win32.h"
 #include "ui/program_shell_win32.h"
 #include "ui/resource_ids.h"
 #include "ui/tray_icon_win32.h"
@@ -85,7 +86,8 @@ class Mantello final : public ProgressWindow, public WindowFrame {
 };
 
 void Mantello::PumpEvents() {
-  RunPendingMessages();  // a WM_QUIT stays posted for the main loop to see
+  // A WM_QUIT stays posted for the main loop to see.
+  RunPendingMessages(DispatchThreadMessage);
 }
 
 bool Mantello::OnClose() {

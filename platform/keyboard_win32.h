@@ -19,7 +19,8 @@ std::unique_ptr<Keyboard> MakeWin32Keyboard();
 // and a key is offered for a character only where it types that character.
 std::unique_ptr<KeyboardLayouts> MakeWin32KeyboardLayouts(bool can_leave_dead_key_state = false);
 std::unique_ptr<WindowProcesses> MakeWin32WindowProcesses();
-std::unique_ptr<TypingPace> MakeWin32TypingPace();
+// Its waits run the pending messages through `dispatch` (see RunPendingMessages).
+std::unique_ptr<TypingPace> MakeWin32TypingPace(void (*dispatch)(MSG& msg) = nullptr);
 
 // Our own low-level keyboard hook, while it is installed, reads Esc for the typing's watch, which
 // then installs no hook of its own: one that came and went in front of ours would take keys

@@ -10,6 +10,7 @@ namespace {
 
 class Win32Pause : public Pause {
  public:
+  explicit Win32Pause(MessageDispatch dispatch) : pace_(MakeWin32TypingPace(dispatch)) {}
   std::int64_t SteadyMs() override { return static_cast<std::int64_t>(GetTickCount64()); }
   bool Wait(int milliseconds) override {
     pace_->Wait(milliseconds);
@@ -20,26 +21,30 @@ class Win32Pause : public Pause {
 
  private:
   // Its wait is the one that keeps our windows alive while the sender waits.
-  std::unique_ptr<TypingPace> pace_ = MakeWin32TypingPace();
+  std::unique_ptr<TypingPace> pace_;
 };
 
 }  // namespace
 
-bool RunPendingMessages() {
+bool RunPendingMessages(MessageDispatch dispatch) {
   MSG msg;
   while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
     if (msg.message == WM_QUIT) {
       PostQuitMessage(static_cast<int>(msg.wParam));
       return false;
     }
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
+    if (dispatch) {
+      dispatch(msg);
+    } else {
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
   }
   return true;
 }
 
-std::unique_ptr<Pause> MakeWin32Pause() {
-  return std::make_unique<Win32Pause>();
+std::unique_ptr<Pause> MakeWin32Pause(MessageDispatch dispatch) {
+  return std::make_unique<Win32Pause>(dispatch);
 }
 
 }  // namespace qm

@@ -44,6 +44,7 @@ LRESULT CALLBACK EscapeHook(int code, WPARAM wparam, LPARAM lparam) {
 
 class Win32TypingPace : public TypingPace {
  public:
+  explicit Win32TypingPace(MessageDispatch dispatch) : dispatch_(dispatch) {}
   ~Win32TypingPace() override { StopEscapeWatch(); }
 
   bool CatchUp(WindowHandle window, std::size_t messages) override {
@@ -115,12 +116,13 @@ class Win32TypingPace : public TypingPace {
   void Wait(int milliseconds) override {
     const DWORD start = GetTickCount();
     do {
-      if (!RunPendingMessages()) return;
+      if (!RunPendingMessages(dispatch_)) return;
       if (milliseconds > 0) Sleep(10);
     } while (GetTickCount() - start < static_cast<DWORD>(milliseconds));
   }
 
  private:
+  MessageDispatch dispatch_;
   std::thread hook_thread_;
   DWORD hook_thread_id_ = 0;
   bool hooked_ = false;
@@ -140,8 +142,8 @@ bool RelayEscape(DWORD vk, bool up) {
   return KeepEscape(vk, up);
 }
 
-std::unique_ptr<TypingPace> MakeWin32TypingPace() {
-  return std::make_unique<Win32TypingPace>();
+std::unique_ptr<TypingPace> MakeWin32TypingPace(MessageDispatch dispatch) {
+  return std::make_unique<Win32TypingPace>(dispatch);
 }
 
 }  // namespace qm

@@ -1,4 +1,5 @@
-// The two About dialogs as windows; they open without blocking the program.
+// The two About dialogs as windows; they open without blocking the program, and the program's
+// message loops give them their Tab, Enter and Esc (DispatchThreadMessage).
 #include "ui/about_dialog_win32.h"
 
 #include <algorithm>
@@ -60,7 +61,6 @@ class AboutDialog final : public WindowFrame {
   AboutContent content_;
   int extra_ = 0;  // twips added below the text when it needs more room than planned
   UniqueBitmap logo_;
-  HHOOK keyboard_hook_ = nullptr;
 };
 
 // The text grows downwards by `extra`; everything below moves with it.
@@ -167,8 +167,6 @@ std::optional<LRESULT> AboutDialog::OnMessage(UINT message, WPARAM wparam, LPARA
 
 void AboutDialog::OnDestroy() {
   SetControlPicture(GetDlgItem(hwnd(), kLogo), UniqueBitmap(), logo_);
-  if (keyboard_hook_) UnhookWindowsHookEx(keyboard_hook_);
-  keyboard_hook_ = nullptr;
 }
 
 // The open About dialog of this thread, if there is one: one at a time.
@@ -187,29 +185,12 @@ HWND OpenAboutDialog() {
   return found;
 }
 
-// A modeless dialog gets Tab, Enter and Escape only through IsDialogMessage in the message
-// loop; the hook does that here, so that every loop of the thread serves the dialog.
-LRESULT CALLBACK KeyboardForDialog(int code, WPARAM wparam, LPARAM lparam) {
-  auto* msg = reinterpret_cast<MSG*>(lparam);
-  if (code >= 0 && wparam == PM_REMOVE && msg->message >= WM_KEYFIRST &&
-      msg->message <= WM_KEYLAST && msg->hwnd) {
-    HWND dialog = OpenAboutDialog();
-    if (dialog && (msg->hwnd == dialog || IsChild(dialog, msg->hwnd)) &&
-        IsDialogMessageW(dialog, msg)) {
-      msg->message = WM_NULL;  // handled; the loop must not translate it again
-    }
-  }
-  return CallNextHookEx(nullptr, code, wparam, lparam);
-}
-
 bool AboutDialog::Open(HINSTANCE instance, HWND owner) {
   if (!CreateModeless(instance, kAboutDialogClass,
                       WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME, content_.caption,
                       owner)) {
     return false;
   }
-  keyboard_hook_ =
-      SetWindowsHookExW(WH_GETMESSAGE, KeyboardForDialog, nullptr, GetCurrentThreadId());
   ShowWindow(hwnd(), SW_SHOW);
   SetForegroundWindow(hwnd());
   return true;

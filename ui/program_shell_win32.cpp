@@ -3,6 +3,8 @@
 
 #include <commctrl.h>
 
+#include "ui/message_pump_win32.h"
+
 namespace qm {
 
 ProgramShell::ProgramShell(const wchar_t* instance_mutex) {
@@ -45,12 +47,7 @@ ProgramIcons ProgramShell::LoadIcons(HINSTANCE instance, int resource_id) {
 
 void ProgramShell::RunMessageLoop() {
   MSG msg;
-  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-    HWND active = GetActiveWindow();
-    if (active && IsDialogMessageW(active, &msg)) continue;
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-  }
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchThreadMessage(msg);
 }
 
 }  // namespace qm

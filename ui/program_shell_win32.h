@@ -26,7 +26,7 @@ class ProgramShell {
   static void HandOverToFirst(const wchar_t* window_class, UINT message);
   // The program's icon resource in both sizes; the system's icon where it is missing.
   static ProgramIcons LoadIcons(HINSTANCE instance, int resource_id);
-  // Runs until WM_QUIT; the active dialog gets its Tab, Enter and Esc.
+  // Runs until WM_QUIT, each message through DispatchThreadMessage.
   static void RunMessageLoop();
 
  private:

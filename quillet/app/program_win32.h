@@ -35,6 +35,7 @@
 #include "quillet/pick/picker_session_win32.h"
 #include "quillet/send/sender.h"
 #include "ui/autostart.h"
+#include "ui/message_pump_win32.h"
 
 namespace qm {
 
@@ -121,8 +122,9 @@ class QuilletProgram {
   std::unique_ptr<KeyboardLayouts> layouts_ =
       MakeWin32KeyboardLayouts(CanLeaveDeadKeyState(system_->Version()) || RunsUnderWine());
   std::unique_ptr<WindowProcesses> processes_ = MakeWin32WindowProcesses();
-  std::unique_ptr<TypingPace> pace_ = MakeWin32TypingPace();
-  std::unique_ptr<Pause> pause_ = MakeWin32Pause();
+  // Their waits run the program's messages as its message loop does.
+  std::unique_ptr<TypingPace> pace_ = MakeWin32TypingPace(DispatchThreadMessage);
+  std::unique_ptr<Pause> pause_ = MakeWin32Pause(DispatchThreadMessage);
   std::unique_ptr<TargetChooser> chooser_;
   std::optional<Sender> sender_;
   std::optional<AbbreviationExpander> expander_;

@@ -11,6 +11,7 @@
 #include "platform/pause_win32.h"
 #include "platform/utf16_win32.h"
 #include "quillet/commands.h"
+#include "ui/message_pump_win32.h"
 #include "ui/window_frame_win32.h"
 
 namespace qm {
@@ -197,7 +198,7 @@ bool Win32TransferWindows::RunApart(const std::function<void()>& work) {
   bool going_on = true;
   while (going_on && MsgWaitForMultipleObjectsEx(1, &done, INFINITE, QS_ALLINPUT,
                                                  MWMO_INPUTAVAILABLE) == WAIT_OBJECT_0 + 1) {
-    going_on = RunPendingMessages();
+    going_on = RunPendingMessages(DispatchThreadMessage);
   }
   worker.join();
   CloseHandle(done);

@@ -10,12 +10,23 @@
 #include "tests/wine/support/window_driver_win32.h"
 #include "ui/about_dialog_win32.h"
 #include "ui/help.h"
+#include "ui/message_pump_win32.h"
 #include "ui/version_text.h"
 
 namespace qm {
 namespace {
 
 constexpr int kButton = 100;  // + the button's index
+
+// Runs the thread's messages for `ms` as the programs' loops do.
+void PumpAsTheProgram(DWORD ms) {
+  const DWORD start = GetTickCount();
+  do {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchThreadMessage(msg);
+    Sleep(5);
+  } while (GetTickCount() - start < ms);
+}
 
 class AboutDialogTest : public testing::Test {
  protected:
@@ -67,9 +78,9 @@ TEST_F(AboutDialogTest, FreewareDialogOpensOnceAndItsButtonsOpenTheAddresses) {
 TEST_F(AboutDialogTest, EscapeAndTheCloseBoxCloseItAndItOpensAgain) {
   HWND dialog = Show(AboutKind::kFreeware);
   ASSERT_NE(dialog, nullptr);
-  // Escape reaches the dialog through the owner's plain message loop.
+  // Escape reaches the modeless dialog through the program's message pump.
   PostMessageW(GetDlgItem(dialog, kButton + kAboutCloseButton), WM_KEYDOWN, VK_ESCAPE, 0);
-  test::PumpMessages(200);
+  PumpAsTheProgram(200);
   EXPECT_FALSE(IsWindow(dialog));
 
   HWND again = Show(AboutKind::kCommercial);
