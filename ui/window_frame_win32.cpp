@@ -114,13 +114,18 @@ void WindowFrame::Layout(bool create) {
   BeforeLayout(font.get());
   const std::vector<ControlRow> table = Table();
   if (create) {
-    CreateControls(window_, table, dpi_, font.get());
+    CreateControls(window_, table, dpi_, font.get(), Grown());
   } else {
-    PlaceControls(window_, table, dpi_, font.get());
+    PlaceControls(window_, table, dpi_, font.get(), Grown());
   }
   // The old font goes only at the end of this scope, once the controls use the new one.
   std::swap(font_, font);
   AfterLayout(create);
+}
+
+void WindowFrame::FollowDpi(int dpi) {
+  dpi_ = dpi;
+  Layout(false);
 }
 
 SIZE WindowFrame::OuterSize() const {

@@ -30,8 +30,8 @@ struct FramePlacement {
   DWORD ex_style;
   DWORD style;
   int x, y, width, height;  // pixels, or CW_USEDEFAULT as for CreateWindowEx
-  HWND owner = nullptr;
-  HMENU menu = nullptr;  // the menu bar
+  HWND owner = nullptr;  // the owner, or a child window's parent
+  HMENU menu = nullptr;  // the menu bar, or a child window's id
 };
 
 // A frame is never deleted through this class: the windows are `final` classes of their own.
@@ -63,6 +63,8 @@ class WindowFrame {
   // The table of controls in twips and the client area it plans; none by default.
   virtual std::vector<ControlRow> Table() const { return {}; }
   virtual SIZE ClientTwips() const { return {0, 0}; }
+  // Pixels the window has grown beyond ClientTwips(), which the anchored rows follow.
+  virtual SIZE Grown() const { return {0, 0}; }
   // The DPI a new dialog lays itself out at.
   virtual int DpiAtCreation() const { return WindowDpi(window_); }
   // Before the table is made or placed at dpi(), in `font` (measuring text that grows).
@@ -71,6 +73,9 @@ class WindowFrame {
   virtual void AfterLayout(bool) {}
   // Makes the table's controls at dpi() in the message font, or places them anew.
   void Layout(bool create);
+  // Takes `dpi` and places the table anew at it. A child frame follows its parent so: the
+  // system tells only top-level windows of a new DPI.
+  void FollowDpi(int dpi);
   HFONT font() const { return font_.get(); }
   // The window's outer size for ClientTwips() at its DPI.
   SIZE OuterSize() const;

@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "platform/utf16_win32.h"
+#include "ui/layout_anchors.h"
 
 namespace qm {
 namespace {
@@ -80,27 +81,51 @@ UniqueFont CreatePointFont(const wchar_t* face, int points, int dpi) {
   return UniqueFont(CreateFontIndirectW(&lf));
 }
 
-void CreateControls(HWND parent, const std::vector<ControlRow>& table, int dpi, HFONT font) {
+RECT ControlPixels(const ControlRow& c, int dpi, SIZE grown) {
+  const Rect planned{static_cast<double>(TwipsToPixels(c.left, dpi)),
+                     static_cast<double>(TwipsToPixels(c.top, dpi)),
+                     static_cast<double>(TwipsToPixels(c.width, dpi)),
+                     static_cast<double>(TwipsToPixels(c.height, dpi))};
+  const Rect r = Anchored(planned, c.anchors, grown.cx, grown.cy);
+  const auto left = static_cast<LONG>(r.left), top = static_cast<LONG>(r.top);
+  return {left, top, left + static_cast<LONG>(r.width), top + static_cast<LONG>(r.height)};
+}
+
+void CreateControls(HWND parent, const std::vector<ControlRow>& table, int dpi, HFONT font,
+                    SIZE grown) {
   const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE));
   for (const ControlRow& c : table) {
+    if (!c.window_class) continue;
+    const RECT r = ControlPixels(c, dpi, grown);
     HWND control = CreateWindowExW(
-        0, c.window_class, Utf8ToWide(c.text).c_str(), WS_CHILD | WS_VISIBLE | c.style,
-        TwipsToPixels(c.left, dpi), TwipsToPixels(c.top, dpi), TwipsToPixels(c.width, dpi),
-        TwipsToPixels(c.height, dpi), parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)),
-        instance, nullptr);
+        c.ex_style, c.window_class, Utf8ToWide(c.text).c_str(), WS_CHILD | WS_VISIBLE | c.style,
+        r.left, r.top, r.right - r.left, r.bottom - r.top, parent,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), instance, nullptr);
     if (control && font) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   }
 }
 
-void PlaceControls(HWND parent, const std::vector<ControlRow>& table, int dpi, HFONT font) {
+void PlaceControls(HWND parent, const std::vector<ControlRow>& table, int dpi, HFONT font,
+                   SIZE grown) {
+  // All at once, so that the window is drawn once with every control in its new place.
+  HDWP moves = BeginDeferWindowPos(static_cast<int>(table.size()));
   for (const ControlRow& c : table) {
     HWND control = GetDlgItem(parent, c.id);
     if (!control) continue;
-    SetWindowPos(control, nullptr, TwipsToPixels(c.left, dpi), TwipsToPixels(c.top, dpi),
-                 TwipsToPixels(c.width, dpi), TwipsToPixels(c.height, dpi),
-                 SWP_NOZORDER | SWP_NOACTIVATE);
-    if (font) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    const RECT r = ControlPixels(c, dpi, grown);
+    if (moves) {
+      moves = DeferWindowPos(moves, control, nullptr, r.left, r.top, r.right - r.left,
+                             r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    if (!moves) {
+      SetWindowPos(control, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    if (font && c.window_class) {
+      SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    }
   }
+  if (moves) EndDeferWindowPos(moves);
 }
 
 SIZE WindowSizeForClient(HWND window, int width_twips, int height_twips, int dpi) {

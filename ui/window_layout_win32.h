@@ -85,17 +85,26 @@ UniqueFont CreatePointFont(const wchar_t* face, int points, int dpi);
 
 struct ControlRow {
   int id;
-  const wchar_t* window_class;   // WC_BUTTON, WC_STATIC, ...
+  // WC_BUTTON, WC_STATIC, ...; none for a control made by code of its own, which the table
+  // only places: it is neither made here nor given the font.
+  const wchar_t* window_class;
   std::string text;              // UTF-8
   DWORD style;                   // WS_CHILD and WS_VISIBLE are added
-  int left, top, width, height;  // twips, in the parent's client area
+  int left, top, width, height;  // twips, in the parent's client area, as planned
+  unsigned anchors = 0;          // how it follows a window larger than planned (Anchor)
+  DWORD ex_style = 0;
 };
 
+// A row's place in pixels at `dpi`, in a window `grown` pixels larger than planned.
+RECT ControlPixels(const ControlRow& row, int dpi, SIZE grown = {});
 // Creates the controls of `table` in `parent` at `dpi`, all in `font`.
-void CreateControls(HWND parent, const std::vector<ControlRow>& table, int dpi, HFONT font);
-// Moves and resizes the existing controls of `table` for `dpi` and gives them `font`, as when
-// the window moves to a monitor with another DPI.
-void PlaceControls(HWND parent, const std::vector<ControlRow>& table, int dpi, HFONT font);
+void CreateControls(HWND parent, const std::vector<ControlRow>& table, int dpi, HFONT font,
+                    SIZE grown = {});
+// Moves and resizes the existing controls of `table` for `dpi` and a window `grown` pixels
+// larger than planned, and gives them `font` where one is given: as when the window moves to
+// a monitor with another DPI, or is resized.
+void PlaceControls(HWND parent, const std::vector<ControlRow>& table, int dpi, HFONT font,
+                   SIZE grown = {});
 // Sizes the window so that its client area is the given twips at `dpi`, and moves it to
 // `left`, `top` (pixels on the screen).
 void SetClientSize(HWND window, int width_twips, int height_twips, int dpi, int left, int top);
