@@ -14,45 +14,45 @@
 #include <vector>
 
 #include "quillet/options/options_model.h"
+#include "quillet/options/options_panel_win32.h"
 #include "ui/window_frame_win32.h"
 
 namespace qm {
 
 inline constexpr wchar_t kOptionsFormClass[] = L"QuilletOptionsForm";
-inline constexpr wchar_t kOptionsPanelClass[] = L"QuilletOptionsPanel";
 
 // Control ids. The buttons have their QuilletCommand as their id, each option-button group its
 // base + the button's index.
 enum OptionsFormId : int {
-  kOptFrame0 = 100,  // "Einstellungen"
-  kOptFrame1 = 101,  // "Ablage der Textbausteine"
-  kOptFrame2 = 102,  // "Aktivierung des PopUp-Menüs"
-  kOptAutoStartChk = 110,
-  kOptPumModeChk = 111,
-  kOptPathTB = 112,
-  kOptLayer = 113,   // panel of PumActOpt
-  kOptLayer2 = 114,  // panel of PumActBorderByClickOpt
-  kOptRedCircle = 115,
-  kOptLabel1 = 116,
-  kOptImage1 = 117,
-  kOptColBtnSample = 118,
-  kOptFrame3 = 103,  // "Tastatur"
-  kOptPickerHotkeyChk = 119,
-  kOptPickerHotkeyLabel = 120,
-  kOptPickerHotkey = 121,
-  kOptPickerTextChk = 122,
-  kOptAbbreviationsChk = 123,
-  kOptFrame4 = 104,  // "Zustellung"
-  kOptPasteFromLabel = 124,
-  kOptPasteFrom = 125,
-  kOptPasteFromUnit = 126,
-  kOptRulesHint = 127,
-  kOptRulesLabel = 128,
-  kOptRules = 129,
-  kOptBuiltInRules = 160,
-  kOptActivationBase = 130,  // PumActOpt 0, 1
-  kOptTriggerBase = 140,     // PumActBorderByClickOpt 0, 1
-  kOptEdgeBase = 150,        // PumActPosOpt 0..3: the edge bars
+  kSettingsGroup = 100,        // "Einstellungen"
+  kStorageGroup = 101,         // "Ablage der Textbausteine"
+  kMenuActivationGroup = 102,  // "Aktivierung des PopUp-Menüs"
+  kKeyboardGroup = 103,        // "Tastatur"
+  kDeliveryGroup = 104,        // "Zustellung"
+  kAutostartCheck = 110,
+  kCascadingCheck = 111,
+  kDataFilePath = 112,
+  kActivationPanel = 113,  // the activation's option buttons (OptionsPanel)
+  kTriggerPanel = 114,     // the edge's trigger option buttons (OptionsPanel)
+  kRedCircle = 115,
+  kPositionLabel = 116,
+  kScreenPicture = 117,
+  kColourSample = 118,
+  kPickerHotkeyCheck = 119,
+  kPickerHotkeyLabel = 120,
+  kPickerHotkey = 121,
+  kPickerTextCheck = 122,
+  kAbbreviationsCheck = 123,
+  kPasteFromLabel = 124,
+  kPasteFrom = 125,
+  kPasteFromUnit = 126,
+  kRulesHint = 127,
+  kRulesLabel = 128,
+  kRules = 129,
+  kBuiltInRules = 160,
+  kActivationBase = 130,  // icon only, icon and screen edge
+  kTriggerBase = 140,     // the mouse over the edge, a click on it
+  kEdgeBase = 150,        // the edge bars: top, bottom, left, right
 };
 
 class OptionsForm final : public OptionsView, public WindowFrame {
@@ -107,7 +107,6 @@ class OptionsForm final : public OptionsView, public WindowFrame {
   bool OnDpiChanged(const RECT& suggested) override;
   std::optional<LRESULT> OnMessage(UINT message, WPARAM wparam, LPARAM lparam) override;
   bool MakeWindow();
-  void Draw(const DRAWITEMSTRUCT& item);
   int Px(int twips) const { return TwipsToPixels(twips, dpi()); }
   HWND Control(int id) const;
   // Checks the option button `index` of the `count` ones from `first_id` and clears the others.

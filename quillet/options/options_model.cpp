@@ -18,7 +18,7 @@ void OptionsModel::LoadSettings(const PopupSettings& p) {
   view_.SelectTrigger(p.by_click);
   view_.SelectActivation(p.via_border);
   // Every load, not only a changed one: the controls follow the file that is now loaded.
-  ShowHidePumActBorderStuff(p.via_border);
+  ShowActivationControls(p.via_border);
   view_.SelectEdge(p.pos);
   SetEdgeStripColour(p.colour);
   view_.SetCascading(p.mode != 0);
@@ -38,7 +38,7 @@ void OptionsModel::OnActivationOption(int index) {
   PopupSettings& p = s_.core.popup_settings();
   if (index == p.via_border) return;
   p.via_border = index;
-  ShowHidePumActBorderStuff(index);
+  ShowActivationControls(index);
 }
 
 void OptionsModel::OnTriggerOption(int index) {
@@ -161,11 +161,11 @@ bool OptionsModel::StoreDelivery() {
       .ok();
 }
 
-void OptionsModel::ShowHidePumActBorderStuff(int v) {
+void OptionsModel::ShowActivationControls(int via_border) {
   BorderControls state;
-  state.edge_controls_visible = v != 0;
-  state.red_circle_visible = v == 0;
-  state.trigger_enabled = v != 0;
+  state.edge_controls_visible = via_border != 0;
+  state.red_circle_visible = via_border == 0;
+  state.trigger_enabled = via_border != 0;
   view_.ApplyBorderControls(state);
 }
 

@@ -27,12 +27,14 @@ struct BorderControls {
 class OptionsView {
  public:
   virtual ~OptionsView() = default;
-  virtual void SetPathText(const std::string& path) = 0;  // PathTB
-  virtual void SelectActivation(int index) = 0;           // PumActOpt
-  virtual void SelectTrigger(int index) = 0;              // PumActBorderByClickOpt
-  virtual void SelectEdge(int index) = 0;                 // PumActPosOpt
-  virtual void SetCascading(bool on) = 0;                 // PUMModeChk
-  virtual void SetAutostart(bool on) = 0;                 // AutoStartChk
+  virtual void SetPathText(const std::string& path) = 0;  // the data file's path
+  // The menu opens by the icon only (0) or by the screen's edge too (1).
+  virtual void SelectActivation(int index) = 0;
+  // The edge opens it when the mouse moves over it (0) or when it is clicked (1).
+  virtual void SelectTrigger(int index) = 0;
+  virtual void SelectEdge(int index) = 0;  // top, bottom, left, right
+  virtual void SetCascading(bool on) = 0;  // the menu cascades
+  virtual void SetAutostart(bool on) = 0;  // the program starts with Windows
   // The edge bars and the colour sample take the colour (a data-file colour value).
   virtual void SetSampleColour(std::int32_t colour) = 0;
   virtual void ApplyBorderControls(const BorderControls& state) = 0;
@@ -110,8 +112,9 @@ class OptionsModel {
   // Close box, system menu, Escape: the window goes, the choices stay in memory unsaved.
   void OnClose() { view_.Hide(); }
 
-  // 0: icon only; otherwise the strip's controls show too.
-  void ShowHidePumActBorderStuff(int v);
+  // The controls of the menu's activation for `via_border`: 0, the icon only; otherwise the
+  // strip's controls show too.
+  void ShowActivationControls(int via_border);
   // The strip, the edge bars and the sample take the colour at once.
   void SetEdgeStripColour(std::int32_t colour);
 

@@ -114,7 +114,7 @@ TEST_F(QuilletOptionsTest, IconOnlyHidesTheStripControlsAndWithOkTheStrip) {
   ASSERT_NE(options, nullptr) << "no Options dialog";
   HWND bar = FindControl(options, "Links");
   HWND colour = GetDlgItem(options, CommandId(QuilletCommand::kOptColour));
-  HWND circle = GetDlgItem(options, kOptRedCircle);
+  HWND circle = GetDlgItem(options, kRedCircle);
   HWND hover = FindControl(options, "&Maus über Desktop-Rand");
   ASSERT_TRUE(bar && colour && circle && hover);
   EXPECT_TRUE(IsWindowVisible(bar));
@@ -145,9 +145,9 @@ TEST_F(QuilletOptionsTest, TheCascadingBoxChangesTheNextMenuBeforeOk) {
   Start();
   HWND options = OpenOptions();
   ASSERT_NE(options, nullptr) << "no Options dialog";
-  Click(options, kOptPumModeChk);
+  Click(options, kCascadingCheck);
   ASSERT_TRUE(WaitUntil([&] {
-    return SendMessageW(GetDlgItem(options, kOptPumModeChk), BM_GETCHECK, 0, 0) == BST_CHECKED;
+    return SendMessageW(GetDlgItem(options, kCascadingCheck), BM_GETCHECK, 0, 0) == BST_CHECKED;
   }));
 
   // The first items are now the groups "&A" and "&B", which open submenus; flat, the same

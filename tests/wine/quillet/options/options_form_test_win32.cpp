@@ -53,12 +53,12 @@ TEST(OptionsFormTest, MadeWhenFirstShownItShowsWhatWasSetBefore) {
     }
     return c;
   };
-  EXPECT_EQ(test::ControlText(item(deferred, kOptPathTB)), "C:\\Daten\\Quillet.ini");
+  EXPECT_EQ(test::ControlText(item(deferred, kDataFilePath)), "C:\\Daten\\Quillet.ini");
   const int ids[] = {
-      kOptActivationBase,  kOptActivationBase + 1, kOptTriggerBase,
-      kOptTriggerBase + 1, kOptPumModeChk,         kOptAutoStartChk,
-      kOptEdgeBase,        kOptEdgeBase + 2,       CommandId(QuilletCommand::kOptColour),
-      kOptColBtnSample,    kOptRedCircle};
+      kActivationBase,  kActivationBase + 1, kTriggerBase,
+      kTriggerBase + 1, kCascadingCheck,         kAutostartCheck,
+      kEdgeBase,        kEdgeBase + 2,       CommandId(QuilletCommand::kOptColour),
+      kColourSample,    kRedCircle};
   for (int id : ids) {
     SCOPED_TRACE(id);
     HWND a = item(at_once, id), d = item(deferred, id);
@@ -70,14 +70,14 @@ TEST(OptionsFormTest, MadeWhenFirstShownItShowsWhatWasSetBefore) {
     EXPECT_EQ(GetWindowLongPtrW(d, GWL_STYLE) & WS_TABSTOP,
               GetWindowLongPtrW(a, GWL_STYLE) & WS_TABSTOP);
   }
-  EXPECT_EQ(SendMessageW(item(deferred, kOptActivationBase + 1), BM_GETCHECK, 0, 0),
+  EXPECT_EQ(SendMessageW(item(deferred, kActivationBase + 1), BM_GETCHECK, 0, 0),
             BST_CHECKED);
-  EXPECT_EQ(SendMessageW(item(deferred, kOptPumModeChk), BM_GETCHECK, 0, 0), BST_UNCHECKED);
-  EXPECT_TRUE(IsWindowVisible(item(deferred, kOptEdgeBase + 2)));
-  EXPECT_FALSE(IsWindowVisible(item(deferred, kOptRedCircle)));
+  EXPECT_EQ(SendMessageW(item(deferred, kCascadingCheck), BM_GETCHECK, 0, 0), BST_UNCHECKED);
+  EXPECT_TRUE(IsWindowVisible(item(deferred, kEdgeBase + 2)));
+  EXPECT_FALSE(IsWindowVisible(item(deferred, kRedCircle)));
   EXPECT_EQ(deferred.PasteFromText(), "250");
   EXPECT_EQ(deferred.RulesText(), "mstsc.exe;Tippen\r\nputty.exe;Einfügen");
-  EXPECT_EQ(test::ControlText(item(deferred, kOptBuiltInRules)), "Danach gelten ...");
+  EXPECT_EQ(test::ControlText(item(deferred, kBuiltInRules)), "Danach gelten ...");
 
   // Unloaded before it was ever shown, it is not made any more.
   OptionsForm never;
@@ -124,16 +124,16 @@ TEST(OptionsFormTest, TheDeliveryFitsAtEveryDpiAndABadLineIsSelected) {
       EXPECT_LE(need.bottom, r.bottom - r.top) << "control " << id;
     }
   }
-  for (int field : {kOptPasteFrom, kOptRules}) {
+  for (int field : {kPasteFrom, kRules}) {
     HWND label = GetWindow(GetDlgItem(dialog, field), GW_HWNDPREV);
-    EXPECT_EQ(GetDlgCtrlID(label), field == kOptRules ? kOptRulesLabel : kOptPasteFromLabel);
+    EXPECT_EQ(GetDlgCtrlID(label), field == kRules ? kRulesLabel : kPasteFromLabel);
   }
   // Only digits go into the threshold.
-  EXPECT_TRUE(GetWindowLongW(GetDlgItem(dialog, kOptPasteFrom), GWL_STYLE) & ES_NUMBER);
+  EXPECT_TRUE(GetWindowLongW(GetDlgItem(dialog, kPasteFrom), GWL_STYLE) & ES_NUMBER);
   form.FocusRuleLine(2);
-  EXPECT_EQ(GetFocus(), GetDlgItem(dialog, kOptRules));
+  EXPECT_EQ(GetFocus(), GetDlgItem(dialog, kRules));
   DWORD start = 0, end = 0;
-  SendDlgItemMessageW(dialog, kOptRules, EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+  SendDlgItemMessageW(dialog, kRules, EM_GETSEL, reinterpret_cast<WPARAM>(&start),
                       reinterpret_cast<LPARAM>(&end));
   EXPECT_EQ(start, 10u);
   EXPECT_EQ(end, 18u);
