@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "quillet/commands.h"
 #include "quillet/main/glyph_editor_win32.h"
@@ -24,17 +25,17 @@ inline constexpr const wchar_t* kShowMainWindowMessage = L"Ferrandel.Quillet.Sho
 
 // Control ids. The buttons and menu items have their QuilletCommand as their id.
 enum MainFormId : int {
-  kIdListFrame = 100,
+  kIdEntriesGroup = 100,  // "Textbausteine"
   kIdList = 101,
-  kIdTextFrame = 102,
+  kIdEditingGroup = 102,  // "Bearbeitung"
   kIdEditor = 103,
-  kIdControlFrame = 104,
+  kIdCommandsGroup = 104,  // "Steuerung"
   kIdKeyRecordChk = 110,
   kIdDosBoxChk = 111,
   kIdCryptChk = 112,
-  kIdLabel1 = 113,
-  kIdOptLastWindow = 114,  // target option 0
-  kIdOptTitle = 115,       // target option 1
+  kIdSendToLabel = 113,       // "Senden an das"
+  kIdLastWindowOption = 114,  // target option 0
+  kIdTitleOption = 115,       // target option 1
   kIdTitleBox = 116,
   kIdMenuLine = 117,
   kIdAbbreviationLabel = 118,
@@ -132,6 +133,10 @@ class MainForm final : public MainView, public WindowFrame {
   Focus FocusedControl() override;
 
  private:
+  std::vector<ControlRow> Table() const override;
+  SIZE ClientTwips() const override;
+  SIZE Grown() const override;
+  void AfterLayout(bool created) override;
   bool OnCommand(int id, int code) override;
   void OnTimer(UINT_PTR id) override;
   bool OnClose() override;
@@ -141,6 +146,10 @@ class MainForm final : public MainView, public WindowFrame {
   void OnTrayIcon(unsigned id, TrayEvent event) override;
   void OnTaskbarCreated() override;
   std::optional<LRESULT> OnMessage(UINT message, WPARAM wparam, LPARAM lparam) override;
+  // The controls placed for the window's size now; one smaller than at start-up is set back.
+  void Relayout();
+  double TwipsOf(int pixels) const;
+  int Pixels(double twips) const;
   // The cipher box's own messages.
   static LRESULT CALLBACK CryptBoxProc(HWND box, UINT message, WPARAM wparam, LPARAM lparam,
                                        UINT_PTR id, DWORD_PTR data);

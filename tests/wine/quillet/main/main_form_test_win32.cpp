@@ -83,7 +83,7 @@ TEST_F(MainFormTest, TheListSortsItsNamesAndCarriesTheEntryNumbers) {
   EXPECT_EQ(form.ListAdd("Gamma"), 2);
   EXPECT_EQ(SendMessageW(list, LB_GETCURSEL, 0, 0), 0);
   EXPECT_EQ(test::ControlText(Item(kIdTitleBox)), "Editor");
-  EXPECT_EQ(IsDlgButtonChecked(form.hwnd(), kIdOptTitle), BST_CHECKED);
+  EXPECT_EQ(IsDlgButtonChecked(form.hwnd(), kIdTitleOption), BST_CHECKED);
 }
 
 TEST_F(MainFormTest, AWholeListLandsInTheOrderTheControlSortsIn) {
@@ -207,7 +207,7 @@ TEST_F(MainFormTest, ANewSnippetKeepsTheEditorsFocusTabOrderAndLook) {
   EXPECT_EQ(GetNextDlgTabItem(form.hwnd(), Item(CommandId(QuilletCommand::kDeleteEntry)), FALSE),
             Editor());
   EXPECT_EQ(GetNextDlgTabItem(form.hwnd(), Editor(), FALSE), Item(kIdAbbreviation));
-  EXPECT_EQ(GetNextDlgTabItem(form.hwnd(), Item(kIdAtOnceChk), FALSE), Item(kIdOptLastWindow));
+  EXPECT_EQ(GetNextDlgTabItem(form.hwnd(), Item(kIdAtOnceChk), FALSE), Item(kIdLastWindowOption));
   EXPECT_EQ(SendMessageW(Editor(), EM_GETLIMITTEXT, 0, 0), 0x7FFFFFFE);
 }
 
@@ -356,10 +356,10 @@ TEST_F(MainFormTest, TheDeliveryBoxStoresTheChoiceAndKeepsItsPlaceAtEveryDpi) {
     SendMessageW(form.hwnd(), WM_DPICHANGED, MAKEWPARAM(scaled, scaled),
                  reinterpret_cast<LPARAM>(&r));
     // A closed combo box's window is as high as its edit part.
-    const RECT mine = test::ControlRect(box), frame = test::ControlRect(Item(kIdTextFrame));
+    const RECT mine = test::ControlRect(box), frame = test::ControlRect(Item(kIdEditingGroup));
     EXPECT_LE(mine.bottom, frame.bottom);
     for (int other : {static_cast<int>(kIdTitleBox), static_cast<int>(kIdDosBoxChk),
-                      static_cast<int>(kIdOptTitle), static_cast<int>(kIdDeliveryLabel),
+                      static_cast<int>(kIdTitleOption), static_cast<int>(kIdDeliveryLabel),
                       static_cast<int>(kIdEditor)}) {
       const RECT them = test::ControlRect(Item(other));
       RECT both{};

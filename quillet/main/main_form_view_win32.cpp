@@ -1,0 +1,240 @@
+// Quillet's main window as the model's view: the list, the title box, the editor, the send
+// options and the controls' states.
+#include <algorithm>
+
+#include "platform/utf16_win32.h"
+#include "quillet/main/list_controls_win32.h"
+#include "quillet/main/main_form_state_win32.h"
+#include "quillet/main/main_form_win32.h"
+#include "ui/window_layout_win32.h"
+
+namespace qm {
+namespace {
+
+std::wstring ControlTextW(HWND control) {
+  const int length = GetWindowTextLengthW(control);
+  std::wstring text(static_cast<std::size_t>(std::max(length, 0)) + 1, L'\0');
+  text.resize(static_cast<std::size_t>(GetWindowTextW(control, text.data(), length + 1)));
+  return text;
+}
+
+}  // namespace
+
+void MainForm::ListClear() {
+  SendMessageW(impl_->Item(kIdList), LB_RESETCONTENT, 0, 0);
+}
+
+int MainForm::ListAdd(const std::string& name) {
+  return static_cast<int>(SendMessageW(impl_->Item(kIdList), LB_ADDSTRING, 0,
+                                       reinterpret_cast<LPARAM>(Utf8ToWide(name).c_str())));
+}
+
+void MainForm::ListAddAll(const std::vector<std::pair<std::string, int>>& items) {
+  ListBoxAddAll(impl_->Item(kIdList), items);
+}
+
+void MainForm::ListSetData(int pos, int number) {
+  SendMessageW(impl_->Item(kIdList), LB_SETITEMDATA, static_cast<WPARAM>(pos), number);
+}
+
+int MainForm::ListData(int pos) {
+  return static_cast<int>(
+      SendMessageW(impl_->Item(kIdList), LB_GETITEMDATA, static_cast<WPARAM>(pos), 0));
+}
+
+std::string MainForm::ListText(int pos) {
+  return ListBoxText(impl_->Item(kIdList), pos);
+}
+
+int MainForm::ListCount() {
+  return static_cast<int>(SendMessageW(impl_->Item(kIdList), LB_GETCOUNT, 0, 0));
+}
+
+void MainForm::ListRemove(int pos) {
+  SendMessageW(impl_->Item(kIdList), LB_DELETESTRING, static_cast<WPARAM>(pos), 0);
+}
+
+int MainForm::ListSelection() {
+  return static_cast<int>(SendMessageW(impl_->Item(kIdList), LB_GETCURSEL, 0, 0));
+}
+
+void MainForm::ListSelect(int pos) {
+  SendMessageW(impl_->Item(kIdList), LB_SETCURSEL, static_cast<WPARAM>(pos), 0);
+}
+
+void MainForm::TitleListAdd(const std::string& title) {
+  SendMessageW(impl_->Item(kIdTitleBox), CB_ADDSTRING, 0,
+               reinterpret_cast<LPARAM>(Utf8ToWide(title).c_str()));
+}
+
+void MainForm::TitleListAddAll(const std::vector<std::string>& titles) {
+  ComboBoxAddMissing(impl_->Item(kIdTitleBox), titles);
+}
+
+bool MainForm::TitleListHas(const std::string& title) {
+  return ComboBoxHasExact(impl_->Item(kIdTitleBox), title);
+}
+
+std::string MainForm::TitleText() {
+  return WideToUtf8(ControlTextW(impl_->Item(kIdTitleBox)));
+}
+
+void MainForm::SetTitleText(const std::string& text) {
+  SetWindowTextW(impl_->Item(kIdTitleBox), Utf8ToWide(text).c_str());
+}
+
+void MainForm::FocusTitleBox() {
+  SetFocus(impl_->Item(kIdTitleBox));
+}
+
+std::string MainForm::EditorText() {
+  return impl_->editor_control.Text();
+}
+
+void MainForm::ShowGlyphText(const std::string& glyph_text) {
+  impl_->editor_control.ShowGlyphText(glyph_text);
+}
+
+void MainForm::ClearEditor() {
+  impl_->editor_control.Clear();
+}
+
+std::size_t MainForm::EditorCaret() {
+  return impl_->editor_control.Caret();
+}
+
+std::size_t MainForm::EditorSelectionLength() {
+  return impl_->editor_control.SelectionLength();
+}
+
+std::string MainForm::EditorSelectedText() {
+  return impl_->editor_control.SelectedText();
+}
+
+void MainForm::EditorReplaceSelection(const std::string& text) {
+  impl_->editor_control.ReplaceSelection(text);
+}
+
+void MainForm::EditorSelect(std::size_t start, std::size_t length) {
+  impl_->editor_control.Select(start, length);
+}
+
+void MainForm::FocusEditor() {
+  SetFocus(impl_->editor_control.Ensure());
+}
+
+bool MainForm::CryptChecked() {
+  return IsDlgButtonChecked(impl_->window, kIdCryptChk) == BST_CHECKED;
+}
+
+void MainForm::SetCryptChecked(bool on) {
+  CheckDlgButton(impl_->window, kIdCryptChk, on ? BST_CHECKED : BST_UNCHECKED);
+}
+
+bool MainForm::DosBoxChecked() {
+  return IsDlgButtonChecked(impl_->window, kIdDosBoxChk) == BST_CHECKED;
+}
+
+void MainForm::SetDosBoxChecked(bool on) {
+  CheckDlgButton(impl_->window, kIdDosBoxChk, on ? BST_CHECKED : BST_UNCHECKED);
+}
+
+int MainForm::DeliveryChoice() {
+  const LRESULT index = SendMessageW(impl_->Item(kIdDelivery), CB_GETCURSEL, 0, 0);
+  return index == CB_ERR ? 0 : static_cast<int>(index);
+}
+
+void MainForm::SetDeliveryChoice(int index) {
+  SendMessageW(impl_->Item(kIdDelivery), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+}
+
+int MainForm::DestinationType() {
+  return IsDlgButtonChecked(impl_->window, kIdTitleOption) == BST_CHECKED ? 1 : 0;
+}
+
+void MainForm::SetDestinationType(int index) {
+  CheckRadioButton(impl_->window, kIdLastWindowOption, kIdTitleOption,
+                   index == 1 ? kIdTitleOption : kIdLastWindowOption);
+}
+
+std::string MainForm::AbbreviationText() {
+  return WideToUtf8(ControlTextW(impl_->Item(kIdAbbreviation)));
+}
+
+void MainForm::SetAbbreviationText(const std::string& text) {
+  SetWindowTextW(impl_->Item(kIdAbbreviation), Utf8ToWide(text).c_str());
+}
+
+bool MainForm::AtOnceChecked() {
+  return IsDlgButtonChecked(impl_->window, kIdAtOnceChk) == BST_CHECKED;
+}
+
+void MainForm::SetAtOnceChecked(bool on) {
+  CheckDlgButton(impl_->window, kIdAtOnceChk, on ? BST_CHECKED : BST_UNCHECKED);
+}
+
+void MainForm::SetConflictText(const std::string& text) {
+  SetWindowTextW(impl_->Item(kIdConflicts), Utf8ToWide(text).c_str());
+}
+
+void MainForm::FocusAbbreviation() {
+  // Left for another program, the field gets the focus when the window is active again.
+  HWND field = impl_->Item(kIdAbbreviation);
+  impl_->last_focus = field;
+  if (GetActiveWindow() == impl_->window) SetFocus(field);
+}
+
+void MainForm::ApplyControlStates(const ControlStates& s) {
+  Impl& m = *impl_;
+  auto menu_item = [&](QuilletCommand command, bool on) {
+    EnableMenuItem(m.menu, static_cast<UINT>(CommandId(command)),
+                   MF_BYCOMMAND | (on ? MF_ENABLED : MF_GRAYED));
+  };
+  menu_item(QuilletCommand::kEditCut, s.cut_copy_delete);
+  menu_item(QuilletCommand::kEditCopy, s.cut_copy_delete);
+  menu_item(QuilletCommand::kEditPaste, s.paste);
+  menu_item(QuilletCommand::kEditDelete, s.cut_copy_delete);
+  menu_item(QuilletCommand::kEditFind, s.find);
+  menu_item(QuilletCommand::kEditFindNext, s.find_next);
+  menu_item(QuilletCommand::kMenuRenameEntry, s.entry_controls);
+  menu_item(QuilletCommand::kMenuDeleteEntry, s.entry_controls);
+  menu_item(QuilletCommand::kMenuExportEntry, s.entry_controls);
+  for (int id :
+       {static_cast<int>(kIdLastWindowOption), static_cast<int>(kIdTitleOption),
+        static_cast<int>(kIdSendToLabel), static_cast<int>(kIdList),
+        CommandId(QuilletCommand::kDeleteEntry), CommandId(QuilletCommand::kRenameEntry),
+        static_cast<int>(kIdEditor), static_cast<int>(kIdCryptChk), static_cast<int>(kIdDosBoxChk),
+        static_cast<int>(kIdAbbreviationLabel), static_cast<int>(kIdAbbreviation),
+        static_cast<int>(kIdAtOnceChk), static_cast<int>(kIdConflicts),
+        static_cast<int>(kIdDeliveryLabel), static_cast<int>(kIdDelivery)}) {
+    HWND control = m.Item(id);
+    if (!control) {
+      if (id == kIdEditor) m.editor_control.SetPendingEnabled(s.entry_controls);  // not made yet
+      continue;
+    }
+    // Disabling the control with the focus would leave the keyboard nowhere.
+    if (!s.entry_controls && GetFocus() == control) {
+      SetFocus(m.Item(CommandId(QuilletCommand::kNewEntry)));
+    }
+    EnableWindow(control, s.entry_controls);
+  }
+  EnableWindow(m.Item(kIdTitleBox), s.title_box);
+  if (m.window_colour != s.window_colour) {
+    m.window_colour = s.window_colour;
+    InvalidateRect(m.Item(kIdList), nullptr, TRUE);
+  }
+  m.editor_control.SetWindowColour(s.window_colour);
+}
+
+MainView::Focus MainForm::FocusedControl() {
+  Impl& m = *impl_;
+  HWND focus = GetFocus();
+  if (!focus) return Focus::kOther;
+  if (m.editor() && focus == m.editor()) return Focus::kEditor;
+  if (focus == m.Item(kIdCryptChk)) return Focus::kCryptBox;
+  HWND box = m.Item(kIdTitleBox);
+  if (focus == box || GetParent(focus) == box) return Focus::kTitleBox;
+  return Focus::kOther;
+}
+
+}  // namespace qm
