@@ -9,6 +9,7 @@
 
 #include "platform/ui_services_win32.h"
 #include "platform/utf16_win32.h"
+#include "tests/wine/support/temp_folder_win32.h"
 
 namespace qm {
 namespace {
