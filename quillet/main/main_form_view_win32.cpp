@@ -124,19 +124,19 @@ void MainForm::FocusEditor() {
 }
 
 bool MainForm::CryptChecked() {
-  return IsDlgButtonChecked(impl_->window, kIdCryptChk) == BST_CHECKED;
+  return IsDlgButtonChecked(impl_->window, kIdCipherCheck) == BST_CHECKED;
 }
 
 void MainForm::SetCryptChecked(bool on) {
-  CheckDlgButton(impl_->window, kIdCryptChk, on ? BST_CHECKED : BST_UNCHECKED);
+  CheckDlgButton(impl_->window, kIdCipherCheck, on ? BST_CHECKED : BST_UNCHECKED);
 }
 
 bool MainForm::DosBoxChecked() {
-  return IsDlgButtonChecked(impl_->window, kIdDosBoxChk) == BST_CHECKED;
+  return IsDlgButtonChecked(impl_->window, kIdDosBoxCheck) == BST_CHECKED;
 }
 
 void MainForm::SetDosBoxChecked(bool on) {
-  CheckDlgButton(impl_->window, kIdDosBoxChk, on ? BST_CHECKED : BST_UNCHECKED);
+  CheckDlgButton(impl_->window, kIdDosBoxCheck, on ? BST_CHECKED : BST_UNCHECKED);
 }
 
 int MainForm::DeliveryChoice() {
@@ -166,11 +166,11 @@ void MainForm::SetAbbreviationText(const std::string& text) {
 }
 
 bool MainForm::AtOnceChecked() {
-  return IsDlgButtonChecked(impl_->window, kIdAtOnceChk) == BST_CHECKED;
+  return IsDlgButtonChecked(impl_->window, kIdAtOnceCheck) == BST_CHECKED;
 }
 
 void MainForm::SetAtOnceChecked(bool on) {
-  CheckDlgButton(impl_->window, kIdAtOnceChk, on ? BST_CHECKED : BST_UNCHECKED);
+  CheckDlgButton(impl_->window, kIdAtOnceCheck, on ? BST_CHECKED : BST_UNCHECKED);
 }
 
 void MainForm::SetConflictText(const std::string& text) {
@@ -199,14 +199,14 @@ void MainForm::ApplyControlStates(const ControlStates& s) {
   menu_item(QuilletCommand::kMenuRenameEntry, s.entry_controls);
   menu_item(QuilletCommand::kMenuDeleteEntry, s.entry_controls);
   menu_item(QuilletCommand::kMenuExportEntry, s.entry_controls);
-  for (int id :
-       {static_cast<int>(kIdLastWindowOption), static_cast<int>(kIdTitleOption),
-        static_cast<int>(kIdSendToLabel), static_cast<int>(kIdList),
-        CommandId(QuilletCommand::kDeleteEntry), CommandId(QuilletCommand::kRenameEntry),
-        static_cast<int>(kIdEditor), static_cast<int>(kIdCryptChk), static_cast<int>(kIdDosBoxChk),
-        static_cast<int>(kIdAbbreviationLabel), static_cast<int>(kIdAbbreviation),
-        static_cast<int>(kIdAtOnceChk), static_cast<int>(kIdConflicts),
-        static_cast<int>(kIdDeliveryLabel), static_cast<int>(kIdDelivery)}) {
+  for (int id : {static_cast<int>(kIdLastWindowOption), static_cast<int>(kIdTitleOption),
+                 static_cast<int>(kIdSendToLabel), static_cast<int>(kIdList),
+                 CommandId(QuilletCommand::kDeleteEntry), CommandId(QuilletCommand::kRenameEntry),
+                 static_cast<int>(kIdEditor), static_cast<int>(kIdCipherCheck),
+                 static_cast<int>(kIdDosBoxCheck), static_cast<int>(kIdAbbreviationLabel),
+                 static_cast<int>(kIdAbbreviation), static_cast<int>(kIdAtOnceCheck),
+                 static_cast<int>(kIdConflicts), static_cast<int>(kIdDeliveryLabel),
+                 static_cast<int>(kIdDelivery)}) {
     HWND control = m.Item(id);
     if (!control) {
       if (id == kIdEditor) m.editor_control.SetPendingEnabled(s.entry_controls);  // not made yet
@@ -231,7 +231,7 @@ MainView::Focus MainForm::FocusedControl() {
   HWND focus = GetFocus();
   if (!focus) return Focus::kOther;
   if (m.editor() && focus == m.editor()) return Focus::kEditor;
-  if (focus == m.Item(kIdCryptChk)) return Focus::kCryptBox;
+  if (focus == m.Item(kIdCipherCheck)) return Focus::kCryptBox;
   HWND box = m.Item(kIdTitleBox);
   if (focus == box || GetParent(focus) == box) return Focus::kTitleBox;
   return Focus::kOther;

@@ -94,7 +94,7 @@ bool MainForm::Create(HICON icon, HICON small_icon, EditorCreation editor) {
   m.window = hwnd();
   tray_.SetWindow(m.window);
   // Key recording is always on; its switch stays hidden.
-  ShowWindow(m.Item(kIdKeyRecordChk), SW_HIDE);
+  ShowWindow(m.Item(kIdKeyRecordCheck), SW_HIDE);
 
   // Made where the editor's row in the control table puts it at that time.
   auto editor_rect = [this] {
@@ -106,7 +106,7 @@ bool MainForm::Create(HICON icon, HICON small_icon, EditorCreation editor) {
   m.editor_control.Create({impl_->window, m.instance, kIdEditor, kIdEditingGroup, editor_rect},
                           font(), editor);
   m.editor_control.SetContextMenu(GetSubMenu(m.menu, 1));
-  SetWindowSubclass(m.Item(kIdCryptChk), CryptBoxProc, 0, reinterpret_cast<DWORD_PTR>(this));
+  SetWindowSubclass(m.Item(kIdCipherCheck), CryptBoxProc, 0, reinterpret_cast<DWORD_PTR>(this));
   CheckRadioButton(impl_->window, kIdLastWindowOption, kIdTitleOption, kIdLastWindowOption);
   for (const char* caption : kDeliveryChoiceCaptions) {
     SendMessageW(m.Item(kIdDelivery), CB_ADDSTRING, 0,
@@ -237,7 +237,7 @@ bool MainForm::OnCommand(int id, int code) {
     case kIdList:
       if (code == LBN_SELCHANGE) m.model->OnListClick();
       break;
-    case kIdDosBoxChk:
+    case kIdDosBoxCheck:
       if (code == BN_CLICKED) m.model->OnDosBoxClick();
       break;
     case kIdDelivery:
@@ -250,7 +250,7 @@ bool MainForm::OnCommand(int id, int code) {
     case kIdAbbreviation:
       if (code == EN_KILLFOCUS) m.model->OnAbbreviationLostFocus();
       break;
-    case kIdAtOnceChk:
+    case kIdAtOnceCheck:
       if (code == BN_CLICKED) m.model->OnAtOnceClick();
       break;
     case kIdTitleBox:

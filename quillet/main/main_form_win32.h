@@ -30,9 +30,9 @@ enum MainFormId : int {
   kIdEditingGroup = 102,  // "Bearbeitung"
   kIdEditor = 103,
   kIdCommandsGroup = 104,  // "Steuerung"
-  kIdKeyRecordChk = 110,
-  kIdDosBoxChk = 111,
-  kIdCryptChk = 112,
+  kIdKeyRecordCheck = 110,
+  kIdDosBoxCheck = 111,
+  kIdCipherCheck = 112,
   kIdSendToLabel = 113,       // "Senden an das"
   kIdLastWindowOption = 114,  // target option 0
   kIdTitleOption = 115,       // target option 1
@@ -40,7 +40,7 @@ enum MainFormId : int {
   kIdMenuLine = 117,
   kIdAbbreviationLabel = 118,
   kIdAbbreviation = 119,
-  kIdAtOnceChk = 120,
+  kIdAtOnceCheck = 120,
   kIdConflicts = 121,
   kIdDeliveryLabel = 122,
   kIdDelivery = 123,

@@ -207,7 +207,7 @@ TEST_F(MainFormTest, ANewSnippetKeepsTheEditorsFocusTabOrderAndLook) {
   EXPECT_EQ(GetNextDlgTabItem(form.hwnd(), Item(CommandId(QuilletCommand::kDeleteEntry)), FALSE),
             Editor());
   EXPECT_EQ(GetNextDlgTabItem(form.hwnd(), Editor(), FALSE), Item(kIdAbbreviation));
-  EXPECT_EQ(GetNextDlgTabItem(form.hwnd(), Item(kIdAtOnceChk), FALSE), Item(kIdLastWindowOption));
+  EXPECT_EQ(GetNextDlgTabItem(form.hwnd(), Item(kIdAtOnceCheck), FALSE), Item(kIdLastWindowOption));
   EXPECT_EQ(SendMessageW(Editor(), EM_GETLIMITTEXT, 0, 0), 0x7FFFFFFE);
 }
 
@@ -318,7 +318,7 @@ TEST_F(MainFormTest, TheAbbreviationFieldStoresWhenLeftAndRefusesWhatCannotBeTyp
   form.ListSelect(1);  // "Gruß"
   model->OnListClick();
   type(L"mfg");
-  SendMessageW(Item(kIdAtOnceChk), BM_CLICK, 0, 0);  // takes the focus, then ticks
+  SendMessageW(Item(kIdAtOnceCheck), BM_CLICK, 0, 0);  // takes the focus, then ticks
   EXPECT_EQ(ini.ReadIniValue("Kuerzel", "1", "", data_file) +
                 ini.ReadIniValue("KuerzelSofort", "1", "", data_file),
             "mfg1");
@@ -358,7 +358,7 @@ TEST_F(MainFormTest, TheDeliveryBoxStoresTheChoiceAndKeepsItsPlaceAtEveryDpi) {
     // A closed combo box's window is as high as its edit part.
     const RECT mine = test::ControlRect(box), frame = test::ControlRect(Item(kIdEditingGroup));
     EXPECT_LE(mine.bottom, frame.bottom);
-    for (int other : {static_cast<int>(kIdTitleBox), static_cast<int>(kIdDosBoxChk),
+    for (int other : {static_cast<int>(kIdTitleBox), static_cast<int>(kIdDosBoxCheck),
                       static_cast<int>(kIdTitleOption), static_cast<int>(kIdDeliveryLabel),
                       static_cast<int>(kIdEditor)}) {
       const RECT them = test::ControlRect(Item(other));
