@@ -96,7 +96,7 @@ void MainModel::OnListClick() {
   const Busy busy(*this);
   // The abbreviation being typed goes first, as leaving its field would store it. One that
   // cannot be stored keeps its entry and the field as it is; told before, the user may drop it.
-  if (const bool told = AbbreviationTold(); !WriteCurrAbbreviation()) {
+  if (const bool told = AbbreviationTold(); !WriteAbbreviationField()) {
     if (!told ||
         Ask("Das geänderte Kürzel dieses Eintrags ist nicht gespeichert.\r\n\r\n"
             "Möchten Sie die Änderung verwerfen und zum gewählten Eintrag wechseln?",
@@ -112,7 +112,7 @@ void MainModel::OnListClick() {
   if (HoldsUnstoredText()) {
     // What the user was told before is tried once more without telling again.
     const bool told = AlreadyTold();
-    WriteCurrTextData();
+    WriteEditorText();
     if (HoldsUnstoredText() && !told) {
       // Just told why: the entry stays, with the text in the editor.
       view_.ListSelect(current_index_);
@@ -157,7 +157,7 @@ bool MainModel::TextStoreFailed() {
 
 bool MainModel::RetryUnstoredText() {
   if (busy_ > 0 || !TextStoreFailed()) return false;
-  WriteCurrTextData();  // quiet: the user was told of this very text
+  WriteEditorText();  // quiet: the user was told of this very text
   return TextStoreFailed();
 }
 
@@ -342,8 +342,8 @@ void MainModel::StorePendingEdits(bool last_chance) {
   // program ends: then it would be lost, so the user hears of it once more.
   if (last_chance && TextStoreFailed()) OnEditorUsed();
   // Unchanged text writes nothing, so this is safe wherever the focus is.
-  WriteCurrTextData();
-  WriteCurrAbbreviation(last_chance);
+  WriteEditorText();
+  WriteAbbreviationField(last_chance);
 }
 
 }  // namespace qm

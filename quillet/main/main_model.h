@@ -48,20 +48,20 @@ class MainModel {
 
   // Handlers of the window's events.
   void OnListClick();
-  void OnEditorLostFocus() { WriteCurrTextData(); }
+  void OnEditorLostFocus() { WriteEditorText(); }
   // A key or a click in the editor: the user is back, and may be asked again what they were
   // told about the text (leaving it without that only tries again quietly).
   void OnEditorUsed() { unstored_crypt_ = -1; }
-  void OnCryptLostFocus() { WriteCurrTextData(); }
+  void OnCryptLostFocus() { WriteEditorText(); }
   void OnDosBoxClick();
   // Another delivery chosen for the entry: stored at once ("nach Regeln" as an empty value).
   void OnDeliveryChoice(int index);
   void OnDestinationTypeClick(int index);
   void OnTitleDropDown() { AddTitleIfMissing(); }
   void OnTitleLostFocus();
-  void OnAbbreviationLostFocus() { WriteCurrAbbreviation(true); }
+  void OnAbbreviationLostFocus() { WriteAbbreviationField(true); }
   // Leaving the field for the box has just told what there was to tell.
-  void OnAtOnceClick() { WriteCurrAbbreviation(); }
+  void OnAtOnceClick() { WriteAbbreviationField(); }
   void OnEditCommand(QuilletCommand command);
 
   void NewEntry();
@@ -81,11 +81,11 @@ class MainModel {
   // lock (`EntryStore::UpdateEntry`): moved, the list item takes its new number; gone, the
   // window's fields become a new entry of that name and the user is told once.
   // Saves the editor's text and the cipher flag into the entry being edited.
-  void WriteCurrTextData();
+  void WriteEditorText();
   // Saves the abbreviation field and its box into the entry being edited. False while the
   // field holds what cannot be stored: one that CheckAbbreviation refuses gets its message
   // (unless the user was told of this very text and `tell_again` is false) and the focus.
-  bool WriteCurrAbbreviation(bool tell_again = false);
+  bool WriteAbbreviationField(bool tell_again = false);
   // Writes one field of the entry being edited; false when nothing was stored.
   bool WriteCurrentEntryField(const std::string& section, const std::string& value);
 

@@ -98,7 +98,7 @@ bool MainModel::AbbreviationTold() {
   return unstored_abbreviation_ == TrimBlanks(view_.AbbreviationText());
 }
 
-bool MainModel::WriteCurrAbbreviation(bool tell_again) {
+bool MainModel::WriteAbbreviationField(bool tell_again) {
   const Busy busy(*this);
   if (CurrentEntryNumber() <= 0) return true;
   const std::string typed = view_.AbbreviationText();

@@ -99,7 +99,7 @@ bool MainModel::StoreEntry(int pos, const EntryKey& key, const std::string& new_
   return true;
 }
 
-void MainModel::WriteCurrTextData() {
+void MainModel::WriteEditorText() {
   const Busy busy(*this);
   if (CurrentEntryNumber() <= 0) return;
   const int crypt = view_.CryptChecked() ? 1 : 0;
