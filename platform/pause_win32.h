@@ -9,8 +9,8 @@
 
 namespace qm {
 
-// How a message taken off the queue reaches its window: the program's own way
-// (DispatchThreadMessage, which gives its dialogs their keys), or, where none is given,
+// How a message taken off the queue reaches its window: the program's own way for a wait
+// inside one of its commands (DispatchWaitingMessage), or, where none is given,
 // TranslateMessage and DispatchMessage.
 using MessageDispatch = void (*)(MSG& msg);
 

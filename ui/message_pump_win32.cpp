@@ -6,6 +6,10 @@ namespace qm {
 void DispatchThreadMessage(MSG& msg) {
   HWND active = GetActiveWindow();
   if (active && IsDialogMessageW(active, &msg)) return;
+  DispatchWaitingMessage(msg);
+}
+
+void DispatchWaitingMessage(MSG& msg) {
   TranslateMessage(&msg);
   DispatchMessageW(&msg);
 }

@@ -9,5 +9,9 @@ namespace qm {
 // gets its keys through the dialog manager first: a dialog, a modeless one too, its Tab,
 // Enter and Esc, and a window of controls (WS_EX_CONTROLPARENT) its Tab.
 void DispatchThreadMessage(MSG& msg);
+// The same for a loop that waits inside a command of ours (a send, an import, an encoding):
+// there no window gets dialog keys. The active one may be ours in the middle of the command,
+// and a Return repeating from the key that started it must not press its default button.
+void DispatchWaitingMessage(MSG& msg);
 
 }  // namespace qm

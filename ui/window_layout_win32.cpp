@@ -107,17 +107,22 @@ void CreateControls(HWND parent, const std::vector<ControlRow>& table, int dpi, 
 
 void PlaceControls(HWND parent, const std::vector<ControlRow>& table, int dpi, HFONT font,
                    SIZE grown) {
-  // All at once, so that the window is drawn once with every control in its new place.
+  // All at once, so that the window is drawn once with every control in its new place; where
+  // the system cannot collect the moves, which it then forgets, each control moves alone.
   HDWP moves = BeginDeferWindowPos(static_cast<int>(table.size()));
   for (const ControlRow& c : table) {
     HWND control = GetDlgItem(parent, c.id);
-    if (!control) continue;
+    if (!control || !moves) continue;
     const RECT r = ControlPixels(c, dpi, grown);
-    if (moves) {
-      moves = DeferWindowPos(moves, control, nullptr, r.left, r.top, r.right - r.left,
-                             r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
-    }
-    if (!moves) {
+    moves = DeferWindowPos(moves, control, nullptr, r.left, r.top, r.right - r.left,
+                           r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  const bool moved = moves && EndDeferWindowPos(moves);
+  for (const ControlRow& c : table) {
+    HWND control = GetDlgItem(parent, c.id);
+    if (!control) continue;
+    if (!moved) {
+      const RECT r = ControlPixels(c, dpi, grown);
       SetWindowPos(control, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
                    SWP_NOZORDER | SWP_NOACTIVATE);
     }
@@ -125,7 +130,6 @@ void PlaceControls(HWND parent, const std::vector<ControlRow>& table, int dpi, H
       SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
     }
   }
-  if (moves) EndDeferWindowPos(moves);
 }
 
 SIZE WindowSizeForClient(HWND window, int width_twips, int height_twips, int dpi) {

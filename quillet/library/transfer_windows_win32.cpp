@@ -198,7 +198,7 @@ bool Win32TransferWindows::RunApart(const std::function<void()>& work) {
   bool going_on = true;
   while (going_on && MsgWaitForMultipleObjectsEx(1, &done, INFINITE, QS_ALLINPUT,
                                                  MWMO_INPUTAVAILABLE) == WAIT_OBJECT_0 + 1) {
-    going_on = RunPendingMessages(DispatchThreadMessage);
+    going_on = RunPendingMessages(DispatchWaitingMessage);
   }
   worker.join();
   CloseHandle(done);

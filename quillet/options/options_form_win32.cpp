@@ -61,6 +61,12 @@ bool OptionsForm::MakeWindow() {
                       m.caption, main_)) {
     return false;
   }
+  // Without its panels the dialog would have controls that no one can reach.
+  if (!m.activation_panel || !m.activation_panel->hwnd() || !m.trigger_panel ||
+      !m.trigger_panel->hwnd()) {
+    Destroy();
+    return false;
+  }
   // What the model set while there was no dialog.
   if (m.path) SetPathText(*m.path);
   if (m.activation) SelectActivation(*m.activation);
