@@ -20,6 +20,7 @@
 #include "ui/message_pump_win32.h"
 #include "ui/program_shell_win32.h"
 #include "ui/resource_ids.h"
+#include "ui/startup_trace_win32.h"
 #include "ui/tray_icon_win32.h"
 #include "ui/version_text.h"
 #include "ui/window_frame_win32.h"
@@ -55,6 +56,12 @@ class Mantello final : public ProgressWindow, public WindowFrame {
     PostQuitMessage(0);
   }
   void OnTrayIcon(unsigned id, TrayEvent event) override;
+  void OnTimer(UINT_PTR id) override {
+    if (id != kFirstIdleTimer) return;
+    KillTimer(hwnd(), kFirstIdleTimer);
+    trace_.Mark("first idle");
+    trace_.Finish();
+  }
   void OnTaskbarCreated() override { tray_.AddAgain(); }
   bool CreateForm();
   void ShowHint(const std::string& text, const std::string& id, const std::string& image);
@@ -62,7 +69,11 @@ class Mantello final : public ProgressWindow, public WindowFrame {
   void Encode();
   void Quit();
 
+  // The timer whose message comes when the program first waits for input.
+  static constexpr UINT_PTR kFirstIdleTimer = 1;
+
   HINSTANCE instance_;
+  StartupTrace trace_;  // made first: the process's start is its first step
   ProgramIcons icons_;
   TrayIcons tray_;
   bool tray_ready_ = false;  // the menu and the encoder are there
@@ -87,7 +98,7 @@ class Mantello final : public ProgressWindow, public WindowFrame {
 
 void Mantello::PumpEvents() {
   // A WM_QUIT stays posted for the main loop to see.
-  RunPendingMessages(DispatchThreadMessage);
+  RunPendingMessages(DispatchWaitingMessage);
 }
 
 bool Mantello::OnClose() {
@@ -183,6 +194,7 @@ void Mantello::Quit() {
 }
 
 int Mantello::Run() {
+  trace_.Mark("process");
   ProgramShell shell(L"Local\\Ferrandel.Mantello.Instance");
   // One instance per user session.
   if (shell.already_running()) {
@@ -192,9 +204,11 @@ int Mantello::Run() {
         Utf8ToWide(kProgramTitleMantello).c_str(), MB_OK | MB_ICONEXCLAMATION | MB_SETFOREGROUND);
     return 1;
   }
+  trace_.Mark("common controls");
   icons_ = ProgramShell::LoadIcons(instance_, QM_IDI_PROGRAM);
 
   if (!CreateForm()) return 2;
+  trace_.Mark("window");
   app_dir_ = AppDir(*system_);
   clipboard_ = MakeWin32Clipboard(hwnd());
   dialogs_ = MakeWin32Dialogs(nullptr);
@@ -230,11 +244,16 @@ int Mantello::Run() {
   };
   menu_.emplace(std::move(actions));
 
+  trace_.Mark("services");
   tray_ready_ = true;
   tray_.SetWindow(hwnd());
   tray_.Add(0, icons_.small, kMantelloTip);
 
+  trace_.Mark("tray icon");
   ShowHint(kStartHintText, "1", "SID1.jpg");
+  trace_.Mark("start hint");
+  // The first moment the program waits for input: a timer's message comes only then.
+  if (trace_.on()) SetTimer(hwnd(), kFirstIdleTimer, USER_TIMER_MINIMUM, nullptr);
 
   ProgramShell::RunMessageLoop();
   tray_.RemoveAll();

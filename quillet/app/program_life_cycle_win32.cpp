@@ -55,6 +55,12 @@ void QuilletProgram::RetryLater() {
 }
 
 void QuilletProgram::OnTimer(UINT_PTR id) {
+  if (id == kFirstIdleTimer) {
+    KillTimer(form_.hwnd(), kFirstIdleTimer);
+    trace_.Mark("first idle");
+    trace_.Finish();
+    return;
+  }
   if (id == kPollTimer) {
     const WindowHandle found = LastUsedWindowPass();
     if (found) last_used_window_ = found;
@@ -117,6 +123,7 @@ LifecycleHooks QuilletProgram::Hooks() {
     TellBadRules();
   };
   h.show_monitor = [this] { ShowMonitor(); };
+  h.step_done = [this](const char* step) { trace_.Mark(step); };
   h.retry_later = [this] { RetryLater(); };
   h.start_poll_timer = [this] { SetTimer(form_.hwnd(), kPollTimer, kPollEveryMs, nullptr); };
   h.unload_other_windows = [this] {

@@ -34,6 +34,7 @@
 #include "quillet/pick/hotkey.h"
 #include "quillet/pick/picker_session_win32.h"
 #include "quillet/send/sender.h"
+#include "ui/startup_trace_win32.h"
 #include "ui/autostart.h"
 #include "ui/message_pump_win32.h"
 
@@ -79,7 +80,11 @@ class QuilletProgram {
   void StartPicker();
   void WarmUpPickerLater();
 
+  // The main window's timer whose message comes when the program first waits for input.
+  static constexpr UINT_PTR kFirstIdleTimer = 4;
+
   HINSTANCE instance_;
+  StartupTrace trace_;  // made first: the process's start is its first step
   MainForm form_;
   HICON small_icon_ = nullptr;
   bool quitting_ = false;
@@ -123,8 +128,8 @@ class QuilletProgram {
       MakeWin32KeyboardLayouts(CanLeaveDeadKeyState(system_->Version()) || RunsUnderWine());
   std::unique_ptr<WindowProcesses> processes_ = MakeWin32WindowProcesses();
   // Their waits run the program's messages as its message loop does.
-  std::unique_ptr<TypingPace> pace_ = MakeWin32TypingPace(DispatchThreadMessage);
-  std::unique_ptr<Pause> pause_ = MakeWin32Pause(DispatchThreadMessage);
+  std::unique_ptr<TypingPace> pace_ = MakeWin32TypingPace(DispatchWaitingMessage);
+  std::unique_ptr<Pause> pause_ = MakeWin32Pause(DispatchWaitingMessage);
   std::unique_ptr<TargetChooser> chooser_;
   std::optional<Sender> sender_;
   std::optional<AbbreviationExpander> expander_;

@@ -22,11 +22,13 @@ namespace qm {
 int QuilletProgram::Run(const std::wstring& command_line) {
   // One program per user session: two would show two icons and overwrite each other's
   // edits. A second start brings the first one's main window forward and ends.
+  trace_.Mark("process");
   ProgramShell shell(L"Local\\Ferrandel.Quillet.Instance");
   if (shell.already_running()) {
     ProgramShell::HandOverToFirst(kMainFormClass, RegisterWindowMessageW(kShowMainWindowMessage));
     return 0;
   }
+  trace_.Mark("common controls");
   const ProgramIcons icons = ProgramShell::LoadIcons(instance_, QM_IDI_PROGRAM);
   small_icon_ = icons.small;
   // The program starts in the notification area: the editor and its library wait until
@@ -42,6 +44,7 @@ int QuilletProgram::Run(const std::wstring& command_line) {
     if (core_) PlaceStrip();
   };
 
+  trace_.Mark("windows");
   clipboard_ = MakeWin32Clipboard(form_.hwnd());
   dialogs_ = std::make_unique<OwnerDialogs>(form_.hwnd());
   ini_.emplace(*fs_, *ansi_);
@@ -84,7 +87,9 @@ int QuilletProgram::Run(const std::wstring& command_line) {
                                       " von " + std::to_string(total) + " Zeichen");
   });
 
+  trace_.Mark("services");
   StartPicker();
+  trace_.Mark("picker and hotkey");
 
   MainFormCommands commands;
   commands.command = [this](QuilletCommand command) { OnCommand(command); };
@@ -112,6 +117,9 @@ int QuilletProgram::Run(const std::wstring& command_line) {
   core_->Startup(WideToUtf8(command_line));
   WarmUpPickerLater();
   StartAbbreviations();
+  trace_.Mark("abbreviations");
+  // The first moment the program waits for input: a timer's message comes only then.
+  if (trace_.on()) SetTimer(form_.hwnd(), kFirstIdleTimer, USER_TIMER_MINIMUM, nullptr);
   if (core_->debug_mode()) {
     ShowWindow(form_.hwnd(), SW_SHOWNORMAL);
     SetForegroundWindow(form_.hwnd());

@@ -96,22 +96,29 @@ QuilletCore::QuilletCore(const CoreServices& services, MainView& view, Lifecycle
 }
 
 void QuilletCore::Startup(std::string_view command_line) {
+  const auto step_done = [this](const char* step) {
+    if (hooks_.step_done) hooks_.step_done(step);
+  };
   debug_mode_ = IsDebugCommandLine(command_line);
   autostart_ = IsAutostartCommandLine(command_line);
   windows_nt_ = IsWindowsNT(s_.system);
   app_dir_ = AppDir(s_.system);
   ResolveDataFile(DataFileMode::kStartup);
   if (ending_) return;
+  step_done("library and lists");
   ignore_.Clear();
   caption_ = MakeCaption("", windows_nt_);
   main_.SetAppTitle(caption_);
   if (hooks_.set_captions) hooks_.set_captions(caption_);
   Call(hooks_.init_layout);
   Call(hooks_.restore_geometry);
+  step_done("main window");
   if (!debug_mode_) Call(hooks_.install_tray_and_hide);
+  step_done("tray icon");
   // The lists filled a moment ago still show the file unless it has changed since: then
   // filling them again would give the same lists, at the cost of a second start-up.
   Reload(main_.ChangedOutside() ? Lists::kFillAgain : Lists::kStillCurrent);
+  step_done("settings");
   if (!windows_nt_) Call(hooks_.start_poll_timer);
   if (debug_mode_) Call(hooks_.show_monitor);
 }

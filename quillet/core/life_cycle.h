@@ -58,6 +58,8 @@ struct LifecycleHooks {
   std::function<void()> place_edge_strip;
   std::function<void()> start_poll_timer;
   std::function<void()> show_monitor;
+  // A step of the start-up is over: for the trace of where the start-up goes.
+  std::function<void(const char* step)> step_done;
   // Something waits for the data file (a text that could not be stored, a reload that could
   // not read it): RetryPending should run in a few seconds, and again while it says so.
   std::function<void()> retry_later;
