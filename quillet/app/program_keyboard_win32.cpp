@@ -16,6 +16,19 @@ void QuilletProgram::ApplyHotkeySetting() {
                        core_->caption());
 }
 
+void QuilletProgram::StartKeyboard() {
+  trace_.Mark("first idle");
+  if (!quitting_) {
+    StartPicker();
+    ApplyHotkeySetting();
+    trace_.Mark("picker and hotkey");
+    WarmUpPickerLater();
+    StartAbbreviations();
+    trace_.Mark("abbreviations");
+  }
+  trace_.Finish();
+}
+
 void QuilletProgram::StartPicker() {
   picker_.emplace(PickerServices{*ini_, *sender_, settings_, *clock_, *pause_}, instance_);
   if (picker_->Start(MakeCaption("Auswahl", IsWindowsNT(*system_)))) {

@@ -57,8 +57,7 @@ void QuilletProgram::RetryLater() {
 void QuilletProgram::OnTimer(UINT_PTR id) {
   if (id == kFirstIdleTimer) {
     KillTimer(form_.hwnd(), kFirstIdleTimer);
-    trace_.Mark("first idle");
-    trace_.Finish();
+    StartKeyboard();
     return;
   }
   if (id == kPollTimer) {

@@ -74,13 +74,16 @@ class QuilletProgram {
   void ApplyHotkeySetting();
   // Bad delivery rules of the file, told once each time they change.
   void TellBadRules();
+  // Once the program first waits for input: the picker, its hotkey and the abbreviations.
+  void StartKeyboard();
   // Abbreviations typed in other programs' windows.
   void StartAbbreviations();
   // The picker and the hotkey that opens it; its index made ready a while after the start.
   void StartPicker();
   void WarmUpPickerLater();
 
-  // The main window's timer whose message comes when the program first waits for input.
+  // The main window's timer whose message comes when the program first waits for input, and
+  // starts the keyboard's part.
   static constexpr UINT_PTR kFirstIdleTimer = 4;
 
   HINSTANCE instance_;

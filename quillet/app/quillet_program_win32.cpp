@@ -88,8 +88,6 @@ int QuilletProgram::Run(const std::wstring& command_line) {
   });
 
   trace_.Mark("services");
-  StartPicker();
-  trace_.Mark("picker and hotkey");
 
   MainFormCommands commands;
   commands.command = [this](QuilletCommand command) { OnCommand(command); };
@@ -115,11 +113,10 @@ int QuilletProgram::Run(const std::wstring& command_line) {
   form_.Attach(&core_->main(), std::move(commands));
 
   core_->Startup(WideToUtf8(command_line));
-  WarmUpPickerLater();
-  StartAbbreviations();
-  trace_.Mark("abbreviations");
-  // The first moment the program waits for input: a timer's message comes only then.
-  if (trace_.on()) SetTimer(form_.hwnd(), kFirstIdleTimer, USER_TIMER_MINIMUM, nullptr);
+  // The keyboard's part (the picker's window and hotkey, the hooks that watch for
+  // abbreviations) follows once the program first waits for input: a timer's message comes
+  // only then. A key typed before that goes to its window untouched.
+  SetTimer(form_.hwnd(), kFirstIdleTimer, USER_TIMER_MINIMUM, nullptr);
   if (core_->debug_mode()) {
     ShowWindow(form_.hwnd(), SW_SHOWNORMAL);
     SetForegroundWindow(form_.hwnd());

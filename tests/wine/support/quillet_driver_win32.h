@@ -8,12 +8,14 @@
 #include <string>
 
 #include "quillet/main/main_form_win32.h"
+#include "quillet/pick/picker_window_win32.h"
 #include "tests/wine/support/process_driver_win32.h"
 #include "tests/wine/support/temp_folder_win32.h"
 
 namespace qm::test {
 
-// Quillet's main window once the program has started and waits for input; null when it
+// Quillet's main window once the program has started and waits for input, its keyboard's
+// part (the picker's hidden window, made at the first idle moment) started too; null when it
 // did not get that far.
 inline HWND WaitForQuilletMain(Process& quillet) {
   HWND main = WaitForProcessWindow(
@@ -21,6 +23,11 @@ inline HWND WaitForQuilletMain(Process& quillet) {
   if (!main) return nullptr;
   // Started: the caption is set.
   if (!WaitUntil([&] { return Text(main) != "Quillet"; })) return nullptr;
+  WaitForInputIdle(quillet.info.hProcess, kWaitMs);
+  if (!WaitForProcessWindow(
+          quillet.pid(), [](HWND w) { return ClassOf(w) == kPickerClass; }, kWaitMs, true)) {
+    return nullptr;
+  }
   WaitForInputIdle(quillet.info.hProcess, kWaitMs);
   return main;
 }
