@@ -44,8 +44,8 @@ VIAddVersionKey /LANG=1031 "FileVersion" "${VERSION}"
 VIAddVersionKey /LANG=1031 "ProductVersion" "${VERSION}"
 VIAddVersionKey /LANG=1031 "LegalCopyright" "Copyright (C) 2024-2026 ${PUBLISHER}"
 
-!define MUI_ICON "${SOURCE}\quillet\quillet.ico"
-!define MUI_UNICON "${SOURCE}\quillet\quillet.ico"
+!define MUI_ICON "${SOURCE}\quillet\app\quillet.ico"
+!define MUI_UNICON "${SOURCE}\quillet\app\quillet.ico"
 !define MUI_ABORTWARNING
 !define MUI_COMPONENTSPAGE_NODESC
 !define MUI_FINISHPAGE_RUN "$INSTDIR\Quillet.exe"
