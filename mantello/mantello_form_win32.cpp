@@ -250,10 +250,10 @@ int Mantello::Run() {
   tray_.Add(0, icons_.small, kMantelloTip);
 
   trace_.Mark("tray icon");
-  ShowHint(kStartHintText, "1", "SID1.jpg");
-  trace_.Mark("start hint");
-  // The first moment the program waits for input: a timer's message comes only then.
+  // The first moment the program waits for input, its start hint on screen: a timer's message
+  // comes only then, in the hint's own loop.
   if (trace_.on()) SetTimer(hwnd(), kFirstIdleTimer, USER_TIMER_MINIMUM, nullptr);
+  ShowHint(kStartHintText, "1", "SID1.jpg");
 
   ProgramShell::RunMessageLoop();
   tray_.RemoveAll();
