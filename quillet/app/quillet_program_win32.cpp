@@ -31,9 +31,9 @@ int QuilletProgram::Run(const std::wstring& command_line) {
   trace_.Mark("common controls");
   const ProgramIcons icons = ProgramShell::LoadIcons(instance_, QM_IDI_PROGRAM);
   small_icon_ = icons.small;
-  // The program starts in the notification area: the editor and its library wait until
-  // the window is first shown.
-  if (!form_.Create(icons.large, icons.small, MainForm::EditorCreation::kWhenNeeded)) return 2;
+  // The program starts in the notification area: the main window's controls, the editor and
+  // their libraries wait until the window is first shown.
+  if (!form_.Create(icons.large, icons.small, MainForm::ControlCreation::kWhenNeeded)) return 2;
   // The strip's caption starts like every window's of the program, so it is never a target.
   strip_.Create(instance_, MakeCaption("Satellit", IsWindowsNT(*system_)));
   strip_.on_mouse_move = [this] { OnStripMouseMove(core_->popup_settings(), Activation()); };

@@ -17,14 +17,7 @@ template <typename T, typename TextOf>
 void SortAsListDoes(std::vector<T>& items, TextOf text_of) {
   std::vector<std::pair<std::string, std::size_t>> keys(items.size());
   for (std::size_t i = 0; i < items.size(); ++i) {
-    const std::wstring& text = text_of(items[i]);
-    constexpr DWORD kFlags = LCMAP_SORTKEY | NORM_IGNORECASE;
-    const int bytes = LCMapStringW(LOCALE_USER_DEFAULT, kFlags, text.c_str(), -1, nullptr, 0);
-    keys[i].first.resize(static_cast<std::size_t>(std::max(bytes, 0)));
-    if (bytes > 0) {
-      LCMapStringW(LOCALE_USER_DEFAULT, kFlags, text.c_str(), -1,
-                   reinterpret_cast<LPWSTR>(keys[i].first.data()), bytes);
-    }
+    keys[i].first = ListSortKey(text_of(items[i]));
     keys[i].second = i;
   }
   std::stable_sort(keys.begin(), keys.end(),
@@ -46,6 +39,17 @@ std::wstring ComboItemText(HWND box, LRESULT index) {
 }
 
 }  // namespace
+
+std::string ListSortKey(const std::wstring& text) {
+  constexpr DWORD kFlags = LCMAP_SORTKEY | NORM_IGNORECASE;
+  const int bytes = LCMapStringW(LOCALE_USER_DEFAULT, kFlags, text.c_str(), -1, nullptr, 0);
+  std::string key(static_cast<std::size_t>(std::max(bytes, 0)), '\0');
+  if (bytes > 0) {
+    LCMapStringW(LOCALE_USER_DEFAULT, kFlags, text.c_str(), -1,
+                 reinterpret_cast<LPWSTR>(key.data()), bytes);
+  }
+  return key;
+}
 
 void ListBoxAddAll(HWND list, const std::vector<std::pair<std::string, int>>& items) {
   std::vector<std::pair<std::wstring, int>> wide;

@@ -10,6 +10,9 @@
 
 namespace qm {
 
+// The key that orders a text as the sorted lists do (the system's comparison, letter case
+// ignored), compared byte by byte.
+std::string ListSortKey(const std::wstring& text);
 // Adds the names with their numbers as item data to a sorted list box.
 void ListBoxAddAll(HWND list, const std::vector<std::pair<std::string, int>>& items);
 std::string ListBoxText(HWND list, int pos);

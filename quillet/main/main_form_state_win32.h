@@ -3,7 +3,10 @@
 
 #include <windows.h>
 
+#include <optional>
+
 #include "quillet/main/glyph_editor_win32.h"
+#include "quillet/main/held_main_view.h"
 #include "quillet/main/main_form_win32.h"
 #include "ui/rect.h"
 
@@ -22,9 +25,12 @@ struct MainForm::Impl {
   bool window_colour = false;  // list and editor backgrounds
   GlyphEditor editor_control;
   HWND last_focus = nullptr;  // the control that had the focus when the window went inactive
+  // Until the window is first shown, its controls as data; then the controls themselves.
+  std::optional<HeldMainView> held;
 
   HWND Item(int id) const { return GetDlgItem(window, id); }
   HWND editor() const { return editor_control.hwnd(); }
+  HeldMainView* Held() { return held ? &*held : nullptr; }
 };
 
 }  // namespace qm

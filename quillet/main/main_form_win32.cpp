@@ -8,6 +8,7 @@
 
 #include "platform/utf16_win32.h"
 #include "quillet/main/glyph_editor_win32.h"
+#include "quillet/main/list_controls_win32.h"
 #include "quillet/main/main_form_state_win32.h"
 #include "quillet/main/main_form_table_win32.h"
 #include "quillet/main/main_layout.h"
@@ -36,6 +37,7 @@ MainForm::~MainForm() {
 }
 
 std::vector<ControlRow> MainForm::Table() const {
+  if (impl_->held) return {};  // the controls come later
   return MainFormTable();
 }
 
@@ -79,9 +81,13 @@ void MainForm::Relayout() {
   InvalidateRect(m.window, nullptr, TRUE);
 }
 
-bool MainForm::Create(HICON icon, HICON small_icon, EditorCreation editor) {
+bool MainForm::Create(HICON icon, HICON small_icon, ControlCreation controls) {
   Impl& m = *impl_;
   m.menu = CreateMainMenuBar();
+  if (controls == ControlCreation::kWhenNeeded) {
+    // Kept in the order the list will sort in, so that the items go in as they stand.
+    m.held.emplace([](const std::string& text) { return ListSortKey(Utf8ToWide(text)); });
+  }
 
   // No WS_CLIPCHILDREN: the group boxes leave their inside to the window's background.
   const DWORD style = WS_OVERLAPPEDWINDOW;
@@ -93,8 +99,6 @@ bool MainForm::Create(HICON icon, HICON small_icon, EditorCreation editor) {
   }
   m.window = hwnd();
   tray_.SetWindow(m.window);
-  // Key recording is always on; its switch stays hidden.
-  ShowWindow(m.Item(kIdKeyRecordCheck), SW_HIDE);
 
   // Made where the editor's row in the control table puts it at that time.
   auto editor_rect = [this] {
@@ -104,15 +108,9 @@ bool MainForm::Create(HICON icon, HICON small_icon, EditorCreation editor) {
     return ControlPixels(*row, dpi(), impl_->grown);
   };
   m.editor_control.Create({impl_->window, m.instance, kIdEditor, kIdEditingGroup, editor_rect},
-                          font(), editor);
+                          font(), controls);
   m.editor_control.SetContextMenu(GetSubMenu(m.menu, 1));
-  SetWindowSubclass(m.Item(kIdCipherCheck), CryptBoxProc, 0, reinterpret_cast<DWORD_PTR>(this));
-  CheckRadioButton(impl_->window, kIdLastWindowOption, kIdTitleOption, kIdLastWindowOption);
-  for (const char* caption : kDeliveryChoiceCaptions) {
-    SendMessageW(m.Item(kIdDelivery), CB_ADDSTRING, 0,
-                 reinterpret_cast<LPARAM>(Utf8ToWide(caption).c_str()));
-  }
-  SetDeliveryChoice(0);
+  if (!m.held) PrepareControls();
 
   // Design size, in the middle of the primary screen; the saved geometry may move it. The
   // frame and the menu bar come on top of the client area, as the window has them now.
@@ -131,6 +129,50 @@ bool MainForm::Create(HICON icon, HICON small_icon, EditorCreation editor) {
   SetWindowPos(impl_->window, nullptr, (screen.cx - width) / 2, (screen.cy - height) / 2, width, height,
                SWP_NOZORDER | SWP_NOACTIVATE);
   return true;
+}
+
+void MainForm::PrepareControls() {
+  Impl& m = *impl_;
+  // Key recording is always on; its switch stays hidden.
+  ShowWindow(m.Item(kIdKeyRecordCheck), SW_HIDE);
+  SetWindowSubclass(m.Item(kIdCipherCheck), CryptBoxProc, 0, reinterpret_cast<DWORD_PTR>(this));
+  CheckRadioButton(impl_->window, kIdLastWindowOption, kIdTitleOption, kIdLastWindowOption);
+  for (const char* caption : kDeliveryChoiceCaptions) {
+    SendMessageW(m.Item(kIdDelivery), CB_ADDSTRING, 0,
+                 reinterpret_cast<LPARAM>(Utf8ToWide(caption).c_str()));
+  }
+  SetDeliveryChoice(0);
+}
+
+void MainForm::EnsureControls() {
+  Impl& m = *impl_;
+  if (!m.held) return;
+  HeldMainView held = std::move(*m.held);
+  m.held.reset();
+  Layout(true);
+  m.editor_control.SetFont(font());
+  PrepareControls();
+  // What the model gave the controls while there were none.
+  std::vector<std::pair<std::string, int>> items;
+  items.reserve(held.items.size());
+  for (HeldMainView::Item& i : held.items) items.emplace_back(std::move(i.text), i.data);
+  if (!items.empty()) ListBoxAddAll(m.Item(kIdList), items);
+  if (held.selection >= 0) ListSelect(held.selection);
+  if (!held.titles.empty()) ComboBoxAddMissing(m.Item(kIdTitleBox), held.titles);
+  SetTitleText(held.title_text);
+  SetCryptChecked(held.crypt);
+  SetDosBoxChecked(held.dosbox);
+  SetDeliveryChoice(held.delivery);
+  SetDestinationType(held.destination);
+  SetAbbreviationText(held.abbreviation);
+  SetAtOnceChecked(held.at_once);
+  SetConflictText(held.conflicts);
+  if (held.states_applied) ApplyControlStates(held.states);
+  m.editor_control.Ensure();
+}
+
+bool MainForm::HasControls() const {
+  return !impl_->held;
 }
 
 bool MainForm::HasEditor() const {
@@ -371,11 +413,11 @@ std::optional<LRESULT> MainForm::OnMessage(UINT message, WPARAM wparam, LPARAM l
     case WM_WINDOWPOSCHANGING:
       // Shown by SetWindowPos, which sends no WM_SHOWWINDOW: the editor comes first.
       if (reinterpret_cast<const WINDOWPOS*>(lparam)->flags & SWP_SHOWWINDOW) {
-        m.editor_control.Ensure();
+        EnsureControls();
       }
       break;
     case WM_SHOWWINDOW:
-      if (wparam) m.editor_control.Ensure();
+      if (wparam) EnsureControls();
       if (wparam && m.commands.activated) m.commands.activated();
       break;
     case WM_SYSCOMMAND:

@@ -68,10 +68,17 @@ class MainForm final : public MainView, public WindowFrame {
   MainForm(const MainForm&) = delete;
   MainForm& operator=(const MainForm&) = delete;
 
-  // How the editor comes: with the window, or when first needed (see GlyphEditor).
-  using EditorCreation = GlyphEditor::Creation;
+  // How the controls come: with the window, or (for a program that starts hidden) when the
+  // window is first shown or something first needs a control itself. Until then the window
+  // keeps what the model gives them and answers for them, and the libraries of the controls
+  // (the common controls, the rich edit control) stay unloaded.
+  using ControlCreation = GlyphEditor::Creation;
   // Creates the window, hidden, at its design size in the middle of the screen.
-  bool Create(HICON icon, HICON small_icon, EditorCreation editor = EditorCreation::kWithWindow);
+  bool Create(HICON icon, HICON small_icon,
+              ControlCreation controls = ControlCreation::kWithWindow);
+  // Makes the controls now if they are still to come.
+  void EnsureControls();
+  bool HasControls() const;
   // Whether the editor control exists yet.
   bool HasEditor() const;
   void Attach(MainModel* model, MainFormCommands commands);
@@ -151,6 +158,8 @@ class MainForm final : public MainView, public WindowFrame {
   double TwipsOf(int pixels) const;
   int Pixels(double twips) const;
   // The cipher box's own messages.
+  // What the controls need once made: the hidden switch, the handlers, the delivery items.
+  void PrepareControls();
   static LRESULT CALLBACK CryptBoxProc(HWND box, UINT message, WPARAM wparam, LPARAM lparam,
                                        UINT_PTR id, DWORD_PTR data);
 

@@ -65,9 +65,14 @@ class QuilletProgramTest : public testing::Test {
     return WaitUntil([&] { return (IsWindowVisible(main) != FALSE) == on; });
   }
   HWND Control(int id) { return GetDlgItem(main, id); }
-  // The names the list shows, in its order.
+  // The names the list shows, in its order. The window makes its controls when first shown:
+  // the list is looked at as a user does, in the window opened from the icon.
   std::vector<std::string> Names() {
     std::vector<std::string> names;
+    if (!Control(kIdList)) {
+      RightPress();
+      EXPECT_TRUE(Visible(true));
+    }
     HWND list = Control(kIdList);
     for (LRESULT i = 0; i < SendMessageW(list, LB_GETCOUNT, 0, 0); ++i) {
       wchar_t name[256] = {};

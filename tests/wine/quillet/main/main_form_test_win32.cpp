@@ -393,7 +393,7 @@ class DeferredEditorTest : public MainFormTest {
   // The form made at once is the reference the deferred one is compared with.
   void SetUp() override {
     MainFormTest::SetUp();
-    ASSERT_TRUE(deferred.Create(nullptr, nullptr, MainForm::EditorCreation::kWhenNeeded));
+    ASSERT_TRUE(deferred.Create(nullptr, nullptr, MainForm::ControlCreation::kWhenNeeded));
     Wire(deferred, deferred_clipboard, deferred_model);
   }
   void DeferredLibrary(const std::vector<std::pair<int, SnippetEntry>>& all) {
@@ -441,6 +441,56 @@ TEST_F(DeferredEditorTest, UnseenTheWindowAnswersForItsEditorAsTheControlWould) 
   EXPECT_EQ(deferred.EditorSelectionLength(), form.EditorSelectionLength());
   EXPECT_FALSE(deferred.HasEditor());
   EXPECT_EQ(DeferredEditor(), nullptr);
+}
+
+// Unseen, the window has no controls at all; the model reads back what it gave them, in the
+// list's own order, and the controls come with all of it when the window is first shown.
+TEST_F(DeferredEditorTest, UnseenTheControlsAreDataThatTheWindowHandsToThemWhenShown) {
+  const std::vector<std::pair<int, SnippetEntry>> all = {
+      {1, {"beta", "b", "Editor", 1, 0}},
+      {2, {"\xC3\x84pfel", "c", "", 0, 1, "Tasten"}},
+      {3, {"Alpha", "a", "Mail", 0, 0}},
+      {4, {"alpha 2", "d", "", 0, 0}},
+      {5, {"Zeta", "z", "editor", 0, 0}}};
+  Library(all);
+  DeferredLibrary(all);
+  EXPECT_EQ(GetDlgItem(deferred.hwnd(), kIdList), nullptr);
+  EXPECT_FALSE(deferred.HasControls());
+  form.ListSelect(1);
+  deferred.ListSelect(1);
+  model->OnListClick();
+  deferred_model->OnListClick();
+  auto same = [&](const char* when) {
+    SCOPED_TRACE(when);
+    ASSERT_EQ(deferred.ListCount(), form.ListCount());
+    for (int i = 0; i < form.ListCount(); ++i) {
+      EXPECT_EQ(deferred.ListText(i), form.ListText(i));
+      EXPECT_EQ(deferred.ListData(i), form.ListData(i));
+    }
+    EXPECT_EQ(deferred.ListSelection(), form.ListSelection());
+    for (const char* t : {"Editor", "editor", "Mail", "x"}) {
+      EXPECT_EQ(deferred.TitleListHas(t), form.TitleListHas(t)) << t;
+    }
+    EXPECT_EQ(deferred.TitleText(), form.TitleText());
+    EXPECT_EQ(deferred.CryptChecked(), form.CryptChecked());
+    EXPECT_EQ(deferred.DeliveryChoice(), form.DeliveryChoice());
+    EXPECT_EQ(deferred.DestinationType(), form.DestinationType());
+  };
+  same("unseen");
+  form.ListRemove(0);
+  deferred.ListRemove(0);
+  EXPECT_EQ(form.ListAdd("Mitte"), deferred.ListAdd("Mitte"));
+  same("changed unseen");
+  ShowWindow(deferred.hwnd(), SW_SHOWNA);
+  ASSERT_TRUE(deferred.HasControls());
+  same("shown");
+  for (int id : {static_cast<int>(kIdList), static_cast<int>(kIdTitleBox),
+                 static_cast<int>(kIdDelivery), static_cast<int>(kIdAbbreviation)}) {
+    EXPECT_EQ(IsWindowEnabled(GetDlgItem(deferred.hwnd(), id)), IsWindowEnabled(Item(id))) << id;
+  }
+  EXPECT_EQ(SendDlgItemMessageW(deferred.hwnd(), kIdDelivery, CB_GETCOUNT, 0, 0), 4);
+  EXPECT_FALSE(IsWindowVisible(GetDlgItem(deferred.hwnd(), kIdKeyRecordCheck)));
+  ShowWindow(deferred.hwnd(), SW_HIDE);
 }
 
 TEST_F(DeferredEditorTest, TheEditorComesWithTheWindowWithItsTextGlyphsSelectionAndPlace) {
