@@ -1,8 +1,8 @@
 # The programs with windows: the shared Win32 window pieces, the resources and Mantello.exe.
 enable_language(RC)
 
-# System libraries that only a later window or action needs (the colour dialog, sounds, the
-# picture decoder) are bound on their first call instead of at start: each such process
+# System libraries that only a later window or action needs (the controls, the colour
+# dialog, sounds, the picture decoder) are bound on their first call instead of at start: each such process
 # would otherwise map them, and what they pull in, before its first window. A delay-import
 # library is made from the toolchain's import library; libdelayimp resolves it at run time.
 find_program(QM_DLLTOOL NAMES x86_64-w64-mingw32-dlltool dlltool REQUIRED)
@@ -26,6 +26,7 @@ function(qm_delay_import out_var name)
   endif()
   set(${out_var} "${lib}" PARENT_SCOPE)
 endfunction()
+qm_delay_import(QM_DELAY_COMCTL32 comctl32)
 qm_delay_import(QM_DELAY_COMDLG32 comdlg32)
 qm_delay_import(QM_DELAY_GDIPLUS gdiplus)
 qm_delay_import(QM_DELAY_WINMM winmm)
@@ -36,7 +37,7 @@ target_link_libraries(qm_platform PUBLIC "${QM_DELAY_WINMM}" delayimp gdi32)
 
 # The frame runs once per window message, where its size counts and its speed does not.
 set_source_files_properties(ui/window_frame_win32.cpp PROPERTIES COMPILE_OPTIONS -Os)
-target_link_libraries(qm_ui PUBLIC comctl32 "${QM_DELAY_COMDLG32}" "${QM_DELAY_GDIPLUS}"
+target_link_libraries(qm_ui PUBLIC "${QM_DELAY_COMCTL32}" "${QM_DELAY_COMDLG32}" "${QM_DELAY_GDIPLUS}"
                                    delayimp ole32 shell32 user32 gdi32)
 
 # Configures a program's resources into the build folder: its .rc from RC_IN, the shared
@@ -91,7 +92,7 @@ qm_program_resources(Quillet "${CMAKE_SOURCE_DIR}/quillet/app/quillet.rc.in" QM_
 qm_resource_objects(quillet_resources "${QM_QUILLET_RC}")
 set_property(SOURCE "${QM_QUILLET_RC}" APPEND PROPERTY OBJECT_DEPENDS
              "${CMAKE_SOURCE_DIR}/quillet/app/quillet.ico")
-target_link_libraries(qm_quillet_app PUBLIC comctl32)
+target_link_libraries(qm_quillet_app PUBLIC "${QM_DELAY_COMCTL32}" delayimp)
 # quillet-yaml.dll: the reader of espanso's files with the YAML library, which Quillet.exe
 # loads from beside itself at the first such import. Plain C at its edge, its own runtime inside.
 add_library(quillet-yaml SHARED transfer/espanso_library_win32.cpp)

@@ -1,15 +1,11 @@
 // The shell both programs run in.
 #include "ui/program_shell_win32.h"
 
-#include <commctrl.h>
-
 #include "ui/message_pump_win32.h"
 
 namespace qm {
 
 ProgramShell::ProgramShell(const wchar_t* instance_mutex) {
-  INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
-  InitCommonControlsEx(&icc);
   mutex_ = CreateMutexW(nullptr, TRUE, instance_mutex);
   if (mutex_ && GetLastError() == ERROR_ALREADY_EXISTS) {
     CloseHandle(mutex_);

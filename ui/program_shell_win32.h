@@ -1,5 +1,6 @@
-// What both programs do alike around their windows: the common controls, one instance per
-// user session, the program's icons and the message loop.
+// What both programs do alike around their windows: one instance per user session, the
+// program's icons and the message loop. The common controls are registered when the first
+// control is made (EnsureCommonControls).
 #pragma once
 
 #include <windows.h>
@@ -13,7 +14,7 @@ struct ProgramIcons {
 
 class ProgramShell {
  public:
-  // Initialises the common controls and takes the program's single-instance mutex.
+  // Takes the program's single-instance mutex.
   explicit ProgramShell(const wchar_t* instance_mutex);
   ~ProgramShell();
   ProgramShell(const ProgramShell&) = delete;

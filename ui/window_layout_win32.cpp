@@ -91,11 +91,22 @@ RECT ControlPixels(const ControlRow& c, int dpi, SIZE grown) {
   return {left, top, left + static_cast<LONG>(r.width), top + static_cast<LONG>(r.height)};
 }
 
+void EnsureCommonControls() {
+  // Bound on first use: a program that starts in the notification area makes no control
+  // before its first window is shown, and never loads the library for nothing.
+  static const bool done = [] {
+    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
+    return InitCommonControlsEx(&icc) != FALSE;
+  }();
+  (void)done;
+}
+
 void CreateControls(HWND parent, const std::vector<ControlRow>& table, int dpi, HFONT font,
                     SIZE grown) {
   const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE));
   for (const ControlRow& c : table) {
     if (!c.window_class) continue;
+    EnsureCommonControls();
     const RECT r = ControlPixels(c, dpi, grown);
     HWND control = CreateWindowExW(
         c.ex_style, c.window_class, Utf8ToWide(c.text).c_str(), WS_CHILD | WS_VISIBLE | c.style,
@@ -237,6 +248,7 @@ std::string ToCrLf(std::string_view text) {
 }
 
 HWND AddTooltip(HWND parent, HWND tool, const std::string& text) {
+  EnsureCommonControls();
   const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE));
   HWND tip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
                              WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,

@@ -95,6 +95,8 @@ struct ControlRow {
   DWORD ex_style = 0;
 };
 
+// Registers the common controls' classes, once, before the first of them is made.
+void EnsureCommonControls();
 // A row's place in pixels at `dpi`, in a window `grown` pixels larger than planned.
 RECT ControlPixels(const ControlRow& row, int dpi, SIZE grown = {});
 // Creates the controls of `table` in `parent` at `dpi`, all in `font`.
