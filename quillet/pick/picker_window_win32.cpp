@@ -28,16 +28,20 @@ PickerWindow::~PickerWindow() {
 
 bool PickerWindow::Create(HINSTANCE instance, const std::string& caption) {
   if (hwnd()) return true;
-  if (!CreateModeless(instance, kPickerClass, WS_POPUP | WS_CAPTION | WS_SYSMENU, caption,
-                      nullptr)) {
-    return false;
-  }
+  return CreateModeless(instance, kPickerClass, WS_POPUP | WS_CAPTION | WS_SYSMENU, caption,
+                        nullptr);
+}
+
+void PickerWindow::EnsureControls() {
+  if (controls_made_) return;
+  controls_made_ = true;
+  Layout(true);
   SetWindowSubclass(GetDlgItem(hwnd(), kPickerSearch), SearchProc, kSearchSubclass,
                     reinterpret_cast<DWORD_PTR>(this));
-  return true;
 }
 
 std::vector<ControlRow> PickerWindow::Table() const {
+  if (!controls_made_) return {};
   const DWORD tab = WS_TABSTOP | WS_GROUP;
   return {
       {kPickerSearchLabel, WC_STATICW, "&Suchen:", SS_LEFT | WS_GROUP, 120, 150, 900, 240},
@@ -64,6 +68,7 @@ void PickerWindow::OnCreate() {
 
 void PickerWindow::Open(PickIndex& index, std::shared_ptr<const IniDocument> doc,
                         const ScreenRect& anchor) {
+  EnsureControls();
   index_ = &index;
   doc_ = std::move(doc);
   // Onto the anchor's monitor first: there the window takes that monitor's DPI and size.

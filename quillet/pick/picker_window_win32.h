@@ -40,8 +40,10 @@ class PickerWindow final : public WindowFrame {
   PickerWindow() = default;
   ~PickerWindow();
 
-  // The window is made hidden, once.
+  // The window is made hidden, once; its controls come at the first opening, so that a
+  // program that waits in the notification area loads no control library for them.
   bool Create(HINSTANCE instance, const std::string& caption);
+  void EnsureControls();
   // Shows the window in front, the search field empty with the focus, every entry of
   // `index` listed and the best one selected. `doc` is the snapshot the index was built from,
   // which the preview reads. Placed by PlacePicker at `anchor` (screen pixels) on the
@@ -81,6 +83,7 @@ class PickerWindow final : public WindowFrame {
   std::shared_ptr<const IniDocument> doc_;
   std::vector<std::size_t> shown_;  // indices into index_->entries(), as listed
   bool open_ = false;
+  bool controls_made_ = false;
 };
 
 }  // namespace qm
