@@ -113,8 +113,13 @@ bool KeyboardHook::Install() {
   keys_ = SetWindowsHookExW(WH_KEYBOARD_LL, &KeyProc, GetModuleHandleW(nullptr), 0);
   if (!keys_) return false;
   SetEscapeRelay(true);
+  return true;
+}
+
+void KeyboardHook::WatchClicks() {
+  if (mouse_thread_.joinable()) return;
   HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-  if (!ready) return true;  // the keys without the clicks: a caret moved by the mouse is missed
+  if (!ready) return;  // the keys without the clicks: a caret moved by the mouse is missed
   mouse_thread_ = std::thread([this, ready] {
     MSG msg;
     PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);  // the queue for the quit message
@@ -128,7 +133,6 @@ bool KeyboardHook::Install() {
   });
   WaitForSingleObject(ready, INFINITE);
   CloseHandle(ready);
-  return true;
 }
 
 void KeyboardHook::Uninstall() {
@@ -141,6 +145,7 @@ void KeyboardHook::Uninstall() {
     PostThreadMessageW(mouse_thread_id_, WM_QUIT, 0, 0);
     mouse_thread_.join();
   }
+  clicks_watched_ = false;
 }
 
 CaretPlace KeyboardHook::CaretPlaceOf(HWND window) {
@@ -185,6 +190,18 @@ bool MaySwitchWindows(const RawKey& raw, bool alt_held) {
 }  // namespace
 
 bool KeyboardHook::Handle(const RawKey& raw) {
+  // Clicks are watched from the first key typed on: until then there is nothing for one to
+  // reset, and the thread (and what a thread costs) is not needed.
+  if (!clicks_watched_ && !raw.up && !raw.injected) {
+    // A click before may have brought another window to the front untold: asked at once,
+    // as after a click. The thread is started from the message loop, not from in here.
+    ask_front_ = true;
+    clicks_watched_ = true;
+    SetTimer(nullptr, 0, 0, [](HWND, UINT, UINT_PTR id, DWORD) {
+      KillTimer(nullptr, id);
+      if (KeyboardHook* hook = g_hook.load(); hook && hook->keys_) hook->WatchClicks();
+    });
+  }
   if (clicked_.exchange(false)) {
     handler_.OnReset(false);
     ask_front_ = true;

@@ -41,8 +41,8 @@ class KeyboardHook {
   // The window switches and focus changes, which the program also reloads on; on the calling
   // thread, which runs the message loop.
   bool WatchWindows();
-  // The keys (on the calling thread) and the mouse buttons (on a thread of its own, so that
-  // the pointer never waits for our windows).
+  // The keys (on the calling thread) and, from the first key typed on, the mouse buttons (on
+  // a thread of its own, so that the pointer never waits for our windows).
   bool Install();
   void Uninstall();
   bool installed() const { return keys_ != nullptr; }
@@ -64,6 +64,8 @@ class KeyboardHook {
   static void CALLBACK WindowEventProc(HWINEVENTHOOK, DWORD event, HWND window, LONG object,
                                        LONG child, DWORD thread, DWORD time);
   bool Ignored(HWND window) const;
+  // Starts the thread whose hook tells of a mouse button going down.
+  void WatchClicks();
   // What the keys need to know of the window in front, asked once per switch; a title that
   // changes without one is seen at the next, and before any action.
   void Front(HWND window);
@@ -80,6 +82,7 @@ class KeyboardHook {
   HWND focused_ = nullptr;  // the window that had the focus last
   bool ask_front_ = false;  // a key or click may have brought another window to the front
   bool alt_held_ = false;
+  bool clicks_watched_ = false;
   std::thread mouse_thread_;
   DWORD mouse_thread_id_ = 0;
   std::atomic<bool> clicked_{false};
