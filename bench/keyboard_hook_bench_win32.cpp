@@ -2,11 +2,14 @@
 // (the window in front, its layout, the key's text, the ignore list, the detector): p50, p99
 // and the ratio to the 50 µs target; the look at an unchanged library, which every window
 // switch costs, against the reload of a changed one (its parts on either thread); and the processor
-// time of a running Quillet.exe with the hook installed over 10 s of idleness (the target is none).
+// time of a running Quillet.exe with the hook installed over 10 s of idleness (the target is none)
+// and how often its threads woke meanwhile, beside a minimal window program (no more).
 #include <windows.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <vector>
@@ -111,8 +114,59 @@ double CpuMs(HANDLE process) {
   return ms(kernel) + ms(user);
 }
 
+// A file of the Linux side as Wine shows it (Z: is the root): procfs files tell no size.
+std::string ReadWhole(const std::wstring& path) {
+  std::string text;
+  HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                         nullptr);
+  if (h == INVALID_HANDLE_VALUE) return text;
+  char buffer[4096];
+  DWORD n = 0;
+  while (ReadFile(h, buffer, sizeof buffer, &n, nullptr) && n > 0) text.append(buffer, n);
+  CloseHandle(h);
+  return text;
+}
+
+// How often the threads of the process running `exe` have woken up so far: the context
+// switches Linux counts for each (under Wine every thread is a Linux thread). None where
+// there is no such count, as on Windows.
+std::optional<long long> WakeUps(const std::string& exe) {
+  WIN32_FIND_DATAW found;
+  HANDLE h = FindFirstFileW(L"Z:\\proc\\*", &found);
+  if (h == INVALID_HANDLE_VALUE) return std::nullopt;
+  std::optional<long long> total;
+  do {
+    const std::wstring pid = found.cFileName;
+    if (pid.find_first_not_of(L"0123456789") != std::wstring::npos) continue;
+    const std::wstring dir = L"Z:\\proc\\" + pid;
+    if (ReadWhole(dir + L"\\cmdline").find(exe) == std::string::npos) continue;
+    WIN32_FIND_DATAW task;
+    HANDLE t = FindFirstFileW((dir + L"\\task\\*").c_str(), &task);
+    if (t == INVALID_HANDLE_VALUE) continue;
+    total = total.value_or(0);
+    do {
+      if (task.cFileName[0] == L'.') continue;
+      const std::string status = ReadWhole(dir + L"\\task\\" + task.cFileName + L"\\status");
+      for (const char* key : {"voluntary_ctxt_switches:", "nonvoluntary_ctxt_switches:"}) {
+        const std::size_t at = status.find(key);
+        if (at != std::string::npos) *total += std::atoll(status.c_str() + at + std::strlen(key));
+      }
+    } while (FindNextFileW(t, &task));
+    FindClose(t);
+  } while (FindNextFileW(h, &found));
+  FindClose(h);
+  return total;
+}
+
+struct Idle {
+  double cpu_ms = 0;
+  // Wake-ups in the 10 s, Quillet's and, beside it, the minimal window program's: what an idle
+  // Wine process wakes for anyway.
+  std::optional<long long> wake_ups, minimal_wake_ups;
+};
+
 // Quillet.exe with the library, idle for 10 s once started: its processor time meanwhile.
-std::optional<double> IdleCpuMs(const std::wstring& folder, bool* hooked) {
+std::optional<Idle> IdleCpuMs(const std::wstring& folder, bool* hooked) {
   const std::wstring exe = folder + L"\\Quillet.exe";
   if (!CopyFileW((OwnFolder() + L"Quillet.exe").c_str(), exe.c_str(), FALSE)) return std::nullopt;
   qm::WriteUserString(kQuilletSettingsKey, L"path", folder + L"\\Quillet.ini");
@@ -134,17 +188,39 @@ std::optional<double> IdleCpuMs(const std::wstring& folder, bool* hooked) {
     }
     if (!main) Sleep(100);
   }
+  std::wstring minimal_command = L"\"" + OwnFolder() + L"minimal_window.exe\"";
+  PROCESS_INFORMATION minimal{};
+  STARTUPINFOW minimal_si{};
+  minimal_si.cb = sizeof minimal_si;
+  if (CreateProcessW(nullptr, minimal_command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                     folder.c_str(), &minimal_si, &minimal)) {
+    WaitForInputIdle(minimal.hProcess, 60000);
+  }
   Sleep(5000);  // the start's own work is over, the abbreviations loaded
   *hooked = FindWindowExW(HWND_MESSAGE, nullptr, L"QuilletKuerzel", nullptr) != nullptr;
   const double before = CpuMs(pi.hProcess);
+  const std::optional<long long> woken = WakeUps("Quillet.exe");
+  const std::optional<long long> minimal_woken = WakeUps("minimal_window.exe");
   Sleep(10000);
-  const double used = CpuMs(pi.hProcess) - before;
+  Idle idle;
+  idle.cpu_ms = CpuMs(pi.hProcess) - before;
+  if (const std::optional<long long> now = WakeUps("Quillet.exe"); now && woken) {
+    idle.wake_ups = *now - *woken;
+  }
+  if (const std::optional<long long> now = WakeUps("minimal_window.exe"); now && minimal_woken) {
+    idle.minimal_wake_ups = *now - *minimal_woken;
+  }
+  if (minimal.hProcess) {
+    TerminateProcess(minimal.hProcess, 0);
+    CloseHandle(minimal.hThread);
+    CloseHandle(minimal.hProcess);
+  }
   if (main) PostMessageW(main, WM_COMMAND, CommandId(qm::QuilletCommand::kMenuQuit), 0);
   if (WaitForSingleObject(pi.hProcess, 15000) != WAIT_OBJECT_0) TerminateProcess(pi.hProcess, 9);
   CloseHandle(pi.hThread);
   CloseHandle(pi.hProcess);
   DeleteFileW(exe.c_str());
-  return used;
+  return idle;
 }
 
 }  // namespace
@@ -229,7 +305,7 @@ int main() {
   }
 
   bool hooked = false;
-  const std::optional<double> idle = IdleCpuMs(folder, &hooked);
+  const std::optional<Idle> idle = IdleCpuMs(folder, &hooked);
   settings.Restore();
   DeleteFileW(file.c_str());
   RemoveFolder(folder);
@@ -250,7 +326,14 @@ int main() {
     std::printf(
         "idle: Quillet.exe with the hook %s used %.1f ms of processor time in 10 s "
         "(counted in ticks of 10 ms under Wine)\n",
-        hooked ? "installed" : "(window not found)", *idle);
+        hooked ? "installed" : "(window not found)", idle->cpu_ms);
+    if (idle->wake_ups && idle->minimal_wake_ups) {
+      std::printf("idle: its threads woke %lld times in the 10 s, the minimal window program's "
+                  "%lld times (target: no more)\n",
+                  *idle->wake_ups, *idle->minimal_wake_ups);
+    } else {
+      std::printf("idle: wake-ups not countable here (no Linux process table)\n");
+    }
   } else {
     std::printf("idle: Quillet.exe could not be started\n");
   }

@@ -28,7 +28,7 @@ int QuilletProgram::Run(const std::wstring& command_line) {
     ProgramShell::HandOverToFirst(kMainFormClass, RegisterWindowMessageW(kShowMainWindowMessage));
     return 0;
   }
-  trace_.Mark("common controls");
+  trace_.Mark("single instance");
   const ProgramIcons icons = ProgramShell::LoadIcons(instance_, QM_IDI_PROGRAM);
   small_icon_ = icons.small;
   // The program starts in the notification area: the main window's controls, the editor and
