@@ -1,7 +1,7 @@
 // Abbreviations typed with real keys from the X server into another program's window, while
 // Quillet.exe runs with its keyboard hook: expansion, undo, at once, whole words only, one
 // that begins with a colon, the word end given back before a refusal, dead keys and AltGr on a
-// German layout, and nothing in Quillet's own editor.
+// German layout, nothing in Quillet's own editor, and one typed while the program starts.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -45,7 +45,7 @@ class QuilletAbbreviationTest : public QuilletFixture {
                                     {"Kuerzel", "3", "lg"},
                                     {"KuerzelSofort", "2", "1"}},
                                    data_file));
-    Start();
+    if (start_in_set_up) Start();
     target = targets.Create(L"Testziel Kuerzel");
     ASSERT_TRUE(targets.Activate(target));
     // A click puts the caret into the target's edit, as the user's would.
@@ -64,7 +64,27 @@ class QuilletAbbreviationTest : public QuilletFixture {
 
   TargetWindows targets;
   HWND target = nullptr;
+  bool start_in_set_up = true;
 };
+
+// Quillet started while the user goes on typing in another window.
+class QuilletTypedAtStartTest : public QuilletAbbreviationTest {
+ protected:
+  QuilletTypedAtStartTest() { start_in_set_up = false; }
+};
+
+// The hooks come at the program's first idle moment: an abbreviation typed while it starts
+// expands or arrives as typed, never halfway; once started, the next one expands.
+TEST_F(QuilletTypedAtStartTest, AnAbbreviationTypedWhileTheProgramStartsIsWholeEitherWay) {
+  ASSERT_TRUE(quillet.Start(folder.WFile(L"Quillet.exe")));
+  XKeys("type --delay 30 \"mfg \"");
+  main = WaitForQuilletMain(quillet);
+  ASSERT_NE(main, nullptr) << "Quillet did not start";
+  WaitUntil([&] { return targets.Typed(target) == L"MfG Anna "; }, 1000);
+  const std::wstring first = targets.Typed(target);
+  EXPECT_TRUE(first == L"mfg " || first == L"MfG Anna ") << WideToUtf8(first);
+  TypedGives("type --delay 40 \"mfg \"", first + L"MfG Anna ");
+}
 
 TEST_F(QuilletAbbreviationTest, ExpandsUndoesAndLeavesLongerWordsAlone) {
   TypedGives("type --delay 40 \"mfg \"", L"MfG Anna ");
