@@ -411,7 +411,7 @@ std::optional<LRESULT> MainForm::OnMessage(UINT message, WPARAM wparam, LPARAM l
       break;
     }
     case WM_WINDOWPOSCHANGING:
-      // Shown by SetWindowPos, which sends no WM_SHOWWINDOW: the editor comes first.
+      // Shown by SetWindowPos, which sends no WM_SHOWWINDOW: the controls come first.
       if (reinterpret_cast<const WINDOWPOS*>(lparam)->flags & SWP_SHOWWINDOW) {
         EnsureControls();
       }
