@@ -121,6 +121,22 @@ char32_t FoldCase(char32_t c) {
   return c;
 }
 
+char32_t UpperCase(char32_t c) {
+  if (c < 0x80) return (c >= 'a' && c <= 'z') ? c - 32 : c;
+  if (c >= 0xE0 && c <= 0xFE && c != 0xF7) return c - 32;
+  if (c == 0xFF) return 0x178;
+  // Latin Extended-A keeps each pair side by side, the capital first.
+  if (c >= 0x100 && c <= 0x17F) return FoldCase(c - 1) == c ? c - 1 : c;
+  if (c == 0x3AC) return 0x386;
+  if (c >= 0x3AD && c <= 0x3AF) return c - 37;
+  if (c == 0x3CC) return 0x38C;
+  if (c == 0x3CD || c == 0x3CE) return c - 63;
+  if (c >= 0x3B1 && c <= 0x3CB && c != 0x3C2) return c - 32;  // final sigma stays
+  if (c >= 0x430 && c <= 0x44F) return c - 32;
+  if (c >= 0x450 && c <= 0x45F) return c - 80;
+  return c;
+}
+
 std::string FoldCase(std::string_view s) {
   std::string out;
   out.reserve(s.size());
@@ -138,6 +154,22 @@ std::string FoldCase(std::string_view s) {
       out.append(s.substr(start, pos - start));  // keep stray bytes as they are
     } else {
       AppendUtf8(out, FoldCase(cp));
+    }
+  }
+  return out;
+}
+
+std::string UpperCase(std::string_view s) {
+  std::string out;
+  out.reserve(s.size());
+  for (std::size_t pos = 0; pos < s.size();) {
+    const std::size_t start = pos;
+    bool malformed = false;
+    const char32_t cp = NextCodePoint(s, pos, &malformed);
+    if (malformed) {
+      out.append(s.substr(start, pos - start));  // stray bytes stay as they are
+    } else {
+      AppendUtf8(out, UpperCase(cp));
     }
   }
   return out;

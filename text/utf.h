@@ -34,6 +34,12 @@ bool Utf8ToUtf16(std::string_view utf8, std::u16string& out);
 char32_t FoldCase(char32_t cp);
 std::string FoldCase(std::string_view utf8);
 
+// The other way over the same letters: each small letter that FoldCase reaches to its capital,
+// one character for one, so that a text keeps its length in characters. "ß" stays "ß": "SS"
+// would lengthen the text, and the capital "ẞ" is hardly ever written.
+char32_t UpperCase(char32_t cp);
+std::string UpperCase(std::string_view utf8);
+
 // "U+20AC" for a code point.
 std::string CodePointName(char32_t cp);
 

@@ -48,5 +48,18 @@ TEST(UtfTest, FoldCase) {
             "b");  // stray bytes stay as they are
 }
 
+TEST(UtfTest, UpperCaseUndoesFoldCaseOneCharacterForOne) {
+  EXPECT_EQ(UpperCase("äöü straße łódź σοφία ώρα москва ёж ÿæœ ſ ς"),
+            "ÄÖÜ STRAßE ŁÓDŹ ΣΟΦΊΑ ΏΡΑ МОСКВА ЁЖ ŸÆŒ ſ ς");
+  for (char32_t c = 0; c < 0x500; ++c) {
+    if (UpperCase(c) != c) {
+      EXPECT_EQ(FoldCase(UpperCase(c)), c) << CodePointName(c);
+    }
+    if (FoldCase(c) != c) {
+      EXPECT_EQ(UpperCase(FoldCase(c)), c) << CodePointName(c);
+    }
+  }
+}
+
 }  // namespace
 }  // namespace qm
