@@ -73,14 +73,14 @@ std::string FileContents(FileSystem& fs, const CodePage& ansi, const std::string
   return lines;
 }
 
+// `read` holds the contents by folded name: a placeholder repeated in another letter case gets
+// the same contents.
 std::string ExpandFiles(std::string_view text, FileSystem& fs, const CodePage& ansi,
-                        const std::string& base_folder) {
+                        const std::string& base_folder, std::map<std::string, std::string>& read) {
   std::size_t start = FindPlaceholder(text, kFileOpener, 0);
   if (start == std::string_view::npos) return std::string(text);
   std::string out;
   out.reserve(text.size());
-  // By the folded name: a placeholder repeated in another letter case gets the same contents.
-  std::map<std::string, std::string> read;
   std::size_t done = 0;
   for (; start != std::string_view::npos; start = FindPlaceholder(text, kFileOpener, done)) {
     const std::size_t name_at = start + kFileOpener.size();
@@ -99,7 +99,67 @@ std::string ExpandFiles(std::string_view text, FileSystem& fs, const CodePage& a
   return out;
 }
 
+// Days since 1 January 1970 of a date of the Gregorian calendar, and back.
+long long DaysFromCivil(long long y, int m, int d) {
+  y -= m <= 2;
+  const long long era = (y >= 0 ? y : y - 399) / 400;
+  const long long yoe = y - era * 400;
+  const long long doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+  const long long doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+  return era * 146097 + doe - 719468;
+}
+
+void CivilFromDays(long long z, LocalTime& t) {
+  z += 719468;
+  const long long era = (z >= 0 ? z : z - 146096) / 146097;
+  const long long doe = z - era * 146097;
+  const long long yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+  const long long doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+  const long long mp = (5 * doy + 2) / 153;
+  t.day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
+  t.month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
+  t.year = static_cast<int>(yoe + era * 400 + (t.month <= 2));
+}
+
+constexpr std::string_view kDateOpener = "%datum";
+constexpr int kMaxDateOffset = 3650;
+
+// "%datum+N%" and "%datum-N%"; any other text after "%datum" stays for the table's words.
+std::string ExpandDateOffsets(std::string_view text, Clock& clock,
+                              std::optional<LocalTime>& now) {
+  std::string out;
+  std::size_t done = 0;
+  for (std::size_t p = FindPlaceholder(text, kDateOpener, 0); p != std::string_view::npos;
+       p = FindPlaceholder(text, kDateOpener, p + 1)) {
+    const std::size_t sign = p + kDateOpener.size();
+    if (sign >= text.size() || (text[sign] != '+' && text[sign] != '-')) continue;
+    std::size_t close = sign + 1;
+    while (close < text.size() && close - sign <= 5 && text[close] >= '0' && text[close] <= '9') {
+      ++close;
+    }
+    const std::size_t digits = close - sign - 1;
+    if (digits == 0 || digits > 4 || close >= text.size() || text[close] != '%') continue;
+    const int days = std::stoi(std::string(text.substr(sign + 1, digits)));
+    if (days > kMaxDateOffset) continue;
+    if (!now) now = clock.Now();
+    out.append(text.substr(done, p - done));
+    out += clock.ShortDate(MovedByDays(*now, text[sign] == '-' ? -days : days));
+    done = close + 1;
+  }
+  if (done == 0) return std::string(text);
+  out.append(text.substr(done));
+  return out;
+}
+
 }  // namespace
+
+LocalTime MovedByDays(const LocalTime& t, int days) {
+  LocalTime moved = t;
+  const long long z = DaysFromCivil(t.year, t.month, t.day) + days;
+  CivilFromDays(z, moved);
+  moved.weekday = static_cast<int>(((z % 7) + 11) % 7);  // 1 January 1970 was a Thursday
+  return moved;
+}
 
 std::string MissingFileNotice(const std::string& name) {
   return "\r*** Quillet: Konnte Datei '" + name + "' nicht finden! ***\r";
@@ -156,7 +216,14 @@ std::optional<std::string> ReadWholeFile(FileSystem& fs, const CodePage& ansi,
 
 std::string ExpandPlaceholders(std::string_view text, Clock& clock, FileSystem& fs,
                                const CodePage& ansi, const std::string& base_folder) {
-  std::string out = ExpandFiles(text, fs, ansi, base_folder);
+  return PlaceholderExpander(clock, fs, ansi, base_folder).Expand(text);
+}
+
+std::string PlaceholderExpander::Expand(std::string_view text) {
+  Clock& clock = clock_;
+  // The offsets first: the words of the table below never form one.
+  std::string out = ExpandDateOffsets(ExpandFiles(text, fs_, ansi_, base_folder_, files_), clock,
+                                      now_);
 
   using Format = std::function<std::string(Clock&, const LocalTime&)>;
   const std::pair<std::string_view, Format> kTimes[] = {
@@ -177,12 +244,11 @@ std::string ExpandPlaceholders(std::string_view text, Clock& clock, FileSystem& 
   };
   // One reading of the clock for the whole text: read per placeholder, "%tag%.%monat%.%jahr%"
   // could give the old day with the new year at midnight.
-  std::optional<LocalTime> now;
   for (const auto& [placeholder, format] : kTimes) {
     const std::size_t first = FindPlaceholder(out, placeholder, 0);
     if (first == std::string::npos) continue;
-    if (!now) now = clock.Now();
-    out = ReplaceAll(out, placeholder, first, format(clock, *now));
+    if (!now_) now_ = clock.Now();
+    out = ReplaceAll(out, placeholder, first, format(clock, *now_));
   }
   return out;
 }

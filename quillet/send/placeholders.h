@@ -2,9 +2,11 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "platform/clock.h"
 #include "platform/code_page.h"
@@ -20,12 +22,36 @@ namespace qm {
 //     the same file however the program was started. Equal placeholders, in any letter case,
 //     get the contents of one reading. Inserted contents are not searched for file
 //     placeholders again, and a "%datei=" without a closing "%" ends this pass.
-//  2. "%zeit%", "%stunde%", "%minute%", "%sekunde%", "%datum%", "%tag%", "%wochentag%",
-//     "%monat%", "%jahr%" in this order over the whole text, inserted files included, all
-//     from one reading of the clock.
+//  2. "%datum+N%" and "%datum-N%" (N of one to four decimal digits, 0 to 3650) by the short
+//     date N days after or before today, then "%zeit%", "%stunde%", "%minute%", "%sekunde%",
+//     "%datum%", "%tag%", "%wochentag%", "%monat%", "%jahr%" in this order over the whole
+//     text, inserted files included, all from one reading of the clock.
 // Any other text between percent signs stays as it is.
 std::string ExpandPlaceholders(std::string_view text, Clock& clock, FileSystem& fs,
                                const CodePage& ansi, const std::string& base_folder);
+
+// ExpandPlaceholders for a snippet that is expanded in pieces (the text between a form's
+// fields, the snippets it includes): every piece sees the same reading of the clock, taken at
+// the first date or time placeholder, and each file is read once for all of them.
+class PlaceholderExpander {
+ public:
+  PlaceholderExpander(Clock& clock, FileSystem& fs, const CodePage& ansi,
+                      std::string base_folder)
+      : clock_(clock), fs_(fs), ansi_(ansi), base_folder_(std::move(base_folder)) {}
+  std::string Expand(std::string_view text);
+
+ private:
+  Clock& clock_;
+  FileSystem& fs_;
+  const CodePage& ansi_;
+  std::string base_folder_;
+  std::map<std::string, std::string> files_;  // contents by folded name
+  std::optional<LocalTime> now_;
+};
+
+// The same time of day `days` whole days later (earlier where negative), the weekday
+// recomputed.
+LocalTime MovedByDays(const LocalTime& t, int days);
 
 // The whole file as UTF-8; nullopt when it is missing or cannot be read.
 std::optional<std::string> ReadWholeFile(FileSystem& fs, const CodePage& ansi,

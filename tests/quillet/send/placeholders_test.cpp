@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "platform/portable_code_pages.h"
 #include "tests/fakes/fake_clock.h"
 #include "tests/fakes/fake_file_system.h"
@@ -44,14 +46,41 @@ TEST_F(PlaceholdersTest, DateAndTime) {
       {"%uhrzeit% 100% %%tag%%", "%uhrzeit% 100% %06%"},
       {"%datum %", "%datum %"},
       {"", ""},
+      // Days from today: over a month's and a year's end, back, and only 0 to 3650.
+      {"%datum+1% %DATUM+26% %Datum-6% %datum+0%", "07.12.2026 01.01.2027 30.11.2026 06.12.2026"},
+      {"%datum+3650%/%datum-3650%/%datum+0007%", "03.12.2036/08.12.2016/13.12.2026"},
+      {"%datum+3651% %datum+00001% %datum+% %datum+1x% %datum*1%",
+       "%datum+3651% %datum+00001% %datum+% %datum+1x% %datum*1%"},
+      {"%datum+%datum+2%", "%datum+08.12.2026"},
   };
   for (const auto& c : cases) EXPECT_EQ(Expand(c.text), c.expanded) << c.text;
+}
+
+TEST(MovedByDaysTest, LeapDaysAndWeekdays) {
+  const struct {
+    LocalTime from;
+    int days;
+    int year, month, day, weekday;
+  } cases[] = {
+      {{2028, 2, 28, 9, 5, 3, 1}, 1, 2028, 2, 29, 2},
+      {{2028, 3, 1, 9, 5, 3, 3}, -1, 2028, 2, 29, 2},
+      {{2027, 2, 28, 9, 5, 3, 0}, 1, 2027, 3, 1, 1},
+      {{2100, 2, 28, 9, 5, 3, 0}, 1, 2100, 3, 1, 1},
+      {{2026, 12, 6, 9, 5, 3, 0}, -3650, 2016, 12, 8, 4},
+  };
+  for (const auto& c : cases) {
+    const LocalTime t = MovedByDays(c.from, c.days);
+    EXPECT_EQ(std::vector<int>({t.year, t.month, t.day, t.weekday, t.hour, t.minute, t.second}),
+              std::vector<int>({c.year, c.month, c.day, c.weekday, 9, 5, 3}))
+        << c.from.year << "-" << c.from.month << "-" << c.from.day << " " << c.days;
+  }
 }
 
 TEST_F(PlaceholdersTest, OneReadingOfTheClockServesTheWholeText) {
   // At midnight on New Year's Eve a second reading would give the old day with the new year.
   clock.upcoming = {LocalTime{2026, 12, 31, 23, 59, 59, 4}, LocalTime{2027, 1, 1, 0, 0, 0, 5}};
-  EXPECT_EQ(Expand("%tag%.%monat%.%jahr% %zeit% %minute%"), "31.12.2026 23:59:59 59");
+  EXPECT_EQ(Expand("%tag%.%monat%.%jahr% %zeit% %minute% %datum+1%"),
+            "31.12.2026 23:59:59 59 01.01.2027");
   EXPECT_EQ(clock.reads, 1);
 
   clock.reads = 0;
