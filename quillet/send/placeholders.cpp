@@ -125,8 +125,7 @@ constexpr std::string_view kDateOpener = "%datum";
 constexpr int kMaxDateOffset = 3650;
 
 // "%datum+N%" and "%datum-N%"; any other text after "%datum" stays for the table's words.
-std::string ExpandDateOffsets(std::string_view text, Clock& clock,
-                              std::optional<LocalTime>& now) {
+std::string ExpandDateOffsets(std::string_view text, Clock& clock, std::optional<LocalTime>& now) {
   std::string out;
   std::size_t done = 0;
   for (std::size_t p = FindPlaceholder(text, kDateOpener, 0); p != std::string_view::npos;
@@ -222,8 +221,8 @@ std::string ExpandPlaceholders(std::string_view text, Clock& clock, FileSystem& 
 std::string PlaceholderExpander::Expand(std::string_view text) {
   Clock& clock = clock_;
   // The offsets first: the words of the table below never form one.
-  std::string out = ExpandDateOffsets(ExpandFiles(text, fs_, ansi_, base_folder_, files_), clock,
-                                      now_);
+  std::string out =
+      ExpandDateOffsets(ExpandFiles(text, fs_, ansi_, base_folder_, files_), clock, now_);
 
   using Format = std::function<std::string(Clock&, const LocalTime&)>;
   const std::pair<std::string_view, Format> kTimes[] = {

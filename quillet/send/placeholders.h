@@ -35,8 +35,7 @@ std::string ExpandPlaceholders(std::string_view text, Clock& clock, FileSystem& 
 // the first date or time placeholder, and each file is read once for all of them.
 class PlaceholderExpander {
  public:
-  PlaceholderExpander(Clock& clock, FileSystem& fs, const CodePage& ansi,
-                      std::string base_folder)
+  PlaceholderExpander(Clock& clock, FileSystem& fs, const CodePage& ansi, std::string base_folder)
       : clock_(clock), fs_(fs), ansi_(ansi), base_folder_(std::move(base_folder)) {}
   std::string Expand(std::string_view text);
 
