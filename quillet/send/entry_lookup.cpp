@@ -1,0 +1,52 @@
+// Entries of the data file by name, for a snippet that includes others and for the tools.
+#include "quillet/send/entry_lookup.h"
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "store/stored_text.h"
+#include "text/utf.h"
+
+namespace qm {
+namespace {
+
+// What enciphering writes: four hex digits per character, then four of the salt.
+bool IsCipherText(std::string_view stored) {
+  if (stored.empty()) return true;
+  if (stored.size() < 4) return false;
+  for (const char c : stored) {
+    const bool hex = (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
+    if (!hex) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+int EntryNamed(const IniDocument& doc, std::string_view name) {
+  const std::string wanted = FoldCase(name);
+  const std::vector<std::string> names = ReadNumberedList(doc, "Name");
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    if (FoldCase(names[i]) == wanted) return static_cast<int>(i) + 1;
+  }
+  return 0;
+}
+
+EntryLookup LookupEntriesIn(std::shared_ptr<const IniDocument> doc, const EntryStore& entries) {
+  return [doc = std::move(doc), &entries](const std::string& name) {
+    IncludedEntry found;
+    const int number = doc ? EntryNamed(*doc, name) : 0;
+    if (number == 0) return found;
+    const SnippetEntry entry = entries.EntryIn(*doc, number);
+    if (entry.crypt && !IsCipherText(doc->Find("Text", std::to_string(number)).value_or(""))) {
+      found.state = IncludedEntry::State::kUndecipherable;
+      return found;
+    }
+    found.state = IncludedEntry::State::kFound;
+    found.text = UnescapeStoredText(entry.text);
+    return found;
+  };
+}
+
+}  // namespace qm
