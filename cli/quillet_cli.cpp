@@ -1,12 +1,18 @@
-// The snippet library on the command line: list, show, add, get, set, import and export.
+// The snippet library on the command line: list, show, expand, add, get, set, import and export.
 #include "cli/quillet_cli.h"
 
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
 #include <istream>
 #include <iterator>
 #include <new>
 #include <ostream>
 
 #include "platform/portable_code_pages.h"
+#include "quillet/send/entry_lookup.h"
+#include "quillet/send/sender.h"
+#include "quillet/send/snippet_fields.h"
 #include "store/entries.h"
 #include "store/ini_document.h"
 #include "store/stored_text.h"
@@ -21,7 +27,9 @@ namespace {
 constexpr int kOk = 0, kMissing = 1, kUsage = 2, kFailed = 3;
 
 const char kUsageText[] =
-    "Aufruf: quillet-cli DATEI list | show NR | add NAME [--title TITEL] [--crypt] [--dosbox] "
+    "Aufruf: quillet-cli DATEI list | show NR "
+    "| expand NAME|NR [--feld NAME=WERT]... [--zwischenablage TEXT] "
+    "| add NAME [--title TITEL] [--crypt] [--dosbox] "
     "| get ABSCHNITT SCHLÜSSEL | set ABSCHNITT SCHLÜSSEL WERT "
     "| import FORMAT QUELLE [--on-conflict keep|replace|skip] "
     "| export FORMAT ZIEL [--decipher]  (FORMAT: csv, json, espanso, beeftext, ahk; "
@@ -47,10 +55,63 @@ bool ParseEntryNumber(const std::string& text, int& number) {
   return true;
 }
 
+// The local time of the C library, in the formats of a German system.
+class CLibraryClock : public Clock {
+ public:
+  LocalTime Now() override {
+    const std::time_t now = std::time(nullptr);
+    const std::tm* tm = std::localtime(&now);
+    if (!tm) return {};
+    return {tm->tm_year + 1900, tm->tm_mon + 1, tm->tm_mday, tm->tm_hour,
+            tm->tm_min,         tm->tm_sec,     tm->tm_wday};
+  }
+  std::string ShortDate(const LocalTime& t) override {
+    return Format("%02d.%02d.%04d", t.day, t.month, t.year);
+  }
+  std::string TimeOfDay(const LocalTime& t) override {
+    return Format("%02d:%02d:%02d", t.hour, t.minute, t.second);
+  }
+  std::string WeekdayName(const LocalTime& t) override {
+    static const char* const kDays[] = {"Sonntag",    "Montag",  "Dienstag", "Mittwoch",
+                                        "Donnerstag", "Freitag", "Samstag"};
+    return t.weekday >= 0 && t.weekday <= 6 ? kDays[t.weekday] : "";
+  }
+
+ private:
+  static std::string Format(const char* format, int a, int b, int c) {
+    char buf[48];
+    std::snprintf(buf, sizeof buf, format, a, b, c);
+    return buf;
+  }
+};
+
+std::string Quoted(const std::string& text) {
+  return "\xE2\x80\x9E" + text + "\xE2\x80\x9C";
+}
+
+// The answer `given` for `field`, as the form would take it; false with the message where the
+// field takes no such answer.
+bool TakeAnswer(const SnippetField& field, const std::string& given, FieldValue& value,
+                std::ostream& err) {
+  if (field.kind == FieldKind::kOptional) {
+    value.ticked = given == "1" || given == "ja";
+    if (value.ticked || given == "0" || given == "nein") return true;
+    err << "Das Feld " << Quoted(field.name) << " nimmt nur 1, ja, 0 oder nein.\n";
+    return false;
+  }
+  if (field.kind == FieldKind::kChoice &&
+      std::find(field.choices.begin(), field.choices.end(), given) == field.choices.end()) {
+    err << Quoted(given) << " ist keine Auswahl des Feldes " << Quoted(field.name) << ".\n";
+    return false;
+  }
+  value.text = given;
+  return true;
+}
+
 }  // namespace
 
 int RunQuilletCli(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
-                  std::ostream& err, FileSystem& fs, const CodePage& ansi) {
+                  std::ostream& err, FileSystem& fs, const CodePage& ansi, Clock* clock) {
   if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
     out << kUsageText << "\n";
     return kOk;
@@ -95,6 +156,63 @@ int RunQuilletCli(const std::vector<std::string>& args, std::istream& in, std::o
       return kMissing;
     }
     out << UnescapeStoredText(entries.ReadEntry(number, file).text);
+    return kOk;
+  }
+
+  if (command == "expand" && args.size() >= 3) {
+    std::vector<std::pair<std::string, std::string>> answers;
+    std::string clipboard;
+    for (std::size_t i = 3; i < args.size(); ++i) {
+      if (args[i] == "--feld" && i + 1 < args.size() &&
+          args[i + 1].find('=') != std::string::npos) {
+        const std::string& given = args[++i];
+        answers.emplace_back(given.substr(0, given.find('=')), given.substr(given.find('=') + 1));
+      } else if (args[i] == "--zwischenablage" && i + 1 < args.size()) {
+        clipboard = args[++i];
+      } else {
+        return Usage(err);
+      }
+    }
+    if (const int code = check_file(); code != kOk) return code;
+    const std::shared_ptr<const IniDocument> doc = entries.Snapshot(file);
+    int number = 0;
+    if (!ParseEntryNumber(args[2], number) || number > entries.CountEntries(file)) {
+      number = doc ? EntryNamed(*doc, args[2]) : 0;
+    }
+    if (number == 0) {
+      err << "Einen Eintrag " << Quoted(args[2]) << " gibt es nicht.\n";
+      return kMissing;
+    }
+    const SnippetEntry entry = entries.EntryIn(*doc, number);
+    const SnippetTemplate snippet =
+        ParseSnippet(UnescapeStoredText(entry.text), LookupEntriesIn(doc, entries), entry.name);
+    FieldValues values(snippet.fields.size());
+    std::vector<bool> answered(snippet.fields.size());
+    for (const auto& [name, given] : answers) {
+      std::size_t i = 0;
+      while (i < snippet.fields.size() && FoldCase(snippet.fields[i].name) != FoldCase(name)) ++i;
+      if (i == snippet.fields.size()) {
+        err << "Ein Feld " << Quoted(name) << " hat dieser Textbaustein nicht.\n";
+        return kUsage;
+      }
+      if (!TakeAnswer(snippet.fields[i], given, values[i], err)) return kUsage;
+      answered[i] = true;
+    }
+    std::string missing;
+    for (std::size_t i = 0; i < snippet.fields.size(); ++i) {
+      if (!answered[i]) missing += (missing.empty() ? "" : ", ") + snippet.fields[i].name;
+    }
+    if (!missing.empty()) {
+      err << "Fehlende Felder: " << missing << "\n";
+      return kUsage;
+    }
+    for (const std::string& problem : snippet.problems) err << problem << "\n";
+    CLibraryClock system_clock;
+    std::string text = FillSnippet(snippet, values, clipboard, clock ? *clock : system_clock, fs,
+                                   ansi, FolderOf(file))
+                           .text;
+    std::replace(text.begin(), text.end(), '\r', '\n');
+    out << text;
     return kOk;
   }
 

@@ -177,6 +177,49 @@ TEST_F(QuilletCliTest, ExportedAndImportedTheLibraryComesBack) {
   }
 }
 
+// A snippet as it would arrive, with the answers given; an included entry deciphered as for
+// sending, or a notice where its cipher is damaged.
+TEST_F(QuilletCliTest, ExpandFillsFieldsAndIncludesEntries) {
+  ASSERT_EQ(Run({"lib.ini", "add", "Brief"},
+                "%auswahl=Titel:|Dr. |Prof. %%eingabe=Name%\r"
+                "%optional=Gruß%%baustein=GRUSS%%/optional%[%zwischenablage%]")
+                .code,
+            0);
+  ASSERT_EQ(Run({"lib.ini", "add", "Gruss", "--crypt"}, "MfG %eingabe=Name%").code, 0);
+  ASSERT_EQ(Run({"lib.ini", "add", "Kaputt", "--crypt"}, "x").code, 0);
+  ASSERT_EQ(Run({"lib.ini", "set", "Text", "3", "nicht hex"}).code, 0);
+  ASSERT_EQ(Run({"lib.ini", "add", "Mit"}, "%baustein=kaputt%").code, 0);
+  const std::vector<std::string> all = {"--feld", "Titel=Dr. ", "--feld", "name=Eva"};
+  const struct {
+    std::vector<std::string> args;
+    int code;
+    std::string out, err;
+  } cases[] = {
+      {{"Brief", "--feld", "Gruß=ja", "--zwischenablage", "a\r\nb"},
+       0,
+       "Dr. Eva\nMfG Eva[a\nb]",
+       ""},
+      {{"1", "--feld", "Gruß=0"}, 0, "Dr. Eva\n[]", ""},
+      {{"Mit"}, 0, "\n*** Quillet: Baustein 'kaputt' konnte nicht entschlüsselt werden! ***\n", ""},
+      {{"Brief", "--feld", "Gruß=vielleicht"},
+       2,
+       "",
+       "Das Feld „Gruß“ nimmt nur 1, ja, 0 oder nein.\n"},
+      {{"Brief", "--feld", "Titel=Herr"}, 2, "", "„Herr“ ist keine Auswahl des Feldes „Titel“.\n"},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> args = {"lib.ini", "expand"};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    if (c.args[0] != "Mit") args.insert(args.begin() + 3, all.begin(), all.end());
+    const Result r = Run(args);
+    EXPECT_EQ(r.code, c.code) << c.args[0];
+    EXPECT_EQ(r.out, c.out) << c.args[0];
+    EXPECT_EQ(r.err, c.err) << c.args[0];
+  }
+  EXPECT_EQ(Run({"lib.ini", "expand", "Brief", "--feld", "Name=Eva"}).err,
+            "Fehlende Felder: Titel, Gruß\n");
+}
+
 TEST_F(QuilletCliTest, GetAndSetOneRawValue) {
   EXPECT_EQ(Run({"lib.ini", "set", "Common", "PumActPos", "2"}).code, 0);
   EXPECT_EQ(Run({"lib.ini", "get", "common", "pumactpos"}).out, "2\n");
@@ -205,6 +248,9 @@ TEST_F(QuilletCliTest, ExitCodesAndMessages) {
       {{"lib.ini", "add", "  "}, "t", 2, "Name"},
       {{"lib.ini", "add", "x"}, "\xC3", 2, "UTF-8"},
       {{"lib.ini", "set", "S", "a=b", "v"}, "", 2, "="},
+      {{"lib.ini", "expand", "b"}, "", 1, "Eintrag „b“"},
+      {{"lib.ini", "expand", "a", "--feld", "x"}, "", 2, "Aufruf"},
+      {{"lib.ini", "expand", "A", "--feld", "X=1"}, "", 2, "Feld „X“"},
       {{"lib.ini", "frobnicate"}, "", 2, "Aufruf"},
       {{"lib.ini"}, "", 2, "Aufruf"},
       {{"lib.ini", "add", "x", "--bogus"}, "", 2, "Aufruf"},
