@@ -3,6 +3,7 @@
 #include "quillet/send/snippet_fields.h"
 
 #include <algorithm>
+#include <array>
 #include <map>
 #include <optional>
 
@@ -30,41 +31,67 @@ enum class Word {
   kSkipped,  // one of ExpandPlaceholders' words, passed over whole
 };
 
-// An opener ending in "%" is the whole word; the others take a NAME up to the next "%".
+// An opener ending in "%" is the whole word; the others take a NAME up to the next "%". The
+// table is grouped by the openers' second character, which picks the ones to try. Today's
+// words are here as well: a file's name may hold anything, and the closing "%" of a date or
+// time word begins no word of ours, as ExpandPlaceholders reads them.
 struct Opener {
   std::string_view lower;
   Word word;
 };
 constexpr Opener kOpeners[] = {
-    {"%eingabe=", Word::kLine},
-    {"%mehrzeilig=", Word::kLines},
-    {"%auswahl=", Word::kChoice},
-    {"%optional=", Word::kSection},
     {"%/optional%", Word::kSectionEnd},
-    {"%cursor%", Word::kCursor},
-    {"%zwischenablage%", Word::kClipboard},
+    {"%auswahl=", Word::kChoice},
     {"%baustein=", Word::kInclude},
-    // A file's name may hold anything, and the closing "%" of a date or time word begins no
-    // word of ours, as ExpandPlaceholders reads them.
+    {"%cursor%", Word::kCursor},
     {"%datei=", Word::kSkipped},
-    {"%zeit%", Word::kSkipped},
-    {"%stunde%", Word::kSkipped},
-    {"%minute%", Word::kSkipped},
-    {"%sekunde%", Word::kSkipped},
     {"%datum%", Word::kSkipped},
+    {"%eingabe=", Word::kLine},
+    {"%jahr%", Word::kSkipped},
+    {"%mehrzeilig=", Word::kLines},
+    {"%minute%", Word::kSkipped},
+    {"%monat%", Word::kSkipped},
+    {"%optional=", Word::kSection},
+    {"%stunde%", Word::kSkipped},
+    {"%sekunde%", Word::kSkipped},
     {"%tag%", Word::kSkipped},
     {"%wochentag%", Word::kSkipped},
-    {"%monat%", Word::kSkipped},
-    {"%jahr%", Word::kSkipped},
+    {"%zwischenablage%", Word::kClipboard},
+    {"%zeit%", Word::kSkipped},
 };
+constexpr std::size_t kOpenerCount = sizeof kOpeners / sizeof kOpeners[0];
+
+// For each second character, the first opener that has it; kOpenerCount for none.
+constexpr std::array<std::size_t, 256> FirstOpeners() {
+  std::array<std::size_t, 256> first{};
+  for (std::size_t c = 0; c < first.size(); ++c) first[c] = kOpenerCount;
+  for (std::size_t i = kOpenerCount; i-- > 0;) {
+    first[static_cast<unsigned char>(kOpeners[i].lower[1])] = i;
+  }
+  return first;
+}
+constexpr std::array<std::size_t, 256> kFirstOpener = FirstOpeners();
+
+char Lower(char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+}
 
 bool HasAt(std::string_view text, std::size_t p, std::string_view lower) {
   if (text.size() - p < lower.size()) return false;
   for (std::size_t i = 0; i < lower.size(); ++i) {
-    const char c = text[p + i];
-    if (((c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c) != lower[i]) return false;
+    if (Lower(text[p + i]) != lower[i]) return false;
   }
   return true;
+}
+
+const Opener* OpenerAt(std::string_view text, std::size_t p) {
+  if (p + 1 >= text.size()) return nullptr;
+  const char next = Lower(text[p + 1]);
+  for (std::size_t i = kFirstOpener[static_cast<unsigned char>(next)];
+       i < kOpenerCount && kOpeners[i].lower[1] == next; ++i) {
+    if (HasAt(text, p, kOpeners[i].lower)) return &kOpeners[i];
+  }
+  return nullptr;
 }
 
 bool IsField(Word w) {
@@ -132,11 +159,7 @@ class Parser {
   std::vector<Token> Tokenize(std::string_view text, const std::string& context) {
     std::vector<Token> tokens;
     for (std::size_t p = text.find('%'); p != std::string_view::npos;) {
-      const Opener* opener = nullptr;
-      for (const Opener& o : kOpeners) {
-        if (HasAt(text, p, o.lower)) opener = &o;
-        if (opener) break;
-      }
+      const Opener* opener = OpenerAt(text, p);
       if (!opener) {
         p = text.find('%', p + 1);
         continue;
@@ -381,11 +404,16 @@ FilledSnippet FillSnippet(const SnippetTemplate& snippet, const FieldValues& val
                           const std::string& clipboard, Clock& clock, FileSystem& fs,
                           const CodePage& ansi, const std::string& base_folder) {
   PlaceholderExpander expander(clock, fs, ansi, base_folder);
+  FilledSnippet out;
+  // A snippet of today's words alone, the most common by far, costs no copy more.
+  if (snippet.pieces.size() == 1 && snippet.pieces[0].kind == SnippetPiece::Kind::kText) {
+    out.text = expander.Expand(snippet.pieces[0].text);
+    return out;
+  }
   const FieldValue empty;
   auto value = [&](std::size_t field) -> const FieldValue& {
     return field < values.size() ? values[field] : empty;
   };
-  FilledSnippet out;
   std::size_t mark = kNone;
   const std::vector<SnippetPiece>& pieces = snippet.pieces;
   for (std::size_t i = 0; i < pieces.size(); ++i) {
