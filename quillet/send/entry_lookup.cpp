@@ -2,6 +2,7 @@
 #include "quillet/send/entry_lookup.h"
 
 #include <string>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -34,10 +35,20 @@ int EntryNamed(const IniDocument& doc, std::string_view name) {
 }
 
 EntryLookup LookupEntriesIn(std::shared_ptr<const IniDocument> doc, const EntryStore& entries) {
-  return [doc = std::move(doc), &entries](const std::string& name) {
+  // The names folded once, at the first lookup, for the many that a snippet may make.
+  auto numbers = std::make_shared<std::unordered_map<std::string, int>>();
+  return [doc = std::move(doc), &entries, numbers](const std::string& name) {
     IncludedEntry found;
-    const int number = doc ? EntryNamed(*doc, name) : 0;
-    if (number == 0) return found;
+    if (!doc) return found;
+    if (numbers->empty()) {
+      const std::vector<std::string> names = ReadNumberedList(*doc, "Name");
+      for (std::size_t i = 0; i < names.size(); ++i) {
+        numbers->emplace(FoldCase(names[i]), static_cast<int>(i) + 1);  // the first one wins
+      }
+    }
+    const auto it = numbers->find(FoldCase(name));
+    if (it == numbers->end()) return found;
+    const int number = it->second;
     const SnippetEntry entry = entries.EntryIn(*doc, number);
     if (entry.crypt && !IsCipherText(doc->Find("Text", std::to_string(number)).value_or(""))) {
       found.state = IncludedEntry::State::kUndecipherable;
