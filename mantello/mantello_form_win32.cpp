@@ -56,36 +56,27 @@ class Mantello final : public ProgressWindow, public WindowFrame {
     PostQuitMessage(0);
   }
   void OnTrayIcon(unsigned id, TrayEvent event) override;
-  void OnTimer(UINT_PTR id) override;
-  std::optional<LRESULT> OnMessage(UINT message, WPARAM, LPARAM lparam) override {
-    // The start hint's loop tells its owner whenever it waits for input: the first time it
-    // does so with the hint shown and painted is the program's first idle moment.
-    const auto hint = reinterpret_cast<HWND>(lparam);
-    if (message == WM_ENTERIDLE && IsWindowVisible(hint) && !GetUpdateRect(hint, nullptr, FALSE))
-      OnFirstIdle();
-    return std::nullopt;
+  void OnTimer(UINT_PTR id) override {
+    if (id != kFirstIdleTimer) return;
+    KillTimer(hwnd(), kFirstIdleTimer);
+    trace_.Mark("first idle");
+    trace_.Finish();
   }
   void OnTaskbarCreated() override { tray_.AddAgain(); }
   bool CreateForm();
-  void OnFirstIdle();
   void ShowHint(const std::string& text, const std::string& id, const std::string& image);
   MantelloCommand OpenMenu(const std::vector<TrayMenuItem>& items, ScreenPoint at);
   void Encode();
   void Quit();
 
-  // Brings the tray icon after the first idle moment: a timer's message comes only after the
-  // windows are painted and the program waited for input. Should that moment never be told,
-  // the timer's first period brings the icon all the same.
-  static constexpr UINT_PTR kTrayIconTimer = 1;
-  static constexpr UINT kTrayIconLatestMs = 1000;
+  // The timer whose message comes when the program first waits for input.
+  static constexpr UINT_PTR kFirstIdleTimer = 1;
 
   HINSTANCE instance_;
   StartupTrace trace_;  // made first: the process's start is its first step
   ProgramIcons icons_;
   TrayIcons tray_;
   bool tray_ready_ = false;  // the menu and the encoder are there
-  bool first_idle_ = false;
-  bool tray_added_ = false;
   bool quitting_ = false;
   bool quit_pending_ = false;  // "Beenden" chosen while an encoding ran
 
@@ -147,29 +138,6 @@ bool Mantello::CreateForm() {
   return CreatePlainWindow(instance_, FrameClass{kMantelloWindowClass, icons_.large, icons_.small},
                            "Mantello",
                            FramePlacement{WS_EX_TOOLWINDOW, style, x, y, width, height});
-}
-
-void Mantello::OnFirstIdle() {
-  if (first_idle_) return;
-  first_idle_ = true;
-  trace_.Mark("first idle");
-  // The icon follows the hint that speaks of it by a moment: the shell takes it with a round
-  // trip that the user waiting for the hint need not wait for.
-  if (!SetTimer(hwnd(), kTrayIconTimer, USER_TIMER_MINIMUM, nullptr)) OnTimer(kTrayIconTimer);
-}
-
-void Mantello::OnTimer(UINT_PTR id) {
-  if (id != kTrayIconTimer) return;
-  KillTimer(hwnd(), kTrayIconTimer);
-  if (quitting_ || tray_added_) return;
-  if (!first_idle_) {
-    first_idle_ = true;
-    trace_.Mark("first idle");
-  }
-  tray_added_ = true;
-  tray_.Add(0, icons_.small, kMantelloTip);
-  trace_.Mark("tray icon");
-  trace_.Finish();
 }
 
 void Mantello::ShowHint(const std::string& text, const std::string& id, const std::string& image) {
@@ -279,12 +247,13 @@ int Mantello::Run() {
   trace_.Mark("services");
   tray_ready_ = true;
   tray_.SetWindow(hwnd());
+  tray_.Add(0, icons_.small, kMantelloTip);
 
-  // The first moment the program waits for input comes with its start hint on screen, in the
-  // hint's own loop, and the tray icon follows it; without the hint it comes in the main loop.
-  if (!SetTimer(hwnd(), kTrayIconTimer, kTrayIconLatestMs, nullptr)) OnTimer(kTrayIconTimer);
+  trace_.Mark("tray icon");
+  // The first moment the program waits for input, its start hint on screen: a timer's message
+  // comes only then, in the hint's own loop.
+  if (trace_.on()) SetTimer(hwnd(), kFirstIdleTimer, USER_TIMER_MINIMUM, nullptr);
   ShowHint(kStartHintText, "1", "SID1.jpg");
-  OnFirstIdle();
 
   ProgramShell::RunMessageLoop();
   tray_.RemoveAll();
