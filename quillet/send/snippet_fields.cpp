@@ -308,7 +308,8 @@ class Parser {
     }
     auto found = entries_.find(key);
     if (found == entries_.end()) {
-      found = entries_.emplace(key, name.empty() ? IncludedEntry{} : lookup_(name)).first;
+      found =
+          entries_.emplace(key, name.empty() || !lookup_ ? IncludedEntry{} : lookup_(name)).first;
     }
     const IncludedEntry& entry = found->second;
     if (entry.state == IncludedEntry::State::kMissing) {

@@ -72,6 +72,7 @@ struct SnippetTemplate {
 };
 
 // `own_name` is the snippet's own entry name, so that including itself is caught at once.
+// `lookup` is asked once per name (letter case ignored) and may be empty, finding nothing.
 // An included snippet that is missing, cannot be deciphered, includes one that includes it,
 // or lies deeper than kMaxIncludeDepth arrives as a notice in its place, as a missing file
 // does. A text without any of the words above becomes one kText piece.

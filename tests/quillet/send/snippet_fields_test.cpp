@@ -139,7 +139,9 @@ TEST_F(SnippetFieldsTest, BeyondThirtyFieldsTheRestStayAsText) {
           "%optional=F32%x%/optional%#Mehr als 30 Felder: die weiteren bleiben als Text stehen.");
 }
 
-TEST_F(SnippetFieldsTest, ManyIncludesEndWithANotice) {
+TEST_F(SnippetFieldsTest, ManyIncludesOrNoLookupEndWithANotice) {
+  EXPECT_EQ(FillSnippet(ParseSnippet("%baustein=x%", {}), {}, "", clock, fs, ansi, kBase).text,
+            Notice("Baustein 'x' nicht gefunden!"));
   // Ten snippets each including the next one ten times: 10^8 inclusions unless bounded.
   for (int n = 1; n <= 8; ++n) {
     std::string text;
