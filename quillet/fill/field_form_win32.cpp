@@ -310,9 +310,10 @@ bool FieldForm::OnCommand(int id, int code) {
 }
 
 bool FieldForm::OnDpiChanged(const RECT& suggested) {
-  // The table is placed anew at the new DPI, unscrolled.
+  // The table is placed anew at the new DPI, unscrolled, for the work area of the monitor
+  // the form has come to.
   ScrollTo(0);
-  scroll_ = 0;
+  work_ = WorkAreaAt({suggested.left, suggested.top, suggested.right, suggested.bottom});
   Layout(false);
   SetScrollRange();
   const SIZE outer = OuterPixels();
