@@ -14,6 +14,23 @@ namespace {
 
 constexpr UINT kCarryOutMessage = WM_APP + 1;
 constexpr UINT kLoadedMessage = WM_APP + 2;
+constexpr UINT kShortcutMessage = WM_APP + 3;
+
+bool IsShortcutKey(std::uint32_t vk) {
+  switch (vk) {
+    case VK_CONTROL:
+    case VK_LCONTROL:
+    case VK_RCONTROL:
+    case VK_MENU:
+    case VK_LMENU:
+    case VK_RMENU:
+    case VK_LWIN:
+    case VK_RWIN:
+      return true;
+    default:
+      return false;
+  }
+}
 constexpr UINT_PTR kResumeTimer = 1;
 constexpr const wchar_t* kExpanderClass = L"QuilletKuerzel";
 
@@ -144,6 +161,10 @@ void AbbreviationExpander::OnTimer(UINT_PTR id) {
 
 bool AbbreviationExpander::OnKey(const RawKey& raw, const std::optional<KeyInput>& input,
                                  HWND window) {
+  if (!raw.up && !shortcut_told_ && s_.shortcut_begun && IsShortcutKey(raw.vk)) {
+    shortcut_told_ = true;
+    PostMessageW(hwnd(), kShortcutMessage, 0, 0);
+  }
   return expansion_.OnKey(raw, input, HandleOf(window));
 }
 
@@ -155,6 +176,10 @@ void AbbreviationExpander::OnReset(bool window_switched) {
 std::optional<LRESULT> AbbreviationExpander::OnMessage(UINT message, WPARAM, LPARAM) {
   if (message == kLoadedMessage) {
     TakeLoaded();
+    return 0;
+  }
+  if (message == kShortcutMessage) {
+    if (s_.shortcut_begun) s_.shortcut_begun();
     return 0;
   }
   if (message != kCarryOutMessage) return std::nullopt;

@@ -30,6 +30,9 @@ struct ExpanderServices {
   std::function<bool(HWND)> ignored;  // a window on the ignore list
   std::function<void()> before_send;  // the program readies the sender (its message title)
   bool can_leave_dead_key_state = true;
+  // The first Ctrl, Alt or Win key pressed, in any program: a shortcut, the picker's hotkey
+  // perhaps, has begun. Told once, from the message loop.
+  std::function<void()> shortcut_begun = nullptr;
 };
 
 // A message-only window: the hook posts to it what the detector answered, since nothing may
@@ -100,6 +103,7 @@ class AbbreviationExpander final : public WindowFrame,
   bool on_ = true;
   bool paused_ = false;
   bool refresh_waits_ = false;
+  bool shortcut_told_ = false;  // shortcut_begun is called once
   bool stopped_ = false;
   bool hooked_before_ = false;
   AbbreviationExpansion expansion_;

@@ -63,7 +63,13 @@ void QuilletProgram::StartAbbreviations() {
       // Wine composes a dead key's accent in the X server before any key reaches a program,
       // so reading a key's text there takes no accent from anyone, whatever Windows version
       // the prefix claims to be.
-      CanLeaveDeadKeyState(system_->Version()) || RunsUnderWine()});
+      CanLeaveDeadKeyState(system_->Version()) || RunsUnderWine(),
+      // The picker's controls come when a shortcut begins, its hotkey's perhaps: made at its
+      // first opening they would cost that opening the controls' library (20 ms under Wine),
+      // made at start they would cost memory while nobody uses the picker.
+      [this] {
+        if (picker_ && !quitting_) picker_->window().EnsureControls();
+      }});
   if (expander_->Create(instance_)) {
     expander_->Refresh();
   } else {
