@@ -91,6 +91,20 @@ RECT ControlPixels(const ControlRow& c, int dpi, SIZE grown) {
   return {left, top, left + static_cast<LONG>(r.width), top + static_cast<LONG>(r.height)};
 }
 
+RECT CaretOrMouseOnScreen(HWND window) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  if (window && GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) &&
+      info.hwndCaret) {
+    RECT caret = info.rcCaret;
+    MapWindowPoints(info.hwndCaret, nullptr, reinterpret_cast<POINT*>(&caret), 2);
+    return caret;
+  }
+  POINT mouse{};
+  GetCursorPos(&mouse);
+  return {mouse.x, mouse.y, mouse.x, mouse.y};
+}
+
 void EnsureCommonControls() {
   // Bound on first use: a program that starts in the notification area makes no control
   // before its first window is shown, and never loads the library for nothing.

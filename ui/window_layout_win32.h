@@ -95,6 +95,9 @@ struct ControlRow {
   DWORD ex_style = 0;
 };
 
+// Where the user types in `window`: the caret on the screen (GetGUIThreadInfo, no message to
+// the window), or the mouse where its thread shows none.
+RECT CaretOrMouseOnScreen(HWND window);
 // Registers the common controls' classes, once, before the first of them is made.
 void EnsureCommonControls();
 // A row's place in pixels at `dpi`, in a window `grown` pixels larger than planned.

@@ -24,19 +24,9 @@ HWND HandleOf(WindowHandle window) {
   return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(window));
 }
 
-// Where the user types in `window`: its caret on the screen, or the mouse without one.
 FormBox CaretOrMouse(HWND window) {
-  GUITHREADINFO info{};
-  info.cbSize = sizeof info;
-  if (window && GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) &&
-      info.hwndCaret) {
-    RECT caret = info.rcCaret;
-    MapWindowPoints(info.hwndCaret, nullptr, reinterpret_cast<POINT*>(&caret), 2);
-    return {caret.left, caret.top, caret.right, caret.bottom};
-  }
-  POINT mouse{};
-  GetCursorPos(&mouse);
-  return {mouse.x, mouse.y, mouse.x, mouse.y};
+  const RECT r = CaretOrMouseOnScreen(window);
+  return {r.left, r.top, r.right, r.bottom};
 }
 
 FormBox WorkAreaAt(const FormBox& anchor) {

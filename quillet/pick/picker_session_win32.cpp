@@ -2,23 +2,14 @@
 #include "quillet/pick/picker_session_win32.h"
 
 #include "quillet/pick/use_record.h"
+#include "ui/window_layout_win32.h"
 
 namespace qm {
 namespace {
 
-// Where the user types in `window`: its caret on the screen, or the mouse without one.
 ScreenRect AnchorIn(HWND window) {
-  GUITHREADINFO info{};
-  info.cbSize = sizeof info;
-  if (window && GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) &&
-      info.hwndCaret) {
-    RECT caret = info.rcCaret;
-    MapWindowPoints(info.hwndCaret, nullptr, reinterpret_cast<POINT*>(&caret), 2);
-    return {caret.left, caret.top, caret.right, caret.bottom};
-  }
-  POINT mouse{};
-  GetCursorPos(&mouse);
-  return {mouse.x, mouse.y, mouse.x, mouse.y};
+  const RECT r = CaretOrMouseOnScreen(window);
+  return {r.left, r.top, r.right, r.bottom};
 }
 
 // The Enter key that chose the snippet is let go before typing starts: under Wine a send while
