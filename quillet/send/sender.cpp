@@ -5,6 +5,7 @@
 
 #include <utility>
 
+#include "quillet/send/entry_lookup.h"
 #include "quillet/send/layout_keys.h"
 #include "quillet/send/placeholders.h"
 #include "quillet/send/sender_shared.h"
@@ -78,7 +79,8 @@ SendOutcome Sender::SendEntry(int entry_number, const std::string& entry_name) {
   if (busy_) return SendOutcome::kBusy;
   BusyScope busy(*this, nullptr);
   SnippetEntry entry;
-  if (const std::optional<SendOutcome> failed = PrepareEntry(entry_number, entry_name, &entry)) {
+  if (const std::optional<SendOutcome> failed =
+          PrepareEntry(entry_number, entry_name, last_used_window_, &entry)) {
     return *failed;
   }
   const std::string target_title = TrimBlanks(entry.title);
@@ -90,7 +92,8 @@ SendOutcome Sender::SendEntry(int entry_number, const std::string& entry_name,
   if (busy_) return SendOutcome::kBusy;
   BusyScope busy(*this, into.before_notice);
   SnippetEntry entry;
-  if (const std::optional<SendOutcome> failed = PrepareEntry(entry_number, entry_name, &entry)) {
+  if (const std::optional<SendOutcome> failed =
+          PrepareEntry(entry_number, entry_name, into.window, &entry)) {
     return *failed;
   }
   around_ = into;
@@ -107,7 +110,7 @@ SendOutcome Sender::SendText(const std::string& plain, const SendInto& into) {
 }
 
 std::optional<SendOutcome> Sender::PrepareEntry(int entry_number, const std::string& entry_name,
-                                                SnippetEntry* entry) {
+                                                WindowHandle came_from, SnippetEntry* entry) {
   snippet_characters_ = 0;
   strokes_out_ = 0;
   // Another program may have deleted or moved entries since the menu was built: whatever now
@@ -128,9 +131,28 @@ std::optional<SendOutcome> Sender::PrepareEntry(int entry_number, const std::str
     }
     return SendOutcome::kNoEntry;
   }
-  const std::string text = ExpandPlaceholders(UnescapeStoredText(entry->text), s_.clock, s_.fs,
-                                              s_.ansi, FolderOf(data_file_));
-  Prepare(text, DeliveryWish{entry->delivery, entry->dosbox != 0, CountCodePoints(text)}, {});
+  // The entries it includes are read from the same look at the file as the entry itself.
+  const SnippetTemplate snippet =
+      ParseSnippet(UnescapeStoredText(entry->text),
+                   LookupEntriesIn(s_.entries.Snapshot(data_file_), s_.entries), entry->name);
+  FieldValues values;
+  if (snippet.HasFields() && asker_) {
+    FieldRequest request;
+    request.entry_name = entry->name;
+    request.fields = snippet.fields;
+    request.came_from = came_from;
+    request.enciphered = entry->crypt != 0;
+    std::optional<FieldValues> answered = asker_->Ask(request);
+    if (!answered) return SendOutcome::kCancelled;
+    values = std::move(*answered);
+  }
+  // The clipboard as it is when the send begins, before a paste puts the snippet there.
+  const std::string clipboard =
+      snippet.uses_clipboard ? s_.clipboard.ReadText().value_or(std::string()) : std::string();
+  const FilledSnippet filled = FillSnippet(snippet, values, clipboard, s_.clock, s_.fs, s_.ansi,
+                                           FolderOf(data_file_));
+  Prepare(filled.text,
+          DeliveryWish{entry->delivery, entry->dosbox != 0, CountCodePoints(filled.text)}, {});
   return std::nullopt;
 }
 

@@ -22,6 +22,7 @@
 #include "quillet/send/keystroke_text.h"
 #include "quillet/send/target_chooser.h"
 #include "quillet/send/targets.h"
+#include "quillet/send/field_asker.h"
 #include "store/entries.h"
 
 namespace qm {
@@ -41,7 +42,7 @@ struct SenderServices {
   TargetChooser& chooser;
 };
 
-// How a send ended. Every outcome but kTyped, kDeclined, kChoiceCancelled and kBusy has
+// How a send ended. Every outcome but kTyped, kDeclined, kChoiceCancelled, kCancelled and kBusy has
 // told the user why.
 enum class SendOutcome {
   kTyped,            // all of it (an empty text types nothing), or pasted
@@ -55,6 +56,7 @@ enum class SendOutcome {
   kStopped,          // typing stopped part-way; the message says how much was typed
   kBusy,             // another send is under way; nothing was done
   kNoEntry,          // the entry is no longer in the data file, or cannot be told apart
+  kCancelled,        // the user cancelled the snippet's form; nothing was typed
 };
 
 // Above this many characters after expansion, typing asks first; pasting never does.
@@ -97,6 +99,9 @@ class Sender {
   void SetAppTitle(std::string title) { app_title_ = std::move(title); }
   // Called after each batch while typing, e.g. for the icon's tooltip on long texts.
   void SetProgress(TypingProgressFunction progress) { progress_ = std::move(progress); }
+
+  // Asks the fields of a snippet that has some before it is sent; without it they are empty.
+  void SetFieldAsker(FieldAsker* asker) { asker_ = asker; }
 
   // The window the user last worked in (0: none known), kept by the program's tracking.
   void SetLastUsedWindow(WindowHandle window) { last_used_window_ = window; }
@@ -148,8 +153,9 @@ class Sender {
   class EscapeWatch;
 
   // Reads and prepares the entry's keys; nullopt when they are ready to go.
+  // `came_from`: the window the user asked in, where the snippet's form opens.
   std::optional<SendOutcome> PrepareEntry(int entry_number, const std::string& entry_name,
-                                          SnippetEntry* entry);
+                                          WindowHandle came_from, SnippetEntry* entry);
   void Prepare(const std::string& text, const DeliveryWish& wish, const SendInto& around);
   // The delivery the window gets, by the rules and threshold the data file holds now.
   Delivery DeliveryFor(WindowHandle window);
@@ -195,6 +201,7 @@ class Sender {
   std::string app_title_ = "Quillet";
   TypingProgressFunction progress_;
   WindowHandle last_used_window_ = 0;
+  FieldAsker* asker_ = nullptr;
   std::string keystroke_text_;
   KeySequence keys_;
   std::string plain_;  // the snippet's text, its placeholders expanded

@@ -4,7 +4,7 @@
 #include <optional>
 #include <vector>
 
-#include "quillet/fill/field_form.h"
+#include "quillet/send/field_asker.h"
 
 namespace qm {
 

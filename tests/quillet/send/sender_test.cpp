@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "store/stored_text.h"
+#include "tests/fakes/fake_field_asker.h"
 #include "tests/fakes/fake_services.h"
 
 namespace qm {
@@ -79,6 +80,27 @@ TEST_F(SenderTest, TypesTheExpandedTextIntoTheLastUsedWindow) {
   EXPECT_TRUE(keyboard.AllReleased());
   EXPECT_TRUE(dialogs.messages.empty());
   EXPECT_FALSE(clipboard.text);
+}
+
+// A snippet with fields asks them first, with the window the user came from; the answers and
+// the clipboard go in as they are; a cancelled form types nothing.
+TEST_F(SenderTest, FieldsAreAskedFirstAndTheirAnswersAndTheClipboardGoInAsTheyAre) {
+  FakeFieldAsker asker;
+  sender.SetFieldAsker(&asker);
+  Entry(1, "Hallo %eingabe=Name%, %zwischenablage% %eingabe=name%!");
+  const WindowHandle target = LastUsed();
+  clipboard.text = "%datei=C:\\Q\\x.txt%";
+  asker.answer = FieldValues{{"%datum%", false}};
+  EXPECT_EQ(sender.SendEntry(1, "Eintrag"), SendOutcome::kTyped);
+  ASSERT_EQ(asker.asked.size(), 1u);
+  EXPECT_EQ(asker.asked[0].came_from, target);
+  EXPECT_EQ(asker.asked[0].entry_name, "Eintrag");
+  EXPECT_EQ(keyboard.TypedText(), "Hallo %datum%, %datei=C:\\Q\\x.txt% %datum%!");
+  keyboard.sent.clear();
+  asker.cancel = true;
+  EXPECT_EQ(sender.SendEntry(1, "Eintrag"), SendOutcome::kCancelled);
+  EXPECT_TRUE(keyboard.sent.empty());
+  EXPECT_TRUE(dialogs.messages.empty());
 }
 
 TEST_F(SenderTest, NoTarget) {
