@@ -98,4 +98,12 @@ std::unique_ptr<KeyboardLayouts> MakeWin32KeyboardLayouts(bool can_leave_dead_ke
   return std::make_unique<Win32KeyboardLayouts>(can_leave_dead_key_state);
 }
 
+bool WaitForEnterRelease(Pause& pause) {
+  const std::int64_t until = pause.SteadyMs() + 1000;
+  while ((GetAsyncKeyState(VK_RETURN) & 0x8000) && pause.SteadyMs() < until) {
+    if (!pause.Wait(10)) return false;
+  }
+  return true;
+}
+
 }  // namespace qm

@@ -8,12 +8,18 @@
 
 #include "platform/keyboard.h"
 #include "platform/keyboard_layouts.h"
+#include "platform/pause.h"
 #include "platform/typing_pace.h"
 #include "platform/window_processes.h"
 
 namespace qm {
 
 std::unique_ptr<Keyboard> MakeWin32Keyboard();
+
+// The Enter key that chose or confirmed a snippet is let go before typing starts (at most a
+// second): under Wine a send while it is held may lose the snippet's line breaks. False when
+// the program is to end meanwhile.
+bool WaitForEnterRelease(Pause& pause);
 // `can_leave_dead_key_state`: ToUnicodeEx can read a key without touching the dead-key
 // state (Windows 10 1607 and later, and Wine), so a dead key is known for each shift state,
 // and a key is offered for a character only where it types that character.

@@ -23,6 +23,7 @@
 #include "quillet/diag/debugger.h"
 #include "quillet/diag/debugger_window_win32.h"
 #include "quillet/diag/window_monitor_win32.h"
+#include "quillet/fill/field_form_win32.h"
 #include "quillet/library/library_transfer.h"
 #include "quillet/library/transfer_windows_win32.h"
 #include "quillet/main/main_form_win32.h"
@@ -134,6 +135,7 @@ class QuilletProgram {
   std::unique_ptr<TypingPace> pace_ = MakeWin32TypingPace(DispatchWaitingMessage);
   std::unique_ptr<Pause> pause_ = MakeWin32Pause(DispatchWaitingMessage);
   std::unique_ptr<TargetChooser> chooser_;
+  std::unique_ptr<FieldAsker> field_asker_;  // asks a snippet's fields before it is sent
   std::optional<Sender> sender_;
   std::optional<AbbreviationExpander> expander_;
   UserSettings settings_{*settings_store_, kQuilletTitle};

@@ -79,6 +79,10 @@ int QuilletProgram::Run(const std::wstring& command_line) {
   sender_.emplace(SenderServices{*entries_, *fs_, single_byte, *clock_, *desktop_, *keyboard_,
                                  *layouts_, *clipboard_, *dialogs_, *processes_, *pace_, *chooser_},
                   core_->data_file());
+  field_asker_ = MakeWin32FieldAsker(instance_, settings_, *pause_, [this](const std::string& name) {
+    return MakeCaption(name, core_->windows_nt());
+  });
+  sender_->SetFieldAsker(field_asker_.get());
   // While a long text is typed, the icon's tooltip tells how far it has got.
   sender_->SetProgress([this](std::size_t typed, std::size_t total, bool done) {
     if (total < 200) return;

@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/keyboard_win32.h"
 #include "platform/utf16_win32.h"
 #include "quillet/fill/field_form_layout.h"
 #include "ui/window_frame_win32.h"
@@ -366,15 +367,28 @@ LRESULT CALLBACK FieldForm::LinesProc(HWND edit, UINT message, WPARAM wparam, LP
   return DefSubclassProc(edit, message, wparam, lparam);
 }
 
+// The program's asker: the caption and the start values filled in, the values kept for the
+// next send, and the Enter that confirmed the form let go before the sender types.
 class Win32FieldAsker : public FieldAsker {
  public:
-  explicit Win32FieldAsker(HINSTANCE instance) : instance_(instance) {}
+  Win32FieldAsker(HINSTANCE instance, UserSettings& settings, Pause& pause, CaptionOf caption)
+      : instance_(instance), settings_(settings), pause_(pause), caption_(std::move(caption)) {}
   std::optional<FieldValues> Ask(const FieldRequest& request) override {
-    return AskFields(instance_, request);
+    FieldRequest asked = request;
+    if (caption_) asked.caption = caption_(request.entry_name);
+    asked.start = StartValues(settings_, request.entry_name, request.fields, request.enciphered);
+    std::optional<FieldValues> values = AskFields(instance_, asked);
+    if (!values) return values;
+    RememberValues(settings_, request.entry_name, request.fields, *values, request.enciphered);
+    if (!WaitForEnterRelease(pause_)) return std::nullopt;  // the program ends: nothing typed
+    return values;
   }
 
  private:
   HINSTANCE instance_;
+  UserSettings& settings_;
+  Pause& pause_;
+  CaptionOf caption_;
 };
 
 }  // namespace
@@ -391,8 +405,9 @@ std::optional<FieldValues> AskFields(HINSTANCE instance, const FieldRequest& req
   return std::nullopt;
 }
 
-std::unique_ptr<FieldAsker> MakeWin32FieldAsker(HINSTANCE instance) {
-  return std::make_unique<Win32FieldAsker>(instance);
+std::unique_ptr<FieldAsker> MakeWin32FieldAsker(HINSTANCE instance, UserSettings& settings,
+                                               Pause& pause, CaptionOf caption) {
+  return std::make_unique<Win32FieldAsker>(instance, settings, pause, std::move(caption));
 }
 
 }  // namespace qm

@@ -4,9 +4,12 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 #include <optional>
+#include <string>
 
+#include "platform/pause.h"
 #include "quillet/fill/field_form.h"
 
 namespace qm {
@@ -23,7 +26,11 @@ inline constexpr int kFieldLabelId = 1000, kFieldControlId = 1100;
 // the window the user came from. A form taller than the monitor's work area scrolls.
 std::optional<FieldValues> AskFields(HINSTANCE instance, const FieldRequest& request);
 
-// The asker the sender is given on Windows.
-std::unique_ptr<FieldAsker> MakeWin32FieldAsker(HINSTANCE instance);
+// The asker the sender is given on Windows: the form's caption from `caption` (the entry's
+// name), each field starting with the entry's last values in `settings`, the values kept
+// there after OK, and the confirming Enter let go (waited for through `pause`) before it returns.
+using CaptionOf = std::function<std::string(const std::string& entry_name)>;
+std::unique_ptr<FieldAsker> MakeWin32FieldAsker(HINSTANCE instance, UserSettings& settings,
+                                               Pause& pause, CaptionOf caption);
 
 }  // namespace qm

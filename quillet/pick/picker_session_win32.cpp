@@ -1,6 +1,7 @@
 // The picker session: from the hotkey to the snippet typed into the window the user came from.
 #include "quillet/pick/picker_session_win32.h"
 
+#include "platform/keyboard_win32.h"
 #include "quillet/pick/use_record.h"
 #include "ui/window_layout_win32.h"
 
@@ -10,16 +11,6 @@ namespace {
 ScreenRect AnchorIn(HWND window) {
   const RECT r = CaretOrMouseOnScreen(window);
   return {r.left, r.top, r.right, r.bottom};
-}
-
-// The Enter key that chose the snippet is let go before typing starts: under Wine a send while
-// it is held may lose the snippet's line breaks. False when the program is to end meanwhile.
-bool WaitForEnterRelease(Pause& pause) {
-  const std::int64_t until = pause.SteadyMs() + 1000;
-  while ((GetAsyncKeyState(VK_RETURN) & 0x8000) && pause.SteadyMs() < until) {
-    if (!pause.Wait(10)) return false;
-  }
-  return true;
 }
 
 }  // namespace
