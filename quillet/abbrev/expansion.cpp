@@ -27,7 +27,7 @@ bool AbbreviationExpansion::OnKey(const RawKey& raw, const std::optional<KeyInpu
       drop_up_ = 0;
       return true;
     }
-    if (Holding() && holding_for_ && window == holding_for_) {
+    if (HoldsKeysOf(window)) {
       held_.push_back({raw, std::nullopt, window});
       return true;
     }
@@ -36,8 +36,8 @@ bool AbbreviationExpansion::OnKey(const RawKey& raw, const std::optional<KeyInpu
   if (!input) return false;
   if (Holding()) {
     // Only what was typed into the window the send goes to waits for it; a key in a message
-    // box of ours, or in a window that came to the front, goes where it was typed.
-    if (!holding_for_ || window != holding_for_) return false;
+    // box or form of ours, or in a window that came to the front, goes where it was typed.
+    if (!HoldsKeysOf(window)) return false;
     // Wine hands a composed character over without its text, so it could not be sent again.
     if (raw.vk == kVkNoName && raw.scan == 0) return false;
     if (drop_up_ == raw.vk) drop_up_ = 0;  // its release belongs to this press now
@@ -65,6 +65,13 @@ bool AbbreviationExpansion::OnKey(const RawKey& raw, const std::optional<KeyInpu
   drop_up_ = 0;
   detector_.ExpansionFailed();
   return false;
+}
+
+bool AbbreviationExpansion::HoldsKeysOf(WindowHandle window) {
+  // The hook's idea of the window in front may be older than a form of ours that opened
+  // meanwhile: the system is asked, for the keys held only.
+  return Holding() && holding_for_ && window == holding_for_ &&
+         s_.system.StillInFront(holding_for_);
 }
 
 void AbbreviationExpansion::Start(const AbbrevAction& action, WindowHandle window,

@@ -78,6 +78,8 @@ class AbbreviationExpansion {
     WindowHandle window;
   };
 
+  // Whether a key typed with `window` in front waits for the send under way.
+  bool HoldsKeysOf(WindowHandle window);
   void Start(const AbbrevAction& action, WindowHandle window, const RawKey& key, bool hold);
   void Send(const Pending& p);
   // After a send that typed nothing: the key held back for it goes to the window after all,

@@ -131,6 +131,13 @@ TEST_F(ExpansionTest, AKeyInAnotherWindowGoesThereAtOnceAndTheHeldOnesGoNowhereE
   EXPECT_EQ(Text(editor), "Gruss");
   EXPECT_EQ(Text(other), "x");
   EXPECT_EQ(system.beeps, 1);  // the "a" was lost
+  // A form of ours in front, which the hook may not have been told of: its keys reach it.
+  desktop.foreground = editor;
+  Type(" mfg ", editor);
+  ASSERT_TRUE(expansion.Holding());
+  desktop.foreground = other;
+  Type("y", editor);
+  EXPECT_EQ(Text(editor).back(), 'y');
 }
 
 TEST_F(ExpansionTest, ASendThatTypedNothingGivesTheWordEndBackWhereItsWindowIsInFront) {
