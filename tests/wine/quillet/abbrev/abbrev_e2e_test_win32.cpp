@@ -10,6 +10,7 @@
 
 #include "platform/os.h"
 #include "platform/utf16_win32.h"
+#include "quillet/fill/field_form_win32.h"
 #include "quillet/main/main_form_win32.h"
 #include "store/entries.h"
 #include "store/stored_text.h"
@@ -35,14 +36,18 @@ class QuilletAbbreviationTest : public QuilletFixture {
     auto ansi = MakeOsAnsiCodePage();
     IniStore ini(*fs, *ansi);
     EntryStore entries(ini, *ansi);
-    ASSERT_TRUE(entries.WriteEntries({{1, {"Gruss", EscapeStoredText("MfG Anna"), "", 0, 0}},
-                                      {2, {"Sofort", EscapeStoredText("Sofort!"), "", 0, 0}},
-                                      {3, {"Lang", EscapeStoredText(kLong), "", 0, 0}}},
-                                     data_file));
+    ASSERT_TRUE(entries.WriteEntries(
+        {{1, {"Gruss", EscapeStoredText("MfG Anna"), "", 0, 0}},
+         {2, {"Sofort", EscapeStoredText("Sofort!"), "", 0, 0}},
+         {3, {"Lang", EscapeStoredText(kLong), "", 0, 0}},
+         {4, {"Vorlage", EscapeStoredText("%auswahl=Anrede:Sehr geehrte|Liebe% %eingabe=Name%, "
+                                        "Ihre %eingabe=name%"), "", 0, 0}}},
+        data_file));
     ASSERT_TRUE(ini.WriteIniValues({{"Ignore", "1", "x"},
                                     {"Kuerzel", "1", "mfg"},
                                     {"Kuerzel", "2", "sfx"},
                                     {"Kuerzel", "3", "lg"},
+                                    {"Kuerzel", "4", "brf"},
                                     {"KuerzelSofort", "2", "1"}},
                                    data_file));
     if (start_in_set_up) Start();
@@ -66,6 +71,33 @@ class QuilletAbbreviationTest : public QuilletFixture {
   HWND target = nullptr;
   bool start_in_set_up = true;
 };
+
+// An abbreviation whose snippet has fields: the form asks them in front, Enter confirms and the
+// snippet arrives with the answers, the field named twice in both places; Esc sends nothing
+// and leaves the abbreviation as typed.
+TEST_F(QuilletAbbreviationTest, AFormAsksTheFieldsAndEscLeavesTheAbbreviationAsTyped) {
+  XKeys("type --delay 40 \"brf \"");
+  HWND form = WaitForProcessWindow(
+      quillet.pid(), [](HWND w) { return ClassOf(w) == kFieldFormClass; }, kWaitMs, true);
+  ASSERT_NE(form, nullptr) << "no form";
+  EXPECT_TRUE(WaitUntil([&] { return GetForegroundWindow() == form; }));
+  SendMessageW(GetDlgItem(form, kFieldControlId), CB_SETCURSEL, 1, 0);  // "Liebe"
+  SetWindowTextW(GetDlgItem(form, kFieldControlId + 1), L"Frau Muster");
+  XKeys("key Return");
+  ASSERT_TRUE(WaitUntil(
+      [&] { return targets.Typed(target) == L"Liebe Frau Muster, Ihre Frau Muster "; }, 5000))
+      << WideToUtf8(targets.Typed(target));
+  XKeys("type --delay 40 \"brf \"");
+  form = WaitForProcessWindow(
+      quillet.pid(), [](HWND w) { return ClassOf(w) == kFieldFormClass; }, kWaitMs, true);
+  ASSERT_NE(form, nullptr) << "no form the second time";
+  // The last answers come back.
+  EXPECT_EQ(Text(GetDlgItem(form, kFieldControlId + 1)), "Frau Muster");
+  XKeys("key Escape");
+  EXPECT_TRUE(WaitUntil(
+      [&] { return targets.Typed(target) == L"Liebe Frau Muster, Ihre Frau Muster brf "; }, 5000))
+      << WideToUtf8(targets.Typed(target));
+}
 
 // Quillet started while the user goes on typing in another window.
 class QuilletTypedAtStartTest : public QuilletAbbreviationTest {
