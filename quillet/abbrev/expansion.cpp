@@ -130,6 +130,11 @@ void AbbreviationExpansion::Send(const Pending& p) {
   expand.then_type = Utf16ToUtf8(p.action.type);
   const SendOutcome outcome = s_.sender.SendEntry(entry, name, expand);
   const std::size_t typed = s_.sender.snippet_characters();
+  // A caret left inside the snippet: a Backspace there is the user's, no undo of it.
+  if (!given_back && outcome == SendOutcome::kTyped && s_.sender.caret_moved_back()) {
+    detector_.ExpansionFailed();
+    return;
+  }
   // A pasted snippet counts no characters: what a Backspace would have to erase is unknown.
   if (!given_back && outcome == SendOutcome::kTyped &&
       (typed > 0 || s_.sender.keystroke_text().empty())) {

@@ -153,11 +153,13 @@ std::optional<SendOutcome> Sender::PrepareEntry(int entry_number, const std::str
                                            FolderOf(data_file_));
   Prepare(filled.text,
           DeliveryWish{entry->delivery, entry->dosbox != 0, CountCodePoints(filled.text)}, {});
+  caret_left_ = filled.caret_left;
   return std::nullopt;
 }
 
 void Sender::Prepare(const std::string& text, const DeliveryWish& wish, const SendInto& around) {
   plain_ = text;
+  caret_left_ = 0;
   wish_ = wish;
   around_ = around;
   delivery_ = Delivery::kType;
@@ -194,6 +196,15 @@ void Sender::BuildKeys(WindowHandle window) {
   snippet_strokes_ = snippet.strokes();
   pause_after_ = Pastes(delivery_) ? kNoPause : erase_strokes_ + snippet_strokes_;
   KeySequence after = ParseKeystrokes(KeystrokeTextFor(around_.then_type, false));
+  // The caret goes back to the snippet's %cursor%, past what follows the snippet too.
+  if (caret_left_ > 0) {
+    const std::size_t lefts = caret_left_ + CountCodePoints(around_.then_type);
+    for (std::size_t i = 0; i < lefts; ++i) {
+      after.events.push_back({KeyEvent::Kind::kVirtualKey, kVkLeft, false});
+      after.events.push_back({KeyEvent::Kind::kVirtualKey, kVkLeft, true});
+      after.stroke_ends.push_back(after.events.size());
+    }
+  }
   after_paste_ = KeySequence();
   // What follows a paste waits until the target has the text: a terminal pastes in its own
   // time, and an Enter typed at once could run the command line before the text is in it.

@@ -128,6 +128,8 @@ class Sender {
   // How many keystrokes the last send put into a window, the Backspaces before the snippet
   // included: 0 where the window's text is as it was.
   std::size_t strokes_out() const { return strokes_out_; }
+  // Whether the last send left the caret at its snippet's %cursor%, before the snippet's end.
+  bool caret_moved_back() const { return caret_left_ > 0; }
 
   // What the last send prepared: the text's keystrokes, or for a paste the paste key.
   const std::string& keystroke_text() const { return keystroke_text_; }
@@ -211,6 +213,7 @@ class Sender {
   std::optional<std::string> paste_text_;  // what goes on the clipboard for a paste
   KeySequence after_paste_;                // typed once the target has taken the paste
   std::size_t snippet_characters_ = 0;
+  std::size_t caret_left_ = 0;  // Left keys from the snippet's end back to its %cursor%
   std::size_t strokes_out_ = 0;
   std::size_t snippet_strokes_ = 0;  // of keys_, after the Backspaces: the snippet's
   std::size_t erase_strokes_ = 0;    // the Backspaces before it

@@ -96,6 +96,14 @@ TEST_F(SenderTest, FieldsAreAskedFirstAndTheirAnswersAndTheClipboardGoInAsTheyAr
   EXPECT_EQ(asker.asked[0].came_from, target);
   EXPECT_EQ(asker.asked[0].entry_name, "Eintrag");
   EXPECT_EQ(keyboard.TypedText(), "Hallo %datum%, %datei=C:\\Q\\x.txt% %datum%!");
+  // The caret goes back to its mark, past the word end typed after the snippet too.
+  Entry(1, "a%cursor%b\rc");
+  keyboard.sent.clear();
+  EXPECT_EQ(sender.SendEntry(1, "Eintrag", SendInto{target, 0, " ", {}, {}}), SendOutcome::kTyped);
+  const std::string keys = Keys(keyboard.sent);
+  EXPECT_EQ(keys.find("v25"), keys.size() - 32) << keys;  // "b", the Enter, "c" and " "
+  EXPECT_TRUE(sender.caret_moved_back());
+  Entry(1, "Hallo %eingabe=Name%, %zwischenablage% %eingabe=name%!");
   keyboard.sent.clear();
   asker.cancel = true;
   EXPECT_EQ(sender.SendEntry(1, "Eintrag"), SendOutcome::kCancelled);

@@ -41,7 +41,7 @@ class QuilletAbbreviationTest : public QuilletFixture {
          {2, {"Sofort", EscapeStoredText("Sofort!"), "", 0, 0}},
          {3, {"Lang", EscapeStoredText(kLong), "", 0, 0}},
          {4, {"Vorlage", EscapeStoredText("%auswahl=Anrede:Sehr geehrte|Liebe% %eingabe=Name%, "
-                                        "Ihre %eingabe=name%"), "", 0, 0}}},
+                                          "%cursor%Ihre %eingabe=name%"), "", 0, 0}}},
         data_file));
     ASSERT_TRUE(ini.WriteIniValues({{"Ignore", "1", "x"},
                                     {"Kuerzel", "1", "mfg"},
@@ -73,8 +73,8 @@ class QuilletAbbreviationTest : public QuilletFixture {
 };
 
 // An abbreviation whose snippet has fields: the form asks them in front, Enter confirms and the
-// snippet arrives with the answers, the field named twice in both places; Esc sends nothing
-// and leaves the abbreviation as typed.
+// snippet arrives with the answers, the field named twice in both places, the caret left at
+// its mark; Esc sends nothing and leaves the abbreviation as typed.
 TEST_F(QuilletAbbreviationTest, AFormAsksTheFieldsAndEscLeavesTheAbbreviationAsTyped) {
   XKeys("type --delay 40 \"brf \"");
   HWND form = WaitForProcessWindow(
@@ -87,7 +87,8 @@ TEST_F(QuilletAbbreviationTest, AFormAsksTheFieldsAndEscLeavesTheAbbreviationAsT
   ASSERT_TRUE(WaitUntil(
       [&] { return targets.Typed(target) == L"Liebe Frau Muster, Ihre Frau Muster "; }, 5000))
       << WideToUtf8(targets.Typed(target));
-  XKeys("type --delay 40 \"brf \"");
+  // The caret was left at the snippet's mark: what is typed next lands there.
+  XKeys("type --delay 40 \"x brf \"");
   form = WaitForProcessWindow(
       quillet.pid(), [](HWND w) { return ClassOf(w) == kFieldFormClass; }, kWaitMs, true);
   ASSERT_NE(form, nullptr) << "no form the second time";
@@ -95,7 +96,7 @@ TEST_F(QuilletAbbreviationTest, AFormAsksTheFieldsAndEscLeavesTheAbbreviationAsT
   EXPECT_EQ(Text(GetDlgItem(form, kFieldControlId + 1)), "Frau Muster");
   XKeys("key Escape");
   EXPECT_TRUE(WaitUntil(
-      [&] { return targets.Typed(target) == L"Liebe Frau Muster, Ihre Frau Muster brf "; }, 5000))
+      [&] { return targets.Typed(target) == L"Liebe Frau Muster, x brf Ihre Frau Muster "; }, 5000))
       << WideToUtf8(targets.Typed(target));
 }
 
