@@ -26,8 +26,8 @@ ScreenRect PlacePicker(const ScreenRect& anchor, const ScreenRect& work, int wid
 inline constexpr std::size_t kPreviewCharacters = 3000;
 
 // The preview of an unescaped snippet text for a multi-line edit field: every line break
-// (CR LF, CR or LF) shown as "¶" before a CR LF, every Tab as "→" before it; placeholders stay
-// as they are. A longer text is cut after kPreviewCharacters characters, with "…". An
+// (CR LF, CR or LF) shown as "¶" before a CR LF, every Tab as "→" before it; a field shown as
+// "[Name]", an optional section as "[Name: …]", other placeholders as they are. A longer text is cut after kPreviewCharacters characters, with "…". An
 // enciphered entry shows a note instead of its text.
 std::string PreviewText(std::string_view text, bool enciphered);
 inline constexpr const char* kEncipheredPreview =

@@ -37,6 +37,9 @@ TEST(PickerLayoutTest, PreviewMarksBreaksAndTabsAndHidesEncipheredTexts) {
       {"a\r\nb\rc\nd", "a¶\r\nb¶\r\nc¶\r\nd"},
       {"x\ty", "x→\ty"},
       {"%datum%", "%datum%"},
+      {"Hallo %EINGABE=Name%, %auswahl=Gruss:a|b% %optional=PS%x %mehrzeilig=Text%%/optional%",
+       "Hallo [Name], [Gruss] [PS: x [Text]]"},
+      {"%eingabe=offen", "%eingabe=offen"},
   };
   for (const auto& [text, shown] : cases) EXPECT_EQ(PreviewText(text, false), shown) << text;
   EXPECT_EQ(PreviewText("geheim", true), kEncipheredPreview);
