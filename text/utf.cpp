@@ -137,13 +137,18 @@ char32_t UpperCase(char32_t c) {
   return c;
 }
 
-std::string FoldCase(std::string_view s) {
+namespace {
+
+// Each character of `s` through `map` (ASCII through `ascii`, the common case, kept fast);
+// stray bytes stay as they are.
+template <typename Ascii, typename Map>
+std::string MapCharacters(std::string_view s, Ascii ascii, Map map) {
   std::string out;
   out.reserve(s.size());
   for (std::size_t pos = 0; pos < s.size();) {
     const auto b = static_cast<unsigned char>(s[pos]);
-    if (b < 0x80) {  // the common case, kept fast
-      out += static_cast<char>((b >= 'A' && b <= 'Z') ? b + 32 : b);
+    if (b < 0x80) {
+      out += static_cast<char>(ascii(b));
       ++pos;
       continue;
     }
@@ -151,28 +156,26 @@ std::string FoldCase(std::string_view s) {
     bool malformed = false;
     const char32_t cp = NextCodePoint(s, pos, &malformed);
     if (malformed) {
-      out.append(s.substr(start, pos - start));  // keep stray bytes as they are
+      out.append(s.substr(start, pos - start));
     } else {
-      AppendUtf8(out, FoldCase(cp));
+      AppendUtf8(out, map(cp));
     }
   }
   return out;
 }
 
+}  // namespace
+
+std::string FoldCase(std::string_view s) {
+  return MapCharacters(
+      s, [](unsigned char b) { return (b >= 'A' && b <= 'Z') ? b + 32 : b; },
+      [](char32_t cp) { return FoldCase(cp); });
+}
+
 std::string UpperCase(std::string_view s) {
-  std::string out;
-  out.reserve(s.size());
-  for (std::size_t pos = 0; pos < s.size();) {
-    const std::size_t start = pos;
-    bool malformed = false;
-    const char32_t cp = NextCodePoint(s, pos, &malformed);
-    if (malformed) {
-      out.append(s.substr(start, pos - start));  // stray bytes stay as they are
-    } else {
-      AppendUtf8(out, UpperCase(cp));
-    }
-  }
-  return out;
+  return MapCharacters(
+      s, [](unsigned char b) { return (b >= 'a' && b <= 'z') ? b - 32 : b; },
+      [](char32_t cp) { return UpperCase(cp); });
 }
 
 std::string CodePointName(char32_t cp) {

@@ -45,6 +45,7 @@ void HeldMainView::ListAddAll(const std::vector<std::pair<std::string, int>>& al
 }
 
 void HeldMainView::ListRemove(int pos) {
+  if (!Has(pos)) return;
   items.erase(items.begin() + pos);
   if (selection == pos) {
     selection = -1;

@@ -30,9 +30,12 @@ class HeldMainView : public MainView {
   // Sorted; an item equal to some already there goes behind them.
   int ListAdd(const std::string& name) override;
   void ListAddAll(const std::vector<std::pair<std::string, int>>& all) override;
-  void ListSetData(int pos, int number) override { items.at(Index(pos)).data = number; }
-  int ListData(int pos) override { return items.at(Index(pos)).data; }
-  std::string ListText(int pos) override { return items.at(Index(pos)).text; }
+  // A position beyond the list is answered as the list box does: nothing changes, -1, "".
+  void ListSetData(int pos, int number) override {
+    if (Has(pos)) items[Index(pos)].data = number;
+  }
+  int ListData(int pos) override { return Has(pos) ? items[Index(pos)].data : -1; }
+  std::string ListText(int pos) override { return Has(pos) ? items[Index(pos)].text : ""; }
   int ListCount() override { return static_cast<int>(items.size()); }
   void ListRemove(int pos) override;
   int ListSelection() override { return selection; }
@@ -92,6 +95,7 @@ class HeldMainView : public MainView {
 
  private:
   static std::size_t Index(int pos) { return static_cast<std::size_t>(pos); }
+  bool Has(int pos) const { return pos >= 0 && Index(pos) < items.size(); }
   SortKey sort_key_;
 };
 

@@ -66,6 +66,10 @@ TEST_F(MainModelTest, TheListEndsAtTheFirstMissingNameAndCollectsTitles) {
   Load();
   EXPECT_EQ(view.Names(), (std::vector<std::string>{"eins", "zwei"}));
   EXPECT_EQ(view.items[1].data, 2);
+  // Beyond the list, the held window answers as the list box would, and nothing breaks.
+  EXPECT_EQ(view.ListData(2), -1);
+  view.ListRemove(5);
+  EXPECT_EQ(view.ListCount(), 2);
   EXPECT_EQ(view.titles, std::vector<std::string>{"Editor"});
   EXPECT_EQ(view.title_text, "Editor");  // entry 1 is loaded, its target trimmed
   EXPECT_EQ(view.destination, 1);
