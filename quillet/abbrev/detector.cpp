@@ -168,7 +168,7 @@ AbbrevAction AbbreviationDetector::OnBackspace(const CaretPlace& place) {
     const Expansion undo = *last_;
     TypedAgain(undo);
     return {AbbrevAction::Kind::kUndo, 0, undo.typed + CharacterCount(undo.word_end),
-            undo.abbreviation + undo.word_end};
+            undo.abbreviation + undo.word_end, undo.left};
   }
   last_.reset();
   if (typed_.empty()) {
@@ -181,10 +181,12 @@ AbbrevAction AbbreviationDetector::OnBackspace(const CaretPlace& place) {
   return {};
 }
 
-void AbbreviationDetector::ExpansionDone(int typed_characters, const CaretPlace& place) {
+void AbbreviationDetector::ExpansionDone(int typed_characters, const CaretPlace& place,
+                                         int left) {
   if (last_ && last_->typed < 0) {
     last_->typed = typed_characters < 0 ? 0 : typed_characters;
     last_->place = place;
+    last_->left = left < 0 ? 0 : left;
   }
 }
 
@@ -215,14 +217,15 @@ bool AbbreviationDetector::FromGap(std::u16string_view word) const {
 
 CaretPlace PlaceAfterWordEnd(const CaretPlace& snippet_end, const CaretPlace& after,
                              bool word_end) {
-  if (!snippet_end.known() || after.focus != snippet_end.focus ||
-      after.caret != snippet_end.caret) {
-    return {};
-  }
+  if (!SameField(snippet_end, after)) return {};
   if (!word_end) return after == snippet_end ? after : CaretPlace{};
   const bool went_on = after.top > snippet_end.top ||
                        (after.top == snippet_end.top && after.left > snippet_end.left);
   return went_on ? after : CaretPlace{};
+}
+
+bool SameField(const CaretPlace& a, const CaretPlace& b) {
+  return a.known() && b.known() && a.focus == b.focus && a.caret == b.caret;
 }
 
 }  // namespace qm

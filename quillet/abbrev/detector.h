@@ -31,6 +31,8 @@ struct CaretPlace {
 // that sent its message on the Enter starts empty, a Tab may have moved the focus); else the
 // place is unknown, and a Backspace undoes nothing.
 CaretPlace PlaceAfterWordEnd(const CaretPlace& snippet_end, const CaretPlace& after, bool word_end);
+// Whether both places are known and in the same field of the same window.
+bool SameField(const CaretPlace& a, const CaretPlace& b);
 
 // One key press as the hook saw it.
 struct KeyInput {
@@ -62,14 +64,16 @@ struct KeyInput {
 };
 
 // What the hook does about a key. For kExpand and kUndo the key itself is held back from
-// the window; then `erase` Backspaces (characters, not UTF-16 units), then for kExpand the
-// entry's snippet through the sender, then `type` as typed ("\r" is Enter, "\t" Tab).
+// the window; then `right` Right keys, `erase` Backspaces (characters, not UTF-16 units),
+// then for kExpand the entry's snippet through the sender, then `type` as typed ("\r" is
+// Enter, "\t" Tab).
 struct AbbrevAction {
   enum class Kind { kNone, kExpand, kUndo };
   Kind kind = Kind::kNone;
   int entry = 0;  // kExpand: the entry whose snippet to send
   int erase = 0;
   std::u16string type;  // kExpand: the word end; kUndo: the abbreviation and its word end
+  int right = 0;        // kUndo: from a caret the snippet left inside it to the word end
 };
 
 // Whole words only: what was typed since the last word end must equal an abbreviation
@@ -89,8 +93,9 @@ class AbbreviationDetector {
   // After a kExpand was carried out: how many characters the snippet put into the window,
   // and where the caret was left. Only then does a Backspace right after it undo it, and only
   // in that place: a chat box that sent its message on the Enter, or another field of the same
-  // window, has nothing of it to undo.
-  void ExpansionDone(int typed_characters, const CaretPlace& place);
+  // window, has nothing of it to undo. `left`: the Left keys that brought the caret back
+  // from the word end to the snippet's %cursor%.
+  void ExpansionDone(int typed_characters, const CaretPlace& place, int left = 0);
   // The keys went on without us (the hook was let go): what was typed is no longer known.
   void Unseen() { Forget(false); }
   // The abbreviations `loaded` has, with the typing seen so far kept: a reload in the middle
@@ -108,6 +113,7 @@ class AbbreviationDetector {
     std::u16string word_end;      // empty for one expanded at once
     int typed = -1;               // characters of the snippet; -1 until done
     CaretPlace place;             // where it left the caret
+    int left = 0;                 // that many characters before the word end's end
     bool from_gap = true;         // the abbreviation began at a gap (its start was known)
   };
   // The typing as the user left it: the abbreviation and its word end.

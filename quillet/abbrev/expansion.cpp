@@ -112,13 +112,15 @@ void AbbreviationExpansion::Send(const Pending& p) {
   const auto give_back = [&](bool none_out) {
     if (!std::exchange(given_back, true)) GiveBack(p, none_out);
   };
-  CaretPlace snippet_end;
-  const SendInto into{p.window,
-                      p.action.erase,
-                      {},
-                      [&] { give_back(s_.sender.strokes_out() == 0); },
-                      [&] { snippet_end = s_.system.CaretPlaceOf(p.window); }};
+  CaretPlace snippet_end, word_end;
+  SendInto into{p.window,
+                p.action.erase,
+                {},
+                [&] { give_back(s_.sender.strokes_out() == 0); },
+                [&] { snippet_end = s_.system.CaretPlaceOf(p.window); },
+                [&] { word_end = s_.system.CaretPlaceOf(p.window); }};
   if (p.action.kind == AbbrevAction::Kind::kUndo) {
+    into.right = p.action.right;
     const SendOutcome outcome = s_.sender.SendText(Utf16ToUtf8(p.action.type), into);
     if (outcome != SendOutcome::kTyped) give_back(NoneOut(outcome));
     return;
@@ -126,21 +128,20 @@ void AbbreviationExpansion::Send(const Pending& p) {
   const int entry = p.action.entry;
   const std::string name =
       entry >= 1 && entry <= static_cast<int>(s_.names.size()) ? s_.names[entry - 1] : "";
-  SendInto expand = into;
-  expand.then_type = Utf16ToUtf8(p.action.type);
-  const SendOutcome outcome = s_.sender.SendEntry(entry, name, expand);
+  into.then_type = Utf16ToUtf8(p.action.type);
+  const SendOutcome outcome = s_.sender.SendEntry(entry, name, into);
   const std::size_t typed = s_.sender.snippet_characters();
-  // A caret left inside the snippet: a Backspace there is the user's, no undo of it.
-  if (!given_back && outcome == SendOutcome::kTyped && s_.sender.caret_moved_back()) {
-    detector_.ExpansionFailed();
-    return;
-  }
   // A pasted snippet counts no characters: what a Backspace would have to erase is unknown.
   if (!given_back && outcome == SendOutcome::kTyped &&
       (typed > 0 || s_.sender.keystroke_text().empty())) {
-    detector_.ExpansionDone(static_cast<int>(typed),
-                            PlaceAfterWordEnd(snippet_end, s_.system.CaretPlaceOf(p.window),
-                                              !p.action.type.empty()));
+    const std::size_t left = s_.sender.caret_left_keys();
+    const CaretPlace now = s_.system.CaretPlaceOf(p.window);
+    CaretPlace place = PlaceAfterWordEnd(snippet_end, left > 0 ? word_end : now,
+                                         !p.action.type.empty());
+    // The caret went back to the snippet's %cursor% in the same field: a Backspace there
+    // first goes forward to the word end, then undoes as from there.
+    if (left > 0) place = SameField(place, now) ? now : CaretPlace{};
+    detector_.ExpansionDone(static_cast<int>(typed), place, static_cast<int>(left));
   } else {
     give_back(NoneOut(outcome));
   }

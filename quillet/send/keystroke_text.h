@@ -17,7 +17,8 @@ inline constexpr std::uint16_t kVkTab = 0x09;
 inline constexpr std::uint16_t kVkReturn = 0x0D;
 inline constexpr std::uint16_t kVkMenu = 0x12;  // Alt
 inline constexpr std::uint16_t kVkSpace = 0x20;
-inline constexpr std::uint16_t kVkLeft = 0x25;  // the caret one character back
+inline constexpr std::uint16_t kVkLeft = 0x25;   // the caret one character back
+inline constexpr std::uint16_t kVkRight = 0x27;  // and on
 // Alt and the Windows keys, as the keyboard reports them held.
 inline constexpr std::uint16_t kVkLeftWin = 0x5B;
 inline constexpr std::uint16_t kVkRightWin = 0x5C;

@@ -3,6 +3,7 @@
 // target, the typing and the paste are in the sender_*.cpp files beside it.
 #include "quillet/send/sender.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "quillet/send/entry_lookup.h"
@@ -104,6 +105,7 @@ SendOutcome Sender::SendText(const std::string& plain, const SendInto& into) {
   if (busy_) return SendOutcome::kBusy;
   BusyScope busy(*this, into.before_notice);
   snippet_characters_ = 0;
+  caret_left_keys_ = 0;
   strokes_out_ = 0;
   Prepare(plain, DeliveryWish{"", false, CountCodePoints(plain)}, into);
   return into.window == 0 ? NoTarget() : TypeIntoWindow(into.window);
@@ -112,6 +114,7 @@ SendOutcome Sender::SendText(const std::string& plain, const SendInto& into) {
 std::optional<SendOutcome> Sender::PrepareEntry(int entry_number, const std::string& entry_name,
                                                 WindowHandle came_from, SnippetEntry* entry) {
   snippet_characters_ = 0;
+  caret_left_keys_ = 0;
   strokes_out_ = 0;
   // Another program may have deleted or moved entries since the menu was built: whatever now
   // has that number may be another entry, an enciphered one even.
@@ -187,24 +190,26 @@ void Sender::BuildKeys(WindowHandle window) {
     snippet = ParseKeystrokes(keystroke_text_);
   }
   KeySequence keys;
-  for (int i = 0; i < around_.erase; ++i) {
-    keys.events.push_back({KeyEvent::Kind::kVirtualKey, kVkBack, false});
-    keys.events.push_back({KeyEvent::Kind::kVirtualKey, kVkBack, true});
-    keys.stroke_ends.push_back(keys.events.size());
-  }
+  const auto add_key = [](KeySequence& to, std::uint16_t vk, std::size_t times) {
+    // The arrows are the cursor block's, not the number pad's.
+    const bool arrow = vk == kVkLeft || vk == kVkRight;
+    for (std::size_t i = 0; i < times; ++i) {
+      to.events.push_back({KeyEvent::Kind::kVirtualKey, vk, false, 0, arrow});
+      to.events.push_back({KeyEvent::Kind::kVirtualKey, vk, true, 0, arrow});
+      to.stroke_ends.push_back(to.events.size());
+    }
+  };
+  add_key(keys, kVkRight, static_cast<std::size_t>(std::max(around_.right, 0)));
+  add_key(keys, kVkBack, static_cast<std::size_t>(std::max(around_.erase, 0)));
   erase_strokes_ = keys.strokes();
   snippet_strokes_ = snippet.strokes();
   pause_after_ = Pastes(delivery_) ? kNoPause : erase_strokes_ + snippet_strokes_;
   KeySequence after = ParseKeystrokes(KeystrokeTextFor(around_.then_type, false));
+  word_end_pause_ = Pastes(delivery_) ? kNoPause : pause_after_ + after.strokes();
   // The caret goes back to the snippet's %cursor%, past what follows the snippet too.
-  if (caret_left_ > 0) {
-    const std::size_t lefts = caret_left_ + CountCodePoints(around_.then_type);
-    for (std::size_t i = 0; i < lefts; ++i) {
-      after.events.push_back({KeyEvent::Kind::kVirtualKey, kVkLeft, false});
-      after.events.push_back({KeyEvent::Kind::kVirtualKey, kVkLeft, true});
-      after.stroke_ends.push_back(after.events.size());
-    }
-  }
+  caret_left_keys_ = caret_left_ > 0 ? caret_left_ + CountCodePoints(around_.then_type) : 0;
+  add_key(after, kVkLeft, caret_left_keys_);
+  if (Pastes(delivery_)) caret_left_keys_ = 0;
   after_paste_ = KeySequence();
   // What follows a paste waits until the target has the text: a terminal pastes in its own
   // time, and an Enter typed at once could run the command line before the text is in it.

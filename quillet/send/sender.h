@@ -87,6 +87,11 @@ struct SendInto {
   // Called once the snippet's keys have arrived, before `then_type`: where the caret stands
   // between the two. Not for a paste.
   std::function<void()> at_snippet_end;
+  // Called once `then_type` has arrived too, before the caret goes back to the snippet's
+  // %cursor%. Not for a paste.
+  std::function<void()> at_word_end = {};
+  // Right keys before the Backspaces: a caret left inside what they erase goes to its end.
+  int right = 0;
 };
 
 class Sender {
@@ -128,8 +133,9 @@ class Sender {
   // How many keystrokes the last send put into a window, the Backspaces before the snippet
   // included: 0 where the window's text is as it was.
   std::size_t strokes_out() const { return strokes_out_; }
-  // Whether the last send left the caret at its snippet's %cursor%, before the snippet's end.
-  bool caret_moved_back() const { return caret_left_ > 0; }
+  // The Left keys with which the last send left the caret at its snippet's %cursor%, back
+  // over the end of the snippet and `then_type`; 0 where it stayed at the end or pasted.
+  std::size_t caret_left_keys() const { return caret_left_keys_; }
 
   // What the last send prepared: the text's keystrokes, or for a paste the paste key.
   const std::string& keystroke_text() const { return keystroke_text_; }
@@ -214,11 +220,13 @@ class Sender {
   KeySequence after_paste_;                // typed once the target has taken the paste
   std::size_t snippet_characters_ = 0;
   std::size_t caret_left_ = 0;  // Left keys from the snippet's end back to its %cursor%
+  std::size_t caret_left_keys_ = 0;
   std::size_t strokes_out_ = 0;
   std::size_t snippet_strokes_ = 0;  // of keys_, after the Backspaces: the snippet's
   std::size_t erase_strokes_ = 0;    // the Backspaces before it
   static constexpr std::size_t kNoPause = static_cast<std::size_t>(-1);
-  std::size_t pause_after_ = kNoPause;  // the stroke after which at_snippet_end is called
+  // The strokes after which at_snippet_end and at_word_end are called.
+  std::size_t pause_after_ = kNoPause, word_end_pause_ = kNoPause;
   std::function<void()> before_notice_;
   bool busy_ = false;
 };

@@ -43,7 +43,7 @@ Sender::Typing Sender::TypeKeys(WindowHandle window) {
     }
     // Whole strokes only, so that a stop between batches never leaves a key down.
     std::size_t end = stroke + 1;
-    while (end < total && end != pause_after_ && keys_.stroke_ends[end] - event <= kBatchEvents) {
+    while (end < total && end != pause_after_ && end != word_end_pause_ && keys_.stroke_ends[end] - event <= kBatchEvents) {
       ++end;
     }
     const std::size_t end_event = keys_.stroke_ends[end - 1];
@@ -67,6 +67,7 @@ Sender::Typing Sender::TypeKeys(WindowHandle window) {
       break;
     }
     if (stroke == pause_after_ && around_.at_snippet_end) around_.at_snippet_end();
+    if (stroke == word_end_pause_ && around_.at_word_end) around_.at_word_end();
   }
   Progress(stroke, total, true);
   strokes_out_ = result.typed;

@@ -16,10 +16,10 @@ namespace {
 // {DEAD} a dead key, {SHIFT} a modifier, {LEFT} a key that moves the caret, {CLICK} a
 // click, {ENTER}, {TAB}, {T:xy} one key that typed several characters, {INJ} and {OWN} make
 // the next key injected or one in an ignored window, {DONEn} reports an expansion carried
-// out with n characters, {FAIL} one that was not, {REFUSED} one whose key went on as typed,
+// out with n characters ({DONEn<m}: and the caret m characters back), {FAIL} one that was not, {REFUSED} one whose key went on as typed,
 // {MOVED} moves the caret elsewhere without a
 // key (a chat box that sent its message). Returns the actions, "E<entry>/<erase>/
-// <type>" or "U<erase>/<type>", blanks as "_", Enter as "|", Tab as ">".
+// <type>" or "U<erase>/<type>" ("U>m/…": m Right keys first), blanks as "_", Enter as "|", Tab as ">".
 std::string Play(AbbreviationDetector& d, std::string_view keys) {
   std::string out;
   bool injected = false, own = false;
@@ -35,6 +35,7 @@ std::string Play(AbbreviationDetector& d, std::string_view keys) {
     for (char c : Utf16ToUtf8(a.type))
       type += c == ' ' ? '_' : c == '\r' ? '|' : c == '\t' ? '>' : c;
     out += a.kind == AbbrevAction::Kind::kExpand ? "E" + std::to_string(a.entry) + "/" : "U";
+    if (a.right > 0) out += ">" + std::to_string(a.right) + "/";
     out += std::to_string(a.erase) + "/" + type + " ";
   };
   for (std::size_t pos = 0; pos < keys.size();) {
@@ -62,7 +63,11 @@ std::string Play(AbbreviationDetector& d, std::string_view keys) {
     }
     if (token == "INJ") injected = true;
     if (token == "OWN") own = true;
-    if (token.rfind("DONE", 0) == 0) d.ExpansionDone(std::stoi(token.substr(4)), place);
+    if (token.rfind("DONE", 0) == 0) {
+      const std::size_t back = token.find('<');
+      d.ExpansionDone(std::stoi(token.substr(4)), place,
+                      back == std::string::npos ? 0 : std::stoi(token.substr(back + 1)));
+    }
     if (token == "MOVED") place.left = place.right = 2;
     if (token == "FAIL") d.ExpansionFailed();
     if (token == "REFUSED") d.ExpansionRefused();
@@ -113,6 +118,8 @@ TEST(AbbreviationDetector, KeySequences) {
       {"mfg {DONE20}x{BS}", "E1/3/_ "},
       {"mfg {DONE20}{SHIFT}{BS}", "E1/3/_ U21/mfg_ "},
       {"mfg {DONE20}{BS}{BS} ", "E1/3/_ U21/mfg_ E1/3/_ "},
+      // From a caret left at the snippet's %cursor%: forward to the word end first.
+      {"mfg {DONE20<6}{BS}", "E1/3/_ U>6/21/mfg_ "},
       // Only where the caret was left: not in another field, nor after the box sent it away.
       {"mfg {DONE20}{MOVED}{BS}", "E1/3/_ "},
       {"mfg {FAIL}mfg mfg ", "E1/3/_ E1/3/_ "},

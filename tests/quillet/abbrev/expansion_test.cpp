@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
 #include <functional>
 #include <map>
@@ -11,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "quillet/send/keystroke_text.h"
 #include "store/stored_text.h"
 #include "tests/fakes/fake_services.h"
 #include "text/utf.h"
@@ -19,7 +21,9 @@ namespace qm {
 namespace {
 
 // The windows' text as the keys leave it; a key's scan code is its character. The caret
-// stands after the text.
+// stands after the text, or `back` characters before its end.
+constexpr char16_t kLeftKey = u'\u2190', kRightKey = u'\u2192';
+
 class FakeExpansionSystem : public ExpansionSystem {
  public:
   explicit FakeExpansionSystem(FakeDesktop& desktop) : desktop_(desktop) {}
@@ -33,18 +37,26 @@ class FakeExpansionSystem : public ExpansionSystem {
     if (!key.up) Arrive(desktop_.foreground, static_cast<char16_t>(key.scan));
   }
   CaretPlace CaretPlaceOf(WindowHandle window) override {
-    const int x = 8 * static_cast<int>(text[window].size());
+    const int x = 8 * static_cast<int>(text[window].size() - back[window]);
     return {window, window, x, 0, x + 1, 16};
   }
   void Beep() override { ++beeps; }
 
   void Arrive(WindowHandle window, char16_t c) {
     std::u16string& t = text[window];
-    if (c != u'\b') t += c;
-    if (c == u'\b' && !t.empty()) t.pop_back();
+    std::size_t& b = back[window];
+    const std::size_t at = t.size() - b;
+    if (c == kLeftKey || c == kRightKey) {
+      b = c == kLeftKey ? std::min(b + 1, t.size()) : b - (b > 0);
+    } else if (c != u'\b') {
+      t.insert(at, 1, c);
+    } else if (at > 0) {
+      t.erase(at - 1, 1);
+    }
   }
 
   std::map<WindowHandle, std::u16string> text;
+  std::map<WindowHandle, std::size_t> back;
   WindowHandle ours = 0;
   int beeps = 0;
 
@@ -66,7 +78,10 @@ class ExpansionTest : public testing::Test, public FakeServices {
     keyboard.after_send = [this](int) {
       for (; seen_ < keyboard.sent.size(); ++seen_) {
         const KeyEvent& e = keyboard.sent[seen_];
-        if (!e.key_up) system.Arrive(desktop.foreground, static_cast<char16_t>(e.code));
+        const bool arrow = e.kind == KeyEvent::Kind::kVirtualKey &&
+                           (e.code == kVkLeft || e.code == kVkRight);
+        const char16_t c = !arrow ? e.code : e.code == kVkLeft ? kLeftKey : kRightKey;
+        if (!e.key_up) system.Arrive(desktop.foreground, c);
       }
       if (during_send) std::exchange(during_send, nullptr)();
     };
@@ -172,6 +187,17 @@ TEST_F(ExpansionTest, ABackspaceRightAfterTheExpansionUndoesIt) {
   Type("\b", editor);
   expansion.CarryOut();
   EXPECT_EQ(Text(editor), "x mfg ");
+  // From the snippet's %cursor% too: forward to the word end, then back over it all.
+  ASSERT_TRUE(entries.WriteEntry(
+      1, SnippetEntry{"Gruss", EscapeStoredText("Gr%cursor%uss"), "", 0, 0}, data_file));
+  Type("mfg.", editor);
+  expansion.CarryOut();
+  EXPECT_EQ(Text(editor), "x mfg Gruss.");
+  EXPECT_EQ(system.back[editor], 4u);
+  Type("\b", editor);
+  expansion.CarryOut();
+  EXPECT_EQ(Text(editor), "x mfg mfg.");
+  EXPECT_EQ(system.back[editor], 0u);
 }
 
 }  // namespace

@@ -102,7 +102,14 @@ TEST_F(SenderTest, FieldsAreAskedFirstAndTheirAnswersAndTheClipboardGoInAsTheyAr
   EXPECT_EQ(sender.SendEntry(1, "Eintrag", SendInto{target, 0, " ", {}, {}}), SendOutcome::kTyped);
   const std::string keys = Keys(keyboard.sent);
   EXPECT_EQ(keys.find("v25"), keys.size() - 32) << keys;  // "b", the Enter, "c" and " "
-  EXPECT_TRUE(sender.caret_moved_back());
+  EXPECT_EQ(sender.caret_left_keys(), 4u);
+  // Undoing it: Right keys to the word end, then the Backspaces, then what was typed.
+  keyboard.sent.clear();
+  SendInto undo{target, 2, {}, {}, {}, {}};
+  undo.right = 1;
+  EXPECT_EQ(sender.SendText("x", undo), SendOutcome::kTyped);
+  EXPECT_EQ(Keys(keyboard.sent).substr(0, 24), "v27 V27 v8 V8 v8 V8 u78 ");
+  EXPECT_EQ(sender.caret_left_keys(), 0u);
   Entry(1, "Hallo %eingabe=Name%, %zwischenablage% %eingabe=name%!");
   keyboard.sent.clear();
   asker.cancel = true;
