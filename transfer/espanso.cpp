@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "text/text_lists.h"
+#include "transfer/espanso_text.h"
 #include "transfer/peer_text.h"
 
 namespace qm {
@@ -75,49 +76,119 @@ bool IsTrue(const std::map<std::string, YAML::Node>& fields, const std::string& 
   return value && (*value == "true" || *value == "True" || *value == "yes");
 }
 
-// A match's or the file's variables: the dates whose format Quillet's placeholders give, by
-// name, and the names of the others, which stay as text.
+// A match's or the file's variables: the ones Quillet's placeholders give (dates, the
+// clipboard, a form's fields as "form.field"), by name, and the names of the others, which
+// stay as text.
 struct Variables {
   std::map<std::string, std::string> placeholders;
   std::set<std::string> told;
 };
 
+using Notify = std::function<void(std::size_t, std::string)>;
+
+std::optional<std::string> ScalarIn(const std::map<std::string, YAML::Node>& m, const char* key,
+                                    ImportBounds& bounds) {
+  const auto it = m.find(key);
+  return it == m.end() ? std::nullopt : ScalarOf(it->second, bounds);
+}
+
+std::map<std::string, YAML::Node> MapIn(const std::map<std::string, YAML::Node>& m, const char* key,
+                                        ImportBounds& bounds) {
+  const auto it = m.find(key);
+  return it != m.end() && it->second.IsMap() ? Fields(it->second, bounds)
+                                             : std::map<std::string, YAML::Node>();
+}
+
+// The field `name` of a form as the word Quillet's form asks it with, by its settings in
+// `fields` (a match's "form_fields", a form variable's "fields"): a text field, one of
+// "multiline: true", or a "choice" or "list" of "values" (a list, or a text of one value a
+// line). `shown` stays in its place where Quillet has no word for it, with a note.
+std::optional<std::string> FormFieldWord(const std::string& name,
+                                         const std::map<std::string, YAML::Node>& fields,
+                                         const std::string& shown, const Notify& note,
+                                         std::size_t line, ImportBounds& bounds) {
+  const std::map<std::string, YAML::Node> f = MapIn(fields, name.c_str(), bounds);
+  const std::string type = ScalarIn(f, "type", bounds).value_or("text");
+  const std::string what = "Das Formularfeld " + Quoted(name);
+  std::optional<std::string> word;
+  if (type == "text") {
+    word = FieldWord(IsTrue(f, "multiline", bounds) ? PeerField::kLines : PeerField::kLine, name);
+  } else if (type == "choice" || type == "list") {
+    std::vector<std::string> values;
+    const auto v = f.find("values");
+    if (v != f.end() && v->second.IsSequence()) {
+      for (const auto& value : v->second) values.push_back(ScalarOf(value, bounds).value_or(""));
+    } else {
+      values = ValueLines(ScalarIn(f, "values", bounds).value_or(""));
+    }
+    word = FieldWord(PeerField::kChoice, name, values);
+  } else {
+    note(line, what + " (Typ " + Quoted(type) + ") hat in Quillet keine Entsprechung; " +
+                   Quoted(shown) + " bleibt als Text stehen.");
+    return std::nullopt;
+  }
+  if (!word) {
+    note(line, what +
+                   " lässt sich mit diesem Namen oder diesen Werten in Quillet nicht "
+                   "schreiben; " +
+                   Quoted(shown) + " bleibt als Text stehen.");
+  } else if (f.count("default")) {
+    note(line, what + " kommt ohne seinen Vorgabewert.");
+  }
+  return word;
+}
+
 // Reads a "vars" or "global_vars" list; `note` hears of each variable that is not carried,
 // with the line it stands on.
 void ReadVariableList(const YAML::Node& list, const std::string& kind, Variables* vars,
-                      const std::function<void(std::size_t, std::string)>& note,
-                      ImportBounds& bounds) {
+                      const Notify& note, ImportBounds& bounds) {
   if (!list.IsSequence()) return;
   for (const auto& var : list) {
     if (!var.IsMap()) continue;
     const std::map<std::string, YAML::Node> v = Fields(var, bounds);
-    const auto scalar = [&bounds](const std::map<std::string, YAML::Node>& m, const char* key) {
-      const auto it = m.find(key);
-      return it == m.end() ? std::nullopt : ScalarOf(it->second, bounds);
-    };
-    const std::string name = scalar(v, "name").value_or("");
-    const std::string type = scalar(v, "type").value_or("");
+    const std::string name = ScalarIn(v, "name", bounds).value_or("");
+    const std::string type = ScalarIn(v, "type", bounds).value_or("");
     const std::string named = kind + " " + Quoted(name);
     const std::string stays = "; " + Quoted("{{" + name + "}}") + " bleibt als Text stehen.";
-    const auto params = v.find("params");
-    const std::map<std::string, YAML::Node> p = params != v.end() && params->second.IsMap()
-                                                    ? Fields(params->second, bounds)
-                                                    : std::map<std::string, YAML::Node>();
-    const std::optional<std::string> format = scalar(p, "format");
-    const std::optional<std::string> ours = type == "date" && format && !p.count("offset")
-                                                ? StrftimeAsPlaceholders(*format)
-                                                : std::nullopt;
+    const std::map<std::string, YAML::Node> p = MapIn(v, "params", bounds);
+    const std::size_t line = LineOf(var, 0);
+    if (type == "form") {
+      // Its fields are used as "{{name.field}}".
+      const std::map<std::string, YAML::Node> fields = MapIn(p, "fields", bounds);
+      for (const std::string& field : FormFieldNames(ScalarIn(p, "layout", bounds).value_or(""))) {
+        const std::string used = name + "." + field;
+        if (const auto word =
+                FormFieldWord(field, fields, "{{" + used + "}}", note, line, bounds)) {
+          vars->placeholders[used] = *word;
+        } else {
+          vars->told.insert(used);
+        }
+      }
+      continue;
+    }
+    const std::optional<std::string> format = ScalarIn(p, "format", bounds);
+    const std::optional<std::string> offset = ScalarIn(p, "offset", bounds);
+    const bool moved = type == "date" && p.count("offset") && (!offset || Moves(*offset));
+    std::optional<std::string> ours;
+    if (type == "clipboard") ours = "%zwischenablage%";
+    if (type == "date" && format && (offset || !moved)) ours = DateAsPlaceholders(*format, offset);
     if (ours) {
       vars->placeholders[name] = *ours;
+      if (moved) {
+        note(line, named + " kommt als " + Quoted(*ours) +
+                       ", im kurzen Datumsformat der Windows-Einstellungen.");
+      }
       continue;
     }
     vars->told.insert(name);
-    const std::size_t line = LineOf(var, 0);
     if (type != "date" || !format) {
       note(line,
            named + " (" + (type.empty() ? "ohne Typ" : type) + ") wird nicht übernommen" + stays);
-    } else if (p.count("offset")) {
-      note(line, named + ": Die Verschiebung des Datums wird nicht übernommen" + stays);
+    } else if (moved) {
+      note(line, named +
+                     ": Die Verschiebung des Datums wird nur in ganzen Tagen (bis 3650) mit "
+                     "dem Format " +
+                     Quoted(kShortDateFormat) + " übernommen" + stays);
     } else {
       note(line, named + ": Das Datumsformat " + Quoted(*format) +
                      " hat in Quillet keine Entsprechung" + stays);
@@ -145,6 +216,8 @@ class MatchReader {
   bool IsSet(const std::string& key) { return IsTrue(fields_, key, bounds_); }
   bool ReadText();
   void ReadVariables();
+  void ReadFormFields();
+  std::string Put(const std::string& word);
   void ReadOptions(bool* inside_words);
 
   const YAML::Node& match_;
@@ -202,14 +275,14 @@ bool MatchReader::ReadText() {
       {"replace", nullptr},
       {"html", "Der Text ist HTML; er kommt mit seinen Auszeichnungen als Text."},
       {"markdown", "Der Text ist Markdown; er kommt mit seinen Auszeichnungen als Text."},
-      {"form",
-       "Das Formular wird nicht übernommen; sein Text bleibt mit den Feldern [[…]] "
-       "stehen."},
+      {"form", nullptr},
   };
   std::optional<std::string> text;
+  std::string_view source;
   for (const auto& [key, note] : kSources) {
     if (text) break;
     text = Field(key);
+    source = key;
     if (text && note) Note(note);
   }
   if (!text) {
@@ -221,21 +294,35 @@ bool MatchReader::ReadText() {
   }
   entry_.text = std::move(*text);
   NoteOwnPlaceholders(entry_.text, entry_, out_);
-  ReadVariables();
-  if (entry_.text.find("$|$") != std::string::npos) {
-    std::string without;
-    for (std::size_t i = 0; i < entry_.text.size(); ++i) {
-      if (entry_.text.compare(i, 3, "$|$") == 0) {
-        i += 2;
-      } else {
-        without += entry_.text[i];
-      }
-    }
-    entry_.text = std::move(without);
-    Note("Die Cursor-Marke „$|$“ wird entfernt: Quillet lässt den Cursor am Ende des Texts.");
+  if (!CarryCursorMark(&entry_.text)) {
+    Note("Quillet lässt den Cursor an der ersten Marke „$|$“; die weiteren werden entfernt.");
   }
+  ReadVariables();
+  if (source == "form") ReadFormFields();
   entry_.text = LineBreaksAsEnters(entry_.text);
   return true;
+}
+
+std::string MatchReader::Put(const std::string& word) {
+  // A word used again and again repeats it: counted as it is put in.
+  TextProblem problem;
+  if (!bounds_.Expands(word.size(), entry_.line, &problem)) throw PastTheBound{problem};
+  return word;
+}
+
+// A form's "[[name]]" as the words of Quillet's form.
+void MatchReader::ReadFormFields() {
+  const std::map<std::string, YAML::Node> fields = MapIn(fields_, "form_fields", bounds_);
+  std::map<std::string, std::optional<std::string>> words;  // by name, each noted once
+  const Notify note = [this](std::size_t, std::string what) { Note(std::move(what)); };
+  entry_.text =
+      ReplaceBetween(entry_.text, "[[", "]]", [&](const std::string& name, std::string_view whole) {
+        auto [word, first] = words.try_emplace(name);
+        if (first) {
+          word->second = FormFieldWord(name, fields, std::string(whole), note, 0, bounds_);
+        }
+        return word->second ? Put(*word->second) : std::string(whole);
+      });
 }
 
 void MatchReader::ReadVariables() {
@@ -254,42 +341,25 @@ void MatchReader::ReadVariables() {
         list->second, "Die Variable", &own,
         [this](std::size_t, std::string what) { Note(std::move(what)); }, bounds_);
   }
-  std::string out;
-  const std::string& text = entry_.text;
-  for (std::size_t i = 0; i < text.size();) {
-    const std::size_t open = text.find("{{", i);
-    const std::size_t close = open == std::string::npos ? open : text.find("}}", open + 2);
-    if (close == std::string::npos) {
-      out += text.substr(i);
-      break;
-    }
-    out += text.substr(i, open - i);
-    i = close + 2;
-    const std::string name = TrimBlanks(text.substr(open + 2, close - open - 2));
-    const std::string shown = Quoted("{{" + name + "}}");
-    // A variable used again and again repeats its placeholders: counted as it is put in.
-    const auto put = [&](const std::string& placeholders) {
-      TextProblem problem;
-      if (!bounds_.Expands(placeholders.size(), entry_.line, &problem)) throw PastTheBound{problem};
-      out += placeholders;
-    };
-    if (const auto p = own.placeholders.find(name); p != own.placeholders.end()) {
-      put(p->second);
-      continue;
-    }
-    if (const auto p = globals_.placeholders.find(name);
-        p != globals_.placeholders.end() && !own.told.count(name)) {
-      put(p->second);
-      continue;
-    }
-    out += text.substr(open, close + 2 - open);
-    if (!own.told.insert(name).second) continue;
-    Note(globals_.told.count(name)
-             ? "Der Verweis " + shown + " auf die globale Variable bleibt als Text stehen."
-             : "Der Verweis " + shown +
-                   " auf eine Variable, die hier nicht steht, bleibt als Text stehen.");
-  }
-  entry_.text = std::move(out);
+  entry_.text = ReplaceBetween(
+      entry_.text, "{{", "}}", [&](const std::string& inner, std::string_view whole) {
+        const std::string name = TrimBlanks(inner);
+        if (const auto p = own.placeholders.find(name); p != own.placeholders.end()) {
+          return Put(p->second);
+        }
+        if (const auto p = globals_.placeholders.find(name);
+            p != globals_.placeholders.end() && !own.told.count(name)) {
+          return Put(p->second);
+        }
+        if (own.told.insert(name).second) {
+          const std::string shown = Quoted("{{" + name + "}}");
+          Note(globals_.told.count(name)
+                   ? "Der Verweis " + shown + " auf die globale Variable bleibt als Text stehen."
+                   : "Der Verweis " + shown +
+                         " auf eine Variable, die hier nicht steht, bleibt als Text stehen.");
+        }
+        return std::string(whole);
+      });
 }
 
 void MatchReader::ReadOptions(bool* inside_words) {

@@ -124,9 +124,11 @@ std::string Quoted(std::string_view text) {
 }
 
 void NoteOwnPlaceholders(const std::string& text, const ImportedEntry& entry, ImportResult* out) {
-  static constexpr std::array<std::string_view, 10> kOwn = {
-      "%zeit%", "%stunde%", "%minute%",    "%sekunde%", "%datum%",
-      "%tag%",  "%monat%",  "%wochentag%", "%jahr%",    "%datei="};
+  static constexpr std::array<std::string_view, 20> kOwn = {
+      "%zeit%",     "%stunde%",    "%minute%",  "%sekunde%",        "%datum%",
+      "%datum+",    "%datum-",     "%tag%",     "%monat%",          "%wochentag%",
+      "%jahr%",     "%datei=",     "%eingabe=", "%mehrzeilig=",     "%auswahl=",
+      "%optional=", "%/optional%", "%cursor%",  "%zwischenablage%", "%baustein="};
   const std::string folded = FoldCase(text);
   for (const std::string_view own : kOwn) {
     if (folded.find(own) == std::string::npos) continue;
@@ -136,6 +138,24 @@ void NoteOwnPlaceholders(const std::string& text, const ImportedEntry& entry, Im
                               "ersetzt."});
     return;
   }
+}
+
+std::optional<std::string> FieldWord(PeerField kind, std::string_view name,
+                                     const std::vector<std::string>& choices) {
+  const bool choice = kind == PeerField::kChoice;
+  if (name.empty() || CountCodePoints(name) > 64 || name.find('%') != std::string_view::npos ||
+      (choice && name.find(':') != std::string_view::npos)) {
+    return std::nullopt;
+  }
+  if (!choice)
+    return (kind == PeerField::kLine ? "%eingabe=" : "%mehrzeilig=") + std::string(name) + "%";
+  std::string all;
+  for (const std::string& c : choices) {
+    if (c.find_first_of("%|") != std::string::npos) return std::nullopt;
+    all += (&c == &choices.front() ? "" : "|") + c;
+  }
+  if (all.empty()) return std::nullopt;  // nothing to choose, or one empty choice alone
+  return "%auswahl=" + std::string(name) + ":" + all + "%";
 }
 
 namespace {

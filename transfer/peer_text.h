@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "transfer/csv.h"
 #include "transfer/imported.h"
@@ -27,8 +28,16 @@ std::optional<std::string> QtFormatAsPlaceholders(std::string_view format);
 std::string Quoted(std::string_view text);
 
 // A note when the peer's text holds what Quillet reads as a placeholder of its own
-// ("%datum%", "%datei=..."), which a peer types as it stands.
+// ("%datum%", "%datei=...", "%cursor%", "%eingabe=..."), which a peer types as it stands.
 void NoteOwnPlaceholders(const std::string& text, const ImportedEntry& entry, ImportResult* out);
+
+// A peer's field as the word of Quillet's form that asks it: "%eingabe=NAME%",
+// "%mehrzeilig=NAME%" or, with `choices`, "%auswahl=NAME:A|B%". Nullopt where Quillet could
+// not read it so: a name that is empty, longer than 64 characters or holds "%" (a choice's
+// ":" too), no choices, or a choice that holds "%" or "|".
+enum class PeerField { kLine, kLines, kChoice };
+std::optional<std::string> FieldWord(PeerField kind, std::string_view name,
+                                     const std::vector<std::string>& choices = {});
 
 // The notes in the order of their lines, so that the report follows the file.
 void SortNotesByLine(ImportResult* result);

@@ -109,15 +109,58 @@ matches:
         type: shell
         params:
           cmd: "curl ifconfig.me"
+  - trigger: ":zw"
+    replace: "{{ablage}}$|$ bis {{vorgestern}}, {{spaet}}, {{iso}}, {{morgen}}$|$ 100%Cursor%"
+    vars:
+      - name: ablage
+        type: clipboard
+      - name: vorgestern
+        type: date
+        params: {format: "%d.%m.%Y", offset: -172800}
+      - name: spaet
+        type: date
+        params: {format: "%d.%m.%Y", offset: 3600}
+      - name: iso
+        type: date
+        params: {format: "%Y-%m-%d", offset: 86400}
+      - {name: morgen, type: date, params: {format: "%d.%m.%Y", offset: 86400}}
+  - trigger: ":brief"
+    form: "Hallo [[name]],\n[[text]]\n[[gruss]] [[name]] [[anrede]] [[haken]] [[50%]]"
+    form_fields:
+      text: {multiline: true}
+      gruss: {type: choice, values: [Gruß, Servus], default: Servus}
+      anrede:
+        type: list
+        values: |
+          Herr
+          Frau
+      haken: {type: checkbox}
+  - trigger: ":fv"
+    replace: "{{f.name}} / {{f.farbe}}"
+    vars:
+      - name: f
+        type: form
+        params:
+          layout: "Name: [[name]] Farbe: [[farbe]]"
+          fields:
+            farbe: {type: choice, values: ["rot|blau"]}
 )~",
       {
           {":mfg", "Mit freundlichen Grüßen\r\tErika Muster", ":mfg", true, "", 12},
           {"Anschrift", "Musterstraße 1\r12345 Musterstadt\r", ":adr", false, "", 14},
           {":heute", "Stand: %tag%.%monat%.%jahr%, %stunde%:%minute% Uhr", ":heute", true, "", 20},
           {":monat", "{{m}} bei {{firma}}, %tag%.%monat%.%jahr%", ":monat", true, "", 31},
-          {":sig", "Gruß", ":sig", true, "Einfügen", 38},
+          {":sig", "Gruß%cursor%", ":sig", true, "Einfügen", 38},
           {"Kalenderwoche", "KW {{n}}", "", true, "", 42},
           {":ip", "{{ip}}", ":ip", true, "", 47},
+          {":zw",
+           "%zwischenablage%%cursor% bis %datum-2%, {{spaet}}, {{iso}}, %datum+1% 100%Cursor%",
+           ":zw", true, "", 54},
+          {":brief",
+           "Hallo %eingabe=name%,\r%mehrzeilig=text%\r%auswahl=gruss:Gruß|Servus% "
+           "%eingabe=name% %auswahl=anrede:Herr|Frau% [[haken]] [[50%]]",
+           ":brief", true, "", 69},
+          {":fv", "%eingabe=name% / {{f.farbe}}", ":fv", true, "", 80},
       },
       {
           {3, "",
@@ -135,8 +178,6 @@ matches:
           {31, ":monat",
            "Der Verweis „{{firma}}“ auf die globale Variable bleibt als Text stehen."},
           {38, ":sig",
-           "Die Cursor-Marke „$|$“ wird entfernt: Quillet lässt den Cursor am Ende des Texts."},
-          {38, ":sig",
            "Die Angleichung der Groß- und Kleinschreibung an den Auslöser wird nicht übernommen."},
           {42, "Kalenderwoche",
            "Der Auslöser als regulärer Ausdruck „:kw(?P<n>\\d+)“ wird nicht übernommen; der "
@@ -148,6 +189,32 @@ matches:
            "übergangen."},
           {47, ":ip",
            "Die Variable „ip“ (shell) wird nicht übernommen; „{{ip}}“ bleibt als Text stehen."},
+          {54, ":zw",
+           "„%cursor%“ im Text ist in Quillet ein Platzhalter und wird beim Senden ersetzt."},
+          {54, ":zw",
+           "Quillet lässt den Cursor an der ersten Marke „$|$“; die weiteren werden entfernt."},
+          {54, ":zw",
+           "Die Variable „vorgestern“ kommt als „%datum-2%“, im kurzen Datumsformat der "
+           "Windows-Einstellungen."},
+          {54, ":zw",
+           "Die Variable „spaet“: Die Verschiebung des Datums wird nur in ganzen Tagen (bis 3650) "
+           "mit dem Format „%d.%m.%Y“ übernommen; „{{spaet}}“ bleibt als Text stehen."},
+          {54, ":zw",
+           "Die Variable „iso“: Die Verschiebung des Datums wird nur in ganzen Tagen (bis 3650) "
+           "mit dem Format „%d.%m.%Y“ übernommen; „{{iso}}“ bleibt als Text stehen."},
+          {54, ":zw",
+           "Die Variable „morgen“ kommt als „%datum+1%“, im kurzen Datumsformat der "
+           "Windows-Einstellungen."},
+          {69, ":brief", "Das Formularfeld „gruss“ kommt ohne seinen Vorgabewert."},
+          {69, ":brief",
+           "Das Formularfeld „haken“ (Typ „checkbox“) hat in Quillet keine Entsprechung; "
+           "„[[haken]]“ bleibt als Text stehen."},
+          {69, ":brief",
+           "Das Formularfeld „50%“ lässt sich mit diesem Namen oder diesen Werten in Quillet "
+           "nicht schreiben; „[[50%]]“ bleibt als Text stehen."},
+          {80, ":fv",
+           "Das Formularfeld „farbe“ lässt sich mit diesem Namen oder diesen Werten in Quillet "
+           "nicht schreiben; „{{f.farbe}}“ bleibt als Text stehen."},
       });
 }
 
