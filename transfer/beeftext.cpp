@@ -75,10 +75,41 @@ std::string SettingOf(const Json& object, const char* key) {
   return it->dump();
 }
 
+// A combo's name in the library: its own, else its keyword.
+std::string NameOf(const Json& combo) {
+  const std::string name = TrimBlanks(StringOf(combo, "name").value_or(""));
+  return name.empty() ? TrimBlanks(StringOf(combo, "keyword").value_or("")) : name;
+}
+
+// The entry "#{combo:KEYWORD}" includes, by keyword: the name the first combo of that keyword
+// comes in with, and whether "%baustein=NAME%" finds it. It does not where the name holds "%",
+// a line break or a tab, or where an earlier combo has the name (letter case ignored), as
+// Quillet takes the first entry of a name.
+struct Included {
+  std::string name;
+  bool found = false;
+};
+
+std::map<std::string, Included> IncludedByKeyword(const Json& combos) {
+  std::map<std::string, Included> included;
+  std::set<std::string> names;
+  for (const Json& combo : combos) {
+    if (!combo.is_object() || !StringOf(combo, "snippet")) continue;
+    const std::string name = NameOf(combo);
+    if (name.empty()) continue;
+    const bool first = names.insert(FoldCase(name)).second;
+    const std::string keyword = TrimBlanks(StringOf(combo, "keyword").value_or(""));
+    const bool writable = name.find_first_of("%\r\n\t\v") == std::string::npos;
+    if (!keyword.empty()) included.emplace(keyword, Included{name, first && writable});
+  }
+  return included;
+}
+
 class ComboReader {
  public:
-  ComboReader(ImportResult* out, std::set<std::string>* unknown_keys)
-      : out_(out), unknown_keys_(unknown_keys) {}
+  ComboReader(ImportResult* out, std::set<std::string>* unknown_keys,
+              const std::map<std::string, Included>& included)
+      : out_(out), unknown_keys_(unknown_keys), included_(included) {}
   void Read(const Json& combo, std::size_t line);
 
  private:
@@ -89,6 +120,7 @@ class ComboReader {
 
   ImportResult* out_;
   std::set<std::string>* unknown_keys_;
+  const std::map<std::string, Included>& included_;
   ImportedEntry entry_;
 };
 
@@ -101,8 +133,7 @@ void ComboReader::Read(const Json& combo, std::size_t line) {
     return;
   }
   entry_.abbreviation = TrimBlanks(StringOf(combo, "keyword").value_or(""));
-  entry_.name = TrimBlanks(StringOf(combo, "name").value_or(""));
-  if (entry_.name.empty()) entry_.name = entry_.abbreviation;
+  entry_.name = NameOf(combo);
   if (entry_.name.empty()) {
     out_->notes.push_back({line, "", "Eine Combo ohne Namen und ohne Kürzel wird übergangen."});
     return;
@@ -163,16 +194,18 @@ void ComboReader::Read(const Json& combo, std::size_t line) {
   out_->entries.push_back(std::move(entry_));
 }
 
-// "#{name}" and "#{name:parameter}" ("\}" a brace inside the parameter).
+// "#{name}" and "#{name:parameter}" ("\\}" a brace inside the parameter).
 std::string ComboReader::Variables(std::string_view snippet) {
   std::string out;
   std::set<std::string> told;
-  bool cursor_told = false;
+  bool cursor = false;
   for (std::size_t i = 0; i < snippet.size();) {
     const std::size_t open = snippet.find("#{", i);
     std::size_t close = open == std::string_view::npos ? open : open + 2;
     while (close < snippet.size() && snippet[close] != '}') close += snippet[close] == '\\' ? 2 : 1;
-    if (open == std::string_view::npos || close >= snippet.size()) {
+    // Included names repeated past what an import takes end here; the entry is refused.
+    if (open == std::string_view::npos || close >= snippet.size() ||
+        out.size() > kMostImportedText) {
       out += snippet.substr(i);
       break;
     }
@@ -189,29 +222,54 @@ std::string ComboReader::Variables(std::string_view snippet) {
         parameter += inner[k];
       }
     }
+    const auto tell = [&](const std::string& what) {
+      if (told.insert(std::string(whole)).second) Note(what);
+    };
     std::optional<std::string> ours;
     if (colon == std::string_view::npos && name == "date") ours = "%datum%";
     if (colon == std::string_view::npos && name == "time") ours = "%zeit%";
     if (colon == std::string_view::npos && name == "dateTime") ours = "%datum% %zeit%";
+    if (colon == std::string_view::npos && name == "clipboard") ours = "%zwischenablage%";
     if (colon != std::string_view::npos && name == "dateTime")
       ours = QtFormatAsPlaceholders(parameter);
-    if (ours) {
-      out += *ours;
-    } else if (inner == "cursor") {
-      if (!cursor_told) {
-        Note(
-            "Die Cursor-Marke „#{cursor}“ wird entfernt: Quillet lässt den Cursor am Ende des "
-            "Texts.");
-      }
-      cursor_told = true;
-    } else {
-      out += whole;
-      if (told.insert(std::string(whole)).second) {
-        Note("Die Variable " + Quoted(whole) +
-             " hat in Quillet keine Entsprechung und bleibt als "
-             "Text stehen.");
+    if (inner == "cursor") {
+      // Quillet leaves the caret at the first mark.
+      if (!cursor) out += "%cursor%";
+      if (cursor)
+        tell(
+            "Quillet lässt den Cursor an der ersten Marke „#{cursor}“; die weiteren werden "
+            "entfernt.");
+      cursor = true;
+      continue;
+    }
+    if (colon != std::string_view::npos && name == "input") {
+      // Beeftext asks once for each description, as Quillet's form asks a field once.
+      ours = FieldWord(PeerField::kLine, parameter);
+      if (!ours) {
+        tell("Die Eingabe " + Quoted(whole) +
+             " lässt sich in Quillet nicht als Feld schreiben (die Beschreibung ist leer, länger "
+             "als 64 Zeichen oder enthält „%“) und bleibt als Text stehen.");
       }
     }
+    if (colon != std::string_view::npos && name == "combo") {
+      const auto it = included_.find(TrimBlanks(parameter));
+      if (it != included_.end() && it->second.found) {
+        ours = "%baustein=" + it->second.name + "%";
+      } else if (it != included_.end()) {
+        tell("Der Verweis " + Quoted(whole) + " bleibt als Text stehen: Der Name " +
+             Quoted(it->second.name) + " lässt sich in „%baustein=…%“ nicht eindeutig schreiben.");
+      } else {
+        tell("Der Verweis " + Quoted(whole) +
+             " auf eine Combo, die nicht in der Datei steht, bleibt als Text stehen.");
+      }
+    }
+    if (ours) {
+      out += *ours;
+      continue;
+    }
+    out += whole;  // told once: an input or a reference above is not told again here
+    tell("Die Variable " + Quoted(whole) +
+         " hat in Quillet keine Entsprechung und bleibt als Text stehen.");
   }
   return out;
 }
@@ -261,7 +319,8 @@ bool ReadBeeftextCombos(std::string_view bytes, ImportResult* result, TextProble
     }
   }
   std::set<std::string> unknown_keys;
-  ComboReader reader(&out, &unknown_keys);
+  const std::map<std::string, Included> included = IncludedByKeyword(*combos);
+  ComboReader reader(&out, &unknown_keys, included);
   const bool lines_known = lines.combos.size() == combos->size();
   ImportBounds bounds;
   for (std::size_t i = 0; i < combos->size(); ++i) {

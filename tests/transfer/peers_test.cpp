@@ -248,6 +248,9 @@ TEST(PeersTest, ReadsABeeftextExport) {
             "name": "Alte Adresse",
             "snippet": "Altweg 3\r\n\t99999 Altstadt, #{dateTime:MMMM}"
         },
+        { "keyword": "ref", "name": "Verweise", "snippet":
+          "#{combo:mfg},#{combo:cb},#{combo:gf},#{combo:fehlt}#{cursor}#{cursor}#{input:Name}#{input:50%}" },
+        { "keyword": "gf", "name": "grußformel", "snippet": "klein" },
         { "keyword": "cb", "name": "", "snippet": "#{clipboard} und %datum%", "useHtml": false }
     ],
     "fileFormatVersion": 9,
@@ -257,19 +260,18 @@ TEST(PeersTest, ReadsABeeftextExport) {
 }
 )~",
       {
-          {"Grußformel", "Mit freundlichen Grüßen\r#{input:Name}", "mfg", true, "", 3},
-          {"Datum heute", "Heute ist %wochentag%, der %tag%.%monat%.%jahr%, %zeit%.", "hdat", true,
-           "", 14},
+          {"Grußformel", "Mit freundlichen Grüßen\r%eingabe=Name%", "mfg", true, "", 3},
+          {"Datum heute", "Heute ist %wochentag%, der %tag%.%monat%.%jahr%, %zeit%.%cursor%",
+           "hdat", true, "", 14},
           {"Alte Adresse", "Altweg 3\r\t99999 Altstadt, #{dateTime:MMMM}", "", true, "", 22},
-          {"cb", "#{clipboard} und %datum%", "cb", true, "", 29},
+          {"Verweise",
+           "%baustein=Grußformel%,%baustein=cb%,#{combo:gf},#{combo:fehlt}%cursor%%eingabe=Name%#{"
+           "input:50%}",
+           "ref", true, "", 29},
+          {"grußformel", "klein", "gf", true, "", 31},
+          {"cb", "%zwischenablage% und %datum%", "cb", true, "", 32},
       },
       {
-          {3, "Grußformel",
-           "Die Variable „#{input:Name}“ hat in Quillet keine Entsprechung und bleibt als Text "
-           "stehen."},
-          {14, "Datum heute",
-           "Die Cursor-Marke „#{cursor}“ wird entfernt: Quillet lässt den Cursor am Ende des "
-           "Texts."},
           {14, "Datum heute",
            "Mitten im Wort erweitert Quillet nicht (lockere Erkennung), nur vom Wortanfang an."},
           {14, "Datum heute",
@@ -282,13 +284,23 @@ TEST(PeersTest, ReadsABeeftextExport) {
            "Die Combo ist in Beeftext ausgeschaltet; sie kommt ohne ihr Kürzel „alt“, damit sie "
            "nicht erweitert wird."},
           {22, "Alte Adresse", "Die Beschreibung „nicht mehr gültig“ wird nicht übernommen."},
-          {29, "cb",
-           "„%datum%“ im Text ist in Quillet ein Platzhalter und wird beim Senden ersetzt."},
-          {29, "cb",
-           "Die Variable „#{clipboard}“ hat in Quillet keine Entsprechung und bleibt als Text "
+          {29, "Verweise",
+           "Der Verweis „#{combo:gf}“ bleibt als Text stehen: Der Name „grußformel“ lässt sich in "
+           "„%baustein=…%“ nicht eindeutig schreiben."},
+          {29, "Verweise",
+           "Der Verweis „#{combo:fehlt}“ auf eine Combo, die nicht in der Datei steht, bleibt als "
+           "Text stehen."},
+          {29, "Verweise",
+           "Quillet lässt den Cursor an der ersten Marke „#{cursor}“; die weiteren werden "
+           "entfernt."},
+          {29, "Verweise",
+           "Die Eingabe „#{input:50%}“ lässt sich in Quillet nicht als Feld schreiben (die "
+           "Beschreibung ist leer, länger als 64 Zeichen oder enthält „%“) und bleibt als Text "
            "stehen."},
-          {29, "cb", "Die Angabe „useHtml“ wird in keiner Combo übernommen."},
-          {32, "",
+          {32, "cb",
+           "„%datum%“ im Text ist in Quillet ein Platzhalter und wird beim Senden ersetzt."},
+          {32, "cb", "Die Angabe „useHtml“ wird in keiner Combo übernommen."},
+          {35, "",
            "Die Gruppen „Allgemein“ werden nicht übernommen; ihre Combos kommen ohne Gruppe."},
       });
 }
