@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <optional>
 #include <set>
 #include <string>
 #include <utility>
@@ -120,7 +121,9 @@ class ScriptReader {
   void TellPassed(const Passed& kind, const std::string& what);
   bool Hotstring(std::size_t* i);
   std::string Continuation(std::size_t* i, bool* ended, bool* escapes);
+  std::optional<std::size_t> PasteBody(std::size_t from, bool braced) const;
   void Add(ImportedEntry e, const Options& o, std::string text, bool escapes);
+  void Keep(ImportedEntry e, const Options& o);
 
   std::vector<std::string_view> lines_;
   ImportResult* out_;
@@ -231,6 +234,11 @@ bool ScriptReader::Hotstring(std::size_t* i) {
                                "; Quillet erweitert ihn überall."});
   }
   std::string_view rest = t.substr(at + 2);
+  if (o.execute && PastesClipboard(rest.substr(0, CommentAt(rest, false)))) {
+    e.text = "%zwischenablage%";
+    Keep(std::move(e), o);
+    return true;
+  }
   if (o.execute) {
     out_->notes.push_back(
         {e.line, e.name,
@@ -257,6 +265,12 @@ bool ScriptReader::Hotstring(std::size_t* i) {
                              "zum Ende der Datei."});
     }
     Add(std::move(e), o, std::move(text), escapes);
+    return true;
+  }
+  if (const std::optional<std::size_t> end = PasteBody(next, rest == "{")) {
+    *i = *end;
+    e.text = "%zwischenablage%";
+    Keep(std::move(e), o);
     return true;
   }
   out_->notes.push_back({e.line, e.name,
@@ -323,6 +337,31 @@ std::string ScriptReader::Continuation(std::size_t* i, bool* ended, bool* escape
   return text;
 }
 
+// The last line of a body of commands from line `from` on that does no more than paste the
+// clipboard: the paste and "return" (v1), or the paste, perhaps with "return", between "{" and
+// "}", the "{" ending the hotstring's line where `braced`; nullopt for any other body.
+std::optional<std::size_t> ScriptReader::PasteBody(std::size_t from, bool braced) const {
+  std::vector<std::pair<std::size_t, std::string_view>> body;  // the lines that say something
+  for (std::size_t k = from; k < lines_.size() && body.size() < 4; ++k) {
+    const std::string_view line =
+        TrimRight(TrimLeft(lines_[k].substr(0, CommentAt(lines_[k], true))));
+    if (!line.empty()) body.emplace_back(k, line);
+  }
+  std::size_t n = 0;
+  const auto is = [&](std::string_view word) {
+    return n < body.size() && FoldCase(body[n].second) == word;
+  };
+  if (!braced && is("{")) {
+    braced = true;
+    ++n;
+  }
+  if (n == body.size() || !PastesClipboard(body[n++].second)) return std::nullopt;
+  if (is("return") && !braced) return body[n].first;
+  if (is("return")) ++n;
+  if (braced && is("}")) return body[n].first;
+  return std::nullopt;
+}
+
 void ScriptReader::Add(ImportedEntry e, const Options& o, std::string text, bool escapes) {
   std::vector<std::string> dropped, kept;
   if (escapes) text = Unescape(text, &dropped);
@@ -345,6 +384,11 @@ void ScriptReader::Add(ImportedEntry e, const Options& o, std::string text, bool
     out_->notes.push_back(
         {e.line, e.name, "Die Steuerzeichen " + list(dropped) + " werden nicht übernommen."});
   }
+  Keep(std::move(e), o);
+}
+
+// Adds the entry, with a note on the options Quillet does not carry.
+void ScriptReader::Keep(ImportedEntry e, const Options& o) {
   std::vector<std::string> options;
   if (o.inside_words) options.push_back("? (auch mitten im Wort)");
   if (o.case_sensitive) options.push_back("C (Groß- und Kleinschreibung beachten)");

@@ -346,6 +346,14 @@ TEST(PeersTest, ReadsAutoHotkeyHotstrings) {
 ::zwinker::;-) ; lächelt
 ::zwei::a{Enter}`nb
 ::lf::a{U+000A}b
+:X:cb1::Send, ^v
+::cb2::
+SendRaw %Clipboard%  ; die Zwischenablage
+return
+::cb3:: {
+    SendText(A_Clipboard)
+}
+::cb4::{Ctrl down}v{Ctrl up} und ^V
 )~",
       {
           {"mfg", "Mit freundlichen Grüßen", "mfg", false, "", 5},
@@ -354,7 +362,7 @@ TEST(PeersTest, ReadsAutoHotkeyHotstrings) {
           {"adr", "Musterstraße 1\r12345 Musterstadt", "adr", false, "", 8},
           {"roh", "{Enter} bleibt{Tab}", "roh", false, "", 9},
           {"<em>", "</em>{Left 5}", "<em>", true, "", 10},
-          {"esc", "a\tb`c;d ^v", "esc", false, "", 11},
+          {"esc", "a\tb`c;d %zwischenablage%", "esc", false, "", 11},
           {"kw", "Kalenderwoche\r  eingerückt ; kein Kommentar", "kw", false, "", 12},
           {"kv", "eins zwei", "kv", false, "", 17},
           {"sofort", "gleich!☺", "sofort", true, "", 32},
@@ -363,6 +371,10 @@ TEST(PeersTest, ReadsAutoHotkeyHotstrings) {
           {"zwinker", ";-)", "zwinker", true, "", 37},
           {"zwei", "a\r\rb", "zwei", true, "", 38},
           {"lf", "a\rb", "lf", true, "", 39},
+          {"cb1", "%zwischenablage%", "cb1", true, "", 40},
+          {"cb2", "%zwischenablage%", "cb2", true, "", 41},
+          {"cb3", "%zwischenablage%", "cb3", true, "", 44},
+          {"cb4", "%zwischenablage% und ^V", "cb4", true, "", 47},
       },
       {
           {3, "",
@@ -376,8 +388,6 @@ TEST(PeersTest, ReadsAutoHotkeyHotstrings) {
           {10, "<em>",
            "Nicht übernommen werden die Optionen B0 (das Kürzel stehen lassen), O (ohne das "
            "Wortende)."},
-          {11, "esc",
-           "Die Tasten „^v“ haben in Quillet keine Entsprechung und bleiben als Text stehen."},
           {22, "msg",
            "Der Hotstring führt Befehle aus (Option X) und wird nicht übernommen: „MsgBox "
            "\"Hallo\"“."},
@@ -390,6 +400,8 @@ TEST(PeersTest, ReadsAutoHotkeyHotstrings) {
           {34, "gz",
            "In AutoHotkey gilt der Hotstring nur unter „#HotIf WinActive(\"ahk_exe "
            "outlook.exe\")“; Quillet erweitert ihn überall."},
+          {47, "cb4",
+           "Die Tasten „^V“ haben in Quillet keine Entsprechung und bleiben als Text stehen."},
       });
 }
 
