@@ -125,6 +125,7 @@ TEST(CsvLibraryTest, EntriesAndNotesFromASpreadsheet) {
   r.entries[1].at_once = true;
   r.entries[1].title = " Eingabeaufforderung ";
   r.entries[1].delivery = "Einfügen";
+  r.entries[1].text += " %eingabe=X%%cursor%";  // Quillet's words stay as they are written
   ImportResult again;
   ASSERT_TRUE(ReadCsvLibrary(WriteCsvLibrary(r.entries), &again, &problem));
   ASSERT_EQ(again.entries.size(), 2u);

@@ -101,7 +101,7 @@ TEST(JsonLibraryTest, WrittenAndReadBack) {
   a.text = "a\rb\tc \"%datum%\" \\";
   a.abbreviation = "mfg";
   a.at_once = true;
-  b = {"Geheim", "PIN", "", false, "Outlook", true, true, "Tasten"};
+  b = {"Geheim", "PIN %eingabe=X%%cursor%", "", false, "Outlook", true, true, "Tasten"};
   EXPECT_EQ(WriteJsonLibrary({a}),
             "{\n"
             "  \"format\": \"quillet-library\",\n"
