@@ -176,7 +176,7 @@ void ReadVariableList(const YAML::Node& list, const std::string& kind, Variables
       vars->placeholders[name] = *ours;
       if (moved) {
         note(line, named + " kommt als " + Quoted(*ours) +
-                       ", im kurzen Datumsformat der Windows-Einstellungen.");
+                       ", im kurzen Datumsformat der Ländereinstellungen.");
       }
       continue;
     }

@@ -195,7 +195,7 @@ matches:
            "Quillet lässt den Cursor an der ersten Marke „$|$“; die weiteren werden entfernt."},
           {54, ":zw",
            "Die Variable „vorgestern“ kommt als „%datum-2%“, im kurzen Datumsformat der "
-           "Windows-Einstellungen."},
+           "Ländereinstellungen."},
           {54, ":zw",
            "Die Variable „spaet“: Die Verschiebung des Datums wird nur in ganzen Tagen (bis 3650) "
            "mit dem Format „%d.%m.%Y“ übernommen; „{{spaet}}“ bleibt als Text stehen."},
@@ -204,7 +204,7 @@ matches:
            "mit dem Format „%d.%m.%Y“ übernommen; „{{iso}}“ bleibt als Text stehen."},
           {54, ":zw",
            "Die Variable „morgen“ kommt als „%datum+1%“, im kurzen Datumsformat der "
-           "Windows-Einstellungen."},
+           "Ländereinstellungen."},
           {69, ":brief", "Das Formularfeld „gruss“ kommt ohne seinen Vorgabewert."},
           {69, ":brief",
            "Das Formularfeld „haken“ (Typ „checkbox“) hat in Quillet keine Entsprechung; "
