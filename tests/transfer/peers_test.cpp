@@ -110,7 +110,7 @@ matches:
         params:
           cmd: "curl ifconfig.me"
   - trigger: ":zw"
-    replace: "{{ablage}}$|$ bis {{vorgestern}}, {{spaet}}, {{iso}}, {{morgen}}$|$ 100%Cursor%"
+    replace: "{{ablage}}$|$ bis {{vorgestern}}, {{spaet}}, {{iso}}, {{morgen}}$|$ 100%Cursor%{{jetzt}}"
     vars:
       - name: ablage
         type: clipboard
@@ -124,6 +124,7 @@ matches:
         type: date
         params: {format: "%Y-%m-%d", offset: 86400}
       - {name: morgen, type: date, params: {format: "%d.%m.%Y", offset: 86400}}
+      - {name: jetzt, type: date, params: {format: "%H:%M", offset: 0}}
   - trigger: ":brief"
     form: "Hallo [[name]],\n[[text]]\n[[gruss]] [[name]] [[anrede]] [[haken]] [[50%]]"
     form_fields:
@@ -154,13 +155,14 @@ matches:
           {"Kalenderwoche", "KW {{n}}", "", true, "", 42},
           {":ip", "{{ip}}", ":ip", true, "", 47},
           {":zw",
-           "%zwischenablage%%cursor% bis %datum-2%, {{spaet}}, {{iso}}, %datum+1% 100%Cursor%",
+           "%zwischenablage%%cursor% bis %datum-2%, {{spaet}}, {{iso}}, %datum+1% 100%Cursor%"
+           "%stunde%:%minute%",
            ":zw", true, "", 54},
           {":brief",
            "Hallo %eingabe=name%,\r%mehrzeilig=text%\r%auswahl=gruss:Gruß|Servus% "
            "%eingabe=name% %auswahl=anrede:Herr|Frau% [[haken]] [[50%]]",
-           ":brief", true, "", 69},
-          {":fv", "%eingabe=name% / {{f.farbe}}", ":fv", true, "", 80},
+           ":brief", true, "", 70},
+          {":fv", "%eingabe=name% / {{f.farbe}}", ":fv", true, "", 81},
       },
       {
           {3, "",
@@ -205,14 +207,14 @@ matches:
           {54, ":zw",
            "Die Variable „morgen“ kommt als „%datum+1%“, im kurzen Datumsformat der "
            "Ländereinstellungen."},
-          {69, ":brief", "Das Formularfeld „gruss“ kommt ohne seinen Vorgabewert."},
-          {69, ":brief",
+          {70, ":brief", "Das Formularfeld „gruss“ kommt ohne seinen Vorgabewert."},
+          {70, ":brief",
            "Das Formularfeld „haken“ (Typ „checkbox“) hat in Quillet keine Entsprechung; "
            "„[[haken]]“ bleibt als Text stehen."},
-          {69, ":brief",
+          {70, ":brief",
            "Das Formularfeld „50%“ lässt sich mit diesem Namen oder diesen Werten in Quillet "
            "nicht schreiben; „[[50%]]“ bleibt als Text stehen."},
-          {80, ":fv",
+          {81, ":fv",
            "Das Formularfeld „farbe“ lässt sich mit diesem Namen oder diesen Werten in Quillet "
            "nicht schreiben; „{{f.farbe}}“ bleibt als Text stehen."},
       });
@@ -354,6 +356,11 @@ return
     SendText(A_Clipboard)
 }
 ::cb4::{Ctrl down}v{Ctrl up} und ^V
+::cb5::
+Send ^v
+Send x
+return
+:X:cb6::SendRaw ^v
 )~",
       {
           {"mfg", "Mit freundlichen Grüßen", "mfg", false, "", 5},
@@ -394,7 +401,7 @@ return
           {23, "code",
            "Der Hotstring führt Befehle aus und wird nicht übernommen; seine Zeilen werden "
            "übergangen."},
-          {24, "", "Zeilen mit Befehlen wie „{“ werden übergangen (3 Zeilen, die erste hier)."},
+          {24, "", "Zeilen mit Befehlen wie „{“ werden übergangen (6 Zeilen, die erste hier)."},
           {27, "", "Tastenkürzel (Hotkeys) wie „^j::Send \"Strg J\"“ werden übergangen (1 Zeile)."},
           {31, "", "Die Optionen „K10“ werden nicht übernommen."},
           {34, "gz",
@@ -402,6 +409,11 @@ return
            "outlook.exe\")“; Quillet erweitert ihn überall."},
           {47, "cb4",
            "Die Tasten „^V“ haben in Quillet keine Entsprechung und bleiben als Text stehen."},
+          {48, "cb5",
+           "Der Hotstring führt Befehle aus und wird nicht übernommen; seine Zeilen werden "
+           "übergangen."},
+          {52, "cb6",
+           "Der Hotstring führt Befehle aus (Option X) und wird nicht übernommen: „SendRaw ^v“."},
       });
 }
 
