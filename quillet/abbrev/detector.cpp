@@ -38,6 +38,7 @@ bool IsControl(char32_t cp) {
 void AbbreviationDetector::Load(const std::vector<Abbreviation>& all) {
   at_word_end_.clear();
   at_once_.clear();
+  spelled_.clear();
   for (const Abbreviation& a : all) {
     if (a.text.empty() || !CheckAbbreviation(a.text)) continue;
     // The stand-in for what the hook could not read ("\uFFFF") never matches.
@@ -45,6 +46,7 @@ void AbbreviationDetector::Load(const std::vector<Abbreviation>& all) {
     auto& map = a.at_once ? at_once_ : at_word_end_;
     auto [it, added] = map.try_emplace(AbbreviationKey(a.text), a.number);
     if (!added && a.number < it->second) it->second = a.number;
+    spelled_[a.number] = a.text;
   }
   Forget(true);
 }
@@ -139,6 +141,8 @@ AbbrevAction AbbreviationDetector::OnText(const std::u16string& text) {
       AbbrevAction act{
           AbbrevAction::Kind::kExpand, entry, CharacterCount(*word) - held_in_word, {}};
       AppendUtf16(act.type, last);
+      act.typed = std::u16string(*word);
+      act.stored = spelled_[entry];
       Expansion done{std::u16string(*word), act.type, -1, {}, FromGap(*word)};
       // After a gap a new word starts; after a mark only the part behind it is known: the
       // snippet's last word stands before it.
@@ -156,6 +160,8 @@ AbbrevAction AbbreviationDetector::OnText(const std::u16string& text) {
   if (!word) return {};
   AbbrevAction act{
       AbbrevAction::Kind::kExpand, entry, CharacterCount(*word) - held_in_word - 1, {}};
+  act.typed = std::u16string(*word);
+  act.stored = spelled_[entry];
   Expansion done{std::u16string(*word), {}, -1, {}, FromGap(*word)};
   // The snippet's last word runs on into whatever is typed next.
   Forget(false);
@@ -193,6 +199,7 @@ void AbbreviationDetector::ExpansionDone(int typed_characters, const CaretPlace&
 void AbbreviationDetector::TakeAbbreviations(AbbreviationDetector&& loaded) {
   at_word_end_ = std::move(loaded.at_word_end_);
   at_once_ = std::move(loaded.at_once_);
+  spelled_ = std::move(loaded.spelled_);
 }
 
 void AbbreviationDetector::ExpansionFailed() {

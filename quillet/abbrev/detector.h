@@ -74,6 +74,8 @@ struct AbbrevAction {
   int erase = 0;
   std::u16string type;  // kExpand: the word end; kUndo: the abbreviation and its word end
   int right = 0;        // kUndo: from a caret the snippet left inside it to the word end
+  std::u16string typed = {};  // kExpand: the abbreviation as typed
+  std::string stored = {};    // kExpand: as the entry spells it
 };
 
 // Whole words only: what was typed since the last word end must equal an abbreviation
@@ -133,6 +135,7 @@ class AbbreviationDetector {
 
   // By AbbreviationKey.
   std::unordered_map<std::string, int> at_word_end_, at_once_;
+  std::unordered_map<int, std::string> spelled_;  // by entry number
   std::u16string typed_;     // the latest keys' text, bounded
   bool start_known_ = true;  // typed_ starts at a word's edge
   std::optional<Expansion> last_;

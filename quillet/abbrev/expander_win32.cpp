@@ -47,7 +47,8 @@ HWND HwndOf(WindowHandle window) {
 AbbreviationExpander::AbbreviationExpander(ExpanderServices services)
     : s_(std::move(services)),
       hook_(*this, s_.ignored, s_.can_leave_dead_key_state),
-      expansion_({detector_, names_, s_.sender, s_.pace, *this, s_.before_send}) {}
+      expansion_({detector_, names_, s_.sender, s_.pace, *this, s_.before_send,
+                  s_.carry_capitals}) {}
 
 AbbreviationExpander::~AbbreviationExpander() {
   if (loader_.joinable()) loader_.join();

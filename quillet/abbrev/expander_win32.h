@@ -33,6 +33,7 @@ struct ExpanderServices {
   // The first Ctrl, Alt or Win key pressed, in any program: a shortcut, the picker's hotkey
   // perhaps, has begun. Told once, from the message loop.
   std::function<void()> shortcut_begun = nullptr;
+  std::function<bool()> carry_capitals = nullptr;  // see ExpansionServices
 };
 
 // A message-only window: the hook posts to it what the detector answered, since nothing may

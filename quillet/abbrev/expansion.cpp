@@ -129,6 +129,10 @@ void AbbreviationExpansion::Send(const Pending& p) {
   const std::string name =
       entry >= 1 && entry <= static_cast<int>(s_.names.size()) ? s_.names[entry - 1] : "";
   into.then_type = Utf16ToUtf8(p.action.type);
+  if (s_.carry_capitals && s_.carry_capitals()) {
+    into.typed_as = Utf16ToUtf8(p.action.typed);
+    into.spelled_as = p.action.stored;
+  }
   const SendOutcome outcome = s_.sender.SendEntry(entry, name, into);
   const std::size_t typed = s_.sender.snippet_characters();
   // A pasted snippet counts no characters: what a Backspace would have to erase is unknown.

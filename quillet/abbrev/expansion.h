@@ -48,6 +48,8 @@ struct ExpansionServices {
   TypingPace& pace;
   ExpansionSystem& system;
   std::function<void()> before_send;  // the program readies the sender (its message title)
+  // Whether an abbreviation's capitals carry over to its snippet; none: they do not.
+  std::function<bool()> carry_capitals = nullptr;
 };
 
 class AbbreviationExpansion {

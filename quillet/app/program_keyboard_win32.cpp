@@ -6,6 +6,7 @@
 
 #include "platform/global_hotkey_win32.h"
 #include "platform/windows_version.h"
+#include "quillet/abbrev/abbrev_settings.h"
 #include "quillet/send/targets.h"
 
 namespace qm {
@@ -69,7 +70,8 @@ void QuilletProgram::StartAbbreviations() {
       // made at start they would cost memory while nobody uses the picker.
       [this] {
         if (picker_ && !quitting_) picker_->window().EnsureControls();
-      }});
+      },
+      [this] { return CapitalsCarryOver(settings_); }});
   if (expander_->Create(instance_)) {
     expander_->Refresh();
   } else {

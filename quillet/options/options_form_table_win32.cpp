@@ -70,6 +70,9 @@ std::vector<ControlRow> OptionsDialogTable() {
                           BS_AUTOCHECKBOX | tab, 180, 360, 3555, 315}),
       In(kSettingsGroup, {kCascadingCheck, WC_BUTTONW, "&Textbaustein-Menü kaskadierend darstellen",
                           BS_AUTOCHECKBOX | tab, 180, 840, 3735, 315}),
+      // An abbreviation typed "Mfg" or "MFG" brings its snippet so.
+      In(kSettingsGroup, {kCapitalsCheck, WC_BUTTONW, "Großschreibung der Kürzel über&nehmen",
+                          BS_AUTOCHECKBOX | tab, 180, 1320, 3735, 315}),
       In(kStorageGroup, {kDataFilePath, WC_EDITW, "",
                          ES_READONLY | ES_AUTOHSCROLL | WS_BORDER | tab, 180, 480, 3675, 315}),
       In(kStorageGroup,

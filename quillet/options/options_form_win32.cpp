@@ -32,7 +32,7 @@ struct OptionsForm::Impl {
   std::optional<bool> cascading, autostart;
   std::optional<BorderControls> border;
   std::optional<Hotkey> hotkey;
-  std::optional<bool> searches_text, abbreviations;
+  std::optional<bool> searches_text, abbreviations, capitals;
   std::optional<std::array<std::string, 3>> delivery;  // threshold, rules, built-in line
   bool setting_hotkey = false;  // the control's change is ours, not the user's
 };
@@ -79,6 +79,7 @@ bool OptionsForm::MakeWindow() {
   if (m.hotkey) SetPickerHotkey(*m.hotkey);
   if (m.searches_text) SetPickerSearchesText(*m.searches_text);
   if (m.abbreviations) SetAbbreviations(*m.abbreviations);
+  if (m.capitals) SetCapitals(*m.capitals);
   SendMessageW(Control(kPasteFrom), EM_LIMITTEXT, 9, 0);
   if (m.delivery) SetDelivery((*m.delivery)[0], (*m.delivery)[1], (*m.delivery)[2]);
   if (on_created) on_created(hwnd());
@@ -232,6 +233,12 @@ void OptionsForm::SetAbbreviations(bool on) {
   impl_->abbreviations = on;
   if (!hwnd()) return;
   SendMessageW(Control(kAbbreviationsCheck), BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+void OptionsForm::SetCapitals(bool on) {
+  impl_->capitals = on;
+  if (!hwnd()) return;
+  SendMessageW(Control(kCapitalsCheck), BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
 void OptionsForm::SetDelivery(const std::string& paste_from, const std::string& rules,
@@ -417,6 +424,8 @@ bool OptionsForm::OnCommand(int id, int code) {
     model_->OnSearchesText(checked(id));
   } else if (id == kAbbreviationsCheck) {
     model_->OnAbbreviations(checked(id));
+  } else if (id == kCapitalsCheck) {
+    model_->OnCapitals(checked(id));
   }
   return true;
 }

@@ -43,6 +43,7 @@ enum OptionsFormId : int {
   kPickerHotkey = 121,
   kPickerTextCheck = 122,
   kAbbreviationsCheck = 123,
+  kCapitalsCheck = 161,
   kPasteFromLabel = 124,
   kPasteFrom = 125,
   kPasteFromUnit = 126,
@@ -90,6 +91,7 @@ class OptionsForm final : public OptionsView, public WindowFrame {
   void SetPickerHotkey(const Hotkey& hotkey) override;
   void SetPickerSearchesText(bool on) override;
   void SetAbbreviations(bool on) override;
+  void SetCapitals(bool on) override;
   void SetDelivery(const std::string& paste_from, const std::string& rules,
                    const std::string& built_in) override;
   std::string PasteFromText() override;

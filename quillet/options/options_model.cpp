@@ -3,6 +3,7 @@
 
 #include "quillet/options/delivery_settings.h"
 #include "quillet/pick/use_record.h"
+#include "quillet/abbrev/abbrev_settings.h"
 #include "store/abbreviations.h"
 
 namespace qm {
@@ -27,11 +28,21 @@ void OptionsModel::LoadSettings(const PopupSettings& p) {
     view_.SetDelivery(std::to_string(PasteFrom(doc.get())), qm::RulesText(doc.get()),
                       BuiltInRulesText());
   }
+  ShowKeyboard();
+}
+
+void OptionsModel::SetKeyboard(const KeyboardServices& keyboard) {
+  keyboard_.emplace(keyboard);
+  ShowKeyboard();
+}
+
+void OptionsModel::ShowKeyboard() {
   if (!keyboard_) return;
   const std::shared_ptr<const IniDocument> doc = keyboard_->ini.Snapshot(s_.core.data_file());
   view_.SetPickerHotkey(ReadHotkeySetting(doc.get()).hotkey);
   view_.SetAbbreviations(AbbreviationsOn(doc.get()));
   view_.SetPickerSearchesText(PickerSearchesText(keyboard_->settings));
+  view_.SetCapitals(CapitalsCarryOver(keyboard_->settings));
 }
 
 void OptionsModel::OnActivationOption(int index) {
@@ -104,6 +115,15 @@ void OptionsModel::OnSearchesText(bool on) {
 void OptionsModel::OnAbbreviations(bool on) {
   if (!keyboard_) return;
   if (!s_.core.WriteSettingValues({AbbreviationsSwitch(on)})) view_.SetAbbreviations(!on);
+}
+
+void OptionsModel::OnCapitals(bool on) {
+  if (!keyboard_) return;
+  if (const Status s = SaveCapitalsCarryOver(keyboard_->settings, on); !s) {
+    view_.SetCapitals(!on);
+    s_.dialogs.ShowMessage(s.message, s_.core.caption(), MessageIcon::kExclamation,
+                           MessageButtons::kOk);
+  }
 }
 
 void OptionsModel::OnButton(QuilletCommand button) {

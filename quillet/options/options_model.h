@@ -40,10 +40,11 @@ class OptionsView {
   virtual void ApplyBorderControls(const BorderControls& state) = 0;
   virtual void Hide() = 0;
   // The keyboard's controls: the picker's hotkey (its check box off for none), whether the
-  // picker searches the texts, whether abbreviations are replaced.
+  // picker searches the texts, whether abbreviations are replaced and carry their capitals.
   virtual void SetPickerHotkey(const Hotkey&) {}
   virtual void SetPickerSearchesText(bool) {}
   virtual void SetAbbreviations(bool) {}
+  virtual void SetCapitals(bool) {}
   // The delivery's controls: the paste threshold, the user's rules one per line, and the
   // line naming the built-in rules after them.
   virtual void SetDelivery(const std::string& paste_from, const std::string& rules,
@@ -58,7 +59,7 @@ class OptionsView {
 // What the keyboard's controls need beyond the other options.
 struct KeyboardServices {
   IniStore& ini;  // reads the data file's hotkey and abbreviation switch
-  UserSettings& settings;  // the picker's text option is the user's own
+  UserSettings& settings;  // the picker's text option and the capitals are the user's own
   HotkeyRegistration& hotkeys;
   std::function<void()> search_text_changed;  // may be empty
 };
@@ -102,12 +103,14 @@ class OptionsModel {
   // The keyboard's controls, which take effect and are stored at once. `control_value` is
   // the hotkey control's (HotkeyControlValue); ticking the box with none there takes the
   // default.
-  void SetKeyboard(const KeyboardServices& keyboard) { keyboard_.emplace(keyboard); }
+  // They may come after the first load, and show the settings at once.
+  void SetKeyboard(const KeyboardServices& keyboard);
   void OnPickerHotkeySwitch(bool on, unsigned control_value);
   // A key pressed in the hotkey control: modifiers alone are a hotkey still being typed.
   void OnPickerHotkeyKeys(unsigned control_value);
   void OnSearchesText(bool on);
   void OnAbbreviations(bool on);
+  void OnCapitals(bool on);
   void OnButton(QuilletCommand button);
   // Close box, system menu, Escape: the window goes, the choices stay in memory unsaved.
   void OnClose() { view_.Hide(); }
@@ -124,6 +127,7 @@ class OptionsModel {
   // The delivery's controls into the file, as "&OK" stores the rest; false, with the user
   // told and nothing written, where one of them cannot be stored.
   bool StoreDelivery();
+  void ShowKeyboard();
 
   OptionsServices s_;
   OptionsView& view_;

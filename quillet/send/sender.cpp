@@ -98,6 +98,7 @@ SendOutcome Sender::SendEntry(int entry_number, const std::string& entry_name,
     return *failed;
   }
   around_ = into;
+  if (!into.typed_as.empty()) plain_ = CarryCapitals(plain_, into.typed_as, into.spelled_as);
   return into.window == 0 ? NoTarget() : TypeIntoWindow(into.window);
 }
 

@@ -92,6 +92,9 @@ struct SendInto {
   std::function<void()> at_word_end = {};
   // Right keys before the Backspaces: a caret left inside what they erase goes to its end.
   int right = 0;
+  // The abbreviation as typed and as its entry spells it, for the snippet to take on its
+  // capitals (CarryCapitals); empty: the snippet as it stands.
+  std::string typed_as = {}, spelled_as = {};
 };
 
 class Sender {

@@ -108,7 +108,9 @@ class ExpansionTest : public testing::Test, public FakeServices {
   AbbreviationDetector detector;
   Sender sender{sender_services(), data_file};
   FakeExpansionSystem system{desktop};
-  AbbreviationExpansion expansion{{detector, names, sender, pace, system, {}}};
+  bool capitals = false;
+  AbbreviationExpansion expansion{
+      {detector, names, sender, pace, system, {}, [this] { return capitals; }}};
   std::function<void()> during_send;  // once, after the send's first keys
   int releases_alone = 0;             // reached the window while their press was held
 
@@ -179,6 +181,15 @@ TEST_F(ExpansionTest, ASendThatTypedNothingGivesTheWordEndBackWhereItsWindowIsIn
     EXPECT_EQ(Text(other), "") << c.name;
   }
   EXPECT_EQ(dialogs.messages.size(), 3u);
+}
+
+TEST_F(ExpansionTest, TheAbbreviationsCapitalsCarryOverWhereSwitchedOn) {
+  Type("MFG ", editor);
+  expansion.CarryOut();
+  capitals = true;
+  Type("MFG Adr ", editor);
+  expansion.CarryOut();
+  EXPECT_EQ(Text(editor), "Gruss GRUSS Adresse ");
 }
 
 TEST_F(ExpansionTest, ABackspaceRightAfterTheExpansionUndoesIt) {

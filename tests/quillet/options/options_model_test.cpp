@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "quillet/abbrev/abbrev_settings.h"
 #include "quillet/options/delivery_settings.h"
 #include "quillet/pick/use_record.h"
 #include "quillet/send/delivery_rules.h"
@@ -40,6 +41,7 @@ class FakeOptionsView : public OptionsView {
   void SetPickerHotkey(const Hotkey& h) override { hotkey = h; }
   void SetPickerSearchesText(bool on) override { searches_text = on; }
   void SetAbbreviations(bool on) override { abbreviations = on; }
+  void SetCapitals(bool on) override { capitals = on; }
   void SetDelivery(const std::string& p, const std::string& r, const std::string& b) override {
     paste_from = p;
     rules = r;
@@ -53,7 +55,7 @@ class FakeOptionsView : public OptionsView {
   std::string paste_from, rules, built_in, focus;
 
   Hotkey hotkey{9, 9};
-  bool searches_text = false, abbreviations = false;
+  bool searches_text = false, abbreviations = false, capitals = false;
   std::string path;
   int activation = -1, trigger = -1, edge = -1;
   bool cascading = false, autostart = false, visible = true;
@@ -72,8 +74,9 @@ class OptionsModelTest : public testing::Test, protected FakeServices {
                         [this](std::int32_t c) { strip_colours.push_back(c); }},
         view);
     model->InitAutostart();
-    model->SetKeyboard(KeyboardServices{ini, user, hotkeys, [this] { ++text_changes; }});
     core->Startup("");
+    // As in the program, where the keyboard comes after the first idle moment.
+    model->SetKeyboard(KeyboardServices{ini, user, hotkeys, [this] { ++text_changes; }});
     strip_placed = 0;
     strip_colours.clear();
     view.border_calls = 0;
@@ -324,6 +327,10 @@ TEST_F(OptionsModelTest, KeyboardControlsStoreAtOnceAndRefuseUnfitHotkeys) {
   model->OnSearchesText(true);
   EXPECT_TRUE(PickerSearchesText(user));
   EXPECT_EQ(text_changes, 1);
+  // The capitals carry over unless switched off, and that is the user's own.
+  EXPECT_TRUE(view.capitals);
+  model->OnCapitals(false);
+  EXPECT_FALSE(CapitalsCarryOver(user));
   // Our own writes bring no reload that would put the file's popup settings back.
   EXPECT_FALSE(core->main().ChangedOutside());
 }
