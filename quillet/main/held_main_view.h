@@ -59,6 +59,7 @@ class HeldMainView : public MainView {
   void EditorReplaceSelection(const std::string& text) override;
   void EditorSelect(std::size_t start, std::size_t length) override;
   void FocusEditor() override {}
+  void SetFieldProblemsText(const std::string& text) override { field_problems = text; }
 
   bool CryptChecked() override { return crypt; }
   void SetCryptChecked(bool on) override { crypt = on; }
@@ -85,6 +86,7 @@ class HeldMainView : public MainView {
   std::string title_text;
   std::string editor;
   std::size_t caret = 0, selection_length = 0;
+  std::string field_problems;
   bool crypt = false, dosbox = false;
   int delivery = 0;
   int destination = 0;

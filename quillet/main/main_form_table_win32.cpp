@@ -109,6 +109,9 @@ std::vector<ControlRow> MakeTable() {
       Whole(kEditingPart, {kIdEditingGroup, WC_BUTTONW, "Bearbeitung", BS_GROUPBOX, 0, 0, 0, 0}),
       // Made by the glyph editor, which knows its class and style.
       Editing(Whole(kEditorPart, {kIdEditor, nullptr, "", 0, 0, 0, 0, 0})),
+      // Two lines; its text is also its name for a screen reader.
+      Editing(Whole(kFieldProblemsPart, {kIdFieldProblems, WC_STATICW, "",
+          SS_LEFT | SS_NOPREFIX | SS_EDITCONTROL, 0, 0, 0, 0})),
       SendRow({kIdAbbreviationLabel, WC_STATICW, "&Kürzel:", SS_LEFT, 0, -1005, 690, 255}),
       SendRow({kIdAbbreviation, WC_EDITW, "", ES_AUTOHSCROLL | WS_TABSTOP | WS_GROUP,
           720, -1050, 1500, 300, 0, edge}),

@@ -142,6 +142,11 @@ void MainForm::FocusEditor() {
   SetFocus(impl_->editor_control.Ensure());
 }
 
+void MainForm::SetFieldProblemsText(const std::string& text) {
+  if (HeldMainView* held = impl_->Held()) return held->SetFieldProblemsText(text);
+  SetWindowTextW(impl_->Item(kIdFieldProblems), Utf8ToWide(text).c_str());
+}
+
 bool MainForm::CryptChecked() {
   if (HeldMainView* held = impl_->Held()) return held->CryptChecked();
   return IsDlgButtonChecked(impl_->window, kIdCipherCheck) == BST_CHECKED;
@@ -245,7 +250,7 @@ void MainForm::ApplyControlStates(const ControlStates& s) {
                  static_cast<int>(kIdDosBoxCheck), static_cast<int>(kIdAbbreviationLabel),
                  static_cast<int>(kIdAbbreviation), static_cast<int>(kIdAtOnceCheck),
                  static_cast<int>(kIdConflicts), static_cast<int>(kIdDeliveryLabel),
-                 static_cast<int>(kIdDelivery)}) {
+                 static_cast<int>(kIdDelivery), static_cast<int>(kIdFieldProblems)}) {
     HWND control = m.Item(id);
     if (!control) {
       if (id == kIdEditor) m.editor_control.SetPendingEnabled(s.entry_controls);  // not made yet

@@ -167,6 +167,7 @@ void MainForm::EnsureControls() {
   SetAbbreviationText(held.abbreviation);
   SetAtOnceChecked(held.at_once);
   SetConflictText(held.conflicts);
+  SetFieldProblemsText(held.field_problems);
   if (held.states_applied) ApplyControlStates(held.states);
   m.editor_control.Ensure();
 }

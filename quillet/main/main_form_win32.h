@@ -44,6 +44,7 @@ enum MainFormId : int {
   kIdConflicts = 121,
   kIdDeliveryLabel = 122,
   kIdDelivery = 123,
+  kIdFieldProblems = 124,
 };
 
 // What the window hands to the program rather than to the model.
@@ -122,6 +123,7 @@ class MainForm final : public MainView, public WindowFrame {
   void EditorReplaceSelection(const std::string& text) override;
   void EditorSelect(std::size_t start, std::size_t length) override;
   void FocusEditor() override;
+  void SetFieldProblemsText(const std::string& text) override;
   bool CryptChecked() override;
   void SetCryptChecked(bool on) override;
   bool DosBoxChecked() override;

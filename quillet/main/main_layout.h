@@ -23,9 +23,10 @@ inline constexpr LayoutPart kCommandsPart{{8160, 120, 1035, 5355}, kFollowsRight
 // In the entries' group: the list, and the row of buttons below it.
 inline constexpr LayoutPart kEntryListPart{{120, 300, 2475, 3900}, kGrowsTall};
 inline constexpr LayoutPart kEntryButtonsPart{{120, 4320, 2535, 975}, kFollowsBottom};
-// In the editing group: the editor, and below it the rows of the abbreviation, the target and
-// the delivery.
-inline constexpr LayoutPart kEditorPart{{120, 300, 4935, 2550}, kGrowsWide | kGrowsTall};
+// In the editing group: the editor, below it the two lines that name the snippet's field
+// problems, and below those the rows of the abbreviation, the target and the delivery.
+inline constexpr LayoutPart kEditorPart{{120, 300, 4935, 2025}, kGrowsWide | kGrowsTall};
+inline constexpr LayoutPart kFieldProblemsPart{{120, 2385, 4935, 480}, kGrowsWide | kFollowsBottom};
 inline constexpr LayoutPart kSendRowsPart{{120, 3960, 4935, 1335}, kFollowsBottom};
 
 }  // namespace qm

@@ -2,10 +2,14 @@
 #include "quillet/main/main_model.h"
 
 #include <iterator>
+#include <string>
 #include <utility>
+#include <vector>
 
 #include "quillet/main/glyph_text.h"
 #include "quillet/send/delivery_rules.h"
+#include "quillet/send/entry_lookup.h"
+#include "quillet/send/snippet_fields.h"
 #include "store/ini_document.h"
 #include "store/stored_text.h"
 #include "text/text_lists.h"
@@ -72,6 +76,7 @@ void MainModel::UpdateControlStates() {
     st.window_colour = true;
   } else {
     view_.ClearEditor();
+    view_.SetFieldProblemsText("");
   }
   view_.ApplyControlStates(st);
   if (st.has_entries) {
@@ -216,9 +221,34 @@ void MainModel::ShowSelectedEntry() {
   saved_text_ = EscapeStoredText(UnescapeStoredText(e.text));
   saved_crypt_ = e.crypt;
   unstored_crypt_ = -1;
+  ShowFieldProblems(view_.ListText(pos));
   loading_entry_ = true;
   UpdateControlStates();
   loading_entry_ = false;
+}
+
+void MainModel::ShowFieldProblems(const std::string& own_name) {
+  // The parser leaves an included entry that is missing or cannot be deciphered as a notice
+  // in the sent text; the lookup sees each name once, so it names them here.
+  std::vector<std::string> included;
+  const EntryLookup file = LookupEntriesIn(s_.ini.Snapshot(data_file_), s_.entries);
+  const EntryLookup lookup = [&](const std::string& name) {
+    IncludedEntry found = file(name);
+    if (found.state == IncludedEntry::State::kMissing) {
+      included.push_back("Der Baustein \xE2\x80\x9E" + name + "\xE2\x80\x9C fehlt.");
+    } else if (found.state == IncludedEntry::State::kUndecipherable) {
+      included.push_back("Der Baustein \xE2\x80\x9E" + name +
+                         "\xE2\x80\x9C l\xC3\xA4sst sich nicht entschl\xC3\xBCsseln.");
+    }
+    return found;
+  };
+  // Deciphered already: the text as it is sent.
+  std::vector<std::string> sentences =
+      ParseSnippet(UnescapeStoredText(saved_text_), lookup, own_name).problems;
+  sentences.insert(sentences.end(), included.begin(), included.end());
+  std::string line;
+  for (const std::string& sentence : sentences) line += (line.empty() ? "" : " ") + sentence;
+  view_.SetFieldProblemsText(line);
 }
 
 int MainModel::CurrentEntryNumber() {

@@ -148,6 +148,9 @@ class MainModel {
   // True when the user has been told why the field's abbreviation could not be stored.
   bool AbbreviationTold();
   std::string ConflictText(int number) const;
+  // The line below the editor for the text last read or stored (saved_text_) of the entry
+  // named `own_name`, its included entries looked up in the file as it is now.
+  void ShowFieldProblems(const std::string& own_name);
   // The entry of list position `pos` as the model knows it, and as a new entry named `name`
   // would be made of it: the window's target and DOS box, the text as last stored.
   EntryKey KeyAt(int pos);

@@ -144,6 +144,7 @@ void MainModel::WriteEditorText() {
     saved_text_ = stored;
     saved_crypt_ = crypt;
     unstored_crypt_ = -1;
+    ShowFieldProblems(key.name);
   }
 }
 

@@ -18,7 +18,8 @@ struct ControlStates {
   bool find_next = false;
   // The entry's controls: both target options, their label, the list, "&Umbe- nennen",
   // "&Löschen" (buttons and menu items), the editor, both check boxes, the delivery box with
-  // its label, and the abbreviation field with its label, its check box and its conflict line.
+  // its label, the abbreviation field with its label, its check box and its conflict line, and
+  // the line naming the snippet's field problems.
   bool entry_controls = false;
   // List and editor in the system's window colour (true) or the window's background.
   bool window_colour = false;
@@ -80,6 +81,10 @@ class MainView {
   virtual int DeliveryChoice() = 0;
   // Selects without raising the box's change.
   virtual void SetDeliveryChoice(int index) = 0;
+
+  // The line below the editor that names what of the snippet's fields and included entries
+  // is sent as plain text instead; empty when nothing is.
+  virtual void SetFieldProblemsText(const std::string& text) = 0;
 
   // The abbreviation field, its "expand at once" box, and the line naming its conflicts.
   virtual std::string AbbreviationText() = 0;

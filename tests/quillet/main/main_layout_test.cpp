@@ -36,7 +36,8 @@ TEST(MainLayout, EnlargingMovesTheButtonsAndGrowsEditorAndList) {
       {"entry buttons", kEntryButtonsPart, {120, 4620, 2535, 975}},
       {"send rows", kSendRowsPart, {120, 4260, 4935, 1335}},
       {"entry list", kEntryListPart, {120, 300, 2475, 4200}},
-      {"editor", kEditorPart, {120, 300, 5535, 2850}},
+      {"editor", kEditorPart, {120, 300, 5535, 2325}},
+      {"field problems", kFieldProblemsPart, {120, 2685, 5535, 480}},
   };
   for (const auto& c : cases) {
     const Rect got = Laid(c.laid, g);
@@ -72,8 +73,9 @@ TEST(MainLayout, TooSmallSnapsBackInThatDimensionOnly) {
 
 // Every layout starts from the plan, so that a run of resizes cannot drift.
 TEST(MainLayout, RepeatedResizesDoNotAccumulate) {
-  const LayoutPart* parts[] = {&kEntriesPart,      &kEditingPart, &kCommandsPart, &kEntryListPart,
-                               &kEntryButtonsPart, &kEditorPart,  &kSendRowsPart};
+  const LayoutPart* parts[] = {&kEntriesPart,   &kEditingPart,      &kCommandsPart,
+                               &kEntryListPart, &kEntryButtonsPart, &kEditorPart,
+                               &kSendRowsPart,  &kFieldProblemsPart};
   const auto all = [&](const Growth& g) {
     std::vector<Rect> laid;
     for (const LayoutPart* part : parts) laid.push_back(Laid(*part, g));

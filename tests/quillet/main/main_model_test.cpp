@@ -297,6 +297,27 @@ TEST_F(MainModelTest, TheConflictLineNamesTheFirstOtherEntryAndCountsTheRest) {
   EXPECT_EQ(view.conflicts, quoted("‹mfgr› beginnt mit dem Kürzel ‹mfg› von ‹e1›."));
 }
 
+TEST_F(MainModelTest, TheLineBelowTheEditorNamesTheFieldProblemsOfTheEntry) {
+  ASSERT_TRUE(entries.WriteEntries({{1, {"kaputt", "%auswahl=X%", "", 1, 0}},
+                                    {2, {"gut", "Hallo %eingabe=Name%", "", 0, 0}},
+                                    {3, {"wirr", "", "", 1, 0}}},
+                                   data_file));
+  ASSERT_TRUE(ini.WriteIniValue("Text", "3", "kein Hex", data_file).ok());
+  Load();
+  Select("kaputt");  // enciphered: its text as it is sent
+  EXPECT_EQ(view.field_problems, "„%auswahl=X%“ hat keine Auswahl.");
+  Select("gut");
+  EXPECT_EQ(view.field_problems, "");
+  view.editor = "%auswahl=X%%baustein=Nirgends% %baustein=wirr%";
+  model.OnEditorLostFocus();
+  EXPECT_EQ(view.field_problems,
+            "„%auswahl=X%“ hat keine Auswahl. Der Baustein „Nirgends“ fehlt. Der Baustein „wirr“ "
+            "lässt sich nicht entschlüsseln.");
+  data_file = "C:\\Q\\leer.ini";
+  Load();
+  EXPECT_EQ(view.field_problems, "");
+}
+
 TEST_F(MainModelTest, TargetOptionsAndTheTitleBoxWriteTheirFields) {
   Library({"x"});
   ini.WriteIniValues({{"Title", "1", "Editor"}, {"DosBox", "1", "1"}}, data_file);

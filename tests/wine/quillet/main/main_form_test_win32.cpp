@@ -331,9 +331,10 @@ TEST_F(MainFormTest, TheAbbreviationFieldStoresWhenLeftAndRefusesWhatCannotBeTyp
 }
 
 // The delivery box, named by its label, stores the choice; below the target's controls and
-// inside its frame, apart from every other control at 100, 150 and 200 %.
+// inside its frame, apart from every other control at 100, 150 and 200 %. So does the line
+// between the editor and the abbreviation that names the snippet's field problems.
 TEST_F(MainFormTest, TheDeliveryBoxStoresTheChoiceAndKeepsItsPlaceAtEveryDpi) {
-  Library({{1, {"x", "abc", "", 0, 0}}});
+  Library({{1, {"x", "%auswahl=X%", "", 0, 0}}});
   ASSERT_TRUE(ini.WriteIniValue("Zustellung", "1", "Tasten", data_file).ok());
   form.ListSelect(0);
   model->OnListClick();
@@ -341,6 +342,7 @@ TEST_F(MainFormTest, TheDeliveryBoxStoresTheChoiceAndKeepsItsPlaceAtEveryDpi) {
   EXPECT_EQ(test::ControlText(GetWindow(box, GW_HWNDPREV)), "&Zustellung:");
   EXPECT_EQ(SendMessageW(box, CB_GETCOUNT, 0, 0), 4);
   EXPECT_EQ(test::ControlText(box), "Tasten");
+  EXPECT_EQ(test::ControlText(Item(kIdFieldProblems)), "„%auswahl=X%“ hat keine Auswahl.");
   SendMessageW(box, CB_SETCURSEL, 3, 0);
   SendMessageW(form.hwnd(), WM_COMMAND, MAKEWPARAM(kIdDelivery, CBN_SELCHANGE),
                reinterpret_cast<LPARAM>(box));
@@ -355,6 +357,9 @@ TEST_F(MainFormTest, TheDeliveryBoxStoresTheChoiceAndKeepsItsPlaceAtEveryDpi) {
     // A closed combo box's window is as high as its edit part.
     const RECT mine = test::ControlRect(box), frame = test::ControlRect(Item(kIdEditingGroup));
     EXPECT_LE(mine.bottom, frame.bottom);
+    const RECT line = test::ControlRect(Item(kIdFieldProblems));
+    EXPECT_TRUE(test::ControlRect(Editor()).bottom <= line.top &&
+                line.bottom <= test::ControlRect(Item(kIdAbbreviation)).top);
     for (int other : {static_cast<int>(kIdTitleBox), static_cast<int>(kIdDosBoxCheck),
                       static_cast<int>(kIdTitleOption), static_cast<int>(kIdDeliveryLabel),
                       static_cast<int>(kIdEditor)}) {
