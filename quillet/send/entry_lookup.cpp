@@ -1,6 +1,7 @@
 // Entries of the data file by name, for a snippet that includes others and for the tools.
 #include "quillet/send/entry_lookup.h"
 
+#include <mutex>
 #include <string>
 #include <unordered_map>
 #include <utility>
@@ -23,6 +24,30 @@ bool IsCipherText(std::string_view stored) {
   return true;
 }
 
+using NameNumbers = std::unordered_map<std::string, int>;
+
+// The entries' numbers by folded name, made once for each look at the file: folding 20,000
+// names takes 20 ms under Wine, which every send of a snippet that includes another would
+// pay before its form could show. The last look is kept while it is alive.
+std::shared_ptr<const NameNumbers> NumbersByName(const std::shared_ptr<const IniDocument>& doc) {
+  static std::mutex mutex;
+  static std::weak_ptr<const IniDocument> last_doc;
+  static std::shared_ptr<const NameNumbers> last_numbers;
+  {
+    std::lock_guard<std::mutex> lock(mutex);
+    if (last_numbers && last_doc.lock() == doc) return last_numbers;
+  }
+  auto numbers = std::make_shared<NameNumbers>();
+  const std::vector<std::string> names = ReadNumberedList(*doc, "Name");
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    numbers->emplace(FoldCase(names[i]), static_cast<int>(i) + 1);  // the first one wins
+  }
+  std::lock_guard<std::mutex> lock(mutex);
+  last_doc = doc;
+  last_numbers = numbers;
+  return numbers;
+}
+
 }  // namespace
 
 int EntryNamed(const IniDocument& doc, std::string_view name) {
@@ -35,17 +60,12 @@ int EntryNamed(const IniDocument& doc, std::string_view name) {
 }
 
 EntryLookup LookupEntriesIn(std::shared_ptr<const IniDocument> doc, const EntryStore& entries) {
-  // The names folded once, at the first lookup, for the many that a snippet may make.
-  auto numbers = std::make_shared<std::unordered_map<std::string, int>>();
-  return [doc = std::move(doc), &entries, numbers](const std::string& name) {
+  // The names folded at the first lookup, for the many that a snippet may make.
+  std::shared_ptr<const NameNumbers> numbers;
+  return [doc = std::move(doc), &entries, numbers](const std::string& name) mutable {
     IncludedEntry found;
     if (!doc) return found;
-    if (numbers->empty()) {
-      const std::vector<std::string> names = ReadNumberedList(*doc, "Name");
-      for (std::size_t i = 0; i < names.size(); ++i) {
-        numbers->emplace(FoldCase(names[i]), static_cast<int>(i) + 1);  // the first one wins
-      }
-    }
+    if (!numbers) numbers = NumbersByName(doc);
     const auto it = numbers->find(FoldCase(name));
     if (it == numbers->end()) return found;
     const int number = it->second;
