@@ -228,24 +228,11 @@ void MainModel::ShowSelectedEntry() {
 }
 
 void MainModel::ShowFieldProblems(const std::string& own_name) {
-  // The parser leaves an included entry that is missing or cannot be deciphered as a notice
-  // in the sent text; the lookup sees each name once, so it names them here.
-  std::vector<std::string> included;
-  const EntryLookup file = LookupEntriesIn(s_.ini.Snapshot(data_file_), s_.entries);
-  const EntryLookup lookup = [&](const std::string& name) {
-    IncludedEntry found = file(name);
-    if (found.state == IncludedEntry::State::kMissing) {
-      included.push_back("Der Baustein \xE2\x80\x9E" + name + "\xE2\x80\x9C fehlt.");
-    } else if (found.state == IncludedEntry::State::kUndecipherable) {
-      included.push_back("Der Baustein \xE2\x80\x9E" + name +
-                         "\xE2\x80\x9C l\xC3\xA4sst sich nicht entschl\xC3\xBCsseln.");
-    }
-    return found;
-  };
   // Deciphered already: the text as it is sent.
-  std::vector<std::string> sentences =
-      ParseSnippet(UnescapeStoredText(saved_text_), lookup, own_name).problems;
-  sentences.insert(sentences.end(), included.begin(), included.end());
+  const std::vector<std::string> sentences =
+      ParseSnippet(UnescapeStoredText(saved_text_),
+                   LookupEntriesIn(s_.ini.Snapshot(data_file_), s_.entries), own_name)
+          .problems;
   std::string line;
   for (const std::string& sentence : sentences) line += (line.empty() ? "" : " ") + sentence;
   view_.SetFieldProblemsText(line);

@@ -271,7 +271,7 @@ class Parser {
           out_.uses_clipboard = true;
           break;
         case Word::kInclude:
-          Include(t.name, depth);
+          Include(t.name, depth, context);
           break;
         default:
           break;
@@ -298,13 +298,22 @@ class Parser {
     return out_.fields.size() - 1;
   }
 
-  void Include(const std::string& name, int depth) {
+  // An entry that cannot be included arrives as a notice in its place, and is named below the
+  // editor too.
+  void Include(const std::string& name, int depth, const std::string& context) {
+    const std::string shown = "Der Baustein \xE2\x80\x9E" + name + "\xE2\x80\x9C ";
+    const auto not_included = [&](const std::string& notice, const std::string& why) {
+      Problem(context, shown + why);
+      AddText(Notice(notice));
+    };
     const std::string key = FoldCase(name);
     if (std::find(including.begin(), including.end(), key) != including.end()) {
-      return AddText(Notice("Baustein '" + name + "' enth\xC3\xA4lt sich selbst!"));
+      return not_included("Baustein '" + name + "' enth\xC3\xA4lt sich selbst!",
+                          "enth\xC3\xA4lt sich selbst.");
     }
     if (depth >= kMaxIncludeDepth) {
-      return AddText(Notice("Bausteine zu tief verschachtelt (mehr als 8)!"));
+      return not_included("Bausteine zu tief verschachtelt (mehr als 8)!",
+                          "liegt tiefer als 8 Ebenen.");
     }
     auto found = entries_.find(key);
     if (found == entries_.end()) {
@@ -313,13 +322,15 @@ class Parser {
     }
     const IncludedEntry& entry = found->second;
     if (entry.state == IncludedEntry::State::kMissing) {
-      return AddText(Notice("Baustein '" + name + "' nicht gefunden!"));
+      return not_included("Baustein '" + name + "' nicht gefunden!", "fehlt.");
     }
     if (entry.state == IncludedEntry::State::kUndecipherable) {
-      return AddText(Notice("Baustein '" + name + "' konnte nicht entschl\xC3\xBCsselt werden!"));
+      return not_included("Baustein '" + name + "' konnte nicht entschl\xC3\xBCsselt werden!",
+                          "l\xC3\xA4sst sich nicht entschl\xC3\xBCsseln.");
     }
     if (includes_ >= kMaxIncludes || included_bytes_ + entry.text.size() > kMaxIncludedBytes) {
-      return AddText(Notice("Zu viele Bausteine (mehr als 1000 oder mehr als 1 MB Text)!"));
+      return not_included("Zu viele Bausteine (mehr als 1000 oder mehr als 1 MB Text)!",
+                          "kommt nicht mehr: mehr als 1000 Bausteine oder 1 MB Text.");
     }
     ++includes_;
     included_bytes_ += entry.text.size();

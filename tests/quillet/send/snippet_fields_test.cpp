@@ -95,16 +95,29 @@ TEST_F(SnippetFieldsTest, WordsFieldsSectionsAndIncludedSnippets) {
       {"%dat%eingabe=X%um%", {}, "%datum%"},
       {"%datei=f.txt%", {}, "%eingabe=X% %cursor% 06.12.2026"},
       {"%datum%cursor%", {}, "06.12.2026cursor%"},
-      // Included snippets, their fields in the same form; what cannot be included says why.
+      // Included snippets, their fields in the same form; what cannot be included says why in
+      // its place, and is named where it stands.
       {"%baustein=Gruß%", {{"Name", "Eva"}}, "Mit freundlichen Grüßen\rEva"},
       {"%baustein=Datum%|%eingabe=X%", {{"X", "x"}}, "06.12.2026 09:05:03|x"},
-      {"%baustein=Selbst%", {}, "a" + Notice("Baustein 'Selbst' enthält sich selbst!")},
-      {"%baustein=A%", {}, "AB" + Notice("Baustein 'A' enthält sich selbst!")},
+      {"%baustein=Selbst%",
+       {},
+       "a" + Notice("Baustein 'Selbst' enthält sich selbst!") +
+           "#Baustein „Selbst“: Der Baustein „Selbst“ enthält sich selbst."},
+      {"%baustein=A%",
+       {},
+       "AB" + Notice("Baustein 'A' enthält sich selbst!") +
+           "#Baustein „B“: Der Baustein „A“ enthält sich selbst."},
       {"%baustein=Tief1%",
        {},
-       "12345678" + Notice("Bausteine zu tief verschachtelt (mehr als 8)!")},
-      {"%baustein=Fehlt%", {}, Notice("Baustein 'Fehlt' nicht gefunden!")},
-      {"%baustein=Geheim%", {}, Notice("Baustein 'Geheim' konnte nicht entschlüsselt werden!")},
+       "12345678" + Notice("Bausteine zu tief verschachtelt (mehr als 8)!") +
+           "#Baustein „Tief8“: Der Baustein „Tief9“ liegt tiefer als 8 Ebenen."},
+      {"%baustein=Fehlt%",
+       {},
+       Notice("Baustein 'Fehlt' nicht gefunden!") + "#Der Baustein „Fehlt“ fehlt."},
+      {"%baustein=Geheim%",
+       {},
+       Notice("Baustein 'Geheim' konnte nicht entschlüsselt werden!") +
+           "#Der Baustein „Geheim“ lässt sich nicht entschlüsseln."},
       // Bad words stay as text and are named.
       {"%auswahl=Titel%/%auswahl=Titel:%",
        {},
