@@ -1,8 +1,9 @@
 // The fields' form under Wine with 20,000 entries: from the send's trigger (the picker's Enter
 // or an abbreviation's word end hands the entry to the sender) until the form is on screen,
 // painted and answering, for a snippet that asks four fields and includes an entry near the
-// library's end. The first send reads the data file; the later ones find it read, as in the
-// running program. Plain timing, printed with the ratio to the target (100 ms).
+// library's end. As in the running program, the data file has been read before (the picker
+// reads it once the start has settled); the first form of the process is timed apart, and so
+// is a send right after the file changed, which reads it again. Plain timing, printed with the ratio to the target (100 ms).
 #include <windows.h>
 
 #include <algorithm>
@@ -92,18 +93,25 @@ int main() {
       GetModuleHandleW(nullptr), settings, *pause,
       [](const std::string& name) { return "\xE2\x80\xA2 Quillet - " + name; });
   sender.SetFieldAsker(asker.get());
+  {  // read ahead, as the program does once its start has settled
+    const std::shared_ptr<const qm::IniDocument> doc = rig.ini.Snapshot(data_file);
+    if (doc) rig.entries.EntryIn(*doc, kEntries);  // the picker's index
+    sender.ReadAhead();
+  }
 
   const std::string entry_name = rig.ansi->ToUtf8(EntryName(kEntries));
-  std::vector<double> first, later;
+  std::vector<double> first, later, changed;
   std::vector<qm::SendOutcome> outcomes;
   std::atomic<bool> done{false};
   const DWORD ui_thread = GetCurrentThreadId();
   std::thread driver([&] {
     for (int i = 0; i < kSends; ++i) {
+      const bool last = i + 1 == kSends;
+      if (last) WriteDatedFile(qm::Utf8ToWide(data_file), file);  // changed by another program
       const double t0 = Seconds();
       PostThreadMessageW(ui_thread, kSend, 0, 0);
       HWND form = FormAnswering();
-      (i == 0 ? first : later).push_back((Seconds() - t0) * 1e3);
+      (i == 0 ? first : last ? changed : later).push_back((Seconds() - t0) * 1e3);
       PostMessageW(form, WM_CLOSE, 0, 0);  // nothing is sent
       while (IsWindow(form)) Sleep(1);
       Sleep(20);
@@ -134,16 +142,15 @@ int main() {
     std::fprintf(stderr, "field_form_bench: a send did not end in its form's cancel\n");
     return 1;
   }
-  // In the program the file has been read before the first send: the picker reads it ahead
-  // once the start has settled, and every window and the menu keep it read.
-  const double worst = *std::max_element(later.begin(), later.end());
+  const double worst = std::max(first[0], *std::max_element(later.begin(), later.end()));
   std::printf(
       "From the send's trigger to the fields' form on screen, painted and answering, with "
       "%d entries\n(four fields, an entry included from near the end):\n"
-      "  the file read by the send itself (once after a change): %.1f ms\n"
-      "  the file read before, as in the program: median %.1f ms, max %.1f ms\n"
-      "ratio of the slowest of those to the target (%.0f ms): %.2f%s\n",
+      "  the first form since the start: %.1f ms\n"
+      "  later ones: median %.1f ms, max %.1f ms\n"
+      "  right after another program changed the file (read again): %.1f ms\n"
+      "ratio of the slowest of the first and later ones to the target (%.0f ms): %.2f%s\n",
       kEntries, first[0], Median(later), *std::max_element(later.begin(), later.end()),
-      kTargetMs, worst / kTargetMs, worst <= kTargetMs ? "  met" : "  NOT MET");
+      changed[0], kTargetMs, worst / kTargetMs, worst <= kTargetMs ? "  met" : "  NOT MET");
   return 0;
 }

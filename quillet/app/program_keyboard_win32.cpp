@@ -46,7 +46,9 @@ void QuilletProgram::StartPicker() {
 void QuilletProgram::WarmUpPickerLater() {
   if (picker_ && !quitting_) {
     picker_->window().on_warm_up = [this] {
-      if (!quitting_) picker_->Prepare(core_->data_file());
+      if (quitting_) return;
+      picker_->Prepare(core_->data_file());
+      sender_->ReadAhead();
     };
     picker_->window().WarmUpLater(1500);
   }

@@ -50,6 +50,10 @@ std::shared_ptr<const NameNumbers> NumbersByName(const std::shared_ptr<const Ini
 
 }  // namespace
 
+void FoldNamesAhead(const std::shared_ptr<const IniDocument>& doc) {
+  if (doc) NumbersByName(doc);
+}
+
 int EntryNamed(const IniDocument& doc, std::string_view name) {
   const std::string wanted = FoldCase(name);
   const std::vector<std::string> names = ReadNumberedList(doc, "Name");

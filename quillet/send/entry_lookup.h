@@ -19,4 +19,8 @@ int EntryNamed(const IniDocument& doc, std::string_view name);
 // cipher's hex digits cannot be deciphered.
 EntryLookup LookupEntriesIn(std::shared_ptr<const IniDocument> doc, const EntryStore& entries);
 
+// Folds the names of `doc` now, at a quiet moment, for the lookups to come while it is the
+// file's latest look: the first send of a snippet that includes another then finds them ready.
+void FoldNamesAhead(const std::shared_ptr<const IniDocument>& doc);
+
 }  // namespace qm

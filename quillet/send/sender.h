@@ -108,6 +108,10 @@ class Sender {
   // Called after each batch while typing, e.g. for the icon's tooltip on long texts.
   void SetProgress(TypingProgressFunction progress) { progress_ = std::move(progress); }
 
+  // Reads ahead, at a quiet moment, what the first send would otherwise wait for: the
+  // entries' names for the snippets that include others.
+  void ReadAhead();
+
   // Asks the fields of a snippet that has some before it is sent; without it they are empty.
   void SetFieldAsker(FieldAsker* asker) { asker_ = asker; }
 
