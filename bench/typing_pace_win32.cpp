@@ -153,6 +153,9 @@ int main(int argc, char** argv) {
     if (!error.empty()) break;
     error = send(2, "Messtext 2", &keys_side);
     if (!error.empty()) break;
+    // From the other notepad, as the entry's send comes after the raw side's: both bring
+    // theirs to the front.
+    ToFront(raw_pad.frame);
     error = send(0, "as before", &before);
     if (!error.empty()) break;
 
