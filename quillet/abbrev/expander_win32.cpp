@@ -208,10 +208,20 @@ WindowHandle AbbreviationExpander::Foreground() {
   return HandleOf(GetForegroundWindow());
 }
 
-void AbbreviationExpander::FrontBackTo(WindowHandle window) {
-  DWORD front_process = 0;
-  GetWindowThreadProcessId(GetForegroundWindow(), &front_process);
-  if (front_process == GetCurrentProcessId()) SetForegroundWindow(HwndOf(window));
+bool AbbreviationExpander::FrontBackTo(WindowHandle window) {
+  // The switch is not done when the call returns (under Wine the window in front is none for
+  // a moment after a form of ours closed): the key that is to go back waits for it.
+  constexpr int kStepMs = 10, kPatienceMs = 500;
+  const HWND target = HwndOf(window);
+  for (int waited = 0;; waited += kStepMs) {
+    const HWND front = GetForegroundWindow();
+    if (front == target) return true;
+    DWORD front_process = 0;
+    if (front) GetWindowThreadProcessId(front, &front_process);
+    if ((front && front_process != GetCurrentProcessId()) || waited >= kPatienceMs) return false;
+    if (front || waited == 0) SetForegroundWindow(target);
+    s_.pace.Wait(kStepMs);
+  }
 }
 
 void AbbreviationExpander::SendAgain(const RawKey& raw) {

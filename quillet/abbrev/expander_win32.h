@@ -79,7 +79,7 @@ class AbbreviationExpander final : public WindowFrame,
   bool AskCarryOut() override;
   bool StillInFront(WindowHandle window) override;
   WindowHandle Foreground() override;
-  void FrontBackTo(WindowHandle window) override;
+  bool FrontBackTo(WindowHandle window) override;
   void SendAgain(const RawKey& key) override;
   CaretPlace CaretPlaceOf(WindowHandle window) override;
   void Beep() override;

@@ -163,8 +163,7 @@ void AbbreviationExpansion::GiveBack(const Pending& p, bool none_out) {
   // window gets it back from us, but not from a window the user went to.
   bool typed_as_is = false;
   if (none_out) {
-    s_.system.FrontBackTo(p.window);
-    if (s_.system.Foreground() == p.window) {
+    if (s_.system.FrontBackTo(p.window)) {
       s_.system.SendAgain(p.key);
       RawKey up = p.key;
       up.up = true;

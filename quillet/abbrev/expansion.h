@@ -29,9 +29,10 @@ class ExpansionSystem {
   // over; where not, the window in front is asked again at the next key.
   virtual bool StillInFront(WindowHandle window) = 0;
   virtual WindowHandle Foreground() = 0;
-  // Where one of our windows is in front (a question of ours), `window` gets the front back;
-  // a window the user went to keeps it.
-  virtual void FrontBackTo(WindowHandle window) = 0;
+  // Where one of our windows is in front (a question of ours, or none since it closed),
+  // `window` gets the front back, waited for briefly; a window the user went to keeps it.
+  // Whether `window` is in front now.
+  virtual bool FrontBackTo(WindowHandle window) = 0;
   // A key held back, sent again as it came (its code and scan code), so that the window's
   // layout reads it as it would have read the user's key (dead keys and AltGr included).
   virtual void SendAgain(const RawKey& key) = 0;

@@ -30,8 +30,9 @@ class FakeExpansionSystem : public ExpansionSystem {
   bool AskCarryOut() override { return true; }
   bool StillInFront(WindowHandle window) override { return desktop_.foreground == window; }
   WindowHandle Foreground() override { return desktop_.foreground; }
-  void FrontBackTo(WindowHandle window) override {
+  bool FrontBackTo(WindowHandle window) override {
     if (desktop_.foreground == ours) desktop_.BringToFront(window);
+    return desktop_.foreground == window;
   }
   void SendAgain(const RawKey& key) override {
     if (!key.up) Arrive(desktop_.foreground, static_cast<char16_t>(key.scan));
