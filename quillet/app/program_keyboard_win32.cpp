@@ -47,8 +47,10 @@ void QuilletProgram::WarmUpPickerLater() {
   if (picker_ && !quitting_) {
     picker_->window().on_warm_up = [this] {
       if (quitting_) return;
-      picker_->Prepare(core_->data_file());
+      // The names for included snippets first, then the picker's index from the latest look
+      // at the file, which its first opening finds ready.
       sender_->ReadAhead();
+      picker_->Prepare(core_->data_file());
     };
     picker_->window().WarmUpLater(1500);
   }
