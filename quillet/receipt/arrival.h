@@ -1,0 +1,44 @@
+// Whether a snippet arrived as it was sent: the text of the target's focused control before
+// the send and after it, compared with what was sent.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+
+namespace qm {
+
+enum class Arrival {
+  kArrived,      // "angekommen": everything sent is there, in order, at the caret
+  kDiffers,      // "abweichend": a character sent is missing or out of order
+  kUncheckable,  // "nicht prüfbar": no control whose text could be read
+  kCancelled,    // "abgebrochen": Esc, or a guard stopped the send
+};
+
+// The word for the log and the notification.
+const char* ArrivalWord(Arrival arrival);
+
+// A control's text (UTF-8) and its selection, in characters counted as the control counts
+// them (a CR LF two); the caret is at `selection_end`.
+struct ControlText {
+  std::string text;
+  std::size_t selection_start = 0, selection_end = 0;
+};
+
+struct ArrivalCheck {
+  Arrival arrival = Arrival::kUncheckable;
+  // kDiffers: the first character of the snippet (from 1) that is not where it belongs; 0
+  // where the text around the caret changed instead.
+  std::size_t first_difference = 0;
+};
+
+// `sent` replaced the selection of `before`, and the control then held `after`; nullopt for a
+// control that could not be read at either moment. Line breaks count alike however they are
+// written (CR LF, LF, CR), so that an Edit's CR LF and a RichEdit's CR both match an Enter.
+// The text before the selection and after it must be as it was; between them every character
+// sent must stand in order, and characters the target added of its own (an indent after an
+// Enter, a closing bracket) are no difference. Letter case counts.
+ArrivalCheck CheckArrival(const std::optional<ControlText>& before,
+                          const std::optional<std::string>& after, const std::string& sent);
+
+}  // namespace qm
