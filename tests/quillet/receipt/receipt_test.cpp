@@ -1,7 +1,9 @@
-// What arrived against what was sent, as a table of controls before and after.
+// The receipt of a send: what arrived against what was sent, and the send log.
 #include "quillet/receipt/arrival.h"
 
 #include <gtest/gtest.h>
+
+#include "quillet/receipt/send_log.h"
 
 namespace qm {
 namespace {
@@ -42,6 +44,31 @@ TEST(CheckArrival, Table) {
     EXPECT_EQ(check.first_difference, c.first_difference) << c.why;
   }
   EXPECT_STREQ(ArrivalWord(Arrival::kUncheckable), "nicht prüfbar");
+}
+
+// The log as a spreadsheet opens it: one row per send, the newest kept, a damaged row or a
+// foreign file passed over, a name that would break the row kept on its line.
+TEST(SendLog, RowsAreKeptNewestLastAndDamageIsPassedOver) {
+  SendLogLine l{{2026, 12, 10, 9, 5, 3, 0}, "Brief; \"neu\"", "notepad.exe", "Notepad",
+                "Tippen", 42, Arrival::kArrived};
+  std::string log = LogWithLine("", l);
+  EXPECT_EQ(log,
+            "\xEF\xBB\xBFZeit;Eintrag;Programm;Fensterklasse;Weg;Zeichen;Ergebnis\r\n"
+            "2026-12-10 09:05:03;\"Brief; \"\"neu\"\"\";notepad.exe;Notepad;Tippen;42;"
+            "angekommen\r\n");
+  l.entry = "zwei\r\nZeilen";
+  l.arrival = Arrival::kUncheckable;
+  log = LogWithLine(log + "2026-12-10 09:06;halbe Zei", l);  // a crash's half line
+  log = LogWithLine(log, SendLogLine{{2026, 12, 11, 0, 0, 0, 0}, "c", "", "", "Einfügen", 1,
+                                     Arrival::kDiffers},
+                    2);
+  const std::vector<SendLogLine> kept = ReadSendLog(log);
+  ASSERT_EQ(kept.size(), 2u);
+  EXPECT_EQ(kept[0].entry, "zwei  Zeilen");
+  EXPECT_EQ(kept[0].arrival, Arrival::kUncheckable);
+  EXPECT_EQ(kept[1].time.day, 11);
+  EXPECT_EQ(kept[1].arrival, Arrival::kDiffers);
+  EXPECT_TRUE(ReadSendLog("PK\x03\x04 kein Protokoll").empty());
 }
 
 }  // namespace
