@@ -7,6 +7,7 @@
 #include "platform/global_hotkey_win32.h"
 #include "platform/windows_version.h"
 #include "quillet/abbrev/abbrev_settings.h"
+#include "quillet/abbrev/keep_out.h"
 #include "quillet/send/targets.h"
 
 namespace qm {
@@ -60,9 +61,15 @@ void QuilletProgram::StartAbbreviations() {
   if (quitting_) return;
   expander_.emplace(ExpanderServices{
       *ini_, core_->data_file(), *sender_, *pace_,
+      // Asked at each window switch: the ignore list by title, the keep-out list by program
+      // and window class.
       [this](HWND w) {
-        return core_->ignore_list().Ignores(
-            WindowTitle(*desktop_, static_cast<WindowHandle>(reinterpret_cast<std::uintptr_t>(w))));
+        const auto window = static_cast<WindowHandle>(reinterpret_cast<std::uintptr_t>(w));
+        if (core_->ignore_list().Ignores(WindowTitle(*desktop_, window))) return true;
+        const std::vector<std::string> keep_out =
+            ReadKeepOut(ini_->Snapshot(core_->data_file()).get());
+        return !keep_out.empty() &&
+               KeptOut(keep_out, processes_->ProgramFile(window), desktop_->ClassName(window));
       },
       [this] { sender_->SetAppTitle(core_->caption()); },
       // Wine composes a dead key's accent in the X server before any key reaches a program,

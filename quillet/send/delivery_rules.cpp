@@ -130,15 +130,18 @@ Delivery ChooseDelivery(const DeliveryRules& rules, std::string_view program_fil
   return Delivery::kType;
 }
 
+bool NamesProgramOrClass(std::string_view pattern, std::string_view program_file,
+                         std::string_view window_class) {
+  const std::string folded = FoldCase(pattern);
+  const std::string_view program = FileNameOf(program_file);
+  return (!program.empty() && folded == FoldCase(program)) ||
+         (!window_class.empty() && folded == FoldCase(window_class));
+}
+
 std::optional<Delivery> MatchDelivery(const DeliveryRules& rules, std::string_view program_file,
                                       std::string_view window_class) {
-  const std::string program = FoldCase(FileNameOf(program_file));
-  const std::string window = FoldCase(window_class);
   for (const DeliveryRule& rule : rules.rules) {
-    const std::string pattern = FoldCase(rule.pattern);
-    if ((!program.empty() && pattern == program) || (!window.empty() && pattern == window)) {
-      return rule.delivery;
-    }
+    if (NamesProgramOrClass(rule.pattern, program_file, window_class)) return rule.delivery;
   }
   return std::nullopt;
 }

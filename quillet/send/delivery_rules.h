@@ -83,8 +83,13 @@ struct DeliveryWish {
 Delivery ChooseDelivery(const DeliveryRules& rules, std::string_view program_file,
                         std::string_view window_class, const DeliveryWish& wish);
 
-// The first rule whose pattern is the window's program file name (without its folder) or its
-// class, letter case ignored; nullopt where none matches.
+// Whether `pattern` names the window's program file (without its folder) or its class, whole,
+// letter case ignored.
+bool NamesProgramOrClass(std::string_view pattern, std::string_view program_file,
+                         std::string_view window_class);
+
+// The first rule whose pattern names the window's program or class (NamesProgramOrClass);
+// nullopt where none matches.
 std::optional<Delivery> MatchDelivery(const DeliveryRules& rules, std::string_view program_file,
                                       std::string_view window_class);
 

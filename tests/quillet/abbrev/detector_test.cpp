@@ -5,6 +5,8 @@
 
 #include <map>
 
+#include "platform/portable_code_pages.h"
+#include "quillet/abbrev/keep_out.h"
 #include "quillet/abbrev/key_translation.h"
 #include "tests/fakes/fake_keyboard_layout.h"
 #include "text/utf.h"
@@ -184,6 +186,19 @@ TEST(AbbreviationDetector, AReloadKeepsTheWordBeingTyped) {
   EXPECT_EQ(Play(d, "lg lg "), "E2/2/_ ");
   d.Unseen();  // the hook was away
   EXPECT_EQ(Play(d, "lg lg "), "E2/2/_ ");
+}
+
+// Where abbreviations stay off: a program file without its folder or a window class, whole,
+// letter case ignored.
+TEST(KeepOut, ProgramsAndClassesFromTheFile) {
+  Windows1252CodePage ansi;
+  const IniDocument doc("[KuerzelAus]\r\n1=KeePass.exe\r\n2=Chrome_WidgetWin_1\r\n", ansi);
+  const std::vector<std::string> list = ReadKeepOut(&doc);
+  EXPECT_EQ(list, (std::vector<std::string>{"KeePass.exe", "Chrome_WidgetWin_1"}));
+  EXPECT_TRUE(KeptOut(list, "C:\\Programme\\KEEPASS.EXE", "WindowsForms10"));
+  EXPECT_TRUE(KeptOut(list, "", "chrome_widgetwin_1"));
+  EXPECT_FALSE(KeptOut(list, "C:\\KeePass.exe.bak", "Chrome_WidgetWin"));
+  EXPECT_TRUE(ReadKeepOut(nullptr).empty());
 }
 
 }  // namespace
