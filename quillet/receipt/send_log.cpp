@@ -36,14 +36,19 @@ std::string OneLine(std::string text) {
   return text;
 }
 
-std::vector<std::string> Row(const SendLogLine& l) {
-  return {TimeText(l.time),        OneLine(l.entry),    OneLine(l.program),
-          OneLine(l.window_class), OneLine(l.delivery), std::to_string(l.characters),
-          ArrivalWord(l.arrival)};
+std::vector<std::string> Row(const SendLogLine& l, bool titles) {
+  std::vector<std::string> row = {TimeText(l.time),        OneLine(l.entry),
+                                  OneLine(l.program),      OneLine(l.window_class),
+                                  OneLine(l.delivery),     std::to_string(l.characters),
+                                  ArrivalWord(l.arrival)};
+  if (titles) row.push_back(OneLine(l.title));
+  return row;
 }
 
 std::optional<SendLogLine> FromRow(const std::vector<std::string>& row) {
-  if (row.size() != std::size(kSendLogColumns)) return std::nullopt;
+  if (row.size() != std::size(kSendLogColumns) && row.size() != std::size(kSendLogColumns) + 1) {
+    return std::nullopt;
+  }
   SendLogLine l;
   const std::optional<LocalTime> time = ParseTime(row[0]);
   if (!time || row[5].empty() || row[5].find_first_not_of("0123456789") != std::string::npos ||
@@ -56,6 +61,7 @@ std::optional<SendLogLine> FromRow(const std::vector<std::string>& row) {
   l.window_class = row[3];
   l.delivery = row[4];
   l.characters = static_cast<std::size_t>(std::stoull(row[5]));
+  if (row.size() > std::size(kSendLogColumns)) l.title = row.back();
   for (const Arrival a : kArrivals) {
     if (row[6] == ArrivalWord(a)) return (l.arrival = a, l);
   }
@@ -89,13 +95,17 @@ std::vector<SendLogLine> ReadSendLog(std::string_view bytes) {
 }
 
 std::string LogWithLine(std::string_view existing, const SendLogLine& line, std::size_t most) {
-  std::vector<std::vector<std::string>> rows;
-  rows.emplace_back(std::begin(kSendLogColumns), std::end(kSendLogColumns));
   std::vector<SendLogLine> kept = ReadSendLog(existing);
   const std::size_t room = most > 0 ? most - 1 : 0;
-  const std::size_t skip = kept.size() > room ? kept.size() - room : 0;
-  for (std::size_t i = skip; i < kept.size(); ++i) rows.push_back(Row(kept[i]));
-  if (most > 0) rows.push_back(Row(line));
+  kept.erase(kept.begin(), kept.begin() + static_cast<std::ptrdiff_t>(
+                                              kept.size() > room ? kept.size() - room : 0));
+  if (most > 0) kept.push_back(line);
+  bool titles = false;
+  for (const SendLogLine& l : kept) titles = titles || !l.title.empty();
+  std::vector<std::vector<std::string>> rows;
+  rows.emplace_back(std::begin(kSendLogColumns), std::end(kSendLogColumns));
+  if (titles) rows.front().push_back(kSendLogTitleColumn);
+  for (const SendLogLine& l : kept) rows.push_back(Row(l, titles));
   return WriteCsv(rows);
 }
 

@@ -16,6 +16,7 @@ namespace qm {
 inline constexpr std::size_t kSendLogLines = 10'000;
 inline constexpr const char* kSendLogColumns[] = {"Zeit", "Eintrag", "Programm", "Fensterklasse",
                                                   "Weg",  "Zeichen", "Ergebnis"};
+inline constexpr const char* kSendLogTitleColumn = "Fenstertitel";
 
 struct SendLogLine {
   LocalTime time;
@@ -25,6 +26,9 @@ struct SendLogLine {
   std::string delivery;      // "Tippen", "Tasten" or "Einfügen"
   std::size_t characters = 0;
   Arrival arrival = Arrival::kUncheckable;
+  // The target window's title, only for a user who asked for titles in the log; written as
+  // an eighth column "Fenstertitel" when any line kept has one.
+  std::string title = {};
 };
 
 // The log's file after `line` was added to `existing` (the file as it is, empty where there

@@ -112,6 +112,7 @@ SendOutcome Sender::SendText(const std::string& plain, const SendInto& into) {
   snippet_characters_ = 0;
   caret_left_keys_ = 0;
   strokes_out_ = 0;
+  entry_name_.clear();
   Prepare(plain, DeliveryWish{"", false, CountCodePoints(plain)}, into);
   return into.window == 0 ? NoTarget() : TypeIntoWindow(into.window);
 }
@@ -121,6 +122,7 @@ std::optional<SendOutcome> Sender::PrepareEntry(int entry_number, const std::str
   snippet_characters_ = 0;
   caret_left_keys_ = 0;
   strokes_out_ = 0;
+  entry_name_.clear();
   // Another program may have deleted or moved entries since the menu was built: whatever now
   // has that number may be another entry, an enciphered one even.
   EntryLocation where;
@@ -139,6 +141,7 @@ std::optional<SendOutcome> Sender::PrepareEntry(int entry_number, const std::str
     }
     return SendOutcome::kNoEntry;
   }
+  entry_name_ = entry->name;
   // The entries it includes are read from one look at the file, taken only for a snippet that
   // includes one: a plain snippet goes out as fast as before there were fields.
   EntryLookup from_file;
@@ -289,6 +292,15 @@ SendOutcome Sender::TypeIntoWindow(WindowHandle window) {
   // first key, and no key the user still holds is mixed into the text.
   s_.pace.Wait(0);
   ReleaseUsersKeys();
+  // Only an entry's send gets a receipt: what undoing an abbreviation puts back is no send.
+  SendWatch* const watch = entry_name_.empty() ? nullptr : watch_;
+  if (watch) watch->BeforeKeys(window);
+  const SendOutcome outcome = KeysInto(window, title);
+  if (watch) watch->AfterSend(EndOf(window, outcome));
+  return outcome;
+}
+
+SendOutcome Sender::KeysInto(WindowHandle window, const std::string& title) {
   if (paste_text_) return Paste(window, title);
   const Typing typing = TypeKeys(window);
   if (typing.stop == Stop::kNone) {
@@ -297,6 +309,19 @@ SendOutcome Sender::TypeIntoWindow(WindowHandle window) {
   }
   return Stopped(typing.stop, "Bis dahin wurden " + GroupedNumber(typing.typed) + " von " +
                                   GroupedNumber(keys_.strokes()) + " Zeichen übertragen.");
+}
+
+SendEnd Sender::EndOf(WindowHandle window, SendOutcome outcome) const {
+  SendEnd end;
+  end.window = window;
+  end.entry_name = entry_name_;
+  end.delivery = delivery_;
+  end.outcome = outcome;
+  end.sent = WithoutCommandCharacters(plain_) + around_.then_type;
+  end.characters = CountCodePoints(WithoutCommandCharacters(plain_));
+  end.right = std::max(around_.right, 0);
+  end.erase = std::max(around_.erase, 0);
+  return end;
 }
 
 SendOutcome Sender::Refuse(const std::string& why, const std::string& advice) {

@@ -23,6 +23,7 @@
 #include "quillet/send/target_chooser.h"
 #include "quillet/send/targets.h"
 #include "quillet/send/field_asker.h"
+#include "quillet/send/send_watch.h"
 #include "store/entries.h"
 
 namespace qm {
@@ -40,23 +41,6 @@ struct SenderServices {
   WindowProcesses& processes;
   TypingPace& pace;
   TargetChooser& chooser;
-};
-
-// How a send ended. Every outcome but kTyped, kDeclined, kChoiceCancelled, kCancelled and kBusy has
-// told the user why.
-enum class SendOutcome {
-  kTyped,            // all of it (an empty text types nothing), or pasted
-  kNoTarget,         // no window to type into
-  kChoiceCancelled,  // the user cancelled the choice among several windows
-  kDeclined,         // the user declined to type a very long text
-  kClipboardFailed,  // pasting: the text could not be put on the clipboard
-  kNotPasted,        // pasting: the target did not take the text from the clipboard
-  kRefused,          // the target is gone, hidden, never a target, elevated or would not come
-                     // to the front
-  kStopped,          // typing stopped part-way; the message says how much was typed
-  kBusy,             // another send is under way; nothing was done
-  kNoEntry,          // the entry is no longer in the data file, or cannot be told apart
-  kCancelled,        // the user cancelled the snippet's form; nothing was typed
 };
 
 // Above this many characters after expansion, typing asks first; pasting never does.
@@ -111,6 +95,9 @@ class Sender {
   // Reads ahead, at a quiet moment, what the first send would otherwise wait for: the
   // entries' names for the snippets that include others.
   void ReadAhead();
+
+  // Told of each entry's send that reaches its window: before the first key and at the end.
+  void SetWatch(SendWatch* watch) { watch_ = watch; }
 
   // Asks the fields of a snippet that has some before it is sent; without it they are empty.
   void SetFieldAsker(FieldAsker* asker) { asker_ = asker; }
@@ -186,6 +173,10 @@ class Sender {
   // closes or hangs, or the user presses Esc. A paste puts the text on the clipboard only
   // then, and what the clipboard held before is put back once the target has read it.
   SendOutcome TypeIntoWindow(WindowHandle window);
+  // The keys of the send, typed or pasted, into the window in front.
+  SendOutcome KeysInto(WindowHandle window, const std::string& title);
+  // What the watcher is told when the send's keys went out.
+  SendEnd EndOf(WindowHandle window, SendOutcome outcome) const;
   // Why nothing may be typed into the window; `why` is empty when it may.
   Refusal Unfit(WindowHandle window);
   Typing TypeKeys(WindowHandle window);
@@ -217,6 +208,8 @@ class Sender {
   TypingProgressFunction progress_;
   WindowHandle last_used_window_ = 0;
   FieldAsker* asker_ = nullptr;
+  SendWatch* watch_ = nullptr;
+  std::string entry_name_;  // of the entry being sent; empty for a plain text
   std::string keystroke_text_;
   KeySequence keys_;
   std::string plain_;  // the snippet's text, its placeholders expanded

@@ -69,6 +69,12 @@ TEST(SendLog, RowsAreKeptNewestLastAndDamageIsPassedOver) {
   EXPECT_EQ(kept[1].time.day, 11);
   EXPECT_EQ(kept[1].arrival, Arrival::kDiffers);
   EXPECT_TRUE(ReadSendLog("PK\x03\x04 kein Protokoll").empty());
+  // A title only for those who asked: its column comes with the first line that has one.
+  l.title = "Angebot Meyer";
+  log = LogWithLine(log, l);
+  EXPECT_NE(log.find("Ergebnis;Fenstertitel\r\n"), std::string::npos);
+  EXPECT_EQ(ReadSendLog(log).back().title, "Angebot Meyer");
+  EXPECT_EQ(ReadSendLog(log).size(), 3u);
 }
 
 }  // namespace
