@@ -34,6 +34,7 @@
 #include "quillet/options/options_model.h"
 #include "quillet/pick/hotkey.h"
 #include "quillet/pick/picker_session_win32.h"
+#include "quillet/receipt/receipt.h"
 #include "quillet/send/sender.h"
 #include "ui/startup_trace_win32.h"
 #include "ui/autostart.h"
@@ -82,6 +83,8 @@ class QuilletProgram {
   // The picker and the hotkey that opens it; its index made ready a while after the start.
   void StartPicker();
   void WarmUpPickerLater();
+  // The receipt of each entry's send, its log and its notification.
+  void StartReceipt();
 
   // The main window's timer whose message comes when the program first waits for input, and
   // starts the keyboard's part.
@@ -138,6 +141,8 @@ class QuilletProgram {
   std::unique_ptr<FieldAsker> field_asker_;  // asks a snippet's fields before it is sent
   std::optional<Sender> sender_;
   std::optional<AbbreviationExpander> expander_;
+  std::unique_ptr<ControlReader> control_reader_;
+  std::optional<Receipt> receipt_;
   UserSettings settings_{*settings_store_, kQuilletTitle};
   // The picker and the hotkey that opens it, which its window receives.
   std::optional<PickerSession> picker_;
