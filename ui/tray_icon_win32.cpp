@@ -29,15 +29,19 @@ bool NotifyAdd(HWND window, unsigned id, HICON icon, const std::wstring& tip) {
   return Shell_NotifyIconW(NIM_MODIFY, &data) != FALSE;
 }
 
-// The tip as the icon holds it: a surrogate pair is never split at the end.
-std::wstring WideTip(const std::string& tip) {
-  std::wstring wide = Utf8ToWide(TrayTip(tip));
-  constexpr std::size_t kCapacity = std::size(NOTIFYICONDATAW{}.szTip) - 1;
-  if (wide.size() > kCapacity) {
-    wide.resize(kCapacity);
+// `text` cut to `capacity` UTF-16 units: a surrogate pair is never split at the end.
+std::wstring Fitted(const std::string& text, std::size_t capacity) {
+  std::wstring wide = Utf8ToWide(text);
+  if (wide.size() > capacity) {
+    wide.resize(capacity);
     if (wide.back() >= 0xD800 && wide.back() <= 0xDBFF) wide.pop_back();
   }
   return wide;
+}
+
+// The tip as the icon holds it.
+std::wstring WideTip(const std::string& tip) {
+  return Fitted(TrayTip(tip), std::size(NOTIFYICONDATAW{}.szTip) - 1);
 }
 
 }  // namespace
@@ -61,6 +65,18 @@ bool TrayIcons::SetTip(unsigned id, const std::string& tip) {
   NOTIFYICONDATAW data = IconData(window_, id);
   data.uFlags = NIF_TIP;
   wcsncpy(data.szTip, it->second.tip.c_str(), std::size(data.szTip) - 1);
+  return Shell_NotifyIconW(NIM_MODIFY, &data) != FALSE;
+}
+
+bool TrayIcons::Notify(unsigned id, const std::string& title, const std::string& text) {
+  if (!window_ || icons_.find(id) == icons_.end()) return false;
+  NOTIFYICONDATAW data = IconData(window_, id);
+  data.uFlags = NIF_INFO;
+  data.dwInfoFlags = NIIF_WARNING;
+  const std::wstring wide_title = Fitted(title, std::size(data.szInfoTitle) - 1);
+  const std::wstring wide_text = Fitted(text, std::size(data.szInfo) - 1);
+  wcsncpy(data.szInfoTitle, wide_title.c_str(), std::size(data.szInfoTitle) - 1);
+  wcsncpy(data.szInfo, wide_text.c_str(), std::size(data.szInfo) - 1);
   return Shell_NotifyIconW(NIM_MODIFY, &data) != FALSE;
 }
 

@@ -3,7 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include "quillet/receipt/receipt.h"
+#include "quillet/receipt/receipt_settings.h"
 #include "quillet/receipt/send_log.h"
+#include "tests/fakes/fake_services.h"
 
 namespace qm {
 namespace {
@@ -75,6 +78,83 @@ TEST(SendLog, RowsAreKeptNewestLastAndDamageIsPassedOver) {
   EXPECT_NE(log.find("Ergebnis;Fenstertitel\r\n"), std::string::npos);
   EXPECT_EQ(ReadSendLog(log).back().title, "Angebot Meyer");
   EXPECT_EQ(ReadSendLog(log).size(), 3u);
+}
+
+// One focused control whose text the test changes between the two readings.
+class FakeControlReader : public ControlReader {
+ public:
+  std::optional<Focus> Focused(WindowHandle) override { return focus; }
+  std::optional<ControlText> Read(std::uintptr_t) override {
+    ++reads;
+    return text;
+  }
+  std::optional<Focus> focus = Focus{7};
+  std::optional<ControlText> text;
+  int reads = 0;
+};
+
+struct ReceiptTest : FakeServices, ::testing::Test {
+  FakeControlReader reader;
+  UserSettings user{settings, "Quillet"};
+  std::vector<std::string> notices, failures;
+  Receipt receipt{ReceiptServices{
+      reader, desktop, processes, clock, pace, fs, user, [] { return std::string("log.csv"); },
+      [this](const std::string&, const std::string& text) { notices.push_back(text); },
+      [this](const std::string& text) { failures.push_back(text); }}};
+  WindowHandle window = desktop.Add("Unbenannt - Editor");
+
+  // A send of `sent` into the control holding `before`, which then holds `after`.
+  Arrival Send(ControlText before, std::string after, std::string sent, int erase = 0,
+               SendOutcome outcome = SendOutcome::kTyped) {
+    reader.text = std::move(before);
+    receipt.BeforeKeys(window);
+    reader.text = ControlText{std::move(after), 0, 0};
+    receipt.AfterSend(SendEnd{window, "Gruß", Delivery::kType, outcome, sent, sent.size(), 0,
+                              erase});
+    return receipt.last()->arrival;
+  }
+};
+
+// What a receipt makes of the keys around a snippet, of the control it reads, and what it
+// logs and tells.
+TEST_F(ReceiptTest, ReadsTheFocusedControlAroundTheSendAndLogsIt) {
+  processes.programs[window] = "notepad.exe";
+  desktop.classes[window] = "Notepad";
+  // An abbreviation's Backspaces take it away before the snippet.
+  EXPECT_EQ(Send({"Gruß mfg", 8, 8}, "Gruß MfG!", "MfG!", 3), Arrival::kArrived);
+  ASSERT_TRUE(fs.ReadAll("log.csv"));
+  EXPECT_NE(fs.ReadAll("log.csv")->find("Gruß;notepad.exe;Notepad;Tippen;4;angekommen\r\n"),
+            std::string::npos);
+  EXPECT_TRUE(notices.empty());
+  // A lost character is told at once, naming the entry, the program and where.
+  EXPECT_EQ(Send({"", 0, 0}, "IBAN DE8937", "IBAN DE89370"), Arrival::kDiffers);
+  ASSERT_EQ(notices.size(), 1u);
+  EXPECT_EQ(notices[0],
+            "„Gruß“ kam in notepad.exe nicht so an, wie er gesendet wurde: Zeichen 12 fehlt "
+            "oder steht an falscher Stelle.");
+  // An Enter in a single-line field moves on and stands nowhere.
+  reader.focus->single_line = true;
+  EXPECT_EQ(Send({"", 0, 0}, "Name", "Name\r\n"), Arrival::kArrived);
+  // A password field is never read; a Tab that moved the focus leaves nothing to compare.
+  reader.focus->password = true;
+  reader.reads = 0;
+  EXPECT_EQ(Send({"geheim", 6, 6}, "geheimX", "X"), Arrival::kUncheckable);
+  EXPECT_EQ(reader.reads, 0);
+  reader.focus = std::nullopt;
+  EXPECT_EQ(Send({"", 0, 0}, "x", "x"), Arrival::kUncheckable);
+  EXPECT_EQ(Send({"", 0, 0}, "", "x", 0, SendOutcome::kStopped), Arrival::kCancelled);
+  EXPECT_EQ(ReadSendLog(*fs.ReadAll("log.csv")).size(), 6u);
+}
+
+TEST_F(ReceiptTest, ALogThatCannotBeWrittenIsToldOnceAndALogSwitchedOffIsNotWritten) {
+  fs.FailNextWrites(2);
+  Send({"", 0, 0}, "a", "a");
+  Send({"", 0, 0}, "b", "b");
+  EXPECT_EQ(failures.size(), 1u);
+  EXPECT_EQ(receipt.last()->arrival, Arrival::kArrived);
+  ASSERT_TRUE(SaveSendLogOn(user, false));
+  Send({"", 0, 0}, "c", "c");
+  EXPECT_FALSE(fs.ReadAll("log.csv"));
 }
 
 }  // namespace

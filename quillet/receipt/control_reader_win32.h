@@ -1,0 +1,13 @@
+// The receipt's reader on Windows: the focused Edit or RichEdit control of another program,
+// read with WM_GETTEXT and EM_GETSEL, which the system carries across processes.
+#pragma once
+
+#include <memory>
+
+#include "quillet/receipt/receipt.h"
+
+namespace qm {
+
+std::unique_ptr<ControlReader> MakeWin32ControlReader();
+
+}  // namespace qm

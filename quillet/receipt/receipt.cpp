@@ -1,0 +1,140 @@
+#include "quillet/receipt/receipt.h"
+
+#include <algorithm>
+
+#include "quillet/receipt/receipt_settings.h"
+
+namespace qm {
+namespace {
+
+// A paste is in the control only some moments after the target took it from the clipboard,
+// and a slow control may still be drawing the last keys: a text that differs is read again
+// meanwhile, this long at most.
+constexpr int kSettleMs = 15;
+constexpr int kSettleTries = 3;
+
+// What the control shows of `sent` where Enter and Tab only move on: a single-line field
+// keeps neither.
+std::string AsStanding(const std::string& sent, bool single_line) {
+  if (!single_line) return sent;
+  std::string out;
+  out.reserve(sent.size());
+  for (const char c : sent) {
+    if (c != '\r' && c != '\n' && c != '\t') out += c;
+  }
+  return out;
+}
+
+// The selection the snippet replaces: an abbreviation's Right keys move the caret to its end
+// and its Backspaces take it away.
+ControlText AfterKeysBefore(ControlText text, int right, int erase) {
+  if (right <= 0 && erase <= 0) return text;
+  std::size_t chars = 0;
+  for (const char c : text.text) chars += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+  std::size_t caret = std::max(text.selection_start, text.selection_end);
+  if (text.selection_start == text.selection_end) caret += static_cast<std::size_t>(right);
+  caret = std::min(caret, chars);
+  text.selection_end = caret;
+  text.selection_start = caret - std::min(caret, static_cast<std::size_t>(erase));
+  return text;
+}
+
+Arrival ArrivalOfEnd(SendOutcome outcome) {
+  switch (outcome) {
+    case SendOutcome::kTyped:
+      return Arrival::kArrived;
+    case SendOutcome::kNotPasted:
+      return Arrival::kDiffers;  // nothing of it arrived; the user was told why
+    default:
+      return Arrival::kCancelled;
+  }
+}
+
+}  // namespace
+
+const char* DeliveryWord(Delivery delivery) {
+  switch (delivery) {
+    case Delivery::kType:
+      return "Tippen";
+    case Delivery::kKeys:
+      return "Tasten";
+    default:
+      return "Einf\xC3\xBCgen";
+  }
+}
+
+void Receipt::BeforeKeys(WindowHandle window) {
+  before_.reset();
+  focus_ = s_.reader.Focused(window);
+  if (focus_ && !focus_->password) before_ = s_.reader.Read(focus_->control);
+}
+
+ArrivalCheck Receipt::Check(const SendEnd& end) {
+  if (!focus_ || focus_->password || !before_) return {};
+  // Read only where the focus stayed: a Tab that moved it on, or a window that closed.
+  const std::optional<ControlReader::Focus> now = s_.reader.Focused(end.window);
+  if (!now || now->control != focus_->control) return {};
+  const ControlText before = AfterKeysBefore(*before_, end.right, end.erase);
+  const std::string sent = AsStanding(end.sent, focus_->single_line);
+  ArrivalCheck check;
+  for (int attempt = 0; attempt < kSettleTries; ++attempt) {
+    if (attempt > 0) s_.pace.Wait(kSettleMs);
+    const std::optional<ControlText> after = s_.reader.Read(focus_->control);
+    if (!after) return {};
+    check = CheckArrival(before, after->text, sent);
+    if (check.arrival == Arrival::kArrived) break;
+  }
+  return check;
+}
+
+void Receipt::AfterSend(const SendEnd& end) {
+  SendLogLine line;
+  line.time = s_.clock.Now();
+  line.entry = end.entry_name;
+  line.program = s_.processes.ProgramFile(end.window);
+  line.window_class = s_.desktop.ClassName(end.window);
+  line.delivery = DeliveryWord(end.delivery);
+  line.characters = end.characters;
+  line.arrival = ArrivalOfEnd(end.outcome);
+  std::size_t first_difference = 0;
+  if (line.arrival == Arrival::kArrived) {
+    const ArrivalCheck check = Check(end);
+    line.arrival = check.arrival;
+    first_difference = check.first_difference;
+  }
+  focus_.reset();
+  before_.reset();
+  if (SendLogTitles(s_.settings)) line.title = s_.desktop.Title(end.window);
+  if (line.arrival == Arrival::kDiffers && end.outcome == SendOutcome::kTyped && s_.notice) {
+    const std::string where = "\xE2\x80\x9E" + line.entry + "\xE2\x80\x9C kam in " +
+                              (line.program.empty() ? std::string("dem Zielfenster")
+                                                    : line.program) +
+                              " nicht so an, wie er gesendet wurde: ";
+    s_.notice("Text abweichend angekommen",
+              where + (first_difference > 0
+                           ? "Zeichen " + std::to_string(first_difference) +
+                                 " fehlt oder steht an falscher Stelle."
+                           : "Der Text vor oder nach der Einf\xC3\xBCgestelle hat sich "
+                             "ver\xC3\xA4ndert."));
+  }
+  last_ = line;
+  if (SendLogOn(s_.settings)) Log(line);
+}
+
+void Receipt::Log(const SendLogLine& line) {
+  const std::string path = s_.log_path ? s_.log_path() : std::string();
+  Status written = Status::Fail("Der Ordner des Versandprotokolls fehlt.");
+  if (!path.empty()) {
+    const std::string existing = s_.fs.ReadAll(path).value_or(std::string());
+    written = s_.fs.ReplaceAtomically(path, LogWithLine(existing, line));
+  }
+  if (written || told_log_failed_) return;
+  told_log_failed_ = true;
+  if (s_.log_failed) {
+    s_.log_failed("Das Versandprotokoll " + path +
+                  " kann nicht geschrieben werden. Quillet sendet weiter, protokolliert aber "
+                  "nicht, bis es wieder geht.\r\n\r\n" + written.message);
+  }
+}
+
+}  // namespace qm
