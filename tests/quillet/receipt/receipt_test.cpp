@@ -6,6 +6,7 @@
 #include "quillet/receipt/receipt.h"
 #include "quillet/receipt/receipt_settings.h"
 #include "quillet/receipt/send_log.h"
+#include "quillet/receipt/send_log_view.h"
 #include "tests/fakes/fake_services.h"
 
 namespace qm {
@@ -155,6 +156,62 @@ TEST_F(ReceiptTest, ALogThatCannotBeWrittenIsToldOnceAndALogSwitchedOffIsNotWrit
   ASSERT_TRUE(SaveSendLogOn(user, false));
   Send({"", 0, 0}, "c", "c");
   EXPECT_FALSE(fs.ReadAll("log.csv"));
+}
+
+// The viewer: the newest send first, one result at a time, and the selected rows copied as
+// tab-separated lines under the column names.
+TEST(SendLogView, NewestFirstFilteredAndCopied) {
+  std::string log;
+  const Arrival arrivals[] = {Arrival::kArrived, Arrival::kDiffers, Arrival::kCancelled,
+                              Arrival::kDiffers};
+  for (int i = 0; i < 4; ++i) {
+    log = LogWithLine(log, SendLogLine{{2026, 12, 10, 9, i, 0, 0}, "E" + std::to_string(i),
+                                       "notepad.exe", "Notepad", "Tippen",
+                                       static_cast<std::size_t>(i), arrivals[i]});
+  }
+  SendLogView view;
+  view.Load(log + "2026-12-10 kaputt\r\n");
+  EXPECT_FALSE(view.titles());
+  ASSERT_EQ(view.RowCount(), 4u);
+  EXPECT_EQ(view.Cell(0, 0), "2026-12-10 09:03:00");
+  EXPECT_EQ(view.Cell(0, 1), "E3");
+  EXPECT_EQ(view.Cell(3, 1), "E0");
+  EXPECT_EQ(view.Note(), "4 Sendungen");
+  view.SetFilter(2);  // "abweichend"
+  ASSERT_EQ(view.RowCount(), 2u);
+  EXPECT_EQ(view.Cell(1, 1), "E1");
+  EXPECT_EQ(view.Cell(1, 6), "abweichend");
+  EXPECT_EQ(view.Note(), "2 von 4 Sendungen");
+  EXPECT_EQ(view.CopyText({1, 0, 7}),
+            "Zeit\tEintrag\tProgramm\tFensterklasse\tWeg\tZeichen\tErgebnis\r\n"
+            "2026-12-10 09:01:00\tE1\tnotepad.exe\tNotepad\tTippen\t1\tabweichend\r\n"
+            "2026-12-10 09:03:00\tE3\tnotepad.exe\tNotepad\tTippen\t3\tabweichend\r\n");
+  EXPECT_EQ(view.CopyText({}), "");
+  view.SetFilter(9);
+  EXPECT_EQ(view.RowCount(), 4u);
+
+  // The title's column only where a send names one; a tab in a name splits no cell.
+  log = LogWithLine(log, SendLogLine{{2026, 12, 10, 10, 0, 0, 0}, "a\tb", "", "", "Tasten", 1,
+                                     Arrival::kArrived, "Angebot"});
+  view.Load(log);
+  ASSERT_EQ(view.Columns().size(), 8u);
+  EXPECT_EQ(view.Columns().back(), "Fenstertitel");
+  EXPECT_EQ(view.Cell(0, 7), "Angebot");
+  EXPECT_NE(view.CopyText({0}).find("\ta b\t"), std::string::npos);
+
+  // No file, a file of the column names alone, and a foreign one: an empty list and a note.
+  const struct {
+    std::optional<std::string> bytes;
+    const char* note;
+  } empty[] = {{std::nullopt, "Noch keine Sendungen protokolliert."},
+               {LogWithLine("", {}, 0), "Noch keine Sendungen protokolliert."},
+               {"PK\x03\x04\r\nkein Protokoll", "Die Datei enthält keine lesbaren Sendungen."}};
+  for (const auto& c : empty) {
+    view.Load(c.bytes);
+    EXPECT_EQ(view.RowCount(), 0u);
+    EXPECT_FALSE(view.titles());
+    EXPECT_EQ(view.Note(), c.note);
+  }
 }
 
 }  // namespace
