@@ -4,6 +4,7 @@
 
 #include "quillet/send/delivery_rules.h"
 #include "text/text_lists.h"
+#include "text/utf.h"
 
 namespace qm {
 
@@ -15,6 +16,34 @@ std::vector<std::string> ReadKeepOut(const IniDocument* doc) {
     if (!name.empty()) list.push_back(name);
   }
   return list;
+}
+
+std::vector<IniWrite> WriteKeepOut(const IniDocument* current,
+                                   const std::vector<std::string>& list) {
+  std::vector<IniWrite> writes;
+  const auto now = [&](std::size_t number) {
+    return current ? current->Find(kKeepOutSection, std::to_string(number)).value_or("")
+                   : std::string();
+  };
+  for (std::size_t i = 0; i < list.size(); ++i) {
+    if (now(i + 1) != list[i]) writes.push_back({kKeepOutSection, std::to_string(i + 1), list[i]});
+  }
+  // Emptied up to the first empty key: a name left behind a gap would join the list again.
+  for (std::size_t n = list.size() + 1; !now(n).empty(); ++n) {
+    writes.push_back({kKeepOutSection, std::to_string(n), ""});
+  }
+  return writes;
+}
+
+bool AddKeepOut(std::vector<std::string>& list, std::string_view name) {
+  std::string trimmed = TrimBlanks(name);
+  if (trimmed.empty()) return false;
+  const std::string folded = FoldCase(trimmed);
+  for (const std::string& kept : list) {
+    if (FoldCase(kept) == folded) return false;
+  }
+  list.push_back(std::move(trimmed));
+  return true;
 }
 
 bool KeptOut(const std::vector<std::string>& list, std::string_view program_file,

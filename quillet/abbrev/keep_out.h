@@ -16,6 +16,14 @@ inline constexpr const char* kKeepOutSection = "KuerzelAus";
 // The list from one look at the file; empty for a null document.
 std::vector<std::string> ReadKeepOut(const IniDocument* doc);
 
+// What makes the section hold exactly `list` as keys 1..N, numbered anew: the keys that
+// differ, and the old keys after N emptied, which ends the list there.
+std::vector<IniWrite> WriteKeepOut(const IniDocument* current, const std::vector<std::string>& list);
+
+// Adds `name` (blanks at either end dropped) to `list`; false, and `list` as it was, for an
+// empty name or one the list has already in any letter case.
+bool AddKeepOut(std::vector<std::string>& list, std::string_view name);
+
 // Whether an entry of `list` names the program or the window class, whole, letter case ignored.
 bool KeptOut(const std::vector<std::string>& list, std::string_view program_file,
              std::string_view window_class);

@@ -199,6 +199,22 @@ TEST(KeepOut, ProgramsAndClassesFromTheFile) {
   EXPECT_TRUE(KeptOut(list, "", "chrome_widgetwin_1"));
   EXPECT_FALSE(KeptOut(list, "C:\\KeePass.exe.bak", "Chrome_WidgetWin"));
   EXPECT_TRUE(ReadKeepOut(nullptr).empty());
+
+  // Written back numbered anew: a name taken out leaves no gap and no name behind the list.
+  std::vector<std::string> edited = {"Chrome_WidgetWin_1"};
+  EXPECT_TRUE(AddKeepOut(edited, "  spiel.exe "));
+  EXPECT_FALSE(AddKeepOut(edited, "SPIEL.EXE"));
+  EXPECT_FALSE(AddKeepOut(edited, "   "));
+  EXPECT_EQ(edited, (std::vector<std::string>{"Chrome_WidgetWin_1", "spiel.exe"}));
+  const IniDocument longer("[KuerzelAus]\r\n1=a.exe\r\n2=b.exe\r\n3=c.exe\r\n4=d.exe\r\n", ansi);
+  const IniDocument none("", ansi);
+  for (const IniDocument* current : {&doc, &longer, static_cast<const IniDocument*>(nullptr)}) {
+    std::string bytes;
+    ASSERT_TRUE((current ? *current : none).EditAll(WriteKeepOut(current, edited), bytes));
+    const IniDocument written(bytes, ansi);
+    EXPECT_EQ(ReadKeepOut(&written), edited);
+  }
+  EXPECT_TRUE(WriteKeepOut(&doc, list).empty());
 }
 
 }  // namespace
