@@ -15,4 +15,9 @@ class Shell {
   virtual bool Run(const std::string& command_line) = 0;
 };
 
+// The command line that opens the file manager at `file`'s folder with the file selected.
+inline std::string FileManagerCommand(const std::string& file) {
+  return "explorer /e, /select, " + file;
+}
+
 }  // namespace qm

@@ -1,9 +1,13 @@
 // Quillet's Options dialog without its window.
 #include "quillet/options/options_model.h"
 
+#include <algorithm>
+
 #include "quillet/options/delivery_settings.h"
 #include "quillet/pick/use_record.h"
 #include "quillet/abbrev/abbrev_settings.h"
+#include "quillet/abbrev/keep_out.h"
+#include "quillet/receipt/receipt_settings.h"
 #include "store/abbreviations.h"
 
 namespace qm {
@@ -43,6 +47,13 @@ void OptionsModel::ShowKeyboard() {
   view_.SetAbbreviations(AbbreviationsOn(doc.get()));
   view_.SetPickerSearchesText(PickerSearchesText(keyboard_->settings));
   view_.SetCapitals(CapitalsCarryOver(keyboard_->settings));
+  keep_out_ = ReadKeepOut(doc.get());
+  view_.SetKeepOut(keep_out_);
+  ShowSendLog();
+}
+
+void OptionsModel::ShowSendLog() {
+  view_.SetSendLog(SendLogOn(keyboard_->settings), SendLogTitles(keyboard_->settings));
 }
 
 void OptionsModel::OnActivationOption(int index) {
@@ -126,6 +137,55 @@ void OptionsModel::OnCapitals(bool on) {
   }
 }
 
+void OptionsModel::OnKeepOutAdd() {
+  if (!keyboard_) return;
+  const std::optional<std::string> name = s_.dialogs.AskText(kKeepOutPrompt, s_.core.caption(), "");
+  if (!name) return;
+  UpdateKeepOut([&](std::vector<std::string>& list) { return AddKeepOut(list, *name); });
+}
+
+void OptionsModel::OnKeepOutRemove(int index) {
+  if (!keyboard_ || index < 0 || static_cast<std::size_t>(index) >= keep_out_.size()) return;
+  // By its name: the file may have changed since the list was shown.
+  const std::string name = keep_out_[static_cast<std::size_t>(index)];
+  UpdateKeepOut([&](std::vector<std::string>& list) {
+    const auto at = std::find(list.begin(), list.end(), name);
+    if (at == list.end()) return false;
+    list.erase(at);
+    return true;
+  });
+}
+
+void OptionsModel::UpdateKeepOut(const std::function<bool(std::vector<std::string>&)>& change) {
+  s_.core.UpdateSettingValues([&](const IniDocument& current, std::vector<IniWrite>& writes) {
+    std::vector<std::string> list = ReadKeepOut(&current);
+    if (change(list)) writes = WriteKeepOut(&current, list);
+    return Status::Ok();
+  });
+  // What the file holds now, written or not.
+  const std::shared_ptr<const IniDocument> doc = keyboard_->ini.Snapshot(s_.core.data_file());
+  keep_out_ = ReadKeepOut(doc.get());
+  view_.SetKeepOut(keep_out_);
+}
+
+void OptionsModel::OnSendLog(bool on) {
+  if (!keyboard_) return;
+  if (const Status s = SaveSendLogOn(keyboard_->settings, on); !s) {
+    s_.dialogs.ShowMessage(s.message, s_.core.caption(), MessageIcon::kExclamation,
+                           MessageButtons::kOk);
+  }
+  ShowSendLog();
+}
+
+void OptionsModel::OnSendLogTitles(bool on) {
+  if (!keyboard_) return;
+  if (const Status s = SaveSendLogTitles(keyboard_->settings, on); !s) {
+    s_.dialogs.ShowMessage(s.message, s_.core.caption(), MessageIcon::kExclamation,
+                           MessageButtons::kOk);
+  }
+  ShowSendLog();
+}
+
 void OptionsModel::OnButton(QuilletCommand button) {
   switch (button) {
     case QuilletCommand::kOptChooseFolder:
@@ -143,7 +203,7 @@ void OptionsModel::OnButton(QuilletCommand button) {
     case QuilletCommand::kOptOpenFolder:
       // The file manager opens the folder with the data file selected; whether it started
       // is nothing the user could act on here.
-      s_.shell.Run("explorer /e, /select, " + s_.core.data_file());
+      s_.shell.Run(FileManagerCommand(s_.core.data_file()));
       break;
     case QuilletCommand::kOptColour:
       ChooseStripColour();

@@ -6,6 +6,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/dialogs.h"
 #include "platform/shell.h"
@@ -45,6 +46,11 @@ class OptionsView {
   virtual void SetPickerSearchesText(bool) {}
   virtual void SetAbbreviations(bool) {}
   virtual void SetCapitals(bool) {}
+  // Where abbreviations stay off: the programs and window classes the data file lists.
+  virtual void SetKeepOut(const std::vector<std::string>&) {}
+  // The send log's boxes: whether it is kept, and whether it names window titles, a box
+  // greyed while there is no log.
+  virtual void SetSendLog(bool, bool) {}
   // The delivery's controls: the paste threshold, the user's rules one per line, and the
   // line naming the built-in rules after them.
   virtual void SetDelivery(const std::string& paste_from, const std::string& rules,
@@ -69,6 +75,10 @@ struct KeyboardServices {
 inline constexpr const char* kUnfitPasteFromText =
     "Bitte geben Sie bei „Einfügen ab“ eine Zahl von 0 bis 999999999 "
     "ein; 0 fügt nie ein.";
+
+// The question of "Hinzufügen..." beside the list where abbreviations stay off.
+inline constexpr const char* kKeepOutPrompt =
+    "Programmdatei (z. B. spiel.exe) oder Fensterklasse:";
 
 inline constexpr const char* kUnfitHotkeyText =
     "Dieses Tastenkürzel kann die Auswahl nicht öffnen. Möglich sind Buchstaben, Ziffern und "
@@ -111,6 +121,13 @@ class OptionsModel {
   void OnSearchesText(bool on);
   void OnAbbreviations(bool on);
   void OnCapitals(bool on);
+  // The list where abbreviations stays off, written at once: a name asked for is added
+  // where it is new; the name in the list's row `index` (from 0) is taken out.
+  void OnKeepOutAdd();
+  void OnKeepOutRemove(int index);
+  // The send log's boxes, the user's own and at once.
+  void OnSendLog(bool on);
+  void OnSendLogTitles(bool on);
   void OnButton(QuilletCommand button);
   // Close box, system menu, Escape: the window goes, the choices stay in memory unsaved.
   void OnClose() { view_.Hide(); }
@@ -128,12 +145,17 @@ class OptionsModel {
   // told and nothing written, where one of them cannot be stored.
   bool StoreDelivery();
   void ShowKeyboard();
+  void ShowSendLog();
+  // Plans the list anew from the file as it is under the lock: `change` edits it, and
+  // returns whether it changed.
+  void UpdateKeepOut(const std::function<bool(std::vector<std::string>&)>& change);
 
   OptionsServices s_;
   OptionsView& view_;
   // The colour dialog opens with the colour chosen last since the program started.
   std::uint32_t last_chosen_colour_ = 0;
   std::optional<KeyboardServices> keyboard_;
+  std::vector<std::string> keep_out_;  // as the list shows it
 };
 
 }  // namespace qm

@@ -10,8 +10,10 @@
 #include <vector>
 
 #include "quillet/abbrev/abbrev_settings.h"
+#include "quillet/abbrev/keep_out.h"
 #include "quillet/options/delivery_settings.h"
 #include "quillet/pick/use_record.h"
+#include "quillet/receipt/receipt_settings.h"
 #include "quillet/send/delivery_rules.h"
 #include "store/ini_document.h"
 #include "tests/fakes/fake_global_hotkey.h"
@@ -42,6 +44,8 @@ class FakeOptionsView : public OptionsView {
   void SetPickerSearchesText(bool on) override { searches_text = on; }
   void SetAbbreviations(bool on) override { abbreviations = on; }
   void SetCapitals(bool on) override { capitals = on; }
+  void SetKeepOut(const std::vector<std::string>& list) override { keep_out = list; }
+  void SetSendLog(bool on, bool titles) override { send_log = {on, titles}; }
   void SetDelivery(const std::string& p, const std::string& r, const std::string& b) override {
     paste_from = p;
     rules = r;
@@ -56,6 +60,8 @@ class FakeOptionsView : public OptionsView {
 
   Hotkey hotkey{9, 9};
   bool searches_text = false, abbreviations = false, capitals = false;
+  std::vector<std::string> keep_out;
+  std::pair<bool, bool> send_log{false, true};
   std::string path;
   int activation = -1, trigger = -1, edge = -1;
   bool cascading = false, autostart = false, visible = true;
@@ -331,6 +337,27 @@ TEST_F(OptionsModelTest, KeyboardControlsStoreAtOnceAndRefuseUnfitHotkeys) {
   EXPECT_TRUE(view.capitals);
   model->OnCapitals(false);
   EXPECT_FALSE(CapitalsCarryOver(user));
+  // The send log is kept unless switched off, its titles only where switched on.
+  EXPECT_EQ(view.send_log, std::make_pair(true, false));
+  model->OnSendLogTitles(true);
+  model->OnSendLog(false);
+  EXPECT_EQ(view.send_log, std::make_pair(false, true));
+  EXPECT_FALSE(SendLogOn(user));
+  EXPECT_TRUE(SendLogTitles(user));
+
+  // The keep-out list: a new name added, an empty one or one there in other letters not; a
+  // name taken out by its row, the list numbered anew in the file at once.
+  EXPECT_TRUE(view.keep_out.empty());
+  dialogs.text_answers = {" spiel.exe ", "Notepad", "", "SPIEL.EXE", std::nullopt};
+  for (int i = 0; i < 5; ++i) model->OnKeepOutAdd();
+  EXPECT_EQ(dialogs.prompts.back().prompt, kKeepOutPrompt);
+  EXPECT_EQ(view.keep_out, (std::vector<std::string>{"spiel.exe", "Notepad"}));
+  model->OnKeepOutRemove(0);
+  model->OnKeepOutRemove(5);
+  EXPECT_EQ(view.keep_out, std::vector<std::string>{"Notepad"});
+  EXPECT_EQ(ReadKeepOut(ini.Snapshot(kDefault).get()), view.keep_out);
+  EXPECT_EQ(stored("Kuerzel"), "1");
+  EXPECT_EQ(ini.Snapshot(kDefault)->Find("KuerzelAus", "2").value_or("(none)"), "");
   // Our own writes bring no reload that would put the file's popup settings back.
   EXPECT_FALSE(core->main().ChangedOutside());
 }
