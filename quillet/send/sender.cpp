@@ -276,7 +276,7 @@ SendOutcome Sender::NoTarget() {
 
 SendOutcome Sender::TypeIntoWindow(WindowHandle window) {
   if (const Refusal unfit = Unfit(window); !unfit.why.empty()) {
-    return Refuse(unfit.why, unfit.advice);
+    return Refuse(unfit.why, unfit.advice, unfit.rights);
   }
   const std::string title = WindowTitle(s_.desktop, window);
   delivery_ = DeliveryFor(window);
@@ -324,10 +324,19 @@ SendEnd Sender::EndOf(WindowHandle window, SendOutcome outcome) const {
   return end;
 }
 
-SendOutcome Sender::Refuse(const std::string& why, const std::string& advice) {
+SendOutcome Sender::Refuse(const std::string& why, const std::string& advice, bool rights) {
   std::string text = why + "\r\n" + kNothingSent;
   if (!advice.empty()) text += "\r\n\r\n" + advice;
   BeforeNotice();
+  if (rights && restart_ && restart_->Available()) {
+    if (s_.dialogs.ShowMessage(text + "\r\n\r\nSoll Quillet jetzt als Administrator neu "
+                               "gestartet werden?",
+                               app_title_, MessageIcon::kExclamation,
+                               MessageButtons::kYesNoDefaultNo) == MessageAnswer::kYes) {
+      RestartAsAdministrator();
+    }
+    return SendOutcome::kRefused;
+  }
   s_.dialogs.ShowMessage(text, app_title_, MessageIcon::kExclamation, MessageButtons::kOk);
   return SendOutcome::kRefused;
 }

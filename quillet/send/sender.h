@@ -16,6 +16,7 @@
 #include "platform/file_system.h"
 #include "platform/keyboard.h"
 #include "platform/keyboard_layouts.h"
+#include "platform/program_restart.h"
 #include "platform/typing_pace.h"
 #include "platform/window_processes.h"
 #include "quillet/send/delivery_rules.h"
@@ -102,6 +103,10 @@ class Sender {
   // Asks the fields of a snippet that has some before it is sent; without it they are empty.
   void SetFieldAsker(FieldAsker* asker) { asker_ = asker; }
 
+  // Offered where a target may run with higher rights than the program; without it the
+  // refusal only advises to start the program as administrator.
+  void SetRestart(ProgramRestart* restart) { restart_ = restart; }
+
   // The window the user last worked in (0: none known), kept by the program's tracking.
   void SetLastUsedWindow(WindowHandle window) { last_used_window_ = window; }
   WindowHandle last_used_window() const { return last_used_window_; }
@@ -150,6 +155,7 @@ class Sender {
   };
   struct Refusal {
     std::string why, advice;
+    bool rights = false;  // the target may run with higher rights than the program
   };
   class BusyScope;
   class EscapeWatch;
@@ -194,8 +200,11 @@ class Sender {
   void ReleaseHeld(const std::vector<KeyEvent>& batch, std::size_t accepted);
   bool ConfirmLongText(std::size_t chars);
   SendOutcome NoTarget();
-  // Tells why nothing was typed, and what the user can do about it.
-  SendOutcome Refuse(const std::string& why, const std::string& advice = "");
+  // Tells why nothing was typed, and what the user can do about it; where it is a matter of
+  // `rights`, offers to start the program again as administrator.
+  SendOutcome Refuse(const std::string& why, const std::string& advice = "", bool rights = false);
+  // Starts the program again as administrator, where the user said yes to it.
+  void RestartAsAdministrator();
   // Tells why typing stopped, then `how_much` of the text arrived.
   SendOutcome Stopped(Stop why, const std::string& how_much);
   SendOutcome ClipboardBusy();
@@ -209,6 +218,7 @@ class Sender {
   WindowHandle last_used_window_ = 0;
   FieldAsker* asker_ = nullptr;
   SendWatch* watch_ = nullptr;
+  ProgramRestart* restart_ = nullptr;
   std::string entry_name_;  // of the entry being sent; empty for a plain text
   std::string keystroke_text_;
   KeySequence keys_;

@@ -37,14 +37,16 @@ Sender::Refusal Sender::Unfit(WindowHandle window) {
                   "Administrator). Windows verwirft Tastatureingaben an solche Programme ohne "
                   "jede Rückmeldung.",
               "Um in dieses Fenster zu schreiben, starten Sie Quillet ebenfalls als "
-              "Administrator."};
+              "Administrator.",
+              true};
     case KeyDelivery::kUnknown:
       return {target +
                   " gehört zu einem Programm, dessen Rechte Quillet nicht feststellen kann, "
                   "und so lässt sich nicht sagen, ob Tastatureingaben dort ankommen: Windows "
                   "verwirft sie ohne jede Rückmeldung, wenn es mit höheren Rechten läuft.",
               "Falls das Programm als Administrator läuft, starten Sie Quillet ebenfalls als "
-              "Administrator."};
+              "Administrator.",
+              true};
     case KeyDelivery::kDelivered:
       break;
   }
@@ -85,8 +87,19 @@ bool Sender::MayTypeInto(WindowHandle window) {
 
 bool Sender::TellWhyNot(WindowHandle window) {
   const Refusal unfit = Unfit(window);
-  if (!unfit.why.empty()) Refuse(unfit.why, unfit.advice);
+  if (!unfit.why.empty()) Refuse(unfit.why, unfit.advice, unfit.rights);
   return !unfit.why.empty();
+}
+
+void Sender::RestartAsAdministrator() {
+  // Started, the new instance asks this one to end; declined at the system's prompt,
+  // everything stays as it is.
+  const RestartOutcome restart = restart_->RestartAsAdministrator(data_file_);
+  if (restart.result != RestartResult::kFailed) return;
+  std::string text = "Quillet konnte nicht als Administrator gestartet werden.";
+  if (!restart.error.empty()) text += "\r\n\r\n" + restart.error;
+  s_.dialogs.ShowMessage(text + "\r\n\r\nQuillet läuft ohne Administratorrechte weiter.",
+                         app_title_, MessageIcon::kExclamation, MessageButtons::kOk);
 }
 
 }  // namespace qm

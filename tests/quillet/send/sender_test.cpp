@@ -10,6 +10,7 @@
 
 #include "store/stored_text.h"
 #include "tests/fakes/fake_field_asker.h"
+#include "tests/fakes/fake_program_restart.h"
 #include "tests/fakes/fake_services.h"
 
 namespace qm {
@@ -19,6 +20,12 @@ const std::string kNoTarget =
     "Es wurde kein passendes Zielfenster identifiziert.\rDie Übertragung wird daher "
     "abgebrochen.";
 const std::string kApp = "\xE2\x80\xA2 Quillet 1.0";
+const std::string kRestartQuestion =
+    "\r\n\r\nSoll Quillet jetzt als Administrator neu gestartet werden?";
+
+bool EndsWith(const std::string& text, const std::string& tail) {
+  return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+}
 
 // "v12 V12 u41 ": virtual key or Unicode, lower case down, upper case up.
 std::string Keys(const std::vector<KeyEvent>& events) {
@@ -390,6 +397,7 @@ TEST_F(SenderTest, NothingIsTypedIntoAWindowThatCannotTakeIt) {
     const char* name;
     Setup setup;
     const char* told;
+    bool offers_restart = false;  // as administrator
   } cases[] = {
       {"closed", [](FakeDesktop& d, FakeWindowProcesses&, WindowHandle) { d.windows.clear(); },
        "Das Zielfenster ist nicht mehr geöffnet."},
@@ -399,16 +407,19 @@ TEST_F(SenderTest, NothingIsTypedIntoAWindowThatCannotTakeIt) {
       {"a window of the program", never(NeverTarget::kOwnProcess), "gehört zu Quillet selbst"},
       {"the desktop", never(NeverTarget::kShell), "der Desktop oder die Taskleiste"},
       {"cloaked", never(NeverTarget::kCloaked), "ist von Windows verborgen"},
-      {"elevated", delivery(KeyDelivery::kDropped), "mit höheren Rechten läuft"},
+      {"elevated", delivery(KeyDelivery::kDropped), "mit höheren Rechten läuft", true},
       {"integrity unknown", delivery(KeyDelivery::kUnknown),
-       "dessen Rechte Quillet nicht feststellen kann"},
+       "dessen Rechte Quillet nicht feststellen kann", true},
       {"refuses the foreground",
        [](FakeDesktop& d, FakeWindowProcesses&, WindowHandle) { d.refuse_foreground = true; },
        "ließ sich nicht in den Vordergrund holen"},
   };
+  FakeProgramRestart restart;
+  sender.SetRestart(&restart);
   for (const auto& c : cases) {
     desktop = FakeDesktop();
     dialogs.messages.clear();
+    dialogs.message_answers = {MessageAnswer::kNo};
     pace.waited_ms = 0;
     const WindowHandle front = desktop.Add("Chat");
     desktop.BringToFront(front);
@@ -420,10 +431,57 @@ TEST_F(SenderTest, NothingIsTypedIntoAWindowThatCannotTakeIt) {
     EXPECT_EQ(desktop.foreground, front) << c.name;
     EXPECT_NE(LastMessage().find(c.told), std::string::npos) << c.name << ": " << LastMessage();
     EXPECT_NE(LastMessage().find("Es wurde nichts übertragen."), std::string::npos) << c.name;
+    EXPECT_EQ(EndsWith(LastMessage(), kRestartQuestion), c.offers_restart) << c.name;
+    EXPECT_EQ(dialogs.messages.back().buttons, c.offers_restart ? MessageButtons::kYesNoDefaultNo
+                                                                : MessageButtons::kOk)
+        << c.name;
     processes.delivery.clear();
   }
+  EXPECT_TRUE(restart.requests.empty()) << "started though the answer was no";
   // The refusing window was asked for about a second, without the test sleeping.
   EXPECT_EQ(pace.waited_ms, kForegroundPatienceMs);
+}
+
+// Only a yes to the offer starts the program again as administrator, with its data file; a
+// failure is told, a prompt declined is not, and a program that is administrator already
+// offers nothing. An abbreviation's refusal offers it too.
+TEST_F(SenderTest, OnlyAYesRestartsTheProgramAsAdministrator) {
+  FakeProgramRestart restart;
+  sender.SetRestart(&restart);
+  const struct {
+    const char* name;
+    bool available;
+    RestartResult result;
+    const char* error;
+    std::size_t requests;
+    std::string last_told;
+  } cases[] = {
+      {"started", true, RestartResult::kStarted, "", 1, kRestartQuestion},
+      {"prompt declined", true, RestartResult::kCancelled, "", 1, kRestartQuestion},
+      {"failed", true, RestartResult::kFailed, "Zugriff verweigert.", 1,
+       "Quillet konnte nicht als Administrator gestartet werden.\r\n\r\nZugriff verweigert."
+       "\r\n\r\nQuillet läuft ohne Administratorrechte weiter."},
+      {"administrator already", false, RestartResult::kStarted, "", 0, "starten Sie Quillet ebenfalls als Administrator."},
+  };
+  Entry(1, "Passwort");
+  for (const auto& c : cases) {
+    desktop = FakeDesktop();
+    restart = FakeProgramRestart();
+    restart.available = c.available;
+    restart.outcome = {c.result, c.error};
+    dialogs.message_answers = {MessageAnswer::kYes};
+    processes.delivery[LastUsed()] = KeyDelivery::kDropped;
+    EXPECT_EQ(sender.SendEntry(1, "Eintrag"), SendOutcome::kRefused) << c.name;
+    EXPECT_EQ(restart.requests, std::vector<std::string>(c.requests, data_file)) << c.name;
+    EXPECT_TRUE(EndsWith(LastMessage(), c.last_told)) << c.name << ": " << LastMessage();
+    EXPECT_TRUE(keyboard.sent.empty()) << c.name;
+    processes.delivery.clear();
+  }
+  restart = FakeProgramRestart();
+  const WindowHandle unknown = LastUsed();
+  processes.delivery[unknown] = KeyDelivery::kUnknown;
+  EXPECT_TRUE(sender.TellWhyNot(unknown));
+  EXPECT_EQ(restart.requests, std::vector<std::string>{data_file});
 }
 
 // A minimised window may be the foreground window, yet none of its fields takes the keys.
