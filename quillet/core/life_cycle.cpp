@@ -59,6 +59,33 @@ bool IsAutostartCommandLine(std::string_view command_line) {
   }
 }
 
+std::string TakeOverCommandLine(const std::string& data_file) {
+  // A Windows file name holds no quotes, so the quoted name needs no escapes.
+  return "/TAKEOVER \"" + data_file + "\"";
+}
+
+std::optional<std::string> TakeOverDataFile(std::string_view command_line) {
+  std::size_t end = 0;
+  for (;;) {
+    const std::size_t start = command_line.find_first_not_of(" \t", end);
+    if (start == std::string_view::npos) return std::nullopt;
+    if (command_line[start] == '"') {  // a quoted word, which may hold blanks
+      end = std::min(command_line.find('"', start + 1), command_line.size() - 1) + 1;
+      continue;
+    }
+    end = std::min(command_line.find_first_of(" \t", start), command_line.size());
+    if (FoldCase(command_line.substr(start, end - start)) != "/takeover") continue;
+    const std::size_t file = command_line.find_first_not_of(" \t", end);
+    if (file == std::string_view::npos) return std::string();
+    if (command_line[file] != '"') {
+      return std::string(command_line.substr(file, command_line.find_first_of(" \t", file) - file));
+    }
+    const std::size_t close = command_line.find('"', file + 1);
+    return std::string(command_line.substr(
+        file + 1, (close == std::string_view::npos ? command_line.size() : close) - file - 1));
+  }
+}
+
 PopupSettings LoadPopupSettings(IniStore& ini, const std::string& data_file) {
   // Values out of range read as the default.
   auto clamp = [](int v, int low, int high) { return v < low || v > high ? 0 : v; };
@@ -101,6 +128,7 @@ void QuilletCore::Startup(std::string_view command_line) {
   };
   debug_mode_ = IsDebugCommandLine(command_line);
   autostart_ = IsAutostartCommandLine(command_line);
+  handed_over_ = TakeOverDataFile(command_line).value_or("");
   windows_nt_ = IsWindowsNT(s_.system);
   app_dir_ = AppDir(s_.system);
   ResolveDataFile(DataFileMode::kStartup);
@@ -190,6 +218,15 @@ bool QuilletCore::ResolveDataFile(DataFileMode mode) {
       break;
     }
     case DataFileMode::kStartup:
+      // The file of the instance this one took over from, for this run: an administrator
+      // may have other settings than the user who ran it.
+      if (!handed_over_.empty()) {
+        const FileReach there = s_.main.fs.Reach(handed_over_);
+        if (there == FileReach::kThere || there == FileReach::kUnreadable) {
+          data_file_ = handed_over_;
+          break;
+        }
+      }
       data_file_ = settings_.ReadUserSetting("path", "");
       if (data_file_.empty()) {
         SetDefaultDataFile(PathKept::kForNextStart);

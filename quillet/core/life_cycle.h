@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "platform/pause.h"
@@ -33,6 +34,13 @@ bool IsDebugCommandLine(std::string_view command_line);
 // True when one word of the command line is "/AUTOSTART", letter case ignored: the program
 // was started at sign-in, when network drives may not be connected yet.
 bool IsAutostartCommandLine(std::string_view command_line);
+// A new instance started with `/TAKEOVER "data file"` takes over from the one running: that
+// one is asked to end (and stores what it holds), and the new one goes on with its data file.
+// An ordinary second start hands over to the first one instead.
+std::string TakeOverCommandLine(const std::string& data_file);
+// The data file a takeover names (empty where it names none); nullopt where the command line
+// asks for no takeover.
+std::optional<std::string> TakeOverDataFile(std::string_view command_line);
 
 // How long a start at sign-in waits quietly for a library whose folder is out of reach, and
 // how often it looks meanwhile.
@@ -143,6 +151,7 @@ class QuilletCore {
   std::string data_file_;
   bool debug_mode_ = false;
   bool autostart_ = false;
+  std::string handed_over_;  // the data file of the instance this one took over from
   bool ending_ = false;  // ended while the start waited
   bool windows_nt_ = true;
   std::string app_dir_;

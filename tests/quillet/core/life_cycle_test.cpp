@@ -125,6 +125,23 @@ TEST_F(QuilletCoreTest, AStoredPathIsUsedOrFallsBackWithAMessage) {
   EXPECT_EQ(StoredPath(), kDefault);
 }
 
+// Taking over from a running instance goes on with its file, for this run only; a file that
+// is not there any more gives way to the stored path.
+TEST_F(QuilletCoreTest, ATakeOverGoesOnWithTheFileItWasHanded) {
+  fs.SetFile("D:\\Daten\\Quillet.ini", "[Name]\r\n1=dort\r\n[Ignore]\r\n1=x\r\n");
+  fs.SetFile("E:\\Nur hier\\Quillet.ini", "[Name]\r\n1=hier\r\n[Ignore]\r\n1=x\r\n");
+  settings.values[{"Quillet", "path"}] = "D:\\Daten\\Quillet.ini";
+  auto core = Core();
+  core->Startup(TakeOverCommandLine("E:\\Nur hier\\Quillet.ini"));
+  EXPECT_EQ(core->data_file(), "E:\\Nur hier\\Quillet.ini");
+  EXPECT_EQ(view.Names(), std::vector<std::string>{"hier"});
+  EXPECT_EQ(StoredPath(), "D:\\Daten\\Quillet.ini");
+  auto again = Core();
+  again->Startup(TakeOverCommandLine("E:\\weg\\Quillet.ini"));
+  EXPECT_EQ(again->data_file(), "D:\\Daten\\Quillet.ini");
+  EXPECT_TRUE(dialogs.messages.empty());
+}
+
 // A network drive is often connected after the program starts at sign-in: its library is
 // waited for or asked about, and used this run or the next, never given up for good.
 TEST_F(QuilletCoreTest, AStoredLibraryOutOfReachIsWaitedForAndKept) {
@@ -412,6 +429,22 @@ TEST_F(QuilletCoreTest, CaptionsAndTheDebugSwitch) {
   for (const char* no : {"", "/AUTOSTARTX", "AUTOSTART", "debug"}) {
     EXPECT_FALSE(IsAutostartCommandLine(no)) << no;
   }
+  EXPECT_EQ(TakeOverCommandLine("C:\\Meine Daten\\Quillet.ini"),
+            "/TAKEOVER \"C:\\Meine Daten\\Quillet.ini\"");
+  const struct {
+    const char* line;
+    std::optional<std::string> file;
+  } takeovers[] = {
+      {"/TAKEOVER \"C:\\Meine Daten\\Quillet.ini\"", "C:\\Meine Daten\\Quillet.ini"},
+      {" debug\t/takeover D:\\q.ini /AUTOSTART", "D:\\q.ini"},
+      {"/TakeOver \"C:\\offen", "C:\\offen"},
+      {"/TAKEOVER", ""},
+      {"", std::nullopt},
+      {"/AUTOSTART", std::nullopt},
+      {"/TAKEOVERX", std::nullopt},
+      {"\"C:\\x /TAKEOVER\" y", std::nullopt},  // inside a quoted word
+  };
+  for (const auto& t : takeovers) EXPECT_EQ(TakeOverDataFile(t.line), t.file) << t.line;
 }
 
 TEST_F(QuilletCoreTest, PopupSettingsReadInRangeAndWriteInOrder) {
