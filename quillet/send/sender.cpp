@@ -329,9 +329,8 @@ SendOutcome Sender::Refuse(const std::string& why, const std::string& advice, bo
   if (!advice.empty()) text += "\r\n\r\n" + advice;
   BeforeNotice();
   if (rights && restart_ && restart_->Available()) {
-    if (s_.dialogs.ShowMessage(text + "\r\n\r\nSoll Quillet jetzt als Administrator neu "
-                               "gestartet werden?",
-                               app_title_, MessageIcon::kExclamation,
+    text += "\r\n\r\nSoll Quillet jetzt als Administrator neu gestartet werden?";
+    if (s_.dialogs.ShowMessage(text, app_title_, MessageIcon::kExclamation,
                                MessageButtons::kYesNoDefaultNo) == MessageAnswer::kYes) {
       RestartAsAdministrator();
     }

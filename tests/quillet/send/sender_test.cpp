@@ -24,7 +24,8 @@ const std::string kRestartQuestion =
     "\r\n\r\nSoll Quillet jetzt als Administrator neu gestartet werden?";
 
 bool EndsWith(const std::string& text, const std::string& tail) {
-  return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+  return text.size() >= tail.size() &&
+         text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
 }
 
 // "v12 V12 u41 ": virtual key or Unicode, lower case down, upper case up.
@@ -432,8 +433,8 @@ TEST_F(SenderTest, NothingIsTypedIntoAWindowThatCannotTakeIt) {
     EXPECT_NE(LastMessage().find(c.told), std::string::npos) << c.name << ": " << LastMessage();
     EXPECT_NE(LastMessage().find("Es wurde nichts übertragen."), std::string::npos) << c.name;
     EXPECT_EQ(EndsWith(LastMessage(), kRestartQuestion), c.offers_restart) << c.name;
-    EXPECT_EQ(dialogs.messages.back().buttons, c.offers_restart ? MessageButtons::kYesNoDefaultNo
-                                                                : MessageButtons::kOk)
+    EXPECT_EQ(dialogs.messages.back().buttons,
+              c.offers_restart ? MessageButtons::kYesNoDefaultNo : MessageButtons::kOk)
         << c.name;
     processes.delivery.clear();
   }
@@ -461,7 +462,8 @@ TEST_F(SenderTest, OnlyAYesRestartsTheProgramAsAdministrator) {
       {"failed", true, RestartResult::kFailed, "Zugriff verweigert.", 1,
        "Quillet konnte nicht als Administrator gestartet werden.\r\n\r\nZugriff verweigert."
        "\r\n\r\nQuillet läuft ohne Administratorrechte weiter."},
-      {"administrator already", false, RestartResult::kStarted, "", 0, "starten Sie Quillet ebenfalls als Administrator."},
+      {"administrator already", false, RestartResult::kStarted, "", 0,
+       "starten Sie Quillet ebenfalls als Administrator."},
   };
   Entry(1, "Passwort");
   for (const auto& c : cases) {
