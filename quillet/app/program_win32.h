@@ -89,6 +89,8 @@ class QuilletProgram {
   // The main window's timer whose message comes when the program first waits for input, and
   // starts the keyboard's part.
   static constexpr UINT_PTR kFirstIdleTimer = 4;
+  // How long a new instance started to take over waits for the one running to end.
+  static constexpr DWORD kTakeOverWaitMs = 5000;
 
   HINSTANCE instance_;
   StartupTrace trace_;  // made first: the process's start is its first step
@@ -140,6 +142,7 @@ class QuilletProgram {
   std::unique_ptr<TargetChooser> chooser_;
   std::unique_ptr<FieldAsker> field_asker_;  // asks a snippet's fields before it is sent
   std::optional<Sender> sender_;
+  std::unique_ptr<ProgramRestart> restart_;  // as administrator, offered by the sender
   std::optional<AbbreviationExpander> expander_;
   std::unique_ptr<ControlReader> control_reader_;
   std::optional<Receipt> receipt_;

@@ -21,12 +21,25 @@ namespace qm {
 
 int QuilletProgram::Run(const std::wstring& command_line) {
   // One program per user session: two would show two icons and overwrite each other's
-  // edits. A second start brings the first one's main window forward and ends.
+  // edits. A second start brings the first one's main window forward and ends; one started
+  // to take over (as administrator, from the first) has the first one end instead.
   trace_.Mark("process");
   ProgramShell shell(L"Local\\Ferrandel.Quillet.Instance");
+  const UINT show_message = RegisterWindowMessageW(kShowMainWindowMessage);
   if (shell.already_running()) {
-    ProgramShell::HandOverToFirst(kMainFormClass, RegisterWindowMessageW(kShowMainWindowMessage));
-    return 0;
+    if (!TakeOverDataFile(WideToUtf8(command_line))) {
+      ProgramShell::HandOverToFirst(kMainFormClass, show_message);
+      return 0;
+    }
+    if (!shell.TakeOverFromFirst(kMainFormClass, kTakeOverWaitMs)) {
+      MessageBoxW(nullptr,
+                  Utf8ToWide("Das laufende Quillet hat sich nicht innerhalb von 5 Sekunden "
+                             "beendet. Quillet wird daher nicht als Administrator gestartet; "
+                             "das laufende Quillet bleibt, wie es ist.")
+                      .c_str(),
+                  Utf8ToWide(kQuilletTitle).c_str(), MB_OK | MB_ICONEXCLAMATION);
+      return 0;
+    }
   }
   trace_.Mark("single instance");
   const ProgramIcons icons = ProgramShell::LoadIcons(instance_, QM_IDI_PROGRAM);
@@ -34,6 +47,10 @@ int QuilletProgram::Run(const std::wstring& command_line) {
   // The program starts in the notification area: the main window's controls, the editor and
   // their libraries wait until the window is first shown.
   if (!form_.Create(icons.large, icons.small, MainForm::ControlCreation::kWhenNeeded)) return 2;
+  // Running as administrator, a second start without those rights can still bring it forward,
+  // and a restarted taskbar still asks for the icon again.
+  ProgramShell::LetLowerRightsSend(form_.hwnd(), show_message);
+  ProgramShell::LetLowerRightsSend(form_.hwnd(), RegisterWindowMessageW(L"TaskbarCreated"));
   // The strip's caption starts like every window's of the program, so it is never a target.
   strip_.Create(instance_, MakeCaption("Satellit", IsWindowsNT(*system_)));
   strip_.on_mouse_move = [this] { OnStripMouseMove(core_->popup_settings(), Activation()); };
@@ -117,6 +134,9 @@ int QuilletProgram::Run(const std::wstring& command_line) {
   commands.timer = [this](UINT_PTR id) { OnTimer(id); };
   form_.Attach(&core_->main(), std::move(commands));
 
+  // Where a target runs with higher rights, the program offers to start again with them.
+  restart_ = MakeWin32ProgramRestart(form_.hwnd(), TakeOverCommandLine);
+  sender_->SetRestart(restart_.get());
   core_->Startup(WideToUtf8(command_line));
   // The keyboard's part (the picker's window and hotkey, the hooks that watch for
   // abbreviations) follows once the program first waits for input: a timer's message comes

@@ -13,6 +13,7 @@
 #include "platform/os.h"
 #include "platform/registry_win32.h"
 #include "platform/utf16_win32.h"
+#include "quillet/core/life_cycle.h"
 #include "quillet/main/main_form_win32.h"
 #include "quillet/library/transfer_windows_win32.h"
 #include "store/entries.h"
@@ -386,6 +387,30 @@ TEST_F(QuilletProgramTest, TheEndOfTheSessionAndASecondStart) {
   EXPECT_EQ(windows, 1);
   PostMessageW(first_main, WM_COMMAND, CommandId(QuilletCommand::kMenuQuit), 0);
   EXPECT_EQ(first.Wait(kWaitMs), 0u);
+}
+
+// A start with the takeover switch, as the restart as administrator makes it, has the running
+// program end with what was typed stored, and runs in its place with the file handed over,
+// though the stored path names another.
+TEST_F(QuilletProgramTest, ATakeOverEndsTheFirstWithItsTextStoredAndRunsInItsPlace) {
+  Process first;
+  int shown = 0;
+  ASSERT_NO_FATAL_FAILURE(StartAndType(first, L"Admin", &shown));
+  const HWND first_main = main;
+  ASSERT_TRUE(WriteRawFile(folder.WFile(L"anders.ini"), "[Name]\r\n1=anders\r\n"));
+  WriteUserString(L"Software\\Ferrandel Software\\Quillet", L"path", folder.WFile(L"anders.ini"));
+  Process second;
+  ASSERT_TRUE(
+      second.Start(folder.WFile(L"Quillet.exe"), Utf8ToWide(TakeOverCommandLine(data_file))));
+  EXPECT_EQ(first.Wait(kWaitMs), 0u);
+  EXPECT_TRUE(StoredEnds(shown, "Admin")) << Stored(shown);
+  main = WaitForQuilletMain(second);
+  ASSERT_NE(main, nullptr) << "the second did not start";
+  EXPECT_NE(main, first_main);
+  process_ = second.info.hProcess;
+  EXPECT_EQ(static_cast<int>(Names().size()), SampleEntries());  // the window from the icon
+  PostMessageW(main, WM_COMMAND, CommandId(QuilletCommand::kMenuQuit), 0);
+  EXPECT_EQ(second.Wait(kWaitMs), 0u);
 }
 
 }  // namespace
