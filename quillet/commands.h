@@ -34,6 +34,7 @@ enum class QuilletCommand : int {
   kMenuExportEntry = 1305,  // after a separator: "Eintrag e&xportieren..."
   kMenuOptions = 1401,      // "&Extras": "&Optionen...", the dialog with the main window disabled
   kMenuDebugger = 1403,
+  kMenuSendLog = 1411,  // after "&Debugger...": "&Versandprotokoll...", added later
   kMenuHelp = 1501,  // "&Hilfe": "&Hilfe"
   kMenuAbout = 1503,
   // The Options dialog's button array: 300 + the button's index in it.
@@ -52,6 +53,11 @@ enum class QuilletCommand : int {
   kTransferReplace = 1221,  // "&Ersetzen"
   kTransferSkip = 1222,     // "&Überspringen"
   kTransferCopy = 1223,     // "&Kopieren"
+  // The send log's viewer's buttons.
+  kSendLogCopy = 1230,        // "&Kopieren"
+  kSendLogOpenFolder = 1231,  // "&Ordner öffnen"
+  kSendLogRefresh = 1232,     // "&Aktualisieren"
+  kSendLogClose = 1233,       // "&Schließen"
   // The window monitor's switch and button.
   kMonitorVisibleOnly = 1310,
   kMonitorExit = 1311,

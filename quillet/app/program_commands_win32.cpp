@@ -8,6 +8,7 @@
 #include "platform/windows_version.h"
 #include "quillet/app/owner_dialogs_win32.h"
 #include "quillet/menu/edge_strip.h"
+#include "quillet/receipt/log_place_win32.h"
 #include "ui/about_dialog_win32.h"
 #include "ui/help.h"
 #include "ui/window_layout_win32.h"
@@ -64,6 +65,11 @@ void QuilletProgram::CreateOptions() {
   options_->InitAutostart();
 }
 
+void QuilletProgram::ShowSendLog() {
+  send_log_.Show(instance_, form_.hwnd(), MakeCaption("Versandprotokoll", core_->windows_nt()),
+                 SendLogWindowServices{*fs_, *shell_, *clipboard_, [] { return SendLogFile(); }});
+}
+
 void QuilletProgram::OnCommand(QuilletCommand command) {
   // An import runs with the window's messages going on: nothing else starts meanwhile.
   if (transfer_ && transfer_->Busy()) return;
@@ -102,6 +108,9 @@ void QuilletProgram::OnCommand(QuilletCommand command) {
     case QuilletCommand::kDebugger:
     case QuilletCommand::kMenuDebugger:
       ShowDebugger();
+      break;
+    case QuilletCommand::kMenuSendLog:
+      ShowSendLog();
       break;
     case QuilletCommand::kHelp:
     case QuilletCommand::kMenuHelp:

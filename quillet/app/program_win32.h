@@ -35,6 +35,7 @@
 #include "quillet/pick/hotkey.h"
 #include "quillet/pick/picker_session_win32.h"
 #include "quillet/receipt/receipt.h"
+#include "quillet/receipt/send_log_window_win32.h"
 #include "quillet/send/sender.h"
 #include "ui/startup_trace_win32.h"
 #include "ui/autostart.h"
@@ -85,6 +86,8 @@ class QuilletProgram {
   void WarmUpPickerLater();
   // The receipt of each entry's send, its log and its notification.
   void StartReceipt();
+  // "Versandprotokoll...": the log's viewer.
+  void ShowSendLog();
 
   // The main window's timer whose message comes when the program first waits for input, and
   // starts the keyboard's part.
@@ -105,6 +108,7 @@ class QuilletProgram {
   WindowHandle last_used_window_ = 0;
   EdgeStripWindow strip_;
   DebuggerWindow debugger_;
+  SendLogWindow send_log_;
   WindowMonitor monitor_;
   std::vector<std::string> usable_titles_;    // of the last look for the last-used window
   std::vector<WindowHandle> usable_windows_;  // theirs

@@ -45,7 +45,10 @@ const std::vector<MenuDef>& MenuBar() {
         kSeparator,
         {"Eintrag e&xportieren...", C::kMenuExportEntry}}},
       {"&Extras",
-       {{"&Optionen...", C::kMenuOptions}, kSeparator, {"&Debugger...", C::kMenuDebugger}}},
+       {{"&Optionen...", C::kMenuOptions},
+        kSeparator,
+        {"&Debugger...", C::kMenuDebugger},
+        {"&Versandprotokoll...", C::kMenuSendLog}}},
       {"&Hilfe", {{"&Hilfe", C::kMenuHelp}, kSeparator, {"&Info", C::kMenuAbout}}},
   };
   return menus;

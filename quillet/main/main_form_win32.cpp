@@ -258,6 +258,7 @@ bool MainForm::OnCommand(int id, int code) {
     case QuilletCommand::kMenuDeleteEntry:
     case QuilletCommand::kMenuOptions:
     case QuilletCommand::kMenuDebugger:
+    case QuilletCommand::kMenuSendLog:
     case QuilletCommand::kMenuHelp:
     case QuilletCommand::kMenuAbout:
       if (m.commands.command) m.commands.command(command);

@@ -1,10 +1,15 @@
 // Quillet.exe's diagnostics, driven from outside: the window-title debugger lists the window
 // a snippet would go to and puts a title on the ignore list; debug mode opens the window
-// monitor, whose lines and caption follow the windows on the screen.
+// monitor, whose lines and caption follow the windows on the screen; the send log's viewer
+// shows a log of 10,000 sends newest first and one result at a time.
 #include <windows.h>
+
+#include <commctrl.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -14,6 +19,7 @@
 #include "quillet/diag/debugger_window_win32.h"
 #include "quillet/diag/window_monitor_win32.h"
 #include "quillet/main/main_form_win32.h"
+#include "quillet/receipt/send_log_window_win32.h"
 #include "store/entries.h"
 #include "store/ini_document.h"
 #include "tests/wine/support/quillet_driver_win32.h"
@@ -218,6 +224,137 @@ TEST_F(QuilletDiagnosticsTest, DebugModeOpensTheMonitorWhichFollowsTheWindows) {
   // A window that closes leaves the list.
   targets.Close(beta);
   EXPECT_TRUE(WaitUntil([&] { return !listed(beta_tail); }));
+}
+
+// A list view item's text in another process: the item and its buffer must lie in that
+// process's memory, which the system does not carry across for list views.
+std::string RemoteItemText(HANDLE process, HWND list, int row, int column) {
+  constexpr std::size_t kChars = 256;
+  void* remote = VirtualAllocEx(process, nullptr, sizeof(LVITEMW) + kChars * sizeof(wchar_t),
+                                MEM_COMMIT, PAGE_READWRITE);
+  if (!remote) return "(no memory)";
+  auto* text = reinterpret_cast<wchar_t*>(static_cast<char*>(remote) + sizeof(LVITEMW));
+  LVITEMW item{};
+  item.iSubItem = column;
+  item.pszText = text;
+  item.cchTextMax = kChars;
+  WriteProcessMemory(process, remote, &item, sizeof item, nullptr);
+  const LRESULT length = SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row),
+                                      reinterpret_cast<LPARAM>(remote));
+  std::wstring got(kChars, L'\0');
+  ReadProcessMemory(process, text, got.data(), kChars * sizeof(wchar_t), nullptr);
+  VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  got.resize(static_cast<std::size_t>(std::max<LRESULT>(0, std::min<LRESULT>(length, kChars))));
+  return WideToUtf8(got);
+}
+
+// Selects every row of another process's list view.
+void RemoteSelectAll(HANDLE process, HWND list) {
+  void* remote = VirtualAllocEx(process, nullptr, sizeof(LVITEMW), MEM_COMMIT, PAGE_READWRITE);
+  ASSERT_NE(remote, nullptr);
+  LVITEMW all{};
+  all.state = all.stateMask = LVIS_SELECTED;
+  WriteProcessMemory(process, remote, &all, sizeof all, nullptr);
+  SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(remote));
+  VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+}
+
+std::string ClipboardText() {
+  std::string text;
+  if (!OpenClipboard(nullptr)) return "(busy)";
+  if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+    if (const auto* chars = static_cast<const wchar_t*>(GlobalLock(data))) {
+      text = WideToUtf8(chars);
+      GlobalUnlock(data);
+    }
+  }
+  CloseClipboard();
+  return text;
+}
+
+// The send log's viewer from "Extras": a full log opens newest first, the filter leaves one
+// result, "&Kopieren" puts the selected rows under the column names, and a missing log is an
+// empty list with its note, no error.
+TEST_F(QuilletDiagnosticsTest, SendLogViewerShowsTheNewestFirstAndFilters) {
+  // The log where Quillet looks for it: under LOCALAPPDATA, which it takes from this process.
+  const std::wstring local = folder.WFile(L"Local");
+  ASSERT_TRUE(CreateDirectoryW(local.c_str(), nullptr));
+  ASSERT_TRUE(CreateDirectoryW((local + L"\\Quillet").c_str(), nullptr));
+  const std::wstring log_file = local + L"\\Quillet\\Versandprotokoll.csv";
+  std::string log = "\xEF\xBB\xBFZeit;Eintrag;Programm;Fensterklasse;Weg;Zeichen;Ergebnis\r\n";
+  for (int i = 0; i < 10000; ++i) {
+    char line[160];
+    std::snprintf(line, sizeof line, "2026-12-10 %02d:%02d:%02d;Eintrag %d;notepad.exe;Notepad;"
+                  "Tippen;3;%s\r\n", 9 + i / 3600, i / 60 % 60, i % 60, i,
+                  i % 4 == 1 ? "abweichend" : "angekommen");
+    log += line;
+  }
+  {
+    HANDLE file = CreateFileW(log_file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    DWORD written = 0;
+    WriteFile(file, log.data(), static_cast<DWORD>(log.size()), &written, nullptr);
+    CloseHandle(file);
+  }
+  wchar_t before[MAX_PATH] = {};
+  const bool had = GetEnvironmentVariableW(L"LOCALAPPDATA", before, MAX_PATH) > 0;
+  SetEnvironmentVariableW(L"LOCALAPPDATA", local.c_str());
+  Start();
+  SetEnvironmentVariableW(L"LOCALAPPDATA", had ? before : nullptr);
+
+  const auto asked = std::chrono::steady_clock::now();
+  PostMessageW(main, WM_COMMAND, CommandId(QuilletCommand::kMenuSendLog), 0);
+  HWND viewer = WaitForWindowOfClass(kSendLogClass);
+  ASSERT_NE(viewer, nullptr) << "no send log";
+  HWND list = GetDlgItem(viewer, kSendLogList);
+  ASSERT_TRUE(WaitUntil([&] { return SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) == 10000; }));
+  std::printf("[ timing ] the viewer showed 10,000 sends %lld ms after the menu command\n",
+              static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                         std::chrono::steady_clock::now() - asked)
+                                         .count()));
+  EXPECT_EQ(Text(viewer), Text(main) + " - Versandprotokoll");
+  EXPECT_EQ(RemoteItemText(quillet.info.hProcess, list, 0, 1), "Eintrag 9999");
+  EXPECT_EQ(RemoteItemText(quillet.info.hProcess, list, 0, 0), "2026-12-10 11:46:39");
+  EXPECT_EQ(Text(GetDlgItem(viewer, kSendLogNote)), "10000 Sendungen");
+
+  // "abweichend": every fourth send, the newest of them first.
+  HWND filter = GetDlgItem(viewer, kSendLogFilter);
+  SendMessageW(filter, CB_SETCURSEL, 2, 0);
+  SendMessageW(viewer, WM_COMMAND, MAKEWPARAM(kSendLogFilter, CBN_SELCHANGE),
+               reinterpret_cast<LPARAM>(filter));
+  EXPECT_EQ(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), 2500);
+  EXPECT_EQ(RemoteItemText(quillet.info.hProcess, list, 0, 1), "Eintrag 9997");
+  EXPECT_EQ(RemoteItemText(quillet.info.hProcess, list, 0, 6), "abweichend");
+  EXPECT_EQ(Text(GetDlgItem(viewer, kSendLogNote)), "2500 von 10000 Sendungen");
+
+  // Nothing selected, nothing to copy; every row selected, all of them under the names.
+  HWND copy = GetDlgItem(viewer, CommandId(QuilletCommand::kSendLogCopy));
+  EXPECT_FALSE(IsWindowEnabled(copy));
+  RemoteSelectAll(quillet.info.hProcess, list);
+  ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(copy) != FALSE; }));
+  ASSERT_TRUE(Click(viewer, CommandId(QuilletCommand::kSendLogCopy)));
+  std::string copied;
+  EXPECT_TRUE(WaitUntil([&] { return (copied = ClipboardText()).size() > 100000; }));
+  EXPECT_EQ(copied.rfind("Zeit\tEintrag\tProgramm\tFensterklasse\tWeg\tZeichen\tErgebnis\r\n"
+                         "2026-12-10 11:46:37\tEintrag 9997\tnotepad.exe\tNotepad\tTippen\t3\t"
+                         "abweichend\r\n",
+                         0),
+            0u)
+      << copied.substr(0, 140);
+  EXPECT_EQ(std::count(copied.begin(), copied.end(), '\n'), 2501);
+
+  // The log gone: "&Aktualisieren" shows an empty list and says so.
+  ASSERT_TRUE(DeleteFileW(log_file.c_str()));
+  ASSERT_TRUE(Click(viewer, CommandId(QuilletCommand::kSendLogRefresh)));
+  EXPECT_TRUE(WaitUntil([&] { return SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) == 0; }));
+  EXPECT_EQ(Text(GetDlgItem(viewer, kSendLogNote)), "Noch keine Sendungen protokolliert.");
+  EXPECT_EQ(WaitForMessageBox(quillet.pid(), 300), nullptr);
+
+  // Esc closes it.
+  SetForegroundWindow(viewer);
+  SendMessageW(viewer, WM_COMMAND, IDCANCEL, 0);
+  EXPECT_TRUE(WaitUntil([&] { return !IsWindow(viewer); }));
 }
 
 }  // namespace
