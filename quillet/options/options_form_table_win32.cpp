@@ -15,7 +15,7 @@ constexpr POINT GroupOrigin(int group) {
     case kSettingsGroup:
       return {120, 60};
     case kStorageGroup:
-      return {120, 2160};
+      return {120, 2400};
     case kMenuActivationGroup:
       return {4260, 60};
     case kKeyboardGroup:
@@ -67,12 +67,17 @@ std::vector<ControlRow> OptionsDialogTable() {
   const int activation = kMenuActivationGroup;
   return {
       In(kSettingsGroup, {kAutostartCheck, WC_BUTTONW, "&Programm direkt beim Systemstart aufrufen",
-                          BS_AUTOCHECKBOX | tab, 180, 360, 3555, 315}),
+                          BS_AUTOCHECKBOX | tab, 180, 300, 3555, 315}),
       In(kSettingsGroup, {kCascadingCheck, WC_BUTTONW, "&Textbaustein-Menü kaskadierend darstellen",
-                          BS_AUTOCHECKBOX | tab, 180, 840, 3735, 315}),
+                          BS_AUTOCHECKBOX | tab, 180, 675, 3735, 315}),
       // An abbreviation typed "Mfg" or "MFG" brings its snippet so.
       In(kSettingsGroup, {kCapitalsCheck, WC_BUTTONW, "Großschreibung der Kürzel über&nehmen",
-                          BS_AUTOCHECKBOX | tab, 180, 1320, 3735, 315}),
+                          BS_AUTOCHECKBOX | tab, 180, 1050, 3735, 315}),
+      // The send log is the user's own, kept outside the data file; the titles only with it.
+      In(kSettingsGroup, {kSendLogCheck, WC_BUTTONW, "&Versandprotokoll führen",
+                          BS_AUTOCHECKBOX | tab, 180, 1425, 3735, 315}),
+      In(kSettingsGroup, {kSendLogTitlesCheck, WC_BUTTONW, "Fenstertitel ins Protokoll aufnehmen",
+                          BS_AUTOCHECKBOX | tab, 420, 1800, 3495, 315}),
       In(kStorageGroup, {kDataFilePath, WC_EDITW, "",
                          ES_READONLY | ES_AUTOHSCROLL | WS_BORDER | tab, 180, 480, 3675, 315}),
       In(kStorageGroup,
@@ -109,9 +114,20 @@ std::vector<ControlRow> OptionsDialogTable() {
                           SS_LEFT | WS_GROUP | kClip, 180, 795, 2340, 240}),
       In(kKeyboardGroup, {kPickerHotkey, HOTKEY_CLASSW, "", WS_BORDER | tab, 2580, 750, 1900, 315}),
       In(kKeyboardGroup, {kPickerTextCheck, WC_BUTTONW, "Auswahl durchsucht auch den Te&xt",
-                          BS_AUTOCHECKBOX | tab, 4560, 300, 3495, 315}),
+                          BS_AUTOCHECKBOX | tab, 180, 1200, 3900, 315}),
+      // The abbreviations on the right: the switch, then where they stay off.
       In(kKeyboardGroup, {kAbbreviationsCheck, WC_BUTTONW, "Kürzel beim Tippen &ersetzen",
-                          BS_AUTOCHECKBOX | tab, 4560, 750, 3495, 315}),
+                          BS_AUTOCHECKBOX | tab, 4560, 300, 3495, 315}),
+      In(kKeyboardGroup, {kKeepOutLabel, WC_STATICW, "Kürzel aus in:",
+                          SS_LEFT | SS_NOPREFIX | WS_GROUP | kClip, 4560, 720, 3495, 240}),
+      In(kKeyboardGroup, {kKeepOutList, WC_LISTBOXW, "",
+                          LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_HSCROLL | WS_BORDER |
+                              tab,
+                          4560, 1005, 2040, 915}),
+      In(kKeyboardGroup, {kKeepOutAdd, WC_BUTTONW, "Hinzufügen...", BS_PUSHBUTTON | tab, 6690,
+                          1005, 1365, 375}),
+      In(kKeyboardGroup, {kKeepOutRemove, WC_BUTTONW, "Entfernen", BS_PUSHBUTTON | tab, 6690,
+                          1470, 1365, 375}),
       // The delivery, in a column of its own so that the dialog grows wider, not taller: at
       // 200 % a taller one would not fit a small screen. The hint comes before the label, so
       // that the label's access key reaches the rules.
@@ -128,18 +144,19 @@ std::vector<ControlRow> OptionsDialogTable() {
       In(kDeliveryGroup, {kRules, WC_EDITW, "",
                           ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL | ES_AUTOHSCROLL |
                               WS_VSCROLL | WS_HSCROLL | WS_BORDER | tab,
-                          180, 1320, 3780, 2490}),
+                          180, 1320, 3780, 2730}),
       In(kDeliveryGroup, {kBuiltInRules, WC_STATICW, "", SS_LEFT | SS_NOPREFIX | WS_GROUP | kClip,
-                          180, 3900, 3780, 2040}),
-      {CommandId(QuilletCommand::kOptOk), WC_BUTTONW, "&OK", BS_DEFPUSHBUTTON | tab, 5280, 6270,
+                          180, 4140, 3780, 2040}),
+      // Below the delivery's column, so that the keyboard's group can reach the bottom.
+      {CommandId(QuilletCommand::kOptOk), WC_BUTTONW, "&OK", BS_DEFPUSHBUTTON | tab, 10425, 6510,
        2055, 375},
       In(activation, {kRedCircle, WC_STATICW, "", SS_OWNERDRAW | kClip, 3180, 495,
                       kRedCircleTwips.cx, kRedCircleTwips.cy}),
-      GroupBox(kSettingsGroup, "Einstellungen", 4035, 1935),
-      GroupBox(kStorageGroup, "Ablage der Textbausteine", 4035, 2595),
+      GroupBox(kSettingsGroup, "Einstellungen", 4035, 2235),
+      GroupBox(kStorageGroup, "Ablage der Textbausteine", 4035, 2355),
       GroupBox(kMenuActivationGroup, "Aktivierung des PopUp-Menüs", 4035, 4695),
-      GroupBox(kKeyboardGroup, "Tastatur", 8175, 1290),
-      GroupBox(kDeliveryGroup, "Zustellung", 4080, 6090),
+      GroupBox(kKeyboardGroup, "Tastatur", 8175, 2040),
+      GroupBox(kDeliveryGroup, "Zustellung", 4080, 6330),
   };
 }
 

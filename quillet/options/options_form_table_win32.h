@@ -10,7 +10,7 @@
 
 namespace qm {
 
-inline constexpr int kOptionsClientWidth = 12600, kOptionsClientHeight = 6780;  // twips
+inline constexpr int kOptionsClientWidth = 12600, kOptionsClientHeight = 7020;  // twips
 
 // A panel's place in the dialog's client area, in twips: left, top, width, height.
 RECT PanelTwips(int panel);

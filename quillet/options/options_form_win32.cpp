@@ -11,6 +11,7 @@
 #include "quillet/menu/edge_strip.h"
 #include "quillet/options/options_drawing_win32.h"
 #include "quillet/options/options_form_table_win32.h"
+#include "platform/utf16_win32.h"
 #include "ui/message_pump_win32.h"
 #include "ui/window_frame_win32.h"
 
@@ -33,6 +34,8 @@ struct OptionsForm::Impl {
   std::optional<BorderControls> border;
   std::optional<Hotkey> hotkey;
   std::optional<bool> searches_text, abbreviations, capitals;
+  std::optional<std::vector<std::string>> keep_out;
+  std::optional<std::pair<bool, bool>> send_log;  // kept, with titles
   std::optional<std::array<std::string, 3>> delivery;  // threshold, rules, built-in line
   bool setting_hotkey = false;  // the control's change is ours, not the user's
 };
@@ -80,6 +83,8 @@ bool OptionsForm::MakeWindow() {
   if (m.searches_text) SetPickerSearchesText(*m.searches_text);
   if (m.abbreviations) SetAbbreviations(*m.abbreviations);
   if (m.capitals) SetCapitals(*m.capitals);
+  if (m.keep_out) SetKeepOut(*m.keep_out);
+  if (m.send_log) SetSendLog(m.send_log->first, m.send_log->second);
   SendMessageW(Control(kPasteFrom), EM_LIMITTEXT, 9, 0);
   if (m.delivery) SetDelivery((*m.delivery)[0], (*m.delivery)[1], (*m.delivery)[2]);
   if (on_created) on_created(hwnd());
@@ -239,6 +244,42 @@ void OptionsForm::SetCapitals(bool on) {
   impl_->capitals = on;
   if (!hwnd()) return;
   SendMessageW(Control(kCapitalsCheck), BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+void OptionsForm::SetKeepOut(const std::vector<std::string>& list) {
+  impl_->keep_out = list;
+  if (!hwnd()) return;
+  HWND box = Control(kKeepOutList);
+  const LRESULT selected = SendMessageW(box, LB_GETCURSEL, 0, 0);
+  SendMessageW(box, LB_RESETCONTENT, 0, 0);
+  // A long window class scrolls sideways.
+  LONG widest = 0;
+  {
+    WindowDc dc(box);
+    SelectedObject font(dc.get(), reinterpret_cast<HGDIOBJ>(SendMessageW(box, WM_GETFONT, 0, 0)));
+    for (const std::string& name : list) {
+      const std::wstring text = Utf8ToWide(name);
+      SendMessageW(box, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+      SIZE size{};
+      if (GetTextExtentPoint32W(dc.get(), text.c_str(), static_cast<int>(text.size()), &size)) {
+        widest = std::max(widest, size.cx);
+      }
+    }
+  }
+  SendMessageW(box, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(widest + Px(90)), 0);
+  // The row taken out gives its place to the one after it.
+  if (!list.empty() && selected >= 0) {
+    SendMessageW(box, LB_SETCURSEL,
+                 static_cast<WPARAM>(std::min(selected, static_cast<LRESULT>(list.size()) - 1)), 0);
+  }
+}
+
+void OptionsForm::SetSendLog(bool on, bool titles) {
+  impl_->send_log = {on, titles};
+  if (!hwnd()) return;
+  SendMessageW(Control(kSendLogCheck), BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
+  SendMessageW(Control(kSendLogTitlesCheck), BM_SETCHECK, titles ? BST_CHECKED : BST_UNCHECKED, 0);
+  EnableWindow(Control(kSendLogTitlesCheck), on);
 }
 
 void OptionsForm::SetDelivery(const std::string& paste_from, const std::string& rules,
@@ -426,6 +467,14 @@ bool OptionsForm::OnCommand(int id, int code) {
     model_->OnAbbreviations(checked(id));
   } else if (id == kCapitalsCheck) {
     model_->OnCapitals(checked(id));
+  } else if (id == kSendLogCheck) {
+    model_->OnSendLog(checked(id));
+  } else if (id == kSendLogTitlesCheck) {
+    model_->OnSendLogTitles(checked(id));
+  } else if (id == kKeepOutAdd) {
+    model_->OnKeepOutAdd();
+  } else if (id == kKeepOutRemove) {
+    model_->OnKeepOutRemove(static_cast<int>(SendMessageW(Control(kKeepOutList), LB_GETCURSEL, 0, 0)));
   }
   return true;
 }

@@ -51,6 +51,12 @@ enum OptionsFormId : int {
   kRulesLabel = 128,
   kRules = 129,
   kBuiltInRules = 160,
+  kKeepOutLabel = 162,  // "Kürzel aus in:"
+  kKeepOutList = 163,
+  kKeepOutAdd = 164,     // "Hinzufügen..."
+  kKeepOutRemove = 165,  // "Entfernen"
+  kSendLogCheck = 166,
+  kSendLogTitlesCheck = 167,
   kActivationBase = 130,  // icon only, icon and screen edge
   kTriggerBase = 140,     // the mouse over the edge, a click on it
   kEdgeBase = 150,        // the edge bars: top, bottom, left, right
@@ -92,6 +98,8 @@ class OptionsForm final : public OptionsView, public WindowFrame {
   void SetPickerSearchesText(bool on) override;
   void SetAbbreviations(bool on) override;
   void SetCapitals(bool on) override;
+  void SetKeepOut(const std::vector<std::string>& list) override;
+  void SetSendLog(bool on, bool titles) override;
   void SetDelivery(const std::string& paste_from, const std::string& rules,
                    const std::string& built_in) override;
   std::string PasteFromText() override;

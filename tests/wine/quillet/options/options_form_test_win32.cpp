@@ -91,7 +91,7 @@ TEST(OptionsFormTest, MadeWhenFirstShownItShowsWhatWasSetBefore) {
 }
 
 // Every control inside the dialog, and every caption within its control, at 100, 150 and
-// 200 %; the rules' labels lead to their fields, and a bad line comes back selected.
+// 200 %, the dialog no taller than a 1280x1024 screen; the rules' labels lead to their fields, and a bad line comes back selected.
 TEST(OptionsFormTest, TheDeliveryFitsAtEveryDpiAndABadLineIsSelected) {
   OptionsForm form;
   ASSERT_TRUE(form.Create(GetModuleHandleW(nullptr), nullptr, "Optionen"));
@@ -104,6 +104,10 @@ TEST(OptionsFormTest, TheDeliveryFitsAtEveryDpiAndABadLineIsSelected) {
     SendMessageW(dialog, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
     RECT client{};
     GetClientRect(dialog, &client);
+    // The keyboard's list and the log's boxes made it taller: still within a 1024-pixel screen.
+    RECT outer{};
+    GetWindowRect(dialog, &outer);
+    EXPECT_LE(outer.bottom - outer.top, 1024);
     for (HWND c = GetWindow(dialog, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
       const RECT r = test::ControlRect(c);
       const int id = GetDlgCtrlID(c);
