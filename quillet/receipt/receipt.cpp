@@ -125,8 +125,23 @@ void Receipt::Log(const SendLogLine& line) {
   const std::string path = s_.log_path ? s_.log_path() : std::string();
   Status written = Status::Fail("Der Ordner des Versandprotokolls fehlt.");
   if (!path.empty()) {
-    const std::string existing = s_.fs.ReadAll(path).value_or(std::string());
-    written = s_.fs.ReplaceAtomically(path, LogWithLine(existing, line));
+    // Read again only where the file is not as we left it (another copy of Quillet, the
+    // user); lines a failed write could not store stay for the next one.
+    const bool ours = path == log_path_ && s_.fs.Stat(path) == log_stamp_;
+    if (!ours) log_stamp_ = s_.fs.Stat(path);
+    std::string existing = s_.fs.ReadAll(path).value_or(std::string());
+    if (!ours) {
+      log_.Take(existing);
+      log_path_ = path;
+    } else if (log_.bytes().empty()) {
+      log_.Resume(std::move(existing));
+    }
+    log_.Add(line);
+    written = s_.fs.ReplaceAtomically(path, log_.bytes());
+    if (written) {
+      log_stamp_ = s_.fs.Stat(path);
+      log_.Release();
+    }
   }
   if (written || told_log_failed_) return;
   told_log_failed_ = true;

@@ -75,6 +75,10 @@ class Receipt : public SendWatch {
   std::optional<ControlText> before_;
   std::optional<SendLogLine> last_;
   bool told_log_failed_ = false;
+  // The log as last written, and the file's stamp then.
+  SendLogText log_;
+  std::string log_path_;
+  FileStamp log_stamp_;
 };
 
 // "Tippen", "Tasten" or "Einfügen": how the send went, in the log's words.

@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "transfer/csv.h"
+#include <string_view>
 
 namespace qm {
 namespace {
@@ -18,13 +19,26 @@ std::string TimeText(const LocalTime& t) {
   return text;
 }
 
+// "YYYY-MM-DD hh:mm:ss", digits where digits belong.
 std::optional<LocalTime> ParseTime(const std::string& text) {
-  LocalTime t;
-  char end = 0;
-  if (text.size() != 19 || std::sscanf(text.c_str(), "%4d-%2d-%2d %2d:%2d:%2d%c", &t.year, &t.month,
-                                       &t.day, &t.hour, &t.minute, &t.second, &end) != 6) {
-    return std::nullopt;
+  static constexpr char kShape[] = "0000-00-00 00:00:00";
+  if (text.size() != sizeof kShape - 1) return std::nullopt;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const bool digit = text[i] >= '0' && text[i] <= '9';
+    if (kShape[i] == '0' ? !digit : text[i] != kShape[i]) return std::nullopt;
   }
+  const auto number = [&](std::size_t at, std::size_t digits) {
+    int n = 0;
+    for (std::size_t i = at; i < at + digits; ++i) n = n * 10 + (text[i] - '0');
+    return n;
+  };
+  LocalTime t;
+  t.year = number(0, 4);
+  t.month = number(5, 2);
+  t.day = number(8, 2);
+  t.hour = number(11, 2);
+  t.minute = number(14, 2);
+  t.second = number(17, 2);
   return t;
 }
 
@@ -68,45 +82,106 @@ std::optional<SendLogLine> FromRow(const std::vector<std::string>& row) {
   return std::nullopt;
 }
 
-// The file's rows one line at a time, so that a damaged one spoils no other.
-std::vector<std::vector<std::string>> Rows(std::string_view bytes) {
-  std::vector<std::vector<std::string>> rows;
+// One line of the file as its fields; nullopt where a quote is left open. The log writes each
+// send on a line of its own, so that a damaged line spoils no other.
+std::optional<std::vector<std::string>> Fields(std::string_view line) {
+  std::vector<std::string> fields(1);
+  bool quoted = false;
+  for (std::size_t i = 0; i < line.size(); ++i) {
+    const char c = line[i];
+    if (quoted && c == '"' && i + 1 < line.size() && line[i + 1] == '"') {
+      fields.back() += '"';
+      ++i;
+    } else if (c == '"') {
+      quoted = !quoted;
+    } else if (c == ';' && !quoted) {
+      fields.emplace_back();
+    } else if (c != '\r' || quoted) {
+      fields.back() += c;
+    }
+  }
+  if (quoted) return std::nullopt;
+  return fields;
+}
+
+// Each line of `bytes` in turn, the byte-order mark left out.
+template <typename Visit>
+void EachLine(std::string_view bytes, Visit visit) {
+  if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
   for (std::size_t at = 0; at < bytes.size();) {
     std::size_t end = bytes.find('\n', at);
     if (end == std::string_view::npos) end = bytes.size();
-    CsvTable line;
-    TextProblem problem;
-    // Semicolons whatever the line holds: a line without one is no send anyway.
-    const std::string text = "\xEF\xBB\xBF;\r\n" + std::string(bytes.substr(at, end - at));
-    if (ReadCsv(text, &line, &problem) && line.rows.size() == 2) rows.push_back(line.rows[1]);
+    visit(bytes.substr(at, end - at));
     at = end + 1;
   }
-  return rows;
 }
 
 }  // namespace
 
 std::vector<SendLogLine> ReadSendLog(std::string_view bytes) {
   std::vector<SendLogLine> sends;
-  for (const std::vector<std::string>& row : Rows(bytes)) {
-    if (std::optional<SendLogLine> l = FromRow(row)) sends.push_back(std::move(*l));
-  }
+  EachLine(bytes, [&](std::string_view line) {
+    const std::optional<std::vector<std::string>> fields = Fields(line);
+    if (!fields) return;
+    if (std::optional<SendLogLine> l = FromRow(*fields)) sends.push_back(std::move(*l));
+  });
   return sends;
 }
 
-std::string LogWithLine(std::string_view existing, const SendLogLine& line, std::size_t most) {
-  std::vector<SendLogLine> kept = ReadSendLog(existing);
-  const std::size_t room = most > 0 ? most - 1 : 0;
-  kept.erase(kept.begin(), kept.begin() + static_cast<std::ptrdiff_t>(
-                                              kept.size() > room ? kept.size() - room : 0));
-  if (most > 0) kept.push_back(line);
-  bool titles = false;
-  for (const SendLogLine& l : kept) titles = titles || !l.title.empty();
+void SendLogText::Rebuild(std::vector<SendLogLine> sends) {
+  titles_ = false;
+  for (const SendLogLine& l : sends) titles_ = titles_ || !l.title.empty();
   std::vector<std::vector<std::string>> rows;
   rows.emplace_back(std::begin(kSendLogColumns), std::end(kSendLogColumns));
-  if (titles) rows.front().push_back(kSendLogTitleColumn);
-  for (const SendLogLine& l : kept) rows.push_back(Row(l, titles));
-  return WriteCsv(rows);
+  if (titles_) rows.front().push_back(kSendLogTitleColumn);
+  for (const SendLogLine& l : sends) rows.push_back(Row(l, titles_));
+  bytes_ = WriteCsv(rows);
+  rows_ = sends.size();
+}
+
+void SendLogText::Take(std::string_view existing) {
+  std::vector<SendLogLine> sends = ReadSendLog(existing);
+  // A log as this program writes it is kept as it is; anything else is written anew.
+  std::vector<std::string> names(std::begin(kSendLogColumns), std::end(kSendLogColumns));
+  const std::string plain = WriteCsv({names});
+  names.push_back(kSendLogTitleColumn);
+  const std::string titled = WriteCsv({names});
+  const std::string_view first = existing.substr(0, existing.find('\n') + 1);
+  std::size_t lines = 0;
+  EachLine(existing, [&](std::string_view) { ++lines; });
+  if ((first == plain || first == titled) && lines == sends.size() + 1 &&
+      existing.substr(existing.size() - 2) == "\r\n") {
+    bytes_ = existing;
+    rows_ = sends.size();
+    titles_ = first == titled;
+    return;
+  }
+  Rebuild(std::move(sends));
+}
+
+void SendLogText::Add(const SendLogLine& line, std::size_t most) {
+  if (most == 0) return Rebuild({});
+  if (!titles_ && !line.title.empty()) {
+    std::vector<SendLogLine> sends = ReadSendLog(bytes_);
+    sends.push_back(line);
+    Rebuild(std::move(sends));
+  } else {
+    // One row, one line: a name's line breaks were made blanks.
+    bytes_ += WriteCsv({Row(line, titles_)}).substr(3);  // without its byte-order mark
+    ++rows_;
+  }
+  if (rows_ <= most) return;
+  std::size_t cut = bytes_.find("\r\n") + 2;  // after the column names
+  const std::size_t from = cut;
+  for (; rows_ > most; --rows_) cut = bytes_.find("\r\n", cut) + 2;
+  bytes_.erase(from, cut - from);
+}
+
+std::string LogWithLine(std::string_view existing, const SendLogLine& line, std::size_t most) {
+  SendLogText log;
+  log.Take(existing);
+  log.Add(line, most);
+  return log.bytes();
 }
 
 }  // namespace qm

@@ -31,6 +31,30 @@ struct SendLogLine {
   std::string title = {};
 };
 
+// The log as a file's bytes, kept between sends so that a send adds its line without reading
+// and parsing the whole log again.
+class SendLogText {
+ public:
+  // The file as it is (empty where there is none): its sends kept, whatever does not read as
+  // one (a half line, a foreign file) left out.
+  void Take(std::string_view existing);
+  // `line` added last, and the oldest dropped beyond the newest `most`.
+  void Add(const SendLogLine& line, std::size_t most = kSendLogLines);
+  const std::string& bytes() const { return bytes_; }
+  // Lets go of the bytes between sends, keeping what they hold: a program that waits in the
+  // notification area keeps no log in memory.
+  void Release() { std::string().swap(bytes_); }
+  // The file again, as this log last wrote it.
+  void Resume(std::string bytes) { bytes_ = std::move(bytes); }
+
+ private:
+  void Rebuild(std::vector<SendLogLine> sends);
+
+  std::string bytes_;
+  std::size_t rows_ = 0;
+  bool titles_ = false;  // the column "Fenstertitel" is there
+};
+
 // The log's file after `line` was added to `existing` (the file as it is, empty where there
 // is none): the column names, then the newest `most` sends, `line` last. Rows that do not read
 // as a send (a half line, a foreign file) are left out.

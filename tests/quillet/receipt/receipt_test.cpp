@@ -153,9 +153,17 @@ TEST_F(ReceiptTest, ALogThatCannotBeWrittenIsToldOnceAndALogSwitchedOffIsNotWrit
   Send({"", 0, 0}, "b", "b");
   EXPECT_EQ(failures.size(), 1u);
   EXPECT_EQ(receipt.last()->arrival, Arrival::kArrived);
+  // The lines a failed write could not store come with the next, and lines another copy of
+  // Quillet added meanwhile are kept.
+  Send({"", 0, 0}, "d", "d");
+  ASSERT_TRUE(fs.ReplaceAtomically("log.csv", *fs.ReadAll("log.csv") +
+                                                  "2026-12-10 08:00:00;Fremd;a.exe;A;Tippen;1;"
+                                                  "angekommen\r\n"));
+  Send({"", 0, 0}, "e", "e");
+  EXPECT_EQ(ReadSendLog(*fs.ReadAll("log.csv")).size(), 5u);
   ASSERT_TRUE(SaveSendLogOn(user, false));
   Send({"", 0, 0}, "c", "c");
-  EXPECT_FALSE(fs.ReadAll("log.csv"));
+  EXPECT_EQ(ReadSendLog(*fs.ReadAll("log.csv")).size(), 5u);
 }
 
 // The viewer: the newest send first, one result at a time, and the selected rows copied as

@@ -75,8 +75,24 @@ class QuilletFixture : public testing::Test {
     ASSERT_TRUE(CopyFileW((ProgramFolder() + L"Quillet.exe").c_str(),
                           folder.WFile(L"Quillet.exe").c_str(), FALSE));
     data_file = folder.File("Quillet.ini");
+    // The send log goes into the test's folder, not the user's.
+    SetEnvironmentVariableW(L"LOCALAPPDATA", folder.wpath().c_str());
   }
   void TearDown() override { Quit(); }
+  // The send log's rows as the program wrote them, empty before the first.
+  std::string SendLog() const {
+    std::string bytes;
+    if (HANDLE f = CreateFileW(folder.WFile(L"Quillet\\Versandprotokoll.csv").c_str(),
+                               GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                               OPEN_EXISTING, 0, nullptr);
+        f != INVALID_HANDLE_VALUE) {
+      char buffer[4096];
+      DWORD got = 0;
+      while (ReadFile(f, buffer, sizeof buffer, &got, nullptr) && got > 0) bytes.append(buffer, got);
+      CloseHandle(f);
+    }
+    return bytes;
+  }
   void Quit() {
     if (main && quillet.Wait(0) == STILL_ACTIVE) {
       PostMessageW(main, WM_COMMAND, CommandId(QuilletCommand::kMenuQuit), 0);

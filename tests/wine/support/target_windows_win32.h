@@ -37,6 +37,8 @@ class TargetWindows {
     bool pastes_on_shift_insert = false;
     // A window class of its own, as a terminal program's; the usual one when null.
     const wchar_t* window_class = nullptr;
+    // The edit loses each of this character typed, as a target that drops input does.
+    wchar_t loses = 0;
   };
 
   TargetWindows() {
@@ -56,6 +58,7 @@ class TargetWindows {
     OnThread([&] {
       auto target = std::make_unique<Target>();
       target->ms_per_char = options.ms_per_char;
+      target->loses = options.loses;
       target->pastes = options.pastes;
       target->pastes_on_shift_insert = options.pastes_on_shift_insert;
       if (options.window_class) RegisterFrameClass(options.window_class);
@@ -141,6 +144,7 @@ class TargetWindows {
     HWND edit = nullptr;
     WNDPROC edit_proc = nullptr;
     DWORD ms_per_char = 0;
+    wchar_t loses = 0;
     bool pastes = false;
     bool pastes_on_shift_insert = false;
     std::wstring pasted;
@@ -206,6 +210,7 @@ class TargetWindows {
   static LRESULT CALLBACK EditProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
     Target* t = Of(w);
     if (msg == WM_CHAR && t->ms_per_char) Sleep(t->ms_per_char);
+    if (msg == WM_CHAR && t->loses && wp == t->loses) return 0;
     return CallWindowProcW(t->edit_proc, w, msg, wp, lp);
   }
 

@@ -452,6 +452,29 @@ TEST_F(QuilletSendTest, PastesIntoNotepadAndPutsTheClipboardBack) {
     EXPECT_EQ(watch.Pressed(), (std::vector<DWORD>{VK_CONTROL, 'V'})) << "typed, not pasted";
   }
   PostMessageW(pad, WM_CLOSE, 0, 0);
+  // Both read back from notepad's edit and logged, without their text.
+  const std::string log = SendLog();
+  EXPECT_NE(log.find(";Lang;notepad.exe;Notepad;Einf\xC3\xBCgen;"), std::string::npos) << log;
+  EXPECT_NE(log.find(";Zustellung;notepad.exe;Notepad;Einf\xC3\xBCgen;9;angekommen\r\n"),
+            std::string::npos)
+      << log;
+  EXPECT_EQ(log.find("Zeile mit"), std::string::npos);
+}
+
+// A window that loses a character it was sent: the send is logged "abweichend" and the icon
+// tells at once, without a message box that would take the front.
+TEST_F(QuilletSendTest, ASendThatArrivesOtherwiseIsLoggedAndTold) {
+  WriteLibrary({{"IBAN", "DE89 3704 0044 0532 0130 00", "Testziel"}});
+  TargetWindows::Options lossy;
+  lossy.loses = L'5';
+  HWND target = targets.Create(L"Testziel", lossy);
+  Start();
+  Send(1);
+  EXPECT_TRUE(WaitUntil([&] { return SendLog().find(";IBAN;") != std::string::npos; }));
+  EXPECT_NE(SendLog().find(";IBAN;qm_wine_tests.exe;QmTestTargetFrame;Tippen;27;abweichend\r\n"), std::string::npos)
+      << SendLog();
+  EXPECT_TRUE(NoMessageFor(300));
+  EXPECT_EQ(GetForegroundWindow(), target);
 }
 
 // A rule in the data file names a terminal's window class: the terminal gets its own paste key,
