@@ -17,9 +17,9 @@ namespace qm {
 namespace {
 
 // Twips: the filter and the note across the top, the list, the buttons below it.
-constexpr int kClientWidth = 9360, kClientHeight = 5400;
+constexpr int kClientWidth = 9600, kClientHeight = 5400;
 // The columns' widths in twips, in the order of the log's columns and the title's last.
-constexpr int kColumnTwips[] = {1860, 1560, 1320, 1440, 780, 780, 1260, 2400};
+constexpr int kColumnTwips[] = {1740, 1500, 1320, 1740, 780, 780, 1200, 2400};
 constexpr DWORD kTab = WS_TABSTOP | WS_GROUP;
 
 std::vector<ControlRow> SendLogTable() {
@@ -28,10 +28,10 @@ std::vector<ControlRow> SendLogTable() {
       {kSendLogFilterLabel, WC_STATICW, "&Ergebnis:", SS_LEFT | WS_GROUP, 120, 165, 900, 240},
       {kSendLogFilter, WC_COMBOBOXW, "", CBS_DROPDOWNLIST | WS_VSCROLL | kTab, 1080, 120, 2160,
        2400},
-      {kSendLogNote, WC_STATICW, "", SS_LEFT | SS_NOPREFIX | WS_GROUP, 3420, 165, 5820, 240,
+      {kSendLogNote, WC_STATICW, "", SS_LEFT | SS_NOPREFIX | WS_GROUP, 3420, 165, 6060, 240,
        kGrowsWide},
       {kSendLogList, WC_LISTVIEWW, "",
-       LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS | WS_BORDER | kTab, 120, 540, 9120, 4200,
+       LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS | WS_BORDER | kTab, 120, 540, 9360, 4200,
        kGrowsWide | kGrowsTall},
       {CommandId(QuilletCommand::kSendLogCopy), WC_BUTTONW, "&Kopieren", BS_PUSHBUTTON | kTab, 120,
        4860, 1500, 375, below},
@@ -40,7 +40,7 @@ std::vector<ControlRow> SendLogTable() {
       {CommandId(QuilletCommand::kSendLogRefresh), WC_BUTTONW, "&Aktualisieren",
        BS_PUSHBUTTON | kTab, 3660, 4860, 1680, 375, below},
       {CommandId(QuilletCommand::kSendLogClose), WC_BUTTONW, "&Schließen", BS_PUSHBUTTON | kTab,
-       7740, 4860, 1500, 375, below | kFollowsRight},
+       7980, 4860, 1500, 375, below | kFollowsRight},
   };
 }
 
