@@ -47,7 +47,7 @@ struct KeyInput {
   Kind kind = Kind::kOtherKey;
   std::u16string text;
   bool injected = false;        // sent by a program (ours or another): ignored entirely
-  bool ignored_window = false;  // one of our windows or one on the ignore list is in front
+  bool ignored_window = false;  // one of ours or an ignored window in front, or a password field
   CaretPlace place;             // kBackspace: where it goes
 
   static KeyInput Text(std::u16string t) {

@@ -113,6 +113,7 @@ bool KeyboardHook::Install() {
   keys_ = SetWindowsHookExW(WH_KEYBOARD_LL, &KeyProc, GetModuleHandleW(nullptr), 0);
   if (!keys_) return false;
   SetEscapeRelay(true);
+  LookAtFocus(nullptr, OBJID_CLIENT, CHILDID_SELF, false);
   return true;
 }
 
@@ -141,6 +142,7 @@ void KeyboardHook::Uninstall() {
     UnhookWindowsHookEx(keys_);
   }
   keys_ = nullptr;
+  password_.Clear();
   if (mouse_thread_.joinable()) {
     PostThreadMessageW(mouse_thread_id_, WM_QUIT, 0, 0);
     mouse_thread_.join();
@@ -156,6 +158,20 @@ CaretPlace KeyboardHook::CaretPlaceOf(HWND window) {
   const auto id = [](HWND h) { return reinterpret_cast<std::uintptr_t>(h); };
   return {id(info.hwndFocus), id(info.hwndCaret), info.rcCaret.left,
           info.rcCaret.top,   info.rcCaret.right, info.rcCaret.bottom};
+}
+
+void KeyboardHook::LookAtFocus(HWND focus, LONG object, LONG child, bool event) {
+  // Without the hook, or where every key passes anyway, there is nothing to hide.
+  if (!keys_ || front_ignored_) {
+    password_.Clear();
+    return;
+  }
+  if (!focus) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    if (front_thread_ && GetGUIThreadInfo(front_thread_, &info)) focus = info.hwndFocus;
+  }
+  password_.Look(focus, object, child, event);
 }
 
 bool KeyboardHook::StillInFront(HWND window) const {
@@ -217,6 +233,7 @@ bool KeyboardHook::Handle(const RawKey& raw) {
       Front(now);
       focused_ = nullptr;
       handler_.OnReset(true);
+      LookAtFocus(nullptr, OBJID_CLIENT, CHILDID_SELF, false);
     }
   }
   if (!raw.injected && MaySwitchWindows(raw, alt_held_)) ask_front_ = true;
@@ -224,7 +241,10 @@ bool KeyboardHook::Handle(const RawKey& raw) {
   // a round trip to the window server under Wine, on every key. The handler asks once more
   // before it acts.
   HWND front = front_;
-  const bool ignored = !raw.up && !raw.injected && front_ignored_;
+  // A password field's keys are read no more than an ignored window's: a flag, set at the
+  // focus change.
+  const bool ignored =
+      !raw.up && !raw.injected && (front_ignored_ || password_.in_password_field());
   ForegroundLayout layout(front_thread_, can_leave_dead_key_state_);
   NoLayout none;
   std::optional<KeyInput> input =
@@ -261,8 +281,8 @@ LRESULT CALLBACK KeyboardHook::MouseProc(int code, WPARAM wparam, LPARAM lparam)
   return CallNextHookEx(nullptr, code, wparam, lparam);
 }
 
-void CALLBACK KeyboardHook::WindowEventProc(HWINEVENTHOOK, DWORD event, HWND window, LONG, LONG,
-                                            DWORD, DWORD) {
+void CALLBACK KeyboardHook::WindowEventProc(HWINEVENTHOOK, DWORD event, HWND window, LONG object,
+                                            LONG child, DWORD, DWORD) {
   KeyboardHook* hook = g_hook.load();
   if (!hook) return;
   try {
@@ -278,6 +298,11 @@ void CALLBACK KeyboardHook::WindowEventProc(HWINEVENTHOOK, DWORD event, HWND win
       hook->focused_ = window;
       hook->handler_.OnReset(false);
     }
+    // Every focus event, the same window's too: a browser's fields are parts of one window.
+    // The reset above may have let the hook go (a full-screen program in front).
+    const bool focus_event = event == EVENT_OBJECT_FOCUS;
+    hook->LookAtFocus(focus_event ? window : nullptr, focus_event ? object : OBJID_CLIENT,
+                      focus_event ? child : CHILDID_SELF, focus_event);
   } catch (...) {
   }
 }

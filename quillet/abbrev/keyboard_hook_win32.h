@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "quillet/abbrev/key_translation.h"
+#include "quillet/abbrev/password_watch_win32.h"
 
 namespace qm {
 
@@ -46,6 +47,9 @@ class KeyboardHook {
   bool Install();
   void Uninstall();
   bool installed() const { return keys_ != nullptr; }
+  // A password field has the keyboard focus (as the last focus change told): its keys pass
+  // untouched and nothing of them is kept. Cheap enough for every key.
+  bool in_password_field() const { return password_.in_password_field(); }
 
   // Whether `window`, which the hook named with a key, is in front indeed and not one to pass
   // over: the window switch may not have been told yet when keys come quickly after it.
@@ -69,6 +73,9 @@ class KeyboardHook {
   // What the keys need to know of the window in front, asked once per switch; a title that
   // changes without one is seen at the next, and before any action.
   void Front(HWND window);
+  // Whether the focus, `focus` or the focused control of the window in front, is a password
+  // field; `event`: a focus event named it.
+  void LookAtFocus(HWND focus, LONG object, LONG child, bool event);
 
   KeyHookHandler& handler_;
   std::function<bool(HWND)> ignored_;
@@ -79,6 +86,7 @@ class KeyboardHook {
   HWND front_ = nullptr;  // the window in front last
   DWORD front_thread_ = 0;
   bool front_ignored_ = true;
+  PasswordWatch password_;
   HWND focused_ = nullptr;  // the window that had the focus last
   bool ask_front_ = false;  // a key or click may have brought another window to the front
   bool alt_held_ = false;
