@@ -5,7 +5,10 @@
 
 #include <utility>
 
+#include <shellapi.h>
+
 #include "platform/os.h"
+#include "quillet/abbrev/hook_quiet.h"
 #include "store/abbreviations.h"
 #include "store/ini_document.h"
 
@@ -34,6 +37,13 @@ bool IsShortcutKey(std::uint32_t vk) {
 constexpr UINT_PTR kResumeTimer = 1;
 constexpr const wchar_t* kExpanderClass = L"QuilletKuerzel";
 
+// A full-screen program in front (a game, a presentation) asks not to be disturbed; asked at
+// window switches only.
+bool FullScreenQuiet() {
+  QUERY_USER_NOTIFICATION_STATE state{};
+  return SUCCEEDED(SHQueryUserNotificationState(&state)) && WantsQuiet(state);
+}
+
 WindowHandle HandleOf(HWND window) {
   return static_cast<WindowHandle>(reinterpret_cast<std::uintptr_t>(window));
 }
@@ -60,6 +70,7 @@ bool AbbreviationExpander::Create(HINSTANCE instance) {
   const FramePlacement placement{0, 0, 0, 0, 0, 0, HWND_MESSAGE};
   if (!CreatePlainWindow(instance, FrameClass{kExpanderClass}, "", placement)) return false;
   hook_.WatchWindows();
+  quiet_ = FullScreenQuiet();
   return true;
 }
 
@@ -88,7 +99,7 @@ void AbbreviationExpander::Refresh() {
 }
 
 void AbbreviationExpander::Hook() {
-  if (on_ && !paused_ && detector_.Size() > 0) {
+  if (on_ && !paused_ && !quiet_ && detector_.Size() > 0) {
     if (hook_.installed()) return;
     // What was typed while the hook was away was not seen.
     if (hooked_before_) detector_.Unseen();
@@ -171,7 +182,11 @@ bool AbbreviationExpander::OnKey(const RawKey& raw, const std::optional<KeyInput
 
 void AbbreviationExpander::OnReset(bool window_switched) {
   detector_.OnKey(KeyInput::Of(KeyInput::Kind::kReset));
-  if (window_switched) Refresh();
+  if (!window_switched) return;
+  // The hook is let go for the full-screen program's time, and comes back at the first
+  // switch after it; the window events stay, and the picker's hotkey does not need the hook.
+  quiet_ = FullScreenQuiet();
+  Refresh();
 }
 
 std::optional<LRESULT> AbbreviationExpander::OnMessage(UINT message, WPARAM, LPARAM) {

@@ -58,6 +58,11 @@ class AbbreviationExpander final : public WindowFrame,
 
   bool on() const { return on_; }  // the switch in the data file
   bool paused() const { return paused_; }
+  // A full-screen program in front asked not to be disturbed, at the last window switch: the
+  // keyboard is let go until a switch finds it otherwise.
+  bool quiet() const { return quiet_; }
+  // A password field has the keyboard focus: nothing of its keys is kept.
+  bool in_password_field() const { return hook_.in_password_field(); }
   // For kAbbreviationPauseMinutes, or until resumed.
   void Pause();
   void Resume();
@@ -103,6 +108,7 @@ class AbbreviationExpander final : public WindowFrame,
   bool load_again_ = false;
   bool on_ = true;
   bool paused_ = false;
+  bool quiet_ = false;
   bool refresh_waits_ = false;
   bool shortcut_told_ = false;  // shortcut_begun is called once
   bool stopped_ = false;
