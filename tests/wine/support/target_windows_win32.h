@@ -37,6 +37,8 @@ class TargetWindows {
     bool pastes_on_shift_insert = false;
     // A window class of its own, as a terminal program's; the usual one when null.
     const wchar_t* window_class = nullptr;
+    // A one-line password field (ES_PASSWORD) above the edit, as in a sign-in window.
+    bool password_field = false;
     // The edit loses each of this character typed, as a target that drops input does.
     wchar_t loses = 0;
   };
@@ -69,11 +71,17 @@ class TargetWindows {
                               100 + 30 * static_cast<int>(targets_.size()), 400, 300, nullptr,
                               nullptr, GetModuleHandleW(nullptr), target.get());
       target->frame = frame;
+      const int top = options.password_field ? 30 : 0;
+      if (options.password_field) {
+        target->password = CreateWindowExW(
+            WS_EX_CLIENTEDGE, L"Edit", L"", WS_CHILD | WS_VISIBLE | ES_PASSWORD | ES_AUTOHSCROLL, 0,
+            0, 380, 24, frame, nullptr, GetModuleHandleW(nullptr), nullptr);
+      }
       if (options.edit) {
         target->edit = CreateWindowExW(
             WS_EX_CLIENTEDGE, L"Edit", L"",
-            WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL, 0, 0, 380,
-            250, frame, nullptr, GetModuleHandleW(nullptr), nullptr);
+            WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL, 0, top, 380,
+            250 - top, frame, nullptr, GetModuleHandleW(nullptr), nullptr);
         SetWindowLongPtrW(target->edit, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(target.get()));
         target->edit_proc = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
             target->edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&EditProc)));
@@ -116,6 +124,25 @@ class TargetWindows {
     return text;
   }
 
+  // The password field, and what was typed into it.
+  HWND PasswordField(HWND frame) {
+    HWND field = nullptr;
+    OnThread([&] {
+      if (Target* t = Of(frame)) field = t->password;
+    });
+    return field;
+  }
+  std::wstring TypedPassword(HWND frame) {
+    std::wstring text;
+    OnThread([&] {
+      if (Target* t = Of(frame); t && t->password) {
+        text.resize(GetWindowTextLengthW(t->password) + 1);
+        text.resize(GetWindowTextW(t->password, text.data(), static_cast<int>(text.size())));
+      }
+    });
+    return text;
+  }
+
   // What the paste key pasted from the clipboard.
   std::wstring Pasted(HWND frame) {
     std::wstring pasted;
@@ -142,6 +169,7 @@ class TargetWindows {
   struct Target {
     HWND frame = nullptr;
     HWND edit = nullptr;
+    HWND password = nullptr;
     WNDPROC edit_proc = nullptr;
     DWORD ms_per_char = 0;
     wchar_t loses = 0;

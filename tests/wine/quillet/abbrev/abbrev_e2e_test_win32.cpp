@@ -1,11 +1,13 @@
 // Abbreviations typed with real keys from the X server into another program's window, while
 // Quillet.exe runs with its keyboard hook: expansion, undo, at once, whole words only, one
 // that begins with a colon, the word end given back before a refusal, dead keys and AltGr on a
-// German layout, nothing in Quillet's own editor, and one typed while the program starts.
+// German layout, nothing in Quillet's own editor, nor in a password field or a window the data
+// file keeps out, and one typed while the program starts.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 
 #include "platform/os.h"
@@ -190,6 +192,49 @@ TEST_F(QuilletAbbreviationTest, ColonAbbreviationInNotepadAndTheWordEndBeforeARe
   EXPECT_EQ(Text(edit), "x MfG Anna x:mfg :mfg ");
   PostMessageW(box, WM_COMMAND, IDOK, 0);
   EXPECT_TRUE(WaitGone(box));
+}
+
+// A password field keeps its abbreviation as typed, and the other field of the same window
+// expands right after it: the hook follows the focus. A window whose class the data file's
+// section KuerzelAus lists keeps it as typed too.
+TEST_F(QuilletAbbreviationTest, PasswordFieldsAndKeptOutWindowsKeepTheAbbreviation) {
+  {
+    auto fs = MakeOsFileSystem();
+    auto ansi = MakeOsAnsiCodePage();
+    ASSERT_TRUE(
+        IniStore(*fs, *ansi).WriteIniValue("KuerzelAus", "1", "QmKeepOutTestClass", data_file));
+  }
+  const auto click = [](HWND control) {
+    RECT r{};
+    GetWindowRect(control, &r);
+    XKeys("mousemove " + std::to_string((r.left + r.right) / 2) + " " +
+          std::to_string((r.top + r.bottom) / 2) + " click 1");
+  };
+  const auto stays = [](const std::function<std::wstring()>& text) {
+    // An expansion holds the blank back and takes the abbreviation away: "mfg " never shows.
+    EXPECT_TRUE(WaitUntil([&] { return text() == L"mfg "; }, 5000)) << WideToUtf8(text());
+    Sleep(500);
+    EXPECT_EQ(text(), L"mfg ");
+  };
+  TargetWindows::Options with_password;
+  with_password.password_field = true;
+  HWND login = targets.Create(L"Anmeldung", with_password);
+  ASSERT_TRUE(targets.Activate(login));
+  click(targets.PasswordField(login));
+  XKeys("type --delay 40 \"mfg \"");
+  stays([&] { return targets.TypedPassword(login); });
+  click(FindWindowExW(login, targets.PasswordField(login), L"Edit", nullptr));
+  XKeys("type --delay 40 \"mfg \"");
+  EXPECT_TRUE(WaitUntil([&] { return targets.Typed(login) == L"MfG Anna "; }, 5000))
+      << WideToUtf8(targets.Typed(login));
+
+  TargetWindows::Options kept_out;
+  kept_out.window_class = L"QmKeepOutTestClass";
+  HWND kept = targets.Create(L"Ausgenommen", kept_out);
+  ASSERT_TRUE(targets.Activate(kept));
+  click(FindWindowExW(kept, nullptr, L"Edit", nullptr));
+  XKeys("type --delay 40 \"mfg \"");
+  stays([&] { return targets.Typed(kept); });
 }
 
 TEST_F(QuilletAbbreviationTest, DeadKeysAndAltGrWorkWhileTheHookRuns) {
