@@ -9,11 +9,13 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "bench/notepad_target_win32.h"
 #include "platform/file_system_win32.h"
 #include "platform/settings_store.h"
+#include "quillet/receipt/accessible_text_win32.h"
 #include "quillet/receipt/control_reader_win32.h"
 #include "quillet/receipt/receipt.h"
 #include "quillet/receipt/send_log.h"
@@ -90,11 +92,14 @@ Run Measure(Receipt& receipt, HWND window, const std::string& line, Replace repl
   return run;
 }
 
-void Print(const char* what, const Run& run, double limit) {
-  const double p99 = Percentile(run.added_ms, 0.99);
-  std::printf("%-44s median %7.2f ms  p99 %7.2f ms  (limit %.0f ms: %s)  angekommen %d/%d\n",
-              what, Median(run.added_ms), p99, limit, p99 < limit ? "met" : "NOT met",
-              run.arrived, kSends);
+// The verdict by the 99th percentile, or by the median where the limit is what a send
+// typically costs more.
+void Print(const char* what, const Run& run, double limit, bool by_median = false) {
+  const double p99 = Percentile(run.added_ms, 0.99), median = Median(run.added_ms);
+  const double judged = by_median ? median : p99;
+  std::printf("%-44s median %7.2f ms  p99 %7.2f ms  (%s under %.0f ms: %s)  angekommen %d/%d\n",
+              what, median, p99, by_median ? "median" : "p99", limit,
+              judged < limit ? "met" : "NOT met", run.arrived, kSends);
 }
 
 }  // namespace
@@ -153,12 +158,42 @@ int main() {
   write_letter();
   Print("notepad, 28,000 characters, no log", Measure(receipt, pad.frame, line, insert),
         kLimitMs);
-  // A frame without an edit: nothing to read, nothing logged.
-  HWND bare = CreateWindowExW(0, L"STATIC", L"ohne Eingabefeld", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
-                              0, 0, 200, 100, nullptr, nullptr, nullptr, nullptr);
-  Print("a window without a readable control, no log",
-        Measure(receipt, bare, line, [] {}), kUnreadableMs);
-  DestroyWindow(bare);
+  // The way a browser's or an office program's field is read, tried on notepad's edit: one
+  // question through accessibility, as each reading of such a field asks it.
+  {
+    std::vector<double> ms;
+    std::size_t chars = 0;
+    for (int i = 0; i < kSends; ++i) {
+      const double t0 = Seconds();
+      const std::optional<AccessibleText> field = FocusedAccessibleText(pad.edit, 200);
+      ms.push_back((Seconds() - t0) * 1000);
+      chars = field ? field->text.size() : 0;
+    }
+    std::printf("%-44s median %7.2f ms  p99 %7.2f ms  (%zu bytes of text)\n",
+                "one accessibility question, notepad's edit", Median(ms), Percentile(ms, 0.99),
+                chars);
+  }
+  // A frame without an edit, run by a thread of its own as another program's would be:
+  // nothing to read, nothing logged.
+  HWND bare = nullptr;
+  DWORD frame_thread = 0;
+  HANDLE made = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  std::thread frame([&] {
+    bare = CreateWindowExW(0, L"STATIC", L"ohne Eingabefeld", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0,
+                           0, 200, 100, nullptr, nullptr, nullptr, nullptr);
+    frame_thread = GetCurrentThreadId();
+    SetEvent(made);
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchMessageW(&msg);
+  });
+  WaitForSingleObject(made, INFINITE);
+  ToFront(bare);
+  Print("a window without a readable control, no log", Measure(receipt, bare, line, [] {}),
+        kUnreadableMs, true);
+  PostMessageW(bare, WM_CLOSE, 0, 0);
+  PostThreadMessageW(frame_thread, WM_QUIT, 0, 0);
+  frame.join();
+  CloseHandle(made);
   EndNotepad(&pad);
   return 0;
 }

@@ -37,9 +37,53 @@ const char* ArrivalWord(Arrival arrival) {
          "fbar";
 }
 
+namespace {
+
+// Whether every character of `wanted` stands in order in `now` between `from` and `end`; the
+// first that does not, counted from 1, in `missing`.
+bool InOrder(const std::u32string& now, std::size_t from, std::size_t end,
+             const std::u32string& wanted, std::size_t* missing) {
+  std::size_t at = from;
+  for (std::size_t i = 0; i < wanted.size(); ++i, ++at) {
+    while (at < end && now[at] != wanted[i]) ++at;
+    if (at >= end) {
+      *missing = i + 1;
+      return false;
+    }
+  }
+  return true;
+}
+
+// Where the caret stood is not known: the snippet arrived when, at some place in the text as
+// it was, the text before that place and after it stand unchanged around all of it.
+ArrivalCheck ArrivedSomewhere(const std::string& before, const std::string& after,
+                              const std::string& sent) {
+  const std::u32string was = Characters(before), now = Characters(after), wanted = Characters(sent);
+  if (now.size() < was.size()) return {Arrival::kDiffers, 0};
+  std::size_t prefix = 0, suffix = 0;
+  while (prefix < was.size() && was[prefix] == now[prefix]) ++prefix;
+  while (suffix < was.size() && was[was.size() - 1 - suffix] == now[now.size() - 1 - suffix]) {
+    ++suffix;
+  }
+  // The places the text around allows; a text of one repeated letter allows too many to try.
+  constexpr std::size_t kMostPlaces = 64;
+  if (prefix + suffix < was.size()) return {Arrival::kDiffers, 0};
+  const std::size_t first = was.size() - suffix;
+  if (prefix - first >= kMostPlaces) return {};
+  std::size_t missing = 0, latest = 0;
+  for (std::size_t place = first; place <= prefix; ++place) {
+    if (InOrder(now, place, now.size() - (was.size() - place), wanted, &missing)) return {Arrival::kArrived, 0};
+    latest = std::max(latest, missing);
+  }
+  return {Arrival::kDiffers, latest};
+}
+
+}  // namespace
+
 ArrivalCheck CheckArrival(const std::optional<ControlText>& before,
                           const std::optional<std::string>& after, const std::string& sent) {
   if (!before || !after) return {};
+  if (!before->selection_known) return ArrivedSomewhere(before->text, *after, sent);
   // The selection counts characters as the control does, a CR LF two: mapped to ours.
   const std::u32string raw_before = [&] {
     std::u32string all;
@@ -64,11 +108,9 @@ ArrivalCheck CheckArrival(const std::optional<ControlText>& before,
     return {Arrival::kDiffers, 0};
   }
   // Between them, every character sent in order; others may stand between.
-  std::size_t at = kept_head.size();
-  const std::size_t end = now.size() - kept_tail.size();
-  for (std::size_t i = 0; i < wanted.size(); ++i, ++at) {
-    while (at < end && now[at] != wanted[i]) ++at;
-    if (at >= end) return {Arrival::kDiffers, i + 1};
+  std::size_t missing = 0;
+  if (!InOrder(now, kept_head.size(), now.size() - kept_tail.size(), wanted, &missing)) {
+    return {Arrival::kDiffers, missing};
   }
   return {Arrival::kArrived, 0};
 }

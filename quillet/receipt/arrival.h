@@ -23,6 +23,9 @@ const char* ArrivalWord(Arrival arrival);
 struct ControlText {
   std::string text;
   std::size_t selection_start = 0, selection_end = 0;
+  // False for a control that tells its text but not where its caret is (one read through
+  // accessibility): the snippet may then stand anywhere the text around it stayed as it was.
+  bool selection_known = true;
 };
 
 struct ArrivalCheck {

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/utf16_win32.h"
+#include "quillet/receipt/accessible_text_win32.h"
 
 namespace qm {
 namespace {
@@ -14,8 +15,10 @@ namespace {
 // A control holding more than this is not read: reading it whole twice takes some 10 ms
 // under Wine, and more would make the receipt slow down the send.
 constexpr std::size_t kMostChars = 32'000;
-// How long a control may take to answer one message before it counts as unreadable.
+// How long a control may take to answer one message before it counts as unreadable, and an
+// accessible object its question.
 constexpr UINT kAnswerMs = 40;
+constexpr DWORD kAccessibleMs = 40;
 
 HWND Hwnd(std::uintptr_t handle) {
   return reinterpret_cast<HWND>(handle);
@@ -57,10 +60,19 @@ class Win32ControlReader : public ControlReader {
     GUITHREADINFO info{};
     info.cbSize = sizeof info;
     if (thread == 0 || !GetGUIThreadInfo(thread, &info) || !info.hwndFocus) return std::nullopt;
-    if (!EditLike(LowerClass(info.hwndFocus))) return std::nullopt;
-    const LONG_PTR style = GetWindowLongPtrW(info.hwndFocus, GWL_STYLE);
     Focus focus;
     focus.control = reinterpret_cast<std::uintptr_t>(info.hwndFocus);
+    if (!EditLike(LowerClass(info.hwndFocus))) {
+      // A browser's, an office program's or a modern app's field, read as accessibility tools
+      // read it. Enter there may send a form and Tab moves on, so neither is looked for.
+      const std::optional<AccessibleText> field =
+          FocusedAccessibleText(info.hwndFocus, kAccessibleMs);
+      if (!field || field->text.size() > kMostChars * 3) return std::nullopt;
+      focus.password = field->password;
+      focus.single_line = true;
+      return focus;
+    }
+    const LONG_PTR style = GetWindowLongPtrW(info.hwndFocus, GWL_STYLE);
     focus.password = (style & ES_PASSWORD) != 0;
     focus.single_line = (style & ES_MULTILINE) == 0;
     return focus;
@@ -69,6 +81,14 @@ class Win32ControlReader : public ControlReader {
   std::optional<ControlText> Read(std::uintptr_t handle) override {
     const HWND control = Hwnd(handle);
     if (!IsWindow(control)) return std::nullopt;
+    if (!EditLike(LowerClass(control))) {
+      const std::optional<AccessibleText> field = FocusedAccessibleText(control, kAccessibleMs);
+      if (!field || field->password || field->text.size() > kMostChars * 3) return std::nullopt;
+      ControlText out;
+      out.text = field->text;
+      out.selection_known = false;
+      return out;
+    }
     // Never the text of a field that became a password field meanwhile.
     if (GetWindowLongPtrW(control, GWL_STYLE) & ES_PASSWORD) return std::nullopt;
     DWORD_PTR length = 0;

@@ -1,5 +1,6 @@
 // The receipt's reader on Windows: the focused Edit or RichEdit control of another program,
-// read with WM_GETTEXT and EM_GETSEL, which the system carries across processes.
+// read with WM_GETTEXT and EM_GETSEL, which the system carries across processes; any other
+// focused field through accessibility, its text without its caret.
 #pragma once
 
 #include <memory>

@@ -1,0 +1,22 @@
+// The text of the focused object in another program's window as accessibility tools read it:
+// for browsers, office programs and modern apps, whose fields are no Edit controls.
+#pragma once
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+
+namespace qm {
+
+struct AccessibleText {
+  bool password = false;  // a protected field: its text is never asked for
+  std::string text;       // UTF-8
+};
+
+// The focused editable text object within `window` (the window with the keyboard focus),
+// asked on a thread of its own and given up after `limit_ms`, so that a program that does
+// not answer holds nothing up; nullopt where there is none, or it does not answer in time.
+std::optional<AccessibleText> FocusedAccessibleText(HWND window, DWORD limit_ms);
+
+}  // namespace qm
