@@ -12,12 +12,6 @@ namespace {
 constexpr Arrival kArrivals[] = {Arrival::kArrived, Arrival::kDiffers, Arrival::kUncheckable,
                                  Arrival::kCancelled};
 
-std::string TimeText(const LocalTime& t) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour,
-                t.minute, t.second);
-  return text;
-}
 
 // "YYYY-MM-DD hh:mm:ss", digits where digits belong.
 std::optional<LocalTime> ParseTime(const std::string& text) {
@@ -51,7 +45,7 @@ std::string OneLine(std::string text) {
 }
 
 std::vector<std::string> Row(const SendLogLine& l, bool titles) {
-  std::vector<std::string> row = {TimeText(l.time),        OneLine(l.entry),
+  std::vector<std::string> row = {SendLogTime(l.time),        OneLine(l.entry),
                                   OneLine(l.program),      OneLine(l.window_class),
                                   OneLine(l.delivery),     std::to_string(l.characters),
                                   ArrivalWord(l.arrival)};
@@ -126,6 +120,13 @@ std::vector<SendLogLine> ReadSendLog(std::string_view bytes) {
     if (std::optional<SendLogLine> l = FromRow(*fields)) sends.push_back(std::move(*l));
   });
   return sends;
+}
+
+std::string SendLogTime(const LocalTime& t) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour,
+                t.minute, t.second);
+  return text;
 }
 
 void SendLogText::Rebuild(std::vector<SendLogLine> sends) {

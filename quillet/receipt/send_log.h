@@ -61,6 +61,9 @@ class SendLogText {
 std::string LogWithLine(std::string_view existing, const SendLogLine& line,
                         std::size_t most = kSendLogLines);
 
+// "YYYY-MM-DD hh:mm:ss": a send's time as the log writes it.
+std::string SendLogTime(const LocalTime& t);
+
 // The sends a log holds, oldest first; rows that do not read as one are passed over.
 std::vector<SendLogLine> ReadSendLog(std::string_view bytes);
 

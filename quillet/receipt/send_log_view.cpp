@@ -1,7 +1,6 @@
 // What the send log's viewer shows.
 #include "quillet/receipt/send_log_view.h"
 
-#include <cstdio>
 #include <iterator>
 
 namespace qm {
@@ -9,14 +8,6 @@ namespace {
 
 constexpr Arrival kFilterArrivals[] = {Arrival::kArrived, Arrival::kDiffers, Arrival::kUncheckable,
                                        Arrival::kCancelled};
-
-// As the file writes it, so that a copied row reads like the file's.
-std::string TimeText(const LocalTime& t) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour,
-                t.minute, t.second);
-  return text;
-}
 
 // A tab or a line break of a name would split the copied row.
 std::string OneCell(std::string text) {
@@ -60,7 +51,7 @@ std::string SendLogView::Cell(std::size_t row, std::size_t column) const {
   if (row >= shown_.size()) return {};
   const SendLogLine& l = lines_[shown_[row]];
   switch (column) {
-    case 0: return TimeText(l.time);
+    case 0: return SendLogTime(l.time);  // as the file has it
     case 1: return l.entry;
     case 2: return l.program;
     case 3: return l.window_class;
