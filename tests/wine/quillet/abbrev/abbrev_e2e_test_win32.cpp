@@ -142,6 +142,16 @@ TEST_F(QuilletAbbreviationTest, ExpandsUndoesAndLeavesLongerWordsAlone) {
   Sleep(1000);
   TypedGives("type --delay 40 \" #gru \"", L"mfg xmfg mfgx Sofort! MfG Anna. " + Utf8ToWide(kLong) +
                                                L" MfG Anna Hallo MfG Anna ");
+  // Read back after its Backspaces, its word end and the keys held meanwhile: each arrived.
+  const auto arrived = [this] {
+    const std::string log = SendLog();
+    std::size_t n = 0;
+    for (std::size_t at = 0; (at = log.find(";angekommen\r\n", at)) != std::string::npos; ++at) {
+      ++n;
+    }
+    return n;
+  };
+  EXPECT_TRUE(WaitUntil([&] { return arrived() == 6; }, 5000)) << SendLog();
 
   // In Quillet's own editor the abbreviation is text like any other.
   PostMessageW(main, 1024, 0, WM_RBUTTONDOWN);
