@@ -44,6 +44,8 @@ TEST(CheckArrival, Table) {
        Arrival::kDiffers, 2},
       {"no caret known, the text around it changed", ControlText{"Hallo", 0, 0, false}, "Welt",
        "Welt", Arrival::kDiffers, 0},
+      {"no caret known, too many places to try", ControlText{std::string(200, 'a'), 0, 0, false},
+       std::string(201, 'a'), "a", Arrival::kUncheckable, 0},
       {"a control that could not be read", std::nullopt, "x", "x", Arrival::kUncheckable, 0},
       {"read before but not after", ControlText{"", 0, 0}, std::nullopt, "x", Arrival::kUncheckable,
        0},
@@ -93,11 +95,15 @@ class FakeControlReader : public ControlReader {
   std::optional<Focus> Focused(WindowHandle) override { return focus; }
   std::optional<ControlText> Read(std::uintptr_t) override {
     ++reads;
+    if (reads == late_from) text->text = late_text;
     return text;
   }
   std::optional<Focus> focus = Focus{7};
   std::optional<ControlText> text;
   int reads = 0;
+  // From this reading on the control holds `late_text`: a paste that lands a moment late.
+  int late_from = 0;
+  std::string late_text;
 };
 
 struct ReceiptTest : FakeServices, ::testing::Test {
@@ -150,7 +156,16 @@ TEST_F(ReceiptTest, ReadsTheFocusedControlAroundTheSendAndLogsIt) {
   reader.focus = std::nullopt;
   EXPECT_EQ(Send({"", 0, 0}, "x", "x"), Arrival::kUncheckable);
   EXPECT_EQ(Send({"", 0, 0}, "", "x", 0, SendOutcome::kStopped), Arrival::kCancelled);
-  EXPECT_EQ(ReadSendLog(*fs.ReadAll("log.csv")).size(), 6u);
+  // A paste the target did not take is no arrival, and the user was told already.
+  EXPECT_EQ(Send({"", 0, 0}, "", "x", 0, SendOutcome::kNotPasted), Arrival::kDiffers);
+  EXPECT_EQ(notices.size(), 1u);
+  EXPECT_EQ(ReadSendLog(*fs.ReadAll("log.csv")).size(), 7u);
+  // A text that lands late is read again before it counts as differing.
+  reader.focus = ControlReader::Focus{7};
+  reader.reads = 0;
+  reader.late_from = 3;
+  reader.late_text = "eingefügt";
+  EXPECT_EQ(Send({"", 0, 0}, "", "eingefügt"), Arrival::kArrived);
 }
 
 TEST_F(ReceiptTest, ALogThatCannotBeWrittenIsToldOnceAndALogSwitchedOffIsNotWritten) {
