@@ -44,7 +44,7 @@ const Library& Functions() {
   return library;
 }
 
-std::optional<AccessibleText> AskNow(HWND window) {
+std::optional<AccessibleText> AskNow(HWND window, bool with_text) {
   const Library& l = Functions();
   if (!l.from_window || !l.clear || !l.free_string) return std::nullopt;
   IAccessible* object = nullptr;
@@ -86,6 +86,8 @@ std::optional<AccessibleText> AskNow(HWND window) {
       SUCCEEDED(object->get_accState(self, &state)) && state.vt == VT_I4 ? state.lVal : 0;
   if (text && (states & STATE_SYSTEM_PROTECTED)) {
     answer = AccessibleText{true, {}};
+  } else if (text && !(states & STATE_SYSTEM_READONLY) && !with_text) {
+    answer = AccessibleText{};
   } else if (text && !(states & STATE_SYSTEM_READONLY)) {
     BSTR value = nullptr;
     if (object->get_accValue(self, &value) == S_OK) {
@@ -104,7 +106,7 @@ std::optional<AccessibleText> AskNow(HWND window) {
 // program that does not answer holds only it, and later questions go unanswered.
 class Asker {
  public:
-  std::optional<AccessibleText> Ask(HWND window, DWORD limit_ms) {
+  std::optional<AccessibleText> Ask(HWND window, DWORD limit_ms, bool with_text) {
     std::unique_lock<std::mutex> lock(mutex_);
     if (asking_) return std::nullopt;  // still held by a program that did not answer
     if (!started_) {
@@ -112,11 +114,17 @@ class Asker {
       std::thread([this] { Run(); }).detach();
     }
     window_ = window;
+    with_text_ = with_text;
     answer_.reset();
     asking_ = true;
     wake_.notify_one();
     answered_.wait_for(lock, std::chrono::milliseconds(limit_ms), [this] { return !asking_; });
     return asking_ ? std::nullopt : answer_;
+  }
+  // Held in a question by a program that does not answer.
+  bool stuck() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return asking_;
   }
 
  private:
@@ -125,11 +133,12 @@ class Asker {
     for (;;) {
       wake_.wait(lock, [this] { return asking_; });
       const HWND window = window_;
+      const bool with_text = with_text_;
       lock.unlock();
       // COM only for the question's time: what it keeps running meanwhile would wake the
       // process.
       const bool com = SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED));
-      std::optional<AccessibleText> answer = AskNow(window);
+      std::optional<AccessibleText> answer = AskNow(window, with_text);
       if (com) CoUninitialize();
       lock.lock();
       answer_ = std::move(answer);
@@ -140,17 +149,20 @@ class Asker {
 
   std::mutex mutex_;
   std::condition_variable wake_, answered_;
-  bool started_ = false, asking_ = false;
+  bool started_ = false, asking_ = false, with_text_ = true;
   HWND window_ = nullptr;
   std::optional<AccessibleText> answer_;
 };
 
 }  // namespace
 
-std::optional<AccessibleText> FocusedAccessibleText(HWND window, DWORD limit_ms) {
-  // Lives as long as the process: its thread may still be held in a question at the end.
-  static Asker* const asker = new Asker;
-  return asker->Ask(window, limit_ms);
+std::optional<AccessibleText> FocusedAccessibleText(HWND window, DWORD limit_ms,
+                                                    bool with_text) {
+  // Each lives as long as the process: its thread may still be held in a question at the
+  // end. One held by a program that does not answer is left to it, and another asks on.
+  static Asker* asker = new Asker;
+  if (asker->stuck()) asker = new Asker;
+  return asker->Ask(window, limit_ms, with_text);
 }
 
 }  // namespace qm

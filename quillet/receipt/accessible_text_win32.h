@@ -17,6 +17,9 @@ struct AccessibleText {
 // The focused editable text object within `window` (the window with the keyboard focus),
 // asked on a thread of its own and given up after `limit_ms`, so that a program that does
 // not answer holds nothing up; nullopt where there is none, or it does not answer in time.
-std::optional<AccessibleText> FocusedAccessibleText(HWND window, DWORD limit_ms);
+// Without `with_text`, only whether there is such an object and whether it is protected:
+// a field's text may be long, and is asked for only when it is to be read.
+std::optional<AccessibleText> FocusedAccessibleText(HWND window, DWORD limit_ms,
+                                                    bool with_text = true);
 
 }  // namespace qm

@@ -54,36 +54,47 @@ bool InOrder(const std::u32string& now, std::size_t from, std::size_t end,
   return true;
 }
 
-// Where the caret stood is not known: the snippet arrived when, at some place in the text as
-// it was, the text before that place and after it stand unchanged around all of it.
+// Where the caret stood is not known: the snippet arrived when the text before some place and
+// after it stand as they were around all of it, with no more of the old text gone between
+// them than the `erased` characters the keys before the snippet took. A character missing
+// where nothing else of the old text went is a difference; where more went (a selection the
+// snippet replaced, a field that changed) nothing can be told.
 ArrivalCheck ArrivedSomewhere(const std::string& before, const std::string& after,
-                              const std::string& sent) {
+                              const std::string& sent, std::size_t erased) {
   const std::u32string was = Characters(before), now = Characters(after), wanted = Characters(sent);
-  if (now.size() < was.size()) return {Arrival::kDiffers, 0};
+  const std::size_t shorter = std::min(was.size(), now.size());
   std::size_t prefix = 0, suffix = 0;
-  while (prefix < was.size() && was[prefix] == now[prefix]) ++prefix;
-  while (suffix < was.size() && was[was.size() - 1 - suffix] == now[now.size() - 1 - suffix]) {
+  while (prefix < shorter && was[prefix] == now[prefix]) ++prefix;
+  while (suffix < shorter && was[was.size() - 1 - suffix] == now[now.size() - 1 - suffix]) {
     ++suffix;
   }
-  // The places the text around allows; a text of one repeated letter allows too many to try.
+  // The place is tried from the longest head on; where the snippet repeats the text around
+  // it, a shorter head finds it. A text of one repeated letter allows too many to try.
   constexpr std::size_t kMostPlaces = 64;
-  if (prefix + suffix < was.size()) return {Arrival::kDiffers, 0};
-  const std::size_t first = was.size() - suffix;
-  if (prefix - first >= kMostPlaces) return {};
-  std::size_t missing = 0, latest = 0;
-  for (std::size_t place = first; place <= prefix; ++place) {
-    if (InOrder(now, place, now.size() - (was.size() - place), wanted, &missing)) return {Arrival::kArrived, 0};
-    latest = std::max(latest, missing);
+  std::size_t missing = 0, first_missing = 0;
+  bool found_wider = false;
+  for (std::size_t tries = 0, head = prefix; tries < kMostPlaces; ++tries, --head) {
+    const std::size_t tail = std::min({suffix, was.size() - head, now.size() - head});
+    const bool in_order = InOrder(now, head, now.size() - tail, wanted, &missing);
+    if (tries == 0) first_missing = missing;
+    if (in_order && was.size() - head - tail <= erased) return {Arrival::kArrived, 0};
+    found_wider = found_wider || in_order;
+    if (head == 0) break;
   }
-  return {Arrival::kDiffers, latest};
+  const std::size_t tail = std::min({suffix, was.size() - prefix, now.size() - prefix});
+  if (!found_wider && was.size() - prefix - tail <= erased) {
+    return {Arrival::kDiffers, first_missing};
+  }
+  return {};
 }
 
 }  // namespace
 
 ArrivalCheck CheckArrival(const std::optional<ControlText>& before,
-                          const std::optional<std::string>& after, const std::string& sent) {
+                          const std::optional<std::string>& after, const std::string& sent,
+                          std::size_t erased) {
   if (!before || !after) return {};
-  if (!before->selection_known) return ArrivedSomewhere(before->text, *after, sent);
+  if (!before->selection_known) return ArrivedSomewhere(before->text, *after, sent, erased);
   // The selection counts characters as the control does, a CR LF two: mapped to ours.
   const std::u32string raw_before = [&] {
     std::u32string all;

@@ -41,7 +41,10 @@ struct ArrivalCheck {
 // The text before the selection and after it must be as it was; between them every character
 // sent must stand in order, and characters the target added of its own (an indent after an
 // Enter, a closing bracket) are no difference. Letter case counts.
+// For a control whose caret is not known, `erased` says how many characters the keys before
+// the snippet took (an abbreviation's Backspaces), which may be gone from its text.
 ArrivalCheck CheckArrival(const std::optional<ControlText>& before,
-                          const std::optional<std::string>& after, const std::string& sent);
+                          const std::optional<std::string>& after, const std::string& sent,
+                          std::size_t erased = 0);
 
 }  // namespace qm

@@ -17,8 +17,8 @@ namespace {
 constexpr std::size_t kMostChars = 32'000;
 // How long a control may take to answer one message before it counts as unreadable, and an
 // accessible object its question.
-constexpr UINT kAnswerMs = 40;
-constexpr DWORD kAccessibleMs = 40;
+constexpr UINT kAnswerMs = 20;
+constexpr DWORD kAccessibleMs = 30;
 
 HWND Hwnd(std::uintptr_t handle) {
   return reinterpret_cast<HWND>(handle);
@@ -38,8 +38,8 @@ bool EditLike(const std::wstring& lower_class) {
 }
 
 bool Ask(HWND control, UINT message, WPARAM w, LPARAM l, DWORD_PTR* answer) {
-  return SendMessageTimeoutW(control, message, w, l, SMTO_ABORTIFHUNG | SMTO_BLOCK, kAnswerMs,
-                             answer) != 0;
+  // Messages sent to us meanwhile are answered: the abbreviations' hook runs on this thread.
+  return SendMessageTimeoutW(control, message, w, l, SMTO_ABORTIFHUNG, kAnswerMs, answer) != 0;
 }
 
 // A UTF-16 offset as the code points before it, a CR LF counted two as the control does.
@@ -66,8 +66,8 @@ class Win32ControlReader : public ControlReader {
       // A browser's, an office program's or a modern app's field, read as accessibility tools
       // read it. Enter there may send a form and Tab moves on, so neither is looked for.
       const std::optional<AccessibleText> field =
-          FocusedAccessibleText(info.hwndFocus, kAccessibleMs);
-      if (!field || field->text.size() > kMostChars * 3) return std::nullopt;
+          FocusedAccessibleText(info.hwndFocus, kAccessibleMs, false);
+      if (!field) return std::nullopt;
       focus.password = field->password;
       focus.single_line = true;
       return focus;

@@ -1,6 +1,7 @@
 #include "quillet/receipt/receipt.h"
 
 #include <algorithm>
+#include <cstdint>
 
 #include "quillet/receipt/receipt_settings.h"
 
@@ -9,17 +10,19 @@ namespace {
 
 // A paste is in the control only some moments after the target took it from the clipboard,
 // and a slow control may still be drawing the last keys: a text that differs is read again
-// meanwhile, this long at most.
+// meanwhile, as often and as long as the receipt's time allows.
 constexpr int kSettleMs = 15;
 constexpr int kSettleTries = 3;
+constexpr std::int64_t kSettleBudgetNs = 35'000'000;
 
-// What the control shows of `sent` where Enter and Tab only move on: a single-line field
-// keeps neither.
-std::string AsStanding(const std::string& sent, bool single_line) {
+// What the control shows of `sent`: a single-line field keeps no Enter or Tab typed into it,
+// and of a paste only the first line.
+std::string AsStanding(const std::string& sent, bool single_line, bool pasted) {
   if (!single_line) return sent;
   std::string out;
   out.reserve(sent.size());
   for (const char c : sent) {
+    if ((c == '\r' || c == '\n') && pasted) break;
     if (c != '\r' && c != '\n' && c != '\t') out += c;
   }
   return out;
@@ -73,17 +76,30 @@ ArrivalCheck Receipt::Check(const SendEnd& end) {
   if (!focus_ || focus_->password || !before_) return {};
   // Read only where the focus stayed: a Tab that moved it on, or a window that closed.
   const std::optional<ControlReader::Focus> now = s_.reader.Focused(end.window);
-  if (!now || now->control != focus_->control) return {};
+  if (!now || now->control != focus_->control || now->password) return {};
   const ControlText before = AfterKeysBefore(*before_, end.right, end.erase);
-  const std::string sent = AsStanding(end.sent, focus_->single_line);
+  const std::string sent = AsStanding(end.sent, focus_->single_line, Pastes(end.delivery));
   ArrivalCheck check;
+  std::optional<std::string> previous;
+  bool steady = true;
+  const std::int64_t start = s_.fs.NowNs();
   for (int attempt = 0; attempt < kSettleTries; ++attempt) {
-    if (attempt > 0) s_.pace.Wait(kSettleMs);
+    if (attempt > 0) {
+      if (s_.fs.NowNs() - start > kSettleBudgetNs) break;
+      s_.pace.Wait(kSettleMs);
+    }
     const std::optional<ControlText> after = s_.reader.Read(focus_->control);
     if (!after) return {};
-    check = CheckArrival(before, after->text, sent);
-    if (check.arrival == Arrival::kArrived) break;
+    check = CheckArrival(before, after->text, sent, static_cast<std::size_t>(end.erase));
+    if (check.arrival == Arrival::kArrived) return check;
+    steady = !previous || *previous == after->text;
+    previous = after->text;
   }
+  // A text still changing tells nothing, and neither does one that an Enter or Tab may have
+  // left behind in a single-line field: a form's next field, a chat that sent and emptied.
+  const bool may_move_on =
+      focus_->single_line && end.sent.find_first_of("\r\n\t") != std::string::npos;
+  if (!steady || may_move_on) return {};
   return check;
 }
 
@@ -125,22 +141,32 @@ void Receipt::Log(const SendLogLine& line) {
   const std::string path = s_.log_path ? s_.log_path() : std::string();
   Status written = Status::Fail("Der Ordner des Versandprotokolls fehlt.");
   if (!path.empty()) {
-    // Read again only where the file is not as we left it (another copy of Quillet, the
-    // user); lines a failed write could not store stay for the next one.
-    const bool ours = path == log_path_ && s_.fs.Stat(path) == log_stamp_;
-    if (!ours) log_stamp_ = s_.fs.Stat(path);
-    std::string existing = s_.fs.ReadAll(path).value_or(std::string());
-    if (!ours) {
-      log_.Take(existing);
-      log_path_ = path;
-    } else if (log_.bytes().empty()) {
-      log_.Resume(std::move(existing));
-    }
-    log_.Add(line);
-    written = s_.fs.ReplaceAtomically(path, log_.bytes());
-    if (written) {
-      log_stamp_ = s_.fs.Stat(path);
-      log_.Release();
+    // The file is parsed again only where it is not as we left it (another copy of Quillet,
+    // the user); lines a failed write could not store stay for the next one. A file that is
+    // there but cannot be read now is never written over.
+    const FileStamp stamp = s_.fs.Stat(path);
+    const bool ours = path == log_path_ && stamp == log_stamp_;
+    std::optional<std::string> existing;
+    if (!ours || log_.bytes().empty()) existing = s_.fs.ReadAll(path);
+    if (!existing && stamp.exists && (!ours || log_.bytes().empty())) {
+      if (waiting_.size() < kSendLogLines) waiting_.push_back(line);
+      written = Status::Fail("Die Datei l\xC3\xA4sst sich gerade nicht lesen.");
+    } else {
+      if (!ours) {
+        log_stamp_ = stamp;
+        log_.Take(existing.value_or(std::string()));
+        log_path_ = path;
+      } else if (log_.bytes().empty()) {
+        log_.Resume(std::move(*existing));
+      }
+      for (const SendLogLine& waited : waiting_) log_.Add(waited);
+      waiting_.clear();
+      log_.Add(line);
+      written = s_.fs.ReplaceAtomically(path, log_.bytes());
+      if (written) {
+        log_stamp_ = s_.fs.Stat(path);
+        log_.Release();
+      }
     }
   }
   if (written || told_log_failed_) return;

@@ -7,6 +7,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/clock.h"
 #include "platform/desktop.h"
@@ -79,6 +80,7 @@ class Receipt : public SendWatch {
   SendLogText log_;
   std::string log_path_;
   FileStamp log_stamp_;
+  std::vector<SendLogLine> waiting_;  // for a file that could not be read
 };
 
 // "Tippen", "Tasten" or "Einfügen": how the send went, in the log's words.
