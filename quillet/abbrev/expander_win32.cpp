@@ -18,6 +18,7 @@ namespace {
 constexpr UINT kCarryOutMessage = WM_APP + 1;
 constexpr UINT kLoadedMessage = WM_APP + 2;
 constexpr UINT kShortcutMessage = WM_APP + 3;
+constexpr UINT kQuietMessage = WM_APP + 4;
 
 bool IsShortcutKey(std::uint32_t vk) {
   switch (vk) {
@@ -183,15 +184,24 @@ bool AbbreviationExpander::OnKey(const RawKey& raw, const std::optional<KeyInput
 void AbbreviationExpander::OnReset(bool window_switched) {
   detector_.OnKey(KeyInput::Of(KeyInput::Kind::kReset));
   if (!window_switched) return;
+  Refresh();
   // The hook is let go for the full-screen program's time, and comes back at the first
   // switch after it; the window events stay, and the picker's hotkey does not need the hook.
-  quiet_ = FullScreenQuiet();
-  Refresh();
+  // Asked once the switch has been told: the shell's answer may take longer than a key may
+  // wait in the hook.
+  PostMessageW(hwnd(), kQuietMessage, 0, 0);
 }
 
 std::optional<LRESULT> AbbreviationExpander::OnMessage(UINT message, WPARAM, LPARAM) {
   if (message == kLoadedMessage) {
     TakeLoaded();
+    return 0;
+  }
+  if (message == kQuietMessage) {
+    if (const bool quiet = FullScreenQuiet(); quiet != quiet_) {
+      quiet_ = quiet;
+      Hook();
+    }
     return 0;
   }
   if (message == kShortcutMessage) {

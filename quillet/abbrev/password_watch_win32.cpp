@@ -29,6 +29,8 @@ struct PasswordWatch::Shared {
   bool waiting = false;         // the latest focus's answer is awaited; under mutex
   bool stop = false;            // under mutex
   bool asking = false;          // the thread runs; the hook's thread only
+  // When the question under way began (GetTickCount64), 0 while none is; under mutex.
+  ULONGLONG question_began = 0;
   UINT_PTR timer = 0;           // the time for an answer; the hook's thread only
 };
 
@@ -60,6 +62,27 @@ std::optional<bool> AskAccessibleProtected(HWND window, LONG object, LONG child)
                         &item)) ||
       !accessible) {
     return std::nullopt;
+  }
+  // An event may name a window's client or a document; the field is the object within it
+  // that has the focus.
+  for (int level = 0; level < 16 && item.vt == VT_I4 && item.lVal == CHILDID_SELF; ++level) {
+    VARIANT focus{};
+    focus.vt = VT_EMPTY;
+    if (accessible->get_accFocus(&focus) != S_OK) break;
+    IAccessible* inner = nullptr;
+    if (focus.vt == VT_DISPATCH && focus.pdispVal) {
+      focus.pdispVal->QueryInterface(__uuidof(IAccessible), reinterpret_cast<void**>(&inner));
+    } else if (focus.vt == VT_I4 && focus.lVal != CHILDID_SELF) {
+      item.lVal = focus.lVal;
+    }
+    clear(&focus);
+    if (!inner) break;
+    if (inner == accessible) {
+      inner->Release();
+      break;
+    }
+    accessible->Release();
+    accessible = inner;
   }
   VARIANT state{};
   state.vt = VT_EMPTY;
@@ -99,6 +122,7 @@ void PasswordWatch::StartAsking() {
       if (shared->stop) break;
       const Shared::Request asked = *shared->next;
       shared->next.reset();
+      shared->question_began = GetTickCount64();
       lock.unlock();
       // COM only for the question's time: what it keeps running meanwhile wakes the process.
       const bool com = SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED));
@@ -106,6 +130,7 @@ void PasswordWatch::StartAsking() {
           AskAccessibleProtected(asked.window, asked.object, asked.child).value_or(false);
       if (com) CoUninitialize();
       lock.lock();
+      shared->question_began = 0;
       if (asked.focus == shared->focus) {
         shared->password = hidden;
         shared->waiting = false;
@@ -134,7 +159,15 @@ void PasswordWatch::Look(HWND focus, LONG object, LONG child, bool event) {
     shared_->password = ask || IsPasswordField(facts);
   }
   if (!ask) return;
-  if (!shared_->asking) StartAsking();
+  bool held = false;
+  {
+    // A thread held in a question by a program that does not answer is left to it, and
+    // another asks on: else every field after would count as no password field.
+    std::lock_guard<std::mutex> lock(shared_->mutex);
+    held = shared_->question_began != 0 && GetTickCount64() - shared_->question_began > kHeldMs;
+    if (held) shared_->question_began = 0;
+  }
+  if (!shared_->asking || held) StartAsking();
   shared_->wake.notify_one();
   // One timer, set anew for the latest focus.
   shared_->timer = SetTimer(nullptr, shared_->timer, kLimitMs, &OnLimit);

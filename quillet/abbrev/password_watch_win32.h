@@ -36,6 +36,8 @@ class PasswordWatch {
   // How long an accessible object may take to answer before it counts as no password field; a
   // later answer still counts while the focus has not moved.
   static constexpr UINT kLimitMs = 150;
+  // How long a question may run before its thread counts as held by the program it asked.
+  static constexpr ULONGLONG kHeldMs = 1000;
 
  private:
   struct Shared;
