@@ -133,6 +133,7 @@ int main() {
   Receipt receipt(ReceiptServices{*reader, *desktop, *processes, *clock, pace, *fs, settings,
                                   [&] { return path; }, nullptr, nullptr});
 
+  receipt.ReadAhead();  // as the program does a while after its start
   const std::string line = "Mit freundlichen Gr\xC3\xBC\xC3\x9F" "en, Ihr Team\r\n";
   const std::wstring wide = Utf8ToWide(line);
   const auto insert = [&] {

@@ -52,6 +52,7 @@ void QuilletProgram::WarmUpPickerLater() {
       // at the file, which its first opening finds ready.
       sender_->ReadAhead();
       picker_->Prepare(core_->data_file());
+      if (receipt_) receipt_->ReadAhead();
     };
     picker_->window().WarmUpLater(1500);
   }

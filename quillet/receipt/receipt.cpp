@@ -137,6 +137,18 @@ void Receipt::AfterSend(const SendEnd& end) {
   if (SendLogOn(s_.settings)) Log(line);
 }
 
+void Receipt::ReadAhead() {
+  const std::string path = SendLogOn(s_.settings) && s_.log_path ? s_.log_path() : std::string();
+  if (path.empty()) return;
+  const FileStamp stamp = s_.fs.Stat(path);
+  const std::optional<std::string> existing = s_.fs.ReadAll(path);
+  if (!existing && stamp.exists) return;
+  log_stamp_ = stamp;
+  log_.Take(existing.value_or(std::string()));
+  log_path_ = path;
+  log_.Release();
+}
+
 void Receipt::Log(const SendLogLine& line) {
   const std::string path = s_.log_path ? s_.log_path() : std::string();
   Status written = Status::Fail("Der Ordner des Versandprotokolls fehlt.");
@@ -152,7 +164,7 @@ void Receipt::Log(const SendLogLine& line) {
       if (waiting_.size() < kSendLogLines) waiting_.push_back(line);
       written = Status::Fail("Die Datei l\xC3\xA4sst sich gerade nicht lesen.");
     } else {
-      if (!ours) {
+      if (!ours || (log_.bytes().empty() && !existing)) {
         log_stamp_ = stamp;
         log_.Take(existing.value_or(std::string()));
         log_path_ = path;

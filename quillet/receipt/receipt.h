@@ -61,6 +61,10 @@ class Receipt : public SendWatch {
  public:
   explicit Receipt(const ReceiptServices& services) : s_(services) {}
 
+  // Reads the log ahead, at a quiet moment, so that the first send does not parse its
+  // 10,000 lines; keeps only what it found, not the file.
+  void ReadAhead();
+
   void BeforeKeys(WindowHandle window) override;
   void AfterSend(const SendEnd& end) override;
 
