@@ -469,4 +469,20 @@ std::vector<std::string> ReadNumberedList(const IniDocument& doc, std::string_vi
   }
 }
 
+std::vector<IniWrite> NumberedListWrites(const IniDocument* current, std::string_view section,
+                                         const std::vector<std::string>& values) {
+  std::vector<IniWrite> writes;
+  const auto now = [&](std::size_t number) {
+    return current ? current->Find(section, std::to_string(number)).value_or("") : std::string();
+  };
+  const std::string name(section);
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    if (now(i + 1) != values[i]) writes.push_back({name, std::to_string(i + 1), values[i]});
+  }
+  for (std::size_t n = values.size() + 1; !now(n).empty(); ++n) {
+    writes.push_back({name, std::to_string(n), ""});
+  }
+  return writes;
+}
+
 }  // namespace qm

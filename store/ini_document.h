@@ -110,5 +110,10 @@ class IniDocument {
 // A list stored as keys "1", "2", ... of one section: the values up to the first empty or
 // missing one, which ends the list whatever follows it.
 std::vector<std::string> ReadNumberedList(const IniDocument& doc, std::string_view section);
+// The writes that make such a list of `current` (null: an empty file) hold `values`: the
+// keys that change, numbered anew from 1, and those behind emptied up to the first empty
+// one, so that a value left behind a gap never joins the list again.
+std::vector<IniWrite> NumberedListWrites(const IniDocument* current, std::string_view section,
+                                         const std::vector<std::string>& values);
 
 }  // namespace qm

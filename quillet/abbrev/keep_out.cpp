@@ -20,19 +20,7 @@ std::vector<std::string> ReadKeepOut(const IniDocument* doc) {
 
 std::vector<IniWrite> WriteKeepOut(const IniDocument* current,
                                    const std::vector<std::string>& list) {
-  std::vector<IniWrite> writes;
-  const auto now = [&](std::size_t number) {
-    return current ? current->Find(kKeepOutSection, std::to_string(number)).value_or("")
-                   : std::string();
-  };
-  for (std::size_t i = 0; i < list.size(); ++i) {
-    if (now(i + 1) != list[i]) writes.push_back({kKeepOutSection, std::to_string(i + 1), list[i]});
-  }
-  // Emptied up to the first empty key: a name left behind a gap would join the list again.
-  for (std::size_t n = list.size() + 1; !now(n).empty(); ++n) {
-    writes.push_back({kKeepOutSection, std::to_string(n), ""});
-  }
-  return writes;
+  return NumberedListWrites(current, kKeepOutSection, list);
 }
 
 bool AddKeepOut(std::vector<std::string>& list, std::string_view name) {

@@ -62,20 +62,7 @@ std::optional<RuleLineProblem> ReadRulesText(std::string_view text,
 
 std::vector<IniWrite> RulesWrites(const IniDocument* current,
                                   const std::vector<std::string>& values) {
-  std::vector<IniWrite> writes;
-  const auto now = [&](std::size_t number) {
-    return current ? current->Find(kRulesSection, std::to_string(number)).value_or("")
-                   : std::string();
-  };
-  for (std::size_t i = 0; i < values.size(); ++i) {
-    if (now(i + 1) != values[i])
-      writes.push_back({kRulesSection, std::to_string(i + 1), values[i]});
-  }
-  // Key N+1 empty ends the list, so that rules a hand edit left behind a gap never join it.
-  for (std::size_t n = values.size() + 1; !now(n).empty(); ++n) {
-    writes.push_back({kRulesSection, std::to_string(n), ""});
-  }
-  return writes;
+  return NumberedListWrites(current, kRulesSection, values);
 }
 
 std::string BadRulesText(const std::vector<DeliveryRuleProblem>& problems) {
