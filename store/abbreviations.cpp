@@ -142,7 +142,7 @@ Status WriteAbbreviation(EntryStore& entries, const EntryKey& key, std::string_v
 void RenumberAbbreviation(const IniDocument& doc, int number, int highest,
                           std::vector<IniWrite>& writes) {
   const std::string to = std::to_string(number), from = std::to_string(highest);
-  for (const char* section : {kTexts, kAtOnce, kDeliverySection}) {
+  for (const char* section : {kTexts, kAtOnce, kDeliverySection, kFormatSection}) {
     const std::string moving = doc.Find(section, from).value_or("");
     if (number != highest && doc.Find(section, to).value_or("") != moving) {
       writes.push_back({section, to, TextFieldValue(moving)});

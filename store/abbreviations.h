@@ -62,8 +62,8 @@ Status WriteAbbreviation(EntryStore& entries, const EntryKey& key, std::string_v
                          EntryLocation* where);
 
 // What moves along when the entry `highest` takes the place of the deleted entry `number`
-// (the same number when the highest one itself goes): its abbreviation, flag and delivery
-// move, and the highest number's are blanked. Writes only what changes.
+// (the same number when the highest one itself goes): its abbreviation, flag, delivery and
+// formatted version move, and the highest number's are blanked. Writes only what changes.
 void RenumberAbbreviation(const IniDocument& doc, int number, int highest,
                           std::vector<IniWrite>& writes);
 // Blanks an abbreviation that an older version left under the number a new entry takes.

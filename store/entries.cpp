@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "platform/portable_code_pages.h"
+#include "rich/rich_html.h"
 #include "store/abbreviations.h"
 #include "store/ini_document.h"
 #include "store/stored_text.h"
@@ -75,6 +76,8 @@ SnippetEntry EntryStore::ReadEntry(int number, const std::string& data_file) {
   e.title = ini_.ReadIniValue("Title", key, "", "");
   e.dosbox = NumericValue(ini_.ReadIniValue("DosBox", key, "", "")) != 0 ? 1 : 0;
   e.delivery = ini_.ReadIniValue(kDeliverySection, key, "", "");
+  e.html = ini_.ReadIniValue(kFormatSection, key, "", "");
+  if (e.crypt && !e.html.empty()) e.html = ansi_.ToUtf8(CryptText(e.html, false));
   return e;
 }
 
@@ -88,6 +91,8 @@ SnippetEntry EntryStore::EntryIn(const IniDocument& doc, int number) const {
   e.title = doc.Find("Title", key).value_or("");
   e.dosbox = NumericValue(doc.Find("DosBox", key).value_or("")) != 0 ? 1 : 0;
   e.delivery = doc.Find(kDeliverySection, key).value_or("");
+  e.html = doc.Find(kFormatSection, key).value_or("");
+  if (e.crypt && !e.html.empty()) e.html = ansi_.ToUtf8(CryptText(e.html, false));
   return e;
 }
 
@@ -112,6 +117,12 @@ Status EntryStore::EntryWrites(int number, const SnippetEntry& e, std::vector<In
             {"Text", key, TextFieldValue(stored)},
             {"Title", key, TextFieldValue(e.title)},
             {"DosBox", key, std::to_string(e.dosbox)}};
+  if (!e.html.empty()) {
+    // Character references keep the HTML within ASCII, which every code page and the cipher
+    // carry.
+    const std::string html = e.crypt != 0 ? CryptText(AsciiHtml(e.html), true) : e.html;
+    writes.push_back({kFormatSection, key, TextFieldValue(html)});
+  }
   return Status::Ok();
 }
 
@@ -238,6 +249,11 @@ Status EntryStore::ApplyChanges(const ChangePlan& plan, const std::string& data_
           std::vector<IniWrite> part;
           Status s = EntryWrites(number, change.entry, part);
           if (s && change.number <= 0) ClearLeftoverAbbreviation(current, number, part);
+          // An entry written over loses a formatted version it no longer has.
+          if (s && change.number > 0 && change.entry.html.empty() &&
+              !current.Find(kFormatSection, std::to_string(number)).value_or("").empty()) {
+            part.push_back({kFormatSection, std::to_string(number), ""});
+          }
           for (const auto& [section, value] : change.beside) {
             part.push_back({section, std::to_string(number), value});
           }

@@ -26,10 +26,15 @@ struct SnippetEntry {
   // the rules. Kept in a section of its own beside the five fields, like the abbreviation,
   // and so written only when it changes, never with the fields.
   std::string delivery = {};
+  // The formatted version (the HTML subset of rich/rich_html.h), escaped like the text and
+  // enciphered with it; empty: the entry is plain. Its own section, beside the text, which
+  // stays the plain version for everything that does not format.
+  std::string html = {};
 };
 
-// The section of an entry's delivery.
+// The sections of an entry's delivery and of its formatted version.
 inline constexpr const char* kDeliverySection = "Zustellung";
+inline constexpr const char* kFormatSection = "Format";
 
 // The deliveries an entry may name, as the file spells them; sending chooses among them.
 inline constexpr std::array<const char*, 6> kDeliveryNames = {

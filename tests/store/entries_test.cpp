@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/portable_code_pages.h"
+#include "rich/rich_html.h"
 #include "store/abbreviations.h"
 #include "store/ini_document.h"
 #include "store/stored_text.h"
@@ -304,6 +305,31 @@ TEST_F(EntriesTest, AnImportedDeliveryIsOneTheProgramKnows) {
                                         0),
             0u)
       << outcome.notes[1].what;
+}
+
+// The formatted version goes where its entry goes, enciphered with it; an import keeps only
+// one that shows the entry's text, and one written over loses the one it had.
+TEST_F(EntriesTest, TheFormattedVersionStaysWithItsEntry) {
+  Library({"a", "b", "c"});
+  ASSERT_TRUE(entries.WriteEntry(3, {"c", "Grüße", "", 1, 0, "", "<b>Grüße</b>"}, "lib.ini"));
+  const std::string stored = ini.ReadIniValue(kFormatSection, "3", "", "lib.ini");
+  EXPECT_EQ(stored.find("b>"), std::string::npos) << stored;
+  ASSERT_TRUE(entries.RemoveEntry({1, "a", {}}, "lib.ini", nullptr, nullptr));
+  EXPECT_EQ(WriteRichHtml(ReadRichHtml(entries.ReadEntry(1, "lib.ini").html)), "<b>Grüße</b>");
+  EXPECT_EQ(ini.ReadIniValue(kFormatSection, "3", "", "lib.ini"), "");
+
+  ImportOutcome outcome;
+  ASSERT_TRUE(ImportEntries(entries,
+                            {{"c", "x", "", false, "", false, false, "", 2, ""},
+                             {"d", "", "", false, "", false, false, "", 3, "<p>A</p><p>B</p>"},
+                             {"e", "anders", "", false, "", false, false, "", 4, "<i>alt</i>"}},
+                            OnConflict::kReplace, "lib.ini", &outcome));
+  EXPECT_EQ(entries.ReadEntry(1, "lib.ini").html, "");
+  const SnippetEntry d = entries.ReadEntry(3, "lib.ini");
+  EXPECT_EQ(UnescapeStoredText(d.text) + "|" + d.html, "A\rB|<p>A</p><p>B</p>");
+  EXPECT_EQ(entries.ReadEntry(4, "lib.ini").html, "");
+  ASSERT_EQ(outcome.notes.size(), 1u);
+  EXPECT_NE(outcome.notes[0].what.find("anderen Text"), std::string::npos);
 }
 
 TEST_F(EntriesTest, AbbreviationsAreStoredAsTypedOrRefused) {
