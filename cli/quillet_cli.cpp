@@ -27,7 +27,7 @@ namespace {
 constexpr int kOk = 0, kMissing = 1, kUsage = 2, kFailed = 3;
 
 const char kUsageText[] =
-    "Aufruf: quillet-cli DATEI list | show NR "
+    "Aufruf: quillet-cli DATEI list | show NR [--html] "
     "| expand NAME|NR [--feld NAME=WERT]... [--zwischenablage TEXT] "
     "| add NAME [--title TITEL] [--crypt] [--dosbox] "
     "| get ABSCHNITT SCHLÜSSEL | set ABSCHNITT SCHLÜSSEL WERT "
@@ -144,7 +144,7 @@ int RunQuilletCli(const std::vector<std::string>& args, std::istream& in, std::o
     return kOk;
   }
 
-  if (command == "show" && args.size() == 3) {
+  if (command == "show" && (args.size() == 3 || (args.size() == 4 && args[3] == "--html"))) {
     int number = 0;
     if (!ParseEntryNumber(args[2], number)) {
       err << "\xE2\x80\x9E" << args[2] << "\xE2\x80\x9C ist keine Eintragsnummer.\n";
@@ -155,7 +155,12 @@ int RunQuilletCli(const std::vector<std::string>& args, std::istream& in, std::o
       err << "Einen Eintrag " << number << " gibt es nicht.\n";
       return kMissing;
     }
-    out << UnescapeStoredText(entries.ReadEntry(number, file).text);
+    const SnippetEntry entry = entries.ReadEntry(number, file);
+    if (args.size() == 4 && entry.html.empty()) {
+      err << "Der Eintrag " << number << " hat keine formatierte Fassung.\n";
+      return kMissing;
+    }
+    out << UnescapeStoredText(args.size() == 4 ? entry.html : entry.text);
     return kOk;
   }
 

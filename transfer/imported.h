@@ -18,6 +18,7 @@ struct ImportedEntry {
   bool crypt = false;
   std::string delivery;  // as the library stores it; empty: by the rules
   std::size_t line = 0;  // where the entry starts in its file
+  std::string html = {};  // the formatted version (rich/rich_html.h's HTML); empty: plain
 };
 
 // One line of the report: where, which entry (empty for the file as a whole), and what.

@@ -11,7 +11,9 @@
 namespace qm {
 namespace {
 
-enum Column { kName, kText, kAbbreviation, kAtOnce, kTitle, kDosBox, kCrypt, kDelivery, kColumns };
+enum Column {
+  kName, kText, kAbbreviation, kAtOnce, kTitle, kDosBox, kCrypt, kDelivery, kHtml, kColumns
+};
 
 struct ColumnName {
   const char* english;
@@ -26,6 +28,7 @@ constexpr std::array<ColumnName, kColumns> kColumnNames = {{
     {"dosbox", "DOS-Box"},
     {"crypt", "Chiffriert"},
     {"delivery", "Zustellung"},
+    {"html", "HTML"},
 }};
 
 std::optional<int> ColumnOf(std::string_view header) {
@@ -115,6 +118,7 @@ bool ReadCsvLibrary(std::string_view bytes, ImportResult* result, TextProblem* p
     e.abbreviation = TrimBlanks(field(kAbbreviation));
     e.title = field(kTitle);
     e.delivery = TrimBlanks(field(kDelivery));
+    e.html = field(kHtml);
     const std::pair<int, bool*> flags[] = {
         {kAtOnce, &e.at_once}, {kDosBox, &e.dosbox}, {kCrypt, &e.crypt}};
     for (const auto& [column, flag] : flags) {
@@ -150,7 +154,7 @@ std::string WriteCsvLibrary(const std::vector<ImportedEntry>& entries) {
     std::string text = e.text;
     for (char& c : text) c = c == '\r' ? '\n' : c;
     rows.push_back({e.name, text, e.abbreviation, flag(e.at_once), e.title, flag(e.dosbox),
-                    flag(e.crypt), e.delivery});
+                    flag(e.crypt), e.delivery, e.html});
   }
   return WriteCsv(rows);
 }

@@ -45,6 +45,7 @@ Status CollectEntries(EntryStore& store, const std::string& data_file,
     e.crypt = stored.crypt != 0;
     e.dosbox = stored.dosbox != 0;
     e.delivery = stored.delivery;
+    e.html = UnescapeStoredText(stored.html);
     e.line = static_cast<std::size_t>(number);
     if (const auto a = abbreviations.find(number); a != abbreviations.end()) {
       e.abbreviation = a->second.text;

@@ -4,6 +4,7 @@
 #include <map>
 #include <set>
 
+#include "rich/rich_html.h"
 #include "store/abbreviations.h"
 #include "store/ini_document.h"
 #include "store/stored_text.h"
@@ -23,6 +24,7 @@ EntryChange ChangeFor(const ImportedEntry& e, int number, bool with_abbreviation
   change.entry.title = e.title;
   change.entry.crypt = e.crypt ? 1 : 0;
   change.entry.dosbox = e.dosbox ? 1 : 0;
+  change.entry.html = EscapeStoredText(e.html);
   const std::string abbreviation = with_abbreviation ? e.abbreviation : std::string();
   const std::pair<const char*, std::string> beside[] = {
       {kAbbreviations, TextFieldValue(abbreviation)},
@@ -33,6 +35,28 @@ EntryChange ChangeFor(const ImportedEntry& e, int number, bool with_abbreviation
     if (number > 0 || !value.empty()) change.beside.emplace_back(section, value);
   }
   return change;
+}
+
+// The formatted version as the library keeps it: the subset only, and only where it shows
+// the text the entry holds; a formatted entry without a text gets the one it shows.
+void TakeFormatted(ImportedEntry& e, std::vector<ImportNote>* notes) {
+  if (e.html.empty()) return;
+  const RichDocument doc = ReadRichHtml(e.html);
+  for (const std::string& problem : doc.problems) {
+    notes->push_back({e.line, e.name, "Formatierung: " + problem});
+  }
+  e.html.clear();
+  if (!doc.HasContent()) return;
+  if (TrimBlanks(e.text).empty()) {
+    e.text = RichPlainText(doc);
+    for (char& c : e.text) c = c == '\n' ? '\r' : c;
+  } else if (!RichMatchesPlain(doc, e.text)) {
+    notes->push_back({e.line, e.name,
+                      "Die formatierte Fassung zeigt einen anderen Text als „text“ und wird "
+                      "nicht übernommen."});
+    return;
+  }
+  e.html = WriteRichHtml(doc);
 }
 
 // A name or title is one line in the file: each line break becomes a blank.
@@ -127,6 +151,7 @@ Status ImportEntries(EntryStore& store, const std::vector<ImportedEntry>& entrie
                                      KnownDeliveries() + "); der Eintrag kommt ohne sie."});
             e.delivery.clear();
           }
+          TakeFormatted(e, &out.notes);
           const auto named = by_name.find(e.name);
           const auto abbreviated = e.abbreviation.empty()
                                        ? by_abbreviation.end()

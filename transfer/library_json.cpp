@@ -19,9 +19,11 @@ using Json = nlohmann::json;
 constexpr const char* kMarker = "quillet-library";
 constexpr std::int64_t kVersion = 1;
 
-enum Field { kName, kText, kAbbreviation, kImmediate, kTitle, kDosBox, kCrypt, kDelivery, kFields };
+enum Field {
+  kName, kText, kAbbreviation, kImmediate, kTitle, kDosBox, kCrypt, kDelivery, kHtml, kFields
+};
 constexpr std::array<const char*, kFields> kFieldNames = {
-    "name", "text", "abbreviation", "immediate", "title", "dosbox", "crypt", "delivery"};
+    "name", "text", "abbreviation", "immediate", "title", "dosbox", "crypt", "delivery", "html"};
 constexpr bool IsFlag(int field) {
   return field == kImmediate || field == kDosBox || field == kCrypt;
 }
@@ -280,6 +282,7 @@ bool ReadJsonLibrary(std::string_view bytes, ImportResult* result, TextProblem* 
     e.abbreviation = TrimBlanks(text_of(kAbbreviation));
     e.title = text_of(kTitle);
     e.delivery = TrimBlanks(text_of(kDelivery));
+    e.html = text_of(kHtml);
     e.at_once = given[kImmediate] && given[kImmediate]->get<bool>();
     e.dosbox = given[kDosBox] && given[kDosBox]->get<bool>();
     e.crypt = given[kCrypt] && given[kCrypt]->get<bool>();
@@ -311,6 +314,7 @@ std::string WriteJsonLibrary(const std::vector<ImportedEntry>& entries) {
     entry[kFieldNames[kDosBox]] = e.dosbox;
     entry[kFieldNames[kCrypt]] = e.crypt;
     entry[kFieldNames[kDelivery]] = e.delivery;
+    if (!e.html.empty()) entry[kFieldNames[kHtml]] = e.html;
     list.push_back(std::move(entry));
   }
   // The library's texts are UTF-8 already; nothing is left to replace.
