@@ -38,9 +38,9 @@ class TimedClipboard : public qm::Clipboard {
     save = Seconds() - t;
     return saved;
   }
-  bool OfferForPaste(const std::string& text) override {
+  bool OfferForPaste(const std::string& text, const qm::PasteFormats& formats) override {
     const double t = Seconds();
-    const bool ok = real_->OfferForPaste(text);
+    const bool ok = real_->OfferForPaste(text, formats);
     offer = Seconds() - t;
     return ok;
   }

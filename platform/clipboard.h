@@ -9,6 +9,12 @@ namespace qm {
 
 // What the clipboard held, every format that could be rendered, with its data; only the
 // clipboard that made it can put it back.
+// A formatted paste's other forms beside its text: the clipboard's "HTML Format" (with its
+// header) and RTF. An empty one is not offered.
+struct PasteFormats {
+  std::string html, rtf;
+};
+
 class ClipboardContents {
  public:
   virtual ~ClipboardContents() = default;
@@ -26,7 +32,9 @@ class Clipboard {
   virtual std::unique_ptr<ClipboardContents> Save() = 0;
   // Puts `text` on the clipboard for one paste, marked so that clipboard history, cloud sync
   // and clipboard monitors pass it over. False when the clipboard cannot be written.
-  virtual bool OfferForPaste(const std::string& text) = 0;
+  bool OfferForPaste(const std::string& text) { return OfferForPaste(text, PasteFormats{}); }
+  // The same with `formats` beside the text; whichever a program reads counts as the paste.
+  virtual bool OfferForPaste(const std::string& text, const PasteFormats& formats) = 0;
   // True once a program has read the text of the last OfferForPaste.
   virtual bool PasteTaken() = 0;
   // Puts `saved` back exactly, unless another program has put something new on the clipboard

@@ -199,8 +199,8 @@ class SavedClipboard : public ClipboardContents {
   std::vector<Format> formats;  // in the clipboard's order, which readers prefer first
 };
 
-HGLOBAL GlobalText(const std::wstring& text) {
-  const std::size_t bytes = (text.size() + 1) * sizeof(wchar_t);
+// `bytes` bytes from `data` in clipboard memory; the last of them ends the text.
+HGLOBAL GlobalCopy(const void* data, std::size_t bytes) {
   HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
   if (!memory) return nullptr;
   GlobalLockScope lock(memory);
@@ -208,9 +208,16 @@ HGLOBAL GlobalText(const std::wstring& text) {
     GlobalFree(memory);
     return nullptr;
   }
-  std::memcpy(lock.data(), text.c_str(), bytes);
+  std::memcpy(lock.data(), data, bytes);
   return memory;
 }
+
+HGLOBAL GlobalText(const std::wstring& text) {
+  return GlobalCopy(text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+}
+
+// A text of bytes (UTF-8 HTML, RTF) with its terminating zero.
+HGLOBAL GlobalBytes(const std::string& text) { return GlobalCopy(text.c_str(), text.size() + 1); }
 
 // Lets the messages that other programs send to our windows run (a request to render, the
 // news that they emptied the clipboard) while waiting for up to `ms`.
@@ -292,14 +299,18 @@ class Win32Clipboard : public Clipboard {
     return saved;
   }
 
-  bool OfferForPaste(const std::string& text) override {
+  bool OfferForPaste(const std::string& text, const PasteFormats& formats) override {
     if (!paste_window_ && !CreatePasteWindow()) return false;
     DropPendingRestore();  // the caller has saved it again
     offered_ = Utf8ToWide(text);
+    formats_ = formats;
     taken_ = false;
     OpenClipboardScope clipboard(paste_window_);
     if (!clipboard.is_open() || !EmptyClipboard()) return false;
     // Rendered only when a program asks for it, which tells that the target has read it.
+    // The formatted forms first: a program takes the first form it knows.
+    if (!formats_.html.empty()) SetClipboardData(RegisterClipboardFormatW(L"HTML Format"), nullptr);
+    if (!formats_.rtf.empty()) SetClipboardData(RegisterClipboardFormatW(L"Rich Text Format"), nullptr);
     SetClipboardData(CF_UNICODETEXT, nullptr);
     for (const wchar_t* mark : kPrivateMarks) {
       HGLOBAL zero = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DWORD));
@@ -386,10 +397,18 @@ class Win32Clipboard : public Clipboard {
   static LRESULT CALLBACK PasteWindowProc(HWND window, UINT message, WPARAM wparam,
                                           LPARAM lparam) {
     auto* self = reinterpret_cast<Win32Clipboard*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (message == WM_RENDERFORMAT && wparam == CF_UNICODETEXT && self) {
+    if (message == WM_RENDERFORMAT && self) {
       // The reader holds the clipboard open; the data goes straight in.
-      HGLOBAL memory = GlobalText(self->offered_);
-      const bool given = memory && SetClipboardData(CF_UNICODETEXT, memory);
+      const UINT format = static_cast<UINT>(wparam);
+      HGLOBAL memory = nullptr;
+      if (format == CF_UNICODETEXT) {
+        memory = GlobalText(self->offered_);
+      } else if (format == RegisterClipboardFormatW(L"HTML Format")) {
+        memory = GlobalBytes(self->formats_.html);
+      } else if (format == RegisterClipboardFormatW(L"Rich Text Format")) {
+        memory = GlobalBytes(self->formats_.rtf);
+      }
+      const bool given = memory && SetClipboardData(format, memory);
       if (memory && !given) GlobalFree(memory);
       // A reader that got nothing has pasted nothing.
       self->taken_ = self->taken_ || given;
@@ -407,6 +426,7 @@ class Win32Clipboard : public Clipboard {
   HWND owner_;
   HWND paste_window_ = nullptr;  // owns the clipboard while a paste is offered
   std::wstring offered_;
+  PasteFormats formats_;
   bool taken_ = false;
   // What a restore that found the clipboard busy still has to put back.
   std::unique_ptr<SavedClipboard> pending_;

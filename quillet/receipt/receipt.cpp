@@ -110,6 +110,8 @@ void Receipt::AfterSend(const SendEnd& end) {
   line.program = s_.processes.ProgramFile(end.window);
   line.window_class = s_.desktop.ClassName(end.window);
   line.delivery = DeliveryWord(end.delivery);
+  if (end.formats == SendEnd::Formats::kOffered) line.delivery += " formatiert";
+  if (end.formats == SendEnd::Formats::kLeftOut) line.delivery += " ohne Formatierung";
   line.characters = end.characters;
   line.arrival = ArrivalOfEnd(end.outcome);
   std::size_t first_difference = 0;

@@ -126,7 +126,9 @@ Delivery ChooseDelivery(const DeliveryRules& rules, std::string_view program_fil
   if (!own && wish.dosbox) own = Delivery::kPaste;
   if (own) return *own == Delivery::kPaste ? paste() : *own;
   if (ruled) return *ruled;
-  if (wish.paste_from > 0 && wish.chars >= wish.paste_from) return Delivery::kPaste;
+  if (wish.formatted || (wish.paste_from > 0 && wish.chars >= wish.paste_from)) {
+    return Delivery::kPaste;
+  }
   return Delivery::kType;
 }
 

@@ -73,11 +73,12 @@ struct DeliveryWish {
   bool dosbox = false;  // the entry's DOS-box flag: "Einfügen"
   std::size_t chars = 0;
   std::size_t paste_from = kDefaultPasteFrom;
+  bool formatted = false;  // the entry has a formatted version, which only a paste carries
 };
 
 // The delivery a window gets. An entry's own delivery comes first (an unreadable one counts
 // as none), then its DOS-box flag as "Einfügen", then the first rule that names the window,
-// then pasting from `paste_from` characters on, else typing. "Einfügen" pastes with the key
+// then pasting for a formatted entry or from `paste_from` characters on, else typing. "Einfügen" pastes with the key
 // that a rule gives the window where one gives a paste key (a console's system menu, a
 // terminal's keys), else with Ctrl+V.
 Delivery ChooseDelivery(const DeliveryRules& rules, std::string_view program_file,

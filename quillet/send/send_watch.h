@@ -38,6 +38,10 @@ struct SendEnd {
   std::size_t characters = 0;  // the snippet's, one per Enter and Tab too
   // The keys before it: Right keys to the end of the abbreviation, then Backspaces over it.
   int right = 0, erase = 0;
+  // A formatted entry: pasted with its formats, or sent as its plain text only, where the
+  // window got typing, keys or the console's paste.
+  enum class Formats { kNone, kOffered, kLeftOut };
+  Formats formats = Formats::kNone;
 };
 
 class SendWatch {

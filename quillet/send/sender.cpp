@@ -9,6 +9,7 @@
 #include "quillet/send/entry_lookup.h"
 #include "quillet/send/layout_keys.h"
 #include "quillet/send/placeholders.h"
+#include "rich/rich_output.h"
 #include "quillet/send/sender_shared.h"
 #include "store/ini_document.h"
 #include "store/stored_text.h"
@@ -165,11 +166,18 @@ std::optional<SendOutcome> Sender::PrepareEntry(int entry_number, const std::str
   // The clipboard as it is when the send begins, before a paste puts the snippet there.
   const std::string clipboard =
       snippet.uses_clipboard ? s_.clipboard.ReadText().value_or(std::string()) : std::string();
-  const FilledSnippet filled = FillSnippet(snippet, values, clipboard, s_.clock, s_.fs, s_.ansi,
-                                           FolderOf(data_file_));
+  const std::string folder = FolderOf(data_file_);
+  const FilledSnippet filled =
+      FillSnippet(snippet, values, clipboard, s_.clock, s_.fs, s_.ansi, folder);
   Prepare(filled.text,
           DeliveryWish{entry->delivery, entry->dosbox != 0, CountCodePoints(filled.text)}, {});
   caret_left_ = filled.caret_left;
+  formatted_ = FilledFormattedVersion(
+      *entry, UnescapeStoredText(entry->text), snippet, values, lookup,
+      [&](const SnippetTemplate& part, const FieldValues& part_values) {
+        return FillSnippet(part, part_values, clipboard, s_.clock, s_.fs, s_.ansi, folder).text;
+      });
+  wish_.formatted = formatted_.has_value();
   return std::nullopt;
 }
 
@@ -182,6 +190,8 @@ void Sender::Prepare(const std::string& text, const DeliveryWish& wish, const Se
   // The clipboard is written only once a target has passed its checks: a refused send must
   // leave the user's clipboard as it was.
   paste_text_.reset();
+  formatted_.reset();
+  paste_formats_ = PasteFormats();
   keystroke_text_ = KeystrokeTextFor(text, false);
 }
 
@@ -195,8 +205,14 @@ Delivery Sender::DeliveryFor(WindowHandle window) {
 
 void Sender::BuildKeys(WindowHandle window) {
   KeySequence snippet;
+  paste_formats_ = PasteFormats();
   if (Pastes(delivery_)) {
     paste_text_ = PasteText(plain_);
+    // The console takes text only.
+    if (formatted_ && delivery_ != Delivery::kConsole) {
+      paste_formats_.html = ClipboardHtml(WriteRichHtml(*formatted_));
+      paste_formats_.rtf = RichToRtf(*formatted_);
+    }
     snippet = PasteKeys(delivery_, &keystroke_text_);
   } else {
     keystroke_text_ = KeystrokeTextFor(plain_, false);
@@ -319,6 +335,13 @@ SendEnd Sender::EndOf(WindowHandle window, SendOutcome outcome) const {
   end.outcome = outcome;
   end.sent = WithoutCommandCharacters(plain_) + around_.then_type;
   end.characters = CountCodePoints(WithoutCommandCharacters(plain_));
+  if (formatted_) {
+    const bool offered = !paste_formats_.html.empty();
+    end.formats = offered ? SendEnd::Formats::kOffered : SendEnd::Formats::kLeftOut;
+    // What a rich-text target shows; one that took the text gets the same, its blank lines
+    // between paragraphs aside, which count as characters of its own.
+    if (offered) end.sent = RichPlainText(*formatted_) + around_.then_type;
+  }
   end.right = std::max(around_.right, 0);
   end.erase = std::max(around_.erase, 0);
   return end;

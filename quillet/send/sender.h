@@ -24,6 +24,7 @@
 #include "quillet/send/target_chooser.h"
 #include "quillet/send/targets.h"
 #include "quillet/send/field_asker.h"
+#include "quillet/send/formatted_send.h"
 #include "quillet/send/send_watch.h"
 #include "store/entries.h"
 
@@ -227,6 +228,8 @@ class Sender {
   DeliveryWish wish_;
   Delivery delivery_ = Delivery::kType;
   std::optional<std::string> paste_text_;  // what goes on the clipboard for a paste
+  std::optional<RichDocument> formatted_;  // a formatted entry's version, filled
+  PasteFormats paste_formats_;             // and what a paste offers of it
   KeySequence after_paste_;                // typed once the target has taken the paste
   std::size_t snippet_characters_ = 0;
   std::size_t caret_left_ = 0;  // Left keys from the snippet's end back to its %cursor%

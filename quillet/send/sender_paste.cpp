@@ -76,7 +76,7 @@ std::string PasteText(const std::string& plain) {
 SendOutcome Sender::Paste(WindowHandle window, const std::string& title) {
   const std::unique_ptr<ClipboardContents> saved = s_.clipboard.Save();
   if (!saved) return ClipboardBusy();
-  if (!s_.clipboard.OfferForPaste(*paste_text_)) {
+  if (!s_.clipboard.OfferForPaste(*paste_text_, paste_formats_)) {
     s_.clipboard.Restore(*saved);
     return ClipboardBusy();
   }

@@ -37,9 +37,11 @@ class FakeClipboard : public Clipboard {
     saved->text = text;
     return saved;
   }
-  bool OfferForPaste(const std::string& value) override {
+  using Clipboard::OfferForPaste;
+  bool OfferForPaste(const std::string& value, const PasteFormats& with) override {
     if (unavailable) return false;
     offers.push_back(value);
+    formats.push_back(with);
     text = value;
     taken = false;
     return true;
@@ -54,6 +56,7 @@ class FakeClipboard : public Clipboard {
   std::optional<std::string> text;
   bool unavailable = false;
   std::vector<std::string> offers;  // every text offered for a paste
+  std::vector<PasteFormats> formats;  // and what was offered beside it
   bool taken = false;               // a program has read the offered text
 };
 

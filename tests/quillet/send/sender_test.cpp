@@ -346,6 +346,50 @@ TEST_F(SenderTest, TheDeliveryFitsTheTarget) {
   }
 }
 
+// A formatted entry is pasted with its HTML and RTF beside its text, their words filled alike;
+// one whose formatted version no longer shows its text (edited by an older version), or a
+// window that the rules give typing, gets the plain text.
+TEST_F(SenderTest, AFormattedEntryIsPastedWithItsFormats) {
+  FakeFieldAsker asker;
+  sender.SetFieldAsker(&asker);
+  const struct {
+    const char* name;
+    std::string html, rules;
+    Delivery delivery;
+  } cases[] = {
+      {"formatted", "<b>Hallo</b> %eingabe=Name%", "", Delivery::kPaste},
+      {"stale", "<b>Servus</b> %eingabe=Name%", "", Delivery::kType},
+      {"typed by a rule", "<b>Hallo</b> %eingabe=Name%", "notepad.exe;Tippen", Delivery::kType},
+  };
+  for (const auto& c : cases) {
+    keyboard.sent.clear();
+    clipboard = FakeClipboard();
+    desktop = FakeDesktop();
+    asker.answer = FieldValues{{"<Max>", false}};
+    ASSERT_TRUE(entries.WriteEntry(1,
+                                   {"Eintrag", EscapeStoredText("Hallo %eingabe=Name%"), "", 0, 0,
+                                    "", EscapeStoredText(c.html)},
+                                   data_file));
+    ASSERT_TRUE(ini.WriteIniValue("Regeln", "1", c.rules, data_file));
+    const WindowHandle w = LastUsed();
+    processes.programs[w] = "notepad.exe";
+    keyboard.after_send = [&](int) { clipboard.taken = true; };
+    EXPECT_EQ(sender.SendEntry(1, "Eintrag"), SendOutcome::kTyped) << c.name;
+    EXPECT_EQ(sender.last_delivery(), c.delivery) << c.name;
+    if (c.delivery == Delivery::kType) {
+      EXPECT_EQ(keyboard.TypedText(), "Hallo <Max>") << c.name;
+      continue;
+    }
+    EXPECT_EQ(clipboard.offers, std::vector<std::string>{"Hallo <Max>"});
+    ASSERT_EQ(clipboard.formats.size(), 1u);
+    EXPECT_NE(clipboard.formats[0].html.find("<!--StartFragment--><b>Hallo</b> &lt;Max&gt;<!--"),
+              std::string::npos)
+        << clipboard.formats[0].html;
+    EXPECT_NE(clipboard.formats[0].rtf.find("{\\b Hallo} <Max>}"), std::string::npos)
+        << clipboard.formats[0].rtf;
+  }
+}
+
 TEST_F(SenderTest, APasteLeavesTheClipboardAsItWas) {
   const struct {
     const char* name;
