@@ -41,6 +41,7 @@ void AppendRtfText(std::string& out, std::string_view text) {
 
 class RtfWriter {
  public:
+  explicit RtfWriter(bool link_fields) : link_fields_(link_fields) {}
   std::string Write(const RichDocument& doc) {
     out_ =
         "{\\rtf1\\ansi\\ansicpg1252\\deff0\\uc1{\\fonttbl{\\f0\\fswiss\\fcharset0 Calibri;}}"
@@ -94,7 +95,8 @@ class RtfWriter {
             address += c;
           }
         }
-        out_ += "{\\field{\\*\\fldinst{HYPERLINK \"" + address + "\"}}{\\fldrslt{\\ul\\cf1 ";
+        out_ += link_fields_ ? "{\\field{\\*\\fldinst{HYPERLINK \"" + address + "\"}}{\\fldrslt{\\ul\\cf1 "
+                             : std::string("{{{\\ul\\cf1 ");
         break;
       }
       case RichTag::kBulletList:
@@ -177,6 +179,7 @@ class RtfWriter {
     out_ += "}";
   }
 
+  const bool link_fields_;
   std::string out_;
   std::vector<std::pair<bool, int>> lists_;  // numbered, items so far
   bool started_ = false, new_paragraph_ = true, paragraph_due_ = false, mark_due_ = false;
@@ -215,7 +218,9 @@ RichDocument FillRichText(const RichDocument& doc,
   return out;
 }
 
-std::string RichToRtf(const RichDocument& doc) { return RtfWriter().Write(doc); }
+std::string RichToRtf(const RichDocument& doc, bool link_fields) {
+  return RtfWriter(link_fields).Write(doc);
+}
 
 std::string ClipboardHtml(std::string_view fragment) {
   static const char kHead[] =

@@ -100,6 +100,7 @@ int QuilletProgram::Run(const std::wstring& command_line) {
     return MakeCaption(name, core_->windows_nt());
   });
   sender_->SetFieldAsker(field_asker_.get());
+  sender_->SetRtfLinkFields(!RunsUnderWine());
   StartReceipt();
   // While a long text is typed, the icon's tooltip tells how far it has got.
   sender_->SetProgress([this](std::size_t typed, std::size_t total, bool done) {

@@ -211,7 +211,7 @@ void Sender::BuildKeys(WindowHandle window) {
     // The console takes text only.
     if (formatted_ && delivery_ != Delivery::kConsole) {
       paste_formats_.html = ClipboardHtml(WriteRichHtml(*formatted_));
-      paste_formats_.rtf = RichToRtf(*formatted_);
+      paste_formats_.rtf = RichToRtf(*formatted_, rtf_link_fields_);
     }
     snippet = PasteKeys(delivery_, &keystroke_text_);
   } else {

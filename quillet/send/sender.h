@@ -98,6 +98,9 @@ class Sender {
   // entries' names for the snippets that include others.
   void ReadAhead();
 
+  // Where the rich-text controls around skip an RTF field with its text (Wine's), a formatted
+  // snippet's links are pasted into them as underlined text.
+  void SetRtfLinkFields(bool fields) { rtf_link_fields_ = fields; }
   // Told of each entry's send that reaches its window: before the first key and at the end.
   void SetWatch(SendWatch* watch) { watch_ = watch; }
 
@@ -230,6 +233,7 @@ class Sender {
   std::optional<std::string> paste_text_;  // what goes on the clipboard for a paste
   std::optional<RichDocument> formatted_;  // a formatted entry's version, filled
   PasteFormats paste_formats_;             // and what a paste offers of it
+  bool rtf_link_fields_ = true;
   KeySequence after_paste_;                // typed once the target has taken the paste
   std::size_t snippet_characters_ = 0;
   std::size_t caret_left_ = 0;  // Left keys from the snippet's end back to its %cursor%

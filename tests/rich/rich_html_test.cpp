@@ -114,6 +114,8 @@ TEST(RichOutput, RtfCarriesFormatsLinksListsAndPictures) {
     EXPECT_EQ(rtf.substr(body, c.rtf_body.size()), c.rtf_body) << c.html;
     EXPECT_EQ(rtf.back(), '}');
   }
+  const std::string underlined = RichToRtf(ReadRichHtml("<a href=\"https://x.de/\">Seite</a>"), false);
+  EXPECT_NE(underlined.find("{{{\\ul\\cf1 Seite}}}"), std::string::npos) << underlined;
 }
 
 TEST(RichOutput, ClipboardHtmlOffsetsPointAtTheFragment) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <windows.h>
+#include <richedit.h>
 
 #include <condition_variable>
 #include <functional>
@@ -41,6 +42,8 @@ class TargetWindows {
     bool password_field = false;
     // The edit loses each of this character typed, as a target that drops input does.
     wchar_t loses = 0;
+    // The edit is a rich-text control, as a word processor's or mail program's.
+    bool rich = false;
   };
 
   TargetWindows() {
@@ -78,10 +81,14 @@ class TargetWindows {
             0, 380, 24, frame, nullptr, GetModuleHandleW(nullptr), nullptr);
       }
       if (options.edit) {
+        if (options.rich) LoadLibraryW(L"riched20.dll");
         target->edit = CreateWindowExW(
-            WS_EX_CLIENTEDGE, L"Edit", L"",
+            WS_EX_CLIENTEDGE, options.rich ? L"RichEdit20W" : L"Edit", L"",
             WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL, 0, top, 380,
             250 - top, frame, nullptr, GetModuleHandleW(nullptr), nullptr);
+        // A regular font, as a word processor has; the system's bold one would mark all bold.
+        SendMessageW(target->edit, WM_SETFONT,
+                     reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
         SetWindowLongPtrW(target->edit, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(target.get()));
         target->edit_proc = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
             target->edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&EditProc)));
@@ -122,6 +129,22 @@ class TargetWindows {
       }
     });
     return text;
+  }
+
+  // The character effects (CFE_BOLD, CFE_ITALIC, CFE_UNDERLINE, CFE_LINK) of the rich edit's
+  // character at `pos`.
+  DWORD EffectsAt(HWND frame, int pos) {
+    DWORD effects = 0;
+    OnThread([&] {
+      if (Target* t = Of(frame); t && t->edit) {
+        SendMessageW(t->edit, EM_SETSEL, pos, pos + 1);
+        CHARFORMAT2W format{};
+        format.cbSize = sizeof format;
+        SendMessageW(t->edit, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
+        effects = format.dwEffects;
+      }
+    });
+    return effects;
   }
 
   // The password field, and what was typed into it.

@@ -13,6 +13,7 @@
 #include "quillet/pick/picker_window_win32.h"
 #include "store/entries.h"
 #include "store/stored_text.h"
+#include "tests/wine/support/clipboard_driver_win32.h"
 #include "tests/wine/support/quillet_driver_win32.h"
 #include "tests/wine/support/target_windows_win32.h"
 #include "tests/wine/support/window_driver_win32.h"
@@ -25,7 +26,8 @@ using namespace test;  // NOLINT: the driver's small helpers read best unqualifi
 
 class QuilletPickerTest : public QuilletFixture {
  protected:
-  void WriteLibrary(const std::vector<std::pair<std::string, std::string>>& snippets) {
+  void WriteLibrary(const std::vector<std::pair<std::string, std::string>>& snippets,
+                    const std::string& html = {}) {
     auto fs = MakeOsFileSystem();
     auto ansi = MakeOsAnsiCodePage();
     IniStore ini(*fs, *ansi);
@@ -35,6 +37,7 @@ class QuilletPickerTest : public QuilletFixture {
       numbered.push_back(
           {static_cast<int>(numbered.size()) + 1, {name, EscapeStoredText(text), "", 0, 0}});
     }
+    if (!html.empty()) numbered.front().second.html = EscapeStoredText(html);
     ASSERT_TRUE(entries.WriteEntries(numbered, data_file));
     ASSERT_TRUE(ini.WriteIniValue("Ignore", "1", "x", data_file));
   }
@@ -96,6 +99,40 @@ TEST_F(QuilletPickerTest, HotkeySearchAndEnterTypeTheSnippetEscGivesTheFrontBack
   EXPECT_TRUE(WaitUntil([&] { return targets.Typed(target) == L"MfG\r\nAnna"; }))
       << WideToUtf8(targets.Typed(target));
   EXPECT_FALSE(IsWindowVisible(picker));
+}
+
+// A formatted entry arrives formatted in a rich-text control and as its text in a plain edit;
+// the clipboard is as it was after either.
+TEST_F(QuilletPickerTest, AFormattedEntryArrivesFormattedWhereTheTargetCanShowIt) {
+  if (!HasXKeyboard()) GTEST_SKIP() << "no xdotool";
+  WriteLibrary({{"Signatur", "Max Muster\rWeb"}},
+               "<b>Max</b> <i>Muster</i><br><a href=\"https://example.org/\">Web</a>");
+  CopyTextAndOwnFormat(L"vorher", "eigen");
+  TargetWindows::Options rich_options;
+  rich_options.rich = true;
+  HWND rich = targets.Create(L"Testziel Brief", rich_options);
+  HWND plain = targets.Create(L"Testziel Notiz");
+  Start();
+  for (HWND target : {rich, plain}) {
+    ASSERT_TRUE(targets.Activate(target));
+    ASSERT_TRUE(XKeys("key ctrl+alt+space"));
+    HWND picker = Picker();
+    ASSERT_TRUE(picker && WaitUntil([&] { return GetForegroundWindow() == picker; }));
+    ASSERT_TRUE(XKeys("type --delay 30 signatur"));
+    ASSERT_TRUE(WaitUntil([&] { return Listed(picker).size() == 1; }));
+    ASSERT_TRUE(XKeys("key Return"));
+    EXPECT_TRUE(WaitUntil([&] {
+      std::wstring typed = targets.Typed(target);
+      return typed == L"Max Muster\r\nWeb" || typed == L"Max Muster\rWeb";
+    })) << WideToUtf8(targets.Typed(target));
+    EXPECT_TRUE(WaitUntil([] {
+      return ClipboardTextAndOwnFormat() == std::make_pair(std::wstring(L"vorher"), std::string("eigen"));
+    }));
+  }
+  EXPECT_EQ(targets.EffectsAt(rich, 0) & (CFE_BOLD | CFE_ITALIC), DWORD{CFE_BOLD});
+  EXPECT_EQ(targets.EffectsAt(rich, 5) & (CFE_BOLD | CFE_ITALIC), DWORD{CFE_ITALIC});
+  const std::wstring text = targets.Typed(rich);
+  EXPECT_NE(targets.EffectsAt(rich, static_cast<int>(text.find(L"Web"))) & (CFE_LINK | CFE_UNDERLINE), 0u);
 }
 
 // A hotkey another program holds is named once, in German, and Quillet goes on without it.

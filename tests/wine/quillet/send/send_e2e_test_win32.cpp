@@ -19,6 +19,7 @@
 #include "store/entries.h"
 #include "store/stored_text.h"
 #include "tests/wine/support/quillet_driver_win32.h"
+#include "tests/wine/support/clipboard_driver_win32.h"
 #include "tests/wine/support/target_windows_win32.h"
 #include "ui/input_box_win32.h"
 #include "ui/window_layout_win32.h"
@@ -48,24 +49,6 @@ TargetWindows::Options Slow(DWORD ms_per_char) {
   return o;
 }
 
-// The user's last copy: a text and a format of the test's own, registered by name, and a
-// picture when it has one.
-constexpr const wchar_t* kOwnFormat = L"QmTestEigenesFormat";
-void CopyTextAndOwnFormat(const std::wstring& text, const std::string& own,
-                          const std::string& picture = "") {
-  ASSERT_TRUE(OpenClipboard(nullptr));
-  EmptyClipboard();
-  const auto put = [](UINT format, const void* data, std::size_t bytes) {
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes);
-    std::memcpy(GlobalLock(block), data, bytes);
-    GlobalUnlock(block);
-    SetClipboardData(format, block);
-  };
-  put(CF_UNICODETEXT, text.c_str(), (text.size() + 1) * sizeof(wchar_t));
-  put(RegisterClipboardFormatW(kOwnFormat), own.data(), own.size());
-  if (!picture.empty()) put(CF_DIB, picture.data(), picture.size());
-  CloseClipboard();
-}
 std::string ClipboardPicture() {
   std::string picture;
   if (!OpenClipboard(nullptr)) return picture;
@@ -82,20 +65,6 @@ std::string SmallPicture() {
   std::string picture(reinterpret_cast<const char*>(&header), sizeof header);
   const DWORD pixels[4] = {0x00FF0000, 0x0000FF00, 0x000000FF, 0x00FFFFFF};
   return picture.append(reinterpret_cast<const char*>(pixels), sizeof pixels);
-}
-std::pair<std::wstring, std::string> ClipboardTextAndOwnFormat() {
-  std::pair<std::wstring, std::string> held;
-  if (!OpenClipboard(nullptr)) return held;
-  if (HANDLE text = GetClipboardData(CF_UNICODETEXT)) {
-    held.first = static_cast<const wchar_t*>(GlobalLock(text));
-    GlobalUnlock(text);
-  }
-  if (HANDLE own = GetClipboardData(RegisterClipboardFormatW(kOwnFormat))) {
-    held.second.assign(static_cast<const char*>(GlobalLock(own)), GlobalSize(own));
-    GlobalUnlock(own);
-  }
-  CloseClipboard();
-  return held;
 }
 
 struct Snippet {
