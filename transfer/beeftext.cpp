@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "rich/styled_html.h"
 #include "text/text_lists.h"
 #include "text/utf.h"
 #include "transfer/peer_text.h"
@@ -144,7 +145,16 @@ void ComboReader::Read(const Json& combo, std::size_t line) {
     return;
   }
   NoteOwnPlaceholders(*snippet, entry_, out_);
-  entry_.text = LineBreaksAsEnters(Variables(*snippet));
+  const auto html = combo.find("useHtml");
+  const bool rich = html != combo.end() && html->is_boolean() && html->get<bool>();
+  if (rich || IsStyledHtmlPage(*snippet)) {
+    // A rich-text combo: its words go into the formatted version, whose plain text the
+    // library makes from it.
+    entry_.html =
+        Variables(IsStyledHtmlPage(*snippet) ? StyledHtmlAsSubset(*snippet) : *snippet);
+  } else {
+    entry_.text = LineBreaksAsEnters(Variables(*snippet));
+  }
   // Beeftext replaces a keyword as soon as it is typed, without waiting for a word's end.
   entry_.at_once = true;
   const auto enabled = combo.find("enabled");
@@ -178,6 +188,7 @@ void ComboReader::Read(const Json& combo, std::size_t line) {
                                               "matchingMode",
                                               "caseSensitivity",
                                               "description",
+                                              "useHtml",
                                               "group",
                                               "uuid",
                                               "created",

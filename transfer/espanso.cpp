@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "rich/markdown.h"
 #include "text/text_lists.h"
 #include "transfer/espanso_text.h"
 #include "transfer/peer_text.h"
@@ -271,20 +272,17 @@ void MatchReader::Read(bool* inside_words) {
 }
 
 bool MatchReader::ReadText() {
-  static const std::pair<const char*, const char*> kSources[] = {
-      {"replace", nullptr},
-      {"html", "Der Text ist HTML; er kommt mit seinen Auszeichnungen als Text."},
-      {"markdown", "Der Text ist Markdown; er kommt mit seinen Auszeichnungen als Text."},
-      {"form", nullptr},
-  };
   std::optional<std::string> text;
   std::string_view source;
-  for (const auto& [key, note] : kSources) {
+  for (const char* key : {"replace", "html", "markdown", "form"}) {
     if (text) break;
     text = Field(key);
     source = key;
-    if (text && note) Note(note);
   }
+  // A formatted text goes through the same words as a plain one, as the subset's HTML; its
+  // plain text is made from it when it is stored.
+  const bool formatted = source == "html" || source == "markdown";
+  if (text && source == "markdown") *text = MarkdownToHtml(*text);
   if (!text) {
     const std::optional<std::string> image = Field("image_path");
     Note(image ? "Ein Bild (" + Quoted(*image) +
@@ -299,7 +297,12 @@ bool MatchReader::ReadText() {
   }
   ReadVariables();
   if (source == "form") ReadFormFields();
-  entry_.text = LineBreaksAsEnters(entry_.text);
+  if (formatted) {
+    entry_.html = std::move(entry_.text);
+    entry_.text.clear();
+  } else {
+    entry_.text = LineBreaksAsEnters(entry_.text);
+  }
   return true;
 }
 

@@ -16,6 +16,7 @@ std::string ImportResultToJson(bool read, const ImportResult& result, const Text
                        {"dosbox", e.dosbox},
                        {"crypt", e.crypt},
                        {"delivery", e.delivery},
+                       {"html", e.html},
                        {"line", e.line}});
   }
   for (const ImportNote& n : result.notes) {
@@ -44,6 +45,7 @@ bool ImportResultFromJson(std::string_view json, ImportResult* result, TextProbl
       entry.crypt = e.at("crypt").get<bool>();
       entry.delivery = e.at("delivery").get<std::string>();
       entry.line = e.at("line").get<std::size_t>();
+      entry.html = e.value("html", std::string());
       out.entries.push_back(std::move(entry));
     }
     for (const nlohmann::json& n : all.at("notes")) {

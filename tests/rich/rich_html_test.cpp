@@ -2,8 +2,10 @@
 
 #include <string>
 
+#include "rich/markdown.h"
 #include "rich/rich_html.h"
 #include "rich/rich_output.h"
+#include "rich/styled_html.h"
 
 namespace qm {
 namespace {
@@ -116,6 +118,23 @@ TEST(RichOutput, RtfCarriesFormatsLinksListsAndPictures) {
   }
   const std::string underlined = RichToRtf(ReadRichHtml("<a href=\"https://x.de/\">Seite</a>"), false);
   EXPECT_NE(underlined.find("{{{\\ul\\cf1 Seite}}}"), std::string::npos) << underlined;
+}
+
+TEST(RichHtml, MarkdownBecomesTheSubset) {
+  const struct {
+    const char* markdown;
+    const char* html;
+  } cases[] = {
+      {"**fett** und *kursiv*, __auch__ _so_", "<b>fett</b> und <i>kursiv</i>, <b>auch</b> <i>so</i>"},
+      {"snake_case_name * kein 2*3*4", "snake_case_name * kein 2<i>3</i>4"},
+      {"\\*nicht\\* [Web](https://x.de) ![Logo](logo.png)",
+       "*nicht* <a href=\"https://x.de\">Web</a> ![Logo](logo.png)"},
+      {"Zeile eins\nzwei  \ndrei\\\nvier", "Zeile eins zwei<br>drei<br>vier"},
+      {"A\r\n\r\n- x\n* y\n\n1. eins\n2) zwei\nB", "<p>A</p><ul><li>x</li><li>y</li></ul><ol><li>eins</li><li>zwei B</li></ol>"},
+      {"1 < 2 & 3", "1 &lt; 2 &amp; 3"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(MarkdownToHtml(c.markdown), c.html) << c.markdown;
+  EXPECT_FALSE(IsStyledHtmlPage("<b>fett</b>"));
 }
 
 TEST(RichOutput, ClipboardHtmlOffsetsPointAtTheFragment) {

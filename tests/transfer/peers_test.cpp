@@ -23,6 +23,7 @@ struct Entry {
   bool at_once;
   std::string delivery;
   std::size_t line;
+  std::string html = {};
 };
 
 struct Note {
@@ -45,6 +46,7 @@ void ExpectRead(const Reader& read, const std::string& file, const std::vector<E
     EXPECT_EQ(got.at_once, want.at_once) << want.name;
     EXPECT_EQ(got.delivery, want.delivery) << want.name;
     EXPECT_EQ(got.line, want.line) << want.name;
+    EXPECT_EQ(got.html, want.html) << want.name;
   }
   ASSERT_EQ(r.notes.size(), notes.size());
   for (std::size_t i = 0; i < notes.size(); ++i) {
@@ -145,6 +147,10 @@ matches:
           layout: "Name: [[name]] Farbe: [[farbe]]"
           fields:
             farbe: {type: choice, values: ["rot|blau"]}
+  - trigger: ":fett"
+    html: "<b>Fett</b> am {{heute}}"
+  - trigger: ":md"
+    markdown: "**Fett** und [Web](https://x.de)"
 )~",
       {
           {":mfg", "Mit freundlichen Grüßen\r\tErika Muster", ":mfg", true, "", 12},
@@ -163,6 +169,8 @@ matches:
            "%eingabe=name% %auswahl=anrede:Herr|Frau% [[haken]] [[50%]]",
            ":brief", true, "", 70},
           {":fv", "%eingabe=name% / {{f.farbe}}", ":fv", true, "", 81},
+          {":fett", "", ":fett", true, "", 90, "<b>Fett</b> am %tag%.%monat%.%jahr%"},
+          {":md", "", ":md", true, "", 92, "<b>Fett</b> und <a href=\"https://x.de\">Web</a>"},
       },
       {
           {3, "",
@@ -253,7 +261,8 @@ TEST(PeersTest, ReadsABeeftextExport) {
         { "keyword": "ref", "name": "Verweise", "snippet":
           "#{combo:mfg},#{combo:cb},#{combo:gf},#{combo:fehlt}#{cursor}#{cursor}#{input:Name}#{input:50%}" },
         { "keyword": "gf", "name": "grußformel", "snippet": "klein" },
-        { "keyword": "cb", "name": "", "snippet": "#{clipboard} und %datum%", "useHtml": false }
+        { "keyword": "cb", "name": "", "snippet": "#{clipboard} und %datum%", "useHtml": false },
+        { "keyword": "sig", "name": "Signatur", "useHtml": true, "snippet": "<!DOCTYPE HTML><html><head><meta name=\"qrichtext\" content=\"1\" /><style>p { white-space: pre-wrap; }</style></head><body style=\" font-size:9pt;\"><p style=\" margin-top:0px;\"><span style=\" font-weight:600; color:#ff0000;\">Max</span>  Muster</p><p style=\"-qt-paragraph-type:empty;\"><br /></p><p><a href=\"https://x.de\"><span style=\" font-style:italic;\">Web</span></a> #{date}</p></body></html>" }
     ],
     "fileFormatVersion": 9,
     "groups": [
@@ -272,6 +281,8 @@ TEST(PeersTest, ReadsABeeftextExport) {
            "ref", true, "", 29},
           {"grußformel", "klein", "gf", true, "", 31},
           {"cb", "%zwischenablage% und %datum%", "cb", true, "", 32},
+          {"Signatur", "", "sig", true, "", 33,
+           "<b>Max</b>&nbsp; Muster<br><br><a href=\"https://x.de\"><i>Web</i></a> %datum%"},
       },
       {
           {14, "Datum heute",
@@ -301,8 +312,7 @@ TEST(PeersTest, ReadsABeeftextExport) {
            "stehen."},
           {32, "cb",
            "„%datum%“ im Text ist in Quillet ein Platzhalter und wird beim Senden ersetzt."},
-          {32, "cb", "Die Angabe „useHtml“ wird in keiner Combo übernommen."},
-          {35, "",
+          {36, "",
            "Die Gruppen „Allgemein“ werden nicht übernommen; ihre Combos kommen ohne Gruppe."},
       });
 }
