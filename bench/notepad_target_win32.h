@@ -272,13 +272,21 @@ struct Notepad {
 
 struct FindFrame {
   DWORD pid;
+  const wchar_t* frame_class;
   HWND found;
 };
 
-inline bool StartNotepad(Notepad* pad) {
+// Starts the system's program `name` (or, holding a folder, that file, its environment
+// variables expanded) and finds its frame of class `frame_class` and the edit of class
+// `edit_class` in it; without a frame class, its first visible window.
+inline bool StartEditor(Notepad* pad, const wchar_t* name, const wchar_t* frame_class,
+                        const wchar_t* edit_class) {
   wchar_t system[MAX_PATH] = {};
   GetSystemDirectoryW(system, MAX_PATH);
-  const std::wstring exe = std::wstring(system) + L"\\notepad.exe";
+  wchar_t expanded[MAX_PATH] = {};
+  ExpandEnvironmentStringsW(name, expanded, MAX_PATH);
+  const std::wstring exe =
+      std::wcschr(name, L'\\') ? std::wstring(expanded) : std::wstring(system) + L"\\" + name;
   std::wstring command = L"\"" + exe + L"\"";
   STARTUPINFOW si{};
   si.cb = sizeof si;
@@ -288,7 +296,7 @@ inline bool StartNotepad(Notepad* pad) {
   }
   WaitForInputIdle(pad->pi.hProcess, 20000);
   for (int i = 0; i < 400 && !pad->frame; ++i) {
-    FindFrame search{pad->pi.dwProcessId, nullptr};
+    FindFrame search{pad->pi.dwProcessId, frame_class, nullptr};
     EnumWindows(
         [](HWND w, LPARAM lp) -> BOOL {
           auto* s = reinterpret_cast<FindFrame*>(lp);
@@ -296,7 +304,7 @@ inline bool StartNotepad(Notepad* pad) {
           GetWindowThreadProcessId(w, &owner);
           wchar_t cls[32] = {};
           if (owner == s->pid && IsWindowVisible(w) && GetClassNameW(w, cls, 32) &&
-              lstrcmpW(cls, L"Notepad") == 0) {
+              (!s->frame_class || lstrcmpiW(cls, s->frame_class) == 0)) {
             s->found = w;
             return FALSE;
           }
@@ -306,9 +314,11 @@ inline bool StartNotepad(Notepad* pad) {
     pad->frame = search.found;
     if (!pad->frame) Sleep(50);
   }
-  if (pad->frame) pad->edit = FindWindowExW(pad->frame, nullptr, L"Edit", nullptr);
+  if (pad->frame) pad->edit = FindWindowExW(pad->frame, nullptr, edit_class, nullptr);
   return pad->edit != nullptr;
 }
+
+inline bool StartNotepad(Notepad* pad) { return StartEditor(pad, L"notepad.exe", L"Notepad", L"Edit"); }
 
 inline void EndNotepad(Notepad* pad) {
   if (!pad->pi.hProcess) return;
