@@ -58,6 +58,8 @@ TEST_F(QuilletCliTest, AddListShowRoundTrip) {
   EXPECT_EQ(Run({"lib.ini", "list"}).out, "1\tGru\xC3\x9F\n2\tGeheim\n");
   EXPECT_EQ(Run({"lib.ini", "show", "1"}).out, text);
   EXPECT_EQ(Run({"lib.ini", "show", "2"}).out, "PIN 1234");
+  EXPECT_EQ(Run({"lib.ini", "set", "Format", "1", "<b>Hallo</b>"}).code, 0);
+  EXPECT_EQ(Run({"lib.ini", "show", "1", "--html"}).out, "<b>Hallo</b>");
   EXPECT_EQ(Run({"lib.ini", "get", "crypt", "2"}).out, "1\n");
   EXPECT_EQ(Run({"lib.ini", "get", "Title", "1"}).out, "Editor\n");
   EXPECT_EQ(Run({"lib.ini", "get", "DosBox", "2"}).out, "1\n");
@@ -239,6 +241,7 @@ TEST_F(QuilletCliTest, ExitCodesAndMessages) {
       {{"lib.ini", "show", "2"}, "", 1, "Eintrag 2"},
       {{"lib.ini", "show", "0"}, "", 2, "Eintragsnummer"},
       {{"lib.ini", "show", "x"}, "", 2, "Eintragsnummer"},
+      {{"lib.ini", "show", "1", "--html"}, "", 1, "keine formatierte Fassung"},
       {{"lib.ini", "get", "Name", "7"},
        "",
        1,
