@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "platform/portable_code_pages.h"
 #include "text/utf.h"
 
 namespace qm {
@@ -81,8 +82,16 @@ bool DecodeTextFile(std::string_view bytes, std::string* utf8, TextProblem* prob
 
 bool ReadCsv(std::string_view bytes, CsvTable* table, TextProblem* problem, std::size_t most_rows) {
   std::string text;
-  if (!DecodeTextFile(bytes, &text, problem)) return false;
   CsvTable out;
+  if (!DecodeTextFile(bytes, &text, problem)) {
+    // Without a mark, bytes that are no UTF-8 (and no UTF-16: it would hold zero bytes) are
+    // what a spreadsheet on a German Windows writes.
+    const bool marked = bytes.substr(0, 2) == "\xFF\xFE" || bytes.substr(0, 2) == "\xFE\xFF" ||
+                        bytes.substr(0, 3) == "\xEF\xBB\xBF";
+    if (marked || bytes.find('\0') != std::string_view::npos) return false;
+    text = Windows1252CodePage().ToUtf8(bytes);
+    out.windows_1252 = true;
+  }
   // The separator that the first row with any holds more often outside quotes.
   std::size_t commas = 0, semicolons = 0;
   for (std::size_t i = 0, quoted = 0; i < text.size(); ++i) {

@@ -26,6 +26,9 @@ std::size_t LineAt(std::string_view text, std::size_t pos);
 
 struct CsvTable {
   char separator = ',';
+  // The file was no UTF-8 and had no byte-order mark: read as Windows-1252, as a German
+  // spreadsheet saves "CSV (Trennzeichen-getrennt)".
+  bool windows_1252 = false;
   std::vector<std::vector<std::string>> rows;
   std::vector<std::size_t> lines;  // the line each row starts on
 };

@@ -75,6 +75,11 @@ bool ReadCsvLibrary(std::string_view bytes, ImportResult* result, TextProblem* p
     return false;
   }
   ImportResult out;
+  if (table.windows_1252) {
+    out.notes.push_back({0, "",
+                         "Die Datei ist nicht in UTF-8 gespeichert; sie wurde als Windows-1252 "
+                         "gelesen, wie Excel „CSV (Trennzeichen-getrennt)“ speichert."});
+  }
   if (table.rows.empty()) {
     *result = std::move(out);
     return true;

@@ -80,7 +80,7 @@ TEST(CsvTest, WhatCannotBeReadIsNamedWithItsLine) {
   } cases[] = {
       {"n;t\r\na;\"offen\r\nweiter", 2, "nicht geschlossen"},
       {"n;t\na;\"zu\"x\n", 2, "Nach dem schließenden Anführungszeichen"},
-      {"n;t\nGr\xFC\xDF\x65;x\n", 2, "nicht in UTF-8 oder UTF-16"},  // Windows-1252
+      {"\xEF\xBB\xBFn;t\nGr\xFC\xDF\x65;x\n", 2, "nicht in UTF-8 oder UTF-16"},  // marked
       {std::string("n\0a\0", 4), 1, "Nullbytes"},
       {std::string("\xFF\xFEn\0\n\0\x00\xDC", 8), 2, "Surrogat"},
       {"\xFF\xFEn", 0, "ungerade"},
@@ -131,6 +131,11 @@ TEST(CsvLibraryTest, EntriesAndNotesFromASpreadsheet) {
   ASSERT_EQ(again.entries.size(), 2u);
   EXPECT_TRUE(again.notes.empty());
   for (std::size_t i = 0; i < 2; ++i) EXPECT_EQ(Fields(again.entries[i]), Fields(r.entries[i]));
+
+  // As Excel saves "CSV (Trennzeichen-getrennt)" on a German Windows: Windows-1252, with a note.
+  ASSERT_TRUE(ReadCsvLibrary("Name;Text\r\nGr\xFC\xDF\x65;K\xF6ln \x80\r\n", &r, &problem));
+  EXPECT_EQ(r.entries.at(0).name + "|" + r.entries.at(0).text, "Grüße|Köln €");
+  EXPECT_NE(Notes(r).find("als Windows-1252 gelesen"), std::string::npos) << Notes(r);
 
   // English names, commas; a header without the text column cannot be read.
   ASSERT_TRUE(ReadCsvLibrary("text,name\nhello,greeting\n", &r, &problem));
