@@ -12,7 +12,7 @@
 namespace qm {
 namespace {
 
-constexpr const char* kTexts = "Kuerzel";
+constexpr const char* kTexts = kAbbreviationSection;
 constexpr const char* kAtOnce = "KuerzelSofort";
 
 bool FlagSet(const IniDocument& doc, const std::string& key) {

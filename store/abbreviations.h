@@ -33,6 +33,9 @@ bool IsWordGap(char32_t cp);
 // Longer ones are refused: the typed word is kept only this far back.
 inline constexpr int kMaxAbbreviationLength = 32;  // characters
 
+// The section of the entries' abbreviations, keyed by entry number.
+inline constexpr const char* kAbbreviationSection = "Kuerzel";
+
 struct Abbreviation {
   int number = 0;    // the entry's
   std::string text;  // as the file reads it

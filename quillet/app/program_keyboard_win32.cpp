@@ -33,7 +33,7 @@ void QuilletProgram::StartKeyboard() {
 
 void QuilletProgram::StartPicker() {
   picker_.emplace(PickerServices{*ini_, *sender_, settings_, *clock_, *pause_}, instance_);
-  if (picker_->Start(MakeCaption("Auswahl", IsWindowsNT(*system_)))) {
+  if (picker_->Start(MakeCaption("Auswahl", IsWindowsNT(*system_)), form_.hwnd())) {
     picker_->window().on_hotkey = [this] {
       if (!quitting_) picker_->Open(core_->data_file(), core_->caption());
     };

@@ -7,9 +7,11 @@
 #include <tuple>
 
 #include "quillet/pick/search_form.h"
+#include "store/abbreviations.h"
 #include "store/ini_document.h"
 #include "store/stored_text.h"
 #include "text/numbers.h"
+#include "text/text_lists.h"
 
 namespace qm {
 namespace {
@@ -78,6 +80,7 @@ std::vector<PickSource> PickSourcesOf(const IniDocument* doc, bool with_text) {
   for (std::string& name : names) {
     PickSource source{std::move(name), {}};
     const std::string key = std::to_string(sources.size() + 1);
+    source.abbreviation = TrimBlanks(doc->Find(kAbbreviationSection, key).value_or(""));
     if (with_text && NumericValue(doc->Find("Crypt", key).value_or("")) == 0) {
       source.text = UnescapeStoredText(doc->Find("Text", key).value_or(""));
     }
@@ -106,7 +109,10 @@ PickIndex::PickIndex(std::vector<PickSource> sources, const UseRecord& uses, Use
     AppendSearchForm(text_forms_, sources[i].text);
     text_ends_.push_back(text_forms_.size());
     AddBytePairs(text_pairs_[i], TextForm(i));
-    entries_.push_back({static_cast<int>(i + 1), std::move(sources[i].name)});
+    AppendSearchForm(abbreviation_forms_, sources[i].abbreviation);
+    abbreviation_ends_.push_back(abbreviation_forms_.size());
+    entries_.push_back({static_cast<int>(i + 1), std::move(sources[i].name),
+                        std::move(sources[i].abbreviation)});
   }
   Rank(uses, now);
 }
@@ -134,8 +140,16 @@ std::string_view PickIndex::TextForm(std::size_t entry) const {
   return Piece(text_forms_, text_ends_, entry);
 }
 
+std::string_view PickIndex::AbbreviationForm(std::size_t entry) const {
+  return Piece(abbreviation_forms_, abbreviation_ends_, entry);
+}
+
 PickIndex::Match PickIndex::MatchOf(std::size_t entry, const std::vector<Word>& words) const {
   const std::string_view name = NameForm(entry);
+  const std::string_view abbreviation = AbbreviationForm(entry);
+  if (words.size() == 1 && !abbreviation.empty() && abbreviation == words[0].text) {
+    return Match::kAbbreviation;
+  }
   Match match = Match::kAtWordStarts;
   for (const Word& word : words) {
     bool in_name = false, at_start = false;
@@ -143,6 +157,10 @@ PickIndex::Match PickIndex::MatchOf(std::size_t entry, const std::vector<Word>& 
          pos = name.find(word.text, pos + 1)) {
       in_name = true;
       at_start = IsWordStart(name, pos);
+    }
+    if (!in_name && abbreviation.find(word.text) != std::string_view::npos) {
+      in_name = true;
+      at_start = abbreviation.compare(0, word.text.size(), word.text) == 0;
     }
     if (!in_name &&
         (!MayHold(text_pairs_[entry], word.pairs) || !Holds(TextForm(entry), word.text))) {
@@ -171,16 +189,20 @@ std::vector<std::size_t> PickIndex::Search(std::string_view query) {
   std::vector<std::size_t> candidates;
   candidates.swap(last_matches_);
   const std::vector<std::size_t>& walk = narrowing ? candidates : ranked_;
-  std::vector<std::size_t> found, inside;
+  std::vector<std::size_t> abbreviated, found, inside;
   for (const std::size_t entry : walk) {
     const Match match = MatchOf(entry, words);
     if (match == Match::kNone) continue;
     last_matches_.push_back(entry);
-    (match == Match::kAtWordStarts ? found : inside).push_back(entry);
+    (match == Match::kAbbreviation   ? abbreviated
+     : match == Match::kAtWordStarts ? found
+                                     : inside)
+        .push_back(entry);
   }
   last_query_ = std::move(folded);
-  found.insert(found.end(), inside.begin(), inside.end());
-  return found;
+  abbreviated.insert(abbreviated.end(), found.begin(), found.end());
+  abbreviated.insert(abbreviated.end(), inside.begin(), inside.end());
+  return abbreviated;
 }
 
 }  // namespace qm

@@ -15,8 +15,8 @@ ScreenRect AnchorIn(HWND window) {
 
 }  // namespace
 
-bool PickerSession::Start(const std::string& caption) {
-  if (!window_.Create(instance_, caption)) return false;
+bool PickerSession::Start(const std::string& caption, HWND owner) {
+  if (!window_.Create(instance_, caption, owner)) return false;
   window_.on_chosen = [this](int number, const std::string& name) { Send(number, name); };
   window_.on_cancelled = [this](bool give_back) {
     if (give_back && IsWindow(came_from_)) SetForegroundWindow(came_from_);

@@ -33,8 +33,8 @@ class PickerSession {
   PickerSession(const PickerServices& services, HINSTANCE instance) : s_(services),
       instance_(instance) {}
 
-  // Makes the picker's window, hidden: the hotkey's messages go to it.
-  bool Start(const std::string& caption);
+  // Makes the picker's window, hidden, owned by `owner`: the hotkey's messages go to it.
+  bool Start(const std::string& caption, HWND owner = nullptr);
   // The hotkey: opens the picker in front of the window the user works in. While a send is
   // under way nothing opens; an open picker only comes to the front.
   void Open(const std::string& data_file, const std::string& app_title);

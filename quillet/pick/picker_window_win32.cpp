@@ -26,10 +26,11 @@ PickerWindow::~PickerWindow() {
   Destroy();
 }
 
-bool PickerWindow::Create(HINSTANCE instance, const std::string& caption) {
+bool PickerWindow::Create(HINSTANCE instance, const std::string& caption, HWND owner) {
   if (hwnd()) return true;
+  // Owned, so that the taskbar shows no button for a window that is gone again in a moment.
   return CreateModeless(instance, kPickerClass, WS_POPUP | WS_CAPTION | WS_SYSMENU, caption,
-                        nullptr);
+                        owner);
 }
 
 void PickerWindow::EnsureControls() {
@@ -38,6 +39,9 @@ void PickerWindow::EnsureControls() {
   Layout(true);
   SetWindowSubclass(GetDlgItem(hwnd(), kPickerSearch), SearchProc, kSearchSubclass,
                     reinterpret_cast<DWORD_PTR>(this));
+  // Dialog units: about two thirds of the list's width.
+  const int stop = 150;
+  SendDlgItemMessageW(hwnd(), kPickerList, LB_SETTABSTOPS, 1, reinterpret_cast<LPARAM>(&stop));
 }
 
 std::vector<ControlRow> PickerWindow::Table() const {
@@ -48,9 +52,10 @@ std::vector<ControlRow> PickerWindow::Table() const {
       {kPickerSearch, WC_EDITW, "", ES_AUTOHSCROLL | WS_BORDER | tab, 1020, 105, 4260, 330},
       {kPickerListLabel, WC_STATICW, "&Treffer:", SS_LEFT | WS_GROUP, 120, 540, 2400, 240},
       // Without scroll bars: under Wine each update of one costs milliseconds, and the list
-      // changes at every keystroke. The keys and the mouse wheel scroll it all the same.
-      {kPickerList, WC_LISTBOXW, "", LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_BORDER | tab, 120,
-       780, 5160, 2280},
+      // changes at every keystroke. The keys and the mouse wheel scroll it all the same. Its
+      // height is whole rows; an abbreviation stands at the tab stop beside its name.
+      {kPickerList, WC_LISTBOXW, "", LBS_NOTIFY | LBS_USETABSTOPS | WS_BORDER | tab, 120, 780,
+       5160, 2280},
       {kPickerPreviewLabel, WC_STATICW, "&Vorschau:", SS_LEFT | WS_GROUP, 120, 3180, 2400, 240},
       {kPickerPreview, WC_EDITW, "",  // the same for its scroll bar
        ES_MULTILINE | ES_READONLY | WS_BORDER | tab, 120, 3420,
@@ -111,14 +116,20 @@ void PickerWindow::Refill() {
   SendMessageW(list, LB_RESETCONTENT, 0, 0);
   SendMessageW(list, LB_INITSTORAGE, shown_.size(), shown_.size() * 64);
   for (std::size_t i : shown_) {
-    SendMessageW(list, LB_ADDSTRING, 0,
-                 reinterpret_cast<LPARAM>(Utf8ToWide(index_->entries()[i].name).c_str()));
+    const PickEntry& entry = index_->entries()[i];
+    // A tab in a name would move its abbreviation; it shows as a blank.
+    std::wstring item = Utf8ToWide(entry.name);
+    std::replace(item.begin(), item.end(), L'\t', L' ');
+    if (!entry.abbreviation.empty()) item += L"\t" + Utf8ToWide(entry.abbreviation);
+    SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
   }
+  // "Keine Treffer" is said, not offered: the list takes no selection then.
   if (shown_.empty()) {
     SendMessageW(list, LB_ADDSTRING, 0,
                  reinterpret_cast<LPARAM>(Utf8ToWide(kPickerNoMatch).c_str()));
   }
-  SendMessageW(list, LB_SETCURSEL, 0, 0);
+  EnableWindow(list, !shown_.empty());
+  SendMessageW(list, LB_SETCURSEL, shown_.empty() ? -1 : 0, 0);
   SendMessageW(list, WM_SETREDRAW, TRUE, 0);
   InvalidateRect(list, nullptr, TRUE);
   ShowPreview();

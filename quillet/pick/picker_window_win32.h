@@ -42,7 +42,7 @@ class PickerWindow final : public WindowFrame {
 
   // The window is made hidden, once; its controls come at the first opening, so that a
   // program that waits in the notification area loads no control library for them.
-  bool Create(HINSTANCE instance, const std::string& caption);
+  bool Create(HINSTANCE instance, const std::string& caption, HWND owner = nullptr);
   void EnsureControls();
   // Shows the window in front, the search field empty with the focus, every entry of
   // `index` listed and the best one selected. `doc` is the snapshot the index was built from,

@@ -95,6 +95,13 @@ TEST(PickSearch, WordStartsBeforeUseBeforeNameAndEmptyQueryListsAll) {
   recent.Add("Neu", kNow);
   EXPECT_EQ(Found(Names({"Alt", "Neu"}), "", recent), (std::vector<std::string>{"Neu", "Alt"}));
   EXPECT_TRUE(Found({}, "x").empty());
+  // An abbreviation that is the query comes first, one that holds a word matches too.
+  std::vector<PickSource> abbreviated = Names({"Mfg-Vorlage", "Grußformel", "Adresse"});
+  abbreviated[1].abbreviation = "mfg";
+  abbreviated[2].abbreviation = "#adr";
+  EXPECT_EQ(Found(abbreviated, "MFG"), (std::vector<std::string>{"Grußformel", "Mfg-Vorlage"}));
+  EXPECT_EQ(Found(abbreviated, "#adr"), (std::vector<std::string>{"Adresse"}));
+  EXPECT_EQ(Found(abbreviated, "mf vor"), (std::vector<std::string>{"Mfg-Vorlage"}));
 }
 
 // One index through a picker's life: keystrokes narrow the previous matches, a deleted

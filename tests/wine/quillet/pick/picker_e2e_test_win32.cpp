@@ -101,6 +101,28 @@ TEST_F(QuilletPickerTest, HotkeySearchAndEnterTypeTheSnippetEscGivesTheFrontBack
   EXPECT_FALSE(IsWindowVisible(picker));
 }
 
+// An entry is found by its abbreviation, shown beside its name, and sent.
+TEST_F(QuilletPickerTest, AnAbbreviationFindsItsEntry) {
+  if (!HasXKeyboard()) GTEST_SKIP() << "no xdotool";
+  WriteLibrary({{"Mfg-Vorlage", "Vorlage"}, {"Grußformel", "Mit freundlichen Grüßen"}});
+  auto fs = MakeOsFileSystem();
+  auto ansi = MakeOsAnsiCodePage();
+  ASSERT_TRUE(IniStore(*fs, *ansi).WriteIniValue("Kuerzel", "2", "mfg", data_file));
+  HWND target = targets.Create(L"Testziel Notiz");
+  ASSERT_TRUE(targets.Activate(target));
+  Start();
+  ASSERT_TRUE(XKeys("key ctrl+alt+space"));
+  HWND picker = Picker();
+  ASSERT_TRUE(picker && WaitUntil([&] { return GetForegroundWindow() == picker; }));
+  ASSERT_TRUE(XKeys("type --delay 30 mfg"));
+  EXPECT_TRUE(WaitUntil([&] {
+    return Listed(picker) == std::vector<std::string>{"Grußformel\tmfg", "Mfg-Vorlage"};
+  }));
+  ASSERT_TRUE(XKeys("key Return"));
+  EXPECT_TRUE(WaitUntil([&] { return targets.Typed(target) == L"Mit freundlichen Grüßen"; }))
+      << WideToUtf8(targets.Typed(target));
+}
+
 // A formatted entry arrives formatted in a rich-text control and as its text in a plain edit;
 // the clipboard is as it was after either.
 TEST_F(QuilletPickerTest, AFormattedEntryArrivesFormattedWhereTheTargetCanShowIt) {
