@@ -90,6 +90,21 @@ ArrivalCheck ArrivedSomewhere(const std::string& before, const std::string& afte
 
 }  // namespace
 
+ControlText TextWithSelection(std::string text, std::string_view before,
+                              std::string_view selected) {
+  ControlText out;
+  const std::string_view all = text;
+  if (all.substr(0, before.size()) == before &&
+      all.substr(before.size(), selected.size()) == selected) {
+    out.selection_start = CountCodePoints(before);
+    out.selection_end = out.selection_start + CountCodePoints(selected);
+  } else {
+    out.selection_known = false;
+  }
+  out.text = std::move(text);
+  return out;
+}
+
 ArrivalCheck CheckArrival(const std::optional<ControlText>& before,
                           const std::optional<std::string>& after, const std::string& sent,
                           std::size_t erased) {

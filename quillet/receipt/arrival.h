@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace qm {
 
@@ -27,6 +28,12 @@ struct ControlText {
   // accessibility): the snippet may then stand anywhere the text around it stayed as it was.
   bool selection_known = true;
 };
+
+// `text` with the selection a field told as the text before it and the text it holds (UI
+// Automation's text ranges); where these do not stand so at `text`'s start (a field that
+// changed between the readings, or one whose ranges tell its text otherwise), the caret counts
+// as not known.
+ControlText TextWithSelection(std::string text, std::string_view before, std::string_view selected);
 
 struct ArrivalCheck {
   Arrival arrival = Arrival::kUncheckable;

@@ -62,6 +62,29 @@ TEST(CheckArrival, Table) {
   EXPECT_STREQ(ArrivalWord(Arrival::kUncheckable), "nicht prüfbar");
 }
 
+// A field read through its text ranges: the caret where its text before the selection and the
+// selection stand at the text's start, counted in characters; not known where they do not.
+TEST(CheckArrival, SelectionFromTextRanges) {
+  const struct {
+    const char* text;
+    const char* before;
+    const char* selected;
+    ControlText expected;
+  } cases[] = {
+      {"Grüße aus Köln", "Grüße ", "aus", ControlText{"Grüße aus Köln", 6, 9}},
+      {"a\r\nb", "a\r\n", "", ControlText{"a\r\nb", 3, 3}},
+      {"Hallo Welt", "Hallo Welt!", "", ControlText{"Hallo Welt", 0, 0, false}},
+      {"Hallo Welt", "Hallo ", "Welt!", ControlText{"Hallo Welt", 0, 0, false}},
+  };
+  for (const auto& c : cases) {
+    const ControlText got = TextWithSelection(c.text, c.before, c.selected);
+    EXPECT_EQ(got.text, c.expected.text) << c.before;
+    EXPECT_EQ(got.selection_known, c.expected.selection_known) << c.before;
+    EXPECT_EQ(got.selection_start, c.expected.selection_start) << c.before;
+    EXPECT_EQ(got.selection_end, c.expected.selection_end) << c.before;
+  }
+}
+
 // The log as a spreadsheet opens it: one row per send, the newest kept, a damaged row or a
 // foreign file passed over, a name that would break the row kept on its line.
 TEST(SendLog, RowsAreKeptNewestLastAndDamageIsPassedOver) {
