@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "platform/utf16_win32.h"
+#include "quillet/receipt/automation_text_win32.h"
 
 namespace qm {
 namespace {
@@ -44,7 +45,7 @@ const Library& Functions() {
   return library;
 }
 
-std::optional<AccessibleText> AskNow(HWND window, bool with_text) {
+std::optional<AccessibleText> AskAccessible(HWND window, bool with_text) {
   const Library& l = Functions();
   if (!l.from_window || !l.clear || !l.free_string) return std::nullopt;
   IAccessible* object = nullptr;
@@ -85,13 +86,15 @@ std::optional<AccessibleText> AskNow(HWND window, bool with_text) {
   const LONG states =
       SUCCEEDED(object->get_accState(self, &state)) && state.vt == VT_I4 ? state.lVal : 0;
   if (text && (states & STATE_SYSTEM_PROTECTED)) {
-    answer = AccessibleText{true, {}};
+    answer = AccessibleText{};
+    answer->password = true;
   } else if (text && !(states & STATE_SYSTEM_READONLY) && !with_text) {
     answer = AccessibleText{};
   } else if (text && !(states & STATE_SYSTEM_READONLY)) {
     BSTR value = nullptr;
     if (object->get_accValue(self, &value) == S_OK) {
-      answer = AccessibleText{false, WideToUtf8(value ? std::wstring_view(value) : L"")};
+      answer = AccessibleText{};
+      answer->text = WideToUtf8(value ? std::wstring_view(value) : L"");
     }
     if (value) l.free_string(value);
   }
@@ -99,6 +102,13 @@ std::optional<AccessibleText> AskNow(HWND window, bool with_text) {
   l.clear(&state);
   object->Release();
   return answer;
+}
+
+// A field that accessibility finds no editable text in, or none with a value (a word
+// processor's document, some modern apps), is asked through UI Automation.
+std::optional<AccessibleText> AskNow(HWND window, bool with_text) {
+  std::optional<AccessibleText> answer = AskAccessible(window, with_text);
+  return answer ? answer : FocusedAutomationText(window, with_text);
 }
 
 // One thread asks, started at the first question and kept: a thread per question costs more

@@ -84,6 +84,9 @@ class Win32ControlReader : public ControlReader {
     if (!EditLike(LowerClass(control))) {
       const std::optional<AccessibleText> field = FocusedAccessibleText(control, kAccessibleMs);
       if (!field || field->password || field->text.size() > kMostChars * 3) return std::nullopt;
+      if (field->before_selection) {
+        return TextWithSelection(field->text, *field->before_selection, field->selected);
+      }
       ControlText out;
       out.text = field->text;
       out.selection_known = false;

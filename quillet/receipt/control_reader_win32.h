@@ -1,6 +1,7 @@
 // The receipt's reader on Windows: the focused Edit or RichEdit control of another program,
 // read with WM_GETTEXT and EM_GETSEL, which the system carries across processes; any other
-// focused field through accessibility, its text without its caret.
+// focused field through accessibility, its text without its caret, or through UI Automation,
+// its caret with it where its text pattern tells it.
 #pragma once
 
 #include <memory>
