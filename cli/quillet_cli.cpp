@@ -313,7 +313,7 @@ int RunQuilletCli(const std::vector<std::string>& args, std::istream& in, std::o
         return Report(err, s);
       }
       err << outcome.added << " hinzugefügt, " << outcome.replaced << " ersetzt, "
-          << outcome.skipped << " übergangen.\n";
+          << outcome.skipped << " übersprungen.\n";
       return kOk;
     } catch (const std::bad_alloc&) {
       err << (stored

@@ -92,10 +92,12 @@ std::vector<std::string> ImportReport(const std::vector<ImportNote>& notes,
   for (const ImportNote& n : notes)
     lines.push_back(Where(n.line, n.entry, "Zeile") + ": " + n.what);
   for (const ImportConflict& c : conflicts) {
-    lines.push_back(
-        Where(c.line, c.name, "Zeile") + ": " +
-        (c.by_abbreviation ? "das Kürzel hat schon Eintrag " : "den Namen hat schon Eintrag ") +
-        std::to_string(c.existing));
+    std::string line = Where(c.line, c.name, "Zeile") + ": " +
+                       (c.by_abbreviation ? "das Kürzel hat schon " : "den Namen hat schon ") +
+                       Quoted(c.existing_name) + "; bisher " + Quoted(c.old_start) + ", neu " +
+                       Quoted(c.new_start);
+    if (!c.kept_name.empty()) line += "; behalten als " + Quoted(c.kept_name);
+    lines.push_back(std::move(line));
   }
   return lines;
 }
@@ -103,7 +105,8 @@ std::vector<std::string> ImportReport(const std::vector<ImportNote>& notes,
 std::vector<std::string> ExportReport(const std::vector<ImportNote>& notes) {
   std::vector<std::string> lines;
   for (const ImportNote& n : notes) {
-    lines.push_back(Where(n.line, n.entry, "Eintrag") + ": " + n.what);
+    lines.push_back((n.entry.empty() ? Where(n.line, "", "Eintrag") : Quoted(n.entry)) + ": " +
+                    n.what);
   }
   return lines;
 }

@@ -8,7 +8,9 @@
 #include "store/abbreviations.h"
 #include "store/ini_document.h"
 #include "store/stored_text.h"
+#include "text/numbers.h"
 #include "text/text_lists.h"
+#include "text/utf.h"
 
 namespace qm {
 namespace {
@@ -83,6 +85,16 @@ std::string KnownDeliveries() {
   std::string all;
   for (const char* name : kDeliveryNames) all += (all.empty() ? "" : ", ") + std::string(name);
   return all;
+}
+
+// A text's first line as a conflict shows it: at most 60 characters.
+std::string FirstLine(const std::string& text) {
+  std::string line = text.substr(0, text.find_first_of("\r\n"));
+  for (char& c : line) c = c == '\t' ? ' ' : c;
+  if (CountCodePoints(line) <= 60) return line;
+  std::size_t pos = 0;
+  for (int i = 0; i < 59; ++i) NextCodePoint(line, pos);
+  return line.substr(0, pos) + "…";
 }
 
 }  // namespace
@@ -177,7 +189,22 @@ Status ImportEntries(EntryStore& store, const std::vector<ImportedEntry>& entrie
             continue;
           }
           const int existing = meets_name ? named->second : abbreviated->second;
-          out.conflicts.push_back({e.line, e.name, existing, !meets_name});
+          {
+            const std::string key = std::to_string(existing);
+            const bool enciphered = NumericValue(current.Find("Crypt", key).value_or("")) != 0;
+            std::string kept = e.name;
+            for (int n = next_number.count(e.name) ? next_number[e.name] : 2; by_name.count(kept);
+                 ++n) {
+              kept = e.name + " (" + std::to_string(n) + ")";
+            }
+            out.conflicts.push_back(
+                {e.line, e.name, existing, !meets_name, names[existing - 1],
+                 enciphered ? "(chiffriert)"
+                            : FirstLine(UnescapeStoredText(current.Find("Text", key).value_or(""))),
+                 FirstLine(e.text),
+                 on_conflict == OnConflict::kAsk || on_conflict == OnConflict::kKeep ? kept
+                                                                                     : ""});
+          }
           switch (on_conflict) {
             case OnConflict::kAsk:
               break;
@@ -209,6 +236,15 @@ Status ImportEntries(EntryStore& store, const std::vector<ImportedEntry>& entrie
               }
               break;
             }
+          }
+        }
+        // The first entry in the file's order that is written, and its number then.
+        int next = static_cast<int>(names.size());
+        for (const EntryChange& change : changes) {
+          const int number = change.number > 0 ? change.number : ++next;
+          if (out.first_number == 0) {
+            out.first_number = number;
+            out.first_name = change.entry.name;
           }
         }
         if (on_conflict == OnConflict::kAsk && !out.conflicts.empty()) {

@@ -23,10 +23,17 @@ struct ImportConflict {
   std::string name;      // the new entry's
   int existing = 0;      // the library's entry it meets
   bool by_abbreviation = false;
+  std::string existing_name = {};
+  // The first lines of the library's text and of the new one, shortened; and the name the new
+  // entry gets where both are kept.
+  std::string old_start = {}, new_start = {}, kept_name = {};
 };
 
 struct ImportOutcome {
   int added = 0, replaced = 0, skipped = 0;
+  // The first entry the import added or replaced, as it stands now; 0 where there is none.
+  int first_number = 0;
+  std::string first_name;
   std::vector<ImportConflict> conflicts;
   std::vector<ImportNote> notes;
 };

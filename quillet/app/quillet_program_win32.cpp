@@ -88,6 +88,8 @@ int QuilletProgram::Run(const std::wstring& command_line) {
       core_->data_file());
   // The lists follow the imported entries before the report shows.
   transfer_->SetLibraryChanged([this] { core_->ReloadIfChangedOutside(); });
+  transfer_->SetSelectImported(
+      [this](int number, const std::string& name) { core_->main().SelectEntry(number, name); });
   transfer_->SetEnsureStorable([this](const std::vector<std::string>& values) {
     return core_->main().EnsureStorable(values);
   });

@@ -58,7 +58,7 @@ const char* DoneWith(ConflictChoice choice) {
     case ConflictChoice::kReplace:
       return "; ersetzt";
     case ConflictChoice::kSkip:
-      return "; übergangen";
+      return "; übersprungen";
     default:
       return "";
   }
@@ -102,7 +102,7 @@ std::optional<LibraryFormat> ImportFormatOf(std::size_t type, const std::string&
 
 std::string ImportSummary(const ImportOutcome& outcome) {
   return std::to_string(outcome.added) + " hinzugefügt, " + std::to_string(outcome.replaced) +
-         " ersetzt, " + std::to_string(outcome.skipped) + " übergangen.";
+         " ersetzt, " + std::to_string(outcome.skipped) + " übersprungen.";
 }
 
 std::string FileNameOf(const std::string& name) {
@@ -212,6 +212,7 @@ bool LibraryTransfer::ImportFile(bool* stored) {
     return false;
   }
   if (changed_) changed_();
+  if (select_ && outcome.first_number > 0) select_(outcome.first_number, outcome.first_name);
   read.notes.insert(read.notes.end(), outcome.notes.begin(), outcome.notes.end());
   // Each conflict with what became of it.
   std::vector<std::string> lines = ImportReport(read.notes, {});

@@ -76,6 +76,10 @@ class LibraryTransfer {
   void SetAppTitle(std::string title) { app_title_ = std::move(title); }
   // Runs after an import has written the library, before its report shows: the lists follow.
   void SetLibraryChanged(std::function<void()> changed) { changed_ = std::move(changed); }
+  // After an import: the first entry it added or replaced, to be selected.
+  void SetSelectImported(std::function<void(int number, const std::string& name)> select) {
+    select_ = std::move(select);
+  }
   // Asked before an import whether the data file can hold the new values (it may offer to
   // make an ANSI file Unicode); false: nothing is imported.
   void SetEnsureStorable(std::function<bool(const std::vector<std::string>&)> ensure) {
@@ -102,6 +106,7 @@ class LibraryTransfer {
   const std::string& data_file_;
   std::string app_title_ = "Quillet";
   std::function<void()> changed_;
+  std::function<void(int, const std::string&)> select_;
   std::function<bool(const std::vector<std::string>&)> ensure_storable_;
   bool busy_ = false;
 };

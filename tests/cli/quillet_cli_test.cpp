@@ -94,13 +94,14 @@ TEST_F(QuilletCliTest, ImportCsvTellsConflictsAndBadLinesAndChangesNothingThen) 
   fs.SetFile("neu.csv", "Name;Text\r\nGruß;neu\r\nAdresse;\"Weg 1\r\nOrt\"\r\n");
   const Result asked = Run({"lib.ini", "import", "csv", "neu.csv"});
   EXPECT_EQ(asked.code, 2);
-  EXPECT_NE(asked.err.find("Zeile 2 „Gruß“: den Namen hat schon Eintrag 1"), std::string::npos)
+  EXPECT_NE(asked.err.find("Zeile 2 „Gruß“: den Namen hat schon „Gruß“; bisher „alt“, neu „neu“; "
+                           "behalten als „Gruß (2)“"), std::string::npos)
       << asked.err;
   EXPECT_EQ(Run({"lib.ini", "list"}).out, "1\tGruß\n");
 
   const Result replaced = Run({"lib.ini", "import", "csv", "neu.csv", "--on-conflict", "replace"});
   EXPECT_EQ(replaced.code, 0) << replaced.err;
-  EXPECT_NE(replaced.err.find("1 hinzugefügt, 1 ersetzt, 0 übergangen."), std::string::npos);
+  EXPECT_NE(replaced.err.find("1 hinzugefügt, 1 ersetzt, 0 übersprungen."), std::string::npos);
   EXPECT_EQ(Run({"lib.ini", "list"}).out, "1\tGruß\n2\tAdresse\n");
   EXPECT_EQ(Run({"lib.ini", "show", "2"}).out, "Weg 1\rOrt");
 
@@ -121,7 +122,7 @@ TEST_F(QuilletCliTest, ExportLeavesOutAnEncipheredEntryUnlessDeciphered) {
     const Result plain = Run({"lib.ini", "export", format, target});
     EXPECT_EQ(plain.code, 0) << plain.err;
     EXPECT_EQ(plain.err,
-              "Eintrag 2 „Geheim“: Der Eintrag ist chiffriert und wird ohne Ihre Zustimmung "
+              "„Geheim“: Der Eintrag ist chiffriert und wird ohne Ihre Zustimmung "
               "nicht entschlüsselt ausgegeben; er fehlt in der Ausgabe.\n"
               "1 ausgegeben, 1 chiffrierte ausgelassen (mit --decipher entschlüsselt "
               "ausgegeben).\n");
@@ -174,7 +175,7 @@ TEST_F(QuilletCliTest, ExportedAndImportedTheLibraryComesBack) {
     const std::string file = std::string("aus.") + format, library = std::string(format) + ".ini";
     ASSERT_EQ(Run({"lib.ini", "export", format, file, "--decipher"}).code, 0);
     const Result imported = Run({library, "import", format, file});
-    EXPECT_EQ(imported.err, "4 hinzugefügt, 0 ersetzt, 0 übergangen.\n") << format;
+    EXPECT_EQ(imported.err, "4 hinzugefügt, 0 ersetzt, 0 übersprungen.\n") << format;
     EXPECT_EQ(Library(library), want) << format;
   }
 }

@@ -74,21 +74,22 @@ TEST_F(LibraryTransferTest, AnImportMeetingTheLibraryAsksOnceAndDoesWhatTheUserC
     ConflictChoice choice;
     std::map<std::string, std::string> library;
     const char* report;
-    const char* done;  // in the report's (or the question's) line
+    const char* done;      // in the report's (or the question's) line
+    const char* selected;  // the number and name of the entry selected after it
   } cases[] = {
       {ConflictChoice::kReplace,
        {{"Gruss", "Servus"}, {"Neu", "n"}, {"Zwei", "z"}},
-       "Import: 2 hinzugefügt, 1 ersetzt, 0 übergangen.",
-       "; ersetzt"},
+       "Import: 2 hinzugefügt, 1 ersetzt, 0 übersprungen.",
+       "; ersetzt", "1 Gruss"},
       {ConflictChoice::kSkip,
        {{"Gruss", "text of Gruss"}, {"Neu", "n"}, {"Zwei", "z"}},
-       "Import: 2 hinzugefügt, 0 ersetzt, 1 übergangen.",
-       "; übergangen"},
+       "Import: 2 hinzugefügt, 0 ersetzt, 1 übersprungen.",
+       "; übersprungen", "2 Neu"},
       {ConflictChoice::kKeep,
        {{"Gruss", "text of Gruss"}, {"Gruss (2)", "Servus"}, {"Neu", "n"}, {"Zwei", "z"}},
-       "Import: 3 hinzugefügt, 0 ersetzt, 0 übergangen.",
-       "; beide behalten"},
-      {ConflictChoice::kCancel, {{"Gruss", "text of Gruss"}}, nullptr, ""},
+       "Import: 3 hinzugefügt, 0 ersetzt, 0 übersprungen.",
+       "; behalten als „Gruss (2)“; beide behalten", "2 Gruss (2)"},
+      {ConflictChoice::kCancel, {{"Gruss", "text of Gruss"}}, nullptr, "; behalten als „Gruss (2)“", ""},
   };
   for (const auto& c : cases) {
     fs.Delete(data_file);
@@ -99,6 +100,9 @@ TEST_F(LibraryTransferTest, AnImportMeetingTheLibraryAsksOnceAndDoesWhatTheUserC
     windows.choice = c.choice;
     bool reloaded_before_report = false;
     transfer.SetLibraryChanged([&] { reloaded_before_report = windows.shown.size() == 1; });
+    std::string selected;
+    transfer.SetSelectImported(
+        [&](int number, const std::string& name) { selected = std::to_string(number) + " " + name; });
     EXPECT_EQ(transfer.Import(), c.report != nullptr);
     EXPECT_EQ(Reloaded(), c.library);
     ASSERT_FALSE(windows.shown.empty());
@@ -106,9 +110,11 @@ TEST_F(LibraryTransferTest, AnImportMeetingTheLibraryAsksOnceAndDoesWhatTheUserC
               "? 1 Eintrag aus „C:\\neu.csv“ trifft auf einen Eintrag der Bibliothek mit "
               "demselben Namen oder Kürzel. Was soll mit ihm geschehen?");
     EXPECT_EQ(windows.lines,
-              std::vector<std::string>{"Zeile 2 „Gruss“: den Namen hat schon Eintrag 1" +
+              std::vector<std::string>{"Zeile 2 „Gruss“: den Namen hat schon „Gruss“; bisher "
+                                       "„text of Gruss“, neu „Servus“" +
                                        std::string(c.done)});
     EXPECT_EQ(reloaded_before_report, c.report != nullptr);
+    EXPECT_EQ(selected, c.selected);
     EXPECT_EQ(windows.shown.size(), c.report ? 2u : 1u);
     if (c.report) {
       EXPECT_EQ(windows.shown[1], c.report);
@@ -124,7 +130,7 @@ TEST_F(LibraryTransferTest, AnImportMeetingTheLibraryAsksOnceAndDoesWhatTheUserC
   EXPECT_TRUE(transfer.Import());
   EXPECT_TRUE(windows.shown.empty());
   ASSERT_EQ(dialogs.messages.size(), 1u);
-  EXPECT_EQ(dialogs.messages[0].text, "1 hinzugefügt, 0 ersetzt, 0 übergangen.");
+  EXPECT_EQ(dialogs.messages[0].text, "1 hinzugefügt, 0 ersetzt, 0 übersprungen.");
 }
 
 // The window thread only asks and reports: the file is read and the entries stored apart, one

@@ -497,7 +497,7 @@ TEST_F(QuilletProgramTest, ImportsACsvFileAndReplacesTheEntryTheLibraryHasWhenAs
 
   HWND report = window_of_class(kTransferWindowClass);
   ASSERT_NE(report, nullptr) << "no report";
-  EXPECT_EQ(Text(GetDlgItem(report, kTransferSummary)), "2 hinzugefügt, 1 ersetzt, 0 übergangen.");
+  EXPECT_EQ(Text(GetDlgItem(report, kTransferSummary)), "2 hinzugefügt, 1 ersetzt, 0 übersprungen.");
   // The list shows the entries while the report is open.
   EXPECT_EQ(Names(), (std::vector<std::string>{"Adresse", "Gruss", "Telefon"}));
   Key(report, VK_ESCAPE);
