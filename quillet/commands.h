@@ -37,6 +37,16 @@ enum class QuilletCommand : int {
   kMenuSendLog = 1411,  // after "&Debugger...": "&Versandprotokoll...", added later
   kMenuHelp = 1501,  // "&Hilfe": "&Hilfe"
   kMenuAbout = 1503,
+  // "&Format", added later between "&Bearbeiten" and "&Texte", counts as menu 6. Its first
+  // three items are also Ctrl+B, I and U in the editor, "Link..." Ctrl+K.
+  kFormatBold = 1601,       // "Fett"
+  kFormatItalic = 1602,     // "Kursiv"
+  kFormatUnderline = 1603,  // "Unterstrichen", then a separator
+  kFormatLink = 1605,       // "Link...", then a separator
+  kFormatBullets = 1607,    // "Aufzählung"
+  kFormatNumbers = 1608,    // "Nummerierung", then a separator
+  kFormatPicture = 1610,    // "Bild einfügen...", then a separator
+  kFormatClear = 1612,      // "Formatierung entfernen"
   // The Options dialog's button array: 300 + the button's index in it.
   kOptChooseFolder = 300,  // 0 "Speicherort selbst festlegen ..."
   kOptOk = 301,            // 1 "&OK"
