@@ -68,11 +68,12 @@ bool TrayIcons::SetTip(unsigned id, const std::string& tip) {
   return Shell_NotifyIconW(NIM_MODIFY, &data) != FALSE;
 }
 
-bool TrayIcons::Notify(unsigned id, const std::string& title, const std::string& text) {
+bool TrayIcons::Notify(unsigned id, const std::string& title, const std::string& text,
+                       bool warning) {
   if (!window_ || icons_.find(id) == icons_.end()) return false;
   NOTIFYICONDATAW data = IconData(window_, id);
   data.uFlags = NIF_INFO;
-  data.dwInfoFlags = NIIF_WARNING;
+  data.dwInfoFlags = warning ? NIIF_WARNING : NIIF_INFO;
   const std::wstring wide_title = Fitted(title, std::size(data.szInfoTitle) - 1);
   const std::wstring wide_text = Fitted(text, std::size(data.szInfo) - 1);
   wcsncpy(data.szInfoTitle, wide_title.c_str(), std::size(data.szInfoTitle) - 1);

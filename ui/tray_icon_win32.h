@@ -26,8 +26,9 @@ class TrayIcons {
   // Changes the tooltip of an icon that is there.
   bool SetTip(unsigned id, const std::string& tip);
   // A notification from an icon that is there, which takes nothing from the window in front:
-  // a warning with its title and text (shortened to what the shell holds).
-  bool Notify(unsigned id, const std::string& title, const std::string& text);
+  // a warning (or information) with its title and text (shortened to what the shell holds).
+  bool Notify(unsigned id, const std::string& title, const std::string& text,
+              bool warning = true);
   void Remove(unsigned id);
   void RemoveAll();
   // The shell restarted (the taskbar was created anew) and knows none of our icons.

@@ -114,6 +114,13 @@ LifecycleHooks QuilletProgram::Hooks() {
     form_.tray().Add(0, small_icon_, kQuilletTitle);
     ShowWindow(form_.hwnd(), SW_HIDE);
   };
+  h.welcome = [this] {
+    form_.tray().Notify(0, "Quillet ist bereit",
+                        "Linksklick auf dieses Symbol: die Textbausteine. Rechtsklick: das "
+                        "Hauptfenster. Strg+Alt+Leertaste öffnet die Auswahl. Die Beispiele "
+                        "haben Kürzel zum Ausprobieren: „mfg“ oder „#adr“ und ein Leerzeichen.",
+                        false);
+  };
   h.place_edge_strip = [this] { PlaceStrip(); };
   h.show_path = [this](const std::string& path) { options_->ShowPath(path); };
   h.settings_loaded = [this](const PopupSettings& p) {

@@ -14,6 +14,9 @@
 namespace qm {
 namespace {
 
+// Marks, per user, that the first start's notification was shown.
+constexpr const char* kWelcomeSetting = "Begruessung";
+
 void Call(const std::function<void()>& hook) {
   if (hook) hook();
 }
@@ -143,6 +146,12 @@ void QuilletCore::Startup(std::string_view command_line) {
   step_done("main window");
   if (!debug_mode_) Call(hooks_.install_tray_and_hide);
   step_done("tray icon");
+  // Once per user: the first start that copied the sample before any setting was kept.
+  if (!debug_mode_ && sample_copied_ && first_run_ &&
+      settings_.ReadUserSetting(kWelcomeSetting, "").empty()) {
+    settings_.SaveUserSetting(kWelcomeSetting, "1");
+    Call(hooks_.welcome);
+  }
   // The lists filled a moment ago still show the file unless it has changed since: then
   // filling them again would give the same lists, at the cost of a second start-up.
   Reload(main_.ChangedOutside() ? Lists::kFillAgain : Lists::kStillCurrent);
@@ -157,7 +166,7 @@ void QuilletCore::SetDefaultDataFile(PathKept kept) {
   if (!FileExists(s_.main.fs, data_file_) && FileExists(s_.main.fs, sample)) {
     // A copy that fails leaves no data file; the first write then creates one.
     if (std::optional<std::string> bytes = s_.main.fs.ReadAll(sample)) {
-      s_.main.ini.CreateUnlessFilled(data_file_, *bytes);
+      sample_copied_ = s_.main.ini.CreateUnlessFilled(data_file_, *bytes).ok();
     }
   }
   if (kept == PathKept::kForNextStart) settings_.SaveUserSetting("path", data_file_);
@@ -229,6 +238,7 @@ bool QuilletCore::ResolveDataFile(DataFileMode mode) {
       }
       data_file_ = settings_.ReadUserSetting("path", "");
       if (data_file_.empty()) {
+        first_run_ = true;
         SetDefaultDataFile(PathKept::kForNextStart);
         break;
       }

@@ -61,6 +61,9 @@ struct LifecycleHooks {
   std::function<void()> init_layout;
   std::function<void()> restore_geometry;
   std::function<void()> install_tray_and_hide;
+  // The very first start, with the sample library just copied: the icon says once what it is
+  // for, without a window that takes the front.
+  std::function<void()> welcome;
   std::function<void(const std::string& path)> show_path;  // the Options dialog's path field
   std::function<void(const PopupSettings&)> settings_loaded;
   std::function<void()> place_edge_strip;
@@ -152,6 +155,8 @@ class QuilletCore {
   bool debug_mode_ = false;
   bool autostart_ = false;
   std::string handed_over_;  // the data file of the instance this one took over from
+  // This start kept no data file yet, and copied the sample for it.
+  bool first_run_ = false, sample_copied_ = false;
   bool ending_ = false;  // ended while the start waited
   bool windows_nt_ = true;
   std::string app_dir_;

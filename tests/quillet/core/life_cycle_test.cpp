@@ -36,6 +36,7 @@ class QuilletCoreTest : public testing::Test, protected FakeServices {
     h.init_layout = rec("layout");
     h.restore_geometry = rec("geometry");
     h.install_tray_and_hide = rec("tray");
+    h.welcome = rec("welcome");
     h.show_path = [this](const std::string& p) { calls.push_back("path " + p); };
     h.place_edge_strip = rec("strip");
     h.start_poll_timer = rec("timer");
@@ -68,6 +69,14 @@ TEST_F(QuilletCoreTest, FirstStartCopiesTheSampleAndWritesNothingIntoIt) {
   EXPECT_EQ(core->popup_settings().pos, 1);
   EXPECT_FALSE(core->debug_mode());
   EXPECT_TRUE(dialogs.messages.empty());
+  EXPECT_EQ(std::count(calls.begin(), calls.end(), "welcome"), 1);
+  // Said once: not at the next start, nor where the library is gone and copied again.
+  for (bool library_gone : {false, true}) {
+    if (library_gone) fs.Delete(kDefault);
+    calls.clear();
+    Core()->Startup("");
+    EXPECT_EQ(std::count(calls.begin(), calls.end(), "welcome"), 0) << library_gone;
+  }
 }
 
 TEST_F(QuilletCoreTest, StartUpRunsInItsOrder) {
