@@ -93,7 +93,8 @@ class RtfReader {
         Control();
       } else if (c == '\t') {
         Put('\t');
-      } else if (c != '\r' && c != '\n') {
+      } else if (c != '\r' && c != '\n' && c != '\0') {
+        // Wine's writer puts a NUL where it cannot name a list's bullet, and one at the end.
         Byte(static_cast<unsigned char>(c));
       }
     }

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "platform/utf16_win32.h"
+#include "quillet/main/editor_control_win32.h"
 #include "quillet/main/glyph_text.h"
 #include "quillet/main/main_model.h"
 #include "ui/window_layout_win32.h"
@@ -15,75 +16,19 @@
 namespace qm {
 namespace {
 
+using editor_control::BeforeTypedCharacter;
+using editor_control::CaretPastGlyph;
+using editor_control::FormatGlyphs;
+using editor_control::Selection;
+using editor_control::SelectRange;
+using editor_control::SetInsertionFormat;
+
 constexpr UINT_PTR kEditorSubclass = 1;
 constexpr DWORD kEditorStyle = ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL | ES_NOHIDESEL |
                                WS_VSCROLL | WS_TABSTOP | WS_GROUP;
 
 bool KeyDown(int vk) {
   return (GetKeyState(vk) & 0x8000) != 0;
-}
-
-// The insertion format of the editor: glyph fonts and colours, or plain text.
-void SetInsertionFormat(HWND editor, RunKind kind) {
-  CHARFORMAT2W cf{};
-  cf.cbSize = sizeof cf;
-  cf.dwMask = CFM_FACE | CFM_COLOR | CFM_CHARSET;
-  cf.crTextColor = kind == RunKind::kEnter ? RGB(255, 0, 0)
-                   : kind == RunKind::kTab ? RGB(0, 0, 255)
-                                           : RGB(0, 0, 0);
-  cf.bCharSet = kind == RunKind::kText ? DEFAULT_CHARSET : SYMBOL_CHARSET;
-  lstrcpynW(cf.szFaceName, kind == RunKind::kText ? L"Arial" : L"Wingdings", LF_FACESIZE);
-  SendMessageW(editor, EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&cf));
-}
-
-CHARRANGE Selection(HWND editor) {
-  CHARRANGE range{};
-  SendMessageW(editor, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&range));
-  return range;
-}
-
-void SelectRange(HWND editor, LONG start, LONG end) {
-  CHARRANGE range{start, end};
-  SendMessageW(editor, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
-}
-
-std::wstring EditorTextW(HWND editor) {
-  GETTEXTLENGTHEX length{GTL_NUMCHARS | GTL_PRECISE, 1200};
-  const auto units = static_cast<LONG>(
-      SendMessageW(editor, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&length), 0));
-  std::wstring text(static_cast<std::size_t>(std::max<LONG>(units, 0)) + 1, L'\0');
-  GETTEXTEX get{};
-  get.cb = static_cast<DWORD>(text.size() * sizeof(wchar_t));
-  get.flags = GT_DEFAULT;
-  get.codepage = 1200;
-  const auto got = SendMessageW(editor, EM_GETTEXTEX, reinterpret_cast<WPARAM>(&get),
-                                reinterpret_cast<LPARAM>(text.data()));
-  text.resize(static_cast<std::size_t>(std::max<LRESULT>(got, 0)));
-  return text;
-}
-
-// The caret moved off a position between a glyph and the line break that follows it.
-LONG CaretPastGlyph(HWND editor, LONG caret) {
-  const std::wstring text = EditorTextW(editor);
-  return static_cast<LONG>(SkipControlGlyph(
-      std::u16string_view(reinterpret_cast<const char16_t*>(text.data()), text.size()),
-      static_cast<std::size_t>(caret)));
-}
-
-// Gives every glyph in [start, end) its font and colour, and the rest plain text's.
-void FormatGlyphs(HWND editor, LONG start, LONG end) {
-  const std::wstring text = EditorTextW(editor);
-  const CHARRANGE keep = Selection(editor);
-  SelectRange(editor, start, end);
-  SetInsertionFormat(editor, RunKind::kText);
-  for (LONG i = start; i < end && i < static_cast<LONG>(text.size()); ++i) {
-    const wchar_t ch = text[static_cast<std::size_t>(i)];
-    if (ch == kEnterGlyph || ch == kTabGlyph) {
-      SelectRange(editor, i, i + 1);
-      SetInsertionFormat(editor, ch == kEnterGlyph ? RunKind::kEnter : RunKind::kTab);
-    }
-  }
-  SelectRange(editor, keep.cpMin, keep.cpMax);
 }
 
 // Enter and Tab pressed in the editor are recorded as their glyphs, each followed by a line
@@ -94,15 +39,6 @@ void RecordKey(HWND editor, bool enter) {
   SetInsertionFormat(editor, enter ? RunKind::kEnter : RunKind::kTab);
   const wchar_t insert[] = {static_cast<wchar_t>(enter ? kEnterGlyph : kTabGlyph), L'\r', 0};
   SendMessageW(editor, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(insert));
-  SetInsertionFormat(editor, RunKind::kText);
-}
-
-void BeforeTypedCharacter(HWND editor) {
-  const CHARRANGE sel = Selection(editor);
-  if (sel.cpMin == sel.cpMax) {
-    const LONG caret = CaretPastGlyph(editor, sel.cpMin);
-    if (caret != sel.cpMin) SelectRange(editor, caret, caret);
-  }
   SetInsertionFormat(editor, RunKind::kText);
 }
 
@@ -119,14 +55,16 @@ QuilletCommand ClipboardKeyCommand(WPARAM key, bool ctrl, bool shift, bool alt) 
   return QuilletCommand::kNone;
 }
 
-DWORD CALLBACK StreamFromString(DWORD_PTR cookie, LPBYTE buffer, LONG size, LONG* read) {
-  auto* source = reinterpret_cast<std::pair<const std::string*, std::size_t>*>(cookie);
-  const std::size_t left = source->first->size() - source->second;
-  const std::size_t n = std::min(left, static_cast<std::size_t>(size));
-  std::copy_n(source->first->data() + source->second, n, buffer);
-  source->second += n;
-  *read = static_cast<LONG>(n);
-  return 0;
+// The format command a key stands for, or kNone.
+QuilletCommand FormatKeyCommand(WPARAM key, bool ctrl, bool shift, bool alt) {
+  if (!ctrl || shift || alt) return QuilletCommand::kNone;
+  switch (key) {
+    case 'B': return QuilletCommand::kFormatBold;
+    case 'I': return QuilletCommand::kFormatItalic;
+    case 'U': return QuilletCommand::kFormatUnderline;
+    case 'K': return QuilletCommand::kFormatLink;
+    default: return QuilletCommand::kNone;
+  }
 }
 
 }  // namespace
@@ -171,9 +109,10 @@ HWND GlyphEditor::Ensure() {
   if (!editor) return nullptr;
   EnableWindow(editor, pending_enabled_);
   ApplyBackground(editor);
-  if (!pending_text_.empty()) Fill(editor, pending_text_, pending_start_);
+  if (!pending_text_.empty()) Fill(editor, pending_text_, pending_rtf_, pending_start_);
   SelectRange(editor, pending_start_, pending_end_);
   pending_text_.clear();
+  pending_rtf_.clear();
   return editor;
 }
 
@@ -221,14 +160,11 @@ HWND GlyphEditor::Replace() {
   return editor;
 }
 
-void GlyphEditor::Fill(HWND editor, const std::string& glyph_text, LONG caret) {
+void GlyphEditor::Fill(HWND editor, const std::string& glyph_text, const std::string& rtf,
+                       LONG caret) {
   // The whole snippet in one step, as rich text, so that a long one appears at once.
-  const std::string rtf = GlyphTextToRtf(glyph_text);
-  std::pair<const std::string*, std::size_t> source{&rtf, 0};
-  EDITSTREAM stream{};
-  stream.dwCookie = reinterpret_cast<DWORD_PTR>(&source);
-  stream.pfnCallback = StreamFromString;
-  SendMessageW(editor, EM_STREAMIN, SF_RTF, reinterpret_cast<LPARAM>(&stream));
+  editor_control::StreamIn(editor, rtf.empty() ? GlyphTextToRtf(glyph_text) : rtf);
+  formatted_ = !rtf.empty();
   SelectRange(editor, caret, caret);
   SetInsertionFormat(editor, RunKind::kText);
   SendMessageW(editor, EM_SETMODIFY, FALSE, 0);
@@ -239,26 +175,35 @@ std::string GlyphEditor::Text() {
   // Unseen, the editor holds exactly what it was given: the program asks for its text
   // whenever it stores pending edits, which should not load the control.
   if (pending_) return GlyphTextAsEditorText(pending_text_);
-  return WideToUtf8(EditorTextW(hwnd()));
+  return WideToUtf8(editor_control::Text(hwnd()));
 }
 
-void GlyphEditor::ShowGlyphText(const std::string& glyph_text) {
+void GlyphEditor::ShowFormatted(const std::string& glyph_text, const std::string& rtf) {
   if (pending_) {
     // The control clamps the caret it keeps to the new text's end; so does this.
     const auto length = static_cast<LONG>(Utf16Length(GlyphTextAsEditorText(glyph_text)));
     pending_text_ = glyph_text;
+    pending_rtf_ = rtf;
     pending_start_ = pending_end_ = std::min(pending_start_, length);
     return;
   }
   const CHARRANGE before = Selection(hwnd());
   HWND editor = Replace();
   if (!editor) return;
-  Fill(editor, glyph_text, before.cpMin);
+  Fill(editor, glyph_text, rtf, before.cpMin);
+}
+
+std::string GlyphEditor::Rtf() {
+  if (pending_) return pending_rtf_;
+  HWND editor = hwnd();
+  return editor && formatted_ ? editor_control::StreamOut(editor) : std::string();
 }
 
 void GlyphEditor::Clear() {
+  formatted_ = false;
   if (pending_) {
     pending_text_.clear();
+    pending_rtf_.clear();
     pending_start_ = pending_end_ = 0;
     return;
   }
@@ -279,7 +224,7 @@ std::size_t GlyphEditor::SelectionLength() {
 std::string GlyphEditor::SelectedText() {
   HWND editor = Ensure();
   const CHARRANGE r = Selection(editor);
-  const std::wstring text = EditorTextW(editor);
+  const std::wstring text = editor_control::Text(editor);
   const auto start = std::min(static_cast<std::size_t>(std::max<LONG>(r.cpMin, 0)), text.size());
   const auto end = std::min(static_cast<std::size_t>(std::max<LONG>(r.cpMax, 0)), text.size());
   // Paragraph ends go out as the line breaks other programs expect.
@@ -351,11 +296,21 @@ bool GlyphEditor::HandleMessage(HWND control, UINT message, WPARAM wparam, LRESU
         model_->OnEditCommand(command);
         return true;
       }
+      // The format keys take the way of the menu "&Format", whatever the control would do.
+      const QuilletCommand format = FormatKeyCommand(wparam, ctrl, shift, alt);
+      if (model_ && format != QuilletCommand::kNone) {
+        model_->OnFormatCommand(format);
+        return true;
+      }
       return false;
     }
     case WM_CHAR:
-      // The characters of Enter, Ctrl+Enter and Tab were recorded as glyphs at WM_KEYDOWN.
-      if (wparam == '\r' || wparam == '\n' || wparam == '\t') return true;
+      // The characters of Enter, Ctrl+Enter and Tab were recorded as glyphs at WM_KEYDOWN;
+      // those of Ctrl+B, K and U (Ctrl+I's is a Tab) were format commands.
+      if (wparam == '\r' || wparam == '\n' || wparam == '\t' || wparam == 0x02 ||
+          wparam == 0x0B || wparam == 0x15) {
+        return true;
+      }
       if (wparam >= 0x20) BeforeTypedCharacter(control);
       return false;
     case WM_PASTE:

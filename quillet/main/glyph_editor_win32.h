@@ -53,7 +53,18 @@ class GlyphEditor {
 
   // Text positions count UTF-16 units, as the control does.
   std::string Text();
-  void ShowGlyphText(const std::string& glyph_text);
+  void ShowGlyphText(const std::string& glyph_text) { ShowFormatted(glyph_text, ""); }
+  // A snippet with its formatting: `rtf` the whole content ("": the glyph text's own),
+  // `glyph_text` its text.
+  void ShowFormatted(const std::string& glyph_text, const std::string& rtf);
+  // The content as the control writes it out; empty while it can hold no formatting.
+  std::string Rtf();
+  // The format commands; see MainView.
+  void ToggleStyle(DWORD effect);   // CFE_BOLD, CFE_ITALIC or CFE_UNDERLINE
+  void ToggleList(WORD numbering);  // PFN_BULLET or PFN_ARABIC
+  void MarkLink(const std::string& text, COLORREF colour);
+  void InsertPictureMark(COLORREF colour);
+  void ClearFormat();
   void Clear();
   std::size_t Caret();
   std::size_t SelectionLength();
@@ -70,7 +81,9 @@ class GlyphEditor {
   void Prepare(HWND editor);
   void ApplyBackground(HWND editor) const;
   HWND Replace();
-  void Fill(HWND editor, const std::string& glyph_text, LONG caret);
+  void Fill(HWND editor, const std::string& glyph_text, const std::string& rtf, LONG caret);
+  // The control, made if need be, about to be formatted.
+  HWND Formatting();
 
   Place place_;
   HFONT font_ = nullptr;
@@ -82,6 +95,9 @@ class GlyphEditor {
   // Until the control exists: what it is to show, its selection and whether it is enabled.
   bool pending_ = false;
   std::string pending_text_;  // glyph text
+  std::string pending_rtf_;
+  // Shown with formatting, or formatted since: only then is its RTF worth reading.
+  bool formatted_ = false;
   LONG pending_start_ = 0, pending_end_ = 0;
   bool pending_enabled_ = true;
 };

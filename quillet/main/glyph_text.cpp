@@ -11,7 +11,9 @@ bool IsGlyph(char16_t unit) {
   return unit == kEnterGlyph || unit == kTabGlyph;
 }
 
-void AppendRtfText(std::string& rtf, std::string_view utf8) {
+}  // namespace
+
+void AppendRtfChars(std::string& rtf, std::string_view utf8) {
   std::size_t pos = 0;
   while (pos < utf8.size()) {
     const char32_t cp = NextCodePoint(utf8, pos);
@@ -32,8 +34,6 @@ void AppendRtfText(std::string& rtf, std::string_view utf8) {
     }
   }
 }
-
-}  // namespace
 
 std::string StoredToGlyphs(std::string_view stored) {
   const std::string plain = UnescapeStoredText(stored);
@@ -152,12 +152,12 @@ std::string GlyphTextToRtf(std::string_view glyph_text, int half_points) {
   for (const DisplayRun& run : DisplayRuns(glyph_text)) {
     switch (run.kind) {
       case RunKind::kText:
-        AppendRtfText(rtf, run.text);
+        AppendRtfChars(rtf, run.text);
         break;
       case RunKind::kEnter:
       case RunKind::kTab:
         rtf += run.kind == RunKind::kEnter ? "\\f1\\cf2 " : "\\f1\\cf3 ";
-        AppendRtfText(rtf, run.text);
+        AppendRtfChars(rtf, run.text);
         rtf += "\\par\\f0\\cf1 ";
         break;
     }

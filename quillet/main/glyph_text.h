@@ -49,6 +49,9 @@ std::vector<DisplayRun> DisplayRuns(std::string_view glyph_text);
 // glyph followed by a line break. `half_points` is the font size.
 std::string GlyphTextToRtf(std::string_view glyph_text, int half_points = 20);
 
+// `utf8` as RTF text: braces and backslashes escaped, every character beyond ASCII as \uN.
+void AppendRtfChars(std::string& rtf, std::string_view utf8);
+
 // The text a rich edit control holds once it has taken GlyphTextToRtf(glyph_text): each
 // glyph followed by the CR that ends its paragraph, except a glyph at the very end.
 std::string GlyphTextAsEditorText(std::string_view glyph_text);

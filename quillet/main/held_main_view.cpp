@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "quillet/main/editor_format.h"
 #include "quillet/main/glyph_text.h"
 #include "text/utf.h"
 
@@ -66,10 +67,24 @@ bool HeldMainView::TitleListHas(const std::string& title) {
 
 void HeldMainView::ShowGlyphText(const std::string& glyph_text) {
   editor.clear();
+  rtf.clear();
   for (const DisplayRun& run : DisplayRuns(glyph_text)) {
     editor += run.text;
     if (run.kind != RunKind::kText) editor += "\r";
   }
+}
+
+void HeldMainView::ShowFormattedText(const std::string& glyph_text, const std::string& rtf_text) {
+  ShowGlyphText(glyph_text);
+  rtf = rtf_text;
+}
+
+void HeldMainView::EditorMarkLink(const std::string& text, std::uint32_t) {
+  if (!text.empty()) EditorReplaceSelection(text);
+}
+
+void HeldMainView::EditorInsertPictureMark(std::uint32_t) {
+  EditorReplaceSelection(kPictureMarkUtf8);
 }
 
 void HeldMainView::ClearEditor() {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <utility>
@@ -59,6 +60,15 @@ class HeldMainView : public MainView {
   void EditorReplaceSelection(const std::string& text) override;
   void EditorSelect(std::size_t start, std::size_t length) override;
   void FocusEditor() override {}
+  // The RTF is kept as given and handed back; the format commands change nothing but the
+  // text they put in.
+  void ShowFormattedText(const std::string& glyph_text, const std::string& rtf_text) override;
+  std::string EditorRtf() override { return rtf; }
+  void EditorToggleStyle(TextStyle) override {}
+  void EditorToggleList(ParagraphList) override {}
+  void EditorMarkLink(const std::string& text, std::uint32_t) override;
+  void EditorInsertPictureMark(std::uint32_t) override;
+  void EditorClearFormat() override {}
   void SetFieldProblemsText(const std::string& text) override { field_problems = text; }
 
   bool CryptChecked() override { return crypt; }
@@ -85,6 +95,7 @@ class HeldMainView : public MainView {
   std::vector<std::string> titles;  // in the order they came
   std::string title_text;
   std::string editor;
+  std::string rtf;  // empty: shown plain
   std::size_t caret = 0, selection_length = 0;
   std::string field_problems;
   bool crypt = false, dosbox = false;

@@ -1,5 +1,7 @@
 // Quillet's main window as the model's view: the list, the title box, the editor, the send
 // options and the controls' states.
+#include <richedit.h>
+
 #include <algorithm>
 
 #include "platform/utf16_win32.h"
@@ -142,6 +144,42 @@ void MainForm::FocusEditor() {
   SetFocus(impl_->editor_control.Ensure());
 }
 
+void MainForm::ShowFormattedText(const std::string& glyph_text, const std::string& rtf) {
+  impl_->editor_control.ShowFormatted(glyph_text, rtf);
+}
+
+std::string MainForm::EditorRtf() {
+  return impl_->editor_control.Rtf();
+}
+
+// The format commands act on the control itself.
+void MainForm::EditorToggleStyle(TextStyle style) {
+  EnsureControls();
+  impl_->editor_control.ToggleStyle(style == TextStyle::kBold     ? CFE_BOLD
+                                    : style == TextStyle::kItalic ? CFE_ITALIC
+                                                                  : CFE_UNDERLINE);
+}
+
+void MainForm::EditorToggleList(ParagraphList list) {
+  EnsureControls();
+  impl_->editor_control.ToggleList(list == ParagraphList::kBullet ? PFN_BULLET : PFN_ARABIC);
+}
+
+void MainForm::EditorMarkLink(const std::string& text, std::uint32_t colour) {
+  EnsureControls();
+  impl_->editor_control.MarkLink(text, colour);
+}
+
+void MainForm::EditorInsertPictureMark(std::uint32_t colour) {
+  EnsureControls();
+  impl_->editor_control.InsertPictureMark(colour);
+}
+
+void MainForm::EditorClearFormat() {
+  EnsureControls();
+  impl_->editor_control.ClearFormat();
+}
+
 void MainForm::SetFieldProblemsText(const std::string& text) {
   if (HeldMainView* held = impl_->Held()) return held->SetFieldProblemsText(text);
   SetWindowTextW(impl_->Item(kIdFieldProblems), Utf8ToWide(text).c_str());
@@ -237,6 +275,13 @@ void MainForm::ApplyControlStates(const ControlStates& s) {
   menu_item(QuilletCommand::kMenuRenameEntry, s.entry_controls);
   menu_item(QuilletCommand::kMenuDeleteEntry, s.entry_controls);
   menu_item(QuilletCommand::kMenuExportEntry, s.entry_controls);
+  for (QuilletCommand format :
+       {QuilletCommand::kFormatBold, QuilletCommand::kFormatItalic,
+        QuilletCommand::kFormatUnderline, QuilletCommand::kFormatLink,
+        QuilletCommand::kFormatBullets, QuilletCommand::kFormatNumbers,
+        QuilletCommand::kFormatPicture, QuilletCommand::kFormatClear}) {
+    menu_item(format, s.entry_controls);
+  }
   if (HeldMainView* held = m.Held()) {
     held->ApplyControlStates(s);
     m.editor_control.SetPendingEnabled(s.entry_controls);

@@ -12,6 +12,7 @@
 #include "quillet/main/main_form_state_win32.h"
 #include "quillet/main/main_form_table_win32.h"
 #include "quillet/main/main_layout.h"
+#include "ui/file_dialogs_win32.h"
 #include "ui/layout_anchors.h"
 #include "ui/window_layout_win32.h"
 
@@ -248,6 +249,18 @@ bool MainForm::OnCommand(int id, int code) {
     case QuilletCommand::kEditFindNext:
       if (m.model) m.model->OnEditCommand(command);
       return true;
+    case QuilletCommand::kFormatBold:
+    case QuilletCommand::kFormatItalic:
+    case QuilletCommand::kFormatUnderline:
+    case QuilletCommand::kFormatLink:
+    case QuilletCommand::kFormatBullets:
+    case QuilletCommand::kFormatNumbers:
+    case QuilletCommand::kFormatClear:
+      if (m.model) m.model->OnFormatCommand(command);
+      return true;
+    case QuilletCommand::kFormatPicture:
+      ChoosePicture();
+      return true;
     case QuilletCommand::kMenuImport:
     case QuilletCommand::kMenuExport:
     case QuilletCommand::kMenuHide:
@@ -305,6 +318,14 @@ bool MainForm::OnCommand(int id, int code) {
       break;
   }
   return true;
+}
+
+void MainForm::ChoosePicture() {
+  Impl& m = *impl_;
+  if (!m.model || m.model->CurrentEntryNumber() <= 0) return;
+  const std::optional<ChosenFile> chosen = MakeWin32FileDialogs(m.window)->ChooseFileToOpen(
+      "Bild einfügen", {{"Bilder (PNG, JPEG)", "*.png;*.jpg;*.jpeg"}});
+  if (chosen) m.model->InsertPicture(chosen->path);
 }
 
 void MainForm::OnTimer(UINT_PTR id) {

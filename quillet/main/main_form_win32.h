@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -123,6 +124,13 @@ class MainForm final : public MainView, public WindowFrame {
   void EditorReplaceSelection(const std::string& text) override;
   void EditorSelect(std::size_t start, std::size_t length) override;
   void FocusEditor() override;
+  void ShowFormattedText(const std::string& glyph_text, const std::string& rtf) override;
+  std::string EditorRtf() override;
+  void EditorToggleStyle(TextStyle style) override;
+  void EditorToggleList(ParagraphList list) override;
+  void EditorMarkLink(const std::string& text, std::uint32_t colour) override;
+  void EditorInsertPictureMark(std::uint32_t colour) override;
+  void EditorClearFormat() override;
   void SetFieldProblemsText(const std::string& text) override;
   bool CryptChecked() override;
   void SetCryptChecked(bool on) override;
@@ -159,6 +167,8 @@ class MainForm final : public MainView, public WindowFrame {
   void Relayout();
   double TwipsOf(int pixels) const;
   int Pixels(double twips) const;
+  // "Bild einfügen...": the file chosen, then the model.
+  void ChoosePicture();
   // The cipher box's own messages.
   // What the controls need once made: the hidden switch, the handlers, the delivery items.
   void PrepareControls();

@@ -145,14 +145,20 @@ void MainModel::OnListClick() {
   ShowSelectedEntry();
 }
 
+EditorContent MainModel::EditorNow() {
+  return ReadEditor(view_.EditorText(), view_.EditorRtf(), attachments_);
+}
+
 bool MainModel::AlreadyTold() {
-  return EditorToStored(view_.EditorText()) == unstored_text_ &&
+  const EditorContent now = EditorNow();
+  return now.stored == unstored_text_ && now.html == unstored_html_ &&
          (view_.CryptChecked() ? 1 : 0) == unstored_crypt_;
 }
 
 bool MainModel::HoldsUnstoredText() {
   if (CurrentEntryNumber() <= 0) return false;
-  return EditorToStored(view_.EditorText()) != saved_text_ ||
+  const EditorContent now = EditorNow();
+  return now.stored != saved_text_ || now.html != shown_html_ ||
          (view_.CryptChecked() ? 1 : 0) != saved_crypt_;
 }
 
@@ -212,7 +218,20 @@ void MainModel::ShowSelectedEntry() {
     saved_fields_.reset();
   }
   ShowAbbreviation(at.number);
-  view_.ShowGlyphText(StoredToGlyphs(e.text));
+  // A plain entry shows as ever; only a formatted one is read and laid onto its text.
+  attachments_ = {};
+  format_problems_.clear();
+  saved_html_ = UnescapeStoredText(e.html);
+  shown_html_.clear();
+  if (saved_html_.empty()) {
+    view_.ShowGlyphText(StoredToGlyphs(e.text));
+  } else {
+    EditorShowing show = ShowFormatted(StoredToGlyphs(e.text), saved_html_);
+    view_.ShowFormattedText(show.glyph_text, show.rtf);
+    attachments_ = std::move(show.attachments);
+    shown_html_ = std::move(show.html);
+    format_problems_ = std::move(show.problems);
+  }
   view_.SetTitleText(TrimBlanks(e.title));
   view_.SetCryptChecked(e.crypt != 0);
   view_.SetDosBoxChecked(e.dosbox != 0);
@@ -235,6 +254,9 @@ void MainModel::ShowFieldProblems(const std::string& own_name) {
           .problems;
   std::string line;
   for (const std::string& sentence : sentences) line += (line.empty() ? "" : " ") + sentence;
+  for (const std::string& sentence : format_problems_) {
+    line += (line.empty() ? "" : " ") + sentence;
+  }
   view_.SetFieldProblemsText(line);
 }
 

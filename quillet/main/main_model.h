@@ -15,6 +15,7 @@
 #include "platform/dialogs.h"
 #include "platform/file_system.h"
 #include "quillet/commands.h"
+#include "quillet/main/editor_format.h"
 #include "quillet/main/main_view.h"
 #include "store/abbreviations.h"
 #include "store/entries.h"
@@ -63,6 +64,11 @@ class MainModel {
   // Leaving the field for the box has just told what there was to tell.
   void OnAtOnceClick() { WriteAbbreviationField(); }
   void OnEditCommand(QuilletCommand command);
+  // The menu "&Format" and its keys in the editor; "Link..." asks the address (and the text
+  // where nothing is selected).
+  void OnFormatCommand(QuilletCommand command);
+  // "Bild einfügen...": the PNG or JPEG file the user chose goes in at the caret, as its mark.
+  void InsertPicture(const std::string& path);
 
   void NewEntry();
   void RenameEntry();
@@ -80,7 +86,8 @@ class MainModel {
   // Every write of an entry finds it in the file by its number and name under the file's
   // lock (`EntryStore::UpdateEntry`): moved, the list item takes its new number; gone, the
   // window's fields become a new entry of that name and the user is told once.
-  // Saves the editor's text and the cipher flag into the entry being edited.
+  // Saves the editor's text, its formatted version and the cipher flag into the entry being
+  // edited.
   void WriteEditorText();
   // Saves the abbreviation field and its box into the entry being edited. False while the
   // field holds what cannot be stored: one that CheckAbbreviation refuses gets its message
@@ -149,7 +156,8 @@ class MainModel {
   bool AbbreviationTold();
   std::string ConflictText(int number) const;
   // The line below the editor for the text last read or stored (saved_text_) of the entry
-  // named `own_name`, its included entries looked up in the file as it is now.
+  // named `own_name`, its included entries looked up in the file as it is now; then what of
+  // the entry's formatted version the editor could not show.
   void ShowFieldProblems(const std::string& own_name);
   // The entry of list position `pos` as the model knows it, and as a new entry named `name`
   // would be made of it: the window's target and DOS box, the text as last stored.
@@ -197,6 +205,9 @@ class MainModel {
   };
   // True when the user has been told why the editor's text and flag could not be stored.
   bool AlreadyTold();
+  // The editor's plain text and formatted version as they would be stored now.
+  EditorContent EditorNow();
+  void InsertLink();
   // The list as the model changes it; the position of the entry being edited follows.
   int AddListItem(const std::string& name);
   void RemoveListItem(int pos);
@@ -218,6 +229,12 @@ class MainModel {
   // a change writes nothing (an enciphered text would get a new salt every time).
   std::string saved_text_;
   int saved_crypt_ = -1;
+  // The formatted version as the file has it (not escaped), and as the editor gives it back
+  // unchanged: only a change of the user's writes it. What the editor keeps beside its text,
+  // and what of the formatted version it could not show.
+  std::string saved_html_, shown_html_;
+  EditorAttachments attachments_;
+  std::vector<std::string> format_problems_;
   // What the delivery box showed for the file's value; an unknown value shows as 0.
   int saved_delivery_choice_ = 0;
   // The entry's abbreviation and flag as they are in the file, and the abbreviation the user
@@ -237,7 +254,7 @@ class MainModel {
   // The entry's fields as the model last read or wrote them, to find it where names repeat.
   std::optional<StoredFields> saved_fields_;
   // What the user was last told could not be stored, so that one click does not tell twice.
-  std::string unstored_text_;
+  std::string unstored_text_, unstored_html_;
   int unstored_crypt_ = -1;
   FileStamp known_stamp_;
   bool told_unreadable_ = false;

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "quillet/main/glyph_text.h"
+#include "rich/rich_html.h"
 #include "quillet/main/main_model.h"
 #include "store/ini_document.h"
 #include "store/stored_text.h"
@@ -103,14 +104,17 @@ void MainModel::WriteEditorText() {
   const Busy busy(*this);
   if (CurrentEntryNumber() <= 0) return;
   const int crypt = view_.CryptChecked() ? 1 : 0;
-  const std::string stored = EditorToStored(view_.EditorText());
-  if (stored == saved_text_ && crypt == saved_crypt_) return;
+  const EditorContent now = EditorNow();
+  const std::string& stored = now.stored;
+  if (stored == saved_text_ && crypt == saved_crypt_ && now.html == shown_html_) return;
   // What the user was told about this very text is tried again without telling again: the
   // focus comes back when a box closes and leaves again, the icon stores meanwhile.
-  const bool told = AlreadyTold();
+  const bool told = stored == unstored_text_ && now.html == unstored_html_ &&
+                    crypt == unstored_crypt_;
   // Every way out below without storing tells the user; this remembers what they were told.
   if (!quiet_) {
     unstored_text_ = stored;
+    unstored_html_ = now.html;
     unstored_crypt_ = crypt;
   }
   const Quiet quiet(*this, told);
@@ -119,6 +123,8 @@ void MainModel::WriteEditorText() {
   const EntryKey key = KeyAt(pos);
   const SnippetEntry whole = WindowEntry(pos, key.name);
   std::string value = stored;
+  // The formatted version is escaped like the text; enciphered, within ASCII, with it.
+  std::string html = EscapeStoredText(now.html);
   if (crypt) {
     // The cipher carries character codes 0..255 of the code page, nothing else.
     const std::u32string bad = UnrepresentableCharacters(s_.ansi, stored);
@@ -135,14 +141,24 @@ void MainModel::WriteEditorText() {
     std::string ansi_text;
     s_.ansi.FromUtf8(stored, ansi_text, nullptr);
     value = CryptText(ansi_text, true);
-  } else if (!EnsureStorable({stored})) {
+    if (!html.empty()) {
+      std::string ansi_html;
+      s_.ansi.FromUtf8(AsciiHtml(html), ansi_html, nullptr);
+      html = CryptText(ansi_html, true);
+    }
+  } else if (!EnsureStorable({stored, html})) {
     return;
   }
-  if (StoreFields(pos, key, whole,
-                  {{"Text", TextFieldValue(value)}, {"Crypt", std::to_string(crypt)}}) &&
-      pos == current_index_) {
+  Fields fields = {{"Text", TextFieldValue(value)}, {"Crypt", std::to_string(crypt)}};
+  // An entry that is plain and stays plain gets no section of it: its file stays as it was.
+  if (!now.html.empty() || !saved_html_.empty()) {
+    fields.emplace_back(kFormatSection, TextFieldValue(html));
+  }
+  if (StoreFields(pos, key, whole, fields) && pos == current_index_) {
     saved_text_ = stored;
     saved_crypt_ = crypt;
+    saved_html_ = shown_html_ = now.html;
+    format_problems_.clear();
     unstored_crypt_ = -1;
     ShowFieldProblems(key.name);
   }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
@@ -68,6 +69,29 @@ class MainView {
   virtual void EditorReplaceSelection(const std::string& text) = 0;
   virtual void EditorSelect(std::size_t start, std::size_t length) = 0;
   virtual void FocusEditor() = 0;
+
+  // Formatting in the editor. An entry with a formatted version is shown as `glyph_text`
+  // (the marks of its pictures included) in `rtf`, the editor's whole content.
+  virtual void ShowFormattedText(const std::string& glyph_text, const std::string& rtf) = 0;
+  // The editor's content as the control writes it out as RTF; empty where it can hold no
+  // formatting (an entry shown plain, and no format command since), so that a plain entry
+  // costs nothing.
+  virtual std::string EditorRtf() = 0;
+  // Bold, italic or underline on the selection, off where all of it has it already; where
+  // nothing is selected, for what is typed next.
+  enum class TextStyle { kBold, kItalic, kUnderline };
+  virtual void EditorToggleStyle(TextStyle style) = 0;
+  // Bullets or numbers for the paragraphs of the selection, off where they have them already.
+  enum class ParagraphList { kBullet, kNumber };
+  virtual void EditorToggleList(ParagraphList list) = 0;
+  // The selection, or `text` put in where nothing is selected, as a link: underlined, in
+  // `colour` (red + 256 * green + 65536 * blue). Glyphs and picture marks keep their look.
+  virtual void EditorMarkLink(const std::string& text, std::uint32_t colour) = 0;
+  // A picture's mark in `colour` in place of the selection.
+  virtual void EditorInsertPictureMark(std::uint32_t colour) = 0;
+  // Bold, italic, underline, links and lists off the selection, or off the whole text where
+  // nothing is selected; glyphs and picture marks stay.
+  virtual void EditorClearFormat() = 0;
 
   virtual bool CryptChecked() = 0;
   virtual void SetCryptChecked(bool on) = 0;

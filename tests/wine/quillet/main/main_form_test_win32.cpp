@@ -14,6 +14,7 @@
 #include "platform/os.h"
 #include "platform/ui_services_win32.h"
 #include "platform/utf16_win32.h"
+#include "quillet/main/editor_format.h"
 #include "quillet/main/glyph_text.h"
 #include "quillet/main/main_form_win32.h"
 #include "quillet/main/main_model.h"
@@ -51,6 +52,23 @@ class MainFormTest : public testing::Test {
   HWND Item(int id) { return GetDlgItem(form.hwnd(), id); }
   HWND Editor() { return Item(kIdEditor); }
   std::string Stored(int n) { return ini.ReadIniValue("Text", std::to_string(n), "", data_file); }
+  std::string Format(int n) {
+    return ini.ReadIniValue(kFormatSection, std::to_string(n), "", data_file);
+  }
+  CHARFORMAT2W CharFormatAt(std::size_t pos) {
+    form.EditorSelect(pos, 1);
+    CHARFORMAT2W cf{};
+    cf.cbSize = sizeof cf;
+    SendMessageW(Editor(), EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&cf));
+    return cf;
+  }
+  WORD NumberingAt(std::size_t pos) {
+    form.EditorSelect(pos, 0);
+    PARAFORMAT2 pf{};
+    pf.cbSize = sizeof pf;
+    SendMessageW(Editor(), EM_GETPARAFORMAT, 0, reinterpret_cast<LPARAM>(&pf));
+    return pf.wNumbering;
+  }
 
   test::TempFolder folder;
   std::string data_file;
@@ -252,6 +270,72 @@ TEST_F(MainFormTest, ClipboardKeysInTheEditorTakeTheEditCommands) {
     EXPECT_EQ(EditorToStored(form.EditorText()), c.text);
     EXPECT_EQ(clipboard->ReadText().value_or(""), c.clipboard);
   }
+}
+
+// A formatted entry's formatting in the control: bold, a link in its colour, a list's
+// paragraphs; read back from what the control writes out, it is what the file has.
+TEST_F(MainFormTest, AFormattedEntryShowsItsFormattingAndStaysAsItWasWhenLeft) {
+  const std::string html =
+      "<b>Hallo</b> <a href=\"https://x.de\">Welt</a><br><ul><li>eins</li><li>zwei</li></ul>Ende";
+  Library({{1, {"x", "Hallo Welt\\Neins\\Nzwei\\NEnde", "", 0, 0, "", html}}});
+  ASSERT_EQ(form.EditorText(), "Hallo Welt" + std::string(kEnterGlyphUtf8) + "\reins" +
+                                   kEnterGlyphUtf8 + "\rzwei" + kEnterGlyphUtf8 + "\rEnde");
+  EXPECT_TRUE(CharFormatAt(1).dwEffects & CFE_BOLD);
+  EXPECT_FALSE(CharFormatAt(6).dwEffects & CFE_BOLD);
+  EXPECT_EQ(CharFormatAt(6).crTextColor, LinkColour(0));
+  EXPECT_TRUE(CharFormatAt(6).dwEffects & CFE_UNDERLINE);
+  EXPECT_EQ(CharFormatAt(10).crTextColor, RGB(255, 0, 0));  // the Enter glyph
+  EXPECT_EQ(NumberingAt(12), PFN_BULLET);
+  EXPECT_EQ(NumberingAt(18), PFN_BULLET);
+  EXPECT_EQ(NumberingAt(24), 0);
+  const std::string before = fs->ReadAll(data_file).value_or("");
+  model->OnEditorLostFocus();
+  EXPECT_EQ(fs->ReadAll(data_file).value_or(""), before);
+  EXPECT_EQ(test::ControlText(Item(kIdFieldProblems)), "");
+}
+
+TEST_F(MainFormTest, FormatKeysAndTheFormatMenuStoreTheFormattedVersion) {
+  Library({{1, {"x", "Hallo Welt\\Nzwei", "", 0, 0}}});
+  SetFocus(Editor());
+  form.EditorSelect(0, 5);
+  BYTE keys[256] = {};
+  keys[VK_CONTROL] = 0x80;
+  SetKeyboardState(keys);
+  SendMessageW(Editor(), WM_KEYDOWN, 'B', 1);
+  SendMessageW(Editor(), WM_CHAR, 0x02, 1);
+  keys[VK_CONTROL] = 0;
+  SetKeyboardState(keys);
+  model->OnEditorLostFocus();
+  EXPECT_EQ(Format(1), "<b>Hallo</b> Welt<br>zwei");
+  auto menu = [&](QuilletCommand command) {
+    SendMessageW(form.hwnd(), WM_COMMAND, CommandId(command), 0);
+  };
+  form.EditorSelect(13, 0);  // in "zwei"
+  menu(QuilletCommand::kFormatBullets);
+  form.EditorSelect(6, 4);  // "Welt"
+  dialogs.text_answers = {"https://x.de"};
+  menu(QuilletCommand::kFormatLink);
+  model->OnEditorLostFocus();
+  EXPECT_EQ(Format(1),
+            "<b>Hallo</b> <a href=\\Hhttps://x.de\\H>Welt</a><br><ul><li>zwei</li></ul>");
+  EXPECT_EQ(Stored(1), "Hallo Welt\\Nzwei");
+  // A picture goes in as its mark, which leaves the text and keeps its place in the
+  // formatted version.
+  const std::string png("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\0\0\0\x03\0\0\0\x02", 24);
+  const std::string picture = folder.File("logo.png");
+  ASSERT_TRUE(fs->ReplaceAtomically(picture, png).ok());
+  form.EditorSelect(Utf16Length(form.EditorText()), 0);
+  model->InsertPicture(picture);
+  model->OnEditorLostFocus();
+  EXPECT_EQ(Stored(1), "Hallo Welt\\Nzwei");
+  const std::string img = "<img src=\\H" + DataAddress("image/png", png) + "\\H>";
+  EXPECT_EQ(Format(1),
+            "<b>Hallo</b> <a href=\\Hhttps://x.de\\H>Welt</a><br><ul><li>zwei" + img + "</li></ul>");
+  // Formatting removed from the whole text: the picture stays.
+  form.EditorSelect(0, 0);
+  menu(QuilletCommand::kFormatClear);
+  model->OnEditorLostFocus();
+  EXPECT_EQ(Format(1), "Hallo Welt<br>zwei" + img);
 }
 
 TEST_F(MainFormTest, TheLayoutFollowsTheWindowAndNeverShrinks) {
@@ -554,6 +638,24 @@ TEST_F(DeferredEditorTest, TheEditorComesWithTheWindowWithItsTextGlyphsSelection
   ShowWindow(deferred.hwnd(), SW_HIDE);
   ShowWindow(deferred.hwnd(), SW_SHOWNA);
   EXPECT_EQ(DeferredEditor(), editor);
+  ShowWindow(deferred.hwnd(), SW_HIDE);
+}
+
+TEST_F(DeferredEditorTest, UnseenAFormattedEntryStoresNothingAndComesWithItsFormatting) {
+  DeferredLibrary({{1, {"x", "Hallo Welt", "", 0, 0, "", "<b>Hallo</b> Welt"}}});
+  const std::string before = fs->ReadAll(data_file).value_or("");
+  deferred_model->StorePendingEdits();
+  EXPECT_EQ(fs->ReadAll(data_file).value_or(""), before);
+  EXPECT_FALSE(deferred.HasEditor());
+  ShowWindow(deferred.hwnd(), SW_SHOWNA);
+  ASSERT_TRUE(deferred.HasEditor());
+  deferred.EditorSelect(1, 1);
+  CHARFORMAT2W cf{};
+  cf.cbSize = sizeof cf;
+  SendMessageW(DeferredEditor(), EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&cf));
+  EXPECT_TRUE(cf.dwEffects & CFE_BOLD);
+  deferred_model->StorePendingEdits();
+  EXPECT_EQ(fs->ReadAll(data_file).value_or(""), before);
   ShowWindow(deferred.hwnd(), SW_HIDE);
 }
 

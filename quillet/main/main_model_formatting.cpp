@@ -1,0 +1,83 @@
+// The main window's menu "&Format": bold, italic, underline, lists and clearing act on the
+// editor at once; a link and a picture are asked for and kept beside the editor's text.
+#include <string>
+
+#include "quillet/main/main_model.h"
+#include "text/text_lists.h"
+
+namespace qm {
+
+void MainModel::OnFormatCommand(QuilletCommand command) {
+  const Busy busy(*this);
+  if (CurrentEntryNumber() <= 0) return;
+  using Style = MainView::TextStyle;
+  using List = MainView::ParagraphList;
+  switch (command) {
+    case QuilletCommand::kFormatBold: view_.EditorToggleStyle(Style::kBold); break;
+    case QuilletCommand::kFormatItalic: view_.EditorToggleStyle(Style::kItalic); break;
+    case QuilletCommand::kFormatUnderline: view_.EditorToggleStyle(Style::kUnderline); break;
+    case QuilletCommand::kFormatBullets: view_.EditorToggleList(List::kBullet); break;
+    case QuilletCommand::kFormatNumbers: view_.EditorToggleList(List::kNumber); break;
+    case QuilletCommand::kFormatClear: view_.EditorClearFormat(); break;
+    case QuilletCommand::kFormatLink: InsertLink(); break;
+    default: break;
+  }
+}
+
+void MainModel::InsertLink() {
+  const bool selected = view_.EditorSelectionLength() > 0;
+  const Quiet quiet(*this, true);  // while the input box is open, as with a message box
+  const std::string address = TrimBlanks(
+      s_.dialogs
+          .AskText("Adresse des Links (http://, https://, mailto:, ftp:// oder tel:):",
+                   MessageTitle(), "https://")
+          .value_or(""));
+  if (address.empty()) return;
+  if (!LinkAddressAllowed(address)) {
+    Ask("\xE2\x80\x9E" + address +
+            "\xE2\x80\x9C kann kein Link werden. Ein Link beginnt mit http://, https://, "
+            "mailto:, ftp:// oder tel:.",
+        MessageIcon::kExclamation, MessageButtons::kOk);
+    return;
+  }
+  std::string text;
+  if (!selected) {
+    text = TrimBlanks(s_.dialogs.AskText("Text des Links:", MessageTitle(), address).value_or(""));
+    if (text.empty()) return;
+  }
+  const std::optional<std::size_t> index = attachments_.AddLink(address);
+  if (!index) {
+    Ask("Ein Eintrag kann höchstens " + std::to_string(kMaxEditorLinks) +
+            " verschiedene Links enthalten.",
+        MessageIcon::kExclamation, MessageButtons::kOk);
+    return;
+  }
+  view_.EditorMarkLink(text, LinkColour(*index));
+}
+
+void MainModel::InsertPicture(const std::string& path) {
+  const Busy busy(*this);
+  if (CurrentEntryNumber() <= 0) return;
+  const std::optional<std::string> bytes = s_.fs.ReadAll(path);
+  std::optional<RichNode> picture;
+  if (!bytes) {
+    Ask("Das Bild konnte nicht gelesen werden:\r\n" + path, MessageIcon::kExclamation,
+        MessageButtons::kOk);
+  } else if (bytes->size() > kMaxRichPictureBytes) {
+    Ask("Das Bild ist größer als 1 MB und kann nicht eingefügt werden. "
+        "Verkleinern Sie es, etwa mit einem Bildprogramm, und fügen Sie es dann ein.",
+        MessageIcon::kExclamation, MessageButtons::kOk);
+  } else if (!(picture = PictureFromFile(*bytes))) {
+    Ask("Die Datei ist kein PNG- oder JPEG-Bild und kann nicht eingefügt werden:\r\n" +
+            path,
+        MessageIcon::kExclamation, MessageButtons::kOk);
+  } else if (const std::optional<std::size_t> index = attachments_.AddPicture(*picture)) {
+    view_.EditorInsertPictureMark(PictureColour(*index));
+  } else {
+    Ask("Ein Eintrag kann höchstens " + std::to_string(kMaxEditorPictures) +
+            " Bilder enthalten.",
+        MessageIcon::kExclamation, MessageButtons::kOk);
+  }
+}
+
+}  // namespace qm
