@@ -1,6 +1,7 @@
 // The delivery settings as the user sees them.
 #include "quillet/options/delivery_settings.h"
 
+#include "store/entries.h"
 #include "store/ini_document.h"
 
 namespace qm {
@@ -20,21 +21,21 @@ std::string RulesText(const IniDocument* doc) {
   return out;
 }
 
-std::string BuiltInRulesText() {
-  // Grouped by delivery in the order the rules come, so that the line stays short.
-  std::vector<std::pair<Delivery, std::string>> groups;
+std::string AllowedDeliveriesText() {
+  std::string out = "Eine Zustellung ist ";
+  for (std::size_t i = 0; i < kDeliveryNames.size(); ++i) {
+    out += std::string(i == 0 ? "" : i + 1 == kDeliveryNames.size() ? " oder " : ", ") + "„" +
+           kDeliveryNames[i] + "“";
+  }
+  return out + ". Nach Ihren Regeln gelten die eingebauten.";
+}
+
+std::vector<std::pair<std::string, std::string>> BuiltInRuleRows() {
+  std::vector<std::pair<std::string, std::string>> rows;
   for (const DeliveryRule& rule : BuiltInDeliveryRules()) {
-    if (groups.empty() || groups.back().first != rule.delivery) {
-      groups.push_back({rule.delivery, rule.pattern});
-    } else {
-      groups.back().second += ", " + rule.pattern;
-    }
+    rows.emplace_back(rule.pattern, DeliveryName(rule.delivery));
   }
-  std::string out = "Danach gelten die eingebauten Regeln: ";
-  for (std::size_t i = 0; i < groups.size(); ++i) {
-    out += (i ? "; " : "") + groups[i].second + ": " + DeliveryName(groups[i].first);
-  }
-  return out + ".";
+  return rows;
 }
 
 std::optional<RuleLineProblem> ReadRulesText(std::string_view text,

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <utility>
 #include <string_view>
 #include <vector>
 
@@ -19,8 +20,10 @@ class IniDocument;
 // The user's rules of the file, one per line (CR LF between), as they stand there.
 std::string RulesText(const IniDocument* doc);
 
-// "Danach gelten die eingebauten Regeln: ...", each delivery once with the patterns it serves.
-std::string BuiltInRulesText();
+// What a rule may give, for under the rules: "Eine Zustellung ist „Tippen“, ...".
+std::string AllowedDeliveriesText();
+// The built-in rules in the order they apply: the program or window class, the delivery.
+std::vector<std::pair<std::string, std::string>> BuiltInRuleRows();
 
 // A line of the dialog's text that cannot be a rule: its number (from 1) and why.
 struct RuleLineProblem {

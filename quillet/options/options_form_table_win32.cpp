@@ -108,13 +108,16 @@ std::vector<ControlRow> OptionsDialogTable() {
       In(activation,
          {kColourSample, WC_STATICW, "", SS_OWNERDRAW | WS_GROUP | kClip, 3000, 4200, 375, 375}),
       // The keyboard: the accelerators avoid the letters taken above (P T S F O M K I U).
-      In(kKeyboardGroup, {kPickerHotkeyCheck, WC_BUTTONW, "&Auswahl per Tastenkürzel öffnen",
-                          BS_AUTOCHECKBOX | tab, 180, 300, 3900, 315}),
-      In(kKeyboardGroup, {kPickerHotkeyLabel, WC_STATICW, "Tastenkürzel &der Auswahl:",
-                          SS_LEFT | WS_GROUP | kClip, 180, 795, 2340, 240}),
-      In(kKeyboardGroup, {kPickerHotkey, HOTKEY_CLASSW, "", WS_BORDER | tab, 2580, 750, 1900, 315}),
+      // "Tastenkombination", not "Tastenkürzel", which reads like the abbreviations' "Kürzel";
+      // the label on a line of its own above its field.
+      In(kKeyboardGroup,
+         {kPickerHotkeyCheck, WC_BUTTONW, "&Auswahl per Tastenkombination öffnen",
+          BS_AUTOCHECKBOX | tab, 180, 300, 3900, 315}),
+      In(kKeyboardGroup, {kPickerHotkeyLabel, WC_STATICW, "Tastenkombination &der Auswahl:",
+                          SS_LEFT | WS_GROUP | kClip, 180, 690, 3900, 240}),
+      In(kKeyboardGroup, {kPickerHotkey, HOTKEY_CLASSW, "", WS_BORDER | tab, 180, 945, 2400, 315}),
       In(kKeyboardGroup, {kPickerTextCheck, WC_BUTTONW, "Auswahl durchsucht auch den Te&xt",
-                          BS_AUTOCHECKBOX | tab, 180, 1200, 3900, 315}),
+                          BS_AUTOCHECKBOX | tab, 180, 1440, 3900, 315}),
       // The abbreviations on the right: the switch, then where they stay off.
       In(kKeyboardGroup, {kAbbreviationsCheck, WC_BUTTONW, "Kürzel beim Tippen &ersetzen",
                           BS_AUTOCHECKBOX | tab, 4560, 300, 3495, 315}),
@@ -137,16 +140,21 @@ std::vector<ControlRow> OptionsDialogTable() {
                           1380, 315, 900, 315}),
       In(kDeliveryGroup, {kPasteFromUnit, WC_STATICW, "Zeichen (0 = nie)",
                           SS_LEFT | SS_NOPREFIX | WS_GROUP | kClip, 2340, 360, 1620, 240}),
-      In(kDeliveryGroup, {kRulesHint, WC_STATICW, "je Zeile Programm oder Fensterklasse;Zustellung",
-                          SS_LEFT | SS_NOPREFIX | WS_GROUP | kClip, 180, 1035, 3780, 240}),
+      In(kDeliveryGroup, {kRulesHint, WC_STATICW,
+                          "je Zeile Programm oder Fensterklasse;Zustellung, zum Beispiel "
+                          "putty.exe;Tasten",
+                          SS_LEFT | SS_NOPREFIX | WS_GROUP | kClip, 180, 1020, 3780, 480}),
       In(kDeliveryGroup,
          {kRulesLabel, WC_STATICW, "&Regeln:", SS_LEFT | WS_GROUP | kClip, 180, 780, 3780, 240}),
       In(kDeliveryGroup, {kRules, WC_EDITW, "",
                           ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL | ES_AUTOHSCROLL |
                               WS_VSCROLL | WS_HSCROLL | WS_BORDER | tab,
-                          180, 1320, 3780, 2730}),
+                          180, 1560, 3780, 2490}),
+      // What a rule may give, listed under the rules; the built-in ones behind a button.
       In(kDeliveryGroup, {kBuiltInRules, WC_STATICW, "", SS_LEFT | SS_NOPREFIX | WS_GROUP | kClip,
-                          180, 4140, 3780, 2040}),
+                          180, 4140, 3780, 1200}),
+      In(kDeliveryGroup, {kBuiltInRulesButton, WC_BUTTONW, "Einge&baute Regeln...",
+                          BS_PUSHBUTTON | tab, 180, 5460, 2400, 375}),
       // Below the delivery's column, so that the keyboard's group can reach the bottom.
       {CommandId(QuilletCommand::kOptOk), WC_BUTTONW, "&OK", BS_DEFPUSHBUTTON | tab, 10425, 6510,
        2055, 375},

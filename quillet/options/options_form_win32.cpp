@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "quillet/menu/edge_strip.h"
+#include "quillet/options/built_in_rules_win32.h"
+#include "quillet/options/delivery_settings.h"
 #include "quillet/options/options_drawing_win32.h"
 #include "quillet/options/options_form_table_win32.h"
 #include "platform/utf16_win32.h"
@@ -473,6 +475,8 @@ bool OptionsForm::OnCommand(int id, int code) {
     model_->OnSendLogTitles(checked(id));
   } else if (id == kKeepOutAdd) {
     model_->OnKeepOutAdd();
+  } else if (id == kBuiltInRulesButton) {
+    ShowBuiltInRules(hwnd(), "Eingebaute Regeln", BuiltInRuleRows());
   } else if (id == kKeepOutRemove) {
     model_->OnKeepOutRemove(static_cast<int>(SendMessageW(Control(kKeepOutList), LB_GETCURSEL, 0, 0)));
   }

@@ -50,7 +50,8 @@ enum OptionsFormId : int {
   kRulesHint = 127,
   kRulesLabel = 128,
   kRules = 129,
-  kBuiltInRules = 160,
+  kBuiltInRules = 160,  // the deliveries a rule may give
+  kBuiltInRulesButton = 168,  // "Eingebaute Regeln..."
   kKeepOutLabel = 162,  // "Kürzel aus in:"
   kKeepOutList = 163,
   kKeepOutAdd = 164,     // "Hinzufügen..."

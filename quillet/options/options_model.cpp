@@ -30,7 +30,7 @@ void OptionsModel::LoadSettings(const PopupSettings& p) {
   {
     const std::shared_ptr<const IniDocument> doc = s_.core.Snapshot();
     view_.SetDelivery(std::to_string(PasteFrom(doc.get())), qm::RulesText(doc.get()),
-                      BuiltInRulesText());
+                      AllowedDeliveriesText());
   }
   ShowKeyboard();
 }

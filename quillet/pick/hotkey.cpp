@@ -120,9 +120,9 @@ std::string GermanHotkeyName(const Hotkey& hotkey) {
 }
 
 std::string HeldHotkeyText(const Hotkey& hotkey) {
-  return "Das Tastenkürzel „" + GermanHotkeyName(hotkey) +
+  return "Die Tastenkombination „" + GermanHotkeyName(hotkey) +
          "“ für die Auswahl der Textbausteine wird schon von einem anderen Programm benutzt. "
-         "Quillet arbeitet ohne dieses Tastenkürzel weiter; ein anderes können Sie in den "
+         "Quillet arbeitet ohne diese Tastenkombination weiter; eine andere können Sie in den "
          "Optionen wählen.";
 }
 

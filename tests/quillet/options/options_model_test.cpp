@@ -368,7 +368,7 @@ TEST_F(OptionsModelTest, OkStoresTheDeliveryOrRefusesABadRuleWritingNothing) {
       "3=b;Tasten\r\n");
   EXPECT_EQ(view.paste_from, "500");
   EXPECT_EQ(view.rules, "putty.exe;Tippen\r\na;Tasten\r\nb;Tasten");
-  EXPECT_NE(view.built_in.find("mstsc.exe, wfica32.exe"), std::string::npos);
+  EXPECT_NE(view.built_in.find("„Konsole“"), std::string::npos);
   const struct {
     const char *paste_from, *rules;
     const char* focus;   // nullptr: stored
@@ -436,11 +436,12 @@ TEST(DeliverySettings, TheNoteNamesProgramClassAndTheDeliveryOfAShortText) {
       {"", "ConsoleWindowClass", "?, ConsoleWindowClass: Konsole"},
   };
   for (const auto& c : cases) EXPECT_EQ(DeliveryNote(rules, c.program, c.window_class), c.note);
-  const std::string built_in = BuiltInRulesText();
-  EXPECT_EQ(built_in.rfind("Danach gelten die eingebauten Regeln: mstsc.exe, wfica32.exe", 0), 0u);
-  EXPECT_NE(built_in.find("VirtualBox.exe: Tasten; ConsoleWindowClass: Konsole; "
-                          "CASCADIA_HOSTING_WINDOW_CLASS: Einfügen Strg+Umschalt+V; mintty.exe"),
-            std::string::npos);
+  EXPECT_EQ(AllowedDeliveriesText(),
+            "Eine Zustellung ist „Tippen“, „Tasten“, „Einfügen“, „Einfügen Strg+Umschalt+V“, "
+            "„Einfügen Umschalt+Einfg“ oder „Konsole“. Nach Ihren Regeln gelten die eingebauten.");
+  const auto rows = BuiltInRuleRows();
+  ASSERT_GE(rows.size(), 2u);
+  EXPECT_EQ(rows[0].first + ": " + rows[0].second, "mstsc.exe: Tasten");
 }
 
 }  // namespace

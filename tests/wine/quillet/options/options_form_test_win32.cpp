@@ -95,7 +95,7 @@ TEST(OptionsFormTest, MadeWhenFirstShownItShowsWhatWasSetBefore) {
 TEST(OptionsFormTest, TheDeliveryFitsAtEveryDpiAndABadLineIsSelected) {
   OptionsForm form;
   ASSERT_TRUE(form.Create(GetModuleHandleW(nullptr), nullptr, "Optionen"));
-  form.SetDelivery("500", "a;Tippen\r\nb Tasten\r\nc;Tasten", BuiltInRulesText());
+  form.SetDelivery("500", "a;Tippen\r\nb Tasten\r\nc;Tasten", AllowedDeliveriesText());
   form.Show();
   HWND dialog = form.hwnd();
   for (int dpi : {96, 144, 192}) {
