@@ -14,4 +14,6 @@ fi
 echo "run: starting $program.exe; its icon sits at the right of the Wine desktop's taskbar"
 [ "$program" = Quillet ] &&
   echo "run: a right click on the icon shows the main window; the library is build/windows/bin/Quillet.ini"
-exec env QM_WINE_TIMEOUT=${QM_WINE_TIMEOUT:-86400} scripts/wine-run.sh build/windows "build/windows/bin/$program.exe"
+# As a German user sees it: Wine's symbol fonts in the prefix, Wine in German.
+exec env QM_WINE_LOOK=1 QM_WINE_TIMEOUT=${QM_WINE_TIMEOUT:-86400} \
+  scripts/wine-run.sh build/windows "build/windows/bin/$program.exe"

@@ -18,7 +18,7 @@ install_missing() {
 
 install_missing cmake make g++ googletest libgtest-dev libgmock-dev libbenchmark-dev \
   g++-mingw-w64-x86-64-posix wine wine64 xvfb x11-utils imagemagick fonts-dejavu-core \
-  clang nodejs chromium nsis zip unzip xdotool x11-xkb-utils \
+  clang nodejs chromium nsis zip unzip xdotool x11-xkb-utils fonts-wine locales \
   nlohmann-json3-dev libyaml-cpp-dev dpkg-dev curl xz-utils
 # The sanitizer runtimes of whichever clang the distribution ships.
 clang_major=$(clang --version | grep -oE 'version [0-9]+' | grep -oE '[0-9]+$')

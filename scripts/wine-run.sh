@@ -5,7 +5,9 @@
 #
 # The Wine prefix lives in BUILD_DIR/wineprefix and is created on first use. Runs that share
 # a prefix are serialised, because the end of a run shuts that prefix's wineserver down.
-# QM_WINE_TIMEOUT (seconds, default 1200) bounds the program's run.
+# QM_WINE_TIMEOUT (seconds, default 1200) bounds the program's run. QM_WINE_LOOK=1 runs it as
+# a user sees it: the symbol fonts that Wine ships (the title bar's buttons, the editor's
+# Enter and Tab marks) registered in the prefix, and Wine in German.
 set -u
 
 if [ $# -lt 2 ]; then
@@ -77,6 +79,11 @@ if [ -z "${DISPLAY:-}" ]; then
   export DISPLAY=":$(tr -d '[:space:]' <"$work/display")"
 fi
 
+if [ "${QM_WINE_LOOK:-}" = 1 ]; then
+  export LANG=de_DE.UTF-8
+  unset LC_ALL
+fi
+
 # Wine takes its language and its Unix file-name encoding from the locale; one that is not
 # installed silently falls back to C, where file names beyond ASCII cannot be opened. Such a
 # locale is compiled into the build folder instead.
@@ -117,6 +124,22 @@ if [ ! -f "$WINEPREFIX.d/configured-2" ]; then
     /v Auto /d 0 /f >/dev/null 2>&1
   timeout 60 wineserver -w
   touch "$WINEPREFIX.d/configured-2"
+fi
+
+# Marlett draws the title bar's buttons, Wingdings the editor's marks; without them Wine shows
+# letters and boxes. They are Debian's fonts-wine, copied into the prefix and registered.
+if [ "${QM_WINE_LOOK:-}" = 1 ] && [ ! -f "$WINEPREFIX.d/fonts-1" ]; then
+  fonts_dir="$WINEPREFIX/drive_c/windows/Fonts"
+  mkdir -p "$fonts_dir"
+  for font in "marlett.ttf:Marlett" "wingding.ttf:Wingdings" "symbol.ttf:Symbol"; do
+    file=${font%%:*}
+    [ -f "/usr/share/wine/fonts/$file" ] || continue
+    cp "/usr/share/wine/fonts/$file" "$fonts_dir/"
+    timeout 60 wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\Fonts' \
+      /v "${font#*:} (TrueType)" /d "$file" /f >/dev/null 2>&1
+  done
+  timeout 60 wineserver -w
+  touch "$WINEPREFIX.d/fonts-1"
 fi
 
 # The desktop runs on its own, so that the program below is started by plain wine and its
