@@ -60,8 +60,8 @@ struct EditorContent {
 
 // The editor's content: its text as the control reports it (a paragraph ends in "\r") and the
 // RTF the control writes out, or "" where it cannot hold any formatting. Picture marks leave
-// the plain text; list paragraphs become <ul> or <ol> items, an Enter glyph <br> (the one
-// that ends an item goes with it), a Tab glyph a blank.
+// the plain text; list paragraphs become <ul> or <ol> items, an Enter glyph <br> (one that
+// ends an item or comes right before a list is the block's edge), a Tab glyph a blank.
 EditorContent ReadEditor(std::string_view editor_text, std::string_view rtf,
                          const EditorAttachments& attachments);
 
@@ -72,6 +72,9 @@ bool LinkAddressAllowed(std::string_view address);
 // A PNG or JPEG file's bytes as a picture of the formatted version; nullopt where they are
 // neither.
 std::optional<RichNode> PictureFromFile(const std::string& bytes);
+
+// `text` without the marks of pictures, for the clipboard.
+std::string WithoutPictureMarks(std::string_view text);
 
 // The problem line's sentences for a formatted version that no longer matches the text.
 inline constexpr const char* kFormatMismatch =

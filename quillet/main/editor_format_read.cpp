@@ -225,8 +225,10 @@ EditorContent ReadEditor(std::string_view editor_text, std::string_view rtf,
     if (pictures[i]) {
       html.Picture(*pictures[i]);
     } else if (c == kEnterGlyph) {
-      // The Enter that ends a list item is the item's end.
-      if (list == RtfList::kNone) html.Break();
+      // The Enter that ends a list item is the item's end, the one before a list its start.
+      const RtfList next =
+          paragraph + 1 < paragraph_lists.size() ? paragraph_lists[paragraph + 1] : RtfList::kNone;
+      if (list == RtfList::kNone && next == RtfList::kNone) html.Break();
       html.LineEnds();
       line_starts = true;
     } else if (c == kTabGlyph) {

@@ -255,8 +255,8 @@ class EditorRtfWriter {
         if (first_of_line) previous = list;
         if (list != RtfList::kNone && first_of_line) {
           out_ += list == RtfList::kBullet
-                      ? "\\pard{\\*\\pn\\pnlvlblt\\pnf2\\pnindent0{\\pntxtb\\'B7}}\\fi-360\\li360 "
-                      : "\\pard{\\*\\pn\\pnlvlbody\\pnf0\\pnindent0\\pnstart" +
+                      ? "\\pard{\\*\\pn\\pnlvlblt\\pnf2\\pnindent360{\\pntxtb\\'B7}}\\fi-360\\li360 "
+                      : "\\pard{\\*\\pn\\pnlvlbody\\pnf0\\pnindent360\\pnstart" +
                             std::to_string(number) + "\\pndec{\\pntxta.}}\\fi-360\\li360 ";
         } else if (list != RtfList::kNone) {
           out_ += "\\pard\\li360 ";
@@ -352,6 +352,14 @@ bool LinkAddressAllowed(std::string_view address) {
   const RichDocument doc = ReadRichHtml(html);
   return !doc.nodes.empty() && doc.nodes.front().kind == RichNode::Kind::kOpen &&
          doc.nodes.front().value == address;
+}
+
+std::string WithoutPictureMarks(std::string_view text) {
+  std::string out(text);
+  for (std::size_t at = 0; (at = out.find(kPictureMarkUtf8, at)) != std::string::npos;) {
+    out.erase(at, std::char_traits<char>::length(kPictureMarkUtf8));
+  }
+  return out;
 }
 
 std::optional<RichNode> PictureFromFile(const std::string& bytes) {

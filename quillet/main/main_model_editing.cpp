@@ -1,6 +1,7 @@
 // The main window's commands: the edit menu, find, and new, rename and delete of entries.
 #include <string>
 
+#include "quillet/main/editor_format.h"
 #include "quillet/main/glyph_text.h"
 #include "quillet/main/main_model.h"
 #include "store/stored_text.h"
@@ -15,8 +16,9 @@ void MainModel::OnEditCommand(QuilletCommand command) {
     case QuilletCommand::kEditCut:
     case QuilletCommand::kEditCopy:
       if (view_.EditorSelectionLength() == 0) return;
-      // Cut text leaves the editor only once the clipboard holds it.
-      if (!s_.clipboard.WriteText(view_.EditorSelectedText())) {
+      // Cut text leaves the editor only once the clipboard holds it. The clipboard carries
+      // plain text: a picture's mark, which stands for nothing there, stays behind.
+      if (!s_.clipboard.WriteText(WithoutPictureMarks(view_.EditorSelectedText()))) {
         Ask("Der markierte Text konnte nicht in die Zwischenablage gelegt werden; vermutlich "
             "wird sie gerade von einem anderen Programm benutzt.",
             MessageIcon::kExclamation, MessageButtons::kOk);

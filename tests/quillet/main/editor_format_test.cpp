@@ -22,7 +22,7 @@ TEST(EditorFormat, AFormattedEntryGoesIntoTheEditorAndComesBackAsItWas) {
        "Mit freundlichen Gr\xC3\xBC\xC3\x9F" "en<br><b>Max Muster</b><br>Tel.: 0123<br>"
        "<a href=\"https://www.x.de\">www.x.de</a>"},
       {"Punkte:" + E + "eins" + E + "zwei" + E + "Ende",
-       "Punkte:<br><ul><li>eins</li><li>zwei</li></ul>Ende"},
+       "Punkte:<ul><li>eins</li><li>zwei</li></ul>Ende"},
       {"a" + E + "b", "<ol><li>a</li><li><i>b</i></li></ol>"},
       // A Tab's line break only lays the item out.
       {"Name:" + T + "Erika" + E + "Ort", "<ul><li>Name: Erika</li></ul>Ort"},

@@ -138,6 +138,10 @@ TEST_F(MainModelFormatTest, APictureGoesInAsItsMarkAndIsStoredAsPartOfTheFormatt
   EXPECT_EQ(view.formatting,
             std::vector<std::string>{"picture " + std::to_string(PictureColour(0))});
   EXPECT_EQ(view.editor, "Logo" + std::string(kPictureMarkUtf8));
+  // Copied, the mark stays behind: the clipboard holds plain text.
+  view.EditorSelect(2, 3);
+  model.OnEditCommand(QuilletCommand::kEditCopy);
+  EXPECT_EQ(clipboard.ReadText(), "go");
   // As the control writes it out: the mark, a Wingdings colon, in the picture's colour.
   view.rtf = "{\\rtf1{\\fonttbl{\\f0 Arial;}{\\f1\\fcharset2 Wingdings;}}{\\colortbl;\\red0"
              "\\green128\\blue0;}Logo\\f1\\cf1 :}";

@@ -23,6 +23,8 @@
 #include "tests/wine/support/process_driver_win32.h"
 #include "tests/wine/support/temp_folder_win32.h"
 #include "tests/wine/support/window_driver_win32.h"
+#include "ui/dialogs_win32.h"
+#include "ui/input_box_win32.h"
 #include "ui/window_layout_win32.h"
 
 namespace qm {
@@ -276,7 +278,7 @@ TEST_F(MainFormTest, ClipboardKeysInTheEditorTakeTheEditCommands) {
 // paragraphs; read back from what the control writes out, it is what the file has.
 TEST_F(MainFormTest, AFormattedEntryShowsItsFormattingAndStaysAsItWasWhenLeft) {
   const std::string html =
-      "<b>Hallo</b> <a href=\"https://x.de\">Welt</a><br><ul><li>eins</li><li>zwei</li></ul>Ende";
+      "<b>Hallo</b> <a href=\"https://x.de\">Welt</a><ul><li>eins</li><li>zwei</li></ul>Ende";
   Library({{1, {"x", "Hallo Welt\\Neins\\Nzwei\\NEnde", "", 0, 0, "", html}}});
   ASSERT_EQ(form.EditorText(), "Hallo Welt" + std::string(kEnterGlyphUtf8) + "\reins" +
                                    kEnterGlyphUtf8 + "\rzwei" + kEnterGlyphUtf8 + "\rEnde");
@@ -317,7 +319,7 @@ TEST_F(MainFormTest, FormatKeysAndTheFormatMenuStoreTheFormattedVersion) {
   menu(QuilletCommand::kFormatLink);
   model->OnEditorLostFocus();
   EXPECT_EQ(Format(1),
-            "<b>Hallo</b> <a href=\\Hhttps://x.de\\H>Welt</a><br><ul><li>zwei</li></ul>");
+            "<b>Hallo</b> <a href=\\Hhttps://x.de\\H>Welt</a><ul><li>zwei</li></ul>");
   EXPECT_EQ(Stored(1), "Hallo Welt\\Nzwei");
   // A picture goes in as its mark, which leaves the text and keeps its place in the
   // formatted version.
@@ -330,12 +332,46 @@ TEST_F(MainFormTest, FormatKeysAndTheFormatMenuStoreTheFormattedVersion) {
   EXPECT_EQ(Stored(1), "Hallo Welt\\Nzwei");
   const std::string img = "<img src=\\H" + DataAddress("image/png", png) + "\\H>";
   EXPECT_EQ(Format(1),
-            "<b>Hallo</b> <a href=\\Hhttps://x.de\\H>Welt</a><br><ul><li>zwei" + img + "</li></ul>");
+            "<b>Hallo</b> <a href=\\Hhttps://x.de\\H>Welt</a><ul><li>zwei" + img + "</li></ul>");
   // Formatting removed from the whole text: the picture stays.
   form.EditorSelect(0, 0);
   menu(QuilletCommand::kFormatClear);
   model->OnEditorLostFocus();
   EXPECT_EQ(Format(1), "Hallo Welt<br>zwei" + img);
+}
+
+// Ctrl+K in the shown window: the real input box takes the focus and gives it back; the
+// selection becomes the link.
+TEST_F(MainFormTest, CtrlKAsksWithTheInputBoxAndLinksTheSelection) {
+  std::unique_ptr<Dialogs> boxes = MakeWin32Dialogs(form.hwnd());
+  MainModel real{MainServices{ini, entries, *fs, *ansi, *boxes, *clipboard}, form, data_file};
+  form.Attach(&real, {});
+  ASSERT_TRUE(entries.WriteEntries({{1, {"x", "Hallo Welt", "", 0, 0}}}, data_file));
+  real.LoadEntryList();
+  real.UpdateControlStates();
+  ShowWindow(form.hwnd(), SW_SHOW);
+  SetActiveWindow(form.hwnd());
+  SetFocus(Editor());
+  form.EditorSelect(6, 4);
+  std::thread user([] {
+    HWND box = test::WaitForWindow(kInputBoxClass, L"Quillet");
+    if (!box) return;
+    SendMessageW(GetDlgItem(box, kInputBoxEdit), WM_SETTEXT, 0,
+                 reinterpret_cast<LPARAM>(L"https://x.de"));
+    PostMessageW(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
+  });
+  BYTE keys[256] = {};
+  keys[VK_CONTROL] = 0x80;
+  SetKeyboardState(keys);
+  SendMessageW(Editor(), WM_KEYDOWN, 'K', 1);
+  keys[VK_CONTROL] = 0;
+  SetKeyboardState(keys);
+  user.join();
+  EXPECT_EQ(CharFormatAt(6).crTextColor, LinkColour(0));
+  real.OnEditorLostFocus();
+  EXPECT_EQ(Format(1), "Hallo <a href=\\Hhttps://x.de\\H>Welt</a>");
+  ShowWindow(form.hwnd(), SW_HIDE);
+  form.Attach(model.get(), {});
 }
 
 TEST_F(MainFormTest, TheLayoutFollowsTheWindowAndNeverShrinks) {
