@@ -1,5 +1,6 @@
 // The main window's snippet editor: a rich edit control that shows Enter and Tab as coloured
-// glyphs, records those keys as glyphs, and may be made only when it is first needed.
+// glyphs, records those keys as glyphs, keeps a formatted snippet's formatting, and may be made
+// only when it is first needed.
 #pragma once
 
 #include <windows.h>

@@ -102,6 +102,10 @@ TEST(RtfReader, ReadsWhatRichEditControlsWriteOut) {
       {"{\\rtf1}", ""},
   };
   for (const auto& c : cases) EXPECT_EQ(Show(ReadRtf(c.rtf)), c.runs) << c.rtf;
+  // Wine's writer puts a NUL for a bullet it cannot name, and one behind the last brace.
+  const std::string z(1, '\0');
+  const std::string nul = "{\\rtf1{\\pntext\\f1 " + z + "\\tab}a" + z + "b\\par}" + z;
+  EXPECT_EQ(Show(ReadRtf(nul)), "<>ab|");
 }
 
 }  // namespace
