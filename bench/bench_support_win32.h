@@ -13,6 +13,15 @@ namespace qm::bench {
 inline constexpr const wchar_t* kQuilletSettingsKey = L"Software\\Ferrandel Software\\Quillet";
 inline constexpr const wchar_t* kMantelloSettingsKey = L"Software\\Ferrandel Software\\Mantello";
 
+// Runs the messages that wait for this thread's windows.
+inline void PumpMessages() {
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+}
+
 inline double Seconds() {
   static const double freq = [] {
     LARGE_INTEGER f;

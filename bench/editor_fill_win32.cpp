@@ -65,14 +65,6 @@ std::string StoredSnippet(std::size_t chars, std::size_t glyphs, std::size_t fir
   return qm::EscapeStoredText(plain);
 }
 
-void PumpMessages() {
-  MSG msg;
-  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-  }
-}
-
 }  // namespace
 
 int main() {

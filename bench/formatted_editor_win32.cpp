@@ -64,14 +64,6 @@ void Entry(std::size_t chars, std::string* glyphs, std::string* html) {
   if (html->find("</ul>") == std::string::npos) *html += "</ul>";
 }
 
-void PumpMessages() {
-  MSG msg;
-  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-  }
-}
-
 }  // namespace
 
 int main() {
