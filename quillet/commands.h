@@ -9,7 +9,7 @@ enum class QuilletCommand : int {
   // The main window's button array: 200 + the button's index in it.
   kDebugger = 200,     // 0 "Debu&g"
   kDeleteEntry = 201,  // 1 "&Löschen"
-  kRenameEntry = 202,  // 2 "&Umbe- nennen"
+  kRenameEntry = 202,  // 2 "&Umbenennen"
   kHideMain = 203,     // 3 "&OK"
   kOptions = 204,      // 4 "&Optionen": the dialog beside the main window
   kAbout = 205,        // 5 "&Info"
@@ -28,6 +28,8 @@ enum class QuilletCommand : int {
   kEditDelete = 1204,
   kEditFind = 1206,
   kEditFindNext = 1207,
+  kEditUndo = 1211,  // in front of them: "&Rückgängig", "Wieder&herstellen", a separator
+  kEditRedo = 1212,
   kMenuNewEntry = 1301,  // "&Texte": "&Neu..."
   kMenuRenameEntry = 1302,
   kMenuDeleteEntry = 1303,
@@ -54,9 +56,9 @@ enum class QuilletCommand : int {
   kOptOpenFolder = 303,    // 3 "Betreffenden Ordner öffnen ..."
   kOptColour = 304,        // 4 "&Farbauswahl"
   // The debugger's buttons.
-  kDebuggerIgnore = 1210,    // ignore the marked title
-  kDebuggerEditFile = 1211,  // edit the data file
-  kDebuggerClose = 1212,
+  kDebuggerIgnore = 1240,    // ignore the marked title
+  kDebuggerEditFile = 1241,  // edit the data file
+  kDebuggerClose = 1242,
   // The question about entries an import meets in the library, and the report of an import
   // or export; "OK" and "Abbrechen" are IDOK and IDCANCEL.
   kTransferKeep = 1220,     // "&Beide behalten"

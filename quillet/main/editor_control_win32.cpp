@@ -40,6 +40,14 @@ bool InLinkColour(const CHARFORMAT2W& cf) {
          IsLinkColour(cf.crTextColor);
 }
 
+// The format text is typed in: Arial in black, no symbol font.
+bool IsPlainTextFormat(const CHARFORMAT2W& cf) {
+  const DWORD need = CFM_FACE | CFM_COLOR | CFM_CHARSET;
+  return (cf.dwMask & need) == need && !(cf.dwEffects & CFE_AUTOCOLOR) &&
+         cf.crTextColor == RGB(0, 0, 0) && cf.bCharSet != SYMBOL_CHARSET &&
+         lstrcmpiW(cf.szFaceName, L"Arial") == 0;
+}
+
 }  // namespace
 
 CHARRANGE Selection(HWND editor) {
@@ -154,7 +162,9 @@ void BeforeTypedCharacter(HWND editor) {
     SendMessageW(editor, EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&plain));
     return;
   }
-  SetInsertionFormat(editor, RunKind::kText);
+  // Setting a format ends the control's undo group: text typed in the text's own format is
+  // left alone, so that Ctrl+Z takes back a typed word, not a letter.
+  if (!IsPlainTextFormat(now)) SetInsertionFormat(editor, RunKind::kText);
 }
 
 void StreamIn(HWND editor, const std::string& rtf) {

@@ -55,16 +55,22 @@ QuilletCommand ClipboardKeyCommand(WPARAM key, bool ctrl, bool shift, bool alt) 
   return QuilletCommand::kNone;
 }
 
-// The format command a key stands for, or kNone.
+// The format or find command a key stands for, or kNone.
 QuilletCommand FormatKeyCommand(WPARAM key, bool ctrl, bool shift, bool alt) {
+  if (key == VK_F3 && !ctrl && !shift && !alt) return QuilletCommand::kEditFindNext;
   if (!ctrl || shift || alt) return QuilletCommand::kNone;
   switch (key) {
     case 'B': return QuilletCommand::kFormatBold;
     case 'I': return QuilletCommand::kFormatItalic;
     case 'U': return QuilletCommand::kFormatUnderline;
     case 'K': return QuilletCommand::kFormatLink;
+    case 'F': return QuilletCommand::kEditFind;
     default: return QuilletCommand::kNone;
   }
+}
+
+bool IsEditCommand(QuilletCommand command) {
+  return command == QuilletCommand::kEditFind || command == QuilletCommand::kEditFindNext;
 }
 
 }  // namespace
@@ -246,6 +252,20 @@ void GlyphEditor::ReplaceSelection(const std::string& text) {
   if (end > start) FormatGlyphs(editor, start, end);
 }
 
+bool GlyphEditor::CanUndo(bool redo) {
+  HWND editor = pending_ ? nullptr : hwnd();
+  return editor && SendMessageW(editor, redo ? EM_CANREDO : EM_CANUNDO, 0, 0) != 0;
+}
+
+void GlyphEditor::Undo(bool redo) {
+  HWND editor = Ensure();
+  if (!editor) return;
+  SendMessageW(editor, redo ? EM_REDO : EM_UNDO, 0, 0);
+  typed_end_ = -1;
+  // What is typed next is text, whatever the step took back.
+  SetInsertionFormat(editor, RunKind::kText);
+}
+
 void GlyphEditor::Select(std::size_t start, std::size_t length) {
   if (pending_) {
     // Clamped to the text. The control may keep one more position for its final paragraph
@@ -285,8 +305,20 @@ bool GlyphEditor::HandleMessage(HWND control, UINT message, WPARAM wparam, LRESU
       return false;
     case WM_KEYDOWN: {
       if (model_) model_->OnEditorUsed();
+      if (wparam == VK_TAB && ctrl && !alt) {
+        // Tab is recorded; Ctrl+Tab and Ctrl+Shift+Tab leave the editor as Tab would elsewhere.
+        if (HWND next = GetNextDlgTabItem(place_.parent, control, shift ? TRUE : FALSE)) {
+          SetFocus(next);
+          // An edit field is entered with its text selected, as Tab does.
+          if (SendMessageW(next, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) {
+            SendMessageW(next, EM_SETSEL, 0, -1);
+          }
+        }
+        return true;
+      }
       if (wparam == VK_RETURN || wparam == VK_TAB) {
         RecordKey(control, wparam == VK_RETURN);
+        typed_end_ = -1;
         return true;
       }
       // Clipboard keys take the same way as the menu's commands, so that glyphs travel as
@@ -296,22 +328,32 @@ bool GlyphEditor::HandleMessage(HWND control, UINT message, WPARAM wparam, LRESU
         model_->OnEditCommand(command);
         return true;
       }
-      // The format keys take the way of the menu "&Format", whatever the control would do.
+      // The format and find keys take the way of their menu items, whatever the control
+      // would do.
       const QuilletCommand format = FormatKeyCommand(wparam, ctrl, shift, alt);
       if (model_ && format != QuilletCommand::kNone) {
-        model_->OnFormatCommand(format);
+        IsEditCommand(format) ? model_->OnEditCommand(format) : model_->OnFormatCommand(format);
         return true;
       }
       return false;
     }
     case WM_CHAR:
       // The characters of Enter, Ctrl+Enter and Tab were recorded as glyphs at WM_KEYDOWN;
-      // those of Ctrl+B, K and U (Ctrl+I's is a Tab) were format commands.
+      // those of Ctrl+B, K and U (Ctrl+I's is a Tab) were format commands, Ctrl+F's a search.
       if (wparam == '\r' || wparam == '\n' || wparam == '\t' || wparam == 0x02 ||
-          wparam == 0x0B || wparam == 0x15) {
+          wparam == 0x0B || wparam == 0x15 || wparam == 0x06) {
         return true;
       }
-      if (wparam >= 0x20) BeforeTypedCharacter(control);
+      if (wparam >= 0x20) {
+        // The control groups typing into one undo step even where the caret was moved
+        // between (Wine's does): typing somewhere else is a step of its own.
+        const CHARRANGE at = Selection(control);
+        if (at.cpMin != typed_end_ || at.cpMax != typed_end_) {
+          SendMessageW(control, EM_STOPGROUPTYPING, 0, 0);
+        }
+        BeforeTypedCharacter(control);
+        typed_end_ = Selection(control).cpMin + 1;
+      }
       return false;
     case WM_PASTE:
       if (model_) model_->OnEditCommand(QuilletCommand::kEditPaste);

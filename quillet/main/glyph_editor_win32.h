@@ -72,6 +72,9 @@ class GlyphEditor {
   std::string SelectedText();
   void ReplaceSelection(const std::string& text);
   void Select(std::size_t start, std::size_t length);
+  // The control's undo (redo = false) or redo.
+  bool CanUndo(bool redo);
+  void Undo(bool redo);
 
  private:
   static LRESULT CALLBACK SubclassProc(HWND control, UINT message, WPARAM wparam, LPARAM lparam,
@@ -93,6 +96,8 @@ class GlyphEditor {
   HMENU context_menu_ = nullptr;
   bool window_colour_ = false;
   bool replacing_ = false;
+  // Where the last typed character left the caret: typing elsewhere starts a new undo step.
+  LONG typed_end_ = -1;
   // Until the control exists: what it is to show, its selection and whether it is enabled.
   bool pending_ = false;
   std::string pending_text_;  // glyph text

@@ -60,6 +60,9 @@ class HeldMainView : public MainView {
   void EditorReplaceSelection(const std::string& text) override;
   void EditorSelect(std::size_t start, std::size_t length) override;
   void FocusEditor() override {}
+  // Nothing was edited in an editor no one has seen.
+  bool EditorCanUndo(UndoStep) override { return false; }
+  void EditorUndo(UndoStep) override {}
   // The RTF is kept as given and handed back; the format commands change nothing but the
   // text they put in.
   void ShowFormattedText(const std::string& glyph_text, const std::string& rtf_text) override;

@@ -135,6 +135,15 @@ void MainForm::EditorReplaceSelection(const std::string& text) {
   impl_->editor_control.ReplaceSelection(text);
 }
 
+bool MainForm::EditorCanUndo(UndoStep step) {
+  return impl_->editor_control.CanUndo(step == UndoStep::kRedo);
+}
+
+void MainForm::EditorUndo(UndoStep step) {
+  EnsureControls();  // acts on the control itself
+  impl_->editor_control.Undo(step == UndoStep::kRedo);
+}
+
 void MainForm::EditorSelect(std::size_t start, std::size_t length) {
   impl_->editor_control.Select(start, length);
 }
@@ -266,6 +275,8 @@ void MainForm::ApplyControlStates(const ControlStates& s) {
     EnableMenuItem(m.menu, static_cast<UINT>(CommandId(command)),
                    MF_BYCOMMAND | (on ? MF_ENABLED : MF_GRAYED));
   };
+  menu_item(QuilletCommand::kEditUndo, s.undo);
+  menu_item(QuilletCommand::kEditRedo, s.redo);
   menu_item(QuilletCommand::kEditCut, s.cut_copy_delete);
   menu_item(QuilletCommand::kEditCopy, s.cut_copy_delete);
   menu_item(QuilletCommand::kEditPaste, s.paste);

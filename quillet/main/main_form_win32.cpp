@@ -23,6 +23,13 @@ bool KeyDown(int vk) {
   return (GetKeyState(vk) & 0x8000) != 0;
 }
 
+bool IsPushButton(HWND control) {
+  wchar_t name[8] = {};
+  const auto type = GetWindowLongPtrW(control, GWL_STYLE) & BS_TYPEMASK;
+  return control && GetClassNameW(control, name, 8) && lstrcmpiW(name, WC_BUTTONW) == 0 &&
+         (type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON);
+}
+
 }  // namespace
 
 MainForm::MainForm(HINSTANCE instance) : impl_(std::make_unique<Impl>()) {
@@ -241,6 +248,8 @@ bool MainForm::OnCommand(int id, int code) {
   Impl& m = *impl_;
   const auto command = static_cast<QuilletCommand>(id);
   switch (command) {
+    case QuilletCommand::kEditUndo:
+    case QuilletCommand::kEditRedo:
     case QuilletCommand::kEditCut:
     case QuilletCommand::kEditCopy:
     case QuilletCommand::kEditPaste:
@@ -422,6 +431,11 @@ std::optional<LRESULT> MainForm::OnMessage(UINT message, WPARAM wparam, LPARAM l
       if (LOWORD(wparam) == WA_INACTIVE) {
         HWND focus = GetFocus();
         if (focus && IsChild(impl_->window, focus)) m.last_focus = focus;
+        // Hidden by its button "&OK", the window comes back with the list focused, not with
+        // that button still framed as the one Enter presses.
+        if (!IsWindowVisible(impl_->window) && IsPushButton(m.last_focus)) {
+          m.last_focus = m.Item(kIdList);
+        }
         break;
       }
       if (m.commands.activated) m.commands.activated();

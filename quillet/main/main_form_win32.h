@@ -122,6 +122,8 @@ class MainForm final : public MainView, public WindowFrame {
   std::size_t EditorSelectionLength() override;
   std::string EditorSelectedText() override;
   void EditorReplaceSelection(const std::string& text) override;
+  bool EditorCanUndo(UndoStep step) override;
+  void EditorUndo(UndoStep step) override;
   void EditorSelect(std::size_t start, std::size_t length) override;
   void FocusEditor() override;
   void ShowFormattedText(const std::string& glyph_text, const std::string& rtf) override;

@@ -67,6 +67,8 @@ void MainModel::UpdateControlStates() {
   ControlStates st;
   st.has_entries = view_.ListCount() > 0;
   if (st.has_entries) {
+    st.undo = view_.EditorCanUndo(MainView::UndoStep::kUndo);
+    st.redo = view_.EditorCanUndo(MainView::UndoStep::kRedo);
     st.cut_copy_delete = view_.EditorSelectionLength() > 0;
     const std::optional<std::string> clip = s_.clipboard.ReadText();
     st.paste = clip && !clip->empty();

@@ -26,6 +26,11 @@ void MainModel::OnEditCommand(QuilletCommand command) {
       }
       if (command == QuilletCommand::kEditCut) view_.EditorReplaceSelection("");
       break;
+    case QuilletCommand::kEditUndo:
+    case QuilletCommand::kEditRedo:
+      view_.EditorUndo(command == QuilletCommand::kEditUndo ? MainView::UndoStep::kUndo
+                                                            : MainView::UndoStep::kRedo);
+      break;
     case QuilletCommand::kEditPaste:
       view_.EditorReplaceSelection(PastedTextToEditorText(s_.clipboard.ReadText().value_or("")));
       break;

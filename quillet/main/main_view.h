@@ -12,12 +12,15 @@ namespace qm {
 // The enabled state of the main window's controls, as the library and the entry require.
 struct ControlStates {
   bool has_entries = false;
-  // "&Bearbeiten": Ausschneiden, Kopieren, Löschen / Einfügen / Suchen... / Weitersuchen
+  // "&Bearbeiten": Rückgängig / Wiederherstellen / Ausschneiden, Kopieren, Löschen /
+  // Einfügen / Suchen... / Weitersuchen
+  bool undo = false;
+  bool redo = false;
   bool cut_copy_delete = false;
   bool paste = false;
   bool find = false;
   bool find_next = false;
-  // The entry's controls: both target options, their label, the list, "&Umbe- nennen",
+  // The entry's controls: both target options, their label, the list, "&Umbenennen",
   // "&Löschen" (buttons and menu items), the editor, both check boxes, the delivery box with
   // its label, the abbreviation field with its label, its check box and its conflict line, and
   // the line naming the snippet's field problems.
@@ -69,6 +72,10 @@ class MainView {
   virtual void EditorReplaceSelection(const std::string& text) = 0;
   virtual void EditorSelect(std::size_t start, std::size_t length) = 0;
   virtual void FocusEditor() = 0;
+  // The editor's own undo: whether there is a step to take back (or to do again), and taking it.
+  enum class UndoStep { kUndo, kRedo };
+  virtual bool EditorCanUndo(UndoStep step) = 0;
+  virtual void EditorUndo(UndoStep step) = 0;
 
   // Formatting in the editor. An entry with a formatted version is shown as `glyph_text`
   // (the marks of its pictures included) in `rtf`, the editor's whole content.

@@ -206,6 +206,43 @@ TEST_F(MainFormTest, EnterAndTabAreRecordedAsGlyphs) {
   EXPECT_EQ(Stored(1), "\\NHallo\\N!Welt\\T\\T\xC3\xB0");
 }
 
+// The menu's "Rückgängig" takes back what was typed a word at a time, not a letter at a time,
+// and typing elsewhere is a step of its own; Ctrl+Tab leaves the editor without a Tab glyph.
+TEST_F(MainFormTest, UndoTakesBackStepByStepAndCtrlTabLeavesTheEditor) {
+  Library({{1, {"x", "", "", 0, 0}}});
+  HWND editor = Editor();
+  SetFocus(editor);
+  auto type = [&](const wchar_t* text) {
+    for (const wchar_t* p = text; *p; ++p) SendMessageW(editor, WM_CHAR, *p, 1);
+  };
+  auto command = [&](QuilletCommand c) {
+    SendMessageW(form.hwnd(), WM_COMMAND, CommandId(c), 0);
+    return EditorToStored(form.EditorText());
+  };
+  type(L"Hallo");
+  SendMessageW(editor, WM_KEYDOWN, VK_RETURN, 1);
+  type(L"Welt");
+  form.EditorSelect(0, 0);
+  type(L"X");
+  EXPECT_EQ(command(QuilletCommand::kEditUndo), "Hallo\\NWelt");
+  EXPECT_EQ(command(QuilletCommand::kEditUndo), "Hallo\\N");
+  EXPECT_EQ(command(QuilletCommand::kEditUndo), "Hallo");
+  EXPECT_EQ(command(QuilletCommand::kEditRedo), "Hallo\\N");
+  BYTE keys[256] = {};
+  keys[VK_CONTROL] = 0x80;
+  SetKeyboardState(keys);
+  SendMessageW(editor, WM_KEYDOWN, VK_TAB, 1);
+  EXPECT_EQ(GetFocus(), Item(kIdAbbreviation));
+  SetFocus(editor);
+  keys[VK_SHIFT] = 0x80;
+  SetKeyboardState(keys);
+  SendMessageW(editor, WM_KEYDOWN, VK_TAB, 1);
+  EXPECT_EQ(GetFocus(), Item(CommandId(QuilletCommand::kDeleteEntry)));
+  const BYTE none[256] = {};
+  SetKeyboardState(const_cast<BYTE*>(none));
+  EXPECT_EQ(EditorToStored(form.EditorText()), "Hallo\\N");
+}
+
 // Each snippet goes into a fresh editor control; it must take the old one's place in every way.
 TEST_F(MainFormTest, ANewSnippetKeepsTheEditorsFocusTabOrderAndLook) {
   Library({{1, {"a", "eins", "", 0, 0}}, {2, {"b", "zwei", "", 0, 0}}});
