@@ -7,6 +7,7 @@
 #   a STEP is "shot NAME" (the screen into OUT_PREFIX-NAME.png), "sleep SECONDS", or the
 #   arguments of one xdotool command ("key alt+o", "mousemove 1269 1013 click 3").
 #   The tray icon sits at 1269,1013; a right click on it shows the main window.
+#   QM_SCREENSHOT_BIN names another folder with Quillet.exe and hilfe (default build/windows/bin).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 [ $# -eq 2 ] || { echo "usage: $0 OUT_PREFIX STEPS" >&2; exit 2; }
@@ -30,8 +31,9 @@ if [ ! -f "$prefix/system.reg" ]; then
   WINEPREFIX=$prefix timeout 120 wineserver -w
 fi
 mkdir -p "$program"
-cp build/windows/bin/Quillet.exe samples/sample.ini "$program/"
-[ -d build/windows/bin/hilfe ] && cp -r build/windows/bin/hilfe "$program/"
+bin=${QM_SCREENSHOT_BIN:-build/windows/bin}
+cp "$bin/Quillet.exe" samples/sample.ini "$program/"
+[ -d "$bin/hilfe" ] && cp -r "$bin/hilfe" "$program/"
 QM_WINE_LOOK=1 scripts/wine-run.sh "$build" "$program/Quillet.exe" >/dev/null 2>&1 &
 sleep 10
 IFS=';' read -ra parts <<<"$steps"

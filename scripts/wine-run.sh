@@ -127,19 +127,25 @@ if [ ! -f "$WINEPREFIX.d/configured-2" ]; then
 fi
 
 # Marlett draws the title bar's buttons, Wingdings the editor's marks; without them Wine shows
-# letters and boxes. They are Debian's fonts-wine, copied into the prefix and registered.
-if [ "${QM_WINE_LOOK:-}" = 1 ] && [ ! -f "$WINEPREFIX.d/fonts-1" ]; then
+# letters and boxes. They are Debian's fonts-wine, copied into the prefix and registered; Wine's
+# Wingdings lacks the Enter and Tab marks, so its copy gets them as arrows.
+if [ "${QM_WINE_LOOK:-}" = 1 ] && [ ! -f "$WINEPREFIX.d/fonts-2" ]; then
   fonts_dir="$WINEPREFIX/drive_c/windows/Fonts"
   mkdir -p "$fonts_dir"
   for font in "marlett.ttf:Marlett" "wingding.ttf:Wingdings" "symbol.ttf:Symbol"; do
     file=${font%%:*}
     [ -f "/usr/share/wine/fonts/$file" ] || continue
-    cp "/usr/share/wine/fonts/$file" "$fonts_dir/"
+    if [ "$file" = wingding.ttf ]; then
+      python3 "$(dirname "$0")/wingdings_marks.py" "/usr/share/wine/fonts/$file" \
+        "$fonts_dir/$file" || cp "/usr/share/wine/fonts/$file" "$fonts_dir/"
+    else
+      cp "/usr/share/wine/fonts/$file" "$fonts_dir/"
+    fi
     timeout 60 wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\Fonts' \
       /v "${font#*:} (TrueType)" /d "$file" /f >/dev/null 2>&1
   done
   timeout 60 wineserver -w
-  touch "$WINEPREFIX.d/fonts-1"
+  touch "$WINEPREFIX.d/fonts-2"
 fi
 
 # The desktop runs on its own, so that the program below is started by plain wine and its
