@@ -27,6 +27,10 @@ class Clipboard {
   // nullopt when there is no text or the clipboard cannot be opened.
   virtual std::optional<std::string> ReadText() = 0;
   virtual bool WriteText(const std::string& text) = 0;
+  // A picture on the clipboard: whether there is one, and it as PNG or JPEG file bytes
+  // (nullopt: none, or it cannot be read).
+  virtual bool HasPicture() = 0;
+  virtual std::optional<std::string> ReadPicture() = 0;
 
   // A copy of everything the clipboard holds now; null when it cannot be opened.
   virtual std::unique_ptr<ClipboardContents> Save() = 0;

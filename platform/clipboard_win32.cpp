@@ -7,6 +7,7 @@
 #include <cwchar>
 #include <vector>
 
+#include "platform/clipboard_picture_win32.h"
 #include "platform/utf16_win32.h"
 
 namespace qm {
@@ -262,6 +263,13 @@ class Win32Clipboard : public Clipboard {
     const std::size_t units = GlobalSize(data) / sizeof(wchar_t);
     const auto* text = static_cast<const wchar_t*>(lock.data());
     return WideToUtf8(std::wstring_view(text, wcsnlen(text, units)));
+  }
+
+  bool HasPicture() override { return ClipboardHasPicture(); }
+
+  std::optional<std::string> ReadPicture() override {
+    OpenClipboardScope clipboard(owner_);
+    return clipboard.is_open() ? ReadOpenClipboardPicture() : std::nullopt;
   }
 
   bool WriteText(const std::string& text) override {

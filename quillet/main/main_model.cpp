@@ -71,7 +71,7 @@ void MainModel::UpdateControlStates() {
     st.redo = view_.EditorCanUndo(MainView::UndoStep::kRedo);
     st.cut_copy_delete = view_.EditorSelectionLength() > 0;
     const std::optional<std::string> clip = s_.clipboard.ReadText();
-    st.paste = clip && !clip->empty();
+    st.paste = (clip && !clip->empty()) || s_.clipboard.HasPicture();
     st.find = true;
     st.find_next = !last_search_text_.empty();
     st.entry_controls = true;

@@ -208,6 +208,9 @@ class MainModel {
   // The editor's plain text and formatted version as they would be stored now.
   EditorContent EditorNow();
   void InsertLink();
+  // A picture's file bytes (nullopt: not readable) at the caret, from the file `path` or,
+  // with an empty `path`, from the clipboard; a message says why one cannot go in.
+  void InsertPictureBytes(const std::optional<std::string>& bytes, const std::string& path);
   // The list as the model changes it; the position of the entry being edited follows.
   int AddListItem(const std::string& name);
   void RemoveListItem(int pos);

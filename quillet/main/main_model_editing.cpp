@@ -31,9 +31,17 @@ void MainModel::OnEditCommand(QuilletCommand command) {
       view_.EditorUndo(command == QuilletCommand::kEditUndo ? MainView::UndoStep::kUndo
                                                             : MainView::UndoStep::kRedo);
       break;
-    case QuilletCommand::kEditPaste:
-      view_.EditorReplaceSelection(PastedTextToEditorText(s_.clipboard.ReadText().value_or("")));
+    case QuilletCommand::kEditPaste: {
+      const std::string text = s_.clipboard.ReadText().value_or("");
+      // A copied picture (a screenshot, an image from a browser) comes in as a picture; where
+      // the clipboard also holds text (a table's cells, say), the text is what was meant.
+      if (text.empty() && CurrentEntryNumber() > 0 && s_.clipboard.HasPicture()) {
+        InsertPictureBytes(s_.clipboard.ReadPicture(), "");
+        break;
+      }
+      view_.EditorReplaceSelection(PastedTextToEditorText(text));
       break;
+    }
     case QuilletCommand::kEditDelete:
       view_.EditorReplaceSelection("");
       break;

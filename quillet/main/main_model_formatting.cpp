@@ -58,18 +58,27 @@ void MainModel::InsertLink() {
 void MainModel::InsertPicture(const std::string& path) {
   const Busy busy(*this);
   if (CurrentEntryNumber() <= 0) return;
-  const std::optional<std::string> bytes = s_.fs.ReadAll(path);
+  InsertPictureBytes(s_.fs.ReadAll(path), path);
+}
+
+void MainModel::InsertPictureBytes(const std::optional<std::string>& bytes,
+                                   const std::string& path) {
+  // `path` is empty for the clipboard's picture.
+  const std::string where = path.empty() ? "" : ":\r\n" + path;
   std::optional<RichNode> picture;
   if (!bytes) {
-    Ask("Das Bild konnte nicht gelesen werden:\r\n" + path, MessageIcon::kExclamation,
-        MessageButtons::kOk);
+    Ask(path.empty() ? "Das Bild in der Zwischenablage konnte nicht gelesen werden."
+                     : "Das Bild konnte nicht gelesen werden" + where,
+        MessageIcon::kExclamation, MessageButtons::kOk);
   } else if (bytes->size() > kMaxRichPictureBytes) {
-    Ask("Das Bild ist größer als 1 MB und kann nicht eingefügt werden. "
-        "Verkleinern Sie es, etwa mit einem Bildprogramm, und fügen Sie es dann ein.",
+    Ask(std::string(path.empty() ? "Das Bild in der Zwischenablage" : "Das Bild") +
+            " ist größer als 1 MB und kann nicht eingefügt werden. Verkleinern Sie es, etwa "
+            "mit einem Bildprogramm, und fügen Sie es dann ein.",
         MessageIcon::kExclamation, MessageButtons::kOk);
   } else if (!(picture = PictureFromFile(*bytes))) {
-    Ask("Die Datei ist kein PNG- oder JPEG-Bild und kann nicht eingefügt werden:\r\n" +
-            path,
+    Ask(std::string(path.empty() ? "Das Bild in der Zwischenablage" : "Die Datei") +
+            " ist kein PNG- oder JPEG-Bild und kann nicht eingefügt werden" +
+            (path.empty() ? "." : where),
         MessageIcon::kExclamation, MessageButtons::kOk);
   } else if (const std::optional<std::size_t> index = attachments_.AddPicture(*picture)) {
     view_.EditorInsertPictureMark(PictureColour(*index));

@@ -26,6 +26,10 @@ class FakeClipboard : public Clipboard {
     if (unavailable) return std::nullopt;
     return text;
   }
+  bool HasPicture() override { return !unavailable && picture.has_value(); }
+  std::optional<std::string> ReadPicture() override {
+    return unavailable ? std::nullopt : picture;
+  }
   bool WriteText(const std::string& value) override {
     if (unavailable) return false;
     text = value;
@@ -54,6 +58,7 @@ class FakeClipboard : public Clipboard {
   }
 
   std::optional<std::string> text;
+  std::optional<std::string> picture;  // PNG or JPEG bytes
   bool unavailable = false;
   std::vector<std::string> offers;  // every text offered for a paste
   std::vector<PasteFormats> formats;  // and what was offered beside it

@@ -142,6 +142,22 @@ TEST_F(MainModelFormatTest, APictureGoesInAsItsMarkAndIsStoredAsPartOfTheFormatt
   view.EditorSelect(2, 3);
   model.OnEditCommand(QuilletCommand::kEditCopy);
   EXPECT_EQ(clipboard.ReadText(), "go");
+  // Pasted: a picture alone comes in as one; beside text
+  // the text is meant; one too large is refused by name.
+  clipboard.text.reset();
+  clipboard.picture = kPng;
+  view.EditorSelect(0, 0);
+  model.OnEditCommand(QuilletCommand::kEditPaste);
+  EXPECT_EQ(view.formatting.back(), "picture " + std::to_string(PictureColour(1)));
+  clipboard.text = "Text";
+  model.OnEditCommand(QuilletCommand::kEditPaste);
+  clipboard.text.reset();
+  clipboard.picture = kPng + std::string(kMaxRichPictureBytes, 'x');
+  model.OnEditCommand(QuilletCommand::kEditPaste);
+  EXPECT_NE(dialogs.messages.back().text.find("Zwischenablage ist gr\xC3\xB6\xC3\x9F" "er als 1 MB"),
+            std::string::npos);
+  EXPECT_EQ(view.editor, kPictureMarkUtf8 + std::string("TextLogo") + kPictureMarkUtf8);
+  view.editor = "Logo" + std::string(kPictureMarkUtf8);
   // As the control writes it out: the mark, a Wingdings colon, in the picture's colour.
   view.rtf = "{\\rtf1{\\fonttbl{\\f0 Arial;}{\\f1\\fcharset2 Wingdings;}}{\\colortbl;\\red0"
              "\\green128\\blue0;}Logo\\f1\\cf1 :}";

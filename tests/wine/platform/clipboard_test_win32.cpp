@@ -44,6 +44,40 @@ TEST(Win32Clipboard, RoundTripsUnicodeTextAndTellsNoTextFromEmptyText) {
   EXPECT_EQ(clipboard->ReadText(), std::nullopt);
 }
 
+// A copied picture is read as a picture file: a program's own PNG as it is, without the
+// padding of its block; a bitmap (here 3 x 2 pixels, from the bottom up) encoded as PNG.
+TEST(Win32Clipboard, APictureIsReadAsPngFromThePngFormatOrABitmap) {
+  auto clipboard = MakeWin32Clipboard(nullptr);
+  auto put = [](UINT format, const std::string& bytes) {
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EmptyClipboard();
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes.size());
+    std::memcpy(GlobalLock(block), bytes.data(), bytes.size());
+    GlobalUnlock(block);
+    SetClipboardData(format, block);
+    CloseClipboard();
+  };
+  const std::string png = std::string("\x89PNG\r\n\x1a\n", 8) + "....IEND\xAE\x42\x60\x82";
+  put(RegisterClipboardFormatW(L"PNG"), png + std::string(12, '\0'));
+  EXPECT_TRUE(clipboard->HasPicture());
+  EXPECT_EQ(clipboard->ReadPicture(), png);
+
+  BITMAPINFOHEADER header{sizeof header, 3, 2, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+  std::string dib(reinterpret_cast<const char*>(&header), sizeof header);
+  dib += std::string(2 * 12, '\x7F');  // two rows of 9 bytes, each padded to 12
+  put(CF_DIB, dib);
+  const std::optional<std::string> encoded = clipboard->ReadPicture();
+  ASSERT_TRUE(encoded);
+  ASSERT_GT(encoded->size(), 24u);
+  EXPECT_EQ(encoded->substr(0, 8), png.substr(0, 8));
+  EXPECT_EQ(encoded->substr(12, 12), std::string("IHDR\0\0\0\x03\0\0\0\x02", 12));
+  // A header that claims more pixels than its block holds is no picture.
+  put(CF_DIB, dib.substr(0, sizeof header + 12));
+  EXPECT_EQ(clipboard->ReadPicture(), std::nullopt);
+  ASSERT_TRUE(clipboard->Clear());
+  EXPECT_FALSE(clipboard->HasPicture());
+}
+
 // Another program holds the clipboard open for `hold_ms` from a thread of its own, which has
 // opened it when this returns.
 std::thread HoldClipboard(DWORD hold_ms) {

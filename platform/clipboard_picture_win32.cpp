@@ -1,0 +1,202 @@
+// A picture on the clipboard as PNG or JPEG bytes: as the copying program gave it ("PNG",
+// "JFIF"), or a device-independent bitmap (a screenshot, a paint program) encoded as PNG by
+// the system's imaging component.
+#include "platform/clipboard_picture_win32.h"
+
+#include <objbase.h>
+#include <wincodec.h>
+
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <string_view>
+#include <utility>
+
+namespace qm {
+namespace {
+
+// The imaging factory of every Windows since 7, and of Wine.
+constexpr CLSID kImagingFactory = {
+    0xcacaf262, 0x9370, 0x4615, {0xa1, 0x3b, 0x9f, 0x55, 0x39, 0xda, 0x4c, 0x0a}};
+constexpr GUID kContainerPng = {
+    0x1b7cfaf4, 0x713f, 0x473c, {0xbb, 0xcd, 0x61, 0x37, 0x42, 0x5f, 0xae, 0xaf}};
+constexpr GUID kPixelFormat24bppBgr = {
+    0x6fddc324, 0x4e03, 0x4bfe, {0xb1, 0x85, 0x3d, 0x77, 0x76, 0x8d, 0xc9, 0x0c}};
+// A bitmap beyond this is no picture for a snippet; it is not even encoded.
+constexpr long long kMaxPixels = 64LL * 1024 * 1024;
+
+template <typename T>
+class ComRef {
+ public:
+  ComRef() = default;
+  ~ComRef() {
+    if (p_) p_->Release();
+  }
+  ComRef(const ComRef&) = delete;
+  ComRef& operator=(const ComRef&) = delete;
+  T** put() { return &p_; }
+  T* operator->() const { return p_; }
+  T* get() const { return p_; }
+
+ private:
+  T* p_ = nullptr;
+};
+
+// COM for the calling thread, for as long as this lives, unless it had it already.
+class ComScope {
+ public:
+  ComScope() : hr_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
+  ~ComScope() {
+    if (SUCCEEDED(hr_)) CoUninitialize();
+  }
+  ComScope(const ComScope&) = delete;
+  ComScope& operator=(const ComScope&) = delete;
+
+ private:
+  HRESULT hr_;
+};
+
+// The bytes of a clipboard format's global block, as far as they go.
+std::optional<std::string> GlobalBytes(UINT format) {
+  HANDLE data = GetClipboardData(format);
+  if (!data) return std::nullopt;
+  const SIZE_T size = GlobalSize(data);
+  const void* bytes = GlobalLock(data);
+  if (!bytes) return std::nullopt;
+  std::string copy(static_cast<const char*>(bytes), size);
+  GlobalUnlock(data);
+  return copy;
+}
+
+// A picture file without what its block holds behind its end (a block may be rounded up).
+std::string WithoutTail(std::string picture, std::string_view end, std::size_t after) {
+  const std::size_t at = picture.rfind(end);
+  if (at != std::string::npos && at + end.size() + after <= picture.size()) {
+    picture.resize(at + end.size() + after);
+  }
+  return picture;
+}
+
+// Where a packed bitmap's pixels start, or 0 when the header does not fit its block.
+std::size_t PixelOffset(const BITMAPINFOHEADER& h, std::size_t size) {
+  if (h.biSize < sizeof(BITMAPINFOHEADER) || h.biSize > size) return 0;
+  std::size_t colours = h.biClrUsed;
+  if (colours == 0 && h.biBitCount <= 8) colours = std::size_t{1} << h.biBitCount;
+  std::size_t offset = h.biSize + colours * sizeof(RGBQUAD);
+  // A plain header is followed by its three masks; a newer header holds them.
+  if (h.biCompression == BI_BITFIELDS && h.biSize == sizeof(BITMAPINFOHEADER)) offset += 12;
+  return offset < size ? offset : 0;
+}
+
+// The bitmap drawn into 24-bit rows from the top, as the encoder takes them.
+bool ToRows(const std::string& dib, long width, long height, std::string* rows, UINT* stride) {
+  const auto& header = *reinterpret_cast<const BITMAPINFOHEADER*>(dib.data());
+  const std::size_t offset = PixelOffset(header, dib.size());
+  if (offset == 0) return false;
+  // Uncompressed pixels must all be in the block; compressed ones GDI reads with bounds.
+  if (header.biCompression == BI_RGB || header.biCompression == BI_BITFIELDS) {
+    const auto row = ((static_cast<unsigned long long>(width) * header.biBitCount + 31) / 32) * 4;
+    if (row * static_cast<unsigned long long>(height) > dib.size() - offset) return false;
+  }
+  BITMAPINFO out{};
+  out.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  out.bmiHeader.biWidth = width;
+  out.bmiHeader.biHeight = -height;
+  out.bmiHeader.biPlanes = 1;
+  out.bmiHeader.biBitCount = 24;
+  out.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(nullptr, &out, DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (!bitmap) return false;
+  HDC dc = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, bitmap);
+  const int lines = SetDIBitsToDevice(
+      dc, 0, 0, static_cast<DWORD>(width), static_cast<DWORD>(height), 0, 0, 0,
+      static_cast<UINT>(height), dib.data() + offset,
+      reinterpret_cast<const BITMAPINFO*>(dib.data()), DIB_RGB_COLORS);
+  GdiFlush();
+  *stride = static_cast<UINT>(((width * 24 + 31) / 32) * 4);
+  if (lines > 0) rows->assign(static_cast<const char*>(bits), std::size_t{*stride} * height);
+  SelectObject(dc, old);
+  DeleteDC(dc);
+  DeleteObject(bitmap);
+  return lines > 0;
+}
+
+std::optional<std::string> EncodePng(const std::string& rows, UINT width, UINT height,
+                                     UINT stride) {
+  const ComScope com;
+  ComRef<IWICImagingFactory> factory;
+  ComRef<IStream> stream;
+  ComRef<IWICBitmapEncoder> encoder;
+  ComRef<IWICBitmapFrameEncode> frame;
+  ComRef<IPropertyBag2> options;
+  WICPixelFormatGUID format = kPixelFormat24bppBgr;
+  auto* pixels = reinterpret_cast<BYTE*>(const_cast<char*>(rows.data()));
+  const bool encoded =
+      SUCCEEDED(CoCreateInstance(kImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
+                                 IID_IWICImagingFactory,
+                                 reinterpret_cast<void**>(factory.put()))) &&
+      SUCCEEDED(CreateStreamOnHGlobal(nullptr, TRUE, stream.put())) &&
+      SUCCEEDED(factory->CreateEncoder(kContainerPng, nullptr, encoder.put())) &&
+      SUCCEEDED(encoder->Initialize(stream.get(), WICBitmapEncoderNoCache)) &&
+      SUCCEEDED(encoder->CreateNewFrame(frame.put(), options.put())) &&
+      SUCCEEDED(frame->Initialize(options.get())) && SUCCEEDED(frame->SetSize(width, height)) &&
+      SUCCEEDED(frame->SetPixelFormat(&format)) &&
+      std::memcmp(&format, &kPixelFormat24bppBgr, sizeof format) == 0 &&
+      SUCCEEDED(frame->WritePixels(height, stride, static_cast<UINT>(rows.size()), pixels)) &&
+      SUCCEEDED(frame->Commit()) && SUCCEEDED(encoder->Commit());
+  HGLOBAL memory = nullptr;
+  STATSTG stat{};
+  if (!encoded || FAILED(GetHGlobalFromStream(stream.get(), &memory)) ||
+      FAILED(stream->Stat(&stat, STATFLAG_NONAME))) {
+    return std::nullopt;
+  }
+  const void* bytes = GlobalLock(memory);
+  if (!bytes) return std::nullopt;
+  std::string png(static_cast<const char*>(bytes), static_cast<std::size_t>(stat.cbSize.QuadPart));
+  GlobalUnlock(memory);
+  return png;
+}
+
+std::optional<std::string> DibAsPng(const std::string& dib) {
+  if (dib.size() < sizeof(BITMAPINFOHEADER)) return std::nullopt;
+  BITMAPINFOHEADER header{};
+  std::memcpy(&header, dib.data(), sizeof header);
+  const long width = header.biWidth;
+  const long height = header.biHeight == LONG_MIN ? 0 : std::labs(header.biHeight);
+  if (width <= 0 || height <= 0 || static_cast<long long>(width) * height > kMaxPixels ||
+      header.biPlanes != 1) {
+    return std::nullopt;
+  }
+  std::string rows;
+  UINT stride = 0;
+  if (!ToRows(dib, width, height, &rows, &stride)) return std::nullopt;
+  return EncodePng(rows, static_cast<UINT>(width), static_cast<UINT>(height), stride);
+}
+
+}  // namespace
+
+bool ClipboardHasPicture() {
+  return IsClipboardFormatAvailable(RegisterClipboardFormatW(L"PNG")) ||
+         IsClipboardFormatAvailable(RegisterClipboardFormatW(L"JFIF")) ||
+         IsClipboardFormatAvailable(CF_DIB);
+}
+
+std::optional<std::string> ReadOpenClipboardPicture() {
+  // A program's own PNG or JPEG is taken as it is: it is smaller and keeps transparency.
+  for (const wchar_t* name : {L"PNG", L"JFIF"}) {
+    const UINT format = RegisterClipboardFormatW(name);
+    if (!IsClipboardFormatAvailable(format)) continue;
+    if (std::optional<std::string> bytes = GlobalBytes(format)) {
+      // PNG ends with the chunk "IEND" and its checksum, JPEG with the marker FF D9.
+      return *name == L'P' ? WithoutTail(std::move(*bytes), "IEND", 4)
+                           : WithoutTail(std::move(*bytes), "\xFF\xD9", 0);
+    }
+  }
+  if (!IsClipboardFormatAvailable(CF_DIB)) return std::nullopt;
+  const std::optional<std::string> dib = GlobalBytes(CF_DIB);
+  return dib ? DibAsPng(*dib) : std::nullopt;
+}
+
+}  // namespace qm
