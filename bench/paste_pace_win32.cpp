@@ -32,6 +32,8 @@ class TimedClipboard : public qm::Clipboard {
   bool Clear() override { return real_->Clear(); }
   std::optional<std::string> ReadText() override { return real_->ReadText(); }
   bool WriteText(const std::string& text) override { return real_->WriteText(text); }
+  bool HasPicture() override { return real_->HasPicture(); }
+  std::optional<std::string> ReadPicture() override { return real_->ReadPicture(); }
   std::unique_ptr<qm::ClipboardContents> Save() override {
     const double t = Seconds();
     auto saved = real_->Save();

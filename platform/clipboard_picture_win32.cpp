@@ -3,58 +3,19 @@
 // the system's imaging component.
 #include "platform/clipboard_picture_win32.h"
 
-#include <objbase.h>
-#include <wincodec.h>
-
 #include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <string_view>
 #include <utility>
 
+#include "platform/picture_codec_win32.h"
+
 namespace qm {
 namespace {
 
-// The imaging factory of every Windows since 7, and of Wine.
-constexpr CLSID kImagingFactory = {
-    0xcacaf262, 0x9370, 0x4615, {0xa1, 0x3b, 0x9f, 0x55, 0x39, 0xda, 0x4c, 0x0a}};
-constexpr GUID kContainerPng = {
-    0x1b7cfaf4, 0x713f, 0x473c, {0xbb, 0xcd, 0x61, 0x37, 0x42, 0x5f, 0xae, 0xaf}};
-constexpr GUID kPixelFormat24bppBgr = {
-    0x6fddc324, 0x4e03, 0x4bfe, {0xb1, 0x85, 0x3d, 0x77, 0x76, 0x8d, 0xc9, 0x0c}};
 // A bitmap beyond this is no picture for a snippet; it is not even encoded.
 constexpr long long kMaxPixels = 64LL * 1024 * 1024;
-
-template <typename T>
-class ComRef {
- public:
-  ComRef() = default;
-  ~ComRef() {
-    if (p_) p_->Release();
-  }
-  ComRef(const ComRef&) = delete;
-  ComRef& operator=(const ComRef&) = delete;
-  T** put() { return &p_; }
-  T* operator->() const { return p_; }
-  T* get() const { return p_; }
-
- private:
-  T* p_ = nullptr;
-};
-
-// COM for the calling thread, for as long as this lives, unless it had it already.
-class ComScope {
- public:
-  ComScope() : hr_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
-  ~ComScope() {
-    if (SUCCEEDED(hr_)) CoUninitialize();
-  }
-  ComScope(const ComScope&) = delete;
-  ComScope& operator=(const ComScope&) = delete;
-
- private:
-  HRESULT hr_;
-};
 
 // The bytes of a clipboard format's global block, as far as they go.
 std::optional<std::string> GlobalBytes(UINT format) {
@@ -121,42 +82,6 @@ bool ToRows(const std::string& dib, long width, long height, std::string* rows, 
   DeleteDC(dc);
   DeleteObject(bitmap);
   return lines > 0;
-}
-
-std::optional<std::string> EncodePng(const std::string& rows, UINT width, UINT height,
-                                     UINT stride) {
-  const ComScope com;
-  ComRef<IWICImagingFactory> factory;
-  ComRef<IStream> stream;
-  ComRef<IWICBitmapEncoder> encoder;
-  ComRef<IWICBitmapFrameEncode> frame;
-  ComRef<IPropertyBag2> options;
-  WICPixelFormatGUID format = kPixelFormat24bppBgr;
-  auto* pixels = reinterpret_cast<BYTE*>(const_cast<char*>(rows.data()));
-  const bool encoded =
-      SUCCEEDED(CoCreateInstance(kImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
-                                 IID_IWICImagingFactory,
-                                 reinterpret_cast<void**>(factory.put()))) &&
-      SUCCEEDED(CreateStreamOnHGlobal(nullptr, TRUE, stream.put())) &&
-      SUCCEEDED(factory->CreateEncoder(kContainerPng, nullptr, encoder.put())) &&
-      SUCCEEDED(encoder->Initialize(stream.get(), WICBitmapEncoderNoCache)) &&
-      SUCCEEDED(encoder->CreateNewFrame(frame.put(), options.put())) &&
-      SUCCEEDED(frame->Initialize(options.get())) && SUCCEEDED(frame->SetSize(width, height)) &&
-      SUCCEEDED(frame->SetPixelFormat(&format)) &&
-      std::memcmp(&format, &kPixelFormat24bppBgr, sizeof format) == 0 &&
-      SUCCEEDED(frame->WritePixels(height, stride, static_cast<UINT>(rows.size()), pixels)) &&
-      SUCCEEDED(frame->Commit()) && SUCCEEDED(encoder->Commit());
-  HGLOBAL memory = nullptr;
-  STATSTG stat{};
-  if (!encoded || FAILED(GetHGlobalFromStream(stream.get(), &memory)) ||
-      FAILED(stream->Stat(&stat, STATFLAG_NONAME))) {
-    return std::nullopt;
-  }
-  const void* bytes = GlobalLock(memory);
-  if (!bytes) return std::nullopt;
-  std::string png(static_cast<const char*>(bytes), static_cast<std::size_t>(stat.cbSize.QuadPart));
-  GlobalUnlock(memory);
-  return png;
 }
 
 std::optional<std::string> DibAsPng(const std::string& dib) {

@@ -128,8 +128,8 @@ fi
 
 # Marlett draws the title bar's buttons, Wingdings the editor's marks; without them Wine shows
 # letters and boxes. They are Debian's fonts-wine, copied into the prefix and registered; Wine's
-# Wingdings lacks the Enter and Tab marks, so its copy gets them as arrows.
-if [ "${QM_WINE_LOOK:-}" = 1 ] && [ ! -f "$WINEPREFIX.d/fonts-2" ]; then
+# Wingdings lacks the Enter and Tab marks and the picture's mark, so its copy gets them.
+if [ "${QM_WINE_LOOK:-}" = 1 ] && [ ! -f "$WINEPREFIX.d/fonts-3" ]; then
   fonts_dir="$WINEPREFIX/drive_c/windows/Fonts"
   mkdir -p "$fonts_dir"
   for font in "marlett.ttf:Marlett" "wingding.ttf:Wingdings" "symbol.ttf:Symbol"; do
@@ -145,7 +145,7 @@ if [ "${QM_WINE_LOOK:-}" = 1 ] && [ ! -f "$WINEPREFIX.d/fonts-2" ]; then
       /v "${font#*:} (TrueType)" /d "$file" /f >/dev/null 2>&1
   done
   timeout 60 wineserver -w
-  touch "$WINEPREFIX.d/fonts-2"
+  touch "$WINEPREFIX.d/fonts-3"
 fi
 
 # The desktop runs on its own, so that the program below is started by plain wine and its

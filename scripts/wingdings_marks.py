@@ -1,14 +1,15 @@
 #!/usr/bin/env python3
-"""Writes a copy of Wine's Wingdings that also holds the two characters Quillet's editor shows
-for Enter and Tab (U+F0C3 and U+F0F0, which Wine's font lacks): the first drawn as Wine's left
-arrow, the second as its right arrow. Only the Windows character map (3,0) changes.
+"""Writes a copy of Wine's Wingdings that also holds the characters Quillet's editor shows for
+Enter and Tab (U+F0C3 and U+F0F0) and for a picture (U+F03A), which Wine's font lacks: drawn as
+Wine's left arrow, its right arrow and its empty square (as wide as the real font's glyph, so
+that the picture painted over it has its room). Only the Windows character map (3,0) changes.
 
 usage: wingdings_marks.py WINE_WINGDINGS_TTF OUT_TTF
 """
 import struct
 import sys
 
-ADDED = {0xF0C3: 0xF0DF, 0xF0F0: 0xF0E0}  # new character: the character whose glyph it borrows
+ADDED = {0xF0C3: 0xF0DF, 0xF0F0: 0xF0E0, 0xF03A: 0xF06F}  # new character: the character whose glyph it borrows
 
 
 def read_format4(data, at):

@@ -40,11 +40,11 @@ bool InLinkColour(const CHARFORMAT2W& cf) {
          IsLinkColour(cf.crTextColor);
 }
 
-// The format text is typed in: Arial in black, no symbol font.
+// The format text is typed in: Arial in black and in the text's size, no symbol font.
 bool IsPlainTextFormat(const CHARFORMAT2W& cf) {
-  const DWORD need = CFM_FACE | CFM_COLOR | CFM_CHARSET;
+  const DWORD need = CFM_FACE | CFM_COLOR | CFM_CHARSET | CFM_SIZE;
   return (cf.dwMask & need) == need && !(cf.dwEffects & CFE_AUTOCOLOR) &&
-         cf.crTextColor == RGB(0, 0, 0) && cf.bCharSet != SYMBOL_CHARSET &&
+         cf.crTextColor == RGB(0, 0, 0) && cf.bCharSet != SYMBOL_CHARSET && cf.yHeight == 200 &&
          lstrcmpiW(cf.szFaceName, L"Arial") == 0;
 }
 
@@ -79,8 +79,9 @@ std::wstring Text(HWND editor) {
 CHARFORMAT2W TextFormat(COLORREF colour) {
   CHARFORMAT2W cf{};
   cf.cbSize = sizeof cf;
-  cf.dwMask = CFM_FACE | CFM_COLOR | CFM_CHARSET;
+  cf.dwMask = CFM_FACE | CFM_COLOR | CFM_CHARSET | CFM_SIZE;
   cf.crTextColor = colour;
+  cf.yHeight = 200;  // 10 points in twips, as the editor's text is shown
   cf.bCharSet = DEFAULT_CHARSET;
   lstrcpynW(cf.szFaceName, L"Arial", LF_FACESIZE);
   return cf;

@@ -22,6 +22,9 @@ inline constexpr std::size_t kMaxEditorLinks = 64;
 inline constexpr std::size_t kMaxEditorPictures = 128;
 inline constexpr char32_t kPictureMark = 0xF03A;
 inline constexpr const char* kPictureMarkUtf8 = "\xEF\x80\xBA";
+// A picture's mark is this large, in points: the editor shows the picture in its place, at
+// most as high.
+inline constexpr int kPictureMarkPoints = 32;
 std::uint32_t LinkColour(std::size_t index);
 std::uint32_t PictureColour(std::size_t index);
 // Whether `colour` is one of the links' colours, whichever link it stands for.

@@ -276,7 +276,9 @@ class EditorRtfWriter {
         if (first_of_line) ++line;
       } else if (cell.picture >= 0) {
         Want({}, 4 + static_cast<int>(links_) + cell.picture, 1);
+        out_ += "\\fs" + std::to_string(2 * kPictureMarkPoints) + " ";
         Char(cell.c);
+        out_ += "\\fs20 ";
       } else {
         Want(cell.look, cell.look.link >= 0 ? 4 + cell.look.link : 1, 0);
         Char(cell.c);

@@ -83,7 +83,8 @@ void GlyphEditor::InsertPictureMark(COLORREF colour) {
   editor_control::BeforeTypedCharacter(editor);
   // Put in with its look, in one step that undoes at once.
   CHARFORMAT2W cf = editor_control::TextFormat(colour);
-  cf.dwMask |= CFM_BOLD | CFM_ITALIC | CFM_UNDERLINE;
+  cf.dwMask |= CFM_BOLD | CFM_ITALIC | CFM_UNDERLINE | CFM_SIZE;
+  cf.yHeight = kPictureMarkPoints * 20;  // in twips
   cf.bCharSet = SYMBOL_CHARSET;
   lstrcpynW(cf.szFaceName, L"Wingdings", LF_FACESIZE);
   SendMessageW(editor, EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&cf));

@@ -252,6 +252,12 @@ void GlyphEditor::ReplaceSelection(const std::string& text) {
   if (end > start) FormatGlyphs(editor, start, end);
 }
 
+void GlyphEditor::SetPictures(std::vector<std::string> files) {
+  if (files.empty() && pictures_.empty()) return;  // a plain entry after a plain entry
+  pictures_.Set(std::move(files));
+  if (HWND editor = pending_ ? nullptr : hwnd()) InvalidateRect(editor, nullptr, FALSE);
+}
+
 bool GlyphEditor::CanUndo(bool redo) {
   HWND editor = pending_ ? nullptr : hwnd();
   return editor && SendMessageW(editor, redo ? EM_CANREDO : EM_CANUNDO, 0, 0) != 0;
@@ -282,6 +288,16 @@ LRESULT CALLBACK GlyphEditor::SubclassProc(HWND control, UINT message, WPARAM wp
                                            UINT_PTR id, DWORD_PTR data) {
   auto* self = reinterpret_cast<GlyphEditor*>(data);
   if (message == WM_NCDESTROY) RemoveWindowSubclass(control, SubclassProc, id);
+  if (!self->pictures_.empty() && !self->replacing_ &&
+      (message == WM_PAINT || message == WM_KEYUP || message == WM_LBUTTONUP ||
+       (message == WM_MOUSEMOVE && (wparam & MK_LBUTTON)))) {
+    // The control paints what it changes, a selection among it, at once: the pictures go
+    // over their marks again afterwards.
+    const LRESULT result = DefSubclassProc(control, message, wparam, lparam);
+    self->pictures_.Paint(control, GetSysColor(self->window_colour_ ? COLOR_WINDOW
+                                                                    : COLOR_BTNFACE));
+    return result;
+  }
   LRESULT result = 0;
   try {
     if (self->HandleMessage(control, message, wparam, &result)) return result;

@@ -8,6 +8,9 @@
 #include <cstddef>
 #include <functional>
 #include <string>
+#include <vector>
+
+#include "quillet/main/editor_pictures_win32.h"
 
 namespace qm {
 
@@ -72,6 +75,8 @@ class GlyphEditor {
   std::string SelectedText();
   void ReplaceSelection(const std::string& text);
   void Select(std::size_t start, std::size_t length);
+  // The pictures' files by index, shown in place of their marks.
+  void SetPictures(std::vector<std::string> files);
   // The control's undo (redo = false) or redo.
   bool CanUndo(bool redo);
   void Undo(bool redo);
@@ -96,6 +101,7 @@ class GlyphEditor {
   HMENU context_menu_ = nullptr;
   bool window_colour_ = false;
   bool replacing_ = false;
+  EditorPictures pictures_;
   // Where the last typed character left the caret: typing elsewhere starts a new undo step.
   LONG typed_end_ = -1;
   // Until the control exists: what it is to show, its selection and whether it is enabled.

@@ -60,6 +60,7 @@ class HeldMainView : public MainView {
   void EditorReplaceSelection(const std::string& text) override;
   void EditorSelect(std::size_t start, std::size_t length) override;
   void FocusEditor() override {}
+  void EditorSetPictures(std::vector<std::string>) override {}
   // Nothing was edited in an editor no one has seen.
   bool EditorCanUndo(UndoStep) override { return false; }
   void EditorUndo(UndoStep) override {}

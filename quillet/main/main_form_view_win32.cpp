@@ -135,6 +135,11 @@ void MainForm::EditorReplaceSelection(const std::string& text) {
   impl_->editor_control.ReplaceSelection(text);
 }
 
+void MainForm::EditorSetPictures(std::vector<std::string> files) {
+  // Kept by the editor for a control still to come too.
+  impl_->editor_control.SetPictures(std::move(files));
+}
+
 bool MainForm::EditorCanUndo(UndoStep step) {
   return impl_->editor_control.CanUndo(step == UndoStep::kRedo);
 }

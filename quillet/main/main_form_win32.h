@@ -123,6 +123,7 @@ class MainForm final : public MainView, public WindowFrame {
   std::string EditorSelectedText() override;
   void EditorReplaceSelection(const std::string& text) override;
   bool EditorCanUndo(UndoStep step) override;
+  void EditorSetPictures(std::vector<std::string> files) override;
   void EditorUndo(UndoStep step) override;
   void EditorSelect(std::size_t start, std::size_t length) override;
   void FocusEditor() override;

@@ -226,11 +226,13 @@ void MainModel::ShowSelectedEntry() {
   saved_html_ = UnescapeStoredText(e.html);
   shown_html_.clear();
   if (saved_html_.empty()) {
+    ShowAttachedPictures();
     view_.ShowGlyphText(StoredToGlyphs(e.text));
   } else {
     EditorShowing show = ShowFormatted(StoredToGlyphs(e.text), saved_html_);
-    view_.ShowFormattedText(show.glyph_text, show.rtf);
     attachments_ = std::move(show.attachments);
+    ShowAttachedPictures();  // before the marks, which then never show as marks
+    view_.ShowFormattedText(show.glyph_text, show.rtf);
     shown_html_ = std::move(show.html);
     format_problems_ = std::move(show.problems);
   }

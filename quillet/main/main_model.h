@@ -208,6 +208,8 @@ class MainModel {
   // The editor's plain text and formatted version as they would be stored now.
   EditorContent EditorNow();
   void InsertLink();
+  // The attachments' pictures to the editor, which shows them in place of their marks.
+  void ShowAttachedPictures();
   // A picture's file bytes (nullopt: not readable) at the caret, from the file `path` or,
   // with an empty `path`, from the clipboard; a message says why one cannot go in.
   void InsertPictureBytes(const std::optional<std::string>& bytes, const std::string& path);

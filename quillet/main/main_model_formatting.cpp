@@ -55,6 +55,16 @@ void MainModel::InsertLink() {
   view_.EditorMarkLink(text, LinkColour(*index));
 }
 
+void MainModel::ShowAttachedPictures() {
+  std::vector<std::string> files;
+  for (const RichNode& picture : attachments_.pictures) {
+    std::string mime, bytes;
+    DecodeDataPicture(picture.value, &mime, &bytes);  // checked when the HTML was read
+    files.push_back(std::move(bytes));
+  }
+  view_.EditorSetPictures(std::move(files));
+}
+
 void MainModel::InsertPicture(const std::string& path) {
   const Busy busy(*this);
   if (CurrentEntryNumber() <= 0) return;
@@ -81,6 +91,7 @@ void MainModel::InsertPictureBytes(const std::optional<std::string>& bytes,
             (path.empty() ? "." : where),
         MessageIcon::kExclamation, MessageButtons::kOk);
   } else if (const std::optional<std::size_t> index = attachments_.AddPicture(*picture)) {
+    ShowAttachedPictures();
     view_.EditorInsertPictureMark(PictureColour(*index));
   } else {
     Ask("Ein Eintrag kann höchstens " + std::to_string(kMaxEditorPictures) +

@@ -96,6 +96,9 @@ class MainView {
   virtual void EditorMarkLink(const std::string& text, std::uint32_t colour) = 0;
   // A picture's mark in `colour` in place of the selection.
   virtual void EditorInsertPictureMark(std::uint32_t colour) = 0;
+  // The pictures' PNG or JPEG files, by the index their marks' colours carry: the editor
+  // shows each in place of its mark.
+  virtual void EditorSetPictures(std::vector<std::string> files) = 0;
   // Bold, italic, underline, links and lists off the selection, or off the whole text where
   // nothing is selected; glyphs and picture marks stay.
   virtual void EditorClearFormat() = 0;

@@ -377,6 +377,32 @@ TEST_F(MainFormTest, FormatKeysAndTheFormatMenuStoreTheFormattedVersion) {
   EXPECT_EQ(Format(1), "Hallo Welt<br>zwei" + img);
 }
 
+// A picture shows in the editor in place of its mark, drawn over it once the control has
+// painted; the text around it is the control's own.
+TEST_F(MainFormTest, APictureIsPaintedWhereItsMarkStands) {
+  const std::string red(
+      "\x89PNG\r\n\x1A\n\0\0\0\rIHDR\0\0\0\x08\0\0\0\x08\x08\x02\0\0\0\x4B\x6D\x29\xDC\0\0"
+      "\0\x11IDAT\x08\xD7\x63\xFC\xCF\x80\x1D\x30\x31\x0C\x29\x09\0\xCD\x41\x01\x0F\xD6\x86"
+      "\xBA\x80\0\0\0\0IEND\xAE\x42\x60\x82",
+      74);
+  Library({{1, {"x", "Logo", "", 0, 0, "", "Logo<img src=\"" + DataAddress("image/png", red) +
+                                              "\">"}}});
+  // On top of whatever an earlier test left on the screen, whose pixels are read.
+  SetWindowPos(form.hwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
+  RedrawWindow(form.hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  POINTL at{};
+  SendMessageW(Editor(), EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&at), 4);
+  const int height = MulDiv(kPictureMarkPoints, 96, 72);
+  HDC dc = GetDC(Editor());
+  // The 8 x 8 picture stands on the mark's bottom line, from its left edge.
+  const COLORREF inside = GetPixel(dc, at.x + 3, at.y + height - 4);
+  const COLORREF text = GetPixel(dc, 1, at.y + height - 4);
+  ReleaseDC(Editor(), dc);
+  ShowWindow(form.hwnd(), SW_HIDE);
+  EXPECT_EQ(inside, RGB(255, 0, 0));
+  EXPECT_NE(text, RGB(255, 0, 0));
+}
+
 // Ctrl+K in the shown window: the real input box takes the focus and gives it back; the
 // selection becomes the link.
 TEST_F(MainFormTest, CtrlKAsksWithTheInputBoxAndLinksTheSelection) {
