@@ -59,13 +59,7 @@ bool ToRows(const std::string& dib, long width, long height, std::string* rows, 
     const auto row = ((static_cast<unsigned long long>(width) * header.biBitCount + 31) / 32) * 4;
     if (row * static_cast<unsigned long long>(height) > dib.size() - offset) return false;
   }
-  BITMAPINFO out{};
-  out.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  out.bmiHeader.biWidth = width;
-  out.bmiHeader.biHeight = -height;
-  out.bmiHeader.biPlanes = 1;
-  out.bmiHeader.biBitCount = 24;
-  out.bmiHeader.biCompression = BI_RGB;
+  const BITMAPINFO out = TopDownBitmapInfo(width, height, 24);
   void* bits = nullptr;
   HBITMAP bitmap = CreateDIBSection(nullptr, &out, DIB_RGB_COLORS, &bits, nullptr, 0);
   if (!bitmap) return false;

@@ -7,6 +7,8 @@
 
 #include <cstring>
 
+#include "platform/com_ref_win32.h"
+
 namespace qm {
 namespace {
 
@@ -20,42 +22,10 @@ constexpr GUID kPixelFormat24bppBgr = {
 constexpr GUID kPixelFormat32bppPbgra = {
     0x6fddc324, 0x4e03, 0x4bfe, {0xb1, 0x85, 0x3d, 0x77, 0x76, 0x8d, 0xc9, 0x10}};
 
-template <typename T>
-class ComRef {
- public:
-  ComRef() = default;
-  ~ComRef() {
-    if (p_) p_->Release();
-  }
-  ComRef(const ComRef&) = delete;
-  ComRef& operator=(const ComRef&) = delete;
-  T** put() { return &p_; }
-  T* operator->() const { return p_; }
-  T* get() const { return p_; }
-
- private:
-  T* p_ = nullptr;
-};
-
-// COM for the calling thread, for as long as this lives, unless it had it already.
-class ComScope {
- public:
-  ComScope() : hr_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
-  ~ComScope() {
-    if (SUCCEEDED(hr_)) CoUninitialize();
-  }
-  ComScope(const ComScope&) = delete;
-  ComScope& operator=(const ComScope&) = delete;
-
- private:
-  HRESULT hr_;
-};
-
-// The factory, with COM for the calling thread, or null.
+// The imaging factory; false where the system has none. COM must be set up.
 bool MakeFactory(ComRef<IWICImagingFactory>* factory) {
   return SUCCEEDED(CoCreateInstance(kImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
-                                    IID_IWICImagingFactory,
-                                    reinterpret_cast<void**>(factory->put())));
+                                    IID_IWICImagingFactory, factory->out_void()));
 }
 
 }  // namespace
@@ -72,10 +42,10 @@ std::optional<std::string> EncodePng(const std::string& rows, UINT width, UINT h
   auto* pixels = reinterpret_cast<BYTE*>(const_cast<char*>(rows.data()));
   const bool encoded =
       MakeFactory(&factory) &&
-      SUCCEEDED(CreateStreamOnHGlobal(nullptr, TRUE, stream.put())) &&
-      SUCCEEDED(factory->CreateEncoder(kContainerPng, nullptr, encoder.put())) &&
+      SUCCEEDED(CreateStreamOnHGlobal(nullptr, TRUE, stream.out())) &&
+      SUCCEEDED(factory->CreateEncoder(kContainerPng, nullptr, encoder.out())) &&
       SUCCEEDED(encoder->Initialize(stream.get(), WICBitmapEncoderNoCache)) &&
-      SUCCEEDED(encoder->CreateNewFrame(frame.put(), options.put())) &&
+      SUCCEEDED(encoder->CreateNewFrame(frame.out(), options.out())) &&
       SUCCEEDED(frame->Initialize(options.get())) && SUCCEEDED(frame->SetSize(width, height)) &&
       SUCCEEDED(frame->SetPixelFormat(&format)) &&
       std::memcmp(&format, &kPixelFormat24bppBgr, sizeof format) == 0 &&
@@ -106,16 +76,16 @@ std::vector<std::uint32_t> DecodePicture(std::string_view file, UINT width, UINT
   std::vector<std::uint32_t> pixels(std::size_t{width} * height);
   auto* bytes = reinterpret_cast<BYTE*>(const_cast<char*>(file.data()));
   const bool decoded =
-      MakeFactory(&factory) && SUCCEEDED(factory->CreateStream(stream.put())) &&
+      MakeFactory(&factory) && SUCCEEDED(factory->CreateStream(stream.out())) &&
       SUCCEEDED(stream->InitializeFromMemory(bytes, static_cast<DWORD>(file.size()))) &&
       SUCCEEDED(factory->CreateDecoderFromStream(stream.get(), nullptr,
-                                                 WICDecodeMetadataCacheOnDemand, decoder.put())) &&
-      SUCCEEDED(decoder->GetFrame(0, frame.put())) &&
-      SUCCEEDED(factory->CreateFormatConverter(converter.put())) &&
+                                                 WICDecodeMetadataCacheOnDemand, decoder.out())) &&
+      SUCCEEDED(decoder->GetFrame(0, frame.out())) &&
+      SUCCEEDED(factory->CreateFormatConverter(converter.out())) &&
       SUCCEEDED(converter->Initialize(frame.get(), kPixelFormat32bppPbgra,
                                       WICBitmapDitherTypeNone, nullptr, 0.0,
                                       WICBitmapPaletteTypeCustom)) &&
-      SUCCEEDED(factory->CreateBitmapScaler(scaler.put())) &&
+      SUCCEEDED(factory->CreateBitmapScaler(scaler.out())) &&
       SUCCEEDED(scaler->Initialize(converter.get(), width, height,
                                    WICBitmapInterpolationModeFant)) &&
       SUCCEEDED(scaler->CopyPixels(nullptr, width * 4,

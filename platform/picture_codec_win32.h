@@ -12,6 +12,18 @@
 
 namespace qm {
 
+// A bitmap's header for rows of `bits` bits from the top, without compression.
+inline BITMAPINFO TopDownBitmapInfo(int width, int height, WORD bits) {
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = bits;
+  info.bmiHeader.biCompression = BI_RGB;
+  return info;
+}
+
 // 24-bit rows from the top (blue, green, red; each `stride` bytes) as a PNG file; nullopt
 // where the system cannot encode them.
 std::optional<std::string> EncodePng(const std::string& rows, UINT width, UINT height,

@@ -8,27 +8,13 @@
 
 #include <cwchar>
 
+#include "platform/com_ref_win32.h"
 #include "platform/system_library_win32.h"
 #include "platform/utf16_win32.h"
 #include "ui/input_box_win32.h"
 
 namespace qm {
 namespace {
-
-// COM on the calling thread for one dialog; left alone when the thread has it in another model.
-class ComScope {
- public:
-  ComScope()
-      : result_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE)) {}
-  ~ComScope() {
-    if (SUCCEEDED(result_)) CoUninitialize();
-  }
-  ComScope(const ComScope&) = delete;
-  ComScope& operator=(const ComScope&) = delete;
-
- private:
-  HRESULT result_;
-};
 
 // A tray program usually has no active window; the browser must not open behind another one.
 int CALLBACK BrowserToFront(HWND browser, UINT message, LPARAM, LPARAM) {

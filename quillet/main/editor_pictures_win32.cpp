@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "platform/com_ref_win32.h"
 #include "platform/picture_codec_win32.h"
 #include "quillet/main/editor_control_win32.h"
 #include "quillet/main/editor_format.h"
@@ -19,34 +20,22 @@ namespace {
 constexpr IID kIidTextDocument = {
     0x8cc497c0, 0xa1df, 0x11ce, {0x80, 0x98, 0x00, 0xaa, 0x00, 0x47, 0xbe, 0x5d}};
 
-template <typename T>
-void Release(T*& p) {
-  if (p) p->Release();
-  p = nullptr;
-}
-
 // The text object model of the control, which tells a character's colour without moving
 // the selection (moving it while painting would paint again).
-ITextDocument* TextDocument(HWND editor) {
-  IRichEditOle* ole = nullptr;
-  SendMessageW(editor, EM_GETOLEINTERFACE, 0, reinterpret_cast<LPARAM>(&ole));
-  if (!ole) return nullptr;
-  ITextDocument* doc = nullptr;
-  if (FAILED(ole->QueryInterface(kIidTextDocument, reinterpret_cast<void**>(&doc)))) doc = nullptr;
-  Release(ole);
-  return doc;
+bool TextDocument(HWND editor, ComRef<ITextDocument>* doc) {
+  ComRef<IRichEditOle> ole;
+  SendMessageW(editor, EM_GETOLEINTERFACE, 0, reinterpret_cast<LPARAM>(ole.out()));
+  return ole && SUCCEEDED(ole->QueryInterface(kIidTextDocument, doc->out_void())) && *doc;
 }
 
 // The picture whose mark stands at `at`, by its colour; -1 for none.
 long PictureAt(ITextDocument* doc, LONG at, std::size_t count) {
-  ITextRange* range = nullptr;
-  ITextFont* font = nullptr;
+  ComRef<ITextRange> range;
+  ComRef<ITextFont> font;
   long colour = -1;
-  const bool read = SUCCEEDED(doc->Range(at, at + 1, &range)) && range &&
-                    SUCCEEDED(range->GetFont(&font)) && font &&
+  const bool read = SUCCEEDED(doc->Range(at, at + 1, range.out())) && range &&
+                    SUCCEEDED(range->GetFont(font.out())) && font &&
                     SUCCEEDED(font->GetForeColor(&colour));
-  Release(font);
-  Release(range);
   const auto rgb = static_cast<std::uint32_t>(colour);
   if (!read || colour < 0 || (rgb & 0xFFFF) != (PictureColour(0) & 0xFFFF)) return -1;
   return (rgb >> 16) < count ? static_cast<long>(rgb >> 16) : -1;
@@ -76,15 +65,15 @@ void EditorPictures::Paint(HWND editor, COLORREF background) {
       SendMessageW(editor, EM_CHARFROMPOS, 0, reinterpret_cast<LPARAM>(&top_left)));
   const auto last = static_cast<LONG>(
       SendMessageW(editor, EM_CHARFROMPOS, 0, reinterpret_cast<LPARAM>(&bottom_right)));
-  ITextDocument* doc = TextDocument(editor);
-  if (!doc) return;
+  ComRef<ITextDocument> doc;
+  if (!TextDocument(editor, &doc)) return;
   HDC dc = GetDC(editor);
   const int height = MulDiv(kPictureMarkPoints, GetDeviceCaps(dc, LOGPIXELSY), 72);
   const CHARRANGE selection = editor_control::Selection(editor);
   const LONG end = std::min<LONG>(last + 1, static_cast<LONG>(text.size()));
   for (LONG i = std::max<LONG>(first, 0); i < end; ++i) {
     if (text[static_cast<std::size_t>(i)] != static_cast<wchar_t>(kPictureMark)) continue;
-    const long index = PictureAt(doc, i, files_.size());
+    const long index = PictureAt(doc.get(), i, files_.size());
     if (index < 0) continue;
     // The glyph's own box, or, where the mark ends its line, the line's free room.
     const POINTL at = PositionOf(editor, i), next = PositionOf(editor, i + 1);
@@ -99,7 +88,6 @@ void EditorPictures::Paint(HWND editor, COLORREF background) {
          i >= selection.cpMin && i < selection.cpMax);
   }
   ReleaseDC(editor, dc);
-  Release(doc);
 }
 
 void EditorPictures::Draw(HDC dc, const RECT& box, const RECT& glyph, std::size_t index,
@@ -136,13 +124,7 @@ void EditorPictures::Draw(HDC dc, const RECT& box, const RECT& glyph, std::size_
   HBRUSH brush = CreateSolidBrush(background);
   FillRect(dc, &glyph, brush);
   DeleteObject(brush);
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
+  const BITMAPINFO info = TopDownBitmapInfo(width, height, 32);
   const int x = box.left, y = box.bottom - height;
   SetDIBitsToDevice(dc, x, y, static_cast<DWORD>(width), static_cast<DWORD>(height), 0, 0, 0,
                     static_cast<UINT>(height), rows.data(), &info, DIB_RGB_COLORS);

@@ -3,6 +3,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/com_ref_win32.h"
 #include "platform/utf16_win32.h"
 #include "quillet/receipt/uia_interfaces_win32.h"
 
@@ -39,25 +40,8 @@ const Library& Functions() {
   return library;
 }
 
-// An interface held for a scope, released at its end.
 template <typename T>
-class Held {
- public:
-  Held() = default;
-  Held(const Held&) = delete;
-  Held& operator=(const Held&) = delete;
-  ~Held() {
-    if (p_) p_->Release();
-  }
-  T** out() { return &p_; }
-  void** out_void() { return reinterpret_cast<void**>(&p_); }
-  T* get() const { return p_; }
-  T* operator->() const { return p_; }
-  explicit operator bool() const { return p_ != nullptr; }
-
- private:
-  T* p_ = nullptr;
-};
+using Held = ComRef<T>;
 
 // A string handed out by the other side, freed at the scope's end.
 class Bstr {
