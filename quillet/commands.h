@@ -55,10 +55,11 @@ enum class QuilletCommand : int {
   kOptDefault = 302,       // 2 "&Standard"
   kOptOpenFolder = 303,    // 3 "Betreffenden Ordner öffnen ..."
   kOptColour = 304,        // 4 "&Farbauswahl"
-  // The debugger's buttons.
-  kDebuggerIgnore = 1240,    // ignore the marked title
-  kDebuggerEditFile = 1241,  // edit the data file
-  kDebuggerClose = 1242,
+  // The debugger's buttons, in a window of their own: two share their values with
+  // "Rückgängig" and "Wiederherstellen" of the main window's menu.
+  kDebuggerIgnore = 1210,    // ignore the marked title
+  kDebuggerEditFile = 1211,  // edit the data file
+  kDebuggerClose = 1212,
   // The question about entries an import meets in the library, and the report of an import
   // or export; "OK" and "Abbrechen" are IDOK and IDCANCEL.
   kTransferKeep = 1220,     // "&Beide behalten"
