@@ -15,6 +15,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/picture_codec_win32.h"
 #include "platform/ui_services_win32.h"
 #include "platform/utf16_win32.h"
 #include "tests/wine/support/temp_folder_win32.h"
@@ -76,6 +77,48 @@ TEST(Win32Clipboard, APictureIsReadAsPngFromThePngFormatOrABitmap) {
   EXPECT_EQ(clipboard->ReadPicture(), std::nullopt);
   ASSERT_TRUE(clipboard->Clear());
   EXPECT_FALSE(clipboard->HasPicture());
+}
+
+// Every usual kind of bitmap comes out as the same picture: a red pixel above a blue one,
+// whichever way up its rows are stored, in 24 or 32 bits with masks, or through a palette.
+TEST(Win32Clipboard, EveryKindOfBitmapKeepsItsColoursTheRightWayUp) {
+  auto clipboard = MakeWin32Clipboard(nullptr);
+  const std::string red24("\0\0\xFF\0", 4), blue24("\xFF\0\0\0", 4);
+  const std::string red32("\0\0\xFF\0", 4), blue32("\xFF\0\0\0", 4);
+  const std::string masks("\0\0\xFF\0\0\xFF\0\0\xFF\0\0\0", 12);  // red, green, blue
+  const std::string palette("\0\0\xFF\0\xFF\0\0\0", 8);             // red, blue
+  const struct {
+    const char* name;
+    LONG height;
+    WORD bits;
+    DWORD compression, colours;
+    std::string after_header;
+  } cases[] = {
+      {"24 bits, bottom up", 2, 24, BI_RGB, 0, blue24 + red24},
+      {"24 bits, top down", -2, 24, BI_RGB, 0, red24 + blue24},
+      {"32 bits with masks", 2, 32, BI_BITFIELDS, 0, masks + blue32 + red32},
+      {"8 bits, palette", 2, 8, BI_RGB, 2, palette + std::string("\x01\0\0\0\0\0\0\0", 8)},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    BITMAPINFOHEADER header{sizeof header, 1, c.height, 1, c.bits, c.compression, 0, 0, 0,
+                            c.colours, 0};
+    const std::string dib =
+        std::string(reinterpret_cast<const char*>(&header), sizeof header) + c.after_header;
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EmptyClipboard();
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, dib.size());
+    std::memcpy(GlobalLock(block), dib.data(), dib.size());
+    GlobalUnlock(block);
+    SetClipboardData(CF_DIB, block);
+    CloseClipboard();
+    const std::optional<std::string> png = clipboard->ReadPicture();
+    ASSERT_TRUE(png);
+    const std::vector<std::uint32_t> pixels = DecodePicture(*png, 1, 2);
+    ASSERT_EQ(pixels.size(), 2u);
+    EXPECT_EQ(pixels[0], 0xFFFF0000u);  // BGRA: opaque red
+    EXPECT_EQ(pixels[1], 0xFF0000FFu);  // opaque blue
+  }
 }
 
 // Another program holds the clipboard open for `hold_ms` from a thread of its own, which has
