@@ -478,6 +478,14 @@ TEST_F(MainFormTest, TheFocusComesBackToTheControlThatHadIt) {
   ASSERT_NE(GetFocus(), Editor());
   SetActiveWindow(form.hwnd());
   EXPECT_EQ(GetFocus(), Editor());
+  // Hidden by its button "OK", the window comes back at its list, not at that button.
+  HWND ok = Item(CommandId(QuilletCommand::kHideMain));
+  SetFocus(ok);
+  ShowWindow(form.hwnd(), SW_HIDE);
+  SetActiveWindow(other);
+  ShowWindow(form.hwnd(), SW_SHOW);
+  SetActiveWindow(form.hwnd());
+  EXPECT_EQ(GetFocus(), Item(kIdList));
   DestroyWindow(other);
   ShowWindow(form.hwnd(), SW_HIDE);
 }
