@@ -146,6 +146,8 @@ TEST_F(MainModelFormatTest, APictureGoesInAsItsMarkAndIsStoredAsPartOfTheFormatt
   // the text is meant; one too large is refused by name.
   clipboard.text.reset();
   clipboard.picture = kPng;
+  model.UpdateControlStates();
+  EXPECT_TRUE(view.states.paste) << "a picture alone can be pasted";
   view.EditorSelect(0, 0);
   model.OnEditCommand(QuilletCommand::kEditPaste);
   EXPECT_EQ(view.formatting.back(), "picture " + std::to_string(PictureColour(1)));
