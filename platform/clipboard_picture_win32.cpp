@@ -15,7 +15,7 @@ namespace qm {
 namespace {
 
 // A bitmap beyond this is no picture for a snippet; it is not even encoded.
-constexpr long long kMaxPixels = 64LL * 1024 * 1024;
+constexpr long long kMaxPixels = 16LL * 1024 * 1024;
 
 // The bytes of a clipboard format's global block, as far as they go.
 std::optional<std::string> GlobalBytes(UINT format) {
@@ -54,10 +54,19 @@ bool ToRows(const std::string& dib, long width, long height, std::string* rows, 
   const auto& header = *reinterpret_cast<const BITMAPINFOHEADER*>(dib.data());
   const std::size_t offset = PixelOffset(header, dib.size());
   if (offset == 0) return false;
-  // Uncompressed pixels must all be in the block; compressed ones GDI reads with bounds.
-  if (header.biCompression == BI_RGB || header.biCompression == BI_BITFIELDS) {
-    const auto row = ((static_cast<unsigned long long>(width) * header.biBitCount + 31) / 32) * 4;
-    if (row * static_cast<unsigned long long>(height) > dib.size() - offset) return false;
+  // The pixels must all be in the block: uncompressed rows by their count, run-length
+  // encoded ones by the size the header gives. Other kinds are not read at all.
+  const std::size_t held = dib.size() - offset;
+  const WORD depth = header.biBitCount;
+  if (header.biCompression == BI_RGB ||
+      (header.biCompression == BI_BITFIELDS && (depth == 16 || depth == 32))) {
+    const auto row = ((static_cast<unsigned long long>(width) * depth + 31) / 32) * 4;
+    if (row * static_cast<unsigned long long>(height) > held) return false;
+  } else if ((header.biCompression == BI_RLE8 && depth == 8) ||
+             (header.biCompression == BI_RLE4 && depth == 4)) {
+    if (header.biSizeImage == 0 || header.biSizeImage > held || header.biHeight < 0) return false;
+  } else {
+    return false;
   }
   const BITMAPINFO out = TopDownBitmapInfo(width, height, 24);
   void* bits = nullptr;
@@ -102,20 +111,30 @@ bool ClipboardHasPicture() {
          IsClipboardFormatAvailable(CF_DIB);
 }
 
-std::optional<std::string> ReadOpenClipboardPicture() {
+std::optional<ClipboardPicture> ReadOpenClipboardPicture() {
   // A program's own PNG or JPEG is taken as it is: it is smaller and keeps transparency.
+  // What only bears the name is passed over for the bitmap beside it.
   for (const wchar_t* name : {L"PNG", L"JFIF"}) {
+    const bool png = *name == L'P';
     const UINT format = RegisterClipboardFormatW(name);
     if (!IsClipboardFormatAvailable(format)) continue;
-    if (std::optional<std::string> bytes = GlobalBytes(format)) {
-      // PNG ends with the chunk "IEND" and its checksum, JPEG with the marker FF D9.
-      return *name == L'P' ? WithoutTail(std::move(*bytes), "IEND", 4)
-                           : WithoutTail(std::move(*bytes), "\xFF\xD9", 0);
-    }
+    std::optional<std::string> bytes = GlobalBytes(format);
+    const std::string_view signature = png ? std::string_view("\x89PNG\r\n\x1a\n", 8)
+                                           : std::string_view("\xFF\xD8\xFF", 3);
+    if (!bytes || bytes->compare(0, signature.size(), signature) != 0) continue;
+    // PNG ends with the chunk "IEND" and its checksum, JPEG with the marker FF D9.
+    return ClipboardPicture{png ? WithoutTail(std::move(*bytes), "IEND", 4)
+                                : WithoutTail(std::move(*bytes), "\xFF\xD9", 0),
+                            false};
   }
   if (!IsClipboardFormatAvailable(CF_DIB)) return std::nullopt;
-  const std::optional<std::string> dib = GlobalBytes(CF_DIB);
-  return dib ? DibAsPng(*dib) : std::nullopt;
+  std::optional<std::string> dib = GlobalBytes(CF_DIB);
+  if (!dib) return std::nullopt;
+  return ClipboardPicture{std::move(*dib), true};
+}
+
+std::optional<std::string> PictureFile(const ClipboardPicture& picture) {
+  return picture.bitmap ? DibAsPng(picture.bytes) : std::optional<std::string>(picture.bytes);
 }
 
 }  // namespace qm

@@ -268,8 +268,12 @@ class Win32Clipboard : public Clipboard {
   bool HasPicture() override { return ClipboardHasPicture(); }
 
   std::optional<std::string> ReadPicture() override {
-    OpenClipboardScope clipboard(owner_);
-    return clipboard.is_open() ? ReadOpenClipboardPicture() : std::nullopt;
+    std::optional<ClipboardPicture> picture;
+    {
+      OpenClipboardScope clipboard(owner_);
+      if (clipboard.is_open()) picture = ReadOpenClipboardPicture();
+    }
+    return picture ? PictureFile(*picture) : std::nullopt;
   }
 
   bool WriteText(const std::string& text) override {

@@ -12,16 +12,23 @@ class ComRef {
   ComRef() = default;
   ComRef(const ComRef&) = delete;
   ComRef& operator=(const ComRef&) = delete;
-  ~ComRef() {
-    if (p_) p_->Release();
+  ~ComRef() { Reset(); }
+  // For a call that hands out an interface: what was held goes first.
+  T** out() {
+    Reset();
+    return &p_;
   }
-  T** out() { return &p_; }
-  void** out_void() { return reinterpret_cast<void**>(&p_); }
+  void** out_void() { return reinterpret_cast<void**>(out()); }
   T* get() const { return p_; }
   T* operator->() const { return p_; }
   explicit operator bool() const { return p_ != nullptr; }
 
  private:
+  void Reset() {
+    if (p_) p_->Release();
+    p_ = nullptr;
+  }
+
   T* p_ = nullptr;
 };
 

@@ -67,6 +67,8 @@ void EditorPictures::Paint(HWND editor, COLORREF background) {
       SendMessageW(editor, EM_CHARFROMPOS, 0, reinterpret_cast<LPARAM>(&bottom_right)));
   ComRef<ITextDocument> doc;
   if (!TextDocument(editor, &doc)) return;
+  // Drawn beside the control's own painting: its caret must not leave a trace.
+  HideCaret(editor);
   HDC dc = GetDC(editor);
   const int height = MulDiv(kPictureMarkPoints, GetDeviceCaps(dc, LOGPIXELSY), 72);
   const CHARRANGE selection = editor_control::Selection(editor);
@@ -88,13 +90,19 @@ void EditorPictures::Paint(HWND editor, COLORREF background) {
          i >= selection.cpMin && i < selection.cpMax);
   }
   ReleaseDC(editor, dc);
+  ShowCaret(editor);
 }
 
 void EditorPictures::Draw(HDC dc, const RECT& box, const RECT& glyph, std::size_t index,
                           COLORREF background, bool selected) {
   int picture_width = 0, picture_height = 0;
   const std::string& file = files_[index];
-  if (!PictureSize(file, &picture_width, &picture_height)) return;
+  // A picture that claims more pixels than a screen's worth is left as its mark: decoding it
+  // whole would take the memory of a thousand.
+  if (!PictureSize(file, &picture_width, &picture_height) ||
+      static_cast<long long>(picture_width) * picture_height > 16LL * 1024 * 1024) {
+    return;
+  }
   const int box_width = box.right - box.left, box_height = box.bottom - box.top;
   // Fitted into the box, never enlarged.
   const double scale = std::min({1.0, static_cast<double>(box_width) / picture_width,

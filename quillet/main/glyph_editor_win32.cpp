@@ -266,10 +266,10 @@ bool GlyphEditor::CanUndo(bool redo) {
 void GlyphEditor::Undo(bool redo) {
   HWND editor = Ensure();
   if (!editor) return;
+  // Nothing else: a format set on what the step selected would recolour links, pictures
+  // and glyphs in it. What is typed next gets its format as it is typed.
   SendMessageW(editor, redo ? EM_REDO : EM_UNDO, 0, 0);
   typed_end_ = -1;
-  // What is typed next is text, whatever the step took back.
-  SetInsertionFormat(editor, RunKind::kText);
 }
 
 void GlyphEditor::Select(std::size_t start, std::size_t length) {
@@ -294,8 +294,12 @@ LRESULT CALLBACK GlyphEditor::SubclassProc(HWND control, UINT message, WPARAM wp
     // The control paints what it changes, a selection among it, at once: the pictures go
     // over their marks again afterwards.
     const LRESULT result = DefSubclassProc(control, message, wparam, lparam);
-    self->pictures_.Paint(control, GetSysColor(self->window_colour_ ? COLOR_WINDOW
-                                                                    : COLOR_BTNFACE));
+    try {
+      self->pictures_.Paint(control, GetSysColor(self->window_colour_ ? COLOR_WINDOW
+                                                                      : COLOR_BTNFACE));
+    } catch (...) {
+      // Out of memory for a picture: its mark stays as the control painted it.
+    }
     return result;
   }
   LRESULT result = 0;

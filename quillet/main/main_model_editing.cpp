@@ -35,8 +35,11 @@ void MainModel::OnEditCommand(QuilletCommand command) {
       const std::string text = s_.clipboard.ReadText().value_or("");
       // A copied picture (a screenshot, an image from a browser) comes in as a picture; where
       // the clipboard also holds text (a table's cells, say), the text is what was meant.
-      if (text.empty() && CurrentEntryNumber() > 0 && s_.clipboard.HasPicture()) {
-        InsertPictureBytes(s_.clipboard.ReadPicture(), "");
+      if (text.empty()) {
+        // Nothing to paste (the clipboard is empty or busy) leaves the selection as it is.
+        if (CurrentEntryNumber() > 0 && s_.clipboard.HasPicture()) {
+          InsertPictureBytes(s_.clipboard.ReadPicture(), "");
+        }
         break;
       }
       view_.EditorReplaceSelection(PastedTextToEditorText(text));

@@ -144,7 +144,11 @@ TEST_F(MainModelFormatTest, APictureGoesInAsItsMarkAndIsStoredAsPartOfTheFormatt
   EXPECT_EQ(clipboard.ReadText(), "go");
   // Pasted: a picture alone comes in as one; beside text
   // the text is meant; one too large is refused by name.
+  // With nothing on the clipboard, a paste leaves the selection as it is.
   clipboard.text.reset();
+  view.EditorSelect(0, 2);
+  model.OnEditCommand(QuilletCommand::kEditPaste);
+  EXPECT_EQ(view.editor, "Logo" + std::string(kPictureMarkUtf8));
   clipboard.picture = kPng;
   model.UpdateControlStates();
   EXPECT_TRUE(view.states.paste) << "a picture alone can be pasted";

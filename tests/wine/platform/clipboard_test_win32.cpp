@@ -72,9 +72,26 @@ TEST(Win32Clipboard, APictureIsReadAsPngFromThePngFormatOrABitmap) {
   ASSERT_GT(encoded->size(), 24u);
   EXPECT_EQ(encoded->substr(0, 8), png.substr(0, 8));
   EXPECT_EQ(encoded->substr(12, 12), std::string("IHDR\0\0\0\x03\0\0\0\x02", 12));
-  // A header that claims more pixels than its block holds is no picture.
+  // A header that claims more pixels than its block holds is no picture, nor is one whose
+  // run-length encoded pixels claim more bytes than there are.
   put(CF_DIB, dib.substr(0, sizeof header + 12));
   EXPECT_EQ(clipboard->ReadPicture(), std::nullopt);
+  BITMAPINFOHEADER rle{sizeof rle, 3, 2, 1, 8, BI_RLE8, 1 << 30, 0, 0, 1, 0};
+  put(CF_DIB, std::string(reinterpret_cast<const char*>(&rle), sizeof rle) +
+                  std::string("\0\0\0\0\0\x01", 6));
+  EXPECT_EQ(clipboard->ReadPicture(), std::nullopt);
+  // A block named "PNG" that is none is passed over for the bitmap beside it.
+  ASSERT_TRUE(OpenClipboard(nullptr));
+  EmptyClipboard();
+  for (const auto& [format, bytes] : {std::pair<UINT, std::string>{RegisterClipboardFormatW(L"PNG"), "kein Bild"},
+                                      std::pair<UINT, std::string>{CF_DIB, dib}}) {
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes.size());
+    std::memcpy(GlobalLock(block), bytes.data(), bytes.size());
+    GlobalUnlock(block);
+    SetClipboardData(format, block);
+  }
+  CloseClipboard();
+  EXPECT_EQ(clipboard->ReadPicture().value_or("").substr(12, 12), encoded->substr(12, 12));
   ASSERT_TRUE(clipboard->Clear());
   EXPECT_FALSE(clipboard->HasPicture());
 }

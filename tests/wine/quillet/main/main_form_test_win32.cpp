@@ -228,6 +228,11 @@ TEST_F(MainFormTest, UndoTakesBackStepByStepAndCtrlTabLeavesTheEditor) {
   EXPECT_EQ(command(QuilletCommand::kEditUndo), "Hallo\\N");
   EXPECT_EQ(command(QuilletCommand::kEditUndo), "Hallo");
   EXPECT_EQ(command(QuilletCommand::kEditRedo), "Hallo\\N");
+  // Undone with everything selected, the glyph keeps its look: undo sets no format.
+  type(L"Z");
+  form.EditorSelect(0, Utf16Length(form.EditorText()));
+  EXPECT_EQ(command(QuilletCommand::kEditUndo), "Hallo\\N");
+  EXPECT_EQ(CharFormatAt(5).crTextColor, RGB(255, 0, 0));
   BYTE keys[256] = {};
   keys[VK_CONTROL] = 0x80;
   SetKeyboardState(keys);
