@@ -45,19 +45,24 @@ TEST(Win32Clipboard, RoundTripsUnicodeTextAndTellsNoTextFromEmptyText) {
   EXPECT_EQ(clipboard->ReadText(), std::nullopt);
 }
 
-// A copied picture is read as a picture file: a program's own PNG as it is, without the
-// padding of its block; a bitmap (here 3 x 2 pixels, from the bottom up) encoded as PNG.
-TEST(Win32Clipboard, APictureIsReadAsPngFromThePngFormatOrABitmap) {
-  auto clipboard = MakeWin32Clipboard(nullptr);
-  auto put = [](UINT format, const std::string& bytes) {
-    ASSERT_TRUE(OpenClipboard(nullptr));
-    EmptyClipboard();
+// The clipboard holding these formats' bytes, as a copying program leaves it.
+void Put(const std::vector<std::pair<UINT, std::string>>& formats) {
+  ASSERT_TRUE(OpenClipboard(nullptr));
+  EmptyClipboard();
+  for (const auto& [format, bytes] : formats) {
     HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes.size());
     std::memcpy(GlobalLock(block), bytes.data(), bytes.size());
     GlobalUnlock(block);
     SetClipboardData(format, block);
-    CloseClipboard();
-  };
+  }
+  CloseClipboard();
+}
+
+// A copied picture is read as a picture file: a program's own PNG as it is, without the
+// padding of its block; a bitmap (here 3 x 2 pixels, from the bottom up) encoded as PNG.
+TEST(Win32Clipboard, APictureIsReadAsPngFromThePngFormatOrABitmap) {
+  auto clipboard = MakeWin32Clipboard(nullptr);
+  auto put = [](UINT format, const std::string& bytes) { Put({{format, bytes}}); };
   const std::string png = std::string("\x89PNG\r\n\x1a\n", 8) + "....IEND\xAE\x42\x60\x82";
   put(RegisterClipboardFormatW(L"PNG"), png + std::string(12, '\0'));
   EXPECT_TRUE(clipboard->HasPicture());
@@ -81,16 +86,7 @@ TEST(Win32Clipboard, APictureIsReadAsPngFromThePngFormatOrABitmap) {
                   std::string("\0\0\0\0\0\x01", 6));
   EXPECT_EQ(clipboard->ReadPicture(), std::nullopt);
   // A block named "PNG" that is none is passed over for the bitmap beside it.
-  ASSERT_TRUE(OpenClipboard(nullptr));
-  EmptyClipboard();
-  for (const auto& [format, bytes] : {std::pair<UINT, std::string>{RegisterClipboardFormatW(L"PNG"), "kein Bild"},
-                                      std::pair<UINT, std::string>{CF_DIB, dib}}) {
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes.size());
-    std::memcpy(GlobalLock(block), bytes.data(), bytes.size());
-    GlobalUnlock(block);
-    SetClipboardData(format, block);
-  }
-  CloseClipboard();
+  Put({{RegisterClipboardFormatW(L"PNG"), "kein Bild"}, {CF_DIB, dib}});
   EXPECT_EQ(clipboard->ReadPicture().value_or("").substr(12, 12), encoded->substr(12, 12));
   ASSERT_TRUE(clipboard->Clear());
   EXPECT_FALSE(clipboard->HasPicture());
@@ -122,13 +118,7 @@ TEST(Win32Clipboard, EveryKindOfBitmapKeepsItsColoursTheRightWayUp) {
                             c.colours, 0};
     const std::string dib =
         std::string(reinterpret_cast<const char*>(&header), sizeof header) + c.after_header;
-    ASSERT_TRUE(OpenClipboard(nullptr));
-    EmptyClipboard();
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, dib.size());
-    std::memcpy(GlobalLock(block), dib.data(), dib.size());
-    GlobalUnlock(block);
-    SetClipboardData(CF_DIB, block);
-    CloseClipboard();
+    Put({{CF_DIB, dib}});
     const std::optional<std::string> png = clipboard->ReadPicture();
     ASSERT_TRUE(png);
     const std::vector<std::uint32_t> pixels = DecodePicture(*png, 1, 2);
