@@ -15,6 +15,7 @@
 #include "quillet/main/glyph_text.h"
 #include "quillet/main/main_form_win32.h"
 #include "store/stored_text.h"
+#include "bench/bench_main_window_win32.h"
 #include "bench/bench_support_win32.h"
 
 namespace {
@@ -68,15 +69,8 @@ std::string StoredSnippet(std::size_t chars, std::size_t glyphs, std::size_t fir
 }  // namespace
 
 int main() {
-  INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
-  InitCommonControlsEx(&icc);
   qm::MainForm form(GetModuleHandleW(nullptr));
-  if (!form.Create(nullptr, nullptr)) {
-    std::fprintf(stderr, "cannot create the main window\n");
-    return 1;
-  }
-  form.InitLayout();
-  PumpMessages();
+  if (!MakeMainWindow(form, false)) return 1;
 
   struct Size {
     const char* label;

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_main_window_win32.h"
 #include "bench/bench_support_win32.h"
 #include "platform/picture_codec_win32.h"
 #include "quillet/main/editor_format.h"
@@ -82,16 +83,8 @@ void Entry(std::size_t chars, std::string* glyphs, std::string* html) {
 }  // namespace
 
 int main() {
-  INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
-  InitCommonControlsEx(&icc);
   qm::MainForm form(GetModuleHandleW(nullptr));
-  if (!form.Create(nullptr, nullptr)) {
-    std::fprintf(stderr, "cannot create the main window\n");
-    return 1;
-  }
-  form.InitLayout();
-  ShowWindow(form.hwnd(), SW_SHOWNORMAL);
-  PumpMessages();
+  if (!MakeMainWindow(form, true)) return 1;
   HWND editor = nullptr;
   std::string glyphs, html;
   Entry(20000, &glyphs, &html);

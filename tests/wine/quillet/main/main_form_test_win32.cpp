@@ -385,27 +385,43 @@ TEST_F(MainFormTest, FormatKeysAndTheFormatMenuStoreTheFormattedVersion) {
 // A picture shows in the editor in place of its mark, drawn over it once the control has
 // painted; the text around it is the control's own.
 TEST_F(MainFormTest, APictureIsPaintedWhereItsMarkStands) {
+  // 64 x 8 red pixels.
   const std::string red(
-      "\x89PNG\r\n\x1A\n\0\0\0\rIHDR\0\0\0\x08\0\0\0\x08\x08\x02\0\0\0\x4B\x6D\x29\xDC\0\0"
-      "\0\x11IDAT\x08\xD7\x63\xFC\xCF\x80\x1D\x30\x31\x0C\x29\x09\0\xCD\x41\x01\x0F\xD6\x86"
-      "\xBA\x80\0\0\0\0IEND\xAE\x42\x60\x82",
-      74);
-  Library({{1, {"x", "Logo", "", 0, 0, "", "Logo<img src=\"" + DataAddress("image/png", red) +
-                                              "\">"}}});
+      "\x89\x50\x4E\x47\x0D\x0A\x1A\x0A\x00\x00\x00\x0D\x49\x48\x44\x52\x00\x00\x00\x40\x00\x00"
+      "\x00\x08\x08\x02\x00\x00\x00\xC6\x00\x6E\x88\x00\x00\x00\x23\x49\x44\x41\x54\x38\xCB\x63"
+      "\xFC\xCF\x30\xB4\x01\xD3\x40\x3B\x60\xD4\x03\x03\xED\x80\x51\x0F\x0C\xB4\x03\x46\x3D\x30"
+      "\xD0\x0E\xA0\x14\x00\x00\x37\x9B\x01\x0F\xA7\xEE\xF9\x64\x00\x00\x00\x00\x49\x45\x4E\x44"
+      "\xAE\x42\x60\x82",
+      92);
+  const std::string img = "<img src=\"" + DataAddress("image/png", red) + "\">";
+  Library({{1, {"a", "Logo", "", 0, 0, "", "Logo" + img}},
+           {2, {"b", "LogoWWWW", "", 0, 0, "", "Logo" + img + "WWWW"}}});
   // On top of whatever an earlier test left on the screen, whose pixels are read.
   SetWindowPos(form.hwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
-  RedrawWindow(form.hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-  POINTL at{};
-  SendMessageW(Editor(), EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&at), 4);
-  const int height = MulDiv(kPictureMarkPoints, 96, 72);
-  HDC dc = GetDC(Editor());
-  // The 8 x 8 picture stands on the mark's bottom line, from its left edge.
-  const COLORREF inside = GetPixel(dc, at.x + 3, at.y + height - 4);
-  const COLORREF text = GetPixel(dc, 1, at.y + height - 4);
-  ReleaseDC(Editor(), dc);
+  // How many of `count` pixels are red in the mark's bottom row, from the
+  // mark's left edge or from behind the character after it.
+  auto red_pixels = [&](bool from_mark, int count) {
+    RedrawWindow(form.hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    POINTL at{}, next{};
+    SendMessageW(Editor(), EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&at), 4);
+    SendMessageW(Editor(), EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&next), 5);
+    HDC dc = GetDC(Editor());
+    const int y = at.y + MulDiv(kPictureMarkPoints, GetDeviceCaps(dc, LOGPIXELSY), 72) - 1;
+    const LONG start = from_mark ? at.x : next.x + 1;
+    int red_count = 0;
+    for (LONG x = start; x < start + count; ++x) red_count += GetPixel(dc, x, y) == RGB(255, 0, 0);
+    ReleaseDC(Editor(), dc);
+    return red_count;
+  };
+  // Ending its line, the picture stands on the mark's bottom line from its left edge, whole.
+  EXPECT_EQ(red_pixels(true, 64), 64);
+  // With text behind it on its line, it is made smaller to keep to the mark's own box: the
+  // text stays.
+  form.ListSelect(1);
+  model->OnListClick();
+  EXPECT_GT(red_pixels(true, 1), 0);
+  EXPECT_EQ(red_pixels(false, 20), 0);
   ShowWindow(form.hwnd(), SW_HIDE);
-  EXPECT_EQ(inside, RGB(255, 0, 0));
-  EXPECT_NE(text, RGB(255, 0, 0));
 }
 
 // Ctrl+K in the shown window: the real input box takes the focus and gives it back; the
