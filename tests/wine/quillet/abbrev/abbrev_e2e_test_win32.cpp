@@ -94,6 +94,8 @@ TEST_F(QuilletAbbreviationTest, AFormAsksTheFieldsAndEscLeavesTheAbbreviationAsT
   form = WaitForProcessWindow(
       quillet.pid(), [](HWND w) { return ClassOf(w) == kFieldFormClass; }, kWaitMs, true);
   ASSERT_NE(form, nullptr) << "no form the second time";
+  // Found while still hidden, its start values are not filled in yet and Esc would miss it.
+  ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == form; }));
   // The last answers come back.
   EXPECT_EQ(Text(GetDlgItem(form, kFieldControlId + 1)), "Frau Muster");
   XKeys("key Escape");
