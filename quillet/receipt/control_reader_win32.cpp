@@ -15,10 +15,12 @@ namespace {
 // A control holding more than this is not read: reading it whole twice takes some 10 ms
 // under Wine, and more would make the receipt slow down the send.
 constexpr std::size_t kMostChars = 32'000;
-// How long a control may take to answer one message before it counts as unreadable, and an
-// accessible object its question.
-constexpr UINT kAnswerMs = 20;
+// How long a control may take to answer one message before it counts as unreadable (a busy
+// machine's target takes tens of milliseconds), and an accessible object its question.
+constexpr UINT kAnswerMs = 50;
 constexpr DWORD kAccessibleMs = 30;
+// How often a text that changed while it was read is read again.
+constexpr int kReadAttempts = 3;
 
 HWND Hwnd(std::uintptr_t handle) {
   return reinterpret_cast<HWND>(handle);
@@ -50,6 +52,53 @@ std::size_t CodePointsBefore(const std::wstring& text, std::size_t units) {
     if (!low_surrogate || i == 0) ++points;
   }
   return points;
+}
+
+// One reading of an Edit or RichEdit: its text, its selection, and whether its length was the
+// same after the selection was asked (keys that arrive between the questions move both).
+struct EditReading {
+  ControlText text;
+  bool steady = false;
+};
+
+std::optional<EditReading> ReadEdit(HWND control) {
+  DWORD_PTR length = 0;
+  if (!Ask(control, WM_GETTEXTLENGTH, 0, 0, &length) || length > kMostChars) {
+    return std::nullopt;
+  }
+  std::wstring text(length + 1, L'\0');
+  DWORD_PTR got = 0;
+  if (!Ask(control, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), &got) ||
+      got > length) {
+    return std::nullopt;
+  }
+  text.resize(got);
+  DWORD start = 0, end = 0;
+  DWORD_PTR packed = 0;
+  if (!Ask(control, EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+           reinterpret_cast<LPARAM>(&end), &packed)) {
+    return std::nullopt;
+  }
+  // A RichEdit counts a paragraph's end as one character, but hands its text out with
+  // CR LF: its text as it counts.
+  if (LowerClass(control).find(L"richedit") != std::wstring::npos) {
+    std::wstring counted;
+    counted.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+      if (text[i] == L'\r' && i + 1 < text.size() && text[i + 1] == L'\n') ++i;
+      counted += text[i] == L'\n' ? L'\r' : text[i];
+    }
+    text = std::move(counted);
+  }
+  DWORD_PTR length_after = 0;
+  if (!Ask(control, WM_GETTEXTLENGTH, 0, 0, &length_after)) return std::nullopt;
+  EditReading out;
+  out.steady = length_after == length && start <= text.size() && end <= text.size();
+  if (!out.steady) return out;
+  out.text.selection_start = CodePointsBefore(text, start);
+  out.text.selection_end = CodePointsBefore(text, end);
+  out.text.text = WideToUtf8(text);
+  return out;
 }
 
 class Win32ControlReader : public ControlReader {
@@ -94,40 +143,14 @@ class Win32ControlReader : public ControlReader {
     }
     // Never the text of a field that became a password field meanwhile.
     if (GetWindowLongPtrW(control, GWL_STYLE) & ES_PASSWORD) return std::nullopt;
-    DWORD_PTR length = 0;
-    if (!Ask(control, WM_GETTEXTLENGTH, 0, 0, &length) || length > kMostChars) {
-      return std::nullopt;
+    // Keys given back after an earlier send may still be arriving: a text that changed
+    // between the questions is asked again.
+    for (int attempt = 0; attempt < kReadAttempts; ++attempt) {
+      const std::optional<EditReading> reading = ReadEdit(control);
+      if (!reading) return std::nullopt;
+      if (reading->steady) return reading->text;
     }
-    std::wstring text(length + 1, L'\0');
-    DWORD_PTR got = 0;
-    if (!Ask(control, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), &got) ||
-        got > length) {
-      return std::nullopt;
-    }
-    text.resize(got);
-    DWORD start = 0, end = 0;
-    DWORD_PTR packed = 0;
-    if (!Ask(control, EM_GETSEL, reinterpret_cast<WPARAM>(&start),
-             reinterpret_cast<LPARAM>(&end), &packed)) {
-      return std::nullopt;
-    }
-    // A RichEdit counts a paragraph's end as one character, but hands its text out with
-    // CR LF: its text as it counts.
-    if (LowerClass(control).find(L"richedit") != std::wstring::npos) {
-      std::wstring counted;
-      counted.reserve(text.size());
-      for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == L'\r' && i + 1 < text.size() && text[i + 1] == L'\n') ++i;
-        counted += text[i] == L'\n' ? L'\r' : text[i];
-      }
-      text = std::move(counted);
-    }
-    if (start > text.size() || end > text.size()) return std::nullopt;  // changed meanwhile
-    ControlText out;
-    out.selection_start = CodePointsBefore(text, start);
-    out.selection_end = CodePointsBefore(text, end);
-    out.text = WideToUtf8(text);
-    return out;
+    return std::nullopt;
   }
 };
 
