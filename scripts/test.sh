@@ -9,7 +9,8 @@ passed=0; failed=0
 count() {  # adds the counts of a GoogleTest log
   local p f
   p=$(grep -oE '^\[  PASSED  \] [0-9]+' "$1" | grep -oE '[0-9]+$' | tail -1 || true)
-  f=$(grep -oE '^\[  FAILED  \] [0-9]+ test' "$1" | grep -oE '[0-9]+' | head -1 || true)
+  # One line with its time per failed test; --gtest_brief prints no closing list to count.
+  f=$(grep -cE '^\[  FAILED  \] [A-Za-z0-9_/]+\.[A-Za-z0-9_/]+.* \([0-9]+ ms\)$' "$1" || true)
   passed=$((passed + ${p:-0})); failed=$((failed + ${f:-0}))
 }
 
