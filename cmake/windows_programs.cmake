@@ -42,8 +42,16 @@ target_link_libraries(qm_ui PUBLIC "${QM_DELAY_COMCTL32}" "${QM_DELAY_COMDLG32}"
 
 # Configures a program's resources into the build folder: its .rc from RC_IN, the shared
 # version information and logo, and a manifest naming the program. Sets OUT_VAR to the .rc.
+# The manifest names the newer common controls unless a fourth argument RUN_TIME_CONTROLS
+# says that the program turns them on itself (from ui/common_controls.manifest).
 function(qm_program_resources name rc_in out_var)
   set(QM_RC_PROGRAM "${name}")
+  if(ARGV3 STREQUAL "RUN_TIME_CONTROLS")
+    set(QM_RC_CONTROLS "")
+  else()
+    file(READ "${CMAKE_SOURCE_DIR}/ui/common_controls.manifest" controls)
+    string(REGEX MATCH "  <dependency>.*</dependency>\n" QM_RC_CONTROLS "${controls}")
+  endif()
   string(TOLOWER "${name}" lower)
   set(QM_RC_MANIFEST "${CMAKE_BINARY_DIR}/generated/${lower}.manifest")
   set(QM_RC_COMMON "${lower}_common.rc")
@@ -64,10 +72,13 @@ function(qm_resource_objects target rc_file)
     "${CMAKE_SOURCE_DIR}/ui/logo.png;${CMAKE_SOURCE_DIR}/ui/resource_ids.h")
 endfunction()
 
-qm_program_resources(Mantello "${CMAKE_SOURCE_DIR}/mantello/mantello.rc.in" QM_MANTELLO_RC)
+# Mantello turns the newer common controls on at run time, so that it can leave them out
+# under Wine (see ui/controls_context_win32.h).
+qm_program_resources(Mantello "${CMAKE_SOURCE_DIR}/mantello/mantello.rc.in" QM_MANTELLO_RC
+                     RUN_TIME_CONTROLS)
 qm_resource_objects(mantello_resources "${QM_MANTELLO_RC}")
 set_property(SOURCE "${QM_MANTELLO_RC}" APPEND PROPERTY OBJECT_DEPENDS
-             "${CMAKE_SOURCE_DIR}/mantello/mantello.ico")
+             "${CMAKE_SOURCE_DIR}/mantello/mantello.ico;${CMAKE_SOURCE_DIR}/ui/common_controls.manifest")
 
 # Mantello.exe: its layer (qm_mantello, which the Wine tests link too) plus its entry point.
 if(EXISTS "${CMAKE_SOURCE_DIR}/mantello/mantello_main_win32.cpp")

@@ -115,12 +115,21 @@ void EnsureCommonControls() {
   (void)done;
 }
 
+// The window classes every program has without the common controls library: with the
+// library's newer version in the program's activation context, creating one loads it anyway.
+bool SystemClass(const wchar_t* window_class) {
+  for (const wchar_t* name : {L"BUTTON", L"STATIC", L"EDIT", L"LISTBOX", L"COMBOBOX", L"SCROLLBAR"}) {
+    if (lstrcmpiW(window_class, name) == 0) return true;
+  }
+  return false;
+}
+
 void CreateControls(HWND parent, const std::vector<ControlRow>& table, int dpi, HFONT font,
                     SIZE grown) {
   const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE));
   for (const ControlRow& c : table) {
     if (!c.window_class) continue;
-    EnsureCommonControls();
+    if (!SystemClass(c.window_class)) EnsureCommonControls();
     const RECT r = ControlPixels(c, dpi, grown);
     HWND control = CreateWindowExW(
         c.ex_style, c.window_class, Utf8ToWide(c.text).c_str(), WS_CHILD | WS_VISIBLE | c.style,

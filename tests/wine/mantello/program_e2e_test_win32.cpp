@@ -14,6 +14,8 @@
 #include "platform/ui_services_win32.h"
 #include "platform/utf16_win32.h"
 #include "tests/wine/support/process_driver_win32.h"
+#include "ui/controls_context_win32.h"
+#include "ui/resource_ids.h"
 
 namespace qm {
 namespace {
@@ -48,7 +50,35 @@ int CountForms() {
   return n;
 }
 
+// Whether a button made now on this thread comes from the common controls library.
+bool ButtonFromCommonControls() {
+  HWND button = CreateWindowExW(0, L"BUTTON", L"", 0, 0, 0, 10, 10, HWND_MESSAGE, nullptr,
+                                GetModuleHandleW(nullptr), nullptr);
+  HMODULE module = nullptr;
+  GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
+                         GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                     reinterpret_cast<LPCWSTR>(GetWindowLongPtrW(button, GWLP_WNDPROC)), &module);
+  wchar_t file[MAX_PATH] = {};
+  GetModuleFileNameW(module, file, MAX_PATH);
+  DestroyWindow(button);
+  return std::wstring(CharLowerW(file)).find(L"comctl32") != std::wstring::npos;
+}
 
+// Mantello's program manifest leaves the newer controls out (under Wine they cost 2.8 MB at
+// start); the manifest it turns them on with on Windows names them.
+TEST(MantelloProgram, NamesTheNewerControlsOnlyInTheManifestItTurnsThemOnWith) {
+  const std::wstring exe = ProgramFolder() + L"Mantello.exe";
+  ASSERT_FALSE(ButtonFromCommonControls());
+  {
+    ControlsContext controls(exe, QM_IDR_COMMON_CONTROLS);
+    ASSERT_TRUE(controls.active());
+    EXPECT_TRUE(ButtonFromCommonControls());
+  }
+  EXPECT_FALSE(ButtonFromCommonControls());
+  ControlsContext program(exe, 1);
+  ASSERT_TRUE(program.active());
+  EXPECT_FALSE(ButtonFromCommonControls());
+}
 
 std::optional<std::string> RunValue() {
   auto v = ReadUserString(L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", L"Mantello");
