@@ -49,6 +49,8 @@ function(qm_program_resources name rc_in out_var)
   if(ARGV3 STREQUAL "RUN_TIME_CONTROLS")
     set(QM_RC_CONTROLS "")
   else()
+    set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
+                 "${CMAKE_SOURCE_DIR}/ui/common_controls.manifest")
     file(READ "${CMAKE_SOURCE_DIR}/ui/common_controls.manifest" controls)
     string(REGEX MATCH "  <dependency>.*</dependency>\n" QM_RC_CONTROLS "${controls}")
   endif()

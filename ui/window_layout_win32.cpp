@@ -118,7 +118,8 @@ void EnsureCommonControls() {
 // The window classes every program has without the common controls library: with the
 // library's newer version in the program's activation context, creating one loads it anyway.
 bool SystemClass(const wchar_t* window_class) {
-  for (const wchar_t* name : {L"BUTTON", L"STATIC", L"EDIT", L"LISTBOX", L"COMBOBOX", L"SCROLLBAR"}) {
+  for (const wchar_t* name :
+       {L"BUTTON", L"STATIC", L"EDIT", L"LISTBOX", L"COMBOBOX", L"SCROLLBAR"}) {
     if (lstrcmpiW(window_class, name) == 0) return true;
   }
   return false;

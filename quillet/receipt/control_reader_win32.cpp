@@ -75,8 +75,8 @@ std::optional<EditReading> ReadEdit(HWND control) {
   text.resize(got);
   DWORD start = 0, end = 0;
   DWORD_PTR packed = 0;
-  if (!Ask(control, EM_GETSEL, reinterpret_cast<WPARAM>(&start),
-           reinterpret_cast<LPARAM>(&end), &packed)) {
+  if (!Ask(control, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end),
+           &packed)) {
     return std::nullopt;
   }
   // A RichEdit counts a paragraph's end as one character, but hands its text out with

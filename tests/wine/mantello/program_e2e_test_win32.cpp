@@ -55,9 +55,9 @@ bool ButtonFromCommonControls() {
   HWND button = CreateWindowExW(0, L"BUTTON", L"", 0, 0, 0, 10, 10, HWND_MESSAGE, nullptr,
                                 GetModuleHandleW(nullptr), nullptr);
   HMODULE module = nullptr;
-  GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
-                         GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                     reinterpret_cast<LPCWSTR>(GetWindowLongPtrW(button, GWLP_WNDPROC)), &module);
+  GetModuleHandleExW(
+      GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+      reinterpret_cast<LPCWSTR>(GetWindowLongPtrW(button, GWLP_WNDPROC)), &module);
   wchar_t file[MAX_PATH] = {};
   GetModuleFileNameW(module, file, MAX_PATH);
   DestroyWindow(button);
